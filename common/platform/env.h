@@ -1,0 +1,56 @@
+#pragma once
+// Every file access of the core goes through an Env, so that a test can swap in one that makes
+// any write, flush or rename fail (see tests/support/fault_env.h). Paths use '/'.
+
+#include "common/platform/status.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <memory>
+
+namespace lex {
+
+// A file being written. Data reaches the disk only after sync(); close() is implied by destruction.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    virtual Status append(QByteArrayView data) = 0;
+    virtual Status sync() = 0;   // flush to stable storage (fsync)
+    virtual Status close() = 0;
+};
+
+class Env {
+public:
+    virtual ~Env() = default;
+
+    // The process-wide real file system. Never null; not owned by the caller.
+    static Env* defaultEnv();
+
+    virtual bool fileExists(const QString& path) = 0;
+    // Size in bytes, or -1 when the file cannot be examined.
+    virtual qint64 fileSize(const QString& path) = 0;
+    // Reads the whole file. Fails when it cannot be opened or fewer bytes than its length arrive.
+    virtual Status readFile(const QString& path, QByteArray* out) = 0;
+    // Creates an empty file when none exists; an existing file is left untouched.
+    virtual Status createIfMissing(const QString& path) = 0;
+    // Creates or truncates `path` for writing.
+    virtual Status newWritableFile(const QString& path, std::unique_ptr<WritableFile>* out) = 0;
+    // Opens an existing file for appending at its end; fails when it does not exist.
+    virtual Status newAppendableFile(const QString& path, std::unique_ptr<WritableFile>* out) = 0;
+    // Atomically replaces `to` with `from`.
+    virtual Status renameFile(const QString& from, const QString& to) = 0;
+    virtual Status removeFile(const QString& path) = 0;
+    // Makes renames and creations inside `dir` durable.
+    virtual Status syncDir(const QString& dir) = 0;
+    virtual Status createDir(const QString& path) = 0;
+};
+
+// Writes `data` to `path` so that a crash leaves either the old file or the new one:
+// path.tmp is written and synced, then renamed over path, then the folder is synced.
+Status writeFileAtomically(Env* env, const QString& path, QByteArrayView data);
+
+// The folder part of a path ("a/b/c.txt" -> "a/b"; "c.txt" -> ".").
+QString parentDir(const QString& path);
+
+} // namespace lex

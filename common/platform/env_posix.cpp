@@ -1,0 +1,199 @@
+#include "common/platform/env.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lex {
+namespace {
+
+Status posixError(const QString& what, const QString& path, int err)
+{
+    return Status::error(QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(strerror(err))));
+}
+
+QByteArray native(const QString& path) { return path.toLocal8Bit(); }
+
+class PosixWritableFile final : public WritableFile {
+public:
+    PosixWritableFile(int fd, QString path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixWritableFile() override { close(); }
+
+    Status append(QByteArrayView data) override
+    {
+        const char* p = data.data();
+        qsizetype left = data.size();
+        while (left > 0) {
+            ssize_t n = ::write(fd_, p, size_t(left));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return posixError(QStringLiteral("write"), path_, errno);
+            }
+            p += n;
+            left -= n;
+        }
+        return Status::ok();
+    }
+    Status sync() override
+    {
+        if (::fsync(fd_) != 0)
+            return posixError(QStringLiteral("fsync"), path_, errno);
+        return Status::ok();
+    }
+    Status close() override
+    {
+        if (fd_ < 0)
+            return Status::ok();
+        int rc = ::close(fd_);
+        fd_ = -1;
+        if (rc != 0)
+            return posixError(QStringLiteral("close"), path_, errno);
+        return Status::ok();
+    }
+
+private:
+    int fd_;
+    QString path_;
+};
+
+class PosixEnv final : public Env {
+public:
+    bool fileExists(const QString& path) override { return ::access(native(path).constData(), F_OK) == 0; }
+
+    qint64 fileSize(const QString& path) override
+    {
+        struct stat st;
+        if (::stat(native(path).constData(), &st) != 0)
+            return -1;
+        return st.st_size;
+    }
+
+    Status readFile(const QString& path, QByteArray* out) override
+    {
+        int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return posixError(QStringLiteral("open"), path, errno);
+        struct stat st;
+        if (::fstat(fd, &st) != 0) {
+            int e = errno;
+            ::close(fd);
+            return posixError(QStringLiteral("stat"), path, e);
+        }
+        QByteArray buf(qsizetype(st.st_size), Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < buf.size()) {
+            ssize_t n = ::read(fd, buf.data() + got, size_t(buf.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        ::close(fd);
+        if (got != buf.size())
+            return Status::error(QStringLiteral("short read %1").arg(path));
+        *out = std::move(buf);
+        return Status::ok();
+    }
+
+    Status createIfMissing(const QString& path) override
+    {
+        int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return posixError(QStringLiteral("create"), path, errno);
+        ::close(fd);
+        return Status::ok();
+    }
+
+    Status newWritableFile(const QString& path, std::unique_ptr<WritableFile>* out) override
+    {
+        int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return posixError(QStringLiteral("open"), path, errno);
+        *out = std::make_unique<PosixWritableFile>(fd, path);
+        return Status::ok();
+    }
+
+    Status newAppendableFile(const QString& path, std::unique_ptr<WritableFile>* out) override
+    {
+        int fd = ::open(native(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0)
+            return posixError(QStringLiteral("open"), path, errno);
+        *out = std::make_unique<PosixWritableFile>(fd, path);
+        return Status::ok();
+    }
+
+    Status renameFile(const QString& from, const QString& to) override
+    {
+        if (::rename(native(from).constData(), native(to).constData()) != 0)
+            return posixError(QStringLiteral("rename"), from, errno);
+        return Status::ok();
+    }
+
+    Status removeFile(const QString& path) override
+    {
+        if (::unlink(native(path).constData()) != 0)
+            return posixError(QStringLiteral("remove"), path, errno);
+        return Status::ok();
+    }
+
+    Status syncDir(const QString& dir) override
+    {
+        int fd = ::open(native(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return posixError(QStringLiteral("open"), dir, errno);
+        int rc = ::fsync(fd);
+        int e = errno;
+        ::close(fd);
+        if (rc != 0)
+            return posixError(QStringLiteral("fsync"), dir, e);
+        return Status::ok();
+    }
+
+    Status createDir(const QString& path) override
+    {
+        if (::mkdir(native(path).constData(), 0755) != 0 && errno != EEXIST)
+            return posixError(QStringLiteral("mkdir"), path, errno);
+        return Status::ok();
+    }
+};
+
+} // namespace
+
+Env* Env::defaultEnv()
+{
+    static PosixEnv env;
+    return &env;
+}
+
+QString parentDir(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral(".");
+    if (slash == 0)
+        return QStringLiteral("/");
+    return path.left(slash);
+}
+
+Status writeFileAtomically(Env* env, const QString& path, QByteArrayView data)
+{
+    const QString tmp = path + QStringLiteral(".tmp");
+    std::unique_ptr<WritableFile> f;
+    Status s = env->newWritableFile(tmp, &f);
+    if (s) s = f->append(data);
+    if (s) s = f->sync();
+    if (s) s = f->close();
+    if (s) s = env->renameFile(tmp, path);
+    if (!s) {
+        f.reset();
+        env->removeFile(tmp);
+        return s;
+    }
+    return env->syncDir(parentDir(path));
+}
+
+} // namespace lex

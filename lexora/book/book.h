@@ -1,0 +1,75 @@
+#pragma once
+// The open word book in memory: its entries (owned here), the full and view arrays, numbering,
+// and the flags that decide how it is saved. Files are in book_file.h; list-wide operations in
+// list_ops.h.
+
+#include "lexora/book/word_entry.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace lex {
+
+class Clock;
+
+class Book {
+public:
+    Book();
+    ~Book();
+    Book(const Book&) = delete;
+    Book& operator=(const Book&) = delete;
+
+    // Folder ('/'-terminated) and stem: the files are path + name + ".idx" / ".txt".
+    QString path;
+    QString name;
+    QString indexPath() const { return path + name + QStringLiteral(".idx"); }
+    QString textPath() const { return path + name + QStringLiteral(".txt"); }
+
+    bool textChanged = false;    // a save must rewrite NAME.txt
+    bool saveOnExit = true;      // cleared by "退出(不保存)"
+    bool confirmDelete = true;   // cleared by "本次运行不再确认"
+    int32_t nextSeq = 0;
+
+    // Admits a new entry. mode 0: as loaded; otherwise interactive (trailing " ,'-/" trimmed
+    // after the emptiness test). Takes ownership on success; on failure returns false and the
+    // entry is destroyed.
+    bool addEntry(std::unique_ptr<WordEntry> entry, int mode);
+
+    int size() const { return int(full_.size()); }
+    bool empty() const { return full_.empty(); }
+
+    // Book order (the order of a save) and display order. Both hold the same entries.
+    const std::vector<WordEntry*>& full() const { return full_; }
+    const std::vector<WordEntry*>& view() const { return view_; }
+    WordEntry* atView(int row) const { return row >= 0 && row < int(view_.size()) ? view_[size_t(row)] : nullptr; }
+
+    // Reorders the full array (sort, shuffle) and then copies it into the view array.
+    std::vector<WordEntry*>& fullForReorder() { return full_; }
+    void syncViewToFull() { view_ = full_; }
+
+    // Removes and frees the entries at the given view rows (any order, duplicates ignored).
+    // Sets textChanged unless `keepTextFlag`.
+    void removeViewRows(std::vector<int> rows, bool keepTextFlag = false);
+    // Frees every entry; nextSeq back to 0. Flags are left as they are.
+    void clear();
+
+    // Column 4..7, value 0..10 sets; value > 10 adds `step` (+1/-1) and refuses to leave 0..10.
+    bool setStrangeness(int viewRow, int column, int value, int step);
+    // Sets the entry's review time to the clock's local time.
+    void stampReviewTime(int viewRow, const Clock& clock);
+
+    // The bytes of the loaded text file, which loaded entries' texts point into. Set by the loader.
+    void adoptTextBuffer(QByteArray bytes);
+
+private:
+    std::vector<WordEntry*> full_;
+    std::vector<WordEntry*> view_;
+    std::vector<QByteArray> textBuffers_; // outlive every entry that borrows from them
+};
+
+// Local time as stored in a Book (year modulo 16).
+EntryTime toEntryTime(const class QDateTime& t);
+
+} // namespace lex

@@ -1,0 +1,83 @@
+#pragma once
+// The two files of a Book (NAME.idx and NAME.txt): loading with every older form, a crash-safe
+// save, appending to another Book, and the entry text record.
+
+#include "common/platform/env.h"
+#include "lexora/book/book.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace lex {
+
+constexpr uint32_t kBookMarker = 0xFF000074;
+constexpr uint32_t kBookVersion = 116;
+constexpr int kIndexRecordSize = 21;
+
+// Text record: U+0000 word U+0001 explanation U+0002 phonetic U+0003 class U+0004 comment.
+QByteArray buildTextRecord(const WordEntry& e);           // UTF-16LE bytes
+void appendTextRecord(const WordEntry& e, QByteArray& out);
+// Parses UTF-16 code units into the entry's fields (owned copies).
+void parseTextRecord(QStringView record, WordEntry& e);
+
+struct SkippedRecord {
+    int index = 0;          // record number in the index file, 0-based
+    qint64 offset = 0;      // byte offset of the record in the index file
+    QString reason;
+};
+
+struct LoadReport {
+    bool indexExisted = false, textExisted = false;
+    bool indexHasHeader = false, textHasHeader = false;
+    uint32_t indexVersion = 0, textVersion = 0;   // low 24 bits of the marker, when present
+    int recordSize = 0;
+    bool ansiText = false;                        // text of version 111 or lower
+    int recordsRead = 0;                          // records admitted into the Book
+    int emptyWords = 0;                           // records whose word was empty (not admitted)
+    std::vector<SkippedRecord> skipped;           // damaged records, not admitted
+    QString recovery;                             // what was done about an interrupted save, if anything
+    bool oldestIndexForm = false;                 // the index had no header: ReportError.txt is opened
+};
+
+struct BookFileHooks {
+    // Called when an index file without header is read (the window layer opens "ReportError.txt").
+    std::function<void()> oldIndexFormRead;
+};
+
+// Reads book.path + book.name into the (emptied) book. Never truncates an existing file; a
+// missing file is created empty. Finishes or rolls back an interrupted save first.
+LoadReport loadBook(Book& book, Env* env = Env::defaultEnv(), const BookFileHooks& hooks = {});
+
+// Examines a Book's files without changing anything on disk (for `lexbook check`).
+LoadReport inspectBook(const QString& path, const QString& name, Env* env = Env::defaultEnv());
+
+enum class SaveFailure { None, TextFile, IndexFile };
+struct SaveResult {
+    SaveFailure failure = SaveFailure::None;
+    QString failedPath;   // the file that could not be written
+    QString message;      // the file layer's words
+    bool ok() const { return failure == SaveFailure::None; }
+};
+
+// Writes the Book: NAME.txt only when textChanged, NAME.idx always. Crash-safe: the new files
+// are written beside the old ones, synced, and put in place so that a load always sees either
+// the old or the new state. On success textChanged is cleared.
+SaveResult saveBook(Book& book, Env* env = Env::defaultEnv());
+
+// What the user is asked when a save fails (message box, then a save-as chooser).
+struct SaveQuestions {
+    // "保存文件失败:%s\n，是否要另存为... " with Yes/No; true for Yes.
+    std::function<bool(const QString& text)> askSaveAs;
+    // Save-as chooser with the initial path and filter; returns the chosen path or empty.
+    std::function<QString(const QString& initialPath, const QString& filter)> chooseFile;
+};
+// Saves, and on failure runs the save-as dialogue until it succeeds or the user declines.
+SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env = Env::defaultEnv());
+
+// Appends the entries' texts and index records to the Book `targetName` in book.path.
+// Returns an empty string on success, else the message to show ("无法打开文件: " + path, ...).
+QString appendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
+                     const QString& targetName, Env* env = Env::defaultEnv());
+
+} // namespace lex

@@ -1,0 +1,37 @@
+#pragma once
+// Operations on the whole open Book: shuffle, renumber, and the header-sort comparison.
+
+#include "lexora/book/book.h"
+
+namespace lex {
+
+class Clock;
+class Random;
+
+// Shared sort state of the list: the last sorted column (initially 0) and the direction.
+struct SortState {
+    int lastColumn = 0;
+    bool ascending = true;
+    // A header click: same column flips the direction, another column keeps it.
+    void click(int column)
+    {
+        if (column == lastColumn)
+            ascending = !ascending;
+        lastColumn = column;
+    }
+};
+
+// <0, 0, >0 for entries a and b by list column (0..11); allocates nothing.
+int compareEntries(const WordEntry& a, const WordEntry& b, int column);
+
+// Sorts the full array by `column` in the given direction and copies it into the view array.
+void sortBook(Book& book, int column, bool ascending);
+
+// "乱序": entries change places, each keeps its number. A Book of fewer than three entries is
+// left as it is. Makes column 0 the last sorted column of `sort`.
+void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random);
+
+// "重置序号": numbers the entries 0..n-1 in their current order; nextSeq becomes n.
+void renumberBook(Book& book);
+
+} // namespace lex

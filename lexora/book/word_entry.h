@@ -1,0 +1,99 @@
+#pragma once
+// One entry of a word book, and its time stamps.
+
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace lex {
+
+// Five bytes as stored: year modulo 16, month, day, hour, minute (local time).
+struct EntryTime {
+    uint8_t year = 0, month = 0, day = 0, hour = 0, minute = 0;
+
+    // "08/04/05 09:07": each value in decimal with at least two digits.
+    QString toText() const;
+    // Year, month, day, hour, minute as unsigned bytes, the first difference deciding.
+    int compare(const EntryTime& other) const;
+    bool operator==(const EntryTime&) const = default;
+};
+static_assert(sizeof(EntryTime) == 5);
+
+// The 21 bytes that the index file stores per entry, in file order and packed.
+#pragma pack(push, 1)
+struct IndexFields {
+    uint32_t textStart = 0;   // byte offset of the text record in NAME.txt
+    uint32_t textEnd = 0;     // just past it
+    uint8_t recognition = 0;  // 认读
+    uint8_t spelling = 0;     // 拼写
+    uint8_t listening = 0;    // 听辩
+    EntryTime review;         // 复习时间
+    EntryTime added;          // 添加时间
+};
+#pragma pack(pop)
+static_assert(sizeof(IndexFields) == 21);
+
+enum class TextField : uint8_t { Word = 0, Explanation = 1, Phonetic = 2, ClassName = 3, Comment = 4 };
+constexpr int kTextFieldCount = 5;
+
+// The list columns that address the four strangeness degrees.
+enum StrangenessColumn : int { kColTemporary = 4, kColRecognition = 5, kColSpelling = 6, kColListening = 7 };
+constexpr int kMaxStrangeness = 10;
+
+class WordEntry {
+public:
+    WordEntry() = default;
+    WordEntry(const WordEntry& other);
+    WordEntry& operator=(const WordEntry& other);
+
+    int32_t seq = 0;       // sequence number; the list shows seq + 1
+    int32_t keptSeq = 0;   // restored into seq after a shuffle
+    IndexFields stored;    // exactly what the index file holds
+    uint8_t temporary = 0; // 临时 strangeness, never stored
+    bool reveal = true;    // shows word and explanation while the list hides them
+
+    // Derived: index of the first CR LF of the explanation / comment, -1 when none.
+    int32_t explanationFirstLine() const { return explanationFirstLine_; }
+    int32_t commentFirstLine() const { return commentFirstLine_; }
+
+    // Text fields. A view stays valid until the field is set again or the Book is cleared.
+    QStringView text(TextField f) const { return fields_[size_t(f)]; }
+    QStringView word() const { return text(TextField::Word); }
+    QStringView explanation() const { return text(TextField::Explanation); }
+    QStringView phonetic() const { return text(TextField::Phonetic); }
+    QStringView className() const { return text(TextField::ClassName); }
+    QStringView comment() const { return text(TextField::Comment); }
+
+    // Sets a field to its own copy of `value` and keeps the first-line fields up to date.
+    void setText(TextField f, const QString& value);
+    void setWord(const QString& v) { setText(TextField::Word, v); }
+    void setExplanation(const QString& v) { setText(TextField::Explanation, v); }
+    void setPhonetic(const QString& v) { setText(TextField::Phonetic, v); }
+    void setClassName(const QString& v) { setText(TextField::ClassName, v); }
+    void setComment(const QString& v) { setText(TextField::Comment, v); }
+
+    // Points a field at text owned by someone else (the loaded text file held by the Book), so
+    // that loading copies no text. The owner must outlive the entry or the next setText().
+    void bindText(TextField f, QStringView borrowed);
+
+    // Strangeness by list column 4..7; nullptr for any other column.
+    uint8_t* strangeness(int column);
+    const uint8_t* strangeness(int column) const;
+
+    // Recomputes both first-line fields from the current texts.
+    void updateFirstLines();
+
+private:
+    std::array<QStringView, kTextFieldCount> fields_{};
+    // Owned copies, allocated on the first setText(); fields_ then point into them.
+    std::unique_ptr<std::array<QString, kTextFieldCount>> owned_;
+    int32_t explanationFirstLine_ = -1;
+    int32_t commentFirstLine_ = -1;
+};
+
+// Index of the first CR LF in `text`, -1 when none.
+int32_t firstLineBreak(QStringView text);
+
+} // namespace lex

@@ -1,0 +1,49 @@
+#include "temp_dir.h"
+
+#include <QDir>
+#include <QFile>
+#include <stdexcept>
+
+namespace lextest {
+
+TempDir::TempDir()
+{
+    if (!dir_.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+}
+
+QString TempDir::path(const QString& name) const
+{
+    return name.isEmpty() ? dir_.path() : dir_.path() + QLatin1Char('/') + name;
+}
+
+void TempDir::write(const QString& name, const QByteArray& bytes) const
+{
+    QFile f(path(name));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write test file");
+}
+
+QByteArray TempDir::read(const QString& name) const
+{
+    QFile f(path(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+bool TempDir::exists(const QString& name) const { return QFile::exists(path(name)); }
+
+QStringList TempDir::files() const
+{
+    QStringList names = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    return names;
+}
+
+QString sourceDir()
+{
+    QByteArray s = qgetenv("LEXORA_SOURCE_DIR");
+    return s.isEmpty() ? QStringLiteral(LEXORA_TEST_SOURCE_DIR) : QString::fromLocal8Bit(s);
+}
+
+} // namespace lextest

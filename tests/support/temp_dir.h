@@ -1,0 +1,27 @@
+#pragma once
+// Test helpers: a temporary folder removed at the end of the test, and small file utilities.
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace lextest {
+
+class TempDir {
+public:
+    TempDir();
+    // Absolute path of `name` inside the folder ('/'-separated).
+    QString path(const QString& name = {}) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+    QByteArray read(const QString& name) const;
+    bool exists(const QString& name) const;
+    QStringList files() const;   // names of the files in the folder, sorted
+
+private:
+    QTemporaryDir dir_;
+};
+
+// The repository's source folder (for data files used by tests).
+QString sourceDir();
+
+} // namespace lextest
