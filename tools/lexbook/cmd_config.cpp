@@ -1,0 +1,10 @@
+#include "commands.h"
+
+namespace lexbook {
+
+int cmdConfig(const QStringList&)
+{
+    return fail(QStringLiteral("not available yet"));
+}
+
+} // namespace lexbook

@@ -1,0 +1,20 @@
+#pragma once
+// The subcommands of `lexbook`. Each takes the arguments after its own name and returns the exit
+// code; errors are one clear line on stderr.
+
+#include <QStringList>
+
+namespace lexbook {
+
+int cmdDump(const QStringList& args);      // dump BOOK
+int cmdCheck(const QStringList& args);     // check BOOK
+int cmdLookup(const QStringList& args);    // lookup DICTFOLDER WORD [--companion]
+int cmdConfig(const QStringList& args);    // config FILE get|set ...
+int cmdDictBuild(const QStringList& args); // dict-build SOURCE OUTFOLDER [--companion] [--block N]
+
+// Prints "lexbook: <message>" on stderr and returns `code`.
+int fail(const QString& message, int code = 2);
+// Writes UTF-8 text to stdout.
+void out(const QString& text);
+
+} // namespace lexbook

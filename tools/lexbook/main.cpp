@@ -1,0 +1,54 @@
+// lexbook: a command-line companion for learners who script and for checking files.
+#include "commands.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace lexbook {
+
+int fail(const QString& message, int code)
+{
+    std::fprintf(stderr, "lexbook: %s\n", message.toUtf8().constData());
+    return code;
+}
+
+void out(const QString& text)
+{
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
+}
+
+} // namespace lexbook
+
+static const char kUsage[] =
+    "usage: lexbook dump BOOK\n"
+    "       lexbook check BOOK\n"
+    "       lexbook lookup DICTFOLDER WORD [--companion]\n"
+    "       lexbook config FILE get SECTION KEY [--int DEFAULT | --struct SIZE]\n"
+    "       lexbook config FILE set SECTION KEY VALUE [--struct]\n"
+    "       lexbook dict-build SOURCE OUTFOLDER [--companion] [--block N]\n"
+    "BOOK is the folder and stem of a word book: Book/English for Book/English.idx and .txt\n";
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        std::fputs(kUsage, args.isEmpty() ? stderr : stdout);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const std::map<QString, std::function<int(const QStringList&)>> commands = {
+        {QStringLiteral("dump"), lexbook::cmdDump},
+        {QStringLiteral("check"), lexbook::cmdCheck},
+        {QStringLiteral("lookup"), lexbook::cmdLookup},
+        {QStringLiteral("config"), lexbook::cmdConfig},
+        {QStringLiteral("dict-build"), lexbook::cmdDictBuild},
+    };
+    const QString name = args.takeFirst();
+    auto it = commands.find(name);
+    if (it == commands.end())
+        return lexbook::fail(QStringLiteral("unknown command '%1' (see lexbook --help)").arg(name));
+    return it->second(args);
+}
