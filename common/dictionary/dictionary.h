@@ -2,6 +2,7 @@
 // The read-only dictionaries of both programs: a two-level index (NAME.idx) over a text file
 // (NAME.dic) that is every entry text back to back. Look-ups read the mapped bytes directly.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -29,6 +30,11 @@ private:
     int fd_ = -1;
 };
 
+// How the first-level table is searched. Both give the same result for every query: `Indexed`
+// bisects a table of the first-level records built at open when their keys ascend, and walks
+// that table otherwise; `Walk` reads the first-level records one by one for every look-up.
+enum class FirstLevelSearch { Indexed, Walk };
+
 enum class DictVariant {
     Main,      // Dict.idx / Dict.dic: length-prefixed keys, case-sensitive, phonetic + explanation
     Companion, // 21ct.idx / 21ct.dic: NUL-terminated keys, ASCII case folded, marked-up entry text
@@ -48,13 +54,21 @@ public:
     QStringList open(const QString& indexPath, const QString& textPath);
     // The variant's two files in `dictFolder` ("Dict.idx"/"Dict.dic" or "21ct.idx"/"21ct.dic").
     QStringList openFolder(const QString& dictFolder);
+    // Looks up over bytes already in memory (tests, fuzzing, tools). Not copied: the bytes must
+    // outlive the dictionary or the next open()/close().
+    void openMemory(QByteArrayView indexBytes, QByteArrayView textBytes);
     void close();
     bool isOpen() const;
 
-    // Main variant: on success the phonetic and the explanation (lines joined by CR LF).
-    // On failure the outputs are left as they were.
+    void setFirstLevelSearch(FirstLevelSearch mode);
+    // True when the first-level keys ascend, so that `Indexed` bisects.
+    bool firstLevelAscends() const;
+
+    // Main variant: on success the phonetic and the explanation (lines joined by CR LF) replace
+    // the outputs. On failure, or on a companion dictionary, the outputs are left as they were.
     bool LookUpWord(QStringView word, QString& explanation, QString& phonetic) const;
     // Companion variant: on success the entry text with every LF replaced by CR LF.
+    // Always false on a main dictionary.
     bool LookUpEntryText(QStringView word, QString& text) const;
 
 private:

@@ -46,4 +46,18 @@ QString sourceDir()
     return s.isEmpty() ? QStringLiteral(LEXORA_TEST_SOURCE_DIR) : QString::fromLocal8Bit(s);
 }
 
+QString binaryDir()
+{
+    QByteArray s = qgetenv("LEXORA_BINARY_DIR");
+    return s.isEmpty() ? QStringLiteral(LEXORA_TEST_BINARY_DIR) : QString::fromLocal8Bit(s);
+}
+
+void setTestEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("LEXORA_SOURCE_DIR"))
+        qputenv("LEXORA_SOURCE_DIR", LEXORA_TEST_SOURCE_DIR);
+    if (qEnvironmentVariableIsEmpty("LEXORA_BINARY_DIR"))
+        qputenv("LEXORA_BINARY_DIR", LEXORA_TEST_BINARY_DIR);
+}
+
 } // namespace lextest

@@ -23,5 +23,9 @@ private:
 
 // The repository's source folder (for data files used by tests).
 QString sourceDir();
+// The build folder (for built tools and data).
+QString binaryDir();
+// Sets LEXORA_SOURCE_DIR and LEXORA_BINARY_DIR when unset, so that helper processes and tests see them.
+void setTestEnvironment();
 
 } // namespace lextest

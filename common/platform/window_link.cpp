@@ -1,0 +1,206 @@
+#include "common/platform/window_link.h"
+
+#include "common/platform/runtime_dir.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
+
+#include <cerrno>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace lex {
+
+namespace {
+
+constexpr int kServeTimeoutMs = 5000;   // a peer that stalls mid-message is dropped
+
+} // namespace
+
+QString linkSocketPath(const QString& runtimeDir, const QString& title)
+{
+    return runtimeDir + QLatin1Char('/') + runtimeFileName(QStringLiteral("window-"), title, QStringLiteral(".sock"));
+}
+
+bool peerIsSameUser(qintptr socketDescriptor)
+{
+    struct ucred cred {};
+    socklen_t len = sizeof cred;
+    if (::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || len != sizeof cred)
+        return false;
+    return cred.uid == ::geteuid();
+}
+
+// ---- client ----
+
+LocalWindowLink::LocalWindowLink(QString runtimeDir, int timeoutMs) : dir_(std::move(runtimeDir)), timeoutMs_(timeoutMs) {}
+
+bool LocalWindowLink::find(const QString& title)
+{
+    if (!ensureRuntimeDir(dir_))
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(linkSocketPath(dir_, title));
+    if (!socket.waitForConnected(timeoutMs_))
+        return false;
+    const bool ours = peerIsSameUser(socket.socketDescriptor());
+    socket.abort();
+    return ours;
+}
+
+bool LocalWindowLink::raise(const QString& title) { return send(title, LinkMessage{LinkKind::Raise, 0, {}}); }
+
+bool LocalWindowLink::requestClose(const QString& title) { return send(title, LinkMessage{LinkKind::Close, 0, {}}); }
+
+bool LocalWindowLink::sendWord(const QString& title, const QString& word, uint32_t raiseFlag)
+{
+    return send(title, LinkMessage{LinkKind::Word, raiseFlag, word});
+}
+
+bool LocalWindowLink::send(const QString& title, const LinkMessage& message)
+{
+    const QByteArray frame = encodeLinkMessage(message);
+    if (frame.isEmpty() || !ensureRuntimeDir(dir_))
+        return false;
+    QDeadlineTimer deadline(timeoutMs_);
+    QLocalSocket socket;
+    socket.connectToServer(linkSocketPath(dir_, title));
+    if (!socket.waitForConnected(int(deadline.remainingTime())))
+        return false;
+    if (!peerIsSameUser(socket.socketDescriptor())) {
+        socket.abort();
+        return false;
+    }
+    socket.write(frame);
+    while (socket.bytesToWrite() > 0) {
+        if (deadline.hasExpired() || !socket.waitForBytesWritten(int(deadline.remainingTime())))
+            return false;
+    }
+    QByteArray reply;
+    while (reply.size() < 2) {
+        if (socket.bytesAvailable() == 0
+            && (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime()))))
+            return false;
+        reply += socket.read(2 - reply.size());
+    }
+    socket.disconnectFromServer();
+    return isLinkAck(reply, message.kind);
+}
+
+// ---- server ----
+
+LinkServer::LinkServer(QString runtimeDir, LinkHandlers handlers)
+    : dir_(std::move(runtimeDir)), handlers_(std::move(handlers))
+{
+}
+
+LinkServer::~LinkServer()
+{
+    if (server_)
+        server_->close();   // removes the socket file
+    server_.reset();
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
+
+bool LinkServer::publish(const QString& title)
+{
+    if (server_ || !ensureRuntimeDir(dir_))
+        return false;
+    const QString path = linkSocketPath(dir_, title);
+    // Whoever holds this lock owns the socket path; anything found there without it is stale.
+    const int fd = openRuntimeFile(dir_ + QLatin1Char('/') + runtimeFileName(QStringLiteral("window-"), title, QStringLiteral(".lock")), true);
+    if (fd < 0)
+        return false;
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        ::close(fd);
+        return false;
+    }
+    QLocalServer::removeServer(path);
+    auto server = std::make_unique<QLocalServer>();
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(path)) {
+        ::close(fd);
+        return false;
+    }
+    lockFd_ = fd;
+    socketPath_ = path;
+    server_ = std::move(server);
+    QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { accept(); });
+    return true;
+}
+
+void LinkServer::accept()
+{
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsSameUser(socket->socketDescriptor())) {
+            socket->abort();
+            continue;
+        }
+        serve(socket);
+    }
+}
+
+void LinkServer::serve(QLocalSocket* socket)
+{
+    auto buffer = std::make_shared<QByteArray>();
+    auto done = std::make_shared<bool>(false);
+    QTimer::singleShot(kServeTimeoutMs, socket, [socket, done] {
+        if (!*done)
+            socket->abort();
+    });
+    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer, done] {
+        if (*done) {
+            socket->readAll();
+            return;
+        }
+        buffer->append(socket->readAll());
+        LinkMessage message;
+        qsizetype used = 0;
+        switch (decodeLinkMessage(*buffer, &message, &used)) {
+        case LinkDecode::NeedMore:
+            return;
+        case LinkDecode::Malformed:
+            *done = true;
+            socket->abort();
+            return;
+        case LinkDecode::Ok:
+            break;
+        }
+        *done = true;
+        buffer->clear();
+        // A handler may run a nested event loop (a message box): keep the socket alive meanwhile
+        // and answer only if the peer still waits.
+        QPointer<QLocalSocket> guard(socket);
+        switch (message.kind) {
+        case LinkKind::Raise:
+            if (handlers_.raise) handlers_.raise();
+            break;
+        case LinkKind::Close:
+            if (handlers_.close) handlers_.close();
+            break;
+        case LinkKind::Word:
+            if (handlers_.word) handlers_.word(message.word, message.raiseFlag);
+            break;
+        }
+        if (!guard || guard->state() != QLocalSocket::ConnectedState)
+            return;
+        guard->write(encodeLinkAck(message.kind));
+        guard->flush();
+        guard->disconnectFromServer();
+    });
+    if (socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(socket, [socket] { Q_EMIT socket->readyRead(); }, Qt::QueuedConnection);
+}
+
+} // namespace lex

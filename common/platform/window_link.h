@@ -1,0 +1,82 @@
+#pragma once
+// Finding the other program's window by its title ("Tessaly", "Glosix") and talking to it.
+// Each program publishes its title on a local socket in the runtime folder; "find" is a connect,
+// and bringing to the front, the close request and the word are messages on it. A send returns
+// once the receiver has handled the message, or after a time-out.
+
+#include "common/platform/link_protocol.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace lex {
+
+class WindowLink {
+public:
+    virtual ~WindowLink() = default;
+    virtual bool find(const QString& title) = 0;
+    virtual bool raise(const QString& title) = 0;
+    virtual bool requestClose(const QString& title) = 0;
+    // The word's UTF-16 code units, exactly; false when it cannot be delivered and handled.
+    virtual bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) = 0;
+};
+
+// The client side over the runtime folder's sockets.
+class LocalWindowLink final : public WindowLink {
+public:
+    explicit LocalWindowLink(QString runtimeDir, int timeoutMs = 3000);
+    bool find(const QString& title) override;
+    bool raise(const QString& title) override;
+    bool requestClose(const QString& title) override;
+    bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) override;
+
+    // Sends one message and waits for its acknowledgement.
+    bool send(const QString& title, const LinkMessage& message);
+
+private:
+    QString dir_;
+    int timeoutMs_;
+};
+
+// What a published window does with the messages it receives, on the thread that owns the server.
+struct LinkHandlers {
+    std::function<void()> raise;
+    std::function<void()> close;
+    std::function<void(const QString& word, uint32_t raiseFlag)> word;
+};
+
+// The receiving side: publishes `title` while it lives. Needs the owning thread's event loop.
+class LinkServer {
+public:
+    LinkServer(QString runtimeDir, LinkHandlers handlers);
+    ~LinkServer();
+    LinkServer(const LinkServer&) = delete;
+    LinkServer& operator=(const LinkServer&) = delete;
+
+    // False when another live process already publishes the title, or the folder is unusable.
+    // A socket left behind by a crashed publisher is replaced.
+    bool publish(const QString& title);
+    QString socketPath() const { return socketPath_; }
+
+private:
+    void accept();
+    void serve(QLocalSocket* socket);
+
+    QString dir_;
+    LinkHandlers handlers_;
+    QString socketPath_;
+    int lockFd_ = -1;
+    std::unique_ptr<QLocalServer> server_;
+};
+
+// The socket path of a title in the runtime folder.
+QString linkSocketPath(const QString& runtimeDir, const QString& title);
+
+// True when the process at the other end of a connected local socket runs as this user.
+bool peerIsSameUser(qintptr socketDescriptor);
+
+} // namespace lex

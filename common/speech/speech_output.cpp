@@ -1,0 +1,263 @@
+#include "common/speech/speech_output.h"
+
+#include "common/config/profile.h"
+#include "common/platform/env.h"
+#include "common/platform/named_event.h"
+#include "common/platform/user_services.h"
+#include "common/speech/tts_engine.h"
+#include "common/speech/voice_player.h"
+
+#include <QFileInfo>
+#include <QObject>
+
+#include <algorithm>
+
+namespace lex {
+
+namespace {
+
+const QString kInit = QStringLiteral("INIT");
+const QString kTtsVoice = QStringLiteral("TTSVOICE");
+const QString kWaitPlayed = QStringLiteral("WaitPlayed");
+
+// Config.INI may come from a copy that wrote Windows separators.
+QString localPath(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
+
+// A word that could make the voice-file path leave the voice folder (or name no file at all).
+bool unsafeForPath(const QString& word)
+{
+    return word.contains(QLatin1Char('/')) || word.contains(QLatin1Char('\\')) || word.contains(QChar(0))
+        || word.contains(QLatin1String(".."));
+}
+
+} // namespace
+
+QString defaultVoicePath() { return QStringLiteral("./Voice/"); }
+
+SpeechOutput::SpeechOutput(SpeechProgram program, SpeechDeps deps)
+    : program_(program), deps_(deps), context_(std::make_unique<QObject>())
+{
+    if (!deps_.env)
+        deps_.env = Env::defaultEnv();
+}
+
+SpeechOutput::~SpeechOutput()
+{
+    stop_ = true;
+    joinPlayback();
+    if (hasVoice_ && deps_.engine)
+        deps_.engine->releaseVoice();
+}
+
+void SpeechOutput::showError(const QString& text)
+{
+    if (deps_.ui)
+        deps_.ui->messageBox(deps_.owner, text);
+}
+
+void SpeechOutput::initialise(const Profile& profile, const QString& programFolder)
+{
+    initialiseVoice(profile);
+    initialiseFolder(profile, programFolder);
+}
+
+void SpeechOutput::initialiseVoice(const Profile& profile)
+{
+    ttsDisabled_ = profile.readInt(kInit, QStringLiteral("IsDisableTTS"), 0) != 0;
+    ttsReady_ = false;
+    if (ttsDisabled_)
+        return;
+    TtsEngine* engine = deps_.engine;
+    try {
+        if (!engine || !engine->createVoice()) {
+            showError(QStringLiteral("TTS初始化错误"));
+            return;
+        }
+        hasVoice_ = true;
+        const QString value = profile.readString(kTtsVoice, QStringLiteral("TTSEngineMale"), QStringLiteral("0"), 256);
+        const QString id = QStringLiteral("%1%2%3").arg(engine->voicesCategory(), QStringLiteral("/Tokens/"), value);
+        std::optional<QString> token;
+        if (program_ == SpeechProgram::Main)
+            token = value.isEmpty() ? engine->defaultToken() : engine->openToken(id);
+        else
+            token = value.startsWith(QLatin1Char('0')) ? engine->defaultToken() : engine->openToken(id);
+        if (!engine->setVoice(token)) {
+            showError(QStringLiteral("TTS载入错误"));
+            return;
+        }
+        // Taken as unsigned 16-bit, as the setting was always stored: -1 is 65535, hence 100.
+        const uint16_t volume = uint16_t(profile.readInt(kTtsVoice, QStringLiteral("TTSVolume"), 100));
+        volume_ = std::min<uint16_t>(volume, 100);
+        engine->setVolume(volume_);
+        rate_ = std::clamp(profile.readInt(kTtsVoice, QStringLiteral("TTSRate"), 0), -10, 10);
+        engine->setRate(rate_);
+        ttsReady_ = true;
+    } catch (const SpeechError& e) {
+        showError(QStringLiteral("尝试TTS初始化错误"));
+        showError(speechErrorText(e.code(), e.systemText()));
+    } catch (const std::exception& e) {
+        showError(QStringLiteral("尝试TTS初始化错误"));
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void SpeechOutput::initialiseFolder(const Profile& profile, const QString& programFolder)
+{
+    const QString value = localPath(profile.readString(kInit, QStringLiteral("VoicePath"), defaultVoicePath(), 256));
+    const QString programVoice = programFolder + QStringLiteral("/Voice/");
+    if (program_ == SpeechProgram::Main) {
+        if (QFileInfo(value).isDir()) {
+            voiceFolder_ = value;
+            return;
+        }
+        const MessageAnswer a = deps_.ui
+            ? deps_.ui->messageBox(deps_.owner, QStringLiteral("真人语音路径不存在，是否重置为默认路径。"), {}, MessageButtons::YesNo)
+            : MessageAnswer::No;
+        voiceFolder_ = a == MessageAnswer::Yes ? programVoice : value;
+        return;
+    }
+    if (value.startsWith(QLatin1Char('.'))) {
+        voiceFolder_ = programVoice;
+        return;
+    }
+    if (!QFileInfo(value).isDir())
+        showError(QStringLiteral("真人语音路径不存在，请重新设置。要忽略真人语音\n请将真人语音路径指定为Lexora目录下的Voice文件夹"));
+    voiceFolder_ = value;
+}
+
+QString SpeechOutput::recordedFile(const QString& word) const
+{
+    if (word.isEmpty() || unsafeForPath(word))
+        return {};
+    // The first character, whole: a surrogate pair is one character.
+    const qsizetype firstLen = (word.size() > 1 && word[0].isHighSurrogate() && word[1].isLowSurrogate()) ? 2 : 1;
+    const QString base = voiceFolder_ + word.left(firstLen) + QLatin1Char('/') + word;
+    const QString mp3 = base + QStringLiteral(".mp3");
+    if (deps_.env->fileExists(mp3))
+        return mp3;
+    const QString wav = base + QStringLiteral(".wav");
+    if (deps_.env->fileExists(wav))
+        return wav;
+    return {};
+}
+
+void SpeechOutput::speakWord(const QString& word, bool ttsOnly)
+{
+    if (word.isEmpty())
+        return;
+    reapFinished();
+    if (!ttsOnly) {
+        const QString file = recordedFile(word);
+        if (!file.isEmpty()) {
+            playFile(file);
+            return;
+        }
+    }
+    if (!ttsReady_ || !deps_.engine)
+        return;
+    try {
+        if (!deps_.engine->speakAsync(word))
+            showError(QStringLiteral("尝试TTS发音出错"));
+    } catch (const SpeechError& e) {
+        showError(speechErrorText(e.code(), e.systemText()));
+    } catch (const std::exception& e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void SpeechOutput::playFile(const QString& path)
+{
+    if (!deps_.events || !deps_.player)
+        return;
+    // Another hand-off in progress (here or in the other program): no sound this time.
+    std::unique_ptr<NamedEvent> handOff = deps_.events->create(kWaitPlayed);
+    if (!handOff)
+        return;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::thread worker([this, path, done] {
+        std::unique_ptr<NamedEvent> event = deps_.events->open(kWaitPlayed);
+        if (!event) {
+            *done = true;   // the caller has given up already
+            return;
+        }
+        const QString own = path;
+        event->set();
+        event.reset();
+        try {
+            deps_.player->play(own, kMaxPlayMs, stop_);
+        } catch (const SpeechError& e) {
+            const QString text = speechErrorText(e.code(), e.systemText());
+            QMetaObject::invokeMethod(context_.get(), [this, text] {
+                showError(QStringLiteral("尝试发真人语音出错"));
+                showError(text);
+            }, Qt::QueuedConnection);
+        } catch (const std::exception&) {
+        }
+        *done = true;
+    });
+    workers_.push_back(Worker{std::move(worker), done});
+    handOff->wait(kHandOffWaitMs);
+    handOff.reset();
+}
+
+void SpeechOutput::reapFinished()
+{
+    for (auto it = workers_.begin(); it != workers_.end();) {
+        if (*it->done) {
+            it->thread.join();
+            it = workers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void SpeechOutput::joinPlayback()
+{
+    for (Worker& w : workers_)
+        if (w.thread.joinable())
+            w.thread.join();
+    workers_.clear();
+}
+
+void SpeechOutput::shutDown(Profile* profile)
+{
+    if (!hasVoice_)
+        return;
+    if (program_ == SpeechProgram::Main && profile) {
+        profile->writeInt(kTtsVoice, QStringLiteral("TTSVolume"), volume_);
+        profile->writeInt(kTtsVoice, QStringLiteral("TTSRate"), rate_);
+    }
+    if (deps_.engine)
+        deps_.engine->releaseVoice();
+    hasVoice_ = false;
+}
+
+void SpeechOutput::writeSettings(Profile& profile) const
+{
+    profile.writeString(kInit, QStringLiteral("VoicePath"), voiceFolder_);
+    profile.writeInt(kInit, QStringLiteral("IsDisableTTS"), ttsDisabled_ ? 1 : 0);
+}
+
+void SpeechOutput::setTtsDisabled(bool disabled)
+{
+    ttsDisabled_ = disabled;
+    if (disabled)
+        ttsReady_ = false;
+}
+
+void SpeechOutput::setVolume(int volume)
+{
+    volume_ = uint16_t(std::clamp(volume, 0, 100));
+    if (hasVoice_ && deps_.engine)
+        deps_.engine->setVolume(volume_);
+}
+
+void SpeechOutput::setRate(int rate)
+{
+    rate_ = std::clamp(rate, -10, 10);
+    if (hasVoice_ && deps_.engine)
+        deps_.engine->setRate(rate_);
+}
+
+} // namespace lex

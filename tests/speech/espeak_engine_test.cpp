@@ -1,0 +1,91 @@
+#include "common/speech/espeak_engine.h"
+#include "speech_fakes.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace lex;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int ms = 10000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(EspeakEngine, VoicesTokensAndDefault)
+{
+    lextest::RecordingOutput out;
+    EspeakEngine engine(&out);
+    ASSERT_TRUE(engine.createVoice()) << "espeak-ng data missing";
+    const QList<VoiceToken> voices = engine.voices();
+    ASSERT_FALSE(voices.isEmpty());
+    for (const VoiceToken& v : voices) {
+        EXPECT_TRUE(v.id.startsWith(QStringLiteral("espeak-ng/voices/Tokens/"))) << v.id.toStdString();
+        EXPECT_FALSE(v.description.isEmpty());
+        EXPECT_EQ(engine.openToken(v.id), v.id);
+    }
+    EXPECT_EQ(engine.defaultToken(), QStringLiteral("espeak-ng/voices/Tokens/en"));
+    EXPECT_EQ(voiceTokenName(*engine.defaultToken()), QStringLiteral("en"));
+    EXPECT_EQ(engine.openToken(QStringLiteral("espeak-ng/voices/Tokens/0")), std::nullopt);
+    EXPECT_TRUE(engine.setVoice(std::nullopt));
+    EXPECT_TRUE(engine.setVoice(engine.defaultToken()));
+    EXPECT_FALSE(engine.setVoice(QStringLiteral("espeak-ng/voices/Tokens/no-such-voice")));
+    for (const VoiceToken& v : voices)
+        if (v.id.endsWith(QStringLiteral("/en-US")))
+            EXPECT_TRUE(engine.setVoice(v.id));
+}
+
+TEST(EspeakEngine, RateAndVolumeShapeTheSound)
+{
+    EXPECT_EQ(EspeakEngine::espeakRate(0), 175);
+    EXPECT_EQ(EspeakEngine::espeakRate(-10), 80);    // 58 wpm is below espeak's floor
+    EXPECT_EQ(EspeakEngine::espeakRate(10), 450);
+    EXPECT_LT(EspeakEngine::espeakRate(-3), EspeakEngine::espeakRate(3));
+
+    lextest::RecordingOutput out;
+    EspeakEngine engine(&out);
+    ASSERT_TRUE(engine.createVoice());
+    engine.setRate(-10);
+    const size_t slow = engine.synthesize(QStringLiteral("pronunciation")).size();
+    engine.setRate(10);
+    const size_t fast = engine.synthesize(QStringLiteral("pronunciation")).size();
+    EXPECT_GT(slow, fast * 2);
+    engine.setRate(0);
+    engine.setVolume(0);
+    const std::vector<int16_t> quiet = engine.synthesize(QStringLiteral("hello"));
+    engine.setVolume(100);
+    const std::vector<int16_t> loud = engine.synthesize(QStringLiteral("hello"));
+    auto peak = [](const std::vector<int16_t>& s) { int p = 0; for (int16_t v : s) p = std::max(p, std::abs(int(v))); return p; };
+    ASSERT_FALSE(loud.empty());
+    EXPECT_LT(peak(quiet), peak(loud) / 10);
+}
+
+TEST(EspeakEngine, SuccessiveWordsQueueAndReachTheSink)
+{
+    lextest::RecordingOutput out;
+    EspeakEngine engine(&out);
+    ASSERT_TRUE(engine.createVoice());
+    EXPECT_TRUE(engine.speakAsync(QStringLiteral("apple")));
+    EXPECT_TRUE(engine.speakAsync(QStringLiteral("<b>banana</b>")));   // plain text, never markup
+    EXPECT_TRUE(waitFor([&] { return out.opens() == 2; }));
+    EXPECT_TRUE(out.nonSilent());
+    EXPECT_EQ(out.format().sampleRate, engine.sampleRate());
+    engine.releaseVoice();
+    EXPECT_FALSE(engine.speakAsync(QStringLiteral("after")));
+
+    lextest::RecordingOutput none(nullptr, false);   // no sound device: quietly nothing
+    EspeakEngine silent(&none);
+    ASSERT_TRUE(silent.createVoice());
+    EXPECT_TRUE(silent.speakAsync(QStringLiteral("hello")));
+}
