@@ -16,6 +16,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
+  libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev pulseaudio
+  fonts-noto-cjk fonts-dejavu-core python3-fontforge
+  xvfb openbox xdotool imagemagick
 )
 
 install_missing() {
