@@ -18,7 +18,7 @@ packages=(
   clang libclang-rt-14-dev
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev pulseaudio
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
-  xvfb openbox xdotool imagemagick
+  libxcb1-dev xvfb openbox xdotool imagemagick
 )
 
 install_missing() {

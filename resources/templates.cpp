@@ -1,0 +1,328 @@
+// The dialog templates of both programs. Positions are in dialog units; where a window's
+// positions were not handed down, the layout follows the same grid (7-unit margins, 14-unit
+// buttons and edits, 8-unit labels) so every window looks of one family.
+#include "resources/resources.h"
+
+#include <QHash>
+
+namespace lex::res {
+
+using namespace lex::ui;
+
+namespace {
+
+ControlSpec C(int id, Kind kind, const QString& caption, unsigned style, int x, int y, int w, int h,
+              QStringList items = {})
+{
+    ControlSpec c;
+    c.id = id;
+    c.kind = kind;
+    c.caption = caption;
+    c.style = style;
+    c.x = x;
+    c.y = y;
+    c.w = w;
+    c.h = h;
+    c.items = std::move(items);
+    return c;
+}
+
+ControlSpec label(const QString& text, int x, int y, int w, int h = 8, unsigned style = None)
+{
+    return C(IDC_STATIC, Kind::Static, text, style, x, y, w, h);
+}
+
+QStringList zeroToTen()
+{
+    QStringList l;
+    for (int i = 0; i <= 10; ++i)
+        l << QString::number(i);
+    return l;
+}
+
+DialogTemplate T(int id, const QString& caption, int w, int h, std::vector<ControlSpec> controls)
+{
+    DialogTemplate t;
+    t.id = id;
+    t.caption = caption;
+    t.width = w;
+    t.height = h;
+    t.controls = std::move(controls);
+    return t;
+}
+
+QHash<int, DialogTemplate> makeLexoraTemplates()
+{
+    QHash<int, DialogTemplate> t;
+    const QString U = QStringLiteral("");
+
+    t.insert(IDD_ABOUTBOX, T(IDD_ABOUTBOX, QStringLiteral("关于 Lexora"), 235, 100, {
+        label(QStringLiteral("Lexora"), 40, 10, 180),
+        C(1067, Kind::Static, U, None, 40, 22, 180, 8),
+        C(1037, Kind::RichEdit, U, MultiLine | ReadOnly, 40, 36, 185, 36),
+        C(IDOK, Kind::DefPushButton, QStringLiteral("确定"), Group, 178, 80, 50, 14),
+    }));
+
+    t.insert(IDD_LEXORA_DIALOG, T(IDD_LEXORA_DIALOG, U, 400, 230, {
+        C(1017, Kind::CheckBox, QStringLiteral("单词"), Group, 4, 3, 32, 10),
+        C(1018, Kind::CheckBox, QStringLiteral("解释"), None, 40, 3, 32, 10),
+        C(1027, Kind::CheckBox, QStringLiteral("词典"), None, 76, 3, 32, 10),
+        C(1019, Kind::CheckBox, QStringLiteral("大写"), None, 112, 3, 32, 10),
+        C(1020, Kind::CheckBox, QStringLiteral("锁定索引"), Disabled, 148, 3, 50, 10),
+        C(1014, Kind::ListView, U, Group, 0, 16, 400, 200),
+    }));
+
+    t.insert(IDD_PROPSUB0, T(IDD_PROPSUB0, U, 230, 150, {
+        label(QStringLiteral("默认Book路径:"), 6, 4, 60),
+        C(1012, Kind::Edit, U, AutoHScroll, 6, 14, 170, 14),
+        C(1007, Kind::PushButton, QStringLiteral("设置"), None, 180, 14, 40, 14),
+        label(QStringLiteral("真人语音路径:"), 6, 32, 60),
+        C(1013, Kind::Edit, U, AutoHScroll, 6, 42, 170, 14),
+        C(1004, Kind::PushButton, QStringLiteral("设置"), None, 180, 42, 40, 14),
+        label(QStringLiteral("背景色:"), 6, 64, 28),
+        C(1006, Kind::PushButton, U, None, 36, 61, 24, 14),
+        C(1014, Kind::Edit, U, ReadOnly, 64, 61, 50, 14),
+        label(QStringLiteral("字体:"), 124, 64, 20),
+        C(1011, Kind::DropDownList, U, None, 146, 62, 40, 60,
+          {QStringLiteral("小"), QStringLiteral("中"), QStringLiteral("大")}),
+        C(1018, Kind::CheckBox, QStringLiteral("禁止窗口粘边"), None, 6, 84, 70, 10),
+        C(1017, Kind::CheckBox, QStringLiteral("单词大写"), Disabled, 84, 84, 60, 10),
+        label(QStringLiteral("如果窗口移动不正常，请禁止粘边"), 6, 100, 214),
+        label(QStringLiteral("改变Book路径，会自动保存当前Book内容到旧路径"), 6, 112, 214),
+        C(1005, Kind::PushButton, QStringLiteral("默认"), Disabled, 120, 130, 48, 14),
+        C(1010, Kind::PushButton, QStringLiteral("取消修改"), Disabled, 172, 130, 48, 14),
+    }));
+
+    t.insert(IDD_PROPSUB1, T(IDD_PROPSUB1, U, 230, 150, {
+        label(QStringLiteral("测试文本:"), 6, 6, 40),
+        C(1012, Kind::Edit, QStringLiteral("Welcome to use Tessaly."), AutoHScroll, 48, 4, 128, 14),
+        C(1004, Kind::PushButton, QStringLiteral("测试"), None, 180, 4, 40, 14),
+        label(QStringLiteral("指定引擎(男声):"), 6, 26, 64),
+        C(1011, Kind::DropDownList, U, None, 72, 24, 148, 80),
+        label(QStringLiteral("指定引擎(女声):"), 6, 44, 64),
+        C(1013, Kind::DropDownList, U, Disabled, 72, 42, 148, 80),
+        label(QStringLiteral("音量:"), 6, 64, 24),
+        C(1071, Kind::Slider, U, None, 32, 62, 120, 14),
+        label(QStringLiteral("速度:"), 6, 82, 24),
+        C(1073, Kind::Slider, U, None, 32, 80, 120, 14),
+        label(QStringLiteral("慢速:"), 6, 100, 24),
+        C(1074, Kind::Slider, U, Disabled, 32, 98, 120, 14),
+        label(QStringLiteral("频率:"), 158, 64, 22),
+        C(1015, Kind::DropDownList, U, Disabled, 182, 62, 38, 60),
+        C(1006, Kind::PushButton, QStringLiteral("测试"), Disabled, 180, 98, 40, 14),
+        C(1019, Kind::CheckBox, QStringLiteral("DisableTTS"), None, 6, 118, 56, 10),
+        C(1017, Kind::CheckBox, QStringLiteral("OnlyTTS"), Disabled, 66, 118, 48, 10),
+        C(1018, Kind::CheckBox, QStringLiteral("OnlyMan"), Disabled, 118, 118, 48, 10),
+        C(1005, Kind::PushButton, QStringLiteral("默认"), Disabled, 120, 132, 48, 14),
+        C(1007, Kind::PushButton, QStringLiteral("取消修改"), Disabled, 172, 132, 48, 14),
+    }));
+
+    t.insert(IDD_PROPSUB2, T(IDD_PROPSUB2, U, 230, 150, {
+        C(1072, Kind::TreeView, U, Disabled, 6, 6, 110, 140),
+        label(QStringLiteral("键值:"), 124, 8, 30),
+        C(1011, Kind::DropDownList, U, Disabled, 124, 20, 44, 60),
+        label(QStringLiteral("+"), 171, 22, 8),
+        C(1012, Kind::DropDownList, U, Disabled, 180, 20, 42, 60),
+        C(1004, Kind::PushButton, QStringLiteral("取消修改"), Disabled, 124, 132, 48, 14),
+        C(1005, Kind::PushButton, QStringLiteral("默认"), Disabled, 176, 132, 46, 14),
+    }));
+
+    t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 204, {
+        label(QStringLiteral("陌生度:"), 14, 5, 28),
+        C(1011, Kind::DropDownList, U, Group, 48, 2, 32, 76, zeroToTen()),
+        C(1015, Kind::DropDownList, U, None, 84, 2, 32, 76, zeroToTen()),
+        C(1016, Kind::DropDownList, U, None, 120, 2, 32, 76, zeroToTen()),
+        C(1004, Kind::DefPushButton, QStringLiteral("打开文件"), None, 156, 2, 50, 14),
+        C(1005, Kind::PushButton, QStringLiteral("导入"), None, 210, 2, 50, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("关闭"), None, 271, 2, 50, 14),
+        label(QStringLiteral("文件路径:"), 6, 21, 36),
+        C(1012, Kind::Edit, U, AutoHScroll, 48, 19, 157, 14),
+        C(1018, Kind::CheckBox, QStringLiteral("导出Unicode"), None, 210, 21, 57, 10),
+        label(QStringLiteral("行数:"), 270, 20, 20),
+        C(1038, Kind::Edit, U, ReadOnly, 293, 18, 29, 14),
+        C(1026, Kind::RadioButton, QStringLiteral("样式一:\n每行一词,无解释将自动查词典"), Group | MultiLine, 2, 41, 66, 48),
+        C(1013, Kind::Edit, U, MultiLine | ReadOnly, 68, 41, 114, 42),
+        C(1027, Kind::RadioButton, QStringLiteral("样式二:\n每二行一词,一行单词,一行解释"), MultiLine, 2, 83, 66, 54),
+        C(1014, Kind::Edit, U, MultiLine | ReadOnly, 68, 83, 114, 54),
+        C(1028, Kind::RadioButton, QStringLiteral("样式三:\n金山生词本导出形式,可有多行解释,包含音标"), MultiLine, 2, 137, 66, 66),
+        C(1025, Kind::Edit, U, MultiLine | ReadOnly, 68, 137, 114, 66),
+        C(1036, Kind::Static, QStringLiteral("文件浏览:"), Group, 192, 39, 36, 8),
+        C(1017, Kind::CheckBox, QStringLiteral("只导入输入框内容"), None, 234, 39, 80, 10),
+        C(1037, Kind::RichEdit, U, MultiLine | VScroll | WantReturn, 189, 51, 137, 153),
+        C(IDC_STATIC, Kind::EtchedHorz, U, None, 8, 35, 316, 1),
+        C(IDC_STATIC, Kind::EtchedVert, U, None, 267, 0, 1, 33),
+        C(IDC_STATIC, Kind::EtchedVert, U, None, 185, 38, 1, 165),
+    }));
+
+    t.insert(IDD_ADDMODIFY, T(IDD_ADDMODIFY, QStringLiteral("添加&修改"), 260, 182, {
+        label(QStringLiteral("单词:"), 7, 9, 24),
+        C(1012, Kind::Edit, U, Group | AutoHScroll, 34, 7, 150, 14),
+        label(QStringLiteral("音标:"), 7, 27, 24),
+        C(1013, Kind::Edit, U, AutoHScroll, 34, 25, 150, 14),
+        label(QStringLiteral("解释:"), 7, 45, 24),
+        C(1014, Kind::Edit, U, MultiLine | WantReturn | VScroll, 34, 43, 219, 64),
+        label(QStringLiteral("注释: "), 7, 115, 24),
+        C(1025, Kind::Edit, U, MultiLine | WantReturn, 34, 113, 219, 40),
+        label(QStringLiteral("陌生度:"), 7, 163, 28),
+        label(QStringLiteral("-认-"), 36, 163, 16),
+        C(1011, Kind::DropDownList, U, None, 52, 161, 30, 90, zeroToTen()),
+        label(QStringLiteral("-拼-"), 88, 163, 16),
+        C(1015, Kind::DropDownList, U, None, 104, 161, 30, 90, zeroToTen()),
+        label(QStringLiteral("-听-"), 140, 163, 16),
+        C(1016, Kind::DropDownList, U, None, 156, 161, 30, 90, zeroToTen()),
+        C(1004, Kind::DefPushButton, QStringLiteral("确定"), Group, 196, 7, 57, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("取消"), None, 196, 25, 57, 14),
+    }));
+
+    t.insert(IDD_PRACTICE, T(IDD_PRACTICE, QStringLiteral("单词初记"), 246, 254, {
+        C(1076, Kind::Static, QStringLiteral("单词:"), None, 2, 6, 20, 8),
+        C(1059, Kind::RichEdit, U, MultiLine | ReadOnly | VScroll, 27, 1, 217, 32),
+        C(1085, Kind::RichEdit, U, ReadOnly | Centre, 4, 16, 15, 14),
+        C(1080, Kind::CheckBox, QStringLiteral("音标:"), Group, 2, 35, 31, 10),
+        C(1012, Kind::Edit, U, AutoHScroll, 35, 34, 66, 14),
+        C(1083, Kind::CheckBox, QStringLiteral("首字母:"), None, 105, 35, 40, 10),
+        C(1013, Kind::Edit, U, ReadOnly | Centre, 147, 34, 16, 14),
+        C(1007, Kind::PushButton, QStringLiteral("修改"), None, 169, 33, 21, 14),
+        C(1010, Kind::PushButton, QStringLiteral("下一个(Enter)"), None, 192, 33, 52, 14),
+        C(1078, Kind::CheckBox, QStringLiteral("例句"), None, 2, 48, 28, 10),
+        C(1055, Kind::CheckBox, QStringLiteral("时间:(秒)"), None, 36, 48, 44, 10),
+        C(1061, Kind::ProgressBar, U, None, 82, 50, 127, 6),
+        C(1056, Kind::CheckBox, QStringLiteral("固顶"), None, 215, 48, 29, 10),
+        C(1079, Kind::CheckBox, QStringLiteral("解释"), None, 2, 60, 28, 10),
+        C(1082, Kind::CheckBox, QStringLiteral("注释:"), None, 36, 60, 32, 10),
+        C(1081, Kind::RichEdit, U, ReadOnly, 73, 58, 171, 14),
+        C(1017, Kind::CheckBox, U, PushLike | MultiLine | Group, 2, 74, 242, 40),
+        C(1018, Kind::CheckBox, U, PushLike | MultiLine, 2, 114, 242, 40),
+        C(1027, Kind::CheckBox, U, PushLike | MultiLine, 2, 154, 242, 40),
+        C(1019, Kind::CheckBox, U, PushLike | MultiLine, 2, 194, 242, 40),
+        C(1004, Kind::PushButton, QStringLiteral("暂停(Pause)"), Group, 2, 238, 46, 14),
+        C(1006, Kind::PushButton, QStringLiteral("读音(Space)"), None, 49, 238, 46, 14),
+        C(1084, Kind::CheckBox, QStringLiteral("自动发音"), None, 102, 234, 48, 10),
+        C(1020, Kind::CheckBox, QStringLiteral("正确停顿"), None, 102, 244, 48, 10),
+        C(1063, Kind::Static, QStringLiteral("剩余:"), None, 151, 240, 19, 8),
+        C(1037, Kind::RichEdit, U, ReadOnly | Centre, 174, 238, 17, 14),
+        C(1005, Kind::PushButton, QStringLiteral("不知道(End)"), None, 198, 238, 46, 14),
+    }));
+
+    t.insert(IDD_FIND, T(IDD_FIND, QStringLiteral("Dialog"), 240, 48, {
+        label(QStringLiteral("查找内容:"), 7, 9, 38),
+        C(1012, Kind::Edit, U, Group | AutoHScroll, 48, 7, 125, 14),
+        C(1026, Kind::RadioButton, QStringLiteral("查找单词"), Group, 48, 28, 52, 10),
+        C(1027, Kind::RadioButton, QStringLiteral("查找解释"), None, 106, 28, 52, 10),
+        C(1004, Kind::DefPushButton, QStringLiteral("查找下一个"), Group, 181, 7, 52, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("关闭"), None, 181, 25, 52, 14),
+    }));
+
+    t.insert(IDD_PRACTICE_SETUP, T(IDD_PRACTICE_SETUP, QStringLiteral("Dialog"), 186, 102, {
+        C(IDOK, Kind::DefPushButton, QStringLiteral("开始"), Group, 129, 6, 50, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("退出"), None, 129, 26, 50, 14),
+        label(QStringLiteral("单词总数：\n (10-100)"), 7, 8, 41, 18),
+        C(1012, Kind::Edit, U, ReadOnly | Centre, 51, 8, 30, 12),
+        label(QStringLiteral("循环次数："), 8, 26, 41),
+        C(1011, Kind::DropDownList, U, Sorted, 51, 24, 30, 30,
+          {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}),
+        C(1026, Kind::RadioButton, QStringLiteral("英->中"), Group | Disabled, 87, 9, 40, 10),
+        C(1027, Kind::RadioButton, QStringLiteral("中->英"), Disabled, 87, 25, 40, 10),
+        label(QStringLiteral("说明:"), 7, 39, 20),
+        C(1017, Kind::CheckBox, QStringLiteral("结束后复习错误项"), Group | Disabled, 51, 39, 78, 10),
+        C(1013, Kind::Edit, U, MultiLine | ReadOnly, 7, 52, 172, 45),
+    }));
+
+    t.insert(IDD_NAMECLASS, T(IDD_NAMECLASS, QStringLiteral("指定类名"), 200, 64, {
+        label(QStringLiteral("指定类名:"), 7, 9, 38),
+        C(1011, Kind::DropDownCombo, U, Group, 48, 7, 86, 80),
+        label(QStringLiteral("例：\n单元一，第一课\n单元二，第三课"), 48, 26, 86, 30),
+        C(IDOK, Kind::DefPushButton, QStringLiteral("确定"), Group, 143, 7, 50, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("取消"), None, 143, 25, 50, 14),
+        C(1004, Kind::PushButton, QStringLiteral("删除类名"), None, 143, 43, 50, 14),
+    }));
+
+    t.insert(IDD_PROPPAGE, T(IDD_PROPPAGE, QStringLiteral("属性页"), 320, 196, {
+        C(1070, Kind::ListBox, U, Group, 7, 7, 60, 160,
+          {QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键")}),
+        C(1074, Kind::GroupBox, U, None, 74, 3, 240, 166),
+        C(1004, Kind::DefPushButton, QStringLiteral("关闭保存"), Group, 200, 176, 56, 14),
+        C(1005, Kind::PushButton, QStringLiteral("默认全部"), Disabled, 262, 176, 52, 14),
+    }));
+
+    t.insert(IDD_MAIN, T(IDD_MAIN, QStringLiteral("Tessaly"), 466, 266, {}));
+
+    t.insert(IDD_BROWSER, T(IDD_BROWSER, U, 300, 200, {
+        C(1077, Kind::Custom, U, None, 0, 0, 300, 200),
+    }));
+
+    t.insert(IDD_DELETECHECK, T(IDD_DELETECHECK, QStringLiteral("确认删除"), 200, 70, {
+        C(IDC_STATIC, Kind::Static, U, Centre, 7, 10, 186, 18),
+        C(1017, Kind::CheckBox, QStringLiteral("本次运行不再确认"), Group, 7, 34, 90, 10),
+        C(IDOK, Kind::DefPushButton, QStringLiteral("确定"), Group, 86, 50, 50, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("取消"), None, 143, 50, 50, 14),
+    }));
+
+    t.insert(IDD_SELFILTER, T(IDD_SELFILTER, QStringLiteral("临时陌生度过虑"), 200, 76, {
+        label(QStringLiteral("请选择\"保留选择\"的条件（只作用于临时陌生度）："), 7, 7, 186, 18),
+        label(QStringLiteral("保留选择:"), 7, 32, 38),
+        C(1017, Kind::DropDownList, U, Group, 48, 30, 40, 60,
+          {QStringLiteral("小于"), QStringLiteral("等于"), QStringLiteral("大于")}),
+        C(1016, Kind::DropDownList, U, None, 94, 30, 36, 120, zeroToTen()),
+        C(IDOK, Kind::DefPushButton, QStringLiteral("确定"), Group, 86, 56, 50, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("取消"), None, 143, 56, 50, 14),
+    }));
+
+    t.insert(IDD_CATEGORY, T(IDD_CATEGORY, QStringLiteral("新建&切换组"), 260, 140, {
+        label(QStringLiteral("新建组:"), 7, 9, 30),
+        C(1012, Kind::Edit, U, Group | AutoHScroll, 40, 7, 120, 14),
+        C(1004, Kind::PushButton, QStringLiteral("添加"), None, 166, 7, 40, 14),
+        label(QStringLiteral("组名:"), 7, 29, 30),
+        C(1011, Kind::DropDownList, U, Sorted, 40, 27, 120, 100),
+        C(1006, Kind::PushButton, QStringLiteral("文件夹"), None, 166, 27, 40, 14),
+        label(QStringLiteral("单词数:"), 7, 49, 30),
+        C(1037, Kind::RichEdit, U, ReadOnly, 40, 47, 50, 14),
+        label(QStringLiteral("版本号:"), 96, 49, 28),
+        C(1038, Kind::RichEdit, U, ReadOnly, 126, 47, 34, 14),
+        C(1017, Kind::CheckBox, QStringLiteral("不保存\n原内容"), MultiLine, 166, 46, 44, 20),
+        C(1026, Kind::RadioButton, QStringLiteral("移动"), Group | Disabled, 40, 68, 36, 10),
+        C(1027, Kind::RadioButton, QStringLiteral("复制"), Disabled, 80, 68, 36, 10),
+        C(1063, Kind::Static,
+          QStringLiteral("注：切换到其他组时会保存原组的内容，除非选择右侧的\"不保存原内容\"。\n\n"
+                         "删除组请打开文件夹手动删除该组对应的.idx与.txt文件(防止删错)"),
+          Group, 7, 84, 246, 40),
+        C(IDOK, Kind::DefPushButton, QStringLiteral("切换"), Group, 212, 7, 42, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("取消"), None, 212, 25, 42, 14),
+    }));
+    return t;
+}
+
+} // namespace
+
+const DialogTemplate& dialogTemplate(int id)
+{
+    static const QHash<int, DialogTemplate> all = makeLexoraTemplates();
+    static const DialogTemplate empty;
+    auto it = all.constFind(id);
+    return it == all.constEnd() ? empty : *it;
+}
+
+std::vector<int> dialogTemplateIds()
+{
+    return {IDD_ABOUTBOX, IDD_LEXORA_DIALOG, IDD_PROPSUB0, IDD_PROPSUB1, IDD_IMPORT, IDD_ADDMODIFY,
+            IDD_PRACTICE, IDD_FIND, IDD_PRACTICE_SETUP, IDD_NAMECLASS, IDD_PROPPAGE, IDD_PROPSUB2,
+            IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY};
+}
+
+const DialogTemplate& glosixTemplate()
+{
+    static const DialogTemplate t = T(IDD_GLOSIX_DIALOG, QStringLiteral("Glosix"), 287, 171, {
+        label(QStringLiteral("输入："), 4, 7, 24),
+        C(1000, Kind::Edit, QString(), Group | AutoHScroll, 30, 4, 120, 14),
+        C(1001, Kind::DefPushButton, QStringLiteral("查询"), None, 154, 4, 30, 14),
+        C(1004, Kind::PushButton, QStringLiteral("<"), Flat | Disabled, 188, 4, 12, 14),
+        C(1005, Kind::PushButton, QStringLiteral("Speak"), Flat, 202, 4, 27, 14),
+        C(1006, Kind::PushButton, QStringLiteral("AddTo"), Flat | Disabled, 231, 4, 27, 14),
+        C(1007, Kind::PushButton, QStringLiteral("Setup"), Flat | Disabled, 260, 4, 25, 14),
+        C(1003, Kind::ListBox, QString(), Hidden, 4, 22, 70, 145),
+        C(1002, Kind::RichEdit, QString(), MultiLine | ReadOnly | VScroll, 4, 22, 279, 145),
+    });
+    return t;
+}
+
+} // namespace lex::res
