@@ -1,15 +1,204 @@
+// import and export: text word lists in and out of a word book, as the import/export dialog does.
 #include "commands.h"
 
-namespace lexbook {
+#include "common/dictionary/dictionary.h"
+#include "common/platform/env.h"
+#include "common/platform/sources.h"
+#include "lexora/book/book_file.h"
+#include "lexora/exchange/text_format.h"
 
-int cmdImport(const QStringList&)
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace lexbook {
+namespace {
+
+struct Options {
+    QStringList positional;
+    std::optional<QString> style, strangeness, encoding, dict, rows;
+};
+
+// Splits `args` into positional arguments and the options in `allowed`; false (with `code` set and
+// the message printed) for an unknown option or a missing value.
+bool parseOptions(const QStringList& args, const QStringList& allowed, Options* o, int* code)
 {
-    return fail(QStringLiteral("not available yet"));
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!a.startsWith(QLatin1String("--"))) {
+            o->positional << a;
+            continue;
+        }
+        if (!allowed.contains(a)) {
+            *code = fail(QStringLiteral("unknown option '%1'").arg(a));
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            *code = fail(QStringLiteral("option '%1' needs a value").arg(a));
+            return false;
+        }
+        const QString v = args[++i];
+        if (a == QLatin1String("--style")) o->style = v;
+        else if (a == QLatin1String("--strangeness")) o->strangeness = v;
+        else if (a == QLatin1String("--encoding")) o->encoding = v;
+        else if (a == QLatin1String("--dict")) o->dict = v;
+        else if (a == QLatin1String("--rows")) o->rows = v;
+    }
+    return true;
 }
 
-int cmdExport(const QStringList&)
+bool splitBook(const QString& arg, lex::Book& book)
 {
-    return fail(QStringLiteral("not available yet"));
+    const qsizetype slash = arg.lastIndexOf(QLatin1Char('/'));
+    book.path = arg.left(slash + 1);
+    book.name = arg.mid(slash + 1);
+    return !book.name.isEmpty();
+}
+
+bool parseStyle(const std::optional<QString>& s, int* style)
+{
+    if (!s)
+        return false;
+    bool ok = false;
+    *style = s->toInt(&ok);
+    return ok && *style >= lex::kFirstStyle && *style <= lex::kLastStyle;
+}
+
+// Loads the Book; false (with the message printed) when an existing file could not be read.
+bool loadForCommand(lex::Book& book, int* code)
+{
+    const lex::LoadReport report = lex::loadBook(book);
+    if (!report.readError.isEmpty()) {
+        *code = fail(QStringLiteral("cannot read the word book: ") + report.readError);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int cmdImport(const QStringList& args)
+{
+    const QString usage = QStringLiteral(
+        "usage: lexbook import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]");
+    Options o;
+    int code = 0;
+    if (!parseOptions(args, {QStringLiteral("--style"), QStringLiteral("--strangeness"), QStringLiteral("--encoding"),
+                             QStringLiteral("--dict")}, &o, &code))
+        return code;
+    if (o.positional.size() != 2)
+        return fail(usage);
+    lex::ImportSettings settings;
+    if (!parseStyle(o.style, &settings.style))
+        return fail(QStringLiteral("--style must be 1, 2 or 3"));
+    if (o.strangeness) {
+        const QStringList parts = o.strangeness->split(QLatin1Char(','));
+        uint8_t values[3] = {};
+        bool good = parts.size() == 3;
+        for (int i = 0; good && i < 3; ++i) {
+            bool ok = false;
+            const int v = parts[i].toInt(&ok);
+            good = ok && v >= 0 && v <= lex::kMaxStrangeness;
+            values[i] = uint8_t(v);
+        }
+        if (!good)
+            return fail(QStringLiteral("--strangeness takes three values from 0 to 10, e.g. 10,10,10"));
+        settings.recognition = values[0];
+        settings.spelling = values[1];
+        settings.listening = values[2];
+    }
+    lex::TextEncoding encoding = lex::TextEncoding::Auto;
+    if (o.encoding && !lex::parseTextEncoding(*o.encoding, &encoding))
+        return fail(QStringLiteral("--encoding must be auto, utf16, gbk or utf8"));
+
+    std::unique_ptr<lex::Dictionary> dict;
+    if (o.dict) {
+        dict = std::make_unique<lex::Dictionary>(lex::DictVariant::Main);
+        const QStringList failed = dict->openFolder(*o.dict);
+        if (!failed.isEmpty())
+            return fail(QStringLiteral("不能打开词典文件，请确认此文件是否存在 ") + failed.join(QLatin1Char(' ')));
+        settings.lookUp = [d = dict.get()](QStringView w, QString& e, QString& p) { return d->LookUpWord(w, e, p); };
+    }
+
+    lex::Env* env = lex::Env::defaultEnv();
+    const QString& file = o.positional[1];
+    if (!env->fileExists(file))
+        return fail(QStringLiteral("请指定一个有效的文件路径名: ") + file);
+    QString text;
+    if (!lex::readWordListFile(env, file, encoding, &text))
+        return fail(QStringLiteral("无效文件: ") + file);
+
+    lex::Book book;
+    if (!splitBook(o.positional[0], book))
+        return fail(usage);
+    // Importing into a new Book in a new folder is how a learner starts one from the shell.
+    if (!book.path.isEmpty() && !env->fileExists(book.path)) {
+        const lex::Status made = env->createDir(book.path);
+        if (!made)
+            return fail(QStringLiteral("cannot create %1: %2").arg(book.path, made.message()), 1);
+    }
+    if (!loadForCommand(book, &code))
+        return code;
+    const lex::ImportResult r = lex::importWordList(book, text, settings, *lex::Clock::system());
+    if (r.added > 0)
+        book.textChanged = true;
+    const lex::SaveResult saved = lex::saveBook(book);
+    if (!saved.ok())
+        return fail(QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message), 1);
+    out(QStringLiteral("导入完成，导入单词数:%1\n").arg(r.added));
+    return 0;
+}
+
+int cmdExport(const QStringList& args)
+{
+    const QString usage = QStringLiteral(
+        "usage: lexbook export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]");
+    Options o;
+    int code = 0;
+    if (!parseOptions(args, {QStringLiteral("--style"), QStringLiteral("--encoding"), QStringLiteral("--rows")}, &o, &code))
+        return code;
+    if (o.positional.size() != 2)
+        return fail(usage);
+    int style = 0;
+    if (!parseStyle(o.style, &style))
+        return fail(QStringLiteral("--style must be 1, 2 or 3"));
+    // The dialog's default is code page 936 (导出Unicode unchecked).
+    lex::TextEncoding encoding = lex::TextEncoding::Cp936;
+    if (o.encoding && (!lex::parseTextEncoding(*o.encoding, &encoding) || encoding == lex::TextEncoding::Auto))
+        return fail(QStringLiteral("--encoding must be utf16, gbk or utf8"));
+
+    lex::Book book;
+    if (!splitBook(o.positional[0], book))
+        return fail(usage);
+    if (!loadForCommand(book, &code))
+        return code;
+    // Rows are numbered from 1, as a learner counts them in the list.
+    int first = 1, last = book.size();
+    if (o.rows) {
+        const QStringList parts = o.rows->split(QLatin1Char('-'));
+        bool ok1 = false, ok2 = false;
+        if (parts.size() == 2) {
+            first = parts[0].toInt(&ok1);
+            last = parts[1].toInt(&ok2);
+        }
+        if (!ok1 || !ok2 || first < 1 || last < first || last > book.size())
+            return fail(QStringLiteral("--rows must be FIRST-LAST within 1-%1").arg(book.size()));
+    }
+    if (book.empty() || first > last)
+        return fail(QStringLiteral("请选择单词再导出: the word book is empty"));
+    std::vector<const lex::WordEntry*> entries;
+    for (int r = first; r <= last; ++r)
+        entries.push_back(book.atView(r - 1));
+
+    bool lossy = false;
+    const QByteArray bytes = lex::exportWordListBytes(entries, style, encoding, &lossy);
+    const lex::Status s = lex::writeFileAtomically(lex::Env::defaultEnv(), o.positional[1], bytes);
+    if (!s)
+        return fail(QStringLiteral("cannot write %1: %2").arg(o.positional[1], s.message()), 1);
+    if (lossy)
+        std::fprintf(stderr, "lexbook: some characters have no code page 936 form and were written as '?'\n");
+    out(QStringLiteral("导出完成，导出单词数:%1\n").arg(entries.size()));
+    return 0;
 }
 
 } // namespace lexbook

@@ -1,0 +1,204 @@
+#pragma once
+// A practice run without its window: the question order, each question in the four modes, the
+// one-second tick, judging, putting wrongly answered words back, and everything the practice
+// window draws. The window forwards its clicks, keys and timer here and redraws from view().
+//
+// Entry indices are rows of the Book's view array, kept at full width: a Book may hold more rows
+// than a 16-bit index can name.
+
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace lex {
+
+class Book;
+class Clock;
+class Random;
+
+enum class PracticeMode : uint8_t { Listen = 0, Learn = 1, Drill = 2, Dictate = 3 };
+
+constexpr int kMinPracticeWords = 10;
+constexpr int kMaxPracticeWords = 100;
+constexpr int kPracticeGroupSize = 20;
+
+struct PracticeSettings {
+    PracticeMode mode = PracticeMode::Learn;
+    int direction = 0;   // 0: English word shown (英->中); 1: explanation shown (中->英), Drill only
+    int loopCount = 3;   // 1..4
+};
+
+// The seven persisted option check boxes, in their stored order.
+struct PracticeOptions {
+    bool autoSpeak = true;        // 自动发音
+    bool phonetic = true;         // 音标:
+    bool firstLetter = true;      // 首字母:
+    bool explanation = true;      // 解释
+    bool topMost = true;          // 固顶
+    bool comment = true;          // 注释:
+    bool pauseWhenCorrect = true; // 正确停顿
+};
+
+enum class PracticeOption { AutoSpeak, Phonetic, FirstLetter, Explanation, TopMost, Comment, PauseWhenCorrect };
+
+// What the engine needs from outside. Every member may be left empty.
+struct PracticeSinks {
+    std::function<void(QStringView word)> speakWord;                   // SpeakWord(word, false)
+    std::function<void(QStringView word, int raiseFlag)> sendToCompanion;
+    std::function<void()> closeCompanion;
+    // Stamps the entry's review time; when empty the engine stamps through the Book and its clock.
+    std::function<void(int32_t row)> stampReviewTime;
+    // A modal message box: "已完成" with an empty caption (the application's name), or the
+    // correct word captioned "Wrong" after a wrong dictation.
+    std::function<void(const QString& text, const QString& caption)> showMessage;
+};
+
+enum class PracticeMark : uint8_t { None, Tick, Cross };
+enum class PracticeFocus : uint8_t { AnswerButton, WordBox, PauseButton };
+enum class PracticeResult : uint8_t { Running, Accepted, Cancelled };
+
+// Everything the practice window shows. Slots 0..3 are the answer buttons 1017, 1018, 1027, 1019.
+struct PracticeView {
+    QString wordBox;                 // 1059: the question; the typed text in Dictate
+    int wordBoxMaxLength = -1;       // Dictate: the word's length; -1 for no limit
+    QString phoneticBox;             // 1012
+    QString commentBox;              // 1081
+    QString letterCount;             // 1085
+    bool letterCountAlert = false;   // RGB(255, 200, 200) background instead of white
+    QString firstLetter;             // 1013
+    std::array<QString, 4> choiceText;
+    std::array<bool, 4> slotVisible{};
+    std::array<bool, 4> slotEnabled{};
+    std::array<PracticeMark, 4> marks{};
+    bool dontKnowEnabled = false;    // 1005
+    bool nextEnabled = false;        // 1010, Dictate only
+    bool pauseEnabled = false;       // 1004
+    bool timeCheckEnabled = false;   // 1055
+    int progressMax = 0;             // range 0..progressMax (time limit - 1)
+    int progressPos = 0;
+    int remaining = 0;               // 1037: the queue size when the question was prepared
+    PracticeFocus focus = PracticeFocus::AnswerButton;
+    int focusIndex = 0;
+    bool timerRunning = false;       // timer 1, 1000 ms
+};
+
+class PracticeEngine {
+public:
+    PracticeEngine(Book& book, const PracticeSettings& settings, const PracticeOptions& options,
+                   Random& random, const Clock& clock, PracticeSinks sinks = {});
+
+    // Upper-cases words shown in the word box (the word list's upper-case option).
+    void setUpperCaseWords(bool on) { upperCase_ = on; }
+
+    // Starting the run: builds the queue from the rows handed over by takePracticeRows() and
+    // prepares the first question.
+    void start(const std::vector<int32_t>& rows);
+
+    // The design's steps, public so that the window and the tests can drive them.
+    void BuildPracticeQueue(const std::vector<int32_t>& rows);
+    bool NextQuestion();
+    void RevealChoices(bool show);
+    void SettleAnswer();
+    void PracticeTick();
+    void CheckDictation();
+
+    // The learner's input.
+    void answer(int slot);             // an answer button, Enter on the focused one, number pad
+    void dontKnow();                   // 不知道, End
+    void pause();
+    void resume();
+    void togglePause();
+    void moveFocus(int delta);         // Up (-1) / Down (+1), unless answered
+    void speakCurrent();               // 读音, Space, F2
+    void setTimeLimitChecked(bool on); // 时间:(秒)
+    void setOption(PracticeOption option, bool on);
+    void setCompanion(bool on);        // 例句
+    void dictationTextChanged(const QString& typed);
+    // 修改: beginEdit() pauses; endEdit(true) after the entry was changed in place.
+    int32_t beginEdit();               // returns the row to edit
+    void endEdit(bool accepted);
+    // The frame's close button: the rest of the queue is dropped.
+    void close();
+
+    const PracticeView& view() const { return view_; }
+    const PracticeSettings& settings() const { return settings_; }
+    const PracticeOptions& options() const { return options_; }
+    QString windowTitle() const;       // with " <已暂停>" while paused
+    QString pauseCaption() const;      // "暂停(Pause)" / "继续"
+    bool timeLimitChecked() const { return timeChecked_; }
+    bool paused() const { return paused_; }
+    bool revealed() const { return revealed_; }
+    bool answered() const { return answered_; }
+    bool lastAnswerCorrect() const { return correct_; }
+    bool finished() const { return result_ != PracticeResult::Running; }
+    PracticeResult result() const { return result_; }
+    QString finishedText() const;      // "已完成" once the queue ran out, else empty
+
+    // The run's state, for the window's 修改 and for tests.
+    const std::vector<int32_t>& queue() const { return queue_; }
+    const std::array<int32_t, 4>& choiceSlots() const { return slots_; }
+    int correctSlot() const { return correctSlot_; }
+    int32_t currentRow() const;
+    const QString& currentWord() const { return word_; }
+    int tickCounter() const { return tick_; }
+    int timeLimit() const { return limit_; }
+    bool shortRequeue() const { return shortRequeue_; }
+    bool mediumRequeue() const { return mediumRequeue_; }
+
+    // Dictation equality: ASCII letters without regard to case, every other character exactly.
+    static bool sameDictation(QStringView typed, QStringView word);
+
+private:
+    bool choiceMode() const { return settings_.mode != PracticeMode::Dictate; }
+    int visibleSlots() const;
+    int startLimit() const;
+    QString shownWord(QStringView w) const;
+    void speak();
+    void stamp(int32_t row);
+    void raiseTemporary(int32_t row);
+    void requeueChoice();
+    void requeueDictation();
+    void setProgressRange(int limit);
+    void setAnswerButtonsEnabled(bool on, bool exceptCorrect);
+    void finish(PracticeResult r, bool announce);
+    uint32_t uniform(uint32_t bound);
+    int32_t rowCount() const;
+
+    Book& book_;
+    PracticeSettings settings_;
+    PracticeOptions options_;
+    Random& random_;
+    const Clock& clock_;
+    PracticeSinks sinks_;
+    bool upperCase_ = false;
+
+    std::vector<int32_t> queue_;
+    std::array<int32_t, 4> slots_{-1, -1, -1, -1};
+    int correctSlot_ = 0;
+    int chosen_ = 0;
+    QString word_, explanation_, phonetic_;
+    bool revealed_ = false, answered_ = false, correct_ = false, paused_ = false;
+    bool companion_ = false, shortRequeue_ = false, mediumRequeue_ = false;
+    bool timeChecked_ = true;
+    int tick_ = 1, limit_ = 6;
+    PracticeResult result_ = PracticeResult::Running;
+    bool completed_ = false;
+    PracticeView view_;
+};
+
+// Run start: the selected rows in ascending order, at most the first 100; each taken entry's
+// temporary strangeness is reset to 0. Rows outside the Book are skipped.
+std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedRows);
+
+// Builds the question order: random groups of 20 (a short first group absorbed), repeated by the
+// loop count. Exposed for tests; the engine calls it from BuildPracticeQueue.
+std::vector<std::vector<int32_t>> buildPracticeGroups(std::vector<int32_t> rows, Random& random);
+std::vector<int32_t> fillPracticeQueue(const std::vector<std::vector<int32_t>>& groups, int loopCount);
+
+// A uniform draw in [0, bound) from a 15-bit generator; bound may exceed 32768.
+uint32_t uniformDraw(Random& random, uint32_t bound);
+
+} // namespace lex

@@ -1,0 +1,154 @@
+#include "lexora/exchange/text_encoding.h"
+
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using lex::TextEncoding;
+
+namespace {
+
+QByteArray gbk(const char* hex) { return QByteArray::fromHex(hex); }
+
+QString decode(const QByteArray& b, TextEncoding* used, TextEncoding forced = TextEncoding::Auto)
+{
+    return lex::decodeWordList(b, forced, used);
+}
+
+} // namespace
+
+TEST(ExchangeEncoding, Utf16IsRecognisedOnlyByItsMark)
+{
+    TextEncoding used{};
+    // FF FE, then "Go中" in UTF-16 LE, then one stray byte that is dropped.
+    EXPECT_EQ(decode(gbk("fffe47006f002d4e41"), &used), QStringLiteral("Go中"));
+    EXPECT_EQ(used, TextEncoding::Utf16);
+    // The mark alone is an empty text, not an error.
+    EXPECT_EQ(decode(gbk("fffe"), &used), QString());
+    EXPECT_EQ(used, TextEncoding::Utf16);
+    // Without the mark the same units are code page 936 bytes: "G\0o\0-N".
+    EXPECT_EQ(decode(gbk("47006f002d4e"), &used), QString(QStringLiteral("G_o_-N")).replace(u'_', QChar(0)));
+    EXPECT_EQ(used, TextEncoding::Cp936);
+    // FE FF (big-endian mark) is not a mark here.
+    decode(gbk("feff0047"), &used);
+    EXPECT_EQ(used, TextEncoding::Cp936);
+}
+
+TEST(ExchangeEncoding, Utf8ByMarkOrByContent)
+{
+    TextEncoding used{};
+    EXPECT_EQ(decode(gbk("efbbbf") + "Go", &used), QStringLiteral("Go"));
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_EQ(decode(gbk("efbbbf"), &used), QString());
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_EQ(decode(QStringLiteral("go\t离去").toUtf8(), &used), QStringLiteral("go\t离去"));
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    // Pure ASCII is the same either way and keeps to code page 936.
+    EXPECT_EQ(decode("English\r\n", &used), QStringLiteral("English\r\n"));
+    EXPECT_EQ(used, TextEncoding::Cp936);
+}
+
+TEST(ExchangeEncoding, GbkTextStaysGbk)
+{
+    TextEncoding used{};
+    // "Chinese中国的" in code page 936.
+    EXPECT_EQ(decode("Chinese" + gbk("d6d0b9fab5c4"), &used), QStringLiteral("Chinese中国的"));
+    EXPECT_EQ(used, TextEncoding::Cp936);
+    // "联通": C1 would start an overlong UTF-8 sequence, which strict validation refuses.
+    EXPECT_EQ(decode(gbk("c1aacda8"), &used), QStringLiteral("联通"));
+    EXPECT_EQ(used, TextEncoding::Cp936);
+}
+
+TEST(ExchangeEncoding, ShortGbkThatIsValidUtf8IsReadAsUtf8UnlessForced)
+{
+    // "谢" in code page 936 is D0 BB, which is also the UTF-8 form of "л": the guess takes UTF-8,
+    // and the learner can force the code page.
+    TextEncoding used{};
+    EXPECT_EQ(decode(gbk("d0bb"), &used), QStringLiteral("л"));
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_EQ(decode(gbk("d0bb"), &used, TextEncoding::Cp936), QStringLiteral("谢"));
+    EXPECT_EQ(used, TextEncoding::Cp936);
+}
+
+TEST(ExchangeEncoding, Utf8CutOffInsideTheLastCharacter)
+{
+    TextEncoding used{};
+    // "中文" without its last byte: still UTF-8, the broken character becomes U+FFFD.
+    const QByteArray cut = gbk("e4b8ade696");
+    const QString text = decode(cut, &used);
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("中")));
+    EXPECT_EQ(text.mid(1).count(QChar(0xFFFD)), text.size() - 1);
+    // Only ASCII before the fragment: nothing shows it is UTF-8.
+    decode("abc" + gbk("e4b8"), &used);
+    EXPECT_EQ(used, TextEncoding::Cp936);
+    // A broken sequence in the middle is not a cut-off file.
+    decode(gbk("e4b8ade696") + "x", &used);
+    EXPECT_EQ(used, TextEncoding::Cp936);
+}
+
+TEST(ExchangeEncoding, ForcedEncodingsSkipTheirOwnMark)
+{
+    TextEncoding used{};
+    EXPECT_EQ(decode(gbk("47006f00"), &used, TextEncoding::Utf16), QStringLiteral("Go"));
+    EXPECT_EQ(decode(gbk("fffe47006f00"), &used, TextEncoding::Utf16), QStringLiteral("Go"));
+    EXPECT_EQ(decode(gbk("efbbbf476f"), &used, TextEncoding::Utf8), QStringLiteral("Go"));
+    EXPECT_EQ(used, TextEncoding::Utf8);
+}
+
+TEST(ExchangeEncoding, EncodingForExport)
+{
+    bool lossy = true;
+    EXPECT_EQ(lex::encodeWordList(u"Go中\r\n", TextEncoding::Utf16, &lossy), gbk("fffe47006f002d4e0d000a00"));
+    EXPECT_FALSE(lossy);
+    EXPECT_EQ(lex::encodeWordList(u"Go中", TextEncoding::Utf8), gbk("efbbbf476fe4b8ad"));
+    EXPECT_EQ(lex::encodeWordList(u"Chinese中国的", TextEncoding::Cp936, &lossy), "Chinese" + gbk("d6d0b9fab5c4"));
+    EXPECT_FALSE(lossy);
+    // A character code page 936 cannot hold becomes the default character.
+    const QByteArray b = lex::encodeWordList(u"a한b", TextEncoding::Cp936, &lossy);
+    EXPECT_TRUE(lossy);
+    EXPECT_EQ(b, QByteArray("a?b"));
+}
+
+TEST(ExchangeEncoding, FileReadingRefusesMissingAndEmptyFiles)
+{
+    lextest::TempDir dir;
+    QString text;
+    EXPECT_FALSE(lex::readWordListFile(lex::Env::defaultEnv(), dir.path("none.txt"), TextEncoding::Auto, &text));
+    dir.write("empty.txt", {});
+    EXPECT_FALSE(lex::readWordListFile(lex::Env::defaultEnv(), dir.path("empty.txt"), TextEncoding::Auto, &text));
+    dir.write("w.txt", gbk("fffe41000d000a00"));
+    TextEncoding used{};
+    ASSERT_TRUE(lex::readWordListFile(lex::Env::defaultEnv(), dir.path("w.txt"), TextEncoding::Auto, &text, &used));
+    EXPECT_EQ(text, QStringLiteral("A\r\n"));
+    EXPECT_EQ(used, TextEncoding::Utf16);
+}
+
+TEST(ExchangeEncoding, PreviewCountsLinesAndShowsTheStart)
+{
+    const QString dots = QStringLiteral("\r\n...\r\n..\r\n.");
+    lex::WordListPreview p = lex::previewWordList("a\r\nb\r\nc");
+    EXPECT_EQ(p.lineCount, 3);
+    EXPECT_EQ(p.text, QStringLiteral("a\r\nb\r\nc") + dots);
+    // A lone LF does not count.
+    EXPECT_EQ(lex::previewWordList("a\nb").lineCount, 1);
+
+    QByteArray longGbk;
+    for (int i = 0; i < 150; ++i)
+        longGbk += gbk("d6d0"); // 中, two bytes each
+    p = lex::previewWordList(longGbk);
+    EXPECT_EQ(p.text, QString(100, QChar(0x4E2D)) + dots); // the first 200 bytes
+
+    QString units(300, u'x');
+    units[1] = u'\r';
+    units[2] = u'\n';
+    p = lex::previewWordList(lex::encodeWordList(units, TextEncoding::Utf16));
+    EXPECT_EQ(p.lineCount, 2);
+    EXPECT_EQ(p.text, units.left(200) + dots);
+
+    // UTF-8: 200 bytes would cut the 67th "中" in half; it is left out.
+    QString many(80, QChar(0x4E2D));
+    p = lex::previewWordList(many.toUtf8());
+    EXPECT_EQ(p.encoding, TextEncoding::Utf8);
+    EXPECT_EQ(p.text, QString(66, QChar(0x4E2D)) + dots);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// A Book of numbered words and an engine wired to recording sinks.
+
+#include "common/platform/sources.h"
+#include "lexora/book/book.h"
+#include "lexora/practice/practice_engine.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <memory>
+
+namespace practicetest {
+
+// Row i holds word "w<i>", explanation "e<i>", phonetic "p<i>", comment "c<i>".
+inline void fillBook(lex::Book& book, int rows)
+{
+    for (int i = 0; i < rows; ++i) {
+        auto e = std::make_unique<lex::WordEntry>();
+        const QString n = QString::number(i);
+        e->setWord(QStringLiteral("w") + n);
+        e->setExplanation(QStringLiteral("e") + n);
+        e->setPhonetic(QStringLiteral("p") + n);
+        e->setComment(QStringLiteral("c") + n);
+        book.addEntry(std::move(e), 0);
+    }
+}
+
+inline std::vector<int32_t> range(int32_t first, int count)
+{
+    std::vector<int32_t> r;
+    for (int i = 0; i < count; ++i)
+        r.push_back(first + i);
+    return r;
+}
+
+struct Recorder {
+    QStringList spoken, messages, companion;
+    int closed = 0;
+    lex::PracticeSinks sinks()
+    {
+        lex::PracticeSinks s;
+        s.speakWord = [this](QStringView w) { spoken << w.toString(); };
+        s.sendToCompanion = [this](QStringView w, int raise) { companion << w.toString() + QString::number(raise); };
+        s.closeCompanion = [this] { ++closed; };
+        s.showMessage = [this](const QString& text, const QString& caption) { messages << caption + QLatin1Char('|') + text; };
+        return s;
+    }
+};
+
+struct Rig {
+    lex::Book book;
+    lex::LcgRandom random{7};
+    lex::FixedClock clock{QDateTime(QDate(2025, 6, 1), QTime(8, 30))};
+    Recorder rec;
+    std::unique_ptr<lex::PracticeEngine> engine;
+
+    Rig(int bookRows, lex::PracticeMode mode, int loops, int direction = 0, lex::PracticeOptions opts = {})
+    {
+        fillBook(book, bookRows);
+        engine = std::make_unique<lex::PracticeEngine>(book, lex::PracticeSettings{mode, direction, loops}, opts,
+                                                       random, clock, rec.sinks());
+    }
+    lex::PracticeEngine& e() { return *engine; }
+    int temporary(int32_t row) const { return book.atView(row)->temporary; }
+};
+
+} // namespace practicetest
