@@ -29,6 +29,7 @@ static const char kUsage[] =
     "       lexbook config FILE get SECTION KEY [--int DEFAULT | --struct SIZE]\n"
     "       lexbook config FILE set SECTION KEY VALUE [--struct]\n"
     "       lexbook dict-build SOURCE OUTFOLDER [--companion] [--block N]\n"
+    "       lexbook dict-ecdict CSV OUTFOLDER [--companion] [--block N]\n"
     "       lexbook import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]\n"
     "       lexbook export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]\n"
     "BOOK is the folder and stem of a word book: Book/English for Book/English.idx and .txt\n";
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
         {QStringLiteral("lookup"), lexbook::cmdLookup},
         {QStringLiteral("config"), lexbook::cmdConfig},
         {QStringLiteral("dict-build"), lexbook::cmdDictBuild},
+        {QStringLiteral("dict-ecdict"), lexbook::cmdDictEcdict},
         {QStringLiteral("import"), lexbook::cmdImport},
         {QStringLiteral("export"), lexbook::cmdExport},
     };

@@ -1,0 +1,139 @@
+// lexbook dict-ecdict: builds either dictionary variant from the ECDICT word list (CSV) and
+// reports what went in, what came out and what was left out.
+#include "commands.h"
+
+#include "common/dictionary/dict_builder.h"
+#include "common/dictionary/ecdict_convert.h"
+#include "common/platform/env.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+
+namespace lexbook {
+namespace {
+
+const char kUsage[] = "usage: lexbook dict-ecdict CSV OUTFOLDER [--companion] [--block N]";
+
+// "ɒ 11967, ˊ 1250, ..." for the most frequent characters of a tally.
+QString topChars(const std::map<char32_t, qsizetype>& tally, int limit = 12)
+{
+    std::vector<std::pair<char32_t, qsizetype>> v(tally.begin(), tally.end());
+    std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    QStringList parts;
+    for (size_t i = 0; i < v.size() && int(i) < limit; ++i) {
+        const char32_t c = v[i].first;
+        const bool visible = QChar::isPrint(c) && !QChar::isSpace(c);
+        parts << QStringLiteral("%1 U+%2 %3")
+                     .arg(visible ? QString::fromUcs4(&c, 1) : QString())
+                     .arg(uint(c), 4, 16, QLatin1Char('0'))
+                     .arg(v[i].second);
+    }
+    if (v.size() > size_t(limit))
+        parts << QStringLiteral("%1 more").arg(v.size() - size_t(limit));
+    return parts.join(QStringLiteral(", "));
+}
+
+lex::Status makeFolders(lex::Env* env, const QString& folder)
+{
+    QStringList missing;
+    for (QString f = folder; !f.isEmpty() && f != QLatin1String(".") && !env->fileExists(f); f = lex::parentDir(f)) {
+        missing.prepend(f);
+        if (lex::parentDir(f) == f)
+            break;
+    }
+    for (const QString& f : missing) {
+        lex::Status s = env->createDir(f);
+        if (!s)
+            return s;
+    }
+    return lex::Status::ok();
+}
+
+} // namespace
+
+int cmdDictEcdict(const QStringList& argsIn)
+{
+    QStringList args = argsIn;
+    const bool companion = args.removeAll(QStringLiteral("--companion")) > 0;
+    lex::DictBuildOptions options;
+    options.variant = companion ? lex::DictVariant::Companion : lex::DictVariant::Main;
+    options.blockSize = lex::ecdict::kBlockSize;
+    const qsizetype b = args.indexOf(QStringLiteral("--block"));
+    if (b >= 0) {
+        bool ok = false;
+        options.blockSize = b + 1 < args.size() ? args[b + 1].toInt(&ok) : 0;
+        if (!ok || options.blockSize < 1)
+            return fail(QStringLiteral("--block needs a whole number of at least 1"));
+        args.remove(b, 2);
+    }
+    if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) || args[1].startsWith(QLatin1String("--")))
+        return fail(QString::fromLatin1(kUsage));
+
+    QElapsedTimer clock;
+    clock.start();
+    lex::Env* env = lex::Env::defaultEnv();
+    QByteArray csv;
+    lex::Status s = env->readFile(args[0], &csv);
+    if (!s)
+        return fail(s.message());
+    lex::ecdict::ReadResult read;
+    s = lex::ecdict::readCsv(csv, &read);
+    csv = QByteArray();
+    if (!s)
+        return fail(QStringLiteral("%1: %2").arg(args[0], s.message()));
+    for (qsizetype i = 0; i < read.badLines.size() && i < 20; ++i)
+        std::fprintf(stderr, "lexbook: %s:%lld: malformed record, left out\n", args[0].toUtf8().constData(),
+                     static_cast<long long>(read.badLines[i]));
+    const qint64 readMs = clock.restart();
+
+    lex::ecdict::ConvertStats cs;
+    const std::vector<lex::DictSourceEntry> entries = lex::ecdict::convert(read.records, options.variant, &cs);
+    read.records.clear();
+    read.records.shrink_to_fit();
+    const qint64 convertMs = clock.restart();
+
+    s = makeFolders(env, args[1]);
+    if (!s)
+        return fail(s.message());
+    const QString stem = args[1] + (companion ? QStringLiteral("/21ct") : QStringLiteral("/Dict"));
+    lex::DictBuildStats bs;
+    s = lex::buildDictionary(env, stem + QStringLiteral(".idx"), stem + QStringLiteral(".dic"), entries, options, &bs);
+    if (!s)
+        return fail(s.message());
+    const qint64 buildMs = clock.elapsed();
+
+    out(QStringLiteral("ECDICT %1: %2 records read, %3 malformed records left out\n")
+            .arg(args[0]).arg(cs.records).arg(read.badLines.size()));
+    out(QStringLiteral("phonetics: %1 present; %2 converted cleanly, %3 with symbols written as the nearest the font "
+                       "has, %4 with characters dropped, %5 empty after conversion\n")
+            .arg(cs.withPhonetic).arg(cs.phoneticClean).arg(cs.phoneticApproximated).arg(cs.phoneticDropped)
+            .arg(cs.phoneticEmptied));
+    out(QStringLiteral("  written in: IPA %1, old font codes %2, look-alike letters %3, ASCII stress marks %4, "
+                       "\"(?@)\" markers %5\n")
+            .arg(cs.kinds[0]).arg(cs.kinds[1]).arg(cs.kinds[2]).arg(cs.kinds[3]).arg(cs.kinds[4]));
+    if (!cs.approximatedChars.empty())
+        out(QStringLiteral("  nearest symbol (entries): %1\n").arg(topChars(cs.approximatedChars)));
+    if (!cs.droppedChars.empty())
+        out(QStringLiteral("  dropped (entries): %1\n").arg(topChars(cs.droppedChars)));
+    out(QStringLiteral("left out: %1 keys not in code page 936, %2 keys of 128 bytes or more, %3 empty keys or "
+                       "keys with control characters or blanks at an end, %4 exact duplicates, %5 case duplicates, "
+                       "%6 entries without phonetic or text\n")
+            .arg(cs.notInCodePage).arg(cs.keyTooLong).arg(cs.badKey).arg(cs.exactDuplicates).arg(cs.caseDuplicates)
+            .arg(cs.noText));
+    if (companion && cs.caseDuplicates)
+        out(QStringLiteral("  of keys equal but for ASCII case the companion keeps the most frequent, "
+                           "then the lower-case spelling\n"));
+    out(QStringLiteral("%1.idx (%2 bytes), %1.dic (%3 bytes): %4 entries written in %5 blocks of up to %6\n")
+            .arg(stem).arg(env->fileSize(stem + QStringLiteral(".idx"))).arg(env->fileSize(stem + QStringLiteral(".dic")))
+            .arg(bs.written).arg(bs.blocks).arg(options.blockSize));
+    if (bs.written != cs.out)
+        out(QStringLiteral("  the builder left out %1 more (duplicates %2, separators in text %3)\n")
+                .arg(cs.out - bs.written).arg(bs.duplicates).arg(bs.badText));
+    if (bs.textReplaced)
+        out(QStringLiteral("%1 entry texts had characters outside code page 936, written as '?'\n").arg(bs.textReplaced));
+    out(QStringLiteral("time: read %1 ms, convert %2 ms, build and write %3 ms\n").arg(readMs).arg(convertMs).arg(buildMs));
+    return 0;
+}
+
+} // namespace lexbook
