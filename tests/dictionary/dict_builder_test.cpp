@@ -195,5 +195,5 @@ TEST(DictSource, ParsesLinesEscapesAndReportsMalformed)
 
     const QString styled = lex::companionTextFromMain(
         mainEntry(QStringLiteral("book"), QStringLiteral("bJk"), {QStringLiteral("n. 书"), QStringLiteral("v. 预订")}));
-    EXPECT_EQ(styled, QStringLiteral("`1`book`4`[bJk]`8`n. 书`8`v. 预订"));
+    EXPECT_EQ(styled, QStringLiteral("`1`book`4`/bJk/`8`n. 书`8`v. 预订"));
 }

@@ -70,7 +70,7 @@ TEST_F(LexbookDict, BuildAndLookUpBothVariants)
     r = lexbook({QStringLiteral("lookup"), dir.path(QStringLiteral("out")), QStringLiteral("CHINA"),
                  QStringLiteral("--companion")});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, QStringLiteral("`1`China`4`[5tFainE]`8`n. China\n"));
+    EXPECT_EQ(r.out, QStringLiteral("`1`China`4`/5tFainE/`8`n. China\n"));
 
     // A folder without the files: the system's message and the path, exit 2.
     r = lexbook({QStringLiteral("lookup"), dir.path(QStringLiteral("none")), QStringLiteral("book")});
@@ -112,7 +112,7 @@ TEST_F(LexbookDict, SampleDictionaryIsBuilt)
     ASSERT_TRUE(companion.openFolder(folder).isEmpty());
     QString t;
     ASSERT_TRUE(companion.LookUpEntryText(u"Abandon", t));
-    EXPECT_TRUE(t.startsWith(QStringLiteral("`1`abandon`4`[E5bAndEn]`8`v. 放弃"))) << t.toStdString();
+    EXPECT_TRUE(t.startsWith(QStringLiteral("`1`abandon`4`/E5bAndEn/`8`v. 放弃"))) << t.toStdString();
 
     const Result r = lexbook({QStringLiteral("lookup"), folder, QStringLiteral("book")});
     EXPECT_EQ(r.code, 0);
