@@ -6,16 +6,31 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <QStringView>
 #include <QTableView>
+#include <memory>
 #include <vector>
+
+class QMenu;
 
 namespace lex {
 
 class Book;
 class Clock;
+class CMyEdit;
+class WordListDelegate;
+class WordListModel;
 struct SortState;
+
+// The column toggles of the word-book window that the list reads.
+inline constexpr int kToggleWord = 1017;        // "单词"
+inline constexpr int kToggleExplanation = 1018; // "解释"
+inline constexpr int kToggleUpper = 1019;       // "大写"
+inline constexpr int kToggleDictionary = 1027;  // "词典"
+// The list's control number in the word-book window.
+inline constexpr int kWordListControlId = 1014;
 
 // What the list needs from the window that owns it (the word-book window).
 class ListHost : public ui::CommandTarget {
@@ -49,7 +64,8 @@ public:
     std::vector<int> selectedRows() const;  // ascending
     int selectedCount() const;
     int focusedRow() const;                 // -1 when none
-    void setFocusedRow(int row);            // focus, select and scroll into view
+    void setFocusedRow(int row);            // focused row, selected alone, scrolled into view
+                                            // (the keyboard focus stays where it is)
     void selectRow(int row);                // select only this row (after an add)
 
     // Fonts by font type 0/1/2 (heights 14/18/22), the phonetic font of the same height.
@@ -64,6 +80,74 @@ public:
     // Pop-up menu commands 10000-10310, 12004-12007, 13004-13007 on the selected rows; the rest
     // is forwarded to the host. True when handled.
     bool onListCommand(int id);
+
+    int fontType() const { return fontType_; }
+    const QFont& listFont() const { return listFont_; }
+    const QFont& phoneticFont() const { return phoneticFont_; }
+    WordListModel* listModel() const { return model_; }
+
+    // The hover tip: shown state, its text (lines separated by CR LF) and where it stands.
+    bool isTipShown() const;
+    QString tipText() const;
+    QRect tipGeometry() const;   // viewport coordinates
+    void hideTip();
+    // The pop-up menu (menu 136), nullptr until first opened.
+    QMenu* popupMenu() const { return menu_; }
+
+Q_SIGNALS:
+    // A double-click on a row (the word-book window sends its word to the companion).
+    void rowDoubleClicked(int row);
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void showEvent(QShowEvent* e) override;
+    void keyboardSearch(const QString& search) override;
+
+private:
+    class MenuTarget;
+
+    bool isChecked(int toggle) const;
+    bool validRow(int row) const;
+    void notifySelection();
+    void leftClick(int row, int column);
+    void rightClick(const QModelIndex& index, const QPoint& globalPos);
+    void openPopupMenu(const QPoint& globalPos);
+    void hoverAt(const QPoint& pos, Qt::KeyboardModifiers modifiers);
+    void showTipFor(int row, int column, const QRect& cell);
+    QSize tipSize(const QString& text, const QFont& font, int cellWidth) const;
+    qreal tipLineHeight() const;
+    void stepSelected(int column, int step);
+    void setSelected(int column, int value);
+    void redrawRows(const std::vector<int>& rows);
+    void updateRowHeight();
+    QModelIndex cellIndex(int row, int column) const;
+
+    ListHost* host_;
+    Book* book_;
+    SortState* sort_;
+    const Clock* clock_;
+    WordListModel* model_ = nullptr;
+    WordListDelegate* delegate_ = nullptr;
+    CMyEdit* tip_ = nullptr;
+    QMenu* menu_ = nullptr;
+    std::unique_ptr<MenuTarget> menuTarget_;
+    int fontType_ = 0;
+    QFont listFont_;
+    QFont phoneticFont_;
+    QColor background_;
+    QRect lastHover_;              // the cell the mouse was last over, empty when none
+    int pressedRow_ = -1;          // where the left button went down
+    int pressedColumn_ = -1;
+    bool speakerCursor_ = false;
+    int pendingScrollRow_ = -1;    // made visible once the list is shown and laid out
 };
 
 } // namespace lex

@@ -1,0 +1,770 @@
+#include "lexora/wordlist/my_list_ctrl.h"
+
+#include "common/platform/sources.h"
+#include "common/ui/menu_resource.h"
+#include "lexora/book/book.h"
+#include "lexora/book/list_ops.h"
+#include "lexora/wordlist/my_edit.h"
+#include "lexora/wordlist/word_list_delegate.h"
+#include "lexora/wordlist/word_list_model.h"
+#include "resources/phonetic_font.h"
+#include "resources/resources.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+
+namespace lex {
+
+namespace {
+
+// Commands of the pop-up menu that go on to the word-book window.
+constexpr int kForwarded[] = {14005, 14006, 14007, 14008, 14017, 32921};
+constexpr int kCmdDelete = 14007;
+constexpr int kCmdFind = 14012;
+// A step instead of a value for Book::setStrangeness.
+constexpr int kStep = kMaxStrangeness + 1;
+
+// The tip's exact line spacing, in twips, by font type.
+constexpr int kTipLineTwips[3] = {240, 310, 370};
+constexpr int kFontHeights[3] = {14, 18, 22};
+
+QFont defaultListFont(int pixelHeight)
+{
+    QFont f;
+    f.setFamilies(QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
+                              QStringLiteral("WenQuanYi Micro Hei")});
+    f.setPixelSize(pixelHeight);
+    return f;
+}
+
+// Selected rows as sorted, disjoint, inclusive intervals (selection ranges may overlap).
+std::vector<std::pair<int, int>> selectedIntervals(const QItemSelection& selection, int rowCount)
+{
+    std::vector<std::pair<int, int>> spans;
+    spans.reserve(size_t(selection.size()));
+    for (const QItemSelectionRange& range : selection) {
+        const int top = std::max(range.top(), 0);
+        const int bottom = std::min(range.bottom(), rowCount - 1);
+        if (top <= bottom)
+            spans.emplace_back(top, bottom);
+    }
+    std::sort(spans.begin(), spans.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& s : spans) {
+        if (!merged.empty() && s.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, s.second);
+        else
+            merged.push_back(s);
+    }
+    return merged;
+}
+
+} // namespace
+
+class CMyListCtrl::MenuTarget : public ui::CommandTarget {
+public:
+    explicit MenuTarget(CMyListCtrl* list) : list_(list) {}
+    bool onCommand(int id, qintptr) override { return list_->onListCommand(id); }
+
+private:
+    CMyListCtrl* list_;
+};
+
+CMyListCtrl::CMyListCtrl(ListHost* host, Book* book, SortState* sort, const Clock* clock, QWidget* parent)
+    : QTableView(parent), host_(host), book_(book), sort_(sort), clock_(clock), background_(Qt::white)
+{
+    model_ = new WordListModel(book_, host_, this);
+    setModel(model_);
+    delegate_ = new WordListDelegate(this, model_);
+    setItemDelegate(delegate_);
+    menuTarget_ = std::make_unique<MenuTarget>(this);
+
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setShowGrid(true);
+    setSortingEnabled(false);
+    setDragEnabled(false);
+    setTextElideMode(Qt::ElideRight);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+
+    // Uniform rows: the view never asks for a row's height, whatever the Book's size.
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+
+    QHeaderView* columns = horizontalHeader();
+    columns->setSectionsMovable(true);
+    columns->setSectionsClickable(true);
+    columns->setHighlightSections(false);
+    // Left-aligned like the rest of the list: a narrow column still shows the start of its name.
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setStretchLastSection(false);
+    columns->setMinimumSectionSize(0);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    for (int c = 0; c < WordListModel::kColumnCount; ++c)
+        setColumnWidth(c, WordListModel::defaultWidth(c));
+    connect(columns, &QHeaderView::sectionClicked, this, &CMyListCtrl::sortByHeader);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { notifySelection(); });
+
+    viewport()->setMouseTracking(true);
+    setFonts(0, defaultListFont(kFontHeights[0]), res::phoneticFont(kFontHeights[0]));
+    setBackgroundColor(background_);
+    updateItemCount();
+}
+
+// The entries belong to the Book, which frees them when it is destroyed or cleared: the
+// word-book window saves the Book at shutdown, possibly after this list is gone.
+CMyListCtrl::~CMyListCtrl()
+{
+    delete menu_;
+    menu_ = nullptr;
+}
+
+// ---- operations ------------------------------------------------------------------------------
+
+bool CMyListCtrl::isChecked(int toggle) const
+{
+    return host_->isToggleChecked(toggle);
+}
+
+bool CMyListCtrl::validRow(int row) const
+{
+    return row >= 0 && row < model_->itemCount() && row < book_->size() && book_->atView(row);
+}
+
+QModelIndex CMyListCtrl::cellIndex(int row, int column) const
+{
+    return model_->index(row, column);
+}
+
+void CMyListCtrl::clearAll()
+{
+    hideTip();
+    lastHover_ = QRect();
+    pressedRow_ = pressedColumn_ = -1;
+    book_->clear();
+    model_->resetToEmpty();
+    notifySelection();
+}
+
+void CMyListCtrl::showAll()
+{
+    book_->syncViewToFull();
+    updateItemCount();
+    redrawAll();
+}
+
+void CMyListCtrl::updateItemCount()
+{
+    model_->setItemCount(int(book_->view().size()));
+    notifySelection();
+}
+
+void CMyListCtrl::redrawRow(int row)
+{
+    if (row < 0 || row >= model_->itemCount())
+        return;
+    const QRect rowRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row));
+    const QRect visible = rowRect.intersected(viewport()->rect());
+    if (!visible.isEmpty())
+        viewport()->update(visible);
+}
+
+void CMyListCtrl::redrawRows(const std::vector<int>& rows)
+{
+    const int rowH = std::max(1, verticalHeader()->defaultSectionSize());
+    const size_t onScreen = size_t(viewport()->height() / rowH + 2);
+    if (rows.size() > onScreen) {
+        redrawAll();
+        return;
+    }
+    for (int r : rows)
+        redrawRow(r);
+}
+
+void CMyListCtrl::redrawAll()
+{
+    viewport()->update();
+}
+
+int CMyListCtrl::itemCount() const
+{
+    return model_->itemCount();
+}
+
+std::vector<int> CMyListCtrl::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const auto& [top, bottom] : selectedIntervals(selectionModel()->selection(), model_->itemCount()))
+        for (int r = top; r <= bottom; ++r)
+            rows.push_back(r);
+    return rows;
+}
+
+int CMyListCtrl::selectedCount() const
+{
+    int n = 0;
+    for (const auto& [top, bottom] : selectedIntervals(selectionModel()->selection(), model_->itemCount()))
+        n += bottom - top + 1;
+    return n;
+}
+
+int CMyListCtrl::focusedRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() && current.row() < model_->itemCount() ? current.row() : -1;
+}
+
+void CMyListCtrl::setFocusedRow(int row)
+{
+    if (row < 0 || row >= model_->itemCount())
+        return;
+    const QModelIndex index = cellIndex(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index, QAbstractItemView::EnsureVisible);
+    // Before the first show the viewport has no size yet; scroll again once it has one.
+    if (!isVisible())
+        pendingScrollRow_ = row;
+}
+
+void CMyListCtrl::selectRow(int row)
+{
+    if (row >= model_->itemCount() && row < book_->size())
+        updateItemCount();
+    setFocusedRow(row);
+}
+
+void CMyListCtrl::setFonts(int fontType, const QFont& listFont, const QFont& phoneticFont)
+{
+    fontType_ = std::clamp(fontType, 0, 2);
+    listFont_ = listFont;
+    phoneticFont_ = phoneticFont;
+    hideTip();
+    setFont(listFont_);
+    horizontalHeader()->setFont(listFont_);
+    updateRowHeight();
+    redrawAll();
+}
+
+void CMyListCtrl::updateRowHeight()
+{
+    const int text = std::max(QFontMetrics(listFont_).height(), QFontMetrics(phoneticFont_).height());
+    verticalHeader()->setDefaultSectionSize(std::max(text + 4, WordListDelegate::kMoreSize + 4));
+}
+
+void CMyListCtrl::setBackgroundColor(const QColor& color)
+{
+    if (!color.isValid())
+        return;
+    background_ = color;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, color);
+    setPalette(pal);
+    viewport()->setPalette(pal);
+    redrawAll();
+}
+
+QColor CMyListCtrl::backgroundColor() const
+{
+    return background_;
+}
+
+std::vector<int> CMyListCtrl::columnWidths() const
+{
+    std::vector<int> widths;
+    for (int c = 0; c < WordListModel::kColumnCount; ++c)
+        widths.push_back(columnWidth(c));
+    return widths;
+}
+
+void CMyListCtrl::setColumnWidths(const std::vector<int>& widths)
+{
+    const int n = std::min(int(widths.size()), WordListModel::kColumnCount);
+    for (int c = 0; c < n; ++c) {
+        if (widths[size_t(c)] >= 0)
+            setColumnWidth(c, widths[size_t(c)]);
+    }
+}
+
+void CMyListCtrl::sortByHeader(int column)
+{
+    if (column < 0 || column >= WordListModel::kColumnCount)
+        return;
+    hideTip();
+    sort_->click(column);
+    sortBook(*book_, column, sort_->ascending);
+    updateItemCount();
+    redrawAll();
+}
+
+// ---- strangeness -----------------------------------------------------------------------------
+
+void CMyListCtrl::setSelected(int column, int value)
+{
+    const std::vector<int> rows = selectedRows();
+    for (int r : rows)
+        book_->setStrangeness(r, column, value, 0);
+    redrawRows(rows);
+}
+
+void CMyListCtrl::stepSelected(int column, int step)
+{
+    const std::vector<int> rows = selectedRows();
+    // A row already at the end of the scale keeps its value; the others still change.
+    for (int r : rows)
+        book_->setStrangeness(r, column, kStep, step);
+    redrawRows(rows);
+}
+
+bool CMyListCtrl::onListCommand(int id)
+{
+    if (id >= 10000 && id <= 10310) {
+        const int degree = (id - 10000) / 100;
+        const int value = (id - 10000) % 100;
+        if (value > kMaxStrangeness)
+            return false;
+        setSelected(kColTemporary + degree, value);
+        return true;
+    }
+    if (id >= 12000 + kColTemporary && id <= 12000 + kColListening) {
+        stepSelected(id - 12000, +1);
+        return true;
+    }
+    if (id >= 13000 + kColTemporary && id <= 13000 + kColListening) {
+        stepSelected(id - 13000, -1);
+        return true;
+    }
+    if (std::find(std::begin(kForwarded), std::end(kForwarded), id) != std::end(kForwarded)) {
+        host_->onCommand(id, 0);
+        return true;
+    }
+    return false;
+}
+
+// ---- status ----------------------------------------------------------------------------------
+
+void CMyListCtrl::notifySelection()
+{
+    host_->setSelectionText(QStringLiteral("已选:%1").arg(selectedCount()));
+}
+
+// ---- keys ------------------------------------------------------------------------------------
+
+bool CMyListCtrl::event(QEvent* e)
+{
+    // Keys the list consumes must reach it even when the window has a shortcut for them.
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const bool ctrl = k->modifiers() & Qt::ControlModifier;
+        const bool keypad = k->modifiers() & Qt::KeypadModifier;
+        switch (k->key()) {
+        case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape: case Qt::Key_Space:
+        case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Delete:
+            e->accept();
+            return true;
+        case Qt::Key_A: case Qt::Key_F:
+            if (ctrl) {
+                e->accept();
+                return true;
+            }
+            break;
+        case Qt::Key_1: case Qt::Key_2: case Qt::Key_3: case Qt::Key_4: case Qt::Key_5: case Qt::Key_6:
+            if (keypad) {
+                e->accept();
+                return true;
+            }
+            break;
+        default: break;
+        }
+    }
+    return QTableView::event(e);
+}
+
+void CMyListCtrl::keyPressEvent(QKeyEvent* e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool keypad = mods & Qt::KeypadModifier;
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        // Enter never reaches the window: it would close it.
+        e->accept();
+        if (isChecked(kToggleWord) && isChecked(kToggleExplanation))
+            return;
+        const std::vector<int> rows = selectedRows();
+        bool first = true;
+        for (int r : rows) {
+            WordEntry* entry = book_->atView(r);
+            if (!entry)
+                continue;
+            entry->reveal = !entry->reveal;
+            if (first && entry->reveal)
+                book_->stampReviewTime(r, *clock_);
+            first = false;
+        }
+        redrawRows(rows);
+        return;
+    }
+    case Qt::Key_Escape:
+        e->accept();
+        return;
+    case Qt::Key_Shift:
+        hideTip();
+        break;
+    case Qt::Key_Space: {
+        e->accept();
+        const int row = focusedRow();
+        if (!validRow(row))
+            return;
+        book_->stampReviewTime(row, *clock_);
+        redrawRow(row);
+        host_->speakWord(book_->atView(row)->word().toString());
+        return;
+    }
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        e->accept();
+        stepSelected(kColTemporary, e->key() == Qt::Key_Left ? -1 : +1);
+        return;
+    case Qt::Key_Delete:
+        e->accept();
+        host_->onCommand(kCmdDelete, 0);
+        return;
+    case Qt::Key_A:
+        if (ctrl) {
+            e->accept();
+            selectAll();
+            return;
+        }
+        break;
+    case Qt::Key_F:
+        if (ctrl) {
+            e->accept();
+            host_->onCommand(kCmdFind, 0);
+            return;
+        }
+        break;
+    case Qt::Key_1: case Qt::Key_2: case Qt::Key_3:
+        if (keypad) {
+            e->accept();
+            stepSelected(kColRecognition + (e->key() - Qt::Key_1), -1);
+            return;
+        }
+        break;
+    case Qt::Key_4: case Qt::Key_5: case Qt::Key_6:
+        if (keypad) {
+            e->accept();
+            stepSelected(kColRecognition + (e->key() - Qt::Key_4), +1);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+void CMyListCtrl::keyboardSearch(const QString&)
+{
+    // Typing letters does not jump between rows: the list has no incremental search, and a
+    // search over a million rows would stall the window.
+}
+
+// ---- mouse -----------------------------------------------------------------------------------
+
+void CMyListCtrl::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton) {
+        const QModelIndex index = indexAt(e->position().toPoint());
+        pressedRow_ = index.isValid() ? index.row() : -1;
+        pressedColumn_ = index.isValid() ? index.column() : -1;
+    }
+    QTableView::mousePressEvent(e);
+}
+
+void CMyListCtrl::mouseReleaseEvent(QMouseEvent* e)
+{
+    QTableView::mouseReleaseEvent(e);
+    const QModelIndex index = indexAt(e->position().toPoint());
+    if (e->button() == Qt::LeftButton) {
+        const int row = pressedRow_, column = pressedColumn_;
+        pressedRow_ = pressedColumn_ = -1;
+        // A click counts only when the button goes down and comes up on the same cell.
+        if (index.isValid() && index.row() == row && index.column() == column)
+            leftClick(row, column);
+    } else if (e->button() == Qt::RightButton) {
+        rightClick(index, e->globalPosition().toPoint());
+    }
+}
+
+void CMyListCtrl::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    const QModelIndex index = indexAt(e->position().toPoint());
+    // The second press of a double-click is a press too: two quick clicks on a strangeness
+    // cell raise it twice.
+    if (e->button() == Qt::LeftButton) {
+        pressedRow_ = index.isValid() ? index.row() : -1;
+        pressedColumn_ = index.isValid() ? index.column() : -1;
+    }
+    QTableView::mouseDoubleClickEvent(e);
+    if (e->button() == Qt::LeftButton && index.isValid() && validRow(index.row()))
+        Q_EMIT rowDoubleClicked(index.row());
+}
+
+void CMyListCtrl::leftClick(int row, int column)
+{
+    WordEntry* entry = book_->atView(row);
+    if (!entry || !validRow(row))
+        return;
+    switch (column) {
+    case 1:
+    case 2:
+        if (isChecked(column == 1 ? kToggleWord : kToggleExplanation))
+            return;
+        entry->reveal = !entry->reveal;
+        if (entry->reveal)
+            book_->stampReviewTime(row, *clock_);
+        redrawRow(row);
+        return;
+    case 3:
+        book_->stampReviewTime(row, *clock_);
+        redrawRow(row);
+        host_->speakWord(entry->word().toString());
+        return;
+    case kColTemporary: case kColRecognition: case kColSpelling: case kColListening:
+        book_->setStrangeness(row, column, kStep, +1);
+        redrawRow(row);
+        return;
+    default:
+        return;
+    }
+}
+
+void CMyListCtrl::rightClick(const QModelIndex& index, const QPoint& globalPos)
+{
+    if (!index.isValid() || !validRow(index.row()))
+        return;
+    const int column = index.column();
+    if (column >= kColTemporary && column <= kColListening) {
+        book_->setStrangeness(index.row(), column, kStep, -1);
+        redrawRow(index.row());
+        return;
+    }
+    openPopupMenu(globalPos);
+}
+
+void CMyListCtrl::openPopupMenu(const QPoint& globalPos)
+{
+    hideTip();
+    if (!menu_) {
+        const ui::MenuResource& resource = res::menu(res::IDR_POPUP_MENU);
+        if (resource.popups.empty())
+            return;
+        menu_ = ui::buildMenu(resource.popups.front(), menuTarget_.get(), this);
+    }
+    menu_->popup(globalPos);
+}
+
+void CMyListCtrl::contextMenuEvent(QContextMenuEvent* e)
+{
+    e->accept();
+    // The mouse's right click was handled on release; the menu key opens the menu at the
+    // focused row, so that it can be reached without a mouse.
+    if (e->reason() == QContextMenuEvent::Mouse)
+        return;
+    const int row = focusedRow();
+    if (!validRow(row))
+        return;
+    QRect cell = visualRect(cellIndex(row, 1));
+    if (cell.isEmpty())
+        cell = visualRect(cellIndex(row, 0));
+    openPopupMenu(viewport()->mapToGlobal(cell.bottomLeft()));
+}
+
+void CMyListCtrl::wheelEvent(QWheelEvent* e)
+{
+    hideTip();
+    QTableView::wheelEvent(e);
+}
+
+void CMyListCtrl::scrollContentsBy(int dx, int dy)
+{
+    // Other entries now stand under the mouse: drop the tip and let the next move show theirs.
+    hideTip();
+    lastHover_ = QRect();
+    QTableView::scrollContentsBy(dx, dy);
+}
+
+void CMyListCtrl::showEvent(QShowEvent* e)
+{
+    QTableView::showEvent(e);
+    if (pendingScrollRow_ >= 0) {
+        QTimer::singleShot(0, this, [this] {
+            const int row = pendingScrollRow_;
+            pendingScrollRow_ = -1;
+            if (row >= 0 && row < model_->itemCount())
+                scrollTo(cellIndex(row, 0), QAbstractItemView::EnsureVisible);
+        });
+    }
+}
+
+// ---- hover tip -------------------------------------------------------------------------------
+
+void CMyListCtrl::mouseMoveEvent(QMouseEvent* e)
+{
+    QTableView::mouseMoveEvent(e);
+    if (e->buttons() == Qt::NoButton)
+        hoverAt(e->position().toPoint(), e->modifiers());
+}
+
+void CMyListCtrl::hoverAt(const QPoint& pos, Qt::KeyboardModifiers modifiers)
+{
+    hideTip();
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid() || !validRow(index.row())) {
+        lastHover_ = QRect();
+        if (speakerCursor_) {
+            viewport()->unsetCursor();
+            speakerCursor_ = false;
+        }
+        return;
+    }
+    // Over the phonetic a click speaks: say so with the cursor.
+    const bool speaker = index.column() == 3;
+    if (speaker != speakerCursor_) {
+        if (speaker)
+            viewport()->setCursor(res::cursor(res::IDC_SPEAKER));
+        else
+            viewport()->unsetCursor();
+        speakerCursor_ = speaker;
+    }
+    const QRect cell = visualRect(index);
+    if (cell == lastHover_)
+        return;
+    lastHover_ = cell;
+    const int column = index.column();
+    if (!(column >= 1 && column <= 3) && column < 8)
+        return;
+    if (modifiers & Qt::ShiftModifier)
+        return;
+    showTipFor(index.row(), column, cell);
+}
+
+qreal CMyListCtrl::tipLineHeight() const
+{
+    return kTipLineTwips[fontType_] * logicalDpiY() / 1440.0;
+}
+
+QSize CMyListCtrl::tipSize(const QString& text, const QFont& font, int cellWidth) const
+{
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QRect bounds = QFontMetrics(font).boundingRect(QRect(0, 0, 1 << 20, 1 << 20),
+                                                         Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, plain);
+    const int lines = int(text.count(QStringLiteral("\r\n"))) + 1;
+    return QSize(std::max(bounds.width() + 12, cellWidth), bounds.height() + 2 * lines + 3);
+}
+
+void CMyListCtrl::showTipFor(int row, int column, const QRect& cell)
+{
+    const WordEntry* entry = book_->atView(row);
+    if (!entry)
+        return;
+    const bool dictionary = isChecked(kToggleDictionary);
+    if (column == 1 && !isChecked(kToggleWord) && !entry->reveal)
+        return;
+    if (column == 2 && !isChecked(kToggleExplanation) && !entry->reveal && !dictionary)
+        return;
+
+    const QFont& font = column == 3 ? phoneticFont_ : listFont_;
+    QString text = model_->cellText(row, column);
+    bool show = false;
+    QRect rect = cell;
+    if (column == 2 && entry->explanationFirstLine() >= 0) {
+        text = entry->explanation().toString();
+        show = true;
+    } else if (column == 8 && entry->commentFirstLine() >= 0) {
+        text = entry->comment().toString();
+        show = true;
+    } else if (!text.isEmpty() && QFontMetrics(font).horizontalAdvance(text) + 12 > cell.width()) {
+        show = true;
+    }
+    if (show)
+        rect.setSize(tipSize(text, font, cell.width()));
+
+    if (column == 2 && dictionary) {
+        QString explanation, phonetic;
+        if (host_->lookUpWord(entry->word(), explanation, phonetic) && !explanation.isEmpty()) {
+            text += QStringLiteral("\r\n<<词典>>\r\n") + explanation;
+            const QSize whole = tipSize(text, font, cell.width());
+            rect.setWidth(std::max(rect.width(), whole.width()));
+            rect.setHeight(std::max(rect.height(), whole.height()));
+            show = true;
+        }
+    }
+    if (!show)
+        return;
+
+    if (!tip_)
+        tip_ = new CMyEdit(viewport());
+    tip_->setTipText(text, font, tipLineHeight());
+    // Never smaller than the text needs in the tip's own frame and spacing.
+    const QSize fitting = tip_->fittingSize();
+    rect.setWidth(std::max(rect.width(), fitting.width()));
+    rect.setHeight(std::max(rect.height(), fitting.height()));
+    const QRect area = viewport()->rect();
+    // A tip wider than the list wraps its lines instead of running off its left edge.
+    if (rect.width() > area.width() && area.width() > 0) {
+        rect.setWidth(area.width());
+        rect.setHeight(std::max(rect.height(), tip_->heightForWrappedWidth(area.width())));
+    }
+    // Move it left and up by what would pass the list's right and bottom edges.
+    if (rect.right() > area.right())
+        rect.translate(area.right() - rect.right(), 0);
+    if (rect.bottom() > area.bottom())
+        rect.translate(0, area.bottom() - rect.bottom());
+    if (rect.left() < 0)
+        rect.moveLeft(0);
+    if (rect.top() < 0)
+        rect.moveTop(0);
+    tip_->setGeometry(rect);
+    tip_->show();
+    tip_->raise();
+}
+
+bool CMyListCtrl::isTipShown() const
+{
+    return tip_ && tip_->isVisible();
+}
+
+QString CMyListCtrl::tipText() const
+{
+    return tip_ ? tip_->tipText() : QString();
+}
+
+QRect CMyListCtrl::tipGeometry() const
+{
+    return tip_ ? tip_->geometry() : QRect();
+}
+
+void CMyListCtrl::hideTip()
+{
+    if (tip_ && tip_->isVisible())
+        tip_->hide();
+}
+
+} // namespace lex
