@@ -2,6 +2,11 @@
 // Config.INI: our own private-profile reader and writer over the same file format. Section and
 // key names match without regard to case. Every read reads the file afresh (nothing is cached);
 // every write changes only its own line and replaces the file atomically.
+//
+// The file is read as UTF-8 when it is valid UTF-8 (a byte-order mark is skipped and kept),
+// otherwise as code page 936, and always written as UTF-8. Writes keep the file's line endings
+// (CRLF when its first line ends so, else LF; a new file gets LF). When a key appears twice in a
+// section the first one counts; repeated sections of one name read as one.
 
 #include "common/platform/env.h"
 
@@ -16,14 +21,23 @@ public:
     explicit Profile(QString path, Env* env = Env::defaultEnv());
     const QString& path() const { return path_; }
 
-    // Optional sign and leading digits; text that is not a number gives 0; a missing key gives `def`.
+    // Whether the key is present (with any value, even an empty one).
+    bool contains(const QString& section, const QString& key) const;
+    // Optional sign and leading digits; text that is not a number gives 0; a missing key or an
+    // empty value gives `def`. Values beyond the 32-bit range are clamped to INT_MIN / INT_MAX.
     int readInt(const QString& section, const QString& key, int def) const;
-    // At most capacity - 1 characters; a missing key gives `def`.
+    // At most capacity - 1 UTF-16 units (a surrogate pair is never split); surrounding white
+    // space and one pair of matching quotes (" or ') are removed. A missing key gives `def`.
     QString readString(const QString& section, const QString& key, const QString& def = {},
                        int capacity = 256) const;
     // Exactly `size` bytes, or nothing when the key is missing or its length or checksum is wrong.
     std::optional<QByteArray> readStruct(const QString& section, const QString& key, int size) const;
 
+    // False when the file cannot be read or replaced (the old file is then left as it was), or
+    // when the names or value cannot be stored as one line (a line break in them, an empty name,
+    // surrounding white space in a name, a '=' in the key or a key starting with ';' or '[', a
+    // ']' in the section). A value that would not read back as written (surrounding white space,
+    // or enclosed in matching quotes) is stored in double quotes, which the reader removes.
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInt(const QString& section, const QString& key, int value);
     bool writeStruct(const QString& section, const QString& key, const QByteArray& bytes);
