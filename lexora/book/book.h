@@ -6,9 +6,12 @@
 #include "lexora/book/word_entry.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <memory>
 #include <vector>
+
+class QDateTime;
 
 namespace lex {
 
@@ -28,14 +31,27 @@ public:
     QString textPath() const { return path + name + QStringLiteral(".txt"); }
 
     bool textChanged = false;    // a save must rewrite NAME.txt
+    // Set by the loader when an existing file could not be read: the save then refuses to
+    // overwrite it (the save-as question offers another name) rather than replace a Book it
+    // never saw with an empty one. Cleared when the path or name is changed by a save-as.
+    bool loadFailed = false;
     bool saveOnExit = true;      // cleared by "退出(不保存)"
     bool confirmDelete = true;   // cleared by "本次运行不再确认"
     int32_t nextSeq = 0;
 
     // Admits a new entry. mode 0: as loaded; otherwise interactive (trailing " ,'-/" trimmed
-    // after the emptiness test). Takes ownership on success; on failure returns false and the
-    // entry is destroyed.
+    // after the emptiness test, and textChanged set, since the entry has no text record yet).
+    // Takes ownership on success; on failure returns false and the entry is destroyed.
     bool addEntry(std::unique_ptr<WordEntry> entry, int mode);
+
+    // Loader support. Loaded entries live in blocks owned by the Book instead of one heap
+    // allocation each. allocateBlock() returns n default entries; admitLoaded() admits one of
+    // them as addEntry(e, 0) would (false for an empty word: the slot stays unused). A removed
+    // block entry loses its texts at once; its block is freed with the last live entry of it.
+    WordEntry* allocateBlock(size_t n);
+    // Makes room for n more entries in both arrays.
+    void reserve(size_t more);
+    bool admitLoaded(WordEntry* e);
 
     int size() const { return int(full_.size()); }
     bool empty() const { return full_.empty(); }
@@ -63,13 +79,29 @@ public:
     // The bytes of the loaded text file, which loaded entries' texts point into. Set by the loader.
     void adoptTextBuffer(QByteArray bytes);
 
+    // The buffer adopted last (the loaded text file), empty when none.
+    QByteArrayView textBuffer() const;
+
 private:
+    struct BlockDeleter {
+        size_t count;
+        void operator()(WordEntry* p) const;
+    };
+    struct Block {
+        std::unique_ptr<WordEntry, BlockDeleter> entries;
+        size_t size = 0;
+        size_t live = 0;
+    };
+    Block* blockOf(const WordEntry* e);
+    void release(WordEntry* e);
+
     std::vector<WordEntry*> full_;
     std::vector<WordEntry*> view_;
+    std::vector<Block> blocks_;
     std::vector<QByteArray> textBuffers_; // outlive every entry that borrows from them
 };
 
 // Local time as stored in a Book (year modulo 16).
-EntryTime toEntryTime(const class QDateTime& t);
+EntryTime toEntryTime(const QDateTime& t);
 
 } // namespace lex

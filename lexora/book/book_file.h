@@ -6,6 +6,7 @@
 #include "lexora/book/book.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -18,8 +19,11 @@ constexpr int kIndexRecordSize = 21;
 // Text record: U+0000 word U+0001 explanation U+0002 phonetic U+0003 class U+0004 comment.
 QByteArray buildTextRecord(const WordEntry& e);           // UTF-16LE bytes
 void appendTextRecord(const WordEntry& e, QByteArray& out);
-// Parses UTF-16 code units into the entry's fields (owned copies).
+// Parses UTF-16 code units into the entry's fields (owned copies); all five fields are replaced.
 void parseTextRecord(QStringView record, WordEntry& e);
+// The same, but a field that is one stretch of `record` borrows it (bindText) instead of being
+// copied; only a selector that occurs twice makes owned copies. `record` must outlive `e`.
+void bindTextRecord(QStringView record, WordEntry& e);
 
 struct SkippedRecord {
     int index = 0;          // record number in the index file, 0-based
@@ -37,7 +41,12 @@ struct LoadReport {
     int emptyWords = 0;                           // records whose word was empty (not admitted)
     std::vector<SkippedRecord> skipped;           // damaged records, not admitted
     QString recovery;                             // what was done about an interrupted save, if anything
+    bool interruptedSave = false;                 // leftovers of an interrupted save were found
     bool oldestIndexForm = false;                 // the index had no header: ReportError.txt is opened
+    QString readError;                            // an existing file could not be read (Book left empty)
+    QStringList notes;                            // oddities that lost nothing (e.g. a short padding)
+    // Damaged records, a read error or recovery trouble; empty words and old forms are not damage.
+    bool clean() const { return skipped.empty() && readError.isEmpty() && !interruptedSave && notes.isEmpty(); }
 };
 
 struct BookFileHooks {
@@ -49,8 +58,11 @@ struct BookFileHooks {
 // missing file is created empty. Finishes or rolls back an interrupted save first.
 LoadReport loadBook(Book& book, Env* env = Env::defaultEnv(), const BookFileHooks& hooks = {});
 
-// Examines a Book's files without changing anything on disk (for `lexbook check`).
-LoadReport inspectBook(const QString& path, const QString& name, Env* env = Env::defaultEnv());
+// Examines a Book's files without changing anything on disk (for `lexbook check` and `dump`).
+// An interrupted save is reported, not repaired; the entries read are those that loadBook()
+// would give after repairing it. When `into` is given, the entries are loaded into it.
+LoadReport inspectBook(const QString& path, const QString& name, Env* env = Env::defaultEnv(),
+                       Book* into = nullptr);
 
 enum class SaveFailure { None, TextFile, IndexFile };
 struct SaveResult {

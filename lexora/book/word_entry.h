@@ -45,6 +45,7 @@ constexpr int kMaxStrangeness = 10;
 class WordEntry {
 public:
     WordEntry() = default;
+    // A copy owns its texts, so it outlives the Book that the original may borrow them from.
     WordEntry(const WordEntry& other);
     WordEntry& operator=(const WordEntry& other);
 
@@ -76,7 +77,23 @@ public:
 
     // Points a field at text owned by someone else (the loaded text file held by the Book), so
     // that loading copies no text. The owner must outlive the entry or the next setText().
+    // Keeps the first-line fields up to date like setText().
     void bindText(TextField f, QStringView borrowed);
+    // The same with the field's first CR LF already known (the loader finds it while scanning).
+    void bindText(TextField f, QStringView borrowed, int32_t firstLine)
+    {
+        if (owned_)
+            (*owned_)[size_t(f)].clear();
+        fields_[size_t(f)] = borrowed;
+        if (f == TextField::Explanation)
+            explanationFirstLine_ = firstLine;
+        else if (f == TextField::Comment)
+            commentFirstLine_ = firstLine;
+    }
+    // True when no field borrows text (every field is empty or an owned copy).
+    bool ownsAllTexts() const;
+    // Drops every text (owned or borrowed): all five fields empty, first-line fields -1.
+    void clearTexts();
 
     // Strangeness by list column 4..7; nullptr for any other column.
     uint8_t* strangeness(int column);

@@ -1,0 +1,226 @@
+#include "lexora/book/book.h"
+
+#include "common/platform/sources.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
+#include <unordered_set>
+
+namespace lex {
+
+Book::Book() = default;
+
+Book::~Book() { clear(); }
+
+EntryTime toEntryTime(const QDateTime& t)
+{
+    const QDate d = t.date();
+    const QTime tm = t.time();
+    EntryTime e;
+    e.year = uint8_t(((d.year() % 16) + 16) % 16);
+    e.month = uint8_t(d.month());
+    e.day = uint8_t(d.day());
+    e.hour = uint8_t(tm.hour());
+    e.minute = uint8_t(tm.minute());
+    return e;
+}
+
+namespace {
+
+bool isTrimmed(QChar c)
+{
+    return c == u' ' || c == u',' || c == u'\'' || c == u'-' || c == u'/';
+}
+
+} // namespace
+
+bool Book::addEntry(std::unique_ptr<WordEntry> entry, int mode)
+{
+    if (!entry || entry->word().isEmpty())
+        return false;
+    if (mode != 0) {
+        QStringView w = entry->word();
+        qsizetype n = w.size();
+        while (n > 0 && isTrimmed(w[n - 1]))
+            --n;
+        if (n != w.size())
+            entry->setWord(w.left(n).toString());
+        textChanged = true;
+    }
+    entry->updateFirstLines();
+    entry->seq = nextSeq;
+    entry->keptSeq = nextSeq;
+    WordEntry* e = entry.release();
+    full_.push_back(e);
+    view_.push_back(e);
+    ++nextSeq;
+    return true;
+}
+
+namespace {
+constexpr size_t kHugePage = 2u << 20;
+// Small blocks are sized exactly; large ones are rounded to whole huge pages.
+size_t blockAlign(size_t n) { return n * sizeof(WordEntry) >= kHugePage ? kHugePage : alignof(std::max_align_t); }
+size_t blockBytes(size_t n)
+{
+    const size_t a = blockAlign(n);
+    return (n * sizeof(WordEntry) + a - 1) / a * a;
+}
+} // namespace
+
+void Book::BlockDeleter::operator()(WordEntry* p) const
+{
+    for (size_t i = 0; i < count; ++i)
+        p[i].~WordEntry();
+    std::free(p);
+}
+
+WordEntry* Book::allocateBlock(size_t n)
+{
+    if (n == 0)
+        return nullptr;
+    // One allocation for all loaded entries, in huge pages where the system offers them: a
+    // million entries then cost a few dozen page faults instead of tens of thousands.
+    const size_t bytes = blockBytes(n);
+    void* mem = std::aligned_alloc(blockAlign(n), bytes);
+    if (!mem)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    if (blockAlign(n) == kHugePage)
+        ::madvise(mem, bytes, MADV_HUGEPAGE);
+#endif
+    WordEntry* p = static_cast<WordEntry*>(mem);
+    for (size_t i = 0; i < n; ++i)
+        new (p + i) WordEntry();
+    Block b;
+    b.entries = std::unique_ptr<WordEntry, BlockDeleter>(p, BlockDeleter{n});
+    b.size = n;
+    blocks_.push_back(std::move(b));
+    return p;
+}
+
+void Book::reserve(size_t more)
+{
+    full_.reserve(full_.size() + more);
+    view_.reserve(view_.size() + more);
+}
+
+bool Book::admitLoaded(WordEntry* e)
+{
+    if (e->word().isEmpty())
+        return false;
+    // The loader binds the texts with bindText(), which already set the first-line fields.
+    e->seq = nextSeq;
+    e->keptSeq = nextSeq;
+    full_.push_back(e);
+    view_.push_back(e);
+    ++nextSeq;
+    // The loader fills the newest block, so look there first.
+    Block* b = blocks_.empty() ? nullptr : &blocks_.back();
+    std::less<const WordEntry*> lt;
+    if (!b || lt(e, b->entries.get()) || !lt(e, b->entries.get() + b->size))
+        b = blockOf(e);
+    if (b)
+        ++b->live;
+    return true;
+}
+
+Book::Block* Book::blockOf(const WordEntry* e)
+{
+    std::less<const WordEntry*> lt;
+    for (Block& b : blocks_) {
+        const WordEntry* first = b.entries.get();
+        if (!lt(e, first) && lt(e, first + b.size))
+            return &b;
+    }
+    return nullptr;
+}
+
+void Book::release(WordEntry* e)
+{
+    Block* b = blockOf(e);
+    if (!b) {
+        delete e;
+        return;
+    }
+    e->clearTexts();
+    if (--b->live == 0)
+        blocks_.erase(blocks_.begin() + (b - blocks_.data()));
+}
+
+void Book::removeViewRows(std::vector<int> rows, bool keepTextFlag)
+{
+    std::unordered_set<WordEntry*> doomed;
+    for (int r : rows) {
+        if (WordEntry* e = atView(r))
+            doomed.insert(e);
+    }
+    if (doomed.empty())
+        return;
+    auto gone = [&](WordEntry* e) { return doomed.count(e) != 0; };
+    full_.erase(std::remove_if(full_.begin(), full_.end(), gone), full_.end());
+    view_.erase(std::remove_if(view_.begin(), view_.end(), gone), view_.end());
+    for (WordEntry* e : doomed)
+        release(e);
+    if (!keepTextFlag)
+        textChanged = true;
+}
+
+void Book::clear()
+{
+    if (blocks_.empty()) {
+        for (WordEntry* e : full_)
+            delete e;
+    } else {
+        for (WordEntry* e : full_) {
+            if (!blockOf(e))
+                delete e;
+        }
+    }
+    full_.clear();
+    view_.clear();
+    blocks_.clear();
+    textBuffers_.clear();
+    nextSeq = 0;
+}
+
+bool Book::setStrangeness(int viewRow, int column, int value, int step)
+{
+    WordEntry* e = atView(viewRow);
+    if (!e)
+        return false;
+    uint8_t* degree = e->strangeness(column);
+    if (!degree || value < 0)
+        return false;
+    if (value <= kMaxStrangeness) {
+        *degree = uint8_t(value);
+        return true;
+    }
+    const int next = int(*degree) + step;
+    if (next < 0 || next > kMaxStrangeness)
+        return false;
+    *degree = uint8_t(next);
+    return true;
+}
+
+void Book::stampReviewTime(int viewRow, const Clock& clock)
+{
+    if (WordEntry* e = atView(viewRow))
+        e->stored.review = toEntryTime(clock.localNow());
+}
+
+void Book::adoptTextBuffer(QByteArray bytes)
+{
+    textBuffers_.push_back(std::move(bytes));
+}
+
+QByteArrayView Book::textBuffer() const
+{
+    return textBuffers_.empty() ? QByteArrayView() : QByteArrayView(textBuffers_.back());
+}
+
+} // namespace lex

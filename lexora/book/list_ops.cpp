@@ -1,0 +1,155 @@
+#include "lexora/book/list_ops.h"
+
+#include "common/platform/sources.h"
+
+#include <algorithm>
+
+namespace lex {
+namespace {
+
+// Only A-Z fold (to lower case, so '_' sorts before letters as in the C library's
+// case-insensitive comparison); every other code unit compares by value.
+inline char16_t fold(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+int compareFolded(QStringView a, QStringView b)
+{
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ca = fold(pa[i]), cb = fold(pb[i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+inline int cmp(int64_t a, int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
+
+} // namespace
+
+int compareEntries(const WordEntry& a, const WordEntry& b, int column)
+{
+    switch (column) {
+    case 0: return cmp(a.seq, b.seq);
+    case 1: return compareFolded(a.word(), b.word());
+    case 2: return compareFolded(a.explanation(), b.explanation());
+    case 3: return compareFolded(a.phonetic(), b.phonetic());
+    case 4: case 5: case 6: case 7:
+        return cmp(*a.strangeness(column), *b.strangeness(column));
+    case 8: return compareFolded(a.comment(), b.comment());
+    case 9: return a.stored.review.compare(b.stored.review);
+    case 10: return a.stored.added.compare(b.stored.added);
+    case 11: return compareFolded(a.className(), b.className());
+    default: return 0;
+    }
+}
+
+namespace {
+
+bool isTextColumn(int column)
+{
+    return column == 1 || column == 2 || column == 3 || column == 8 || column == 11;
+}
+
+struct SortKey {
+    uint64_t hi = 0, lo = 0;
+    bool operator==(const SortKey&) const = default;
+    bool operator<(const SortKey& o) const { return hi != o.hi ? hi < o.hi : lo < o.lo; }
+};
+
+// Orders like the column's comparison wherever it differs: for texts the first eight folded code
+// units (a tie falls back to the full comparison), for the rest the whole value. The sort then
+// rarely has to follow an entry pointer into scattered memory.
+SortKey sortKey(const WordEntry& e, int column)
+{
+    auto prefix = [](QStringView t) {
+        SortKey k;
+        const qsizetype n = std::min<qsizetype>(t.size(), 8);
+        for (qsizetype i = 0; i < 8; ++i) {
+            uint64_t& half = i < 4 ? k.hi : k.lo;
+            half = (half << 16) | (i < n ? fold(t.utf16()[i]) : 0u);
+        }
+        return k;
+    };
+    auto whole = [](uint64_t v) { return SortKey{v, 0}; };
+    auto time = [](const EntryTime& t) {
+        return uint64_t(t.year) << 32 | uint64_t(t.month) << 24 | uint64_t(t.day) << 16 | uint64_t(t.hour) << 8 | t.minute;
+    };
+    switch (column) {
+    case 0: return whole(uint64_t(int64_t(e.seq) + (int64_t(1) << 31)));
+    case 1: return prefix(e.word());
+    case 2: return prefix(e.explanation());
+    case 3: return prefix(e.phonetic());
+    case 4: case 5: case 6: case 7: return whole(*e.strangeness(column));
+    case 8: return prefix(e.comment());
+    case 9: return whole(time(e.stored.review));
+    case 10: return whole(time(e.stored.added));
+    case 11: return prefix(e.className());
+    default: return {};
+    }
+}
+
+} // namespace
+
+void sortBook(Book& book, int column, bool ascending)
+{
+    std::vector<WordEntry*>& v = book.fullForReorder();
+    struct Keyed {
+        SortKey key;
+        WordEntry* e;
+    };
+    std::vector<Keyed> keyed(v.size());
+    for (size_t i = 0; i < v.size(); ++i)
+        keyed[i] = Keyed{sortKey(*v[i], column), v[i]};
+    const bool text = isTextColumn(column);
+    auto less = [column, text](const Keyed& a, const Keyed& b) {
+        if (!(a.key == b.key))
+            return a.key < b.key;
+        return text && compareEntries(*a.e, *b.e, column) < 0;
+    };
+    if (ascending)
+        std::sort(keyed.begin(), keyed.end(), less);
+    else
+        std::sort(keyed.begin(), keyed.end(), [&less](const Keyed& a, const Keyed& b) { return less(b, a); });
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = keyed[i].e;
+    book.syncViewToFull();
+}
+
+void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random)
+{
+    std::vector<WordEntry*>& v = book.fullForReorder();
+    const size_t n = v.size();
+    // The partner draw needs a third entry: with two, position 0 could only draw itself.
+    if (n < 3)
+        return;
+    random.seed(uint32_t(clock.secondsSinceEpoch()));
+    const uint32_t range = uint32_t(n - 1);
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t r = random.next() % range;
+        // A generator stuck on one value must not hang the program.
+        for (int tries = 0; r == i && tries < 10000; ++tries)
+            r = random.next() % range;
+        if (r == i)
+            r = uint32_t((i + 1) % range);
+        std::swap(v[r]->seq, v[i]->seq);
+    }
+    sort.lastColumn = 0;
+    sortBook(book, 0, sort.ascending);
+    for (WordEntry* e : v)
+        e->seq = e->keptSeq;
+    book.syncViewToFull();
+}
+
+void renumberBook(Book& book)
+{
+    std::vector<WordEntry*>& v = book.fullForReorder();
+    for (size_t i = 0; i < v.size(); ++i) {
+        v[i]->seq = int32_t(i);
+        v[i]->keptSeq = int32_t(i);
+    }
+    book.nextSeq = int32_t(v.size());
+}
+
+} // namespace lex

@@ -1,0 +1,167 @@
+// A save broken at every single file operation, by an error or by a crash, never leaves a Book
+// that loads as anything but its old or its new state.
+#include "book_helpers.h"
+
+#include "fault_env.h"
+#include "temp_dir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace booktest;
+using lex::Book;
+using Mode = lextest::FaultEnv::Mode;
+
+namespace {
+
+struct Scenario {
+    const char* name;
+    bool textSave; // whether the change reaches NAME.txt
+    void (*change)(Book&);
+};
+
+void editTexts(Book& b)
+{
+    b.removeViewRows({1});
+    b.full()[0]->setExplanation(QStringLiteral("改过的解释\r\nsecond line"));
+    b.addEntry(entry(QStringLiteral("added"), QStringLiteral("新")), 2);
+    b.setStrangeness(2, 7, 10, 0);
+}
+
+void editDegrees(Book& b)
+{
+    b.setStrangeness(0, 5, 10, 0);
+    b.setStrangeness(3, 6, 0, 0);
+    std::swap(b.fullForReorder()[0], b.fullForReorder()[4]);
+    b.syncViewToFull();
+}
+
+class SaveFaults : public ::testing::TestWithParam<std::tuple<int, Mode>> {
+protected:
+    void SetUp() override
+    {
+        Book b;
+        b.path = base();
+        b.name = QStringLiteral("B");
+        lex::loadBook(b);
+        for (int i = 0; i < 5; ++i)
+            b.addEntry(entry(QStringLiteral("word%1").arg(i), QStringLiteral("解释 %1").arg(i), QStringLiteral("p"),
+                             i % 2 ? QStringLiteral("单元一") : QString(), QString(), i),
+                       2);
+        ASSERT_TRUE(lex::saveBook(b).ok());
+        oldIdx = dir.read(QStringLiteral("B.idx"));
+        oldTxt = dir.read(QStringLiteral("B.txt"));
+        oldState = snapshot(b);
+    }
+    QString base() const { return dir.path() + QLatin1Char('/'); }
+    void restoreOld()
+    {
+        for (const QString& f : dir.files())
+            QFile::remove(dir.path(f));
+        dir.write(QStringLiteral("B.idx"), oldIdx);
+        dir.write(QStringLiteral("B.txt"), oldTxt);
+    }
+    void loadChanged(Book& b, const Scenario& s)
+    {
+        b.path = base();
+        b.name = QStringLiteral("B");
+        lex::loadBook(b);
+        s.change(b);
+        ASSERT_EQ(b.textChanged, s.textSave);
+    }
+
+    lextest::TempDir dir;
+    QByteArray oldIdx, oldTxt;
+    std::vector<EntryData> oldState;
+};
+
+const Scenario kScenarios[] = {
+    {"text and index", true, editTexts},
+    {"index only", false, editDegrees},
+};
+
+} // namespace
+
+TEST_P(SaveFaults, EveryStepLeavesTheOldOrTheNewBook)
+{
+    const Scenario& sc = kScenarios[std::get<0>(GetParam())];
+    const Mode mode = std::get<1>(GetParam());
+
+    // A clean run: how many operations a save takes, and the new state.
+    lextest::FaultEnv env;
+    std::vector<EntryData> newState;
+    int steps = 0;
+    {
+        Book b;
+        loadChanged(b, sc);
+        newState = snapshot(b);
+        env.breakAt(0, mode);
+        ASSERT_TRUE(lex::saveBook(b, &env).ok());
+        steps = env.count();
+        ASSERT_EQ(loadFresh(base(), QStringLiteral("B")), newState);
+    }
+    ASSERT_NE(newState, oldState);
+    ASSERT_GE(steps, sc.textSave ? 12 : 5);
+
+    int sawOld = 0, sawNew = 0;
+    for (int k = 1; k <= steps; ++k) {
+        restoreOld();
+        Book b;
+        loadChanged(b, sc);
+        env.breakAt(k, mode);
+        const lex::SaveResult r = lex::saveBook(b, &env);
+        SCOPED_TRACE(QStringLiteral("broken at %1: %2").arg(k).arg(env.log().value(k - 1)).toStdString());
+        EXPECT_FALSE(r.ok());
+        EXPECT_TRUE(b.textChanged == sc.textSave);
+
+        // Looking does not repair; the look and the load agree.
+        const QStringList filesBefore = dir.files();
+        Book seen;
+        const lex::LoadReport ir = lex::inspectBook(base(), QStringLiteral("B"), lex::Env::defaultEnv(), &seen);
+        EXPECT_EQ(dir.files(), filesBefore);
+        EXPECT_TRUE(ir.skipped.empty());
+
+        lex::LoadReport lr;
+        const auto state = loadFresh(base(), QStringLiteral("B"), &lr);
+        EXPECT_TRUE(state == oldState || state == newState) << "a mix of old and new";
+        EXPECT_EQ(snapshot(seen), state);
+        EXPECT_TRUE(lr.skipped.empty());
+        EXPECT_EQ(dir.files(), (QStringList{"B.idx", "B.txt"}));
+        sawOld += state == oldState;
+        sawNew += state == newState;
+        if (state == oldState) {
+            EXPECT_EQ(dir.read(QStringLiteral("B.idx")), oldIdx);
+            EXPECT_EQ(dir.read(QStringLiteral("B.txt")), oldTxt);
+        }
+
+        if (mode == Mode::Fail) {
+            // The same Book in memory saves cleanly afterwards.
+            restoreOld();
+            Book again;
+            loadChanged(again, sc);
+            env.breakAt(k, mode);
+            lex::saveBook(again, &env);
+            ASSERT_TRUE(lex::saveBook(again).ok());
+            EXPECT_EQ(loadFresh(base(), QStringLiteral("B")), newState);
+        } else if (lr.interruptedSave || state == oldState) {
+            // After a crash the program starts afresh: a new save from the loaded state works.
+            Book after;
+            after.path = base();
+            after.name = QStringLiteral("B");
+            lex::loadBook(after);
+            after.textChanged = true;
+            ASSERT_TRUE(lex::saveBook(after).ok());
+            EXPECT_EQ(loadFresh(base(), QStringLiteral("B")), state);
+        }
+    }
+    EXPECT_GT(sawOld, 0);
+    if (sc.textSave)
+        EXPECT_GT(sawNew, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSteps, SaveFaults,
+                         ::testing::Combine(::testing::Values(0, 1), ::testing::Values(Mode::Fail, Mode::Crash)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "IndexOnly" : "TextAndIndex") +
+                                    (std::get<1>(info.param) == Mode::Fail ? "Fail" : "Crash");
+                         });

@@ -1,0 +1,113 @@
+// lexbook dump / check on real files: output, exit codes, and that neither writes anything.
+#include "book_helpers.h"
+
+#include "temp_dir.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace booktest;
+
+namespace {
+
+struct ToolRun {
+    int code = -1;
+    QByteArray out, err;
+};
+
+QString lexbookPath()
+{
+#ifdef LEXBOOK_BINARY
+    return QStringLiteral(LEXBOOK_BINARY);
+#else
+    const QByteArray bin = qgetenv("LEXORA_BINARY_DIR");
+    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + QStringLiteral("/tools/lexbook/lexbook");
+#endif
+}
+
+ToolRun lexbook(const QStringList& args)
+{
+    ToolRun r;
+    QProcess p;
+    p.start(lexbookPath(), args);
+    if (!p.waitForFinished(30000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+class Lexbook : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (lexbookPath().isEmpty())
+            GTEST_SKIP() << "lexbook was not built";
+    }
+    lextest::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(Lexbook, DumpPrintsOneJsonObjectPerEntryInBookOrder)
+{
+    lex::Book b;
+    b.path = dir.path() + QLatin1Char('/');
+    b.name = QStringLiteral("English");
+    b.addEntry(entry(QStringLiteral("say \"hi\""), QStringLiteral("说\r\n嗨"), QStringLiteral("seɪ"),
+                     QStringLiteral("单元一"), QStringLiteral("c\\d")), 2);
+    b.addEntry(entry(QStringLiteral("two")), 2);
+    ASSERT_TRUE(lex::saveBook(b).ok());
+    const QStringList before = dir.files();
+
+    const ToolRun r = lexbook({QStringLiteral("dump"), dir.path() + QStringLiteral("/English")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject o = QJsonDocument::fromJson(lines[0]).object();
+    EXPECT_EQ(o.value("seq").toInt(), 0);
+    EXPECT_EQ(o.value("word").toString(), QStringLiteral("say \"hi\""));
+    EXPECT_EQ(o.value("explanation").toString(), QStringLiteral("说\r\n嗨"));
+    EXPECT_EQ(o.value("phonetic").toString(), QStringLiteral("seɪ"));
+    EXPECT_EQ(o.value("comment").toString(), QStringLiteral("c\\d"));
+    EXPECT_EQ(o.value("class").toString(), QStringLiteral("单元一"));
+    EXPECT_EQ(o.value("added").toVariant().toList(), (QVariantList{8, 4, 5, 9, 7}));
+    EXPECT_EQ(o.value("textStart").toInt(), 4);
+    EXPECT_EQ(o.value("textEnd").toInt(), int(b.full()[0]->stored.textEnd));
+    EXPECT_TRUE(lines[0].startsWith("{\"seq\":0,\"word\":"));
+    EXPECT_EQ(QJsonDocument::fromJson(lines[1]).object().value("word").toString(), QStringLiteral("two"));
+
+    const ToolRun c = lexbook({QStringLiteral("check"), dir.path() + QStringLiteral("/English")});
+    EXPECT_EQ(c.code, 0) << c.out.toStdString();
+    EXPECT_TRUE(c.out.contains("entries: 2"));
+    EXPECT_EQ(dir.files(), before);
+}
+
+TEST_F(Lexbook, CheckReportsDamageAndInterruptedSavesWithoutWriting)
+{
+    const QByteArray rec = textRecord(QStringLiteral("w"));
+    dir.write(QStringLiteral("D.idx"), kMarker + QByteArray(1, 21) + indexRecord(4, 4 + uint32_t(rec.size())) +
+                                           indexRecord(4, 9999));
+    dir.write(QStringLiteral("D.txt"), kMarker + rec);
+    dir.write(QStringLiteral("D.txt.new"), QByteArray("half a save"));
+    const QStringList before = dir.files();
+    const ToolRun c = lexbook({QStringLiteral("check"), dir.path() + QStringLiteral("/D")});
+    EXPECT_EQ(c.code, 1);
+    EXPECT_TRUE(c.out.contains("record 1 at offset 26: text offsets outside")) << c.out.toStdString();
+    EXPECT_TRUE(c.out.contains("interrupted save: the leftovers")) << c.out.toStdString();
+    EXPECT_EQ(dir.files(), before);
+
+    // Missing Book, bad arguments: one line on stderr, non-zero, nothing created.
+    for (const QStringList& args : {QStringList{"dump", dir.path() + "/Missing"}, QStringList{"check"},
+                                    QStringList{"dump", dir.path() + "/"}}) {
+        const ToolRun r = lexbook(args);
+        EXPECT_NE(r.code, 0);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    }
+    EXPECT_EQ(dir.files(), before);
+}
