@@ -3,6 +3,7 @@
 #include "common/platform/shell_forms.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -12,10 +13,11 @@
 
 namespace lex {
 
-MessageAnswer QtUserServices::messageBox(QWidget* owner, const QString& text, const QString& caption,
-                                         MessageButtons buttons, MessageIcon icon)
+namespace {
+
+MessageAnswer runBox(QMessageBox& box, const QString& text, const QString& caption, MessageButtons buttons,
+                     MessageIcon icon)
 {
-    QMessageBox box(owner);
     box.setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
     box.setText(text);
     switch (icon) {
@@ -46,6 +48,28 @@ MessageAnswer QtUserServices::messageBox(QWidget* owner, const QString& text, co
         return buttons == MessageButtons::YesNo ? MessageAnswer::No
              : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
     }
+}
+
+} // namespace
+
+MessageAnswer QtUserServices::messageBox(QWidget* owner, const QString& text, const QString& caption,
+                                         MessageButtons buttons, MessageIcon icon)
+{
+    QMessageBox box(owner);
+    return runBox(box, text, caption, buttons, icon);
+}
+
+MessageAnswer QtUserServices::messageBoxWithCheck(QWidget* owner, const QString& text, const QString& checkText,
+                                                  bool* checked, const QString& caption, MessageButtons buttons)
+{
+    QMessageBox box(owner);
+    auto* check = new QCheckBox(checkText);
+    check->setChecked(checked && *checked);
+    box.setCheckBox(check);
+    const MessageAnswer a = runBox(box, text, caption, buttons, MessageIcon::Question);
+    if (checked)
+        *checked = check->isChecked();
+    return a;
 }
 
 QString QtUserServices::openFileName(QWidget* owner, const QString& initialPath, const QString& filter)

@@ -12,6 +12,9 @@ public:
     MessageAnswer messageBox(QWidget* owner, const QString& text, const QString& caption = {},
                              MessageButtons buttons = MessageButtons::Ok,
                              MessageIcon icon = MessageIcon::None) override;
+    MessageAnswer messageBoxWithCheck(QWidget* owner, const QString& text, const QString& checkText, bool* checked,
+                                      const QString& caption = {},
+                                      MessageButtons buttons = MessageButtons::OkCancel) override;
     QString openFileName(QWidget* owner, const QString& initialPath, const QString& filter) override;
     QString saveFileName(QWidget* owner, const QString& initialPath, const QString& filter) override;
     QString folder(QWidget* owner, const QString& title, const QString& initialPath) override;

@@ -22,6 +22,17 @@ public:
     virtual MessageAnswer messageBox(QWidget* owner, const QString& text, const QString& caption = {},
                                      MessageButtons buttons = MessageButtons::Ok,
                                      MessageIcon icon = MessageIcon::None) = 0;
+    // A question with a check box under the text (the delete confirmation's "本次运行不再确认").
+    // *checked holds the box's initial state and receives its final state, whatever the answer.
+    // The default asks without the box and leaves *checked as it was.
+    virtual MessageAnswer messageBoxWithCheck(QWidget* owner, const QString& text, const QString& checkText,
+                                              bool* checked, const QString& caption = {},
+                                              MessageButtons buttons = MessageButtons::OkCancel)
+    {
+        (void)checkText;
+        (void)checked;
+        return messageBox(owner, text, caption, buttons, MessageIcon::None);
+    }
     // Filters in the Windows form "文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||". Empty when cancelled.
     virtual QString openFileName(QWidget* owner, const QString& initialPath, const QString& filter) = 0;
     virtual QString saveFileName(QWidget* owner, const QString& initialPath, const QString& filter) = 0;

@@ -1,0 +1,115 @@
+#pragma once
+// CLexoraDlg: the word-book page of the outer window. The list, its five check boxes and the
+// three-pane status bar; it owns the open Book, the dictionary, the speech output and the fonts,
+// and carries out the word-book commands (14000-14017) and the list's own requests.
+
+#include "common/dictionary/dictionary.h"
+#include "lexora/app/app_services.h"
+#include "lexora/book/book.h"
+#include "lexora/book/list_ops.h"
+#include "lexora/wordlist/my_list_ctrl.h"
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+
+namespace lex {
+
+class CImageButton;
+class CompanionLink;
+class Profile;
+class SpeechOutput;
+class StatusAnimation;
+
+class CLexoraDlg : public QWidget, public ListHost {
+    Q_OBJECT
+public:
+    static inline const QColor kBackground{185, 209, 234};
+    static constexpr int kStatusBarHeight = 18;
+    static constexpr int kPaneWidth = 55;
+
+    CLexoraDlg(const AppServices& services, QWidget* parent = nullptr);
+    ~CLexoraDlg() override;
+
+    // Every start-up step, in order: status bar, dictionary, speech and voice folder, check
+    // boxes, list, fonts, Book path and name (with their questions), the load, the focused row.
+    // `forbidWinStick` is the outer window's no-snapping flag, kept for the settings.
+    void initialise(const QString& programFolder, Profile& profile, bool* forbidWinStick);
+
+    // The word-book half of the shutdown: speech settings, the save (unless "退出(不保存)"),
+    // then the window's keys of Config.INI. Runs once; later calls do nothing.
+    void shutDown(Profile& profile);
+
+    bool onCommand(int id, qintptr param) override;
+
+    // ListHost
+    bool isToggleChecked(int controlId) const override;
+    void setSelectionText(const QString& text) override;
+    void speakWord(const QString& word) override;
+    bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) override;
+
+    // The private message 90002: a text for pane 0.
+    void showStatusText(const QString& text);
+    // The status-line animation that follows a practice run.
+    void startStatusAnimation();
+    StatusAnimation& statusAnimation() { return *animation_; }
+
+    // The word of a view row goes to the companion dictionary (the list's double-click).
+    void sendRowToCompanion(int row);
+
+    Book& book() { return book_; }
+    const SortState& sortState() const { return sort_; }
+    CMyListCtrl* list() const { return list_; }
+    CImageButton* toggle(int controlId) const;
+    QString paneText(int pane) const;
+    QString statusText() const { return statusText_; }
+    const QString& programFolder() const { return programFolder_; }
+    int fontType() const { return fontType_; }
+    const QFont& listFont() const { return listFont_; }
+    const QFont& phoneticFont() const { return phoneticFont_; }
+    SpeechOutput* speech() const { return speech_.get(); }
+    const Dictionary& dictionary() const { return dict_; }
+    bool* forbidWinStick() const { return forbidWinStick_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void showEvent(QShowEvent*) override;
+
+private:
+    void buildControls();
+    void layoutChildren();
+    void onToggle(int id);
+    void save();
+    void deleteSelected(qintptr param);
+    void updateStatusText();
+    bool requireSelection(int minimum, const QString& message);
+
+    AppServices services_;
+    QString programFolder_;
+    bool* forbidWinStick_ = nullptr;
+    bool shutDown_ = false;
+
+    // Declared before the list, which points into them: the destructor removes the list first.
+    Book book_;
+    SortState sort_;
+    Dictionary dict_{DictVariant::Main};
+    std::unique_ptr<SpeechOutput> speech_;
+    std::unique_ptr<CompanionLink> companion_;
+    StatusAnimation* animation_ = nullptr;
+
+    CMyListCtrl* list_ = nullptr;
+    QWidget* statusBar_ = nullptr;
+    QLabel* panes_[3] = {nullptr, nullptr, nullptr};
+    QString statusText_;
+
+    int fontType_ = 0;
+    QFont listFont_;
+    QFont phoneticFont_;
+    QFont dialogFont_;
+};
+
+} // namespace lex

@@ -1,0 +1,151 @@
+#include "lexora/app/word_book_session.h"
+
+#include "common/config/profile.h"
+#include "common/platform/env.h"
+#include "common/platform/user_services.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace lex {
+
+using namespace config;
+
+QString folderFromConfig(const QString& value)
+{
+    QString p = value;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!p.isEmpty() && !p.endsWith(QLatin1Char('/')))
+        p += QLatin1Char('/');
+    return p;
+}
+
+QString resolveBookPath(const QString& configured, const QString& programFolder, UserServices& ui,
+                        QWidget* owner, Env* env)
+{
+    const QString path = folderFromConfig(configured);
+    if (!path.isEmpty() && QFileInfo(path).isDir())
+        return path;
+    const MessageAnswer a = ui.messageBox(owner, QStringLiteral("Book路径不存在，是否重置为默认路径。"), {},
+                                          MessageButtons::YesNo);
+    if (a != MessageAnswer::Yes)
+        return path;
+    const QString def = programFolder + QStringLiteral("/Book/");
+    // The default folder may not exist yet on a first start; the Book is created inside it.
+    if (!QFileInfo(def).isDir())
+        (env ? env : Env::defaultEnv())->createDir(def);
+    return def;
+}
+
+QString resolveBookName(const QString& bookPath, const QString& configured, UserServices& ui, QWidget* owner,
+                        Env* env)
+{
+    Env* e = env ? env : Env::defaultEnv();
+    const QString idx = bookPath + configured + QStringLiteral(".idx");
+    if (!configured.isEmpty() && e->fileExists(idx))
+        return configured;
+    ui.messageBox(owner, QStringLiteral("指定Book文件不存在:%1，将指定一个默认Book名：<Book>").arg(idx));
+    return QStringLiteral("Book");
+}
+
+int listFontHeight(int fontType)
+{
+    return fontType == 0 ? 14 : fontType == 1 ? 18 : 22;
+}
+
+DeleteResult deleteSelectedEntries(Book& book, const std::vector<int>& selectedRows, qintptr param,
+                                   UserServices& ui, QWidget* owner)
+{
+    DeleteResult r;
+    std::vector<int> rows;
+    rows.reserve(selectedRows.size());
+    for (int row : selectedRows)
+        if (row >= 0 && row < book.size())
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // Nothing selected: there is nothing to ask about.
+    if (rows.empty())
+        return r;
+
+    if (book.confirmDelete && param != 1) {
+        bool dontAsk = false;
+        const MessageAnswer a = ui.messageBoxWithCheck(
+            owner, QStringLiteral("您已选择了(%1)项\n是否要删除选择项").arg(rows.size()),
+            QStringLiteral("本次运行不再确认"), &dontAsk);
+        if (dontAsk)
+            book.confirmDelete = false;
+        if (a != MessageAnswer::Ok && a != MessageAnswer::Yes) {
+            r.outcome = DeleteOutcome::Cancelled;
+            return r;
+        }
+    }
+
+    if (int(rows.size()) == book.size()) {
+        // The text file keeps its records; the index alone forgets them.
+        book.clear();
+        r.outcome = DeleteOutcome::Cleared;
+        r.removed = int(rows.size());
+        return r;
+    }
+
+    book.removeViewRows(rows);
+    r.outcome = DeleteOutcome::Removed;
+    r.removed = int(rows.size());
+    r.selectRow = std::max(0, rows.front() - 1);
+    return r;
+}
+
+QByteArray packColor(const QColor& c)
+{
+    QByteArray b(kColorSize, '\0');
+    b[0] = char(c.red());
+    b[1] = char(c.green());
+    b[2] = char(c.blue());
+    return b;
+}
+
+std::optional<QColor> unpackColor(const std::optional<QByteArray>& bytes)
+{
+    if (!bytes || bytes->size() != kColorSize)
+        return std::nullopt;
+    return QColor(uint8_t((*bytes)[0]), uint8_t((*bytes)[1]), uint8_t((*bytes)[2]));
+}
+
+WordBookConfig readWordBookConfig(const Profile& p)
+{
+    WordBookConfig c;
+    c.isCase = p.readInt(kInit, kIsCase, kDefaultIsCase) != 0;
+    c.fontType = p.contains(kMainListCtrl, kFontSize) ? p.readInt(kMainListCtrl, kFontSize, kDefaultFontType)
+                                                      : p.readInt(kInit, kFontType, kDefaultFontType);
+    c.focusedItem = p.contains(kMainListCtrl, kFocusedItem)
+                        ? p.readInt(kMainListCtrl, kFocusedItem, kDefaultFocusedItem)
+                        : p.readInt(kInit, kFocusedItem, kDefaultFocusedItem);
+    c.bookPath = p.readString(kInit, kBookPath);
+    c.bookName = p.readString(kInit, kBookName);
+    c.background = unpackColor(p.readStruct(kMainListCtrl, kBackGroundColor, kColorSize));
+    if (auto w = unpackColumnWidths(p.readStruct(kMainListCtrl, kColumnWidth, kColumnWidthSize).value_or(QByteArray())))
+        c.columnWidths = *w;
+    return c;
+}
+
+void writeWordBookConfig(Profile& p, const WordBookExitState& s)
+{
+    p.writeString(kInit, kVoicePath, s.voicePath);
+    p.writeString(kInit, kBookPath, s.bookPath);
+    p.writeString(kInit, kBookName, s.bookName);
+    p.writeInt(kInit, kIsCase, s.isCase ? 1 : 0);
+    p.writeInt(kInit, kIsDisableTts, s.ttsDisabled ? 1 : 0);
+    p.writeInt(kMainListCtrl, kFocusedItem, s.focusedItem);
+    if (s.background.isValid())
+        p.writeStruct(kMainListCtrl, kBackGroundColor, packColor(s.background));
+    p.writeInt(kMainListCtrl, kFontSize, s.fontType);
+    ColumnWidths w = kDefaultColumnWidths;
+    for (size_t i = 0; i < w.size() && i < s.columnWidths.size(); ++i)
+        w[i] = uint16_t(std::clamp(s.columnWidths[i], 0, 0xFFFF));
+    p.writeStruct(kMainListCtrl, kColumnWidth, packColumnWidths(w));
+}
+
+} // namespace lex

@@ -1,0 +1,111 @@
+#pragma once
+// The word-book window's decisions that need no widget: which Book to open (with the questions
+// asked on the way), the delete command, and the settings read at start and written at exit.
+// The window only wires these to its controls.
+
+#include "common/config/config_keys.h"
+#include "lexora/book/book.h"
+
+#include <QColor>
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace lex {
+
+class Env;
+class Profile;
+class UserServices;
+
+// Command numbers of the main program.
+namespace cmd {
+inline constexpr int kImport = 14000, kExport = 14001, kSave = 14002, kGroups = 14003;
+inline constexpr int kDictate = 14004, kAdd = 14005, kModify = 14006, kDelete = 14007;
+inline constexpr int kClassName = 14008, kShuffle = 14009, kRenumber = 14010, kCheckDuplicates = 14011;
+inline constexpr int kFind = 14012, kSettings = 14013, kLearn = 14014, kDrill = 14015, kListen = 14016;
+inline constexpr int kMoveCopy = 14017;
+inline constexpr int kHelp = 14100, kCheckUpdate = 14101, kAbout = 14102, kExit = 14103, kExitNoSave = 14104;
+inline constexpr int kStudyPage = 32899, kWebPage = 32900;
+inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
+inline constexpr int kMenuFile = 32906, kMenuEdit = 32907, kMenuHelp = 32910;
+inline constexpr int kStrangenessFilter = 32921;
+inline constexpr int kBackState = 90000, kForwardState = 90001, kStatusText = 90002, kDropDown = 90003;
+inline constexpr int kSystemAbout = 16;
+// Control numbers of the word-book window.
+inline constexpr int kToggleWord = 1017, kToggleExplanation = 1018, kToggleCase = 1019;
+inline constexpr int kToggleLockIndex = 1020, kToggleDictionary = 1027, kList = 1014;
+} // namespace cmd
+
+// A path from Config.INI in our form: '/' separators, ending in '/' (empty stays empty).
+QString folderFromConfig(const QString& value);
+
+// Start-up step "Book path": the configured folder when it exists; otherwise asks
+// "Book路径不存在，是否重置为默认路径。": Yes gives programFolder + "/Book/" (created when missing),
+// No keeps the configured value.
+QString resolveBookPath(const QString& configured, const QString& programFolder, UserServices& ui,
+                        QWidget* owner, Env* env);
+
+// Start-up step "Book name": the configured name when bookPath + name + ".idx" exists; otherwise
+// shows "指定Book文件不存在:%s，将指定一个默认Book名：<Book>" and gives "Book".
+QString resolveBookName(const QString& bookPath, const QString& configured, UserServices& ui, QWidget* owner,
+                        Env* env);
+
+// List font height of a font type: 14, 18, 22.
+int listFontHeight(int fontType);
+
+// The delete command (14007) on the given selected view rows.
+enum class DeleteOutcome {
+    Nothing,     // no row selected
+    Cancelled,   // the user said no
+    Cleared,     // every entry was selected: the Book is empty, its text file kept as it was
+    Removed,     // some entries were removed; `selectRow` is the row to select next
+};
+struct DeleteResult {
+    DeleteOutcome outcome = DeleteOutcome::Nothing;
+    int selectRow = -1;
+    int removed = 0;
+};
+// param 1 deletes without asking. Otherwise, while book.confirmDelete is set, asks
+// "您已选择了(%d)项\n是否要删除选择项" with the check box "本次运行不再确认"; a ticked box clears
+// book.confirmDelete whatever the answer.
+DeleteResult deleteSelectedEntries(Book& book, const std::vector<int>& selectedRows, qintptr param,
+                                   UserServices& ui, QWidget* owner);
+
+// The word-book window's own keys of Config.INI. The focused row and the font type are kept
+// under MAINLISTCTRL ("FocusedItem", "FontSize"), where they are written at exit; the INIT keys
+// ("FocusedItem", "FontType") are read only when a file has none under MAINLISTCTRL.
+struct WordBookConfig {
+    bool isCase = false;
+    int fontType = config::kDefaultFontType;
+    QString bookPath;
+    QString bookName;
+    int focusedItem = config::kDefaultFocusedItem;
+    std::optional<QColor> background;
+    config::ColumnWidths columnWidths = config::kDefaultColumnWidths;
+};
+WordBookConfig readWordBookConfig(const Profile& profile);
+
+// What the window writes at exit, after the speech settings, in this order: INIT/VoicePath,
+// BookPath, BookName, IsCase, IsDisableTTS; MAINLISTCTRL/FocusedItem, BackGroundColor, FontSize,
+// ColumnWidth.
+struct WordBookExitState {
+    QString voicePath;
+    bool ttsDisabled = false;
+    QString bookPath;
+    QString bookName;
+    bool isCase = false;
+    int focusedItem = -1;
+    QColor background;
+    int fontType = 0;
+    std::vector<int> columnWidths;
+};
+void writeWordBookConfig(Profile& profile, const WordBookExitState& s);
+
+// The colour as stored: red, green, blue, 0.
+QByteArray packColor(const QColor& c);
+std::optional<QColor> unpackColor(const std::optional<QByteArray>& bytes);
+
+} // namespace lex

@@ -1,0 +1,45 @@
+#pragma once
+// Showing a word in the companion dictionary "Glosix": find its window, or start it and wait
+// until it says it is ready, then hand it the word. Nothing ever comes back.
+
+#include <QString>
+#include <cstdint>
+
+class QWidget;
+
+namespace lex {
+
+class NamedEvents;
+class ProcessLauncher;
+class UserServices;
+class WindowLink;
+
+class CompanionLink {
+public:
+    static constexpr int kReadyWaitMs = 2000;
+    static inline const QString kTitle = QStringLiteral("Glosix");
+    static inline const QString kReadyEvent = QStringLiteral("GlosixReady");
+
+    struct Deps {
+        WindowLink* link = nullptr;
+        NamedEvents* events = nullptr;
+        ProcessLauncher* launcher = nullptr;
+        UserServices* ui = nullptr;
+        QWidget* owner = nullptr;
+        QString programFolder;
+        QString executable;   // empty: the companion beside the running executable
+    };
+
+    explicit CompanionLink(Deps deps) : deps_(std::move(deps)) {}
+
+    // raiseFlag 0 brings the companion to the top after the word arrived; 1 leaves the window
+    // order alone (the practice window following along). False when nothing was delivered.
+    bool SendWordToCompanion(const QString& word, uint32_t raiseFlag);
+
+private:
+    bool startAndWait();
+
+    Deps deps_;
+};
+
+} // namespace lex

@@ -1,0 +1,411 @@
+// The two windows' command tables, driven by number as the menus, tool bar and keys do.
+#include "app_test_support.h"
+
+#include "common/config/profile.h"
+#include "common/controls/image_button.h"
+#include "common/controls/my_tool_bar.h"
+#include "common/platform/window_link.h"
+#include "lexora/app/browser_placeholder.h"
+#include "lexora/app/lexora_dlg.h"
+#include "lexora/app/main_dialog.h"
+#include "lexora/app/status_animation.h"
+#include "lexora/app/word_book_session.h"
+#include "lexora/book/book_file.h"
+
+#include <QMenu>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace lex;
+using apptest::CheckingServices;
+
+namespace {
+
+struct RecordingLink : WindowLink {
+    QStringList words;
+    bool find(const QString&) override { return true; }
+    bool raise(const QString&) override { return true; }
+    bool requestClose(const QString&) override { return false; }
+    bool sendWord(const QString&, const QString& word, uint32_t flag) override
+    {
+        words << QStringLiteral("%1/%2").arg(word).arg(flag);
+        return true;
+    }
+};
+
+class Session {
+public:
+    explicit Session(int count, const QString& extraIni = {})
+    {
+        pf = apptest::makeProgramFolder(dir, count, extraIni);
+        open();
+    }
+    void open()
+    {
+        AppServices s = apptest::testServices(&ui);
+        s.link = &link;
+        w = std::make_unique<CMainDialog>(s, pf.folder);
+        EXPECT_TRUE(w->initialise());
+        // The sample dictionary may not have been built: its two messages are no failure here.
+        for (const QString& m : ui.messages())
+            EXPECT_TRUE(m.startsWith(QStringLiteral("不能打开词典文件"))) << m.toStdString();
+        ui.base.clear();
+    }
+    CLexoraDlg* book() const { return w->wordBook(); }
+    CMyListCtrl* list() const { return w->wordBook()->list(); }
+    void select(std::initializer_list<int> rows) const
+    {
+        list()->clearSelection();
+        for (int r : rows)
+            list()->selectionModel()->select(list()->model()->index(r, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QStringList words() const
+    {
+        QStringList out;
+        for (const WordEntry* e : book()->book().view())
+            out << e->word().toString();
+        return out;
+    }
+    Profile profile() const { return Profile(pf.folder + QStringLiteral("/Config.INI")); }
+    QByteArray file(const QString& name) const { return dir.read(QStringLiteral("home/Book/") + name); }
+
+    lextest::TempDir dir;
+    apptest::ProgramFolder pf;
+    CheckingServices ui;
+    RecordingLink link;
+    std::unique_ptr<CMainDialog> w;
+};
+
+} // namespace
+
+TEST(MainWindow, OpensOnTheWebPageAndSwitchesPages)
+{
+    Session s(20);
+    CMyToolBar* bar = s.w->toolBar();
+    EXPECT_EQ(s.w->windowTitle(), QStringLiteral("Tessaly"));
+    EXPECT_FALSE(s.w->isWordBookShown());
+    EXPECT_TRUE(bar->isButtonChecked(cmd::kWebPage));
+    auto buttonShown = [bar](int id) {
+        for (QAction* a : bar->actions())
+            if (bar->widgetForAction(a) == bar->button(id))
+                return a->isVisible();
+        return false;
+    };
+    for (int id : CMainDialog::kWebButtons)
+        EXPECT_TRUE(buttonShown(id)) << id;
+    for (int id : CMainDialog::kWordBookButtons)
+        EXPECT_FALSE(buttonShown(id)) << id;
+
+    s.w->onCommand(cmd::kStudyPage, 0);
+    EXPECT_TRUE(s.w->isWordBookShown());
+    EXPECT_TRUE(s.w->webPage()->isHidden());
+    EXPECT_TRUE(bar->isButtonChecked(cmd::kStudyPage));
+    for (int id : CMainDialog::kWebButtons)
+        EXPECT_FALSE(buttonShown(id)) << id;
+    for (int id : CMainDialog::kWordBookButtons)
+        EXPECT_TRUE(buttonShown(id)) << id;
+    QStringList texts;
+    for (int id : CMainDialog::kWordBookButtons)
+        texts << bar->button(id)->text();
+    EXPECT_EQ(texts.join(QLatin1Char(' ')), QStringLiteral("文件 编辑 练习 帮助"));
+
+    // "检测更新" goes back to the web page.
+    s.w->onCommand(cmd::kCheckUpdate, 0);
+    EXPECT_FALSE(s.w->isWordBookShown());
+    EXPECT_TRUE(bar->isButtonChecked(cmd::kWebPage));
+
+    // The web page's back/forward state reaches its buttons.
+    s.w->onCommand(cmd::kBackState, 0);
+    EXPECT_FALSE(bar->button(cmd::kWebBack)->isEnabled());
+    s.w->onCommand(cmd::kBackState, 1);
+    EXPECT_TRUE(bar->button(cmd::kWebBack)->isEnabled());
+}
+
+TEST(MainWindow, StatusBarAndToggles)
+{
+    Session s(5);
+    CLexoraDlg* b = s.book();
+    EXPECT_EQ(b->paneText(0), QStringLiteral("Book:English"));
+    EXPECT_EQ(b->paneText(1), QStringLiteral("已选:0"));
+    EXPECT_EQ(b->paneText(2), QStringLiteral("已学:0"));
+    EXPECT_EQ(s.list()->itemCount(), 5);
+    EXPECT_TRUE(b->isToggleChecked(cmd::kToggleWord));
+    EXPECT_TRUE(b->isToggleChecked(cmd::kToggleExplanation));
+    EXPECT_FALSE(b->isToggleChecked(cmd::kToggleCase));
+    EXPECT_FALSE(b->toggle(cmd::kToggleLockIndex)->isEnabled());
+
+    // Hiding the words clears every reveal flag; hiding the explanations too brings the words back.
+    b->toggle(cmd::kToggleWord)->click();
+    EXPECT_FALSE(b->isToggleChecked(cmd::kToggleWord));
+    for (const WordEntry* e : b->book().full())
+        EXPECT_FALSE(e->reveal);
+    b->toggle(cmd::kToggleExplanation)->click();
+    EXPECT_FALSE(b->isToggleChecked(cmd::kToggleExplanation));
+    EXPECT_TRUE(b->isToggleChecked(cmd::kToggleWord));
+    b->toggle(cmd::kToggleExplanation)->click();   // checked again: everything shows
+    EXPECT_TRUE(b->isToggleChecked(cmd::kToggleExplanation));
+    for (const WordEntry* e : b->book().full())
+        EXPECT_TRUE(e->reveal);
+
+    b->showStatusText(QStringLiteral("hello"));
+    EXPECT_EQ(b->paneText(0), QStringLiteral("hello"));
+    b->startStatusAnimation();
+    b->statusAnimation().onTimer(StatusAnimation::kStartTimer);
+    b->statusAnimation().onTimer(StatusAnimation::kTypeTimer);
+    EXPECT_EQ(b->paneText(0), QStringLiteral("每"));
+    b->statusAnimation().onTimer(StatusAnimation::kRestoreTimer);
+    EXPECT_EQ(b->paneText(0), QStringLiteral("Book:English"));
+}
+
+TEST(WordBookCommands, DeleteAsksThenRemovesAndSelectsTheRowBefore)
+{
+    Session s(10);
+    s.select({3, 5});
+    s.ui.queueAnswer(MessageAnswer::Ok);
+    EXPECT_TRUE(s.w->onCommand(cmd::kDelete, 0));
+    EXPECT_EQ(s.ui.messages(), QStringList{QStringLiteral("您已选择了(2)项\n是否要删除选择项")});
+    EXPECT_EQ(s.list()->itemCount(), 8);
+    EXPECT_EQ(s.words().join(QLatin1Char(',')), QStringLiteral("w0,w1,w2,w4,w6,w7,w8,w9"));
+    EXPECT_EQ(s.list()->focusedRow(), 2);
+    EXPECT_EQ(s.list()->selectedRows(), std::vector<int>{2});
+    EXPECT_TRUE(s.book()->book().textChanged);
+
+    // Cancelled with the box ticked: nothing deleted, and no question from now on.
+    s.select({0});
+    s.ui.queueAnswer(MessageAnswer::Cancel);
+    s.ui.queueCheck(true);
+    s.w->onCommand(cmd::kDelete, 0);
+    EXPECT_EQ(s.list()->itemCount(), 8);
+    s.w->onCommand(cmd::kDelete, 0);
+    EXPECT_EQ(s.list()->itemCount(), 7);
+    EXPECT_EQ(s.ui.messages().size(), 2);
+    EXPECT_EQ(s.list()->focusedRow(), 0) << "row 0 deleted: row 0 comes next";
+
+    // The saved Book holds what the list shows.
+    s.w->onCommand(cmd::kExit, 0);
+    Book reread;
+    reread.path = s.pf.bookPath;
+    reread.name = QStringLiteral("English");
+    loadBook(reread);
+    EXPECT_EQ(reread.size(), 7);
+}
+
+TEST(WordBookCommands, DeletingEveryRowEmptiesTheBookAndKeepsItsText)
+{
+    Session s(6);
+    const QByteArray text = s.file(QStringLiteral("English.txt"));
+    s.list()->selectAll();
+    s.w->onCommand(cmd::kDelete, 1);   // as a move to another group does: no question
+    EXPECT_TRUE(s.ui.messages().isEmpty());
+    EXPECT_EQ(s.list()->itemCount(), 0);
+    EXPECT_TRUE(s.book()->book().empty());
+
+    // On an empty Book the list commands change nothing and ask nothing.
+    for (int id : {cmd::kDelete, cmd::kShuffle, cmd::kRenumber})
+        EXPECT_TRUE(s.w->onCommand(id, 0));
+    EXPECT_TRUE(s.ui.messages().isEmpty());
+    s.w->onCommand(cmd::kExit, 0);
+    EXPECT_EQ(s.file(QStringLiteral("English.idx")).size(), 5);
+    EXPECT_EQ(s.file(QStringLiteral("English.txt")), text);
+}
+
+TEST(WordBookCommands, ShuffleKeepsNumbersAndRenumberCountsAfresh)
+{
+    Session s(30);
+    const QByteArray text = s.file(QStringLiteral("English.txt"));
+    const QStringList before = s.words();
+    s.w->onCommand(cmd::kShuffle, 0);
+    EXPECT_NE(s.words(), before);
+    EXPECT_EQ(s.book()->sortState().lastColumn, 0);
+    for (const WordEntry* e : s.book()->book().view())
+        EXPECT_EQ(e->word(), QStringLiteral("w%1").arg(e->seq)) << "each entry keeps its number";
+    EXPECT_FALSE(s.book()->book().textChanged);
+    const QStringList shuffled = s.words();
+
+    s.w->onCommand(cmd::kRenumber, 0);
+    EXPECT_EQ(s.words(), shuffled);
+    const auto& view = s.book()->book().view();
+    for (size_t i = 0; i < view.size(); ++i) {
+        EXPECT_EQ(view[i]->seq, int(i));
+        EXPECT_EQ(view[i]->keptSeq, int(i));
+    }
+    EXPECT_EQ(s.book()->book().nextSeq, 30);
+
+    // Saved: the index in the new order, the text file untouched.
+    s.w->onCommand(cmd::kSave, 0);
+    EXPECT_EQ(s.file(QStringLiteral("English.txt")), text);
+    Book reread;
+    reread.path = s.pf.bookPath;
+    reread.name = QStringLiteral("English");
+    loadBook(reread);
+    QStringList order;
+    for (const WordEntry* e : reread.full())
+        order << e->word().toString();
+    EXPECT_EQ(order, shuffled);
+}
+
+TEST(WordBookCommands, SelectionChecksAndCommandsWithoutDialogs)
+{
+    Session s(5);
+    s.select({});
+    s.w->onCommand(cmd::kExport, 0);
+    s.select({1});
+    s.book()->onCommand(cmd::kStrangenessFilter, 0);   // the list's request goes to the word-book window
+    EXPECT_EQ(s.ui.messages(), (QStringList{QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A"),
+                                            QStringLiteral("必须有多个选择项才有意义，此过滤器用于练习过后\n方便通过临时陌生度改变其它陌生度")}));
+    s.select({1, 2});
+    s.book()->onCommand(cmd::kStrangenessFilter, 0);
+    s.w->onCommand(cmd::kExport, 0);
+    EXPECT_EQ(s.ui.messages().size(), 2);
+
+    // Commands whose dialogs come later are accepted and change nothing.
+    const QStringList before = s.words();
+    for (int id : {cmd::kImport, cmd::kGroups, cmd::kDictate, cmd::kAdd, cmd::kModify, cmd::kClassName,
+                   cmd::kCheckDuplicates, cmd::kFind, cmd::kSettings, cmd::kLearn, cmd::kDrill, cmd::kListen,
+                   cmd::kMoveCopy, cmd::kAbout, cmd::kSystemAbout})
+        EXPECT_TRUE(s.w->onCommand(id, 0)) << id;
+    EXPECT_EQ(s.words(), before);
+    EXPECT_FALSE(s.w->hasShutDown());
+    EXPECT_FALSE(s.w->onCommand(12345, 0));
+
+    s.w->onCommand(cmd::kHelp, 0);
+    EXPECT_EQ(s.ui.base.opened(), QStringList{s.pf.folder + QStringLiteral("/Readme.txt")});
+}
+
+TEST(WordBookCommands, DropDownMenusCarryTheirCommands)
+{
+    Session s(12);
+    s.w->show();
+    s.w->onCommand(cmd::kStudyPage, 0);
+    s.w->onCommand(cmd::kDropDown, cmd::kMenuEdit);
+    QMenu* edit = s.w->dropDownMenu(1);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_TRUE(s.w->toolBar()->button(cmd::kMenuEdit)->isHeldDown());
+    QAction* renumber = nullptr;
+    QStringList ids;
+    for (QAction* a : edit->actions()) {
+        if (a->isSeparator())
+            continue;
+        ids << a->data().toString();
+        if (a->data().toInt() == cmd::kRenumber)
+            renumber = a;
+    }
+    EXPECT_EQ(ids.join(QLatin1Char(',')),
+              QStringLiteral("14005,14006,14007,14008,14017,14012,14009,14010,14011,14003,14013"));
+    edit->hide();
+    EXPECT_FALSE(s.w->toolBar()->button(cmd::kMenuEdit)->isHeldDown());
+    ASSERT_NE(renumber, nullptr);
+    s.w->onCommand(cmd::kShuffle, 0);
+    renumber->trigger();
+    EXPECT_EQ(s.book()->book().view()[0]->seq, 0);
+    EXPECT_EQ(s.book()->book().view()[11]->seq, 11);
+
+    // The tool-bar button posts the drop-down request instead of running a command.
+    QTest::mousePress(s.w->toolBar()->button(cmd::kMenuFile), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(s.w->dropDownMenu(0)->isVisible());
+    s.w->dropDownMenu(0)->hide();
+    QTest::mouseRelease(s.w->toolBar()->button(cmd::kMenuFile), Qt::LeftButton);
+
+    // "退出" from its menu ends the window from inside the menu's own handler.
+    for (QAction* a : s.w->dropDownMenu(0)->actions())
+        if (a->data().toInt() == cmd::kExit)
+            a->trigger();
+    EXPECT_TRUE(s.w->hasShutDown());
+    EXPECT_EQ(s.w->dropDownMenu(0), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(WordBookCommands, DoubleClickSendsTheWordToTheCompanion)
+{
+    Session s(4);
+    s.w->show();
+    s.w->onCommand(cmd::kStudyPage, 0);
+    QCoreApplication::processEvents();
+    const QRect cell = s.list()->visualRect(s.list()->model()->index(2, 0));
+    QTest::mouseDClick(s.list()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(s.link.words, QStringList{QStringLiteral("w2/0")});
+    s.book()->sendRowToCompanion(99);   // outside the view: nothing
+    EXPECT_EQ(s.link.words.size(), 1);
+}
+
+TEST(Shutdown, ExitWithoutSavingLeavesTheBookButWritesEverySetting)
+{
+    Session s(8);
+    const QByteArray idx = s.file(QStringLiteral("English.idx"));
+    const QByteArray txt = s.file(QStringLiteral("English.txt"));
+    s.book()->book().setStrangeness(0, kColRecognition, 9, 0);
+    s.select({2});
+    s.w->onCommand(cmd::kDelete, 1);
+    s.list()->setFocusedRow(4);
+    s.w->onCommand(cmd::kExitNoSave, 0);
+    EXPECT_TRUE(s.w->hasShutDown());
+    EXPECT_EQ(s.w->result(), int(QDialog::Accepted));
+    EXPECT_EQ(s.file(QStringLiteral("English.idx")), idx);
+    EXPECT_EQ(s.file(QStringLiteral("English.txt")), txt);
+
+    const Profile p = s.profile();
+    const QString init = QStringLiteral("INIT"), list = QStringLiteral("MAINLISTCTRL");
+    EXPECT_EQ(p.readString(init, QStringLiteral("BookName")), QStringLiteral("English"));
+    EXPECT_EQ(p.readString(init, QStringLiteral("BookPath")), s.pf.bookPath);
+    EXPECT_EQ(p.readString(init, QStringLiteral("VoicePath")), s.pf.folder + QStringLiteral("/Voice/"));
+    EXPECT_EQ(p.readInt(init, QStringLiteral("IsCase"), -1), 0);
+    EXPECT_EQ(p.readInt(init, QStringLiteral("IsDisableTTS"), -1), 1);
+    EXPECT_EQ(p.readInt(init, QStringLiteral("IsForbidWinStick"), -1), 1);
+    EXPECT_EQ(p.readInt(list, QStringLiteral("FocusedItem"), -9), 4);
+    EXPECT_EQ(p.readInt(list, QStringLiteral("FontSize"), -9), 0);
+    EXPECT_TRUE(p.readStruct(list, QStringLiteral("ColumnWidth"), 24).has_value());
+    EXPECT_TRUE(p.readStruct(list, QStringLiteral("BackGroundColor"), 4).has_value());
+    const auto rect = config::unpackRect(p.readStruct(init, QStringLiteral("LexoraDlgSize"), 16).value_or(QByteArray()));
+    ASSERT_TRUE(rect.has_value());
+    EXPECT_EQ(rect->right - rect->left, 700);
+    EXPECT_EQ(rect->bottom - rect->top, 400);
+
+    s.w->onCommand(cmd::kExit, 0);   // a second ending does nothing more
+    EXPECT_EQ(s.file(QStringLiteral("English.idx")), idx);
+}
+
+TEST(Shutdown, ClosingSavesAndTheNextRunStartsWhereThisOneEnded)
+{
+    Session s(40, QStringLiteral("[MAINLISTCTRL]\nFontSize=1\n"));
+    EXPECT_EQ(s.book()->listFont().pixelSize(), 18);
+    EXPECT_EQ(s.book()->phoneticFont().pixelSize(), 18);
+    s.book()->book().setStrangeness(3, kColSpelling, 7, 0);
+    s.list()->setFocusedRow(33);
+    s.w->onCommand(ui::IDCANCEL, 0);   // the close button
+    EXPECT_EQ(s.w->result(), int(QDialog::Rejected));
+    Book reread;
+    reread.path = s.pf.bookPath;
+    reread.name = QStringLiteral("English");
+    loadBook(reread);
+    EXPECT_EQ(reread.full()[3]->stored.spelling, 7);
+
+    s.open();
+    EXPECT_EQ(s.list()->focusedRow(), 33);
+    EXPECT_EQ(s.list()->selectedCount(), 0) << "the row is scrolled to, not selected";
+    EXPECT_EQ(s.book()->fontType(), 1);
+    EXPECT_EQ(s.book()->listFont().pixelSize(), 18);
+    s.w->show();
+    s.w->onCommand(cmd::kStudyPage, 0);
+    auto rowShown = [&s] {
+        return s.list()->viewport()->rect().contains(s.list()->visualRect(s.list()->model()->index(33, 0)));
+    };
+    for (int i = 0; i < 100 && !rowShown(); ++i)
+        QTest::qWait(20);
+    EXPECT_TRUE(rowShown()) << "the focused row of the last run is scrolled into view";
+}
+
+TEST(Shutdown, EscAndEnterCloseNothing)
+{
+    Session s(3);
+    s.w->show();
+    QTest::keyClick(s.w.get(), Qt::Key_Escape);
+    QTest::keyClick(s.w.get(), Qt::Key_Return);
+    s.w->onCommand(cmd::kStudyPage, 0);
+    QTest::keyClick(s.list(), Qt::Key_Escape);
+    QTest::keyClick(s.list(), Qt::Key_Return);
+    EXPECT_FALSE(s.w->hasShutDown());
+    EXPECT_TRUE(s.w->isVisible());
+}

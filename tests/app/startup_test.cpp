@@ -1,0 +1,115 @@
+// The start-up questions and messages, in their order, and what a first run leaves behind.
+#include "app_test_support.h"
+
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
+#include "lexora/app/lexora_dlg.h"
+#include "lexora/app/main_dialog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace lex;
+
+namespace {
+
+// Relative folders are looked up in the working folder: each test gets its own.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const QString& dir) : old_(QDir::currentPath()) { QDir::setCurrent(dir); }
+    ~WorkingFolder() { QDir::setCurrent(old_); }
+
+private:
+    QString old_;
+};
+
+} // namespace
+
+TEST(Startup, AFirstRunWithoutConfigAsksItsWayToAnEmptyBook)
+{
+    lextest::TempDir dir;
+    const QString home = dir.path(QStringLiteral("home"));
+    QDir().mkpath(home);
+    WorkingFolder cwd(dir.path());
+    apptest::CheckingServices ui;
+    ui.queueAnswer(MessageAnswer::Yes);   // voice folder: the default
+    ui.queueAnswer(MessageAnswer::Yes);   // Book folder: the default
+    AppServices services = apptest::testServices(&ui);   // no speech engine
+
+    CMainDialog w(services, home);
+    ASSERT_TRUE(w.initialise());
+    EXPECT_EQ(ui.base.opened(), QStringList{home + QStringLiteral("/Readme.txt")});
+    const QStringList expected = {
+        QStringLiteral("不能打开词典文件，请确认此文件是否存在\n") + home + QStringLiteral("/Dict/Dict.idx"),
+        QStringLiteral("不能打开词典文件，请确认此文件是否存在\n") + home + QStringLiteral("/Dict/Dict.dic"),
+        QStringLiteral("TTS初始化错误"),
+        QStringLiteral("真人语音路径不存在，是否重置为默认路径。"),
+        QStringLiteral("Book路径不存在，是否重置为默认路径。"),
+        QStringLiteral("指定Book文件不存在:%1/Book/.idx，将指定一个默认Book名：<Book>").arg(home),
+    };
+    EXPECT_EQ(ui.messages(), expected);
+    EXPECT_EQ(w.wordBook()->paneText(0), QStringLiteral("Book:Book"));
+    EXPECT_EQ(w.wordBook()->list()->itemCount(), 0);
+    EXPECT_TRUE(QFileInfo::exists(home + QStringLiteral("/Book/Book.idx")));
+    Profile p(home + QStringLiteral("/Config.INI"));
+    EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("IsFist")), QStringLiteral("0"));
+
+    w.onCommand(14103, 0);
+    EXPECT_EQ(QFileInfo(home + QStringLiteral("/Book/Book.idx")).size(), 5);
+    EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("Book"));
+    EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("VoicePath")), home + QStringLiteral("/Voice/"));
+
+    // The second start asks nothing and opens no Readme.
+    apptest::CheckingServices again;
+    QDir().mkpath(home + QStringLiteral("/Voice"));
+    CMainDialog w2(apptest::testServices(&again), home);
+    ASSERT_TRUE(w2.initialise());
+    for (const QString& m : again.messages())
+        EXPECT_TRUE(m.startsWith(QStringLiteral("不能打开词典文件")) || m == QStringLiteral("TTS初始化错误"))
+            << m.toStdString();
+    EXPECT_TRUE(again.base.opened().isEmpty());
+}
+
+TEST(Startup, NoToTheQuestionsKeepsTheMissingFoldersAndAnEmptyBook)
+{
+    lextest::TempDir dir;
+    const QString home = dir.path(QStringLiteral("home"));
+    QDir().mkpath(home);
+    dir.write(QStringLiteral("home/Config.INI"),
+              "[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=/no/voice/\nBookPath=/no/book/\nBookName=Mine\n");
+    apptest::CheckingServices ui;
+    ui.queueAnswer(MessageAnswer::No);
+    ui.queueAnswer(MessageAnswer::No);
+    CMainDialog w(apptest::testServices(&ui), home);
+    ASSERT_TRUE(w.initialise());
+    QStringList asked = ui.messages();
+    asked.erase(std::remove_if(asked.begin(), asked.end(),
+                               [](const QString& m) { return m.startsWith(QStringLiteral("不能打开词典文件")); }),
+                asked.end());
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("真人语音路径不存在，是否重置为默认路径。"),
+                                  QStringLiteral("Book路径不存在，是否重置为默认路径。"),
+                                  QStringLiteral("指定Book文件不存在:/no/book/Mine.idx，将指定一个默认Book名：<Book>")}));
+    EXPECT_EQ(w.wordBook()->book().path, QStringLiteral("/no/book/"));
+    EXPECT_EQ(w.wordBook()->list()->itemCount(), 0);
+    EXPECT_TRUE(ui.base.opened().isEmpty());
+}
+
+TEST(Startup, AnOldIndexFormOpensTheReportAndTheWindowRectangleIsRestored)
+{
+    lextest::TempDir dir;
+    const auto pf = apptest::makeProgramFolder(dir, 3);
+    // An index without its header: the 21-byte records alone.
+    QByteArray idx = dir.read(QStringLiteral("home/Book/English.idx"));
+    dir.write(QStringLiteral("home/Book/English.idx"), idx.mid(5));
+    Profile p(pf.folder + QStringLiteral("/Config.INI"));
+    ASSERT_TRUE(p.writeStruct(QStringLiteral("INIT"), QStringLiteral("LexoraDlgSize"),
+                              config::packRect(config::Rect{20, 30, 920, 730})));
+    apptest::CheckingServices ui;
+    CMainDialog w(apptest::testServices(&ui), pf.folder);
+    ASSERT_TRUE(w.initialise());
+    EXPECT_EQ(ui.base.opened(), QStringList{pf.folder + QStringLiteral("/ReportError.txt")});
+    EXPECT_EQ(w.wordBook()->list()->itemCount(), 3);
+    EXPECT_EQ(w.geometry(), QRect(20, 30, 900, 700));
+    EXPECT_TRUE(w.wordBook()->book().textChanged);
+}

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# End to end: the real Lexora on a display of its own, a temporary program folder with a sample
+# Book, keys and clicks as a learner gives them, the quit through the menu; then the Book and
+# Config.INI are read back, and a second start must end while the first one stays.
+#   lexora_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
+set -uo pipefail
+
+lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
+
+command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
+for tool in xdotool openbox import python3; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
+done
+
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }; exit 1; }
+
+# A free display of our own.
+display=
+for n in $(seq 91 160); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+  xpid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; kill -0 $xpid 2>/dev/null || break; sleep 0.1; done
+  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xpid 2>/dev/null; then display=":$n"; pids+=($xpid); break; fi
+  kill $xpid 2>/dev/null; wait $xpid 2>/dev/null
+done
+[ -n "$display" ] || fail "no free display for Xvfb"
+export DISPLAY=$display
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+openbox >"$tmp/openbox.log" 2>&1 &
+pids+=($!)
+sleep 1
+
+# Locks, events and window sockets of this run only.
+export XDG_RUNTIME_DIR=$tmp/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# The program folder: the built sample folder (dictionary, ...), with a Book made here so that
+# its values are known, and a Config.INI that asks nothing.
+home=$tmp/home
+mkdir -p "$home"
+[ -d "$bin/data" ] && cp -r "$bin/data/." "$home/" 2>/dev/null
+rm -rf "$home/CMakeFiles" "$home/cmake_install.cmake"
+mkdir -p "$home/Book" "$home/Voice" "$home/Dict"
+"$samplebook" "$src/data/dict/words.tsv" "$home/Book/English" --count 60 >/dev/null || fail "cannot make the sample Book"
+printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
+"$lexbook" dump "$home/Book/English" >"$tmp/before.jsonl" || fail "cannot read the sample Book"
+
+start_lexora() {
+  (cd "$tmp" && exec "$lexora" --home "$home") >>"$tmp/lexora.log" 2>&1 &
+  lexora_pid=$!
+  pids+=($lexora_pid)
+  wid=
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
+    [ -n "$wid" ] && break
+    kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
+    sleep 0.2
+  done
+  [ -n "$wid" ] || fail "no window titled Tessaly"
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$wid")"   # X Y WIDTH HEIGHT
+  wx=$X wy=$Y
+}
+# Positions inside the window, from its top-left corner (template and font dependent).
+click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
+key() { xdotool key "$@"; sleep 0.25; }
+row_y() { echo $((132 + 20 * $1)); }
+study_x=125 study_y=45 file_x=205 file_y=45
+spelling_x=443 listening_x=473
+quit_from_menu() {   # $1: how many items down ("退出" is 4, "退出(不保存)" 5)
+  click $file_x $file_y
+  for _ in $(seq "$1"); do key Down; done
+  key Return
+  for _ in $(seq 50); do kill -0 $lexora_pid 2>/dev/null || break; sleep 0.2; done
+  kill -0 $lexora_pid 2>/dev/null && fail "Lexora did not end through its menu"
+  wait $lexora_pid
+}
+
+start_lexora
+import -window root "$out/lexora_e2e_start.png"
+click $study_x $study_y                          # "学习"
+key Down                                         # row 1 (abandon) becomes the focused row
+key KP_4                                         # recognition +1
+key space                                        # review time stamped (and spoken)
+click $spelling_x "$(row_y 3)"                   # row 3 (able): spelling +1
+click $listening_x "$(row_y 2)" 3                # row 2 (ability), right button: listening -1;
+                                                 # it is the focused row at the end
+import -window root "$out/lexora_e2e.png"
+quit_from_menu 4
+
+"$lexbook" dump "$home/Book/English" >"$tmp/after.jsonl" || fail "cannot read the saved Book"
+python3 - "$tmp/before.jsonl" "$tmp/after.jsonl" "$home/Config.INI" <<'PY' || fail "the saved Book or Config.INI is not as expected"
+import json, sys, datetime
+before = [json.loads(l) for l in open(sys.argv[1], encoding='utf-8')]
+after = [json.loads(l) for l in open(sys.argv[2], encoding='utf-8')]
+ini = open(sys.argv[3], encoding='utf-8').read()
+ok = True
+def check(cond, what):
+    global ok
+    if not cond:
+        ok = False
+        print("  not so:", what)
+check(len(before) == len(after) == 60, "60 entries before and after")
+now = datetime.datetime.now()
+for i, (b, a) in enumerate(zip(before, after)):
+    exp = dict(b)
+    if i == 1:
+        exp['recognition'] = min(b['recognition'] + 1, 10)
+    if i == 3:
+        exp['spelling'] = min(b['spelling'] + 1, 10)
+    if i == 2:
+        exp['listening'] = max(b['listening'] - 1, 0)
+    for k in ('word', 'recognition', 'spelling', 'listening', 'added', 'textStart', 'textEnd'):
+        check(a[k] == exp[k], f"entry {i} {k}: {a[k]} (expected {exp[k]})")
+    if i == 1:
+        check(a['review'][:3] == [now.year % 16, now.month, now.day], f"entry 1 review stamped today: {a['review']}")
+    else:
+        check(a['review'] == b['review'], f"entry {i} review unchanged")
+# The clicks must have changed something real in the sample values.
+check(before[1]['recognition'] < 10 and before[3]['spelling'] < 10 and before[2]['listening'] > 0,
+      "the sample Book leaves room for the changes")
+for key in ('IsFist=0', 'LexoraDlgSize=', 'IsForbidWinStick=1', 'VoicePath=', 'BookPath=./Book/',
+            'BookName=English', 'IsCase=0', 'IsDisableTTS=1', '[MAINLISTCTRL]', 'FocusedItem=2',
+            'BackGroundColor=', 'FontSize=0', 'ColumnWidth='):
+    check(key in ini, "Config.INI holds " + key)
+sys.exit(0 if ok else 1)
+PY
+
+# One copy only: a second start ends at once and the first one stays.
+start_lexora
+first_pid=$lexora_pid
+(cd "$tmp" && exec "$lexora" --home "$home") >>"$tmp/lexora.log" 2>&1 &
+second=$!
+pids+=($second)
+ended=
+for _ in $(seq 50); do kill -0 $second 2>/dev/null || { ended=1; break; }; sleep 0.2; done
+[ -n "$ended" ] || fail "a second Lexora kept running"
+wait $second || fail "the second Lexora ended with an error"
+kill -0 $first_pid 2>/dev/null || fail "the first Lexora ended when the second was started"
+[ "$(xdotool search --name '^Tessaly$' | wc -l)" -eq 1 ] || fail "more than one Tessaly window"
+
+# "退出(不保存)" after a change leaves the Book as it was.
+cp "$home/Book/English.idx" "$tmp/saved.idx"
+click $study_x $study_y
+key Down
+key KP_4
+quit_from_menu 5
+cmp -s "$home/Book/English.idx" "$tmp/saved.idx" || fail "\"退出(不保存)\" changed the Book"
+echo "PASS: Lexora end to end (screenshots in $out)"
