@@ -111,9 +111,8 @@ void Book::reserve(size_t more)
 
 bool Book::admitLoaded(WordEntry* e)
 {
-    if (e->word().isEmpty())
+    if (e->wordIsEmpty())
         return false;
-    // The loader binds the texts with bindText(), which already set the first-line fields.
     e->seq = nextSeq;
     e->keptSeq = nextSeq;
     full_.push_back(e);

@@ -272,7 +272,7 @@ void parseBookBytes(Book& book, const QByteArray& ib, QByteArray tb, LoadReport&
             skip(r, int(i), off, QStringLiteral("odd text length %1 (start %2)").arg(bytes).arg(s));
             continue;
         } else if ((reinterpret_cast<quintptr>(p) & (alignof(char16_t) - 1)) == 0) {
-            bindTextRecord(QStringView(reinterpret_cast<const char16_t*>(p), bytes / 2), e);
+            e.bindRecord(QStringView(reinterpret_cast<const char16_t*>(p), bytes / 2));
         } else {
             // Misaligned UTF-16 is copied out rather than read in place.
             scratch.resize(bytes / 2);

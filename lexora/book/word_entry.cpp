@@ -1,5 +1,7 @@
 #include "lexora/book/word_entry.h"
 
+#include "lexora/book/book_file.h"
+
 namespace lex {
 
 QString EntryTime::toText() const
@@ -30,11 +32,23 @@ int32_t firstLineBreak(QStringView text)
     return -1;
 }
 
+void WordEntry::parsePending() const
+{
+    // Parsing fills the fields through bindText()/setText(), which must see no pending record.
+    const QStringView record = fields_[0];
+    pending_ = false;
+    fields_[0] = QStringView();
+    bindTextRecord(record, const_cast<WordEntry&>(*this));
+}
+
 WordEntry::WordEntry(const WordEntry& other)
     : seq(other.seq), keptSeq(other.keptSeq), stored(other.stored), temporary(other.temporary),
       reveal(other.reveal), explanationFirstLine_(other.explanationFirstLine_),
       commentFirstLine_(other.commentFirstLine_)
 {
+    other.resolve();
+    explanationFirstLine_ = other.explanationFirstLine_;
+    commentFirstLine_ = other.commentFirstLine_;
     for (int i = 0; i < kTextFieldCount; ++i) {
         if (!other.fields_[size_t(i)].isEmpty())
             setText(TextField(i), other.fields_[size_t(i)].toString());
@@ -52,6 +66,7 @@ WordEntry& WordEntry::operator=(const WordEntry& other)
         reveal = copy.reveal;
         // The views point into the copy's heap array, which moves over unchanged.
         fields_ = copy.fields_;
+        pending_ = false;
         owned_ = std::move(copy.owned_);
         explanationFirstLine_ = copy.explanationFirstLine_;
         commentFirstLine_ = copy.commentFirstLine_;
@@ -61,6 +76,7 @@ WordEntry& WordEntry::operator=(const WordEntry& other)
 
 void WordEntry::setText(TextField f, const QString& value)
 {
+    resolve();
     if (!owned_)
         owned_ = std::make_unique<std::array<QString, kTextFieldCount>>();
     QString& slot = (*owned_)[size_t(f)];
@@ -77,6 +93,7 @@ void WordEntry::setText(TextField f, const QString& value)
 
 void WordEntry::bindText(TextField f, QStringView borrowed)
 {
+    resolve();
     if (owned_)
         (*owned_)[size_t(f)].clear();
     fields_[size_t(f)] = borrowed;
@@ -88,6 +105,7 @@ void WordEntry::bindText(TextField f, QStringView borrowed)
 
 bool WordEntry::ownsAllTexts() const
 {
+    resolve();
     for (int i = 0; i < kTextFieldCount; ++i) {
         const QStringView v = fields_[size_t(i)];
         if (!v.isEmpty() && !(owned_ && v.utf16() == QStringView((*owned_)[size_t(i)]).utf16()))
@@ -100,6 +118,7 @@ void WordEntry::clearTexts()
 {
     owned_.reset();
     fields_ = {};
+    pending_ = false;
     explanationFirstLine_ = -1;
     commentFirstLine_ = -1;
 }

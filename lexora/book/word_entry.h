@@ -56,11 +56,11 @@ public:
     bool reveal = true;    // shows word and explanation while the list hides them
 
     // Derived: index of the first CR LF of the explanation / comment, -1 when none.
-    int32_t explanationFirstLine() const { return explanationFirstLine_; }
-    int32_t commentFirstLine() const { return commentFirstLine_; }
+    int32_t explanationFirstLine() const { resolve(); return explanationFirstLine_; }
+    int32_t commentFirstLine() const { resolve(); return commentFirstLine_; }
 
     // Text fields. A view stays valid until the field is set again or the Book is cleared.
-    QStringView text(TextField f) const { return fields_[size_t(f)]; }
+    QStringView text(TextField f) const { resolve(); return fields_[size_t(f)]; }
     QStringView word() const { return text(TextField::Word); }
     QStringView explanation() const { return text(TextField::Explanation); }
     QStringView phonetic() const { return text(TextField::Phonetic); }
@@ -82,6 +82,7 @@ public:
     // The same with the field's first CR LF already known (the loader finds it while scanning).
     void bindText(TextField f, QStringView borrowed, int32_t firstLine)
     {
+        resolve();
         if (owned_)
             (*owned_)[size_t(f)].clear();
         fields_[size_t(f)] = borrowed;
@@ -90,6 +91,27 @@ public:
         else if (f == TextField::Comment)
             commentFirstLine_ = firstLine;
     }
+    // Points the entry at a whole text record owned by someone else (as bindText does) and
+    // leaves it unparsed until a field is first asked for: loading a large Book then reads no
+    // text at all, and a list that shows a few rows parses only those.
+    void bindRecord(QStringView record)
+    {
+        clearTexts();
+        fields_[0] = record;
+        pending_ = true;
+    }
+    // The same answer as word().isEmpty(), without parsing a pending record when its first
+    // characters already tell (the word selector followed by a character of the word).
+    bool wordIsEmpty() const
+    {
+        if (pending_) {
+            const QStringView r = fields_[0];
+            if (r.size() >= 2 && r[0].unicode() == 0 && r[1].unicode() > 4)
+                return false;
+        }
+        return word().isEmpty();
+    }
+
     // True when no field borrows text (every field is empty or an owned copy).
     bool ownsAllTexts() const;
     // Drops every text (owned or borrowed): all five fields empty, first-line fields -1.
@@ -103,11 +125,20 @@ public:
     void updateFirstLines();
 
 private:
-    std::array<QStringView, kTextFieldCount> fields_{};
+    void resolve() const
+    {
+        if (pending_)
+            parsePending();
+    }
+    void parsePending() const;
+
+    // While pending_ is set, fields_[0] holds the unparsed record (see bindRecord).
+    mutable std::array<QStringView, kTextFieldCount> fields_{};
     // Owned copies, allocated on the first setText(); fields_ then point into them.
     std::unique_ptr<std::array<QString, kTextFieldCount>> owned_;
-    int32_t explanationFirstLine_ = -1;
-    int32_t commentFirstLine_ = -1;
+    mutable int32_t explanationFirstLine_ = -1;
+    mutable int32_t commentFirstLine_ = -1;
+    mutable bool pending_ = false;
 };
 
 // Index of the first CR LF in `text`, -1 when none.
