@@ -24,6 +24,27 @@ Clock* Clock::system()
     return &c;
 }
 
+uint32_t uniformDraw(Random& random, uint32_t bound)
+{
+    if (bound <= 1)
+        return 0;
+    // Enough 15-bit draws to cover the bound, then rejection so that every value is equally likely.
+    uint64_t range = 1;
+    int draws = 0;
+    while (range < bound) {
+        range *= uint64_t(Random::kMax) + 1;
+        ++draws;
+    }
+    const uint64_t limit = range - range % bound;
+    for (;;) {
+        uint64_t v = 0;
+        for (int i = 0; i < draws; ++i)
+            v = v * (uint64_t(Random::kMax) + 1) + random.next();
+        if (v < limit)
+            return uint32_t(v % bound);
+    }
+}
+
 Random* Random::system()
 {
     static LcgRandom r;

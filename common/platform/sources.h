@@ -27,6 +27,10 @@ public:
     static Random* system(); // process-wide default generator; not owned by the caller
 };
 
+// A value in 0..bound-1, every one equally likely, from as many 15-bit draws as the bound needs
+// (a single draw reaches only 32,768 values).
+uint32_t uniformDraw(Random& random, uint32_t bound);
+
 // A clock that stands still until told otherwise (tests, tools).
 class FixedClock final : public Clock {
 public:

@@ -126,11 +126,14 @@ void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random
         return;
     random.seed(uint32_t(clock.secondsSinceEpoch()));
     const uint32_t range = uint32_t(n - 1);
+    // One 15-bit draw reaches only the first 32,768 partners; a larger Book takes wider draws so
+    // that every entry can move.
+    auto draw = [&] { return range <= Random::kMax + 1 ? random.next() % range : uniformDraw(random, range); };
     for (size_t i = 0; i < n; ++i) {
-        uint32_t r = random.next() % range;
+        uint32_t r = draw();
         // A generator stuck on one value must not hang the program.
         for (int tries = 0; r == i && tries < 10000; ++tries)
-            r = random.next() % range;
+            r = draw();
         if (r == i)
             r = uint32_t((i + 1) % range);
         std::swap(v[r]->seq, v[i]->seq);

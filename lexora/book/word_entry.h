@@ -96,7 +96,10 @@ public:
     // text at all, and a list that shows a few rows parses only those.
     void bindRecord(QStringView record)
     {
-        clearTexts();
+        if (owned_ || pending_)
+            clearTexts();
+        else
+            fields_[1] = fields_[2] = fields_[3] = fields_[4] = QStringView();
         fields_[0] = record;
         pending_ = true;
     }

@@ -29,27 +29,6 @@ void removeDown(std::vector<int32_t>& q, qsizetype from, qsizetype to, int32_t v
 
 } // namespace
 
-uint32_t uniformDraw(Random& random, uint32_t bound)
-{
-    if (bound <= 1)
-        return 0;
-    // Enough 15-bit draws to cover the bound, then rejection so that every value is equally likely.
-    uint64_t range = 1;
-    int draws = 0;
-    while (range < bound) {
-        range *= uint64_t(Random::kMax) + 1;
-        ++draws;
-    }
-    const uint64_t limit = range - range % bound;
-    for (;;) {
-        uint64_t v = 0;
-        for (int i = 0; i < draws; ++i)
-            v = v * (uint64_t(Random::kMax) + 1) + random.next();
-        if (v < limit)
-            return uint32_t(v % bound);
-    }
-}
-
 std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedRows)
 {
     std::sort(selectedRows.begin(), selectedRows.end());

@@ -6,6 +6,8 @@
 // Entry indices are rows of the Book's view array, kept at full width: a Book may hold more rows
 // than a 16-bit index can name.
 
+#include "common/platform/sources.h"
+
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -197,8 +199,5 @@ std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedR
 // loop count. Exposed for tests; the engine calls it from BuildPracticeQueue.
 std::vector<std::vector<int32_t>> buildPracticeGroups(std::vector<int32_t> rows, Random& random);
 std::vector<int32_t> fillPracticeQueue(const std::vector<std::vector<int32_t>>& groups, int loopCount);
-
-// A uniform draw in [0, bound) from a 15-bit generator; bound may exceed 32768.
-uint32_t uniformDraw(Random& random, uint32_t bound);
 
 } // namespace lex

@@ -412,3 +412,57 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     EXPECT_EQ(txt(), oldTxt);
     EXPECT_EQ(dir.files(), (QStringList{"B.idx", "B.txt", "Other.book.idx", "Other.book.txt"}));
 }
+
+// Loaded texts are parsed only when first asked for. Whatever is asked first (a field, a
+// first-line value, an edit, a copy), the entry must read as if it had been parsed at load.
+TEST_F(BookFiles, DeferredParseGivesTheSameEntryWhateverIsAskedFirst)
+{
+    const QString expl = QStringLiteral("a\r\nb");
+    const QByteArray r1 = textRecord(QStringLiteral("word"), expl, QStringLiteral("5wE:d"), QStringLiteral("单元一"),
+                                     QStringLiteral("c1\r\nc2"));
+    // The word comes second here: the quick non-empty check cannot decide, the full parse must.
+    const QByteArray r2 = u16(QString(QChar(1)) + QStringLiteral("x") + QChar(0) + QStringLiteral("late"));
+    const uint32_t s1 = 4, s2 = s1 + uint32_t(r1.size()), s3 = s2 + uint32_t(r2.size());
+    writeBook(kMarker + QByteArray(1, 21) + indexRecord(s1, s2) + indexRecord(s2, s3), kMarker + r1 + r2);
+
+    auto expectFirst = [&](const lex::WordEntry& e) {
+        EXPECT_EQ(e.word(), QStringLiteral("word"));
+        EXPECT_EQ(e.explanation(), expl);
+        EXPECT_EQ(e.phonetic(), QStringLiteral("5wE:d"));
+        EXPECT_EQ(e.className(), QStringLiteral("单元一"));
+        EXPECT_EQ(e.explanationFirstLine(), 1);
+        EXPECT_EQ(e.commentFirstLine(), 2);
+    };
+    {
+        Book b;
+        load(b);
+        ASSERT_EQ(b.size(), 2);
+        EXPECT_EQ(b.full()[1]->word(), QStringLiteral("late"));
+        EXPECT_EQ(b.full()[1]->explanation(), QStringLiteral("x"));
+        EXPECT_EQ(b.full()[0]->commentFirstLine(), 2); // a derived value first
+        expectFirst(*b.full()[0]);
+    }
+    {
+        Book b;
+        load(b);
+        lex::WordEntry copy(*b.full()[0]); // a copy first: it owns its texts
+        expectFirst(copy);
+        EXPECT_TRUE(copy.ownsAllTexts());
+    }
+    {
+        Book b;
+        load(b);
+        lex::WordEntry* e = b.full()[0];
+        e->setComment(QStringLiteral("new")); // an edit first keeps every other field
+        EXPECT_EQ(e->word(), QStringLiteral("word"));
+        EXPECT_EQ(e->explanation(), expl);
+        EXPECT_EQ(e->commentFirstLine(), -1);
+        b.textChanged = true;
+        ASSERT_TRUE(lex::saveBook(b).ok());
+        Book c;
+        load(c);
+        EXPECT_EQ(c.full()[0]->comment(), QStringLiteral("new"));
+        EXPECT_EQ(c.full()[0]->phonetic(), QStringLiteral("5wE:d"));
+        EXPECT_EQ(c.full()[1]->word(), QStringLiteral("late"));
+    }
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <unordered_map>
 
 using namespace booktest;
 using lex::Book;
@@ -195,4 +196,28 @@ TEST(HeaderSort, EveryColumnAgreesWithTheComparisonInBothDirections)
             }
         }
     }
+}
+
+// A 15-bit draw names only the first 32,768 partners. In a larger Book the shuffle must still
+// scatter entries from the far end over the far end, as a random order would.
+TEST(Shuffle, LargeBooksMixTheirFarEndToo)
+{
+    constexpr int n = 70000, half = n / 2;
+    Book b;
+    for (int i = 0; i < n; ++i)
+        b.addEntry(entry(QStringLiteral("w%1").arg(i)), 0);
+    std::vector<const lex::WordEntry*> before(b.full().begin(), b.full().end());
+    lex::SortState sort;
+    lex::LcgRandom rnd;
+    lex::shuffleBook(b, sort, lex::FixedClock(QDateTime::fromSecsSinceEpoch(12345)), rnd);
+    // Entries that started in the far half and ended in it: a random order keeps about a quarter
+    // of all entries there (n/4 = 17,500).
+    std::unordered_map<const lex::WordEntry*, int> from;
+    for (int i = 0; i < n; ++i)
+        from[before[size_t(i)]] = i;
+    int farToFar = 0;
+    for (int pos = half; pos < n; ++pos)
+        farToFar += from[b.full()[size_t(pos)]] >= half;
+    EXPECT_GT(farToFar, n / 4 - 1000);
+    EXPECT_LT(farToFar, n / 4 + 1500);
 }
