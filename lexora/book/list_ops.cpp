@@ -47,32 +47,41 @@ int compareEntries(const WordEntry& a, const WordEntry& b, int column)
 
 namespace {
 
-bool isTextColumn(int column)
-{
-    return column == 1 || column == 2 || column == 3 || column == 8 || column == 11;
-}
+constexpr int kKeyUnits = 12; // code units of a text kept in its sort key
 
 struct SortKey {
-    uint64_t hi = 0, lo = 0;
-    bool operator==(const SortKey&) const = default;
-    bool operator<(const SortKey& o) const { return hi != o.hi ? hi < o.hi : lo < o.lo; }
+    uint64_t part[kKeyUnits / 4] = {};
+    bool whole = true; // the key holds the whole value: equal keys are equal values
+    bool operator==(const SortKey& o) const { return std::equal(part, part + kKeyUnits / 4, o.part); }
+    bool operator<(const SortKey& o) const
+    {
+        for (int i = 0; i < kKeyUnits / 4; ++i)
+            if (part[i] != o.part[i])
+                return part[i] < o.part[i];
+        return false;
+    }
 };
 
-// Orders like the column's comparison wherever it differs: for texts the first eight folded code
+// Orders like the column's comparison wherever it differs: for texts the first twelve folded code
 // units (a tie falls back to the full comparison), for the rest the whole value. The sort then
 // rarely has to follow an entry pointer into scattered memory.
 SortKey sortKey(const WordEntry& e, int column)
 {
     auto prefix = [](QStringView t) {
         SortKey k;
-        const qsizetype n = std::min<qsizetype>(t.size(), 8);
-        for (qsizetype i = 0; i < 8; ++i) {
-            uint64_t& half = i < 4 ? k.hi : k.lo;
-            half = (half << 16) | (i < n ? fold(t.utf16()[i]) : 0u);
+        const qsizetype n = std::min<qsizetype>(t.size(), kKeyUnits);
+        k.whole = t.size() <= kKeyUnits;
+        for (qsizetype i = 0; i < kKeyUnits; ++i) {
+            uint64_t& part = k.part[i / 4];
+            part = (part << 16) | (i < n ? fold(t.utf16()[i]) : 0u);
         }
         return k;
     };
-    auto whole = [](uint64_t v) { return SortKey{v, 0}; };
+    auto whole = [](uint64_t v) {
+        SortKey k;
+        k.part[0] = v;
+        return k;
+    };
     auto time = [](const EntryTime& t) {
         return uint64_t(t.year) << 32 | uint64_t(t.month) << 24 | uint64_t(t.day) << 16 | uint64_t(t.hour) << 8 | t.minute;
     };
@@ -102,11 +111,10 @@ void sortBook(Book& book, int column, bool ascending)
     std::vector<Keyed> keyed(v.size());
     for (size_t i = 0; i < v.size(); ++i)
         keyed[i] = Keyed{sortKey(*v[i], column), v[i]};
-    const bool text = isTextColumn(column);
-    auto less = [column, text](const Keyed& a, const Keyed& b) {
+    auto less = [column](const Keyed& a, const Keyed& b) {
         if (!(a.key == b.key))
             return a.key < b.key;
-        return text && compareEntries(*a.e, *b.e, column) < 0;
+        return !(a.key.whole && b.key.whole) && compareEntries(*a.e, *b.e, column) < 0;
     };
     if (ascending)
         std::sort(keyed.begin(), keyed.end(), less);

@@ -173,13 +173,14 @@ TEST(HeaderSort, EveryColumnAgreesWithTheComparisonInBothDirections)
     const QString pool = QStringLiteral("aAbB_Zz\u4e00\r\n");
     auto text = [&] {
         QString s;
-        const int n = int(rnd.next() % 7);
+        // Lengths on both sides of the sort key's twelve code units.
+        const int n = int(rnd.next() % 17);
         for (int i = 0; i < n; ++i)
             s += pool[int(rnd.next() % pool.size())];
         return s;
     };
     for (int i = 0; i < 400; ++i) {
-        auto e = entry(QStringLiteral("ab") + text(), text(), text(), text(), text(), int(rnd.next() % 11));
+        auto e = entry(QStringLiteral("abcdefghij") + text(), text(), text(), text(), text(), int(rnd.next() % 11));
         e->stored.review = at(int(rnd.next() % 16), 1 + int(rnd.next() % 2), 1, 0, int(rnd.next() % 3));
         e->stored.added = at(int(rnd.next() % 2), 1, 1, 0, 0);
         e->temporary = uint8_t(rnd.next() % 3);
