@@ -7,16 +7,6 @@
 #include <cstdio>
 
 namespace lexbook {
-namespace {
-
-// Strips `flag` from `args`; true when it was there.
-bool takeFlag(QStringList& args, const QString& flag)
-{
-    return args.removeAll(flag) > 0;
-}
-
-} // namespace
-
 int cmdLookup(const QStringList& argsIn)
 {
     QStringList args = argsIn;
@@ -55,14 +45,9 @@ int cmdDictBuild(const QStringList& argsIn)
     const bool fromMain = takeFlag(args, QStringLiteral("--from-main"));
     lex::DictBuildOptions options;
     options.variant = companion ? lex::DictVariant::Companion : lex::DictVariant::Main;
-    const qsizetype b = args.indexOf(QStringLiteral("--block"));
-    if (b >= 0) {
-        bool ok = false;
-        options.blockSize = b + 1 < args.size() ? args[b + 1].toInt(&ok) : 0;
-        if (!ok || options.blockSize < 1)
-            return fail(QStringLiteral("--block needs a whole number of at least 1"));
-        args.remove(b, 2);
-    }
+    QString error;
+    if (!takeIntOption(args, QStringLiteral("--block"), 1, &options.blockSize, &error))
+        return fail(error);
     if (args.size() != 2 || (fromMain && !companion))
         return fail(QStringLiteral("usage: lexbook dict-build SOURCE OUTFOLDER [--companion [--from-main]] [--block N]"));
     lex::Env* env = lex::Env::defaultEnv();

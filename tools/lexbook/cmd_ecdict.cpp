@@ -55,18 +55,13 @@ lex::Status makeFolders(lex::Env* env, const QString& folder)
 int cmdDictEcdict(const QStringList& argsIn)
 {
     QStringList args = argsIn;
-    const bool companion = args.removeAll(QStringLiteral("--companion")) > 0;
+    const bool companion = takeFlag(args, QStringLiteral("--companion"));
     lex::DictBuildOptions options;
     options.variant = companion ? lex::DictVariant::Companion : lex::DictVariant::Main;
     options.blockSize = lex::ecdict::kBlockSize;
-    const qsizetype b = args.indexOf(QStringLiteral("--block"));
-    if (b >= 0) {
-        bool ok = false;
-        options.blockSize = b + 1 < args.size() ? args[b + 1].toInt(&ok) : 0;
-        if (!ok || options.blockSize < 1)
-            return fail(QStringLiteral("--block needs a whole number of at least 1"));
-        args.remove(b, 2);
-    }
+    QString error;
+    if (!takeIntOption(args, QStringLiteral("--block"), 1, &options.blockSize, &error))
+        return fail(error);
     if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) || args[1].startsWith(QLatin1String("--")))
         return fail(QString::fromLatin1(kUsage));
 

@@ -15,6 +15,12 @@ int cmdDictEcdict(const QStringList& args); // dict-ecdict CSV OUTFOLDER [--comp
 int cmdImport(const QStringList& args);    // import BOOK FILE --style 1|2|3 ...
 int cmdExport(const QStringList& args);    // export BOOK FILE --style 1|2|3 ...
 
+// Removes `flag` from `args`; true when it was there.
+bool takeFlag(QStringList& args, const QString& flag);
+// Removes "NAME VALUE" from `args` and stores VALUE in *value. False, with *error set, when VALUE
+// is missing or not a whole number of at least `min`; true and nothing changed when NAME is absent.
+bool takeIntOption(QStringList& args, const QString& name, int min, int* value, QString* error);
+
 // Prints "lexbook: <message>" on stderr and returns `code`.
 int fail(const QString& message, int code = 2);
 // Writes UTF-8 text to stdout.

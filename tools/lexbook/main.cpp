@@ -14,6 +14,27 @@ int fail(const QString& message, int code)
     return code;
 }
 
+bool takeFlag(QStringList& args, const QString& flag)
+{
+    return args.removeAll(flag) > 0;
+}
+
+bool takeIntOption(QStringList& args, const QString& name, int min, int* value, QString* error)
+{
+    const qsizetype at = args.indexOf(name);
+    if (at < 0)
+        return true;
+    bool ok = false;
+    const int v = at + 1 < args.size() ? args[at + 1].toInt(&ok) : 0;
+    if (!ok || v < min) {
+        *error = QStringLiteral("%1 needs a whole number of at least %2").arg(name).arg(min);
+        return false;
+    }
+    *value = v;
+    args.remove(at, 2);
+    return true;
+}
+
 void out(const QString& text)
 {
     const QByteArray b = text.toUtf8();
