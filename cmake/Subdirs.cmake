@@ -7,3 +7,14 @@ function(add_existing_subdirectories)
     endif()
   endforeach()
 endfunction()
+
+# lexora_library(name sources...): a static library of our own code, included from the repository
+# root, with AUTOMOC and warnings on. Link it and add definitions as usual afterwards.
+function(lexora_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${name} PRIVATE -Wall -Wextra)
+  endif()
+endfunction()
