@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 #include <sys/mman.h>
 #include <unordered_set>
 
@@ -83,6 +84,26 @@ WordEntry* Book::allocateBlock(size_t n)
 {
     if (n == 0)
         return nullptr;
+    reserveBlock(n);
+    WordEntry* first = nextBlockEntry();
+    for (size_t i = 1; i < n; ++i)
+        nextBlockEntry();
+    return first;
+}
+
+WordEntry* Book::nextBlockEntry()
+{
+    Block& b = blocks_.back();
+    size_t& constructed = b.entries.get_deleter().count;
+    if (constructed == b.size)
+        throw std::logic_error("Book block is full");
+    return new (b.entries.get() + constructed++) WordEntry();
+}
+
+void Book::reserveBlock(size_t n)
+{
+    if (n == 0)
+        return;
     // One allocation for all loaded entries, in huge pages where the system offers them: a
     // million entries then cost a few dozen page faults instead of tens of thousands.
     const size_t bytes = blockBytes(n);
@@ -93,14 +114,10 @@ WordEntry* Book::allocateBlock(size_t n)
     if (blockAlign(n) == kHugePage)
         ::madvise(mem, bytes, MADV_HUGEPAGE);
 #endif
-    WordEntry* p = static_cast<WordEntry*>(mem);
-    for (size_t i = 0; i < n; ++i)
-        new (p + i) WordEntry();
     Block b;
-    b.entries = std::unique_ptr<WordEntry, BlockDeleter>(p, BlockDeleter{n});
+    b.entries = std::unique_ptr<WordEntry, BlockDeleter>(static_cast<WordEntry*>(mem), BlockDeleter{0});
     b.size = n;
     blocks_.push_back(std::move(b));
-    return p;
 }
 
 void Book::reserve(size_t more)

@@ -49,6 +49,11 @@ public:
     // them as addEntry(e, 0) would (false for an empty word: the slot stays unused). A removed
     // block entry loses its texts at once; its block is freed with the last live entry of it.
     WordEntry* allocateBlock(size_t n);
+    // The same room for n entries, constructed one by one with nextBlockEntry() while they are
+    // filled, so that a large load touches the memory once. Entries never asked for stay raw and
+    // are never destroyed.
+    void reserveBlock(size_t n);
+    WordEntry* nextBlockEntry();
     // Makes room for n more entries in both arrays.
     void reserve(size_t more);
     bool admitLoaded(WordEntry* e);
@@ -84,7 +89,7 @@ public:
 
 private:
     struct BlockDeleter {
-        size_t count;
+        size_t count; // constructed entries, from the start of the block
         void operator()(WordEntry* p) const;
     };
     struct Block {

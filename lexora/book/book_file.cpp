@@ -238,11 +238,11 @@ void parseBookBytes(Book& book, const QByteArray& ib, QByteArray tb, LoadReport&
     }
 
     const qsizetype count = (ilen - off + recordSize - 1) / recordSize;
-    WordEntry* block = book.allocateBlock(size_t(count));
+    book.reserveBlock(size_t(count));
     book.reserve(size_t(count));
     QString scratch;
     for (qsizetype i = 0; off < ilen; ++i, off += recordSize) {
-        WordEntry& e = block[i];
+        WordEntry& e = *book.nextBlockEntry();
         const qsizetype left = ilen - off;
         if (left < kIndexRecordSize) {
             skip(r, int(i), off, QStringLiteral("truncated record: %1 of %2 bytes").arg(left).arg(kIndexRecordSize));
