@@ -65,7 +65,7 @@ void fillBook(Book& book, int count)
         e->setPhonetic(QStringLiteral("5iN^liF"));
         e->stored.recognition = uint8_t(i % 11);
         e->stored.review = EntryTime{uint8_t(i % 16), 3, 4, 5, 6};
-        book.addEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), 0);
     }
 }
 
@@ -107,7 +107,7 @@ void BM_Baseline_LoadBook100k(benchmark::State& state)
         Book book;
         book.path = folder().home + QStringLiteral("/Book/");
         book.name = QStringLiteral("English");
-        loadBook(book);
+        LoadBook(book);
         benchmark::DoNotOptimize(book.size());
     }
 }
@@ -148,7 +148,7 @@ void loadBig(Book& book, int count)
         made.textChanged = true;
         saveBook(made);
     }
-    loadBook(book);
+    LoadBook(book);
 }
 
 struct BigList {
@@ -158,7 +158,7 @@ struct BigList {
     struct Host : ListHost {
         bool isToggleChecked(int) const override { return true; }
         void setSelectionText(const QString&) override {}
-        void speakWord(const QString&) override {}
+        void SpeakWord(const QString&) override {}
         bool lookUpWord(QStringView, QString&, QString&) override { return false; }
         bool onCommand(int, qintptr) override { return true; }
     } host;

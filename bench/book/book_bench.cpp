@@ -75,7 +75,7 @@ struct BigBook {
             e->stored.listening = uint8_t(pick(11));
             e->stored.added = lex::EntryTime{uint8_t(pick(16)), uint8_t(1 + pick(12)), uint8_t(1 + pick(28)), 8, 30};
             e->stored.review = e->stored.added;
-            b.addEntry(std::move(e), 1);
+            b.AddEntry(std::move(e), 1);
         }
         if (!lex::saveBook(b).ok())
             std::abort();
@@ -150,7 +150,7 @@ void BM_LoadBook(benchmark::State& state)
         auto book = std::make_unique<lex::Book>();
         book->path = b.path;
         book->name = b.name;
-        const lex::LoadReport r = lex::loadBook(*book);
+        const lex::LoadReport r = lex::LoadBook(*book);
         if (r.recordsRead != kEntries)
             state.SkipWithError("wrong entry count");
         state.PauseTiming();
@@ -180,7 +180,7 @@ struct LoadedBig {
     {
         book.path = big().path;
         book.name = big().name;
-        lex::loadBook(book);
+        lex::LoadBook(book);
     }
 };
 

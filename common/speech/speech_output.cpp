@@ -141,7 +141,7 @@ QString SpeechOutput::recordedFile(const QString& word) const
     return {};
 }
 
-void SpeechOutput::speakWord(const QString& word, bool ttsOnly)
+void SpeechOutput::SpeakWord(const QString& word, bool ttsOnly)
 {
     if (word.isEmpty())
         return;

@@ -48,7 +48,7 @@ public:
 
     // ttsOnly skips the recorded files (the settings dialog's test). Never blocks for more than
     // the hand-off wait.
-    void speakWord(const QString& word, bool ttsOnly = false);
+    void SpeakWord(const QString& word, bool ttsOnly = false);
 
     // Main program: writes "TTSVolume" and "TTSRate" when a voice exists; both: release the voice.
     void shutDown(Profile* profile);

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     lex::Book book;
     book.name = QStringLiteral("B");
-    const lex::LoadReport r = lex::loadBook(book, &env);
+    const lex::LoadReport r = lex::LoadBook(book, &env);
     if (r.recordsRead != book.size())
         std::abort();
     const auto loaded = contents(book);
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     lex::Book again;
     again.name = QStringLiteral("B");
-    lex::loadBook(again, &env);
+    lex::LoadBook(again, &env);
     if (!same(contents(again), sorted))
         std::abort();
     again.textChanged = true;
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     lex::Book third;
     third.name = QStringLiteral("B");
-    const lex::LoadReport r3 = lex::loadBook(third, &env);
+    const lex::LoadReport r3 = lex::LoadBook(third, &env);
     if (!same(contents(third), sorted) || !r3.skipped.empty() || third.textChanged)
         std::abort();
     (void)loaded;

@@ -155,7 +155,7 @@ void CLexoraDlg::initialise(const QString& programFolder, Profile& profile, bool
     hooks.oldIndexFormRead = [this] {
         services_.ui->openExternally(programFolder_ + QStringLiteral("/ReportError.txt"));
     };
-    loadBook(book_, env, hooks);
+    LoadBook(book_, env, hooks);
     list_->updateItemCount();
 
     // The focused row of the last run: current again, not selected (so that it carries on to the
@@ -316,10 +316,10 @@ bool CLexoraDlg::isToggleChecked(int controlId) const
 
 void CLexoraDlg::setSelectionText(const QString& text) { panes_[1]->setText(text); }
 
-void CLexoraDlg::speakWord(const QString& word)
+void CLexoraDlg::SpeakWord(const QString& word)
 {
     if (speech_)
-        speech_->speakWord(word);
+        speech_->SpeakWord(word);
 }
 
 bool CLexoraDlg::lookUpWord(QStringView word, QString& explanation, QString& phonetic)

@@ -48,7 +48,7 @@ public:
     // ListHost
     bool isToggleChecked(int controlId) const override;
     void setSelectionText(const QString& text) override;
-    void speakWord(const QString& word) override;
+    void SpeakWord(const QString& word) override;
     bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) override;
 
     // The private message 90002: a text for pane 0.

@@ -39,7 +39,7 @@ bool isTrimmed(QChar c)
 
 } // namespace
 
-bool Book::addEntry(std::unique_ptr<WordEntry> entry, int mode)
+bool Book::AddEntry(std::unique_ptr<WordEntry> entry, int mode)
 {
     if (!entry || entry->word().isEmpty())
         return false;
@@ -204,7 +204,7 @@ void Book::clear()
     nextSeq = 0;
 }
 
-bool Book::setStrangeness(int viewRow, int column, int value, int step)
+bool Book::SetStrangeness(int viewRow, int column, int value, int step)
 {
     WordEntry* e = atView(viewRow);
     if (!e)
@@ -223,7 +223,7 @@ bool Book::setStrangeness(int viewRow, int column, int value, int step)
     return true;
 }
 
-void Book::stampReviewTime(int viewRow, const Clock& clock)
+void Book::StampReviewTime(int viewRow, const Clock& clock)
 {
     if (WordEntry* e = atView(viewRow))
         e->stored.review = toEntryTime(clock.localNow());

@@ -42,11 +42,11 @@ public:
     // Admits a new entry. mode 0: as loaded; otherwise interactive (trailing " ,'-/" trimmed
     // after the emptiness test, and textChanged set, since the entry has no text record yet).
     // Takes ownership on success; on failure returns false and the entry is destroyed.
-    bool addEntry(std::unique_ptr<WordEntry> entry, int mode);
+    bool AddEntry(std::unique_ptr<WordEntry> entry, int mode);
 
     // Loader support. Loaded entries live in blocks owned by the Book instead of one heap
     // allocation each. allocateBlock() returns n default entries; admitLoaded() admits one of
-    // them as addEntry(e, 0) would (false for an empty word: the slot stays unused). A removed
+    // them as AddEntry(e, 0) would (false for an empty word: the slot stays unused). A removed
     // block entry loses its texts at once; its block is freed with the last live entry of it.
     WordEntry* allocateBlock(size_t n);
     // The same room for n entries, constructed one by one with nextBlockEntry() while they are
@@ -77,9 +77,9 @@ public:
     void clear();
 
     // Column 4..7, value 0..10 sets; value > 10 adds `step` (+1/-1) and refuses to leave 0..10.
-    bool setStrangeness(int viewRow, int column, int value, int step);
+    bool SetStrangeness(int viewRow, int column, int value, int step);
     // Sets the entry's review time to the clock's local time.
-    void stampReviewTime(int viewRow, const Clock& clock);
+    void StampReviewTime(int viewRow, const Clock& clock);
 
     // The bytes of the loaded text file, which loaded entries' texts point into. Set by the loader.
     void adoptTextBuffer(QByteArray bytes);

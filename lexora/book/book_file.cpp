@@ -476,7 +476,7 @@ void bindTextRecord(QStringView record, WordEntry& e)
     }
 }
 
-LoadReport loadBook(Book& book, Env* env, const BookFileHooks& hooks)
+LoadReport LoadBook(Book& book, Env* env, const BookFileHooks& hooks)
 {
     book.clear();
     book.textChanged = false;
@@ -618,7 +618,7 @@ SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env)
     }
 }
 
-QString appendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
+QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
                      const QString& targetName, Env* env)
 {
     const SaveSet s(bookPath, targetName);

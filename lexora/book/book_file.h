@@ -56,10 +56,10 @@ struct BookFileHooks {
 
 // Reads book.path + book.name into the (emptied) book. Never truncates an existing file; a
 // missing file is created empty. Finishes or rolls back an interrupted save first.
-LoadReport loadBook(Book& book, Env* env = Env::defaultEnv(), const BookFileHooks& hooks = {});
+LoadReport LoadBook(Book& book, Env* env = Env::defaultEnv(), const BookFileHooks& hooks = {});
 
 // Examines a Book's files without changing anything on disk (for `lexbook check` and `dump`).
-// An interrupted save is reported, not repaired; the entries read are those that loadBook()
+// An interrupted save is reported, not repaired; the entries read are those that LoadBook()
 // would give after repairing it. When `into` is given, the entries are loaded into it.
 LoadReport inspectBook(const QString& path, const QString& name, Env* env = Env::defaultEnv(),
                        Book* into = nullptr);
@@ -89,7 +89,7 @@ SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env = En
 
 // Appends the entries' texts and index records to the Book `targetName` in book.path.
 // Returns an empty string on success, else the message to show ("无法打开文件: " + path, ...).
-QString appendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
+QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
                      const QString& targetName, Env* env = Env::defaultEnv());
 
 } // namespace lex

@@ -56,7 +56,7 @@ struct ImportResult {
     bool cancelled = false;
 };
 
-// Appends one entry per complete record through Book::addEntry(entry, 1). Review and added time
+// Appends one entry per complete record through Book::AddEntry(entry, 1). Review and added time
 // are the clock's local time, taken once at the start.
 ImportResult importWordList(Book& book, QStringView text, const ImportSettings& settings, const Clock& clock);
 

@@ -39,7 +39,7 @@ std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedR
             break;
         if (r < 0 || r >= book.size())
             continue;
-        book.setStrangeness(r, kColTemporary, 0, 0);
+        book.SetStrangeness(r, kColTemporary, 0, 0);
         rows.push_back(r);
     }
     return rows;
@@ -165,22 +165,22 @@ QString PracticeEngine::shownWord(QStringView w) const
 
 void PracticeEngine::speak()
 {
-    if (sinks_.speakWord)
-        sinks_.speakWord(word_);
+    if (sinks_.SpeakWord)
+        sinks_.SpeakWord(word_);
 }
 
 void PracticeEngine::stamp(int32_t row)
 {
-    if (sinks_.stampReviewTime)
-        sinks_.stampReviewTime(row);
+    if (sinks_.StampReviewTime)
+        sinks_.StampReviewTime(row);
     else
-        book_.stampReviewTime(row, clock_);
+        book_.StampReviewTime(row, clock_);
 }
 
 void PracticeEngine::raiseTemporary(int32_t row)
 {
     // A step past 10 is refused, so the degree stays at 10.
-    book_.setStrangeness(row, kColTemporary, kMaxStrangeness + 1, +1);
+    book_.SetStrangeness(row, kColTemporary, kMaxStrangeness + 1, +1);
 }
 
 void PracticeEngine::setProgressRange(int limit)

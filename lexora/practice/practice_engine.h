@@ -48,11 +48,11 @@ enum class PracticeOption { AutoSpeak, Phonetic, FirstLetter, Explanation, TopMo
 
 // What the engine needs from outside. Every member may be left empty.
 struct PracticeSinks {
-    std::function<void(QStringView word)> speakWord;                   // SpeakWord(word, false)
+    std::function<void(QStringView word)> SpeakWord;                   // SpeakWord(word, false)
     std::function<void(QStringView word, int raiseFlag)> sendToCompanion;
     std::function<void()> closeCompanion;
     // Stamps the entry's review time; when empty the engine stamps through the Book and its clock.
-    std::function<void(int32_t row)> stampReviewTime;
+    std::function<void(int32_t row)> StampReviewTime;
     // A modal message box: "已完成" with an empty caption (the application's name), or the
     // correct word captioned "Wrong" after a wrong dictation.
     std::function<void(const QString& text, const QString& caption)> showMessage;

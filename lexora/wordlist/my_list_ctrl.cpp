@@ -28,7 +28,7 @@ namespace {
 constexpr int kForwarded[] = {14005, 14006, 14007, 14008, 14017, 32921};
 constexpr int kCmdDelete = 14007;
 constexpr int kCmdFind = 14012;
-// A step instead of a value for Book::setStrangeness.
+// A step instead of a value for Book::SetStrangeness.
 constexpr int kStep = kMaxStrangeness + 1;
 
 // The tip's exact line spacing, in twips, by font type.
@@ -316,7 +316,7 @@ void CMyListCtrl::setSelected(int column, int value)
 {
     const std::vector<int> rows = selectedRows();
     for (int r : rows)
-        book_->setStrangeness(r, column, value, 0);
+        book_->SetStrangeness(r, column, value, 0);
     redrawRows(rows);
 }
 
@@ -325,7 +325,7 @@ void CMyListCtrl::stepSelected(int column, int step)
     const std::vector<int> rows = selectedRows();
     // A row already at the end of the scale keeps its value; the others still change.
     for (int r : rows)
-        book_->setStrangeness(r, column, kStep, step);
+        book_->SetStrangeness(r, column, kStep, step);
     redrawRows(rows);
 }
 
@@ -413,7 +413,7 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
                 continue;
             entry->reveal = !entry->reveal;
             if (first && entry->reveal)
-                book_->stampReviewTime(r, *clock_);
+                book_->StampReviewTime(r, *clock_);
             first = false;
         }
         redrawRows(rows);
@@ -430,9 +430,9 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         const int row = focusedRow();
         if (!validRow(row))
             return;
-        book_->stampReviewTime(row, *clock_);
+        book_->StampReviewTime(row, *clock_);
         redrawRow(row);
-        host_->speakWord(book_->atView(row)->word().toString());
+        host_->SpeakWord(book_->atView(row)->word().toString());
         return;
     }
     case Qt::Key_Left:
@@ -537,16 +537,16 @@ void CMyListCtrl::leftClick(int row, int column)
             return;
         entry->reveal = !entry->reveal;
         if (entry->reveal)
-            book_->stampReviewTime(row, *clock_);
+            book_->StampReviewTime(row, *clock_);
         redrawRow(row);
         return;
     case 3:
-        book_->stampReviewTime(row, *clock_);
+        book_->StampReviewTime(row, *clock_);
         redrawRow(row);
-        host_->speakWord(entry->word().toString());
+        host_->SpeakWord(entry->word().toString());
         return;
     case kColTemporary: case kColRecognition: case kColSpelling: case kColListening:
-        book_->setStrangeness(row, column, kStep, +1);
+        book_->SetStrangeness(row, column, kStep, +1);
         redrawRow(row);
         return;
     default:
@@ -560,7 +560,7 @@ void CMyListCtrl::rightClick(const QModelIndex& index, const QPoint& globalPos)
         return;
     const int column = index.column();
     if (column >= kColTemporary && column <= kColListening) {
-        book_->setStrangeness(index.row(), column, kStep, -1);
+        book_->SetStrangeness(index.row(), column, kStep, -1);
         redrawRow(index.row());
         return;
     }

@@ -40,7 +40,7 @@ public:
     // Pane 1 of the status bar ("已选:%d").
     virtual void setSelectionText(const QString& text) = 0;
     // `SpeakWord`.
-    virtual void speakWord(const QString& word) = 0;
+    virtual void SpeakWord(const QString& word) = 0;
     // `LookUpWord` of the main dictionary; false when not found or no dictionary.
     virtual bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) = 0;
     // Commands the list sends to its owner (14005-14008, 14012, 14017, 32921) arrive through

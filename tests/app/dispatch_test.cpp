@@ -187,7 +187,7 @@ TEST(WordBookCommands, DeleteAsksThenRemovesAndSelectsTheRowBefore)
     Book reread;
     reread.path = s.pf.bookPath;
     reread.name = QStringLiteral("English");
-    loadBook(reread);
+    LoadBook(reread);
     EXPECT_EQ(reread.size(), 7);
 }
 
@@ -238,7 +238,7 @@ TEST(WordBookCommands, ShuffleKeepsNumbersAndRenumberCountsAfresh)
     Book reread;
     reread.path = s.pf.bookPath;
     reread.name = QStringLiteral("English");
-    loadBook(reread);
+    LoadBook(reread);
     QStringList order;
     for (const WordEntry* e : reread.full())
         order << e->word().toString();
@@ -336,7 +336,7 @@ TEST(Shutdown, ExitWithoutSavingLeavesTheBookButWritesEverySetting)
     Session s(8);
     const QByteArray idx = s.file(QStringLiteral("English.idx"));
     const QByteArray txt = s.file(QStringLiteral("English.txt"));
-    s.book()->book().setStrangeness(0, kColRecognition, 9, 0);
+    s.book()->book().SetStrangeness(0, kColRecognition, 9, 0);
     s.select({2});
     s.w->onCommand(cmd::kDelete, 1);
     s.list()->setFocusedRow(4);
@@ -372,14 +372,14 @@ TEST(Shutdown, ClosingSavesAndTheNextRunStartsWhereThisOneEnded)
     Session s(40, QStringLiteral("[MAINLISTCTRL]\nFontSize=1\n"));
     EXPECT_EQ(s.book()->listFont().pixelSize(), 18);
     EXPECT_EQ(s.book()->phoneticFont().pixelSize(), 18);
-    s.book()->book().setStrangeness(3, kColSpelling, 7, 0);
+    s.book()->book().SetStrangeness(3, kColSpelling, 7, 0);
     s.list()->setFocusedRow(33);
     s.w->onCommand(ui::IDCANCEL, 0);   // the close button
     EXPECT_EQ(s.w->result(), int(QDialog::Rejected));
     Book reread;
     reread.path = s.pf.bookPath;
     reread.name = QStringLiteral("English");
-    loadBook(reread);
+    LoadBook(reread);
     EXPECT_EQ(reread.full()[3]->stored.spelling, 7);
 
     s.open();

@@ -20,7 +20,7 @@ void loadInto(Book& book, const QString& path, const QString& name)
 {
     book.path = path;
     book.name = name;
-    loadBook(book);
+    LoadBook(book);
 }
 
 } // namespace

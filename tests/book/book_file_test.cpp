@@ -30,7 +30,7 @@ protected:
         b.name = name;
         lex::BookFileHooks hooks;
         hooks.oldIndexFormRead = [oldFormCalls] { if (oldFormCalls) ++*oldFormCalls; };
-        return lex::loadBook(b, lex::Env::defaultEnv(), hooks);
+        return lex::LoadBook(b, lex::Env::defaultEnv(), hooks);
     }
     // Checks that the text file holds the Book's records back to back from offset 4.
     void expectContiguous(const Book& b, const QByteArray& text)
@@ -63,7 +63,7 @@ TEST_F(BookFiles, NewBookIsCreatedEmptyAndFirstSavesWriteHeaders)
     EXPECT_EQ(idx(), kMarker + QByteArray(1, 21));
     EXPECT_EQ(txt().size(), 0); // nothing changed in the texts
 
-    b.addEntry(entry(QStringLiteral("hello"), QStringLiteral("int. 你好\r\n喂"), QStringLiteral("hə'ləʊ"),
+    b.AddEntry(entry(QStringLiteral("hello"), QStringLiteral("int. 你好\r\n喂"), QStringLiteral("hə'ləʊ"),
                      QStringLiteral("单元一"), QStringLiteral("note")), 2);
     ASSERT_TRUE(lex::saveBook(b).ok());
     EXPECT_FALSE(b.textChanged);
@@ -87,13 +87,13 @@ TEST_F(BookFiles, IndexOnlySavesLeaveTextBytesAndDeletionRewritesBoth)
     Book b;
     load(b);
     for (int i = 0; i < 6; ++i)
-        b.addEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), 2);
+        b.AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), 2);
     ASSERT_TRUE(lex::saveBook(b).ok());
     const QByteArray text = txt();
 
     Book c;
     load(c);
-    c.setStrangeness(2, 6, 9, 0);
+    c.SetStrangeness(2, 6, 9, 0);
     lex::SortState sort;
     lex::LcgRandom rnd;
     lex::FixedClock clock(QDateTime::fromSecsSinceEpoch(5));
@@ -279,7 +279,7 @@ TEST_F(BookFiles, UnreadableFileIsNeverOverwritten)
     const lex::LoadReport r = load(b);
     EXPECT_FALSE(r.readError.isEmpty());
     EXPECT_TRUE(b.loadFailed);
-    b.addEntry(entry(QStringLiteral("new")), 2);
+    b.AddEntry(entry(QStringLiteral("new")), 2);
     const lex::SaveResult s = lex::saveBook(b);
     EXPECT_FALSE(s.ok());
     EXPECT_EQ(txt(), kMarker + textRecord(QStringLiteral("kept")));
@@ -289,10 +289,10 @@ TEST_F(BookFiles, AppendRefusalsChangeNothing)
 {
     Book src;
     load(src, QStringLiteral("Src"));
-    src.addEntry(entry(QStringLiteral("moved"), QStringLiteral("移动")), 2);
+    src.AddEntry(entry(QStringLiteral("moved"), QStringLiteral("移动")), 2);
     std::vector<const lex::WordEntry*> sel(src.full().begin(), src.full().end());
 
-    EXPECT_EQ(lex::appendToBook(sel, path(), QStringLiteral("Nope")),
+    EXPECT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("Nope")),
               QStringLiteral("无法打开文件: ") + path() + QStringLiteral("Nope.idx"));
     EXPECT_FALSE(dir.exists(QStringLiteral("Nope.idx")));
 
@@ -309,12 +309,12 @@ TEST_F(BookFiles, AppendRefusalsChangeNothing)
     };
     for (const Case& c : cases) {
         writeBook(c.idx, c.txt, QStringLiteral("T"));
-        EXPECT_EQ(lex::appendToBook(sel, path(), QStringLiteral("T")), c.message);
+        EXPECT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("T")), c.message);
         EXPECT_EQ(idx(QStringLiteral("T")), c.idx);
         EXPECT_EQ(txt(QStringLiteral("T")), c.txt);
     }
     dir.write(QStringLiteral("U.idx"), kMarker + QByteArray(1, 21));
-    EXPECT_EQ(lex::appendToBook(sel, path(), QStringLiteral("U")),
+    EXPECT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("U")),
               QStringLiteral("无法打开文件：") + path() + QStringLiteral("U.txt"));
     EXPECT_EQ(dir.read(QStringLiteral("U.idx")), kMarker + QByteArray(1, 21));
 }
@@ -323,14 +323,14 @@ TEST_F(BookFiles, AppendAddsRecordsAndAnEmptyTargetBecomesTheOldestForm)
 {
     Book src;
     load(src, QStringLiteral("Src"));
-    src.addEntry(entry(QStringLiteral("one"), QStringLiteral("一")), 2);
-    src.addEntry(entry(QStringLiteral("two"), QStringLiteral("二"), {}, QStringLiteral("c"), QStringLiteral("x")), 2);
+    src.AddEntry(entry(QStringLiteral("one"), QStringLiteral("一")), 2);
+    src.AddEntry(entry(QStringLiteral("two"), QStringLiteral("二"), {}, QStringLiteral("c"), QStringLiteral("x")), 2);
     std::vector<const lex::WordEntry*> sel(src.full().begin(), src.full().end());
     const auto srcBefore = snapshot(src);
 
     // Empty target: records without any header, read later as the oldest form.
     writeBook({}, {}, QStringLiteral("E"));
-    ASSERT_EQ(lex::appendToBook(sel, path(), QStringLiteral("E")), QString());
+    ASSERT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("E")), QString());
     EXPECT_EQ(idx(QStringLiteral("E")).size(), 2 * 21);
     EXPECT_EQ(txt(QStringLiteral("E")), buildTextRecord(*sel[0]) + buildTextRecord(*sel[1]));
     Book e;
@@ -343,9 +343,9 @@ TEST_F(BookFiles, AppendAddsRecordsAndAnEmptyTargetBecomesTheOldestForm)
     // A current target keeps its entries and gains the new ones.
     Book t;
     load(t, QStringLiteral("T"));
-    t.addEntry(entry(QStringLiteral("zero")), 2);
+    t.AddEntry(entry(QStringLiteral("zero")), 2);
     ASSERT_TRUE(lex::saveBook(t).ok());
-    ASSERT_EQ(lex::appendToBook(sel, path(), QStringLiteral("T")), QString());
+    ASSERT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("T")), QString());
     Book t2;
     const lex::LoadReport r = load(t2, QStringLiteral("T"));
     EXPECT_TRUE(r.clean());
@@ -362,12 +362,12 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     lextest::FaultEnv env;
     Book b;
     load(b);
-    b.addEntry(entry(QStringLiteral("kept"), QStringLiteral("保留")), 2);
+    b.AddEntry(entry(QStringLiteral("kept"), QStringLiteral("保留")), 2);
     ASSERT_TRUE(lex::saveBook(b).ok());
     const QByteArray oldIdx = idx(), oldTxt = txt();
 
     // The text file cannot be written: asked once, the chooser gets the path and the .txt filter.
-    b.addEntry(entry(QStringLiteral("more")), 2);
+    b.AddEntry(entry(QStringLiteral("more")), 2);
     QStringList questions, filters, initials;
     lex::SaveQuestions q;
     q.askSaveAs = [&](const QString& text) { questions << text; return true; };
@@ -392,7 +392,7 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     // The index file cannot be written (text unchanged): the .idx filter; No ends the save.
     Book c;
     load(c);
-    c.setStrangeness(0, 5, 4, 0);
+    c.SetStrangeness(0, 5, 4, 0);
     questions.clear();
     filters.clear();
     q.askSaveAs = [&](const QString& text) { questions << text; return questions.size() < 2; };

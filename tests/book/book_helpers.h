@@ -109,7 +109,7 @@ inline std::vector<EntryData> loadFresh(const QString& path, const QString& name
     lex::Book b;
     b.path = path;
     b.name = name;
-    lex::LoadReport r = lex::loadBook(b);
+    lex::LoadReport r = lex::LoadBook(b);
     if (report)
         *report = r;
     return snapshot(b);

@@ -12,22 +12,22 @@ using lex::Book;
 TEST(AddEntry, EmptyWordIsRejectedTrimmingComesAfterTheTest)
 {
     Book b;
-    EXPECT_FALSE(b.addEntry(entry(QString()), 0));
-    EXPECT_FALSE(b.addEntry(entry(QString()), 2));
+    EXPECT_FALSE(b.AddEntry(entry(QString()), 0));
+    EXPECT_FALSE(b.AddEntry(entry(QString()), 2));
     EXPECT_EQ(b.size(), 0);
     EXPECT_FALSE(b.textChanged);
 
     // A lone comma passes the emptiness test and is then trimmed away.
-    ASSERT_TRUE(b.addEntry(entry(QStringLiteral(",")), 2));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral(",")), 2));
     EXPECT_EQ(b.full().back()->word(), QString());
     EXPECT_TRUE(b.textChanged);
 
-    ASSERT_TRUE(b.addEntry(entry(QStringLiteral("take off, ")), 2));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("take off, ")), 2));
     EXPECT_EQ(b.full().back()->word(), QStringLiteral("take off"));
-    ASSERT_TRUE(b.addEntry(entry(QStringLiteral("x-ray's/ -,'")), 1));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("x-ray's/ -,'")), 1));
     EXPECT_EQ(b.full().back()->word(), QStringLiteral("x-ray's"));
     // Mode 0 (loading) keeps the word as it is.
-    ASSERT_TRUE(b.addEntry(entry(QStringLiteral("take off, ")), 0));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("take off, ")), 0));
     EXPECT_EQ(b.full().back()->word(), QStringLiteral("take off, "));
 
     ASSERT_EQ(b.size(), 4);
@@ -43,8 +43,8 @@ TEST(AddEntry, NumbersContinueAndFirstLinesAreDerived)
 {
     Book b;
     b.nextSeq = 41;
-    ASSERT_TRUE(b.addEntry(entry(QStringLiteral("a"), QStringLiteral("a\r\nb"), {}, {}, QStringLiteral("xyz\r\n")), 0));
-    ASSERT_TRUE(b.addEntry(entry(QStringLiteral("b"), QStringLiteral("a\nb\r")), 0));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("a"), QStringLiteral("a\r\nb"), {}, {}, QStringLiteral("xyz\r\n")), 0));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("b"), QStringLiteral("a\nb\r")), 0));
     EXPECT_EQ(b.full()[0]->seq, 41);
     EXPECT_EQ(b.full()[1]->seq, 42);
     EXPECT_EQ(b.full()[0]->explanationFirstLine(), 1);
@@ -59,25 +59,25 @@ TEST(AddEntry, NumbersContinueAndFirstLinesAreDerived)
 TEST(Strangeness, SetAndStepStayWithinZeroToTen)
 {
     Book b;
-    b.addEntry(entry(QStringLiteral("w"), {}, {}, {}, {}, 0), 0);
+    b.AddEntry(entry(QStringLiteral("w"), {}, {}, {}, {}, 0), 0);
     lex::WordEntry* e = b.full()[0];
-    EXPECT_FALSE(b.setStrangeness(0, 5, 11, -1)); // 0 - 1 refused
+    EXPECT_FALSE(b.SetStrangeness(0, 5, 11, -1)); // 0 - 1 refused
     EXPECT_EQ(e->stored.recognition, 0);
-    EXPECT_TRUE(b.setStrangeness(0, 5, 11, +1));
+    EXPECT_TRUE(b.SetStrangeness(0, 5, 11, +1));
     EXPECT_EQ(e->stored.recognition, 1);
-    EXPECT_TRUE(b.setStrangeness(0, 5, 10, 0));
-    EXPECT_FALSE(b.setStrangeness(0, 5, 11, +1)); // 10 + 1 refused
+    EXPECT_TRUE(b.SetStrangeness(0, 5, 10, 0));
+    EXPECT_FALSE(b.SetStrangeness(0, 5, 11, +1)); // 10 + 1 refused
     EXPECT_EQ(e->stored.recognition, 10);
-    EXPECT_TRUE(b.setStrangeness(0, 4, 7, 0));
-    EXPECT_TRUE(b.setStrangeness(0, 6, 0, 0));
-    EXPECT_TRUE(b.setStrangeness(0, 7, 3, 0));
+    EXPECT_TRUE(b.SetStrangeness(0, 4, 7, 0));
+    EXPECT_TRUE(b.SetStrangeness(0, 6, 0, 0));
+    EXPECT_TRUE(b.SetStrangeness(0, 7, 3, 0));
     EXPECT_EQ(e->temporary, 7);
     EXPECT_EQ(e->stored.spelling, 0);
     EXPECT_EQ(e->stored.listening, 3);
-    EXPECT_FALSE(b.setStrangeness(0, 3, 5, 0));
-    EXPECT_FALSE(b.setStrangeness(0, 8, 5, 0));
-    EXPECT_FALSE(b.setStrangeness(1, 5, 5, 0));
-    EXPECT_FALSE(b.setStrangeness(-1, 5, 5, 0));
+    EXPECT_FALSE(b.SetStrangeness(0, 3, 5, 0));
+    EXPECT_FALSE(b.SetStrangeness(0, 8, 5, 0));
+    EXPECT_FALSE(b.SetStrangeness(1, 5, 5, 0));
+    EXPECT_FALSE(b.SetStrangeness(-1, 5, 5, 0));
     EXPECT_EQ(e->stored.recognition, 10);
     EXPECT_FALSE(b.textChanged);
 }
@@ -85,16 +85,16 @@ TEST(Strangeness, SetAndStepStayWithinZeroToTen)
 TEST(EntryTimes, YearIsStoredModuloSixteen)
 {
     Book b;
-    b.addEntry(entry(QStringLiteral("w")), 0);
+    b.AddEntry(entry(QStringLiteral("w")), 0);
     lex::FixedClock clock(QDateTime(QDate(2009, 4, 5), QTime(9, 7)));
-    b.stampReviewTime(0, clock);
+    b.StampReviewTime(0, clock);
     EXPECT_EQ(b.full()[0]->stored.review, at(9, 4, 5, 9, 7));
     EXPECT_EQ(b.full()[0]->stored.review.toText(), QStringLiteral("09/04/05 09:07"));
     clock.set(QDateTime(QDate(2016, 12, 31), QTime(23, 59)));
-    b.stampReviewTime(0, clock);
+    b.StampReviewTime(0, clock);
     EXPECT_EQ(b.full()[0]->stored.review.toText(), QStringLiteral("00/12/31 23:59"));
     EXPECT_LT(b.full()[0]->stored.review.compare(lex::toEntryTime(QDateTime(QDate(2015, 1, 1), QTime(0, 0)))), 0);
-    b.stampReviewTime(5, clock); // no such row: nothing happens
+    b.StampReviewTime(5, clock); // no such row: nothing happens
     EXPECT_EQ(lex::toEntryTime(QDateTime(QDate(2008, 1, 1), QTime(0, 0))).year, 8);
 }
 
@@ -105,13 +105,13 @@ TEST(BookEntries, RemovingKeepsBothArraysInStepAndCopiesOwnTheirTexts)
     src.path = dir.path() + QLatin1Char('/');
     src.name = QStringLiteral("B");
     for (const char* w : {"one", "two", "three", "four"})
-        src.addEntry(entry(QString::fromLatin1(w), QStringLiteral("expl ") + QString::fromLatin1(w)), 2);
+        src.AddEntry(entry(QString::fromLatin1(w), QStringLiteral("expl ") + QString::fromLatin1(w)), 2);
     ASSERT_TRUE(lex::saveBook(src).ok());
 
     Book b;
     b.path = src.path;
     b.name = src.name;
-    lex::loadBook(b);
+    lex::LoadBook(b);
     ASSERT_EQ(b.size(), 4);
     // Loaded texts are borrowed from the file's bytes; a copy must not be.
     lex::WordEntry copy(*b.full()[1]);
@@ -126,7 +126,7 @@ TEST(BookEntries, RemovingKeepsBothArraysInStepAndCopiesOwnTheirTexts)
     b.removeViewRows({0, 1});
     EXPECT_TRUE(b.textChanged);
     EXPECT_TRUE(b.empty());
-    ASSERT_TRUE(b.addEntry(entry(QStringLiteral("five")), 2));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("five")), 2));
     EXPECT_EQ(b.full()[0]->seq, 4);
     b.clear();
     EXPECT_EQ(b.nextSeq, 0);

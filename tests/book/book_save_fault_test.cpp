@@ -24,14 +24,14 @@ void editTexts(Book& b)
 {
     b.removeViewRows({1});
     b.full()[0]->setExplanation(QStringLiteral("改过的解释\r\nsecond line"));
-    b.addEntry(entry(QStringLiteral("added"), QStringLiteral("新")), 2);
-    b.setStrangeness(2, 7, 10, 0);
+    b.AddEntry(entry(QStringLiteral("added"), QStringLiteral("新")), 2);
+    b.SetStrangeness(2, 7, 10, 0);
 }
 
 void editDegrees(Book& b)
 {
-    b.setStrangeness(0, 5, 10, 0);
-    b.setStrangeness(3, 6, 0, 0);
+    b.SetStrangeness(0, 5, 10, 0);
+    b.SetStrangeness(3, 6, 0, 0);
     std::swap(b.fullForReorder()[0], b.fullForReorder()[4]);
     b.syncViewToFull();
 }
@@ -43,9 +43,9 @@ protected:
         Book b;
         b.path = base();
         b.name = QStringLiteral("B");
-        lex::loadBook(b);
+        lex::LoadBook(b);
         for (int i = 0; i < 5; ++i)
-            b.addEntry(entry(QStringLiteral("word%1").arg(i), QStringLiteral("解释 %1").arg(i), QStringLiteral("p"),
+            b.AddEntry(entry(QStringLiteral("word%1").arg(i), QStringLiteral("解释 %1").arg(i), QStringLiteral("p"),
                              i % 2 ? QStringLiteral("单元一") : QString(), QString(), i),
                        2);
         ASSERT_TRUE(lex::saveBook(b).ok());
@@ -65,7 +65,7 @@ protected:
     {
         b.path = base();
         b.name = QStringLiteral("B");
-        lex::loadBook(b);
+        lex::LoadBook(b);
         s.change(b);
         ASSERT_EQ(b.textChanged, s.textSave);
     }
@@ -148,7 +148,7 @@ TEST_P(SaveFaults, EveryStepLeavesTheOldOrTheNewBook)
             Book after;
             after.path = base();
             after.name = QStringLiteral("B");
-            lex::loadBook(after);
+            lex::LoadBook(after);
             after.textChanged = true;
             ASSERT_TRUE(lex::saveBook(after).ok());
             EXPECT_EQ(loadFresh(base(), QStringLiteral("B")), state);

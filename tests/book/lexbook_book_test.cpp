@@ -58,9 +58,9 @@ TEST_F(Lexbook, DumpPrintsOneJsonObjectPerEntryInBookOrder)
     lex::Book b;
     b.path = dir.path() + QLatin1Char('/');
     b.name = QStringLiteral("English");
-    b.addEntry(entry(QStringLiteral("say \"hi\""), QStringLiteral("说\r\n嗨"), QStringLiteral("seɪ"),
+    b.AddEntry(entry(QStringLiteral("say \"hi\""), QStringLiteral("说\r\n嗨"), QStringLiteral("seɪ"),
                      QStringLiteral("单元一"), QStringLiteral("c\\d")), 2);
-    b.addEntry(entry(QStringLiteral("two")), 2);
+    b.AddEntry(entry(QStringLiteral("two")), 2);
     ASSERT_TRUE(lex::saveBook(b).ok());
     const QStringList before = dir.files();
 

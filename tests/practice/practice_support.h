@@ -21,7 +21,7 @@ inline void fillBook(lex::Book& book, int rows)
         e->setExplanation(QStringLiteral("e") + n);
         e->setPhonetic(QStringLiteral("p") + n);
         e->setComment(QStringLiteral("c") + n);
-        book.addEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), 0);
     }
 }
 
@@ -39,7 +39,7 @@ struct Recorder {
     lex::PracticeSinks sinks()
     {
         lex::PracticeSinks s;
-        s.speakWord = [this](QStringView w) { spoken << w.toString(); };
+        s.SpeakWord = [this](QStringView w) { spoken << w.toString(); };
         s.sendToCompanion = [this](QStringView w, int raise) { companion << w.toString() + QString::number(raise); };
         s.closeCompanion = [this] { ++closed; };
         s.showMessage = [this](const QString& text, const QString& caption) { messages << caption + QLatin1Char('|') + text; };

@@ -48,10 +48,10 @@ TEST_F(SpeakWordTest, RecordedFileFirstMp3BeforeWavElseSynthesis)
     tmp.write(QStringLiteral("Voice/a/Apple.mp3"), "m");
     auto s = make();
     ASSERT_TRUE(s->ttsReady());
-    s->speakWord(QStringLiteral("apple"));
-    s->speakWord(QStringLiteral("banana"));
-    s->speakWord(QStringLiteral("cherry"));          // no file: synthesis
-    s->speakWord(QStringLiteral("apple"), true);     // ttsOnly ignores the files
+    s->SpeakWord(QStringLiteral("apple"));
+    s->SpeakWord(QStringLiteral("banana"));
+    s->SpeakWord(QStringLiteral("cherry"));          // no file: synthesis
+    s->SpeakWord(QStringLiteral("apple"), true);     // ttsOnly ignores the files
     s->joinPlayback();
     EXPECT_EQ(player.played(), (QStringList{tmp.path(QStringLiteral("Voice/a/apple.mp3")), tmp.path(QStringLiteral("Voice/b/banana.wav"))}));
     EXPECT_EQ(player.maxMs(), 5000);
@@ -67,8 +67,8 @@ TEST_F(SpeakWordTest, WithoutSynthesisAMissingFileIsSilence)
     EXPECT_TRUE(s->ttsDisabled());
     EXPECT_FALSE(s->ttsReady());
     EXPECT_FALSE(engine.created);   // no voice object at all
-    s->speakWord(QStringLiteral("cherry"));
-    s->speakWord(QStringLiteral("apple"));   // recorded files still play
+    s->SpeakWord(QStringLiteral("cherry"));
+    s->SpeakWord(QStringLiteral("apple"));   // recorded files still play
     s->joinPlayback();
     EXPECT_TRUE(engine.spoken.isEmpty());
     EXPECT_EQ(player.played().size(), 1);
@@ -82,9 +82,9 @@ TEST_F(SpeakWordTest, EmptyAndPathLikeWordsNeverReachFilesOutsideTheFolder)
     QDir().mkpath(tmp.path(QStringLiteral("Voice/a/a")));
     tmp.write(QStringLiteral("Voice/a/a/b.mp3"), "m");     // what "a/b" would name
     auto s = make();
-    s->speakWord(QString());
-    s->speakWord(QStringLiteral("../secret"));
-    s->speakWord(QStringLiteral("a/b"));
+    s->SpeakWord(QString());
+    s->SpeakWord(QStringLiteral("../secret"));
+    s->SpeakWord(QStringLiteral("a/b"));
     s->joinPlayback();
     EXPECT_TRUE(player.played().isEmpty());
     // The words themselves are still spoken by synthesis; the empty one is not.
@@ -99,13 +99,13 @@ TEST_F(SpeakWordTest, BusyHandOffGivesUpAtOnce)
     ASSERT_TRUE(other);
     QElapsedTimer t;
     t.start();
-    s->speakWord(QStringLiteral("apple"));
+    s->SpeakWord(QStringLiteral("apple"));
     EXPECT_LT(t.elapsed(), 500);
     s->joinPlayback();
     EXPECT_TRUE(player.played().isEmpty());
     EXPECT_TRUE(engine.spoken.isEmpty());   // nor is it synthesised instead
     other.reset();
-    s->speakWord(QStringLiteral("apple"));
+    s->SpeakWord(QStringLiteral("apple"));
     s->joinPlayback();
     EXPECT_EQ(player.played().size(), 1);
     EXPECT_EQ(events.open(QStringLiteral("WaitPlayed")), nullptr);   // the hand-off event is closed again
@@ -165,7 +165,7 @@ TEST_F(SpeakWordTest, EngineFailuresShowTheirMessages)
     auto s = make();
     EXPECT_FALSE(s->ttsReady());
     EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("TTS载入错误")});
-    s->speakWord(QStringLiteral("word"));
+    s->SpeakWord(QStringLiteral("word"));
     EXPECT_TRUE(engine.spoken.isEmpty());
 
     ui.clear();
@@ -178,10 +178,10 @@ TEST_F(SpeakWordTest, EngineFailuresShowTheirMessages)
     engine.canSetVoice = true;
     auto r = make();
     engine.canSpeak = false;
-    r->speakWord(QStringLiteral("x"));
+    r->SpeakWord(QStringLiteral("x"));
     engine.canSpeak = true;
     engine.throwOnSpeak = true;
-    r->speakWord(QStringLiteral("y"));
+    r->SpeakWord(QStringLiteral("y"));
     EXPECT_EQ(ui.messages(), (QStringList{QStringLiteral("尝试TTS发音出错"), QStringLiteral("Unspecified error")}));
 }
 

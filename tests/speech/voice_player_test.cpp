@@ -107,7 +107,7 @@ TEST(SndfilePlayer, SpeakWordPlaysThroughTheHandOffOnItsWorker)
     lextest::ScriptedServices ui;
     SpeechOutput speech(SpeechProgram::Main, SpeechDeps{nullptr, &player, &events, &ui, nullptr, nullptr});
     speech.initialise(Profile(tmp.path(QStringLiteral("Config.INI"))), tmp.path());
-    speech.speakWord(QStringLiteral("long"));
+    speech.SpeakWord(QStringLiteral("long"));
     speech.joinPlayback();
     EXPECT_EQ(out.frames(), 5u * 8000u);
 }

@@ -31,7 +31,7 @@ struct FakeHost : lex::ListHost {
         return it != toggles.end() && it->second;
     }
     void setSelectionText(const QString& text) override { statusTexts << text; }
-    void speakWord(const QString& word) override { spoken << word; }
+    void SpeakWord(const QString& word) override { spoken << word; }
     bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) override
     {
         const auto it = dictionary.constFind(word.toString());
@@ -76,7 +76,7 @@ protected:
         e->stored.review = lex::EntryTime{8, 1, 2, 3, 4};
         e->stored.added = lex::EntryTime{7, 11, 12, 13, 14};
         lex::WordEntry* raw = e.get();
-        return book.addEntry(std::move(e), 0) ? raw : nullptr;
+        return book.AddEntry(std::move(e), 0) ? raw : nullptr;
     }
     void addWords(std::initializer_list<const char*> words)
     {

@@ -67,7 +67,7 @@ bool parseStyle(const std::optional<QString>& s, int* style)
 // Loads the Book; false (with the message printed) when an existing file could not be read.
 bool loadForCommand(lex::Book& book, int* code)
 {
-    const lex::LoadReport report = lex::loadBook(book);
+    const lex::LoadReport report = lex::LoadBook(book);
     if (!report.readError.isEmpty()) {
         *code = fail(QStringLiteral("cannot read the word book: ") + report.readError);
         return false;
