@@ -99,7 +99,7 @@ public:
     // prepares the first question.
     void start(const std::vector<int32_t>& rows);
 
-    // The design's steps, public so that the window and the tests can drive them.
+    // The engine's steps, public so that the window and the tests can drive them.
     void BuildPracticeQueue(const std::vector<int32_t>& rows);
     bool NextQuestion();
     void RevealChoices(bool show);
