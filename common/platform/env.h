@@ -20,6 +20,14 @@ public:
     virtual Status close() = 0;
 };
 
+// A file read from its start, piece by piece.
+class SequentialFile {
+public:
+    virtual ~SequentialFile() = default;
+    // Reads at most n bytes into scratch; *got is 0 only at the end of the file.
+    virtual Status read(char* scratch, qsizetype n, qsizetype* got) = 0;
+};
+
 class Env {
 public:
     virtual ~Env() = default;
@@ -32,6 +40,9 @@ public:
     virtual qint64 fileSize(const QString& path) = 0;
     // Reads the whole file. Fails when it cannot be opened or fewer bytes than its length arrive.
     virtual Status readFile(const QString& path, QByteArray* out) = 0;
+    // Opens a file to be read from its start. This default reads it whole with readFile() and
+    // hands it out from memory; the real file system reads it as asked.
+    virtual Status newSequentialFile(const QString& path, std::unique_ptr<SequentialFile>* out);
     // Creates an empty file when none exists; an existing file is left untouched.
     virtual Status createIfMissing(const QString& path) = 0;
     // Creates or truncates `path` for writing.

@@ -1,5 +1,7 @@
 #include "common/platform/env.h"
+#include "common/platform/huge_pages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -59,6 +61,46 @@ private:
     QString path_;
 };
 
+class PosixSequentialFile final : public SequentialFile {
+public:
+    PosixSequentialFile(int fd, QString path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixSequentialFile() override { ::close(fd_); }
+
+    Status read(char* scratch, qsizetype n, qsizetype* got) override
+    {
+        for (;;) {
+            const ssize_t r = ::read(fd_, scratch, size_t(n));
+            if (r >= 0) {
+                *got = r;
+                return Status::ok();
+            }
+            if (errno != EINTR)
+                return posixError(QStringLiteral("read"), path_, errno);
+        }
+    }
+
+private:
+    int fd_;
+    QString path_;
+};
+
+// Hands out a file read whole beforehand (the default for Envs that keep files elsewhere).
+class MemorySequentialFile final : public SequentialFile {
+public:
+    explicit MemorySequentialFile(QByteArray bytes) : bytes_(std::move(bytes)) {}
+    Status read(char* scratch, qsizetype n, qsizetype* got) override
+    {
+        *got = std::min(n, bytes_.size() - pos_);
+        std::memcpy(scratch, bytes_.constData() + pos_, size_t(*got));
+        pos_ += *got;
+        return Status::ok();
+    }
+
+private:
+    QByteArray bytes_;
+    qsizetype pos_ = 0;
+};
+
 class PosixEnv final : public Env {
 public:
     bool fileExists(const QString& path) override { return ::access(native(path).constData(), F_OK) == 0; }
@@ -83,6 +125,7 @@ public:
             return posixError(QStringLiteral("stat"), path, e);
         }
         QByteArray buf(qsizetype(st.st_size), Qt::Uninitialized);
+        adviseHugePages(buf.data(), size_t(buf.size()));
         qsizetype got = 0;
         while (got < buf.size()) {
             ssize_t n = ::read(fd, buf.data() + got, size_t(buf.size() - got));
@@ -96,6 +139,15 @@ public:
         if (got != buf.size())
             return Status::error(QStringLiteral("short read %1").arg(path));
         *out = std::move(buf);
+        return Status::ok();
+    }
+
+    Status newSequentialFile(const QString& path, std::unique_ptr<SequentialFile>* out) override
+    {
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return posixError(QStringLiteral("open"), path, errno);
+        *out = std::make_unique<PosixSequentialFile>(fd, path);
         return Status::ok();
     }
 
@@ -162,6 +214,15 @@ public:
 };
 
 } // namespace
+
+Status Env::newSequentialFile(const QString& path, std::unique_ptr<SequentialFile>* out)
+{
+    QByteArray bytes;
+    const Status st = readFile(path, &bytes);
+    if (st)
+        *out = std::make_unique<MemorySequentialFile>(std::move(bytes));
+    return st;
+}
 
 Env* Env::defaultEnv()
 {

@@ -1,5 +1,6 @@
 #include "lexora/book/book.h"
 
+#include "common/platform/huge_pages.h"
 #include "common/platform/sources.h"
 
 #include <QDateTime>
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
-#include <sys/mman.h>
 #include <unordered_set>
 
 namespace lex {
@@ -52,7 +52,6 @@ bool Book::AddEntry(std::unique_ptr<WordEntry> entry, int mode)
             entry->setWord(w.left(n).toString());
         textChanged = true;
     }
-    entry->updateFirstLines();
     entry->seq = nextSeq;
     entry->keptSeq = nextSeq;
     WordEntry* e = entry.release();
@@ -63,7 +62,7 @@ bool Book::AddEntry(std::unique_ptr<WordEntry> entry, int mode)
 }
 
 namespace {
-constexpr size_t kHugePage = 2u << 20;
+constexpr size_t kHugePage = kHugePageSize;
 // Small blocks are sized exactly; large ones are rounded to whole huge pages.
 size_t blockAlign(size_t n) { return n * sizeof(WordEntry) >= kHugePage ? kHugePage : alignof(std::max_align_t); }
 size_t blockBytes(size_t n)
@@ -91,13 +90,9 @@ WordEntry* Book::allocateBlock(size_t n)
     return first;
 }
 
-WordEntry* Book::nextBlockEntry()
+void Book::blockFull()
 {
-    Block& b = blocks_.back();
-    size_t& constructed = b.entries.get_deleter().count;
-    if (constructed == b.size)
-        throw std::logic_error("Book block is full");
-    return new (b.entries.get() + constructed++) WordEntry();
+    throw std::logic_error("Book block is full");
 }
 
 void Book::reserveBlock(size_t n)
@@ -110,10 +105,7 @@ void Book::reserveBlock(size_t n)
     void* mem = std::aligned_alloc(blockAlign(n), bytes);
     if (!mem)
         throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    if (blockAlign(n) == kHugePage)
-        ::madvise(mem, bytes, MADV_HUGEPAGE);
-#endif
+    adviseHugePages(mem, bytes);
     Block b;
     b.entries = std::unique_ptr<WordEntry, BlockDeleter>(static_cast<WordEntry*>(mem), BlockDeleter{0});
     b.size = n;
@@ -122,27 +114,10 @@ void Book::reserveBlock(size_t n)
 
 void Book::reserve(size_t more)
 {
-    full_.reserve(full_.size() + more);
-    view_.reserve(view_.size() + more);
-}
-
-bool Book::admitLoaded(WordEntry* e)
-{
-    if (e->wordIsEmpty())
-        return false;
-    e->seq = nextSeq;
-    e->keptSeq = nextSeq;
-    full_.push_back(e);
-    view_.push_back(e);
-    ++nextSeq;
-    // The loader fills the newest block, so look there first.
-    Block* b = blocks_.empty() ? nullptr : &blocks_.back();
-    std::less<const WordEntry*> lt;
-    if (!b || lt(e, b->entries.get()) || !lt(e, b->entries.get() + b->size))
-        b = blockOf(e);
-    if (b)
-        ++b->live;
-    return true;
+    for (std::vector<WordEntry*>* v : {&full_, &view_}) {
+        v->reserve(v->size() + more);
+        adviseHugePages(v->data() + v->size(), more * sizeof(WordEntry*));
+    }
 }
 
 Book::Block* Book::blockOf(const WordEntry* e)

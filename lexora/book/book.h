@@ -8,7 +8,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <new>
 #include <vector>
 
 class QDateTime;
@@ -53,10 +55,34 @@ public:
     // filled, so that a large load touches the memory once. Entries never asked for stay raw and
     // are never destroyed.
     void reserveBlock(size_t n);
-    WordEntry* nextBlockEntry();
+    WordEntry* nextBlockEntry()
+    {
+        Block& b = blocks_.back();
+        size_t& constructed = b.entries.get_deleter().count;
+        if (constructed == b.size)
+            blockFull();
+        return new (b.entries.get() + constructed++) WordEntry();
+    }
     // Makes room for n more entries in both arrays.
     void reserve(size_t more);
-    bool admitLoaded(WordEntry* e);
+    bool admitLoaded(WordEntry* e)
+    {
+        if (e->wordIsEmpty())
+            return false;
+        e->seq = nextSeq;
+        e->keptSeq = nextSeq;
+        ++nextSeq;
+        full_.push_back(e);
+        view_.push_back(e);
+        // The loader fills the newest block, so look there first.
+        Block* b = blocks_.empty() ? nullptr : &blocks_.back();
+        std::less<const WordEntry*> lt;
+        if (!b || lt(e, b->entries.get()) || !lt(e, b->entries.get() + b->size))
+            b = blockOf(e);
+        if (b)
+            ++b->live;
+        return true;
+    }
 
     int size() const { return int(full_.size()); }
     bool empty() const { return full_.empty(); }
@@ -98,6 +124,7 @@ private:
         size_t live = 0;
     };
     Block* blockOf(const WordEntry* e);
+    [[noreturn]] static void blockFull();
     void release(WordEntry* e);
 
     std::vector<WordEntry*> full_;

@@ -1,15 +1,17 @@
 #include "lexora/book/book_file.h"
 
+#include "common/platform/huge_pages.h"
 #include "common/text/codepage.h"
+#include "lexora/book/record_scan.h"
 
 #include <QtEndian>
 #include <QtGlobal>
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 #include <cstring>
 #include <limits>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "Book texts are borrowed as UTF-16LE in place");
 
@@ -21,41 +23,6 @@ constexpr uint32_t kLastAnsiVersion = 111;
 constexpr uint32_t kMaxOffset = std::numeric_limits<uint32_t>::max();
 
 uint32_t le32(const char* p) { return qFromLittleEndian<uint32_t>(p); }
-
-// ---------------------------------------------------------------------------------------------
-// Text records
-
-// Calls hit(position, code unit) for every code unit U+0000..U+0004 (field selectors) and, when
-// `withCr`, every CR, in order; stops when it returns false.
-template <bool withCr, typename F>
-void scanRecord(const char16_t* p, qsizetype n, F&& hit)
-{
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    const __m128i four = _mm_set1_epi16(4);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i cr = _mm_set1_epi16(13);
-    for (; i + 8 <= n; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        // Saturating v - 4 is zero exactly for the code units 0..4.
-        __m128i m = _mm_cmpeq_epi16(_mm_subs_epu16(v, four), zero);
-        if (withCr)
-            m = _mm_or_si128(m, _mm_cmpeq_epi16(v, cr));
-        unsigned mask = unsigned(_mm_movemask_epi8(m));
-        while (mask) {
-            const int bit = __builtin_ctz(mask);
-            const qsizetype k = i + bit / 2;
-            if (!hit(k, p[k]))
-                return;
-            mask &= ~(3u << bit);
-        }
-    }
-#endif
-    for (; i < n; ++i) {
-        if ((p[i] <= 4 || (withCr && p[i] == 13)) && !hit(i, p[i]))
-            return;
-    }
-}
 
 // ---------------------------------------------------------------------------------------------
 // Files of an interrupted save
@@ -191,19 +158,168 @@ void skip(LoadReport& r, int index, qint64 offset, QString reason)
     r.skipped.push_back(SkippedRecord{index, offset, std::move(reason)});
 }
 
-// Steps 6-8 of the load: headers and records. Never reads outside `ib` and `tb`.
-void parseBookBytes(Book& book, const QByteArray& ib, QByteArray tb, LoadReport& r, const BookFileHooks* hooks)
+// The index file's bytes in order through a small buffer, so that even a very large index
+// needs no memory of its own size (the records are copied into the entries anyway).
+class IndexStream {
+public:
+    explicit IndexStream(std::unique_ptr<SequentialFile> file) : file_(std::move(file)), buf_(kChunk) {}
+
+    // Makes at least `want` bytes available unless the file ends first.
+    Status fill(qsizetype want)
+    {
+        if (end_ - pos_ >= want || eof_)
+            return Status::ok();
+        std::memmove(buf_.data(), buf_.data() + pos_, size_t(end_ - pos_));
+        end_ -= pos_;
+        consumed_ += pos_;
+        pos_ = 0;
+        while (end_ < want && !eof_) {
+            qsizetype got = 0;
+            const Status st = file_->read(buf_.data() + end_, qsizetype(buf_.size()) - end_, &got);
+            if (!st)
+                return st;
+            eof_ = got == 0;
+            end_ += got;
+        }
+        return Status::ok();
+    }
+    const char* data() const { return buf_.data() + pos_; }
+    qsizetype available() const { return end_ - pos_; }
+    void consume(qsizetype n) { pos_ += n; }
+    qint64 offset() const { return consumed_ + pos_; } // of data() in the file
+
+private:
+    static constexpr size_t kChunk = 256 * 1024;
+    std::unique_ptr<SequentialFile> file_;
+    std::vector<char> buf_;
+    qsizetype pos_ = 0, end_ = 0;
+    qint64 consumed_ = 0;
+    bool eof_ = false;
+};
+
+// The text file read into one buffer of its size. A large file is read by a second thread
+// while the loader works through the index, which needs a record's bytes only when it reaches
+// that record: the copy out of the page cache and the building of the entries then overlap.
+class TextReader {
+public:
+    TextReader(std::unique_ptr<SequentialFile> file, qint64 size)
+        : file_(std::move(file)), bytes_(qsizetype(size), Qt::Uninitialized), data_(bytes_.data()), size_(bytes_.size())
+    {
+        adviseHugePages(data_, size_t(size_));
+        if (size_ >= kThreadFrom) {
+            threaded_ = true;
+            try {
+                thread_ = std::thread([this] { readAhead(); });
+            } catch (const std::system_error&) {
+                threaded_ = false; // no thread to be had: read as the records ask
+            }
+        }
+    }
+    ~TextReader()
+    {
+        if (thread_.joinable()) {
+            stop_.store(true);
+            thread_.join();
+        }
+    }
+
+    // Waits until the first `upto` bytes are there or the file has ended (or the buffer is
+    // full: a file that grew while being read is taken at the size it had).
+    Status ensure(qint64 upto)
+    {
+        if (!threaded_) {
+            readSome(upto);
+            return status_;
+        }
+        qint64 p = progress_.load(std::memory_order_acquire);
+        while ((p & ~kDone) < upto && !(p & kDone)) {
+            progress_.wait(p, std::memory_order_acquire);
+            p = progress_.load(std::memory_order_acquire);
+        }
+        if ((p & ~kDone) < upto) {
+            if (thread_.joinable())
+                thread_.join(); // status_ is final and visible after the join
+            return status_;
+        }
+        return Status::ok();
+    }
+    Status readAll()
+    {
+        const Status st = ensure(size_);
+        if (thread_.joinable())
+            thread_.join();
+        return st ? status_ : st;
+    }
+    qsizetype have() const { return qsizetype(progress_.load(std::memory_order_acquire) & ~kDone); }
+    const char* data() const { return data_; }
+    // Hands the buffer to the Book to keep. Reading goes on into the same bytes, which do not
+    // move with the QByteArray that owns them.
+    QByteArray take() { return std::move(bytes_); }
+
+private:
+    static constexpr qsizetype kChunk = 1024 * 1024;
+    static constexpr qsizetype kThreadFrom = 4 * kChunk;
+    static constexpr qint64 kDone = qint64(1) << 62;
+
+    // Reads in steps of kChunk until `upto` or the end; the result is left in status_.
+    void readSome(qint64 upto)
+    {
+        qsizetype h = have();
+        while (h < upto && !eof_ && status_) {
+            // The reading thread publishes a chunk at a time; the loader's own reads go at least
+            // as far as asked.
+            const qint64 target = threaded_ ? h + kChunk : std::max<qint64>(upto, h + kChunk);
+            const qsizetype want = qsizetype(std::min<qint64>(target, size_));
+            qsizetype got = 0;
+            status_ = file_->read(data_ + h, want - h, &got);
+            h += got;
+            eof_ = !status_ || got == 0 || h == size_;
+            progress_.store(h, std::memory_order_release);
+            if (threaded_)
+                progress_.notify_all();
+            if (stop_.load(std::memory_order_relaxed))
+                break;
+        }
+    }
+    void readAhead()
+    {
+        readSome(size_);
+        progress_.store(have() | kDone, std::memory_order_release);
+        progress_.notify_all();
+    }
+
+    std::unique_ptr<SequentialFile> file_;
+    QByteArray bytes_;
+    char* data_;
+    qsizetype size_;
+    // Bytes read so far, published by the reading thread; kDone is added when it has finished.
+    std::atomic<qint64> progress_{0};
+    std::atomic<bool> stop_{false};
+    bool threaded_ = false;
+    bool eof_ = false;           // written by the reading thread only
+    Status status_;              // the same; read after join()
+    std::thread thread_;
+};
+
+// Steps 6-8 of the load: headers and records. Never reads outside the index stream's buffer
+// and the part of the text that has been read. `indexSize` (from the directory) only sizes the entry block: the records are those
+// that arrive. Returns a failed status only when the index file could not be read to its end.
+Status parseBook(Book& book, IndexStream& in, qint64 indexSize, TextReader& text, LoadReport& r,
+                 const BookFileHooks* hooks)
 {
-    const qsizetype ilen = ib.size();
-    const char* ip = ib.constData();
+    Status st = in.fill(5);
+    if (!st)
+        return st;
+    if (in.available() < 5)
+        return Status::ok(); // shrank since it was measured: an empty Book, as a short file is
     int recordSize = kIndexRecordSize;
-    qsizetype off = 0;
+    const char* ip = in.data();
     const uint32_t ih = le32(ip);
     if ((ih >> 24) == 0xFF) {
         r.indexHasHeader = true;
         r.indexVersion = ih & 0xFFFFFF;
         recordSize = int(int8_t(ip[4]));
-        off = 5;
+        in.consume(5);
     } else {
         r.oldestIndexForm = true;
         book.textChanged = true;
@@ -212,7 +328,12 @@ void parseBookBytes(Book& book, const QByteArray& ib, QByteArray tb, LoadReport&
     }
     r.recordSize = recordSize;
 
-    const uint32_t th = le32(tb.constData());
+    st = text.ensure(4);
+    if (!st)
+        return st;
+    if (text.have() < 4)
+        return Status::ok(); // shrank since it was measured: an empty Book, as a short file is
+    const uint32_t th = le32(text.data());
     if ((th >> 24) != 0xFF) {
         book.textChanged = true;
     } else {
@@ -227,23 +348,32 @@ void parseBookBytes(Book& book, const QByteArray& ib, QByteArray tb, LoadReport&
     if (recordSize < kIndexRecordSize) {
         skip(r, 0, 4, QStringLiteral("record size byte %1 is below %2: every record skipped")
                           .arg(recordSize).arg(kIndexRecordSize));
-        return;
+        return Status::ok();
     }
 
-    const qsizetype tlen = tb.size();
-    const char* tp = tb.constData();
-    if (!r.ansiText) {
-        book.adoptTextBuffer(std::move(tb));
-        tp = book.textBuffer().data(); // the same bytes, now held by the Book
-    }
+    const char* tp = text.data();
+    if (!r.ansiText)
+        book.adoptTextBuffer(text.take()); // tp stays valid: the bytes do not move
 
-    const qsizetype count = (ilen - off + recordSize - 1) / recordSize;
+    const qint64 count = std::max<qint64>(0, (indexSize - in.offset() + recordSize - 1) / recordSize);
     book.reserveBlock(size_t(count));
     book.reserve(size_t(count));
     QString scratch;
-    for (qsizetype i = 0; off < ilen; ++i, off += recordSize) {
+    for (qint64 i = 0;; ++i) {
+        if (in.available() < recordSize) {
+            st = in.fill(recordSize);
+            if (!st)
+                return st;
+        }
+        const qsizetype left = in.available();
+        const qint64 off = in.offset();
+        if (left == 0)
+            break;
+        if (i == count) {
+            r.notes << QStringLiteral("the index file grew while it was read: records from %1 on were not read").arg(i);
+            break;
+        }
         WordEntry& e = *book.nextBlockEntry();
-        const qsizetype left = ilen - off;
         if (left < kIndexRecordSize) {
             skip(r, int(i), off, QStringLiteral("truncated record: %1 of %2 bytes").arg(left).arg(kIndexRecordSize));
             break;
@@ -251,15 +381,19 @@ void parseBookBytes(Book& book, const QByteArray& ib, QByteArray tb, LoadReport&
         if (left < recordSize)
             r.notes << QStringLiteral("record %1 at offset %2: %3 of %4 bytes, its first %5 were read")
                            .arg(i).arg(off).arg(left).arg(recordSize).arg(kIndexRecordSize);
-        std::memcpy(static_cast<void*>(&e.stored), ip + off, sizeof(IndexFields));
+        std::memcpy(static_cast<void*>(&e.stored), in.data(), sizeof(IndexFields));
+        in.consume(std::min<qsizetype>(left, recordSize));
         const qint64 s = e.stored.textStart, en = e.stored.textEnd;
         if (s > en) {
             skip(r, int(i), off, QStringLiteral("text offsets reversed (start %1, end %2)").arg(s).arg(en));
             continue;
         }
-        if (en > tlen) {
+        st = text.ensure(en);
+        if (!st)
+            return st;
+        if (en > text.have()) {
             skip(r, int(i), off, QStringLiteral("text offsets outside the text file (start %1, end %2, length %3)")
-                                     .arg(s).arg(en).arg(tlen));
+                                     .arg(s).arg(en).arg(text.have()));
             continue;
         }
         const qsizetype bytes = qsizetype(en - s);
@@ -286,36 +420,46 @@ void parseBookBytes(Book& book, const QByteArray& ib, QByteArray tb, LoadReport&
             e.clearTexts();
         }
     }
+    return text.readAll();
 }
 
 // Steps 4-5 (sizes and reading) and then the parse. Missing files count as empty.
 void readBookFiles(Book& book, const QString& idxPath, const QString& txtPath, Env* env, LoadReport& r,
                    const BookFileHooks* hooks)
 {
-    auto readWhole = [&](const QString& path, qint64 minSize, QByteArray* out) {
+    // The size of an existing file, or -1 when it is missing or shorter than minSize.
+    auto sizeOf = [&](const QString& path, qint64 minSize) -> qint64 {
         if (!env->fileExists(path))
-            return false;
+            return -1;
         const qint64 size = env->fileSize(path);
-        if (size < 0) {
+        if (size < 0)
             r.readError = QStringLiteral("cannot examine %1").arg(path);
-            return false;
-        }
-        if (size < minSize)
-            return false;
-        const Status st = env->readFile(path, out);
-        if (!st) {
-            r.readError = st.message();
-            return false;
-        }
-        return out->size() >= minSize;
+        return size < minSize ? -1 : size;
     };
-    QByteArray ib, tb;
-    if (!readWhole(idxPath, 5, &ib) || !readWhole(txtPath, 4, &tb)) {
+    // A file that cannot be read to its end leaves the Book empty, as one that cannot be opened.
+    auto failed = [&](const Status& st) {
+        r.readError = st.message();
+        book.clear();
+        book.loadFailed = true;
+    };
+    const qint64 indexSize = sizeOf(idxPath, 5);
+    const qint64 textSize = indexSize < 0 ? -1 : sizeOf(txtPath, 4);
+    if (indexSize < 0 || textSize < 0) {
         if (!r.readError.isEmpty())
             book.loadFailed = true;
         return;
     }
-    parseBookBytes(book, ib, std::move(tb), r, hooks);
+    std::unique_ptr<SequentialFile> index, textFile;
+    Status st = env->newSequentialFile(idxPath, &index);
+    if (st)
+        st = env->newSequentialFile(txtPath, &textFile);
+    if (!st)
+        return failed(st);
+    IndexStream in(std::move(index));
+    TextReader text(std::move(textFile), textSize);
+    st = parseBook(book, in, indexSize, text, r, hooks);
+    if (!st)
+        failed(st);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -424,7 +568,7 @@ void parseTextRecord(QStringView record, WordEntry& e)
         if (cur >= 0 && end > runStart)
             fields[cur].append(QStringView(p + runStart, end - runStart));
     };
-    scanRecord<false>(p, n, [&](qsizetype k, char16_t sel) {
+    scanSelectors(p, n, [&](qsizetype k, char16_t sel) {
         flush(k);
         cur = sel;
         runStart = k + 1;
@@ -433,47 +577,6 @@ void parseTextRecord(QStringView record, WordEntry& e)
     flush(n);
     for (int f = 0; f < kTextFieldCount; ++f)
         e.setText(TextField(f), fields[f]);
-}
-
-void bindTextRecord(QStringView record, WordEntry& e)
-{
-    // One pass finds the selectors and, for the explanation and the comment, the first CR LF.
-    qsizetype start[kTextFieldCount] = {}, end[kTextFieldCount] = {};
-    int32_t firstLine[kTextFieldCount] = {-1, -1, -1, -1, -1};
-    unsigned seen = 0;
-    int cur = -1;
-    bool repeated = false;
-    const char16_t* p = record.utf16();
-    const qsizetype n = record.size();
-    scanRecord<true>(p, n, [&](qsizetype k, char16_t u) {
-        if (u == 13) {
-            if (cur >= 0 && firstLine[cur] < 0 && k + 1 < n && p[k + 1] == u'\n')
-                firstLine[cur] = int32_t(k - start[cur]);
-            return true;
-        }
-        if (cur >= 0)
-            end[cur] = k;
-        if (seen & (1u << u)) {
-            repeated = true;
-            return false;
-        }
-        seen |= 1u << u;
-        cur = u;
-        start[u] = k + 1;
-        return true;
-    });
-    if (repeated) {
-        parseTextRecord(record, e);
-        return;
-    }
-    if (cur >= 0)
-        end[cur] = n;
-    for (int f = 0; f < kTextFieldCount; ++f) {
-        if (seen & (1u << f))
-            e.bindText(TextField(f), QStringView(p + start[f], end[f] - start[f]), firstLine[f]);
-        else
-            e.bindText(TextField(f), QStringView(), -1);
-    }
 }
 
 LoadReport LoadBook(Book& book, Env* env, const BookFileHooks& hooks)

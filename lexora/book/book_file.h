@@ -21,9 +21,6 @@ QByteArray buildTextRecord(const WordEntry& e);           // UTF-16LE bytes
 void appendTextRecord(const WordEntry& e, QByteArray& out);
 // Parses UTF-16 code units into the entry's fields (owned copies); all five fields are replaced.
 void parseTextRecord(QStringView record, WordEntry& e);
-// The same, but a field that is one stretch of `record` borrows it (bindText) instead of being
-// copied; only a selector that occurs twice makes owned copies. `record` must outlive `e`.
-void bindTextRecord(QStringView record, WordEntry& e);
 
 struct SkippedRecord {
     int index = 0;          // record number in the index file, 0-based

@@ -1,6 +1,8 @@
 #include "lexora/book/word_entry.h"
 
 #include "lexora/book/book_file.h"
+#include "lexora/book/record_scan.h"
+
 
 namespace lex {
 
@@ -32,95 +34,124 @@ int32_t firstLineBreak(QStringView text)
     return -1;
 }
 
-void WordEntry::parsePending() const
+QStringView WordEntry::text(TextField f) const
 {
-    // Parsing fills the fields through bindText()/setText(), which must see no pending record.
-    const QStringView record = fields_[0];
-    pending_ = false;
-    fields_[0] = QStringView();
-    bindTextRecord(record, const_cast<WordEntry&>(*this));
+    if (rep_ == Rep::Owned)
+        return owned_->texts[size_t(f)];
+    if (rep_ == Rep::Empty)
+        return {};
+    // The field is the run after its selector up to the next selector. The whole record is
+    // scanned, since a selector that occurs again means the field is the join of its runs.
+    const char16_t sel = char16_t(f);
+    const qsizetype n = qsizetype(length_);
+    qsizetype start = -1, end = -1;
+    bool repeated = false;
+    scanSelectors(record_, n, [&](qsizetype k, char16_t u) {
+        if (start >= 0 && end < 0)
+            end = k;
+        if (u == sel) {
+            if (start >= 0) {
+                repeated = true;
+                return false;
+            }
+            start = k + 1;
+        }
+        return true;
+    });
+    if (repeated) {
+        takeOwnership();
+        return owned_->texts[size_t(f)];
+    }
+    if (start < 0)
+        return {};
+    return QStringView(record_ + start, (end < 0 ? n : end) - start);
+}
+
+int32_t WordEntry::explanationFirstLine() const
+{
+    return rep_ == Rep::Owned ? owned_->explanationFirstLine : firstLineBreak(explanation());
+}
+
+int32_t WordEntry::commentFirstLine() const
+{
+    return rep_ == Rep::Owned ? owned_->commentFirstLine : firstLineBreak(comment());
+}
+
+void WordEntry::takeOwnership() const
+{
+    // Entries are never made const objects, only handed out as const.
+    auto* self = const_cast<WordEntry*>(this);
+    const QStringView record(record_, qsizetype(length_));
+    self->rep_ = Rep::Empty;
+    self->record_ = nullptr;
+    self->length_ = 0;
+    parseTextRecord(record, *self);
 }
 
 WordEntry::WordEntry(const WordEntry& other)
     : seq(other.seq), keptSeq(other.keptSeq), stored(other.stored), temporary(other.temporary),
-      reveal(other.reveal), explanationFirstLine_(other.explanationFirstLine_),
-      commentFirstLine_(other.commentFirstLine_)
+      reveal(other.reveal)
 {
-    other.resolve();
-    explanationFirstLine_ = other.explanationFirstLine_;
-    commentFirstLine_ = other.commentFirstLine_;
+    if (other.rep_ == Rep::Empty)
+        return;
     for (int i = 0; i < kTextFieldCount; ++i) {
-        if (!other.fields_[size_t(i)].isEmpty())
-            setText(TextField(i), other.fields_[size_t(i)].toString());
+        const QStringView v = other.text(TextField(i));
+        if (!v.isEmpty())
+            setText(TextField(i), v.toString());
     }
 }
 
 WordEntry& WordEntry::operator=(const WordEntry& other)
 {
     if (this != &other) {
-        WordEntry copy(other);
+        WordEntry copy(other); // owns its texts or has none
+        clearTexts();
         seq = copy.seq;
         keptSeq = copy.keptSeq;
         stored = copy.stored;
         temporary = copy.temporary;
         reveal = copy.reveal;
-        // The views point into the copy's heap array, which moves over unchanged.
-        fields_ = copy.fields_;
-        pending_ = false;
-        owned_ = std::move(copy.owned_);
-        explanationFirstLine_ = copy.explanationFirstLine_;
-        commentFirstLine_ = copy.commentFirstLine_;
+        if (copy.rep_ == Rep::Owned) {
+            owned_ = copy.owned_;
+            rep_ = Rep::Owned;
+            copy.owned_ = nullptr;
+            copy.rep_ = Rep::Empty;
+        }
     }
     return *this;
 }
 
 void WordEntry::setText(TextField f, const QString& value)
 {
-    resolve();
-    if (!owned_)
-        owned_ = std::make_unique<std::array<QString, kTextFieldCount>>();
-    QString& slot = (*owned_)[size_t(f)];
+    if (rep_ == Rep::Record)
+        takeOwnership();
+    if (rep_ == Rep::Empty) {
+        owned_ = new Owned;
+        rep_ = Rep::Owned;
+    }
+    QString& slot = owned_->texts[size_t(f)];
     slot = value;
     // A string made with fromRawData does not own its characters: take a real copy.
     if (!slot.isEmpty() && !slot.isDetached())
         slot.detach();
-    fields_[size_t(f)] = slot;
     if (f == TextField::Explanation)
-        explanationFirstLine_ = firstLineBreak(slot);
+        owned_->explanationFirstLine = firstLineBreak(slot);
     else if (f == TextField::Comment)
-        commentFirstLine_ = firstLineBreak(slot);
+        owned_->commentFirstLine = firstLineBreak(slot);
 }
 
-void WordEntry::bindText(TextField f, QStringView borrowed)
+void WordEntry::takeCopy(QStringView record)
 {
-    resolve();
-    if (owned_)
-        (*owned_)[size_t(f)].clear();
-    fields_[size_t(f)] = borrowed;
-    if (f == TextField::Explanation)
-        explanationFirstLine_ = firstLineBreak(borrowed);
-    else if (f == TextField::Comment)
-        commentFirstLine_ = firstLineBreak(borrowed);
-}
-
-bool WordEntry::ownsAllTexts() const
-{
-    resolve();
-    for (int i = 0; i < kTextFieldCount; ++i) {
-        const QStringView v = fields_[size_t(i)];
-        if (!v.isEmpty() && !(owned_ && v.utf16() == QStringView((*owned_)[size_t(i)]).utf16()))
-            return false;
-    }
-    return true;
+    parseTextRecord(record, *this);
 }
 
 void WordEntry::clearTexts()
 {
-    owned_.reset();
-    fields_ = {};
-    pending_ = false;
-    explanationFirstLine_ = -1;
-    commentFirstLine_ = -1;
+    if (rep_ == Rep::Owned)
+        delete owned_;
+    rep_ = Rep::Empty;
+    record_ = nullptr;
+    length_ = 0;
 }
 
 uint8_t* WordEntry::strangeness(int column)
@@ -137,12 +168,6 @@ uint8_t* WordEntry::strangeness(int column)
 const uint8_t* WordEntry::strangeness(int column) const
 {
     return const_cast<WordEntry*>(this)->strangeness(column);
-}
-
-void WordEntry::updateFirstLines()
-{
-    explanationFirstLine_ = firstLineBreak(explanation());
-    commentFirstLine_ = firstLineBreak(comment());
 }
 
 } // namespace lex

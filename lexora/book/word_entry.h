@@ -5,6 +5,7 @@
 #include <QStringView>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 
 namespace lex {
@@ -42,9 +43,18 @@ constexpr int kTextFieldCount = 5;
 enum StrangenessColumn : int { kColTemporary = 4, kColRecognition = 5, kColSpelling = 6, kColListening = 7 };
 constexpr int kMaxStrangeness = 10;
 
+// 48 bytes: a Book of a million entries is loaded by filling one block of these, so every
+// byte here is paid for on each load. A loaded entry only points at its text record in the
+// Book's copy of NAME.txt and finds its fields there when asked; an entry that was edited, or
+// made in memory, owns its five texts in a separate allocation.
 class WordEntry {
 public:
     WordEntry() = default;
+    ~WordEntry()
+    {
+        if (rep_ == Rep::Owned)
+            clearTexts();
+    }
     // A copy owns its texts, so it outlives the Book that the original may borrow them from.
     WordEntry(const WordEntry& other);
     WordEntry& operator=(const WordEntry& other);
@@ -56,18 +66,18 @@ public:
     bool reveal = true;    // shows word and explanation while the list hides them
 
     // Derived: index of the first CR LF of the explanation / comment, -1 when none.
-    int32_t explanationFirstLine() const { resolve(); return explanationFirstLine_; }
-    int32_t commentFirstLine() const { resolve(); return commentFirstLine_; }
+    int32_t explanationFirstLine() const;
+    int32_t commentFirstLine() const;
 
     // Text fields. A view stays valid until the field is set again or the Book is cleared.
-    QStringView text(TextField f) const { resolve(); return fields_[size_t(f)]; }
+    QStringView text(TextField f) const;
     QStringView word() const { return text(TextField::Word); }
     QStringView explanation() const { return text(TextField::Explanation); }
     QStringView phonetic() const { return text(TextField::Phonetic); }
     QStringView className() const { return text(TextField::ClassName); }
     QStringView comment() const { return text(TextField::Comment); }
 
-    // Sets a field to its own copy of `value` and keeps the first-line fields up to date.
+    // Sets a field to its own copy of `value`; the other fields keep their texts.
     void setText(TextField f, const QString& value);
     void setWord(const QString& v) { setText(TextField::Word, v); }
     void setExplanation(const QString& v) { setText(TextField::Explanation, v); }
@@ -75,48 +85,35 @@ public:
     void setClassName(const QString& v) { setText(TextField::ClassName, v); }
     void setComment(const QString& v) { setText(TextField::Comment, v); }
 
-    // Points a field at text owned by someone else (the loaded text file held by the Book), so
-    // that loading copies no text. The owner must outlive the entry or the next setText().
-    // Keeps the first-line fields up to date like setText().
-    void bindText(TextField f, QStringView borrowed);
-    // The same with the field's first CR LF already known (the loader finds it while scanning).
-    void bindText(TextField f, QStringView borrowed, int32_t firstLine)
-    {
-        resolve();
-        if (owned_)
-            (*owned_)[size_t(f)].clear();
-        fields_[size_t(f)] = borrowed;
-        if (f == TextField::Explanation)
-            explanationFirstLine_ = firstLine;
-        else if (f == TextField::Comment)
-            commentFirstLine_ = firstLine;
-    }
-    // Points the entry at a whole text record owned by someone else (as bindText does) and
-    // leaves it unparsed until a field is first asked for: loading a large Book then reads no
-    // text at all, and a list that shows a few rows parses only those.
+    // Points the entry at a whole text record (selectors and texts, as stored) owned by someone
+    // else, normally the loaded text file held by the Book, which must outlive the entry or its
+    // next setText()/clearTexts(). Nothing is copied or parsed: each field is found in the
+    // record when asked for, so loading reads no text and a list parses only the rows it shows.
     void bindRecord(QStringView record)
     {
-        if (owned_ || pending_)
+        if (rep_ != Rep::Empty)
             clearTexts();
-        else
-            fields_[1] = fields_[2] = fields_[3] = fields_[4] = QStringView();
-        fields_[0] = record;
-        pending_ = true;
+        if (record.isEmpty())
+            return;
+        if (quint64(record.size()) > std::numeric_limits<uint32_t>::max()) {
+            takeCopy(record); // longer than any Book file can hold
+            return;
+        }
+        record_ = record.utf16();
+        length_ = uint32_t(record.size());
+        rep_ = Rep::Record;
     }
-    // The same answer as word().isEmpty(), without parsing a pending record when its first
-    // characters already tell (the word selector followed by a character of the word).
+    // The same answer as word().isEmpty(), cheaper for a borrowed record whose first characters
+    // already tell (the word selector followed by a character of the word).
     bool wordIsEmpty() const
     {
-        if (pending_) {
-            const QStringView r = fields_[0];
-            if (r.size() >= 2 && r[0].unicode() == 0 && r[1].unicode() > 4)
-                return false;
-        }
+        if (rep_ == Rep::Record && length_ >= 2 && record_[0] == 0 && record_[1] > 4)
+            return false;
         return word().isEmpty();
     }
 
     // True when no field borrows text (every field is empty or an owned copy).
-    bool ownsAllTexts() const;
+    bool ownsAllTexts() const { return rep_ != Rep::Record; }
     // Drops every text (owned or borrowed): all five fields empty, first-line fields -1.
     void clearTexts();
 
@@ -124,25 +121,28 @@ public:
     uint8_t* strangeness(int column);
     const uint8_t* strangeness(int column) const;
 
-    // Recomputes both first-line fields from the current texts.
-    void updateFirstLines();
-
 private:
-    void resolve() const
-    {
-        if (pending_)
-            parsePending();
-    }
-    void parsePending() const;
+    struct Owned {
+        std::array<QString, kTextFieldCount> texts;
+        int32_t explanationFirstLine = -1;
+        int32_t commentFirstLine = -1;
+    };
+    enum class Rep : uint8_t { Empty, Record, Owned };
 
-    // While pending_ is set, fields_[0] holds the unparsed record (see bindRecord).
-    mutable std::array<QStringView, kTextFieldCount> fields_{};
-    // Owned copies, allocated on the first setText(); fields_ then point into them.
-    std::unique_ptr<std::array<QString, kTextFieldCount>> owned_;
-    mutable int32_t explanationFirstLine_ = -1;
-    mutable int32_t commentFirstLine_ = -1;
-    mutable bool pending_ = false;
+    // A borrowed record in which some field occurs twice (its parts are joined) is turned into
+    // owned texts the first time that field is asked for; the only change a const call makes.
+    void takeOwnership() const;
+    void takeCopy(QStringView record);
+
+    Rep rep_ = Rep::Empty;
+    uint32_t length_ = 0; // code units of record_
+    union {
+        const char16_t* record_ = nullptr; // Rep::Record
+        Owned* owned_;                     // Rep::Owned
+    };
 };
+
+static_assert(sizeof(void*) != 8 || sizeof(WordEntry) == 48, "keep the loaded entry small");
 
 // Index of the first CR LF in `text`, -1 when none.
 int32_t firstLineBreak(QStringView text);

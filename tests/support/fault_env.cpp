@@ -1,5 +1,7 @@
 #include "fault_env.h"
 
+#include <algorithm>
+
 namespace lextest {
 namespace {
 
@@ -35,7 +37,53 @@ private:
     bool closed_ = false;
 };
 
+class ShapedFile final : public lex::SequentialFile {
+public:
+    ShapedFile(std::unique_ptr<lex::SequentialFile> base, QString path, qsizetype piece, qint64 failAfter)
+        : base_(std::move(base)), path_(std::move(path)), piece_(piece), failAfter_(failAfter) {}
+    lex::Status read(char* scratch, qsizetype n, qsizetype* got) override
+    {
+        if (piece_ > 0)
+            n = std::min(n, piece_);
+        if (failAfter_ >= 0) {
+            if (done_ >= failAfter_)
+                return lex::Status::error(QStringLiteral("read %1: injected failure").arg(path_));
+            n = qsizetype(std::min<qint64>(n, failAfter_ - done_));
+        }
+        const lex::Status s = base_->read(scratch, n, got);
+        if (s)
+            done_ += *got;
+        return s;
+    }
+
+private:
+    std::unique_ptr<lex::SequentialFile> base_;
+    QString path_;
+    qsizetype piece_;
+    qint64 failAfter_; // -1: never
+    qint64 done_ = 0;
+};
+
 } // namespace
+
+lex::Status FaultEnv::readFile(const QString& path, QByteArray* out)
+{
+    const bool failing = !failSuffix_.isEmpty() && path.endsWith(failSuffix_);
+    if (failing && base_->fileSize(path) > failAfter_)
+        return lex::Status::error(QStringLiteral("read %1: injected failure").arg(path));
+    return base_->readFile(path, out);
+}
+
+lex::Status FaultEnv::newSequentialFile(const QString& path, std::unique_ptr<lex::SequentialFile>* out)
+{
+    std::unique_ptr<lex::SequentialFile> base;
+    const lex::Status s = base_->newSequentialFile(path, &base);
+    if (!s)
+        return s;
+    const bool failing = !failSuffix_.isEmpty() && path.endsWith(failSuffix_);
+    *out = std::make_unique<ShapedFile>(std::move(base), path, piece_, failing ? failAfter_ : -1);
+    return s;
+}
 
 lex::Status FaultEnv::step(const QString& what)
 {

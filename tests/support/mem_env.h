@@ -5,13 +5,17 @@
 
 #include "common/platform/env.h"
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 
 namespace lextest {
 
-class MemEnv final : public lex::Env {
+class MemEnv : public lex::Env {
 public:
     std::map<QString, QByteArray> files;
+    // Each read of a sequential file hands out at most this many bytes (0: all that was asked).
+    qsizetype readPiece = 0;
 
     bool fileExists(const QString& path) override { return files.count(path) != 0; }
     qint64 fileSize(const QString& path) override
@@ -25,6 +29,14 @@ public:
         if (it == files.end())
             return lex::Status::error(QStringLiteral("no file ") + path);
         *out = it->second;
+        return lex::Status::ok();
+    }
+    lex::Status newSequentialFile(const QString& path, std::unique_ptr<lex::SequentialFile>* out) override
+    {
+        auto it = files.find(path);
+        if (it == files.end())
+            return lex::Status::error(QStringLiteral("no file ") + path);
+        *out = std::make_unique<Reader>(it->second, readPiece);
         return lex::Status::ok();
     }
     lex::Status createIfMissing(const QString& path) override
@@ -63,6 +75,23 @@ public:
     lex::Status createDir(const QString&) override { return lex::Status::ok(); }
 
 private:
+    class Reader final : public lex::SequentialFile {
+    public:
+        Reader(QByteArray bytes, qsizetype piece) : bytes_(std::move(bytes)), piece_(piece) {}
+        lex::Status read(char* scratch, qsizetype n, qsizetype* got) override
+        {
+            *got = std::min(piece_ > 0 ? std::min(n, piece_) : n, bytes_.size() - pos_);
+            if (*got > 0)
+                std::memcpy(scratch, bytes_.constData() + pos_, size_t(*got));
+            pos_ += *got;
+            return lex::Status::ok();
+        }
+
+    private:
+        QByteArray bytes_;
+        qsizetype piece_;
+        qsizetype pos_ = 0;
+    };
     class File final : public lex::WritableFile {
     public:
         File(MemEnv* env, QString path) : env_(env), path_(std::move(path)) {}
