@@ -162,20 +162,25 @@ void skip(LoadReport& r, int index, qint64 offset, QString reason)
 // needs no memory of its own size (the records are copied into the entries anyway).
 class IndexStream {
 public:
-    explicit IndexStream(std::unique_ptr<SequentialFile> file) : file_(std::move(file)), buf_(kChunk) {}
+    // `expectedSize` only sizes the window: a small index gets a small one.
+    IndexStream(std::unique_ptr<SequentialFile> file, qint64 expectedSize)
+        : file_(std::move(file)), size_(qsizetype(std::clamp<qint64>(expectedSize, kMinChunk, kChunk))),
+          buf_(new char[size_t(size_)])
+    {
+    }
 
     // Makes at least `want` bytes available unless the file ends first.
     Status fill(qsizetype want)
     {
         if (end_ - pos_ >= want || eof_)
             return Status::ok();
-        std::memmove(buf_.data(), buf_.data() + pos_, size_t(end_ - pos_));
+        std::memmove(buf_.get(), buf_.get() + pos_, size_t(end_ - pos_));
         end_ -= pos_;
         consumed_ += pos_;
         pos_ = 0;
         while (end_ < want && !eof_) {
             qsizetype got = 0;
-            const Status st = file_->read(buf_.data() + end_, qsizetype(buf_.size()) - end_, &got);
+            const Status st = file_->read(buf_.get() + end_, size_ - end_, &got);
             if (!st)
                 return st;
             eof_ = got == 0;
@@ -183,15 +188,17 @@ public:
         }
         return Status::ok();
     }
-    const char* data() const { return buf_.data() + pos_; }
+    const char* data() const { return buf_.get() + pos_; }
     qsizetype available() const { return end_ - pos_; }
     void consume(qsizetype n) { pos_ += n; }
     qint64 offset() const { return consumed_ + pos_; } // of data() in the file
 
 private:
-    static constexpr size_t kChunk = 256 * 1024;
+    static constexpr qsizetype kChunk = 256 * 1024;
+    static constexpr qsizetype kMinChunk = 1024; // well over the largest record (127 bytes)
     std::unique_ptr<SequentialFile> file_;
-    std::vector<char> buf_;
+    qsizetype size_;
+    std::unique_ptr<char[]> buf_;
     qsizetype pos_ = 0, end_ = 0;
     qint64 consumed_ = 0;
     bool eof_ = false;
@@ -455,7 +462,7 @@ void readBookFiles(Book& book, const QString& idxPath, const QString& txtPath, E
         st = env->newSequentialFile(txtPath, &textFile);
     if (!st)
         return failed(st);
-    IndexStream in(std::move(index));
+    IndexStream in(std::move(index), indexSize);
     TextReader text(std::move(textFile), textSize);
     st = parseBook(book, in, indexSize, text, r, hooks);
     if (!st)
