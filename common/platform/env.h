@@ -61,6 +61,9 @@ public:
 // path.tmp is written and synced, then renamed over path, then the folder is synced.
 Status writeFileAtomically(Env* env, const QString& path, QByteArrayView data);
 
+// Creates `folder` and any of its parents that are missing.
+Status createDirs(Env* env, const QString& folder);
+
 // The folder part of a path ("a/b/c.txt" -> "a/b"; "c.txt" -> ".").
 QString parentDir(const QString& path);
 

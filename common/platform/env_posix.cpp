@@ -1,6 +1,8 @@
 #include "common/platform/env.h"
 #include "common/platform/huge_pages.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -238,6 +240,22 @@ QString parentDir(const QString& path)
     if (slash == 0)
         return QStringLiteral("/");
     return path.left(slash);
+}
+
+Status createDirs(Env* env, const QString& folder)
+{
+    QStringList missing;
+    for (QString f = folder; !f.isEmpty() && f != QLatin1String(".") && !env->fileExists(f); f = parentDir(f)) {
+        missing.prepend(f);
+        if (parentDir(f) == f)
+            break;
+    }
+    for (const QString& f : missing) {
+        const Status s = env->createDir(f);
+        if (!s)
+            return s;
+    }
+    return Status::ok();
 }
 
 Status writeFileAtomically(Env* env, const QString& path, QByteArrayView data)

@@ -69,18 +69,9 @@ int cmdDictBuild(const QStringList& argsIn)
             e.text = lex::companionTextFromMain(e);
 
     const QString folder = args[1];
-    // Create the output folder and any missing parents.
-    QStringList missing;
-    for (QString f = folder; !f.isEmpty() && f != QLatin1String(".") && !env->fileExists(f); f = lex::parentDir(f)) {
-        missing.prepend(f);
-        if (lex::parentDir(f) == f)
-            break;
-    }
-    for (const QString& f : missing) {
-        s = env->createDir(f);
-        if (!s)
-            return fail(s.message());
-    }
+    s = lex::createDirs(env, folder);
+    if (!s)
+        return fail(s.message());
     const QString stem = folder + (companion ? QStringLiteral("/21ct") : QStringLiteral("/Dict"));
     lex::DictBuildStats st;
     s = lex::buildDictionary(env, stem + QStringLiteral(".idx"), stem + QStringLiteral(".dic"), parsed.entries,

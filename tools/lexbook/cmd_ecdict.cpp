@@ -34,22 +34,6 @@ QString topChars(const std::map<char32_t, qsizetype>& tally, int limit = 12)
     return parts.join(QStringLiteral(", "));
 }
 
-lex::Status makeFolders(lex::Env* env, const QString& folder)
-{
-    QStringList missing;
-    for (QString f = folder; !f.isEmpty() && f != QLatin1String(".") && !env->fileExists(f); f = lex::parentDir(f)) {
-        missing.prepend(f);
-        if (lex::parentDir(f) == f)
-            break;
-    }
-    for (const QString& f : missing) {
-        lex::Status s = env->createDir(f);
-        if (!s)
-            return s;
-    }
-    return lex::Status::ok();
-}
-
 } // namespace
 
 int cmdDictEcdict(const QStringList& argsIn)
@@ -88,7 +72,7 @@ int cmdDictEcdict(const QStringList& argsIn)
     read.records.shrink_to_fit();
     const qint64 convertMs = clock.restart();
 
-    s = makeFolders(env, args[1]);
+    s = lex::createDirs(env, args[1]);
     if (!s)
         return fail(s.message());
     const QString stem = args[1] + (companion ? QStringLiteral("/21ct") : QStringLiteral("/Dict"));
