@@ -2,51 +2,26 @@
 #include "book_helpers.h"
 
 #include "temp_dir.h"
+#include "tool_run.h"
 
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace booktest;
 
 namespace {
 
-struct ToolRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-QString lexbookPath()
-{
-#ifdef LEXBOOK_BINARY
-    return QStringLiteral(LEXBOOK_BINARY);
-#else
-    const QByteArray bin = qgetenv("LEXORA_BINARY_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + QStringLiteral("/tools/lexbook/lexbook");
-#endif
-}
-
-ToolRun lexbook(const QStringList& args)
-{
-    ToolRun r;
-    QProcess p;
-    p.start(lexbookPath(), args);
-    if (!p.waitForFinished(30000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using lextest::lexbook;
+using lextest::ToolRun;
 
 class Lexbook : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (lexbookPath().isEmpty())
-            GTEST_SKIP() << "lexbook was not built";
+        ASSERT_TRUE(QFileInfo(lextest::lexbookPath()).isExecutable()) << lextest::lexbookPath().toStdString();
     }
     lextest::TempDir dir;
 };
@@ -66,7 +41,7 @@ TEST_F(Lexbook, DumpPrintsOneJsonObjectPerEntryInBookOrder)
 
     const ToolRun r = lexbook({QStringLiteral("dump"), dir.path() + QStringLiteral("/English")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    const QList<QByteArray> lines = r.out.trimmed().toUtf8().split('\n');
     ASSERT_EQ(lines.size(), 2);
     const QJsonObject o = QJsonDocument::fromJson(lines[0]).object();
     EXPECT_EQ(o.value("seq").toInt(), 0);

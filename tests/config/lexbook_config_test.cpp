@@ -1,46 +1,28 @@
 // Drives the lexbook binary: `lexbook config FILE get|set ...`.
 #include "temp_dir.h"
+#include "tool_run.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QByteArray out, err;
-};
+using Result = lextest::ToolRun;
 
 class ConfigCli : public ::testing::Test {
 protected:
     lextest::TempDir dir;
     QString file = dir.path(QStringLiteral("Config.INI"));
 
-    // The build folder from CTest, else found from this test's own place in it.
-    static QString binary()
-    {
-        QString build = QString::fromLocal8Bit(qgetenv("LEXORA_BINARY_DIR"));
-        if (build.isEmpty())
-            build = QCoreApplication::applicationDirPath() + QStringLiteral("/../..");
-        return build + QStringLiteral("/tools/lexbook/lexbook");
-    }
-
     Result run(const QStringList& rest)
     {
-        QProcess p;
-        p.start(binary(), QStringList{QStringLiteral("config"), file} + rest);
-        Result r;
-        if (!p.waitForFinished(30000))
-            return r;
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
+        return lextest::lexbook(QStringList{QStringLiteral("config"), file} + rest);
     }
 
-    void SetUp() override { ASSERT_TRUE(QFileInfo(binary()).isExecutable()) << binary().toStdString(); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFileInfo(lextest::lexbookPath()).isExecutable()) << lextest::lexbookPath().toStdString();
+    }
 };
 
 TEST_F(ConfigCli, StringAndIntegerRoundTrip)
@@ -50,15 +32,15 @@ TEST_F(ConfigCli, StringAndIntegerRoundTrip)
     EXPECT_EQ(dir.read(QStringLiteral("Config.INI")), QByteArray("; kept\r\n[INIT]\r\nBookName=英语 词汇\r\n"));
     Result r = run({"get", "INIT", "BookName"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, QByteArray("英语 词汇\n"));
+    EXPECT_EQ(r.out, QStringLiteral("英语 词汇\n"));
 
     EXPECT_EQ(run({"set", "TTSVOICE", "TTSRate", "--", "--5"}).code, 0);
     EXPECT_EQ(run({"set", "TTSVOICE", "TTSVolume", "-5"}).code, 0);
-    EXPECT_EQ(run({"get", "TTSVOICE", "TTSVolume", "--int", "100"}).out, QByteArray("-5\n"));
-    EXPECT_EQ(run({"get", "TTSVOICE", "TTSRate", "--int", "100"}).out, QByteArray("0\n"));
+    EXPECT_EQ(run({"get", "TTSVOICE", "TTSVolume", "--int", "100"}).out, QStringLiteral("-5\n"));
+    EXPECT_EQ(run({"get", "TTSVOICE", "TTSRate", "--int", "100"}).out, QStringLiteral("0\n"));
     r = run({"get", "TTSVOICE", "Missing", "--int", "100"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, QByteArray("100\n"));
+    EXPECT_EQ(r.out, QStringLiteral("100\n"));
 }
 
 TEST_F(ConfigCli, StructRoundTripAndInvalidStructs)
@@ -69,7 +51,7 @@ TEST_F(ConfigCli, StructRoundTripAndInvalidStructs)
               QByteArray("[INIT]\nLexoraDlgSize=640000006400000020030000F4010000E0\n"));
     Result r = run({"get", "INIT", "LexoraDlgSize", "--struct", "16"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, QByteArray("640000006400000020030000F4010000\n"));
+    EXPECT_EQ(r.out, QStringLiteral("640000006400000020030000F4010000\n"));
 
     r = run({"get", "INIT", "LexoraDlgSize", "--struct", "15"});
     EXPECT_EQ(r.code, 1);
@@ -89,7 +71,7 @@ TEST_F(ConfigCli, ExitCodes)
     EXPECT_TRUE(r.out.isEmpty());
     r = run({"get", "INIT", "Empty"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, QByteArray("\n"));
+    EXPECT_EQ(r.out, QStringLiteral("\n"));
     // A value that cannot be one line is refused and the file left alone.
     EXPECT_EQ(run({"set", "INIT", "K", "a\nb"}).code, 1);
     EXPECT_EQ(dir.read(QStringLiteral("Config.INI")), QByteArray("[INIT]\nEmpty=\n"));

@@ -2,35 +2,15 @@
 // compiled at build time.
 #include "common/dictionary/dictionary.h"
 #include "temp_dir.h"
+#include "tool_run.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString binaryDir()
-{
-    const QByteArray env = qgetenv("LEXORA_BINARY_DIR");
-    return env.isEmpty() ? QStringLiteral(LEXORA_TEST_BINARY_DIR) : QString::fromLocal8Bit(env);
-}
-
-struct Result {
-    int code = -1;
-    QString out, err;
-};
-
-Result lexbook(const QStringList& args)
-{
-    QProcess p;
-    p.start(binaryDir() + QStringLiteral("/tools/lexbook/lexbook"), args);
-    Result r;
-    if (!p.waitForFinished(30000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using lextest::binaryDir;
+using lextest::lexbook;
+using Result = lextest::ToolRun;
 
 class LexbookDict : public ::testing::Test {};
 

@@ -5,40 +5,21 @@
 #include "common/dictionary/dictionary.h"
 #include "common/dictionary/ecdict_convert.h"
 #include "temp_dir.h"
+#include "tool_run.h"
 
-#include <QProcess>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString out, err;
-};
+using lextest::lexbook;
+using lextest::lexbookPath;
+using Result = lextest::ToolRun;
 
 Result run(const QString& program, const QStringList& args, const QStringList& env = {})
 {
-    QProcess p;
-    if (!env.isEmpty()) {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        for (const QString& kv : env)
-            e.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
-        p.setProcessEnvironment(e);
-    }
-    p.start(program, args);
-    Result r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return lextest::runTool(program, args, env, 120000);
 }
-
-QString lexbookPath() { return lextest::binaryDir() + QStringLiteral("/tools/lexbook/lexbook"); }
-
-Result lexbook(const QStringList& args) { return run(lexbookPath(), args); }
 
 // Quoted fields with commas, doubled quotes and a real line break; case variants; keys that
 // must be left out; phonetics of every kind.

@@ -1,0 +1,34 @@
+#include "tool_run.h"
+
+#include "temp_dir.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace lextest {
+
+ToolRun runTool(const QString& program, const QStringList& args, const QStringList& env, int timeoutMs)
+{
+    QProcess p;
+    if (!env.isEmpty()) {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const QString& kv : env)
+            e.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
+        p.setProcessEnvironment(e);
+    }
+    p.start(program, args);
+    ToolRun r;
+    if (!p.waitForFinished(timeoutMs))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QString lexbookPath()
+{
+    return binaryDir() + QStringLiteral("/tools/lexbook/lexbook");
+}
+
+} // namespace lextest
