@@ -62,9 +62,8 @@ bool Book::AddEntry(std::unique_ptr<WordEntry> entry, int mode)
 }
 
 namespace {
-constexpr size_t kHugePage = kHugePageSize;
 // Small blocks are sized exactly; large ones are rounded to whole huge pages.
-size_t blockAlign(size_t n) { return n * sizeof(WordEntry) >= kHugePage ? kHugePage : alignof(std::max_align_t); }
+size_t blockAlign(size_t n) { return n * sizeof(WordEntry) >= kHugePageSize ? kHugePageSize : alignof(std::max_align_t); }
 size_t blockBytes(size_t n)
 {
     const size_t a = blockAlign(n);

@@ -3,7 +3,6 @@
 #include "lexora/book/book_file.h"
 #include "lexora/book/record_scan.h"
 
-
 namespace lex {
 
 QString EntryTime::toText() const
@@ -67,25 +66,13 @@ QStringView WordEntry::text(TextField f) const
     return QStringView(record_ + start, (end < 0 ? n : end) - start);
 }
 
-int32_t WordEntry::explanationFirstLine() const
-{
-    return rep_ == Rep::Owned ? owned_->explanationFirstLine : firstLineBreak(explanation());
-}
-
-int32_t WordEntry::commentFirstLine() const
-{
-    return rep_ == Rep::Owned ? owned_->commentFirstLine : firstLineBreak(comment());
-}
-
 void WordEntry::takeOwnership() const
 {
     // Entries are never made const objects, only handed out as const.
     auto* self = const_cast<WordEntry*>(this);
     const QStringView record(record_, qsizetype(length_));
-    self->rep_ = Rep::Empty;
-    self->record_ = nullptr;
-    self->length_ = 0;
-    parseTextRecord(record, *self);
+    self->clearTexts();
+    self->takeCopy(record);
 }
 
 WordEntry::WordEntry(const WordEntry& other)
@@ -134,10 +121,6 @@ void WordEntry::setText(TextField f, const QString& value)
     // A string made with fromRawData does not own its characters: take a real copy.
     if (!slot.isEmpty() && !slot.isDetached())
         slot.detach();
-    if (f == TextField::Explanation)
-        owned_->explanationFirstLine = firstLineBreak(slot);
-    else if (f == TextField::Comment)
-        owned_->commentFirstLine = firstLineBreak(slot);
 }
 
 void WordEntry::takeCopy(QStringView record)

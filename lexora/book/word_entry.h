@@ -43,6 +43,9 @@ constexpr int kTextFieldCount = 5;
 enum StrangenessColumn : int { kColTemporary = 4, kColRecognition = 5, kColSpelling = 6, kColListening = 7 };
 constexpr int kMaxStrangeness = 10;
 
+// Index of the first CR LF in `text`, -1 when none.
+int32_t firstLineBreak(QStringView text);
+
 // 48 bytes: a Book of a million entries is loaded by filling one block of these, so every
 // byte here is paid for on each load. A loaded entry only points at its text record in the
 // Book's copy of NAME.txt and finds its fields there when asked; an entry that was edited, or
@@ -66,8 +69,8 @@ public:
     bool reveal = true;    // shows word and explanation while the list hides them
 
     // Derived: index of the first CR LF of the explanation / comment, -1 when none.
-    int32_t explanationFirstLine() const;
-    int32_t commentFirstLine() const;
+    int32_t explanationFirstLine() const { return firstLineBreak(explanation()); }
+    int32_t commentFirstLine() const { return firstLineBreak(comment()); }
 
     // Text fields. A view stays valid until the field is set again or the Book is cleared.
     QStringView text(TextField f) const;
@@ -124,8 +127,6 @@ public:
 private:
     struct Owned {
         std::array<QString, kTextFieldCount> texts;
-        int32_t explanationFirstLine = -1;
-        int32_t commentFirstLine = -1;
     };
     enum class Rep : uint8_t { Empty, Record, Owned };
 
@@ -144,7 +145,5 @@ private:
 
 static_assert(sizeof(void*) != 8 || sizeof(WordEntry) == 48, "keep the loaded entry small");
 
-// Index of the first CR LF in `text`, -1 when none.
-int32_t firstLineBreak(QStringView text);
 
 } // namespace lex
