@@ -1,8 +1,10 @@
-// The Book loader over arbitrary index and text bytes: the first two input bytes give the
-// length of the index file, the rest is the text file. A load must never read outside its
+// The Book loader and salvage over arbitrary index and text bytes: the first two input bytes give
+// the length of the index file, the rest is the text file. A load must never read outside its
 // buffers; read in small pieces it must make the same Book; whatever it admits must survive a
-// save and a reload unchanged.
+// save and a reload unchanged. Salvage writes nothing to the Book it reads, keeps every entry the
+// loader accepts, and what it recovers makes a sound Book.
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_salvage.h"
 #include "lexora/book/list_ops.h"
 #include "tests/support/mem_env.h"
 
@@ -74,6 +76,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     for (size_t i = 0; i < r.skipped.size(); ++i) {
         if (rp.skipped[i].offset != r.skipped[i].offset || rp.skipped[i].reason != r.skipped[i].reason)
+            std::abort();
+    }
+
+    // Salvage of the same files.
+    {
+        const std::map<QString, QByteArray> before = env.files;
+        lex::Book salvaged;
+        const lex::SalvageReport sr = lex::salvageBook(QString(), QStringLiteral("B"), salvaged, lex::EntryTime{1, 2, 3, 4, 5}, &env);
+        if (env.files != before || sr.fromIndex != r.recordsRead || sr.total() != salvaged.size() ||
+            salvaged.size() < book.size())
+            std::abort();
+        const auto recovered = contents(salvaged);
+        salvaged.name = QStringLiteral("S");
+        if (!lex::saveBook(salvaged, &env).ok())
+            std::abort();
+        lex::Book reread;
+        reread.name = QStringLiteral("S");
+        const lex::LoadReport rs = lex::LoadBook(reread, &env);
+        if (!same(contents(reread), recovered) || !rs.clean())
             std::abort();
     }
 

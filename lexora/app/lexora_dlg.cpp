@@ -10,6 +10,7 @@
 #include "common/ui/template_builder.h"
 #include "lexora/app/status_animation.h"
 #include "lexora/app/word_book_session.h"
+#include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
 #include "lexora/link/companion_link.h"
 #include "resources/phonetic_font.h"
@@ -155,8 +156,11 @@ void CLexoraDlg::initialise(const QString& programFolder, Profile& profile, bool
     hooks.oldIndexFormRead = [this] {
         services_.ui->openExternally(programFolder_ + QStringLiteral("/ReportError.txt"));
     };
-    LoadBook(book_, env, hooks);
+    const LoadReport loaded = LoadBook(book_, env, hooks);
     list_->updateItemCount();
+    // Damaged records the load had to leave out: said once, with where the files are kept.
+    if (const QString notice = damageNotice(book_, loaded); !notice.isEmpty())
+        services_.ui->messageBox(this, notice);
 
     // The focused row of the last run: current again, not selected (so that it carries on to the
     // next run even when the learner touches nothing). The view scrolls a current row set while

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 class QDateTime;
@@ -37,6 +38,13 @@ public:
     // overwrite it (the save-as question offers another name) rather than replace a Book it
     // never saw with an empty one. Cleared when the path or name is changed by a save-as.
     bool loadFailed = false;
+    // Set by the loader when it skipped damaged records: the files as they were loaded are
+    // copied here by the first save that overwrites them (book_damage.h), then this is cleared.
+    struct DamageCopies {
+        QString indexFile, textFile;   // the originals
+        QString indexCopy, textCopy;   // where they are kept
+    };
+    std::optional<DamageCopies> damageCopies;
     bool saveOnExit = true;      // cleared by "退出(不保存)"
     bool confirmDelete = true;   // cleared by "本次运行不再确认"
     int32_t nextSeq = 0;

@@ -2,6 +2,8 @@
 
 #include "common/platform/huge_pages.h"
 #include "common/text/codepage.h"
+#include "lexora/book/book_commit.h"
+#include "lexora/book/book_damage.h"
 #include "lexora/book/record_scan.h"
 
 #include <QtEndian>
@@ -16,6 +18,9 @@
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "Book texts are borrowed as UTF-16LE in place");
 
 namespace lex {
+
+using namespace bookcommit;
+
 namespace {
 
 constexpr char kMarkerBytes[4] = {0x74, 0x00, 0x00, char(0xFF)};
@@ -23,132 +28,6 @@ constexpr uint32_t kLastAnsiVersion = 111;
 constexpr uint32_t kMaxOffset = std::numeric_limits<uint32_t>::max();
 
 uint32_t le32(const char* p) { return qFromLittleEndian<uint32_t>(p); }
-
-// ---------------------------------------------------------------------------------------------
-// Files of an interrupted save
-//
-// A save that rewrites both files writes NAME.txt.new and NAME.idx.new, syncs them, and then
-// commits by writing NAME.save atomically. Only after that are the two renamed into place and
-// NAME.save removed. So: NAME.save present = the new state is complete and wins; absent = the
-// old files are untouched and any *.new is rubbish.
-
-constexpr char kCommitMagic[] = "LEXORA-SAVE 1";
-
-struct SaveSet {
-    QString dir, idx, txt, idxNew, txtNew, marker, markerTmp, idxTmp;
-    SaveSet(const QString& path, const QString& name)
-    {
-        const QString stem = path + name;
-        idx = stem + QStringLiteral(".idx");
-        txt = stem + QStringLiteral(".txt");
-        idxNew = idx + QStringLiteral(".new");
-        txtNew = txt + QStringLiteral(".new");
-        marker = stem + QStringLiteral(".save");
-        markerTmp = marker + QStringLiteral(".tmp");   // writeFileAtomically's own file
-        idxTmp = idx + QStringLiteral(".tmp");         // the same, for an index-only save
-        dir = parentDir(idx);
-    }
-};
-
-struct Pending {
-    bool markerFound = false;
-    bool committed = false;
-    qint64 txtSize = -1, idxSize = -1;   // as the marker records them
-    QStringList leftovers;               // files to remove when rolling back
-    bool any() const { return markerFound || !leftovers.isEmpty(); }
-};
-
-QByteArray commitContent(qint64 txtSize, qint64 idxSize)
-{
-    return QByteArray(kCommitMagic) + "\ntext " + QByteArray::number(txtSize) + "\nindex " +
-           QByteArray::number(idxSize) + "\n";
-}
-
-Pending examine(Env* env, const SaveSet& s)
-{
-    Pending p;
-    if (env->fileExists(s.marker)) {
-        p.markerFound = true;
-        QByteArray m;
-        if (env->readFile(s.marker, &m)) {
-            const QList<QByteArray> lines = m.split('\n');
-            bool ok1 = false, ok2 = false;
-            if (lines.size() >= 3 && lines[0] == kCommitMagic && lines[1].startsWith("text ") &&
-                lines[2].startsWith("index ")) {
-                p.txtSize = lines[1].mid(5).toLongLong(&ok1);
-                p.idxSize = lines[2].mid(6).toLongLong(&ok2);
-            }
-            p.committed = ok1 && ok2;
-        }
-        if (!p.committed)
-            p.leftovers << s.marker;
-    }
-    for (const QString& f : {s.markerTmp, s.idxTmp, s.txtNew, s.idxNew}) {
-        if (env->fileExists(f))
-            p.leftovers << f;
-    }
-    return p;
-}
-
-// Finishes (committed) or rolls back (not committed) an interrupted save. `what` tells which.
-Status finishInterruptedSave(Env* env, const SaveSet& s, QString* what)
-{
-    const Pending p = examine(env, s);
-    if (!p.any())
-        return Status::ok();
-    Status st;
-    if (p.committed) {
-        // Refuse to put in place a file that is not the one the commit describes.
-        if (env->fileExists(s.txtNew) && env->fileSize(s.txtNew) != p.txtSize)
-            return Status::error(QStringLiteral("%1 does not match %2").arg(s.txtNew, s.marker));
-        if (env->fileExists(s.idxNew) && env->fileSize(s.idxNew) != p.idxSize)
-            return Status::error(QStringLiteral("%1 does not match %2").arg(s.idxNew, s.marker));
-        // Text first, then index: the order of the save itself.
-        if (st && env->fileExists(s.txtNew))
-            st = env->renameFile(s.txtNew, s.txt);
-        if (st && env->fileExists(s.idxNew))
-            st = env->renameFile(s.idxNew, s.idx);
-        if (st)
-            st = env->syncDir(s.dir);
-        for (const QString& f : {s.markerTmp, s.idxTmp}) {
-            if (st && env->fileExists(f))
-                st = env->removeFile(f);
-        }
-        if (st)
-            st = env->removeFile(s.marker);
-        if (st)
-            st = env->syncDir(s.dir);
-        if (what)
-            *what = st ? QStringLiteral("completed an interrupted save")
-                       : QStringLiteral("could not complete an interrupted save: ") + st.message();
-        return st;
-    }
-    // Not committed: the old files are whole. The marker (if unreadable) goes first, so that a
-    // crash while cleaning up can never leave a marker beside a partial set of new files.
-    for (const QString& f : p.leftovers) {
-        if (st)
-            st = env->removeFile(f);
-        if (st && f == s.marker)
-            st = env->syncDir(s.dir);
-    }
-    if (what)
-        *what = st ? QStringLiteral("removed the leftovers of an interrupted save")
-                   : QStringLiteral("could not remove the leftovers of an interrupted save: ") + st.message();
-    return st;
-}
-
-// The files that hold the Book's state, with an interrupted save counted as done.
-void effectivePaths(Env* env, const SaveSet& s, const Pending& p, QString* idx, QString* txt)
-{
-    *idx = s.idx;
-    *txt = s.txt;
-    if (p.committed) {
-        if (env->fileExists(s.idxNew))
-            *idx = s.idxNew;
-        if (env->fileExists(s.txtNew))
-            *txt = s.txtNew;
-    }
-}
 
 // ---------------------------------------------------------------------------------------------
 // Loading
@@ -355,6 +234,8 @@ Status parseBook(Book& book, IndexStream& in, qint64 indexSize, TextReader& text
     if (recordSize < kIndexRecordSize) {
         skip(r, 0, 4, QStringLiteral("record size byte %1 is below %2: every record skipped")
                           .arg(recordSize).arg(kIndexRecordSize));
+        // Counted as the 21-byte records the writer makes: the size byte is what is damaged.
+        r.skipped.back().count = int(std::max<qint64>(1, (indexSize - 5 + kIndexRecordSize - 1) / kIndexRecordSize));
         return Status::ok();
     }
 
@@ -449,6 +330,8 @@ void readBookFiles(Book& book, const QString& idxPath, const QString& txtPath, E
         book.clear();
         book.loadFailed = true;
     };
+    r.indexFile = idxPath;
+    r.textFile = txtPath;
     const qint64 indexSize = sizeOf(idxPath, 5);
     const qint64 textSize = indexSize < 0 ? -1 : sizeOf(txtPath, 4);
     if (indexSize < 0 || textSize < 0) {
@@ -513,24 +396,6 @@ SaveResult failed(SaveFailure which, const QString& path, const QString& message
     return r;
 }
 
-// Undoes a save that failed before or while committing. The marker goes first (and durably), so
-// that the new files are never removed while a marker could still make them win.
-void rollBack(Env* env, const SaveSet& s)
-{
-    Status st;
-    if (env->fileExists(s.marker)) {
-        st = env->removeFile(s.marker);
-        if (st)
-            st = env->syncDir(s.dir);
-    }
-    if (!st)
-        return; // the next load or save completes the committed save instead
-    for (const QString& f : {s.markerTmp, s.txtNew, s.idxNew}) {
-        if (env->fileExists(f))
-            env->removeFile(f);
-    }
-}
-
 } // namespace
 
 // -------------------------------------------------------------------------------------------------
@@ -586,11 +451,20 @@ void parseTextRecord(QStringView record, WordEntry& e)
         e.setText(TextField(f), fields[f]);
 }
 
+int LoadReport::skippedCount() const
+{
+    int n = 0;
+    for (const SkippedRecord& s : skipped)
+        n += s.count;
+    return n;
+}
+
 LoadReport LoadBook(Book& book, Env* env, const BookFileHooks& hooks)
 {
     book.clear();
     book.textChanged = false;
     book.loadFailed = false;
+    book.damageCopies.reset();
     LoadReport r;
     const SaveSet s(book.path, book.name);
 
@@ -615,6 +489,8 @@ LoadReport LoadBook(Book& book, Env* env, const BookFileHooks& hooks)
     if (!r.textExisted && !env->createIfMissing(txtPath))
         return r;
     readBookFiles(book, idxPath, txtPath, env, r, &hooks);
+    if (!r.skipped.empty() && !book.loadFailed)
+        book.damageCopies = planDamageCopies(book, env);
     return r;
 }
 
@@ -625,6 +501,7 @@ LoadReport inspectBook(const QString& path, const QString& name, Env* env, Book*
     book.clear();
     book.textChanged = false;
     book.loadFailed = false;
+    book.damageCopies.reset();
     book.path = path;
     book.name = name;
     LoadReport r;
@@ -652,6 +529,10 @@ SaveResult saveBook(Book& book, Env* env)
     if (book.loadFailed)
         return failed(first, firstPath, QStringLiteral("not overwritten: the file could not be read when the Book was loaded"));
     Status st = finishInterruptedSave(env, s, nullptr);
+    if (!st)
+        return failed(first, firstPath, st.message());
+    // Damaged files as they were loaded are kept before anything of them is overwritten.
+    st = keepDamageCopies(book, env);
     if (!st)
         return failed(first, firstPath, st.message());
 

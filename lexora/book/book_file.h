@@ -26,6 +26,7 @@ struct SkippedRecord {
     int index = 0;          // record number in the index file, 0-based
     qint64 offset = 0;      // byte offset of the record in the index file
     QString reason;
+    int count = 1;          // records this covers (all of them when the record size is unusable)
 };
 
 struct LoadReport {
@@ -42,6 +43,8 @@ struct LoadReport {
     bool oldestIndexForm = false;                 // the index had no header: ReportError.txt is opened
     QString readError;                            // an existing file could not be read (Book left empty)
     QStringList notes;                            // oddities that lost nothing (e.g. a short padding)
+    QString indexFile, textFile;                  // the files read (after an interrupted save, its new ones)
+    int skippedCount() const;                     // damaged records in all
     // Damaged records, a read error or recovery trouble; empty words and old forms are not damage.
     bool clean() const { return skipped.empty() && readError.isEmpty() && !interruptedSave && notes.isEmpty(); }
 };
@@ -52,7 +55,9 @@ struct BookFileHooks {
 };
 
 // Reads book.path + book.name into the (emptied) book. Never truncates an existing file; a
-// missing file is created empty. Finishes or rolls back an interrupted save first.
+// missing file is created empty. Finishes or rolls back an interrupted save first. When records
+// were skipped as damaged, book.damageCopies says where the first save keeps the files as they
+// are (book_damage.h).
 LoadReport LoadBook(Book& book, Env* env = Env::defaultEnv(), const BookFileHooks& hooks = {});
 
 // Examines a Book's files without changing anything on disk (for `lexbook check` and `dump`).
@@ -71,7 +76,9 @@ struct SaveResult {
 
 // Writes the Book: NAME.txt only when textChanged, NAME.idx always. Crash-safe: the new files
 // are written beside the old ones, synced, and put in place so that a load always sees either
-// the old or the new state. On success textChanged is cleared.
+// the old or the new state. On success textChanged is cleared. When the Book was loaded from
+// damaged files, they are first copied aside (book.damageCopies); if that fails nothing is
+// written and the save fails.
 SaveResult saveBook(Book& book, Env* env = Env::defaultEnv());
 
 // What the user is asked when a save fails (message box, then a save-as chooser).

@@ -5,9 +5,11 @@
 #include "common/config/profile.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
+#include "lexora/app/word_book_session.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace lex;
@@ -112,4 +114,47 @@ TEST(Startup, AnOldIndexFormOpensTheReportAndTheWindowRectangleIsRestored)
     EXPECT_EQ(w.wordBook()->list()->itemCount(), 3);
     EXPECT_EQ(w.geometry(), QRect(20, 30, 900, 700));
     EXPECT_TRUE(w.wordBook()->book().textChanged);
+}
+
+TEST(Startup, ADamagedBookIsToldOnceAndItsFilesAreKeptByTheSaveAtExit)
+{
+    lextest::TempDir dir;
+    const auto pf = apptest::makeProgramFolder(dir, 3);
+    // The second record's text end lies past the end of the text file.
+    const QString idxName = QStringLiteral("home/Book/English.idx"), txtName = QStringLiteral("home/Book/English.txt");
+    QByteArray idx = dir.read(idxName);
+    const QByteArray txt = dir.read(txtName);
+    qToLittleEndian<uint32_t>(uint32_t(txt.size() + 100), idx.data() + 5 + 21 + 4);
+    dir.write(idxName, idx);
+    auto bookMessages = [](const apptest::CheckingServices& ui) {
+        QStringList m;
+        for (const QString& t : ui.messages())
+            if (!t.startsWith(QStringLiteral("不能打开词典文件")))
+                m << t;
+        return m;
+    };
+    {
+        apptest::CheckingServices ui;
+        CMainDialog w(apptest::testServices(&ui), pf.folder);
+        ASSERT_TRUE(w.initialise());
+        const QStringList told = bookMessages(ui);
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].startsWith(QStringLiteral("单词本“English”中有 1 条记录已损坏，未能读入。"))) << told[0].toStdString();
+        EXPECT_TRUE(told[0].contains(pf.bookPath + QStringLiteral("English.idx.damaged-")));
+        EXPECT_EQ(w.wordBook()->list()->itemCount(), 2);
+        w.onCommand(cmd::kExit, 0);
+        EXPECT_EQ(bookMessages(ui).size(), 1);
+    }
+    QStringList copies = QDir(pf.bookPath).entryList({QStringLiteral("*.damaged-*")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(copies.size(), 2);
+    EXPECT_EQ(dir.read(QStringLiteral("home/Book/") + copies[0]), idx);
+    EXPECT_EQ(dir.read(QStringLiteral("home/Book/") + copies[1]), txt);
+
+    // The save left a sound Book: nothing more to tell, nothing more to keep.
+    apptest::CheckingServices ui;
+    CMainDialog w(apptest::testServices(&ui), pf.folder);
+    ASSERT_TRUE(w.initialise());
+    EXPECT_TRUE(bookMessages(ui).isEmpty());
+    w.onCommand(cmd::kExit, 0);
+    EXPECT_EQ(QDir(pf.bookPath).entryList({QStringLiteral("*.damaged-*")}, QDir::Files).size(), 2);
 }

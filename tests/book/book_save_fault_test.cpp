@@ -1,5 +1,5 @@
-// A save broken at every single file operation, by an error or by a crash, never leaves a Book
-// that loads as anything but its old or its new state.
+// A save or an append broken at every single file operation, by an error, a crash or a power cut,
+// never leaves a Book that loads as anything but its old or its new state.
 #include "book_helpers.h"
 
 #include "fault_env.h"
@@ -159,9 +159,81 @@ TEST_P(SaveFaults, EveryStepLeavesTheOldOrTheNewBook)
         EXPECT_GT(sawNew, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSteps, SaveFaults,
-                         ::testing::Combine(::testing::Values(0, 1), ::testing::Values(Mode::Fail, Mode::Crash)),
+std::string modeName(Mode m)
+{
+    switch (m) {
+    case Mode::Fail: return "Fail";
+    case Mode::Crash: return "Crash";
+    case Mode::PowerCut: return "PowerCut";
+    case Mode::PowerCutZeros: return "PowerCutZeros";
+    }
+    return "?";
+}
+
+const auto kModes = ::testing::Values(Mode::Fail, Mode::Crash, Mode::PowerCut, Mode::PowerCutZeros);
+
+INSTANTIATE_TEST_SUITE_P(AllSteps, SaveFaults, ::testing::Combine(::testing::Values(0, 1), kModes),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param) ? "IndexOnly" : "TextAndIndex") +
-                                    (std::get<1>(info.param) == Mode::Fail ? "Fail" : "Crash");
+                                    modeName(std::get<1>(info.param));
                          });
+
+// Appending to another Book: the target loads as it was or with every new entry after its own,
+// never with an index record that points at text which did not reach the disk.
+class AppendFaults : public ::testing::TestWithParam<Mode> {
+protected:
+    QString base() const { return dir.path() + QLatin1Char('/'); }
+    lextest::TempDir dir;
+};
+
+TEST_P(AppendFaults, EveryStepLeavesTheOldOrTheNewTarget)
+{
+    const Mode mode = GetParam();
+    Book src;
+    src.path = base();
+    src.name = QStringLiteral("Src");
+    lex::LoadBook(src);
+    for (int i = 0; i < 3; ++i)
+        src.AddEntry(entry(QStringLiteral("moved%1").arg(i), QStringLiteral("移动 %1").arg(i)), 2);
+    const std::vector<const lex::WordEntry*> sel(src.full().begin(), src.full().end());
+    {
+        Book t;
+        t.path = base();
+        t.name = QStringLiteral("T");
+        lex::LoadBook(t);
+        t.AddEntry(entry(QStringLiteral("own"), QStringLiteral("自己的")), 2);
+        ASSERT_TRUE(lex::saveBook(t).ok());
+    }
+    const QByteArray oldIdx = dir.read(QStringLiteral("T.idx")), oldTxt = dir.read(QStringLiteral("T.txt"));
+    const auto oldState = loadFresh(base(), QStringLiteral("T"));
+    auto restore = [&] {
+        dir.write(QStringLiteral("T.idx"), oldIdx);
+        dir.write(QStringLiteral("T.txt"), oldTxt);
+    };
+
+    lextest::FaultEnv env;
+    env.breakAt(0, mode);
+    ASSERT_EQ(lex::AppendToBook(sel, base(), QStringLiteral("T"), &env), QString());
+    const int steps = env.count();
+    const auto newState = loadFresh(base(), QStringLiteral("T"));
+    ASSERT_EQ(newState.size(), oldState.size() + sel.size());
+    ASSERT_GE(steps, 6);
+
+    int sawOld = 0;
+    for (int k = 1; k <= steps; ++k) {
+        restore();
+        env.breakAt(k, mode);
+        SCOPED_TRACE(QStringLiteral("broken at %1").arg(k).toStdString());
+        EXPECT_NE(lex::AppendToBook(sel, base(), QStringLiteral("T"), &env), QString());
+        SCOPED_TRACE(env.log().value(k - 1).toStdString());
+        lex::LoadReport r;
+        const auto state = loadFresh(base(), QStringLiteral("T"), &r);
+        EXPECT_TRUE(state == oldState || state == newState) << "a part of the appended entries";
+        EXPECT_TRUE(r.skipped.empty());
+        sawOld += state == oldState;
+    }
+    EXPECT_GT(sawOld, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSteps, AppendFaults, kModes,
+                         [](const auto& info) { return modeName(info.param); });

@@ -86,3 +86,55 @@ TEST_F(Lexbook, CheckReportsDamageAndInterruptedSavesWithoutWriting)
     }
     EXPECT_EQ(dir.files(), before);
 }
+
+TEST_F(Lexbook, SalvageWritesANewBookAndTheCommandsThatLoadTellOfDamageOnStderr)
+{
+    const QByteArray a = textRecord(QStringLiteral("apple"), QStringLiteral("苹果"));
+    const QByteArray b = textRecord(QStringLiteral("pear"), QStringLiteral("梨"));
+    const uint32_t end = 4 + uint32_t(a.size() + b.size());
+    // The second record's offsets lie past the text file; its text is intact after the first.
+    const QByteArray idx = kMarker + QByteArray(1, 21) + indexRecord(4, 4 + uint32_t(a.size())) +
+                           indexRecord(end + 10, end + 30, 7, 8, 9);
+    const QByteArray txt = kMarker + a + b;
+    dir.write(QStringLiteral("D.idx"), idx);
+    dir.write(QStringLiteral("D.txt"), txt);
+    dir.write(QStringLiteral("Taken.txt"), "x");
+    const QStringList before = dir.files();
+    const QString d = dir.path() + QStringLiteral("/D");
+
+    const ToolRun refused = lexbook({QStringLiteral("salvage"), d, dir.path() + QStringLiteral("/Taken")});
+    EXPECT_NE(refused.code, 0);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Taken.txt exists"))) << refused.err.toStdString();
+    EXPECT_EQ(dir.files(), before);
+
+    const ToolRun s = lexbook({QStringLiteral("salvage"), d, dir.path() + QStringLiteral("/sub/Out")});
+    ASSERT_EQ(s.code, 0) << s.err.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("1 entries accepted by the loader"))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("1 entries from text records of %1.txt with the degrees").arg(d)))
+        << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("with 2 entries")));
+    EXPECT_EQ(dir.read(QStringLiteral("D.idx")), idx);
+    EXPECT_EQ(dir.read(QStringLiteral("D.txt")), txt);
+    lex::LoadReport r;
+    const auto out = loadFresh(dir.path() + QStringLiteral("/sub/"), QStringLiteral("Out"), &r);
+    EXPECT_TRUE(r.clean());
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[1].word, QStringLiteral("pear"));
+    EXPECT_EQ(out[1].explanation, QStringLiteral("梨"));
+    EXPECT_EQ(out[1].recognition, 7);
+
+    // check and import load the Book: each tells once on stderr; the import's save keeps the copies.
+    const ToolRun c = lexbook({QStringLiteral("check"), d});
+    EXPECT_EQ(c.err.count(QStringLiteral("已损坏")), 1) << c.err.toStdString();
+    dir.write(QStringLiteral("list.txt"), "banana\t香蕉\n");
+    const ToolRun i = lexbook({QStringLiteral("import"), d, dir.path() + QStringLiteral("/list.txt"), QStringLiteral("--style"),
+                               QStringLiteral("1")});
+    ASSERT_EQ(i.code, 0) << i.err.toStdString();
+    EXPECT_EQ(i.err.count(QStringLiteral("已损坏")), 1) << i.err.toStdString();
+    EXPECT_TRUE(i.err.contains(d + QStringLiteral(".idx.damaged-"))) << i.err.toStdString();
+    const QStringList copies = QDir(dir.path()).entryList({QStringLiteral("D.*.damaged-*")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(copies.size(), 2);
+    EXPECT_EQ(dir.read(copies[0]), idx);
+    EXPECT_EQ(dir.read(copies[1]), txt);
+    EXPECT_TRUE(lexbook({QStringLiteral("check"), d}).err.isEmpty());
+}

@@ -7,17 +7,25 @@ namespace {
 
 class FaultFile final : public lex::WritableFile {
 public:
-    FaultFile(FaultEnv* env, std::unique_ptr<lex::WritableFile> base, QString path)
-        : env_(env), base_(std::move(base)), path_(std::move(path)) {}
+    FaultFile(FaultEnv* env, std::unique_ptr<lex::WritableFile> base, QString path, int inode)
+        : env_(env), base_(std::move(base)), path_(std::move(path)), inode_(inode) {}
     lex::Status append(QByteArrayView data) override
     {
         lex::Status s = env_->step(QStringLiteral("append %1 (%2 bytes)").arg(path_).arg(data.size()));
-        return s ? base_->append(data) : s;
+        if (s)
+            s = base_->append(data);
+        if (s)
+            env_->appended(inode_, data);
+        return s;
     }
     lex::Status sync() override
     {
         lex::Status s = env_->step(QStringLiteral("sync %1").arg(path_));
-        return s ? base_->sync() : s;
+        if (s)
+            s = base_->sync();
+        if (s)
+            env_->synced(inode_);
+        return s;
     }
     lex::Status close() override
     {
@@ -34,6 +42,7 @@ private:
     FaultEnv* env_;
     std::unique_ptr<lex::WritableFile> base_;
     QString path_;
+    int inode_;
     bool closed_ = false;
 };
 
@@ -92,17 +101,92 @@ lex::Status FaultEnv::step(const QString& what)
     if (crashed_)
         return lex::Status::error(QStringLiteral("crashed before: ") + what);
     if (count_ == breakAt_) {
-        if (mode_ == Mode::Crash)
+        if (mode_ != Mode::Fail)
             crashed_ = true;
+        if (powerCutMode())
+            cutPower();
         return lex::Status::error(QStringLiteral("injected fault: ") + what);
     }
     return lex::Status::ok();
 }
 
+void FaultEnv::breakAt(int k, Mode mode)
+{
+    breakAt_ = k;
+    mode_ = mode;
+    count_ = 0;
+    crashed_ = false;
+    log_.clear();
+    inodes_.clear();
+    names_.clear();
+    durable_.clear();
+}
+
+int FaultEnv::newInode()
+{
+    inodes_.emplace_back();
+    return int(inodes_.size()) - 1;
+}
+
+int& FaultEnv::named(const QString& path)
+{
+    auto it = names_.find(path);
+    if (it != names_.end())
+        return it->second;
+    int inode = -1;
+    QByteArray bytes;
+    if (base_->fileExists(path) && base_->readFile(path, &bytes)) {
+        inode = newInode();
+        inodes_[size_t(inode)].data = bytes;
+        inodes_[size_t(inode)].durable = bytes;
+    }
+    durable_[path] = inode;
+    return names_[path] = inode;
+}
+
+void FaultEnv::appended(int inode, QByteArrayView data)
+{
+    if (inode >= 0 && size_t(inode) < inodes_.size())
+        inodes_[size_t(inode)].data.append(data);
+}
+
+void FaultEnv::synced(int inode)
+{
+    if (inode >= 0 && size_t(inode) < inodes_.size())
+        inodes_[size_t(inode)].durable = inodes_[size_t(inode)].data;
+}
+
+void FaultEnv::cutPower()
+{
+    for (const auto& [path, inode] : durable_) {
+        // Removed first, so that a descriptor still open on the old file cannot write into
+        // what is put back.
+        if (base_->fileExists(path))
+            base_->removeFile(path);
+        if (inode < 0)
+            continue;
+        const Inode& n = inodes_[size_t(inode)];
+        QByteArray bytes = n.durable;
+        if (mode_ == Mode::PowerCutZeros && n.data.size() > bytes.size())
+            bytes.append(QByteArray(n.data.size() - bytes.size(), '\0'));
+        std::unique_ptr<lex::WritableFile> f;
+        if (base_->newWritableFile(path, &f)) {
+            f->append(bytes);
+            f->close();
+        }
+    }
+}
+
 lex::Status FaultEnv::createIfMissing(const QString& path)
 {
     lex::Status s = step(QStringLiteral("create %1").arg(path));
-    return s ? base_->createIfMissing(path) : s;
+    if (!s)
+        return s;
+    int& inode = named(path);   // the state before the call
+    s = base_->createIfMissing(path);
+    if (s && inode < 0)
+        inode = newInode();
+    return s;
 }
 
 lex::Status FaultEnv::newWritableFile(const QString& path, std::unique_ptr<lex::WritableFile>* out)
@@ -110,10 +194,15 @@ lex::Status FaultEnv::newWritableFile(const QString& path, std::unique_ptr<lex::
     lex::Status s = step(QStringLiteral("open for writing %1").arg(path));
     if (!s)
         return s;
+    int& inode = named(path);   // the state before the call
     std::unique_ptr<lex::WritableFile> f;
     s = base_->newWritableFile(path, &f);
-    if (s)
-        *out = std::make_unique<FaultFile>(this, std::move(f), path);
+    if (!s)
+        return s;
+    if (inode < 0)
+        inode = newInode();
+    inodes_[size_t(inode)] = Inode();
+    *out = std::make_unique<FaultFile>(this, std::move(f), path, inode);
     return s;
 }
 
@@ -122,29 +211,53 @@ lex::Status FaultEnv::newAppendableFile(const QString& path, std::unique_ptr<lex
     lex::Status s = step(QStringLiteral("open for appending %1").arg(path));
     if (!s)
         return s;
+    const int inode = named(path);
     std::unique_ptr<lex::WritableFile> f;
     s = base_->newAppendableFile(path, &f);
     if (s)
-        *out = std::make_unique<FaultFile>(this, std::move(f), path);
+        *out = std::make_unique<FaultFile>(this, std::move(f), path, inode);
     return s;
 }
 
 lex::Status FaultEnv::renameFile(const QString& from, const QString& to)
 {
     lex::Status s = step(QStringLiteral("rename %1 -> %2").arg(from, to));
-    return s ? base_->renameFile(from, to) : s;
+    if (s) {
+        const int inode = named(from);
+        named(to);
+        s = base_->renameFile(from, to);
+        if (s) {
+            names_[to] = inode;
+            names_[from] = -1;
+        }
+    }
+    return s;
 }
 
 lex::Status FaultEnv::removeFile(const QString& path)
 {
     lex::Status s = step(QStringLiteral("remove %1").arg(path));
-    return s ? base_->removeFile(path) : s;
+    if (s) {
+        named(path);
+        s = base_->removeFile(path);
+        if (s)
+            names_[path] = -1;
+    }
+    return s;
 }
 
 lex::Status FaultEnv::syncDir(const QString& dir)
 {
     lex::Status s = step(QStringLiteral("sync folder %1").arg(dir));
-    return s ? base_->syncDir(dir) : s;
+    if (s)
+        s = base_->syncDir(dir);
+    if (s) {
+        for (const auto& [path, inode] : names_) {
+            if (lex::parentDir(path) == dir)
+                durable_[path] = inode;
+        }
+    }
+    return s;
 }
 
 lex::Status FaultEnv::createDir(const QString& path)

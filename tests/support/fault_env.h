@@ -4,21 +4,30 @@
 // is not performed. Operations counted: creating, opening for writing or appending, each append,
 // sync and close of a file, rename, remove, folder sync, folder creation. Reads are not counted;
 // they can be cut into small pieces and made to fail part way instead (shapeReads, failReads).
+//
+// The power-cut modes die as Crash does and then put the files back as a disk would show them
+// after losing power: a file holds only what was synced (PowerCut drops the rest; PowerCutZeros
+// keeps the length and zeros the rest, as a file system that wrote the size but not the data),
+// and a creation, rename or removal counts only when a later syncDir() of its folder made it
+// durable. Opening an existing file for writing counts as truncating it at once. Files that
+// existed before breakAt() are taken as durable. Folders themselves are not modelled.
 
 #include "common/platform/env.h"
 
 #include <QStringList>
+#include <map>
+#include <vector>
 
 namespace lextest {
 
 class FaultEnv final : public lex::Env {
 public:
-    enum class Mode { Fail, Crash };
+    enum class Mode { Fail, Crash, PowerCut, PowerCutZeros };
 
     explicit FaultEnv(lex::Env* base = lex::Env::defaultEnv()) : base_(base) {}
 
     // Breaks the k-th counted operation (1-based); 0 breaks nothing.
-    void breakAt(int k, Mode mode) { breakAt_ = k; mode_ = mode; count_ = 0; crashed_ = false; log_.clear(); }
+    void breakAt(int k, Mode mode);
     int count() const { return count_; }
     bool crashed() const { return crashed_; }
     // One line per counted operation ("rename a -> b"), for failure messages.
@@ -45,7 +54,25 @@ public:
     lex::Status syncDir(const QString& dir) override;
     lex::Status createDir(const QString& path) override;
 
+    // What the open files report back (power-cut bookkeeping); `inode` is from the open call.
+    void appended(int inode, QByteArrayView data);
+    void synced(int inode);
+
 private:
+    struct Inode {
+        QByteArray data;     // as written
+        QByteArray durable;  // as of the last sync
+    };
+    bool powerCutMode() const { return mode_ == Mode::PowerCut || mode_ == Mode::PowerCutZeros; }
+    // The inode a path names now (-1: none), learning the path's state from the base first.
+    int& named(const QString& path);
+    int newInode();
+    void cutPower();
+
+    std::vector<Inode> inodes_;
+    std::map<QString, int> names_;    // now
+    std::map<QString, int> durable_;  // as the folders were last synced
+
     lex::Env* base_;
     int breakAt_ = 0;
     Mode mode_ = Mode::Fail;

@@ -1,10 +1,16 @@
 // dump and check: read-only views of a word book. Neither writes anything, not even the empty
 // files or the repair of an interrupted save that loading the Book in the program would do.
+// salvage: a new Book with every entry that can be got back from a damaged one.
 #include "commands.h"
 
+#include "common/platform/sources.h"
+#include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_salvage.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <cstdio>
 
 namespace lexbook {
 namespace {
@@ -60,6 +66,18 @@ QString jsonTime(const lex::EntryTime& t)
     return QStringLiteral("[%1,%2,%3,%4,%5]").arg(t.year).arg(t.month).arg(t.day).arg(t.hour).arg(t.minute);
 }
 
+bool bookExists(const BookArg& where, const QString& arg, int* code)
+{
+    lex::Env* env = lex::Env::defaultEnv();
+    const QString idx = where.path + where.name + QStringLiteral(".idx");
+    const QString txt = where.path + where.name + QStringLiteral(".txt");
+    if (!env->fileExists(idx) && !env->fileExists(txt) && !env->fileExists(idx + QStringLiteral(".new"))) {
+        *code = fail(QStringLiteral("no Book at %1 (neither %2 nor %3 exists)").arg(arg, idx, txt));
+        return false;
+    }
+    return true;
+}
+
 // Reads the Book without writing; fails (message set) when there is nothing to read.
 bool readBook(const QStringList& args, const char* command, lex::Book* book, lex::LoadReport* report,
               BookArg* where, int* code)
@@ -72,14 +90,10 @@ bool readBook(const QStringList& args, const char* command, lex::Book* book, lex
         *code = fail(QStringLiteral("'%1' is not a Book (give folder and stem, e.g. Book/English)").arg(args[0]));
         return false;
     }
-    lex::Env* env = lex::Env::defaultEnv();
-    const QString idx = where->path + where->name + QStringLiteral(".idx");
-    const QString txt = where->path + where->name + QStringLiteral(".txt");
-    if (!env->fileExists(idx) && !env->fileExists(txt) && !env->fileExists(idx + QStringLiteral(".new"))) {
-        *code = fail(QStringLiteral("no Book at %1 (neither %2 nor %3 exists)").arg(args[0], idx, txt));
+    if (!bookExists(*where, args[0], code))
         return false;
-    }
-    *report = lex::inspectBook(where->path, where->name, env, book);
+    *report = lex::inspectBook(where->path, where->name, lex::Env::defaultEnv(), book);
+    tellDamage(*book, *report);
     return true;
 }
 
@@ -152,6 +166,62 @@ int cmdCheck(const QStringList& args)
     text += r.clean() ? QStringLiteral("clean\n") : QStringLiteral("not clean\n");
     out(text);
     return r.clean() ? 0 : 1;
+}
+
+} // namespace lexbook
+
+namespace lexbook {
+
+int cmdSalvage(const QStringList& args)
+{
+    BookArg from, to;
+    int code = 0;
+    if (args.size() != 2)
+        return fail(QStringLiteral("usage: lexbook salvage BOOK OUT"));
+    if (!splitBook(args[0], &from) || !splitBook(args[1], &to))
+        return fail(QStringLiteral("give each Book as folder and stem, e.g. Book/English"));
+    if (!bookExists(from, args[0], &code))
+        return code;
+    lex::Env* env = lex::Env::defaultEnv();
+    const QString stem = to.path + to.name;
+    for (const QString& suffix : {QStringLiteral(".idx"), QStringLiteral(".txt"), QStringLiteral(".save"),
+                                  QStringLiteral(".idx.new"), QStringLiteral(".txt.new")}) {
+        if (env->fileExists(stem + suffix))
+            return fail(QStringLiteral("%1 exists: salvage writes only a new Book").arg(stem + suffix));
+    }
+
+    lex::Book book;
+    const lex::SalvageReport r =
+        lex::salvageBook(from.path, from.name, book, lex::toEntryTime(lex::Clock::system()->localNow()), env);
+    if (!r.load.readError.isEmpty())
+        return fail(QStringLiteral("cannot read the word book: ") + r.load.readError, 1);
+    if (!to.path.isEmpty() && !env->fileExists(to.path)) {
+        const lex::Status made = lex::createDirs(env, to.path);
+        if (!made)
+            return fail(QStringLiteral("cannot create %1: %2").arg(to.path, made.message()), 1);
+    }
+    book.path = to.path;
+    book.name = to.name;
+    const lex::SaveResult saved = lex::saveBook(book, env);
+    if (!saved.ok())
+        return fail(QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message), 1);
+    QString text = QStringLiteral("%1 entries accepted by the loader (%2)\n").arg(r.fromIndex).arg(r.load.indexFile);
+    text += QStringLiteral("%1 entries from text records of %2 with the degrees and times of their damaged index record\n")
+                .arg(r.fromTextWithIndex).arg(r.load.textFile);
+    text += QStringLiteral("%1 entries from text records of %2 with default degrees (10) and times (now)\n")
+                .arg(r.fromTextDefaults).arg(r.load.textFile);
+    if (r.emptyPieces)
+        text += QStringLiteral("%1 text records without a word left out\n").arg(r.emptyPieces);
+    text += QStringLiteral("written: %1.idx and %1.txt with %2 entries\n").arg(stem).arg(book.size());
+    out(text);
+    return 0;
+}
+
+void tellDamage(const lex::Book& book, const lex::LoadReport& report)
+{
+    const QString notice = lex::damageNotice(book, report);
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "lexbook: %s\n", notice.toUtf8().constData());
 }
 
 } // namespace lexbook

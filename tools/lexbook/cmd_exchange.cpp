@@ -68,6 +68,7 @@ bool parseStyle(const std::optional<QString>& s, int* style)
 bool loadForCommand(lex::Book& book, int* code)
 {
     const lex::LoadReport report = lex::LoadBook(book);
+    tellDamage(book, report);
     if (!report.readError.isEmpty()) {
         *code = fail(QStringLiteral("cannot read the word book: ") + report.readError);
         return false;

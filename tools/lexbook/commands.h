@@ -4,6 +4,11 @@
 
 #include <QStringList>
 
+namespace lex {
+class Book;
+struct LoadReport;
+}
+
 namespace lexbook {
 
 int cmdDump(const QStringList& args);      // dump BOOK
@@ -14,6 +19,7 @@ int cmdDictBuild(const QStringList& args); // dict-build SOURCE OUTFOLDER [--com
 int cmdDictEcdict(const QStringList& args); // dict-ecdict CSV OUTFOLDER [--companion] [--block N]
 int cmdImport(const QStringList& args);    // import BOOK FILE --style 1|2|3 ...
 int cmdExport(const QStringList& args);    // export BOOK FILE --style 1|2|3 ...
+int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
 
 // Removes `flag` from `args`; true when it was there.
 bool takeFlag(QStringList& args, const QString& flag);
@@ -23,6 +29,8 @@ bool takeIntOption(QStringList& args, const QString& name, int min, int* value, 
 
 // Prints "lexbook: <message>" on stderr and returns `code`.
 int fail(const QString& message, int code = 2);
+// Tells on stderr, once per command, that a load skipped damaged records (nothing when none).
+void tellDamage(const lex::Book& book, const lex::LoadReport& report);
 // Writes UTF-8 text to stdout.
 void out(const QString& text);
 

@@ -46,6 +46,7 @@ void out(const QString& text)
 static const char kUsage[] =
     "usage: lexbook dump BOOK\n"
     "       lexbook check BOOK\n"
+    "       lexbook salvage BOOK OUT\n"
     "       lexbook lookup DICTFOLDER WORD [--companion]\n"
     "       lexbook config FILE get SECTION KEY [--int DEFAULT | --struct SIZE]\n"
     "       lexbook config FILE set SECTION KEY VALUE [--struct]\n"
@@ -66,6 +67,7 @@ int main(int argc, char** argv)
     const std::map<QString, std::function<int(const QStringList&)>> commands = {
         {QStringLiteral("dump"), lexbook::cmdDump},
         {QStringLiteral("check"), lexbook::cmdCheck},
+        {QStringLiteral("salvage"), lexbook::cmdSalvage},
         {QStringLiteral("lookup"), lexbook::cmdLookup},
         {QStringLiteral("config"), lexbook::cmdConfig},
         {QStringLiteral("dict-build"), lexbook::cmdDictBuild},
