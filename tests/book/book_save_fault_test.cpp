@@ -6,6 +6,7 @@
 #include "temp_dir.h"
 
 #include <QFile>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace booktest;
@@ -70,6 +71,28 @@ protected:
         ASSERT_EQ(b.textChanged, s.textSave);
     }
 
+    std::map<QString, QByteArray> dirState() const
+    {
+        std::map<QString, QByteArray> m;
+        for (const QString& f : dir.files())
+            m[f] = dir.read(f);
+        return m;
+    }
+    void putDirState(const std::map<QString, QByteArray>& m)
+    {
+        for (const QString& f : dir.files())
+            QFile::remove(dir.path(f));
+        for (const auto& [name, bytes] : m)
+            dir.write(name, bytes);
+    }
+    void loadThrough(lex::Env* env)
+    {
+        Book b;
+        b.path = base();
+        b.name = QStringLiteral("B");
+        lex::LoadBook(b, env);
+    }
+
     lextest::TempDir dir;
     QByteArray oldIdx, oldTxt;
     std::vector<EntryData> oldState;
@@ -113,6 +136,24 @@ TEST_P(SaveFaults, EveryStepLeavesTheOldOrTheNewBook)
         SCOPED_TRACE(QStringLiteral("broken at %1: %2").arg(k).arg(env.log().value(k - 1)).toStdString());
         EXPECT_FALSE(r.ok());
         EXPECT_TRUE(b.textChanged == sc.textSave);
+
+        if (mode == Mode::PowerCut || mode == Mode::PowerCutZeros) {
+            // Another power cut while the next start repairs this one, at each step of the repair.
+            const std::map<QString, QByteArray> cut = dirState();
+            lextest::FaultEnv again;
+            again.breakAt(0, mode);
+            loadThrough(&again);
+            const int repairSteps = again.count();
+            for (int j = 1; j <= repairSteps; ++j) {
+                putDirState(cut);
+                again.breakAt(j, mode);
+                loadThrough(&again);
+                const auto twice = loadFresh(base(), QStringLiteral("B"));
+                EXPECT_TRUE(twice == oldState || twice == newState)
+                    << "a second power cut while repairing, at " << again.log().value(j - 1).toStdString();
+            }
+            putDirState(cut);
+        }
 
         // Looking does not repair; the look and the load agree.
         const QStringList filesBefore = dir.files();

@@ -109,10 +109,11 @@ TEST_F(Lexbook, SalvageWritesANewBookAndTheCommandsThatLoadTellOfDamageOnStderr)
 
     const ToolRun s = lexbook({QStringLiteral("salvage"), d, dir.path() + QStringLiteral("/sub/Out")});
     ASSERT_EQ(s.code, 0) << s.err.toStdString();
-    EXPECT_TRUE(s.out.contains(QStringLiteral("1 entries accepted by the loader"))) << s.out.toStdString();
-    EXPECT_TRUE(s.out.contains(QStringLiteral("1 entries from text records of %1.txt with the degrees").arg(d)))
+    EXPECT_TRUE(s.out.contains(QStringLiteral("entries accepted by the loader (%1.idx): 1\n").arg(d))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("of %1.txt, with the degrees and times of their damaged index record: 1\n").arg(d)))
         << s.out.toStdString();
-    EXPECT_TRUE(s.out.contains(QStringLiteral("with 2 entries")));
+    EXPECT_TRUE(s.out.contains(QStringLiteral("with default degrees (10) and times (now): 0\n")) &&
+                s.out.contains(QStringLiteral("Out.txt, 2 entries\n")));
     EXPECT_EQ(dir.read(QStringLiteral("D.idx")), idx);
     EXPECT_EQ(dir.read(QStringLiteral("D.txt")), txt);
     lex::LoadReport r;

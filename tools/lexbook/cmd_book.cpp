@@ -205,14 +205,14 @@ int cmdSalvage(const QStringList& args)
     const lex::SaveResult saved = lex::saveBook(book, env);
     if (!saved.ok())
         return fail(QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message), 1);
-    QString text = QStringLiteral("%1 entries accepted by the loader (%2)\n").arg(r.fromIndex).arg(r.load.indexFile);
-    text += QStringLiteral("%1 entries from text records of %2 with the degrees and times of their damaged index record\n")
-                .arg(r.fromTextWithIndex).arg(r.load.textFile);
-    text += QStringLiteral("%1 entries from text records of %2 with default degrees (10) and times (now)\n")
-                .arg(r.fromTextDefaults).arg(r.load.textFile);
+    QString text = QStringLiteral("entries accepted by the loader (%1): %2\n").arg(r.load.indexFile).arg(r.fromIndex);
+    text += QStringLiteral("entries from text records of %1, with the degrees and times of their damaged index record: %2\n")
+                .arg(r.load.textFile).arg(r.fromTextWithIndex);
+    text += QStringLiteral("entries from text records of %1, with default degrees (10) and times (now): %2\n")
+                .arg(r.load.textFile).arg(r.fromTextDefaults);
     if (r.emptyPieces)
-        text += QStringLiteral("%1 text records without a word left out\n").arg(r.emptyPieces);
-    text += QStringLiteral("written: %1.idx and %1.txt with %2 entries\n").arg(stem).arg(book.size());
+        text += QStringLiteral("text records without a word, left out: %1\n").arg(r.emptyPieces);
+    text += QStringLiteral("written: %1.idx and %1.txt, %2 entries\n").arg(stem).arg(book.size());
     out(text);
     return 0;
 }
