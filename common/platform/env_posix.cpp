@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <chrono>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,6 +104,17 @@ public:
 private:
     QByteArray bytes_;
     qsizetype pos_ = 0;
+};
+
+class PosixFileLock final : public FileLock {
+public:
+    explicit PosixFileLock(int fd) : fd_(fd) {}
+    ~PosixFileLock() override { ::close(fd_); } // closing the last descriptor releases the lock
+    PosixFileLock(const PosixFileLock&) = delete;
+    PosixFileLock& operator=(const PosixFileLock&) = delete;
+
+private:
+    int fd_;
 };
 
 class PosixEnv final : public Env {
@@ -213,9 +227,40 @@ public:
             return posixError(QStringLiteral("mkdir"), path, errno);
         return Status::ok();
     }
+
+    Status lockExclusive(const QString& path, int timeoutMs, std::unique_ptr<FileLock>* out) override
+    {
+        // Read-only opening works for folders and needs no write permission.
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return posixError(QStringLiteral("open"), path, errno);
+        // Polling keeps the wait bounded; flock itself has no time-out.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+        for (;;) {
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                *out = std::make_unique<PosixFileLock>(fd);
+                return Status::ok();
+            }
+            const int e = errno;
+            if (e == EINTR)
+                continue;
+            if (e != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+                ::close(fd);
+                return e == EWOULDBLOCK ? Status::error(QStringLiteral("timed out waiting for the lock on ") + path)
+                                        : posixError(QStringLiteral("flock"), path, e);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
 };
 
 } // namespace
+
+Status Env::lockExclusive(const QString&, int, std::unique_ptr<FileLock>* out)
+{
+    *out = std::make_unique<FileLock>();
+    return Status::ok();
+}
 
 Status Env::newSequentialFile(const QString& path, std::unique_ptr<SequentialFile>* out)
 {

@@ -1,6 +1,10 @@
 // The word-list reader over arbitrary bytes. The first byte picks the style (mod 3) and the
-// encoding (div 3, mod 4: auto, UTF-16, code page 936, UTF-8); the rest is the file.
+// encoding (div 3, mod 4: auto, UTF-16, code page 936, UTF-8); the rest is the file. Checks that
+// the import, its preview and the encoding guess agree, and that the guess only ever picks a
+// reading that is valid.
 #include "common/platform/sources.h"
+#include "common/text/codepage.h"
+#include "common/text/encoding_guess.h"
 #include "lexora/book/book.h"
 #include "lexora/exchange/text_format.h"
 
@@ -30,7 +34,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     lex::TextEncoding used{};
     const QString text = lex::decodeWordList(bytes, encoding, &used);
     check(used != lex::TextEncoding::Auto);
-    lex::previewWordList(bytes);
+    const lex::WordListPreview preview = lex::previewWordList(bytes);
+    const lex::TextEncoding detected = lex::detectEncoding(bytes);
+    check(preview.encoding == detected);
+    if (encoding == lex::TextEncoding::Auto) {
+        check(used == detected);
+        check(text == lex::decodeWordList(bytes, detected));
+    }
+    if (detected == lex::TextEncoding::Utf8 && !bytes.startsWith("\xEF\xBB\xBF")) {
+        // Taken as UTF-8 without a mark: valid UTF-8 but for a cut last character, and not ASCII.
+        check(!lex::cp936::isAscii(bytes));
+        check(lex::utf8::isValid(bytes.first(bytes.size() - lex::incompleteUtf8Tail(bytes))));
+    }
+    if (detected == lex::TextEncoding::Cp936 && lex::utf8::isValid(bytes) && !lex::cp936::isAscii(bytes))
+        check(!lex::cp936::decode(bytes).contains(QChar(0xFFFD))); // both readings were valid
 
     static lex::FixedClock clock(QDateTime(QDate(2024, 1, 2), QTime(3, 4)));
     lex::ImportSettings settings;

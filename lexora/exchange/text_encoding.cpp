@@ -1,6 +1,7 @@
 #include "lexora/exchange/text_encoding.h"
 
 #include "common/text/codepage.h"
+#include "common/text/encoding_guess.h"
 
 #include <QtEndian>
 #include <cstring>
@@ -16,46 +17,6 @@ bool hasUtf16Mark(QByteArrayView b)
 bool hasUtf8Mark(QByteArrayView b)
 {
     return b.size() >= 3 && uchar(b[0]) == 0xEF && uchar(b[1]) == 0xBB && uchar(b[2]) == 0xBF;
-}
-
-// Length of the UTF-8 sequence that `lead` starts, 0 when it cannot start one.
-int sequenceLength(uchar lead)
-{
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
-// The number of bytes at the end of `b` that begin a UTF-8 sequence without completing it
-// (a file cut off while being copied), 0 when the end is not such a fragment.
-qsizetype incompleteTail(QByteArrayView b)
-{
-    for (qsizetype cut = 1; cut <= 3 && cut <= b.size(); ++cut) {
-        const uchar lead = uchar(b[b.size() - cut]);
-        if (lead < 0x80)
-            return 0;
-        if ((lead & 0xC0) == 0x80)
-            continue; // a continuation byte: the lead lies further back
-        return sequenceLength(lead) > cut ? cut : 0;
-    }
-    return 0;
-}
-
-bool looksLikeUtf8(QByteArrayView b)
-{
-    if (cp936::isAscii(b))
-        return false; // the same text either way; code page 936 keeps the old behaviour
-    if (utf8::isValid(b))
-        return true;
-    const qsizetype tail = incompleteTail(b);
-    if (tail == 0)
-        return false;
-    const QByteArrayView body = b.first(b.size() - tail);
-    return !cp936::isAscii(body) && utf8::isValid(body);
 }
 
 QString fromUtf16Le(QByteArrayView b)
@@ -80,7 +41,8 @@ TextEncoding detectEncoding(QByteArrayView bytes)
         return TextEncoding::Utf16;
     if (hasUtf8Mark(bytes))
         return TextEncoding::Utf8;
-    return looksLikeUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Cp936;
+    // One rule for the import, the preview and lexbook, decided on the whole file.
+    return guessUnmarkedEncoding(bytes) == UnmarkedEncoding::Utf8 ? TextEncoding::Utf8 : TextEncoding::Cp936;
 }
 
 QString decodeWordList(QByteArrayView bytes, TextEncoding encoding, TextEncoding* used)
@@ -158,7 +120,7 @@ WordListPreview previewWordList(QByteArrayView bytes)
         QByteArrayView head = body.first(qMin(kPreview, body.size()));
         if (p.encoding == TextEncoding::Utf8) {
             // Do not show a character cut in half by the 200-byte limit.
-            head = head.first(head.size() - incompleteTail(head));
+            head = head.first(head.size() - incompleteUtf8Tail(head));
             p.text = QString::fromUtf8(head);
         } else {
             p.text = cp936::decode(head);

@@ -1,8 +1,9 @@
 #pragma once
 // The encodings of text word lists: UTF-16 LE (recognised by FF FE), code page 936 (everything
 // else in the old program's world), and UTF-8, which learners on Linux mostly hold: a file that
-// starts with EF BB BF, or that has no mark, is valid UTF-8 and holds non-ASCII text, is read as
-// UTF-8. A GBK file is practically never valid UTF-8, so the guess costs the GBK files nothing.
+// starts with EF BB BF is UTF-8; a file without a mark is UTF-8 only when the whole text is valid
+// UTF-8 and reads as likelier Chinese text that way than as GBK (see common/text/encoding_guess.h),
+// so that short GBK lists that happen to be valid UTF-8 stay GBK.
 
 #include "common/platform/env.h"
 

@@ -29,7 +29,8 @@ TEST_F(ConfigCli, StringAndIntegerRoundTrip)
 {
     dir.write(QStringLiteral("Config.INI"), "; kept\r\n[INIT]\r\nBookName=Old\r\n");
     EXPECT_EQ(run({"set", "init", "bookname", "英语 词汇"}).code, 0);
-    EXPECT_EQ(dir.read(QStringLiteral("Config.INI")), QByteArray("; kept\r\n[INIT]\r\nBookName=英语 词汇\r\n"));
+    // Every file written carries the UTF-8 mark.
+    EXPECT_EQ(dir.read(QStringLiteral("Config.INI")), QByteArray("\xEF\xBB\xBF; kept\r\n[INIT]\r\nBookName=英语 词汇\r\n"));
     Result r = run({"get", "INIT", "BookName"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, QStringLiteral("英语 词汇\n"));
@@ -41,6 +42,11 @@ TEST_F(ConfigCli, StringAndIntegerRoundTrip)
     r = run({"get", "TTSVOICE", "Missing", "--int", "100"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, QStringLiteral("100\n"));
+
+    // A Windows file (code page 936, no mark) and Windows' integer forms.
+    dir.write(QStringLiteral("Config.INI"), "[INIT]\r\nBookName=\xD1\xA7\xCF\xB0\r\nFocusedItem=0x1F\r\n");
+    EXPECT_EQ(run({"get", "INIT", "BookName"}).out, QStringLiteral("学习\n"));
+    EXPECT_EQ(run({"get", "INIT", "FocusedItem", "--int", "0"}).out, QStringLiteral("31\n"));
 }
 
 TEST_F(ConfigCli, StructRoundTripAndInvalidStructs)
@@ -48,7 +54,7 @@ TEST_F(ConfigCli, StructRoundTripAndInvalidStructs)
     EXPECT_EQ(run({"set", "INIT", "LexoraDlgSize", "--struct", "640000006400000020030000f4010000"}).code, 0);
     // 0x64+0x64+0x20+0x03+0xF4+0x01 = 0x1E0: checksum E0, digits written in upper case.
     EXPECT_EQ(dir.read(QStringLiteral("Config.INI")),
-              QByteArray("[INIT]\nLexoraDlgSize=640000006400000020030000F4010000E0\n"));
+              QByteArray("\xEF\xBB\xBF[INIT]\nLexoraDlgSize=640000006400000020030000F4010000E0\n"));
     Result r = run({"get", "INIT", "LexoraDlgSize", "--struct", "16"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, QStringLiteral("640000006400000020030000F4010000\n"));

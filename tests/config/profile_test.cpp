@@ -35,6 +35,9 @@ private:
     static lex::Env* real() { return lex::Env::defaultEnv(); }
 };
 
+// Every file we write starts with it.
+const QByteArray kBom = "\xEF\xBB\xBF";
+
 class ConfigProfile : public ::testing::Test {
 protected:
     lextest::TempDir dir;
@@ -52,7 +55,7 @@ TEST_F(ConfigProfile, SectionAndKeyNamesIgnoreAsciiCase)
     EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BOOKNAME")), QStringLiteral("English"));
     // A write in another case lands on the existing line and adds no new section.
     ASSERT_TRUE(profile.writeInt(QStringLiteral("ttsVOICE"), QStringLiteral("TTSVOLUME"), 80));
-    EXPECT_EQ(contents(), QByteArray("[TTSVoice]\nttsvolume=80\n[init]\nBookName=English\n"));
+    EXPECT_EQ(contents(), kBom + "[TTSVoice]\nttsvolume=80\n[init]\nBookName=English\n");
     // Non-ASCII letters are not folded.
     write("[INIT]\n\xC3\xA9=1\n");
     EXPECT_EQ(profile.readInt(QStringLiteral("INIT"), QString::fromUtf8("\xC3\x89"), -1), -1);
@@ -70,32 +73,38 @@ TEST_F(ConfigProfile, MissingFileOrKeyGivesDefaults)
     EXPECT_EQ(profile.readInt(QStringLiteral("INIT"), QStringLiteral("IsFist"), 1), 1);
 }
 
+// As Windows' private-profile integer function reads them (the values its conformance tests use).
 TEST_F(ConfigProfile, IntegerParsing)
 {
-    write("[S]\n"
-          "a=  42\n"
-          "b=-10\n"
-          "c=+7\n"
-          "d=abc\n"
-          "e=\n"
-          "f=12abc\n"
-          "g=99999999999999999999999\n"
-          "h=-99999999999999999999999\n"
-          "i=2147483647\n"
-          "j=-2147483648\n"
-          "k=2147483648\n"
-          "l=- 5\n"
-          "m=\"42\"\n"
-          "n=0x10\n"
-          "o=+\n"
-          "p=   \n");
-    struct Case { const char* key; int expected; } cases[] = {
-        {"a", 42}, {"b", -10}, {"c", 7}, {"d", 0}, {"e", 555}, {"f", 12},
-        {"g", INT_MAX}, {"h", INT_MIN}, {"i", INT_MAX}, {"j", INT_MIN}, {"k", INT_MAX},
-        {"l", 0}, {"m", 42}, {"n", 0}, {"o", 0}, {"p", 555}, {"missing", 555},
+    struct Case { const char* value; int expected; } cases[] = {
+        {"42", 42}, {"  42", 42}, {"-10", -10}, {"+7", 7}, {"abc", 0}, {"12abc", 12}, {" -12abc", -12},
+        {"0x1F", 31}, {"0x1f", 31}, {"0b101", 5}, {"0o17", 15}, {"-0x10", -16}, {"+0x10", 16}, {"  0x10", 16},
+        {"0X1f", 0}, {"0B101", 0}, {"0x", 0}, {"0xZ", 0}, {"0b2", 0}, {"0o8", 0}, {"0x1G", 1},
+        {"010", 10}, {"0", 0}, {"-0", 0},
+        {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483648", INT_MIN},
+        {"4294967295", -1}, {"4294967296", 0}, {"4294967297", 1}, {"-4294967297", -1},
+        {"0xFFFFFFFF", -1}, {"0x100000001", 1},
+        {"99999999999999999999999", -159383553}, {"-99999999999999999999999", 159383553},
+        {"- 5", 0}, {"+", 0}, {"+-5", 0}, {"\"42\"", 42}, {"\"0x10\"", 16},
     };
+    QByteArray file = "[S]\n";
+    int n = 0;
     for (const Case& c : cases)
-        EXPECT_EQ(profile.readInt(QStringLiteral("S"), QString::fromLatin1(c.key), 555), c.expected) << c.key;
+        file += "k" + QByteArray::number(n++) + "=" + c.value + "\n";
+    file += "empty=\nblank=   \n";
+    write(file);
+    n = 0;
+    for (const Case& c : cases)
+        EXPECT_EQ(profile.readInt(QStringLiteral("S"), QStringLiteral("k%1").arg(n++), 555), c.expected) << c.value;
+    // A missing key or an empty value gives the default.
+    EXPECT_EQ(profile.readInt(QStringLiteral("S"), QStringLiteral("empty"), 555), 555);
+    EXPECT_EQ(profile.readInt(QStringLiteral("S"), QStringLiteral("blank"), 555), 555);
+    EXPECT_EQ(profile.readInt(QStringLiteral("S"), QStringLiteral("missing"), 555), 555);
+    // Every integer we write reads back as written.
+    for (int v : {0, 1, -1, INT_MAX, INT_MIN, 123456789}) {
+        ASSERT_TRUE(profile.writeInt(QStringLiteral("S"), QStringLiteral("w"), v));
+        EXPECT_EQ(profile.readInt(QStringLiteral("S"), QStringLiteral("w"), 555), v);
+    }
 }
 
 TEST_F(ConfigProfile, StringsAreTrimmedUnquotedAndTruncated)
@@ -142,7 +151,7 @@ TEST_F(ConfigProfile, StructuresNeedTheRightLengthChecksumAndDigits)
     ASSERT_TRUE(profile.writeStruct(kMainListCtrl, kColumnWidth, packColumnWidths(kDefaultColumnWidths)));
     const QByteArray file = contents();
     // 24 bytes of widths: 28 00 78 00 78 00 50 00 1E 00 ... 64 00; checksum = sum mod 256.
-    ASSERT_TRUE(file.startsWith("[MAINLISTCTRL]\nColumnWidth=280078007800500"));
+    ASSERT_TRUE(file.startsWith(kBom + "[MAINLISTCTRL]\nColumnWidth=280078007800500"));
     const QByteArray line = file.mid(file.indexOf('=') + 1).trimmed();
     ASSERT_EQ(line.size(), 50);
     EXPECT_EQ(line.right(2), QByteArray("70")); // (40+120+120+80+4*30+4*100) = 880 = 0x370
@@ -184,7 +193,7 @@ TEST_F(ConfigProfile, WriteChangesOnlyItsOwnLine)
                                 "; trailing comment";
     write(original);
     ASSERT_TRUE(profile.writeString(QStringLiteral("INIT"), QStringLiteral("BookName"), QStringLiteral("英语")));
-    QByteArray expected = original;
+    QByteArray expected = kBom + original;
     expected.replace("  BookName = Old Name  \r\n", "  BookName = \xE8\x8B\xB1\xE8\xAF\xAD\r\n");
     EXPECT_EQ(contents(), expected);
     EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("英语"));
@@ -204,18 +213,18 @@ TEST_F(ConfigProfile, NewKeysAndSectionsInAnLfFile)
 {
     write("[INIT]\n; note\n\n[B]\nx=1\n\n");
     ASSERT_TRUE(profile.writeString(QStringLiteral("init"), QStringLiteral("k"), QStringLiteral("v")));
-    EXPECT_EQ(contents(), QByteArray("[INIT]\nk=v\n; note\n\n[B]\nx=1\n\n"));
+    EXPECT_EQ(contents(), kBom + "[INIT]\nk=v\n; note\n\n[B]\nx=1\n\n");
     ASSERT_TRUE(profile.writeString(QStringLiteral("B"), QStringLiteral("y"), QStringLiteral("2")));
-    EXPECT_EQ(contents(), QByteArray("[INIT]\nk=v\n; note\n\n[B]\nx=1\ny=2\n\n"));
+    EXPECT_EQ(contents(), kBom + "[INIT]\nk=v\n; note\n\n[B]\nx=1\ny=2\n\n");
     ASSERT_TRUE(profile.writeString(QStringLiteral("C"), QStringLiteral("z"), QStringLiteral("3")));
-    EXPECT_EQ(contents(), QByteArray("[INIT]\nk=v\n; note\n\n[B]\nx=1\ny=2\n\n[C]\nz=3\n"));
+    EXPECT_EQ(contents(), kBom + "[INIT]\nk=v\n; note\n\n[B]\nx=1\ny=2\n\n[C]\nz=3\n");
 }
 
 TEST_F(ConfigProfile, NewFileIsCreatedWithLfLines)
 {
     ASSERT_TRUE(profile.writeInt(QStringLiteral("INIT"), QStringLiteral("IsFist"), 0));
     ASSERT_TRUE(profile.writeString(QStringLiteral("INIT"), QStringLiteral("VoicePath"), QStringLiteral("./Voice/")));
-    EXPECT_EQ(contents(), QByteArray("[INIT]\nIsFist=0\nVoicePath=./Voice/\n"));
+    EXPECT_EQ(contents(), kBom + "[INIT]\nIsFist=0\nVoicePath=./Voice/\n");
     EXPECT_EQ(dir.files(), QStringList{QStringLiteral("Config.INI")}) << "no temporary file left";
 }
 
@@ -227,7 +236,7 @@ TEST_F(ConfigProfile, RepeatedKeysAndSections)
     ASSERT_TRUE(profile.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new")));
     ASSERT_TRUE(profile.writeString(QStringLiteral("S"), QStringLiteral("j"), QStringLiteral("J")));
     ASSERT_TRUE(profile.writeString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("N")));
-    EXPECT_EQ(contents(), QByteArray("[S]\nk=new\nk=second\nn=N\n[T]\n[s]\nk=third\nj=J\n"));
+    EXPECT_EQ(contents(), kBom + "[S]\nk=new\nk=second\nn=N\n[T]\n[s]\nk=third\nj=J\n");
 }
 
 TEST_F(ConfigProfile, SectionLinesAndComments)
@@ -277,8 +286,46 @@ TEST_F(ConfigProfile, Cp936FileIsReadAndRewrittenAsUtf8)
     write("[INIT]\r\nBookName=" + gbk + "\r\nBookPath=./Book/\r\n");
     EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), name);
     ASSERT_TRUE(profile.writeInt(QStringLiteral("INIT"), QStringLiteral("IsCase"), 1));
-    EXPECT_EQ(contents(), "[INIT]\r\nBookName=" + name.toUtf8() + "\r\nBookPath=./Book/\r\nIsCase=1\r\n");
+    EXPECT_EQ(contents(), kBom + "[INIT]\r\nBookName=" + name.toUtf8() + "\r\nBookPath=./Book/\r\nIsCase=1\r\n");
     EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), name);
+}
+
+// A Windows file: code page 936 throughout, even where its bytes happen to be valid UTF-8
+// ("学习" is D1 A7 CF B0, which UTF-8 reads as "ѧϰ"). A rewrite converts every value, not
+// only the one written.
+TEST_F(ConfigProfile, FileWithoutTheMarkIsCodePage936)
+{
+    const QByteArray study = lex::cp936::encode(u"学习");
+    ASSERT_TRUE(lex::utf8::isValid(study));
+    const QByteArray original = "[INIT]\r\nBookName=" + study + "\r\nBookPath=D:/" + lex::cp936::encode(u"单词") +
+                                "/\r\nClassName1=" + lex::cp936::encode(u"谢") + "\r\n";
+    write(original);
+    EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("学习"));
+    EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("ClassName1")), QStringLiteral("谢"));
+    ASSERT_TRUE(profile.writeInt(QStringLiteral("INIT"), QStringLiteral("IsCase"), 1));
+    EXPECT_EQ(contents(), kBom + QStringLiteral("[INIT]\r\nBookName=学习\r\nBookPath=D:/单词/\r\nClassName1=谢\r\n"
+                                                "IsCase=1\r\n").toUtf8());
+    EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("学习"));
+    EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookPath")), QStringLiteral("D:/单词/"));
+}
+
+// Files our earlier versions wrote: UTF-8 without the mark. They still read right, and the first
+// write adds the mark.
+TEST_F(ConfigProfile, Utf8FileOfEarlierVersionsStillReads)
+{
+    const QString ini = QStringLiteral("[INIT]\nBookName=学习\nBookPath=/home/学生/词书/\nClassName1=动词\n"
+                                       "[IMPORTEXPORT]\nInFileName=/home/学生/下载/单词表.txt\n");
+    write(ini.toUtf8());
+    EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("学习"));
+    EXPECT_EQ(profile.readString(QStringLiteral("IMPORTEXPORT"), QStringLiteral("InFileName")),
+              QStringLiteral("/home/学生/下载/单词表.txt"));
+    ASSERT_TRUE(profile.writeString(QStringLiteral("INIT"), QStringLiteral("BookName"), QStringLiteral("英语")));
+    QString expected = ini;
+    expected.replace(QStringLiteral("BookName=学习"), QStringLiteral("BookName=英语"));
+    EXPECT_EQ(contents(), kBom + expected.toUtf8());
+    // A single short value decides nothing alone: this one is read as the code page says.
+    write("[INIT]\nBookName=" + QStringLiteral("ѧϰ").toUtf8() + "\n");
+    EXPECT_EQ(profile.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("学习"));
 }
 
 TEST_F(ConfigProfile, ByteOrderMarkIsSkippedAndKept)
@@ -296,7 +343,7 @@ TEST_F(ConfigProfile, ByteOrderMarkIsSkippedAndKept)
 TEST_F(ConfigProfile, FailedWriteLeavesTheOldFile)
 {
     const QByteArray original = "[INIT]\nIsFist=1\nBookName=English\n";
-    const QByteArray updated = "[INIT]\nIsFist=0\nBookName=English\n";
+    const QByteArray updated = kBom + "[INIT]\nIsFist=0\nBookName=English\n";
     using Mode = lextest::FaultEnv::Mode;
     for (Mode mode : {Mode::Fail, Mode::Crash}) {
         for (int k = 1;; ++k) {

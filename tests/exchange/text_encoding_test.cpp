@@ -59,15 +59,28 @@ TEST(ExchangeEncoding, GbkTextStaysGbk)
     EXPECT_EQ(used, TextEncoding::Cp936);
 }
 
-TEST(ExchangeEncoding, ShortGbkThatIsValidUtf8IsReadAsUtf8UnlessForced)
+TEST(ExchangeEncoding, ShortGbkThatIsValidUtf8StaysGbk)
 {
-    // "谢" in code page 936 is D0 BB, which is also the UTF-8 form of "л": the guess takes UTF-8,
-    // and the learner can force the code page.
+    // "谢" in code page 936 is D0 BB, also the UTF-8 form of "л"; "学习" is D1 A7 CF B0, also
+    // "ѧϰ". The whole text decides, and a short GBK list stays GBK; the learner can force UTF-8.
     TextEncoding used{};
-    EXPECT_EQ(decode(gbk("d0bb"), &used), QStringLiteral("л"));
-    EXPECT_EQ(used, TextEncoding::Utf8);
-    EXPECT_EQ(decode(gbk("d0bb"), &used, TextEncoding::Cp936), QStringLiteral("谢"));
+    EXPECT_EQ(decode(gbk("d0bb"), &used), QStringLiteral("谢"));
     EXPECT_EQ(used, TextEncoding::Cp936);
+    EXPECT_EQ(decode(gbk("d0bb"), &used, TextEncoding::Utf8), QStringLiteral("л"));
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_EQ(decode("study\t" + gbk("d1a7cfb0") + "\r\n", &used), QStringLiteral("study\t学习\r\n"));
+    EXPECT_EQ(used, TextEncoding::Cp936);
+    // The same words in UTF-8 are read as UTF-8, although their bytes are valid GBK too.
+    EXPECT_EQ(decode(QStringLiteral("study\t学习\r\n").toUtf8(), &used), QStringLiteral("study\t学习\r\n"));
+    EXPECT_EQ(used, TextEncoding::Utf8);
+
+    // The import dialog's preview follows the same rule as the import.
+    lex::WordListPreview p = lex::previewWordList(gbk("d1a7cfb0"));
+    EXPECT_EQ(p.encoding, TextEncoding::Cp936);
+    EXPECT_TRUE(p.text.startsWith(QStringLiteral("学习")));
+    p = lex::previewWordList(QStringLiteral("学习").toUtf8());
+    EXPECT_EQ(p.encoding, TextEncoding::Utf8);
+    EXPECT_TRUE(p.text.startsWith(QStringLiteral("学习")));
 }
 
 TEST(ExchangeEncoding, Utf8CutOffInsideTheLastCharacter)
