@@ -94,3 +94,26 @@ TEST(CommandLine, TheManualPageDescribesEveryCommand)
     for (const QString& n : lexbookCommands())
         EXPECT_TRUE(man.contains(QStringLiteral(".BI \"%1 ").arg(n))) << n.toStdString() << " is not in lexbook.1";
 }
+
+TEST(CommandLine, LongWorkShowsProgressOnlyOnATerminal)
+{
+    lextest::TempDir t;
+    t.write(QStringLiteral("ecdict.csv"),
+            "word,phonetic,definition,translation,pos,collins,oxford,tag,bnc,frq,exchange,detail,audio\n"
+            "apple,'æpl,n. fruit,n. 苹果,,0,1,,1,1,,,\n");
+    const QStringList args = {QStringLiteral("dict-ecdict"), t.path(QStringLiteral("ecdict.csv")), t.path(QStringLiteral("out"))};
+    const lextest::ToolRun plain = lextest::lexbook(args);
+    EXPECT_EQ(plain.code, 0) << plain.err.toStdString();
+    EXPECT_FALSE(plain.err.contains(QLatin1Char('\r'))) << "no progress into a pipe or a log";
+
+    // script(1) gives the command a terminal of its own.
+    QString command = lextest::lexbookPath();
+    for (const QString& a : args)
+        command += QStringLiteral(" '") + a + QLatin1Char('\'');
+    const lextest::ToolRun tty = runTool(QStringLiteral("script"),
+                                         {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    EXPECT_EQ(tty.code, 0) << tty.out.toStdString();
+    for (const char* step : {"reading ", "parsing the CSV", "converting 1 records", "writing 1 entries"})
+        EXPECT_TRUE(tty.out.contains(QStringLiteral("\r\x1b[Klexbook: ") + QLatin1String(step))) << step;
+    EXPECT_TRUE(tty.out.contains(QStringLiteral("1 entries written"))) << tty.out.toStdString();
+}

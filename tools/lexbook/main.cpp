@@ -1,5 +1,6 @@
 // lexbook: a command-line companion for learners who script and for checking files.
 #include "commands.h"
+#include "progress.h"
 
 #include "common/platform/command_line.h"
 
@@ -12,6 +13,7 @@ namespace lexbook {
 
 int fail(const QString& message, int code)
 {
+    clearProgressLine();
     std::fprintf(stderr, "lexbook: %s\n", message.toUtf8().constData());
     return code;
 }
