@@ -3,6 +3,7 @@
 #include "common/frame/window_list.h"
 #include "resources/resources.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -148,8 +149,13 @@ void CMyBaseDialog::mousePressEvent(QMouseEvent* e)
             snapper_.endDrag();
             windowHandle()->startSystemResize(edges);
         } else if (local.y() < kCaptionHeight && !isMaximized()) {
-            moving_ = true;
-            dragOffset_ = global - windowRect().topLeft();
+            if (captionDragMovesWindow(QGuiApplication::platformName()) || !windowHandle()) {
+                moving_ = true;
+                dragOffset_ = global - windowRect().topLeft();
+            } else {
+                snapper_.endDrag();
+                windowHandle()->startSystemMove();
+            }
         }
     }
     e->accept();
