@@ -14,11 +14,22 @@ namespace {
 
 const QColor kInk(24, 24, 28);
 
+// 1 for the bitmaps, 2 for their "@2x" twins: every drawing below is in the 1x pixel grid and
+// the canvas's device pixel ratio makes the painter draw it at the scale.
+int g_scale = 1;
+
 QImage canvas(int w, int h, QColor fill = Qt::black)
 {
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * g_scale, h * g_scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(g_scale);
     img.fill(fill);
     return img;
+}
+
+// "bitmap_185_toolbar.png" at scale 1, "bitmap_185_toolbar@2x.png" at scale 2.
+QString scaled(const QString& name)
+{
+    return g_scale == 1 ? name : QString(name).replace(QStringLiteral(".png"), QStringLiteral("@%1x.png").arg(g_scale));
 }
 
 bool save(const QImage& img, const QString& dir, const QString& name)
@@ -437,12 +448,16 @@ int main(int argc, char** argv)
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(dir);
-    bool ok = save(moreMark(), dir, QStringLiteral("bitmap_138_more.png"))
-              && save(speakerCursor(), dir, QStringLiteral("cursor_143_speaker.png"))
-              && save(tick(), dir, QStringLiteral("bitmap_165_tick.png"))
-              && save(cross(), dir, QStringLiteral("bitmap_166_cross.png"))
-              && save(toolBarImages(), dir, QStringLiteral("bitmap_185_toolbar.png"))
-              && save(captionButtons(), dir, QStringLiteral("bitmap_216_caption.png"));
+    bool ok = save(speakerCursor(), dir, QStringLiteral("cursor_143_speaker.png"));
+    // The bitmaps at 1x and, for screens of device pixel ratio 2, at 2x.
+    for (g_scale = 1; g_scale <= 2; ++g_scale) {
+        ok = ok && save(moreMark(), dir, scaled(QStringLiteral("bitmap_138_more.png")))
+             && save(tick(), dir, scaled(QStringLiteral("bitmap_165_tick.png")))
+             && save(cross(), dir, scaled(QStringLiteral("bitmap_166_cross.png")))
+             && save(toolBarImages(), dir, scaled(QStringLiteral("bitmap_185_toolbar.png")))
+             && save(captionButtons(), dir, scaled(QStringLiteral("bitmap_216_caption.png")));
+    }
+    g_scale = 1;
     for (int size : {16, 32, 48})
         ok = ok && save(appIcon(size), dir, QStringLiteral("icon_188_%1.png").arg(size));
     if (argc == 3) {
