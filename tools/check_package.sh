@@ -25,9 +25,12 @@ expected=(
 for size in 16 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/org.lexora.Lexora.png")
 done
-# The companion comes with its menu entry and icons once it is built.
-if grep -q '^Glosix:' "$build/CMakeCache.txt" 2>/dev/null || [ -x "$build/glosix/Glosix" ]; then
-  expected+=(bin/Glosix share/applications/org.lexora.Glosix.desktop share/icons/hicolor/48x48/apps/org.lexora.Glosix.png)
+# The companion, once it is built, comes with its menu entry and icons.
+if [ -e "$prefix/bin/Glosix" ]; then
+  expected+=(share/applications/org.lexora.Glosix.desktop share/icons/hicolor/scalable/apps/org.lexora.Glosix.svg)
+  for size in 16 32 48 64 128 256; do
+    expected+=("share/icons/hicolor/${size}x${size}/apps/org.lexora.Glosix.png")
+  done
 fi
 for f in "${expected[@]}"; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
@@ -50,6 +53,10 @@ done
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ "$("$prefix/bin/lexbook" --version)" = "lexbook $version" ] || fail "installed lexbook --version is not 'lexbook $version'"
+if [ -e "$prefix/bin/Glosix" ]; then
+  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/Glosix" --version 2>/dev/null)" = "Glosix $version" ] \
+    || fail "installed Glosix --version is not 'Glosix $version' without a display"
+fi
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/Lexora" --version 2>/dev/null)" = "Lexora $version" ] \
   || fail "installed Lexora --version is not 'Lexora $version' without a display"
 "$prefix/bin/lexbook" check "$prefix/share/lexora/Book/English" >/dev/null || fail "the installed sample Book is not clean"

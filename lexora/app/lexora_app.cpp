@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QIcon>
 #include <QSessionManager>
 #include <cstdio>
 
@@ -79,7 +80,8 @@ int CLexoraApp::run(const QStringList& arguments)
     QDir::setCurrent(folder);
 
     QApplication::setFont(ui::defaultDialogFont());
-    QApplication::setWindowIcon(res::appIcon());
+    // The installed theme icon has every size a launcher or a HiDPI task bar asks for.
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), res::appIcon()));
 
     QtUserServices ui;
     FileNamedEvents events(runtimeDir);
