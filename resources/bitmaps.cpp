@@ -1,6 +1,7 @@
 #include "resources/resources.h"
 
 #include <QBitmap>
+#include <QGuiApplication>
 
 namespace lex::res {
 
@@ -23,7 +24,20 @@ QString pathOf(int id)
 QPixmap bitmap(int id)
 {
     const QString path = pathOf(id);
-    return path.isEmpty() ? QPixmap() : QPixmap(path);
+    if (path.isEmpty())
+        return {};
+    // On a screen of device pixel ratio 2 the bitmap drawn at twice the size, when there is one:
+    // its device-independent size is the 1x size, so layouts stay as they are.
+    if (qGuiApp && qGuiApp->devicePixelRatio() > 1.0) {
+        QString twin = path;
+        twin.replace(QStringLiteral(".png"), QStringLiteral("@2x.png"));
+        QPixmap pm(twin);
+        if (!pm.isNull()) {
+            pm.setDevicePixelRatio(2.0);
+            return pm;
+        }
+    }
+    return QPixmap(path);
 }
 
 QPixmap transparentBitmap(int id)
@@ -37,9 +51,12 @@ QPixmap transparentBitmap(int id)
 QPixmap toolBarImage(int index)
 {
     const QPixmap strip = transparentBitmap(IDB_TOOLBAR);
-    if (index < 0 || (index + 1) * 30 > strip.width())
+    const qreal dpr = strip.devicePixelRatio();
+    if (index < 0 || (index + 1) * 30 > strip.deviceIndependentSize().width())
         return {};
-    return strip.copy(index * 30, 0, 30, 30);
+    QPixmap image = strip.copy(QRectF(index * 30 * dpr, 0, 30 * dpr, 30 * dpr).toRect());
+    image.setDevicePixelRatio(dpr);
+    return image;
 }
 
 QCursor cursor(int id)

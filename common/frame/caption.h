@@ -3,6 +3,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QStringView>
 
 namespace lex {
 
@@ -26,5 +27,10 @@ struct CaptionButtonImage {
 };
 // kind: MinimiseButton, MaximiseButton, CloseButton; `maximised` picks the restore image.
 CaptionButtonImage captionButtonImage(CaptionButton kind, bool maximised);
+
+// Whether dragging the caption may place the window itself (X11, the test platforms). Wayland
+// lets only the compositor move a window: there the drag is handed to it with
+// QWindow::startSystemMove, and edge snapping is off because the program never sees the moves.
+bool captionDragMovesWindow(QStringView platformName);
 
 } // namespace lex

@@ -3,6 +3,7 @@
 #include "common/frame/window_list.h"
 #include "resources/resources.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -148,8 +149,13 @@ void CMyBaseDialog::mousePressEvent(QMouseEvent* e)
             snapper_.endDrag();
             windowHandle()->startSystemResize(edges);
         } else if (local.y() < kCaptionHeight && !isMaximized()) {
-            moving_ = true;
-            dragOffset_ = global - windowRect().topLeft();
+            if (captionDragMovesWindow(QGuiApplication::platformName()) || !windowHandle()) {
+                moving_ = true;
+                dragOffset_ = global - windowRect().topLeft();
+            } else {
+                snapper_.endDrag();
+                windowHandle()->startSystemMove();
+            }
         }
     }
     e->accept();
@@ -245,8 +251,11 @@ void CMyBaseDialog::paintEvent(QPaintEvent*)
     for (CaptionButton b : {MinimiseButton, MaximiseButton, CloseButton}) {
         const CaptionButtonImage img = captionButtonImage(b, isMaximized());
         const int row = qBound(0, states_[b - 1], 3);
-        p.drawPixmap(QPoint(e + img.stripOffset, 0), strip,
-                     QRect(img.sourceLeft, row * kCaptionButtonHeight, img.sourceRight - img.sourceLeft, kCaptionButtonHeight));
+        // The source rectangle is in the strip's own pixels (twice as many in its @2x twin).
+        const qreal dpr = strip.devicePixelRatio();
+        p.drawPixmap(QRectF(e + img.stripOffset, 0, img.sourceRight - img.sourceLeft, kCaptionButtonHeight), strip,
+                     QRectF(img.sourceLeft * dpr, row * kCaptionButtonHeight * dpr,
+                            (img.sourceRight - img.sourceLeft) * dpr, kCaptionButtonHeight * dpr));
     }
 
     QFont captionFont = font();

@@ -20,12 +20,51 @@ bool writableFolder(const QString& dir)
     return !dir.isEmpty() && ::access(QFile::encodeName(dir).constData(), W_OK | X_OK) == 0;
 }
 
+QString findBuildTreeHome(const QString& executableDir)
+{
+    if (executableDir.isEmpty())
+        return {};
+    QDir d(executableDir);
+    for (int up = 0; up <= 3; ++up) {
+        if (d.exists(QStringLiteral("CMakeCache.txt")))
+            return d.exists(QStringLiteral("data")) ? d.absoluteFilePath(QStringLiteral("data")) : QString();
+        if (!d.cdUp())
+            break;
+    }
+    return {};
+}
+
+// Copies each of `names` from `from` to `to` that is missing there.
+Status copyMissing(Env* env, const QString& from, const QString& to, const QStringList& names)
+{
+    for (const QString& name : names) {
+        const QString source = from + QLatin1Char('/') + name;
+        const QString target = to + QLatin1Char('/') + name;
+        if (env->fileExists(target) || !env->fileExists(source))
+            continue;
+        QByteArray bytes;
+        Status s = env->readFile(source, &bytes);
+        if (s)
+            s = createDirs(env, parentDir(target));
+        if (s)
+            s = writeFileAtomically(env, target, bytes);
+        if (!s)
+            return s;
+    }
+    return Status::ok();
+}
+
 } // namespace
 
 QStringList seededFiles()
 {
     return {QStringLiteral("Readme.txt"), QStringLiteral("Dict/Dict.idx"), QStringLiteral("Dict/Dict.dic"),
             QStringLiteral("Dict/21ct.idx"), QStringLiteral("Dict/21ct.dic")};
+}
+
+QStringList startingFiles()
+{
+    return {QStringLiteral("Config.INI"), QStringLiteral("Book/English.idx"), QStringLiteral("Book/English.txt")};
 }
 
 ProgramFolderInputs programFolderInputs(const QStringList& arguments)
@@ -44,6 +83,7 @@ ProgramFolderInputs programFolderInputs(const QStringList& arguments)
     }
     in.homeVariable = qEnvironmentVariable("LEXORA_HOME");
     in.executableDir = QCoreApplication::applicationDirPath();
+    in.buildTreeHome = findBuildTreeHome(in.executableDir);
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
     in.dataHome = xdg.startsWith(QLatin1Char('/')) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
     if (!in.executableDir.isEmpty())
@@ -51,44 +91,46 @@ ProgramFolderInputs programFolderInputs(const QStringList& arguments)
     return in;
 }
 
-Status resolveProgramFolder(const ProgramFolderInputs& in, Env* env, QString* folder)
+Status resolveProgramFolder(const ProgramFolderInputs& in, Env* env, QString* folder, ProgramFolderKind* kind)
 {
+    ProgramFolderKind k = ProgramFolderKind::UserData;
+    QString dir;
     if (!in.homeOption.isEmpty()) {
-        *folder = clean(in.homeOption);
-        return Status::ok();
+        k = ProgramFolderKind::HomeOption;
+        dir = clean(in.homeOption);
+    } else if (!in.homeVariable.isEmpty()) {
+        k = ProgramFolderKind::HomeVariable;
+        dir = clean(in.homeVariable);
+    } else if (!in.buildTreeHome.isEmpty()) {
+        k = ProgramFolderKind::BuildTree;
+        dir = clean(in.buildTreeHome);
+    } else if (!in.executableDir.isEmpty() && writableFolder(in.executableDir)
+               && QFileInfo(in.executableDir + QStringLiteral("/Config.INI")).isFile()) {
+        k = ProgramFolderKind::Portable;
+        dir = clean(in.executableDir);
+    } else {
+        dir = clean(in.dataHome + QStringLiteral("/lexora"));
     }
-    if (!in.homeVariable.isEmpty()) {
-        *folder = clean(in.homeVariable);
-        return Status::ok();
-    }
-    if (writableFolder(in.executableDir)) {
-        *folder = clean(in.executableDir);
-        return Status::ok();
-    }
-    const QString dir = clean(in.dataHome + QStringLiteral("/lexora"));
-    if (!QFileInfo(dir).isDir()) {
-        if (!QDir().mkpath(dir))
-            return Status::error(QStringLiteral("cannot create %1").arg(dir));
-    }
+    if (kind)
+        *kind = k;
     *folder = dir;
-    if (in.installedData.isEmpty())
+
+    const bool isNew = !QFileInfo(dir).isDir();
+    if (isNew) {
+        if (Status s = createDirs(env, dir); !s)
+            return Status::error(QStringLiteral("cannot create the program folder %1: %2").arg(dir, s.message()));
+    }
+    if (k != ProgramFolderKind::UserData || in.installedData.isEmpty() || !QFileInfo(in.installedData).isDir())
         return Status::ok();
-    // Seed only what is missing: the user's own Config.INI, Book and changed files stay.
-    for (const QString& name : seededFiles()) {
-        const QString from = in.installedData + QLatin1Char('/') + name;
-        const QString to = dir + QLatin1Char('/') + name;
-        if (env->fileExists(to) || !env->fileExists(from))
-            continue;
-        QByteArray bytes;
-        Status s = env->readFile(from, &bytes);
+    // Only what is missing: the learner's own Config.INI, Books and changed files stay as they are.
+    if (isNew) {
+        Status s = copyMissing(env, in.installedData, dir, startingFiles());
         if (s)
-            s = env->createDir(parentDir(to));
-        if (s)
-            s = writeFileAtomically(env, to, bytes);
+            s = createDirs(env, dir + QStringLiteral("/Voice"));
         if (!s)
             return s;
     }
-    return Status::ok();
+    return copyMissing(env, in.installedData, dir, seededFiles());
 }
 
 } // namespace lex

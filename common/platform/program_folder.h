@@ -15,19 +15,35 @@ struct ProgramFolderInputs {
     QString homeOption;       // --home DIR
     QString homeVariable;     // LEXORA_HOME
     QString executableDir;    // folder of the running executable
+    QString buildTreeHome;    // the build's sample folder when the executable runs from a build tree
     QString dataHome;         // $XDG_DATA_HOME, else ~/.local/share
-    QString installedData;    // read-only data of an installed copy (Readme.txt, Dict/...)
+    QString installedData;    // read-only data of an installed copy: <prefix>/share/lexora
 };
 
+// How the folder was chosen (for messages and tests).
+enum class ProgramFolderKind { HomeOption, HomeVariable, BuildTree, Portable, UserData };
+
 // The inputs of this process: the arguments (for --home DIR or --home=DIR) and its environment.
+// A build tree is recognised by CMakeCache.txt in the executable's folder or up to three folders
+// above it; its sample folder is <build>/data.
 ProgramFolderInputs programFolderInputs(const QStringList& arguments);
 
-// In order: --home, LEXORA_HOME, the executable's folder when writable (a portable copy), else
-// dataHome/lexora, created on first start and seeded from installedData with the files that are
-// missing there (Readme.txt and the dictionary files). The result has no trailing '/'.
-Status resolveProgramFolder(const ProgramFolderInputs& in, Env* env, QString* folder);
+// In order:
+//   1. --home, 2. LEXORA_HOME (both used as given, created when missing);
+//   3. the build's sample folder for a program run from its build tree;
+//   4. the executable's own folder for a portable copy: one that already holds a Config.INI and
+//      is writable (an installed program's folder, /usr/bin, never qualifies: it holds none);
+//   5. otherwise dataHome/lexora, created on the first start and then seeded from installedData:
+//      once, when the folder is new, a starting Config.INI, the sample Book and an empty Voice
+//      folder; at each start the read-only files that are missing (Readme.txt and the dictionary
+//      files, e.g. after a newer package added them).
+// The result has no trailing '/'.
+Status resolveProgramFolder(const ProgramFolderInputs& in, Env* env, QString* folder,
+                            ProgramFolderKind* kind = nullptr);
 
-// The files an installed copy seeds into a new program folder, relative to it.
+// The read-only files an installed copy brings into a program folder when they are missing.
 QStringList seededFiles();
+// The starting Config.INI and the sample Book, copied only into a new program folder.
+QStringList startingFiles();
 
 } // namespace lex

@@ -7,20 +7,60 @@
 #include "common/platform/program_folder.h"
 #include "common/platform/qt_user_services.h"
 #include "common/platform/runtime_dir.h"
+#include "common/platform/shutdown_signals.h"
 #include "common/platform/sources.h"
 #include "common/platform/window_link.h"
 #include "common/speech/audio_output.h"
 #include "common/speech/espeak_engine.h"
 #include "common/speech/voice_player.h"
 #include "common/ui/dialog_units.h"
+#include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
+#include "lexora/app/word_book_session.h"
 #include "resources/resources.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QIcon>
+#include <QSessionManager>
 #include <cstdio>
 
 namespace lex {
+
+void connectDesktopEnds(CMainDialog& window, DesktopEnds* state)
+{
+    // Logout, `systemctl --user stop`, a closed terminal: the same end as "退出", from the event
+    // loop. During start-up nothing of the learner's has changed yet, so nothing is saved then.
+    installShutdownSignals(&window, [&window, state] {
+        state->ending = true;
+        if (state->running)
+            window.onCommand(cmd::kExit, 0);
+        // Also leaves the loop of a modal dialog open at the time; no later dialog opens.
+        QCoreApplication::exit(0);
+    });
+    // The session manager asks to save before a logout that may still be cancelled: save the
+    // Book and stay. Its final "die" arrives as a quit event that closes the window, which ends
+    // as the close button does (saving, settings).
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window, [&window, state](QSessionManager&) {
+        if (state->running && !window.hasShutDown())
+            window.wordBook()->onCommand(cmd::kSave, 0);
+    });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window, state] {
+        if (state->running && !window.hasShutDown())
+            window.onCommand(cmd::kExit, 0);
+    });
+}
+
+void CLexoraApp::describeCommandLine(QCommandLineParser& parser)
+{
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("home"),
+        QStringLiteral("Use DIR as the program folder (Config.INI, Book, Dict, Voice); the environment variable "
+                       "LEXORA_HOME does the same. Without either: the build's sample folder, a portable copy's "
+                       "own folder, else $XDG_DATA_HOME/lexora."),
+        QStringLiteral("DIR")));
+}
 
 int CLexoraApp::run(const QStringList& arguments)
 {
@@ -40,7 +80,8 @@ int CLexoraApp::run(const QStringList& arguments)
     QDir::setCurrent(folder);
 
     QApplication::setFont(ui::defaultDialogFont());
-    QApplication::setWindowIcon(res::appIcon());
+    // The installed theme icon has every size a launcher or a HiDPI task bar asks for.
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), res::appIcon()));
 
     QtUserServices ui;
     FileNamedEvents events(runtimeDir);
@@ -66,8 +107,13 @@ int CLexoraApp::run(const QStringList& arguments)
     LinkServer server(runtimeDir, handlers);
     server.publish(kWindowTitle);
 
+    DesktopEnds ends;
+    connectDesktopEnds(window, &ends);
     if (!window.initialise())
         return 2;
+    if (ends.ending)
+        return 0;
+    ends.running = true;
     window.show();
     window.exec();
     return 0;

@@ -152,3 +152,11 @@ TEST(FrameMinimum, OuterWindowMinimumTrackingSize)
     w.resize(100, 100);
     EXPECT_EQ(w.size(), QSize(650, 400));
 }
+
+TEST(FrameWayland, OnlyWaylandHandsTheCaptionDragToTheCompositor)
+{
+    EXPECT_TRUE(captionDragMovesWindow(u"xcb"));
+    EXPECT_TRUE(captionDragMovesWindow(u"offscreen"));
+    EXPECT_FALSE(captionDragMovesWindow(u"wayland"));
+    EXPECT_FALSE(captionDragMovesWindow(u"wayland-egl"));
+}

@@ -4,14 +4,19 @@
 //   try RUNDIR NAME TITLE     claim NAME; exit 0 when acquired, 3 when another copy runs
 //   create RUNDIR EVENT       create EVENT, print the result, then wait to be killed
 //   set RUNDIR EVENT          open EVENT and set it; exit 0, or 4 when it does not exist
+//   shutdown RUNDIR FILE      on a shutdown signal write FILE slowly ("saving" ... "saved"), exit 0
+//   release RUNDIR -          install the shutdown signals on an object, destroy it, then wait
 #include "common/platform/instance_lock.h"
 #include "common/platform/named_event.h"
+#include "common/platform/shutdown_signals.h"
 #include "common/platform/window_link.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace lex;
 
@@ -55,6 +60,37 @@ int main(int argc, char** argv)
             return 5;
         }
         say("ready");
+        return app.exec();
+    }
+    if (mode == QLatin1String("shutdown")) {
+        const QString file = a[3];
+        QObject receiver;
+        const bool installed = installShutdownSignals(&receiver, [file] {
+            say(QByteArray("saving ") + shutdownSignalName());
+            // A save long enough for more signals to arrive in the middle of it.
+            QFile f(file);
+            if (!f.open(QIODevice::WriteOnly))
+                std::exit(6);
+            for (int i = 0; i < 10; ++i) {
+                f.write("line " + QByteArray::number(i) + '\n');
+                f.flush();
+                QThread::msleep(60);
+            }
+            f.close();
+            // Signals that came meanwhile are read now: reported, never a second save.
+            QCoreApplication::processEvents();
+            say("saved");
+            QCoreApplication::exit(0);
+        });
+        QObject other;
+        say(installed && !installShutdownSignals(&other, [] {}) ? "ready" : "not installed");
+        return app.exec();
+    }
+    if (mode == QLatin1String("release")) {
+        auto* receiver = new QObject;
+        installShutdownSignals(receiver, [] { say("called"); });
+        delete receiver;
+        say("released");
         return app.exec();
     }
     FileNamedEvents events(dir);

@@ -6,9 +6,12 @@
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QtEndian>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace lex;
@@ -17,8 +20,10 @@ namespace {
 
 class Helper {
 public:
-    explicit Helper(const QStringList& args)
+    explicit Helper(const QStringList& args, std::function<void()> childSetUp = {})
     {
+        if (childSetUp)
+            p_.setChildProcessModifier(childSetUp);
         p_.setProgram(QStringLiteral(PLATFORM_HELPER));
         p_.setArguments(args);
         p_.start();
@@ -46,6 +51,9 @@ public:
         p_.kill();
         p_.waitForFinished(5000);
     }
+    void signal(int sig) { ::kill(pid_t(p_.processId()), sig); }
+    bool running() const { return p_.state() != QProcess::NotRunning; }
+    QByteArray errors() { return p_.readAllStandardError(); }
     int finish(int ms = 5000)
     {
         if (!p_.waitForFinished(ms))
@@ -212,4 +220,48 @@ TEST_F(PlatformProcess, EventsAreSharedAndDieWithTheirCreator)
     auto again = events.create(QStringLiteral("WaitPlayed"), &r);
     ASSERT_TRUE(again);
     EXPECT_FALSE(again->wait(0));   // the dead creator's signalled state is not inherited
+}
+
+// The shutdown signals end through the program's own path, once, and never in the middle of it.
+TEST_F(PlatformProcess, ShutdownSignalsSaveOnceAndAreNotInterrupted)
+{
+    for (const int sig : {SIGTERM, SIGHUP}) {
+        const QString file = tmp.path(QStringLiteral("saved-%1").arg(sig));
+        Helper program({QStringLiteral("shutdown"), dir, file});
+        ASSERT_EQ(program.line(), "ready");   // and a second installation was refused
+        program.signal(sig);
+        EXPECT_EQ(program.line(), QByteArray("saving ") + (sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
+        // More of them during the save: a session manager's repeat, an impatient user.
+        program.signal(SIGTERM);
+        program.signal(SIGTERM);
+        program.signal(SIGHUP);
+        EXPECT_EQ(program.line(), "saved");
+        EXPECT_EQ(program.finish(), 0);
+        EXPECT_EQ(program.line(200), QByteArray());   // the save ran once
+        EXPECT_EQ(tmp.read(QFileInfo(file).fileName()).count('\n'), 10);
+        EXPECT_TRUE(program.errors().contains("received again"));
+    }
+}
+
+TEST_F(PlatformProcess, ShutdownSignalsRespectIgnoredOnesAndGoWithTheirReceiver)
+{
+    {   // Started with SIGHUP ignored (nohup): it stays ignored, SIGTERM still saves.
+        Helper program({QStringLiteral("shutdown"), dir, tmp.path(QStringLiteral("nohup"))},
+                       [] { ::signal(SIGHUP, SIG_IGN); });
+        ASSERT_EQ(program.line(), "ready");
+        program.signal(SIGHUP);
+        EXPECT_EQ(program.line(500), QByteArray());
+        EXPECT_TRUE(program.running());
+        program.signal(SIGTERM);
+        EXPECT_EQ(program.line(), "saving SIGTERM");
+        EXPECT_EQ(program.line(), "saved");
+        EXPECT_EQ(program.finish(), 0);
+    }
+    {   // Once the receiver is gone a SIGTERM ends the process as if nothing had been installed.
+        Helper program({QStringLiteral("release"), dir, QStringLiteral("-")});
+        ASSERT_EQ(program.line(), "released");
+        program.signal(SIGTERM);
+        EXPECT_EQ(program.finish(), -2);   // killed by the signal, the callback never ran
+        EXPECT_EQ(program.line(100), QByteArray());
+    }
 }

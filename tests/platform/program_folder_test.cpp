@@ -5,58 +5,126 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lex;
 
-TEST(ProgramFolder, ChosenInTheDocumentedOrder)
-{
+namespace {
+
+// An installed layout <root>/bin and <root>/share/lexora, and a user data home.
+struct Layout {
     lextest::TempDir t;
-    QDir().mkpath(t.path(QStringLiteral("exe")));
     ProgramFolderInputs in;
-    in.homeOption = t.path(QStringLiteral("opt/"));
-    in.homeVariable = t.path(QStringLiteral("var"));
-    in.executableDir = t.path(QStringLiteral("exe"));
-    in.dataHome = t.path(QStringLiteral("data"));
-    QString folder;
-    ASSERT_TRUE(resolveProgramFolder(in, Env::defaultEnv(), &folder));
-    EXPECT_EQ(folder, t.path(QStringLiteral("opt")));
-    in.homeOption.clear();
-    ASSERT_TRUE(resolveProgramFolder(in, Env::defaultEnv(), &folder));
-    EXPECT_EQ(folder, t.path(QStringLiteral("var")));
-    in.homeVariable.clear();
-    ASSERT_TRUE(resolveProgramFolder(in, Env::defaultEnv(), &folder));
-    EXPECT_EQ(folder, t.path(QStringLiteral("exe")));   // a writable executable folder: portable copy
+    Layout()
+    {
+        QDir().mkpath(t.path(QStringLiteral("usr/bin")));
+        QDir().mkpath(t.path(QStringLiteral("usr/share/lexora/Dict")));
+        QDir().mkpath(t.path(QStringLiteral("usr/share/lexora/Book")));
+        t.write(QStringLiteral("usr/share/lexora/Readme.txt"), "readme");
+        t.write(QStringLiteral("usr/share/lexora/Config.INI"), "[INIT]\nBookName=English\n");
+        t.write(QStringLiteral("usr/share/lexora/Book/English.idx"), "idx");
+        t.write(QStringLiteral("usr/share/lexora/Book/English.txt"), "txt");
+        t.write(QStringLiteral("usr/share/lexora/Dict/Dict.idx"), "dict");
+        in.executableDir = t.path(QStringLiteral("usr/bin"));
+        in.installedData = t.path(QStringLiteral("usr/share/lexora"));
+        in.dataHome = t.path(QStringLiteral("home/.local/share"));
+    }
+    QString resolve(ProgramFolderKind* kind = nullptr)
+    {
+        QString folder;
+        const Status s = resolveProgramFolder(in, Env::defaultEnv(), &folder, kind);
+        EXPECT_TRUE(s) << qPrintable(s.message());
+        return folder;
+    }
+};
+
+} // namespace
+
+TEST(ProgramFolder, OptionThenVariableThenBuildTreeThenPortableThenUserData)
+{
+    Layout l;
+    l.t.write(QStringLiteral("usr/bin/Config.INI"), "");   // would make it a portable copy
+    l.in.homeOption = l.t.path(QStringLiteral("opt/"));
+    l.in.homeVariable = l.t.path(QStringLiteral("var"));
+    l.in.buildTreeHome = l.t.path(QStringLiteral("build/data"));
+    ProgramFolderKind kind;
+    EXPECT_EQ(l.resolve(&kind), l.t.path(QStringLiteral("opt")));   // created, no trailing '/'
+    EXPECT_EQ(kind, ProgramFolderKind::HomeOption);
+    EXPECT_TRUE(QFileInfo(l.t.path(QStringLiteral("opt"))).isDir());
+    l.in.homeOption.clear();
+    EXPECT_EQ(l.resolve(&kind), l.t.path(QStringLiteral("var")));
+    EXPECT_EQ(kind, ProgramFolderKind::HomeVariable);
+    l.in.homeVariable.clear();
+    EXPECT_EQ(l.resolve(&kind), l.t.path(QStringLiteral("build/data")));
+    EXPECT_EQ(kind, ProgramFolderKind::BuildTree);
+    l.in.buildTreeHome.clear();
+    EXPECT_EQ(l.resolve(&kind), l.t.path(QStringLiteral("usr/bin")));
+    EXPECT_EQ(kind, ProgramFolderKind::Portable);
+    // None of these is seeded from the installed data.
+    for (const char* f : {"opt/Readme.txt", "var/Readme.txt", "build/data/Readme.txt", "usr/bin/Readme.txt"})
+        EXPECT_FALSE(l.t.exists(QString::fromLatin1(f))) << f;
 }
 
-TEST(ProgramFolder, InstalledCopySeedsTheUserFolderOnce)
+TEST(ProgramFolder, InstalledProgramNeverWritesBesideItself)
 {
-    lextest::TempDir t;
-    QDir().mkpath(t.path(QStringLiteral("share/Dict")));
-    t.write(QStringLiteral("share/Readme.txt"), "readme");
-    t.write(QStringLiteral("share/Dict/Dict.idx"), "idx");
-    ProgramFolderInputs in;
-    in.executableDir = t.path(QStringLiteral("no-such-folder"));   // not writable: an installed copy
-    in.dataHome = t.path(QStringLiteral("home/.local/share"));
-    in.installedData = t.path(QStringLiteral("share"));
-    QString folder;
-    ASSERT_TRUE(resolveProgramFolder(in, Env::defaultEnv(), &folder));
-    EXPECT_EQ(folder, t.path(QStringLiteral("home/.local/share/lexora")));
-    EXPECT_EQ(t.read(QStringLiteral("home/.local/share/lexora/Readme.txt")), "readme");
-    EXPECT_EQ(t.read(QStringLiteral("home/.local/share/lexora/Dict/Dict.idx")), "idx");
-    // The user's own copy is never overwritten by a later start.
-    t.write(QStringLiteral("home/.local/share/lexora/Readme.txt"), "mine");
-    ASSERT_TRUE(resolveProgramFolder(in, Env::defaultEnv(), &folder));
-    EXPECT_EQ(t.read(QStringLiteral("home/.local/share/lexora/Readme.txt")), "mine");
+    // A writable executable folder without Config.INI is an installed program's (root running
+    // /usr/bin/Lexora): the user's data folder is used, never the executable's.
+    Layout l;
+    ProgramFolderKind kind;
+    EXPECT_EQ(l.resolve(&kind), l.t.path(QStringLiteral("home/.local/share/lexora")));
+    EXPECT_EQ(kind, ProgramFolderKind::UserData);
+    EXPECT_EQ(QDir(l.t.path(QStringLiteral("usr/bin"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+
+    // A portable copy whose folder cannot be written falls back to the user's folder too.
+    if (::geteuid() != 0) {   // root writes anywhere
+        l.t.write(QStringLiteral("usr/bin/Config.INI"), "");
+        ::chmod(QFile::encodeName(l.t.path(QStringLiteral("usr/bin"))).constData(), 0555);
+        EXPECT_EQ(l.resolve(&kind), l.t.path(QStringLiteral("home/.local/share/lexora")));
+        EXPECT_EQ(kind, ProgramFolderKind::UserData);
+        ::chmod(QFile::encodeName(l.t.path(QStringLiteral("usr/bin"))).constData(), 0755);
+    }
 }
 
-TEST(ProgramFolder, HomeOptionFromArguments)
+TEST(ProgramFolder, UserFolderIsSeededOnceAndKeepsTheLearnersFiles)
+{
+    Layout l;
+    const QString home = l.resolve();
+    auto read = [&](const char* name) { return l.t.read(QStringLiteral("home/.local/share/lexora/") + QLatin1String(name)); };
+    EXPECT_EQ(read("Readme.txt"), "readme");
+    EXPECT_EQ(read("Config.INI"), "[INIT]\nBookName=English\n");
+    EXPECT_EQ(read("Book/English.idx"), "idx");
+    EXPECT_EQ(read("Dict/Dict.idx"), "dict");
+    EXPECT_TRUE(QFileInfo(home + QStringLiteral("/Voice")).isDir());
+
+    // The learner changes and deletes; the next start restores only missing read-only files.
+    l.t.write(QStringLiteral("home/.local/share/lexora/Readme.txt"), "mine");
+    l.t.write(QStringLiteral("home/.local/share/lexora/Config.INI"), "[INIT]\nBookName=Mine\n");
+    QFile::remove(home + QStringLiteral("/Book/English.idx"));
+    QFile::remove(home + QStringLiteral("/Book/English.txt"));
+    QFile::remove(home + QStringLiteral("/Dict/Dict.idx"));
+    // A newer package brings the companion's dictionary.
+    l.t.write(QStringLiteral("usr/share/lexora/Dict/21ct.idx"), "companion");
+    EXPECT_EQ(l.resolve(), home);
+    EXPECT_EQ(read("Readme.txt"), "mine");
+    EXPECT_EQ(read("Config.INI"), "[INIT]\nBookName=Mine\n");
+    EXPECT_FALSE(l.t.exists(QStringLiteral("home/.local/share/lexora/Book/English.idx")));   // seeded once only
+    EXPECT_EQ(read("Dict/Dict.idx"), "dict");
+    EXPECT_EQ(read("Dict/21ct.idx"), "companion");
+}
+
+TEST(ProgramFolder, InputsOfThisProcess)
 {
     EXPECT_EQ(programFolderInputs({QStringLiteral("Lexora"), QStringLiteral("--home"), QStringLiteral("/x")}).homeOption,
               QStringLiteral("/x"));
     EXPECT_EQ(programFolderInputs({QStringLiteral("Lexora"), QStringLiteral("--home=/y")}).homeOption, QStringLiteral("/y"));
     EXPECT_TRUE(programFolderInputs({QStringLiteral("Lexora"), QStringLiteral("--home")}).homeOption.isEmpty());
+    // This test runs from the build tree: its sample folder is found through CMakeCache.txt.
+    const ProgramFolderInputs in = programFolderInputs({QStringLiteral("platform_tests")});
+    EXPECT_EQ(in.buildTreeHome, QDir::cleanPath(lextest::binaryDir() + QStringLiteral("/data")));
+    EXPECT_TRUE(in.installedData.endsWith(QStringLiteral("/share/lexora")));
 }
 
 TEST(RuntimeDir, OnlyAPrivateFolderOfOursIsUsed)

@@ -40,3 +40,23 @@ TEST(Bitmaps, BlackIsTransparentInTheCaptionStrip)
         for (int x : {13, 38, 73, 107})
             EXPECT_NE(img.pixelColor(x, row * 19 + 2), QColor(0, 0, 0)) << row << "," << x;
 }
+
+TEST(Bitmaps, EachHasATwinAtTwiceTheSizeForHiDpiScreens)
+{
+    for (const char* name : {"bitmap_138_more", "bitmap_165_tick", "bitmap_166_cross", "bitmap_185_toolbar",
+                             "bitmap_216_caption"}) {
+        const QString base = QStringLiteral(":/lexora/bitmaps/") + QLatin1String(name);
+        const QImage one(base + QStringLiteral(".png"));
+        const QImage two(base + QStringLiteral("@2x.png"));
+        ASSERT_FALSE(one.isNull()) << name;
+        ASSERT_FALSE(two.isNull()) << name;
+        EXPECT_EQ(two.size(), one.size() * 2) << name;
+        // The same drawing: black (transparent) where the 1x bitmap is black, at the centres of
+        // the 2x pixel pairs.
+        int differ = 0;
+        for (int y = 0; y < one.height(); ++y)
+            for (int x = 0; x < one.width(); ++x)
+                differ += (one.pixel(x, y) == qRgb(0, 0, 0)) != (two.pixel(2 * x + 1, 2 * y + 1) == qRgb(0, 0, 0));
+        EXPECT_LT(differ, one.width() * one.height() / 20) << name;
+    }
+}

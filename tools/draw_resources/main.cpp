@@ -14,11 +14,22 @@ namespace {
 
 const QColor kInk(24, 24, 28);
 
+// 1 for the bitmaps, 2 for their "@2x" twins: every drawing below is in the 1x pixel grid and
+// the canvas's device pixel ratio makes the painter draw it at the scale.
+int g_scale = 1;
+
 QImage canvas(int w, int h, QColor fill = Qt::black)
 {
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * g_scale, h * g_scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(g_scale);
     img.fill(fill);
     return img;
+}
+
+// "bitmap_185_toolbar.png" at scale 1, "bitmap_185_toolbar@2x.png" at scale 2.
+QString scaled(const QString& name)
+{
+    return g_scale == 1 ? name : QString(name).replace(QStringLiteral(".png"), QStringLiteral("@%1x.png").arg(g_scale));
 }
 
 bool save(const QImage& img, const QString& dir, const QString& name)
@@ -350,32 +361,77 @@ QImage toolBarImages()
     return img;
 }
 
-// 188: the application icon.
-QImage appIcon(int size)
+// The letter "A" of Lexora's icon as a path (a font would differ between machines and the SVG).
+QPainterPath letterA()
 {
-    QImage img(size, size, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 48.0, size / 48.0);
+    QPainterPath a;
+    a.setFillRule(Qt::OddEvenFill);
+    a.addPolygon(QPolygonF({QPointF(18, 35), QPointF(24.5, 13), QPointF(28.5, 13), QPointF(35, 35), QPointF(31, 35),
+                            QPointF(29.6, 30), QPointF(23.4, 30), QPointF(22, 35), QPointF(18, 35)}));
+    a.addPolygon(QPolygonF({QPointF(24.4, 26.5), QPointF(28.6, 26.5), QPointF(26.5, 19), QPointF(24.4, 26.5)}));
+    return a;
+}
+
+// The rounded square behind both programs' icons, on a 48-unit grid.
+void iconBase(QPainter& p, QColor top, QColor bottom, QColor edge)
+{
     QLinearGradient g(0, 0, 0, 48);
-    g.setColorAt(0, QColor(136, 156, 202));
-    g.setColorAt(1, QColor(70, 88, 150));
-    p.setPen(QPen(QColor(40, 50, 90), 1.5));
+    g.setColorAt(0, top);
+    g.setColorAt(1, bottom);
+    p.setPen(QPen(edge, 1.5));
     p.setBrush(g);
     p.drawRoundedRect(QRectF(2, 2, 44, 44), 9, 9);
+}
+
+QImage iconCanvas(int size, QPainter& p, QImage& img)
+{
+    img = QImage(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    p.begin(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 48.0, size / 48.0);
+    return img;
+}
+
+// 188: the application icon, Lexora's: a word book with a red spine and an "A". Drawn on the
+// same grid as data/desktop/icons/org.lexora.Lexora.svg.
+QImage appIcon(int size)
+{
+    QImage img;
+    QPainter p;
+    iconCanvas(size, p, img);
+    iconBase(p, QColor(136, 156, 202), QColor(70, 88, 150), QColor(40, 50, 90));
     p.setPen(QPen(QColor(60, 50, 40), 1.2));
     p.setBrush(QColor(252, 250, 240));
     p.drawRoundedRect(QRectF(10, 8, 28, 33), 2, 2);
     p.setBrush(QColor(214, 70, 50));
     p.setPen(Qt::NoPen);
     p.drawRect(QRectF(10, 8, 5, 33));
-    QFont f(QStringLiteral("DejaVu Serif"));
-    f.setPixelSize(22);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(QColor(40, 60, 120));
-    p.drawText(QRectF(15, 8, 23, 33), Qt::AlignCenter, QStringLiteral("A"));
+    p.setBrush(QColor(40, 60, 120));
+    p.drawPath(letterA());
+    p.end();
+    return img;
+}
+
+// Glosix's icon: a dictionary page under a magnifying glass (data/desktop/icons/org.lexora.Glosix.svg).
+QImage glosixIcon(int size)
+{
+    QImage img;
+    QPainter p;
+    iconCanvas(size, p, img);
+    iconBase(p, QColor(124, 192, 176), QColor(46, 118, 104), QColor(29, 77, 68));
+    p.setPen(QPen(QColor(60, 50, 40), 1.2));
+    p.setBrush(QColor(252, 250, 240));
+    p.drawRoundedRect(QRectF(9, 7, 24, 31), 2, 2);
+    p.setPen(QPen(QColor(154, 146, 132), 2, Qt::SolidLine, Qt::RoundCap));
+    for (double y : {13.0, 18.0, 23.0})
+        p.drawLine(QPointF(13, y), QPointF(29, y));
+    p.setPen(QPen(QColor(40, 60, 120), 4.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(34.7, 33.7), QPointF(41, 40));
+    p.setPen(QPen(QColor(40, 60, 120), 3));
+    p.setBrush(QColor(200, 230, 255, 160));
+    p.drawEllipse(QPointF(29, 28), 8, 8);
+    p.end();
     return img;
 }
 
@@ -386,19 +442,32 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: lexdraw OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: lexdraw BITMAP_FOLDER [DESKTOP_ICON_FOLDER]\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(dir);
-    bool ok = save(moreMark(), dir, QStringLiteral("bitmap_138_more.png"))
-              && save(speakerCursor(), dir, QStringLiteral("cursor_143_speaker.png"))
-              && save(tick(), dir, QStringLiteral("bitmap_165_tick.png"))
-              && save(cross(), dir, QStringLiteral("bitmap_166_cross.png"))
-              && save(toolBarImages(), dir, QStringLiteral("bitmap_185_toolbar.png"))
-              && save(captionButtons(), dir, QStringLiteral("bitmap_216_caption.png"));
+    bool ok = save(speakerCursor(), dir, QStringLiteral("cursor_143_speaker.png"));
+    // The bitmaps at 1x and, for screens of device pixel ratio 2, at 2x.
+    for (g_scale = 1; g_scale <= 2; ++g_scale) {
+        ok = ok && save(moreMark(), dir, scaled(QStringLiteral("bitmap_138_more.png")))
+             && save(tick(), dir, scaled(QStringLiteral("bitmap_165_tick.png")))
+             && save(cross(), dir, scaled(QStringLiteral("bitmap_166_cross.png")))
+             && save(toolBarImages(), dir, scaled(QStringLiteral("bitmap_185_toolbar.png")))
+             && save(captionButtons(), dir, scaled(QStringLiteral("bitmap_216_caption.png")));
+    }
+    g_scale = 1;
     for (int size : {16, 32, 48})
         ok = ok && save(appIcon(size), dir, QStringLiteral("icon_188_%1.png").arg(size));
+    if (argc == 3) {
+        // The launchers' icons, one file per hicolor size (the SVGs beside them are written by hand).
+        const QString icons = QString::fromLocal8Bit(argv[2]);
+        QDir().mkpath(icons);
+        for (int size : {16, 32, 48, 64, 128, 256}) {
+            ok = ok && save(appIcon(size), icons, QStringLiteral("org.lexora.Lexora-%1.png").arg(size))
+                 && save(glosixIcon(size), icons, QStringLiteral("org.lexora.Glosix-%1.png").arg(size));
+        }
+    }
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // lexbook dict-ecdict: builds either dictionary variant from the ECDICT word list (CSV) and
 // reports what went in, what came out and what was left out.
 #include "commands.h"
+#include "progress.h"
 
 #include "common/dictionary/dict_builder.h"
 #include "common/dictionary/ecdict_convert.h"
@@ -8,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 
 namespace lexbook {
@@ -51,21 +53,27 @@ int cmdDictEcdict(const QStringList& argsIn)
 
     QElapsedTimer clock;
     clock.start();
+    std::optional<Progress> progress(std::in_place);
+    progress->step(QStringLiteral("reading %1").arg(args[0]));
     lex::Env* env = lex::Env::defaultEnv();
     QByteArray csv;
     lex::Status s = env->readFile(args[0], &csv);
     if (!s)
         return fail(s.message());
     lex::ecdict::ReadResult read;
+    progress->step(QStringLiteral("parsing the CSV"));
     s = lex::ecdict::readCsv(csv, &read);
     csv = QByteArray();
     if (!s)
         return fail(QStringLiteral("%1: %2").arg(args[0], s.message()));
+    if (!read.badLines.isEmpty())
+        clearProgressLine();
     for (qsizetype i = 0; i < read.badLines.size() && i < 20; ++i)
         std::fprintf(stderr, "lexbook: %s:%lld: malformed record, left out\n", args[0].toUtf8().constData(),
                      static_cast<long long>(read.badLines[i]));
     const qint64 readMs = clock.restart();
 
+    progress->step(QStringLiteral("converting %1 records").arg(read.records.size()));
     lex::ecdict::ConvertStats cs;
     const std::vector<lex::DictSourceEntry> entries = lex::ecdict::convert(read.records, options.variant, &cs);
     read.records.clear();
@@ -77,10 +85,12 @@ int cmdDictEcdict(const QStringList& argsIn)
         return fail(s.message());
     const QString stem = args[1] + (companion ? QStringLiteral("/21ct") : QStringLiteral("/Dict"));
     lex::DictBuildStats bs;
+    progress->step(QStringLiteral("writing %1 entries to %2.idx and .dic").arg(entries.size()).arg(stem));
     s = lex::buildDictionary(env, stem + QStringLiteral(".idx"), stem + QStringLiteral(".dic"), entries, options, &bs);
     if (!s)
         return fail(s.message());
     const qint64 buildMs = clock.elapsed();
+    progress.reset();
 
     out(QStringLiteral("ECDICT %1: %2 records read, %3 malformed records left out\n")
             .arg(args[0]).arg(cs.records).arg(read.badLines.size()));

@@ -1,5 +1,6 @@
 // import and export: text word lists in and out of a word book, as the import/export dialog does.
 #include "commands.h"
+#include "progress.h"
 
 #include "common/dictionary/dictionary.h"
 #include "common/platform/env.h"
@@ -125,6 +126,8 @@ int cmdImport(const QStringList& args)
     const QString& file = o.positional[1];
     if (!env->fileExists(file))
         return fail(QStringLiteral("请指定一个有效的文件路径名: ") + file);
+    std::optional<Progress> progress(std::in_place);
+    progress->step(QStringLiteral("reading %1").arg(file));
     QString text;
     if (!lex::readWordListFile(env, file, encoding, &text))
         return fail(QStringLiteral("无效文件: ") + file);
@@ -138,12 +141,16 @@ int cmdImport(const QStringList& args)
         if (!made)
             return fail(QStringLiteral("cannot create %1: %2").arg(book.path, made.message()), 1);
     }
+    progress->step(QStringLiteral("loading %1").arg(o.positional[0]));
     if (!loadForCommand(book, &code))
         return code;
+    progress->step(QStringLiteral("importing %1 characters of words").arg(text.size()));
     const lex::ImportResult r = lex::importWordList(book, text, settings, *lex::Clock::system());
     if (r.added > 0)
         book.textChanged = true;
+    progress->step(QStringLiteral("saving %1 entries").arg(book.size()));
     const lex::SaveResult saved = lex::saveBook(book);
+    progress.reset();
     if (!saved.ok())
         return fail(QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message), 1);
     out(QStringLiteral("导入完成，导入单词数:%1\n").arg(r.added));

@@ -21,6 +21,17 @@ int cmdImport(const QStringList& args);    // import BOOK FILE --style 1|2|3 ...
 int cmdExport(const QStringList& args);    // export BOOK FILE --style 1|2|3 ...
 int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
 
+// One command of the table in main.cpp.
+struct Command {
+    const char* name;
+    int (*run)(const QStringList& args);
+    const char* synopsis;   // after "lexbook ", one line per form
+    const char* help;       // what it does and its options, lines ending in '\n'
+};
+
+// True when long work should show its progress on stderr: stderr is a terminal.
+bool progressWanted();
+
 // Removes `flag` from `args`; true when it was there.
 bool takeFlag(QStringList& args, const QString& flag);
 // Removes "NAME VALUE" from `args` and stores VALUE in *value. False, with *error set, when VALUE

@@ -1,15 +1,19 @@
 // lexbook: a command-line companion for learners who script and for checking files.
 #include "commands.h"
+#include "progress.h"
 
+#include "common/platform/command_line.h"
+
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
-#include <functional>
-#include <map>
+#include <unistd.h>
 
 namespace lexbook {
 
 int fail(const QString& message, int code)
 {
+    clearProgressLine();
     std::fprintf(stderr, "lexbook: %s\n", message.toUtf8().constData());
     return code;
 }
@@ -41,43 +45,132 @@ void out(const QString& text)
     std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
 }
 
+bool progressWanted() { return ::isatty(STDERR_FILENO) == 1; }
+
 } // namespace lexbook
 
-static const char kUsage[] =
-    "usage: lexbook dump BOOK\n"
-    "       lexbook check BOOK\n"
-    "       lexbook salvage BOOK OUT\n"
-    "       lexbook lookup DICTFOLDER WORD [--companion]\n"
-    "       lexbook config FILE get SECTION KEY [--int DEFAULT | --struct SIZE]\n"
-    "       lexbook config FILE set SECTION KEY VALUE [--struct]\n"
-    "       lexbook dict-build SOURCE OUTFOLDER [--companion] [--block N]\n"
-    "       lexbook dict-ecdict CSV OUTFOLDER [--companion] [--block N]\n"
-    "       lexbook import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]\n"
-    "       lexbook export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]\n"
-    "BOOK is the folder and stem of a word book: Book/English for Book/English.idx and .txt\n";
+namespace {
+
+using lexbook::Command;
+
+// Every command: its name, what it runs, its synopsis and its help. The man page (lexbook.1)
+// describes the same commands; a test checks that none is missing there.
+const Command kCommands[] = {
+    {"dump", lexbook::cmdDump, "dump BOOK",
+     "Prints every entry of the word book as one JSON object a line: the word, phonetic, explanation,\n"
+     "comment, class name, the three stored strangeness degrees, the added and review times and the\n"
+     "text record's offsets.\n"},
+    {"check", lexbook::cmdCheck, "check BOOK",
+     "Reads the word book as Lexora does and reports its headers, versions and every damaged or skipped\n"
+     "record. Exit status 0 when the Book is clean, 1 when anything was found.\n"},
+    {"salvage", lexbook::cmdSalvage, "salvage BOOK OUT",
+     "Writes a new, clean word book OUT with every entry that can be got back from a damaged BOOK: the\n"
+     "entries the loader accepts and the text records that no sound index record points to. Prints how\n"
+     "many entries came from where. Never writes to BOOK; refuses an OUT that exists.\n"},
+    {"lookup", lexbook::cmdLookup, "lookup DICTFOLDER WORD [--companion]",
+     "Looks WORD up in DICTFOLDER/Dict.idx and Dict.dic, as Lexora does; with --companion in\n"
+     "DICTFOLDER/21ct.idx and 21ct.dic, as Glosix does. Exit status 1 when the word is not there.\n"},
+    {"config", lexbook::cmdConfig,
+     "config FILE get SECTION KEY [--int DEFAULT | --struct SIZE]\n"
+     "config FILE set SECTION KEY VALUE [--struct]",
+     "Reads and writes Config.INI with the rules the programs use. Section and key names match without\n"
+     "regard to case.\n"
+     "  get                  prints the string value; exit 1 when the key is absent\n"
+     "  get --int DEFAULT    prints the integer value, DEFAULT when the key is absent or empty\n"
+     "  get --struct SIZE    prints the SIZE data bytes in hexadecimal (without the checksum); exit 1\n"
+     "                       when the key is absent or its length or checksum is wrong\n"
+     "  set                  stores VALUE as a string\n"
+     "  set --struct         VALUE is the data bytes in hexadecimal; the checksum is added\n"
+     "Use -- before a VALUE that starts with \"--\".\n"},
+    {"dict-build", lexbook::cmdDictBuild, "dict-build SOURCE OUTFOLDER [--companion [--from-main]] [--block N]",
+     "Compiles a UTF-8 word list (word TAB phonetic TAB explanation a line) into OUTFOLDER/Dict.idx and\n"
+     "Dict.dic, or with --companion into 21ct.idx and 21ct.dic. --from-main styles the companion's\n"
+     "entries from the main form of the list; --block N sets the number of keys per index block.\n"},
+    {"dict-ecdict", lexbook::cmdDictEcdict, "dict-ecdict CSV OUTFOLDER [--companion] [--block N]",
+     "Converts the ECDICT word list (its CSV file) into either dictionary and reports what went in, what\n"
+     "was left out and why. Shows its progress on stderr when that is a terminal.\n"},
+    {"import", lexbook::cmdImport,
+     "import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]",
+     "Adds the words of a text word list to the word book, as the import dialog does. --style is the\n"
+     "list's style; --strangeness gives the new entries' recognition, spelling and listening degrees\n"
+     "(default 10,10,10); --encoding auto tells UTF-16 and UTF-8 by their marks and contents, else code\n"
+     "page 936; --dict fills missing phonetics and explanations from a dictionary folder.\n"},
+    {"export", lexbook::cmdExport,
+     "export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]",
+     "Writes the word book (or rows FIRST to LAST, counted from 1) as a text word list of the given style.\n"
+     "The default encoding is code page 936 (gbk), as the export dialog writes.\n"},
+};
+
+const Command* findCommand(const QString& name)
+{
+    for (const Command& c : kCommands)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+// "lexbook " before each line of a synopsis, the first one after `first`.
+QString synopsisLines(const Command& c, const QString& first, const QString& others)
+{
+    QString s;
+    const QStringList lines = QString::fromLatin1(c.synopsis).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        s += (i ? others : first) + QStringLiteral("lexbook ") + lines[i] + QLatin1Char('\n');
+    return s;
+}
+
+QString overview()
+{
+    QString s = QStringLiteral("Works on Lexora's word books, dictionaries and Config.INI through the programs' own code.\n"
+                               "BOOK is the folder and stem of a word book: Book/English for Book/English.idx and .txt.\n"
+                               "'lexbook help COMMAND' or 'lexbook COMMAND --help' describes one command.\n\nCommands:\n");
+    for (const Command& c : kCommands)
+        s += synopsisLines(c, QStringLiteral("  "), QStringLiteral("  "));
+    s.chop(1);
+    return s;
+}
+
+int commandHelp(const Command& c)
+{
+    lexbook::out(synopsisLines(c, QStringLiteral("usage: "), QStringLiteral("       ")) + QLatin1Char('\n')
+                 + QString::fromUtf8(c.help));
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
-        std::fputs(kUsage, args.isEmpty() ? stderr : stdout);
-        return args.isEmpty() ? 2 : 0;
+    lex::setApplicationIdentity(QStringLiteral("lexbook"));
+    QCommandLineParser parser;
+    // Everything after the command belongs to it, options included.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do (see Commands above)."),
+                                 QStringLiteral("COMMAND [ARGUMENTS...]"));
+    if (const int code = lex::parseCommandLine(parser, overview()); code >= 0)
+        return code;
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty()) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return 2;
     }
-    const std::map<QString, std::function<int(const QStringList&)>> commands = {
-        {QStringLiteral("dump"), lexbook::cmdDump},
-        {QStringLiteral("check"), lexbook::cmdCheck},
-        {QStringLiteral("salvage"), lexbook::cmdSalvage},
-        {QStringLiteral("lookup"), lexbook::cmdLookup},
-        {QStringLiteral("config"), lexbook::cmdConfig},
-        {QStringLiteral("dict-build"), lexbook::cmdDictBuild},
-        {QStringLiteral("dict-ecdict"), lexbook::cmdDictEcdict},
-        {QStringLiteral("import"), lexbook::cmdImport},
-        {QStringLiteral("export"), lexbook::cmdExport},
-    };
     const QString name = args.takeFirst();
-    auto it = commands.find(name);
-    if (it == commands.end())
+    if (name == QLatin1String("help")) {
+        if (args.isEmpty()) {
+            lexbook::out(parser.helpText());
+            return 0;
+        }
+        const Command* c = findCommand(args.first());
+        return c ? commandHelp(*c) : lexbook::fail(QStringLiteral("unknown command '%1' (see lexbook --help)").arg(args.first()));
+    }
+    const Command* c = findCommand(name);
+    if (!c)
         return lexbook::fail(QStringLiteral("unknown command '%1' (see lexbook --help)").arg(name));
-    return it->second(args);
+    // "--help" before a "--" asks for help; after it, it is a value (config ... set -- --help).
+    const qsizetype dashes = args.indexOf(QStringLiteral("--"));
+    const QStringList own = dashes < 0 ? args : args.mid(0, dashes);
+    if (own.contains(QStringLiteral("--help")) || own.contains(QStringLiteral("-h")))
+        return commandHelp(*c);
+    return c->run(args);
 }
