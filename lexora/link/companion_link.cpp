@@ -49,4 +49,11 @@ bool CompanionLink::SendWordToCompanion(const QString& word, uint32_t raiseFlag)
     return true;
 }
 
+bool CompanionLink::requestCompanionClose()
+{
+    if (!deps_.link || !deps_.link->find(kTitle))
+        return false;
+    return deps_.link->requestClose(kTitle);
+}
+
 } // namespace lex

@@ -36,6 +36,10 @@ public:
     // order alone (the practice window following along). False when nothing was delivered.
     bool SendWordToCompanion(const QString& word, uint32_t raiseFlag);
 
+    // The practice window's 例句 unchecked: asks the window titled "Glosix", if there is one, to
+    // close. Never starts it. False when there was none or it did not answer in time.
+    bool requestCompanionClose();
+
 private:
     bool startAndWait();
 

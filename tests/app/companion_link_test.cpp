@@ -26,7 +26,11 @@ struct FakeLink : WindowLink {
         calls << QStringLiteral("raise ") + t;
         return present;
     }
-    bool requestClose(const QString&) override { return false; }
+    bool requestClose(const QString& t) override
+    {
+        calls << QStringLiteral("close ") + t;
+        return present;
+    }
     bool sendWord(const QString& t, const QString& w, uint32_t flag) override
     {
         calls << QStringLiteral("word %1 %2 %3").arg(t, w).arg(flag);
@@ -146,4 +150,15 @@ TEST(CompanionLink, FailuresSendNothingAndOnlyTheEventFailureSpeaks)
         EXPECT_TRUE(rig.companion.SendWordToCompanion(QStringLiteral("apple"), 0));
         EXPECT_TRUE(rig.ui.messages().isEmpty());
     }
+}
+
+TEST(CompanionLink, TheCloseRequestGoesOnlyToARunningCompanion)
+{
+    Rig rig;
+    EXPECT_FALSE(rig.companion.requestCompanionClose());
+    EXPECT_FALSE(rig.link.calls.join(QLatin1Char(',')).contains(QStringLiteral("close")));
+    EXPECT_TRUE(rig.launcher.started.isEmpty()) << "closing never starts it";
+    rig.link.present = true;
+    EXPECT_TRUE(rig.companion.requestCompanionClose());
+    EXPECT_TRUE(rig.link.calls.contains(QStringLiteral("close Glosix")));
 }
