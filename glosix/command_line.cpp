@@ -44,7 +44,7 @@ GlosixCommandLine parseGlosixCommandLine(const QStringList& arguments)
     }
     if (p.isSet(help)) {
         r.action = GlosixCommandLine::Help;
-        r.output = p.helpText();
+        r.output = p.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("Glosix"));
         return r;
     }
     if (p.isSet(version)) {

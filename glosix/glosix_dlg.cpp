@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -27,6 +28,9 @@ namespace lex {
 
 using namespace config;
 namespace id = res::glosix;
+
+// What the window shows, for scripts that drive it (QT_LOGGING_RULES="lexora.glosix.info=true").
+Q_LOGGING_CATEGORY(lcGlosix, "lexora.glosix", QtWarningMsg)
 
 namespace {
 constexpr int kSettleMs = 250;          // a drag has ended when the window stopped moving this long
@@ -119,6 +123,9 @@ void CGlosixDlg::initialise()
     listPaneFirstToggle_ = true;
     togglePane();
     layoutControls();
+    // The toggle leaves the focus on "查询"; a learner opening a dictionary wants to type.
+    input_->setFocus();
+    qCInfo(lcGlosix, "ready");
 }
 
 bool CGlosixDlg::onCommand(int cmd, qintptr param)
@@ -154,9 +161,12 @@ void CGlosixDlg::lookUp()
 {
     const QString word = input_->text();
     QString entry;
-    if (!dict_.LookUpEntryText(word, entry))
+    if (!dict_.LookUpEntryText(word, entry)) {
+        qCInfo(lcGlosix) << "look-up not found" << word;
         return;   // the previous entry stays, nothing is spoken
+    }
     ShowEntryText(entry);
+    qCInfo(lcGlosix) << "look-up shown" << word;
     if (speech_)
         speech_->SpeakWord(word);
 }
@@ -173,8 +183,10 @@ void CGlosixDlg::receiveWord(const QString& word)
         return;
     input_->setText(word);
     QString entry;
-    if (dict_.LookUpEntryText(word, entry))
+    const bool found = dict_.LookUpEntryText(word, entry);
+    if (found)
         ShowEntryText(entry);   // from the top; not spoken
+    qCInfo(lcGlosix) << (found ? "word shown" : "word not found") << word;
 }
 
 void CGlosixDlg::ShowEntryText(QStringView text)
@@ -302,6 +314,7 @@ void CGlosixDlg::closeWindow()
         profile_.writeStruct(kInit, kGlosixDlgSize,
                              packRect(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}));
     }
+    qCInfo(lcGlosix, "closed");
     endDialog(QDialog::Rejected);
 }
 

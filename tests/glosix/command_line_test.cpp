@@ -14,6 +14,7 @@ TEST(GlosixCommandLine, HelpVersionHomeAndMistakes)
     const GlosixCommandLine help = parse({QStringLiteral("--help")});
     EXPECT_EQ(help.action, GlosixCommandLine::Help);
     EXPECT_TRUE(help.output.contains(QStringLiteral("--home"))) << qPrintable(help.output);
+    EXPECT_TRUE(help.output.startsWith(QStringLiteral("Usage: Glosix"))) << qPrintable(help.output);
     const GlosixCommandLine version = parse({QStringLiteral("--version")});
     EXPECT_EQ(version.action, GlosixCommandLine::Version);
     EXPECT_TRUE(version.output.startsWith(QStringLiteral("Glosix "))) << qPrintable(version.output);

@@ -186,6 +186,7 @@ TEST(GlosixWindow, StartsWithThePaneHiddenAndLaysOutOnResize)
     CGlosixDlg& w = *rig.w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Glosix"));
     EXPECT_TRUE(w.listPane()->isHidden());
+    EXPECT_EQ(w.focusWidget(), w.input()) << "ready for typing";
     QPushButton* toggle = w.button(id::IDC_TOGGLE);
     EXPECT_EQ(toggle->text(), QStringLiteral(">"));
     EXPECT_FALSE(toggle->isEnabled());
