@@ -44,7 +44,9 @@ GlosixCommandLine parseGlosixCommandLine(const QStringList& arguments)
     }
     if (p.isSet(help)) {
         r.action = GlosixCommandLine::Help;
-        r.output = p.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("Glosix"));
+        // The usage line names the program, whatever path it was started by.
+        const QString text = p.helpText();
+        r.output = QStringLiteral("Usage: Glosix [options]") + text.mid(text.indexOf(QLatin1Char('\n')));
         return r;
     }
     if (p.isSet(version)) {
