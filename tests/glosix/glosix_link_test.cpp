@@ -2,11 +2,14 @@
 // own, Glosix's window receiving on the event loop. What arrives is exactly what was sent.
 #include "glosix/glosix_dlg.h"
 
+#include "common/platform/process_launcher.h"
 #include "common/platform/window_link.h"
+#include "lexora/link/companion_link.h"
 #include "scripted_services.h"
 #include "temp_dir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <QTextEdit>
@@ -90,4 +93,42 @@ TEST(GlosixLink, AWordOfNCodeUnitsArrivesAsExactlyN)
     // The close request ends the window through its one close path.
     ASSERT_TRUE(sendFromOtherThread(runtime, LinkMessage{LinkKind::Close, 0, {}}));
     EXPECT_TRUE(w.isClosed());
+}
+
+TEST(GlosixLink, AHungGlosixHoldsLexoraOnlyForTheLinkTimeOut)
+{
+    // A published "Glosix" whose event loop never runs while Lexora sends: the connection is
+    // accepted by the system, the word is never answered.
+    lextest::TempDir dir;
+    const QString runtime = dir.path(QStringLiteral("run"));
+    LinkHandlers h;
+    bool handled = false;
+    h.word = [&handled](const QString&, uint32_t) { handled = true; };
+    LinkServer server(runtime, h);
+    ASSERT_TRUE(server.publish(QStringLiteral("Glosix")));
+
+    struct NoLauncher : ProcessLauncher {
+        int starts = 0;
+        bool startDetached(const QString&, const QStringList&) override { return ++starts, false; }
+    } launcher;
+    LocalWindowLink link(runtime, 400);
+    CompanionLink::Deps deps;
+    deps.link = &link;
+    deps.launcher = &launcher;
+    CompanionLink companion(deps);
+
+    std::atomic<qint64> elapsed{-1};
+    std::atomic<bool> delivered{true};
+    std::thread t([&] {
+        QElapsedTimer timer;
+        timer.start();
+        delivered = companion.SendWordToCompanion(QStringLiteral("apple"), 0);
+        elapsed = timer.elapsed();
+    });
+    t.join();   // this thread's event loop stays still: Glosix is hung
+    EXPECT_FALSE(delivered);
+    EXPECT_GE(elapsed, 350);
+    EXPECT_LT(elapsed, 1500) << "one time-out, no second wait for the raise";
+    EXPECT_EQ(launcher.starts, 0) << "a window that exists is not started again";
+    EXPECT_FALSE(handled);
 }
