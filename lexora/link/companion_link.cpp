@@ -4,6 +4,7 @@
 #include "common/platform/process_launcher.h"
 #include "common/platform/user_services.h"
 #include "common/platform/window_link.h"
+#include "lexora/practice/practice_engine.h"
 
 #include <memory>
 
@@ -54,6 +55,14 @@ bool CompanionLink::requestCompanionClose()
     if (!deps_.link || !deps_.link->find(kTitle))
         return false;
     return deps_.link->requestClose(kTitle);
+}
+
+void CompanionLink::connectPracticeSinks(PracticeSinks& sinks)
+{
+    sinks.sendToCompanion = [this](QStringView word, int raiseFlag) {
+        SendWordToCompanion(word.toString(), uint32_t(raiseFlag));
+    };
+    sinks.closeCompanion = [this] { requestCompanionClose(); };
 }
 
 } // namespace lex

@@ -5,6 +5,7 @@
 #include "common/platform/process_launcher.h"
 #include "common/platform/window_link.h"
 #include "lexora/link/companion_link.h"
+#include "lexora/practice/practice_engine.h"
 
 #include <gtest/gtest.h>
 
@@ -161,4 +162,19 @@ TEST(CompanionLink, TheCloseRequestGoesOnlyToARunningCompanion)
     rig.link.present = true;
     EXPECT_TRUE(rig.companion.requestCompanionClose());
     EXPECT_TRUE(rig.link.calls.contains(QStringLiteral("close Glosix")));
+}
+
+TEST(CompanionLink, PracticeFollowsInTheCompanionWithoutRaisingItAndClosesIt)
+{
+    Rig rig;
+    rig.link.present = true;
+    PracticeSinks sinks;
+    rig.companion.connectPracticeSinks(sinks);
+    sinks.sendToCompanion(u"apple", 0);   // 例句 checked
+    sinks.sendToCompanion(u"pear", 1);    // the next question
+    sinks.closeCompanion();               // 例句 unchecked
+    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix apple 0"),
+                                           QStringLiteral("raise Glosix"), QStringLiteral("find Glosix"),
+                                           QStringLiteral("word Glosix pear 1"), QStringLiteral("find Glosix"),
+                                           QStringLiteral("close Glosix")}));
 }
