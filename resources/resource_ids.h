@@ -24,6 +24,16 @@ inline constexpr int IDD_CATEGORY = 206;
 
 // Dialog template of Glosix (its own program, its own numbering).
 inline constexpr int IDD_GLOSIX_DIALOG = 102;
+namespace glosix {
+inline constexpr int IDC_INPUT = 1000;    // the word
+inline constexpr int IDC_LOOKUP = 1001;   // "查询", the default button
+inline constexpr int IDC_TEXT = 1002;     // the entry pane
+inline constexpr int IDC_LIST = 1003;     // the list pane (hidden, never filled)
+inline constexpr int IDC_TOGGLE = 1004;   // "<" / ">", shows or hides the list pane
+inline constexpr int IDC_SPEAK = 1005;
+inline constexpr int IDC_ADDTO = 1006;
+inline constexpr int IDC_SETUP = 1007;
+} // namespace glosix
 
 // Menus and the tool bar.
 inline constexpr int IDR_POPUP_MENU = 136;       // the list's pop-up menu

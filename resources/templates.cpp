@@ -311,16 +311,18 @@ std::vector<int> dialogTemplateIds()
 
 const DialogTemplate& glosixTemplate()
 {
+    // The list pane sits left of the tool row and the text pane; it starts hidden and the text
+    // pane and the tool row move left over its place (see the window's pane toggle).
     static const DialogTemplate t = T(IDD_GLOSIX_DIALOG, QStringLiteral("Glosix"), 287, 171, {
         label(QStringLiteral("输入："), 4, 7, 24),
-        C(1000, Kind::Edit, QString(), Group | AutoHScroll, 30, 4, 120, 14),
-        C(1001, Kind::DefPushButton, QStringLiteral("查询"), None, 154, 4, 30, 14),
-        C(1004, Kind::PushButton, QStringLiteral("<"), Flat | Disabled, 188, 4, 12, 14),
-        C(1005, Kind::PushButton, QStringLiteral("Speak"), Flat, 202, 4, 27, 14),
-        C(1006, Kind::PushButton, QStringLiteral("AddTo"), Flat | Disabled, 231, 4, 27, 14),
-        C(1007, Kind::PushButton, QStringLiteral("Setup"), Flat | Disabled, 260, 4, 25, 14),
-        C(1003, Kind::ListBox, QString(), Hidden, 4, 22, 70, 145),
-        C(1002, Kind::RichEdit, QString(), MultiLine | ReadOnly | VScroll, 4, 22, 279, 145),
+        C(glosix::IDC_INPUT, Kind::Edit, QString(), Group | AutoHScroll, 30, 4, 218, 14),
+        C(glosix::IDC_LOOKUP, Kind::DefPushButton, QStringLiteral("查询"), None, 252, 4, 32, 14),
+        C(glosix::IDC_LIST, Kind::ListBox, QString(), Hidden, 4, 22, 70, 148),
+        C(glosix::IDC_TOGGLE, Kind::PushButton, QStringLiteral("<"), Flat | Disabled, 74, 22, 12, 13),
+        C(glosix::IDC_SPEAK, Kind::PushButton, QStringLiteral("Speak"), Flat, 88, 22, 30, 13),
+        C(glosix::IDC_ADDTO, Kind::PushButton, QStringLiteral("AddTo"), Flat | Disabled, 120, 22, 30, 13),
+        C(glosix::IDC_SETUP, Kind::PushButton, QStringLiteral("Setup"), Flat | Disabled, 152, 22, 30, 13),
+        C(glosix::IDC_TEXT, Kind::RichEdit, QString(), MultiLine | ReadOnly | VScroll, 74, 37, 212, 133),
     });
     return t;
 }

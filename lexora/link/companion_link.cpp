@@ -4,6 +4,7 @@
 #include "common/platform/process_launcher.h"
 #include "common/platform/user_services.h"
 #include "common/platform/window_link.h"
+#include "lexora/practice/practice_engine.h"
 
 #include <memory>
 
@@ -47,6 +48,21 @@ bool CompanionLink::SendWordToCompanion(const QString& word, uint32_t raiseFlag)
     if (raiseFlag != 1)
         deps_.link->raise(kTitle);
     return true;
+}
+
+bool CompanionLink::requestCompanionClose()
+{
+    if (!deps_.link || !deps_.link->find(kTitle))
+        return false;
+    return deps_.link->requestClose(kTitle);
+}
+
+void CompanionLink::connectPracticeSinks(PracticeSinks& sinks)
+{
+    sinks.sendToCompanion = [this](QStringView word, int raiseFlag) {
+        SendWordToCompanion(word.toString(), uint32_t(raiseFlag));
+    };
+    sinks.closeCompanion = [this] { requestCompanionClose(); };
 }
 
 } // namespace lex

@@ -10,6 +10,7 @@ class QWidget;
 namespace lex {
 
 class NamedEvents;
+struct PracticeSinks;
 class ProcessLauncher;
 class UserServices;
 class WindowLink;
@@ -35,6 +36,15 @@ public:
     // raiseFlag 0 brings the companion to the top after the word arrived; 1 leaves the window
     // order alone (the practice window following along). False when nothing was delivered.
     bool SendWordToCompanion(const QString& word, uint32_t raiseFlag);
+
+    // The practice window's 例句 unchecked: asks the window titled "Glosix", if there is one, to
+    // close. Never starts it. False when there was none or it did not answer in time.
+    bool requestCompanionClose();
+
+    // The practice window's 例句: the run's words go here (flag 0 when the box is checked, 1 for
+    // each following question) and unchecking sends the close request. This link must outlive
+    // the sinks.
+    void connectPracticeSinks(PracticeSinks& sinks);
 
 private:
     bool startAndWait();

@@ -5,6 +5,7 @@
 #include "common/platform/process_launcher.h"
 #include "common/platform/window_link.h"
 #include "lexora/link/companion_link.h"
+#include "lexora/practice/practice_engine.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,11 @@ struct FakeLink : WindowLink {
         calls << QStringLiteral("raise ") + t;
         return present;
     }
-    bool requestClose(const QString&) override { return false; }
+    bool requestClose(const QString& t) override
+    {
+        calls << QStringLiteral("close ") + t;
+        return present;
+    }
     bool sendWord(const QString& t, const QString& w, uint32_t flag) override
     {
         calls << QStringLiteral("word %1 %2 %3").arg(t, w).arg(flag);
@@ -146,4 +151,30 @@ TEST(CompanionLink, FailuresSendNothingAndOnlyTheEventFailureSpeaks)
         EXPECT_TRUE(rig.companion.SendWordToCompanion(QStringLiteral("apple"), 0));
         EXPECT_TRUE(rig.ui.messages().isEmpty());
     }
+}
+
+TEST(CompanionLink, TheCloseRequestGoesOnlyToARunningCompanion)
+{
+    Rig rig;
+    EXPECT_FALSE(rig.companion.requestCompanionClose());
+    EXPECT_FALSE(rig.link.calls.join(QLatin1Char(',')).contains(QStringLiteral("close")));
+    EXPECT_TRUE(rig.launcher.started.isEmpty()) << "closing never starts it";
+    rig.link.present = true;
+    EXPECT_TRUE(rig.companion.requestCompanionClose());
+    EXPECT_TRUE(rig.link.calls.contains(QStringLiteral("close Glosix")));
+}
+
+TEST(CompanionLink, PracticeFollowsInTheCompanionWithoutRaisingItAndClosesIt)
+{
+    Rig rig;
+    rig.link.present = true;
+    PracticeSinks sinks;
+    rig.companion.connectPracticeSinks(sinks);
+    sinks.sendToCompanion(u"apple", 0);   // 例句 checked
+    sinks.sendToCompanion(u"pear", 1);    // the next question
+    sinks.closeCompanion();               // 例句 unchecked
+    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix apple 0"),
+                                           QStringLiteral("raise Glosix"), QStringLiteral("find Glosix"),
+                                           QStringLiteral("word Glosix pear 1"), QStringLiteral("find Glosix"),
+                                           QStringLiteral("close Glosix")}));
 }

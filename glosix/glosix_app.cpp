@@ -1,0 +1,89 @@
+#include "glosix/glosix_app.h"
+
+#include "common/platform/env.h"
+#include "common/platform/instance_lock.h"
+#include "common/platform/named_event.h"
+#include "common/platform/program_folder.h"
+#include "common/platform/qt_user_services.h"
+#include "common/platform/runtime_dir.h"
+#include "common/platform/sources.h"
+#include "common/platform/window_link.h"
+#include "common/speech/audio_output.h"
+#include "common/speech/espeak_engine.h"
+#include "common/speech/voice_player.h"
+#include "common/ui/dialog_units.h"
+#include "glosix/glosix_dlg.h"
+#include "resources/phonetic_font.h"
+#include "resources/resources.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPointer>
+#include <cstdio>
+
+namespace lex {
+
+namespace {
+QPointer<CGlosixDlg> g_window;
+} // namespace
+
+CGlosixDlg* CGlosixApp::window()
+{
+    return g_window.data();
+}
+
+int CGlosixApp::run(const QStringList& arguments)
+{
+    const QString runtimeDir = defaultRuntimeDir();
+    LocalWindowLink link(runtimeDir);
+    FileLockInstance instance(runtimeDir);
+    if (!claimOrRaise(instance, link, kInstanceName, kWindowTitle))
+        return 0;
+
+    QString folder;
+    if (const Status st = resolveProgramFolder(programFolderInputs(arguments), Env::defaultEnv(), &folder); !st) {
+        std::fprintf(stderr, "Glosix: %s\n", qPrintable(st.message()));
+        return 1;
+    }
+    // Relative folders in Config.INI (".\Voice\") are meant from the program folder.
+    QDir::setCurrent(folder);
+
+    QApplication::setFont(ui::defaultDialogFont());
+    QApplication::setWindowIcon(res::appIcon());
+    res::loadPhoneticFont(folder);
+
+    QtUserServices ui;
+    FileNamedEvents events(runtimeDir);
+    PulseOutput audio(QStringLiteral("Glosix"));
+    EspeakEngine tts(&audio);
+    SndfilePlayer player(&audio, Clock::system());
+
+    GlosixServices services;
+    services.ui = &ui;
+    services.events = &events;
+    services.tts = &tts;
+    services.player = &player;
+
+    CGlosixDlg window(services, folder);
+    g_window = &window;
+
+    LinkHandlers handlers;
+    handlers.raise = [&window] { bringToFront(&window); };
+    handlers.close = [&window] { window.closeWindow(); };
+    handlers.word = [&window](const QString& word, uint32_t) { window.receiveWord(word); };
+    LinkServer server(runtimeDir, handlers);
+    // Findable before the ready event is set, or a waiting Lexora would find no window and drop
+    // its first word. When another process still holds the title (it is ending), we run unfound.
+    if (!server.publish(kWindowTitle))
+        std::fprintf(stderr, "Glosix: the window cannot be published for Lexora\n");
+
+    window.initialise();
+    if (window.isClosed())
+        return 0;
+    window.show();
+    window.exec();
+    g_window = nullptr;
+    return 0;
+}
+
+} // namespace lex

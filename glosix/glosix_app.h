@@ -1,0 +1,27 @@
+#pragma once
+// CGlosixApp: the start of the companion. One copy per user ("Glosix.exe"): a second start brings
+// the running "Glosix" window to the front and ends. The window is published under its title
+// before it initialises, so that Lexora, told "GlosixReady" at the end of that, finds it at once.
+
+#include <QString>
+#include <QStringList>
+
+namespace lex {
+
+class CGlosixDlg;
+
+class CGlosixApp {
+public:
+    static inline const QString kInstanceName = QStringLiteral("Glosix.exe");
+    static inline const QString kWindowTitle = QStringLiteral("Glosix");
+
+    // Runs the program with the process's arguments (already checked by the command line);
+    // returns its exit code.
+    int run(const QStringList& arguments);
+
+    // The running window, while there is one: the close path for a signal handler, which must go
+    // through CGlosixDlg::closeWindow() on the event loop's thread.
+    static CGlosixDlg* window();
+};
+
+} // namespace lex

@@ -1,0 +1,321 @@
+#include "glosix/glosix_dlg.h"
+
+#include "common/config/config_keys.h"
+#include "common/frame/window_list.h"
+#include "common/platform/link_protocol.h"
+#include "common/platform/named_event.h"
+#include "common/platform/user_services.h"
+#include "common/speech/speech_output.h"
+#include "common/ui/template_builder.h"
+#include "glosix/window_rect.h"
+#include "resources/phonetic_font.h"
+#include "resources/resources.h"
+
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextEdit>
+
+namespace lex {
+
+using namespace config;
+namespace id = res::glosix;
+
+// What the window shows, for scripts that drive it (QT_LOGGING_RULES="lexora.glosix.info=true").
+Q_LOGGING_CATEGORY(lcGlosix, "lexora.glosix", QtWarningMsg)
+
+namespace {
+constexpr int kSettleMs = 250;          // a drag has ended when the window stopped moving this long
+constexpr int kPlacementQuietMs = 500;  // moves this soon after showing are the initial placement
+constexpr int kButtonGap = 3;           // between the buttons of the tool row
+} // namespace
+
+CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QWidget* parent)
+    : ui::CommandDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      services_(services),
+      programFolder_(std::move(programFolder)),
+      profile_(programFolder_ + QLatin1Char('/') + kFileName, services.env ? services.env : Env::defaultEnv())
+{
+    const ui::DialogTemplate& t = res::glosixTemplate();
+    ui::TemplateBuilder builder(t);
+    builder.routeTo(this);
+    controls_ = builder.build(this);
+    resize(builder.clientSize(font()));
+    setMinimumSize(kGlosixMinimumSize);
+    setSizeGripEnabled(false);
+
+    input_ = qobject_cast<QLineEdit*>(controls_.value(id::IDC_INPUT));
+    text_ = qobject_cast<QTextEdit*>(controls_.value(id::IDC_TEXT));
+    list_ = qobject_cast<QListWidget*>(controls_.value(id::IDC_LIST));
+    toggle_ = qobject_cast<QPushButton*>(controls_.value(id::IDC_TOGGLE));
+    lookUp_ = qobject_cast<QPushButton*>(controls_.value(id::IDC_LOOKUP));
+    Q_ASSERT(input_ && text_ && list_ && toggle_ && lookUp_);
+    // Any word Lexora can send fits, to the last code unit.
+    input_->setMaxLength(int(kLinkMaxWordBytes / 2));
+    // An entry is text: never read as HTML, whatever it contains.
+    text_->setAcceptRichText(false);
+    text_->setUndoRedoEnabled(false);
+    text_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(text_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = text_->createStandardContextMenu();
+        addAboutItem(menu);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(text_->viewport()->mapToGlobal(at));
+    });
+    for (int b : {id::IDC_TOGGLE, id::IDC_SPEAK, id::IDC_ADDTO, id::IDC_SETUP, id::IDC_LOOKUP})
+        if (QPushButton* p = button(b))
+            p->setAutoDefault(false);
+    lookUp_->setDefault(true);
+}
+
+CGlosixDlg::~CGlosixDlg() = default;
+
+QPushButton* CGlosixDlg::button(int controlId) const
+{
+    return qobject_cast<QPushButton*>(controls_.value(controlId));
+}
+
+void CGlosixDlg::initialise()
+{
+    setWindowIcon(res::appIcon());
+
+    // The dictionary: one message per file that cannot be mapped; look-ups then find nothing.
+    for (const QString& path : dict_.openFolder(programFolder_ + QStringLiteral("/Dict")))
+        if (services_.ui)
+            services_.ui->messageBox(this, QStringLiteral("不能打开词典文件，请确认此文件是否存在\n") + path);
+
+    forbidWinStick_ = profile_.readInt(kInit, kIsForbidWinStick, kDefaultIsForbidWinStickGlosix) != 0;
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens << s->geometry();
+    const Rect r = glosixStartRect(unpackRect(profile_.readStruct(kInit, kGlosixDlgSize, kRectSize).value_or(QByteArray())),
+                                   screens);
+    // The client rectangle, as stored at close (the frame is the window manager's).
+    setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+
+    SpeechDeps deps;
+    deps.engine = services_.tts;
+    deps.player = services_.player;
+    deps.events = services_.events;
+    deps.ui = services_.ui;
+    deps.owner = this;
+    deps.env = services_.env;
+    speech_ = std::make_unique<SpeechOutput>(SpeechProgram::Companion, deps);
+    speech_->initialise(profile_, programFolder_);
+
+    fonts_.text = text_->font();
+    fonts_.phonetic = res::phoneticFont(QFontInfo(fonts_.text).pixelSize());
+
+    // Lexora may be waiting for us; started by hand nobody is.
+    if (services_.events)
+        if (std::unique_ptr<NamedEvent> ready = services_.events->open(kReadyEvent))
+            ready->set();
+
+    listPaneFirstToggle_ = true;
+    togglePane();
+    layoutControls();
+    // The toggle leaves the focus on "查询"; a learner opening a dictionary wants to type.
+    input_->setFocus();
+    qCInfo(lcGlosix, "ready");
+}
+
+bool CGlosixDlg::onCommand(int cmd, qintptr param)
+{
+    switch (cmd) {
+    case id::IDC_LOOKUP:
+    case ui::IDOK:
+        lookUp();
+        return true;
+    case id::IDC_SPEAK:
+        speak();
+        return true;
+    case id::IDC_TOGGLE:
+        togglePane();
+        return true;
+    case res::IDM_ABOUTBOX:
+        showAbout();
+        return true;
+    case ui::IDCANCEL:
+        closeWindow();
+        return true;
+    default:
+        return ui::CommandDialog::onCommand(cmd, param);
+    }
+}
+
+void CGlosixDlg::accept()
+{
+    onCommand(ui::IDOK, 0);
+}
+
+void CGlosixDlg::lookUp()
+{
+    const QString word = input_->text();
+    QString entry;
+    if (!dict_.LookUpEntryText(word, entry)) {
+        qCInfo(lcGlosix) << "look-up not found" << word;
+        return;   // the previous entry stays, nothing is spoken
+    }
+    ShowEntryText(entry);
+    qCInfo(lcGlosix) << "look-up shown" << word;
+    if (speech_)
+        speech_->SpeakWord(word);
+}
+
+void CGlosixDlg::speak()
+{
+    if (speech_)
+        speech_->SpeakWord(input_->text());
+}
+
+void CGlosixDlg::receiveWord(const QString& word)
+{
+    if (closed_)
+        return;
+    input_->setText(word);
+    QString entry;
+    const bool found = dict_.LookUpEntryText(word, entry);
+    if (found)
+        ShowEntryText(entry);   // from the top; not spoken
+    qCInfo(lcGlosix) << (found ? "word shown" : "word not found") << word;
+}
+
+void CGlosixDlg::ShowEntryText(QStringView text)
+{
+    lex::ShowEntryText(text_, text, fonts_);
+}
+
+void CGlosixDlg::showAbout()
+{
+    if (services_.ui)
+        services_.ui->messageBox(this, kAboutText, QStringLiteral("关于 Glosix"), MessageButtons::Ok,
+                                 MessageIcon::Information);
+}
+
+void CGlosixDlg::addAboutItem(QMenu* menu)
+{
+    menu->addSeparator();
+    QAction* about = menu->addAction(kAboutMenuText);
+    connect(about, &QAction::triggered, this, [this] { ui::postCommand(this, this, res::IDM_ABOUTBOX); });
+}
+
+void CGlosixDlg::contextMenuEvent(QContextMenuEvent* e)
+{
+    // The window menu: the system menu's about item, reachable from anywhere on the window.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    addAboutItem(menu);
+    menu->actions().first()->setVisible(false);   // no separator above the only item
+    menu->popup(e->globalPos());
+}
+
+void CGlosixDlg::togglePane()
+{
+    lookUp_->setFocus();
+    const QRect pane = list_->geometry();
+    int x;
+    if (!list_->isHidden() || listPaneFirstToggle_) {
+        list_->hide();
+        toggle_->setText(QStringLiteral(">"));
+        x = pane.left();
+        listPaneFirstToggle_ = false;
+    } else {
+        list_->show();
+        toggle_->setText(QStringLiteral("<"));
+        x = pane.left() + pane.width();
+    }
+    toggle_->move(x, toggle_->y());
+    const QRect t = text_->geometry();
+    const int right = t.left() + t.width();
+    text_->setGeometry(x, t.top(), right - x, t.height());
+    QWidget* before = toggle_;
+    for (int b : {id::IDC_SPEAK, id::IDC_ADDTO, id::IDC_SETUP}) {
+        QWidget* w = controls_.value(b);
+        w->move(before->x() + before->width() + kButtonGap, w->y());
+        before = w;
+    }
+}
+
+void CGlosixDlg::layoutControls()
+{
+    const int w = width(), h = height();
+    const QRect pane = list_->geometry();
+    list_->setGeometry(pane.left(), pane.top(), pane.width(), std::max(0, h - 1 - pane.top()));
+    const QRect t = text_->geometry();
+    text_->setGeometry(t.left(), t.top(), std::max(0, w - 1 - t.left()), std::max(0, h - 1 - t.top()));
+    const QRect b = lookUp_->geometry();
+    lookUp_->move(w - 2 - b.width(), b.top());
+    const QRect in = input_->geometry();
+    input_->setGeometry(in.left(), in.top(), std::max(0, lookUp_->x() - 5 - in.left()), in.height());
+}
+
+void CGlosixDlg::resizeEvent(QResizeEvent* e)
+{
+    ui::CommandDialog::resizeEvent(e);
+    layoutControls();
+}
+
+void CGlosixDlg::moveEvent(QMoveEvent* e)
+{
+    ui::CommandDialog::moveEvent(e);
+    if (!isVisible() || isMaximized() || isMinimized() || forbidWinStick_ || closed_)
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (shownAtMs_ < 0)
+        shownAtMs_ = now;
+    if (now - shownAtMs_ < kPlacementQuietMs)
+        return;
+    // The window manager moves the window while it is dragged; once it rests, snap it.
+    settleTimer_.start(kSettleMs, this);
+}
+
+void CGlosixDlg::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() == settleTimer_.timerId()) {
+        settleTimer_.stop();
+        settleMove();
+        return;
+    }
+    ui::CommandDialog::timerEvent(e);
+}
+
+void CGlosixDlg::settleMove()
+{
+    if (forbidWinStick_ || isMaximized() || isMinimized())
+        return;
+    const std::vector<EdgeRect> others = windowSource_ ? windowSource_(this) : otherWindowRects(this);
+    const EdgeRect here = EdgeRect::fromQRect(frameGeometry());
+    EdgeSnapper snapper;
+    snapper.beginDrag(here);
+    const EdgeRect to = snapper.moving(here, others, false);
+    if (to.left != here.left || to.top != here.top)
+        move(to.left, to.top);
+}
+
+void CGlosixDlg::closeWindow()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    settleTimer_.stop();
+    if (speech_)
+        speech_->shutDown(nullptr);   // the companion writes no speech key
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        const QRect g = geometry();
+        profile_.writeStruct(kInit, kGlosixDlgSize,
+                             packRect(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}));
+    }
+    qCInfo(lcGlosix, "closed");
+    endDialog(QDialog::Rejected);
+}
+
+} // namespace lex

@@ -1,0 +1,114 @@
+#pragma once
+// CGlosixDlg: the companion dictionary window "Glosix". The learner types a word and presses
+// "查询" (or Enter) to read its entry and hear it; Lexora hands it words to show without speaking.
+// Its rectangle is kept in Config.INI ("GlosixDlgSize"), which is the only key it writes.
+
+#include "common/config/profile.h"
+#include "common/dictionary/dictionary.h"
+#include "common/frame/snapping.h"
+#include "common/ui/command.h"
+#include "glosix/entry_view.h"
+#include "glosix/glosix_services.h"
+
+#include <QBasicTimer>
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTextEdit;
+
+namespace lex {
+
+class SpeechOutput;
+
+class CGlosixDlg : public ui::CommandDialog {
+    Q_OBJECT
+public:
+    static inline const QString kReadyEvent = QStringLiteral("GlosixReady");
+    static inline const QString kAboutText = QStringLiteral("Glosix 1.0 版");
+    static inline const QString kAboutMenuText = QStringLiteral("关于 Glosix(&A)...");
+
+    CGlosixDlg(const GlosixServices& services, QString programFolder, QWidget* parent = nullptr);
+    ~CGlosixDlg() override;
+
+    // The window's start: dictionary (with its messages), settings, rectangle, speech, then tells
+    // a waiting Lexora that it is ready, and hides the list pane. Publish the window's title before
+    // calling this, so that Lexora finds it once the ready event is set.
+    void initialise();
+
+    bool onCommand(int id, qintptr param) override;
+    // Enter never closes the window: it looks the word up.
+    void accept() override;
+
+    // The word from Lexora: into the input box, and its entry shown from the top. Not spoken, and
+    // the window is not activated.
+    void receiveWord(const QString& word);
+
+    void ShowEntryText(QStringView text);
+
+    // The one way the window ends (Esc, the close box, Lexora's close request, a signal): writes
+    // "GlosixDlgSize" unless minimised or maximised, releases the voice and ends the modal loop.
+    // Calling it again does nothing.
+    void closeWindow();
+    bool isClosed() const { return closed_; }
+
+    // The list-pane toggle ("<" / ">").
+    void togglePane();
+
+    // Edge snapping after the window was moved (by the window manager's drag). Tests call it; the
+    // window calls it once the moves have settled.
+    void settleMove();
+    using WindowSource = std::function<std::vector<EdgeRect>(const QWidget* self)>;
+    void setWindowSource(WindowSource source) { windowSource_ = std::move(source); }
+    void setForbidWinStick(bool on) { forbidWinStick_ = on; }
+    bool forbidWinStick() const { return forbidWinStick_; }
+
+    QLineEdit* input() const { return input_; }
+    QTextEdit* textPane() const { return text_; }
+    QListWidget* listPane() const { return list_; }
+    QPushButton* button(int id) const;
+    const QString& programFolder() const { return programFolder_; }
+    SpeechOutput* speech() const { return speech_.get(); }
+    const EntryFonts& entryFonts() const { return fonts_; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    void lookUp();
+    void speak();
+    void showAbout();
+    void layoutControls();
+    void addAboutItem(class QMenu* menu);
+
+    GlosixServices services_;
+    QString programFolder_;
+    Profile profile_;
+    Dictionary dict_{DictVariant::Companion};
+    std::unique_ptr<SpeechOutput> speech_;
+    EntryFonts fonts_;
+    bool forbidWinStick_ = false;
+    bool listPaneFirstToggle_ = false;
+    bool closed_ = false;
+
+    QHash<int, QWidget*> controls_;
+    QLineEdit* input_ = nullptr;
+    QTextEdit* text_ = nullptr;
+    QListWidget* list_ = nullptr;
+    QPushButton* toggle_ = nullptr;
+    QPushButton* lookUp_ = nullptr;
+
+    WindowSource windowSource_;
+    QBasicTimer settleTimer_;
+    qint64 shownAtMs_ = -1;   // moves right after showing are the window manager placing it
+};
+
+} // namespace lex

@@ -1,0 +1,21 @@
+#pragma once
+// What the companion window needs from outside, gathered so that tests hand in doubles (scripted
+// answers, no voice) and the program the real ones.
+
+namespace lex {
+
+class Env;
+class NamedEvents;
+class TtsEngine;
+class UserServices;
+class VoicePlayer;
+
+struct GlosixServices {
+    UserServices* ui = nullptr;
+    Env* env = nullptr;              // null: the real file system
+    NamedEvents* events = nullptr;   // "GlosixReady", "WaitPlayed"; null: nobody is told
+    TtsEngine* tts = nullptr;        // null: no voice object can be made
+    VoicePlayer* player = nullptr;   // null: recorded files are not played
+};
+
+} // namespace lex
