@@ -6,6 +6,7 @@
 #include "common/platform/program_folder.h"
 #include "common/platform/qt_user_services.h"
 #include "common/platform/runtime_dir.h"
+#include "common/platform/shutdown_signals.h"
 #include "common/platform/sources.h"
 #include "common/platform/window_link.h"
 #include "common/speech/audio_output.h"
@@ -80,6 +81,8 @@ int CGlosixApp::run(const QStringList& arguments)
     window.initialise();
     if (window.isClosed())
         return 0;
+    // Logout or `kill`: the window ends as its close button does, keeping its rectangle.
+    installShutdownSignals(&window, [&window] { window.closeWindow(); });
     window.show();
     window.exec();
     g_window = nullptr;

@@ -1,29 +1,32 @@
 // Glosix: the companion dictionary of Lexora.
-#include "glosix/command_line.h"
+#include "common/platform/command_line.h"
 #include "glosix/glosix_app.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    // --help and --version need no display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const lex::GlosixCommandLine cl = lex::parseGlosixCommandLine(arguments);
-    switch (cl.action) {
-    case lex::GlosixCommandLine::Help:
-    case lex::GlosixCommandLine::Version:
-        std::fputs(cl.output.toLocal8Bit().constData(), stdout);
-        return 0;
-    case lex::GlosixCommandLine::Error:
-        std::fputs(cl.output.toLocal8Bit().constData(), stderr);
-        return 2;
-    case lex::GlosixCommandLine::Run:
-        break;
-    }
+    lex::answerWithoutDisplayWhenAsked(argc, argv);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Glosix"));
+    lex::setApplicationIdentity(QStringLiteral("Glosix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lexora.Glosix"));
+
+    QCommandLineParser parser;
+    parser.addOption(QCommandLineOption(QStringLiteral("home"),
+                                        QStringLiteral("Use DIR as the program folder (Config.INI, Dict, Voice), "
+                                                       "as Lexora does; LEXORA_HOME does the same."),
+                                        QStringLiteral("DIR")));
+    if (const int code = lex::parseCommandLine(
+            parser, QStringLiteral("Glosix: the companion dictionary of Lexora. Type a word and press Enter to read "
+                                   "its entry; Lexora sends words here on a double-click."));
+        code >= 0)
+        return code;
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "Glosix: unexpected argument '%s'\nTry 'Glosix --help'.\n",
+                     qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
     return lex::CGlosixApp().run(QApplication::arguments());
 }

@@ -152,10 +152,13 @@ wait_for 5 has_window || fail "no Glosix window after the restart"
 again=$(glosix_pids)
 [ -n "$again" ] && [ "$again" != "$first" ] || fail "expected a new Glosix process"
 
-# 5. Without Glosix's executable, a double-click changes nothing visible.
-xdotool windowactivate --sync "$(glosix_windows | head -1)" 2>/dev/null; sleep 0.3
-xdotool key --window "$(glosix_windows | head -1)" Escape
-wait_for 10 no_glosix || fail "Glosix did not end on Esc (second time)"
+# 5. Logout or kill: SIGTERM ends Glosix as its close does, keeping its rectangle.
+sed -i '/^GlosixDlgSize=/d' "$home/Config.INI"
+kill -TERM $again
+wait_for 10 no_glosix || fail "Glosix did not end on SIGTERM"
+grep -q '^GlosixDlgSize=' "$home/Config.INI" || fail "Glosix did not keep its rectangle when ended by SIGTERM"
+
+# 6. Without Glosix's executable, a double-click changes nothing visible.
 rm -f "$tmp/bin/Glosix"
 click $word_x "$(row_y 4)"                       # selected first: the selection is not the change looked for
 rest 1.5

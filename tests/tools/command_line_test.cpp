@@ -49,6 +49,22 @@ TEST(CommandLine, LexoraAnswersHelpAndVersionWithoutADisplay)
     EXPECT_TRUE(r.err.contains(QStringLiteral("unexpected argument 'words.txt'")));
 }
 
+TEST(CommandLine, GlosixAnswersHelpAndVersionWithoutADisplay)
+{
+    const QString exe = QStringLiteral(GLOSIX_EXE);
+    lextest::ToolRun r = runTool(exe, {QStringLiteral("--help")}, kNoDisplay);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("--home <DIR>")));
+    r = runTool(exe, {QStringLiteral("--version")}, kNoDisplay);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, QStringLiteral("Glosix %1\n").arg(QLatin1String(lex::kVersion)));
+    r = runTool(exe, {QStringLiteral("--home")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Try 'Glosix --help'"))) << r.err.toStdString();
+    r = runTool(exe, {QStringLiteral("stray")});
+    EXPECT_EQ(r.code, 2);
+}
+
 TEST(CommandLine, LexbookHelpPerCommandAndVersion)
 {
     lextest::ToolRun r = lextest::lexbook({QStringLiteral("--version")});
