@@ -269,13 +269,17 @@ void CGlosixDlg::moveEvent(QMoveEvent* e)
     ui::CommandDialog::moveEvent(e);
     if (!isVisible() || isMaximized() || isMinimized() || forbidWinStick_ || closed_)
         return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (shownAtMs_ < 0)
-        shownAtMs_ = now;
-    if (now - shownAtMs_ < kPlacementQuietMs)
+    if (shownAtMs_ < 0 || QDateTime::currentMSecsSinceEpoch() - shownAtMs_ < kPlacementQuietMs)
         return;
     // The window manager moves the window while it is dragged; once it rests, snap it.
     settleTimer_.start(kSettleMs, this);
+}
+
+void CGlosixDlg::showEvent(QShowEvent* e)
+{
+    ui::CommandDialog::showEvent(e);
+    if (shownAtMs_ < 0)
+        shownAtMs_ = QDateTime::currentMSecsSinceEpoch();
 }
 
 void CGlosixDlg::timerEvent(QTimerEvent* e)

@@ -79,6 +79,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
 

@@ -27,26 +27,9 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$tmp/lexora.log" ] && { echo "--- output of both programs"; cat "$tmp/lexora.log"; }; exit 1; }
 
-# A free display of our own.
-display=
-for n in $(seq 161 230); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-  xpid=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; kill -0 $xpid 2>/dev/null || break; sleep 0.1; done
-  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xpid 2>/dev/null; then display=":$n"; pids+=($xpid); break; fi
-  kill $xpid 2>/dev/null; wait $xpid 2>/dev/null
-done
-[ -n "$display" ] || fail "no free display for Xvfb"
-export DISPLAY=$display
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-openbox >"$tmp/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-
-# Locks, events and window sockets of this run only.
-export XDG_RUNTIME_DIR=$tmp/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+# A display of our own, with a runtime folder of this run only.
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_display 161 230
 export QT_LOGGING_RULES="lexora.glosix.info=true"
 
 # Both programs side by side in a folder of their own, so that Glosix can be taken away.
@@ -55,11 +38,7 @@ cp "$lexora_built" "$tmp/bin/Lexora" && cp "$glosix_built" "$tmp/bin/Glosix" || 
 lexora=$tmp/bin/Lexora
 
 # The program folder: the sample folder, the full dictionary when there is one, a sample Book.
-home=$tmp/home
-mkdir -p "$home"
-[ -d "$bin/data" ] && cp -r "$bin/data/." "$home/" 2>/dev/null
-rm -rf "$home/CMakeFiles" "$home/cmake_install.cmake"
-mkdir -p "$home/Book" "$home/Voice" "$home/Dict"
+e2e_home "$bin"
 full=${LEXORA_E2E_DICT:-${XDG_CACHE_HOME:-$HOME/.cache}/lexora/ecdict/Dict}
 dictionary=sample
 if [ -f "$full/21ct.idx" ] && [ -f "$full/21ct.dic" ] && [ -f "$full/Dict.idx" ] && [ -f "$full/Dict.dic" ]; then

@@ -22,34 +22,13 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }; exit 1; }
 
-# A free display of our own.
-display=
-for n in $(seq 91 160); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-  xpid=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; kill -0 $xpid 2>/dev/null || break; sleep 0.1; done
-  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xpid 2>/dev/null; then display=":$n"; pids+=($xpid); break; fi
-  kill $xpid 2>/dev/null; wait $xpid 2>/dev/null
-done
-[ -n "$display" ] || fail "no free display for Xvfb"
-export DISPLAY=$display
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-openbox >"$tmp/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-
-# Locks, events and window sockets of this run only.
-export XDG_RUNTIME_DIR=$tmp/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+# A display of our own, with a runtime folder of this run only.
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_display 91 160
 
 # The program folder: the built sample folder (dictionary, ...), with a Book made here so that
 # its values are known, and a Config.INI that asks nothing.
-home=$tmp/home
-mkdir -p "$home"
-[ -d "$bin/data" ] && cp -r "$bin/data/." "$home/" 2>/dev/null
-rm -rf "$home/CMakeFiles" "$home/cmake_install.cmake"
-mkdir -p "$home/Book" "$home/Voice" "$home/Dict"
+e2e_home "$bin"
 "$samplebook" "$src/data/dict/words.tsv" "$home/Book/English" --count 60 >/dev/null || fail "cannot make the sample Book"
 printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
 "$lexbook" dump "$home/Book/English" >"$tmp/before.jsonl" || fail "cannot read the sample Book"

@@ -373,6 +373,10 @@ TEST(GlosixWindow, SnapsToANearbyEdgeOnceItRestsUnlessForbidden)
     w.settleMove();
     EXPECT_EQ(w.frameGeometry().right() + 1, other.left) << "our right edge on its left edge";
     EXPECT_EQ(w.frameGeometry().top(), f.top());
+    // Moved by the window manager (a drag ends): once the moves rest, the window snaps.
+    QTest::qWait(600);   // past the first placement after showing
+    w.move(other.left - 4 - w.frameGeometry().width(), 200);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.frameGeometry().right() + 1 == other.left; }, 3000));
     // Ten pixels away nothing attracts.
     w.move(other.left - 10 - w.frameGeometry().width(), 200);
     const QPoint at = w.frameGeometry().topLeft();

@@ -1,0 +1,34 @@
+# Shared by the end-to-end scripts (sourced). The caller defines $tmp (its scratch folder), the
+# array pids (killed at its exit) and fail().
+
+# e2e_display FIRST LAST: a free Xvfb display numbered FIRST..LAST with openbox on it, exported as
+# DISPLAY, and a runtime folder of this run only (locks, events and window sockets).
+e2e_display() {
+  local n xpid display=
+  for n in $(seq "$1" "$2"); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+    xpid=$!
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; kill -0 $xpid 2>/dev/null || break; sleep 0.1; done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xpid 2>/dev/null; then display=":$n"; pids+=($xpid); break; fi
+    kill $xpid 2>/dev/null; wait $xpid 2>/dev/null
+  done
+  [ -n "$display" ] || fail "no free display for Xvfb"
+  export DISPLAY=$display
+  unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+  openbox >"$tmp/openbox.log" 2>&1 &
+  pids+=($!)
+  sleep 1
+  export XDG_RUNTIME_DIR=$tmp/run
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+}
+
+# e2e_home BINARY_DIR: $tmp/home, a copy of the built sample program folder (dictionary, ...)
+# with empty Book, Voice and Dict folders where it has none; sets home.
+e2e_home() {
+  home=$tmp/home
+  mkdir -p "$home"
+  [ -d "$1/data" ] && cp -r "$1/data/." "$home/" 2>/dev/null
+  rm -rf "$home/CMakeFiles" "$home/cmake_install.cmake"
+  mkdir -p "$home/Book" "$home/Voice" "$home/Dict"
+}
