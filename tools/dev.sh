@@ -13,7 +13,7 @@ fuzz_seconds=${LEXORA_FUZZ_SECONDS:-20}
 # Debian packages the build, the tests and the programs need.
 packages=(
   build-essential cmake ninja-build ccache pkg-config python3
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev pulseaudio

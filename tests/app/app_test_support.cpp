@@ -50,6 +50,8 @@ lex::AppServices testServices(lex::UserServices* ui)
 {
     lex::AppServices s;
     s.ui = ui;
+    // No test waits on a modal window: one that is not answered by the test is closed at once.
+    s.runModal = [](QDialog&) { return int(QDialog::Rejected); };
     return s;
 }
 

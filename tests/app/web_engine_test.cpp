@@ -1,0 +1,160 @@
+// The outer window with the real web engine, against a local HTTP server that this test starts on
+// 127.0.0.1: the exact update request at start, back and forward following the navigation, and
+// the start page (with no dialog) once the server is gone. Run under a display of its own by
+// web_engine_test.sh; skipped when the web engine cannot start here.
+#include "app_test_support.h"
+
+#include "common/controls/my_tool_bar.h"
+#include "lexora/app/main_dialog.h"
+#include "lexora/app/word_book_session.h"
+#include "lexora/web/browser_dialog.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+using namespace lex;
+
+namespace {
+
+constexpr int kEngineWaitMs = 30000;
+
+// python3 -m http.server on a free port of 127.0.0.1, serving two small pages.
+class LocalServer {
+public:
+    explicit LocalServer(const lextest::TempDir& dir)
+    {
+        QDir().mkpath(dir.path(QStringLiteral("site")));
+        dir.write(QStringLiteral("site/checkupdate.htm"),
+                  "<html><head><title>update</title></head><body>Lexora is up to date."
+                  " <a href=\"page2.htm\">next</a></body></html>");
+        dir.write(QStringLiteral("site/page2.htm"), "<html><body>second page</body></html>");
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port_ = probe.serverPort();
+        probe.close();
+        server_.setProcessChannelMode(QProcess::SeparateChannels);
+        server_.start(QStringLiteral("python3"), {QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
+                                                  QString::number(port_), QStringLiteral("--bind"),
+                                                  QStringLiteral("127.0.0.1"), QStringLiteral("--directory"),
+                                                  dir.path(QStringLiteral("site"))});
+    }
+    ~LocalServer() { stop(); }
+
+    bool waitReady()
+    {
+        for (int i = 0; i < 100; ++i) {
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, port_);
+            if (s.waitForConnected(100))
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+    void stop()
+    {
+        if (server_.state() != QProcess::NotRunning) {
+            server_.kill();
+            server_.waitForFinished(3000);
+        }
+    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+    // The request lines received so far ("GET /path HTTP/1.1"), favicon requests left out.
+    QStringList requests()
+    {
+        log_ += QString::fromUtf8(server_.readAllStandardError());
+        QStringList out;
+        for (const QString& line : log_.split(QLatin1Char('\n'))) {
+            const int a = line.indexOf(QLatin1Char('"')), b = line.indexOf(QLatin1Char('"'), a + 1);
+            if (a < 0 || b < 0)
+                continue;
+            const QString request = line.mid(a + 1, b - a - 1);
+            if (!request.contains(QLatin1String("favicon")))
+                out << request;
+        }
+        return out;
+    }
+
+private:
+    QProcess server_;
+    quint16 port_ = 0;
+    QString log_;
+};
+
+bool noDialogOpen(QWidget* main)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != main && w->isVisible() && qobject_cast<QDialog*>(w))
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST(WebEngine, UpdateRequestNavigationAndTheStartPageOffline)
+{
+    lextest::TempDir dir;
+    LocalServer server(dir);
+    ASSERT_TRUE(server.waitReady()) << "python3 -m http.server did not start";
+    qputenv("LEXORA_UPDATE_BASE", server.base().toUtf8());
+
+    const apptest::ProgramFolder pf = apptest::makeProgramFolder(dir, 25);
+    apptest::CheckingServices ui;
+    AppServices s = apptest::testServices(&ui);
+    CMainDialog w(s, pf.folder);
+    ASSERT_TRUE(w.initialise());
+    ui.base.clear();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    int loads = 0, failures = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(w.webPage()->browser() != nullptr, 5000);
+    QObject::connect(w.webPage()->browser(), &WebBrowser::loadFinished, [&](bool ok) { ok ? ++loads : ++failures; });
+    const QString update = QStringLiteral("GET /checkupdate.htm?ver=1.1.5&build=116 HTTP/1.1");
+    (void)QTest::qWaitFor([&] { return !server.requests().isEmpty() || loads + failures > 0; }, kEngineWaitMs);
+    if (server.requests().isEmpty())
+        GTEST_SKIP() << "the web engine did not start here";
+
+    // Exactly the update address, once, at start.
+    EXPECT_EQ(server.requests(), QStringList{update});
+    QTRY_VERIFY_WITH_TIMEOUT(loads > 0, kEngineWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.webPage()->isStartPageShown(), 5000);
+    CMyToolBar* bar = w.toolBar();
+    // about:blank came first: back is possible, forward not.
+    QTRY_VERIFY_WITH_TIMEOUT(bar->button(cmd::kWebBack)->isEnabled(), 5000);
+    EXPECT_FALSE(bar->button(cmd::kWebForward)->isEnabled());
+
+    // A second page, then back and forward.
+    w.webPage()->browser()->navigate(QUrl(server.base() + QStringLiteral("/page2.htm")));
+    QTRY_VERIFY_WITH_TIMEOUT(server.requests().contains(QStringLiteral("GET /page2.htm HTTP/1.1")), kEngineWaitMs);
+    w.onCommand(cmd::kWebBack, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(bar->button(cmd::kWebForward)->isEnabled(), kEngineWaitMs);
+    EXPECT_TRUE(bar->button(cmd::kWebBack)->isEnabled());
+    w.onCommand(cmd::kWebForward, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->button(cmd::kWebForward)->isEnabled(), kEngineWaitMs);
+
+    // The server gone: "检测更新" ends on the start page, and nothing asks the learner anything.
+    server.stop();
+    w.onCommand(cmd::kStudyPage, 0);
+    const int failedBefore = failures;
+    w.onCommand(cmd::kCheckUpdate, 0);
+    EXPECT_FALSE(w.isWordBookShown());
+    QTRY_VERIFY_WITH_TIMEOUT(failures > failedBefore, kEngineWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(w.webPage()->isStartPageShown(), 5000);
+    EXPECT_TRUE(w.webPage()->startPage()->toPlainText().contains(QStringLiteral("25")));
+    QTest::qWait(300);
+    EXPECT_TRUE(noDialogOpen(&w));
+    EXPECT_TRUE(ui.base.shown().isEmpty());
+    const QString shots = qEnvironmentVariable("LEXORA_SHOT_DIR");
+    if (!shots.isEmpty())
+        w.grab().save(shots + QStringLiteral("/web_start_page.png"));
+    w.shutDown();
+    qunsetenv("LEXORA_UPDATE_BASE");
+}
