@@ -67,7 +67,8 @@ TEST(WebPageInWindow, UpdateRequestAfterTheFirstPaintAndBackForwardButtons)
     EXPECT_FALSE(win.bar()->button(cmd::kWebForward)->isEnabled());
     win.w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win.w.get()));
-    QTRY_COMPARE(win.browsers.made, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return win.browsers.made == 1; }, 5000));
+    ASSERT_EQ(win.browsers.made, 1);
     auto* b = win.browsers.last;
     EXPECT_EQ(b->calls, (QStringList{QStringLiteral("navigate about:blank"), QStringLiteral("navigate ") + kAddress}));
 
