@@ -85,6 +85,7 @@ void SpeechOutput::initialiseVoice(const Profile& profile)
             showError(QStringLiteral("TTS载入错误"));
             return;
         }
+        currentVoice_ = token ? *token : engine->defaultToken().value_or(QString());
         // Taken as unsigned 16-bit, as the setting was always stored: -1 is 65535, hence 100.
         const uint16_t volume = uint16_t(profile.readInt(kTtsVoice, QStringLiteral("TTSVolume"), 100));
         volume_ = std::min<uint16_t>(volume, 100);
@@ -244,6 +245,14 @@ void SpeechOutput::setTtsDisabled(bool disabled)
     ttsDisabled_ = disabled;
     if (disabled)
         ttsReady_ = false;
+}
+
+bool SpeechOutput::setVoice(const QString& tokenId)
+{
+    if (!hasVoice_ || !deps_.engine || !deps_.engine->setVoice(tokenId))
+        return false;
+    currentVoice_ = tokenId;
+    return true;
 }
 
 void SpeechOutput::setVolume(int volume)

@@ -61,6 +61,11 @@ public:
     void setRate(int rate);
     void setVoiceFolder(const QString& folder) { voiceFolder_ = folder; }
     TtsEngine* engine() const { return hasVoice_ ? deps_.engine : nullptr; }
+    // Makes the token the engine's voice; false, with the voice unchanged, when it is refused.
+    bool setVoice(const QString& tokenId);
+    // The token the engine speaks with (the category's default when none was named at start);
+    // empty when no voice was set.
+    const QString& currentVoice() const { return currentVoice_; }
 
     bool ttsReady() const { return ttsReady_; }
     bool ttsDisabled() const { return ttsDisabled_; }
@@ -91,6 +96,7 @@ private:
     uint16_t volume_ = 100;
     int32_t rate_ = 0;
     QString voiceFolder_;
+    QString currentVoice_;
 
     struct Worker {
         std::thread thread;

@@ -2,7 +2,11 @@
 // The services the windows of Lexora use, gathered so that tests can hand in doubles (scripted
 // answers, a fixed clock, a link that finds nobody) and the program the real ones.
 
+#include "lexora/web/web_browser.h"
+
+#include <QDialog>
 #include <QString>
+#include <functional>
 
 namespace lex {
 
@@ -27,6 +31,14 @@ struct AppServices {
     TtsEngine* tts = nullptr;        // null: no voice object can be made
     VoicePlayer* player = nullptr;   // null: recorded files are not played
     QString companionExecutable;     // empty: "Glosix" beside the running executable
+    WebBrowserFactory browserFactory;  // empty: Qt WebEngine
+    // Runs a modal dialog and returns its result; empty: QDialog::exec(). Tests answer here.
+    std::function<int(QDialog&)> runModal;
 };
+
+inline int runModal(const AppServices& s, QDialog& dialog)
+{
+    return s.runModal ? s.runModal(dialog) : dialog.exec();
+}
 
 } // namespace lex

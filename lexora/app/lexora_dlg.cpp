@@ -235,6 +235,9 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
     case cmd::kStrangenessFilter:
         requireSelection(2, QStringLiteral("必须有多个选择项才有意义，此过滤器用于练习过后\n方便通过临时陌生度改变其它陌生度"));
         return true;
+    case cmd::kSettings:
+        openSettings();
+        return true;
     case cmd::kImport:
     case cmd::kGroups:
     case cmd::kDictate:
@@ -246,7 +249,6 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
     case cmd::kClassName:
     case cmd::kCheckDuplicates:
     case cmd::kFind:
-    case cmd::kSettings:
     case cmd::kMoveCopy:
         // Their dialogs are not part of the program yet.
         return true;
@@ -280,7 +282,7 @@ void CLexoraDlg::onToggle(int id)
     list_->redrawAll();
 }
 
-void CLexoraDlg::save()
+bool CLexoraDlg::save()
 {
     SaveQuestions q;
     q.askSaveAs = [this](const QString& text) {
@@ -289,9 +291,10 @@ void CLexoraDlg::save()
     q.chooseFile = [this](const QString& initialPath, const QString& filter) {
         return services_.ui->saveFileName(this, initialPath, filter);
     };
-    saveBookInteractive(book_, q, envOf(services_));
+    const bool saved = saveBookInteractive(book_, q, envOf(services_)).ok();
     // A save-as may have given the Book another name.
     updateStatusText();
+    return saved;
 }
 
 void CLexoraDlg::deleteSelected(qintptr param)

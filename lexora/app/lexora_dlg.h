@@ -60,6 +60,13 @@ public:
     // The word of a view row goes to the companion dictionary (the list's double-click).
     void sendRowToCompanion(int row);
 
+    // The settings dialog (14013) and the changes it makes here (lexora_dlg_settings.cpp).
+    void openSettings();
+    // Saves the Book to its folder and loads it from `folder`; refused (false, nothing changed)
+    // when the folder does not exist or the save did not succeed.
+    bool changeBookFolder(const QString& folder);
+    void setFontType(int fontType);
+
     Book& book() { return book_; }
     const SortState& sortState() const { return sort_; }
     CMyListCtrl* list() const { return list_; }
@@ -83,7 +90,7 @@ private:
     void buildControls();
     void layoutChildren();
     void onToggle(int id);
-    void save();
+    bool save();
     void deleteSelected(qintptr param);
     void updateStatusText();
     bool requireSelection(int minimum, const QString& message);

@@ -5,9 +5,10 @@
 #include "common/controls/my_tool_bar.h"
 #include "common/platform/user_services.h"
 #include "common/ui/menu_resource.h"
-#include "lexora/app/browser_placeholder.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/word_book_session.h"
+#include "lexora/web/about_dlg.h"
+#include "lexora/web/browser_dialog.h"
 #include "resources/resources.h"
 
 #include <QContextMenuEvent>
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QTimer>
 
 namespace lex {
 
@@ -64,9 +66,16 @@ bool CMainDialog::initialise()
     toolBar_->setTarget(this);
     toolBar_->loadStandardButtons();
 
-    webPage_ = new BrowserPlaceholder(this);
+    webPage_ = new CBrowserDialog(services_.browserFactory, this);
+    webPage_->setOwner(this);
     wordBook_ = new CLexoraDlg(services_, this);
     wordBook_->initialise(programFolder_, *profile_, &forbidWinStick_);
+    webPage_->setStartPageInfo([this] {
+        return StartPageInfo{wordBook_->book().name, wordBook_->book().size()};
+    });
+    // Back and forward start disabled; the browser reports when they may be used.
+    toolBar_->setButtonEnabled(cmd::kWebBack, false);
+    toolBar_->setButtonEnabled(cmd::kWebForward, false);
 
     // The program opens on the web page.
     showWordBook(false);
@@ -119,8 +128,7 @@ bool CMainDialog::onCommand(int id, qintptr param)
         showWordBook(false);
         return webPage_->onCommand(id, param);
     case cmd::kAbout:
-    case cmd::kSystemAbout:
-        return true;   // the about box comes with the web page
+        return onSysCommand(res::IDM_ABOUTBOX);
     case cmd::kExit:
         endWith(QDialog::Accepted);
         return true;
@@ -152,6 +160,21 @@ bool CMainDialog::onCommand(int id, qintptr param)
     default:
         return false;
     }
+}
+
+bool CMainDialog::onSysCommand(int id)
+{
+    // Only the value with the low four bits cleared is compared, as the system menu does.
+    if ((id & ~0xF) != res::IDM_ABOUTBOX)
+        return false;
+    showAbout();
+    return true;
+}
+
+void CMainDialog::showAbout()
+{
+    CAboutDlg about(services_.ui, this);
+    runModal(services_, about);
 }
 
 void CMainDialog::dropDown(int buttonCommand)
@@ -221,6 +244,11 @@ void CMainDialog::paintClientBackground(QPainter& p)
     CMyBaseDialog::paintClientBackground(p);
     if (!toolBar_)
         return;
+    // The web page's browser is made only after this first paint, so that it never delays it.
+    if (!webStartScheduled_) {
+        webStartScheduled_ = true;
+        QTimer::singleShot(0, webPage_, &CBrowserDialog::start);
+    }
     const QRect c = clientRect();
     const int top = c.top() - 1, bottom = toolBar_->geometry().bottom() + 2;
     QLinearGradient g(0, top, 0, bottom);
@@ -249,7 +277,7 @@ void CMainDialog::contextMenuEvent(QContextMenuEvent* e)
     QMenu menu(this);
     QAction* about = menu.addAction(res::string(res::IDS_ABOUTBOX));
     if (menu.exec(e->globalPos()) == about)
-        onCommand(cmd::kSystemAbout, 0);
+        onSysCommand(res::IDM_ABOUTBOX);
 }
 
 } // namespace lex

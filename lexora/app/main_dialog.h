@@ -15,7 +15,7 @@ class QMenu;
 
 namespace lex {
 
-class BrowserPlaceholder;
+class CBrowserDialog;
 class CLexoraDlg;
 class CMyToolBar;
 class Profile;
@@ -33,6 +33,9 @@ public:
     bool initialise();
 
     bool onCommand(int id, qintptr param) override;
+    // The system menu's commands: every value whose low four bits cleared give 16 opens the
+    // about box; false for the rest (the default handling).
+    bool onSysCommand(int id);
 
     // Both halves of the shutdown: the window's rectangle and snapping flag, then the word-book
     // window (speech settings, save, settings). Runs once.
@@ -42,7 +45,7 @@ public:
     QString configPath() const;
     Profile& profile() { return *profile_; }
     CLexoraDlg* wordBook() const { return wordBook_; }
-    BrowserPlaceholder* webPage() const { return webPage_; }
+    CBrowserDialog* webPage() const { return webPage_; }
     CMyToolBar* toolBar() const { return toolBar_; }
     // Pop-up k (0 文件, 1 编辑, 2 练习, 3 帮助) of menu 158.
     QMenu* dropDownMenu(int k) const { return k >= 0 && k < 4 ? menus_[size_t(k)] : nullptr; }
@@ -63,6 +66,7 @@ private:
     void dropDown(int buttonCommand);
     void endWith(int result);
     void layoutChildren();
+    void showAbout();
 
     AppServices services_;
     QString programFolder_;
@@ -71,7 +75,8 @@ private:
     bool shutDown_ = false;
 
     CMyToolBar* toolBar_ = nullptr;
-    BrowserPlaceholder* webPage_ = nullptr;
+    CBrowserDialog* webPage_ = nullptr;
+    bool webStartScheduled_ = false;
     CLexoraDlg* wordBook_ = nullptr;
     std::array<QMenu*, 4> menus_{};
 };

@@ -1,5 +1,6 @@
 #include "app_test_support.h"
 
+#include "fake_web_browser.h"
 #include "lexora/book/book_file.h"
 
 #include <QDir>
@@ -50,6 +51,12 @@ lex::AppServices testServices(lex::UserServices* ui)
 {
     lex::AppServices s;
     s.ui = ui;
+    // No test waits on a modal window: one that is not answered by the test is closed at once.
+    s.runModal = [](QDialog&) { return int(QDialog::Rejected); };
+    // Nor does one reach the network, whatever LEXORA_UPDATE_BASE says: the browser records.
+    s.browserFactory = [](QWidget* parent) -> std::unique_ptr<lex::WebBrowser> {
+        return std::make_unique<lextest::FakeWebBrowser>(parent);
+    };
     return s;
 }
 

@@ -66,7 +66,8 @@ struct ProgramFolder {
 };
 ProgramFolder makeProgramFolder(const lextest::TempDir& dir, int count, const QString& extraIni = {});
 
-// Services for a window test: the answers of `ui`, a link that finds nobody.
+// Services for a window test: the answers of `ui`, a link that finds nobody, modal dialogs
+// closed at once unless the test answers them, a recording browser.
 lex::AppServices testServices(lex::UserServices* ui);
 
 } // namespace apptest

@@ -5,7 +5,7 @@
 #include "common/controls/image_button.h"
 #include "common/controls/my_tool_bar.h"
 #include "common/platform/window_link.h"
-#include "lexora/app/browser_placeholder.h"
+#include "lexora/web/browser_dialog.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/app/status_animation.h"
@@ -263,7 +263,7 @@ TEST(WordBookCommands, SelectionChecksAndCommandsWithoutDialogs)
     const QStringList before = s.words();
     for (int id : {cmd::kImport, cmd::kGroups, cmd::kDictate, cmd::kAdd, cmd::kModify, cmd::kClassName,
                    cmd::kCheckDuplicates, cmd::kFind, cmd::kSettings, cmd::kLearn, cmd::kDrill, cmd::kListen,
-                   cmd::kMoveCopy, cmd::kAbout, cmd::kSystemAbout})
+                   cmd::kMoveCopy})
         EXPECT_TRUE(s.w->onCommand(id, 0)) << id;
     EXPECT_EQ(s.words(), before);
     EXPECT_FALSE(s.w->hasShutDown());

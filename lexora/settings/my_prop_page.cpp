@@ -1,0 +1,133 @@
+#include "lexora/settings/my_prop_page.h"
+
+#include "common/config/profile.h"
+#include "common/platform/user_services.h"
+#include "common/speech/speech_output.h"
+#include "common/ui/template_builder.h"
+#include "lexora/settings/prop_sub0.h"
+#include "lexora/settings/prop_sub1.h"
+#include "lexora/settings/prop_sub2.h"
+#include "resources/resources.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QStyle>
+
+namespace lex {
+
+namespace settings {
+
+QString withTrailingSlash(const QString& folder)
+{
+    QString f = QDir::fromNativeSeparators(folder.trimmed());
+    if (!f.isEmpty() && !f.endsWith(QLatin1Char('/')))
+        f += QLatin1Char('/');
+    return f;
+}
+
+} // namespace settings
+
+CMyPropPage::CMyPropPage(SettingsTarget target, QWidget* parent) : CommandDialog(parent), target_(std::move(target))
+{
+    ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_PROPPAGE));
+    builder.routeTo(this);
+    const QHash<int, QWidget*> c = builder.build(this);
+    setFixedSize(builder.clientSize(font()));
+    list_ = qobject_cast<QListWidget*>(c.value(kPageList));
+    frame_ = qobject_cast<QGroupBox*>(c.value(kPageFrame));
+
+    // The pages stand inside the frame, below its caption, each keeping its own size.
+    sub0_ = new CPropSub0(target_, this);
+    sub1_ = new CPropSub1(target_, this);
+    sub2_ = new CPropSub2(this);
+    const QPoint origin = frame_->geometry().topLeft() + QPoint(6, frame_->fontMetrics().height() + 2);
+    for (QWidget* p : {static_cast<QWidget*>(sub0_), static_cast<QWidget*>(sub1_), static_cast<QWidget*>(sub2_)}) {
+        p->move(origin);
+        p->hide();
+    }
+
+    sub0_->fill(target_.speech ? target_.speech->voiceFolder() : QString());
+    sub1_->fill();
+
+    connect(list_, &QListWidget::currentRowChanged, this, &CMyPropPage::showPage);
+    list_->setCurrentRow(1);
+}
+
+QWidget* CMyPropPage::page(int index) const
+{
+    switch (index) {
+    case 0: return sub0_;
+    case 1: return sub1_;
+    case 2: return sub2_;
+    default: return nullptr;
+    }
+}
+
+void CMyPropPage::showPage(int index)
+{
+    if (index == shown_ || index < 0 || index > 2)
+        return;
+    for (int i = 0; i < 3; ++i) {
+        page(i)->setVisible(i == index);
+        if (i == index)
+            frame_->setTitle(list_->item(i)->text());
+    }
+    shown_ = index;
+}
+
+bool CMyPropPage::onCommand(int id, qintptr param)
+{
+    if (id == kCloseSave) {
+        if (closeSave())
+            accept();
+        return true;
+    }
+    return CommandDialog::onCommand(id, param);
+}
+
+// "关闭保存": voice folder, Book folder, snapping, DisableTTS, volume, rate and voice, in that
+// order. A Book folder that cannot be taken keeps the dialog open with nothing applied after it.
+bool CMyPropPage::closeSave()
+{
+    const QString bookFolder = settings::withTrailingSlash(sub0_->bookFolderText());
+    const bool bookChanges = !bookFolder.isEmpty() && bookFolder != target_.bookFolder;
+    if (bookChanges && !QFileInfo(bookFolder).isDir()) {
+        if (target_.ui)
+            target_.ui->messageBox(this, QStringLiteral("Book路径不存在，请重新设置:\n%1").arg(bookFolder));
+        showPage(0);
+        list_->setCurrentRow(0);
+        return false;
+    }
+
+    SpeechOutput* speech = target_.speech;
+    // An emptied voice folder would make every recorded file a path from the root: keep the old.
+    const QString voiceFolder = settings::withTrailingSlash(sub0_->voiceFolderText());
+    if (speech && !voiceFolder.isEmpty())
+        speech->setVoiceFolder(voiceFolder);
+
+    if (bookChanges) {
+        if (!target_.changeBookFolder || !target_.changeBookFolder(bookFolder))
+            return false;
+        target_.bookFolder = bookFolder;
+    }
+
+    if (target_.setForbidWinStick)
+        target_.setForbidWinStick(sub0_->forbidWinStick());
+    if (speech) {
+        speech->setTtsDisabled(sub1_->disableTts());
+        if (speech->engine()) {
+            speech->setVolume(settings::positionToVolume(sub1_->volumePosition()));
+            speech->setRate(settings::positionToRate(sub1_->ratePosition()));
+            // Only a voice the learner chose or the one found in use: an empty name would reset
+            // the voice at the next start.
+            if (sub1_->voiceKnown() && target_.profile)
+                target_.profile->writeString(QStringLiteral("TTSVoice"), QStringLiteral("TTSEngineMale"),
+                                             sub1_->voiceName());
+        }
+    }
+    return true;
+}
+
+} // namespace lex

@@ -1,0 +1,48 @@
+#pragma once
+// CMyPropPage: the settings dialog (template 173, "属性页"): a list of the three pages and the page
+// shown beside it. Colour, font size and voice act as soon as they are chosen; "关闭保存" applies
+// the rest and closes. Closing otherwise keeps only what already acted.
+
+#include "common/ui/command.h"
+#include "lexora/settings/settings_target.h"
+
+class QGroupBox;
+class QListWidget;
+
+namespace lex {
+
+class CPropSub0;
+class CPropSub1;
+class CPropSub2;
+
+class CMyPropPage final : public ui::CommandDialog {
+    Q_OBJECT
+public:
+    static constexpr int kPageList = 1070, kPageFrame = 1074, kCloseSave = 1004, kDefaultAll = 1005;
+
+    // Fills every page from `target`; the dialog opens on "TTS合成音".
+    explicit CMyPropPage(SettingsTarget target, QWidget* parent = nullptr);
+
+    bool onCommand(int id, qintptr param) override;
+
+    int pageShown() const { return shown_; }
+    void showPage(int index);
+    QWidget* page(int index) const;
+    CPropSub0* general() const { return sub0_; }
+    CPropSub1* speechPage() const { return sub1_; }
+    QListWidget* pageList() const { return list_; }
+    const SettingsTarget& target() const { return target_; }
+
+private:
+    bool closeSave();
+
+    SettingsTarget target_;
+    QListWidget* list_ = nullptr;
+    QGroupBox* frame_ = nullptr;
+    CPropSub0* sub0_ = nullptr;
+    CPropSub1* sub1_ = nullptr;
+    CPropSub2* sub2_ = nullptr;
+    int shown_ = -1;
+};
+
+} // namespace lex

@@ -1,0 +1,58 @@
+#pragma once
+// CPropSub1: the settings page "TTS合成音" (template 105): the installed voices with the current
+// one selected (a choice acts at once), volume and rate sliders, the test sentence, DisableTTS.
+
+#include "common/ui/command.h"
+
+#include <QString>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSlider;
+
+namespace lex {
+
+struct SettingsTarget;
+
+class CPropSub1 final : public QWidget, public ui::CommandTarget {
+    Q_OBJECT
+public:
+    static constexpr int kTestText = 1012, kMaleVoice = 1011, kFemaleVoice = 1013;
+    static constexpr int kVolume = 1071, kRate = 1073, kTest = 1004, kDisableTts = 1019;
+
+    CPropSub1(SettingsTarget& target, QWidget* parent = nullptr);
+
+    // Fills the page; the voice list, sliders and test only when there is a voice object. No
+    // control acts while it is filled.
+    void fill();
+
+    bool onCommand(int id, qintptr param) override;
+
+    // The voice name to store (the last component of the token id) and whether there is one to
+    // store: the learner chose a voice or the current voice was found in the list.
+    const QString& voiceName() const { return voiceName_; }
+    bool voiceKnown() const { return voiceKnown_; }
+
+    int volumePosition() const;
+    int ratePosition() const;
+    bool disableTts() const;
+
+private:
+    void fillVoices(QComboBox* box);
+    void voiceChanged(int index);
+    void test();
+
+    SettingsTarget& target_;
+    QLineEdit* testText_ = nullptr;
+    QComboBox* male_ = nullptr;
+    QComboBox* female_ = nullptr;
+    QSlider* volume_ = nullptr;
+    QSlider* rate_ = nullptr;
+    QCheckBox* disable_ = nullptr;
+    QString voiceName_;
+    bool voiceKnown_ = false;
+};
+
+} // namespace lex

@@ -1,0 +1,49 @@
+#pragma once
+// What the settings dialog works on, handed in by the word-book window before it opens: the
+// current values, the speech output, and the actions that change the running program. The
+// dialog acts through these only, so that tests can give it their own.
+
+#include <QColor>
+#include <QString>
+#include <functional>
+
+namespace lex {
+
+class Profile;
+class SpeechOutput;
+class UserServices;
+
+struct SettingsTarget {
+    UserServices* ui = nullptr;
+    SpeechOutput* speech = nullptr;   // its voice object may be missing (synthesis off or failed)
+    Profile* profile = nullptr;       // where "关闭保存" writes TTSVoice/TTSEngineMale
+
+    QString bookFolder;               // '/'-terminated
+    bool forbidWinStick = true;
+    QColor background;
+    int fontType = 0;                 // 0 小, 1 中, 2 大
+
+    // Acting at once.
+    std::function<void(const QColor&)> setBackground;
+    std::function<void(int fontType)> setFontType;
+    // Applied by "关闭保存".
+    std::function<void(bool)> setForbidWinStick;
+    // Saves the open Book to the old folder and loads it from `folder`; false when the folder was
+    // refused or the save failed (the Book and its folder are then unchanged).
+    std::function<bool(const QString& folder)> changeBookFolder;
+};
+
+namespace settings {
+
+// The sliders' integer mappings: position 0..10.
+inline int volumeToPosition(int volume) { return volume / 10; }
+inline int positionToVolume(int position) { return position * 10; }
+inline int rateToPosition(int rate) { return (rate + 10) / 2; }
+inline int positionToRate(int position) { return position * 2 - 10; }
+
+// A folder as the settings keep it: '/' separators and a closing '/'; empty stays empty.
+QString withTrailingSlash(const QString& folder);
+
+} // namespace settings
+
+} // namespace lex

@@ -1,0 +1,149 @@
+#include "lexora/web/web_engine_browser.h"
+
+#include "lexora/web/web_addresses.h"
+
+#include <QAction>
+#include <QAuthenticator>
+#include <QWebEngineCertificateError>
+#include <QWebEngineClientCertificateSelection>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineFileSystemAccessRequest>
+#include <QWebEngineFullScreenRequest>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineRegisterProtocolHandlerRequest>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace lex {
+
+namespace {
+// A load replaced by the next navigation: not a failure the learner needs to see.
+constexpr int kAborted = -3;
+} // namespace
+
+// A page that asks the learner nothing and goes nowhere unexpected.
+class QuietWebPage final : public QWebEnginePage {
+public:
+    QuietWebPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
+    {
+        connect(this, &QWebEnginePage::certificateError, this,
+                [](QWebEngineCertificateError e) { e.rejectCertificate(); });
+        connect(this, &QWebEnginePage::authenticationRequired, this,
+                [](const QUrl&, QAuthenticator* a) { *a = QAuthenticator(); });
+        connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
+                [](const QUrl&, QAuthenticator* a, const QString&) { *a = QAuthenticator(); });
+        connect(this, &QWebEnginePage::featurePermissionRequested, this,
+                [this](const QUrl& origin, Feature f) { setFeaturePermission(origin, f, PermissionDeniedByUser); });
+        connect(this, &QWebEnginePage::fullScreenRequested, this,
+                [](QWebEngineFullScreenRequest r) { r.reject(); });
+        connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
+                [](QWebEngineRegisterProtocolHandlerRequest r) { r.reject(); });
+        connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+                [](QWebEngineFileSystemAccessRequest r) { r.reject(); });
+        connect(this, &QWebEnginePage::selectClientCertificate, this,
+                [](QWebEngineClientCertificateSelection s) { s.selectNone(); });
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override { return isBrowsableUrl(url); }
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+    QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
+    void javaScriptAlert(const QUrl&, const QString&) override {}
+    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+};
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent) : WebBrowser(parent)
+{
+    // A profile without a storage name is off the record: no cookies, cache or history on disk.
+    profile_ = new QWebEngineProfile(this);
+    profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    profile_->setSpellCheckEnabled(false);
+    connect(profile_, &QWebEngineProfile::downloadRequested, this, [](QWebEngineDownloadRequest* d) { d->cancel(); });
+
+    QWebEngineSettings* s = profile_->settings();
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    s->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
+    s->setAttribute(QWebEngineSettings::AllowGeolocationOnInsecureOrigins, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+    s->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);   // the web page shows its own
+    s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+
+    view_ = new QWebEngineView(parent);
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    page_ = new QuietWebPage(profile_, view_);
+    view_->setPage(page_);
+
+    connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+            Q_EMIT loadFinished(true);
+        else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != kAborted)
+            Q_EMIT loadFinished(false);
+        updateHistoryState();
+    });
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    Q_EMIT loadFinished(false);
+            });
+    for (QWebEnginePage::WebAction a : {QWebEnginePage::Back, QWebEnginePage::Forward})
+        connect(page_->action(a), &QAction::changed, this, &WebEngineBrowser::updateHistoryState);
+    connect(page_, &QWebEnginePage::urlChanged, this, &WebEngineBrowser::updateHistoryState);
+}
+
+WebEngineBrowser::~WebEngineBrowser()
+{
+    // The page must go before its profile.
+    delete view_;
+    view_ = nullptr;
+    page_ = nullptr;
+}
+
+std::unique_ptr<WebBrowser> WebEngineBrowser::create(QWidget* parent)
+{
+    return std::make_unique<WebEngineBrowser>(parent);
+}
+
+QWidget* WebEngineBrowser::view() const { return view_; }
+
+void WebEngineBrowser::navigate(const QUrl& url)
+{
+    if (isBrowsableUrl(url))
+        page_->load(url);
+}
+
+void WebEngineBrowser::back() { page_->triggerAction(QWebEnginePage::Back); }
+void WebEngineBrowser::forward() { page_->triggerAction(QWebEnginePage::Forward); }
+void WebEngineBrowser::stop() { page_->triggerAction(QWebEnginePage::Stop); }
+void WebEngineBrowser::reloadBypassingCache() { page_->triggerAction(QWebEnginePage::ReloadAndBypassCache); }
+
+void WebEngineBrowser::updateHistoryState()
+{
+    if (!page_)
+        return;
+    const bool back = page_->history()->canGoBack();
+    const bool forward = page_->history()->canGoForward();
+    if (back != canBack_) {
+        canBack_ = back;
+        Q_EMIT canGoBackChanged(back);
+    }
+    if (forward != canForward_) {
+        canForward_ = forward;
+        Q_EMIT canGoForwardChanged(forward);
+    }
+}
+
+} // namespace lex

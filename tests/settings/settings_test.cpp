@@ -1,0 +1,354 @@
+// The settings dialog on its own: the pages, what acts at once, what "关闭保存" applies, and what
+// closing otherwise leaves alone. The speech engine records instead of speaking.
+#include "scripted_services.h"
+#include "speech_fakes.h"
+#include "temp_dir.h"
+
+#include "common/config/profile.h"
+#include "common/controls/color_picker.h"
+#include "common/speech/speech_output.h"
+#include "common/ui/template_builder.h"
+#include "lexora/settings/my_prop_page.h"
+#include "lexora/settings/prop_sub0.h"
+#include "lexora/settings/prop_sub1.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace lex;
+using lextest::FakeEngine;
+
+namespace {
+
+const QString kEn = QStringLiteral("test/voices/Tokens/en");
+const QString kEnUs = QStringLiteral("test/voices/Tokens/en-US");
+
+// A speech output initialised from a Config.INI with these lines, and a dialog target over it.
+struct Fixture {
+    lextest::TempDir dir;
+    lextest::ScriptedServices ui;
+    FakeEngine engine;
+    std::unique_ptr<SpeechOutput> speech;
+    std::unique_ptr<Profile> profile;
+    QList<QColor> backgrounds;
+    QList<int> fontTypes;
+    QList<bool> forbids;
+    QStringList bookChanges;
+    bool bookChangeResult = true;
+
+    explicit Fixture(const QString& ttsLines)
+    {
+        dir.write(QStringLiteral("Config.INI"),
+                  (QStringLiteral("[INIT]\nVoicePath=%1/\n[TTSVOICE]\n").arg(dir.path()) + ttsLines).toUtf8());
+        profile = std::make_unique<Profile>(dir.path(QStringLiteral("Config.INI")));
+        speech = std::make_unique<SpeechOutput>(SpeechProgram::Main,
+                                                SpeechDeps{&engine, nullptr, nullptr, &ui, nullptr, nullptr});
+        speech->initialise(*profile, dir.path());
+    }
+    SettingsTarget target()
+    {
+        SettingsTarget t;
+        t.ui = &ui;
+        t.speech = speech.get();
+        t.profile = profile.get();
+        t.bookFolder = dir.path() + QLatin1Char('/');
+        t.forbidWinStick = true;
+        t.background = QColor(255, 255, 255);
+        t.fontType = 0;
+        t.setBackground = [this](const QColor& c) { backgrounds << c; };
+        t.setFontType = [this](int f) { fontTypes << f; };
+        t.setForbidWinStick = [this](bool on) { forbids << on; };
+        t.changeBookFolder = [this](const QString& f) {
+            bookChanges << f;
+            return bookChangeResult;
+        };
+        return t;
+    }
+    QString storedVoice() const
+    {
+        return Profile(dir.path(QStringLiteral("Config.INI"))).readString(QStringLiteral("TTSVOICE"),
+                                                                         QStringLiteral("TTSEngineMale"),
+                                                                         QStringLiteral("<none>"));
+    }
+};
+
+template <class T>
+T* on(QWidget* page, int id)
+{
+    T* w = ui::control<T>(page, id);
+    EXPECT_NE(w, nullptr) << id;
+    return w;
+}
+
+void closeSave(CMyPropPage& d) { on<QPushButton>(&d, CMyPropPage::kCloseSave)->click(); }
+
+} // namespace
+
+TEST(SettingsDialog, OpensOnTheSpeechPageAndSwitchesPages)
+{
+    Fixture f(QStringLiteral("TTSEngineMale=en-US\n"));
+    CMyPropPage d(f.target());
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("属性页"));
+    auto* frame = on<QGroupBox>(&d, CMyPropPage::kPageFrame);
+    EXPECT_EQ(d.pageShown(), 1);
+    EXPECT_EQ(frame->title(), QStringLiteral("TTS合成音"));
+    EXPECT_TRUE(d.page(0)->isHidden());
+    EXPECT_FALSE(d.page(1)->isHidden());
+    QStringList items;
+    for (int i = 0; i < d.pageList()->count(); ++i)
+        items << d.pageList()->item(i)->text();
+    EXPECT_EQ(items, (QStringList{QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键")}));
+    EXPECT_FALSE(on<QPushButton>(&d, CMyPropPage::kDefaultAll)->isEnabled());
+
+    d.pageList()->setCurrentRow(2);
+    EXPECT_EQ(frame->title(), QStringLiteral("快捷键"));
+    EXPECT_TRUE(d.page(1)->isHidden());
+    // Every control of the shortcut page is there and disabled.
+    for (int id : {1072, 1011, 1012, 1004, 1005}) {
+        QWidget* w = ui::findControl(d.page(2), id);
+        ASSERT_NE(w, nullptr) << id;
+        EXPECT_FALSE(w->isEnabled()) << id;
+    }
+    d.pageList()->setCurrentRow(0);
+    EXPECT_EQ(frame->title(), QStringLiteral("常规"));
+    EXPECT_FALSE(d.page(0)->isHidden());
+    // Each page stands inside the frame.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(frame->geometry().contains(d.page(i)->geometry().topLeft())) << i;
+}
+
+TEST(SettingsDialog, VoicesAreListedAndTheCurrentOneIsSelectedWithoutSwitching)
+{
+    Fixture f(QStringLiteral("TTSEngineMale=en-US\n"));
+    f.engine.voicesSet.clear();
+    CMyPropPage d(f.target());
+    auto* male = on<QComboBox>(d.page(1), CPropSub1::kMaleVoice);
+    auto* female = on<QComboBox>(d.page(1), CPropSub1::kFemaleVoice);
+    ASSERT_EQ(male->count(), 2);
+    EXPECT_EQ(male->itemText(0), kEn);   // the fake's descriptions are its identifiers
+    EXPECT_EQ(male->currentIndex(), 1);
+    EXPECT_EQ(female->count(), 2);
+    EXPECT_FALSE(female->isEnabled());
+    // Filling did not switch the voice to the first item on the way.
+    for (const auto& v : f.engine.voicesSet)
+        EXPECT_EQ(v, std::optional<QString>(kEnUs));
+    EXPECT_EQ(d.speechPage()->voiceName(), QStringLiteral("en-US"));
+
+    // A choice acts at once and is what "关闭保存" stores.
+    male->setCurrentIndex(0);
+    EXPECT_EQ(f.engine.voicesSet.back(), std::optional<QString>(kEn));
+    EXPECT_EQ(f.speech->currentVoice(), kEn);
+    closeSave(d);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(f.storedVoice(), QStringLiteral("en"));
+}
+
+TEST(SettingsDialog, ARefusedVoiceKeepsThePreviousOne)
+{
+    Fixture f(QStringLiteral("TTSEngineMale=en-US\n"));
+    CMyPropPage d(f.target());
+    f.engine.canSetVoice = false;
+    on<QComboBox>(d.page(1), CPropSub1::kMaleVoice)->setCurrentIndex(0);
+    EXPECT_EQ(f.speech->currentVoice(), kEnUs);
+    EXPECT_EQ(d.speechPage()->voiceName(), QStringLiteral("en-US"));
+}
+
+TEST(SettingsDialog, AVoiceNotFoundIsNotOverwrittenOnSave)
+{
+    // The stored voice is no longer installed: nothing is selected, and "关闭保存" keeps the
+    // learner's setting instead of writing an empty one.
+    Fixture f(QStringLiteral("TTSEngineMale=en-US\n"));
+    f.engine.known = QStringList{QStringLiteral("test/voices/Tokens/de")};
+    CMyPropPage d(f.target());
+    EXPECT_EQ(on<QComboBox>(d.page(1), CPropSub1::kMaleVoice)->currentIndex(), -1);
+    EXPECT_FALSE(d.speechPage()->voiceKnown());
+    closeSave(d);
+    EXPECT_EQ(f.storedVoice(), QStringLiteral("en-US"));
+}
+
+TEST(SettingsDialog, SliderMappings)
+{
+    struct Case {
+        int volume, rate, volumePos, ratePos, savedVolume, savedRate;
+    };
+    for (const Case& c : {Case{95, 3, 9, 6, 90, 2}, Case{100, -10, 10, 0, 100, -10}, Case{0, 10, 0, 10, 0, 10},
+                          Case{9, -9, 0, 0, 0, -10}}) {
+        Fixture f(QStringLiteral("TTSVolume=%1\nTTSRate=%2\n").arg(c.volume).arg(c.rate));
+        CMyPropPage d(f.target());
+        auto* volume = on<QSlider>(d.page(1), CPropSub1::kVolume);
+        auto* rate = on<QSlider>(d.page(1), CPropSub1::kRate);
+        EXPECT_EQ(volume->maximum(), 10);
+        EXPECT_EQ(volume->value(), c.volumePos) << c.volume;
+        EXPECT_EQ(rate->value(), c.ratePos) << c.rate;
+        closeSave(d);
+        EXPECT_EQ(f.speech->volume(), c.savedVolume) << c.volume;
+        EXPECT_EQ(f.speech->rate(), c.savedRate) << c.rate;
+        EXPECT_EQ(f.engine.volumes.back(), c.savedVolume);
+        EXPECT_EQ(f.engine.rates.back(), c.savedRate);
+    }
+}
+
+TEST(SettingsDialog, TestSpeaksWithTheSlidersOnTheEngineOnly)
+{
+    Fixture f(QStringLiteral("TTSVolume=50\nTTSRate=0\n"));
+    CMyPropPage d(f.target());
+    on<QSlider>(d.page(1), CPropSub1::kVolume)->setValue(8);
+    on<QSlider>(d.page(1), CPropSub1::kRate)->setValue(9);
+    on<QPushButton>(d.page(1), CPropSub1::kTest)->click();
+    EXPECT_EQ(f.engine.spoken, QStringList{QStringLiteral("Welcome to use Tessaly.")});
+    EXPECT_EQ(f.engine.volumes.back(), 80);
+    EXPECT_EQ(f.engine.rates.back(), 8);
+    EXPECT_EQ(f.speech->volume(), 50);
+    EXPECT_EQ(f.speech->rate(), 0);
+    // Closing without "关闭保存" keeps the stored values.
+    d.reject();
+    EXPECT_EQ(f.speech->volume(), 50);
+}
+
+TEST(SettingsDialog, DisableTtsStopsSynthesisOnSave)
+{
+    Fixture f(QString{});
+    CMyPropPage d(f.target());
+    auto* disable = on<QCheckBox>(d.page(1), CPropSub1::kDisableTts);
+    EXPECT_FALSE(disable->isChecked());
+    disable->setChecked(true);
+    EXPECT_TRUE(f.speech->ttsReady());   // not before "关闭保存"
+    closeSave(d);
+    EXPECT_TRUE(f.speech->ttsDisabled());
+    EXPECT_FALSE(f.speech->ttsReady());
+}
+
+TEST(SettingsDialog, WithoutAVoiceObjectTheSpeechPageIsInert)
+{
+    Fixture f(QString{});
+    f.profile->writeString(QStringLiteral("INIT"), QStringLiteral("IsDisableTTS"), QStringLiteral("1"));
+    f.speech = std::make_unique<SpeechOutput>(SpeechProgram::Main,
+                                              SpeechDeps{&f.engine, nullptr, nullptr, &f.ui, nullptr, nullptr});
+    f.speech->initialise(*f.profile, f.dir.path());
+    f.engine.volumes.clear();
+    CMyPropPage d(f.target());
+    EXPECT_EQ(on<QComboBox>(d.page(1), CPropSub1::kMaleVoice)->count(), 0);
+    EXPECT_TRUE(on<QCheckBox>(d.page(1), CPropSub1::kDisableTts)->isChecked());
+    on<QPushButton>(d.page(1), CPropSub1::kTest)->click();
+    EXPECT_TRUE(f.engine.spoken.isEmpty());
+    closeSave(d);
+    EXPECT_EQ(f.storedVoice(), QStringLiteral("<none>"));
+    EXPECT_TRUE(f.engine.volumes.empty());
+}
+
+TEST(SettingsDialog, GeneralPageActsAtOnceAndOnSave)
+{
+    Fixture f(QString{});
+    CMyPropPage d(f.target());
+    QWidget* g = d.page(0);
+    EXPECT_EQ(on<QLineEdit>(g, CPropSub0::kBookFolder)->text(), f.dir.path() + QLatin1Char('/'));
+    EXPECT_EQ(on<QLineEdit>(g, CPropSub0::kVoiceFolder)->text(), f.dir.path() + QLatin1Char('/'));
+    EXPECT_TRUE(on<QCheckBox>(g, CPropSub0::kForbidWinStick)->isChecked());
+    EXPECT_EQ(on<QComboBox>(g, CPropSub0::kFontSize)->currentIndex(), 0);
+    QCoreApplication::processEvents();   // the picker reports the colour it was given: no change
+    EXPECT_TRUE(f.backgrounds.isEmpty());
+    EXPECT_TRUE(f.fontTypes.isEmpty());
+    for (int id : {1017, 1005, 1010})
+        EXPECT_FALSE(ui::findControl(g, id)->isEnabled()) << id;
+
+    // Colour and font size act at once.
+    on<CColorPicker>(g, CPropSub0::kColorPicker)->setColor(QColor(0x12, 0xAB, 0x0C));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.backgrounds, QList<QColor>{QColor(0x12, 0xAB, 0x0C)});
+    EXPECT_EQ(on<QLineEdit>(g, CPropSub0::kColorText)->text(), QStringLiteral("#12AB0C"));
+    on<QComboBox>(g, CPropSub0::kFontSize)->setCurrentIndex(2);
+    EXPECT_EQ(f.fontTypes, QList<int>{2});
+
+    // The folder choosers: a trailing '/' added, cancelling changes nothing.
+    const QString other = f.dir.path(QStringLiteral("voices"));
+    f.ui.queueFolder(other);
+    on<QPushButton>(g, CPropSub0::kVoiceFolderButton)->click();
+    EXPECT_EQ(on<QLineEdit>(g, CPropSub0::kVoiceFolder)->text(), other + QLatin1Char('/'));
+    f.ui.queueFolder(QString());
+    on<QPushButton>(g, CPropSub0::kVoiceFolderButton)->click();
+    EXPECT_EQ(on<QLineEdit>(g, CPropSub0::kVoiceFolder)->text(), other + QLatin1Char('/'));
+    EXPECT_EQ(f.ui.shown().back().text, QStringLiteral("请选择路径:"));
+
+    on<QCheckBox>(g, CPropSub0::kForbidWinStick)->setChecked(false);
+    EXPECT_TRUE(f.forbids.isEmpty());   // only on "关闭保存"
+    closeSave(d);
+    EXPECT_EQ(f.forbids, QList<bool>{false});
+    EXPECT_EQ(f.speech->voiceFolder(), other + QLatin1Char('/'));
+    EXPECT_TRUE(f.bookChanges.isEmpty());   // the Book folder was left as it was
+}
+
+TEST(SettingsDialog, ClosingWithoutSaveKeepsOnlyWhatActed)
+{
+    Fixture f(QString{});
+    CMyPropPage d(f.target());
+    const QString before = f.speech->voiceFolder();
+    on<QLineEdit>(d.page(0), CPropSub0::kVoiceFolder)->setText(QStringLiteral("/nowhere/"));
+    on<QCheckBox>(d.page(0), CPropSub0::kForbidWinStick)->setChecked(false);
+    on<QComboBox>(d.page(0), CPropSub0::kFontSize)->setCurrentIndex(1);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(f.fontTypes, QList<int>{1});
+    EXPECT_TRUE(f.forbids.isEmpty());
+    EXPECT_EQ(f.speech->voiceFolder(), before);
+}
+
+TEST(SettingsDialog, BookFolderChangesAndRefusals)
+{
+    Fixture f(QString{});
+    const QString current = f.dir.path() + QLatin1Char('/');
+    QDir().mkpath(f.dir.path(QStringLiteral("other")));
+    {
+        // The same folder, or an empty field: no change.
+        for (const QString& text : {current, QString(), f.dir.path()}) {
+            CMyPropPage d(f.target());
+            on<QLineEdit>(d.page(0), CPropSub0::kBookFolder)->setText(text);
+            closeSave(d);
+            EXPECT_EQ(d.result(), QDialog::Accepted);
+        }
+        EXPECT_TRUE(f.bookChanges.isEmpty());
+    }
+    {
+        // A folder that does not exist is refused: a message, the dialog stays, nothing applied.
+        f.forbids.clear();
+        CMyPropPage d(f.target());
+        on<QLineEdit>(d.page(0), CPropSub0::kBookFolder)->setText(f.dir.path(QStringLiteral("missing")));
+        on<QCheckBox>(d.page(0), CPropSub0::kForbidWinStick)->setChecked(false);
+        d.pageList()->setCurrentRow(1);
+        closeSave(d);
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        EXPECT_TRUE(f.bookChanges.isEmpty());
+        EXPECT_TRUE(f.forbids.isEmpty());
+        ASSERT_EQ(f.ui.messages().size(), 1);
+        EXPECT_TRUE(f.ui.messages()[0].contains(f.dir.path(QStringLiteral("missing")) + QLatin1Char('/')))
+            << f.ui.messages()[0].toStdString();
+        EXPECT_EQ(d.pageShown(), 0);   // back on the page with the field
+    }
+    {
+        // Another folder, trailing '/' added; a failed change keeps the dialog open.
+        CMyPropPage d(f.target());
+        on<QLineEdit>(d.page(0), CPropSub0::kBookFolder)->setText(f.dir.path(QStringLiteral("other")));
+        f.bookChangeResult = false;
+        closeSave(d);
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        f.bookChangeResult = true;
+        closeSave(d);
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(f.bookChanges, QStringList(2, f.dir.path(QStringLiteral("other")) + QLatin1Char('/')));
+    }
+}
+
+TEST(SettingsValues, TrailingSlash)
+{
+    EXPECT_EQ(settings::withTrailingSlash(QStringLiteral("/a/b")), QStringLiteral("/a/b/"));
+    EXPECT_EQ(settings::withTrailingSlash(QStringLiteral("/a/b/")), QStringLiteral("/a/b/"));
+    EXPECT_EQ(settings::withTrailingSlash(QString()), QString());
+}

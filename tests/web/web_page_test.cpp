@@ -1,0 +1,160 @@
+// The web page driven with a recording browser: the start-up requests, the tool-bar commands, the
+// states it reports and the start page it shows instead of an error page.
+#include "fake_web_browser.h"
+
+#include "lexora/web/browser_dialog.h"
+#include "lexora/web/web_addresses.h"
+#include "common/ui/template_builder.h"
+
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+using namespace lex;
+using lextest::FakeBrowsers;
+using lextest::UpdateBaseScope;
+
+namespace {
+
+const QString kAddress = QStringLiteral("http://127.0.0.1:8123/checkupdate.htm?ver=1.1.5&build=116");
+
+struct Owner : ui::CommandTarget {
+    QList<QPair<int, qintptr>> got;
+    bool onCommand(int id, qintptr param) override
+    {
+        got.append({id, param});
+        return true;
+    }
+};
+
+struct Page {
+    FakeBrowsers browsers;
+    Owner owner;
+    CBrowserDialog page{browsers.factory()};
+    Page()
+    {
+        page.setOwner(&owner);
+        page.setStartPageInfo([] { return StartPageInfo{QStringLiteral("English <1>"), 1234}; });
+        page.resize(400, 300);
+    }
+};
+
+} // namespace
+
+TEST(WebAddresses, UpdateCheckAddressIsExactAndOnlyForWebBases)
+{
+    EXPECT_EQ(updateCheckAddress(QStringLiteral("http://127.0.0.1:8123")), kAddress);
+    EXPECT_EQ(updateCheckAddress(QStringLiteral("http://127.0.0.1:8123/")), kAddress);
+    EXPECT_EQ(updateCheckAddress(QStringLiteral("https://example.org/lexora")),
+              QStringLiteral("https://example.org/lexora/checkupdate.htm?ver=1.1.5&build=116"));
+    for (const char* bad : {"", "  ", "ftp://example.org", "file:///tmp", "javascript:alert(1)", "example.org"})
+        EXPECT_TRUE(updateCheckAddress(QString::fromLatin1(bad)).isEmpty()) << bad;
+
+    // The environment overrides the build's setting, and set to empty switches the check off.
+    {
+        UpdateBaseScope env("http://127.0.0.1:9");
+        EXPECT_EQ(updateBase(), QStringLiteral("http://127.0.0.1:9"));
+    }
+    {
+        UpdateBaseScope env("");
+        EXPECT_TRUE(updateCheckAddress(updateBase()).isEmpty());
+    }
+    EXPECT_TRUE(isBrowsableUrl(QUrl(QStringLiteral("about:blank"))));
+    EXPECT_TRUE(isBrowsableUrl(QUrl(QStringLiteral("https://a.b/"))));
+    for (const char* no : {"file:///etc/passwd", "javascript:void(0)", "mailto:a@b.c", "data:text/html,x", "lexora:study"})
+        EXPECT_FALSE(isBrowsableUrl(QUrl(QString::fromLatin1(no)))) << no;
+}
+
+TEST(WebPage, StartRequestsBlankThenTheUpdatePageOnce)
+{
+    UpdateBaseScope env("http://127.0.0.1:8123");
+    Page p;
+    EXPECT_EQ(p.browsers.made, 0);   // nothing is made before the start
+    p.page.start();
+    p.page.start();
+    ASSERT_EQ(p.browsers.made, 1);
+    EXPECT_EQ(p.browsers.last->calls,
+              (QStringList{QStringLiteral("navigate about:blank"), QStringLiteral("navigate ") + kAddress}));
+}
+
+TEST(WebPage, WithoutAnUpdateAddressNoBrowserIsMadeAndTheStartPageShows)
+{
+    UpdateBaseScope env("");
+    Page p;
+    p.page.start();
+    EXPECT_EQ(p.browsers.made, 0);
+    EXPECT_TRUE(p.page.isStartPageShown());
+    const QString text = p.page.startPage()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Lexora"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Lexora Ver1,1,6,404")));
+    EXPECT_TRUE(text.contains(QStringLiteral("English <1>")));   // escaped, shown as written
+    EXPECT_TRUE(text.contains(QStringLiteral("1234")));
+
+    // "检测更新" and "主页" have nowhere to go either: still no browser.
+    p.page.onCommand(14101, 0);
+    p.page.onCommand(32911, 0);
+    EXPECT_EQ(p.browsers.made, 0);
+    EXPECT_TRUE(p.page.isStartPageShown());
+
+    // Its link leads to the word book.
+    Q_EMIT p.page.startPage()->anchorClicked(QUrl(QStringLiteral("lexora:study")));
+    ASSERT_EQ(p.owner.got.size(), 1);
+    EXPECT_EQ(p.owner.got[0].first, 32899);
+}
+
+TEST(WebPage, ToolBarCommandsAndReportedStates)
+{
+    UpdateBaseScope env("http://127.0.0.1:8123");
+    Page p;
+    p.page.start();
+    auto* b = p.browsers.last;
+    b->calls.clear();
+    for (int id : {32901, 32902, 32903, 32904})
+        EXPECT_TRUE(p.page.onCommand(id, 0)) << id;
+    EXPECT_EQ(b->calls, (QStringList{QStringLiteral("back"), QStringLiteral("forward"), QStringLiteral("stop"),
+                                     QStringLiteral("reload")}));
+    b->calls.clear();
+    p.page.onCommand(14101, 0);
+    EXPECT_EQ(b->calls, QStringList{QStringLiteral("navigate ") + kAddress});
+    EXPECT_FALSE(p.page.onCommand(14102, 0));
+
+    // Only changes are reported, each with its new state.
+    b->setHistory(true, false);
+    b->setHistory(true, true);
+    b->setHistory(false, true);
+    using P = QPair<int, qintptr>;
+    EXPECT_EQ(p.owner.got, (QList<P>{P(90000, 1), P(90001, 1), P(90000, 0)}));
+}
+
+TEST(WebPage, AFailedLoadShowsTheStartPageAndASuccessTheBrowser)
+{
+    UpdateBaseScope env("http://127.0.0.1:8123");
+    Page p;
+    p.page.start();
+    auto* b = p.browsers.last;
+    b->finishLoad(true);
+    EXPECT_FALSE(p.page.isStartPageShown());
+    EXPECT_EQ(ui::controlId(b->view()), 1077);
+    b->finishLoad(false);
+    EXPECT_TRUE(p.page.isStartPageShown());
+    EXPECT_TRUE(p.page.startPage()->toPlainText().contains(QStringLiteral("1234")));
+    // Going back to a page that loads brings the browser back.
+    p.page.onCommand(32901, 0);
+    b->finishLoad(true);
+    EXPECT_FALSE(p.page.isStartPageShown());
+}
+
+TEST(WebPage, ABrowserThatCannotBeMadeLeavesTheStartPage)
+{
+    UpdateBaseScope env("http://127.0.0.1:8123");
+    int asked = 0;
+    CBrowserDialog page([&asked](QWidget*) -> std::unique_ptr<WebBrowser> {
+        ++asked;
+        return nullptr;
+    });
+    page.start();
+    page.onCommand(14101, 0);
+    for (int id : {32901, 32902, 32903, 32904})
+        page.onCommand(id, 0);
+    EXPECT_EQ(asked, 1);   // not tried again and again
+    EXPECT_TRUE(page.isStartPageShown());
+}
