@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace lex {
@@ -55,6 +56,9 @@ public:
     // Makes renames and creations inside `dir` durable.
     virtual Status syncDir(const QString& dir) = 0;
     virtual Status createDir(const QString& path) = 0;
+    // The names of the files in `folder` (no folders, no hidden files), in no particular order;
+    // empty when it cannot be read. Lists by the given path: the current directory is untouched.
+    virtual QStringList listFiles(const QString& folder);
 };
 
 // Writes `data` to `path` so that a crash leaves either the old file or the new one:

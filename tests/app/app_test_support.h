@@ -47,6 +47,8 @@ public:
     QString folder(QWidget* o, const QString& t, const QString& p) override { return base.folder(o, t, p); }
     QColor color(QWidget* o, const QColor& c) override { return base.color(o, c); }
     bool openExternally(const QString& p) override { return base.openExternally(p); }
+    int runModal(QDialog* d) override { return base.runModal(d); }
+    void queueDialog(std::function<int(QDialog*)> script) { base.queueDialog(std::move(script)); }
 
 private:
     std::deque<bool> checks_;
