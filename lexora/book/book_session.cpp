@@ -2,6 +2,8 @@
 
 #include "common/platform/sources.h"
 
+#include <QStringMatcher>
+
 #include <algorithm>
 
 namespace lex {
@@ -287,9 +289,11 @@ int BookSession::findNext(int from, QStringView text, bool inWords) const
     if (from < -1 || from >= n)
         from = -1;
     const auto& view = book_.view();
+    // One matcher for the whole walk: its skip table is built once, not per row.
+    const QStringMatcher matcher(text, Qt::CaseSensitive);
     auto matches = [&](int row) {
         const WordEntry* e = view[size_t(row)];
-        return (inWords ? e->word() : e->explanation()).contains(text, Qt::CaseSensitive);
+        return matcher.indexIn(inWords ? e->word() : e->explanation()) >= 0;
     };
     for (int r = from + 1; r < n; ++r)
         if (matches(r))
