@@ -152,8 +152,8 @@ void loadBig(Book& book, int count)
 }
 
 struct BigList {
-    Book book;
-    SortState sort;
+    BookSession session;
+    Book& book = session.book();
     std::unique_ptr<CMyListCtrl> list;
     struct Host : ListHost {
         bool isToggleChecked(int) const override { return true; }
@@ -165,9 +165,8 @@ struct BigList {
     explicit BigList(int count)
     {
         loadBig(book, count);
-        list = std::make_unique<CMyListCtrl>(&host, &book, &sort, Clock::system());
+        list = std::make_unique<CMyListCtrl>(&host, &session, Clock::system());
         list->resize(900, 600);
-        list->updateItemCount();
         list->show();
         QCoreApplication::processEvents();
     }

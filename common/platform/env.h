@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace lex {
@@ -66,6 +67,9 @@ public:
     // only those who ask for it. This default, for envs that live in one process's memory,
     // succeeds at once; the real file system fails with "timed out" when the wait runs out.
     virtual Status lockExclusive(const QString& path, int timeoutMs, std::unique_ptr<FileLock>* out);
+    // The names of the files in `folder` (no folders, no hidden files), in no particular order;
+    // empty when it cannot be read. Lists by the given path: the current directory is untouched.
+    virtual QStringList listFiles(const QString& folder);
 };
 
 // Writes `data` to `path` so that a crash leaves either the old file or the new one:

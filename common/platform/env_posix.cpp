@@ -1,6 +1,7 @@
 #include "common/platform/env.h"
 #include "common/platform/huge_pages.h"
 
+#include <QDir>
 #include <QStringList>
 
 #include <algorithm>
@@ -285,6 +286,11 @@ QString parentDir(const QString& path)
     if (slash == 0)
         return QStringLiteral("/");
     return path.left(slash);
+}
+
+QStringList Env::listFiles(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
 }
 
 Status createDirs(Env* env, const QString& folder)

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -100,6 +101,11 @@ bool QtUserServices::openExternally(const QString& pathOrUrl)
     if (url->isLocalFile() && !QFileInfo::exists(url->toLocalFile()))
         return false;
     return QDesktopServices::openUrl(*url);
+}
+
+int QtUserServices::runModal(QDialog* dialog)
+{
+    return dialog ? dialog->exec() : QDialog::Rejected;
 }
 
 void bringToFront(QWidget* window)

@@ -20,6 +20,7 @@ public:
     QString folder(QWidget* owner, const QString& title, const QString& initialPath) override;
     QColor color(QWidget* owner, const QColor& initial) override;
     bool openExternally(const QString& pathOrUrl) override;
+    int runModal(QDialog* dialog) override;
 };
 
 // What the window does on a "come to the front" request: shown, un-minimised, raised, activated.

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QWidget;
 
 namespace lex {
@@ -41,6 +42,14 @@ public:
     virtual QColor color(QWidget* owner, const QColor& initial) = 0;
     // The shell's "open": only http, https, mailto and local paths are ever opened.
     virtual bool openExternally(const QString& pathOrUrl) = 0;
+    // Runs one of our own modal dialogs (add/modify, class names, groups ...) and gives its result
+    // (QDialog::Accepted, QDialog::Rejected or the value it ended with). The real services run it
+    // with exec(); test doubles script it. This default, for doubles that never open one, rejects.
+    virtual int runModal(QDialog* dialog)
+    {
+        (void)dialog;
+        return 0;
+    }
 };
 
 } // namespace lex

@@ -32,13 +32,6 @@ struct AppServices {
     VoicePlayer* player = nullptr;   // null: recorded files are not played
     QString companionExecutable;     // empty: "Glosix" beside the running executable
     WebBrowserFactory browserFactory;  // empty: Qt WebEngine
-    // Runs a modal dialog and returns its result; empty: QDialog::exec(). Tests answer here.
-    std::function<int(QDialog&)> runModal;
 };
-
-inline int runModal(const AppServices& s, QDialog& dialog)
-{
-    return s.runModal ? s.runModal(dialog) : dialog.exec();
-}
 
 } // namespace lex

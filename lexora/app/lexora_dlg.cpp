@@ -13,6 +13,10 @@
 #include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
 #include "lexora/link/companion_link.h"
+#include "lexora/wordlist/add_modify_dialog.h"
+#include "lexora/wordlist/find_dialog.h"
+#include "lexora/wordlist/group_dialog.h"
+#include "lexora/wordlist/small_dialogs.h"
 #include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
@@ -39,8 +43,10 @@ QLabel* makePane(QWidget* parent)
 
 } // namespace
 
-CLexoraDlg::CLexoraDlg(const AppServices& services, QWidget* parent) : QWidget(parent), services_(services)
+CLexoraDlg::CLexoraDlg(const AppServices& services, QWidget* parent)
+    : QWidget(parent), services_(services), session_(envOf(services))
 {
+    connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
     setAttribute(Qt::WA_OpaquePaintEvent);
     animation_ = new StatusAnimation([this](const QString& t) { panes_[0]->setText(t); },
                                      [this] { return statusText_; }, this);
@@ -49,7 +55,7 @@ CLexoraDlg::CLexoraDlg(const AppServices& services, QWidget* parent) : QWidget(p
 
 CLexoraDlg::~CLexoraDlg()
 {
-    // The list points into the Book and the sort state: it goes before they do.
+    // The list points into the session: it goes first.
     delete list_;
     list_ = nullptr;
 }
@@ -71,7 +77,7 @@ void CLexoraDlg::buildControls()
     ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_LEXORA_DIALOG));
     builder.withKind(ui::Kind::CheckBox, createImageButton)
         .withControl(cmd::kList, [this](const ui::ControlSpec&, QWidget* parent) -> QWidget* {
-            return new CMyListCtrl(this, &book_, &sort_, clockOf(services_), parent);
+            return new CMyListCtrl(this, &session_, clockOf(services_), parent);
         })
         .routeTo(this);
     const QHash<int, QWidget*> controls = builder.build(this);
@@ -104,6 +110,7 @@ void CLexoraDlg::initialise(const QString& programFolder, Profile& profile, bool
     Env* env = envOf(services_);
     programFolder_ = programFolder;
     forbidWinStick_ = forbidWinStick;
+    profile_ = std::make_unique<Profile>(profile);
 
     // The status bar.
     panes_[0]->setText(QStringLiteral("Book:"));
@@ -148,19 +155,15 @@ void CLexoraDlg::initialise(const QString& programFolder, Profile& profile, bool
     list_->setFonts(fontType_, listFont_, phoneticFont_);
 
     // Which Book, with the questions on the way.
-    book_.path = resolveBookPath(config.bookPath, programFolder, ask, this, env);
-    book_.name = resolveBookName(book_.path, config.bookName, ask, this, env);
-    updateStatusText();
-
-    BookFileHooks hooks;
-    hooks.oldIndexFormRead = [this] {
-        services_.ui->openExternally(programFolder_ + QStringLiteral("/ReportError.txt"));
-    };
-    const LoadReport loaded = LoadBook(book_, env, hooks);
-    list_->updateItemCount();
-    // Damaged records the load had to leave out: said once, with where the files are kept.
-    if (const QString notice = damageNotice(book_, loaded); !notice.isEmpty())
-        services_.ui->messageBox(this, notice);
+    Book& book = session_.book();
+    book.path = resolveBookPath(config.bookPath, programFolder, ask, this, env);
+    book.name = resolveBookName(book.path, config.bookName, ask, this, env);
+    // Damaged records a load had to leave out: said once per load, with where the files are kept.
+    connect(&session_, &BookSession::loaded, this, [this](const LoadReport& report) {
+        if (const QString notice = damageNotice(session_.book(), report); !notice.isEmpty())
+            services_.ui->messageBox(this, notice);
+    });
+    session_.load(loadHooks());
 
     // The focused row of the last run: current again, not selected (so that it carries on to the
     // next run even when the learner touches nothing). The view scrolls a current row set while
@@ -187,14 +190,14 @@ void CLexoraDlg::shutDown(Profile& profile)
     shutDown_ = true;
     if (speech_)
         speech_->shutDown(&profile);
-    if (book_.saveOnExit)
+    if (session_.book().saveOnExit)
         onCommand(cmd::kSave, 0);
 
     WordBookExitState s;
     s.voicePath = speech_ ? speech_->voiceFolder() : QString();
     s.ttsDisabled = speech_ && speech_->ttsDisabled();
-    s.bookPath = book_.path;
-    s.bookName = book_.name;
+    s.bookPath = session_.book().path;
+    s.bookName = session_.book().name;
     s.isCase = isToggleChecked(cmd::kToggleCase);
     s.focusedItem = list_->focusedRow();
     s.background = list_->backgroundColor();
@@ -221,35 +224,46 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
         deleteSelected(param);
         return true;
     case cmd::kShuffle:
-        shuffleBook(book_, sort_, *clockOf(services_), *randomOf(services_));
-        list_->showAll();
+        session_.shuffle(*clockOf(services_), *randomOf(services_));
         return true;
     case cmd::kRenumber:
-        renumberBook(book_);
-        list_->redrawAll();
+        session_.renumber();
         return true;
     case cmd::kExport:
         // The export dialog comes later; the selection check is already the same.
         requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A"));
         return true;
     case cmd::kStrangenessFilter:
-        requireSelection(2, QStringLiteral("必须有多个选择项才有意义，此过滤器用于练习过后\n方便通过临时陌生度改变其它陌生度"));
+        filterSelection();
+        return true;
+    case cmd::kAdd:
+        addOrModify(false);
+        return true;
+    case cmd::kModify:
+        addOrModify(true);
+        return true;
+    case cmd::kClassName:
+        assignClassName();
+        return true;
+    case cmd::kFind:
+        openFind();
         return true;
     case cmd::kSettings:
         openSettings();
         return true;
-    case cmd::kImport:
     case cmd::kGroups:
+        groups(false);
+        return true;
+    case cmd::kMoveCopy:
+        groups(true);
+        return true;
+    case cmd::kCheckDuplicates:
+        return true;   // no action
+    case cmd::kImport:
     case cmd::kDictate:
     case cmd::kLearn:
     case cmd::kDrill:
     case cmd::kListen:
-    case cmd::kAdd:
-    case cmd::kModify:
-    case cmd::kClassName:
-    case cmd::kCheckDuplicates:
-    case cmd::kFind:
-    case cmd::kMoveCopy:
         // Their dialogs are not part of the program yet.
         return true;
     default:
@@ -274,15 +288,14 @@ void CLexoraDlg::onToggle(int id)
     CImageButton* self = toggle(id);
     CImageButton* other = toggle(id == cmd::kToggleWord ? cmd::kToggleExplanation : cmd::kToggleWord);
     const bool on = self->check();
-    for (WordEntry* e : book_.full())
-        e->reveal = on;
     // One of the two columns always shows.
     if (!on && !other->check())
         other->setCheck(true);
-    list_->redrawAll();
+    session_.setRevealAll(on);
+    list_->redrawAll();   // the toggles themselves are read while drawing
 }
 
-bool CLexoraDlg::save()
+SaveQuestions CLexoraDlg::saveQuestions()
 {
     SaveQuestions q;
     q.askSaveAs = [this](const QString& text) {
@@ -291,28 +304,125 @@ bool CLexoraDlg::save()
     q.chooseFile = [this](const QString& initialPath, const QString& filter) {
         return services_.ui->saveFileName(this, initialPath, filter);
     };
-    const bool saved = saveBookInteractive(book_, q, envOf(services_)).ok();
-    // A save-as may have given the Book another name.
-    updateStatusText();
-    return saved;
+    return q;
+}
+
+bool CLexoraDlg::save()
+{
+    // A save-as that gives the Book another name reaches the status bar through the session.
+    return session_.save(saveQuestions()).ok();
+}
+
+BookFileHooks CLexoraDlg::loadHooks()
+{
+    BookFileHooks hooks;
+    hooks.oldIndexFormRead = [this] {
+        services_.ui->openExternally(programFolder_ + QStringLiteral("/ReportError.txt"));
+    };
+    return hooks;
 }
 
 void CLexoraDlg::deleteSelected(qintptr param)
 {
-    const DeleteResult r = deleteSelectedEntries(book_, list_->selectedRows(), param, *services_.ui, this);
-    switch (r.outcome) {
-    case DeleteOutcome::Cleared:
-        list_->clearAll();
-        break;
-    case DeleteOutcome::Removed:
-        list_->updateItemCount();
-        list_->setFocusedRow(r.selectRow);
-        list_->setFocus();
-        break;
-    case DeleteOutcome::Nothing:
-    case DeleteOutcome::Cancelled:
-        break;
+    const std::vector<int> rows = list_->selectedRows();
+    const bool go = confirmDeletion(session_.book(), int(rows.size()), param, [this](const QString& text, bool* dontAsk) {
+        CMyDeleteCheck dialog(text, this);
+        const int result = services_.ui->runModal(&dialog);
+        *dontAsk = dialog.dontAskAgain();
+        return result == QDialog::Accepted;
+    });
+    if (!go)
+        return;
+    const DeleteOutcome out = session_.deleteRows(rows);
+    if (out.removed > 0 && !out.cleared)
+        list_->focusRow(out.selectRow);
+}
+
+void CLexoraDlg::addOrModify(bool modify)
+{
+    CMyAddModifyDialog::Inputs in;
+    in.mode = modify ? CMyAddModifyDialog::Mode::Modify : CMyAddModifyDialog::Mode::Add;
+    in.row = modify ? list_->focusedRow() : -1;
+    if (modify && in.row < 0)
+        return;
+    in.session = &session_;
+    in.clock = clockOf(services_);
+    in.profile = profile_.get();
+    in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
+        return dict_.LookUpWord(word, explanation, phonetic);
+    };
+    in.phoneticFont = phoneticFont_;
+    CMyAddModifyDialog dialog(in, this);
+    // Each added word is the one row selected, focused and shown.
+    connect(&dialog, &CMyAddModifyDialog::added, list_, &CMyListCtrl::setFocusedRow);
+    const int result = services_.ui->runModal(&dialog);
+    if (modify && result != QDialog::Rejected)
+        list_->setFocusedRow(in.row);
+    list_->setFocus();
+}
+
+void CLexoraDlg::openFind()
+{
+    if (find_) {
+        // One find window at a time; a second request brings it forward.
+        find_->raise();
+        find_->activateWindow();
+        return;
     }
+    find_ = new CMyFindDialog(&session_, list_, services_.ui, profile_.get(), this);
+    find_->show();
+}
+
+void CLexoraDlg::assignClassName()
+{
+    const std::vector<int> rows = list_->selectedRows();
+    if (rows.empty())
+        return;
+    CMyNameClass dialog(profile_.get(), this);
+    if (services_.ui->runModal(&dialog) != QDialog::Accepted)
+        return;
+    session_.setClassName(rows, dialog.className());
+}
+
+void CLexoraDlg::filterSelection()
+{
+    if (!requireSelection(2, QStringLiteral("必须有多个选择项才有意义，此过滤器用于练习过后\n方便通过临时陌生度改变其它陌生度")))
+        return;
+    CMySelFilter dialog(this);
+    if (services_.ui->runModal(&dialog) != QDialog::Accepted)
+        return;
+    const Book& book = session_.book();
+    list_->narrowSelection([&](int row) {
+        const WordEntry* e = book.atView(row);
+        return e && dialog.keeps(e->temporary);
+    });
+}
+
+void CLexoraDlg::groups(bool moveMode)
+{
+    const std::vector<int> rows = list_->selectedRows();
+    if (moveMode && rows.empty())
+        return;
+    CMyCategory::Inputs in;
+    in.folder = session_.book().path;
+    in.openName = session_.book().name;
+    in.moveMode = moveMode;
+    in.env = envOf(services_);
+    in.ui = services_.ui;
+    CMyCategory dialog(in, this);
+    if (services_.ui->runModal(&dialog) == QDialog::Accepted) {
+        if (!moveMode) {
+            session_.switchBook(in.folder, dialog.chosenName(), dialog.discard(), saveQuestions(), loadHooks());
+        } else {
+            DeleteOutcome out;
+            const QString error = session_.appendRowsTo(rows, dialog.chosenName(), dialog.move(), &out);
+            if (!error.isEmpty())
+                services_.ui->messageBox(this, error);
+            else if (out.removed > 0 && !out.cleared)
+                list_->focusRow(out.selectRow);
+        }
+    }
+    updateStatusText();
 }
 
 bool CLexoraDlg::isToggleChecked(int controlId) const
@@ -340,14 +450,14 @@ void CLexoraDlg::startStatusAnimation() { animation_->start(); }
 
 void CLexoraDlg::sendRowToCompanion(int row)
 {
-    const WordEntry* e = book_.atView(row);
+    const WordEntry* e = session_.book().atView(row);
     if (e && companion_)
         companion_->SendWordToCompanion(e->word().toString(), 0);
 }
 
 void CLexoraDlg::updateStatusText()
 {
-    statusText_ = QStringLiteral("Book:") + book_.name;
+    statusText_ = QStringLiteral("Book:") + session_.book().name;
     panes_[0]->setText(statusText_);
 }
 

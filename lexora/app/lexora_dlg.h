@@ -5,11 +5,12 @@
 
 #include "common/dictionary/dictionary.h"
 #include "lexora/app/app_services.h"
-#include "lexora/book/book.h"
-#include "lexora/book/list_ops.h"
+#include "lexora/book/book_session.h"
+#include "lexora/wordlist/find_dialog.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -62,13 +63,14 @@ public:
 
     // The settings dialog (14013) and the changes it makes here (lexora_dlg_settings.cpp).
     void openSettings();
-    // Saves the Book to its folder and loads it from `folder`; refused (false, nothing changed)
-    // when the folder does not exist or the save did not succeed.
+    // Saves the Book to its folder and opens the same Book name from `folder`; refused (false,
+    // nothing changed) when the folder does not exist or the save did not succeed.
     bool changeBookFolder(const QString& folder);
     void setFontType(int fontType);
 
-    Book& book() { return book_; }
-    const SortState& sortState() const { return sort_; }
+    Book& book() { return session_.book(); }
+    BookSession& session() { return session_; }
+    const SortState& sortState() const { return session_.sortState(); }
     CMyListCtrl* list() const { return list_; }
     CImageButton* toggle(int controlId) const;
     QString paneText(int pane) const;
@@ -80,6 +82,8 @@ public:
     SpeechOutput* speech() const { return speech_.get(); }
     const Dictionary& dictionary() const { return dict_; }
     bool* forbidWinStick() const { return forbidWinStick_; }
+    // The modeless find window while it is open.
+    CMyFindDialog* findDialog() const { return find_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -90,19 +94,28 @@ private:
     void buildControls();
     void layoutChildren();
     void onToggle(int id);
+    SaveQuestions saveQuestions();
+    BookFileHooks loadHooks();
     bool save();
     void deleteSelected(qintptr param);
     void updateStatusText();
     bool requireSelection(int minimum, const QString& message);
+    // The commands that open the editing dialogs.
+    void addOrModify(bool modify);
+    void openFind();
+    void assignClassName();
+    void filterSelection();
+    void groups(bool moveMode);
 
     AppServices services_;
     QString programFolder_;
+    std::unique_ptr<Profile> profile_;   // Config.INI, for the dialogs that keep their settings
+    QPointer<CMyFindDialog> find_;
     bool* forbidWinStick_ = nullptr;
     bool shutDown_ = false;
 
-    // Declared before the list, which points into them: the destructor removes the list first.
-    Book book_;
-    SortState sort_;
+    // Declared before the list, which points into it: the destructor removes the list first.
+    BookSession session_;
     Dictionary dict_{DictVariant::Main};
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;

@@ -22,7 +22,7 @@ void CLexoraDlg::openSettings()
     t.speech = speech_.get();
     if (auto* outer = qobject_cast<CMainDialog*>(window()))
         t.profile = &outer->profile();
-    t.bookFolder = book_.path;
+    t.bookFolder = session_.book().path;
     t.forbidWinStick = forbidWinStick_ && *forbidWinStick_;
     t.background = list_->backgroundColor();
     t.fontType = fontType_;
@@ -35,7 +35,7 @@ void CLexoraDlg::openSettings()
     };
     t.changeBookFolder = [this](const QString& folder) { return changeBookFolder(folder); };
     CMyPropPage dialog(std::move(t), this);
-    runModal(services_, dialog);
+    services_.ui->runModal(&dialog);
 }
 
 void CLexoraDlg::setFontType(int fontType)
@@ -48,30 +48,18 @@ void CLexoraDlg::setFontType(int fontType)
     list_->setFonts(fontType_, listFont_, phoneticFont_);
 }
 
-// Today's way to take another Book folder: save here, then load the same Book name there. The
-// Book switch of the groups dialog will share one path with this.
+// Another Book folder: the open Book is saved where it is, then the same Book name is opened
+// from the new folder, through the same switch as the groups dialog.
 bool CLexoraDlg::changeBookFolder(const QString& folder)
 {
     if (!QFileInfo(folder).isDir()) {
         services_.ui->messageBox(this, QStringLiteral("Book路径不存在，请重新设置:\n%1").arg(folder));
         return false;
     }
-    if (!save()) {
+    if (!session_.switchBook(folder, session_.book().name, false, saveQuestions(), loadHooks())) {
         services_.ui->messageBox(this, QStringLiteral("当前Book没有保存成功，Book路径未改变。"));
         return false;
     }
-    list_->clearAll();
-    book_.path = folder;
-    book_.nextSeq = 0;
-    BookFileHooks hooks;
-    hooks.oldIndexFormRead = [this] {
-        services_.ui->openExternally(programFolder_ + QStringLiteral("/ReportError.txt"));
-    };
-    setUpdatesEnabled(false);
-    LoadBook(book_, services_.env ? services_.env : Env::defaultEnv(), hooks);
-    list_->updateItemCount();
-    setUpdatesEnabled(true);
-    updateStatusText();
     return true;
 }
 

@@ -174,7 +174,7 @@ bool CMainDialog::onSysCommand(int id)
 void CMainDialog::showAbout()
 {
     CAboutDlg about(services_.ui, this);
-    runModal(services_, about);
+    services_.ui->runModal(&about);
 }
 
 void CMainDialog::dropDown(int buttonCommand)

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+
 namespace lex {
 
 using namespace config;
@@ -55,47 +56,18 @@ int listFontHeight(int fontType)
     return fontType == 0 ? 14 : fontType == 1 ? 18 : 22;
 }
 
-DeleteResult deleteSelectedEntries(Book& book, const std::vector<int>& selectedRows, qintptr param,
-                                   UserServices& ui, QWidget* owner)
+bool confirmDeletion(Book& book, int count, qintptr param, const DeleteQuestion& ask)
 {
-    DeleteResult r;
-    std::vector<int> rows;
-    rows.reserve(selectedRows.size());
-    for (int row : selectedRows)
-        if (row >= 0 && row < book.size())
-            rows.push_back(row);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     // Nothing selected: there is nothing to ask about.
-    if (rows.empty())
-        return r;
-
-    if (book.confirmDelete && param != 1) {
-        bool dontAsk = false;
-        const MessageAnswer a = ui.messageBoxWithCheck(
-            owner, QStringLiteral("您已选择了(%1)项\n是否要删除选择项").arg(rows.size()),
-            QStringLiteral("本次运行不再确认"), &dontAsk);
-        if (dontAsk)
-            book.confirmDelete = false;
-        if (a != MessageAnswer::Ok && a != MessageAnswer::Yes) {
-            r.outcome = DeleteOutcome::Cancelled;
-            return r;
-        }
-    }
-
-    if (int(rows.size()) == book.size()) {
-        // The text file keeps its records; the index alone forgets them.
-        book.clear();
-        r.outcome = DeleteOutcome::Cleared;
-        r.removed = int(rows.size());
-        return r;
-    }
-
-    book.removeViewRows(rows);
-    r.outcome = DeleteOutcome::Removed;
-    r.removed = int(rows.size());
-    r.selectRow = std::max(0, rows.front() - 1);
-    return r;
+    if (count <= 0)
+        return false;
+    if (!book.confirmDelete || param == 1)
+        return true;
+    bool dontAsk = false;
+    const bool yes = ask(QStringLiteral("您已选择了(%1)项\n是否要删除选择项").arg(count), &dontAsk);
+    if (dontAsk)
+        book.confirmDelete = false;
+    return yes;
 }
 
 QByteArray packColor(const QColor& c)

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -56,23 +57,13 @@ QString resolveBookName(const QString& bookPath, const QString& configured, User
 // List font height of a font type: 14, 18, 22.
 int listFontHeight(int fontType);
 
-// The delete command (14007) on the given selected view rows.
-enum class DeleteOutcome {
-    Nothing,     // no row selected
-    Cancelled,   // the user said no
-    Cleared,     // every entry was selected: the Book is empty, its text file kept as it was
-    Removed,     // some entries were removed; `selectRow` is the row to select next
-};
-struct DeleteResult {
-    DeleteOutcome outcome = DeleteOutcome::Nothing;
-    int selectRow = -1;
-    int removed = 0;
-};
-// param 1 deletes without asking. Otherwise, while book.confirmDelete is set, asks
-// "您已选择了(%d)项\n是否要删除选择项" with the check box "本次运行不再确认"; a ticked box clears
-// book.confirmDelete whatever the answer.
-DeleteResult deleteSelectedEntries(Book& book, const std::vector<int>& selectedRows, qintptr param,
-                                   UserServices& ui, QWidget* owner);
+// The question before a delete: the text to show; `dontAskAgain` receives the state of
+// "本次运行不再确认" whatever the answer. True to go ahead.
+using DeleteQuestion = std::function<bool(const QString& text, bool* dontAskAgain)>;
+// The delete command's question (14007) for `count` selected rows: none with param 1, none once
+// the learner ticked "本次运行不再确认" in this run. Otherwise asks "您已选择了(%d)项\n是否要删除选择项";
+// a ticked box clears book.confirmDelete whatever the answer. True to go ahead.
+bool confirmDeletion(Book& book, int count, qintptr param, const DeleteQuestion& ask);
 
 // The word-book window's own keys of Config.INI. The focused row and the font type are kept
 // under MAINLISTCTRL ("FocusedItem", "FontSize"), where they are written at exit; the INIT keys

@@ -39,17 +39,27 @@ bool isTrimmed(QChar c)
 
 } // namespace
 
+QStringView trimmedWord(QStringView word)
+{
+    qsizetype n = word.size();
+    while (n > 0 && isTrimmed(word[n - 1]))
+        --n;
+    return word.left(n);
+}
+
 bool Book::AddEntry(std::unique_ptr<WordEntry> entry, int mode)
 {
     if (!entry || entry->word().isEmpty())
         return false;
     if (mode != 0) {
-        QStringView w = entry->word();
-        qsizetype n = w.size();
-        while (n > 0 && isTrimmed(w[n - 1]))
-            --n;
-        if (n != w.size())
-            entry->setWord(w.left(n).toString());
+        const QStringView w = entry->word();
+        const QStringView kept = trimmedWord(w);
+        // A word of trimmed characters only ("," or " - ") would be stored empty, and the loader
+        // drops empty words: the entry would vanish at the next start.
+        if (kept.isEmpty())
+            return false;
+        if (kept.size() != w.size())
+            entry->setWord(kept.toString());
         textChanged = true;
     }
     entry->seq = nextSeq;

@@ -49,8 +49,8 @@ public:
     bool confirmDelete = true;   // cleared by "本次运行不再确认"
     int32_t nextSeq = 0;
 
-    // Admits a new entry. mode 0: as loaded; otherwise interactive (trailing " ,'-/" trimmed
-    // after the emptiness test, and textChanged set, since the entry has no text record yet).
+    // Admits a new entry. mode 0: as loaded; otherwise interactive (trailing " ,'-/" trimmed,
+    // refused when nothing is left, and textChanged set, since the entry has no text record yet).
     // Takes ownership on success; on failure returns false and the entry is destroyed.
     bool AddEntry(std::unique_ptr<WordEntry> entry, int mode);
 
@@ -140,6 +140,9 @@ private:
     std::vector<Block> blocks_;
     std::vector<QByteArray> textBuffers_; // outlive every entry that borrows from them
 };
+
+// The word without its trailing blanks, ",", "'", "-" and "/" (what an interactive add keeps).
+QStringView trimmedWord(QStringView word);
 
 // Local time as stored in a Book (year modulo 16).
 EntryTime toEntryTime(const QDateTime& t);

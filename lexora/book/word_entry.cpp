@@ -118,9 +118,31 @@ void WordEntry::setText(TextField f, const QString& value)
     }
     QString& slot = owned_->texts[size_t(f)];
     slot = value;
+    // U+0000..U+0004 separate the fields of a text record: one inside a field would split it
+    // into the wrong fields at the next load.
+    if (hasFieldSelector(slot))
+        slot = withoutFieldSelectors(slot);
     // A string made with fromRawData does not own its characters: take a real copy.
     if (!slot.isEmpty() && !slot.isDetached())
         slot.detach();
+}
+
+bool hasFieldSelector(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() <= 4)
+            return true;
+    return false;
+}
+
+QString withoutFieldSelectors(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (c.unicode() > 4)
+            out += c;
+    return out;
 }
 
 void WordEntry::takeCopy(QStringView record)

@@ -46,6 +46,11 @@ constexpr int kMaxStrangeness = 10;
 // Index of the first CR LF in `text`, -1 when none.
 int32_t firstLineBreak(QStringView text);
 
+// U+0000..U+0004 are the field selectors of a text record; no field may hold one. setText()
+// drops them, so every way in (dialogs, class names, import, dictionary fill) is covered.
+bool hasFieldSelector(QStringView text);
+QString withoutFieldSelectors(QStringView text);
+
 // 48 bytes: a Book of a million entries is loaded by filling one block of these, so every
 // byte here is paid for on each load. A loaded entry only points at its text record in the
 // Book's copy of NAME.txt and finds its fields there when asked; an entry that was edited, or
@@ -80,7 +85,8 @@ public:
     QStringView className() const { return text(TextField::ClassName); }
     QStringView comment() const { return text(TextField::Comment); }
 
-    // Sets a field to its own copy of `value`; the other fields keep their texts.
+    // Sets a field to its own copy of `value` without field selectors; the other fields keep
+    // their texts.
     void setText(TextField f, const QString& value);
     void setWord(const QString& v) { setText(TextField::Word, v); }
     void setExplanation(const QString& v) { setText(TextField::Explanation, v); }

@@ -3,7 +3,7 @@
 #include "common/platform/sources.h"
 #include "common/ui/menu_resource.h"
 #include "lexora/book/book.h"
-#include "lexora/book/list_ops.h"
+#include "lexora/book/book_session.h"
 #include "lexora/wordlist/my_edit.h"
 #include "lexora/wordlist/word_list_delegate.h"
 #include "lexora/wordlist/word_list_model.h"
@@ -77,10 +77,11 @@ private:
     CMyListCtrl* list_;
 };
 
-CMyListCtrl::CMyListCtrl(ListHost* host, Book* book, SortState* sort, const Clock* clock, QWidget* parent)
-    : QTableView(parent), host_(host), book_(book), sort_(sort), clock_(clock), background_(Qt::white)
+CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent)
+    : QTableView(parent), host_(host), session_(session), book_(&session->book()), clock_(clock),
+      background_(Qt::white)
 {
-    model_ = new WordListModel(book_, host_, this);
+    model_ = new WordListModel(session_, host_, this);
     setModel(model_);
     delegate_ = new WordListDelegate(this, model_);
     setItemDelegate(delegate_);
@@ -122,7 +123,10 @@ CMyListCtrl::CMyListCtrl(ListHost* host, Book* book, SortState* sort, const Cloc
     viewport()->setMouseTracking(true);
     setFonts(0, defaultListFont(kFontHeights[0]), res::phoneticFont(kFontHeights[0]));
     setBackgroundColor(background_);
-    updateItemCount();
+    // A new Book (or every entry deleted): nothing of the old one stands under the mouse.
+    connect(model_, &QAbstractItemModel::modelReset, this, &CMyListCtrl::onBookReset);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] { notifySelection(); });
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { notifySelection(); });
 }
 
 // The entries belong to the Book, which frees them when it is destroyed or cleared: the
@@ -150,27 +154,29 @@ QModelIndex CMyListCtrl::cellIndex(int row, int column) const
     return model_->index(row, column);
 }
 
-void CMyListCtrl::clearAll()
+void CMyListCtrl::onBookReset()
 {
     hideTip();
     lastHover_ = QRect();
     pressedRow_ = pressedColumn_ = -1;
-    book_->clear();
-    model_->resetToEmpty();
     notifySelection();
 }
 
-void CMyListCtrl::showAll()
+void CMyListCtrl::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
 {
-    book_->syncViewToFull();
-    updateItemCount();
-    redrawAll();
-}
-
-void CMyListCtrl::updateItemCount()
-{
-    model_->setItemCount(int(book_->view().size()));
-    notifySelection();
+    // Only the rows that changed are drawn again (the view would repaint everything for a span).
+    if (!topLeft.isValid() || !bottomRight.isValid()) {
+        QTableView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    const int rowH = std::max(1, verticalHeader()->defaultSectionSize());
+    const int onScreen = viewport()->height() / rowH + 2;
+    if (bottomRight.row() - topLeft.row() + 1 > onScreen) {
+        redrawAll();
+        return;
+    }
+    for (int r = topLeft.row(); r <= bottomRight.row(); ++r)
+        redrawRow(r);
 }
 
 void CMyListCtrl::redrawRow(int row)
@@ -181,18 +187,6 @@ void CMyListCtrl::redrawRow(int row)
     const QRect visible = rowRect.intersected(viewport()->rect());
     if (!visible.isEmpty())
         viewport()->update(visible);
-}
-
-void CMyListCtrl::redrawRows(const std::vector<int>& rows)
-{
-    const int rowH = std::max(1, verticalHeader()->defaultSectionSize());
-    const size_t onScreen = size_t(viewport()->height() / rowH + 2);
-    if (rows.size() > onScreen) {
-        redrawAll();
-        return;
-    }
-    for (int r : rows)
-        redrawRow(r);
 }
 
 void CMyListCtrl::redrawAll()
@@ -242,9 +236,23 @@ void CMyListCtrl::setFocusedRow(int row)
 
 void CMyListCtrl::selectRow(int row)
 {
-    if (row >= model_->itemCount() && row < book_->size())
-        updateItemCount();
     setFocusedRow(row);
+}
+
+void CMyListCtrl::focusRow(int row)
+{
+    setFocusedRow(row);
+    setFocus();
+}
+
+void CMyListCtrl::narrowSelection(const std::function<bool(int row)>& keep)
+{
+    QItemSelection dropped;
+    for (int r : selectedRows())
+        if (!keep(r))
+            dropped.select(cellIndex(r, 0), cellIndex(r, WordListModel::kColumnCount - 1));
+    if (!dropped.isEmpty())
+        selectionModel()->select(dropped, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
 }
 
 void CMyListCtrl::setFonts(int fontType, const QFont& listFont, const QFont& phoneticFont)
@@ -304,29 +312,20 @@ void CMyListCtrl::sortByHeader(int column)
     if (column < 0 || column >= WordListModel::kColumnCount)
         return;
     hideTip();
-    sort_->click(column);
-    sortBook(*book_, column, sort_->ascending);
-    updateItemCount();
-    redrawAll();
+    session_->sortByHeader(column);
 }
 
 // ---- strangeness -----------------------------------------------------------------------------
 
 void CMyListCtrl::setSelected(int column, int value)
 {
-    const std::vector<int> rows = selectedRows();
-    for (int r : rows)
-        book_->SetStrangeness(r, column, value, 0);
-    redrawRows(rows);
+    session_->setStrangeness(selectedRows(), column, value, 0);
 }
 
 void CMyListCtrl::stepSelected(int column, int step)
 {
-    const std::vector<int> rows = selectedRows();
     // A row already at the end of the scale keeps its value; the others still change.
-    for (int r : rows)
-        book_->SetStrangeness(r, column, kStep, step);
-    redrawRows(rows);
+    session_->setStrangeness(selectedRows(), column, kStep, step);
 }
 
 bool CMyListCtrl::onListCommand(int id)
@@ -405,18 +404,7 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         e->accept();
         if (isChecked(kToggleWord) && isChecked(kToggleExplanation))
             return;
-        const std::vector<int> rows = selectedRows();
-        bool first = true;
-        for (int r : rows) {
-            WordEntry* entry = book_->atView(r);
-            if (!entry)
-                continue;
-            entry->reveal = !entry->reveal;
-            if (first && entry->reveal)
-                book_->StampReviewTime(r, *clock_);
-            first = false;
-        }
-        redrawRows(rows);
+        session_->toggleReveal(selectedRows(), *clock_);
         return;
     }
     case Qt::Key_Escape:
@@ -430,8 +418,7 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         const int row = focusedRow();
         if (!validRow(row))
             return;
-        book_->StampReviewTime(row, *clock_);
-        redrawRow(row);
+        session_->stampReviewTime(row, *clock_);
         host_->SpeakWord(book_->atView(row)->word().toString());
         return;
     }
@@ -527,7 +514,7 @@ void CMyListCtrl::mouseDoubleClickEvent(QMouseEvent* e)
 
 void CMyListCtrl::leftClick(int row, int column)
 {
-    WordEntry* entry = book_->atView(row);
+    const WordEntry* entry = book_->atView(row);
     if (!entry || !validRow(row))
         return;
     switch (column) {
@@ -535,19 +522,14 @@ void CMyListCtrl::leftClick(int row, int column)
     case 2:
         if (isChecked(column == 1 ? kToggleWord : kToggleExplanation))
             return;
-        entry->reveal = !entry->reveal;
-        if (entry->reveal)
-            book_->StampReviewTime(row, *clock_);
-        redrawRow(row);
+        session_->toggleRevealOne(row, *clock_);
         return;
     case 3:
-        book_->StampReviewTime(row, *clock_);
-        redrawRow(row);
+        session_->stampReviewTime(row, *clock_);
         host_->SpeakWord(entry->word().toString());
         return;
     case kColTemporary: case kColRecognition: case kColSpelling: case kColListening:
-        book_->SetStrangeness(row, column, kStep, +1);
-        redrawRow(row);
+        session_->setStrangeness({row}, column, kStep, +1);
         return;
     default:
         return;
@@ -560,8 +542,7 @@ void CMyListCtrl::rightClick(const QModelIndex& index, const QPoint& globalPos)
         return;
     const int column = index.column();
     if (column >= kColTemporary && column <= kColListening) {
-        book_->SetStrangeness(index.row(), column, kStep, -1);
-        redrawRow(index.row());
+        session_->setStrangeness({index.row()}, column, kStep, -1);
         return;
     }
     openPopupMenu(globalPos);

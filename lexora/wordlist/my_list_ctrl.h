@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringView>
 #include <QTableView>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,11 +19,11 @@ class QMenu;
 namespace lex {
 
 class Book;
+class BookSession;
 class Clock;
 class CMyEdit;
 class WordListDelegate;
 class WordListModel;
-struct SortState;
 
 // The column toggles of the word-book window that the list reads.
 inline constexpr int kToggleWord = 1017;        // "单词"
@@ -50,14 +51,13 @@ public:
 class CMyListCtrl : public QTableView {
     Q_OBJECT
 public:
-    // `book`, `sort`, `clock` and `host` are owned by the caller and outlive the list.
-    CMyListCtrl(ListHost* host, Book* book, SortState* sort, const Clock* clock, QWidget* parent = nullptr);
+    // `session`, `clock` and `host` are owned by the caller and outlive the list. Every change the
+    // list makes goes through the session, and every change of the Book reaches the list's rows
+    // from the session's announcements.
+    CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent = nullptr);
     ~CMyListCtrl() override;
 
     // Operations other parts of the program call.
-    void clearAll();          // frees every entry of the Book, item count 0
-    void showAll();           // view := full; redraw everything
-    void updateItemCount();   // item count := size of the view array
     void redrawRow(int row);
     void redrawAll();
     int itemCount() const;
@@ -67,6 +67,10 @@ public:
     void setFocusedRow(int row);            // focused row, selected alone, scrolled into view
                                             // (the keyboard focus stays where it is)
     void selectRow(int row);                // select only this row (after an add)
+    // Keeps selected only the selected rows for which `keep` holds (the strangeness filter).
+    void narrowSelection(const std::function<bool(int row)>& keep);
+    // The focused row selected alone and scrolled into view, with the keyboard focus.
+    void focusRow(int row);
 
     // Fonts by font type 0/1/2 (heights 14/18/22), the phonetic font of the same height.
     void setFonts(int fontType, const QFont& listFont, const QFont& phoneticFont);
@@ -110,6 +114,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void showEvent(QShowEvent* e) override;
     void keyboardSearch(const QString& search) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
 private:
     class MenuTarget;
@@ -126,13 +132,13 @@ private:
     qreal tipLineHeight() const;
     void stepSelected(int column, int step);
     void setSelected(int column, int value);
-    void redrawRows(const std::vector<int>& rows);
+    void onBookReset();
     void updateRowHeight();
     QModelIndex cellIndex(int row, int column) const;
 
     ListHost* host_;
-    Book* book_;
-    SortState* sort_;
+    BookSession* session_;
+    const Book* book_;
     const Clock* clock_;
     WordListModel* model_ = nullptr;
     WordListDelegate* delegate_ = nullptr;

@@ -1,6 +1,7 @@
 #include "lexora/wordlist/word_list_model.h"
 
 #include "lexora/book/book.h"
+#include "lexora/book/book_session.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 
 namespace lex {
@@ -18,9 +19,63 @@ QStringView capped(QStringView v)
 }
 } // namespace
 
-WordListModel::WordListModel(const Book* book, const ListHost* host, QObject* parent)
-    : QAbstractTableModel(parent), book_(book), host_(host)
+WordListModel::WordListModel(const BookSession* session, const ListHost* host, QObject* parent)
+    : QAbstractTableModel(parent), book_(&session->book()), host_(host), count_(session->rowCount())
 {
+    connect(session, &BookSession::rowsInserted, this, &WordListModel::onRowsInserted);
+    connect(session, &BookSession::rowsRemoved, this, &WordListModel::onRowsRemoved);
+    connect(session, &BookSession::rowsChanged, this, &WordListModel::onRowsChanged);
+    connect(session, &BookSession::bookReset, this, &WordListModel::onReset);
+}
+
+// The session announces after the Book has changed; until the model has caught up, rows past the
+// Book's end give empty cells (atView() is null there), so nothing reads a freed entry.
+void WordListModel::onRowsInserted(int first, int last)
+{
+    if (first != count_ || last < first) {
+        onReset();
+        return;
+    }
+    beginInsertRows(QModelIndex(), first, last);
+    count_ = last + 1;
+    endInsertRows();
+}
+
+void WordListModel::onRowsRemoved(const std::vector<RowRange>& ranges)
+{
+    // A few runs keep the selection and scrolling of the other rows; many become one reset.
+    constexpr size_t kMaxRuns = 32;
+    if (ranges.size() > kMaxRuns) {
+        onReset();
+        return;
+    }
+    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+        if (it->first < 0 || it->last >= count_ || it->last < it->first) {
+            onReset();
+            return;
+        }
+        beginRemoveRows(QModelIndex(), it->first, it->last);
+        count_ -= it->last - it->first + 1;
+        endRemoveRows();
+    }
+    if (count_ != book_->size())
+        onReset();
+}
+
+void WordListModel::onRowsChanged(int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, count_ - 1);
+    if (first > last)
+        return;
+    Q_EMIT dataChanged(index(first, 0), index(last, kColumnCount - 1));
+}
+
+void WordListModel::onReset()
+{
+    beginResetModel();
+    count_ = book_->size();
+    endResetModel();
 }
 
 int WordListModel::rowCount(const QModelIndex& parent) const
@@ -142,27 +197,6 @@ Qt::ItemFlags WordListModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-}
-
-void WordListModel::setItemCount(int count)
-{
-    count = std::max(count, 0);
-    if (count > count_) {
-        beginInsertRows(QModelIndex(), count_, count - 1);
-        count_ = count;
-        endInsertRows();
-    } else if (count < count_) {
-        beginRemoveRows(QModelIndex(), count, count_ - 1);
-        count_ = count;
-        endRemoveRows();
-    }
-}
-
-void WordListModel::resetToEmpty()
-{
-    beginResetModel();
-    count_ = 0;
-    endResetModel();
 }
 
 } // namespace lex

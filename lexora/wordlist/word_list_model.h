@@ -1,9 +1,14 @@
 #pragma once
 // The cells of the word list, produced from the open Book's view array when the view asks.
 // Nothing is cached: a cell's text is built when it is drawn, so the Book's size does not matter.
+// The rows follow the session's announcements (inserted, removed, changed, reset); nobody else
+// sets the row count.
+
+#include "lexora/book/book_session.h"
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <vector>
 
 namespace lex {
 
@@ -17,7 +22,7 @@ public:
     // The longest text a cell shows; longer texts are cut (the tip shows no more either).
     static constexpr int kMaxCellText = 259;
 
-    WordListModel(const Book* book, const ListHost* host, QObject* parent = nullptr);
+    WordListModel(const BookSession* session, const ListHost* host, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -31,16 +36,16 @@ public:
     // True when the cell is drawn as a first line with the "more" mark; `firstLine` gets the line.
     bool multiLineCell(int row, int column, QString* firstLine) const;
 
-    // The item count follows the view array only when told, like the list control's item count.
-    // Rows are added or dropped at the end, so the selection of the remaining rows stays put.
-    void setItemCount(int count);
     int itemCount() const { return count_; }
-    void resetToEmpty();
 
     static QString headerText(int column);
     static int defaultWidth(int column);
 
 private:
+    void onRowsInserted(int first, int last);
+    void onRowsRemoved(const std::vector<RowRange>& ranges);
+    void onRowsChanged(int first, int last);
+    void onReset();
     bool wordShown(int row) const;
     bool explanationShown(int row) const;
 

@@ -51,13 +51,37 @@ lex::AppServices testServices(lex::UserServices* ui)
 {
     lex::AppServices s;
     s.ui = ui;
-    // No test waits on a modal window: one that is not answered by the test is closed at once.
-    s.runModal = [](QDialog&) { return int(QDialog::Rejected); };
     // Nor does one reach the network, whatever LEXORA_UPDATE_BASE says: the browser records.
     s.browserFactory = [](QWidget* parent) -> std::unique_ptr<lex::WebBrowser> {
         return std::make_unique<lextest::FakeWebBrowser>(parent);
     };
     return s;
+}
+
+} // namespace apptest
+
+#include "lexora/wordlist/small_dialogs.h"
+#include "word_book_fixture.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+namespace apptest {
+
+std::function<int(QDialog*)> answerDelete(bool ok, bool tick, QStringList* asked)
+{
+    return [ok, tick, asked](QDialog* d) {
+        auto* check = dynamic_cast<lex::CMyDeleteCheck*>(d);
+        EXPECT_NE(check, nullptr) << "expected the delete confirmation";
+        if (!check)
+            return 0;
+        EXPECT_EQ(check->windowTitle(), QStringLiteral("确认删除"));
+        if (asked)
+            *asked << check->text();
+        check->item<QCheckBox>(lex::CMyDeleteCheck::kDontAsk)->setChecked(tick);
+        check->item<QPushButton>(ok ? lex::ui::IDOK : lex::ui::IDCANCEL)->click();
+        return check->result();
+    };
 }
 
 } // namespace apptest

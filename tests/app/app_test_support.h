@@ -47,6 +47,10 @@ public:
     QString folder(QWidget* o, const QString& t, const QString& p) override { return base.folder(o, t, p); }
     QColor color(QWidget* o, const QColor& c) override { return base.color(o, c); }
     bool openExternally(const QString& p) override { return base.openExternally(p); }
+    // Every modal dialog goes to `modalHook` when a test set one, else to the queued scripts.
+    std::function<int(QDialog&)> modalHook;
+    int runModal(QDialog* d) override { return modalHook ? modalHook(*d) : base.runModal(d); }
+    void queueDialog(std::function<int(QDialog*)> script) { base.queueDialog(std::move(script)); }
 
 private:
     std::deque<bool> checks_;

@@ -14,17 +14,6 @@ using namespace lex;
 using apptest::CheckingServices;
 using lextest::TempDir;
 
-namespace {
-
-void loadInto(Book& book, const QString& path, const QString& name)
-{
-    book.path = path;
-    book.name = name;
-    LoadBook(book);
-}
-
-} // namespace
-
 TEST(BookChoice, ExistingFolderAndNameAreUsedWithoutAQuestion)
 {
     TempDir dir;
@@ -71,34 +60,38 @@ TEST(BookChoice, MissingBookNamesTheIndexFileAndFallsBackToBook)
 
 TEST(DeleteCommand, CancelKeepsEverythingButATickedBoxStopsTheQuestions)
 {
-    TempDir dir;
-    apptest::writeBook(dir.path(), QStringLiteral("B"), 4);
     Book book;
-    loadInto(book, dir.path() + QLatin1Char('/'), QStringLiteral("B"));
-    CheckingServices ui;
-    ui.queueAnswer(MessageAnswer::Cancel);
-    ui.queueCheck(true);
-    EXPECT_EQ(deleteSelectedEntries(book, {1}, 0, ui, nullptr).outcome, DeleteOutcome::Cancelled);
-    EXPECT_EQ(book.size(), 4);
-    EXPECT_FALSE(book.textChanged);
-    EXPECT_FALSE(book.confirmDelete);
+    QStringList asked;
+    auto answer = [&asked](bool yes, bool tick) {
+        return [&asked, yes, tick](const QString& text, bool* dontAsk) {
+            asked << text;
+            *dontAsk = tick;
+            return yes;
+        };
+    };
+    EXPECT_FALSE(confirmDeletion(book, 0, 0, answer(true, false))) << "nothing selected: no question";
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_FALSE(confirmDeletion(book, 2, 0, answer(false, true)));
+    EXPECT_EQ(asked, QStringList{QStringLiteral("您已选择了(2)项\n是否要删除选择项")});
+    EXPECT_FALSE(book.confirmDelete) << "a ticked box counts on cancel too";
     // No question any more for the rest of the run.
-    EXPECT_EQ(deleteSelectedEntries(book, {1}, 0, ui, nullptr).outcome, DeleteOutcome::Removed);
-    EXPECT_EQ(ui.messages().size(), 1);
-    EXPECT_EQ(book.size(), 3);
+    EXPECT_TRUE(confirmDeletion(book, 1, 0, answer(false, false)));
+    EXPECT_EQ(asked.size(), 1);
 }
 
-TEST(DeleteCommand, ParameterOneAndAnEmptySelectionAskNothing)
+TEST(DeleteCommand, ParameterOneAsksNothing)
 {
-    TempDir dir;
-    apptest::writeBook(dir.path(), QStringLiteral("B"), 4);
     Book book;
-    loadInto(book, dir.path() + QLatin1Char('/'), QStringLiteral("B"));
-    CheckingServices ui;
-    EXPECT_EQ(deleteSelectedEntries(book, {}, 0, ui, nullptr).outcome, DeleteOutcome::Nothing);
-    EXPECT_EQ(deleteSelectedEntries(book, {2, 2, 99}, 1, ui, nullptr).removed, 1);
-    EXPECT_TRUE(ui.messages().isEmpty());
+    QStringList asked;
+    auto ask = [&asked](const QString& text, bool*) {
+        asked << text;
+        return false;
+    };
+    EXPECT_TRUE(confirmDeletion(book, 3, 1, ask));
+    EXPECT_TRUE(asked.isEmpty());
     EXPECT_TRUE(book.confirmDelete);
+    EXPECT_FALSE(confirmDeletion(book, 3, 0, ask));
+    EXPECT_EQ(asked.size(), 1);
 }
 
 TEST(WordBookConfig, FocusedRowAndFontTypeCarryOverThroughMainListCtrl)

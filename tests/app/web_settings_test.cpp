@@ -45,7 +45,7 @@ struct Window {
         pf = apptest::makeProgramFolder(dir, count);
         AppServices s = apptest::testServices(&ui);
         s.browserFactory = browsers.factory();
-        s.runModal = [this](QDialog& d) {
+        ui.modalHook = [this](QDialog& d) {
             modals << QString::fromLatin1(d.metaObject()->className());
             return answer ? answer(d) : int(QDialog::Rejected);
         };

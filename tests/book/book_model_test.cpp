@@ -9,7 +9,7 @@
 using namespace booktest;
 using lex::Book;
 
-TEST(AddEntry, EmptyWordIsRejectedTrimmingComesAfterTheTest)
+TEST(AddEntry, EmptyWordIsRejectedAlsoWhenTrimmedToNothing)
 {
     Book b;
     EXPECT_FALSE(b.AddEntry(entry(QString()), 0));
@@ -17,10 +17,12 @@ TEST(AddEntry, EmptyWordIsRejectedTrimmingComesAfterTheTest)
     EXPECT_EQ(b.size(), 0);
     EXPECT_FALSE(b.textChanged);
 
-    // A lone comma passes the emptiness test and is then trimmed away.
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral(",")), 2));
-    EXPECT_EQ(b.full().back()->word(), QString());
-    EXPECT_TRUE(b.textChanged);
+    // A lone comma would be trimmed to an empty word, which the loader drops: refused.
+    EXPECT_FALSE(b.AddEntry(entry(QStringLiteral(",")), 2));
+    EXPECT_FALSE(b.AddEntry(entry(QStringLiteral(" -/")), 1));
+    EXPECT_FALSE(b.textChanged);
+    // Loading admits what the file holds.
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral(",")), 0));
 
     ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("take off, ")), 2));
     EXPECT_EQ(b.full().back()->word(), QStringLiteral("take off"));

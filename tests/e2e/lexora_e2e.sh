@@ -134,4 +134,81 @@ key Down
 key KP_4
 quit_from_menu 5
 cmp -s "$home/Book/English.idx" "$tmp/saved.idx" || fail "\"退出(不保存)\" changed the Book"
+# Editing through the dialogs: two words added (one that the dictionary knows), one modified, one
+# found with Ctrl+F and deleted through the confirmation, a second Book made, three rows copied
+# into it and the switch to it; after the quit both Books are read back.
+edit_x=285 edit_y=45 copy_x=258 copy_y=166
+edit_menu() {   # $1: how many items down ("添加项" 1, "修改项" 2, "移动&复制到组" 5, "新建&切换组" 10)
+  click $edit_x $edit_y
+  for _ in $(seq "$1"); do key Down; done
+  key Return
+  sleep 0.6
+}
+known=$(sed -n '70p' "$src/data/dict/words.tsv" | cut -f1)
+"$lexbook" dump "$home/Book/English" >"$tmp/before_edit.jsonl" || fail "cannot read the Book before editing"
+start_lexora
+click $study_x $study_y
+edit_menu 1                                      # the add dialog
+xdotool type --delay 60 "$known"; sleep 0.8      # filled from the dictionary while typing
+import -window root "$out/lexora_e2e_add.png"
+key Return                                       # "添加": the dialog stays open
+xdotool type --delay 60 "zzqx"; key Return
+key Escape
+edit_menu 2                                      # modify the focused row (zzqx)
+key shift+Tab; key End; xdotool type "x"         # its phonetic gains an "x"
+import -window root "$out/lexora_e2e_modify.png"
+key Return
+key ctrl+f                                       # the find window, from the list
+xdotool type --delay 60 "才能"; key Return       # searches the explanations: "ability"
+import -window root "$out/lexora_e2e_find.png"
+key Escape
+key Delete; sleep 0.4                            # the confirmation dialog
+import -window root "$out/lexora_e2e_delete.png"
+key Return
+edit_menu 10                                     # groups: a new Book "Second"
+xdotool type --delay 60 "Second"; key Tab; key space
+import -window root "$out/lexora_e2e_groups.png"
+key Escape
+key ctrl+Home shift+Down shift+Down              # the first three rows
+edit_menu 5
+click $copy_x $copy_y                            # "复制"
+import -window root "$out/lexora_e2e_copy.png"
+key Return
+edit_menu 10; key Return                         # switch to "Second", saving "English"
+import -window root "$out/lexora_e2e_switched.png"
+quit_from_menu 4
+
+for b in English Second; do
+  "$lexbook" check "$home/Book/$b" >"$tmp/check_$b.txt" || fail "lexbook check $b: $(cat "$tmp/check_$b.txt")"
+  "$lexbook" dump "$home/Book/$b" >"$tmp/after_$b.jsonl" || fail "cannot read $b"
+done
+python3 - "$tmp/before_edit.jsonl" "$tmp/after_English.jsonl" "$tmp/after_Second.jsonl" "$home/Config.INI" "$known" <<'PY' || fail "the edited Books are not as expected"
+import json, sys
+load = lambda p: [json.loads(l) for l in open(p, encoding='utf-8')]
+before, english, second = load(sys.argv[1]), load(sys.argv[2]), load(sys.argv[3])
+ini = open(sys.argv[4], encoding='utf-8').read()
+known = sys.argv[5]
+ok = True
+def check(cond, what):
+    global ok
+    if not cond:
+        ok = False
+        print("  not so:", what)
+words = [e['word'] for e in before]
+check(known not in words, f"{known} is not in the sample Book yet")
+expected = [w for w in words if w != 'ability'] + [known, 'zzqx']
+check([e['word'] for e in english] == expected, f"English holds {[e['word'] for e in english][-4:]} at its end")
+added = {e['word']: e for e in english}
+k = added.get(known, {})
+check(k.get('phonetic') and k.get('explanation'), f"{known} got phonetic and explanation from the dictionary: {k}")
+z = added.get('zzqx', {})
+check(z.get('phonetic', '').endswith('x') and z.get('phonetic') == k.get('phonetic', '') + 'x', f"zzqx modified: {z}")
+check(english[-1]['seq'] == len(english) - 1, "consecutive numbers")
+check([e['word'] for e in second] == expected[:3], f"Second holds the three copied rows: {[e['word'] for e in second]}")
+for a, b in zip(second, english[:3]):
+    for f in ('explanation', 'phonetic', 'recognition', 'spelling', 'listening', 'review', 'added'):
+        check(a[f] == b[f], f"copied {a['word']} {f}")
+check('BookName=Second' in ini, "Config.INI names the Book switched to")
+sys.exit(0 if ok else 1)
+PY
 echo "PASS: Lexora end to end (screenshots in $out)"

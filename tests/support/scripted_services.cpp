@@ -14,6 +14,7 @@ ScriptedServices::~ScriptedServices()
     EXPECT_TRUE(files_.empty()) << files_.size() << " queued file name(s) never asked for";
     EXPECT_TRUE(folders_.empty()) << folders_.size() << " queued folder(s) never asked for";
     EXPECT_TRUE(colors_.empty()) << colors_.size() << " queued colour(s) never asked for";
+    EXPECT_TRUE(dialogs_.empty()) << dialogs_.size() << " queued dialog script(s) never run";
 }
 
 QStringList ScriptedServices::messages() const
@@ -98,6 +99,18 @@ bool ScriptedServices::openExternally(const QString& pathOrUrl)
 {
     shown_.append(Shown{QStringLiteral("open"), pathOrUrl, {}, MessageButtons::Ok});
     return openResult_;
+}
+
+int ScriptedServices::runModal(QDialog* dialog)
+{
+    shown_.append(Shown{QStringLiteral("dialog"), {}, {}, MessageButtons::Ok});
+    if (dialogs_.empty()) {
+        ADD_FAILURE() << "a modal dialog opened without a queued script";
+        return 0;
+    }
+    auto script = std::move(dialogs_.front());
+    dialogs_.pop_front();
+    return script(dialog);
 }
 
 } // namespace lextest

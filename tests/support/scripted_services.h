@@ -9,13 +9,14 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace lextest {
 
 class ScriptedServices final : public lex::UserServices {
 public:
     struct Shown {
-        QString kind;      // "message", "openFile", "saveFile", "folder", "color", "open"
+        QString kind;      // "message", "openFile", "saveFile", "folder", "color", "open", "dialog"
         QString text;      // message text, dialog title, filter or path
         QString caption;
         lex::MessageButtons buttons = lex::MessageButtons::Ok;
@@ -29,6 +30,10 @@ public:
     void queueFolder(const QString& path) { folders_.push_back(path); }
     void queueColor(const QColor& c) { colors_.push_back(c); }
     void setOpenResult(bool ok) { openResult_ = ok; }
+    // Plays the learner's part in the next modal dialog: `script` gets the open dialog (not yet
+    // shown), fills and clicks its controls, and returns its result. A dialog opened with no
+    // script queued fails the test and is rejected.
+    void queueDialog(std::function<int(QDialog*)> script) { dialogs_.push_back(std::move(script)); }
 
     const QList<Shown>& shown() const { return shown_; }
     QStringList messages() const;   // the texts of the message boxes, in order
@@ -43,8 +48,10 @@ public:
     QString folder(QWidget* owner, const QString& title, const QString& initialPath) override;
     QColor color(QWidget* owner, const QColor& initial) override;
     bool openExternally(const QString& pathOrUrl) override;
+    int runModal(QDialog* dialog) override;
 
 private:
+    std::deque<std::function<int(QDialog*)>> dialogs_;
     std::deque<lex::MessageAnswer> answers_;
     std::deque<QString> files_;
     std::deque<QString> folders_;

@@ -3,6 +3,7 @@
 
 #include "common/platform/sources.h"
 #include "lexora/book/book.h"
+#include "lexora/book/book_session.h"
 #include "lexora/book/list_ops.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 
@@ -56,8 +57,9 @@ struct EntrySpec {
 class ListTest : public ::testing::Test {
 protected:
     FakeHost host;
-    lex::Book book;
-    lex::SortState sort;
+    lex::BookSession session;
+    lex::Book& book = session.book();
+    const lex::SortState& sort = session.sortState();
     lex::FixedClock clock{QDateTime(QDate(2009, 3, 4), QTime(5, 6))};
     std::unique_ptr<lex::CMyListCtrl> list;
 
@@ -86,9 +88,8 @@ protected:
 
     void makeList(QSize size = QSize(900, 400))
     {
-        list = std::make_unique<lex::CMyListCtrl>(&host, &book, &sort, &clock);
+        list = std::make_unique<lex::CMyListCtrl>(&host, &session, &clock);
         list->resize(size);
-        list->updateItemCount();
         list->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
         list->setFocus();

@@ -63,7 +63,7 @@ TEST_F(ListTest, ColumnsShowTheEntryAndFollowTheToggles)
 
     // A very long text is cut to what a cell holds.
     add({QString(400, QChar(u'x'))});
-    list->updateItemCount();
+    session.announceReset();   // filled beside the session, as a loader does
     EXPECT_EQ(cell(2, 1).data().toString().size(), WordListModel::kMaxCellText);
 
     list->setColumnWidths({10, 20, 30});
@@ -332,13 +332,12 @@ TEST_F(ListTest, EnterAndEscCloseNothing)
     addWords({"alpha", "beta"});
     QDialog dialog;
     auto* layout = new QVBoxLayout(&dialog);
-    list = std::make_unique<CMyListCtrl>(&host, &book, &sort, &clock, &dialog);
+    list = std::make_unique<CMyListCtrl>(&host, &session, &clock, &dialog);
     layout->addWidget(list.get());
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     layout->addWidget(ok);
-    list->updateItemCount();
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     list->setFocus();
@@ -368,8 +367,7 @@ TEST_F(ListTest, SelectionCountGoesToTheStatusBar)
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{1, 3}));
 
     // Rows dropped from the end of the view take their selection with them.
-    book.removeViewRows({3, 4});
-    list->updateItemCount();
+    session.deleteRows({3, 4});
     EXPECT_EQ(list->itemCount(), 3);
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{1}));
     EXPECT_EQ(host.statusTexts.back(), QStringLiteral("已选:1"));
@@ -377,7 +375,7 @@ TEST_F(ListTest, SelectionCountGoesToTheStatusBar)
     list->selectRow(2);
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{2}));
     EXPECT_EQ(list->focusedRow(), 2);
-    list->clearAll();
+    session.deleteRows({0, 1, 2});
     EXPECT_EQ(list->itemCount(), 0);
     EXPECT_TRUE(book.empty());
     EXPECT_EQ(host.statusTexts.back(), QStringLiteral("已选:0"));

@@ -1,0 +1,90 @@
+#include "lexora/book/book_folder.h"
+
+#include "lexora/book/book_file.h"
+
+#include <QtEndian>
+#include <algorithm>
+
+namespace lex {
+
+QStringList listBooks(Env* env, const QString& folder)
+{
+    QStringList names;
+    for (const QString& file : env->listFiles(folder)) {
+        if (file.startsWith(QLatin1Char('.')))
+            continue;
+        const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+        if (dot <= 0)
+            continue;
+        if (QStringView(file).mid(dot + 1).compare(QLatin1String("idx"), Qt::CaseInsensitive) == 0)
+            names << file.left(dot);
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+BookFigures bookFigures(Env* env, const QString& folder, const QString& name)
+{
+    BookFigures f;
+    const QString path = folder + name + QStringLiteral(".idx");
+    const qint64 length = env->fileSize(path);
+    if (length < 4)
+        return f;
+    std::unique_ptr<SequentialFile> file;
+    if (!env->newSequentialFile(path, &file))
+        return f;
+    char head[5] = {};
+    qsizetype got = 0, total = 0;
+    while (total < 5 && file->read(head + total, 5 - total, &got) && got > 0)
+        total += got;
+    if (total < 4)
+        return f;
+    const uint32_t header = qFromLittleEndian<uint32_t>(head);
+    // Older index files start with their records: there is no version to show.
+    if ((header >> 24) != 0xFF)
+        return f;
+    f.version = header & 0xFFFFFF;
+    const int recordSize = total >= 5 ? uint8_t(head[4]) : 0;
+    if (recordSize > 0)
+        f.count = (length - 5) / recordSize;
+    return f;
+}
+
+QString checkBookName(const QString& name)
+{
+    bool bad = name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/'))
+               || name.contains(QStringLiteral(".."));
+    for (QChar c : name)
+        bad = bad || c.unicode() < 0x20 || c.unicode() == 0x7F;
+    if (!bad)
+        return {};
+    return QStringLiteral("组名不能用:") + name
+           + QStringLiteral("\n组名不能为空，不能含有\"/\"、\"..\"或控制字符，也不能以\".\"开头。");
+}
+
+QString createBook(Env* env, const QString& folder, const QString& name)
+{
+    if (const QString bad = checkBookName(name); !bad.isEmpty())
+        return bad;
+    const QString idx = folder + name + QStringLiteral(".idx");
+    const QString txt = folder + name + QStringLiteral(".txt");
+    // Both names are checked first: a stray NAME.txt is never adopted (and later overwritten).
+    for (const QString& path : {idx, txt})
+        if (env->fileExists(path))
+            return QStringLiteral("指定文件已存在:") + path;
+
+    QByteArray header(4, '\0');
+    qToLittleEndian<uint32_t>(kBookMarker, header.data());
+    if (!writeFileAtomically(env, idx, header + char(kIndexRecordSize)))
+        return QStringLiteral("添加文件失败:") + idx;
+    if (!writeFileAtomically(env, txt, header)) {
+        env->removeFile(idx);
+        return QStringLiteral("添加文件失败:") + txt;
+    }
+    return {};
+}
+
+} // namespace lex

@@ -1,0 +1,38 @@
+#pragma once
+// The Books of one folder, as the groups dialog shows them: their names, the two figures of each
+// (entry count and format version) and the making of a new, empty Book. Every path is absolute
+// (folder + name), so listing never changes the current directory.
+
+#include "common/platform/env.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace lex {
+
+// The stems of the folder's "NAME.idx" files ("idx" in any case), hidden files skipped, sorted
+// the way a learner reads them (without regard to case, then exactly).
+QStringList listBooks(Env* env, const QString& folder);
+
+// 单词数 and 版本号 of a Book's index file. Each is present only when it means something: the
+// version when the file starts with a header, the count when it also has a record size that is
+// not 0.
+struct BookFigures {
+    std::optional<int64_t> count;
+    std::optional<uint32_t> version;
+};
+BookFigures bookFigures(Env* env, const QString& folder, const QString& name);
+
+// Empty when `name` can name a Book in the folder; otherwise the message to show. A name may not
+// be empty, hold "/", "..", a control character, or start with "." (it would leave the folder,
+// or never be listed).
+QString checkBookName(const QString& name);
+
+// "添加": NAME.idx and NAME.txt, each holding only its header, both or neither. Returns the message
+// to show on failure ("指定文件已存在:" / "添加文件失败:" followed by the path), empty on success.
+// Neither file is touched when either exists already.
+QString createBook(Env* env, const QString& folder, const QString& name);
+
+} // namespace lex

@@ -1,0 +1,308 @@
+#include "lexora/book/book_session.h"
+
+#include "common/platform/sources.h"
+
+#include <QStringMatcher>
+
+#include <algorithm>
+
+namespace lex {
+
+namespace {
+// More separate runs than this repaint as one span: a view redraws a large span at once anyway.
+constexpr size_t kMaxChangedRuns = 64;
+} // namespace
+
+RowRanges rowRanges(std::vector<int> rows, int count)
+{
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }),
+               rows.end());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    RowRanges out;
+    for (int r : rows) {
+        if (!out.empty() && out.back().last + 1 == r)
+            out.back().last = r;
+        else
+            out.push_back({r, r});
+    }
+    return out;
+}
+
+BookSession::BookSession(Env* env, QObject* parent) : QObject(parent), env_(env ? env : Env::defaultEnv()) {}
+
+BookSession::~BookSession() = default;
+
+void BookSession::announceChanged(const RowRanges& ranges)
+{
+    if (ranges.empty())
+        return;
+    if (ranges.size() > kMaxChangedRuns) {
+        Q_EMIT rowsChanged(ranges.front().first, ranges.back().last);
+        return;
+    }
+    for (const RowRange& r : ranges)
+        Q_EMIT rowsChanged(r.first, r.last);
+}
+
+void BookSession::announceReset()
+{
+    Q_EMIT bookReset();
+}
+
+// ---- loading and saving --------------------------------------------------------------------
+
+LoadReport BookSession::load(const BookFileHooks& hooks)
+{
+    book_.clear();
+    LoadReport report = LoadBook(book_, env_, hooks);
+    Q_EMIT bookReset();
+    Q_EMIT bookRenamed(book_.name);
+    Q_EMIT loaded(report);
+    return report;
+}
+
+SaveResult BookSession::save(const SaveQuestions& questions)
+{
+    const QString path = book_.path, name = book_.name;
+    SaveResult r = saveBookInteractive(book_, questions, env_);
+    if (book_.path != path || book_.name != name)
+        Q_EMIT bookRenamed(book_.name);
+    return r;
+}
+
+bool BookSession::switchBook(const QString& folder, const QString& name, bool discard,
+                             const SaveQuestions& questions, const BookFileHooks& hooks)
+{
+    if (name == book_.name && folder == book_.path)
+        return true;
+    if (!discard && !save(questions).ok())
+        return false;
+    // The save may have moved the open Book elsewhere (save-as); the new one comes from the
+    // folder that was asked for.
+    book_.path = folder;
+    book_.name = name;
+    load(hooks);
+    return true;
+}
+
+// ---- entries -------------------------------------------------------------------------------
+
+int BookSession::addEntry(std::unique_ptr<WordEntry> entry)
+{
+    if (!book_.AddEntry(std::move(entry), 2))
+        return -1;
+    const int row = book_.size() - 1;
+    Q_EMIT rowsInserted(row, row);
+    return row;
+}
+
+bool BookSession::modifyEntry(int row, const EntryEdit& edit, bool* textChanged)
+{
+    if (textChanged)
+        *textChanged = false;
+    WordEntry* e = book_.atView(row);
+    if (!e)
+        return false;
+    // What would be stored: setText() drops field selectors.
+    const QString word = withoutFieldSelectors(edit.word);
+    if (trimmedWord(word).isEmpty())
+        return false;
+    const QString phonetic = withoutFieldSelectors(edit.phonetic);
+    const QString explanation = withoutFieldSelectors(edit.explanation);
+    const QString comment = withoutFieldSelectors(edit.comment);
+    const bool changed = e->word() != word || e->phonetic() != phonetic || e->explanation() != explanation ||
+                         e->comment() != comment;
+    if (changed) {
+        e->setWord(word);
+        e->setPhonetic(phonetic);
+        e->setExplanation(explanation);
+        e->setComment(comment);
+        book_.textChanged = true;
+    }
+    e->stored.recognition = std::min<uint8_t>(edit.recognition, kMaxStrangeness);
+    e->stored.spelling = std::min<uint8_t>(edit.spelling, kMaxStrangeness);
+    e->stored.listening = std::min<uint8_t>(edit.listening, kMaxStrangeness);
+    if (textChanged)
+        *textChanged = changed;
+    Q_EMIT rowsChanged(row, row);
+    return true;
+}
+
+DeleteOutcome BookSession::deleteRows(const std::vector<int>& rows)
+{
+    DeleteOutcome out;
+    const RowRanges ranges = rowRanges(rows, book_.size());
+    if (ranges.empty())
+        return out;
+    for (const RowRange& r : ranges)
+        out.removed += r.last - r.first + 1;
+    if (out.removed == book_.size()) {
+        // The entries go, the numbering goes on: the next word added is number n + 1. Only a
+        // switch to another Book starts counting afresh.
+        const int32_t next = book_.nextSeq;
+        book_.clear();
+        book_.nextSeq = next;
+        out.cleared = true;
+        Q_EMIT bookReset();
+        return out;
+    }
+    std::vector<int> list;
+    list.reserve(size_t(out.removed));
+    for (const RowRange& r : ranges)
+        for (int i = r.first; i <= r.last; ++i)
+            list.push_back(i);
+    book_.removeViewRows(std::move(list));
+    out.selectRow = std::max(0, ranges.front().first - 1);
+    Q_EMIT rowsRemoved(ranges);
+    return out;
+}
+
+int BookSession::setClassName(const std::vector<int>& rows, const QString& name)
+{
+    const QString clean = withoutFieldSelectors(name);
+    std::vector<int> changed;
+    for (const RowRange& r : rowRanges(rows, book_.size())) {
+        for (int i = r.first; i <= r.last; ++i) {
+            WordEntry* e = book_.atView(i);
+            if (e->className() == clean)
+                continue;
+            e->setClassName(clean);
+            changed.push_back(i);
+        }
+    }
+    if (!changed.empty())
+        book_.textChanged = true;
+    announceChanged(rowRanges(changed, book_.size()));
+    return int(changed.size());
+}
+
+int BookSession::setStrangeness(const std::vector<int>& rows, int column, int value, int step)
+{
+    std::vector<int> changed;
+    for (const RowRange& r : rowRanges(rows, book_.size()))
+        for (int i = r.first; i <= r.last; ++i)
+            if (book_.SetStrangeness(i, column, value, step))
+                changed.push_back(i);
+    announceChanged(rowRanges(changed, book_.size()));
+    return int(changed.size());
+}
+
+void BookSession::stampReviewTime(int row, const Clock& clock)
+{
+    if (!book_.atView(row))
+        return;
+    book_.StampReviewTime(row, clock);
+    Q_EMIT rowsChanged(row, row);
+}
+
+void BookSession::toggleReveal(const std::vector<int>& rows, const Clock& clock)
+{
+    const RowRanges ranges = rowRanges(rows, book_.size());
+    bool first = true;
+    for (const RowRange& r : ranges) {
+        for (int i = r.first; i <= r.last; ++i) {
+            WordEntry* e = book_.atView(i);
+            e->reveal = !e->reveal;
+            if (first && e->reveal)
+                book_.StampReviewTime(i, clock);
+            first = false;
+        }
+    }
+    announceChanged(ranges);
+}
+
+void BookSession::toggleRevealOne(int row, const Clock& clock)
+{
+    WordEntry* e = book_.atView(row);
+    if (!e)
+        return;
+    e->reveal = !e->reveal;
+    if (e->reveal)
+        book_.StampReviewTime(row, clock);
+    Q_EMIT rowsChanged(row, row);
+}
+
+void BookSession::setRevealAll(bool reveal)
+{
+    for (WordEntry* e : book_.full())
+        e->reveal = reveal;
+    if (!book_.empty())
+        Q_EMIT rowsChanged(0, book_.size() - 1);
+}
+
+// ---- whole Book ----------------------------------------------------------------------------
+
+void BookSession::sortByHeader(int column)
+{
+    if (column < 0 || column > 11)
+        return;
+    sort_.click(column);
+    sortBook(book_, column, sort_.ascending);
+    if (!book_.empty())
+        Q_EMIT rowsChanged(0, book_.size() - 1);
+}
+
+void BookSession::shuffle(const Clock& clock, Random& random)
+{
+    shuffleBook(book_, sort_, clock, random);
+    if (!book_.empty())
+        Q_EMIT rowsChanged(0, book_.size() - 1);
+}
+
+void BookSession::renumber()
+{
+    renumberBook(book_);
+    if (!book_.empty())
+        Q_EMIT rowsChanged(0, book_.size() - 1);
+}
+
+QString BookSession::appendRowsTo(const std::vector<int>& rows, const QString& target, bool move,
+                                  DeleteOutcome* outcome)
+{
+    if (outcome)
+        *outcome = {};
+    // Names are compared exactly: on this system "book" and "Book" are two Books.
+    if (target == book_.name)
+        return QStringLiteral("不能移动或复制到当前打开的组：请先用\"添加\"新建另一个组。");
+    std::vector<const WordEntry*> entries;
+    for (const RowRange& r : rowRanges(rows, book_.size()))
+        for (int i = r.first; i <= r.last; ++i)
+            entries.push_back(book_.atView(i));
+    if (entries.empty())
+        return {};
+    const QString error = AppendToBook(entries, book_.path, target, env_);
+    if (!error.isEmpty())
+        return error;
+    if (move) {
+        const DeleteOutcome d = deleteRows(rows);
+        if (outcome)
+            *outcome = d;
+    }
+    return {};
+}
+
+int BookSession::findNext(int from, QStringView text, bool inWords) const
+{
+    const int n = book_.size();
+    if (text.isEmpty() || n == 0)
+        return -1;
+    if (from < -1 || from >= n)
+        from = -1;
+    const auto& view = book_.view();
+    // One matcher for the whole walk: its skip table is built once, not per row.
+    const QStringMatcher matcher(text, Qt::CaseSensitive);
+    auto matches = [&](int row) {
+        const WordEntry* e = view[size_t(row)];
+        return matcher.indexIn(inWords ? e->word() : e->explanation()) >= 0;
+    };
+    for (int r = from + 1; r < n; ++r)
+        if (matches(r))
+            return r;
+    for (int r = 0; r < from; ++r)
+        if (matches(r))
+            return r;
+    return -1;
+}
+
+} // namespace lex

@@ -1,0 +1,142 @@
+#pragma once
+// BookSession: the one owner of the open Book and the one way to change it. Every learner action
+// is a single call here (add, modify, delete, set a degree, class name, sort, shuffle, renumber,
+// move/copy to another Book, switch Book); each changes the Book and then announces what changed,
+// so that every view (the word list, later the undo stack and the practice window) follows the
+// Book through one path instead of callers remembering to push row counts and repaint.
+//
+// Announcements arrive after the Book has changed. Rows are view rows (display order).
+
+#include "common/platform/env.h"
+#include "lexora/book/book.h"
+#include "lexora/book/book_file.h"
+#include "lexora/book/list_ops.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace lex {
+
+class Clock;
+class Random;
+
+// An inclusive run of view rows.
+struct RowRange {
+    int first = 0;
+    int last = 0;
+    bool operator==(const RowRange&) const = default;
+};
+using RowRanges = std::vector<RowRange>;
+
+// Sorted, distinct rows as inclusive runs (rows outside 0..count-1 dropped).
+RowRanges rowRanges(std::vector<int> rows, int count);
+
+// The texts and the three stored degrees the add/modify dialog hands over.
+struct EntryEdit {
+    QString word, phonetic, explanation, comment;
+    uint8_t recognition = 10, spelling = 10, listening = 10;
+};
+
+// What a delete did.
+struct DeleteOutcome {
+    int removed = 0;
+    bool cleared = false;    // every entry went: the text file is kept as it was
+    int selectRow = -1;      // the row before the lowest deleted row (0 when that was row 0)
+};
+
+class BookSession : public QObject {
+    Q_OBJECT
+public:
+    // `env` null: the real file system.
+    explicit BookSession(Env* env = nullptr, QObject* parent = nullptr);
+    ~BookSession() override;
+
+    // Read access for views; changes go through the actions below.
+    const Book& book() const { return book_; }
+    // The Book's flags and file names (path, name, saveOnExit, confirmDelete) and the loader's
+    // way in; entries changed through this are announced with announceReset().
+    Book& book() { return book_; }
+    const SortState& sortState() const { return sort_; }
+    int rowCount() const { return book_.size(); }
+    Env* env() const { return env_; }
+
+    // ---- loading and saving ----------------------------------------------------------------
+    // Loads book().path + book().name into the emptied Book (numbering starts at 0).
+    LoadReport load(const BookFileHooks& hooks = {});
+    SaveResult save(const SaveQuestions& questions);
+    // The Book was filled from outside the session (tests, tools): every view starts afresh.
+    void announceReset();
+
+    // Saves (unless `discard`), then opens `folder` + `name`. Nothing happens when the name is
+    // the open Book's own (compared exactly) and the folder is the same. A save that fails or
+    // whose save-as question is declined keeps the open Book and its edits: returns false.
+    bool switchBook(const QString& folder, const QString& name, bool discard, const SaveQuestions& questions,
+                    const BookFileHooks& hooks = {});
+
+    // ---- entries ---------------------------------------------------------------------------
+    // Admits an interactive entry (AddEntry mode 2). Returns its view row, or -1 when refused.
+    int addEntry(std::unique_ptr<WordEntry> entry);
+    // Writes the dialog's texts and degrees into the entry of `row`. Refused (false, nothing
+    // changed) when the row does not exist or the word is empty once trailing " ,'-/" are
+    // trimmed (the loader would drop it). The word is stored as typed otherwise. `textChanged`
+    // tells whether a text differed from the entry's (exact comparison); only then is the Book's
+    // text marked as modified.
+    bool modifyEntry(int row, const EntryEdit& edit, bool* textChanged = nullptr);
+    // Deletes the entries of `rows`. Every entry at once frees them all but keeps the numbering
+    // going and leaves the text flag alone (the text file keeps its records).
+    DeleteOutcome deleteRows(const std::vector<int>& rows);
+    // Gives every entry of `rows` the class name (empty clears it). Returns the rows changed; the
+    // text is marked modified when any was.
+    int setClassName(const std::vector<int>& rows, const QString& name);
+
+    // Degrees: `value` 0..10 sets, a larger value steps by `step` (a row at the end of the scale
+    // keeps its value, the others change). Returns the rows changed.
+    int setStrangeness(const std::vector<int>& rows, int column, int value, int step);
+    void stampReviewTime(int row, const Clock& clock);
+    // Flips the reveal flag of every row; the first row, when it became revealed, is stamped.
+    void toggleReveal(const std::vector<int>& rows, const Clock& clock);
+    // One row's reveal flag flipped; stamped when it became revealed.
+    void toggleRevealOne(int row, const Clock& clock);
+    // Every entry revealed or hidden (the column toggles).
+    void setRevealAll(bool reveal);
+
+    // ---- whole Book ------------------------------------------------------------------------
+    // A header click: the shared direction rule, then the sort.
+    void sortByHeader(int column);
+    void shuffle(const Clock& clock, Random& random);
+    void renumber();
+
+    // Appends the entries of `rows` (ascending) to the Book `target` in the open Book's folder;
+    // with `move` they are then deleted here. Refuses the open Book itself as target (its own
+    // files would be appended to and then emptied). Returns the message to show, empty on
+    // success; `outcome` receives what the delete of a move did.
+    QString appendRowsTo(const std::vector<int>& rows, const QString& target, bool move,
+                         DeleteOutcome* outcome = nullptr);
+
+    // The first row after `from`, wrapping round to row 0, whose word (`inWords`) or explanation
+    // contains `text` (case-sensitive); `from` itself is not searched. `from` -1 (no focused row)
+    // searches every row from row 0. -1 when nothing matches or `text` is empty.
+    int findNext(int from, QStringView text, bool inWords) const;
+
+Q_SIGNALS:
+    void rowsInserted(int first, int last);
+    void rowsRemoved(const lex::RowRanges& ranges);   // ranges as they were before the removal
+    void rowsChanged(int first, int last);
+    void bookReset();
+    // The open Book's name or folder changed (switch, save-as).
+    void bookRenamed(const QString& name);
+    // A load finished (start, switch); `report` tells what it had to leave out.
+    void loaded(const lex::LoadReport& report);
+
+private:
+    void announceChanged(const RowRanges& ranges);
+
+    Env* env_;
+    Book book_;
+    SortState sort_;
+};
+
+} // namespace lex

@@ -1,0 +1,87 @@
+#pragma once
+// CMyAddModifyDialog (template 131, "添加&修改"): types a new entry (add mode, which stays open
+// for the next word) or edits the texts and degrees of the focused row (modify mode). While the
+// word is typed, the dictionary fills the phonetic and the explanation. Every change goes through
+// the session.
+
+#include "common/ui/template_dialog.h"
+
+#include <QFont>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace lex {
+
+class BookSession;
+class Clock;
+class Profile;
+
+class CMyAddModifyDialog : public ui::TemplateDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Add, Modify };
+    // Control numbers of template 131.
+    static constexpr int kWord = 1012, kPhonetic = 1013, kExplanation = 1014, kComment = 1025;
+    static constexpr int kRecognition = 1011, kSpelling = 1015, kListening = 1016, kAccept = 1004;
+
+    // `LookUpWord` of the main dictionary: true and both texts when the word is known.
+    using LookUp = std::function<bool(QStringView word, QString& explanation, QString& phonetic)>;
+
+    struct Inputs {
+        Mode mode = Mode::Add;
+        int row = -1;                 // modify mode: the view row edited
+        BookSession* session = nullptr;
+        const Clock* clock = nullptr; // add mode: review and added time
+        Profile* profile = nullptr;   // add mode: ADDMODIFY/StrangeIndex (may be null)
+        LookUp lookUp;                // may be empty (no dictionary)
+        QFont phoneticFont;           // the main window's phonetic font
+    };
+
+    explicit CMyAddModifyDialog(Inputs inputs, QWidget* parent = nullptr);
+
+    bool onCommand(int id, qintptr param) override;
+
+    // Modify mode, after an accept: whether a text changed (the Book's text is then modified).
+    bool textChanged() const { return textChanged_; }
+    // Look-ups run once the typed characters have been handled; true while one is pending.
+    bool fillPending() const { return fillTimer_.isActive(); }
+
+Q_SIGNALS:
+    // Add mode: an entry was added at this view row (the list selects, focuses and shows it).
+    void added(int row);
+
+private:
+    void onFinished();
+    void fillFromDictionary();
+    void acceptAdd();
+    void acceptModify();
+    QString editorText(int id) const;
+    void setEditorText(int id, const QString& text);
+    uint8_t degree(int id) const;
+
+    Inputs in_;
+    QLineEdit* word_ = nullptr;
+    QLineEdit* phonetic_ = nullptr;
+    QPlainTextEdit* explanation_ = nullptr;
+    QPlainTextEdit* comment_ = nullptr;
+    QComboBox* degrees_[3] = {nullptr, nullptr, nullptr};
+    // A burst of keystrokes (or a paste) costs one look-up, after the keys have been drawn.
+    QTimer fillTimer_;
+    bool textChanged_ = false;
+    // Modify mode: the four texts as the editors showed them at opening, and as stored.
+    QString openingShown_[4];
+    QString openingStored_[4];
+};
+
+// The three indexes kept as ADDMODIFY/StrangeIndex; 10, 10, 10 when missing or unreadable.
+std::array<uint8_t, 3> readStrangeIndex(const Profile* profile);
+void writeStrangeIndex(Profile* profile, const std::array<uint8_t, 3>& values);
+
+} // namespace lex

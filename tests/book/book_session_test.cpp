@@ -1,0 +1,288 @@
+// The session that owns the open Book: every action changes the Book and announces exactly what
+// changed; the rules of adding, modifying, deleting, class names, find, move/copy and switching.
+#include "fault_env.h"
+#include "temp_dir.h"
+
+#include "common/platform/sources.h"
+#include "lexora/book/book_session.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace lex;
+
+namespace {
+
+std::unique_ptr<WordEntry> entry(const QString& word, const QString& explanation = {})
+{
+    auto e = std::make_unique<WordEntry>();
+    e->setWord(word);
+    e->setExplanation(explanation);
+    return e;
+}
+
+// What the session announced, in order, as short texts ("ins 3-3", "rem 1-2,5-5", "chg 0-0", "reset").
+struct Recorder {
+    QStringList events;
+    explicit Recorder(BookSession& s)
+    {
+        QObject::connect(&s, &BookSession::rowsInserted, [this](int f, int l) { events << QStringLiteral("ins %1-%2").arg(f).arg(l); });
+        QObject::connect(&s, &BookSession::rowsChanged, [this](int f, int l) { events << QStringLiteral("chg %1-%2").arg(f).arg(l); });
+        QObject::connect(&s, &BookSession::bookReset, [this] { events << QStringLiteral("reset"); });
+        QObject::connect(&s, &BookSession::rowsRemoved, [this](const RowRanges& r) {
+            QStringList parts;
+            for (const RowRange& x : r)
+                parts << QStringLiteral("%1-%2").arg(x.first).arg(x.last);
+            events << QStringLiteral("rem ") + parts.join(QLatin1Char(','));
+        });
+    }
+    QString take()
+    {
+        const QString s = events.join(QLatin1Char('|'));
+        events.clear();
+        return s;
+    }
+};
+
+void fill(BookSession& s, int n)
+{
+    for (int i = 0; i < n; ++i)
+        s.book().AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), 0);
+    s.announceReset();
+}
+
+QStringList words(const BookSession& s)
+{
+    QStringList out;
+    for (const WordEntry* e : s.book().view())
+        out << e->word().toString();
+    return out;
+}
+
+} // namespace
+
+TEST(BookSession, EveryActionAnnouncesWhatChanged)
+{
+    BookSession s;
+    fill(s, 6);
+    Recorder rec(s);
+    FixedClock clock(QDateTime(QDate(2026, 1, 2), QTime(3, 4)));
+
+    EXPECT_EQ(s.addEntry(entry(QStringLiteral("new"))), 6);
+    EXPECT_EQ(rec.take(), QStringLiteral("ins 6-6"));
+    EXPECT_EQ(s.setStrangeness({1, 2, 4}, kColRecognition, 3, 0), 3);
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 1-2|chg 4-4"));
+    // A step past the end of the scale changes nothing and announces nothing.
+    s.setStrangeness({0}, kColTemporary, 0, 0);
+    rec.take();
+    EXPECT_EQ(s.setStrangeness({0}, kColTemporary, kMaxStrangeness + 1, -1), 0);
+    EXPECT_EQ(rec.take(), QString());
+    s.stampReviewTime(3, clock);
+    s.toggleRevealOne(5, clock);
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 3-3|chg 5-5"));
+    s.sortByHeader(1);
+    s.renumber();
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 0-6|chg 0-6"));
+
+    const DeleteOutcome d = s.deleteRows({5, 1, 2, 2, 99});
+    EXPECT_EQ(d.removed, 3);
+    EXPECT_FALSE(d.cleared);
+    EXPECT_EQ(d.selectRow, 0);
+    EXPECT_EQ(rec.take(), QStringLiteral("rem 1-2,5-5"));
+    EXPECT_EQ(s.rowCount(), 4);
+    EXPECT_EQ(s.book().full(), s.book().view());
+    EXPECT_EQ(s.deleteRows({}).removed, 0);
+    EXPECT_EQ(rec.take(), QString());
+}
+
+TEST(BookSession, DeletingEveryRowKeepsTheNumberingAndTheTextFlag)
+{
+    BookSession s;
+    fill(s, 4);
+    s.book().textChanged = false;
+    Recorder rec(s);
+    const DeleteOutcome d = s.deleteRows({0, 1, 2, 3});
+    EXPECT_TRUE(d.cleared);
+    EXPECT_EQ(rec.take(), QStringLiteral("reset"));
+    EXPECT_TRUE(s.book().empty());
+    EXPECT_FALSE(s.book().textChanged) << "the text file keeps its records";
+    // The next word added is number 5, not 1.
+    ASSERT_EQ(s.addEntry(entry(QStringLiteral("after"))), 0);
+    EXPECT_EQ(s.book().atView(0)->seq, 4);
+}
+
+TEST(BookSession, AddRefusesWordsThatTrimToNothingAndDropsFieldSelectors)
+{
+    BookSession s;
+    Recorder rec(s);
+    EXPECT_EQ(s.addEntry(entry(QStringLiteral(","))), -1);
+    EXPECT_EQ(s.addEntry(entry(QStringLiteral(" - /"))), -1);
+    EXPECT_EQ(s.addEntry(entry(QString())), -1);
+    EXPECT_EQ(rec.take(), QString());
+    EXPECT_TRUE(s.book().empty());
+
+    EXPECT_EQ(s.addEntry(entry(QStringLiteral("take off, "))), 0);
+    EXPECT_EQ(s.book().atView(0)->word(), QStringLiteral("take off"));
+    QString pasted = QStringLiteral("a");
+    pasted += QChar(1);
+    pasted += QStringLiteral("b");
+    pasted += QChar(0);
+    EXPECT_EQ(s.addEntry(entry(pasted, pasted)), 1);
+    EXPECT_EQ(s.book().atView(1)->word(), QStringLiteral("ab"));
+    EXPECT_EQ(s.book().atView(1)->explanation(), QStringLiteral("ab"));
+    EXPECT_TRUE(s.book().textChanged);
+}
+
+TEST(BookSession, ModifyMarksTheTextOnlyWhenATextChanged)
+{
+    BookSession s;
+    fill(s, 3);
+    s.book().textChanged = false;
+    EntryEdit edit{QStringLiteral("w1"), QString(), QStringLiteral("e1"), QString(), 4, 5, 6};
+    bool changed = true;
+    ASSERT_TRUE(s.modifyEntry(1, edit, &changed));
+    EXPECT_FALSE(changed);
+    EXPECT_FALSE(s.book().textChanged) << "degrees live in the index file";
+    EXPECT_EQ(s.book().atView(1)->stored.spelling, 5);
+
+    edit.explanation = QStringLiteral("line one\r\nline two");
+    ASSERT_TRUE(s.modifyEntry(1, edit, &changed));
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(s.book().textChanged);
+    EXPECT_EQ(s.book().atView(1)->explanationFirstLine(), 8);
+
+    // A word that trims to nothing would vanish at the next load: refused, entry untouched.
+    edit.word = QStringLiteral(", ");
+    EXPECT_FALSE(s.modifyEntry(1, edit, &changed));
+    EXPECT_EQ(s.book().atView(1)->word(), QStringLiteral("w1"));
+    EXPECT_FALSE(s.modifyEntry(7, edit));
+    // Otherwise the word is stored as typed, trailing comma and all.
+    edit.word = QStringLiteral("w1,");
+    ASSERT_TRUE(s.modifyEntry(1, edit));
+    EXPECT_EQ(s.book().atView(1)->word(), QStringLiteral("w1,"));
+}
+
+TEST(BookSession, ClassNamesMarkTheTextWhenRowsChanged)
+{
+    BookSession s;
+    fill(s, 4);
+    s.book().textChanged = false;
+    EXPECT_EQ(s.setClassName({0, 2}, QString()), 0) << "already empty";
+    EXPECT_FALSE(s.book().textChanged);
+    QString name = QStringLiteral("单元一");
+    name += QChar(3);
+    EXPECT_EQ(s.setClassName({0, 2}, name), 2);
+    EXPECT_TRUE(s.book().textChanged);
+    EXPECT_EQ(s.book().atView(2)->className(), QStringLiteral("单元一"));
+    EXPECT_EQ(s.book().atView(1)->className(), QString());
+}
+
+TEST(BookSession, FindWrapsFromTheFocusedRowAndSkipsIt)
+{
+    BookSession s;
+    for (const char* w : {"apple", "pear", "grape", "plum", "Grape", "fig", "kiwi", "grapefruit"})
+        s.book().AddEntry(entry(QString::fromUtf8(w), QStringLiteral("x ") + QString::fromUtf8(w)), 0);
+    const auto grape = QStringLiteral("grape");
+    EXPECT_EQ(s.findNext(5, grape, true), 7);
+    EXPECT_EQ(s.findNext(7, grape, true), 2);
+    EXPECT_EQ(s.findNext(-1, QStringLiteral("apple"), true), 0) << "no focus: from row 0";
+    EXPECT_EQ(s.findNext(0, QStringLiteral("apple"), true), -1) << "the focused row itself is not searched";
+    EXPECT_EQ(s.findNext(0, QStringLiteral("Grape"), true), 4) << "case-sensitive";
+    EXPECT_EQ(s.findNext(0, QStringLiteral("x fig"), false), 5);
+    EXPECT_EQ(s.findNext(0, QStringLiteral("x fig"), true), -1);
+    EXPECT_EQ(s.findNext(0, QString(), true), -1);
+    EXPECT_EQ(s.findNext(99, QStringLiteral("apple"), true), 0) << "a stale focus counts as none";
+}
+
+TEST(BookSession, CopyAndMoveAppendToAnotherBookButNeverToItself)
+{
+    lextest::TempDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    {
+        Book target;
+        target.path = folder;
+        target.name = QStringLiteral("Other");
+        target.textChanged = true;
+        ASSERT_TRUE(saveBook(target).ok());
+    }
+    BookSession s;
+    s.book().path = folder;
+    s.book().name = QStringLiteral("Mine");
+    fill(s, 5);
+    ASSERT_TRUE(saveBook(s.book()).ok());
+
+    EXPECT_FALSE(s.appendRowsTo({1, 2}, QStringLiteral("Mine"), true).isEmpty());
+    EXPECT_EQ(s.rowCount(), 5);
+    EXPECT_EQ(dir.read(QStringLiteral("Mine.idx")).size(), 5 + 5 * 21) << "its own files untouched";
+
+    EXPECT_EQ(s.appendRowsTo({0, 2, 4}, QStringLiteral("Other"), false), QString());
+    EXPECT_EQ(s.rowCount(), 5);
+    EXPECT_EQ(dir.read(QStringLiteral("Other.idx")).size(), 5 + 3 * 21);
+    DeleteOutcome d;
+    EXPECT_EQ(s.appendRowsTo({1, 3}, QStringLiteral("Other"), true, &d), QString());
+    EXPECT_EQ(d.removed, 2);
+    EXPECT_EQ(words(s), (QStringList{"w0", "w2", "w4"}));
+
+    Book other;
+    other.path = folder;
+    other.name = QStringLiteral("Other");
+    LoadBook(other);
+    QStringList got;
+    for (const WordEntry* e : other.full())
+        got << e->word().toString();
+    EXPECT_EQ(got, (QStringList{"w0", "w2", "w4", "w1", "w3"}));
+    // "other" is not "Other".
+    EXPECT_FALSE(s.appendRowsTo({0}, QStringLiteral("other"), false).isEmpty());
+}
+
+TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
+{
+    lextest::TempDir dir;
+    const QString folder = dir.path(QStringLiteral("books/"));
+    QDir().mkpath(folder);
+    {
+        Book b;
+        b.path = folder;
+        b.name = QStringLiteral("Two");
+        b.AddEntry(entry(QStringLiteral("two")), 2);
+        ASSERT_TRUE(saveBook(b).ok());
+    }
+    lextest::FaultEnv env;
+    BookSession s(&env);
+    s.book().path = folder;
+    s.book().name = QStringLiteral("One");
+    s.load();
+    s.addEntry(entry(QStringLiteral("unsaved")));
+    Recorder rec(s);
+    SaveQuestions decline;
+    decline.askSaveAs = [](const QString&) { return false; };
+    decline.chooseFile = [](const QString&, const QString&) { return QString(); };
+
+    // The save fails and the learner declines the save-as: the edits stay, nothing is loaded.
+    env.breakAt(1, lextest::FaultEnv::Mode::Fail);
+    EXPECT_FALSE(s.switchBook(folder, QStringLiteral("Two"), false, decline));
+    EXPECT_EQ(s.book().name, QStringLiteral("One"));
+    EXPECT_EQ(words(s), QStringList{QStringLiteral("unsaved")});
+    EXPECT_EQ(rec.take(), QString());
+
+    // Save-as into another folder: the switch still opens "Two" of the folder asked for.
+    const QString elsewhere = dir.path(QStringLiteral("elsewhere/"));
+    QDir().mkpath(elsewhere);
+    SaveQuestions saveAs;
+    saveAs.askSaveAs = [](const QString&) { return true; };
+    saveAs.chooseFile = [&](const QString&, const QString&) { return elsewhere + QStringLiteral("Kept.idx"); };
+    env.breakAt(1, lextest::FaultEnv::Mode::Fail);
+    EXPECT_TRUE(s.switchBook(folder, QStringLiteral("Two"), false, saveAs));
+    EXPECT_EQ(s.book().path, folder);
+    EXPECT_EQ(words(s), QStringList{QStringLiteral("two")});
+    EXPECT_EQ(rec.take(), QStringLiteral("reset"));
+    EXPECT_TRUE(QFile::exists(elsewhere + QStringLiteral("Kept.idx")));
+
+    // Without saving: the edits are dropped on purpose.
+    s.addEntry(entry(QStringLiteral("dropped")));
+    env.breakAt(0, lextest::FaultEnv::Mode::Fail);
+    EXPECT_TRUE(s.switchBook(folder, QStringLiteral("One"), true, decline));
+    EXPECT_TRUE(s.switchBook(folder, QStringLiteral("Two"), true, decline));
+    EXPECT_EQ(words(s), QStringList{QStringLiteral("two")});
+    EXPECT_EQ(s.book().atView(0)->seq, 0) << "a switch numbers from 0 again";
+}
