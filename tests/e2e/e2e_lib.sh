@@ -23,12 +23,23 @@ e2e_display() {
   mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
 
-# e2e_home BINARY_DIR: $tmp/home, a copy of the built sample program folder (dictionary, ...)
-# with empty Book, Voice and Dict folders where it has none; sets home.
+# e2e_home BINARY_DIR [HOME]: HOME (default $tmp/home), a copy of the built sample program folder
+# (dictionary, ...) with empty Book, Voice and Dict folders where it has none; sets home.
 e2e_home() {
-  home=$tmp/home
+  home=${2:-$tmp/home}
   mkdir -p "$home"
   [ -d "$1/data" ] && cp -r "$1/data/." "$home/" 2>/dev/null
   rm -rf "$home/CMakeFiles" "$home/cmake_install.cmake"
   mkdir -p "$home/Book" "$home/Voice" "$home/Dict"
+}
+
+# e2e_sample_home BINARY_DIR SAMPLEBOOK SOURCE_DIR COUNT [HOME]: e2e_home with a fresh Book
+# "English" of COUNT entries made here, so that its values are known, and a Config.INI that asks
+# nothing.
+e2e_sample_home() {
+  e2e_home "$1" "${5:-}"
+  rm -rf "$home/Book"
+  mkdir -p "$home/Book"
+  "$2" "$3/data/dict/words.tsv" "$home/Book/English" --count "$4" >/dev/null || fail "cannot make the sample Book"
+  printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
 }

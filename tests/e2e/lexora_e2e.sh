@@ -28,9 +28,7 @@ e2e_display 91 160
 
 # The program folder: the built sample folder (dictionary, ...), with a Book made here so that
 # its values are known, and a Config.INI that asks nothing.
-e2e_home "$bin"
-"$samplebook" "$src/data/dict/words.tsv" "$home/Book/English" --count 60 >/dev/null || fail "cannot make the sample Book"
-printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
+e2e_sample_home "$bin" "$samplebook" "$src" 60
 "$lexbook" dump "$home/Book/English" >"$tmp/before.jsonl" || fail "cannot read the sample Book"
 
 start_lexora() {

@@ -21,9 +21,9 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }; exit 1; }
-. "$(dirname "$0")/e2e_display.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
-start_display
+e2e_display 91 160
 home=$tmp/home
 
 start_lexora() {
@@ -98,7 +98,7 @@ PY
 
 fresh_home() {
   rm -rf "$home"
-  make_home "$home" "$samplebook" "$src" "$bin" 60
+  e2e_sample_home "$bin" "$samplebook" "$src" 60 "$home"
   "$lexbook" dump "$home/Book/English" >"$tmp/before.jsonl" || fail "cannot read the sample Book"
 }
 
