@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QPointer>
 #include <cstdio>
 
@@ -50,7 +51,8 @@ int CGlosixApp::run(const QStringList& arguments)
     QDir::setCurrent(folder);
 
     QApplication::setFont(ui::defaultDialogFont());
-    QApplication::setWindowIcon(res::appIcon());
+    // The installed theme icon of the menu entry, at every size a task bar asks for.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.lexora.Glosix"), res::appIcon()));
     res::loadPhoneticFont(folder);
 
     QtUserServices ui;

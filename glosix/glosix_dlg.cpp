@@ -86,7 +86,6 @@ QPushButton* CGlosixDlg::button(int controlId) const
 
 void CGlosixDlg::initialise()
 {
-    setWindowIcon(res::appIcon());
 
     // The dictionary: one message per file that cannot be mapped; look-ups then find nothing.
     for (const QString& path : dict_.openFolder(programFolder_ + QStringLiteral("/Dict")))

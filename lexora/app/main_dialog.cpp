@@ -44,7 +44,6 @@ bool CMainDialog::initialise()
 {
     UserServices& ui = *services_.ui;
     setWindowTitle(res::dialogTemplate(res::IDD_MAIN).caption);
-    setWindowIcon(res::appIcon());
     setMinimumSize(kOuterMinimumTrackSize);
 
     // First start: the Readme, once.

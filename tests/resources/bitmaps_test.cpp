@@ -59,4 +59,13 @@ TEST(Bitmaps, EachHasATwinAtTwiceTheSizeForHiDpiScreens)
                 differ += (one.pixel(x, y) == qRgb(0, 0, 0)) != (two.pixel(2 * x + 1, 2 * y + 1) == qRgb(0, 0, 0));
         EXPECT_LT(differ, one.width() * one.height() / 20) << name;
     }
+    // The speaker cursor: the same shape, judged by where it is opaque.
+    const QImage one(QStringLiteral(":/lexora/bitmaps/cursor_143_speaker.png"));
+    const QImage two(QStringLiteral(":/lexora/bitmaps/cursor_143_speaker@2x.png"));
+    ASSERT_EQ(two.size(), one.size() * 2);
+    int differ = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x)
+            differ += (qAlpha(one.pixel(x, y)) > 127) != (qAlpha(two.pixel(2 * x + 1, 2 * y + 1)) > 127);
+    EXPECT_LT(differ, one.width() * one.height() / 20);
 }

@@ -99,7 +99,8 @@ QImage moreMark()
 // 143: a speaker cursor, 32 x 32 with alpha; hot spot (4, 15).
 QImage speakerCursor()
 {
-    QImage img(32, 32, QImage::Format_ARGB32);
+    QImage img(32 * g_scale, 32 * g_scale, QImage::Format_ARGB32);
+    img.setDevicePixelRatio(g_scale);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -448,10 +449,11 @@ int main(int argc, char** argv)
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(dir);
-    bool ok = save(speakerCursor(), dir, QStringLiteral("cursor_143_speaker.png"));
-    // The bitmaps at 1x and, for screens of device pixel ratio 2, at 2x.
+    bool ok = true;
+    // The bitmaps and the cursor at 1x and, for screens of device pixel ratio 2, at 2x.
     for (g_scale = 1; g_scale <= 2; ++g_scale) {
-        ok = ok && save(moreMark(), dir, scaled(QStringLiteral("bitmap_138_more.png")))
+        ok = ok && save(speakerCursor(), dir, scaled(QStringLiteral("cursor_143_speaker.png")))
+             && save(moreMark(), dir, scaled(QStringLiteral("bitmap_138_more.png")))
              && save(tick(), dir, scaled(QStringLiteral("bitmap_165_tick.png")))
              && save(cross(), dir, scaled(QStringLiteral("bitmap_166_cross.png")))
              && save(toolBarImages(), dir, scaled(QStringLiteral("bitmap_185_toolbar.png")))
