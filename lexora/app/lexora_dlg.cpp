@@ -224,19 +224,23 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
         renumberBook(book_);
         list_->redrawAll();
         return true;
-    case cmd::kExport:
-        // The export dialog comes later; the selection check is already the same.
-        requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A"));
-        return true;
-    case cmd::kStrangenessFilter:
-        requireSelection(2, QStringLiteral("必须有多个选择项才有意义，此过滤器用于练习过后\n方便通过临时陌生度改变其它陌生度"));
-        return true;
     case cmd::kImport:
-    case cmd::kGroups:
+        openImportExport(true);
+        return true;
+    case cmd::kExport:
+        if (requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A")))
+            openImportExport(false);
+        return true;
     case cmd::kDictate:
     case cmd::kLearn:
     case cmd::kDrill:
     case cmd::kListen:
+        runPracticeCommand(id);
+        return true;
+    case cmd::kStrangenessFilter:
+        requireSelection(2, QStringLiteral("必须有多个选择项才有意义，此过滤器用于练习过后\n方便通过临时陌生度改变其它陌生度"));
+        return true;
+    case cmd::kGroups:
     case cmd::kAdd:
     case cmd::kModify:
     case cmd::kClassName:

@@ -60,6 +60,11 @@ public:
     // The word of a view row goes to the companion dictionary (the list's double-click).
     void sendRowToCompanion(int row);
 
+    // 导入/导出 (14000, 14001) and the practice commands (14004, 14014-14016); the dialogs
+    // themselves live with the import/export and practice code.
+    void openImportExport(bool importMode);
+    void runPracticeCommand(int id);
+
     Book& book() { return book_; }
     const SortState& sortState() const { return sort_; }
     CMyListCtrl* list() const { return list_; }

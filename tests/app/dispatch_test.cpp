@@ -11,6 +11,7 @@
 #include "lexora/app/status_animation.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_file.h"
+#include "modal_script.h"
 
 #include <QMenu>
 #include <QTest>
@@ -248,6 +249,11 @@ TEST(WordBookCommands, ShuffleKeepsNumbersAndRenumberCountsAfresh)
 TEST(WordBookCommands, SelectionChecksAndCommandsWithoutDialogs)
 {
     Session s(5);
+    QStringList dialogs;   // every modal dialog opened, left with Cancel
+    lextest::ModalScript modal([&](QDialog& d) {
+        dialogs << d.windowTitle();
+        return int(QDialog::Rejected);
+    });
     s.select({});
     s.w->onCommand(cmd::kExport, 0);
     s.select({1});
@@ -258,14 +264,18 @@ TEST(WordBookCommands, SelectionChecksAndCommandsWithoutDialogs)
     s.book()->onCommand(cmd::kStrangenessFilter, 0);
     s.w->onCommand(cmd::kExport, 0);
     EXPECT_EQ(s.ui.messages().size(), 2);
+    EXPECT_EQ(dialogs, QStringList{QStringLiteral("导出文件")});
 
-    // Commands whose dialogs come later are accepted and change nothing.
+    // Commands whose dialogs come later, and dialogs left with Cancel, change nothing.
     const QStringList before = s.words();
     for (int id : {cmd::kImport, cmd::kGroups, cmd::kDictate, cmd::kAdd, cmd::kModify, cmd::kClassName,
                    cmd::kCheckDuplicates, cmd::kFind, cmd::kSettings, cmd::kLearn, cmd::kDrill, cmd::kListen,
                    cmd::kMoveCopy, cmd::kAbout, cmd::kSystemAbout})
         EXPECT_TRUE(s.w->onCommand(id, 0)) << id;
     EXPECT_EQ(s.words(), before);
+    EXPECT_EQ(dialogs, (QStringList{QStringLiteral("导出文件"), QStringLiteral("导入文件"), QStringLiteral("拼写"),
+                                    QStringLiteral("初记"), QStringLiteral("强记"), QStringLiteral("听辨")}));
+    EXPECT_FALSE(s.book()->statusAnimation().isActive(StatusAnimation::kStartTimer));
     EXPECT_FALSE(s.w->hasShutDown());
     EXPECT_FALSE(s.w->onCommand(12345, 0));
 
