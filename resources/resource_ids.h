@@ -22,6 +22,33 @@ inline constexpr int IDD_DELETECHECK = 202;
 inline constexpr int IDD_SELFILTER = 203;
 inline constexpr int IDD_CATEGORY = 206;
 
+// Controls of the import/export dialog (129).
+namespace import_dlg {
+inline constexpr int kRecognition = 1011, kSpelling = 1015, kListening = 1016;
+inline constexpr int kOpenFile = 1004, kRun = 1005, kPath = 1012, kUnicode = 1018, kLineCount = 1038;
+inline constexpr int kStyle1 = 1026, kStyle2 = 1027, kStyle3 = 1028;
+inline constexpr int kSample1 = 1013, kSample2 = 1014, kSample3 = 1025;
+inline constexpr int kPreviewLabel = 1036, kBoxOnly = 1017, kPreview = 1037;
+inline constexpr int kProgress = 1090;   // added here: the progress of a long import
+} // namespace import_dlg
+
+// Controls of the practice set-up (167).
+namespace setup_dlg {
+inline constexpr int kWordCount = 1012, kLoops = 1011, kEnToZh = 1026, kZhToEn = 1027;
+inline constexpr int kReviewWrong = 1017, kExplanation = 1013;
+} // namespace setup_dlg
+
+// Controls of the practice window (145).
+namespace practice_dlg {
+inline constexpr int kWordLabel = 1076, kWordBox = 1059, kLetterCount = 1085;
+inline constexpr int kPhoneticOption = 1080, kPhoneticBox = 1012, kFirstLetterOption = 1083, kFirstLetterBox = 1013;
+inline constexpr int kModify = 1007, kNext = 1010, kCompanion = 1078, kTimeLimit = 1055, kProgress = 1061;
+inline constexpr int kTopMost = 1056, kExplanationOption = 1079, kCommentOption = 1082, kCommentBox = 1081;
+inline constexpr int kSlot0 = 1017, kSlot1 = 1018, kSlot2 = 1027, kSlot3 = 1019;
+inline constexpr int kPause = 1004, kSpeak = 1006, kAutoSpeak = 1084, kPauseWhenCorrect = 1020;
+inline constexpr int kRemainingLabel = 1063, kRemaining = 1037, kDontKnow = 1005;
+} // namespace practice_dlg
+
 // Dialog template of Glosix (its own program, its own numbering).
 inline constexpr int IDD_GLOSIX_DIALOG = 102;
 namespace glosix {

@@ -45,7 +45,12 @@ public:
     virtual bool fileExists(const QString& path) = 0;
     // Size in bytes, or -1 when the file cannot be examined.
     virtual qint64 fileSize(const QString& path) = 0;
-    // Reads the whole file. Fails when it cannot be opened or fewer bytes than its length arrive.
+    // Whether `path` names a regular file (not a folder, FIFO or device). Environments without
+    // such kinds of file answer whether it exists.
+    virtual bool isRegularFile(const QString& path) { return fileExists(path); }
+    // Reads the whole file into memory. Fails when it cannot be opened, is not a regular file (a
+    // FIFO would block, a device never ends) or fewer bytes than its length arrive (a file cut
+    // short while being read).
     virtual Status readFile(const QString& path, QByteArray* out) = 0;
     // Opens a file to be read from its start. This default reads it whole with readFile() and
     // hands it out from memory; the real file system reads it as asked.

@@ -130,9 +130,16 @@ public:
         return st.st_size;
     }
 
+    bool isRegularFile(const QString& path) override
+    {
+        struct stat st;
+        return ::stat(native(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+
     Status readFile(const QString& path, QByteArray* out) override
     {
-        int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that opening a FIFO returns at once; it is refused below.
+        int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             return posixError(QStringLiteral("open"), path, errno);
         struct stat st;
@@ -140,6 +147,10 @@ public:
             int e = errno;
             ::close(fd);
             return posixError(QStringLiteral("stat"), path, e);
+        }
+        if (!S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return Status::error(QStringLiteral("not a regular file: %1").arg(path));
         }
         QByteArray buf(qsizetype(st.st_size), Qt::Uninitialized);
         adviseHugePages(buf.data(), size_t(buf.size()));

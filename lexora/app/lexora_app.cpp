@@ -21,6 +21,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QEventLoop>
 #include <QDir>
 #include <QIcon>
 #include <QSessionManager>
@@ -98,6 +100,8 @@ int CLexoraApp::run(const QStringList& arguments)
     services.tts = &tts;
     services.player = &player;
 
+    // Practice draws its questions from the process-wide generator: a new order every start.
+    Random::system()->seed(uint32_t(QDateTime::currentMSecsSinceEpoch()));
     CMainDialog window(services, folder);
 
     // The window can be found by its title (the second start raises it, the companion's link
@@ -114,8 +118,12 @@ int CLexoraApp::run(const QStringList& arguments)
     if (ends.ending)
         return 0;
     ends.running = true;
+    // Run until the window ends rather than through exec(): hiding the window (during a
+    // practice run) would end a dialog's own loop and with it the program.
+    QEventLoop loop;
+    QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
     window.show();
-    window.exec();
+    loop.exec();
     return 0;
 }
 

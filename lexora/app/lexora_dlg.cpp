@@ -229,9 +229,12 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
     case cmd::kRenumber:
         session_.renumber();
         return true;
+    case cmd::kImport:
+        openImportExport(true);
+        return true;
     case cmd::kExport:
-        // The export dialog comes later; the selection check is already the same.
-        requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A"));
+        if (requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A")))
+            openImportExport(false);
         return true;
     case cmd::kStrangenessFilter:
         filterSelection();
@@ -259,12 +262,11 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
         return true;
     case cmd::kCheckDuplicates:
         return true;   // no action
-    case cmd::kImport:
     case cmd::kDictate:
     case cmd::kLearn:
     case cmd::kDrill:
     case cmd::kListen:
-        // Their dialogs are not part of the program yet.
+        runPracticeCommand(id);
         return true;
     default:
         return false;

@@ -68,6 +68,11 @@ public:
     bool changeBookFolder(const QString& folder);
     void setFontType(int fontType);
 
+    // 导入/导出 (14000, 14001) and the practice commands (14004, 14014-14016); the dialogs
+    // themselves live with the import/export and practice code.
+    void openImportExport(bool importMode);
+    void runPracticeCommand(int id);
+
     Book& book() { return session_.book(); }
     BookSession& session() { return session_; }
     const SortState& sortState() const { return session_.sortState(); }

@@ -1,6 +1,7 @@
 #include "lexora/book/book_session.h"
 
 #include "common/platform/sources.h"
+#include "lexora/practice/practice_engine.h"
 
 #include <QStringMatcher>
 
@@ -186,6 +187,28 @@ int BookSession::setStrangeness(const std::vector<int>& rows, int column, int va
                 changed.push_back(i);
     announceChanged(rowRanges(changed, book_.size()));
     return int(changed.size());
+}
+
+ImportResult BookSession::importEntries(QStringView text, const ImportSettings& settings, const Clock& clock)
+{
+    const int before = book_.size();
+    const ImportResult r = importWordList(book_, text, settings, clock);
+    book_.textChanged = true;
+    if (book_.size() > before)
+        Q_EMIT rowsInserted(before, book_.size() - 1);
+    return r;
+}
+
+std::vector<int32_t> BookSession::beginPractice(const std::vector<int>& selected)
+{
+    const std::vector<int32_t> rows = takePracticeRows(book_, std::vector<int32_t>(selected.begin(), selected.end()));
+    announceChanged(rowRanges(std::vector<int>(rows.begin(), rows.end()), book_.size()));
+    return rows;
+}
+
+void BookSession::endPractice(const std::vector<int32_t>& rows)
+{
+    announceChanged(rowRanges(std::vector<int>(rows.begin(), rows.end()), book_.size()));
 }
 
 void BookSession::stampReviewTime(int row, const Clock& clock)

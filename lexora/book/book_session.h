@@ -11,6 +11,7 @@
 #include "lexora/book/book.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/list_ops.h"
+#include "lexora/exchange/text_format.h"
 
 #include <QObject>
 #include <QString>
@@ -102,6 +103,18 @@ public:
     void toggleRevealOne(int row, const Clock& clock);
     // Every entry revealed or hidden (the column toggles).
     void setRevealAll(bool reveal);
+
+    // ---- import and practice -------------------------------------------------------------
+    // Appends the records of `text` (a cancel keeps the entries before it) and marks the text as
+    // modified; the new rows are announced once, at the end, so a long import with progress never
+    // shows half its rows.
+    ImportResult importEntries(QStringView text, const ImportSettings& settings, const Clock& clock);
+    // A run starts: at most the first 100 of `selected` (ascending), their temporary strangeness
+    // cleared. Returns the rows the run practises.
+    std::vector<int32_t> beginPractice(const std::vector<int>& selected);
+    // A run ended: the practice window wrote temporary strangeness and review times into the
+    // entries of `rows` while it ran; they are announced here, once.
+    void endPractice(const std::vector<int32_t>& rows);
 
     // ---- whole Book ------------------------------------------------------------------------
     // A header click: the shared direction rule, then the sort.

@@ -190,6 +190,7 @@ TEST(WordBookCommands, ShuffleKeepsNumbersAndRenumberCountsAfresh)
 TEST(WordBookCommands, SelectionChecksAndCommandsWithoutDialogs)
 {
     Session s(5);
+    QStringList dialogs;   // every modal dialog opened past the filter, left with Cancel
     s.select({});
     s.w->onCommand(cmd::kExport, 0);
     s.select({1});
@@ -202,16 +203,25 @@ TEST(WordBookCommands, SelectionChecksAndCommandsWithoutDialogs)
         return d->result();
     });
     s.book()->onCommand(cmd::kStrangenessFilter, 0);
+    s.ui.modalHook = [&](QDialog& d) {
+        dialogs << d.windowTitle();
+        return int(QDialog::Rejected);
+    };
     s.w->onCommand(cmd::kExport, 0);
     EXPECT_EQ(s.ui.messages().size(), 2);
+    EXPECT_EQ(dialogs, QStringList{QStringLiteral("导出文件")});
 
-    // Commands whose dialogs come later are accepted and change nothing.
+    // Dialogs left with Cancel change nothing.
     const QStringList before = s.words();
     for (int id : {cmd::kImport, cmd::kDictate, cmd::kCheckDuplicates, cmd::kLearn, cmd::kDrill, cmd::kListen})
         EXPECT_TRUE(s.w->onCommand(id, 0)) << id;
     EXPECT_EQ(s.words(), before);
+    EXPECT_EQ(dialogs, (QStringList{QStringLiteral("导出文件"), QStringLiteral("导入文件"), QStringLiteral("拼写"),
+                                    QStringLiteral("初记"), QStringLiteral("强记"), QStringLiteral("听辨")}));
+    EXPECT_FALSE(s.book()->statusAnimation().isActive(StatusAnimation::kStartTimer));
     EXPECT_FALSE(s.w->hasShutDown());
     EXPECT_FALSE(s.w->onCommand(12345, 0));
+    s.ui.modalHook = nullptr;
 
     s.w->onCommand(cmd::kHelp, 0);
     EXPECT_EQ(s.ui.base.opened(), QStringList{s.pf.folder + QStringLiteral("/Readme.txt")});

@@ -286,3 +286,41 @@ TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
     EXPECT_EQ(words(s), QStringList{QStringLiteral("two")});
     EXPECT_EQ(s.book().atView(0)->seq, 0) << "a switch numbers from 0 again";
 }
+
+TEST(BookSession, AnImportAndAPracticeRunAreAnnouncedOnceEach)
+{
+    BookSession s;
+    fill(s, 3);
+    s.book().textChanged = false;
+    Recorder rec(s);
+    FixedClock clock(QDateTime(QDate(2026, 1, 2), QTime(3, 4)));
+
+    // A cancelled import keeps the entries before the cancel; their rows come in one announcement.
+    ImportSettings settings;
+    int steps = 0;
+    settings.progress = [&steps](qsizetype, qsizetype) { return ++steps < 3; };
+    QString text;
+    for (int i = 0; i < 5000; ++i)
+        text += QStringLiteral("x%1\r\n").arg(i);
+    const ImportResult r = s.importEntries(text, settings, clock);
+    ASSERT_TRUE(r.cancelled);
+    ASSERT_GT(r.added, 0);
+    EXPECT_EQ(s.rowCount(), 3 + r.added);
+    EXPECT_EQ(rec.take(), QStringLiteral("ins 3-%1").arg(2 + r.added));
+    EXPECT_TRUE(s.book().textChanged);
+    // Nothing to add: no announcement.
+    EXPECT_EQ(s.importEntries(QStringLiteral("\r\n"), ImportSettings{}, clock).added, 0);
+    EXPECT_EQ(rec.take(), QString());
+
+    // The run start clears the temporary degree of the rows taken and says so.
+    s.book().atView(0)->temporary = 4;
+    s.book().atView(2)->temporary = 7;
+    const std::vector<int32_t> rows = s.beginPractice({2, 0, 2, s.rowCount() + 5});
+    EXPECT_EQ(rows, (std::vector<int32_t>{0, 2}));
+    EXPECT_EQ(s.book().atView(0)->temporary, 0);
+    EXPECT_EQ(s.book().atView(2)->temporary, 0);
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 0-0|chg 2-2"));
+    // What the practice window wrote into the entries reaches the views when the run ends.
+    s.endPractice(rows);
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 0-0|chg 2-2"));
+}

@@ -43,6 +43,7 @@ public:
     lex::Status step(const QString& what);
 
     bool fileExists(const QString& path) override { return base_->fileExists(path); }
+    bool isRegularFile(const QString& path) override { return base_->isRegularFile(path); }
     qint64 fileSize(const QString& path) override { return base_->fileSize(path); }
     lex::Status readFile(const QString& path, QByteArray* out) override;
     lex::Status newSequentialFile(const QString& path, std::unique_ptr<lex::SequentialFile>* out) override;

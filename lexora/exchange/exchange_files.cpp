@@ -1,0 +1,124 @@
+#include "lexora/exchange/exchange_files.h"
+
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
+#include "common/platform/env.h"
+#include "common/text/codepage.h"
+#include "lexora/book/book.h"
+#include "lexora/exchange/text_format.h"
+
+#include <QFileInfo>
+
+namespace lex {
+namespace {
+
+constexpr uint8_t kDefaultStrangeness = 10;
+constexpr qsizetype kPreviewBytes = 200;
+const QString kPreviewTail = QStringLiteral("\r\n...\r\n..\r\n.");
+
+// The canonical form of a path that may not exist yet: its folder resolved, its name kept.
+QString canonicalTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString whole = info.canonicalFilePath();
+    if (!whole.isEmpty())
+        return whole;
+    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (dir.isEmpty() ? info.absolutePath() : dir) + QLatin1Char('/') + info.fileName();
+}
+
+// Bytes of `b` that hold whole code page 936 characters within its first `limit` bytes.
+qsizetype wholeCharacters(QByteArrayView b, qsizetype limit)
+{
+    qsizetype i = 0;
+    while (i < limit && i < b.size()) {
+        const uchar c = uchar(b[i]);
+        const qsizetype len = c >= 0x81 && c <= 0xFE ? 2 : 1;
+        if (i + len > limit)
+            break;
+        i += len;
+    }
+    return i;
+}
+
+} // namespace
+
+StrangeIndex readStrangeIndex(const Profile& profile)
+{
+    StrangeIndex v{kDefaultStrangeness, kDefaultStrangeness, kDefaultStrangeness};
+    const std::optional<QByteArray> b =
+        profile.readStruct(config::kImportExport, config::kStrangeIndex, config::kStrangeIndexSize);
+    if (!b)
+        return v;
+    // The checksum does not vouch for the range.
+    for (char c : *b)
+        if (uchar(c) > 10)
+            return v;
+    for (int i = 0; i < 3; ++i)
+        v[size_t(i)] = uint8_t((*b)[i]);
+    return v;
+}
+
+bool writeStrangeIndex(Profile& profile, const StrangeIndex& values)
+{
+    QByteArray b(3, '\0');
+    for (int i = 0; i < 3; ++i)
+        b[i] = char(values[size_t(i)]);
+    return profile.writeStruct(config::kImportExport, config::kStrangeIndex, b);
+}
+
+QString defaultImportPath(const QString& programFolder) { return programFolder + QStringLiteral("/Tomehold/*"); }
+QString defaultExportPath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("/Tomehold/Lexora.txt");
+}
+
+Status readWordListBytes(Env* env, const QString& path, QByteArray* out)
+{
+    if (path.isEmpty() || !env->isRegularFile(path))
+        return Status::error(QStringLiteral("not a regular file: ") + path);
+    QByteArray bytes;
+    const Status s = env->readFile(path, &bytes);
+    if (!s)
+        return s;
+    if (bytes.isEmpty())
+        return Status::error(QStringLiteral("empty file: ") + path);
+    *out = std::move(bytes);
+    return Status::ok();
+}
+
+WordListPreview previewImportBytes(QByteArrayView bytes)
+{
+    WordListPreview p = previewWordList(bytes);
+    if (p.encoding == TextEncoding::Cp936 && bytes.size() > kPreviewBytes) {
+        const qsizetype whole = wholeCharacters(bytes, kPreviewBytes);
+        if (whole < kPreviewBytes)
+            p.text = cp936::decode(bytes.first(whole)) + kPreviewTail;
+    }
+    return p;
+}
+
+ExportTarget checkExportTarget(Env* env, const QString& path, const Book& book)
+{
+    if (path.trimmed().isEmpty())
+        return ExportTarget::Empty;
+    const QString target = canonicalTarget(path);
+    for (const QString& own : {book.indexPath(), book.textPath()})
+        if (!book.name.isEmpty() && canonicalTarget(own) == target)
+            return ExportTarget::BookFile;
+    if (env->fileExists(path) && !env->isRegularFile(path))
+        return ExportTarget::NotRegular;
+    return ExportTarget::Writable;
+}
+
+bool exportTargetExists(Env* env, const QString& path) { return env->fileExists(path); }
+
+Status writeExportFile(Env* env, const QString& path, const std::vector<const WordEntry*>& entries, int style,
+                       bool unicode)
+{
+    const QByteArray bytes =
+        exportWordListBytes(entries, style, unicode ? TextEncoding::Utf16 : TextEncoding::Cp936);
+    return writeFileAtomically(env, path, bytes);
+}
+
+} // namespace lex

@@ -1,0 +1,342 @@
+#include "lexora/exchange/import_dialog.h"
+
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
+#include "common/platform/env.h"
+#include "common/platform/sources.h"
+#include "common/platform/user_services.h"
+#include "common/ui/template_builder.h"
+#include "lexora/book/book_session.h"
+#include "lexora/wordlist/my_list_ctrl.h"
+#include "resources/resources.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QItemSelection>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTextEdit>
+#include <utility>
+
+namespace lex {
+
+using namespace res::import_dlg;
+
+namespace {
+
+const QString kFilter = QStringLiteral("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||");
+constexpr int kMaxPathChars = 260;
+constexpr int kProgressSteps = 1000;
+constexpr qint64 kProgressAfterMs = 150;   // a shorter import never shows the bar
+
+const QString kImportHelp = QStringLiteral("样式一的解释如果包含词性\n例：\n\"go vi.离去\"\n"
+                                           "那么在go后面要加一个'Tab'键分隔\n\n"
+                                           "如果要导入Unicode文本，那么文件头两字节必需是'FFFE'标志");
+const QString kExportHelp = QStringLiteral("导出时，不导出陌生度与时间,\n\n样式一不导出解释只导出单词.\n\n"
+                                           "样式二可导出解释.\n\n样式三可导出音标与分类");
+const QString kSampleText1 = QStringLiteral("English\nChinese中国的//注释行1//注释行2\nRussian俄国人, 俄语\n"
+                                        "French\t法国的, 法国人的//注释");
+const QString kSampleText2 = QStringLiteral("English\nadj.英国人//注释行1//注释行2\n"
+                                        "Chinese\nadj.中国的, 中国人的n.中国人, 汉语, 中文\n"
+                                        "French\nadj.法国的, 法国人的n.法国人, 法语");
+const QString kSampleText3 = QStringLiteral("+English\n\\adj.英文的, 英国人的, 英格兰的\n\\n.英国人, 英语\n"
+                                        "&5iN^liF\n@类名\n//注释第一行\n//注释第二行");
+
+} // namespace
+
+ImportResult applyImport(ImportExportHost& host, QStringView text, const ImportSettings& settings)
+{
+    CMyListCtrl* list = host.list;
+    if (list)
+        list->clearSelection();
+    const int before = host.session->rowCount();
+    const ImportResult r = host.session->importEntries(text, settings, host.clock ? *host.clock : *Clock::system());
+    const int after = host.session->rowCount();
+    if (list && after > before) {
+        QAbstractItemModel* m = list->model();
+        const QModelIndex first = m->index(before, 0);
+        list->selectionModel()->select(QItemSelection(first, m->index(after - 1, 0)),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        list->scrollTo(first, QAbstractItemView::PositionAtTop);
+    }
+    return r;
+}
+
+CMyImportDialog::CMyImportDialog(bool importMode, ImportExportHost host, QWidget* parent)
+    : ui::CommandDialog(parent), import_(importMode), host_(std::move(host))
+{
+    ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_IMPORT));
+    builder.routeTo(this).build(this);
+    setFixedSize(builder.clientSize(font()));
+
+    // The progress of a long import lies over the line under the top rows while it runs.
+    auto* progress = new QProgressBar(this);
+    progress->setProperty(ui::kControlIdProperty, kProgress);
+    progress->setRange(0, kProgressSteps);
+    progress->setTextVisible(false);
+    const QRect line = ui::findControl(this, kStyle1)->geometry();
+    progress->setGeometry(line.left(), line.top() - 12, width() - 2 * line.left(), 8);
+    progress->hide();
+
+    startUp();
+}
+
+CMyImportDialog::~CMyImportDialog()
+{
+    if (!import_)
+        return;
+    Profile profile(configPath(), env());
+    writeStrangeIndex(profile, strangeness());
+}
+
+Env* CMyImportDialog::env() const { return host_.env ? host_.env : Env::defaultEnv(); }
+QString CMyImportDialog::configPath() const { return host_.programFolder + QLatin1Char('/') + config::kFileName; }
+
+void CMyImportDialog::message(const QString& text)
+{
+    if (host_.ui)
+        host_.ui->messageBox(this, text);
+}
+
+void CMyImportDialog::startUp()
+{
+    ui::control<QAbstractButton>(this, kStyle1)->setChecked(true);
+    auto* preview = ui::control<QTextEdit>(this, kPreview);
+    preview->setAcceptRichText(false);   // a file starting with "<b>" shows as typed
+    if (host_.previewFont != QFont())
+        preview->setFont(host_.previewFont);
+
+    auto* label = ui::control<QLabel>(this, kPreviewLabel);
+    if (import_) {
+        label->setText(QStringLiteral("导入说明:"));
+        preview->setPlainText(kImportHelp);
+        const StrangeIndex s = readStrangeIndex(Profile(configPath(), env()));
+        const int ids[3] = {kRecognition, kSpelling, kListening};
+        for (int i = 0; i < 3; ++i) {
+            auto* c = ui::control<QComboBox>(this, ids[i]);
+            const QSignalBlocker block(c);
+            c->setCurrentIndex(s[size_t(i)]);
+        }
+        ui::findControl(this, kUnicode)->setEnabled(false);
+    } else {
+        auto* boxOnly = ui::control<QAbstractButton>(this, kBoxOnly);
+        boxOnly->setText(QString());
+        boxOnly->setEnabled(false);
+        label->setText(QStringLiteral("导出说明:"));
+        preview->setPlainText(kExportHelp);
+        for (int id : {kRecognition, kSpelling, kListening}) {
+            auto* c = ui::control<QComboBox>(this, id);
+            const QSignalBlocker block(c);
+            c->setCurrentIndex(10);
+            c->setEnabled(false);
+        }
+        setWindowTitle(QStringLiteral("导出文件"));
+        ui::control<QAbstractButton>(this, kRun)->setText(QStringLiteral("导出"));
+    }
+    ui::control<QPlainTextEdit>(this, kSample1)->setPlainText(kSampleText1);
+    ui::control<QPlainTextEdit>(this, kSample2)->setPlainText(kSampleText2);
+    ui::control<QPlainTextEdit>(this, kSample3)->setPlainText(kSampleText3);
+    ui::findControl(this, kOpenFile)->setFocus();
+}
+
+bool CMyImportDialog::onCommand(int id, qintptr param)
+{
+    switch (id) {
+    case kOpenFile:
+        if (!importing_)
+            openFile();
+        return true;
+    case kRun:
+        if (!importing_)
+            import_ ? runImport() : runExport();
+        return true;
+    case kBoxOnly:
+        setBoxOnly(ui::control<QAbstractButton>(this, kBoxOnly)->isChecked());
+        return true;
+    case ui::IDOK:
+        return true;   // Enter presses the default button, never closes the dialog
+    case ui::IDCANCEL:
+        if (importing_) {
+            // 关闭 and Esc during an import stop it; the entries added so far stay.
+            cancelRequested_ = true;
+            return true;
+        }
+        return ui::CommandDialog::onCommand(id, param);
+    default:
+        return ui::CommandDialog::onCommand(id, param);
+    }
+}
+
+void CMyImportDialog::setBoxOnly(bool on)
+{
+    ui::findControl(this, kOpenFile)->setEnabled(!on);
+    auto* path = ui::control<QLineEdit>(this, kPath);
+    path->setEnabled(!on);
+    if (on)
+        path->clear();
+}
+
+void CMyImportDialog::openFile()
+{
+    Profile profile(configPath(), env());
+    const QString key = import_ ? config::kInFileName : config::kOutFileName;
+    QString initial = profile.readString(config::kImportExport, key, {}, kMaxPathChars);
+    if (initial.isEmpty())
+        initial = import_ ? defaultImportPath(host_.programFolder) : defaultExportPath(host_.programFolder);
+    // The export chooser takes new names too; it asks before an existing file is overwritten.
+    const QString chosen = import_ ? host_.ui->openFileName(this, initial, kFilter)
+                                   : host_.ui->saveFileName(this, initial, kFilter);
+    if (chosen.isEmpty())
+        return;
+    ui::control<QLineEdit>(this, kPath)->setText(chosen);
+    profile.writeString(config::kImportExport, key, chosen.left(kMaxPathChars - 1));
+    if (!import_) {
+        confirmedPath_ = chosen;
+        return;
+    }
+    showPreview(chosen);
+}
+
+void CMyImportDialog::showPreview(const QString& path)
+{
+    QByteArray bytes;
+    if (!readWordListBytes(env(), path, &bytes))
+        return;
+    const WordListPreview p = previewImportBytes(bytes);
+    ui::control<QLineEdit>(this, kLineCount)->setText(QString::number(p.lineCount));
+    ui::control<QTextEdit>(this, kPreview)->setPlainText(p.text);
+    ui::control<QLabel>(this, kPreviewLabel)->setText(QStringLiteral("文件浏览:"));
+}
+
+int CMyImportDialog::style() const
+{
+    if (ui::control<QAbstractButton>(this, kStyle2)->isChecked())
+        return 2;
+    if (ui::control<QAbstractButton>(this, kStyle3)->isChecked())
+        return 3;
+    return 1;
+}
+
+StrangeIndex CMyImportDialog::strangeness() const
+{
+    StrangeIndex s{};
+    const int ids[3] = {kRecognition, kSpelling, kListening};
+    for (int i = 0; i < 3; ++i)
+        s[size_t(i)] = uint8_t(qBound(0, ui::control<QComboBox>(this, ids[i])->currentIndex(), 10));
+    return s;
+}
+
+void CMyImportDialog::setBusy(bool busy)
+{
+    importing_ = busy;
+    for (int id : {kOpenFile, kRun, kBoxOnly, kPath, kRecognition, kSpelling, kListening, kStyle1, kStyle2, kStyle3,
+                   kPreview})
+        if (QWidget* w = ui::findControl(this, id))
+            w->setEnabled(!busy);
+    if (!busy)
+        setBoxOnly(ui::control<QAbstractButton>(this, kBoxOnly)->isChecked());
+    if (!busy)
+        ui::findControl(this, kProgress)->hide();
+}
+
+void CMyImportDialog::runImport()
+{
+    const bool boxOnly = ui::control<QAbstractButton>(this, kBoxOnly)->isChecked();
+    const QString path = ui::control<QLineEdit>(this, kPath)->text();
+    if (!boxOnly && (path.isEmpty() || !env()->fileExists(path))) {
+        message(QStringLiteral("请指定一个有效的文件路径名"));
+        return;
+    }
+    QString text;
+    if (boxOnly) {
+        text = ui::control<QTextEdit>(this, kPreview)->toPlainText();
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    } else {
+        QByteArray bytes;
+        if (!readWordListBytes(env(), path, &bytes)) {
+            message(QStringLiteral("无效文件"));
+            return;
+        }
+        // The same decision as every other reader of word lists (lexbook import included).
+        text = decodeWordList(bytes);
+    }
+
+    const StrangeIndex s = strangeness();
+    ImportSettings settings;
+    settings.style = style();
+    settings.recognition = s[0];
+    settings.spelling = s[1];
+    settings.listening = s[2];
+    settings.lookUp = host_.lookUp;
+
+    // A long import keeps the window alive: the bar moves, 关闭 cancels.
+    auto* bar = ui::control<QProgressBar>(this, kProgress);
+    QElapsedTimer clock;
+    clock.start();
+    cancelRequested_ = false;
+    settings.progress = [&](qsizetype done, qsizetype total) {
+        if (bar->isHidden() && (text.size() > kProgressThreshold || clock.elapsed() > kProgressAfterMs)) {
+            bar->setValue(0);
+            bar->show();
+        }
+        bar->setValue(total > 0 ? int(done * kProgressSteps / total) : 0);
+        if (onProgress)
+            onProgress(done, total);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return !cancelRequested_;
+    };
+    setBusy(true);
+    const ImportResult r = applyImport(host_, text, settings);
+    setBusy(false);
+    if (r.cancelled)
+        message(QStringLiteral("导入已取消，导入单词数:%1").arg(r.added));
+    else
+        message(QStringLiteral("导入完成，导入单词数:%1").arg(r.added));
+}
+
+void CMyImportDialog::runExport()
+{
+    auto* run = ui::findControl(this, kRun);
+    run->setEnabled(false);
+    const QString path = ui::control<QLineEdit>(this, kPath)->text();
+    switch (checkExportTarget(env(), path, host_.session->book())) {
+    case ExportTarget::Empty:
+        message(QStringLiteral("请指定要导出的文件路径"));
+        run->setEnabled(true);
+        return;
+    case ExportTarget::BookFile:
+        message(QStringLiteral("不能导出到当前Book自己的文件:\n") + path);
+        run->setEnabled(true);
+        return;
+    case ExportTarget::NotRegular:
+        message(QStringLiteral("不是普通文件，不能导出到:\n") + path);
+        run->setEnabled(true);
+        return;
+    case ExportTarget::Writable:
+        break;
+    }
+    if (path != confirmedPath_ && exportTargetExists(env(), path)
+        && host_.ui->messageBox(this, QStringLiteral("文件已存在，是否覆盖?\n") + path, {}, MessageButtons::YesNo)
+               != MessageAnswer::Yes) {
+        run->setEnabled(true);
+        return;
+    }
+    std::vector<const WordEntry*> entries;
+    for (int row : host_.list->selectedRows())
+        if (const WordEntry* e = std::as_const(*host_.session).book().atView(row))
+            entries.push_back(e);
+    const bool unicode = ui::control<QAbstractButton>(this, kUnicode)->isChecked();
+    const Status s = writeExportFile(env(), path, entries, style(), unicode);
+    if (s)
+        message(QStringLiteral("导出完成，导出单词数:%1").arg(entries.size()));
+    else
+        message(QStringLiteral("导出失败，文件未写入:\n") + path + QStringLiteral("\n") + s.message());
+    run->setEnabled(true);
+}
+
+} // namespace lex

@@ -1,0 +1,79 @@
+#pragma once
+// CMyImportDialog: import (14000) and export (14001) of text word lists. Import appends the
+// parsed entries to the open Book and selects them; export writes the selected rows. The dialog
+// stays open after each run, so several can be done in a row.
+
+#include "common/ui/command.h"
+#include "lexora/exchange/exchange_files.h"
+#include "lexora/exchange/text_format.h"
+
+#include <QFont>
+#include <QString>
+#include <vector>
+
+class QComboBox;
+
+namespace lex {
+
+class BookSession;
+class CMyListCtrl;
+class Clock;
+class Env;
+class UserServices;
+
+// What the dialog needs of the word-book window.
+struct ImportExportHost {
+    BookSession* session = nullptr; // the open Book; every import goes through it
+    CMyListCtrl* list = nullptr;
+    UserServices* ui = nullptr;
+    Env* env = nullptr;              // null: the real file system
+    const Clock* clock = nullptr;    // null: the system clock
+    LookUpFn lookUp;                 // the dictionary; may be empty
+    QString programFolder;           // Config.INI and the default paths
+    QFont previewFont;               // the main window's dialog font
+};
+
+// An import from the dialog: clears the list's selection, appends the records of `text` through
+// the session (which marks the text as changed and announces the new rows), selects the new rows
+// and scrolls the first into view. Entries added before a cancel stay.
+ImportResult applyImport(ImportExportHost& host, QStringView text, const ImportSettings& settings);
+
+class CMyImportDialog : public ui::CommandDialog {
+    Q_OBJECT
+public:
+    // Imports with more characters than this show the progress bar from the start.
+    static constexpr qsizetype kProgressThreshold = 200000;
+
+    CMyImportDialog(bool importMode, ImportExportHost host, QWidget* parent = nullptr);
+    // Keeps the strangeness selections ("StrangeIndex") in import mode.
+    ~CMyImportDialog() override;
+
+    bool onCommand(int id, qintptr param) override;
+
+    bool importMode() const { return import_; }
+    bool isImporting() const { return importing_; }
+    // Called on every progress step of a running import (tests press 关闭 from here).
+    std::function<void(qsizetype done, qsizetype total)> onProgress;
+
+private:
+    void startUp();
+    void openFile();
+    void showPreview(const QString& path);
+    void runImport();
+    void runExport();
+    void setBoxOnly(bool on);
+    void setBusy(bool busy);
+    int style() const;
+    StrangeIndex strangeness() const;
+    void message(const QString& text);
+    Env* env() const;
+    QString configPath() const;
+
+    bool import_ = true;
+    ImportExportHost host_;
+    bool importing_ = false;
+    bool cancelRequested_ = false;
+    QString confirmedPath_;   // the save chooser already asked about overwriting this one
+};
+
+} // namespace lex

@@ -1,0 +1,94 @@
+#include "lexora/practice/practice_setup.h"
+
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
+
+namespace lex {
+
+QString practiceSetupTitle(PracticeMode mode)
+{
+    switch (mode) {
+    case PracticeMode::Listen:
+        return QStringLiteral("听辨");
+    case PracticeMode::Learn:
+        return QStringLiteral("初记");
+    case PracticeMode::Drill:
+        return QStringLiteral("强记");
+    case PracticeMode::Dictate:
+        return QStringLiteral("拼写");
+    }
+    return {};
+}
+
+PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount)
+{
+    PracticeSetup s;
+    s.title = practiceSetupTitle(mode);
+    switch (mode) {
+    case PracticeMode::Listen:
+    case PracticeMode::Learn:
+        s.loopItems = {QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")};
+        s.loopSelected = QStringLiteral("3");
+        break;
+    case PracticeMode::Drill:
+        s.loopItems = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+        s.loopSelected = QStringLiteral("2");
+        s.directionEnabled = true;
+        break;
+    case PracticeMode::Dictate:
+        s.loopItems = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+        s.loopSelected = QStringLiteral("1");
+        break;
+    }
+    // No upper bound here: the run start takes the first 100 rows.
+    s.startEnabled = wordCount >= kMinPracticeWords;
+    if (!s.startEnabled) {
+        s.explanation = QStringLiteral("请选择10至100个单词");
+    } else {
+        s.explanation = QStringLiteral("<临时陌生度>将被清零,每次做错将加一\r\n");
+        if (mode == PracticeMode::Drill)
+            s.explanation += QStringLiteral("在强记中：每个单词有10秒思考时间，当想到")
+                             + QStringLiteral("答案后点击任一项显示解释，如果结果不是你")
+                             + QStringLiteral("预期的请选择<不知道>");
+    }
+    return s;
+}
+
+QByteArray packPracticeOptions(const PracticeOptions& o)
+{
+    const bool bytes[config::kPracticeStateSize] = {o.autoSpeak, o.phonetic, o.firstLetter, o.explanation,
+                                                     o.topMost,   o.comment,  o.pauseWhenCorrect};
+    QByteArray out(config::kPracticeStateSize, '\0');
+    for (int i = 0; i < config::kPracticeStateSize; ++i)
+        out[i] = char(bytes[i] ? 1 : 0);
+    return out;
+}
+
+PracticeOptions readPracticeOptions(const Profile& profile)
+{
+    const std::optional<QByteArray> b =
+        profile.readStruct(config::kPracticeTool, config::kState, config::kPracticeStateSize);
+    PracticeOptions o;
+    if (!b)
+        return o;
+    // A structure can pass its checksum and still hold a byte that is no check-box state.
+    for (char c : *b)
+        if (c != 0 && c != 1)
+            return o;
+    const QByteArray& v = *b;
+    o.autoSpeak = v[0];
+    o.phonetic = v[1];
+    o.firstLetter = v[2];
+    o.explanation = v[3];
+    o.topMost = v[4];
+    o.comment = v[5];
+    o.pauseWhenCorrect = v[6];
+    return o;
+}
+
+bool writePracticeOptions(Profile& profile, const PracticeOptions& options)
+{
+    return profile.writeStruct(config::kPracticeTool, config::kState, packPracticeOptions(options));
+}
+
+} // namespace lex

@@ -1,0 +1,284 @@
+// The practice set-up and the practice window, offscreen: per-mode layout, the option bytes,
+// pause, keys, 修改 and the end of a run.
+#include "practice_support.h"
+#include "scripted_services.h"
+#include "temp_dir.h"
+
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
+#include "common/controls/image_button.h"
+#include "common/ui/template_builder.h"
+#include "lexora/practice/practice_dialog.h"
+#include "lexora/practice/practice_setup.h"
+#include "lexora/practice/practice_setup_dialog.h"
+#include "resources/resources.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace lex;
+using namespace lex::res::practice_dlg;
+
+namespace {
+
+struct Window {
+    lextest::TempDir dir;
+    Book book;
+    LcgRandom random{11};
+    FixedClock clock{QDateTime(QDate(2026, 3, 4), QTime(9, 15))};
+    lextest::ScriptedServices ui;
+    QStringList spoken;
+    int edits = 0;
+    bool editAnswer = false;
+    std::unique_ptr<CMyPracticeDialog> w;
+
+    explicit Window(PracticeMode mode, int direction = 0, int rows = 12, const QByteArray& state = {})
+    {
+        practicetest::fillBook(book, rows);
+        if (!state.isEmpty()) {
+            Profile p(configPath());
+            p.writeStruct(config::kPracticeTool, config::kState, state);
+        }
+        PracticeWindowDeps d;
+        d.ui = &ui;
+        d.random = &random;
+        d.clock = &clock;
+        d.speak = [this](QStringView word) { spoken << word.toString(); };
+        d.modifyEntry = [this](QWidget*, int row) {
+            ++edits;
+            if (editAnswer)
+                book.atView(row)->setExplanation(QStringLiteral("edited"));
+            return editAnswer;
+        };
+        d.configPath = configPath();
+        std::vector<int32_t> all = practicetest::range(0, rows);
+        w = std::make_unique<CMyPracticeDialog>(book, PracticeSettings{mode, direction, 1}, all, d);
+    }
+    QString configPath() const { return dir.path(QStringLiteral("Config.INI")); }
+    CImageButton* button(int id) const { return ui::control<CImageButton>(w.get(), id); }
+    QTextEdit* box(int id) const { return ui::control<QTextEdit>(w.get(), id); }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) const { QTest::keyClick(w->focusWidget() ? w->focusWidget() : w.get(), Qt::Key(k), m); }
+    std::vector<bool> visibleSlots() const
+    {
+        std::vector<bool> v;
+        for (int id : {kSlot0, kSlot1, kSlot2, kSlot3})
+            v.push_back(button(id)->isVisibleTo(w.get()));
+        return v;
+    }
+};
+
+} // namespace
+
+TEST(PracticeSetup, RulesPerModeAndWordCount)
+{
+    CMyMemSet nine(PracticeMode::Learn, 9);
+    EXPECT_EQ(nine.windowTitle(), QStringLiteral("初记"));
+    EXPECT_EQ(ui::control<QLineEdit>(&nine, 1012)->text(), QStringLiteral("9"));
+    EXPECT_EQ(ui::control<QPlainTextEdit>(&nine, 1013)->toPlainText(), QStringLiteral("请选择10至100个单词"));
+    EXPECT_FALSE(nine.startEnabled());
+    nine.onCommand(ui::IDOK, 0);   // Enter while 开始 is disabled starts nothing
+    EXPECT_EQ(nine.result(), 0);
+
+    CMyMemSet learn(PracticeMode::Learn, 10);
+    auto* loops = ui::control<QComboBox>(&learn, 1011);
+    EXPECT_EQ(loops->count(), 3);
+    EXPECT_EQ(loops->itemText(0), QStringLiteral("2"));
+    EXPECT_EQ(loops->currentText(), QStringLiteral("3"));
+    EXPECT_FALSE(ui::findControl(&learn, 1026)->isEnabled());
+    EXPECT_TRUE(learn.startEnabled());
+
+    CMyMemSet drill(PracticeMode::Drill, 150);   // no upper check here
+    EXPECT_EQ(ui::control<QComboBox>(&drill, 1011)->currentText(), QStringLiteral("2"));
+    EXPECT_TRUE(ui::control<QAbstractButton>(&drill, 1026)->isChecked());
+    EXPECT_TRUE(ui::control<QPlainTextEdit>(&drill, 1013)->toPlainText().endsWith(QStringLiteral("预期的请选择<不知道>")));
+    ui::control<QAbstractButton>(&drill, 1027)->click();
+    ui::control<QComboBox>(&drill, 1011)->setCurrentText(QStringLiteral("3"));
+    drill.onCommand(ui::IDOK, 0);
+    EXPECT_EQ(drill.result(), QDialog::Accepted);
+    EXPECT_EQ(drill.settings().direction, 1);
+    EXPECT_EQ(drill.settings().loopCount, 3);
+
+    EXPECT_EQ(practiceSetupFor(PracticeMode::Dictate, 20).loopSelected, QStringLiteral("1"));
+    EXPECT_EQ(practiceSetupFor(PracticeMode::Listen, 20).title, QStringLiteral("听辨"));
+}
+
+TEST(PracticeWindow, LayoutPerModeHidesButtonsAndShrinks)
+{
+    Window listen(PracticeMode::Listen);
+    EXPECT_EQ(listen.visibleSlots(), (std::vector<bool>{true, true, true, true}));
+    EXPECT_EQ(listen.w->heightChange(), 0);
+    EXPECT_EQ(listen.w->windowTitle(), QStringLiteral("单词听辩"));
+
+    Window learn(PracticeMode::Learn);
+    EXPECT_EQ(learn.visibleSlots(), (std::vector<bool>{true, true, false, false}));
+    EXPECT_LT(learn.w->heightChange(), 0);
+    EXPECT_EQ(learn.w->height(), listen.w->height() + learn.w->heightChange());
+    // The bottom row sits right under the second answer button.
+    EXPECT_EQ(learn.button(kPause)->y(), listen.button(kPause)->y() + learn.w->heightChange());
+    EXPECT_GT(learn.button(kPause)->y(), learn.button(kSlot1)->geometry().bottom());
+    EXPECT_FALSE(learn.button(kAutoSpeak)->isEnabled());
+    EXPECT_FALSE(learn.button(kNext)->isEnabled());
+
+    Window drill(PracticeMode::Drill, 1);
+    EXPECT_EQ(drill.w->windowTitle(), QStringLiteral("单词强记"));
+    EXPECT_FALSE(drill.button(kNext)->isEnabled());
+    EXPECT_TRUE(drill.button(kAutoSpeak)->isEnabled());
+    EXPECT_FALSE(drill.button(kTimeLimit)->check());   // 中->英 starts without a time-out
+
+    Window dictate(PracticeMode::Dictate);
+    EXPECT_EQ(dictate.visibleSlots(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(dictate.w->windowTitle(), QStringLiteral("单词拼写"));
+    EXPECT_EQ(dictate.button(kSpeak)->text(), QStringLiteral("读音(F2)"));
+    EXPECT_FALSE(dictate.box(kWordBox)->isReadOnly());
+    EXPECT_FALSE(dictate.button(kPause)->isEnabled());
+    EXPECT_FALSE(dictate.button(kDontKnow)->isEnabled());
+    EXPECT_FALSE(dictate.w->timerActive());
+}
+
+TEST(PracticeWindow, OptionBytesReadCheckedAndWrittenBack)
+{
+    {
+        Window w(PracticeMode::Learn);   // no key: all seven on, and the window topmost
+        for (int id : {kAutoSpeak, kPhoneticOption, kFirstLetterOption, kExplanationOption, kTopMost, kCommentOption,
+                       kPauseWhenCorrect})
+            EXPECT_TRUE(w.button(id)->check()) << id;
+        EXPECT_TRUE(w.w->windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_FALSE(w.button(kCompanion)->check());
+        w.button(kCommentOption)->click();
+        w.button(kTopMost)->click();
+        EXPECT_FALSE(w.w->windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_TRUE(w.box(kCommentBox)->toPlainText().isEmpty());
+        const QString path = w.configPath();
+        w.w.reset();
+        EXPECT_EQ(Profile(path).readStruct(config::kPracticeTool, config::kState, 7),
+                  QByteArray("\1\1\1\1\0\0\1", 7));
+    }
+    // A structure that passes its checksum but holds a 2 falls back to the defaults.
+    Window bad(PracticeMode::Learn, 0, 12, QByteArray("\0\2\0\0\0\0\0", 7));
+    EXPECT_TRUE(bad.button(kAutoSpeak)->check());
+    EXPECT_TRUE(bad.button(kPhoneticOption)->check());
+    Window off(PracticeMode::Learn, 0, 12, QByteArray(7, '\0'));
+    EXPECT_FALSE(off.button(kTopMost)->check());
+    EXPECT_FALSE(off.w->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST(PracticeWindow, PauseResumeKeysAndMinimise)
+{
+    Window w(PracticeMode::Learn);
+    w.w->show();
+    ASSERT_TRUE(w.w->timerActive());
+    w.button(kPause)->click();
+    EXPECT_TRUE(w.w->engine().paused());
+    EXPECT_EQ(w.w->windowTitle(), QStringLiteral("单词初记 <已暂停>"));
+    EXPECT_EQ(w.button(kPause)->text(), QStringLiteral("继续"));
+    EXPECT_FALSE(w.button(kSlot0)->isEnabled());
+    EXPECT_FALSE(w.button(kDontKnow)->isEnabled());
+    EXPECT_FALSE(w.w->timerActive());
+
+    // Number-pad answers are ignored while paused, even though they bypass the buttons.
+    w.w->engine().RevealChoices(true);
+    w.key(Qt::Key_4, Qt::KeypadModifier);
+    w.key(Qt::Key_1, Qt::KeypadModifier);
+    EXPECT_FALSE(w.w->engine().answered());
+
+    w.key(Qt::Key_Pause);
+    EXPECT_FALSE(w.w->engine().paused());
+    EXPECT_EQ(w.w->windowTitle(), QStringLiteral("单词初记"));
+    EXPECT_EQ(w.button(kPause)->text(), QStringLiteral("暂停(Pause)"));
+    EXPECT_TRUE(w.w->timerActive());
+
+    // Esc never closes the window; Enter answers the focused button.
+    w.key(Qt::Key_Escape);
+    EXPECT_TRUE(w.w->isVisible());
+    EXPECT_FALSE(w.w->engine().finished());
+    const int correct = w.w->engine().correctSlot();
+    w.key(correct == 0 ? Qt::Key_4 : Qt::Key_1, Qt::KeypadModifier);
+    EXPECT_TRUE(w.w->engine().answered());
+    EXPECT_TRUE(w.w->engine().lastAnswerCorrect());
+    EXPECT_NE(w.w->markOn(correct), nullptr);
+
+    // Minimising pauses a choice run; restoring resumes it.
+    w.w->showMinimized();
+    EXPECT_TRUE(w.w->engine().paused());
+    w.w->showNormal();
+    EXPECT_FALSE(w.w->engine().paused());
+}
+
+TEST(PracticeWindow, ModifyThenCancelLeavesTheRunPausedOkResumes)
+{
+    Window w(PracticeMode::Learn);
+    w.w->onCommand(kModify, 0);
+    EXPECT_EQ(w.edits, 1);
+    EXPECT_TRUE(w.w->engine().paused());
+    EXPECT_EQ(w.button(kPause)->text(), QStringLiteral("继续"));
+
+    w.editAnswer = true;
+    w.w->onCommand(kModify, 0);
+    EXPECT_FALSE(w.w->engine().paused());
+    const int correct = w.w->engine().correctSlot();
+    EXPECT_EQ(w.button(correct == 0 ? kSlot0 : kSlot1)->text(), QStringLiteral("edited"));
+}
+
+TEST(PracticeWindow, WrongAnswersRaiseTemporaryStrangenessAndTheRunEnds)
+{
+    Window w(PracticeMode::Learn, 0, 10);
+    w.book.atView(0)->temporary = 0;
+    int questions = 0;
+    QSet<int32_t> wrong;
+    while (!w.w->engine().finished() && questions < 200) {
+        ++questions;
+        PracticeEngine& e = w.w->engine();
+        const int correct = e.correctSlot();
+        const bool answerWrong = wrong.size() < 2 && !wrong.contains(e.currentRow());
+        if (answerWrong)
+            wrong.insert(e.currentRow());
+        w.w->onCommand(kSlot0, 0);   // the first press only reveals
+        w.w->onCommand(answerWrong == (correct == 0) ? kSlot1 : kSlot0, 0);
+        ASSERT_TRUE(e.answered());
+        while (e.answered() && !e.finished())
+            w.w->tick();
+    }
+    EXPECT_TRUE(w.w->engine().finished());
+    EXPECT_EQ(w.w->result(), QDialog::Accepted);
+    EXPECT_EQ(w.ui.messages(), QStringList{QStringLiteral("已完成")});
+    for (int r = 0; r < 10; ++r)
+        EXPECT_EQ(w.book.atView(r)->temporary, wrong.contains(r) ? 1 : 0) << r;
+}
+
+TEST(PracticeWindow, DictationTypesChecksAndTextsStayPlain)
+{
+    Window w(PracticeMode::Dictate);
+    w.w->show();
+    QTextEdit* box = w.box(kWordBox);
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("w"));
+    EXPECT_EQ(w.w->engine().view().wordBox, QStringLiteral("w"));
+    const qsizetype spokenBefore = w.spoken.size();
+    w.key(Qt::Key_F2);
+    EXPECT_EQ(w.spoken.size(), spokenBefore + 1);
+    const QString word = w.w->engine().currentWord();
+    box->setPlainText(word.toUpper() + QStringLiteral("xyz"));   // cut to the word's length
+    EXPECT_EQ(box->toPlainText(), word.toUpper());
+    w.key(Qt::Key_Return);
+    EXPECT_TRUE(w.ui.messages().isEmpty());   // capitals are right
+    EXPECT_TRUE(box->toPlainText().isEmpty());
+    box->setPlainText(QStringLiteral("x"));
+    w.w->onCommand(kNext, 0);
+    ASSERT_EQ(w.ui.shown().size(), 1);
+    EXPECT_EQ(w.ui.shown().front().caption, QStringLiteral("Wrong"));
+}
+
+TEST(PracticeWindow, LearnerTextsAreNeverMarkup)
+{
+    Window w(PracticeMode::Drill, 1);
+    for (int r = 0; r < w.book.size(); ++r)
+        w.book.atView(r)->setExplanation(QStringLiteral("<b>e</b>"));
+    w.button(kExplanationOption)->click();
+    w.button(kExplanationOption)->click();   // 解释 refreshes the word box from the entry
+    EXPECT_EQ(w.box(kWordBox)->toPlainText(), QStringLiteral("<b>e</b>"));
+    EXPECT_FALSE(w.box(kWordBox)->acceptRichText());
+}
