@@ -50,9 +50,14 @@ public:
 
     ~ShutdownSignalBridge() override
     {
-        // Handlers first, so that no signal writes into a closed pipe.
+        // Handlers first, so that no signal writes into a closed pipe. Once a shutdown is under
+        // way the process is ending on request: a repeated request is ignored to its end rather
+        // than killing it during its last steps.
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
         for (int i = 0; i < kSignalCount; ++i)
-            ::sigaction(kSignals[i], &previous_[i], nullptr);
+            ::sigaction(kSignals[i], called_ ? &ignore : &previous_[i], nullptr);
         ::close(g_writeEnd);
         ::close(readEnd_);
         g_writeEnd = -1;

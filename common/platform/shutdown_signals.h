@@ -12,8 +12,10 @@
 // - Further shutdown signals that arrive while it runs (a second SIGTERM during the save) or after
 //   it are noted on stderr and otherwise ignored: nothing interrupts the save. SIGKILL still ends
 //   the process, as it must.
-// - When the receiver is destroyed the previous dispositions of the signals come back, so a signal
-//   after that ends the process as it would have without us.
+// - When the receiver is destroyed before any shutdown signal, the previous dispositions of the
+//   signals come back, so a signal after that ends the process as it would have without us. After
+//   a shutdown signal they stay ignored: the process is ending, and a repeated request must not
+//   kill it during its last steps.
 // - A signal that was ignored when the program started (nohup, a background job of a script)
 //   stays ignored.
 // - One installation per process: a second call while one is active replaces nothing and
