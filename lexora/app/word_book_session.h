@@ -28,6 +28,8 @@ inline constexpr int kDictate = 14004, kAdd = 14005, kModify = 14006, kDelete = 
 inline constexpr int kClassName = 14008, kShuffle = 14009, kRenumber = 14010, kCheckDuplicates = 14011;
 inline constexpr int kFind = 14012, kSettings = 14013, kLearn = 14014, kDrill = 14015, kListen = 14016;
 inline constexpr int kMoveCopy = 14017;
+// Added beyond the original menus: 撤销, 重做 (编辑 menu) and 今日复习 (练习 menu).
+inline constexpr int kUndo = 14018, kRedo = 14019, kTodayReview = 14020;
 inline constexpr int kHelp = 14100, kCheckUpdate = 14101, kAbout = 14102, kExit = 14103, kExitNoSave = 14104;
 inline constexpr int kStudyPage = 32899, kWebPage = 32900;
 inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
