@@ -29,6 +29,9 @@ ui::MenuResource mainMenu()
             item(14104, QStringLiteral("退出(不保存)")),
         }),
         popup(QStringLiteral("编辑"), {
+            item(14018, QStringLiteral("撤销\tCtrl+Z")),
+            item(14019, QStringLiteral("重做\tCtrl+Y")),
+            separator(),
             item(14005, QStringLiteral("添加项  ")),
             item(14006, QStringLiteral("修改项  ")),
             item(14007, QStringLiteral("删除项  ")),
@@ -89,6 +92,9 @@ ui::MenuResource popupMenu()
             item(14008, QStringLiteral("指定类名")),
             separator(),
             item(32921, QStringLiteral("陌生度选择过虑")),
+            separator(),
+            item(14018, QStringLiteral("撤销\tCtrl+Z")),
+            item(14019, QStringLiteral("重做\tCtrl+Y")),
         }),
     };
     return m;

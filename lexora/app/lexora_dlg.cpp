@@ -14,6 +14,7 @@
 #include "lexora/book/book_file.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/wordlist/add_modify_dialog.h"
+#include "lexora/wordlist/book_history.h"
 #include "lexora/wordlist/find_dialog.h"
 #include "lexora/wordlist/group_dialog.h"
 #include "lexora/wordlist/small_dialogs.h"
@@ -22,6 +23,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 
 namespace lex {
@@ -44,9 +46,13 @@ QLabel* makePane(QWidget* parent)
 } // namespace
 
 CLexoraDlg::CLexoraDlg(const AppServices& services, QWidget* parent)
-    : QWidget(parent), services_(services), session_(envOf(services))
+    : QWidget(parent), services_(services), session_(envOf(services)),
+      history_(std::make_unique<BookHistory>(&session_))
 {
     connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
+    connect(history_.get(), &BookHistory::notice, this, [this](const QString& text) {
+        services_.ui->messageBox(this, text);
+    });
     setAttribute(Qt::WA_OpaquePaintEvent);
     animation_ = new StatusAnimation([this](const QString& t) { panes_[0]->setText(t); },
                                      [this] { return statusText_; }, this);
@@ -77,7 +83,7 @@ void CLexoraDlg::buildControls()
     ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_LEXORA_DIALOG));
     builder.withKind(ui::Kind::CheckBox, createImageButton)
         .withControl(cmd::kList, [this](const ui::ControlSpec&, QWidget* parent) -> QWidget* {
-            return new CMyListCtrl(this, &session_, clockOf(services_), parent);
+            return new CMyListCtrl(this, &session_, clockOf(services_), parent, history_.get());
         })
         .routeTo(this);
     const QHash<int, QWidget*> controls = builder.build(this);
@@ -224,10 +230,16 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
         deleteSelected(param);
         return true;
     case cmd::kShuffle:
-        session_.shuffle(*clockOf(services_), *randomOf(services_));
+        history_->shuffle(*clockOf(services_), *randomOf(services_));
         return true;
     case cmd::kRenumber:
-        session_.renumber();
+        history_->renumber();
+        return true;
+    case cmd::kUndo:
+        history_->undo();
+        return true;
+    case cmd::kRedo:
+        history_->redo();
         return true;
     case cmd::kImport:
         openImportExport(true);
@@ -335,7 +347,7 @@ void CLexoraDlg::deleteSelected(qintptr param)
     });
     if (!go)
         return;
-    const DeleteOutcome out = session_.deleteRows(rows);
+    const DeleteOutcome out = history_->deleteRows(rows);
     if (out.removed > 0 && !out.cleared)
         list_->focusRow(out.selectRow);
 }
@@ -348,6 +360,7 @@ void CLexoraDlg::addOrModify(bool modify)
     if (modify && in.row < 0)
         return;
     in.session = &session_;
+    in.history = history_.get();
     in.clock = clockOf(services_);
     in.profile = profile_.get();
     in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
@@ -383,7 +396,7 @@ void CLexoraDlg::assignClassName()
     CMyNameClass dialog(profile_.get(), this);
     if (services_.ui->runModal(&dialog) != QDialog::Accepted)
         return;
-    session_.setClassName(rows, dialog.className());
+    history_->setClassName(rows, dialog.className());
 }
 
 void CLexoraDlg::filterSelection()
@@ -417,7 +430,7 @@ void CLexoraDlg::groups(bool moveMode)
             session_.switchBook(in.folder, dialog.chosenName(), dialog.discard(), saveQuestions(), loadHooks());
         } else {
             DeleteOutcome out;
-            const QString error = session_.appendRowsTo(rows, dialog.chosenName(), dialog.move(), &out);
+            const QString error = history_->appendRowsTo(rows, dialog.chosenName(), dialog.move(), &out);
             if (!error.isEmpty())
                 services_.ui->messageBox(this, error);
             else if (out.removed > 0 && !out.cleared)
@@ -425,6 +438,21 @@ void CLexoraDlg::groups(bool moveMode)
         }
     }
     updateStatusText();
+}
+
+void CLexoraDlg::bindHistoryActions(QMenu* menu)
+{
+    if (!menu)
+        return;
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
+    for (QAction* a : menu->actions()) {
+        if (a->data().toInt() == cmd::kUndo)
+            undo = a;
+        else if (a->data().toInt() == cmd::kRedo)
+            redo = a;
+    }
+    history_->bindActions(undo, redo);
 }
 
 bool CLexoraDlg::isToggleChecked(int controlId) const

@@ -1,7 +1,8 @@
 #pragma once
 // CLexoraDlg: the word-book page of the outer window. The list, its five check boxes and the
 // three-pane status bar; it owns the open Book, the dictionary, the speech output and the fonts,
-// and carries out the word-book commands (14000-14017) and the list's own requests.
+// and carries out the word-book commands (14000-14019) and the list's own requests. Every edit
+// of the open Book is a step of its history (撤销 14018, 重做 14019).
 
 #include "common/dictionary/dictionary.h"
 #include "lexora/app/app_services.h"
@@ -16,9 +17,11 @@
 #include <memory>
 
 class QLabel;
+class QMenu;
 
 namespace lex {
 
+class BookHistory;
 class CImageButton;
 class CompanionLink;
 class Profile;
@@ -75,6 +78,9 @@ public:
 
     Book& book() { return session_.book(); }
     BookSession& session() { return session_; }
+    BookHistory& history() { return *history_; }
+    // Enables 撤销 and 重做 of `menu` (the 编辑 pop-up) exactly while they can be used.
+    void bindHistoryActions(QMenu* menu);
     const SortState& sortState() const { return session_.sortState(); }
     CMyListCtrl* list() const { return list_; }
     CImageButton* toggle(int controlId) const;
@@ -121,6 +127,7 @@ private:
 
     // Declared before the list, which points into it: the destructor removes the list first.
     BookSession session_;
+    std::unique_ptr<BookHistory> history_;   // destroyed before the session it refers to
     Dictionary dict_{DictVariant::Main};
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;

@@ -82,6 +82,7 @@ bool CMainDialog::initialise()
     const ui::MenuResource& m = res::menu(res::IDR_MAIN_MENU);
     for (size_t k = 0; k < menus_.size() && k < m.popups.size(); ++k)
         menus_[k] = ui::buildMenu(m.popups[k], this, this);
+    wordBook_->bindHistoryActions(menus_[1]);
     layoutChildren();
     return true;
 }
@@ -116,7 +117,7 @@ bool CMainDialog::onCommand(int id, qintptr param)
     default:
         break;
     }
-    if (id >= cmd::kImport && id <= cmd::kMoveCopy)
+    if ((id >= cmd::kImport && id <= cmd::kMoveCopy) || id == cmd::kUndo || id == cmd::kRedo)
         return wordBook_->onCommand(id, param);
 
     switch (id) {

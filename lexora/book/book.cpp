@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace lex {
@@ -131,8 +132,13 @@ void Book::reserve(size_t more)
 
 Book::Block* Book::blockOf(const WordEntry* e)
 {
+    return blockIn(blocks_, e);
+}
+
+Book::Block* Book::blockIn(std::vector<Block>& blocks, const WordEntry* e)
+{
     std::less<const WordEntry*> lt;
-    for (Block& b : blocks_) {
+    for (Block& b : blocks) {
         const WordEntry* first = b.entries.get();
         if (!lt(e, first) && lt(e, first + b.size))
             return &b;
@@ -186,6 +192,117 @@ void Book::clear()
     blocks_.clear();
     textBuffers_.clear();
     nextSeq = 0;
+}
+
+std::vector<Book::Taken> Book::takeViewRows(const std::vector<int>& rows, bool keepTextFlag)
+{
+    std::vector<int> sorted;
+    sorted.reserve(rows.size());
+    for (int r : rows)
+        if (atView(r))
+            sorted.push_back(r);
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    std::vector<Taken> out(sorted.size());
+    if (sorted.empty())
+        return out;
+    std::unordered_map<WordEntry*, size_t> slot;
+    slot.reserve(sorted.size());
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        out[i].viewRow = sorted[i];
+        slot.emplace(view_[size_t(sorted[i])], i);
+    }
+    for (size_t i = 0; i < full_.size(); ++i)
+        if (auto it = slot.find(full_[i]); it != slot.end())
+            out[it->second].fullRow = int(i);
+    auto gone = [&](WordEntry* e) { return slot.count(e) != 0; };
+    full_.erase(std::remove_if(full_.begin(), full_.end(), gone), full_.end());
+    view_.erase(std::remove_if(view_.begin(), view_.end(), gone), view_.end());
+    for (auto& [e, i] : slot) {
+        if (blockOf(e)) {
+            out[i].entry = std::make_unique<WordEntry>(*e);
+            release(e);
+        } else {
+            out[i].entry.reset(e);
+        }
+    }
+    if (!keepTextFlag)
+        textChanged = true;
+    return out;
+}
+
+namespace {
+// Merges `items` (ascending final positions) into `v`.
+void insertAtPositions(std::vector<WordEntry*>& v, std::vector<std::pair<int, WordEntry*>>& items)
+{
+    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<WordEntry*> out;
+    out.reserve(v.size() + items.size());
+    size_t src = 0;
+    for (const auto& [pos, e] : items) {
+        while (int(out.size()) < pos && src < v.size())
+            out.push_back(v[src++]);
+        out.push_back(e);
+    }
+    out.insert(out.end(), v.begin() + std::ptrdiff_t(src), v.end());
+    v.swap(out);
+}
+} // namespace
+
+void Book::putBack(std::vector<Taken> taken)
+{
+    if (taken.empty())
+        return;
+    std::vector<std::pair<int, WordEntry*>> inView, inFull;
+    inView.reserve(taken.size());
+    inFull.reserve(taken.size());
+    reserve(taken.size());
+    for (Taken& t : taken) {
+        WordEntry* e = t.entry.release();
+        inView.emplace_back(t.viewRow, e);
+        inFull.emplace_back(t.fullRow, e);
+        nextSeq = std::max(nextSeq, e->seq + 1);
+    }
+    insertAtPositions(view_, inView);
+    insertAtPositions(full_, inFull);
+    textChanged = true;
+}
+
+std::unique_ptr<Book::Contents> Book::takeAll()
+{
+    auto c = std::make_unique<Contents>();
+    c->full.swap(full_);
+    c->view.swap(view_);
+    c->blocks.swap(blocks_);
+    c->buffers.swap(textBuffers_);
+    return c;
+}
+
+void Book::putBackAll(std::unique_ptr<Contents> c)
+{
+    if (!c)
+        return;
+    full_.insert(full_.begin(), c->full.begin(), c->full.end());
+    view_.insert(view_.begin(), c->view.begin(), c->view.end());
+    for (Block& b : c->blocks)
+        blocks_.push_back(std::move(b));
+    // The buffer adopted last stays last (textBuffer()).
+    textBuffers_.insert(textBuffers_.begin(), std::make_move_iterator(c->buffers.begin()),
+                        std::make_move_iterator(c->buffers.end()));
+    for (const WordEntry* e : c->full)
+        nextSeq = std::max(nextSeq, e->seq + 1);
+    c->full.clear();
+    c->view.clear();
+    c->blocks.clear();
+    c->buffers.clear();
+    textChanged = true;
+}
+
+Book::Contents::~Contents()
+{
+    for (WordEntry* e : full)
+        if (!Book::blockIn(blocks, e))
+            delete e;
 }
 
 bool Book::SetStrangeness(int viewRow, int column, int value, int step)

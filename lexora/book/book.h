@@ -110,6 +110,27 @@ public:
     // Frees every entry; nextSeq back to 0. Flags are left as they are.
     void clear();
 
+    // ---- taking entries out and putting them back (undo) ------------------------------------
+    // An entry taken out of the Book with the places it stood at.
+    struct Taken {
+        int viewRow = 0;
+        int fullRow = 0;
+        std::unique_ptr<WordEntry> entry;
+    };
+    // Removes the entries at the given view rows (any order, duplicates ignored) like
+    // removeViewRows(), but hands them over instead of freeing them, in ascending view order. An
+    // entry of a loaded block is copied (its block may be freed); one made in memory moves as it is.
+    std::vector<Taken> takeViewRows(const std::vector<int>& rows, bool keepTextFlag = false);
+    // Puts taken entries back at their places; textChanged is set (the text file may no longer
+    // hold their records).
+    void putBack(std::vector<Taken> taken);
+    // Every entry with its blocks and text buffers, moved out at once: emptying a Book of a million
+    // entries costs no copy. nextSeq and the flags stay.
+    class Contents;
+    std::unique_ptr<Contents> takeAll();
+    // Puts them back in front of any entries the Book holds now; textChanged is set.
+    void putBackAll(std::unique_ptr<Contents> contents);
+
     // Column 4..7, value 0..10 sets; value > 10 adds `step` (+1/-1) and refuses to leave 0..10.
     bool SetStrangeness(int viewRow, int column, int value, int step);
     // Sets the entry's review time to the clock's local time.
@@ -132,6 +153,7 @@ private:
         size_t live = 0;
     };
     Block* blockOf(const WordEntry* e);
+    static Block* blockIn(std::vector<Block>& blocks, const WordEntry* e);
     [[noreturn]] static void blockFull();
     void release(WordEntry* e);
 
@@ -139,6 +161,19 @@ private:
     std::vector<WordEntry*> view_;
     std::vector<Block> blocks_;
     std::vector<QByteArray> textBuffers_; // outlive every entry that borrows from them
+};
+
+// Entries moved out of a Book by takeAll(); frees them when it is destroyed without being put back.
+class Book::Contents {
+public:
+    ~Contents();
+    int size() const { return int(full.size()); }
+
+private:
+    friend class Book;
+    std::vector<WordEntry*> full, view;
+    std::vector<Block> blocks;
+    std::vector<QByteArray> buffers;
 };
 
 // The word without its trailing blanks, ",", "'", "-" and "/" (what an interactive add keeps).

@@ -30,6 +30,16 @@ RowRanges rowRanges(std::vector<int> rows, int count)
     return out;
 }
 
+RemovedRows::RemovedRows() = default;
+RemovedRows::~RemovedRows() = default;
+RemovedRows::RemovedRows(RemovedRows&&) noexcept = default;
+RemovedRows& RemovedRows::operator=(RemovedRows&&) noexcept = default;
+
+int RemovedRows::count() const
+{
+    return int(taken_.size()) + (all_ ? all_->size() : 0);
+}
+
 BookSession::BookSession(Env* env, QObject* parent) : QObject(parent), env_(env ? env : Env::defaultEnv()) {}
 
 BookSession::~BookSession() = default;
@@ -106,31 +116,45 @@ bool BookSession::modifyEntry(int row, const EntryEdit& edit, bool* textChanged)
     if (!e)
         return false;
     // What would be stored: setText() drops field selectors.
-    const QString word = withoutFieldSelectors(edit.word);
-    if (trimmedWord(word).isEmpty())
+    if (trimmedWord(withoutFieldSelectors(edit.word)).isEmpty())
         return false;
-    const QString phonetic = withoutFieldSelectors(edit.phonetic);
-    const QString explanation = withoutFieldSelectors(edit.explanation);
-    const QString comment = withoutFieldSelectors(edit.comment);
-    const bool changed = e->word() != word || e->phonetic() != phonetic || e->explanation() != explanation ||
-                         e->comment() != comment;
-    if (changed) {
-        e->setWord(word);
-        e->setPhonetic(phonetic);
-        e->setExplanation(explanation);
-        e->setComment(comment);
-        book_.textChanged = true;
-    }
-    e->stored.recognition = std::min<uint8_t>(edit.recognition, kMaxStrangeness);
-    e->stored.spelling = std::min<uint8_t>(edit.spelling, kMaxStrangeness);
-    e->stored.listening = std::min<uint8_t>(edit.listening, kMaxStrangeness);
-    if (textChanged)
-        *textChanged = changed;
+    writeEntry(*e, edit, textChanged);
     Q_EMIT rowsChanged(row, row);
     return true;
 }
 
-DeleteOutcome BookSession::deleteRows(const std::vector<int>& rows)
+void BookSession::restoreEntry(int row, const EntryEdit& edit)
+{
+    WordEntry* e = book_.atView(row);
+    if (!e)
+        return;
+    writeEntry(*e, edit, nullptr);
+    Q_EMIT rowsChanged(row, row);
+}
+
+void BookSession::writeEntry(WordEntry& e, const EntryEdit& edit, bool* textChanged)
+{
+    const QString word = withoutFieldSelectors(edit.word);
+    const QString phonetic = withoutFieldSelectors(edit.phonetic);
+    const QString explanation = withoutFieldSelectors(edit.explanation);
+    const QString comment = withoutFieldSelectors(edit.comment);
+    const bool changed = e.word() != word || e.phonetic() != phonetic || e.explanation() != explanation ||
+                         e.comment() != comment;
+    if (changed) {
+        e.setWord(word);
+        e.setPhonetic(phonetic);
+        e.setExplanation(explanation);
+        e.setComment(comment);
+        book_.textChanged = true;
+    }
+    e.stored.recognition = std::min<uint8_t>(edit.recognition, kMaxStrangeness);
+    e.stored.spelling = std::min<uint8_t>(edit.spelling, kMaxStrangeness);
+    e.stored.listening = std::min<uint8_t>(edit.listening, kMaxStrangeness);
+    if (textChanged)
+        *textChanged = changed;
+}
+
+DeleteOutcome BookSession::deleteRows(const std::vector<int>& rows, RemovedRows* keep)
 {
     DeleteOutcome out;
     const RowRanges ranges = rowRanges(rows, book_.size());
@@ -142,6 +166,8 @@ DeleteOutcome BookSession::deleteRows(const std::vector<int>& rows)
         // The entries go, the numbering goes on: the next word added is number n + 1. Only a
         // switch to another Book starts counting afresh.
         const int32_t next = book_.nextSeq;
+        if (keep)
+            keep->all_ = book_.takeAll();
         book_.clear();
         book_.nextSeq = next;
         out.cleared = true;
@@ -153,7 +179,13 @@ DeleteOutcome BookSession::deleteRows(const std::vector<int>& rows)
     for (const RowRange& r : ranges)
         for (int i = r.first; i <= r.last; ++i)
             list.push_back(i);
-    book_.removeViewRows(std::move(list));
+    if (keep) {
+        std::vector<Book::Taken> taken = book_.takeViewRows(list);
+        keep->taken_.insert(keep->taken_.end(), std::make_move_iterator(taken.begin()),
+                            std::make_move_iterator(taken.end()));
+    } else {
+        book_.removeViewRows(std::move(list));
+    }
     out.selectRow = std::max(0, ranges.front().first - 1);
     Q_EMIT rowsRemoved(ranges);
     return out;
@@ -281,7 +313,7 @@ void BookSession::renumber()
 }
 
 QString BookSession::appendRowsTo(const std::vector<int>& rows, const QString& target, bool move,
-                                  DeleteOutcome* outcome)
+                                  DeleteOutcome* outcome, RemovedRows* keep)
 {
     if (outcome)
         *outcome = {};
@@ -298,11 +330,106 @@ QString BookSession::appendRowsTo(const std::vector<int>& rows, const QString& t
     if (!error.isEmpty())
         return error;
     if (move) {
-        const DeleteOutcome d = deleteRows(rows);
+        const DeleteOutcome d = deleteRows(rows, keep);
         if (outcome)
             *outcome = d;
     }
     return {};
+}
+
+// ---- putting earlier states back -----------------------------------------------------------
+
+void BookSession::announceInserted(const RowRanges& ranges)
+{
+    if (ranges.size() > kMaxChangedRuns) {
+        Q_EMIT bookReset();
+        return;
+    }
+    // Ascending: each run's rows are where they stand once the runs before it are in.
+    for (const RowRange& r : ranges)
+        Q_EMIT rowsInserted(r.first, r.last);
+}
+
+void BookSession::restoreRows(RemovedRows& kept)
+{
+    if (kept.all_) {
+        const int n = kept.all_->size();
+        book_.putBackAll(std::move(kept.all_));
+        if (n > 0)
+            announceInserted({{0, n - 1}});
+    }
+    if (!kept.taken_.empty()) {
+        std::vector<int> rows;
+        rows.reserve(kept.taken_.size());
+        for (const Book::Taken& t : kept.taken_)
+            rows.push_back(t.viewRow);
+        book_.putBack(std::move(kept.taken_));
+        kept.taken_.clear();
+        announceInserted(rowRanges(std::move(rows), book_.size()));
+    }
+}
+
+void BookSession::restoreClassNames(const std::vector<int>& rows, const std::vector<QString>& names)
+{
+    std::vector<int> changed;
+    for (size_t i = 0; i < rows.size() && i < names.size(); ++i) {
+        if (WordEntry* e = book_.atView(rows[i])) {
+            e->setClassName(names[i]);
+            changed.push_back(rows[i]);
+        }
+    }
+    if (!changed.empty())
+        book_.textChanged = true;
+    announceChanged(rowRanges(std::move(changed), book_.size()));
+}
+
+void BookSession::restoreDegrees(int column, const std::vector<int>& rows, const std::vector<uint8_t>& values)
+{
+    std::vector<int> changed;
+    for (size_t i = 0; i < rows.size() && i < values.size(); ++i) {
+        WordEntry* e = book_.atView(rows[i]);
+        uint8_t* degree = e ? e->strangeness(column) : nullptr;
+        if (!degree)
+            continue;
+        *degree = std::min<uint8_t>(values[i], kMaxStrangeness);
+        changed.push_back(rows[i]);
+    }
+    announceChanged(rowRanges(std::move(changed), book_.size()));
+}
+
+void BookSession::reorder(const std::vector<int32_t>& order, const SortState& state)
+{
+    std::vector<WordEntry*>& full = book_.fullForReorder();
+    if (order.size() != full.size())
+        return;
+    std::vector<char> seen(full.size(), 0);
+    std::vector<WordEntry*> next(full.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const int32_t from = order[i];
+        if (from < 0 || size_t(from) >= full.size() || seen[size_t(from)])
+            return;
+        seen[size_t(from)] = 1;
+        next[i] = full[size_t(from)];
+    }
+    full.swap(next);
+    book_.syncViewToFull();
+    sort_ = state;
+    if (!book_.empty())
+        Q_EMIT rowsChanged(0, book_.size() - 1);
+}
+
+void BookSession::restoreNumbers(const std::vector<int32_t>& seqs, int32_t nextSeq)
+{
+    const std::vector<WordEntry*>& full = book_.full();
+    if (seqs.size() != full.size())
+        return;
+    for (size_t i = 0; i < full.size(); ++i) {
+        full[i]->seq = seqs[i];
+        full[i]->keptSeq = seqs[i];
+    }
+    book_.nextSeq = nextSeq;
+    if (!book_.empty())
+        Q_EMIT rowsChanged(0, book_.size() - 1);
 }
 
 int BookSession::findNext(int from, QStringView text, bool inWords) const

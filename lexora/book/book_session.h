@@ -48,6 +48,23 @@ struct DeleteOutcome {
     int selectRow = -1;      // the row before the lowest deleted row (0 when that was row 0)
 };
 
+// Entries a delete took out of the open Book, kept so that restoreRows() can put them back.
+// Move-only; frees them when dropped.
+class RemovedRows {
+public:
+    RemovedRows();
+    ~RemovedRows();
+    RemovedRows(RemovedRows&&) noexcept;
+    RemovedRows& operator=(RemovedRows&&) noexcept;
+    int count() const;
+    bool empty() const { return count() == 0; }
+
+private:
+    friend class BookSession;
+    std::vector<Book::Taken> taken_;
+    std::unique_ptr<Book::Contents> all_;   // a delete of every entry
+};
+
 class BookSession : public QObject {
     Q_OBJECT
 public:
@@ -88,7 +105,8 @@ public:
     bool modifyEntry(int row, const EntryEdit& edit, bool* textChanged = nullptr);
     // Deletes the entries of `rows`. Every entry at once frees them all but keeps the numbering
     // going and leaves the text flag alone (the text file keeps its records).
-    DeleteOutcome deleteRows(const std::vector<int>& rows);
+    // With `keep` the entries are handed over to it instead of being freed.
+    DeleteOutcome deleteRows(const std::vector<int>& rows, RemovedRows* keep = nullptr);
     // Gives every entry of `rows` the class name (empty clears it). Returns the rows changed; the
     // text is marked modified when any was.
     int setClassName(const std::vector<int>& rows, const QString& name);
@@ -127,7 +145,23 @@ public:
     // files would be appended to and then emptied). Returns the message to show, empty on
     // success; `outcome` receives what the delete of a move did.
     QString appendRowsTo(const std::vector<int>& rows, const QString& target, bool move,
-                         DeleteOutcome* outcome = nullptr);
+                         DeleteOutcome* outcome = nullptr, RemovedRows* keep = nullptr);
+
+    // ---- putting earlier states back (undo and redo) ----------------------------------------
+    // These restore exactly what an action changed; each marks the text as modified where the
+    // text file may no longer match, and announces the change like any other action.
+    // The entries of a delete back at the rows they stood at; `kept` is emptied.
+    void restoreRows(RemovedRows& kept);
+    // Texts and stored degrees of `row` as they were (no rule on the word: it was stored before).
+    void restoreEntry(int row, const EntryEdit& edit);
+    void restoreClassNames(const std::vector<int>& rows, const std::vector<QString>& names);
+    // `values[i]` back into column 4..7 of `rows[i]`.
+    void restoreDegrees(int column, const std::vector<int>& rows, const std::vector<uint8_t>& values);
+    // Book order from a permutation: the entry at position i afterwards is the one now at
+    // order[i] (a permutation of 0..n-1, else nothing happens). The sort state becomes `state`.
+    void reorder(const std::vector<int32_t>& order, const SortState& state);
+    // Sequence numbers in Book order, and the next number.
+    void restoreNumbers(const std::vector<int32_t>& seqs, int32_t nextSeq);
 
     // The first row after `from`, wrapping round to row 0, whose word (`inWords`) or explanation
     // contains `text` (case-sensitive); `from` itself is not searched. `from` -1 (no focused row)
@@ -146,6 +180,8 @@ Q_SIGNALS:
 
 private:
     void announceChanged(const RowRanges& ranges);
+    void announceInserted(const RowRanges& ranges);
+    void writeEntry(WordEntry& e, const EntryEdit& edit, bool* textChanged);
 
     Env* env_;
     Book book_;

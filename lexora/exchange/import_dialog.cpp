@@ -7,6 +7,7 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/book/book_session.h"
+#include "lexora/wordlist/book_history.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 #include "resources/resources.h"
 
@@ -54,7 +55,10 @@ ImportResult applyImport(ImportExportHost& host, QStringView text, const ImportS
     if (list)
         list->clearSelection();
     const int before = host.session->rowCount();
-    const ImportResult r = host.session->importEntries(text, settings, host.clock ? *host.clock : *Clock::system());
+    // From the window the import is one undoable step of the list's history.
+    const Clock& clock = host.clock ? *host.clock : *Clock::system();
+    const ImportResult r = list ? list->history().importEntries(text, settings, clock)
+                                : host.session->importEntries(text, settings, clock);
     const int after = host.session->rowCount();
     if (list && after > before) {
         QAbstractItemModel* m = list->model();

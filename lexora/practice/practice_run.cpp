@@ -10,12 +10,14 @@
 namespace lex {
 
 bool modifyEntryForPractice(QWidget* owner, BookSession& session, int row, UserServices& ui,
-                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont)
+                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont,
+                            BookHistory* history)
 {
     CMyAddModifyDialog::Inputs in;
     in.mode = CMyAddModifyDialog::Mode::Modify;
     in.row = row;
     in.session = &session;
+    in.history = history;
     in.lookUp = lookUp;
     in.phoneticFont = phoneticFont;
     CMyAddModifyDialog dialog(in, owner);
@@ -34,7 +36,8 @@ bool runPractice(PracticeMode mode, PracticeRunHost& host)
     const std::vector<int32_t> rows = session.beginPractice(selected);
     if (!host.window.modifyEntry)
         host.window.modifyEntry = [&host, &session, &ui](QWidget* owner, int row) {
-            return modifyEntryForPractice(owner, session, row, ui, host.lookUp, host.window.phoneticFont);
+            return modifyEntryForPractice(owner, session, row, ui, host.lookUp, host.window.phoneticFont,
+                                          host.list ? &host.list->history() : nullptr);
         };
     // While the outer window is hidden the practice window is the only one: closing it must
     // not end the program.

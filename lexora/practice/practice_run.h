@@ -10,6 +10,7 @@
 
 namespace lex {
 
+class BookHistory;
 class BookSession;
 class CMyListCtrl;
 
@@ -29,7 +30,9 @@ bool runPractice(PracticeMode mode, PracticeRunHost& host);
 
 // 修改 during a run: the add/modify dialog in modify mode on the entry at `row`, changing it
 // through the session; true on OK.
+// `history`, when given, keeps the change as an undoable step (it is an edit, not a result).
 bool modifyEntryForPractice(QWidget* owner, BookSession& session, int row, UserServices& ui,
-                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont);
+                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont,
+                            BookHistory* history = nullptr);
 
 } // namespace lex

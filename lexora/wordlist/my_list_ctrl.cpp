@@ -4,6 +4,7 @@
 #include "common/ui/menu_resource.h"
 #include "lexora/book/book.h"
 #include "lexora/book/book_session.h"
+#include "lexora/wordlist/book_history.h"
 #include "lexora/wordlist/my_edit.h"
 #include "lexora/wordlist/word_list_delegate.h"
 #include "lexora/wordlist/word_list_model.h"
@@ -25,9 +26,23 @@ namespace lex {
 namespace {
 
 // Commands of the pop-up menu that go on to the word-book window.
-constexpr int kForwarded[] = {14005, 14006, 14007, 14008, 14017, 32921};
+constexpr int kForwarded[] = {14005, 14006, 14007, 14008, 14017, 14018, 14019, 32921};
 constexpr int kCmdDelete = 14007;
 constexpr int kCmdFind = 14012;
+constexpr int kCmdUndo = 14018;
+constexpr int kCmdRedo = 14019;
+
+// Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. 0 for any other key.
+int historyCommand(const QKeyEvent* k)
+{
+    const Qt::KeyboardModifiers mods = k->modifiers() & ~Qt::KeypadModifier;
+    if (k->key() == Qt::Key_Z && mods == Qt::ControlModifier)
+        return kCmdUndo;
+    if ((k->key() == Qt::Key_Y && mods == Qt::ControlModifier) ||
+        (k->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)))
+        return kCmdRedo;
+    return 0;
+}
 // A step instead of a value for Book::SetStrangeness.
 constexpr int kStep = kMaxStrangeness + 1;
 
@@ -77,9 +92,10 @@ private:
     CMyListCtrl* list_;
 };
 
-CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent)
-    : QTableView(parent), host_(host), session_(session), book_(&session->book()), clock_(clock),
-      background_(Qt::white)
+CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent,
+                         BookHistory* history)
+    : QTableView(parent), host_(host), session_(session), history_(history ? history : new BookHistory(session, this)),
+      book_(&session->book()), clock_(clock), background_(Qt::white)
 {
     model_ = new WordListModel(session_, host_, this);
     setModel(model_);
@@ -312,20 +328,20 @@ void CMyListCtrl::sortByHeader(int column)
     if (column < 0 || column >= WordListModel::kColumnCount)
         return;
     hideTip();
-    session_->sortByHeader(column);
+    history_->sortByHeader(column);
 }
 
 // ---- strangeness -----------------------------------------------------------------------------
 
 void CMyListCtrl::setSelected(int column, int value)
 {
-    session_->setStrangeness(selectedRows(), column, value, 0);
+    history_->setStrangeness(selectedRows(), column, value, 0);
 }
 
 void CMyListCtrl::stepSelected(int column, int step)
 {
     // A row already at the end of the scale keeps its value; the others still change.
-    session_->setStrangeness(selectedRows(), column, kStep, step);
+    history_->setStrangeness(selectedRows(), column, kStep, step);
 }
 
 bool CMyListCtrl::onListCommand(int id)
@@ -367,6 +383,10 @@ bool CMyListCtrl::event(QEvent* e)
     // Keys the list consumes must reach it even when the window has a shortcut for them.
     if (e->type() == QEvent::ShortcutOverride) {
         auto* k = static_cast<QKeyEvent*>(e);
+        if (historyCommand(k)) {
+            e->accept();
+            return true;
+        }
         const bool ctrl = k->modifiers() & Qt::ControlModifier;
         const bool keypad = k->modifiers() & Qt::KeypadModifier;
         switch (k->key()) {
@@ -397,6 +417,11 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
     const Qt::KeyboardModifiers mods = e->modifiers();
     const bool ctrl = mods & Qt::ControlModifier;
     const bool keypad = mods & Qt::KeypadModifier;
+    if (const int id = historyCommand(e)) {
+        e->accept();
+        host_->onCommand(id, 0);
+        return;
+    }
     switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
@@ -529,7 +554,7 @@ void CMyListCtrl::leftClick(int row, int column)
         host_->SpeakWord(entry->word().toString());
         return;
     case kColTemporary: case kColRecognition: case kColSpelling: case kColListening:
-        session_->setStrangeness({row}, column, kStep, +1);
+        history_->setStrangeness({row}, column, kStep, +1);
         return;
     default:
         return;
@@ -542,7 +567,7 @@ void CMyListCtrl::rightClick(const QModelIndex& index, const QPoint& globalPos)
         return;
     const int column = index.column();
     if (column >= kColTemporary && column <= kColListening) {
-        session_->setStrangeness({index.row()}, column, kStep, -1);
+        history_->setStrangeness({index.row()}, column, kStep, -1);
         return;
     }
     openPopupMenu(globalPos);
@@ -556,6 +581,15 @@ void CMyListCtrl::openPopupMenu(const QPoint& globalPos)
         if (resource.popups.empty())
             return;
         menu_ = ui::buildMenu(resource.popups.front(), menuTarget_.get(), this);
+        QAction* undo = nullptr;
+        QAction* redo = nullptr;
+        for (QAction* a : menu_->actions()) {
+            if (a->data().toInt() == kCmdUndo)
+                undo = a;
+            else if (a->data().toInt() == kCmdRedo)
+                redo = a;
+        }
+        history_->bindActions(undo, redo);
     }
     menu_->popup(globalPos);
 }

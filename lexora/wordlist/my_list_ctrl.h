@@ -19,6 +19,7 @@ class QMenu;
 namespace lex {
 
 class Book;
+class BookHistory;
 class BookSession;
 class Clock;
 class CMyEdit;
@@ -44,17 +45,20 @@ public:
     virtual void SpeakWord(const QString& word) = 0;
     // `LookUpWord` of the main dictionary; false when not found or no dictionary.
     virtual bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) = 0;
-    // Commands the list sends to its owner (14005-14008, 14012, 14017, 32921) arrive through
-    // CommandTarget::onCommand.
+    // Commands the list sends to its owner (14005-14008, 14012, 14017, 14018, 14019, 32921)
+    // arrive through CommandTarget::onCommand.
 };
 
 class CMyListCtrl : public QTableView {
     Q_OBJECT
 public:
-    // `session`, `clock` and `host` are owned by the caller and outlive the list. Every change the
-    // list makes goes through the session, and every change of the Book reaches the list's rows
-    // from the session's announcements.
-    CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent = nullptr);
+    // `session`, `clock` and `host` are owned by the caller and outlive the list. Every edit the
+    // list makes is a step of `history` (the list keeps one of its own when none is given), which
+    // changes the Book through the session; every change of the Book reaches the list's rows from
+    // the session's announcements.
+    CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent = nullptr,
+                BookHistory* history = nullptr);
+    BookHistory& history() const { return *history_; }
     ~CMyListCtrl() override;
 
     // Operations other parts of the program call.
@@ -138,6 +142,7 @@ private:
 
     ListHost* host_;
     BookSession* session_;
+    BookHistory* history_;
     const Book* book_;
     const Clock* clock_;
     WordListModel* model_ = nullptr;

@@ -32,7 +32,8 @@ WordListModel::WordListModel(const BookSession* session, const ListHost* host, Q
 // Book's end give empty cells (atView() is null there), so nothing reads a freed entry.
 void WordListModel::onRowsInserted(int first, int last)
 {
-    if (first != count_ || last < first) {
+    // Rows come back in the middle too (an undone delete), a run at a time in ascending order.
+    if (first < 0 || first > count_ || last < first) {
         onReset();
         return;
     }

@@ -247,7 +247,7 @@ TEST(WordBookCommands, DropDownMenusCarryTheirCommands)
             renumber = a;
     }
     EXPECT_EQ(ids.join(QLatin1Char(',')),
-              QStringLiteral("14005,14006,14007,14008,14017,14012,14009,14010,14011,14003,14013"));
+              QStringLiteral("14018,14019,14005,14006,14007,14008,14017,14012,14009,14010,14011,14003,14013"));
     edit->hide();
     EXPECT_FALSE(s.w->toolBar()->button(cmd::kMenuEdit)->isHeldDown());
     ASSERT_NE(renumber, nullptr);
