@@ -220,11 +220,14 @@ std::vector<int32_t> positionsIn(const std::vector<WordEntry*>& before, const st
     std::vector<std::pair<const WordEntry*, int32_t>> where(after.size());
     for (size_t j = 0; j < after.size(); ++j)
         where[j] = {after[j], int32_t(j)};
-    std::sort(where.begin(), where.end());
+    auto byEntry = [](const std::pair<const WordEntry*, int32_t>& a, const std::pair<const WordEntry*, int32_t>& b) {
+        return std::less<const WordEntry*>()(a.first, b.first);
+    };
+    std::sort(where.begin(), where.end(), byEntry);
     std::vector<int32_t> order(before.size());
     for (size_t i = 0; i < before.size(); ++i) {
         const std::pair<const WordEntry*, int32_t> key(before[i], -1);
-        auto it = std::lower_bound(where.begin(), where.end(), key);
+        auto it = std::lower_bound(where.begin(), where.end(), key, byEntry);
         if (it == where.end() || it->first != before[i])
             return {};
         order[i] = it->second;

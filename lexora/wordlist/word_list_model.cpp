@@ -38,7 +38,7 @@ void WordListModel::onRowsInserted(int first, int last)
         return;
     }
     beginInsertRows(QModelIndex(), first, last);
-    count_ = last + 1;
+    count_ += last - first + 1;
     endInsertRows();
 }
 
