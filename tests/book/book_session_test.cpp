@@ -324,3 +324,92 @@ TEST(BookSession, AnImportAndAPracticeRunAreAnnouncedOnceEach)
     s.endPractice(rows);
     EXPECT_EQ(rec.take(), QStringLiteral("chg 0-0|chg 2-2"));
 }
+
+// The ways back for undo, on a Book read from its files (entries in the loader's block, texts
+// borrowed from the loaded text file) and on entries made in memory.
+TEST(BookSession, TakenRowsComeBackWhereTheyStood)
+{
+    lextest::TempDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    {
+        BookSession writer;
+        writer.book().path = folder;
+        writer.book().name = QStringLiteral("Mine");
+        fill(writer, 8);
+        writer.book().textChanged = true;
+        ASSERT_TRUE(saveBook(writer.book()).ok());
+    }
+    BookSession s;
+    s.book().path = folder;
+    s.book().name = QStringLiteral("Mine");
+    s.load();
+    s.addEntry(entry(QStringLiteral("made")));   // one entry outside the block
+    Recorder rec(s);
+    const QStringList all = words(s);
+
+    RemovedRows kept;
+    s.deleteRows({8, 1, 5, 6}, &kept);
+    EXPECT_EQ(kept.count(), 4);
+    EXPECT_EQ(words(s), (QStringList{"w0", "w2", "w3", "w4", "w7"}));
+    rec.take();
+    s.book().textChanged = false;
+    s.restoreRows(kept);
+    EXPECT_TRUE(kept.empty());
+    EXPECT_EQ(words(s), all);
+    EXPECT_EQ(rec.take(), QStringLiteral("ins 1-1|ins 5-6|ins 8-8"));
+    EXPECT_TRUE(s.book().textChanged) << "the text file may no longer hold them";
+    EXPECT_EQ(s.book().atView(8)->seq, 8);
+
+    // Every row: the entries themselves are kept, and freed with the kept rows when dropped.
+    const std::vector<WordEntry*> entries = s.book().view();
+    s.deleteRows({0, 1, 2, 3, 4, 5, 6, 7, 8}, &kept);
+    EXPECT_EQ(s.rowCount(), 0);
+    EXPECT_EQ(kept.count(), 9);
+    s.restoreRows(kept);
+    EXPECT_EQ(s.book().view(), entries);
+    EXPECT_EQ(s.book().atView(3)->explanation(), QStringLiteral("e3"));
+    {
+        RemovedRows dropped;
+        s.deleteRows({2, 3}, &dropped);
+    }
+    {
+        RemovedRows dropped;
+        s.deleteRows({0, 1, 2, 3, 4, 5, 6}, &dropped);
+    }
+    EXPECT_EQ(s.rowCount(), 0);
+    ASSERT_TRUE(saveBook(s.book()).ok());
+}
+
+TEST(BookSession, OrderNumbersDegreesAndTextsComeBack)
+{
+    BookSession s;
+    fill(s, 4);
+    Recorder rec(s);
+    s.reorder({3, 0, 2, 1}, SortState{5, false});
+    EXPECT_EQ(words(s), (QStringList{"w3", "w0", "w2", "w1"}));
+    EXPECT_EQ(s.sortState().lastColumn, 5);
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 0-3"));
+    s.reorder({0, 0, 1, 2}, SortState{});   // no permutation: refused
+    s.reorder({0, 1}, SortState{});
+    EXPECT_EQ(words(s), (QStringList{"w3", "w0", "w2", "w1"}));
+    EXPECT_EQ(rec.take(), QString());
+
+    s.restoreNumbers({7, 8, 9, 10}, 11);
+    EXPECT_EQ(s.book().atView(3)->seq, 10);
+    EXPECT_EQ(s.book().atView(3)->keptSeq, 10);
+    EXPECT_EQ(s.book().nextSeq, 11);
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 0-3"));
+
+    s.restoreDegrees(kColSpelling, {1, 3}, {4, 12});
+    EXPECT_EQ(s.book().atView(1)->stored.spelling, 4);
+    EXPECT_EQ(s.book().atView(3)->stored.spelling, kMaxStrangeness);
+    EXPECT_EQ(rec.take(), QStringLiteral("chg 1-1|chg 3-3"));
+
+    // A word the add rule would refuse ("--"), put back as it was stored.
+    s.book().textChanged = false;
+    s.restoreEntry(0, EntryEdit{QStringLiteral("--"), {}, QStringLiteral("x"), {}, 1, 2, 3});
+    EXPECT_EQ(s.book().atView(0)->word(), QStringLiteral("--"));
+    EXPECT_TRUE(s.book().textChanged);
+    s.restoreClassNames({0, 2}, {QStringLiteral("a"), QString()});
+    EXPECT_EQ(s.book().atView(0)->className(), QStringLiteral("a"));
+}
