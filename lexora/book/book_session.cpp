@@ -288,19 +288,19 @@ void BookSession::setRevealAll(bool reveal)
 
 // ---- whole Book ----------------------------------------------------------------------------
 
-void BookSession::sortByHeader(int column)
+void BookSession::sortByHeader(int column, std::vector<int32_t>* moved)
 {
     if (column < 0 || column > 11)
         return;
     sort_.click(column);
-    sortBook(book_, column, sort_.ascending);
+    sortBook(book_, column, sort_.ascending, moved);
     if (!book_.empty())
         Q_EMIT rowsChanged(0, book_.size() - 1);
 }
 
-void BookSession::shuffle(const Clock& clock, Random& random)
+void BookSession::shuffle(const Clock& clock, Random& random, std::vector<int32_t>* moved)
 {
-    shuffleBook(book_, sort_, clock, random);
+    shuffleBook(book_, sort_, clock, random, moved);
     if (!book_.empty())
         Q_EMIT rowsChanged(0, book_.size() - 1);
 }

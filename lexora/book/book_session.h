@@ -135,9 +135,9 @@ public:
     void endPractice(const std::vector<int32_t>& rows);
 
     // ---- whole Book ------------------------------------------------------------------------
-    // A header click: the shared direction rule, then the sort.
-    void sortByHeader(int column);
-    void shuffle(const Clock& clock, Random& random);
+    // A header click: the shared direction rule, then the sort. `moved` as for sortBook().
+    void sortByHeader(int column, std::vector<int32_t>* moved = nullptr);
+    void shuffle(const Clock& clock, Random& random, std::vector<int32_t>* moved = nullptr);
     void renumber();
 
     // Appends the entries of `rows` (ascending) to the Book `target` in the open Book's folder;

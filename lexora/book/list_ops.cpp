@@ -52,6 +52,7 @@ constexpr int kKeyUnits = 12; // code units of a text kept in its sort key
 struct SortKey {
     uint64_t part[kKeyUnits / 4] = {};
     bool whole = true; // the key holds the whole value: equal keys are equal values
+    int32_t from = 0;  // position before the sort (in the padding: the key stays 32 bytes)
     bool operator==(const SortKey& o) const { return std::equal(part, part + kKeyUnits / 4, o.part); }
     bool operator<(const SortKey& o) const
     {
@@ -101,7 +102,9 @@ SortKey sortKey(const WordEntry& e, int column)
 
 } // namespace
 
-void sortBook(Book& book, int column, bool ascending)
+static_assert(sizeof(SortKey) == 32, "the position before the sort costs no room");
+
+void sortBook(Book& book, int column, bool ascending, std::vector<int32_t>* moved)
 {
     std::vector<WordEntry*>& v = book.fullForReorder();
     struct Keyed {
@@ -109,8 +112,10 @@ void sortBook(Book& book, int column, bool ascending)
         WordEntry* e;
     };
     std::vector<Keyed> keyed(v.size());
-    for (size_t i = 0; i < v.size(); ++i)
+    for (size_t i = 0; i < v.size(); ++i) {
         keyed[i] = Keyed{sortKey(*v[i], column), v[i]};
+        keyed[i].key.from = int32_t(i);
+    }
     auto less = [column](const Keyed& a, const Keyed& b) {
         if (!(a.key == b.key))
             return a.key < b.key;
@@ -122,11 +127,18 @@ void sortBook(Book& book, int column, bool ascending)
         std::sort(keyed.begin(), keyed.end(), [&less](const Keyed& a, const Keyed& b) { return less(b, a); });
     for (size_t i = 0; i < v.size(); ++i)
         v[i] = keyed[i].e;
+    if (moved) {
+        moved->resize(v.size());
+        for (size_t i = 0; i < v.size(); ++i)
+            (*moved)[i] = keyed[i].key.from;
+    }
     book.syncViewToFull();
 }
 
-void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random)
+void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random, std::vector<int32_t>* moved)
 {
+    if (moved)
+        moved->clear();
     std::vector<WordEntry*>& v = book.fullForReorder();
     const size_t n = v.size();
     // The partner draw needs a third entry: with two, position 0 could only draw itself.
@@ -147,7 +159,7 @@ void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random
         std::swap(v[r]->seq, v[i]->seq);
     }
     sort.lastColumn = 0;
-    sortBook(book, 0, sort.ascending);
+    sortBook(book, 0, sort.ascending, moved);
     for (WordEntry* e : v)
         e->seq = e->keptSeq;
     book.syncViewToFull();

@@ -25,11 +25,15 @@ struct SortState {
 int compareEntries(const WordEntry& a, const WordEntry& b, int column);
 
 // Sorts the full array by `column` in the given direction and copies it into the view array.
-void sortBook(Book& book, int column, bool ascending);
+// With `moved`, moved[i] receives the position before the sort of the entry now at position i
+// (what an undo needs to put the order back).
+void sortBook(Book& book, int column, bool ascending, std::vector<int32_t>* moved = nullptr);
 
 // "乱序": entries change places, each keeps its number. A Book of fewer than three entries is
 // left as it is. Makes column 0 the last sorted column of `sort`.
-void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random);
+// `moved` as for sortBook(); left empty when nothing moved.
+void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random,
+                 std::vector<int32_t>* moved = nullptr);
 
 // "重置序号": numbers the entries 0..n-1 in their current order; nextSeq becomes n.
 void renumberBook(Book& book);

@@ -175,23 +175,23 @@ private:
 // An order change (sort, shuffle): kept as a permutation, never as copies of entries.
 class ReorderStep : public HistoryStep {
 public:
-    ReorderStep(BookSession& s, const QString& text, std::vector<int32_t> order, SortState before, SortState after)
-        : HistoryStep(s, text), order_(std::move(order)), before_(before), after_(after)
+    ReorderStep(BookSession& s, const QString& text, std::vector<int32_t> moved, SortState before, SortState after)
+        : HistoryStep(s, text), moved_(std::move(moved)), before_(before), after_(after)
     {
     }
-    void undo() override { session_.reorder(order_, before_); }
+    void undo() override
+    {
+        std::vector<int32_t> back(moved_.size());
+        for (size_t i = 0; i < moved_.size(); ++i)
+            back[size_t(moved_[i])] = int32_t(i);
+        session_.reorder(back, before_);
+    }
 
 protected:
-    void again() override
-    {
-        std::vector<int32_t> inverse(order_.size());
-        for (size_t i = 0; i < order_.size(); ++i)
-            inverse[size_t(order_[i])] = int32_t(i);
-        session_.reorder(inverse, after_);
-    }
+    void again() override { session_.reorder(moved_, after_); }
 
 private:
-    std::vector<int32_t> order_;   // position i before the change held the entry now at order_[i]
+    std::vector<int32_t> moved_;   // position i after the change holds the entry that stood at moved_[i]
     SortState before_, after_;
 };
 
@@ -211,28 +211,12 @@ private:
     int32_t nextSeq_;
 };
 
-// For each position of `before`, where that entry stands in `after` (the same entries); empty
-// when nothing moved.
-std::vector<int32_t> positionsIn(const std::vector<WordEntry*>& before, const std::vector<WordEntry*>& after)
+bool identity(const std::vector<int32_t>& order)
 {
-    if (before == after || before.size() != after.size())
-        return {};
-    std::vector<std::pair<const WordEntry*, int32_t>> where(after.size());
-    for (size_t j = 0; j < after.size(); ++j)
-        where[j] = {after[j], int32_t(j)};
-    auto byEntry = [](const std::pair<const WordEntry*, int32_t>& a, const std::pair<const WordEntry*, int32_t>& b) {
-        return std::less<const WordEntry*>()(a.first, b.first);
-    };
-    std::sort(where.begin(), where.end(), byEntry);
-    std::vector<int32_t> order(before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        const std::pair<const WordEntry*, int32_t> key(before[i], -1);
-        auto it = std::lower_bound(where.begin(), where.end(), key, byEntry);
-        if (it == where.end() || it->first != before[i])
-            return {};
-        order[i] = it->second;
-    }
-    return order;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] != int32_t(i))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -378,22 +362,21 @@ QString BookHistory::appendRowsTo(const std::vector<int>& rows, const QString& t
 template <class Fn>
 void BookHistory::reorderStep(const QString& text, Fn reorder)
 {
-    const std::vector<WordEntry*> before = session_->book().full();
-    const SortState stateBefore = session_->sortState();
-    reorder();
-    std::vector<int32_t> order = positionsIn(before, session_->book().full());
-    if (!order.empty())
-        push(new ReorderStep(*session_, text, std::move(order), stateBefore, session_->sortState()));
+    const SortState before = session_->sortState();
+    std::vector<int32_t> moved;
+    reorder(&moved);
+    if (!moved.empty() && !identity(moved))
+        push(new ReorderStep(*session_, text, std::move(moved), before, session_->sortState()));
 }
 
 void BookHistory::sortByHeader(int column)
 {
-    reorderStep(QStringLiteral("排序"), [&] { session_->sortByHeader(column); });
+    reorderStep(QStringLiteral("排序"), [&](std::vector<int32_t>* moved) { session_->sortByHeader(column, moved); });
 }
 
 void BookHistory::shuffle(const Clock& clock, Random& random)
 {
-    reorderStep(QStringLiteral("乱序"), [&] { session_->shuffle(clock, random); });
+    reorderStep(QStringLiteral("乱序"), [&](std::vector<int32_t>* moved) { session_->shuffle(clock, random, moved); });
 }
 
 void BookHistory::renumber()

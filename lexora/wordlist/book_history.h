@@ -62,7 +62,7 @@ Q_SIGNALS:
 
 private:
     void push(HistoryStep* step);
-    // Records the order before `reorder` runs and keeps the change as one step.
+    // Runs `reorder` (a sort or shuffle that reports where each entry came from) as one step.
     template <class Fn>
     void reorderStep(const QString& text, Fn reorder);
 
