@@ -1,13 +1,16 @@
 // Editing speed: "查找下一个" over a Book of 1,000,000 entries without a match (a whole wrap)
 // against a plain substring scan over the same texts held in memory (the baseline, same run);
 // the dictionary fill per keystroke of the add dialog (p99 reported); listing a folder of 1,000
-// Books in the groups dialog.
+// Books in the groups dialog. Undo on the same Book: a header sort kept as an undo step and its
+// undo, a delete of every entry and its undo, against the header sort through the session alone
+// (the baseline, same run); what the kept sort steps hold is a counter.
 //   LEXORA_ECDICT_DICT=<Dict folder>  the full dictionary; otherwise the built sample dictionary.
 #include "common/dictionary/dictionary.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_session.h"
 #include "lexora/wordlist/add_modify_dialog.h"
+#include "lexora/wordlist/book_history.h"
 #include "lexora/wordlist/group_dialog.h"
 
 #include <QApplication>
@@ -16,6 +19,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -155,6 +159,57 @@ void BM_GroupsDialogFolderOf1000(benchmark::State& state)
     state.counters["books"] = 1000;
 }
 BENCHMARK(BM_GroupsDialogFolderOf1000)->Unit(benchmark::kMillisecond);
+
+// ---- undo ----------------------------------------------------------------------------------
+
+// Column 1 clicked again and again: each click flips the direction, so each sort moves every entry.
+void BM_Baseline_SessionSort1M(benchmark::State& state)
+{
+    BookSession& s = bigSession();
+    for (auto _ : state)
+        s.sortByHeader(1);
+}
+BENCHMARK(BM_Baseline_SessionSort1M)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_HistorySort1M(benchmark::State& state)
+{
+    BookSession& s = bigSession();
+    BookHistory h(&s);
+    for (auto _ : state)
+        h.sortByHeader(1);
+    // Each step keeps one 32-bit position per entry.
+    state.counters["kept_MB"] = double(h.stack().count()) * kEntries * 4 / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_HistorySort1M)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_UndoSort1M(benchmark::State& state)
+{
+    BookSession& s = bigSession();
+    BookHistory h(&s);
+    for (auto _ : state) {
+        state.PauseTiming();
+        h.sortByHeader(1);
+        state.ResumeTiming();
+        h.undo();
+    }
+}
+BENCHMARK(BM_UndoSort1M)->Unit(benchmark::kMillisecond)->Iterations(6);
+
+void BM_DeleteEveryEntryAndUndo1M(benchmark::State& state)
+{
+    BookSession& s = bigSession();
+    BookHistory h(&s);
+    std::vector<int> all(size_t(s.rowCount()));
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = int(i);
+    for (auto _ : state) {
+        h.deleteRows(all);
+        h.undo();
+    }
+    if (s.rowCount() != kEntries)
+        state.SkipWithError("the entries did not come back");
+}
+BENCHMARK(BM_DeleteEveryEntryAndUndo1M)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 } // namespace
 
