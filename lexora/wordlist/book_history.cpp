@@ -22,6 +22,8 @@ public:
         }
         again();
     }
+    // The rows that stand changed or brought back once the step was last undone or redone.
+    virtual std::vector<int> touched() const { return {}; }
 
 protected:
     virtual void again() = 0;
@@ -68,6 +70,7 @@ public:
     {
     }
     void undo() override { present_ ? takeOut() : putBack(); }
+    std::vector<int> touched() const override { return kept_.empty() ? rows_ : std::vector<int>(); }
 
 protected:
     void again() override { present_ ? putBack() : takeOut(); }
@@ -110,6 +113,7 @@ public:
     {
     }
     void undo() override { session_.restoreEntry(row_, before_); }
+    std::vector<int> touched() const override { return {row_}; }
 
 protected:
     void again() override { session_.restoreEntry(row_, after_); }
@@ -126,6 +130,7 @@ public:
     {
     }
     void undo() override { session_.restoreClassNames(rows_, before_); }
+    std::vector<int> touched() const override { return rows_; }
 
 protected:
     void again() override { session_.setClassName(rows_, name_); }
@@ -147,6 +152,7 @@ public:
     {
     }
     void undo() override { move(after_, before_); }
+    std::vector<int> touched() const override { return rows_; }
 
 protected:
     void again() override { move(before_, after_); }
@@ -233,8 +239,21 @@ BookHistory::~BookHistory() = default;
 
 bool BookHistory::canUndo() const { return stack_->canUndo(); }
 bool BookHistory::canRedo() const { return stack_->canRedo(); }
-void BookHistory::undo() { stack_->undo(); }
-void BookHistory::redo() { stack_->redo(); }
+void BookHistory::undo()
+{
+    const auto* step = static_cast<const HistoryStep*>(stack_->command(stack_->index() - 1));
+    stack_->undo();
+    if (step)
+        Q_EMIT rowsTouched(step->touched());
+}
+
+void BookHistory::redo()
+{
+    const auto* step = static_cast<const HistoryStep*>(stack_->command(stack_->index()));
+    stack_->redo();
+    if (step)
+        Q_EMIT rowsTouched(step->touched());
+}
 void BookHistory::clear() { stack_->clear(); }
 
 void BookHistory::bindActions(QAction* undo, QAction* redo)

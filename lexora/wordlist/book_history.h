@@ -59,6 +59,9 @@ public:
 Q_SIGNALS:
     // Something the learner should be told about an undo or redo (the window shows it).
     void notice(const QString& text);
+    // The rows an undo or redo brought back or changed (ascending; none for an order change or
+    // rows taken out): the list selects them.
+    void rowsTouched(const std::vector<int>& rows);
 
 private:
     void push(HistoryStep* step);

@@ -102,6 +102,8 @@ CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* cloc
     delegate_ = new WordListDelegate(this, model_);
     setItemDelegate(delegate_);
     menuTarget_ = std::make_unique<MenuTarget>(this);
+    // What an undo or redo brought back or changed is shown selected.
+    connect(history_, &BookHistory::rowsTouched, this, &CMyListCtrl::showRows);
 
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -259,6 +261,20 @@ void CMyListCtrl::focusRow(int row)
 {
     setFocusedRow(row);
     setFocus();
+}
+
+void CMyListCtrl::showRows(const std::vector<int>& rows)
+{
+    const RowRanges ranges = rowRanges(rows, model_->itemCount());
+    if (ranges.empty())
+        return;
+    QItemSelection selection;
+    for (const RowRange& r : ranges)
+        selection.select(cellIndex(r.first, 0), cellIndex(r.last, WordListModel::kColumnCount - 1));
+    const QModelIndex first = cellIndex(ranges.front().first, 0);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(first, QAbstractItemView::EnsureVisible);
 }
 
 void CMyListCtrl::narrowSelection(const std::function<bool(int row)>& keep)

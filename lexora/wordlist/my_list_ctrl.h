@@ -75,6 +75,9 @@ public:
     void narrowSelection(const std::function<bool(int row)>& keep);
     // The focused row selected alone and scrolled into view, with the keyboard focus.
     void focusRow(int row);
+    // Exactly `rows` selected (ascending), the first focused and scrolled into view; nothing
+    // happens for no rows.
+    void showRows(const std::vector<int>& rows);
 
     // Fonts by font type 0/1/2 (heights 14/18/22), the phonetic font of the same height.
     void setFonts(int fontType, const QFont& listFont, const QFont& phoneticFont);
