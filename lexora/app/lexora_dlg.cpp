@@ -23,7 +23,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPainter>
 
 namespace lex {
@@ -442,17 +441,7 @@ void CLexoraDlg::groups(bool moveMode)
 
 void CLexoraDlg::bindHistoryActions(QMenu* menu)
 {
-    if (!menu)
-        return;
-    QAction* undo = nullptr;
-    QAction* redo = nullptr;
-    for (QAction* a : menu->actions()) {
-        if (a->data().toInt() == cmd::kUndo)
-            undo = a;
-        else if (a->data().toInt() == cmd::kRedo)
-            redo = a;
-    }
-    history_->bindActions(undo, redo);
+    history_->bindMenu(menu, cmd::kUndo, cmd::kRedo);
 }
 
 bool CLexoraDlg::isToggleChecked(int controlId) const

@@ -1,6 +1,7 @@
 #include "lexora/wordlist/book_history.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QUndoCommand>
 #include <QUndoStack>
 
@@ -256,8 +257,16 @@ void BookHistory::redo()
 }
 void BookHistory::clear() { stack_->clear(); }
 
-void BookHistory::bindActions(QAction* undo, QAction* redo)
+void BookHistory::bindMenu(QMenu* menu, int undoCommand, int redoCommand)
 {
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>()) {
+        if (a->data().toInt() == undoCommand)
+            undo = a;
+        else if (a->data().toInt() == redoCommand)
+            redo = a;
+    }
     if (undo) {
         undo->setEnabled(canUndo());
         connect(stack_, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-class QAction;
+class QMenu;
 class QUndoStack;
 
 namespace lex {
@@ -36,8 +36,9 @@ public:
     void undo();
     void redo();
     void clear();
-    // Keeps two menu items enabled exactly while there is something to undo / redo.
-    void bindActions(QAction* undo, QAction* redo);
+    // Keeps the items of `menu` with these command numbers enabled exactly while there is
+    // something to undo / redo.
+    void bindMenu(QMenu* menu, int undoCommand, int redoCommand);
 
     // ---- the edits -------------------------------------------------------------------------
     // The one way a word is added as the add dialog adds it (also for words that arrive from

@@ -597,15 +597,7 @@ void CMyListCtrl::openPopupMenu(const QPoint& globalPos)
         if (resource.popups.empty())
             return;
         menu_ = ui::buildMenu(resource.popups.front(), menuTarget_.get(), this);
-        QAction* undo = nullptr;
-        QAction* redo = nullptr;
-        for (QAction* a : menu_->actions()) {
-            if (a->data().toInt() == kCmdUndo)
-                undo = a;
-            else if (a->data().toInt() == kCmdRedo)
-                redo = a;
-        }
-        history_->bindActions(undo, redo);
+        history_->bindMenu(menu_, kCmdUndo, kCmdRedo);
     }
     menu_->popup(globalPos);
 }
