@@ -86,7 +86,7 @@ int keypadDigit(const QKeyEvent* e)
 
 CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& settings, const std::vector<int32_t>& rows,
                                      PracticeWindowDeps deps, QWidget* parent)
-    : CMyBaseDialog(parent), book_(book), deps_(std::move(deps))
+    : CMyBaseDialog(parent), book_(book), deps_(std::move(deps)), trace_(deps_.trace)
 {
     const PracticeOptions options = readPracticeOptions(Profile(deps_.configPath, envOr(deps_.env)));
     PracticeSinks sinks;
@@ -94,6 +94,9 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
     sinks.sendToCompanion = deps_.sendToCompanion;
     sinks.closeCompanion = deps_.closeCompanion;
     sinks.showMessage = [this](const QString& text, const QString& caption) {
+        trace_.message(text);
+        // No tick while the box is open; render() starts the timer again when the run goes on.
+        timer_.stop();
         if (deps_.ui)
             deps_.ui->messageBox(this, text, caption);
     };
@@ -330,6 +333,7 @@ const CBMStatic* CMyPracticeDialog::markOn(int slot) const
 void CMyPracticeDialog::afterEngine()
 {
     render();
+    trace_.observe(*engine_);
     if (engine_->finished() && !ending_) {
         ending_ = true;
         timer_.stop();
