@@ -91,6 +91,7 @@ private:
     int heightChange_ = 0;
     bool ending_ = false;
     std::array<CImageButton*, 4> slots_{};
+    std::array<QString, 4> choices_;   // the engine's texts, before fitting them to the buttons
     CBMStatic* tick_ = nullptr;
     std::array<CBMStatic*, 3> crosses_{};
     QFont bigFont_;
