@@ -7,11 +7,11 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/book/book.h"
+#include "lexora/practice/answer_fit.h"
 #include "lexora/practice/practice_setup.h"
 #include "resources/resources.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +20,6 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QWindowStateChangeEvent>
-#include <utility>
 
 namespace lex {
 
@@ -64,43 +63,6 @@ bool optionValue(const PracticeOptions& o, PracticeOption which)
 }
 
 Env* envOr(Env* env) { return env ? env : Env::defaultEnv(); }
-
-// The answer buttons draw their text centred and word-wrapped over the whole button.
-constexpr int kAnswerFlags = Qt::AlignCenter | Qt::TextWordWrap;
-constexpr int kAnswerMarginPx = 4;
-constexpr int kAnswerMinFontPx = 14;
-
-bool fitsIn(const QFont& font, const QString& text, const QRect& box)
-{
-    const QRect needed = QFontMetrics(font).boundingRect(box, kAnswerFlags, text);
-    return needed.width() <= box.width() && needed.height() <= box.height();
-}
-
-// An explanation on an answer button: in the big font when it fits, else in the largest smaller
-// font that holds all of it, else cut with "…" at the smallest font. Explanations of two or three
-// lines are common; a long one must not run off the button's edges.
-std::pair<QFont, QString> fitAnswer(const QFont& big, const QString& text, const QSize& button)
-{
-    const QRect box(QPoint(0, 0), button - QSize(2 * kAnswerMarginPx, 2 * kAnswerMarginPx));
-    QFont f = big;
-    if (text.isEmpty() || box.isEmpty() || fitsIn(f, text, box))
-        return {f, text};
-    for (int px = big.pixelSize() - 1; px >= kAnswerMinFontPx; --px) {
-        f.setPixelSize(px);
-        if (fitsIn(f, text, box))
-            return {f, text};
-    }
-    // The longest beginning that fits with the ellipsis after it.
-    qsizetype lo = 0, hi = text.size();
-    while (lo < hi) {
-        const qsizetype mid = (lo + hi + 1) / 2;
-        if (fitsIn(f, text.left(mid) + QChar(0x2026), box))
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return {f, text.left(lo).trimmed() + QChar(0x2026)};
-}
 
 // The number-pad digit of a key event, or -1. With Num Lock off the pad sends cursor keys.
 int keypadDigit(const QKeyEvent* e)
@@ -312,7 +274,7 @@ void CMyPracticeDialog::render()
         CImageButton* b = slots_[i];
         if (choices_[i] != v.choiceText[i]) {
             choices_[i] = v.choiceText[i];
-            const auto [font, text] = fitAnswer(bigFont_, choices_[i], b->size());
+            const auto [font, text] = fitAnswerText(bigFont_, choices_[i], b->size());
             b->setFont(font);
             b->setText(text);
         }
