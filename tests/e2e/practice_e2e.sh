@@ -63,7 +63,7 @@ outer_visible() { visible '^Tessaly$'; }
 traced() { grep -qE "$1" "$tmp/trace.txt" 2>/dev/null; }
 # The message box (captioned with the program's name) is answered with Enter.
 answer_message() { wait_for 10 active_is '^Lexora$' || fail "no message box for $1"; key Return; }
-file_x=205 file_y=45 practice_x=365 menu_y=45
+file_x=205 practice_x=365 menu_y=45
 menu() {   # $1 x of the tool-bar menu, $2 how many items down
   click "$1" $menu_y
   for _ in $(seq "$2"); do xdotool key Down; done
