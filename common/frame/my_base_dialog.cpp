@@ -43,11 +43,6 @@ QRect CMyBaseDialog::clientRect() const
     return QRect(kClientLeft, kCaptionHeight, width() - kClientLeft - kBorder, height() - kCaptionHeight - kBorder);
 }
 
-QRect CMyBaseDialog::windowRect() const
-{
-    return QRect(mapToGlobal(QPoint(0, 0)), size());
-}
-
 void CMyBaseDialog::setCaption(const QString& text)
 {
     setWindowTitle(text);
@@ -107,12 +102,12 @@ void CMyBaseDialog::changeEvent(QEvent* e)
     }
 }
 
-void CMyBaseDialog::hoverAt(QPoint global)
+void CMyBaseDialog::hoverAt(QPoint local)
 {
     if (g_pressed != NoButton)
         return;   // while a button is pressed nothing changes
     setAllStates(active_ ? 1 : 0);
-    const CaptionButton b = captionButtonAt(global, windowRect());
+    const CaptionButton b = captionButtonAt(local, rect());
     if (b != NoButton) {
         setCursor(Qt::ArrowCursor);
         states_[b - 1] = 2;
@@ -137,13 +132,16 @@ void CMyBaseDialog::mousePressEvent(QMouseEvent* e)
     raise();
     activateWindow();
     setAllStates(1);
-    const CaptionButton b = captionButtonAt(global, windowRect());
+    // Where the window really is, from this event: the first click after the window manager
+    // placed the window must hit the caption buttons too.
+    const QRect here(global - local, size());
+    const CaptionButton b = captionButtonAt(local, rect());
     if (b != NoButton) {
         g_pressed = b;
         states_[b - 1] = 3;
         update(QRect(0, 0, width(), kCaptionHeight));
     }
-    snapper_.beginDrag(EdgeRect::fromQRect(windowRect()));
+    snapper_.beginDrag(EdgeRect::fromQRect(here));
     if (b == NoButton) {
         if (const Qt::Edges edges = resizeEdges(local); edges && windowHandle()) {
             snapper_.endDrag();
@@ -151,7 +149,7 @@ void CMyBaseDialog::mousePressEvent(QMouseEvent* e)
         } else if (local.y() < kCaptionHeight && !isMaximized()) {
             if (captionDragMovesWindow(QGuiApplication::platformName()) || !windowHandle()) {
                 moving_ = true;
-                dragOffset_ = global - windowRect().topLeft();
+                dragOffset_ = global - here.topLeft();
             } else {
                 snapper_.endDrag();
                 windowHandle()->startSystemMove();
@@ -176,7 +174,7 @@ void CMyBaseDialog::mouseMoveEvent(QMouseEvent* e)
         e->accept();
         return;
     }
-    hoverAt(global);
+    hoverAt(e->position().toPoint());
     if (g_pressed == NoButton && g_hovered == NoButton) {
         const Qt::Edges edges = resizeEdges(e->position().toPoint());
         const bool diag1 = edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
@@ -202,7 +200,7 @@ void CMyBaseDialog::mouseReleaseEvent(QMouseEvent* e)
         return;
     }
     const CaptionButton pressed = g_pressed;
-    const bool over = pressed != NoButton && captionButtonAt(e->globalPosition().toPoint(), windowRect()) == pressed;
+    const bool over = pressed != NoButton && captionButtonAt(e->position().toPoint(), rect()) == pressed;
     setAllStates(1);
     g_pressed = NoButton;
     moving_ = false;

@@ -61,8 +61,7 @@ private:
     bool isNonClient(QPoint local) const;
     Qt::Edges resizeEdges(QPoint local) const;
     void setAllStates(int s);
-    void hoverAt(QPoint global);
-    QRect windowRect() const;   // screen rectangle of the whole window
+    void hoverAt(QPoint local);
 
     bool active_ = false;
     int states_[3] = {0, 0, 0};

@@ -3,6 +3,7 @@
 #include "lexora/app/lexora_dlg.h"
 
 #include "common/config/config_keys.h"
+#include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "common/platform/window_link.h"
 #include "common/platform/user_services.h"
@@ -10,6 +11,7 @@
 #include "lexora/exchange/import_dialog.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/practice/practice_run.h"
+#include "lexora/practice/practice_trace.h"
 
 namespace lex {
 
@@ -61,6 +63,7 @@ void CLexoraDlg::runPracticeCommand(int id)
     d.env = services_.env;
     d.phoneticFont = phoneticFont_;
     d.upperCase = isToggleChecked(cmd::kToggleCase);
+    d.trace = PracticeTrace::fromEnvironment(services_.env ? services_.env : Env::defaultEnv());
     host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return dict_.LookUpWord(word, explanation, phonetic);
     };

@@ -225,9 +225,11 @@ ImportResult BookSession::importEntries(QStringView text, const ImportSettings& 
 {
     const int before = book_.size();
     const ImportResult r = importWordList(book_, text, settings, clock);
-    book_.textChanged = true;
-    if (book_.size() > before)
+    // Only what was added changes the text file; an import that added nothing leaves the flag.
+    if (book_.size() > before) {
+        book_.textChanged = true;
         Q_EMIT rowsInserted(before, book_.size() - 1);
+    }
     return r;
 }
 

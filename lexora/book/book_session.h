@@ -123,8 +123,8 @@ public:
     void setRevealAll(bool reveal);
 
     // ---- import and practice -------------------------------------------------------------
-    // Appends the records of `text` (a cancel keeps the entries before it) and marks the text as
-    // modified; the new rows are announced once, at the end, so a long import with progress never
+    // Appends the records of `text` (a cancel keeps the entries before it) and, when any was
+    // added, marks the text as modified; the new rows are announced once, at the end, so a long import with progress never
     // shows half its rows.
     ImportResult importEntries(QStringView text, const ImportSettings& settings, const Clock& clock);
     // A run starts: at most the first 100 of `selected` (ascending), their temporary strangeness

@@ -27,20 +27,6 @@ QString canonicalTarget(const QString& path)
     return (dir.isEmpty() ? info.absolutePath() : dir) + QLatin1Char('/') + info.fileName();
 }
 
-// Bytes of `b` that hold whole code page 936 characters within its first `limit` bytes.
-qsizetype wholeCharacters(QByteArrayView b, qsizetype limit)
-{
-    qsizetype i = 0;
-    while (i < limit && i < b.size()) {
-        const uchar c = uchar(b[i]);
-        const qsizetype len = c >= 0x81 && c <= 0xFE ? 2 : 1;
-        if (i + len > limit)
-            break;
-        i += len;
-    }
-    return i;
-}
-
 } // namespace
 
 StrangeIndex readStrangeIndex(const Profile& profile)
@@ -91,9 +77,13 @@ WordListPreview previewImportBytes(QByteArrayView bytes)
 {
     WordListPreview p = previewWordList(bytes);
     if (p.encoding == TextEncoding::Cp936 && bytes.size() > kPreviewBytes) {
-        const qsizetype whole = wholeCharacters(bytes, kPreviewBytes);
-        if (whole < kPreviewBytes)
-            p.text = cp936::decode(bytes.first(whole)) + kPreviewTail;
+        // Where characters begin depends on every byte before (an invalid pair is read as one
+        // replaced byte and the next byte starts afresh), so the decoder itself says whether the
+        // last byte before the cut starts a character that the cut splits.
+        QString head = cp936::decode(bytes.first(kPreviewBytes));
+        if (!cp936::decode(bytes.first(kPreviewBytes + 1)).startsWith(head))
+            head = cp936::decode(bytes.first(kPreviewBytes - 1));
+        p.text = head + kPreviewTail;
     }
     return p;
 }

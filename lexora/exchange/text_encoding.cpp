@@ -113,7 +113,11 @@ WordListPreview previewWordList(QByteArrayView bytes)
     if (p.encoding == TextEncoding::Utf16) {
         const QString all = fromUtf16Le(bytes.sliced(2));
         p.lineCount = int(all.count(QStringLiteral("\r\n"))) + 1;
-        p.text = all.left(kPreview);
+        qsizetype n = qMin(kPreview, all.size());
+        // Nor half of a surrogate pair.
+        if (n < all.size() && n > 0 && all[n - 1].isHighSurrogate())
+            --n;
+        p.text = all.left(n);
     } else {
         const QByteArrayView body = p.encoding == TextEncoding::Utf8 && hasUtf8Mark(bytes) ? bytes.sliced(3) : bytes;
         p.lineCount = int(body.count("\r\n")) + 1;

@@ -7,6 +7,7 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/book/book.h"
+#include "lexora/practice/answer_fit.h"
 #include "lexora/practice/practice_setup.h"
 #include "resources/resources.h"
 
@@ -86,7 +87,7 @@ int keypadDigit(const QKeyEvent* e)
 
 CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& settings, const std::vector<int32_t>& rows,
                                      PracticeWindowDeps deps, QWidget* parent)
-    : CMyBaseDialog(parent), book_(book), deps_(std::move(deps))
+    : CMyBaseDialog(parent), book_(book), deps_(std::move(deps)), trace_(deps_.trace)
 {
     const PracticeOptions options = readPracticeOptions(Profile(deps_.configPath, envOr(deps_.env)));
     PracticeSinks sinks;
@@ -94,6 +95,9 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
     sinks.sendToCompanion = deps_.sendToCompanion;
     sinks.closeCompanion = deps_.closeCompanion;
     sinks.showMessage = [this](const QString& text, const QString& caption) {
+        trace_.message(text);
+        // No tick while the box is open; render() starts the timer again when the run goes on.
+        timer_.stop();
         if (deps_.ui)
             deps_.ui->messageBox(this, text, caption);
     };
@@ -268,7 +272,12 @@ void CMyPracticeDialog::render()
 
     for (size_t i = 0; i < 4; ++i) {
         CImageButton* b = slots_[i];
-        b->setText(v.choiceText[i]);
+        if (choices_[i] != v.choiceText[i]) {
+            choices_[i] = v.choiceText[i];
+            const auto [font, text] = fitAnswerText(bigFont_, choices_[i], b->size());
+            b->setFont(font);
+            b->setText(text);
+        }
         b->setEnabled(v.slotEnabled[i]);
         if (!eng.answered() && b->check())
             b->setCheck(false);
@@ -330,6 +339,7 @@ const CBMStatic* CMyPracticeDialog::markOn(int slot) const
 void CMyPracticeDialog::afterEngine()
 {
     render();
+    trace_.observe(*engine_);
     if (engine_->finished() && !ending_) {
         ending_ = true;
         timer_.stop();

@@ -5,6 +5,7 @@
 
 #include "common/frame/my_base_dialog.h"
 #include "lexora/practice/practice_engine.h"
+#include "lexora/practice/practice_trace.h"
 
 #include <QBasicTimer>
 #include <QFont>
@@ -38,6 +39,8 @@ struct PracticeWindowDeps {
     Env* env = nullptr;              // null: the real file system
     QFont phoneticFont;
     bool upperCase = false;          // the word list's 大写
+    // Test hook: the run's events, one line each (see practice_trace.h); empty for learners.
+    std::function<void(const QString& line)> trace;
 };
 
 class CMyPracticeDialog : public CMyBaseDialog {
@@ -83,10 +86,12 @@ private:
     Book& book_;
     PracticeWindowDeps deps_;
     std::unique_ptr<PracticeEngine> engine_;
+    PracticeTrace trace_;
     QBasicTimer timer_;
     int heightChange_ = 0;
     bool ending_ = false;
     std::array<CImageButton*, 4> slots_{};
+    std::array<QString, 4> choices_;   // the engine's texts, before fitting them to the buttons
     CBMStatic* tick_ = nullptr;
     std::array<CBMStatic*, 3> crosses_{};
     QFont bigFont_;

@@ -223,6 +223,7 @@ bool PracticeEngine::NextQuestion()
     const WordEntry* entry = book_.atView(e);
     if (!entry)
         return false; // cannot happen: the list does not change during a run
+    ++questionNumber_;
     word_ = entry->word().toString();
     explanation_ = entry->explanation().toString();
     phonetic_ = entry->phonetic().toString();
@@ -426,12 +427,14 @@ void PracticeEngine::requeueDictation()
 void PracticeEngine::finish(PracticeResult r, bool announce)
 {
     view_.timerRunning = false;
+    // Over before the message: a tick or a key that arrives while "已完成" is open finds the run
+    // ended, not a question with an empty queue behind it.
+    result_ = r;
     if (announce) {
         completed_ = true;
         if (sinks_.showMessage)
             sinks_.showMessage(finishedText(), QString());
     }
-    result_ = r;
 }
 
 QString PracticeEngine::finishedText() const

@@ -145,6 +145,8 @@ public:
     int correctSlot() const { return correctSlot_; }
     int32_t currentRow() const;
     const QString& currentWord() const { return word_; }
+    // Counts the questions shown so far in this run, the first being 1; a word asked again counts anew.
+    int questionNumber() const { return questionNumber_; }
     int tickCounter() const { return tick_; }
     int timeLimit() const { return limit_; }
     bool shortRequeue() const { return shortRequeue_; }
@@ -188,6 +190,7 @@ private:
     int tick_ = 1, limit_ = 6;
     PracticeResult result_ = PracticeResult::Running;
     bool completed_ = false;
+    int questionNumber_ = 0;
     PracticeView view_;
 };
 

@@ -5,7 +5,13 @@
 #include "common/platform/process_launcher.h"
 #include "common/platform/window_link.h"
 #include "lexora/link/companion_link.h"
+#include "common/controls/image_button.h"
+#include "common/ui/template_builder.h"
+#include "lexora/book/book.h"
+#include "lexora/practice/practice_dialog.h"
 #include "lexora/practice/practice_engine.h"
+#include "resources/resources.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -177,4 +183,99 @@ TEST(CompanionLink, PracticeFollowsInTheCompanionWithoutRaisingItAndClosesIt)
                                            QStringLiteral("raise Glosix"), QStringLiteral("find Glosix"),
                                            QStringLiteral("word Glosix pear 1"), QStringLiteral("find Glosix"),
                                            QStringLiteral("close Glosix")}));
+}
+
+namespace {
+
+// The practice window of a 初记 run over twelve words, following along in the companion through
+// the real link over the fakes of `rig`.
+struct PracticeWithCompanion {
+    lextest::TempDir dir;
+    Book book;
+    LcgRandom random{5};
+    FixedClock clock{QDateTime(QDate(2026, 5, 6), QTime(7, 8))};
+    std::unique_ptr<CMyPracticeDialog> w;
+
+    explicit PracticeWithCompanion(Rig& rig)
+    {
+        for (int i = 0; i < 12; ++i) {
+            auto e = std::make_unique<WordEntry>();
+            e->setWord(QStringLiteral("w%1").arg(i));
+            e->setExplanation(QStringLiteral("e%1").arg(i));
+            book.AddEntry(std::move(e), 0);
+        }
+        PracticeWindowDeps d;
+        d.ui = &rig.ui;
+        d.random = &random;
+        d.clock = &clock;
+        PracticeSinks sinks;
+        rig.companion.connectPracticeSinks(sinks);
+        d.sendToCompanion = sinks.sendToCompanion;
+        d.closeCompanion = sinks.closeCompanion;
+        d.configPath = dir.path(QStringLiteral("Config.INI"));
+        std::vector<int32_t> rows;
+        for (int32_t r = 0; r < 12; ++r)
+            rows.push_back(r);
+        w = std::make_unique<CMyPracticeDialog>(book, PracticeSettings{PracticeMode::Learn, 0, 1}, rows, d);
+    }
+    CImageButton* companionBox() const { return ui::control<CImageButton>(w.get(), res::practice_dlg::kCompanion); }
+    // Answers the current question rightly and waits for the next one.
+    void next()
+    {
+        PracticeEngine& e = w->engine();
+        w->onCommand(res::practice_dlg::kSlot0, 0);   // shows the choices
+        w->onCommand(e.correctSlot() == 0 ? res::practice_dlg::kSlot0 : res::practice_dlg::kSlot1, 0);
+        while (e.answered() && !e.finished())
+            w->tick();
+    }
+};
+
+} // namespace
+
+TEST(CompanionLink, TheExampleBoxSendsTheCurrentWordAndFollowsTheRun)
+{
+    Rig rig;
+    rig.link.present = true;
+    PracticeWithCompanion p(rig);
+    const QString first = p.w->engine().currentWord();
+    EXPECT_TRUE(rig.link.calls.isEmpty()) << "nothing goes to the companion until 例句 is ticked";
+
+    p.companionBox()->click();   // 例句
+    ASSERT_TRUE(p.companionBox()->check());
+    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix ") + first + QStringLiteral(" 0"),
+                                           QStringLiteral("raise Glosix")}));
+    rig.link.calls.clear();
+    p.next();
+    const QString second = p.w->engine().currentWord();
+    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix ") + second + QStringLiteral(" 1")}))
+        << "each next question follows without raising the companion";
+
+    rig.link.calls.clear();
+    p.companionBox()->click();   // unticked: the companion is asked to close
+    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("close Glosix")}));
+    rig.link.calls.clear();
+    p.next();
+    EXPECT_TRUE(rig.link.calls.isEmpty());
+    EXPECT_TRUE(rig.ui.messages().isEmpty());
+}
+
+TEST(CompanionLink, WithoutACompanionTheExampleBoxStaysQuietAndTheRunGoesOn)
+{
+    Rig rig;   // not running, and it cannot be started (the program is missing)
+    rig.launcher.canStart = false;
+    PracticeWithCompanion p(rig);
+    p.companionBox()->click();
+    EXPECT_EQ(rig.launcher.started.size(), 1) << "one try to start it";
+    EXPECT_FALSE(rig.link.calls.join(u',').contains(QStringLiteral("word")));
+    EXPECT_TRUE(rig.ui.messages().isEmpty()) << "a missing companion is no reason for a message";
+    EXPECT_FALSE(p.w->engine().paused());
+    EXPECT_TRUE(p.w->timerActive());
+    // The run goes on to its end; unticking sends no close request to a companion that is not there.
+    int questions = 0;
+    while (!p.w->engine().finished() && questions++ < 40)
+        p.next();
+    EXPECT_TRUE(p.w->engine().finished());
+    p.companionBox()->click();
+    EXPECT_FALSE(rig.link.calls.join(u',').contains(QStringLiteral("close")));
+    EXPECT_EQ(rig.ui.messages(), QStringList{QStringLiteral("已完成")});
 }

@@ -308,9 +308,11 @@ TEST(BookSession, AnImportAndAPracticeRunAreAnnouncedOnceEach)
     EXPECT_EQ(s.rowCount(), 3 + r.added);
     EXPECT_EQ(rec.take(), QStringLiteral("ins 3-%1").arg(2 + r.added));
     EXPECT_TRUE(s.book().textChanged);
-    // Nothing to add: no announcement.
+    // Nothing to add: no announcement, and the text file is not marked for rewriting.
+    s.book().textChanged = false;
     EXPECT_EQ(s.importEntries(QStringLiteral("\r\n"), ImportSettings{}, clock).added, 0);
     EXPECT_EQ(rec.take(), QString());
+    EXPECT_FALSE(s.book().textChanged);
 
     // The run start clears the temporary degree of the rows taken and says so.
     s.book().atView(0)->temporary = 4;

@@ -43,3 +43,23 @@ e2e_sample_home() {
   "$2" "$3/data/dict/words.tsv" "$home/Book/English" --count "$4" >/dev/null || fail "cannot make the sample Book"
   printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
 }
+
+# e2e_start_lexora LEXORA HOME: starts Lexora on the program folder HOME, from $tmp, its output
+# appended to $tmp/lexora.log, and waits for its window "Tessaly"; sets lexora_pid (added to pids),
+# wid and the window's top-left corner wx, wy.
+e2e_start_lexora() {
+  (cd "$tmp" && exec "$1" --home "$2") >>"$tmp/lexora.log" 2>&1 &
+  lexora_pid=$!
+  pids+=($lexora_pid)
+  wid=
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
+    [ -n "$wid" ] && break
+    kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
+    sleep 0.2
+  done
+  [ -n "$wid" ] || fail "no window titled Tessaly"
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$wid")"   # X Y WIDTH HEIGHT
+  wx=$X wy=$Y
+}

@@ -58,20 +58,7 @@ mapfile -t words < <("$lexbook" dump "$home/Book/English" | python3 -c 'import j
 for l in sys.stdin: print(json.loads(l)["word"])')
 [ "${#words[@]}" -ge 5 ] || fail "cannot read the sample Book"
 
-(cd "$tmp" && exec "$lexora" --home "$home") >>"$tmp/lexora.log" 2>&1 &
-lexora_pid=$!
-pids+=($lexora_pid)
-wid=
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
-  sleep 0.2
-done
-[ -n "$wid" ] || fail "no window titled Tessaly"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-wx=$X wy=$Y
+e2e_start_lexora "$lexora" "$home"
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
 row_y() { echo $((132 + 20 * $1)); }
 word_x=100

@@ -31,22 +31,7 @@ e2e_display 91 160
 e2e_sample_home "$bin" "$samplebook" "$src" 60
 "$lexbook" dump "$home/Book/English" >"$tmp/before.jsonl" || fail "cannot read the sample Book"
 
-start_lexora() {
-  (cd "$tmp" && exec "$lexora" --home "$home") >>"$tmp/lexora.log" 2>&1 &
-  lexora_pid=$!
-  pids+=($lexora_pid)
-  wid=
-  for _ in $(seq 100); do
-    wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
-    [ -n "$wid" ] && break
-    kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
-    sleep 0.2
-  done
-  [ -n "$wid" ] || fail "no window titled Tessaly"
-  sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$wid")"   # X Y WIDTH HEIGHT
-  wx=$X wy=$Y
-}
+start_lexora() { e2e_start_lexora "$lexora" "$home"; }
 # Positions inside the window, from its top-left corner (template and font dependent).
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
 key() { xdotool key "$@"; sleep 0.25; }

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# End to end: a word list imported through the 导入 dialog, a 初记 run over the imported rows
-# answered with number-pad keys until it ends (two answers wrong on purpose), the list sorted by
-# temporary strangeness and its top rows exported as Unicode style 3; then the saved Book is read
-# back with lexbook.
+# End to end: a word list imported through the 导入 dialog, a 初记 run from the 练习 menu over the
+# imported rows (and three rows the Book had before, so that new review times show) answered with
+# number-pad keys until it ends, two answers wrong on purpose; the whole list then narrowed with
+# the strangeness filter to the rows of temporary strangeness above 0, which must be the two wrong
+# words, and those exported as Unicode style 3; a look at the practice window in the other three
+# modes; then the saved Book is read back with lexbook.
+#
+# Which answer button is right comes from the practice window's trace (LEXORA_PRACTICE_TRACE, one
+# line per question with the right slot), not from the screen.
 #   practice_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
 set -uo pipefail
 
 lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
+started=$(date +%s)
 
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-for tool in xdotool openbox import convert python3; do
+for tool in xdotool openbox import python3; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
 done
 
@@ -21,192 +27,180 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; import -window root "$out/practice_e2e_fail.png" 2>/dev/null; [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  import -window root "$out/practice_e2e_fail.png" 2>/dev/null
+  [ -f "$tmp/trace.txt" ] && { echo "--- the practice trace"; cat "$tmp/trace.txt"; }
+  [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }
+  exit 1
+}
 
-# A free display of our own.
-display=
-for n in $(seq 161 230); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-  xpid=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; kill -0 $xpid 2>/dev/null || break; sleep 0.1; done
-  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xpid 2>/dev/null; then display=":$n"; pids+=($xpid); break; fi
-  kill $xpid 2>/dev/null; wait $xpid 2>/dev/null
-done
-[ -n "$display" ] || fail "no free display for Xvfb"
-export DISPLAY=$display
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-openbox >"$tmp/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-export XDG_RUNTIME_DIR=$tmp/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-home=$tmp/home
-mkdir -p "$home"
-[ -d "$bin/data" ] && cp -r "$bin/data/." "$home/" 2>/dev/null
-rm -rf "$home/CMakeFiles" "$home/cmake_install.cmake"
-mkdir -p "$home/Book" "$home/Voice" "$home/Dict"
-"$samplebook" "$src/data/dict/words.tsv" "$home/Book/English" --count 60 >/dev/null || fail "cannot make the sample Book"
-printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_display 161 230
+e2e_sample_home "$bin" "$samplebook" "$src" 60
+# The learner switched 正确停顿 off in an earlier run (the seven option bytes and their checksum):
+# a right answer then gives way to the next question at the next tick.
+printf '[PracticeTool]\nState=0101010101010006\n' >>"$home/Config.INI"
 "$lexbook" dump "$home/Book/English" >"$tmp/before.jsonl" || fail "cannot read the sample Book"
+export LEXORA_PRACTICE_TRACE=$tmp/trace.txt
 
-# Twelve words the dictionary does not know: they come in without explanation, so in the run
-# the right answer is the empty button (every sample row has an explanation).
+# Twelve words the dictionary does not know: they come in without explanation.
 words=(zqa zqbb zqccc zqdddd zqeeeee zqffffff zqggggggg zqhhhhhhhh zqiiiiiiiii zqjjjjjjjjjj zqkkkkkkkkkkk zqllllllllllll)
 : >"$tmp/list.txt"
 for w in "${words[@]}"; do printf '%s\r\n' "$w" >>"$tmp/list.txt"; done
 
-(cd "$tmp" && exec "$lexora" --home "$home") >>"$tmp/lexora.log" 2>&1 &
-lexora_pid=$!
-pids+=($lexora_pid)
-wid=
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
-  sleep 0.2
-done
-[ -n "$wid" ] || fail "no window titled Tessaly"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-wx=$X wy=$Y
+e2e_start_lexora "$lexora" "$home"
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
 key() { xdotool key "$@"; sleep 0.25; }
-wait_window() {   # $1: title pattern; prints the id
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
+wait_for() {   # $1 seconds, then a command that must succeed
+  local limit=$(( $1 * 10 )); shift
+  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
   return 1
 }
-outer_visible() { [ -n "$(xdotool search --onlyvisible --name '^Tessaly$' 2>/dev/null)" ]; }
-study_x=125 study_y=45 file_x=205 file_y=45 practice_x=365 practice_y=45 temp_header_x=382 header_y=112
-row_y() { echo $((132 + 20 * $1)); }
+visible() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
+active_is() { [[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" =~ $1 ]]; }
+outer_visible() { visible '^Tessaly$'; }
+traced() { grep -qE "$1" "$tmp/trace.txt" 2>/dev/null; }
+# The message box (captioned with the program's name) is answered with Enter.
+answer_message() { wait_for 10 active_is '^Lexora$' || fail "no message box for $1"; key Return; }
+file_x=205 practice_x=365 menu_y=45
+menu() {   # $1 x of the tool-bar menu, $2 how many items down
+  click "$1" $menu_y
+  for _ in $(seq "$2"); do xdotool key Down; done
+  key Return
+}
 
-click $study_x $study_y
+click 125 45                                   # "学习": the word-book page
 
-# 文件 → 导入: 打开文件 (the focused button) opens the chooser; the path is typed there.
-click $file_x $file_y
-key Down Return
-dlg=$(wait_window '^导入文件$') || fail "no import dialog"
+# 文件 → 导入: 打开文件 (the focused button) opens the chooser, where the path is typed.
+menu $file_x 1
+wait_for 10 active_is '^导入文件$' || fail "no import dialog"
 key Return
-sleep 1.5
-xdotool type --delay 20 "$tmp/list.txt"
+wait_for 10 active_is '^Open$' || fail "no file chooser"
+key ctrl+a
+xdotool type --delay 10 "$tmp/list.txt"
 key Return
-sleep 1
-key Tab space             # 导入
-sleep 1
-key Return                # "导入完成，导入单词数:12"
-key Escape                # 关闭
-sleep 0.5
+wait_for 10 active_is '^导入文件$' || fail "the file chooser did not close"
+key Tab space                                  # 导入
+answer_message "the import"                    # "导入完成，导入单词数:12"
+key Escape                                     # 关闭
+wait_for 10 active_is '^Tessaly$' || fail "the import dialog did not close"
+import -window root "$out/practice_e2e_imported.png"
 
-# 练习 → 初记 over the twelve new rows, which the import left selected.
-click $practice_x $practice_y
-key Down Return
-wait_window '^初记$' >/dev/null || fail "no practice set-up"
-key Return                # 开始
-pw=$(wait_window '^单词初记') || fail "no practice window"
-outer_visible && fail "the outer window stays visible during the run"
-import -window root "$out/practice_e2e_learn.png"
-xdotool mousemove --window "$pw" 190 318 click 1   # 正确停顿 off: a right answer moves on at the next tick
+# The import left its rows selected with the first one current. Three rows above are taken in
+# too: rows 58 to 72.
+for _ in 1 2 3; do xdotool key Up; done
+for _ in $(seq 14); do xdotool key shift+Down; done
 sleep 0.3
 
-# Which answer buttons show text, and whether a red cross is shown.
-shot() {   # the practice window's pixels, cut from the screen (it has no frame of the window manager)
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$pw" 2>/dev/null)"
-  import -window root "$tmp/root.png" 2>/dev/null
-  convert "$tmp/root.png" -crop "${WIDTH:-1}x${HEIGHT:-1}+${X:-0}+${Y:-0}" +repage "$tmp/pw.png" 2>/dev/null
-}
-has_text() {   # $1: y offset of the button's inside
-  local m
-  m=$(convert "$tmp/pw.png" -crop 360x44+40+"$1" +repage -colorspace gray -threshold 50% -format '%[fx:mean]' info: 2>/dev/null)
-  python3 -c "import sys; sys.exit(0 if float('${m:-1}') < 0.997 else 1)"
-}
-has_cross() {
-  local m
-  m=$(convert "$tmp/pw.png" -crop 424x140+7+152 +repage -fx '(r>0.7&&g<0.35&&b<0.35)' -format '%[fx:mean]' info: 2>/dev/null)
-  python3 -c "import sys; sys.exit(0 if float('${m:-0}') > 0.002 else 1)"
-}
-slot0_y=165 slot1_y=235
-questions=0 wrong=0 finished=
-while [ $questions -lt 200 ]; do
-  xdotool search --onlyvisible --name '^单词初记' >/dev/null 2>&1 || { finished=1; break; }
-  shot
-  if ! has_text $slot0_y && ! has_text $slot1_y; then
-    key KP_4            # the first press only shows the choices
-    shot
+# 练习 → 初记, two loops.
+menu $practice_x 1
+wait_for 10 active_is '^初记$' || fail "no practice set-up"
+key Tab Tab Tab Up                             # 循环次数: 3 → 2
+key Return                                     # 开始
+run_started=$(date +%s)
+wait_for 10 traced '^question	1	' || fail "the run did not start"
+wait_for 10 active_is '^单词初记' || fail "no practice window"
+outer_visible && fail "the outer window stays visible during the run"
+
+# Every question answered with the number pad: 4 is the upper button, 1 the lower one. Each key is
+# pressed twice: the first press may only show the choices, and once a question is answered the
+# window takes no other answer to it (at most the second press shows the next question's choices).
+# The first two questions (two different words) are answered wrongly, the rest rightly.
+n=0 wrong_words=()
+while :; do
+  next=$((n + 1))
+  wait_for 15 traced "^(question	$next	|message	|end	)" || fail "neither question $next nor the end came"
+  traced "^question	$next	" || break
+  n=$next
+  line=$(grep -E "^question	$n	" "$tmp/trace.txt")
+  slot=$(cut -f3 <<<"$line") word=$(cut -f4 <<<"$line")
+  want=right
+  if [ $n -le 2 ] && [[ ! " ${wrong_words[*]-} " =~ " $word " ]]; then want=wrong; fi
+  if [ "$slot" = 0 ]; then right=KP_4 bad=KP_1; else right=KP_1 bad=KP_4; fi
+  [ $want = wrong ] && press=$bad || press=$right
+  xdotool key $press $press
+  wait_for 5 traced "^answer	$n	" || fail "question $n ($word) took no answer"
+  traced "^answer	$n	$want\$" || fail "question $n ($word) was not judged $want"
+  [ $want = wrong ] && wrong_words+=("$word")
+  if [ $n = 1 ]; then
+    outer_visible && fail "the outer window came back during the run"
+    import -window root "$out/practice_learn.png"   # both choices and the cross
   fi
-  t0=1 t1=1
-  has_text $slot0_y || t0=0
-  has_text $slot1_y || t1=0
-  if [ $wrong -lt 2 ]; then want=wrong; else want=right; fi
-  if [ $t0 -eq 0 ] && [ $t1 -eq 1 ]; then right=KP_4 bad=KP_1; else right=KP_1 bad=KP_4; fi
-  if [ $want = wrong ]; then key $bad; else key $right; fi
-  questions=$((questions + 1))
-  shot
-  if has_cross; then wrong=$((wrong + 1)); fi
-  # Wait for the next question (both buttons empty) or the end of the run.
-  cleared=
-  for _ in $(seq 40); do
-    sleep 0.25
-    xdotool search --onlyvisible --name '^单词初记' >/dev/null 2>&1 || break
-    shot
-    if ! has_text $slot0_y && ! has_text $slot1_y; then cleared=1; break; fi
-  done
-  if [ -z "$cleared" ]; then
-    key Return          # "已完成"
-    sleep 1
-  fi
+  [ $n -ge 100 ] && fail "the run did not end after $n questions"
 done
-[ -n "$finished" ] || fail "the run did not end after $questions questions"
-[ $wrong -ge 2 ] || fail "only $wrong wrong answers were seen"
-sleep 1
-outer_visible || fail "the outer window did not come back after the run"
-echo "run: $questions questions, $wrong wrong"
+traced '^message	已完成$' || fail "the run ended without 已完成"
+answer_message "已完成"
+wait_for 10 traced '^end	accepted$' || fail "the run did not end"
+wait_for 10 outer_visible || fail "the outer window did not come back after the run"
+[ ${#wrong_words[@]} = 2 ] || fail "wrong answers: ${wrong_words[*]-}"
+echo "run: $n questions in $(( $(date +%s) - run_started )) s, wrong: ${wrong_words[*]}"
 import -window root "$out/practice_e2e_after.png"
 
-# The list sorted by temporary strangeness, highest first: the two wrong words lead; they are
-# exported as Unicode style 3.
-click $temp_header_x $header_y
-click $temp_header_x $header_y
-click 200 "$(row_y 0)"
-xdotool keydown shift; click 200 "$(row_y 1)"; xdotool keyup shift
-click $file_x $file_y
-key Down Down Return
-dlg=$(wait_window '^导出文件$') || fail "no export dialog"
-key Return                # 打开文件: the save chooser takes a new name
-sleep 1.5
-xdotool type --delay 20 "$tmp/out.txt"
+# The whole list narrowed to the rows whose temporary strangeness is above 0 (the pop-up menu's
+# last item, 陌生度选择过虑: "大于" "0"), and those exported as Unicode style 3.
+key ctrl+a
+key Menu
+key Up Return
+wait_for 10 active_is '^临时陌生度过虑$' || fail "no strangeness filter"
+key Down Return                                # 等于 → 大于, 确定
+wait_for 10 active_is '^Tessaly$' || fail "the strangeness filter did not close"
+menu $file_x 2
+wait_for 10 active_is '^导出文件$' || fail "no export dialog"
+key Return                                     # 打开文件: the save chooser takes a new name
+wait_for 10 active_is '^Save As$' || fail "no save chooser"
+key ctrl+a
+xdotool type --delay 10 "$tmp/out.txt"
 key Return
-sleep 1
-key Tab Tab Tab Tab space # 导出Unicode
-xdotool mousemove --window "$dlg" 12 299 click 1   # 样式三
-sleep 0.3
-xdotool mousemove --window "$dlg" 411 18 click 1   # 导出
-sleep 1
-key Return                # "导出完成，导出单词数:2"
+wait_for 10 active_is '^导出文件$' || fail "the save chooser did not close"
+key Tab Tab Tab Tab space                      # 导出Unicode
+key Tab Tab Down Down                          # 样式三
+for _ in $(seq 7); do xdotool key shift+Tab; done
+key space                                      # 导出
+answer_message "the export"                    # "导出完成，导出单词数:2"
 key Escape
-sleep 0.5
+wait_for 10 active_is '^Tessaly$' || fail "the export dialog did not close"
+
+# The practice window in the other modes, over the whole list: each run paused at once after its
+# screenshot (no time-out answers for the learner) and shut with the close button.
+key ctrl+a
+look() {   # $1 items down the 练习 menu, $2 set-up title, $3 window title, $4 screenshot name, $5... keys
+  local down=$1 setup=$2 title=$3 name=$4 questions X Y WIDTH HEIGHT SCREEN WINDOW
+  shift 4
+  questions=$(grep -c '^question' "$tmp/trace.txt")
+  menu $practice_x "$down"
+  wait_for 10 active_is "^$setup\$" || fail "no $setup set-up"
+  key Return
+  wait_for 10 active_is "^$title" || fail "no $title window"
+  [ $# -gt 0 ] && key "$@"
+  sleep 0.5
+  import -window root "$out/$name.png"
+  key Pause
+  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name "^$title" | head -1)")"
+  xdotool mousemove $((X + WIDTH - 32)) $((Y + 9)); sleep 0.3; xdotool click 1
+  wait_for 10 outer_visible || fail "the $title window did not close"
+  [ "$(grep -c '^question' "$tmp/trace.txt")" -gt "$questions" ] || fail "no question in $title"
+  sleep 0.3
+}
+look 2 强记 单词强记 practice_drill KP_4         # the first press shows the choices
+look 3 听辨 单词听辩 practice_listen KP_4
+look 4 拼写 单词拼写 practice_dictate a b       # typed into the word box
 
 # Quit with saving.
-click $file_x $file_y
-for _ in 1 2 3 4; do key Down; done
-key Return
-for _ in $(seq 50); do kill -0 $lexora_pid 2>/dev/null || break; sleep 0.2; done
-kill -0 $lexora_pid 2>/dev/null && fail "Lexora did not end through its menu"
+menu $file_x 4
+wait_for 10 bash -c "! kill -0 $lexora_pid 2>/dev/null" || fail "Lexora did not end through its menu"
 wait $lexora_pid
 
 "$lexbook" dump "$home/Book/English" >"$tmp/after.jsonl" || fail "cannot read the saved Book"
-python3 - "$tmp/before.jsonl" "$tmp/after.jsonl" "$tmp/out.txt" "${words[@]}" <<'PY' || fail "the saved Book or the export is not as expected"
+python3 - "$tmp/before.jsonl" "$tmp/after.jsonl" "$tmp/out.txt" "$tmp/trace.txt" "${wrong_words[*]}" "${words[@]}" <<'PY' \
+  || fail "the saved Book or the export is not as expected"
 import json, sys, datetime
-before = {e['word']: e for e in map(json.loads, open(sys.argv[1], encoding='utf-8'))}
+before = [json.loads(l) for l in open(sys.argv[1], encoding='utf-8')]
 after = [json.loads(l) for l in open(sys.argv[2], encoding='utf-8')]
 out = open(sys.argv[3], 'rb').read()
-words = sys.argv[4:]
+trace = [l.rstrip('\n').split('\t') for l in open(sys.argv[4], encoding='utf-8')]
+wrong = set(sys.argv[5].split())
+words = sys.argv[6:]
 ok = True
 def check(cond, what):
     global ok
@@ -216,24 +210,31 @@ def check(cond, what):
 now = datetime.datetime.now()
 today = [now.year % 16, now.month, now.day]
 check(len(after) == len(before) + len(words), f"{len(after)} entries: the sample and the imported words")
-seen = set()
-for a in after:
+check([a['word'] for a in after] == [b['word'] for b in before] + words, "the imported words follow the sample")
+# The first run: every question up to the first "end" line.
+first = trace[:next(i for i, t in enumerate(trace) if t[0] == 'end') + 1]
+asked = {t[3] for t in first if t[0] == 'question'}
+practised = {b['word'] for b in before[57:60]} | set(words)
+check(asked == practised, f"the run asked rows 58 to 72: {sorted(asked ^ practised)} differ")
+later = [t for t in trace[len(first):] if t[0] not in ('question', 'end')]
+check(not later, f"the later runs were left before any answer: {later}")
+for i, a in enumerate(after):
     w = a['word']
-    seen.add(w)
-    if w in words:
-        check(a['review'][:3] == today, f"{w}: practised today ({a['review']})")
+    if i >= len(before):
         check((a['recognition'], a['spelling'], a['listening']) == (10, 10, 10), f"{w}: degrees as imported")
+        check(a['review'][:3] == today and a['review'] >= a['added'], f"{w}: practised today ({a['review']})")
+        continue
+    b = before[i]
+    for k in ('recognition', 'spelling', 'listening', 'added', 'textStart', 'textEnd'):
+        check(a[k] == b[k], f"{w} {k} unchanged: {a[k]} (was {b[k]})")
+    if w in practised:
+        check(a['review'] != b['review'] and a['review'][:3] == today, f"{w}: new review time ({a['review']})")
     else:
-        b = before.get(w)
-        check(b is not None, f"{w} was in the sample")
-        if b:
-            for k in ('recognition', 'spelling', 'listening', 'review', 'added'):
-                check(a[k] == b[k], f"{w} {k} unchanged: {a[k]} (was {b[k]})")
-check(set(words) <= seen, "every imported word is in the Book")
+        check(a['review'] == b['review'], f"{w}: review time unchanged")
 check(out[:2] == b'\xff\xfe', "the export starts with FF FE")
 text = out[2:].decode('utf-16-le')
-plus = [l[1:] for l in text.split('\r\n') if l.startswith('+')]
-check(len(plus) == 2 and all(w in words for w in plus), f"the two rows of highest temporary strangeness are practised words: {plus}")
+plus = {l[1:] for l in text.split('\r\n') if l.startswith('+')}
+check(plus == wrong, f"exactly the wrongly answered words have a temporary strangeness above 0: {sorted(plus)}")
 sys.exit(0 if ok else 1)
 PY
-echo "PASS: practice end to end (screenshots in $out)"
+echo "PASS: practice end to end in $(( $(date +%s) - started )) s (screenshots in $out)"

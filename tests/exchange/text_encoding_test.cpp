@@ -1,3 +1,4 @@
+#include "lexora/exchange/exchange_files.h"
 #include "lexora/exchange/text_encoding.h"
 
 #include "temp_dir.h"
@@ -164,4 +165,26 @@ TEST(ExchangeEncoding, PreviewCountsLinesAndShowsTheStart)
     p = lex::previewWordList(many.toUtf8());
     EXPECT_EQ(p.encoding, TextEncoding::Utf8);
     EXPECT_EQ(p.text, QString(66, QChar(0x4E2D)) + dots);
+}
+
+TEST(ExchangeEncoding, PreviewNeverEndsInHalfACharacter)
+{
+    const QString dots = QStringLiteral("\r\n...\r\n..\r\n.");
+    // Code page 936: AA A1 is no character, so AA reads as one replaced byte and A1 pairs with the
+    // next byte; the last byte before the cut then starts "中" (D0 D0), which the cut would split.
+    QByteArray b(196, 'a');
+    b += gbk("aaa1d6d0d0d0");
+    b += "\r\nx";
+    lex::WordListPreview p = lex::previewImportBytes(b);
+    ASSERT_EQ(p.encoding, TextEncoding::Cp936);
+    ASSERT_TRUE(p.text.endsWith(dots));
+    QString shown = p.text.chopped(dots.size());
+    EXPECT_TRUE(lex::decodeWordList(b).startsWith(shown)) << "the preview shows what the import reads";
+    EXPECT_EQ(shown, QString(196, QLatin1Char('a')) + QChar(0xFFFD) + lex::decodeWordList(gbk("a1d6")));
+
+    // UTF-16: a character outside the basic plane straddling the 200th unit is left out whole.
+    QString units(199, u'a');
+    units += QStringLiteral("\U0001F600\r\nb");
+    p = lex::previewImportBytes(lex::encodeWordList(units, TextEncoding::Utf16));
+    EXPECT_EQ(p.text, QString(199, u'a') + dots);
 }

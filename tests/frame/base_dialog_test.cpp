@@ -48,6 +48,25 @@ struct FrameTest : ::testing::Test {
 };
 } // namespace
 
+TEST_F(FrameTest, TheFirstClickAfterPlacementHitsTheButtons)
+{
+    // A window manager that has just placed the window may not have told Qt yet: the events'
+    // screen positions are then off from what Qt believes. The buttons go by the window itself.
+    const QPoint close = buttonPoint(w, CloseButton);
+    const QPoint elsewhere = w.mapToGlobal(close) + QPoint(240, 130);
+    auto at = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(close), QPointF(elsewhere), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&w, &e);
+    };
+    at(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(CMyBaseDialog::hoveredButton(), CloseButton);
+    at(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(CMyBaseDialog::pressedButton(), CloseButton);
+    at(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(w.cancels, 1);
+    EXPECT_FALSE(w.isVisible());
+}
+
 TEST_F(FrameTest, CloseNeedsPressAndReleaseOnTheButton)
 {
     const QPoint close = buttonPoint(w, CloseButton);

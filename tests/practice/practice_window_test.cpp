@@ -14,6 +14,7 @@
 #include "resources/resources.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -36,7 +37,10 @@ struct Window {
     bool editAnswer = false;
     std::unique_ptr<CMyPracticeDialog> w;
 
-    explicit Window(PracticeMode mode, int direction = 0, int rows = 12, const QByteArray& state = {})
+    QStringList traced;
+
+    explicit Window(PracticeMode mode, int direction = 0, int rows = 12, const QByteArray& state = {},
+                    UserServices* services = nullptr)
     {
         practicetest::fillBook(book, rows);
         if (!state.isEmpty()) {
@@ -44,7 +48,8 @@ struct Window {
             p.writeStruct(config::kPracticeTool, config::kState, state);
         }
         PracticeWindowDeps d;
-        d.ui = &ui;
+        d.ui = services ? services : &ui;
+        d.trace = [this](const QString& line) { traced << line; };
         d.random = &random;
         d.clock = &clock;
         d.speak = [this](QStringView word) { spoken << word.toString(); };
@@ -281,4 +286,111 @@ TEST(PracticeWindow, LearnerTextsAreNeverMarkup)
     w.button(kExplanationOption)->click();   // 解释 refreshes the word box from the entry
     EXPECT_EQ(w.box(kWordBox)->toPlainText(), QStringLiteral("<b>e</b>"));
     EXPECT_FALSE(w.box(kWordBox)->acceptRichText());
+}
+
+namespace {
+
+// Passes everything on, and notes whether the window's timer ran while a message box was open.
+struct TimerWatch final : UserServices {
+    lextest::ScriptedServices& next;
+    std::function<bool()> timerActive;
+    int boxesWithTimer = 0;
+    explicit TimerWatch(lextest::ScriptedServices& n) : next(n) {}
+    MessageAnswer messageBox(QWidget* o, const QString& t, const QString& c, MessageButtons b, MessageIcon i) override
+    {
+        if (timerActive && timerActive())
+            ++boxesWithTimer;
+        return next.messageBox(o, t, c, b, i);
+    }
+    QString openFileName(QWidget* o, const QString& p, const QString& f) override { return next.openFileName(o, p, f); }
+    QString saveFileName(QWidget* o, const QString& p, const QString& f) override { return next.saveFileName(o, p, f); }
+    QString folder(QWidget* o, const QString& t, const QString& p) override { return next.folder(o, t, p); }
+    QColor color(QWidget* o, const QColor& c) override { return next.color(o, c); }
+    bool openExternally(const QString& p) override { return next.openExternally(p); }
+    int runModal(QDialog* d) override { return next.runModal(d); }
+};
+
+} // namespace
+
+TEST(PracticeWindow, TheTraceNamesEachRightButtonAndTheTimerRestsDuringTheEndMessage)
+{
+    lextest::ScriptedServices scripted;
+    TimerWatch watch(scripted);
+    Window w(PracticeMode::Learn, 0, 10, {}, &watch);
+    watch.timerActive = [&] { return w.w->timerActive(); };
+    int questions = 0;
+    while (!w.w->engine().finished() && questions < 100) {
+        ++questions;
+        PracticeEngine& e = w.w->engine();
+        // What the trace says is right is what the engine judges right.
+        ASSERT_FALSE(w.traced.isEmpty());
+        const QStringList q = w.traced.last().split(QLatin1Char('\t'));
+        ASSERT_EQ(q.size(), 4) << w.traced.last().toStdString();
+        EXPECT_EQ(q[0], QStringLiteral("question"));
+        EXPECT_EQ(q[1].toInt(), questions);
+        EXPECT_EQ(q[3], e.currentWord());
+        const int slot = q[2].toInt();
+        const bool wrong = questions == 1;
+        w.w->onCommand(kSlot0, 0);   // shows the choices
+        w.w->onCommand((slot == 0) != wrong ? kSlot0 : kSlot1, 0);
+        EXPECT_EQ(w.traced.last(), QStringLiteral("answer\t%1\t%2").arg(questions).arg(wrong ? u"wrong" : u"right"));
+        while (e.answered() && !e.finished())
+            w.w->tick();
+    }
+    ASSERT_TRUE(w.w->engine().finished());
+    ASSERT_GE(w.traced.size(), 2);
+    EXPECT_EQ(w.traced.mid(w.traced.size() - 2),
+              (QStringList{QStringLiteral("message\t已完成"), QStringLiteral("end\taccepted")}));
+    EXPECT_EQ(scripted.messages(), QStringList{QStringLiteral("已完成")});
+    EXPECT_EQ(watch.boxesWithTimer, 0) << "no tick may reach the run while 已完成 is open";
+}
+
+TEST(PracticeWindow, LongExplanationsFitTheAnswerButtons)
+{
+    const QString shortText = QStringLiteral("n. 八月");
+    const QString twoLines = QStringLiteral("prep. 在……之后\r\nconj. 在……以后");
+    QString huge;
+    for (int i = 0; i < 40; ++i)
+        huge += QStringLiteral("n. 意思%1；").arg(i);
+    Window w(PracticeMode::Listen, 0, 12);
+    const QString texts[3] = {shortText, twoLines, huge};
+    for (int r = 0; r < w.book.size(); ++r)
+        w.book.atView(r)->setExplanation(texts[r % 3]);
+    const int ids[4] = {kSlot0, kSlot1, kSlot2, kSlot3};
+    bool saw[3] = {false, false, false};
+    for (int question = 0; question < 12 && !(saw[0] && saw[1] && saw[2]); ++question) {
+        w.w->onCommand(kSlot0, 0);   // shows the four choices
+        for (int i = 0; i < 4; ++i) {
+            CImageButton* b = w.button(ids[i]);
+            const int kind = w.w->engine().choiceSlots()[size_t(i)] % 3;
+            const QString& full = texts[kind];
+            saw[kind] = true;
+            const int px = b->font().pixelSize();
+            const QRect inside = b->rect().adjusted(4, 4, -4, -4);
+            const QRect needed =
+                QFontMetrics(b->font()).boundingRect(inside, Qt::AlignCenter | Qt::TextWordWrap, b->text());
+            EXPECT_LE(needed.height(), inside.height()) << b->text().toStdString();
+            EXPECT_LE(needed.width(), inside.width()) << b->text().toStdString();
+            if (kind == 0) {
+                EXPECT_EQ(px, 30) << "a short explanation keeps the big font";
+                EXPECT_EQ(b->text(), full);
+            } else if (kind == 1) {
+                EXPECT_LT(px, 30);
+                EXPECT_GE(px, 14);
+                EXPECT_EQ(b->text(), full) << "two lines fit whole in a smaller font";
+            } else {
+                EXPECT_EQ(px, 14);
+                EXPECT_TRUE(b->text().endsWith(QChar(0x2026)));
+                EXPECT_TRUE(full.startsWith(b->text().chopped(1).trimmed()));
+            }
+        }
+        w.w->onCommand(kDontKnow, 0);
+        ASSERT_TRUE(w.w->engine().answered());
+        while (w.w->engine().answered() && !w.w->engine().finished())
+            w.w->tick();
+        // The next question starts with empty buttons.
+        for (int id : ids)
+            EXPECT_TRUE(w.button(id)->text().isEmpty());
+    }
+    EXPECT_TRUE(saw[0] && saw[1] && saw[2]);
 }

@@ -1,0 +1,128 @@
+// The run's trace for end-to-end tests, and a run whose end message is open while time goes on.
+#include "practice_support.h"
+#include "temp_dir.h"
+
+#include "common/platform/env.h"
+#include "lexora/practice/practice_trace.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace practicetest;
+using lex::PracticeMode;
+using lex::PracticeTrace;
+
+namespace {
+
+lex::PracticeOptions noPauseWhenCorrect()
+{
+    lex::PracticeOptions o;
+    o.pauseWhenCorrect = false;
+    return o;
+}
+
+} // namespace
+
+TEST(PracticeTrace, NamesTheRightSlotOfEveryQuestionAndEachAnswer)
+{
+    Rig run(12, PracticeMode::Learn, 2, 0, noPauseWhenCorrect());
+    QStringList lines;
+    PracticeTrace trace([&](const QString& l) { lines << l; });
+    run.e().start(range(0, 10));
+    trace.observe(run.e());
+    QStringList expected;
+    int n = 0;
+    while (!run.e().finished()) {
+        ++n;
+        expected << QStringLiteral("question\t%1\t%2\t%3").arg(n).arg(run.e().correctSlot()).arg(run.e().currentWord());
+        const bool right = n % 3 != 1;   // questions 1, 4, 7 ... wrong
+        if (!run.e().revealed()) {
+            run.e().answer(0);             // the first press only shows the choices
+            trace.observe(run.e());
+        }
+        run.e().answer(right ? run.e().correctSlot() : 1 - run.e().correctSlot());
+        trace.observe(run.e());
+        trace.observe(run.e());            // nothing new: nothing written
+        expected << QStringLiteral("answer\t%1\t%2").arg(n).arg(right ? u"right" : u"wrong");
+        while (run.e().answered() && !run.e().finished()) {
+            run.e().PracticeTick();
+            trace.observe(run.e());
+        }
+    }
+    expected << QStringLiteral("end\taccepted");
+    EXPECT_EQ(lines, expected);
+    EXPECT_GT(n, 20) << "the wrong answers were asked again";
+}
+
+TEST(PracticeTrace, ATimeOutIsAWrongAnswerAndAClosedRunEndsCancelled)
+{
+    Rig run(12, PracticeMode::Listen, 2);
+    QStringList lines;
+    PracticeTrace trace([&](const QString& l) { lines << l; });
+    run.e().start(range(0, 10));
+    trace.observe(run.e());
+    while (!run.e().answered()) {
+        run.e().PracticeTick();
+        trace.observe(run.e());
+    }
+    run.e().close();
+    trace.observe(run.e());
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("question\t1\t")));
+    EXPECT_EQ(lines[1], QStringLiteral("answer\t1\twrong"));
+    EXPECT_EQ(lines[2], QStringLiteral("end\tcancelled"));
+}
+
+TEST(PracticeTrace, WritesTheFileNamedInTheEnvironmentAndNothingWithoutIt)
+{
+    lextest::TempDir dir;
+    const QString path = dir.path(QStringLiteral("trace.txt"));
+    qunsetenv(PracticeTrace::kVariable);
+    EXPECT_FALSE(PracticeTrace::fromEnvironment(lex::Env::defaultEnv()));
+    qputenv(PracticeTrace::kVariable, path.toUtf8());
+    PracticeTrace::Sink sink = PracticeTrace::fromEnvironment(lex::Env::defaultEnv());
+    qunsetenv(PracticeTrace::kVariable);
+    ASSERT_TRUE(sink);
+    PracticeTrace trace(sink);
+    trace.message(QStringLiteral("已完成"));
+    trace.message(QStringLiteral("second"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), QStringLiteral("message\t已完成\nmessage\tsecond\n"));
+}
+
+TEST(PracticeRun, TicksAndKeysWhileTheEndMessageIsOpenChangeNothing)
+{
+    // The window's message box runs an event loop: the one-second timer and the learner's keys
+    // can reach the engine before "已完成" is closed.
+    Rig run(12, PracticeMode::Learn, 2, 0, noPauseWhenCorrect());
+    lex::PracticeEngine* engine = nullptr;
+    int messages = 0;
+    lex::PracticeSinks sinks;
+    sinks.showMessage = [&](const QString& text, const QString&) {
+        ++messages;
+        EXPECT_EQ(text, QStringLiteral("已完成"));
+        EXPECT_TRUE(engine->finished());
+        for (int i = 0; i < 8; ++i) {
+            engine->PracticeTick();
+            engine->answer(i % 2);
+            engine->dontKnow();
+        }
+    };
+    lex::PracticeEngine e(run.book, lex::PracticeSettings{PracticeMode::Learn, 0, 2}, noPauseWhenCorrect(), run.random,
+                          run.clock, sinks);
+    engine = &e;
+    e.start(range(0, 10));
+    while (!e.finished()) {
+        if (!e.revealed())
+            e.answer(0);
+        e.answer(e.correctSlot());
+        while (e.answered() && !e.finished())
+            e.PracticeTick();
+    }
+    EXPECT_EQ(messages, 1);
+    EXPECT_EQ(e.result(), lex::PracticeResult::Accepted);
+    EXPECT_TRUE(e.queue().empty());
+    for (int32_t r = 0; r < 12; ++r)
+        EXPECT_EQ(run.temporary(r), 0) << r;
+}
