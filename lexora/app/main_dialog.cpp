@@ -118,6 +118,8 @@ bool CMainDialog::onCommand(int id, qintptr param)
     }
     if (id >= cmd::kImport && id <= cmd::kMoveCopy)
         return wordBook_->onCommand(id, param);
+    if (id == cmd::kTodayReview)
+        return wordBook_->onCommand(id, param);
 
     switch (id) {
     case cmd::kHelp:

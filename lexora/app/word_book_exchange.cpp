@@ -1,4 +1,4 @@
-// The word-book window's import/export and practice commands: they hand the window's session, list
+// The word-book window's import/export and practice commands (today's review among them): they hand the window's session, list
 // and services to the dialogs of the exchange and practice code.
 #include "lexora/app/lexora_dlg.h"
 
@@ -10,6 +10,7 @@
 #include "lexora/exchange/import_dialog.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/practice/practice_run.h"
+#include "lexora/practice/today_review_dialog.h"
 
 namespace lex {
 
@@ -66,6 +67,25 @@ void CLexoraDlg::runPracticeCommand(int id)
     };
     if (runPractice(mode, host))
         startStatusAnimation();
+}
+
+void CLexoraDlg::openTodayReview()
+{
+    const Clock& clock = services_.clock ? *services_.clock : *Clock::system();
+    const ReviewPlan plan = planReview(session_.book().view(), reviewDay(clock));
+    TodayReviewDialog dialog(plan.counts, this);
+    if (services_.ui->runModal(&dialog) != QDialog::Accepted || !dialog.chosen())
+        return;
+    const ReviewDegree degree = *dialog.chosen();
+    list_->selectRows(plan.rows(degree));
+    int command = cmd::kLearn;
+    switch (TodayReviewDialog::practiceFor(degree)) {
+    case PracticeMode::Listen: command = cmd::kListen; break;
+    case PracticeMode::Dictate: command = cmd::kDictate; break;
+    case PracticeMode::Drill: command = cmd::kDrill; break;
+    case PracticeMode::Learn: command = cmd::kLearn; break;
+    }
+    runPracticeCommand(command);
 }
 
 } // namespace lex

@@ -239,6 +239,29 @@ void CMyListCtrl::selectRow(int row)
     setFocusedRow(row);
 }
 
+void CMyListCtrl::selectRows(const std::vector<int>& rows)
+{
+    // Runs of neighbouring rows become one range each: a long list of due words stays cheap.
+    QItemSelection selection;
+    const int count = model_->itemCount();
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        if (rows[i] >= 0 && rows[j] < count)
+            selection.select(cellIndex(rows[i], 0), cellIndex(rows[j], WordListModel::kColumnCount - 1));
+        i = j + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (selection.isEmpty())
+        return;
+    const QModelIndex first = cellIndex(selection.first().top(), 0);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    scrollTo(first, QAbstractItemView::EnsureVisible);
+    if (!isVisible())
+        pendingScrollRow_ = first.row();
+}
+
 void CMyListCtrl::focusRow(int row)
 {
     setFocusedRow(row);
