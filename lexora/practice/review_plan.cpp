@@ -43,8 +43,8 @@ ReviewCalendar::ReviewCalendar(QDate today) : today_(today), todayJd_(int(today.
         const int full = year - (((year - stored) % 16) + 16) % 16;
         for (int m = 1; m <= 12; ++m) {
             const QDate first(full, m, 1);
-            firstOfMonth_[stored][m - 1] = int(first.toJulianDay());
-            monthLength_[stored][m - 1] = uint8_t(first.daysInMonth());
+            firstOfMonth_[stored][m] = int(first.toJulianDay());
+            monthLength_[stored][m] = unsigned(first.daysInMonth());
         }
     }
     for (size_t b = 0; b < interval_.size(); ++b)
@@ -69,8 +69,15 @@ ReviewPlan planReview(const std::vector<WordEntry*>& entries, QDate today)
     plan.due.resize(entries.size());
     int counts[kReviewDegreeCount] = {0, 0, 0};
     uint8_t* out = plan.due.data();
-    for (const WordEntry* e : entries) {
-        const uint8_t mask = calendar.dueMask(e->stored);
+    // The entries lie wherever the Book put them and the list order jumps between them: asking
+    // for the ones a few steps ahead keeps several fetches under way while this one is computed.
+    constexpr size_t kAhead = 16;
+    const size_t n = entries.size();
+    WordEntry* const* list = entries.data();
+    for (size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n)
+            __builtin_prefetch(&list[i + kAhead]->stored);
+        const uint8_t mask = calendar.dueMask(list[i]->stored);
         *out++ = mask;
         counts[0] += mask & 1;
         counts[1] += (mask >> 1) & 1;

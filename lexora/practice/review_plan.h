@@ -50,28 +50,35 @@ public:
 
     QDate today() const { return today_; }
     // Whole days from the review time's date to today; 0 for today and for a future date.
+    //
+    // Both functions are written without data-dependent branches: over a large Book the pass is
+    // bound by fetching the entries, and a mispredicted branch after each fetch would keep the
+    // processor from fetching the next entries early.
     int daysSince(const EntryTime& review) const
     {
-        const unsigned y = review.year, m = review.month;
-        if (y > 15 || m < 1 || m > 12 || review.day < 1 || review.day > monthLength_[y][m - 1])
-            return kNoDate;
-        const int days = todayJd_ - (firstOfMonth_[y][m - 1] + review.day - 1);
-        return days > 0 ? days : 0;
+        const unsigned y = review.year & 15u, m = review.month & 15u;
+        const bool valid = ((unsigned(review.year) | unsigned(review.month)) < 16u)
+                           & (unsigned(review.day) - 1u < monthLength_[y][m]);
+        const int days = todayJd_ - (firstOfMonth_[y][m] + review.day - 1);
+        const int clamped = days > 0 ? days : 0;
+        return valid ? clamped : kNoDate;
     }
     // The degrees (dueBit) for which an entry with these stored fields is due today.
     uint8_t dueMask(const IndexFields& stored) const
     {
         const int days = daysSince(stored.review);
-        return uint8_t((days >= interval_[stored.recognition] ? dueBit(ReviewDegree::Recognition) : 0)
-                       | (days >= interval_[stored.spelling] ? dueBit(ReviewDegree::Spelling) : 0)
-                       | (days >= interval_[stored.listening] ? dueBit(ReviewDegree::Listening) : 0));
+        // interval - 1 - days is negative exactly when days >= interval: its sign bit is the answer.
+        auto due = [days](int interval) { return unsigned(interval - 1 - days) >> 31; };
+        return uint8_t(due(interval_[stored.recognition]) | due(interval_[stored.spelling]) << 1
+                       | due(interval_[stored.listening]) << 2);
     }
 
 private:
     QDate today_;
     int todayJd_ = 0;
-    int firstOfMonth_[16][12] = {};   // day number of the 1st, by stored year and month
-    uint8_t monthLength_[16][12] = {};
+    // By stored year and month (0..15); months 0 and 13 to 15 have no days.
+    int firstOfMonth_[16][16] = {};   // day number of the 1st
+    unsigned monthLength_[16][16] = {};
     std::array<int, 256> interval_{}; // by the stored byte
 };
 
