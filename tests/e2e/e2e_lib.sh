@@ -43,3 +43,42 @@ e2e_sample_home() {
   "$2" "$3/data/dict/words.tsv" "$home/Book/English" --count "$4" >/dev/null || fail "cannot make the sample Book"
   printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
 }
+
+# e2e_start_lexora LEXORA: starts the program on $home (output to $tmp/lexora.log) and waits for
+# its outer window; sets lexora_pid, wid and its position wx, wy.
+e2e_start_lexora() {
+  (cd "$tmp" && exec "$1" --home "$home") >>"$tmp/lexora.log" 2>&1 &
+  lexora_pid=$!
+  pids+=($lexora_pid)
+  wid=
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
+    [ -n "$wid" ] && break
+    kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
+    sleep 0.2
+  done
+  [ -n "$wid" ] || fail "no window titled Tessaly"
+  sleep 1
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  wx=$X wy=$Y
+}
+
+# e2e_wait_window PATTERN: prints the id of a visible window whose title matches, waiting up to
+# 10 s; fails (status 1) when none comes. e2e_window_gone PATTERN: waits until none is visible.
+e2e_wait_window() {
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+e2e_window_gone() {
+  for _ in $(seq 50); do
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}

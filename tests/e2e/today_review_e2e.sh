@@ -29,53 +29,24 @@ e2e_sample_home "$bin" "$samplebook" "$src" 150
 due=$("$lexbook" due "$home/Book/English" --degree spelling | wc -l)
 [ "$due" -eq 150 ] || fail "lexbook due counts $due entries due for spelling, not 150"
 
-(cd "$tmp" && exec "$lexora" --home "$home") >>"$tmp/lexora.log" 2>&1 &
-lexora_pid=$!
-pids+=($lexora_pid)
-wid=
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
-  sleep 0.2
-done
-[ -n "$wid" ] || fail "no window titled Tessaly"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-wx=$X wy=$Y
+e2e_start_lexora "$lexora"
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
 key() { xdotool key "$@"; sleep 0.3; }
-wait_window() {   # $1: title pattern; prints the id
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-gone() {   # $1: title pattern
-  for _ in $(seq 50); do
-    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
 study_x=125 study_y=45 file_x=205 file_y=45 practice_x=365 practice_y=45
 
 click $study_x $study_y
 # 练习 → 今日复习, the last item (Up from the top wraps to it).
 click $practice_x $practice_y
 key Up Return
-wait_window '^今日复习$' >/dev/null || fail "no 今日复习 dialog"
+e2e_wait_window '^今日复习$' >/dev/null || fail "no 今日复习 dialog"
 sleep 0.5
 import -window root "$out/today_review_e2e.png"
 key alt+s                                          # 听写(&S)
-wait_window '^拼写$' >/dev/null || fail "the spelling button did not open the set-up 拼写"
-gone '^今日复习$' || fail "the 今日复习 dialog stays open"
+e2e_wait_window '^拼写$' >/dev/null || fail "the spelling button did not open the set-up 拼写"
+e2e_window_gone '^今日复习$' || fail "the 今日复习 dialog stays open"
 import -window root "$out/today_review_e2e_setup.png"
 key Return                                         # 开始
-pw=$(wait_window '^单词拼写') || fail "no 听写 run"
+pw=$(e2e_wait_window '^单词拼写') || fail "no 听写 run"
 sleep 0.5
 import -window root "$out/today_review_e2e_run.png"
 # The run window's own close button (Esc never closes it), hovered first as a mouse does; the
@@ -87,16 +58,16 @@ for _ in 1 2 3; do
   xdotool click 1; sleep 1
   [ -z "$(xdotool search --onlyvisible --name '^单词拼写' 2>/dev/null)" ] && break
 done
-gone '^单词拼写' || fail "the run did not end on its close button"
-wait_window '^Tessaly$' >/dev/null || fail "the outer window did not come back"
+e2e_window_gone '^单词拼写' || fail "the run did not end on its close button"
+e2e_wait_window '^Tessaly$' >/dev/null || fail "the outer window did not come back"
 sleep 0.5
 
 # Esc closes the dialog and starts nothing.
 click $practice_x $practice_y
 key Up Return
-wait_window '^今日复习$' >/dev/null || fail "no 今日复习 dialog the second time"
+e2e_wait_window '^今日复习$' >/dev/null || fail "no 今日复习 dialog the second time"
 key Escape
-gone '^今日复习$' || fail "Esc did not close 今日复习"
+e2e_window_gone '^今日复习$' || fail "Esc did not close 今日复习"
 [ -z "$(xdotool search --onlyvisible --name '^拼写$' 2>/dev/null)" ] || fail "Esc started a practice"
 
 # Quit without saving (退出(不保存), fifth in 文件).

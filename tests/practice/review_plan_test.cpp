@@ -1,6 +1,6 @@
-// Today's review plan: each interval at its edge, the day boundary at midnight with a fixed clock
-// in a fixed time zone (daylight-saving days included), future and undated review times, and the
-// plan's counts and rows.
+// Today's review plan: each interval at its edge (the last minute before local midnight and the
+// first after), with a fixed clock in a fixed time zone, daylight-saving days, future and undated
+// review times, and the plan's counts and rows.
 #include "common/platform/sources.h"
 #include "lexora/book/book.h"
 #include "lexora/practice/review_plan.h"
@@ -68,27 +68,6 @@ bool dueAt(const FixedClock& clock, const IndexFields& f, ReviewDegree d)
 
 } // namespace
 
-TEST(ReviewPlan, EachIntervalEndsOnItsDay)
-{
-    const int expected[11] = {55, 34, 21, 13, 8, 5, 3, 2, 1, 1, 0};
-    const QDate today(2026, 7, 15);
-    const ReviewCalendar cal(today);
-    for (int s = 0; s <= 10; ++s) {
-        EXPECT_EQ(reviewIntervalDays(s), expected[s]) << s;
-        const int days = expected[s];
-        // Reviewed `days` days ago: due; a day later than that (one day fewer): not yet.
-        const IndexFields onTime = fields(stored(today.addDays(-days)), uint8_t(s));
-        EXPECT_TRUE(cal.dueMask(onTime) & dueBit(ReviewDegree::Recognition)) << s;
-        if (days > 0) {
-            const IndexFields early = fields(stored(today.addDays(-days + 1)), uint8_t(s));
-            EXPECT_FALSE(cal.dueMask(early) & dueBit(ReviewDegree::Recognition)) << s;
-        }
-    }
-    // A damaged degree above 10 waits no longer than 10.
-    EXPECT_EQ(reviewIntervalDays(200), 0);
-    EXPECT_TRUE(cal.dueMask(fields(stored(today), 200)) & dueBit(ReviewDegree::Recognition));
-}
-
 TEST(ReviewPlan, EachDegreeReadsItsOwnStrangeness)
 {
     const QDate today(2026, 7, 15);
@@ -99,25 +78,34 @@ TEST(ReviewPlan, EachDegreeReadsItsOwnStrangeness)
     EXPECT_EQ(cal.dueMask(fields(stored(today.addDays(-3)), 0, 0, 0)), 0);
 }
 
-TEST_F(ReviewClock, DayBoundaryIsLocalMidnight)
+TEST_F(ReviewClock, EachIntervalEndsAtLocalMidnight)
 {
-    // Reviewed at 10:00; strangeness 9 waits one day: not at 23:59 the same day, due at 00:00.
-    const IndexFields f = fields(stored(QDate(2026, 5, 4), QTime(10, 0)), 9);
-    EXPECT_FALSE(dueAt(at(QDate(2026, 5, 4), QTime(23, 59)), f, ReviewDegree::Recognition));
-    EXPECT_TRUE(dueAt(at(QDate(2026, 5, 5), QTime(0, 0)), f, ReviewDegree::Recognition));
-    // Reviewed at 23:59: one minute later it is one day old.
-    const IndexFields late = fields(stored(QDate(2026, 5, 4), QTime(23, 59)), 9);
-    EXPECT_TRUE(dueAt(at(QDate(2026, 5, 5), QTime(0, 0)), late, ReviewDegree::Recognition));
+    const int expected[11] = {55, 34, 21, 13, 8, 5, 3, 2, 1, 1, 0};
+    const QDate reviewed(2026, 5, 4);
+    for (int s = 0; s <= 10; ++s) {
+        EXPECT_EQ(reviewIntervalDays(s), expected[s]) << s;
+        // All three degrees at s, reviewed at 10:00.
+        const IndexFields f = fields(stored(reviewed, QTime(10, 0)), uint8_t(s), uint8_t(s), uint8_t(s));
+        const QDate end = reviewed.addDays(expected[s]);
+        const ReviewCalendar lastMinute(reviewDay(at(end.addDays(-1), QTime(23, 59))));
+        const ReviewCalendar firstMinute(reviewDay(at(end, QTime(0, 0))));
+        if (expected[s] > 0)
+            EXPECT_EQ(lastMinute.dueMask(f), 0) << s;
+        else   // due at once: already at the review itself
+            EXPECT_EQ(ReviewCalendar(reviewDay(at(reviewed, QTime(10, 0)))).dueMask(f), 7) << s;
+        EXPECT_EQ(firstMinute.dueMask(f), 7) << s;
+    }
+    // A damaged degree above 10 waits no longer than 10.
+    EXPECT_EQ(reviewIntervalDays(200), 0);
+    EXPECT_TRUE(ReviewCalendar(reviewed).dueMask(fields(stored(reviewed), 200, 0, 0)) & dueBit(ReviewDegree::Recognition));
 
-    // 55 days at strangeness 0, across the turn of the year.
-    const IndexFields known = fields(stored(QDate(2025, 12, 1), QTime(8, 0)), 0);
-    const QDate end = QDate(2025, 12, 1).addDays(55);
-    EXPECT_FALSE(dueAt(at(end.addDays(-1), QTime(23, 59)), known, ReviewDegree::Recognition));
-    EXPECT_TRUE(dueAt(at(end, QTime(0, 0)), known, ReviewDegree::Recognition));
+    // Reviewed at 23:59: one minute later it is one day old.
+    const IndexFields late = fields(stored(reviewed, QTime(23, 59)), 9);
+    EXPECT_TRUE(dueAt(at(reviewed.addDays(1), QTime(0, 0)), late, ReviewDegree::Recognition));
     // The clock's instant is read in the local zone: 22:00 UTC on 4 May is already 5 May here.
-    const FixedClock utc(QDateTime(QDate(2026, 5, 4), QTime(22, 0), QTimeZone::utc()));
-    EXPECT_EQ(reviewDay(utc), QDate(2026, 5, 5));
-    EXPECT_TRUE(dueAt(utc, f, ReviewDegree::Recognition));
+    const FixedClock utc(QDateTime(reviewed, QTime(22, 0), QTimeZone::utc()));
+    EXPECT_EQ(reviewDay(utc), reviewed.addDays(1));
+    EXPECT_TRUE(dueAt(utc, fields(stored(reviewed, QTime(10, 0)), 9), ReviewDegree::Recognition));
 }
 
 TEST_F(ReviewClock, DaylightSavingDaysCountAsWholeDays)

@@ -138,18 +138,28 @@ bool takeValue(QStringList& args, const QString& name, std::optional<QString>* v
     return true;
 }
 
+// readBook for the commands that print entries: a Book that cannot be read at all is an error.
+bool readEntries(const QStringList& args, const char* command, lex::Book* book, int* code)
+{
+    lex::LoadReport report;
+    BookArg where;
+    if (!readBook(args, command, book, &report, &where, code))
+        return false;
+    if (!report.readError.isEmpty()) {
+        *code = fail(report.readError);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int cmdDump(const QStringList& args)
 {
     lex::Book book;
-    lex::LoadReport report;
-    BookArg where;
     int code = 0;
-    if (!readBook(args, "dump", &book, &report, &where, &code))
+    if (!readEntries(args, "dump", &book, &code))
         return code;
-    if (!report.readError.isEmpty())
-        return fail(report.readError);
     QString line;
     for (const lex::WordEntry* e : book.full()) {
         line.clear();
@@ -188,13 +198,9 @@ int cmdDue(const QStringList& argsIn)
     }
 
     lex::Book book;
-    lex::LoadReport report;
-    BookArg where;
     int code = 0;
-    if (!readBook(args, "due", &book, &report, &where, &code))
+    if (!readEntries(args, "due", &book, &code))
         return code;
-    if (!report.readError.isEmpty())
-        return fail(report.readError);
 
     const lex::ReviewPlan plan = lex::planReview(book.full(), today);
     const uint8_t wanted = only ? lex::dueBit(*only) : uint8_t(7);
