@@ -12,6 +12,8 @@
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/today_review_dialog.h"
 
+#include <QGuiApplication>
+
 namespace lex {
 
 void CLexoraDlg::openImportExport(bool importMode)
@@ -77,7 +79,16 @@ void CLexoraDlg::openTodayReview()
     if (services_.ui->runModal(&dialog) != QDialog::Accepted || !dialog.chosen())
         return;
     const ReviewDegree degree = *dialog.chosen();
-    list_->selectRows(plan.rows(degree));
+    {
+        // Selecting tens of thousands of scattered rows takes the list a moment.
+        const std::vector<int> rows = plan.rows(degree);
+        const bool slow = rows.size() > 20000;
+        if (slow)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        list_->selectRows(rows);
+        if (slow)
+            QGuiApplication::restoreOverrideCursor();
+    }
     int command = cmd::kLearn;
     switch (TodayReviewDialog::practiceFor(degree)) {
     case PracticeMode::Listen: command = cmd::kListen; break;

@@ -252,9 +252,14 @@ void CMyListCtrl::selectRows(const std::vector<int>& rows)
             selection.select(cellIndex(rows[i], 0), cellIndex(rows[j], WordListModel::kColumnCount - 1));
         i = j + 1;
     }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // Cleared first and selected without the Rows flag (the ranges span whole rows already): the
+    // selection model compares a new selection range by range with the old one and widens each
+    // range to its row against all the others, which takes minutes for the scattered rows of a
+    // large Book and nothing when the old selection is empty.
+    selectionModel()->clearSelection();
     if (selection.isEmpty())
         return;
+    selectionModel()->select(selection, QItemSelectionModel::Select);
     const QModelIndex first = cellIndex(selection.first().top(), 0);
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     scrollTo(first, QAbstractItemView::EnsureVisible);
