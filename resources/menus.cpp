@@ -53,6 +53,8 @@ ui::MenuResource mainMenu()
             item(14016, QStringLiteral("听辩    ")),
             separator(),
             item(14004, QStringLiteral("听写    ")),
+            separator(),
+            item(14020, QStringLiteral("今日复习")),
         }),
         popup(QStringLiteral("帮助"), {
             item(14100, QStringLiteral("帮助 && 说明")),

@@ -21,6 +21,7 @@ inline constexpr int IDD_BROWSER = 186;
 inline constexpr int IDD_DELETECHECK = 202;
 inline constexpr int IDD_SELFILTER = 203;
 inline constexpr int IDD_CATEGORY = 206;
+inline constexpr int IDD_TODAY_REVIEW = 210;     // added here: 今日复习
 
 // Controls of the import/export dialog (129).
 namespace import_dlg {
@@ -37,6 +38,13 @@ namespace setup_dlg {
 inline constexpr int kWordCount = 1012, kLoops = 1011, kEnToZh = 1026, kZhToEn = 1027;
 inline constexpr int kReviewWrong = 1017, kExplanation = 1013;
 } // namespace setup_dlg
+
+// Controls of 今日复习 (210): per degree the number of due entries and the button that practises them.
+namespace review_dlg {
+inline constexpr int kRecognitionCount = 1011, kSpellingCount = 1012, kListeningCount = 1013;
+inline constexpr int kRecognitionStart = 1021, kSpellingStart = 1022, kListeningStart = 1023;
+inline constexpr int kNote = 1030;
+} // namespace review_dlg
 
 // Controls of the practice window (145).
 namespace practice_dlg {

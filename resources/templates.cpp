@@ -268,6 +268,24 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(IDCANCEL, Kind::PushButton, QStringLiteral("取消"), None, 143, 56, 50, 14),
     }));
 
+    // 今日复习: one row per degree, its count and the practice that reviews it.
+    t.insert(IDD_TODAY_REVIEW, T(IDD_TODAY_REVIEW, QStringLiteral("今日复习"), 200, 104, {
+        label(QStringLiteral("今天到期的单词："), 7, 7, 120),
+        label(QStringLiteral("认读："), 7, 24, 30),
+        C(review_dlg::kRecognitionCount, Kind::Static, U, Right, 38, 24, 30, 8),
+        C(review_dlg::kRecognitionStart, Kind::DefPushButton, QStringLiteral("初记(&R)"), Group, 76, 21, 60, 14),
+        label(QStringLiteral("拼写："), 7, 42, 30),
+        C(review_dlg::kSpellingCount, Kind::Static, U, Right, 38, 42, 30, 8),
+        C(review_dlg::kSpellingStart, Kind::PushButton, QStringLiteral("听写(&S)"), None, 76, 39, 60, 14),
+        label(QStringLiteral("听辩："), 7, 60, 30),
+        C(review_dlg::kListeningCount, Kind::Static, U, Right, 38, 60, 30, 8),
+        C(review_dlg::kListeningStart, Kind::PushButton, QStringLiteral("听辩(&L)"), None, 76, 57, 60, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("关闭"), None, 143, 21, 50, 14),
+        C(review_dlg::kNote, Kind::Static,
+          QStringLiteral("按钮选中到期的单词并开始练习（10至100个，多于100个时练习前100个）。"),
+          None, 7, 78, 186, 20),
+    }));
+
     t.insert(IDD_CATEGORY, T(IDD_CATEGORY, QStringLiteral("新建&切换组"), 260, 140, {
         label(QStringLiteral("新建组:"), 7, 9, 30),
         C(1012, Kind::Edit, U, Group | AutoHScroll, 40, 7, 120, 14),
@@ -306,7 +324,7 @@ std::vector<int> dialogTemplateIds()
 {
     return {IDD_ABOUTBOX, IDD_LEXORA_DIALOG, IDD_PROPSUB0, IDD_PROPSUB1, IDD_IMPORT, IDD_ADDMODIFY,
             IDD_PRACTICE, IDD_FIND, IDD_PRACTICE_SETUP, IDD_NAMECLASS, IDD_PROPPAGE, IDD_PROPSUB2,
-            IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY};
+            IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY, IDD_TODAY_REVIEW};
 }
 
 const DialogTemplate& glosixTemplate()

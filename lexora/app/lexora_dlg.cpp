@@ -279,6 +279,9 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
     case cmd::kListen:
         runPracticeCommand(id);
         return true;
+    case cmd::kTodayReview:
+        openTodayReview();
+        return true;
     default:
         return false;
     }

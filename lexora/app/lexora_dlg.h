@@ -75,6 +75,8 @@ public:
     // themselves live with the import/export and practice code.
     void openImportExport(bool importMode);
     void runPracticeCommand(int id);
+    // 今日复习 (14020): the due counts; a degree's button selects its due rows and starts its practice.
+    void openTodayReview();
 
     Book& book() { return session_.book(); }
     BookSession& session() { return session_; }

@@ -119,6 +119,8 @@ bool CMainDialog::onCommand(int id, qintptr param)
     }
     if ((id >= cmd::kImport && id <= cmd::kMoveCopy) || id == cmd::kUndo || id == cmd::kRedo)
         return wordBook_->onCommand(id, param);
+    if (id == cmd::kTodayReview)
+        return wordBook_->onCommand(id, param);
 
     switch (id) {
     case cmd::kHelp:

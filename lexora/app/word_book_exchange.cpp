@@ -1,4 +1,4 @@
-// The word-book window's import/export and practice commands: they hand the window's session, list
+// The word-book window's import/export and practice commands (today's review among them): they hand the window's session, list
 // and services to the dialogs of the exchange and practice code.
 #include "lexora/app/lexora_dlg.h"
 
@@ -12,6 +12,9 @@
 #include "lexora/link/companion_link.h"
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/practice_trace.h"
+#include "lexora/practice/today_review_dialog.h"
+
+#include <QGuiApplication>
 
 namespace lex {
 
@@ -69,6 +72,34 @@ void CLexoraDlg::runPracticeCommand(int id)
     };
     if (runPractice(mode, host))
         startStatusAnimation();
+}
+
+void CLexoraDlg::openTodayReview()
+{
+    const Clock& clock = services_.clock ? *services_.clock : *Clock::system();
+    const ReviewPlan plan = planReview(session_.book().view(), reviewDay(clock));
+    TodayReviewDialog dialog(plan.counts, this);
+    if (services_.ui->runModal(&dialog) != QDialog::Accepted || !dialog.chosen())
+        return;
+    const ReviewDegree degree = *dialog.chosen();
+    {
+        // Selecting tens of thousands of scattered rows takes the list a moment.
+        const std::vector<int> rows = plan.rows(degree);
+        const bool slow = rows.size() > 20000;
+        if (slow)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        list_->selectRows(rows);
+        if (slow)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    int command = cmd::kLearn;
+    switch (TodayReviewDialog::practiceFor(degree)) {
+    case PracticeMode::Listen: command = cmd::kListen; break;
+    case PracticeMode::Dictate: command = cmd::kDictate; break;
+    case PracticeMode::Drill: command = cmd::kDrill; break;
+    case PracticeMode::Learn: command = cmd::kLearn; break;
+    }
+    runPracticeCommand(command);
 }
 
 } // namespace lex

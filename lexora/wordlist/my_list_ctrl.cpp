@@ -257,6 +257,34 @@ void CMyListCtrl::selectRow(int row)
     setFocusedRow(row);
 }
 
+void CMyListCtrl::selectRows(const std::vector<int>& rows)
+{
+    // Runs of neighbouring rows become one range each: a long list of due words stays cheap.
+    QItemSelection selection;
+    const int count = model_->itemCount();
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        if (rows[i] >= 0 && rows[j] < count)
+            selection.select(cellIndex(rows[i], 0), cellIndex(rows[j], WordListModel::kColumnCount - 1));
+        i = j + 1;
+    }
+    // Cleared first and selected without the Rows flag (the ranges span whole rows already): the
+    // selection model compares a new selection range by range with the old one and widens each
+    // range to its row against all the others, which takes minutes for the scattered rows of a
+    // large Book and nothing when the old selection is empty.
+    selectionModel()->clearSelection();
+    if (selection.isEmpty())
+        return;
+    selectionModel()->select(selection, QItemSelectionModel::Select);
+    const QModelIndex first = cellIndex(selection.first().top(), 0);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    scrollTo(first, QAbstractItemView::EnsureVisible);
+    if (!isVisible())
+        pendingScrollRow_ = first.row();
+}
+
 void CMyListCtrl::focusRow(int row)
 {
     setFocusedRow(row);

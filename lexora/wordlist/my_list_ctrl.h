@@ -71,6 +71,9 @@ public:
     void setFocusedRow(int row);            // focused row, selected alone, scrolled into view
                                             // (the keyboard focus stays where it is)
     void selectRow(int row);                // select only this row (after an add)
+    // Selects exactly `rows` (ascending) as a click and shift-clicks would, the first one focused
+    // and scrolled into view; the keyboard focus stays where it is. Nothing selected when empty.
+    void selectRows(const std::vector<int>& rows);
     // Keeps selected only the selected rows for which `keep` holds (the strangeness filter).
     void narrowSelection(const std::function<bool(int row)>& keep);
     // The focused row selected alone and scrolled into view, with the keyboard focus.

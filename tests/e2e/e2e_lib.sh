@@ -44,11 +44,11 @@ e2e_sample_home() {
   printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
 }
 
-# e2e_start_lexora LEXORA HOME: starts Lexora on the program folder HOME, from $tmp, its output
+# e2e_start_lexora LEXORA [HOME]: starts Lexora on the program folder HOME (default $home), from $tmp, its output
 # appended to $tmp/lexora.log, and waits for its window "Tessaly"; sets lexora_pid (added to pids),
 # wid and the window's top-left corner wx, wy.
 e2e_start_lexora() {
-  (cd "$tmp" && exec "$1" --home "$2") >>"$tmp/lexora.log" 2>&1 &
+  (cd "$tmp" && exec "$1" --home "${2:-$home}") >>"$tmp/lexora.log" 2>&1 &
   lexora_pid=$!
   pids+=($lexora_pid)
   wid=
@@ -60,6 +60,26 @@ e2e_start_lexora() {
   done
   [ -n "$wid" ] || fail "no window titled Tessaly"
   sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$wid")"   # X Y WIDTH HEIGHT
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
   wx=$X wy=$Y
+}
+
+# e2e_wait_window PATTERN: prints the id of a visible window whose title matches, waiting up to
+# 10 s; fails (status 1) when none comes. e2e_window_gone PATTERN: waits until none is visible.
+e2e_wait_window() {
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+e2e_window_gone() {
+  for _ in $(seq 50); do
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.2
+  done
+  return 1
 }

@@ -1,4 +1,4 @@
-// dump and check: read-only views of a word book. Neither writes anything, not even the empty
+// dump, due and check: read-only views of a word book. Neither writes anything, not even the empty
 // files or the repair of an interrupted save that loading the Book in the program would do.
 // salvage: a new Book with every entry that can be got back from a damaged one.
 #include "commands.h"
@@ -7,10 +7,12 @@
 #include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_salvage.h"
+#include "lexora/practice/review_plan.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <cstdio>
+#include <optional>
 
 namespace lexbook {
 namespace {
@@ -99,30 +101,129 @@ bool readBook(const QStringList& args, const char* command, lex::Book* book, lex
 
 } // namespace
 
+namespace {
+
+// The keys of one entry, as dump prints them, without the closing brace.
+void appendEntryKeys(QString& line, const lex::WordEntry* e)
+{
+    line += QStringLiteral("{\"seq\":%1").arg(e->seq);
+    line += QStringLiteral(",\"word\":") + jsonString(e->word());
+    line += QStringLiteral(",\"explanation\":") + jsonString(e->explanation());
+    line += QStringLiteral(",\"phonetic\":") + jsonString(e->phonetic());
+    line += QStringLiteral(",\"comment\":") + jsonString(e->comment());
+    line += QStringLiteral(",\"class\":") + jsonString(e->className());
+    line += QStringLiteral(",\"recognition\":%1,\"spelling\":%2,\"listening\":%3")
+                .arg(e->stored.recognition).arg(e->stored.spelling).arg(e->stored.listening);
+    line += QStringLiteral(",\"review\":") + jsonTime(e->stored.review);
+    line += QStringLiteral(",\"added\":") + jsonTime(e->stored.added);
+    line += QStringLiteral(",\"textStart\":%1,\"textEnd\":%2").arg(e->stored.textStart).arg(e->stored.textEnd);
+}
+
+// Removes "NAME VALUE" from `args`; false with *error set when VALUE is missing.
+bool takeValue(QStringList& args, const QString& name, std::optional<QString>* value, QString* error)
+{
+    const qsizetype at = args.indexOf(name);
+    if (at < 0)
+        return true;
+    if (at + 1 >= args.size()) {
+        *error = QStringLiteral("%1 needs a value").arg(name);
+        return false;
+    }
+    *value = args[at + 1];
+    args.remove(at, 2);
+    if (args.contains(name)) {
+        *error = QStringLiteral("%1 given twice").arg(name);
+        return false;
+    }
+    return true;
+}
+
+// readBook for the commands that print entries: a Book that cannot be read at all is an error.
+bool readEntries(const QStringList& args, const char* command, lex::Book* book, int* code)
+{
+    lex::LoadReport report;
+    BookArg where;
+    if (!readBook(args, command, book, &report, &where, code))
+        return false;
+    if (!report.readError.isEmpty()) {
+        *code = fail(report.readError);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int cmdDump(const QStringList& args)
 {
     lex::Book book;
-    lex::LoadReport report;
-    BookArg where;
     int code = 0;
-    if (!readBook(args, "dump", &book, &report, &where, &code))
+    if (!readEntries(args, "dump", &book, &code))
         return code;
-    if (!report.readError.isEmpty())
-        return fail(report.readError);
     QString line;
     for (const lex::WordEntry* e : book.full()) {
         line.clear();
-        line += QStringLiteral("{\"seq\":%1").arg(e->seq);
-        line += QStringLiteral(",\"word\":") + jsonString(e->word());
-        line += QStringLiteral(",\"explanation\":") + jsonString(e->explanation());
-        line += QStringLiteral(",\"phonetic\":") + jsonString(e->phonetic());
-        line += QStringLiteral(",\"comment\":") + jsonString(e->comment());
-        line += QStringLiteral(",\"class\":") + jsonString(e->className());
-        line += QStringLiteral(",\"recognition\":%1,\"spelling\":%2,\"listening\":%3")
-                    .arg(e->stored.recognition).arg(e->stored.spelling).arg(e->stored.listening);
-        line += QStringLiteral(",\"review\":") + jsonTime(e->stored.review);
-        line += QStringLiteral(",\"added\":") + jsonTime(e->stored.added);
-        line += QStringLiteral(",\"textStart\":%1,\"textEnd\":%2}\n").arg(e->stored.textStart).arg(e->stored.textEnd);
+        appendEntryKeys(line, e);
+        line += QStringLiteral("}\n");
+        out(line);
+    }
+    return 0;
+}
+
+int cmdDue(const QStringList& argsIn)
+{
+    QStringList args = argsIn;
+    std::optional<QString> dateArg, degreeArg;
+    QString error;
+    if (!takeValue(args, QStringLiteral("--date"), &dateArg, &error)
+        || !takeValue(args, QStringLiteral("--degree"), &degreeArg, &error))
+        return fail(error);
+    for (const QString& a : args)
+        if (a.startsWith(QLatin1String("--")))
+            return fail(QStringLiteral("unknown option '%1' (see lexbook help due)").arg(a));
+
+    QDate today = lex::reviewDay(*lex::Clock::system());
+    if (dateArg) {
+        // Exactly YYYY-MM-DD, and a day that exists.
+        const QDate d = dateArg->size() == 10 ? QDate::fromString(*dateArg, QStringLiteral("yyyy-MM-dd")) : QDate();
+        if (!d.isValid())
+            return fail(QStringLiteral("'%1' is not a date: give --date as YYYY-MM-DD, e.g. 2026-03-01").arg(*dateArg));
+        today = d;
+    }
+    std::optional<lex::ReviewDegree> only;
+    if (degreeArg) {
+        only = lex::reviewDegreeFromName(*degreeArg);
+        if (!only)
+            return fail(QStringLiteral("unknown degree '%1': give recognition, spelling or listening").arg(*degreeArg));
+    }
+
+    lex::Book book;
+    int code = 0;
+    if (!readEntries(args, "due", &book, &code))
+        return code;
+
+    const lex::ReviewPlan plan = lex::planReview(book.full(), today);
+    const uint8_t wanted = only ? lex::dueBit(*only) : uint8_t(7);
+    QString line;
+    for (size_t i = 0; i < plan.due.size(); ++i) {
+        const uint8_t mask = plan.due[i] & wanted;
+        if (!mask)
+            continue;
+        line.clear();
+        appendEntryKeys(line, book.full()[i]);
+        if (!only) {
+            line += QStringLiteral(",\"due\":[");
+            bool first = true;
+            for (lex::ReviewDegree d : lex::kReviewDegrees) {
+                if (!(mask & lex::dueBit(d)))
+                    continue;
+                line += (first ? QStringLiteral("\"") : QStringLiteral(",\"")) + lex::reviewDegreeName(d)
+                        + QLatin1Char('"');
+                first = false;
+            }
+            line += QLatin1Char(']');
+        }
+        line += QStringLiteral("}\n");
         out(line);
     }
     return 0;

@@ -13,6 +13,7 @@ namespace lexbook {
 
 int cmdDump(const QStringList& args);      // dump BOOK
 int cmdCheck(const QStringList& args);     // check BOOK
+int cmdDue(const QStringList& args);       // due BOOK [--date YYYY-MM-DD] [--degree NAME]
 int cmdLookup(const QStringList& args);    // lookup DICTFOLDER WORD [--companion]
 int cmdConfig(const QStringList& args);    // config FILE get|set ...
 int cmdDictBuild(const QStringList& args); // dict-build SOURCE OUTFOLDER [--companion] [--block N]

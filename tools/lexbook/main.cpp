@@ -60,6 +60,12 @@ const Command kCommands[] = {
      "Prints every entry of the word book as one JSON object a line: the word, phonetic, explanation,\n"
      "comment, class name, the three stored strangeness degrees, the added and review times and the\n"
      "text record's offsets.\n"},
+    {"due", lexbook::cmdDue, "due BOOK [--date YYYY-MM-DD] [--degree recognition|spelling|listening]",
+     "Prints the entries due for review today (or on --date), in Book order, as dump prints them. An\n"
+     "entry is due for a degree when the whole days since its review time reach the interval of that\n"
+     "degree's strangeness (10: 0 days, 9 and 8: 1, 7: 2, 6: 3, 5: 5, 4: 8, 3: 13, 2: 21, 1: 34, 0: 55).\n"
+     "Without --degree every entry due for any degree is printed, with a \"due\" key listing its\n"
+     "degrees. Never writes anything.\n"},
     {"check", lexbook::cmdCheck, "check BOOK",
      "Reads the word book as Lexora does and reports its headers, versions and every damaged or skipped\n"
      "record. Exit status 0 when the Book is clean, 1 when anything was found.\n"},
