@@ -4,6 +4,7 @@
 // and carries out the word-book commands (14000-14017) and the list's own requests.
 
 #include "common/dictionary/dictionary.h"
+#include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
 #include "lexora/book/book_session.h"
 #include "lexora/wordlist/find_dialog.h"
@@ -60,6 +61,9 @@ public:
 
     // The word of a view row goes to the companion dictionary (the list's double-click).
     void sendRowToCompanion(int row);
+    // Glosix's "AddTo": the word joins the open Book as the add dialog would add it, and the list
+    // shows the new row.
+    LinkAddOutcome addFromCompanion(const QString& word);
 
     // The settings dialog (14013) and the changes it makes here (lexora_dlg_settings.cpp).
     void openSettings();

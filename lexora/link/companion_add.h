@@ -1,0 +1,24 @@
+#pragma once
+// Glosix's "AddTo" arriving in Lexora: the word is added to the open Book as the add dialog adds
+// a typed word, unless the Book already holds it.
+
+#include "common/platform/link_protocol.h"
+
+#include <QString>
+
+namespace lex {
+
+class BookSession;
+class Clock;
+class Dictionary;
+class Profile;
+
+// Adds `word` with the main dictionary's phonetic and explanation and the degrees of
+// ADDMODIFY/StrangeIndex (`profile` may be null: 10, 10, 10), through the session's add, so the
+// list shows the new last row at once. AlreadyInBook when the Book holds the word (compared as
+// stored); Refused when the word is empty once trimmed, or the Book could not be read at its load
+// (its files are not ours to add to).
+LinkAddOutcome addCompanionWord(BookSession& session, const Dictionary* dict, const Profile* profile,
+                                const Clock& clock, const QString& word);
+
+} // namespace lex
