@@ -92,6 +92,20 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
     }
     std::unique_ptr<WordEntry> entry =
         makeAddedEntry(word, mainDict_.get(), readAddStrangeIndex(&profile), deps_.clock->localNow());
+    // A Book never written (both files empty) is saved whole, so that it gets its headers: appended
+    // records without them would be read as the oldest form of a Book.
+    if (deps_.env->fileSize(index) == 0 && book.empty()) {
+        book.path = folder;
+        book.name = name;
+        book.AddEntry(std::move(entry), 2);
+        if (const SaveResult saved = saveBook(book, deps_.env); !saved.ok()) {
+            r.kind = Kind::Failed;
+            r.detail = saved.message.isEmpty() ? saved.failedPath : saved.message;
+            return r;
+        }
+        r.kind = Kind::AddedToFile;
+        return r;
+    }
     if (const QString error = AppendToBook({entry.get()}, folder, name, deps_.env); !error.isEmpty()) {
         r.kind = Kind::Failed;
         r.detail = error;

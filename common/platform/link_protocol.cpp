@@ -78,7 +78,8 @@ LinkDecode decodeLinkMessage(QByteArrayView data, LinkMessage* out, qsizetype* c
         if (kind == uint8_t(LinkKind::Word) && length < kWordHead)
             return LinkDecode::Malformed;
         // A word to add has at least one code unit, and they come in whole pairs of bytes.
-        if (kind == uint8_t(LinkKind::AddTo) && (length < kAddToHead + 2 || (length - kAddToHead) % 2 != 0))
+        if (kind == uint8_t(LinkKind::AddTo)
+            && (length < kAddToHead + 2 || (length - kAddToHead) % 2 != 0 || length > kAddToHead + kLinkMaxWordBytes))
             return LinkDecode::Malformed;
     }
     if (data.size() < qsizetype(4 + length))

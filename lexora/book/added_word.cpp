@@ -24,9 +24,10 @@ std::unique_ptr<WordEntry> makeAddedEntry(const QString& word, const Dictionary*
                                           const std::array<uint8_t, 3>& degrees, const QDateTime& now)
 {
     auto e = std::make_unique<WordEntry>();
-    e->setWord(storedWordForm(word));
+    const QString stored = storedWordForm(word);
+    e->setWord(stored);
     QString explanation, phonetic;
-    if (dict && dict->LookUpWord(word, explanation, phonetic)) {
+    if (dict && dict->LookUpWord(stored, explanation, phonetic)) {
         e->setPhonetic(phonetic);
         e->setExplanation(explanation);
     }
