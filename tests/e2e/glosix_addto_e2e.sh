@@ -125,6 +125,12 @@ import -window root "$out/glosix_addto_with_lexora.png"
 xdotool key --window "$gwin" ctrl+d
 wait_for 5 logged "addto 2 “$second”已在 Lexora 打开的词库中，未重复添加" || fail "Lexora took \"$second\" twice"
 
+# lexbook keeps off a Book that Lexora has open: its import would be lost at Lexora's save.
+printf 'quokka\n' >"$tmp/list.txt"
+XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR "$lexbook" import "$home/Book/English" "$tmp/list.txt" --style 1 >>"$tmp/run.log" 2>&1 \
+  && fail "lexbook imported into a Book that Lexora has open"
+[ "$(count_of quokka)" = 0 ] || fail "lexbook wrote a Book that Lexora has open"
+
 # Lexora ends as on logout: it saves, and the Book holds both words, each once.
 kill -TERM $lexora_pid
 for _ in $(seq 75); do kill -0 $lexora_pid 2>/dev/null || break; sleep 0.2; done
