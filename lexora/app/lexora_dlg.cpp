@@ -12,7 +12,6 @@
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
-#include "lexora/link/companion_add.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/wordlist/add_modify_dialog.h"
 #include "lexora/wordlist/find_dialog.h"
@@ -273,15 +272,6 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
     default:
         return false;
     }
-}
-
-LinkAddOutcome CLexoraDlg::addFromCompanion(const QString& word)
-{
-    const LinkAddOutcome r = addCompanionWord(session_, &dict_, profile_.get(), *clockOf(services_), word);
-    // Shown where it landed, without taking the learner's selection.
-    if (r == LinkAddOutcome::Added && list_)
-        list_->scrollTo(list_->model()->index(session_.rowCount() - 1, 0));
-    return r;
 }
 
 bool CLexoraDlg::requireSelection(int minimum, const QString& message)
