@@ -43,3 +43,19 @@ e2e_sample_home() {
   "$2" "$3/data/dict/words.tsv" "$home/Book/English" --count "$4" >/dev/null || fail "cannot make the sample Book"
   printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
 }
+
+# e2e_start_lexora LEXORA LOG: starts Lexora on $home (output appended to LOG), waits for its
+# window "Tessaly" and sets lexora_pid and wid (added to pids).
+e2e_start_lexora() {
+  (cd "$tmp" && exec "$1" --home "$home") >>"$2" 2>&1 &
+  lexora_pid=$!
+  pids+=($lexora_pid)
+  wid=
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
+    [ -n "$wid" ] && break
+    kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
+    sleep 0.2
+  done
+  [ -n "$wid" ] || fail "no window titled Tessaly"
+}
