@@ -69,8 +69,10 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
 
     // Held until the word is in both files; a Lexora starting meanwhile waits for it.
     std::unique_ptr<FileLock> lock;
-    if (!lockBook(deps_.runtimeDir, folder, name, kLockWaitMs, &lock)) {
-        r.kind = Kind::BookInUse;
+    bool busy = false;
+    if (const Status st = lockBook(deps_.runtimeDir, folder, name, kLockWaitMs, &lock, &busy); !st) {
+        r.kind = busy ? Kind::BookInUse : Kind::Failed;
+        r.detail = st.message();
         return r;
     }
 

@@ -24,8 +24,10 @@ QString bookLockPath(const QString& runtimeDir, const QString& folder, const QSt
 }
 
 Status lockBook(const QString& runtimeDir, const QString& folder, const QString& name, int timeoutMs,
-                std::unique_ptr<FileLock>* out)
+                std::unique_ptr<FileLock>* out, bool* heldByOther)
 {
+    if (heldByOther)
+        *heldByOther = false;
     // The lock files live outside the Book folder, in the real file system whatever Env the
     // Book's own files go through.
     if (Status st = ensureRuntimeDir(runtimeDir); !st)
@@ -34,7 +36,11 @@ Status lockBook(const QString& runtimeDir, const QString& folder, const QString&
     const QString path = bookLockPath(runtimeDir, folder, name);
     if (Status st = env->createIfMissing(path); !st)
         return st;
-    return env->lockExclusive(path, timeoutMs, out);
+    const Status st = env->lockExclusive(path, timeoutMs, out);
+    // The file system says "timed out" when the wait for another holder ran out.
+    if (!st && heldByOther)
+        *heldByOther = st.message().startsWith(QLatin1String("timed out"));
+    return st;
 }
 
 } // namespace lex

@@ -26,8 +26,9 @@ QString bookLockKey(const QString& folder, const QString& name);
 QString bookLockPath(const QString& runtimeDir, const QString& folder, const QString& name);
 
 // Takes the Book's lock, waiting at most `timeoutMs` while another holder has it. The runtime
-// folder is created (0700) when missing. "timed out" when someone else still holds it.
+// folder is created (0700) when missing. On failure `*heldByOther` (when given) tells a holder
+// that did not let go in time from a runtime folder or lock file that cannot be used.
 Status lockBook(const QString& runtimeDir, const QString& folder, const QString& name, int timeoutMs,
-                std::unique_ptr<FileLock>* out);
+                std::unique_ptr<FileLock>* out, bool* heldByOther = nullptr);
 
 } // namespace lex

@@ -16,6 +16,7 @@
 #include "temp_dir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -243,6 +244,15 @@ TEST(GlosixAddTo, AHeldLockIsWaitedForBrieflyThenRefused)
     });
     EXPECT_EQ(add.add(QStringLiteral("kiwi")).kind, Kind::AddedToFile);
     releaser.join();
+    // A runtime folder others may enter is not used for locks: that is a failure, not a busy Book.
+    QDir().mkpath(home.dir.path(QStringLiteral("open")));
+    QFile::setPermissions(home.dir.path(QStringLiteral("open")), QFileDevice::Permissions(0x7755));
+    GlosixAddTo::Deps d;
+    d.runtimeDir = home.dir.path(QStringLiteral("open"));
+    d.programFolder = home.folder;
+    const AddToResult loose = GlosixAddTo(d).add(QStringLiteral("fig"));
+    EXPECT_EQ(loose.kind, Kind::Failed);
+    EXPECT_TRUE(loose.detail.contains(QStringLiteral("open to other users"))) << loose.detail.toStdString();
     // Two spellings of the Book's folder are one lock.
     EXPECT_EQ(bookLockPath(home.runtime, home.book, QStringLiteral("English")),
               bookLockPath(home.runtime, home.dir.path(QStringLiteral("Book/../Book")), QStringLiteral("English")));

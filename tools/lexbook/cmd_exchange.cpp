@@ -146,9 +146,11 @@ int cmdImport(const QStringList& args)
     // A Lexora with this Book open would overwrite the import at its next save; Glosix's AddTo
     // must not append in between. Held until the process ends.
     std::unique_ptr<lex::FileLock> writer;
-    if (!lex::lockBook(lex::defaultRuntimeDir(), book.path, book.name, 1000, &writer))
-        return fail(QStringLiteral("%1 is open in Lexora or being written by another program: close it there first")
-                        .arg(o.positional[0]),
+    bool busy = false;
+    if (const lex::Status st = lex::lockBook(lex::defaultRuntimeDir(), book.path, book.name, 1000, &writer, &busy); !st)
+        return fail(busy ? QStringLiteral("%1 is open in Lexora or being written by another program: close it there first")
+                               .arg(o.positional[0])
+                         : QStringLiteral("cannot lock %1 against other writers: %2").arg(o.positional[0], st.message()),
                     1);
     progress->step(QStringLiteral("loading %1").arg(o.positional[0]));
     if (!loadForCommand(book, &code))
