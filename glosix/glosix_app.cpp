@@ -66,6 +66,8 @@ int CGlosixApp::run(const QStringList& arguments)
     services.events = &events;
     services.tts = &tts;
     services.player = &player;
+    services.link = &link;
+    services.runtimeDir = runtimeDir;
 
     CGlosixDlg window(services, folder);
     g_window = &window;

@@ -8,6 +8,7 @@
 #include "common/speech/speech_output.h"
 #include "common/ui/template_builder.h"
 #include "glosix/window_rect.h"
+#include "lexora/book/added_word.h"
 #include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
@@ -15,6 +16,8 @@
 #include <QDateTime>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
@@ -22,6 +25,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextEdit>
 
 namespace lex {
@@ -58,7 +62,25 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
     list_ = qobject_cast<QListWidget*>(controls_.value(id::IDC_LIST));
     toggle_ = qobject_cast<QPushButton*>(controls_.value(id::IDC_TOGGLE));
     lookUp_ = qobject_cast<QPushButton*>(controls_.value(id::IDC_LOOKUP));
-    Q_ASSERT(input_ && text_ && list_ && toggle_ && lookUp_);
+    addToButton_ = qobject_cast<QPushButton*>(controls_.value(id::IDC_ADDTO));
+    status_ = qobject_cast<QLabel*>(controls_.value(id::IDC_STATUS));
+    Q_ASSERT(input_ && text_ && list_ && toggle_ && lookUp_ && addToButton_ && status_);
+    status_->setTextFormat(Qt::PlainText);
+    status_->setWordWrap(false);
+    addToButton_->setFocusPolicy(Qt::StrongFocus);   // Tab reaches it once it is enabled
+    addToButton_->setToolTip(QStringLiteral("把这个单词添加到词库 (Ctrl+D)"));
+    auto* addKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    connect(addKey, &QShortcut::activated, this, [this] { onCommand(id::IDC_ADDTO, 0); });
+    connect(input_, &QLineEdit::textChanged, this, [this] {
+        setStatus({});   // about a word no longer in the box
+        updateAddTo();
+    });
+    GlosixAddTo::Deps add;
+    add.link = services_.link;
+    add.env = services_.env;
+    add.runtimeDir = services_.runtimeDir;
+    add.programFolder = programFolder_;
+    addTo_ = std::make_unique<GlosixAddTo>(add);
     // Any word Lexora can send fits, to the last code unit.
     input_->setMaxLength(int(kLinkMaxWordBytes / 2));
     // An entry is text: never read as HTML, whatever it contains.
@@ -140,6 +162,10 @@ bool CGlosixDlg::onCommand(int cmd, qintptr param)
     case id::IDC_TOGGLE:
         togglePane();
         return true;
+    case id::IDC_ADDTO:
+        if (addToButton_->isEnabled())
+            addToBook();
+        return true;
     case res::IDM_ABOUTBOX:
         showAbout();
         return true;
@@ -165,6 +191,7 @@ void CGlosixDlg::lookUp()
         return;   // the previous entry stays, nothing is spoken
     }
     ShowEntryText(entry);
+    entryShown(word);
     qCInfo(lcGlosix) << "look-up shown" << word;
     if (speech_)
         speech_->SpeakWord(word);
@@ -183,9 +210,46 @@ void CGlosixDlg::receiveWord(const QString& word)
     input_->setText(word);
     QString entry;
     const bool found = dict_.LookUpEntryText(word, entry);
-    if (found)
+    if (found) {
         ShowEntryText(entry);   // from the top; not spoken
+        entryShown(word);
+    }
     qCInfo(lcGlosix) << (found ? "word shown" : "word not found") << word;
+}
+
+void CGlosixDlg::entryShown(const QString& word)
+{
+    shownWord_ = word;
+    setStatus({});
+    updateAddTo();
+}
+
+void CGlosixDlg::updateAddTo()
+{
+    // Only the word whose entry is on screen: a half-typed word in the box is not it.
+    addToButton_->setEnabled(!shownWord_.isEmpty() && input_->text() == shownWord_
+                             && !storedWordForm(shownWord_.trimmed()).isEmpty());
+}
+
+void CGlosixDlg::setStatus(const QString& text)
+{
+    status_->setText(text);
+    status_->setToolTip(text);
+}
+
+QString CGlosixDlg::statusText() const
+{
+    return status_->text();
+}
+
+AddToResult CGlosixDlg::addToBook()
+{
+    const QString word = shownWord_.trimmed();
+    const AddToResult r = addTo_->add(word);
+    const QString text = GlosixAddTo::describe(r, word);
+    setStatus(text);
+    qCInfo(lcGlosix).noquote() << "addto" << int(r.kind) << text;
+    return r;
 }
 
 void CGlosixDlg::ShowEntryText(QStringView text)
@@ -242,6 +306,8 @@ void CGlosixDlg::togglePane()
         w->move(before->x() + before->width() + kButtonGap, w->y());
         before = w;
     }
+    const int statusLeft = before->x() + before->width() + 2 * kButtonGap;
+    status_->setGeometry(statusLeft, status_->y(), std::max(0, width() - 2 - statusLeft), status_->height());
 }
 
 void CGlosixDlg::layoutControls()
@@ -255,6 +321,8 @@ void CGlosixDlg::layoutControls()
     lookUp_->move(w - 2 - b.width(), b.top());
     const QRect in = input_->geometry();
     input_->setGeometry(in.left(), in.top(), std::max(0, lookUp_->x() - 5 - in.left()), in.height());
+    const QRect st = status_->geometry();
+    status_->setGeometry(st.left(), st.top(), std::max(0, w - 2 - st.left()), st.height());
 }
 
 void CGlosixDlg::resizeEvent(QResizeEvent* e)

@@ -7,6 +7,7 @@
 #include "common/dictionary/dictionary.h"
 #include "common/frame/snapping.h"
 #include "common/ui/command.h"
+#include "glosix/add_to_book.h"
 #include "glosix/entry_view.h"
 #include "glosix/glosix_services.h"
 
@@ -17,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -50,6 +52,12 @@ public:
     void receiveWord(const QString& word);
 
     void ShowEntryText(QStringView text);
+
+    // "AddTo" (also Ctrl+D): the word whose entry is shown joins the learner's Book, through
+    // Lexora when it runs, else into the Book named in Config.INI. The outcome is the status text
+    // beside the buttons. The button is enabled while the input box holds the shown entry's word.
+    AddToResult addToBook();
+    QString statusText() const;
 
     // The one way the window ends (Esc, the close box, Lexora's close request, a signal): writes
     // "GlosixDlgSize" unless minimised or maximised, releases the voice and ends the modal loop.
@@ -88,6 +96,9 @@ private:
     void speak();
     void showAbout();
     void layoutControls();
+    void entryShown(const QString& word);
+    void updateAddTo();
+    void setStatus(const QString& text);
     void addAboutItem(class QMenu* menu);
 
     GlosixServices services_;
@@ -106,6 +117,10 @@ private:
     QListWidget* list_ = nullptr;
     QPushButton* toggle_ = nullptr;
     QPushButton* lookUp_ = nullptr;
+    QPushButton* addToButton_ = nullptr;
+    QLabel* status_ = nullptr;
+    QString shownWord_;   // the word whose entry the text pane shows
+    std::unique_ptr<GlosixAddTo> addTo_;
 
     WindowSource windowSource_;
     QBasicTimer settleTimer_;

@@ -2,6 +2,8 @@
 // What the companion window needs from outside, gathered so that tests hand in doubles (scripted
 // answers, no voice) and the program the real ones.
 
+#include <QString>
+
 namespace lex {
 
 class Env;
@@ -9,6 +11,7 @@ class NamedEvents;
 class TtsEngine;
 class UserServices;
 class VoicePlayer;
+class WindowLink;
 
 struct GlosixServices {
     UserServices* ui = nullptr;
@@ -16,6 +19,8 @@ struct GlosixServices {
     NamedEvents* events = nullptr;   // "GlosixReady", "WaitPlayed"; null: nobody is told
     TtsEngine* tts = nullptr;        // null: no voice object can be made
     VoicePlayer* player = nullptr;   // null: recorded files are not played
+    WindowLink* link = nullptr;      // "AddTo" asks Lexora here; null: never asked
+    QString runtimeDir;              // the Book writer locks of "AddTo" without Lexora
 };
 
 } // namespace lex

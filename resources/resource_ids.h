@@ -68,6 +68,7 @@ inline constexpr int IDC_TOGGLE = 1004;   // "<" / ">", shows or hides the list 
 inline constexpr int IDC_SPEAK = 1005;
 inline constexpr int IDC_ADDTO = 1006;
 inline constexpr int IDC_SETUP = 1007;
+inline constexpr int IDC_STATUS = 1008;   // right of the tool row: what "AddTo" did
 } // namespace glosix
 
 // Menus and the tool bar.

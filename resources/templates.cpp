@@ -340,6 +340,7 @@ const DialogTemplate& glosixTemplate()
         C(glosix::IDC_SPEAK, Kind::PushButton, QStringLiteral("Speak"), Flat, 88, 22, 30, 13),
         C(glosix::IDC_ADDTO, Kind::PushButton, QStringLiteral("AddTo"), Flat | Disabled, 120, 22, 30, 13),
         C(glosix::IDC_SETUP, Kind::PushButton, QStringLiteral("Setup"), Flat | Disabled, 152, 22, 30, 13),
+        C(glosix::IDC_STATUS, Kind::Static, QString(), None, 185, 24, 100, 10),
         C(glosix::IDC_TEXT, Kind::RichEdit, QString(), MultiLine | ReadOnly | VScroll, 74, 37, 212, 133),
     });
     return t;

@@ -1,11 +1,14 @@
 #pragma once
 // The messages one program sends to the other's window over its local socket: bring to the
-// front, close, and a word. One message per connection, answered by a two-byte acknowledgement
-// once the receiver has handled it. Everything here is pure so that the decoder can be fuzzed.
+// front, close, a word to show, and (from Glosix to Lexora) a word to add to the open Book. One
+// message per connection, answered once the receiver has handled it. Everything here is pure so
+// that the decoders can be fuzzed.
 //
 // Frame (little-endian):  u32 payload length | payload
-// Payload:                u8 kind | kind Word: u32 raise flag, u32 n, n UTF-16 code units
-// Acknowledgement:        0x06, kind
+// Payload:                u8 kind | kind Word:  u32 raise flag, u32 n, n UTF-16 code units
+//                                 | kind AddTo: u32 n (1 or more), n UTF-16 code units
+// Acknowledgement:        0x06, kind                 (Raise, Close, Word)
+// AddTo's reply:          0x06, 4, outcome           (1 added, 2 already in the Book, 3 refused)
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,12 +17,15 @@
 
 namespace lex {
 
-enum class LinkKind : uint8_t { Raise = 1, Close = 2, Word = 3 };
+enum class LinkKind : uint8_t { Raise = 1, Close = 2, Word = 3, AddTo = 4 };
+
+// What the receiver of AddTo did with the word.
+enum class LinkAddOutcome : uint8_t { Added = 1, AlreadyInBook = 2, Refused = 3 };
 
 struct LinkMessage {
     LinkKind kind = LinkKind::Raise;
     uint32_t raiseFlag = 0;   // Word only: 0 = bring the window to the top, 1 = leave the order alone
-    QString word;             // Word only: exactly the code units sent, no terminator
+    QString word;             // Word and AddTo: exactly the code units sent, no terminator
 };
 
 constexpr qsizetype kLinkMaxWordBytes = 64 * 1024;         // at most 32768 code units
@@ -28,7 +34,8 @@ constexpr char kLinkAckByte = 0x06;
 
 enum class LinkDecode { NeedMore, Ok, Malformed };
 
-// Encodes one frame; a word longer than the bound gives an empty array (nothing can be sent).
+// Encodes one frame; a word longer than the bound (or an empty word to add) gives an empty array:
+// nothing can be sent.
 QByteArray encodeLinkMessage(const LinkMessage& message);
 
 // Decodes the first frame of `data`. Ok sets *out and *consumed (the frame's size in bytes);
@@ -39,5 +46,10 @@ LinkDecode decodeLinkMessage(QByteArrayView data, LinkMessage* out, qsizetype* c
 QByteArray encodeLinkAck(LinkKind kind);
 // True when `data` is exactly the acknowledgement of `kind`.
 bool isLinkAck(QByteArrayView data, LinkKind kind);
+
+constexpr qsizetype kLinkAddReplySize = 3;
+QByteArray encodeLinkAddReply(LinkAddOutcome outcome);
+// True, with *outcome set, when `data` is exactly a reply to AddTo with a known outcome.
+bool decodeLinkAddReply(QByteArrayView data, LinkAddOutcome* outcome);
 
 } // namespace lex

@@ -65,31 +65,57 @@ bool LocalWindowLink::sendWord(const QString& title, const QString& word, uint32
 bool LocalWindowLink::send(const QString& title, const LinkMessage& message)
 {
     const QByteArray frame = encodeLinkMessage(message);
-    if (frame.isEmpty() || !ensureRuntimeDir(dir_))
+    if (frame.isEmpty())
         return false;
+    QByteArray reply;
+    return exchange(title, frame, 2, &reply) == LinkAddReply::Delivery::Answered && isLinkAck(reply, message.kind);
+}
+
+LinkAddReply LocalWindowLink::sendAddTo(const QString& title, const QString& word)
+{
+    LinkAddReply r;
+    const QByteArray frame = encodeLinkMessage(LinkMessage{LinkKind::AddTo, 0, word});
+    if (frame.isEmpty()) {
+        // Nothing that could be sent: as if the window had refused it.
+        r.delivery = LinkAddReply::Delivery::Answered;
+        return r;
+    }
+    QByteArray reply;
+    r.delivery = exchange(title, frame, kLinkAddReplySize, &reply);
+    if (r.delivery == LinkAddReply::Delivery::Answered && !decodeLinkAddReply(reply, &r.outcome))
+        r.delivery = LinkAddReply::Delivery::NoAnswer;
+    return r;
+}
+
+LinkAddReply::Delivery LocalWindowLink::exchange(const QString& title, const QByteArray& frame, qsizetype replySize,
+                                                 QByteArray* reply)
+{
+    using D = LinkAddReply::Delivery;
+    if (!ensureRuntimeDir(dir_))
+        return D::NoWindow;
     QDeadlineTimer deadline(timeoutMs_);
     QLocalSocket socket;
     socket.connectToServer(linkSocketPath(dir_, title));
     if (!socket.waitForConnected(int(deadline.remainingTime())))
-        return false;
+        return D::NoWindow;
     if (!peerIsSameUser(socket.socketDescriptor())) {
         socket.abort();
-        return false;
+        return D::NoWindow;
     }
     socket.write(frame);
     while (socket.bytesToWrite() > 0) {
         if (deadline.hasExpired() || !socket.waitForBytesWritten(int(deadline.remainingTime())))
-            return false;
+            return D::NoAnswer;
     }
-    QByteArray reply;
-    while (reply.size() < 2) {
+    reply->clear();
+    while (reply->size() < replySize) {
         if (socket.bytesAvailable() == 0
             && (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime()))))
-            return false;
-        reply += socket.read(2 - reply.size());
+            return D::NoAnswer;
+        *reply += socket.read(replySize - reply->size());
     }
     socket.disconnectFromServer();
-    return isLinkAck(reply, message.kind);
+    return D::Answered;
 }
 
 // ---- server ----
@@ -182,6 +208,7 @@ void LinkServer::serve(QLocalSocket* socket)
         // A handler may run a nested event loop (a message box): keep the socket alive meanwhile
         // and answer only if the peer still waits.
         QPointer<QLocalSocket> guard(socket);
+        LinkAddOutcome added = LinkAddOutcome::Refused;
         switch (message.kind) {
         case LinkKind::Raise:
             if (handlers_.raise) handlers_.raise();
@@ -192,10 +219,13 @@ void LinkServer::serve(QLocalSocket* socket)
         case LinkKind::Word:
             if (handlers_.word) handlers_.word(message.word, message.raiseFlag);
             break;
+        case LinkKind::AddTo:
+            added = handlers_.addTo ? handlers_.addTo(message.word) : LinkAddOutcome::Refused;
+            break;
         }
         if (!guard || guard->state() != QLocalSocket::ConnectedState)
             return;
-        guard->write(encodeLinkAck(message.kind));
+        guard->write(message.kind == LinkKind::AddTo ? encodeLinkAddReply(added) : encodeLinkAck(message.kind));
         guard->flush();
         guard->disconnectFromServer();
     });

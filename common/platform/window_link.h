@@ -1,8 +1,8 @@
 #pragma once
 // Finding the other program's window by its title ("Tessaly", "Glosix") and talking to it.
 // Each program publishes its title on a local socket in the runtime folder; "find" is a connect,
-// and bringing to the front, the close request and the word are messages on it. A send returns
-// once the receiver has handled the message, or after a time-out.
+// and bringing to the front, the close request, the word and the word to add are messages on it.
+// A send returns once the receiver has handled the message, or after a time-out.
 
 #include "common/platform/link_protocol.h"
 
@@ -15,6 +15,17 @@ class QLocalSocket;
 
 namespace lex {
 
+// What became of a word sent to be added.
+struct LinkAddReply {
+    enum class Delivery {
+        NoWindow,   // nobody publishes the title: the program is not running
+        NoAnswer,   // connected, but no valid reply in time (busy, ending, or a stranger)
+        Answered,
+    };
+    Delivery delivery = Delivery::NoWindow;
+    LinkAddOutcome outcome = LinkAddOutcome::Refused;   // when answered
+};
+
 class WindowLink {
 public:
     virtual ~WindowLink() = default;
@@ -23,6 +34,13 @@ public:
     virtual bool requestClose(const QString& title) = 0;
     // The word's UTF-16 code units, exactly; false when it cannot be delivered and handled.
     virtual bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) = 0;
+    // Asks the window to add `word` to its open Book and waits for the outcome. This default
+    // finds no window.
+    virtual LinkAddReply sendAddTo(const QString& title, const QString& word)
+    {
+        (void)title, (void)word;
+        return {};
+    }
 };
 
 // The client side over the runtime folder's sockets.
@@ -33,11 +51,16 @@ public:
     bool raise(const QString& title) override;
     bool requestClose(const QString& title) override;
     bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) override;
+    LinkAddReply sendAddTo(const QString& title, const QString& word) override;
 
     // Sends one message and waits for its acknowledgement.
     bool send(const QString& title, const LinkMessage& message);
 
 private:
+    // Sends `frame` and reads a reply of `replySize` bytes into *reply.
+    LinkAddReply::Delivery exchange(const QString& title, const QByteArray& frame, qsizetype replySize,
+                                    QByteArray* reply);
+
     QString dir_;
     int timeoutMs_;
 };
@@ -47,6 +70,8 @@ struct LinkHandlers {
     std::function<void()> raise;
     std::function<void()> close;
     std::function<void(const QString& word, uint32_t raiseFlag)> word;
+    // Adds the word to the open Book; without a handler the word is refused.
+    std::function<LinkAddOutcome(const QString& word)> addTo;
 };
 
 // The receiving side: publishes `title` while it lives. Needs the owning thread's event loop.

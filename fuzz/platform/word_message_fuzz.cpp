@@ -1,5 +1,6 @@
-// The window link's decoder takes bytes from any local peer: it must never crash, never accept a
-// word over the bound, and agree with itself when the same bytes arrive in pieces.
+// The window link's decoders take bytes from any local peer: they must never crash, never accept a
+// word over the bound (or an empty word to add), and agree with themselves when the same bytes
+// arrive in pieces. The reply to AddTo is judged from the same bytes.
 #include "common/platform/link_protocol.h"
 
 #include <cstdint>
@@ -16,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (whole == LinkDecode::Ok) {
         if (used < 5 || used > qsizetype(size) || m.word.size() * 2 > kLinkMaxWordBytes)
             std::abort();
+        if (m.kind == LinkKind::AddTo && m.word.isEmpty())
+            std::abort();
         // What was accepted encodes back to exactly the bytes it came from.
         if (encodeLinkMessage(m) != bytes.first(used).toByteArray())
             std::abort();
@@ -27,6 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (part == LinkDecode::Ok && whole != LinkDecode::Ok)
             std::abort();
         if (part == LinkDecode::Malformed && whole != LinkDecode::Malformed)
+            std::abort();
+    }
+    // AddTo's reply: accepted only as exactly three bytes with a known outcome, which encode back.
+    LinkAddOutcome outcome{};
+    if (decodeLinkAddReply(bytes, &outcome)) {
+        if (size != size_t(kLinkAddReplySize) || encodeLinkAddReply(outcome) != bytes.toByteArray())
             std::abort();
     }
     return 0;

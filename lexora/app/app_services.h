@@ -32,6 +32,7 @@ struct AppServices {
     VoicePlayer* player = nullptr;   // null: recorded files are not played
     QString companionExecutable;     // empty: "Glosix" beside the running executable
     WebBrowserFactory browserFactory;  // empty: Qt WebEngine
+    QString runtimeDir;              // the open Book's writer lock lives here; empty: no lock
 };
 
 } // namespace lex

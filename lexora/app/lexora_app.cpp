@@ -99,19 +99,26 @@ int CLexoraApp::run(const QStringList& arguments)
     services.launcher = &launcher;
     services.tts = &tts;
     services.player = &player;
+    services.runtimeDir = runtimeDir;
 
     // Practice draws its questions from the process-wide generator: a new order every start.
     Random::system()->seed(uint32_t(QDateTime::currentMSecsSinceEpoch()));
     CMainDialog window(services, folder);
 
+    DesktopEnds ends;
     // The window can be found by its title (the second start raises it, the companion's link
-    // works the same way); it accepts words too but does nothing with them.
+    // works the same way); it accepts words too but does nothing with them. Glosix's "AddTo"
+    // adds to the open Book once it is loaded; before that, or while ending, it is refused.
     LinkHandlers handlers;
     handlers.raise = [&window] { bringToFront(&window); };
+    handlers.addTo = [&window, &ends](const QString& word) {
+        if (!ends.running || ends.ending || window.hasShutDown())
+            return LinkAddOutcome::Refused;
+        return window.wordBook()->addFromCompanion(word);
+    };
     LinkServer server(runtimeDir, handlers);
     server.publish(kWindowTitle);
 
-    DesktopEnds ends;
     connectDesktopEnds(window, &ends);
     if (!window.initialise())
         return 2;

@@ -168,6 +168,7 @@ void CLexoraDlg::initialise(const QString& programFolder, Profile& profile, bool
         if (const QString notice = damageNotice(session_.book(), report); !notice.isEmpty())
             services_.ui->messageBox(this, notice);
     });
+    session_.setLockFolder(services_.runtimeDir);
     session_.load(loadHooks());
 
     // The focused row of the last run: current again, not selected (so that it carries on to the

@@ -5,6 +5,7 @@
 // of the open Book is a step of its history (撤销 14018, 重做 14019).
 
 #include "common/dictionary/dictionary.h"
+#include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
 #include "lexora/book/book_session.h"
 #include "lexora/wordlist/find_dialog.h"
@@ -63,6 +64,9 @@ public:
 
     // The word of a view row goes to the companion dictionary (the list's double-click).
     void sendRowToCompanion(int row);
+    // Glosix's "AddTo": the word joins the open Book as the add dialog would add it, and the list
+    // shows the new row.
+    LinkAddOutcome addFromCompanion(const QString& word);
 
     // The settings dialog (14013) and the changes it makes here (lexora_dlg_settings.cpp).
     void openSettings();

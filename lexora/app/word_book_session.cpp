@@ -14,15 +14,6 @@ namespace lex {
 
 using namespace config;
 
-QString folderFromConfig(const QString& value)
-{
-    QString p = value;
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (!p.isEmpty() && !p.endsWith(QLatin1Char('/')))
-        p += QLatin1Char('/');
-    return p;
-}
-
 QString resolveBookPath(const QString& configured, const QString& programFolder, UserServices& ui,
                         QWidget* owner, Env* env)
 {

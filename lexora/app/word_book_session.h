@@ -4,6 +4,7 @@
 // The window only wires these to its controls.
 
 #include "common/config/config_keys.h"
+#include "common/config/word_book_keys.h"
 #include "lexora/book/book.h"
 
 #include <QColor>
@@ -41,9 +42,6 @@ inline constexpr int kSystemAbout = 16;
 inline constexpr int kToggleWord = 1017, kToggleExplanation = 1018, kToggleCase = 1019;
 inline constexpr int kToggleLockIndex = 1020, kToggleDictionary = 1027, kList = 1014;
 } // namespace cmd
-
-// A path from Config.INI in our form: '/' separators, ending in '/' (empty stays empty).
-QString folderFromConfig(const QString& value);
 
 // Start-up step "Book path": the configured folder when it exists; otherwise asks
 // "Book路径不存在，是否重置为默认路径。": Yes gives programFolder + "/Book/" (created when missing),

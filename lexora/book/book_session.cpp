@@ -1,8 +1,10 @@
 #include "lexora/book/book_session.h"
 
 #include "common/platform/sources.h"
+#include "lexora/book/book_lock.h"
 #include "lexora/practice/practice_engine.h"
 
+#include <QDebug>
 #include <QStringMatcher>
 
 #include <algorithm>
@@ -63,8 +65,31 @@ void BookSession::announceReset()
 
 // ---- loading and saving --------------------------------------------------------------------
 
+void BookSession::setLockFolder(const QString& runtimeDir)
+{
+    lockFolder_ = runtimeDir;
+}
+
+void BookSession::lockOpenBook()
+{
+    if (lockFolder_.isEmpty())
+        return;
+    const QString key = bookLockKey(book_.path, book_.name);
+    if (bookLock_ && key == lockedKey_)
+        return;
+    // The new Book's lock first: the old one is let go only once this one is ours or given up.
+    std::unique_ptr<FileLock> lock;
+    const Status st = lockBook(lockFolder_, book_.path, book_.name, kBookLockWaitMs, &lock);
+    bookLock_ = std::move(lock);
+    lockedKey_ = st ? key : QString();
+    if (!st)
+        qWarning().noquote() << "Lexora: the Book" << key << "is not locked against other writers:" << st.message();
+}
+
 LoadReport BookSession::load(const BookFileHooks& hooks)
 {
+    // Another writer (Glosix appending a word, lexbook) finishes before the files are read.
+    lockOpenBook();
     book_.clear();
     LoadReport report = LoadBook(book_, env_, hooks);
     Q_EMIT bookReset();
@@ -77,8 +102,10 @@ SaveResult BookSession::save(const SaveQuestions& questions)
 {
     const QString path = book_.path, name = book_.name;
     SaveResult r = saveBookInteractive(book_, questions, env_);
-    if (book_.path != path || book_.name != name)
+    if (book_.path != path || book_.name != name) {
+        lockOpenBook();   // saved as another Book: that one is open now
         Q_EMIT bookRenamed(book_.name);
+    }
     return r;
 }
 

@@ -82,6 +82,13 @@ public:
     Env* env() const { return env_; }
 
     // ---- loading and saving ----------------------------------------------------------------
+    // From now on every Book opened here (load, switch, save-as) is first locked against other
+    // writers (book_lock.h) in `runtimeDir`, and stays locked while it is open; a lock another
+    // writer holds is waited for a few seconds. Empty (the default, for tests and tools): no lock.
+    void setLockFolder(const QString& runtimeDir);
+    // Whether the open Book's writer lock is held.
+    bool holdsBookLock() const { return bookLock_ != nullptr; }
+
     // Loads book().path + book().name into the emptied Book (numbering starts at 0).
     LoadReport load(const BookFileHooks& hooks = {});
     SaveResult save(const SaveQuestions& questions);
@@ -182,8 +189,12 @@ private:
     void announceChanged(const RowRanges& ranges);
     void announceInserted(const RowRanges& ranges);
     void writeEntry(WordEntry& e, const EntryEdit& edit, bool* textChanged);
+    void lockOpenBook();
 
     Env* env_;
+    QString lockFolder_;
+    std::unique_ptr<FileLock> bookLock_;
+    QString lockedKey_;
     Book book_;
     SortState sort_;
 };

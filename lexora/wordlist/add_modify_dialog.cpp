@@ -2,6 +2,7 @@
 
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"
+#include "common/config/word_book_keys.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book_session.h"
 #include "lexora/wordlist/book_history.h"
@@ -39,19 +40,7 @@ constexpr int kTextIds[4] = {CMyAddModifyDialog::kWord, CMyAddModifyDialog::kPho
 
 std::array<uint8_t, 3> readStrangeIndex(const Profile* profile)
 {
-    std::array<uint8_t, 3> v{10, 10, 10};
-    if (!profile)
-        return v;
-    const auto bytes = profile->readStruct(config::kAddModify, config::kStrangeIndex, config::kStrangeIndexSize);
-    if (!bytes)
-        return v;
-    for (int i = 0; i < 3; ++i) {
-        const auto b = uint8_t((*bytes)[i]);
-        if (b > kMaxStrangeness)
-            return {10, 10, 10};
-        v[size_t(i)] = b;
-    }
-    return v;
+    return readAddStrangeIndex(profile);
 }
 
 void writeStrangeIndex(Profile* profile, const std::array<uint8_t, 3>& values)

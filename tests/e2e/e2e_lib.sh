@@ -44,11 +44,11 @@ e2e_sample_home() {
   printf '[INIT]\nIsFist=0\nIsDisableTTS=1\nVoicePath=./Voice/\nBookPath=./Book/\nBookName=English\n' >"$home/Config.INI"
 }
 
-# e2e_start_lexora LEXORA [HOME]: starts Lexora on the program folder HOME (default $home), from $tmp, its output
-# appended to $tmp/lexora.log, and waits for its window "Tessaly"; sets lexora_pid (added to pids),
+# e2e_start_lexora LEXORA [HOME [LOG]]: starts Lexora on the program folder HOME (default $home), from $tmp, its output
+# appended to LOG (default $tmp/lexora.log), and waits for its window "Tessaly"; sets lexora_pid (added to pids),
 # wid and the window's top-left corner wx, wy.
 e2e_start_lexora() {
-  (cd "$tmp" && exec "$1" --home "${2:-$home}") >>"$tmp/lexora.log" 2>&1 &
+  (cd "$tmp" && exec "$1" --home "${2:-$home}") >>"${3:-$tmp/lexora.log}" 2>&1 &
   lexora_pid=$!
   pids+=($lexora_pid)
   wid=

@@ -1,0 +1,146 @@
+#include "glosix/add_to_book.h"
+
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
+#include "common/config/word_book_keys.h"
+#include "common/platform/env.h"
+#include "common/platform/sources.h"
+#include "common/platform/window_link.h"
+#include "lexora/book/added_word.h"
+#include "lexora/book/book_file.h"
+#include "lexora/book/book_lock.h"
+
+namespace lex {
+
+using Kind = AddToResult::Kind;
+
+GlosixAddTo::GlosixAddTo(Deps deps) : deps_(std::move(deps))
+{
+    if (!deps_.env)
+        deps_.env = Env::defaultEnv();
+    if (!deps_.clock)
+        deps_.clock = Clock::system();
+}
+
+GlosixAddTo::~GlosixAddTo() = default;
+
+AddToResult GlosixAddTo::add(const QString& word)
+{
+    AddToResult r;
+    if (storedWordForm(word).isEmpty())
+        return r;
+    if (deps_.link) {
+        const LinkAddReply reply = deps_.link->sendAddTo(kLexoraTitle, word);
+        switch (reply.delivery) {
+        case LinkAddReply::Delivery::Answered:
+            r.kind = reply.outcome == LinkAddOutcome::Added           ? Kind::AddedInLexora
+                     : reply.outcome == LinkAddOutcome::AlreadyInBook ? Kind::AlreadyInLexora
+                                                                      : Kind::Refused;
+            return r;
+        case LinkAddReply::Delivery::NoAnswer:
+            // It may still add the word once it gets to it: the files are not ours to touch.
+            r.kind = Kind::NoAnswer;
+            return r;
+        case LinkAddReply::Delivery::NoWindow:
+            break;
+        }
+    }
+    return appendWithoutLexora(word);
+}
+
+AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
+{
+    AddToResult r;
+    // The Book Lexora opens next: the one it wrote into Config.INI when it ended, or its default.
+    const Profile profile(deps_.programFolder + QLatin1Char('/') + config::kFileName, deps_.env);
+    QString folder = folderFromConfig(profile.readString(config::kInit, config::kBookPath));
+    if (folder.isEmpty())
+        folder = deps_.programFolder + QStringLiteral("/Book/");
+    QString name = profile.readString(config::kInit, config::kBookName);
+    if (name.isEmpty())
+        name = QStringLiteral("Book");
+    r.bookName = name;
+    const QString index = folder + name + QStringLiteral(".idx");
+    if (!deps_.env->fileExists(index)) {
+        r.kind = Kind::Failed;
+        r.detail = QStringLiteral("找不到词库：") + index;
+        return r;
+    }
+
+    // Held until the word is in both files; a Lexora starting meanwhile waits for it.
+    std::unique_ptr<FileLock> lock;
+    bool busy = false;
+    if (const Status st = lockBook(deps_.runtimeDir, folder, name, kLockWaitMs, &lock, &busy); !st) {
+        r.kind = busy ? Kind::BookInUse : Kind::Failed;
+        r.detail = st.message();
+        return r;
+    }
+
+    Book book;
+    const LoadReport report = inspectBook(folder, name, deps_.env, &book);
+    if (!report.readError.isEmpty()) {
+        r.kind = Kind::Failed;
+        r.detail = QStringLiteral("无法读取词库：") + index;
+        return r;
+    }
+    if (bookHasWord(book, storedWordForm(word))) {
+        r.kind = Kind::AlreadyInFile;
+        return r;
+    }
+
+    if (!mainDict_) {
+        mainDict_ = std::make_unique<Dictionary>(DictVariant::Main);
+        mainDict_->openFolder(deps_.programFolder + QStringLiteral("/Dict"));   // missing: no texts
+    }
+    std::unique_ptr<WordEntry> entry =
+        makeAddedEntry(word, mainDict_.get(), readAddStrangeIndex(&profile), deps_.clock->localNow());
+    // A Book never written (both files empty) is saved whole, so that it gets its headers: appended
+    // records without them would be read as the oldest form of a Book.
+    if (deps_.env->fileSize(index) == 0 && book.empty()) {
+        book.path = folder;
+        book.name = name;
+        book.AddEntry(std::move(entry), 2);
+        if (const SaveResult saved = saveBook(book, deps_.env); !saved.ok()) {
+            r.kind = Kind::Failed;
+            r.detail = saved.message.isEmpty() ? saved.failedPath : saved.message;
+            return r;
+        }
+        r.kind = Kind::AddedToFile;
+        return r;
+    }
+    if (const QString error = AppendToBook({entry.get()}, folder, name, deps_.env); !error.isEmpty()) {
+        r.kind = Kind::Failed;
+        r.detail = error;
+        return r;
+    }
+    r.kind = Kind::AddedToFile;
+    return r;
+}
+
+QString GlosixAddTo::describe(const AddToResult& result, const QString& word)
+{
+    const QString w = QStringLiteral("“") + storedWordForm(word) + QStringLiteral("”");
+    switch (result.kind) {
+    case Kind::AddedInLexora:
+        return w + QStringLiteral("已添加到 Lexora 打开的词库");
+    case Kind::AddedToFile:
+        return w + QStringLiteral("已添加到词库 ") + result.bookName;
+    case Kind::AlreadyInLexora:
+        return w + QStringLiteral("已在 Lexora 打开的词库中，未重复添加");
+    case Kind::AlreadyInFile:
+        return w + QStringLiteral("已在词库 ") + result.bookName + QStringLiteral(" 中，未重复添加");
+    case Kind::Refused:
+        return QStringLiteral("Lexora 现在不能添加单词，请稍后再试");
+    case Kind::NoAnswer:
+        return QStringLiteral("Lexora 没有回应，请稍后在 Lexora 中查看");
+    case Kind::BookInUse:
+        return QStringLiteral("词库 ") + result.bookName + QStringLiteral(" 正被其他程序使用，未添加");
+    case Kind::Failed:
+        return QStringLiteral("添加失败：") + result.detail;
+    case Kind::NothingToAdd:
+        break;
+    }
+    return QStringLiteral("没有可添加的单词");
+}
+
+} // namespace lex

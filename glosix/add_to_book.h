@@ -1,0 +1,64 @@
+#pragma once
+// "AddTo": the word shown in Glosix joins the learner's Book. When Lexora runs, it is asked over
+// the link to add the word to the Book it has open (its list shows it at once). When no Lexora
+// answers the link, the word is appended to the files of the Book named in Config.INI, under that
+// Book's writer lock (book_lock.h), so that a Lexora starting at that moment waits for it and reads
+// the Book with the word. No window here: the window shows describe() of the result.
+
+#include "common/dictionary/dictionary.h"
+#include "common/platform/link_protocol.h"
+
+#include <QString>
+#include <memory>
+
+namespace lex {
+
+class Clock;
+class Env;
+class WindowLink;
+
+struct AddToResult {
+    enum class Kind {
+        AddedInLexora,    // Lexora added it to its open Book
+        AddedToFile,      // appended to the Book's files (bookName)
+        AlreadyInLexora,  // Lexora's open Book holds it
+        AlreadyInFile,    // the Book's files hold it (bookName)
+        Refused,          // Lexora could not take it now (starting, ending, unreadable Book)
+        NoAnswer,         // Lexora's window was found but did not answer in time
+        BookInUse,        // another writer holds the Book (a Lexora that cannot be reached)
+        Failed,           // the files could not be read or written (detail)
+        NothingToAdd,     // no word
+    };
+    Kind kind = Kind::NothingToAdd;
+    QString bookName;
+    QString detail;
+};
+
+class GlosixAddTo {
+public:
+    static inline const QString kLexoraTitle = QStringLiteral("Tessaly");
+    static constexpr int kLockWaitMs = 1000;   // lexbook or a Lexora's save may hold it briefly
+
+    struct Deps {
+        WindowLink* link = nullptr;   // null: Lexora is never asked
+        Env* env = nullptr;           // Config.INI, the dictionary and the Book files; null: real files
+        const Clock* clock = nullptr; // null: the system clock
+        QString runtimeDir;           // where the Book locks live
+        QString programFolder;        // Config.INI, Dict/, the default Book folder
+    };
+    explicit GlosixAddTo(Deps deps);
+    ~GlosixAddTo();
+
+    AddToResult add(const QString& word);
+
+    // The short text the window shows for a result.
+    static QString describe(const AddToResult& result, const QString& word);
+
+private:
+    AddToResult appendWithoutLexora(const QString& word);
+
+    Deps deps_;
+    std::unique_ptr<Dictionary> mainDict_;   // Lexora's dictionary, mapped at the first append
+};
+
+} // namespace lex

@@ -1,0 +1,46 @@
+#include "lexora/book/book_lock.h"
+
+#include "common/platform/runtime_dir.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+
+namespace lex {
+
+QString bookLockKey(const QString& folder, const QString& name)
+{
+    const QFileInfo info(folder.isEmpty() ? QStringLiteral(".") : folder);
+    QString dir = info.canonicalFilePath();
+    if (dir.isEmpty())   // a folder that does not exist (yet): its absolute, cleaned form
+        dir = QDir::cleanPath(info.absoluteFilePath());
+    return dir + QLatin1Char('/') + name;
+}
+
+QString bookLockPath(const QString& runtimeDir, const QString& folder, const QString& name)
+{
+    const QByteArray hash = QCryptographicHash::hash(bookLockKey(folder, name).toUtf8(), QCryptographicHash::Sha1);
+    return runtimeDir + QStringLiteral("/book-") + QString::fromLatin1(hash.toHex()) + QStringLiteral(".lock");
+}
+
+Status lockBook(const QString& runtimeDir, const QString& folder, const QString& name, int timeoutMs,
+                std::unique_ptr<FileLock>* out, bool* heldByOther)
+{
+    if (heldByOther)
+        *heldByOther = false;
+    // The lock files live outside the Book folder, in the real file system whatever Env the
+    // Book's own files go through.
+    if (Status st = ensureRuntimeDir(runtimeDir); !st)
+        return st;
+    Env* env = Env::defaultEnv();
+    const QString path = bookLockPath(runtimeDir, folder, name);
+    if (Status st = env->createIfMissing(path); !st)
+        return st;
+    const Status st = env->lockExclusive(path, timeoutMs, out);
+    // The file system says "timed out" when the wait for another holder ran out.
+    if (!st && heldByOther)
+        *heldByOther = st.message().startsWith(QLatin1String("timed out"));
+    return st;
+}
+
+} // namespace lex
