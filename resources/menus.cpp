@@ -82,6 +82,10 @@ ui::MenuResource popupMenu()
     m.id = IDR_POPUP_MENU;
     m.popups = {
         popup(QStringLiteral("弹出菜单"), {
+            // Added at the top, as in 编辑, so that the filter stays the last item.
+            item(14018, QStringLiteral("撤销\tCtrl+Z")),
+            item(14019, QStringLiteral("重做\tCtrl+Y")),
+            separator(),
             popup(QStringLiteral("设置陌生度"), std::move(set)),
             popup(QStringLiteral("陌生度加一"), std::move(plus)),
             popup(QStringLiteral("陌生度减一"), std::move(minus)),
@@ -94,9 +98,6 @@ ui::MenuResource popupMenu()
             item(14008, QStringLiteral("指定类名")),
             separator(),
             item(32921, QStringLiteral("陌生度选择过虑")),
-            separator(),
-            item(14018, QStringLiteral("撤销\tCtrl+Z")),
-            item(14019, QStringLiteral("重做\tCtrl+Y")),
         }),
     };
     return m;

@@ -142,7 +142,10 @@ TEST(Menus, ItemsCarryTheirCommandNumbers)
     ASSERT_EQ(popup.popups.size(), 1u);
     EXPECT_EQ(popup.popups[0].text, QStringLiteral("弹出菜单"));
     QMenu* m = ui::buildMenu(popup.popups[0], &r, nullptr);
-    QAction* set = m->actions().at(0);
+    // 撤销, 重做 and a line come first; the filter stays last.
+    EXPECT_EQ(m->actions().at(0)->data().toInt(), 14018);
+    EXPECT_EQ(m->actions().last()->data().toInt(), 32921);
+    QAction* set = m->actions().at(3);
     QAction* listening = set->menu()->actions().at(3);
     EXPECT_EQ(listening->menu()->actions().at(10)->data().toInt(), 10310);
     delete m;
