@@ -1,5 +1,37 @@
-# Shared by the end-to-end scripts (sourced). The caller defines $tmp (its scratch folder), the
-# array pids (killed at its exit) and fail().
+# Shared by the end-to-end scripts (sourced); each begins with e2e_begin.
+
+# e2e_begin NAME TOOL...: skips (status 77) without Xvfb and fails without a TOOL; makes the
+# scratch folder $tmp and the array pids, whose processes end with the script (signal $e2e_kill,
+# default TERM; then e2e_cleanup_more, when the script defines it); defines fail MESSAGE, which
+# keeps a screenshot as $out/NAME_fail.png (when $out is set) and prints the files of the array
+# e2e_logs (default: $tmp/lexora.log).
+e2e_begin() {
+  e2e_name=$1
+  shift
+  command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
+  done
+  tmp=$(mktemp -d)
+  pids=()
+  e2e_logs=("$tmp/lexora.log")
+  trap e2e_end EXIT
+}
+e2e_end() {
+  local p
+  for p in "${pids[@]}"; do kill -"${e2e_kill:-TERM}" "$p" 2>/dev/null; done
+  if declare -F e2e_cleanup_more >/dev/null; then e2e_cleanup_more; fi
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+fail() {
+  echo "FAIL: $*"
+  [ -n "${out:-}" ] && import -window root "$out/${e2e_name}_fail.png" 2>/dev/null
+  local f
+  for f in "${e2e_logs[@]}"; do [ -s "$f" ] && { echo "--- $(basename "$f")"; cat "$f"; }; done
+  exit 1
+}
 
 # e2e_display FIRST LAST: a free Xvfb display numbered FIRST..LAST with openbox on it, exported as
 # DISPLAY, and a runtime folder of this run only (locks, events and window sockets).

@@ -8,22 +8,9 @@ set -uo pipefail
 
 lexora=$1 glosix=$2 lexbook=$3 samplebook=$4 src=$5 bin=$6 out=$7
 
-command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-for tool in xdotool openbox import python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$tmp/run.log" ] && { echo "--- output of both programs"; cat "$tmp/run.log"; }; exit 1; }
-
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_begin glosix_addto_e2e xdotool openbox import python3
+e2e_logs=("$tmp/run.log")
 e2e_display 231 260
 export QT_LOGGING_RULES="lexora.glosix.info=true"
 e2e_sample_home "$bin" "$samplebook" "$src" 20

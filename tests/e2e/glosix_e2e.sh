@@ -11,24 +11,9 @@ set -uo pipefail
 
 lexora_built=$1 glosix_built=$2 lexbook=$3 samplebook=$4 src=$5 bin=$6 out=$7
 
-command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-for tool in xdotool openbox import compare python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  [ -n "${tmp:-}" ] && for p in $(pgrep -f "$tmp/bin/Glosix" 2>/dev/null); do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$tmp/lexora.log" ] && { echo "--- output of both programs"; cat "$tmp/lexora.log"; }; exit 1; }
-
-# A display of our own, with a runtime folder of this run only.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_begin glosix_e2e xdotool openbox import compare python3
+e2e_cleanup_more() { for p in $(pgrep -f "$tmp/bin/Glosix" 2>/dev/null); do kill "$p" 2>/dev/null; done; }
 e2e_display 161 230
 export QT_LOGGING_RULES="lexora.glosix.info=true"
 

@@ -7,23 +7,8 @@ set -uo pipefail
 
 lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
 
-command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-for tool in xdotool openbox import python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }; exit 1; }
-
-# A display of our own, with a runtime folder of this run only.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_begin lexora_e2e xdotool openbox import python3
 e2e_display 91 160
 
 # The program folder: the built sample folder (dictionary, ...), with a Book made here so that

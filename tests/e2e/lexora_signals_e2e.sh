@@ -7,21 +7,9 @@ set -uo pipefail
 
 lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5
 
-command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-for tool in xdotool openbox python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox)"; exit 1; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }; exit 1; }
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_begin lexora_signals_e2e xdotool openbox python3
+e2e_kill=KILL   # a Lexora that ignores TERM must not outlive the test
 
 e2e_display 91 160
 home=$tmp/home

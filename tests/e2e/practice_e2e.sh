@@ -14,28 +14,9 @@ set -uo pipefail
 lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
 started=$(date +%s)
 
-command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-for tool in xdotool openbox import python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  import -window root "$out/practice_e2e_fail.png" 2>/dev/null
-  [ -f "$tmp/trace.txt" ] && { echo "--- the practice trace"; cat "$tmp/trace.txt"; }
-  [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }
-  exit 1
-}
-
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_begin practice_e2e xdotool openbox import python3
+e2e_logs=("$tmp/trace.txt" "$tmp/lexora.log")
 e2e_display 161 230
 e2e_sample_home "$bin" "$samplebook" "$src" 60
 # The learner switched 正确停顿 off in an earlier run (the seven option bytes and their checksum):

@@ -8,22 +8,8 @@ set -uo pipefail
 
 lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
 
-command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-for tool in xdotool openbox import; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; import -window root "$out/today_review_e2e_fail.png" 2>/dev/null; [ -f "$tmp/lexora.log" ] && { echo "--- Lexora's output"; cat "$tmp/lexora.log"; }; exit 1; }
-
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_begin today_review_e2e xdotool openbox import
 e2e_display 301 360
 e2e_sample_home "$bin" "$samplebook" "$src" 150
 due=$("$lexbook" due "$home/Book/English" --degree spelling | wc -l)
