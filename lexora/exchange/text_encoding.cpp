@@ -114,8 +114,9 @@ WordListPreview previewWordList(QByteArrayView bytes)
         const QString all = fromUtf16Le(bytes.sliced(2));
         p.lineCount = int(all.count(QStringLiteral("\r\n"))) + 1;
         qsizetype n = qMin(kPreview, all.size());
-        // Nor half of a surrogate pair.
-        if (n < all.size() && n > 0 && all[n - 1].isHighSurrogate())
+        // Nor half of a surrogate pair. A high surrogate with no low one after it is a unit of its
+        // own (a damaged file) and is shown as the import reads it.
+        if (n < all.size() && n > 0 && all[n - 1].isHighSurrogate() && all[n].isLowSurrogate())
             --n;
         p.text = all.left(n);
     } else {

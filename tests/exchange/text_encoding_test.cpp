@@ -187,4 +187,14 @@ TEST(ExchangeEncoding, PreviewNeverEndsInHalfACharacter)
     units += QStringLiteral("\U0001F600\r\nb");
     p = lex::previewImportBytes(lex::encodeWordList(units, TextEncoding::Utf16));
     EXPECT_EQ(p.text, QString(199, u'a') + dots);
+
+    // A run of high surrogates with no low ones (a damaged file): nothing is split, so the cut
+    // stays at 200 units and shows them as the import reads them; a real pair right after a lone
+    // high surrogate is still kept whole.
+    QString lone(300, QChar(0xD8D8));
+    p = lex::previewImportBytes(lex::encodeWordList(lone, TextEncoding::Utf16));
+    EXPECT_EQ(p.text, lone.left(200) + dots);
+    lone = QString(199, QChar(0xD8D8)) + QStringLiteral("😀") + QStringLiteral("b");
+    p = lex::previewImportBytes(lex::encodeWordList(lone, TextEncoding::Utf16));
+    EXPECT_EQ(p.text, lone.left(199) + dots);
 }
