@@ -1,11 +1,8 @@
 #include "glosix/glosix_app.h"
 
-#include "common/platform/env.h"
-#include "common/platform/instance_lock.h"
 #include "common/platform/named_event.h"
-#include "common/platform/program_folder.h"
+#include "common/platform/program_start.h"
 #include "common/platform/qt_user_services.h"
-#include "common/platform/runtime_dir.h"
 #include "common/platform/shutdown_signals.h"
 #include "common/platform/sources.h"
 #include "common/platform/window_link.h"
@@ -18,7 +15,6 @@
 #include "resources/resources.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
 #include <QPointer>
 #include <cstdio>
@@ -36,19 +32,12 @@ CGlosixDlg* CGlosixApp::window()
 
 int CGlosixApp::run(const QStringList& arguments)
 {
-    const QString runtimeDir = defaultRuntimeDir();
-    LocalWindowLink link(runtimeDir);
-    FileLockInstance instance(runtimeDir);
-    if (!claimOrRaise(instance, link, kInstanceName, kWindowTitle))
-        return 0;
-
-    QString folder;
-    if (const Status st = resolveProgramFolder(programFolderInputs(arguments), Env::defaultEnv(), &folder); !st) {
-        std::fprintf(stderr, "Glosix: %s\n", qPrintable(st.message()));
-        return 1;
-    }
-    // Relative folders in Config.INI (".\Voice\") are meant from the program folder.
-    QDir::setCurrent(folder);
+    ProgramStart start;
+    if (const int status = start.claim(arguments, "Glosix", kInstanceName, kWindowTitle); status >= 0)
+        return status;
+    const QString& runtimeDir = start.runtimeDir();
+    const QString& folder = start.folder();
+    LocalWindowLink& link = start.link();
 
     QApplication::setFont(ui::defaultDialogFont());
     // The installed theme icon of the menu entry, at every size a task bar asks for.

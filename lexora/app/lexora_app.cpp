@@ -1,12 +1,9 @@
 #include "lexora/app/lexora_app.h"
 
-#include "common/platform/env.h"
-#include "common/platform/instance_lock.h"
 #include "common/platform/named_event.h"
 #include "common/platform/process_launcher.h"
-#include "common/platform/program_folder.h"
+#include "common/platform/program_start.h"
 #include "common/platform/qt_user_services.h"
-#include "common/platform/runtime_dir.h"
 #include "common/platform/shutdown_signals.h"
 #include "common/platform/sources.h"
 #include "common/platform/window_link.h"
@@ -23,7 +20,6 @@
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QEventLoop>
-#include <QDir>
 #include <QIcon>
 #include <QSessionManager>
 #include <cstdio>
@@ -66,20 +62,12 @@ void CLexoraApp::describeCommandLine(QCommandLineParser& parser)
 
 int CLexoraApp::run(const QStringList& arguments)
 {
-    const QString runtimeDir = defaultRuntimeDir();
-    LocalWindowLink link(runtimeDir);
-    FileLockInstance instance(runtimeDir);
-    if (!claimOrRaise(instance, link, kInstanceName, kWindowTitle))
-        return 0;
-
-    QString folder;
-    if (const Status st = resolveProgramFolder(programFolderInputs(arguments), Env::defaultEnv(), &folder); !st) {
-        std::fprintf(stderr, "Lexora: %s\n", qPrintable(st.message()));
-        return 1;
-    }
-    // Relative folders in Config.INI (".\Voice\") and the phonetic font file are looked up in the
-    // working folder, which for this program is its program folder.
-    QDir::setCurrent(folder);
+    ProgramStart start;
+    if (const int status = start.claim(arguments, "Lexora", kInstanceName, kWindowTitle); status >= 0)
+        return status;
+    const QString& runtimeDir = start.runtimeDir();
+    const QString& folder = start.folder();
+    LocalWindowLink& link = start.link();
 
     QApplication::setFont(ui::defaultDialogFont());
     // The installed theme icon has every size a launcher or a HiDPI task bar asks for.

@@ -1,5 +1,6 @@
 #include "common/platform/env.h"
 #include "common/platform/program_folder.h"
+#include "common/platform/program_start.h"
 #include "common/platform/runtime_dir.h"
 #include "temp_dir.h"
 
@@ -153,4 +154,36 @@ TEST(RuntimeDir, NamesCannotLeaveTheFolder)
               QStringLiteral("e-WaitPlayed.lock"));
     EXPECT_EQ(runtimeFileName(QStringLiteral("e-"), QStringLiteral("../x/y"), {}), QStringLiteral("e-..%2fx%2fy"));
     EXPECT_EQ(runtimeFileName({}, QStringLiteral(".."), {}), QStringLiteral(".._"));
+}
+
+// Both programs' first steps: the first start goes on in its program folder, a second one ends
+// with 0 while the first holds the instance, and a folder that cannot be made ends with 1.
+TEST(ProgramStart, FirstGoesOnSecondEndsBadFolderFails)
+{
+    lextest::TempDir run;
+    lextest::TempDir home;
+    const QByteArray oldRun = qgetenv("XDG_RUNTIME_DIR");
+    const QString oldCwd = QDir::currentPath();
+    qputenv("XDG_RUNTIME_DIR", run.path().toUtf8());
+    const QStringList args{QStringLiteral("x"), QStringLiteral("--home"), home.path()};
+    {
+        ProgramStart first;
+        ASSERT_EQ(first.claim(args, "Test", QStringLiteral("Test.exe"), QStringLiteral("Test window")), -1);
+        EXPECT_EQ(QFileInfo(first.folder()).canonicalFilePath(), QFileInfo(home.path()).canonicalFilePath());
+        EXPECT_EQ(QFileInfo(QDir::currentPath()).canonicalFilePath(), QFileInfo(home.path()).canonicalFilePath());
+        ProgramStart second;
+        EXPECT_EQ(second.claim(args, "Test", QStringLiteral("Test.exe"), QStringLiteral("Test window")), 0);
+    }
+    QFile plain(home.path() + QStringLiteral("/plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    ProgramStart third;
+    EXPECT_EQ(third.claim({QStringLiteral("x"), QStringLiteral("--home"), plain.fileName() + QStringLiteral("/sub")},
+                          "Test", QStringLiteral("Test.exe"), QStringLiteral("Test window")),
+              1);
+    QDir::setCurrent(oldCwd);
+    if (oldRun.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", oldRun);
 }
