@@ -4,9 +4,9 @@
 //  - a header sort of 1,000,000 entries by word, against the core's sort of the same entries;
 //  - scrolling a 1,000,000-row list (a jump and a synchronous repaint), against the same on a
 //    100-row list.
+#include "bench/support/quiet_services.h"
 #include "common/config/profile.h"
 #include "common/platform/sources.h"
-#include "common/platform/user_services.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/book/book_file.h"
@@ -26,20 +26,7 @@
 namespace {
 
 using namespace lex;
-
-// Every question answered with "yes", nothing opened.
-class QuietServices final : public UserServices {
-public:
-    MessageAnswer messageBox(QWidget*, const QString&, const QString&, MessageButtons b, MessageIcon) override
-    {
-        return b == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QString folder(QWidget*, const QString&, const QString&) override { return {}; }
-    QColor color(QWidget*, const QColor&) override { return {}; }
-    bool openExternally(const QString&) override { return true; }
-};
+using bench::QuietServices;
 
 // Distinct words, as in a real Book: random syllables, then the number in syllables.
 QString randomWord(std::mt19937& rng, int number)
@@ -222,19 +209,3 @@ BENCHMARK(BM_Baseline_Scroll100Rows)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Scroll1MRows)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform says so for every window with a rounded frame.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
-        if (!m.contains(QLatin1String("window masks")))
-            std::fprintf(stderr, "%s\n", qPrintable(m));
-    });
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,10 +5,10 @@
 //    the same text with the same dictionary and no window;
 //  - from 开始 to the first question shown in the practice window (100 words), against the
 //    engine's own start over the same rows.
+#include "bench/support/quiet_services.h"
 #include "common/config/profile.h"
 #include "common/dictionary/dictionary.h"
 #include "common/platform/sources.h"
-#include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
@@ -33,24 +33,9 @@
 namespace {
 
 using namespace lex;
+using bench::QuietServices;
 
 constexpr int kLines = 100'000;
-
-class QuietServices final : public UserServices {
-public:
-    MessageAnswer messageBox(QWidget*, const QString&, const QString&, MessageButtons b, MessageIcon) override
-    {
-        return b == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QString folder(QWidget*, const QString&, const QString&) override { return {}; }
-    QColor color(QWidget*, const QColor&) override { return {}; }
-    bool openExternally(const QString&) override { return true; }
-    // The dialogs a command opens are driven by this instead of exec().
-    std::function<int(QDialog&)> script;
-    int runModal(QDialog* d) override { return script ? script(*d) : 0; }
-};
 
 QString dictFolder()
 {
@@ -224,14 +209,3 @@ void BM_PracticeStartToFirstQuestion(benchmark::State& state)
 BENCHMARK(BM_PracticeStartToFirstQuestion)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

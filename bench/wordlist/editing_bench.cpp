@@ -212,14 +212,3 @@ void BM_DeleteEveryEntryAndUndo1M(benchmark::State& state)
 BENCHMARK(BM_DeleteEveryEntryAndUndo1M)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
