@@ -402,7 +402,7 @@ TEST(UndoRedo, MenuItemsAndKeysFollowTheHistory)
 
     // The list's pop-up menu.
     s.list()->setFocusedRow(0);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), s.list()->viewport()->mapToGlobal(QPoint(5, 5)));
     QCoreApplication::sendEvent(s.list()->viewport(), &menuKey);
     QMenu* popup = s.list()->popupMenu();
     ASSERT_NE(popup, nullptr);

@@ -345,36 +345,30 @@ TEST(GlosixAddTo, OverTheLinkLexoraAnswersWithTheOutcome)
     };
     LinkServer server(runtime, h);
     ASSERT_TRUE(server.publish(QStringLiteral("Tessaly")));
-    auto sendOnThread = [&](const QString& word) {
+    // Sent from a thread while this one runs the servers' event loop.
+    auto sendOnThread = [&](const QString& title, const QString& word) {
         std::atomic<bool> done{false};
         LinkAddReply reply;
         std::thread t([&] {
-            reply = link.sendAddTo(QStringLiteral("Tessaly"), word);
+            reply = link.sendAddTo(title, word);
             done = true;
         });
-        QTest::qWaitFor([&] { return done.load(); }, 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));
         t.join();
         return reply;
     };
     const QString word = QString::fromUtf16(u"caf\u00e9 \U0001F34E");
-    LinkAddReply r = sendOnThread(word);
+    LinkAddReply r = sendOnThread(QStringLiteral("Tessaly"), word);
     EXPECT_EQ(r.delivery, LinkAddReply::Delivery::Answered);
     EXPECT_EQ(r.outcome, LinkAddOutcome::Added);
-    r = sendOnThread(word);
+    r = sendOnThread(QStringLiteral("Tessaly"), word);
     EXPECT_EQ(r.outcome, LinkAddOutcome::AlreadyInBook);
     EXPECT_EQ(got, (QStringList{word, word}));
 
     // A window without a handler for it refuses; one that never answers is told apart from none.
     LinkServer other(runtime, LinkHandlers{});
     ASSERT_TRUE(other.publish(QStringLiteral("Glosix")));
-    std::atomic<bool> done{false};
-    LinkAddReply refused;
-    std::thread t([&] {
-        refused = link.sendAddTo(QStringLiteral("Glosix"), QStringLiteral("kiwi"));
-        done = true;
-    });
-    QTest::qWaitFor([&] { return done.load(); }, 5000);
-    t.join();
+    const LinkAddReply refused = sendOnThread(QStringLiteral("Glosix"), QStringLiteral("kiwi"));
     EXPECT_EQ(refused.delivery, LinkAddReply::Delivery::Answered);
     EXPECT_EQ(refused.outcome, LinkAddOutcome::Refused);
     LocalWindowLink impatient(runtime, 300);
