@@ -93,7 +93,7 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
         mainDict_->openFolder(deps_.programFolder + QStringLiteral("/Dict"));   // missing: no texts
     }
     std::unique_ptr<WordEntry> entry =
-        makeAddedEntry(word, mainDict_.get(), readAddStrangeIndex(&profile), deps_.clock->localNow());
+        makeAddedEntry(word, mainDict_.get(), readStrangeIndex(&profile, config::kAddModify), deps_.clock->localNow());
     // A Book never written (both files empty) is saved whole, so that it gets its headers: appended
     // records without them would be read as the oldest form of a Book.
     if (deps_.env->fileSize(index) == 0 && book.empty()) {

@@ -17,12 +17,12 @@ QString folderFromConfig(const QString& value)
     return p;
 }
 
-std::array<uint8_t, 3> readAddStrangeIndex(const Profile* profile)
+StrangeIndex readStrangeIndex(const Profile* profile, QLatin1String section)
 {
-    std::array<uint8_t, 3> v{kHighestDegree, kHighestDegree, kHighestDegree};
+    StrangeIndex v{kHighestDegree, kHighestDegree, kHighestDegree};
     if (!profile)
         return v;
-    const auto bytes = profile->readStruct(config::kAddModify, config::kStrangeIndex, config::kStrangeIndexSize);
+    const auto bytes = profile->readStruct(section, config::kStrangeIndex, config::kStrangeIndexSize);
     if (!bytes)
         return v;
     for (int i = 0; i < 3; ++i) {
@@ -32,6 +32,16 @@ std::array<uint8_t, 3> readAddStrangeIndex(const Profile* profile)
         v[size_t(i)] = b;
     }
     return v;
+}
+
+bool writeStrangeIndex(Profile* profile, QLatin1String section, const StrangeIndex& values)
+{
+    if (!profile)
+        return false;
+    QByteArray b(config::kStrangeIndexSize, '\0');
+    for (int i = 0; i < 3; ++i)
+        b[i] = char(values[size_t(i)]);
+    return profile->writeStruct(section, config::kStrangeIndex, b);
 }
 
 } // namespace lex

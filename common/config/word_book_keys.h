@@ -14,8 +14,12 @@ namespace lex {
 // A path from Config.INI in our form: '/' separators, ending in '/' (empty stays empty).
 QString folderFromConfig(const QString& value);
 
-// The recognition, spelling and listening degrees of ADDMODIFY/StrangeIndex; 10, 10, 10 when
-// missing, unreadable or holding a byte above 10.
-std::array<uint8_t, 3> readAddStrangeIndex(const Profile* profile);
+// The recognition, spelling and listening degrees new entries start with, kept for each way in
+// as SECTION/StrangeIndex: ADDMODIFY (the add dialog, Glosix's AddTo), IMPORTEXPORT (imports).
+using StrangeIndex = std::array<uint8_t, 3>;
+// 10, 10, 10 when `profile` is null or the key missing, unreadable or holding a byte above 10
+// (the checksum does not vouch for the range).
+StrangeIndex readStrangeIndex(const Profile* profile, QLatin1String section);
+bool writeStrangeIndex(Profile* profile, QLatin1String section, const StrangeIndex& values);
 
 } // namespace lex

@@ -29,30 +29,6 @@ QString canonicalTarget(const QString& path)
 
 } // namespace
 
-StrangeIndex readStrangeIndex(const Profile& profile)
-{
-    StrangeIndex v{kDefaultStrangeness, kDefaultStrangeness, kDefaultStrangeness};
-    const std::optional<QByteArray> b =
-        profile.readStruct(config::kImportExport, config::kStrangeIndex, config::kStrangeIndexSize);
-    if (!b)
-        return v;
-    // The checksum does not vouch for the range.
-    for (char c : *b)
-        if (uchar(c) > 10)
-            return v;
-    for (int i = 0; i < 3; ++i)
-        v[size_t(i)] = uint8_t((*b)[i]);
-    return v;
-}
-
-bool writeStrangeIndex(Profile& profile, const StrangeIndex& values)
-{
-    QByteArray b(3, '\0');
-    for (int i = 0; i < 3; ++i)
-        b[i] = char(values[size_t(i)]);
-    return profile.writeStruct(config::kImportExport, config::kStrangeIndex, b);
-}
-
 QString defaultImportPath(const QString& programFolder) { return programFolder + QStringLiteral("/Tomehold/*"); }
 QString defaultExportPath(const QString& programFolder)
 {

@@ -3,6 +3,7 @@
 // paths it keeps in Config.INI, reading a chosen file for preview and import, and writing an
 // export so that nothing is truncated or half-written by mistake.
 
+#include "common/config/word_book_keys.h"
 #include "common/platform/status.h"
 #include "lexora/exchange/text_encoding.h"
 
@@ -18,12 +19,6 @@ class Book;
 class Env;
 class Profile;
 class WordEntry;
-
-// "IMPORTEXPORT"/"StrangeIndex": recognition, spelling, listening given to imported entries.
-// A missing key, a wrong checksum or any byte above 10 gives 10, 10, 10.
-using StrangeIndex = std::array<uint8_t, 3>;
-StrangeIndex readStrangeIndex(const Profile& profile);
-bool writeStrangeIndex(Profile& profile, const StrangeIndex& values);
 
 // The chooser's first path when "InFileName" / "OutFileName" is empty.
 QString defaultImportPath(const QString& programFolder);

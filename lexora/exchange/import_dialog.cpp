@@ -95,7 +95,7 @@ CMyImportDialog::~CMyImportDialog()
     if (!import_)
         return;
     Profile profile(configPath(), env());
-    writeStrangeIndex(profile, strangeness());
+    writeStrangeIndex(&profile, config::kImportExport, strangeness());
 }
 
 Env* CMyImportDialog::env() const { return host_.env ? host_.env : Env::defaultEnv(); }
@@ -119,7 +119,8 @@ void CMyImportDialog::startUp()
     if (import_) {
         label->setText(QStringLiteral("导入说明:"));
         preview->setPlainText(kImportHelp);
-        const StrangeIndex s = readStrangeIndex(Profile(configPath(), env()));
+        const Profile profile(configPath(), env());
+        const StrangeIndex s = readStrangeIndex(&profile, config::kImportExport);
         const int ids[3] = {kRecognition, kSpelling, kListening};
         for (int i = 0; i < 3; ++i) {
             auto* c = ui::control<QComboBox>(this, ids[i]);

@@ -1,5 +1,6 @@
 #include "lexora/link/companion_add.h"
 
+#include "common/config/config_keys.h"
 #include "common/config/word_book_keys.h"
 #include "common/platform/sources.h"
 #include "lexora/book/added_word.h"
@@ -17,7 +18,7 @@ LinkAddOutcome addCompanionWord(const BookSession& session, const AddEntryFn& ad
     if (bookHasWord(session.book(), stored))
         return LinkAddOutcome::AlreadyInBook;
     // The one way in for entries the learner adds: the add dialog's own entry point.
-    const int row = add(makeAddedEntry(word, dict, readAddStrangeIndex(profile), clock.localNow()));
+    const int row = add(makeAddedEntry(word, dict, readStrangeIndex(profile, config::kAddModify), clock.localNow()));
     return row >= 0 ? LinkAddOutcome::Added : LinkAddOutcome::Refused;
 }
 

@@ -38,21 +38,6 @@ constexpr int kTextIds[4] = {CMyAddModifyDialog::kWord, CMyAddModifyDialog::kPho
 
 } // namespace
 
-std::array<uint8_t, 3> readStrangeIndex(const Profile* profile)
-{
-    return readAddStrangeIndex(profile);
-}
-
-void writeStrangeIndex(Profile* profile, const std::array<uint8_t, 3>& values)
-{
-    if (!profile)
-        return;
-    QByteArray b(config::kStrangeIndexSize, '\0');
-    for (int i = 0; i < 3; ++i)
-        b[i] = char(values[size_t(i)]);
-    profile->writeStruct(config::kAddModify, config::kStrangeIndex, b);
-}
-
 CMyAddModifyDialog::CMyAddModifyDialog(Inputs inputs, QWidget* parent) : ui::TemplateDialog(parent), in_(std::move(inputs))
 {
     buildFrom(res::dialogTemplate(res::IDD_ADDMODIFY));
@@ -95,7 +80,7 @@ CMyAddModifyDialog::CMyAddModifyDialog(Inputs inputs, QWidget* parent) : ui::Tem
         explanation_->setFocus();
     } else {
         in_.mode = Mode::Add;
-        const std::array<uint8_t, 3> v = readStrangeIndex(in_.profile);
+        const StrangeIndex v = readStrangeIndex(in_.profile, config::kAddModify);
         for (int i = 0; i < 3; ++i)
             degrees_[i]->setCurrentIndex(v[size_t(i)]);
         item<QPushButton>(kAccept)->setText(QStringLiteral("添加"));
@@ -203,7 +188,7 @@ void CMyAddModifyDialog::onFinished()
 {
     fillTimer_.stop();
     if (in_.mode == Mode::Add)
-        writeStrangeIndex(in_.profile, {degree(kRecognition), degree(kSpelling), degree(kListening)});
+        writeStrangeIndex(in_.profile, config::kAddModify, {degree(kRecognition), degree(kSpelling), degree(kListening)});
 }
 
 } // namespace lex

@@ -82,8 +82,5 @@ private:
     QString openingStored_[4];
 };
 
-// The three indexes kept as ADDMODIFY/StrangeIndex; 10, 10, 10 when missing or unreadable.
-std::array<uint8_t, 3> readStrangeIndex(const Profile* profile);
-void writeStrangeIndex(Profile* profile, const std::array<uint8_t, 3>& values);
 
 } // namespace lex

@@ -236,7 +236,7 @@ TEST(ExchangeFiles, PreviewEndsOnACharacterAndStoredBytesAreRangeChecked)
     lextest::TempDir dir;
     Profile profile(dir.path(QStringLiteral("Config.INI")));
     profile.writeStruct(config::kImportExport, config::kStrangeIndex, QByteArray("\x05\x0B\x02", 3));
-    EXPECT_EQ(readStrangeIndex(profile), (StrangeIndex{10, 10, 10}));
+    EXPECT_EQ(readStrangeIndex(&profile, config::kImportExport), (StrangeIndex{10, 10, 10}));
     profile.writeStruct(config::kImportExport, config::kStrangeIndex, QByteArray("\x05\x00\x0A", 3));
-    EXPECT_EQ(readStrangeIndex(profile), (StrangeIndex{5, 0, 10}));
+    EXPECT_EQ(readStrangeIndex(&profile, config::kImportExport), (StrangeIndex{5, 0, 10}));
 }
