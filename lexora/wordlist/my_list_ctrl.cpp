@@ -305,6 +305,15 @@ void CMyListCtrl::showRows(const std::vector<int>& rows)
     scrollTo(first, QAbstractItemView::EnsureVisible);
 }
 
+void CMyListCtrl::scrollToRow(int row)
+{
+    if (row < 0 || row >= model_->itemCount())
+        return;
+    scrollTo(cellIndex(row, 0), QAbstractItemView::EnsureVisible);
+    if (!isVisible())
+        pendingScrollRow_ = row;
+}
+
 void CMyListCtrl::narrowSelection(const std::function<bool(int row)>& keep)
 {
     QItemSelection dropped;
@@ -540,6 +549,16 @@ void CMyListCtrl::keyboardSearch(const QString&)
     // search over a million rows would stall the window.
 }
 
+void CMyListCtrl::focusInEvent(QFocusEvent* e)
+{
+    // Gaining the keyboard focus gives no row the focus (the item view would make its first row
+    // current): until the learner picks a row, 修改 has none and 查找下一个 searches from row 0.
+    const bool hadCurrent = currentIndex().isValid();
+    QTableView::focusInEvent(e);
+    if (!hadCurrent && currentIndex().isValid())
+        selectionModel()->clearCurrentIndex();
+}
+
 // ---- mouse -----------------------------------------------------------------------------------
 
 void CMyListCtrl::mousePressEvent(QMouseEvent* e)
@@ -570,12 +589,10 @@ void CMyListCtrl::mouseReleaseEvent(QMouseEvent* e)
 void CMyListCtrl::mouseDoubleClickEvent(QMouseEvent* e)
 {
     const QModelIndex index = indexAt(e->position().toPoint());
-    // The second press of a double-click is a press too: two quick clicks on a strangeness
-    // cell raise it twice.
-    if (e->button() == Qt::LeftButton) {
-        pressedRow_ = index.isValid() ? index.row() : -1;
-        pressedColumn_ = index.isValid() ? index.column() : -1;
-    }
+    // The second press of a double-click is no second click: a strangeness cell rises once, a
+    // revealed word stays revealed.
+    if (e->button() == Qt::LeftButton)
+        pressedRow_ = pressedColumn_ = -1;
     QTableView::mouseDoubleClickEvent(e);
     if (e->button() == Qt::LeftButton && index.isValid() && validRow(index.row()))
         Q_EMIT rowDoubleClicked(index.row());

@@ -81,6 +81,9 @@ public:
     // Exactly `rows` selected (ascending), the first focused and scrolled into view; nothing
     // happens for no rows.
     void showRows(const std::vector<int>& rows);
+    // `row` scrolled into view (once the list is shown, when it is hidden): it becomes neither
+    // focused nor selected.
+    void scrollToRow(int row);
 
     // Fonts by font type 0/1/2 (heights 14/18/22), the phonetic font of the same height.
     void setFonts(int fontType, const QFont& listFont, const QFont& phoneticFont);
@@ -115,6 +118,7 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;

@@ -164,6 +164,28 @@ TEST(EditingCommands, CtrlFOpensOneFindWindowAndItFindsWhatTheListShows)
     EXPECT_TRUE(s.profile().readStruct(QStringLiteral("INIT"), QStringLiteral("FindDlgSize"), 16).has_value());
 }
 
+TEST(EditingCommands, AfterStartTheFirstFindSearchesFromRowZero)
+{
+    // FocusedItem is 0 by default: row 0 is shown, but no row has the focus, so w0 is found.
+    Session s(3);
+    s.w->show();
+    s.w->onCommand(cmd::kStudyPage, 0);
+    QCoreApplication::processEvents();
+    s.w->onCommand(cmd::kFind, 0);
+    CMyFindDialog* find = s.book()->findDialog();
+    ASSERT_NE(find, nullptr);
+    s.list()->setFocus();
+    QCoreApplication::processEvents();
+    find->item<QLineEdit>(CMyFindDialog::kText)->setText(QStringLiteral("w0"));
+    find->item<QRadioButton>(CMyFindDialog::kWords)->setChecked(true);
+    click(find, CMyFindDialog::kFindNext);
+    EXPECT_EQ(s.list()->focusedRow(), 0);
+    EXPECT_EQ(s.list()->selectedRows(), std::vector<int>{0});
+    EXPECT_EQ(s.ui.messages(), QStringList()) << "not 找不到";
+    click(find, ui::IDCANCEL);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST(EditingCommands, CreateABookCopyRowsIntoItAndSwitch)
 {
     Session s(6);

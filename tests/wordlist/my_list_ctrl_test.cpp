@@ -176,7 +176,7 @@ TEST_F(ListTest, RightClicksLowerStrangenessOrOpenTheMenu)
     list->popupMenu()->hide();
 }
 
-TEST_F(ListTest, DoubleClicksCountTwiceAndReportTheRow)
+TEST_F(ListTest, DoubleClicksCountOnceAndReportTheRow)
 {
     add({QStringLiteral("apple"), {}, {}, {}, {}, 1, 1, 1, 1});
     add({QStringLiteral("pear")});
@@ -185,12 +185,21 @@ TEST_F(ListTest, DoubleClicksCountTwiceAndReportTheRow)
     QObject::connect(list.get(), &CMyListCtrl::rowDoubleClicked, [&](int row) { doubled.push_back(row); });
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre(1, 11));
     EXPECT_EQ(doubled, std::vector<int>{1});
-    // A quick second click on a strangeness cell raises it again.
-    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, centre(0, 5));
-    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre(0, 5));
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre(0, 5));
-    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre(0, 5));
-    EXPECT_EQ(at(0)->stored.recognition, 3);
+    // A double-click is press, release, press (the double-click), release: one click.
+    auto doubleClick = [&](int row, int column) {
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, centre(row, column));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre(row, column));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre(row, column));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre(row, column));
+    };
+    doubleClick(0, 5);
+    EXPECT_EQ(at(0)->stored.recognition, 2) << "a strangeness cell rises by 1";
+    // A hidden word is revealed and stamped once, and stays revealed.
+    host.toggles[kToggleWord] = false;
+    at(1)->reveal = false;
+    doubleClick(1, 1);
+    EXPECT_TRUE(at(1)->reveal);
+    EXPECT_EQ(at(1)->stored.review.month, 3) << "stamped";
 }
 
 TEST_F(ListTest, PopupCommandsApplyToEverySelectedRow)

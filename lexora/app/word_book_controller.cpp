@@ -1,0 +1,412 @@
+#include "lexora/app/word_book_controller.h"
+
+#include "common/config/profile.h"
+#include "common/platform/env.h"
+#include "common/platform/sources.h"
+#include "common/platform/user_services.h"
+#include "common/speech/speech_output.h"
+#include "common/ui/dialog_template.h"
+#include "lexora/app/status_animation.h"
+#include "lexora/book/book_damage.h"
+#include "lexora/book/book_file.h"
+#include "lexora/link/companion_add.h"
+#include "lexora/link/companion_link.h"
+#include "lexora/wordlist/book_history.h"
+
+#include <QFileInfo>
+
+namespace lex {
+
+namespace {
+
+Env* envOf(const AppServices& s) { return s.env ? s.env : Env::defaultEnv(); }
+Clock* clockOf(const AppServices& s) { return s.clock ? s.clock : Clock::system(); }
+Random* randomOf(const AppServices& s) { return s.random ? s.random : Random::system(); }
+
+} // namespace
+
+WordBookController::WordBookController(const AppServices& services, WordBookView* view, WordBookDialogs* dialogs,
+                                       QWidget* owner)
+    : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
+      history_(std::make_unique<BookHistory>(&session_))
+{
+    connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
+    connect(history_.get(), &BookHistory::notice, this, [this](const QString& text) {
+        services_.ui->messageBox(owner_, text);
+    });
+    animation_ = new StatusAnimation([this](const QString& t) { view_->setPaneText(0, t); },
+                                     [this] { return statusText_; }, this);
+}
+
+WordBookController::~WordBookController() = default;
+
+void WordBookController::initialise(const QString& programFolder, Profile& profile, bool* forbidWinStick,
+                                    const std::function<void(const WordBookConfig&)>& applyToControls)
+{
+    UserServices& ask = *services_.ui;
+    Env* env = envOf(services_);
+    programFolder_ = programFolder;
+    forbidWinStick_ = forbidWinStick;
+    profile_ = std::make_unique<Profile>(profile);
+
+    // The status bar.
+    view_->setPaneText(0, QStringLiteral("Book:"));
+    view_->setPaneText(1, QStringLiteral("已选:0"));
+    view_->setPaneText(2, QStringLiteral("已学:0"));
+
+    // The dictionary: one message per file that cannot be mapped; look-ups then find nothing.
+    for (const QString& path : dict_.openFolder(programFolder + QStringLiteral("/Dict")))
+        ask.messageBox(owner_, QStringLiteral("不能打开词典文件，请确认此文件是否存在\n") + path);
+
+    // Speech, then the voice folder with its question.
+    SpeechDeps deps;
+    deps.engine = services_.tts;
+    deps.player = services_.player;
+    deps.events = services_.events;
+    deps.ui = services_.ui;
+    deps.owner = owner_;
+    deps.env = env;
+    speech_ = std::make_unique<SpeechOutput>(SpeechProgram::Main, deps);
+    speech_->initialise(profile, programFolder);
+
+    const WordBookConfig config = readWordBookConfig(profile);
+    // The check boxes, the list and the fonts.
+    if (applyToControls)
+        applyToControls(config);
+
+    // Which Book, with the questions on the way.
+    Book& book = session_.book();
+    book.path = resolveBookPath(config.bookPath, programFolder, ask, owner_, env);
+    book.name = resolveBookName(book.path, config.bookName, ask, owner_, env);
+    // Damaged records a load had to leave out: said once per load, with where the files are kept.
+    connect(&session_, &BookSession::loaded, this, [this](const LoadReport& report) {
+        if (const QString notice = damageNotice(session_.book(), report); !notice.isEmpty())
+            services_.ui->messageBox(owner_, notice);
+    });
+    session_.setLockFolder(services_.runtimeDir);
+    session_.load(loadHooks());
+
+    // The focused row of the last run is only scrolled into view: it becomes neither focused nor
+    // selected, so that 修改 and 查找下一个 act on no row until the learner picks one. It is
+    // remembered for the next run while no row takes the focus.
+    if (config.focusedItem >= 0 && config.focusedItem < session_.rowCount()) {
+        rememberedRow_ = config.focusedItem;
+        view_->scrollToRow(config.focusedItem);
+    }
+
+    CompanionLink::Deps link;
+    link.link = services_.link;
+    link.events = services_.events;
+    link.launcher = services_.launcher;
+    link.ui = services_.ui;
+    link.owner = owner_;
+    link.programFolder = programFolder;
+    link.executable = services_.companionExecutable;
+    companion_ = std::make_unique<CompanionLink>(link);
+}
+
+void WordBookController::shutDown(Profile& profile, WordBookExitState s)
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    if (speech_)
+        speech_->shutDown(&profile);
+    if (session_.book().saveOnExit)
+        onCommand(cmd::kSave, 0);
+
+    s.voicePath = speech_ ? speech_->voiceFolder() : QString();
+    s.ttsDisabled = speech_ && speech_->ttsDisabled();
+    s.bookPath = session_.book().path;
+    s.bookName = session_.book().name;
+    s.focusedItem = view_->focusedRow();
+    // Untouched, the remembered row carries on to the next run.
+    if (s.focusedItem < 0 && rememberedRow_ < session_.rowCount())
+        s.focusedItem = rememberedRow_;
+    writeWordBookConfig(profile, s);
+}
+
+bool WordBookController::onCommand(int id, qintptr param)
+{
+    switch (id) {
+    case ui::IDOK:
+    case ui::IDCANCEL:
+        return true;   // Enter and Esc close nothing
+    case cmd::kToggleWord:
+    case cmd::kToggleExplanation:
+    case cmd::kToggleCase:
+        onToggle(id);
+        return true;
+    case cmd::kStatusText:
+        // The message parameter is the text.
+        if (param)
+            showStatusText(*reinterpret_cast<const QString*>(param));
+        return true;
+    case cmd::kSave:
+        save();
+        return true;
+    case cmd::kDelete:
+        deleteSelected(param);
+        return true;
+    case cmd::kShuffle:
+        history_->shuffle(*clockOf(services_), *randomOf(services_));
+        return true;
+    case cmd::kRenumber:
+        history_->renumber();
+        return true;
+    case cmd::kUndo:
+        history_->undo();
+        return true;
+    case cmd::kRedo:
+        history_->redo();
+        return true;
+    case cmd::kImport:
+        dialogs_->importExport(true);
+        return true;
+    case cmd::kExport:
+        if (requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A")))
+            dialogs_->importExport(false);
+        return true;
+    case cmd::kStrangenessFilter:
+        filterSelection();
+        return true;
+    case cmd::kAdd:
+        addOrModify(false);
+        return true;
+    case cmd::kModify:
+        addOrModify(true);
+        return true;
+    case cmd::kClassName:
+        assignClassName();
+        return true;
+    case cmd::kFind:
+        dialogs_->openFind();
+        return true;
+    case cmd::kSettings:
+        dialogs_->settings();
+        return true;
+    case cmd::kGroups:
+        groups(false);
+        return true;
+    case cmd::kMoveCopy:
+        groups(true);
+        return true;
+    case cmd::kCheckDuplicates:
+        return true;   // no action
+    case cmd::kDictate:
+    case cmd::kLearn:
+    case cmd::kDrill:
+    case cmd::kListen:
+        runPracticeCommand(id);
+        return true;
+    case cmd::kTodayReview:
+        openTodayReview();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WordBookController::requireSelection(int minimum, const QString& message)
+{
+    if (int(view_->selectedRows().size()) >= minimum)
+        return true;
+    services_.ui->messageBox(owner_, message);
+    return false;
+}
+
+void WordBookController::onToggle(int id)
+{
+    if (id == cmd::kToggleCase) {
+        view_->redrawList();
+        return;
+    }
+    const int other = id == cmd::kToggleWord ? cmd::kToggleExplanation : cmd::kToggleWord;
+    const bool on = view_->isToggleChecked(id);
+    // One of the two columns always shows.
+    if (!on && !view_->isToggleChecked(other))
+        view_->setToggleChecked(other, true);
+    session_.setRevealAll(on);
+    view_->redrawList();   // the toggles themselves are read while drawing
+}
+
+SaveQuestions WordBookController::saveQuestions()
+{
+    SaveQuestions q;
+    q.askSaveAs = [this](const QString& text) {
+        return services_.ui->messageBox(owner_, text, {}, MessageButtons::YesNo) == MessageAnswer::Yes;
+    };
+    q.chooseFile = [this](const QString& initialPath, const QString& filter) {
+        return services_.ui->saveFileName(owner_, initialPath, filter);
+    };
+    return q;
+}
+
+bool WordBookController::save()
+{
+    // A save-as that gives the Book another name reaches the status bar through the session.
+    return session_.save(saveQuestions()).ok();
+}
+
+BookFileHooks WordBookController::loadHooks()
+{
+    BookFileHooks hooks;
+    hooks.oldIndexFormRead = [this] {
+        services_.ui->openExternally(programFolder_ + QStringLiteral("/ReportError.txt"));
+    };
+    return hooks;
+}
+
+void WordBookController::deleteSelected(qintptr param)
+{
+    const std::vector<int> rows = view_->selectedRows();
+    const bool go = confirmDeletion(session_.book(), int(rows.size()), param, [this](const QString& text, bool* dontAsk) {
+        return dialogs_->confirmDelete(text, dontAsk);
+    });
+    if (!go)
+        return;
+    const DeleteOutcome out = history_->deleteRows(rows);
+    if (out.removed > 0 && !out.cleared)
+        view_->showRow(out.selectRow, true);
+}
+
+void WordBookController::addOrModify(bool modify)
+{
+    const int row = modify ? view_->focusedRow() : -1;
+    if (modify && row < 0)
+        return;
+    // Each added word is the one row selected, focused and shown.
+    const bool accepted = dialogs_->addOrModify(row, [this](int added) { view_->showRow(added, false); });
+    if (modify && accepted)
+        view_->showRow(row, false);
+    view_->focusList();
+}
+
+void WordBookController::assignClassName()
+{
+    const std::vector<int> rows = view_->selectedRows();
+    if (rows.empty())
+        return;
+    const std::optional<QString> name = dialogs_->className();
+    if (!name)
+        return;
+    history_->setClassName(rows, *name);
+}
+
+void WordBookController::filterSelection()
+{
+    if (!requireSelection(2, QStringLiteral("必须有多个选择项才有意义，此过滤器用于练习过后\n方便通过临时陌生度改变其它陌生度")))
+        return;
+    const std::function<bool(int)> keeps = dialogs_->strangenessFilter();
+    if (!keeps)
+        return;
+    const Book& book = session_.book();
+    view_->narrowSelection([&](int row) {
+        const WordEntry* e = book.atView(row);
+        return e && keeps(e->temporary);
+    });
+}
+
+void WordBookController::groups(bool moveMode)
+{
+    const std::vector<int> rows = view_->selectedRows();
+    if (moveMode && rows.empty())
+        return;
+    const QString folder = session_.book().path;
+    if (const auto chosen = dialogs_->groups(folder, session_.book().name, moveMode)) {
+        if (!moveMode) {
+            session_.switchBook(folder, chosen->name, chosen->discard, saveQuestions(), loadHooks());
+        } else {
+            DeleteOutcome out;
+            const QString error = history_->appendRowsTo(rows, chosen->name, chosen->move, &out);
+            if (!error.isEmpty())
+                services_.ui->messageBox(owner_, error);
+            else if (out.removed > 0 && !out.cleared)
+                view_->showRow(out.selectRow, true);
+        }
+    }
+    updateStatusText();
+}
+
+void WordBookController::runPracticeCommand(int id)
+{
+    PracticeMode mode = PracticeMode::Learn;
+    switch (id) {
+    case cmd::kListen: mode = PracticeMode::Listen; break;
+    case cmd::kLearn: mode = PracticeMode::Learn; break;
+    case cmd::kDrill: mode = PracticeMode::Drill; break;
+    case cmd::kDictate: mode = PracticeMode::Dictate; break;
+    default: return;
+    }
+    if (dialogs_->practice(mode))
+        startStatusAnimation();
+}
+
+void WordBookController::openTodayReview()
+{
+    const Clock& clock = *clockOf(services_);
+    const ReviewPlan plan = planReview(session_.book().view(), reviewDay(clock));
+    const auto choice = dialogs_->todayReview(plan.counts);
+    if (!choice)
+        return;
+    view_->selectRows(plan.rows(choice->degree));
+    int command = cmd::kLearn;
+    switch (choice->mode) {
+    case PracticeMode::Listen: command = cmd::kListen; break;
+    case PracticeMode::Dictate: command = cmd::kDictate; break;
+    case PracticeMode::Drill: command = cmd::kDrill; break;
+    case PracticeMode::Learn: command = cmd::kLearn; break;
+    }
+    runPracticeCommand(command);
+}
+
+LinkAddOutcome WordBookController::addFromCompanion(const QString& word)
+{
+    const Clock& clock = *clockOf(services_);
+    const LinkAddOutcome r = addCompanionWord(
+        session_, [this](std::unique_ptr<WordEntry> e) { return history_->addEntry(std::move(e)); }, &dict_, profile_.get(), clock, word);
+    // Shown where it landed, without taking the learner's selection.
+    if (r == LinkAddOutcome::Added)
+        view_->scrollToRow(session_.rowCount() - 1);
+    return r;
+}
+
+// Another Book folder: the open Book is saved where it is, then the same Book name is opened
+// from the new folder, through the same switch as the groups dialog.
+bool WordBookController::changeBookFolder(const QString& folder)
+{
+    if (!QFileInfo(folder).isDir()) {
+        services_.ui->messageBox(owner_, QStringLiteral("Book路径不存在，请重新设置:\n%1").arg(folder));
+        return false;
+    }
+    if (!session_.switchBook(folder, session_.book().name, false, saveQuestions(), loadHooks())) {
+        services_.ui->messageBox(owner_, QStringLiteral("当前Book没有保存成功，Book路径未改变。"));
+        return false;
+    }
+    return true;
+}
+
+void WordBookController::SpeakWord(const QString& word)
+{
+    if (speech_)
+        speech_->SpeakWord(word);
+}
+
+void WordBookController::showStatusText(const QString& text) { view_->setPaneText(0, text); }
+
+void WordBookController::startStatusAnimation() { animation_->start(); }
+
+void WordBookController::sendRowToCompanion(int row)
+{
+    const WordEntry* e = session_.book().atView(row);
+    if (e && companion_)
+        companion_->SendWordToCompanion(e->word().toString(), 0);
+}
+
+void WordBookController::updateStatusText()
+{
+    statusText_ = QStringLiteral("Book:") + session_.book().name;
+    view_->setPaneText(0, statusText_);
+}
+
+} // namespace lex

@@ -1,0 +1,180 @@
+#include "lexora/app/word_book_dialogs.h"
+
+#include "common/config/config_keys.h"
+#include "common/frame/my_base_dialog.h"
+#include "common/platform/env.h"
+#include "common/platform/sources.h"
+#include "common/platform/user_services.h"
+#include "lexora/app/lexora_dlg.h"
+#include "lexora/app/main_dialog.h"
+#include "lexora/exchange/import_dialog.h"
+#include "lexora/link/companion_link.h"
+#include "lexora/practice/practice_run.h"
+#include "lexora/practice/practice_trace.h"
+#include "lexora/practice/today_review_dialog.h"
+#include "lexora/settings/my_prop_page.h"
+#include "lexora/wordlist/add_modify_dialog.h"
+#include "lexora/wordlist/book_history.h"
+#include "lexora/wordlist/find_dialog.h"
+#include "lexora/wordlist/group_dialog.h"
+#include "lexora/wordlist/small_dialogs.h"
+
+namespace lex {
+
+bool WordBookPageDialogs::confirmDelete(const QString& text, bool* dontAskAgain)
+{
+    CMyDeleteCheck dialog(text, &page_);
+    const int result = ui().runModal(&dialog);
+    *dontAskAgain = dialog.dontAskAgain();
+    return result == QDialog::Accepted;
+}
+
+bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)>& added)
+{
+    CMyAddModifyDialog::Inputs in;
+    in.mode = row >= 0 ? CMyAddModifyDialog::Mode::Modify : CMyAddModifyDialog::Mode::Add;
+    in.row = row;
+    in.session = &c_->session();
+    in.history = &c_->history();
+    in.clock = c_->services().clock ? c_->services().clock : Clock::system();
+    in.profile = c_->profile();
+    in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
+        return c_->dictionary().LookUpWord(word, explanation, phonetic);
+    };
+    in.phoneticFont = page_.phoneticFont();
+    CMyAddModifyDialog dialog(in, &page_);
+    QObject::connect(&dialog, &CMyAddModifyDialog::added, &page_, added);
+    return ui().runModal(&dialog) != QDialog::Rejected;
+}
+
+std::optional<QString> WordBookPageDialogs::className()
+{
+    CMyNameClass dialog(c_->profile(), &page_);
+    if (ui().runModal(&dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.className();
+}
+
+std::function<bool(int)> WordBookPageDialogs::strangenessFilter()
+{
+    CMySelFilter dialog(&page_);
+    if (ui().runModal(&dialog) != QDialog::Accepted)
+        return {};
+    // The dialog goes when this returns: the answer is taken for each degree now.
+    std::array<bool, 256> keeps{};
+    for (int t = 0; t < 256; ++t)
+        keeps[size_t(t)] = dialog.keeps(t);
+    return [keeps](int t) { return t >= 0 && t < 256 && keeps[size_t(t)]; };
+}
+
+std::optional<WordBookDialogs::GroupChoice> WordBookPageDialogs::groups(const QString& folder, const QString& openName,
+                                                                         bool moveMode)
+{
+    CMyCategory::Inputs in;
+    in.folder = folder;
+    in.openName = openName;
+    in.moveMode = moveMode;
+    in.env = c_->services().env ? c_->services().env : Env::defaultEnv();
+    in.ui = c_->services().ui;
+    CMyCategory dialog(in, &page_);
+    if (ui().runModal(&dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return GroupChoice{dialog.chosenName(), dialog.discard(), dialog.move()};
+}
+
+void WordBookPageDialogs::openFind()
+{
+    if (find_) {
+        // One find window at a time; a second request brings it forward.
+        find_->raise();
+        find_->activateWindow();
+        return;
+    }
+    find_ = new CMyFindDialog(&c_->session(), page_.list(), c_->services().ui, c_->profile(), &page_);
+    find_->show();
+}
+
+void WordBookPageDialogs::importExport(bool importMode)
+{
+    const AppServices& services = c_->services();
+    ImportExportHost host;
+    host.session = &c_->session();
+    host.list = page_.list();
+    host.ui = services.ui;
+    host.env = services.env;
+    host.clock = services.clock;
+    host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
+        return c_->dictionary().LookUpWord(word, explanation, phonetic);
+    };
+    host.programFolder = c_->programFolder();
+    host.previewFont = page_.dialogFont();
+    CMyImportDialog dialog(importMode, host, &page_);
+    ui().runModal(&dialog);
+}
+
+bool WordBookPageDialogs::practice(PracticeMode mode)
+{
+    const AppServices& services = c_->services();
+    PracticeRunHost host;
+    host.session = &c_->session();
+    host.list = page_.list();
+    host.owner = &page_;
+    host.outerWindow = page_.window() != &page_ ? page_.window() : nullptr;
+    PracticeWindowDeps& d = host.window;
+    d.ui = services.ui;
+    d.random = services.random;
+    d.clock = services.clock;
+    d.speak = [this](QStringView word) { c_->SpeakWord(word.toString()); };
+    // 例句: the run's words go to the companion dictionary through the window's own link.
+    if (CompanionLink* companion = c_->companion()) {
+        PracticeSinks sinks;
+        companion->connectPracticeSinks(sinks);
+        d.sendToCompanion = std::move(sinks.sendToCompanion);
+        d.closeCompanion = std::move(sinks.closeCompanion);
+    }
+    d.configPath = c_->programFolder() + QLatin1Char('/') + config::kFileName;
+    d.env = services.env;
+    d.phoneticFont = page_.phoneticFont();
+    d.upperCase = page_.isToggleChecked(cmd::kToggleCase);
+    d.trace = PracticeTrace::fromEnvironment(services.env ? services.env : Env::defaultEnv());
+    host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
+        return c_->dictionary().LookUpWord(word, explanation, phonetic);
+    };
+    return runPractice(mode, host);
+}
+
+std::optional<WordBookDialogs::ReviewChoice>
+WordBookPageDialogs::todayReview(const std::array<int, kReviewDegreeCount>& counts)
+{
+    TodayReviewDialog dialog(counts, &page_);
+    if (ui().runModal(&dialog) != QDialog::Accepted || !dialog.chosen())
+        return std::nullopt;
+    const ReviewDegree degree = *dialog.chosen();
+    return ReviewChoice{degree, TodayReviewDialog::practiceFor(degree)};
+}
+
+void WordBookPageDialogs::settings()
+{
+    SettingsTarget t;
+    t.ui = c_->services().ui;
+    t.speech = c_->speech();
+    if (auto* outer = qobject_cast<CMainDialog*>(page_.window()))
+        t.profile = &outer->profile();
+    t.bookFolder = c_->book().path;
+    bool* forbidWinStick = c_->forbidWinStick();
+    t.forbidWinStick = forbidWinStick && *forbidWinStick;
+    t.background = page_.list()->backgroundColor();
+    t.fontType = page_.fontType();
+    t.setBackground = [this](const QColor& c) { page_.list()->setBackgroundColor(c); };
+    t.setFontType = [this](int type) { page_.setFontType(type); };
+    t.setForbidWinStick = [forbidWinStick](bool on) {
+        if (forbidWinStick)
+            *forbidWinStick = on;
+        CMyBaseDialog::setForbidWinStick(on);
+    };
+    t.changeBookFolder = [this](const QString& folder) { return c_->changeBookFolder(folder); };
+    CMyPropPage dialog(std::move(t), &page_);
+    ui().runModal(&dialog);
+}
+
+} // namespace lex

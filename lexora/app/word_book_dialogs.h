@@ -1,0 +1,41 @@
+#pragma once
+// The dialogs of the word-book page as the program opens them: each built over the page's list,
+// fonts and the controller's session, run through the services' runModal, and its result given
+// back to the controller. Tests of the controller put a scripted WordBookDialogs in its place.
+
+#include "lexora/app/word_book_controller.h"
+
+#include <QPointer>
+
+namespace lex {
+
+class CLexoraDlg;
+class CMyFindDialog;
+
+class WordBookPageDialogs final : public WordBookDialogs {
+public:
+    explicit WordBookPageDialogs(CLexoraDlg& page) : page_(page) {}
+    void attach(WordBookController* controller) { c_ = controller; }
+
+    bool confirmDelete(const QString& text, bool* dontAskAgain) override;
+    bool addOrModify(int row, const std::function<void(int row)>& added) override;
+    std::optional<QString> className() override;
+    std::function<bool(int temporary)> strangenessFilter() override;
+    std::optional<GroupChoice> groups(const QString& folder, const QString& openName, bool moveMode) override;
+    void openFind() override;
+    void importExport(bool importMode) override;
+    bool practice(PracticeMode mode) override;
+    std::optional<ReviewChoice> todayReview(const std::array<int, kReviewDegreeCount>& counts) override;
+    void settings() override;
+
+    CMyFindDialog* findDialog() const { return find_; }
+
+private:
+    UserServices& ui() const { return *c_->services().ui; }
+
+    CLexoraDlg& page_;
+    WordBookController* c_ = nullptr;
+    QPointer<CMyFindDialog> find_;
+};
+
+} // namespace lex
