@@ -60,6 +60,12 @@ bool CMyBaseDialog::isNonClient(QPoint p) const
     return rect().contains(p) && !clientRect().contains(p);
 }
 
+CaptionButton CMyBaseDialog::buttonAt(QPoint p) const
+{
+    const CaptionButton b = captionButtonAt(p, rect());
+    return b == CloseButton || showsSizeButtons() ? b : NoButton;
+}
+
 Qt::Edges CMyBaseDialog::resizeEdges(QPoint p) const
 {
     if (isMaximized() || minimumSize() == maximumSize())
@@ -107,7 +113,7 @@ void CMyBaseDialog::hoverAt(QPoint local)
     if (g_pressed != NoButton)
         return;   // while a button is pressed nothing changes
     setAllStates(active_ ? 1 : 0);
-    const CaptionButton b = captionButtonAt(local, rect());
+    const CaptionButton b = buttonAt(local);
     if (b != NoButton) {
         setCursor(Qt::ArrowCursor);
         states_[b - 1] = 2;
@@ -135,7 +141,7 @@ void CMyBaseDialog::mousePressEvent(QMouseEvent* e)
     // Where the window really is, from this event: the first click after the window manager
     // placed the window must hit the caption buttons too.
     const QRect here(global - local, size());
-    const CaptionButton b = captionButtonAt(local, rect());
+    const CaptionButton b = buttonAt(local);
     if (b != NoButton) {
         g_pressed = b;
         states_[b - 1] = 3;
@@ -200,7 +206,7 @@ void CMyBaseDialog::mouseReleaseEvent(QMouseEvent* e)
         return;
     }
     const CaptionButton pressed = g_pressed;
-    const bool over = pressed != NoButton && captionButtonAt(e->position().toPoint(), rect()) == pressed;
+    const bool over = pressed != NoButton && buttonAt(e->position().toPoint()) == pressed;
     setAllStates(1);
     g_pressed = NoButton;
     moving_ = false;
@@ -247,6 +253,8 @@ void CMyBaseDialog::paintEvent(QPaintEvent*)
     static const QPixmap strip = res::transparentBitmap(res::IDB_CAPTION_BUTTONS);
     const int e = w - kCaptionStripOffset;
     for (CaptionButton b : {MinimiseButton, MaximiseButton, CloseButton}) {
+        if (b != CloseButton && !showsSizeButtons())
+            continue;
         const CaptionButtonImage img = captionButtonImage(b, isMaximized());
         const int row = qBound(0, states_[b - 1], 3);
         // The source rectangle is in the strip's own pixels (twice as many in its @2x twin).

@@ -32,6 +32,9 @@ public:
     bool isActiveFrame() const { return active_; }
     // 0 inactive, 1 normal, 2 hovered, 3 pressed.
     int buttonState(CaptionButton b) const { return b >= 1 && b <= 3 ? states_[b - 1] : 0; }
+    // A window of fixed size has only the close button: minimise and maximise are neither drawn
+    // nor hit.
+    bool showsSizeButtons() const { return minimumSize() != maximumSize(); }
     static CaptionButton pressedButton();
     static CaptionButton hoveredButton();
 
@@ -59,6 +62,7 @@ protected:
 
 private:
     bool isNonClient(QPoint local) const;
+    CaptionButton buttonAt(QPoint local) const;
     Qt::Edges resizeEdges(QPoint local) const;
     void setAllStates(int s);
     void hoverAt(QPoint local);

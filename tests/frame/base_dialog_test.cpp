@@ -109,6 +109,37 @@ TEST_F(FrameTest, MaximiseThenRestoreWithTheMiddleButton)
     EXPECT_FALSE(w.isMaximized());
 }
 
+TEST_F(FrameTest, AFixedSizeWindowShowsOnlyTheCloseButton)
+{
+    w.setFixedSize(300, 200);
+    QApplication::processEvents();
+    // Nothing drawn where minimise and maximise stand (below the outline): the caption band's
+    // colour throughout; the close button is drawn.
+    const QImage image = w.grab().toImage();
+    const int e = w.width() - 105;
+    const QColor band = image.pixelColor(e - 2, 2);
+    auto drawn = [&](int from, int to) {
+        int n = 0;
+        for (int x = e + from; x < e + to; ++x)
+            for (int y = 1; y < 19; ++y)
+                n += image.pixelColor(x, y) != band;
+        return n;
+    };
+    EXPECT_EQ(drawn(0, 51), 0);
+    EXPECT_GT(drawn(51, 95), 0);
+    for (CaptionButton b : {MinimiseButton, MaximiseButton}) {
+        send(&w, QEvent::MouseMove, buttonPoint(w, b), Qt::NoButton);
+        EXPECT_EQ(CMyBaseDialog::hoveredButton(), NoButton);
+        send(&w, QEvent::MouseButtonPress, buttonPoint(w, b), Qt::LeftButton);
+        send(&w, QEvent::MouseButtonRelease, buttonPoint(w, b), Qt::NoButton);
+    }
+    EXPECT_FALSE(w.isMaximized());
+    EXPECT_FALSE(w.isMinimized());
+    send(&w, QEvent::MouseButtonPress, buttonPoint(w, CloseButton), Qt::LeftButton);
+    send(&w, QEvent::MouseButtonRelease, buttonPoint(w, CloseButton), Qt::NoButton);
+    EXPECT_EQ(w.cancels, 1);
+}
+
 TEST_F(FrameTest, CaptionDragSnapsToOtherWindowsUnlessForbidden)
 {
     const EdgeRect other{1000, 600, 1300, 900};   // its left edge at x = 1000
