@@ -15,6 +15,7 @@
 
 #include <QMenu>
 #include <QTest>
+#include <QLabel>
 #include <gtest/gtest.h>
 
 using namespace lex;
@@ -92,6 +93,20 @@ TEST(MainWindow, StatusBarAndToggles)
 
     b->showStatusText(QStringLiteral("hello"));
     EXPECT_EQ(b->paneText(0), QStringLiteral("hello"));
+    const QString text = QStringLiteral("hello again");   // the private message 90002
+    EXPECT_TRUE(b->onCommand(cmd::kStatusText, reinterpret_cast<qintptr>(&text)));
+    EXPECT_EQ(b->paneText(0), text);
+
+    // 已选 shows its whole text up to a million selected rows.
+    b->setSelectionText(QStringLiteral("已选:1000000"));
+    int panes = 0;
+    for (const QLabel* pane : b->findChildren<QLabel*>()) {
+        if (!pane->text().startsWith(QStringLiteral("已选")))
+            continue;
+        ++panes;
+        EXPECT_GE(pane->contentsRect().width(), pane->fontMetrics().horizontalAdvance(pane->text()));
+    }
+    EXPECT_EQ(panes, 1);
     b->startStatusAnimation();
     b->statusAnimation().onTimer(StatusAnimation::kStartTimer);
     b->statusAnimation().onTimer(StatusAnimation::kTypeTimer);
