@@ -177,6 +177,7 @@ void CMyListCtrl::onBookReset()
     hideTip();
     lastHover_ = QRect();
     pressedRow_ = pressedColumn_ = -1;
+    anchorRow_ = -1;
     notifySelection();
 }
 
@@ -312,6 +313,8 @@ void CMyListCtrl::scrollToRow(int row)
     scrollTo(cellIndex(row, 0), QAbstractItemView::EnsureVisible);
     if (!isVisible())
         pendingScrollRow_ = row;
+    if (!currentIndex().isValid())
+        anchorRow_ = row;
 }
 
 void CMyListCtrl::narrowSelection(const std::function<bool(int row)>& keep)
@@ -554,9 +557,23 @@ void CMyListCtrl::focusInEvent(QFocusEvent* e)
     // Gaining the keyboard focus gives no row the focus (the item view would make its first row
     // current): until the learner picks a row, 修改 has none and 查找下一个 searches from row 0.
     const bool hadCurrent = currentIndex().isValid();
+    focusingIn_ = true;
     QTableView::focusInEvent(e);
+    focusingIn_ = false;
     if (!hadCurrent && currentIndex().isValid())
         selectionModel()->clearCurrentIndex();
+}
+
+QModelIndex CMyListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // The first arrow key after the start moves on from the row shown for the last run, not from
+    // the top of the list.
+    if (!focusingIn_) {
+        if (!currentIndex().isValid() && anchorRow_ >= 0 && anchorRow_ < model_->itemCount())
+            selectionModel()->setCurrentIndex(cellIndex(anchorRow_, 0), QItemSelectionModel::NoUpdate);
+        anchorRow_ = -1;
+    }
+    return QTableView::moveCursor(action, modifiers);
 }
 
 // ---- mouse -----------------------------------------------------------------------------------

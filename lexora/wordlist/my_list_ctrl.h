@@ -119,6 +119,7 @@ protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -169,6 +170,8 @@ private:
     int pressedColumn_ = -1;
     bool speakerCursor_ = false;
     int pendingScrollRow_ = -1;    // made visible once the list is shown and laid out
+    int anchorRow_ = -1;           // scrolled to while no row had the focus: keys move on from it
+    bool focusingIn_ = false;
 };
 
 } // namespace lex
