@@ -13,6 +13,8 @@ e2e_begin() {
   for tool in "$@"; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
   done
+  # The program asks for its update page at start; a test run sends nothing beyond this machine.
+  export LEXORA_UPDATE_BASE=
   tmp=$(mktemp -d)
   pids=()
   e2e_logs=("$tmp/lexora.log")
