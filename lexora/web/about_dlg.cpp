@@ -32,8 +32,7 @@ QString aboutText(const AboutAddresses& a)
     for (const QString& d : a.download)
         html += link(d, d) + QStringLiteral("<br/>");
     if (!a.mail.isEmpty())
-        html += QStringLiteral("<br/>使用中遇到问题，或有意见和建议，请发邮件给我们:<br/>")
-              + link(QStringLiteral("mailto:") + a.mail, a.mail);
+        html += QStringLiteral("问题、意见和建议请发邮件至: ") + link(QStringLiteral("mailto:") + a.mail, a.mail);
     return html;
 }
 
@@ -42,6 +41,7 @@ AboutLinkText::AboutLinkText(QWidget* parent) : QTextBrowser(parent)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
+    document()->setDocumentMargin(2);   // the four lines fit the box without scrolling
     connect(this, &QTextBrowser::anchorClicked, this, &AboutLinkText::openLink);
 }
 

@@ -84,7 +84,7 @@ TEST(AboutBox, TheBuildsAddressesAndNothingElse)
         EXPECT_TRUE(html.contains(QStringLiteral("href=\"%1\"").arg(d))) << d.toStdString();
     EXPECT_TRUE(html.contains(QStringLiteral("href=\"mailto:%1\"").arg(built.mail)));
     EXPECT_EQ(box.linkText()->toPlainText(),
-              QStringLiteral("最新版本，请到此地址下载:\n%1\n%2\n\n使用中遇到问题，或有意见和建议，请发邮件给我们:\n%3")
+              QStringLiteral("最新版本，请到此地址下载:\n%1\n%2\n问题、意见和建议请发邮件至: %3")
                   .arg(built.download[0], built.download[1], built.mail));
 
     // A build without addresses keeps the heading and offers nothing to open.
