@@ -16,8 +16,9 @@ if(TARGET Glosix)
   install(TARGETS Glosix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-# Read-only data: the Readme, the starting Config.INI and sample Book, the dictionaries.
-install(FILES ${CMAKE_SOURCE_DIR}/data/Readme.txt DESTINATION ${LEXORA_SHARE})
+# Read-only data: the Readme, the note opened on an old Book index, the starting Config.INI and
+# sample Book, the dictionaries.
+install(FILES ${CMAKE_SOURCE_DIR}/data/Readme.txt ${CMAKE_SOURCE_DIR}/data/ReportError.txt DESTINATION ${LEXORA_SHARE})
 install(FILES ${CMAKE_SOURCE_DIR}/data/Config.INI.installed DESTINATION ${LEXORA_SHARE} RENAME Config.INI)
 install(FILES ${CMAKE_BINARY_DIR}/data/Book/English.idx ${CMAKE_BINARY_DIR}/data/Book/English.txt
         DESTINATION ${LEXORA_SHARE}/Book)

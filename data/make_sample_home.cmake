@@ -1,6 +1,7 @@
-# Fills the sample program folder once: the sample Book, Config.INI pointing at it, Readme.txt.
+# Fills the sample program folder once: the sample Book, Config.INI pointing at it, Readme.txt and
+# ReportError.txt (opened when an old Book index is read).
 # Files that exist are left alone, so what a learner did in the sample folder is never overwritten.
-#   cmake -DHOME=... -DSAMPLEBOOK=... -DSOURCE=... -DREADME=... -P make_sample_home.cmake
+#   cmake -DHOME=... -DSAMPLEBOOK=... -DSOURCE=... -DREADME=... -DREPORT=... -P make_sample_home.cmake
 file(MAKE_DIRECTORY "${HOME}/Book")
 if(NOT EXISTS "${HOME}/Book/English.idx" AND NOT EXISTS "${HOME}/Book/English.txt")
   execute_process(COMMAND "${SAMPLEBOOK}" "${SOURCE}" "${HOME}/Book/English" --count 100
@@ -15,5 +16,8 @@ if(NOT EXISTS "${HOME}/Config.INI")
 endif()
 if(NOT EXISTS "${HOME}/Readme.txt")
   file(COPY_FILE "${README}" "${HOME}/Readme.txt")
+endif()
+if(NOT EXISTS "${HOME}/ReportError.txt")
+  file(COPY_FILE "${REPORT}" "${HOME}/ReportError.txt")
 endif()
 file(MAKE_DIRECTORY "${HOME}/Voice")

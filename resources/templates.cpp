@@ -56,11 +56,11 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
     QHash<int, DialogTemplate> t;
     const QString U = QStringLiteral("");
 
-    t.insert(IDD_ABOUTBOX, T(IDD_ABOUTBOX, QStringLiteral("关于 Lexora"), 235, 100, {
+    t.insert(IDD_ABOUTBOX, T(IDD_ABOUTBOX, QStringLiteral("关于 Lexora"), 235, 108, {
         label(QStringLiteral("Lexora"), 40, 10, 180),
         C(1067, Kind::Static, U, None, 40, 22, 180, 8),
-        C(1037, Kind::RichEdit, U, MultiLine | ReadOnly, 40, 36, 185, 36),
-        C(IDOK, Kind::DefPushButton, QStringLiteral("确定"), Group, 178, 80, 50, 14),
+        C(1037, Kind::RichEdit, U, MultiLine | ReadOnly, 40, 36, 185, 44),
+        C(IDOK, Kind::DefPushButton, QStringLiteral("确定"), Group, 178, 88, 50, 14),
     }));
 
     t.insert(IDD_LEXORA_DIALOG, T(IDD_LEXORA_DIALOG, U, 400, 230, {

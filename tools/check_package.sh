@@ -16,7 +16,7 @@ cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 || { cat "$
 
 expected=(
   bin/Lexora bin/lexbook
-  share/lexora/Readme.txt share/lexora/Config.INI share/lexora/Book/English.idx share/lexora/Book/English.txt
+  share/lexora/Readme.txt share/lexora/ReportError.txt share/lexora/Config.INI share/lexora/Book/English.idx share/lexora/Book/English.txt
   share/lexora/Dict/Dict.idx share/lexora/Dict/Dict.dic share/lexora/Dict/21ct.idx share/lexora/Dict/21ct.dic
   share/applications/org.lexora.Lexora.desktop share/metainfo/org.lexora.Lexora.metainfo.xml
   share/icons/hicolor/scalable/apps/org.lexora.Lexora.svg

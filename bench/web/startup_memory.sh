@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up and memory of Lexora with a 100,000-entry Book, with and without the web page's
 # browser. Each run starts the real program on an Xvfb display of its own:
-#   - "no web page": no update address, so no browser is made (the baseline);
+#   - "no web page": no update address, so the browser only loads about:blank (the baseline);
 #   - "web page": the update address points at a local server on 127.0.0.1, so the browser is
 #     made after the first paint and loads the page.
 # Reported: time to the visible window, time until the update request reaches the server (the

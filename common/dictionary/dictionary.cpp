@@ -213,14 +213,18 @@ QStringList Dictionary::open(const QString& indexPath, const QString& textPath)
 {
     close();
     QStringList failed;
-    if (d_->indexFile.open(indexPath))
+    // A zero-length file cannot be mapped: it counts as a file that cannot be opened.
+    const auto openMapped = [&failed](MappedFile& file, const QString& path) {
+        if (file.open(path) && file.size() > 0)
+            return true;
+        file.close();
+        failed << path;
+        return false;
+    };
+    if (openMapped(d_->indexFile, indexPath))
         d_->index = {d_->indexFile.data(), d_->indexFile.size(), true};
-    else
-        failed << indexPath;
-    if (d_->textFile.open(textPath))
+    if (openMapped(d_->textFile, textPath))
         d_->text = {d_->textFile.data(), d_->textFile.size(), true};
-    else
-        failed << textPath;
     d_->buildTable(variant_);
     return failed;
 }

@@ -58,7 +58,7 @@ Status copyMissing(Env* env, const QString& from, const QString& to, const QStri
 
 QStringList seededFiles()
 {
-    return {QStringLiteral("Readme.txt"), QStringLiteral("Dict/Dict.idx"), QStringLiteral("Dict/Dict.dic"),
+    return {QStringLiteral("Readme.txt"), QStringLiteral("ReportError.txt"), QStringLiteral("Dict/Dict.idx"), QStringLiteral("Dict/Dict.dic"),
             QStringLiteral("Dict/21ct.idx"), QStringLiteral("Dict/21ct.dic")};
 }
 

@@ -35,7 +35,7 @@ ProgramFolderInputs programFolderInputs(const QStringList& arguments);
 //      is writable (an installed program's folder, /usr/bin, never qualifies: it holds none);
 //   5. otherwise dataHome/lexora, created on the first start and then seeded from installedData:
 //      once, when the folder is new, a starting Config.INI, the sample Book and an empty Voice
-//      folder; at each start the read-only files that are missing (Readme.txt and the dictionary
+//      folder; at each start the read-only files that are missing (Readme.txt, ReportError.txt and the dictionary
 //      files, e.g. after a newer package added them).
 // The result has no trailing '/'.
 Status resolveProgramFolder(const ProgramFolderInputs& in, Env* env, QString* folder,

@@ -75,12 +75,14 @@ MessageAnswer QtUserServices::messageBoxWithCheck(QWidget* owner, const QString&
 
 QString QtUserServices::openFileName(QWidget* owner, const QString& initialPath, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(owner, QString(), initialPath, qtFileFilter(filter));
+    return QFileDialog::getOpenFileName(owner, QString(), initialPath, qtFileFilter(filter), nullptr,
+                                        kFileChooserOptions);
 }
 
 QString QtUserServices::saveFileName(QWidget* owner, const QString& initialPath, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(owner, QString(), initialPath, qtFileFilter(filter));
+    return QFileDialog::getSaveFileName(owner, QString(), initialPath, qtFileFilter(filter), nullptr,
+                                        kFileChooserOptions);
 }
 
 QString QtUserServices::folder(QWidget* owner, const QString& title, const QString& initialPath)

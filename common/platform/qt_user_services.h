@@ -3,6 +3,8 @@
 
 #include "common/platform/user_services.h"
 
+#include <QFileDialog>
+
 class QWidget;
 
 namespace lex {
@@ -22,6 +24,10 @@ public:
     bool openExternally(const QString& pathOrUrl) override;
     int runModal(QDialog* dialog) override;
 };
+
+// How the file choosers open: each filter shows only its description as the program gives it
+// ("所有文件 (*.*)"), while the patterns qtFileFilter puts after it decide what is listed.
+inline constexpr QFileDialog::Options kFileChooserOptions = QFileDialog::HideNameFilterDetails;
 
 // What the window does on a "come to the front" request: shown, un-minimised, raised, activated.
 void bringToFront(QWidget* window);

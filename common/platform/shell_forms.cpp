@@ -36,12 +36,12 @@ QString qtFileFilter(const QString& windowsFilter)
             break;
         if (patterns.isEmpty())
             continue;
-        // Qt reads the patterns from the last parenthesis, so the description's own one (which
-        // may say "*.*") is replaced by the real patterns.
-        static const QRegularExpression trailingParens(QStringLiteral("\\s*[(（][^()（）]*[)）]\\s*$"));
-        description.remove(trailingParens);
+        // The description is shown as written (the chooser hides what follows it); Qt takes the
+        // patterns from the last parenthesis, which is therefore always the real one.
         if (description.isEmpty())
             description = patterns;
+        else if (!description.endsWith(QLatin1Char(')')) && !description.endsWith(QChar(0xFF09)))
+            description += QStringLiteral(" (") + parts[i + 1].trimmed().replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
         filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));

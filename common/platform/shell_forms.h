@@ -8,9 +8,11 @@
 
 namespace lex {
 
-// "文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||" -> "文本文件 (*.txt);;所有文件 (*)".
-// Each description is followed by its own patterns ("a;b" becomes "a b"); "*.*" means every file,
-// which on this system is "*" (a name need not contain a dot).
+// "文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||" -> "文本文件 (*.txt) (*.txt);;所有文件 (*.*) (*)".
+// Each description, kept whole for the chooser to show (kFileChooserOptions hides the rest), is
+// followed by its own patterns ("a;b" becomes "a b"); "*.*" means every file, which on this
+// system is "*" (a name need not contain a dot). A description without patterns of its own
+// shows the given ones: "Book|*.idx;*.txt||" -> "Book (*.idx *.txt) (*.idx *.txt)".
 QString qtFileFilter(const QString& windowsFilter);
 
 // What the shell's "open" may be given: http, https and mailto addresses, and local paths (plain

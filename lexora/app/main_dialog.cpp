@@ -69,9 +69,6 @@ bool CMainDialog::initialise()
     webPage_->setOwner(this);
     wordBook_ = new CLexoraDlg(services_, this);
     wordBook_->initialise(programFolder_, *profile_, &forbidWinStick_);
-    webPage_->setStartPageInfo([this] {
-        return StartPageInfo{wordBook_->book().name, wordBook_->book().size()};
-    });
     // Back and forward start disabled; the browser reports when they may be used.
     toolBar_->setButtonEnabled(cmd::kWebBack, false);
     toolBar_->setButtonEnabled(cmd::kWebForward, false);

@@ -595,7 +595,7 @@ SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env)
             return r;
         const QString filter = r.failure == SaveFailure::TextFile
                                    ? QStringLiteral("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||")
-                                   : QStringLiteral("文本文件 (*.idx)|*.txt|所有文件 (*.*)|*.*||");
+                                   : QStringLiteral("文本文件 (*.idx)|*.idx|所有文件 (*.*)|*.*||");
         const QString chosen = q.chooseFile ? q.chooseFile(r.failedPath, filter) : QString();
         if (chosen.isEmpty())
             return r;

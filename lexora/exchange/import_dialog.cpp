@@ -134,10 +134,11 @@ void CMyImportDialog::startUp()
         boxOnly->setEnabled(false);
         label->setText(QStringLiteral("导出说明:"));
         preview->setPlainText(kExportHelp);
+        // An export writes no strangeness: the lists are disabled and show nothing.
         for (int id : {kRecognition, kSpelling, kListening}) {
             auto* c = ui::control<QComboBox>(this, id);
             const QSignalBlocker block(c);
-            c->setCurrentIndex(10);
+            c->setCurrentIndex(-1);
             c->setEnabled(false);
         }
         setWindowTitle(QStringLiteral("导出文件"));

@@ -64,23 +64,15 @@ bool optionValue(const PracticeOptions& o, PracticeOption which)
 
 Env* envOr(Env* env) { return env ? env : Env::defaultEnv(); }
 
-// The number-pad digit of a key event, or -1. With Num Lock off the pad sends cursor keys.
+// The number-pad digit of a key event, or -1. Only with Num Lock on does the pad send digits;
+// with it off its keys are the cursor keys they are labelled with (pad-End, pad-Up, ...) and are
+// handled as those.
 int keypadDigit(const QKeyEvent* e)
 {
-    if (!(e->modifiers() & Qt::KeypadModifier))
-        return -1;
     const int k = e->key();
-    if (k >= Qt::Key_0 && k <= Qt::Key_9)
-        return k - Qt::Key_0;
-    switch (k) {
-    case Qt::Key_Insert: return 0;
-    case Qt::Key_End: return 1;
-    case Qt::Key_Down: return 2;
-    case Qt::Key_Left: return 4;
-    case Qt::Key_Clear: return 5;
-    case Qt::Key_Home: return 7;
-    default: return -1;
-    }
+    if (!(e->modifiers() & Qt::KeypadModifier) || k < Qt::Key_0 || k > Qt::Key_9)
+        return -1;
+    return k - Qt::Key_0;
 }
 
 } // namespace

@@ -120,9 +120,9 @@ bool CMyPropPage::closeSave()
         if (speech->engine()) {
             speech->setVolume(settings::positionToVolume(sub1_->volumePosition()));
             speech->setRate(settings::positionToRate(sub1_->ratePosition()));
-            // Only a voice the learner chose or the one found in use: an empty name would reset
-            // the voice at the next start.
-            if (sub1_->voiceKnown() && target_.profile)
+            // Also when no voice is selected (none installed, or the stored one gone): the empty
+            // name then selects the engine's default voice at the next start.
+            if (target_.profile)
                 target_.profile->writeString(QStringLiteral("TTSVoice"), QStringLiteral("TTSEngineMale"),
                                              sub1_->voiceName());
         }

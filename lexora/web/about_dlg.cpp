@@ -28,19 +28,11 @@ QString link(const QString& href, const QString& text)
 
 QString aboutText(const AboutAddresses& a)
 {
-    QString html;
-    if (!a.download.isEmpty()) {
-        html += QStringLiteral("最新版本，请到此地址下载:<br/>");
-        for (const QString& d : a.download)
-            html += link(d, d) + QStringLiteral("<br/>");
-    } else {
-        html += QStringLiteral("本版本未设置下载地址，最新版本请向发行者索取。<br/>");
-    }
-    html += QStringLiteral("使用中遇到的问题、意见和建议，欢迎来信告诉我们");
+    QString html = QStringLiteral("最新版本，请到此地址下载:<br/>");
+    for (const QString& d : a.download)
+        html += link(d, d) + QStringLiteral("<br/>");
     if (!a.mail.isEmpty())
-        html += QStringLiteral(": ") + link(QStringLiteral("mailto:") + a.mail, a.mail);
-    else
-        html += QStringLiteral("。");
+        html += QStringLiteral("问题、意见和建议请发邮件至: ") + link(QStringLiteral("mailto:") + a.mail, a.mail);
     return html;
 }
 
@@ -49,6 +41,7 @@ AboutLinkText::AboutLinkText(QWidget* parent) : QTextBrowser(parent)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
+    document()->setDocumentMargin(2);   // the four lines fit the box without scrolling
     connect(this, &QTextBrowser::anchorClicked, this, &AboutLinkText::openLink);
 }
 

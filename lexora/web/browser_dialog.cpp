@@ -1,23 +1,21 @@
 #include "lexora/web/browser_dialog.h"
 
-#include "lexora/web/about_dlg.h"
 #include "lexora/web/web_addresses.h"
 #include "lexora/web/web_engine_browser.h"
 
-#include <QFile>
 #include <QStackedLayout>
-#include <QTextBrowser>
 
 namespace lex {
 
 namespace {
 
 // Command numbers the page handles or sends.
-constexpr int kStudyPage = 32899;
 constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
 constexpr int kCheckUpdate = 14101;
 constexpr int kBackState = 90000, kForwardState = 90001;
 constexpr int kBrowserControl = 1077;
+
+const QString kBlank = QStringLiteral("about:blank");
 
 } // namespace
 
@@ -26,16 +24,15 @@ CBrowserDialog::CBrowserDialog(WebBrowserFactory factory, QWidget* parent)
 {
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
-    startPage_ = new QTextBrowser(this);
-    startPage_->setOpenLinks(false);
-    startPage_->setOpenExternalLinks(false);
-    startPage_->setFrameShape(QFrame::NoFrame);
-    connect(startPage_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-        if (url.scheme() == QLatin1String("lexora") && url.path() == QLatin1String("study"))
-            report(kStudyPage, 0);
-    });
-    stack_->addWidget(startPage_);
-    setFocusProxy(startPage_);
+    // Until the browser is made (or when it cannot be), the page is an empty white area.
+    auto* empty = new QWidget(this);
+    empty->setAutoFillBackground(true);
+    QPalette p = empty->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    empty->setPalette(p);
+    empty->setFocusPolicy(Qt::StrongFocus);
+    stack_->addWidget(empty);
+    setFocusProxy(empty);
 }
 
 CBrowserDialog::~CBrowserDialog()
@@ -44,44 +41,12 @@ CBrowserDialog::~CBrowserDialog()
     browser_.reset();
 }
 
-QString CBrowserDialog::startPageHtml(const StartPageInfo& info)
-{
-    QFile f(QStringLiteral(":/lexora/web/start_page.html"));
-    QString html = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    html.replace(QLatin1String("{{name}}"), QStringLiteral("Lexora"));
-    html.replace(QLatin1String("{{version}}"), QString::fromUtf8(kVersionText).toHtmlEscaped());
-    html.replace(QLatin1String("{{book}}"), info.bookName.toHtmlEscaped());
-    html.replace(QLatin1String("{{count}}"), QString::number(info.wordCount));
-    return html;
-}
-
-bool CBrowserDialog::isStartPageShown() const
-{
-    return stack_->currentWidget() == startPage_;
-}
-
-void CBrowserDialog::showStartPage()
-{
-    startPage_->setHtml(startPageHtml(info_ ? info_() : StartPageInfo{}));
-    stack_->setCurrentWidget(startPage_);
-    setFocusProxy(startPage_);
-}
-
-void CBrowserDialog::showBrowser()
-{
-    if (!browser_)
-        return;
-    stack_->setCurrentWidget(browser_->view());
-    setFocusProxy(browser_->view());
-}
+QWidget* CBrowserDialog::currentView() const { return stack_->currentWidget(); }
 
 void CBrowserDialog::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
-    // The Book may have changed since the start page was last filled.
-    if (isStartPageShown())
-        showStartPage();
-    // The page's focus is the browser's (or the start page's) when it is shown.
+    // The page's focus is the browser's when it is shown.
     if (QWidget* w = stack_->currentWidget())
         w->setFocus();
 }
@@ -98,31 +63,18 @@ WebBrowser* CBrowserDialog::ensureBrowser()
     QWidget* v = browser_->view();
     v->setProperty("lexControlId", kBrowserControl);
     stack_->addWidget(v);
+    stack_->setCurrentWidget(v);
+    setFocusProxy(v);
     connect(browser_.get(), &WebBrowser::canGoBackChanged, this, [this](bool on) { report(kBackState, on ? 1 : 0); });
     connect(browser_.get(), &WebBrowser::canGoForwardChanged, this,
             [this](bool on) { report(kForwardState, on ? 1 : 0); });
-    connect(browser_.get(), &WebBrowser::loadFinished, this, &CBrowserDialog::loadFinished);
     return browser_.get();
-}
-
-void CBrowserDialog::loadFinished(bool ok)
-{
-    if (ok)
-        showBrowser();
-    else
-        showStartPage();
 }
 
 void CBrowserDialog::navigate(const QString& address)
 {
-    if (address.isEmpty()) {
-        showStartPage();
-        return;
-    }
     if (WebBrowser* b = ensureBrowser())
         b->navigate(QUrl(address));
-    else
-        showStartPage();
 }
 
 void CBrowserDialog::start()
@@ -130,31 +82,27 @@ void CBrowserDialog::start()
     if (started_)
         return;
     started_ = true;
+    navigate(kBlank);
     const QString address = updateCheckAddress(updateBase());
-    if (address.isEmpty()) {
-        showStartPage();
-        return;
-    }
-    WebBrowser* b = ensureBrowser();
-    if (!b) {
-        showStartPage();
-        return;
-    }
-    b->navigate(QUrl(QStringLiteral("about:blank")));
-    b->navigate(QUrl(address));
+    if (!address.isEmpty())
+        navigate(address);
 }
 
 bool CBrowserDialog::onCommand(int id, qintptr)
 {
     switch (id) {
-    case kCheckUpdate:
+    case kCheckUpdate: {
         started_ = true;
-        navigate(updateCheckAddress(updateBase()));
+        const QString address = updateCheckAddress(updateBase());
+        navigate(address.isEmpty() ? kBlank : address);
         return true;
-    case kWebHome:
+    }
+    case kWebHome: {
         started_ = true;
-        navigate(homePageAddress());
+        const QString home = homePageAddress();
+        navigate(home.isEmpty() ? kBlank : home);
         return true;
+    }
     case kWebBack:
         if (browser_)
             browser_->back();
@@ -170,8 +118,6 @@ bool CBrowserDialog::onCommand(int id, qintptr)
     case kWebRefresh:
         if (browser_)
             browser_->reloadBypassingCache();
-        else
-            showStartPage();
         return true;
     default:
         return false;

@@ -1,28 +1,18 @@
 #pragma once
-// CBrowserDialog: the web page of the outer window. It shows a browser when there is a page to
-// load (the update check at start, the home page, the learner's browsing from there) and a start
-// page of its own otherwise, and in place of the browser's error page when a page cannot be
-// loaded. The browser is made only when a page must be loaded, and never before the window has
-// been painted once: the owner calls start() after its first paint.
+// CBrowserDialog: the web page of the outer window, filled by the browser. At start it loads
+// about:blank and then the update-check page; a page that cannot be loaded shows the browser's
+// own error page. The browser is made only when a page must be loaded, and never before the
+// window has been painted once: the owner calls start() after its first paint.
 
 #include "common/ui/command.h"
 #include "lexora/web/web_browser.h"
 
-#include <QString>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class QStackedLayout;
-class QTextBrowser;
 
 namespace lex {
-
-// What the start page shows about the open Book.
-struct StartPageInfo {
-    QString bookName;
-    int wordCount = 0;
-};
 
 class CBrowserDialog : public QWidget, public ui::CommandTarget {
     Q_OBJECT
@@ -31,13 +21,12 @@ public:
     explicit CBrowserDialog(WebBrowserFactory factory = {}, QWidget* parent = nullptr);
     ~CBrowserDialog() override;
 
-    // Where the page sends 32899 (the start page's "学习" link) and 90000/90001 (back/forward
-    // state changes, the new enabled flag as parameter).
+    // Where the page sends 90000/90001 (back/forward state changes, the new enabled flag as
+    // parameter).
     void setOwner(ui::CommandTarget* owner) { owner_ = owner; }
-    void setStartPageInfo(std::function<StartPageInfo()> info) { info_ = std::move(info); }
 
-    // The start-up navigation: about:blank, then the update-check address. Without an update
-    // address no browser is made and the start page stays. Runs once.
+    // The start-up navigation: about:blank, then the update-check address (none when the build
+    // or LEXORA_UPDATE_BASE gives no update base). Runs once.
     void start();
     bool hasStarted() const { return started_; }
 
@@ -45,10 +34,8 @@ public:
     bool onCommand(int id, qintptr param) override;
 
     WebBrowser* browser() const { return browser_.get(); }
-    QTextBrowser* startPage() const { return startPage_; }
-    bool isStartPageShown() const;
-    // The HTML of the start page for the given Book (escaped).
-    static QString startPageHtml(const StartPageInfo& info);
+    // What the page shows: the browser's view, or an empty area when no browser could be made.
+    QWidget* currentView() const;
 
 protected:
     void showEvent(QShowEvent*) override;
@@ -56,17 +43,12 @@ protected:
 private:
     WebBrowser* ensureBrowser();
     void navigate(const QString& address);
-    void showStartPage();
-    void showBrowser();
-    void loadFinished(bool ok);
     void report(int id, qintptr param);
 
     WebBrowserFactory factory_;
     ui::CommandTarget* owner_ = nullptr;
-    std::function<StartPageInfo()> info_;
     std::unique_ptr<WebBrowser> browser_;
     QStackedLayout* stack_ = nullptr;
-    QTextBrowser* startPage_ = nullptr;
     bool started_ = false;
     bool browserFailed_ = false;
 };

@@ -1,17 +1,6 @@
 #include "lexora/web/web_addresses.h"
 
-#ifndef LEXORA_UPDATE_BASE
-#define LEXORA_UPDATE_BASE ""
-#endif
-#ifndef LEXORA_HOME_PAGE
-#define LEXORA_HOME_PAGE ""
-#endif
-#ifndef LEXORA_DOWNLOAD_ADDRESSES
-#define LEXORA_DOWNLOAD_ADDRESSES ""
-#endif
-#ifndef LEXORA_SUPPORT_MAIL
-#define LEXORA_SUPPORT_MAIL ""
-#endif
+#include "web_config.h"
 
 namespace lex {
 
@@ -44,22 +33,22 @@ QString updateBase()
 {
     if (qEnvironmentVariableIsSet("LEXORA_UPDATE_BASE"))
         return qEnvironmentVariable("LEXORA_UPDATE_BASE");
-    return QString::fromUtf8(LEXORA_UPDATE_BASE);
+    return QString::fromUtf8(LEXORA_BUILD_UPDATE_BASE);
 }
 
 QString homePageAddress()
 {
-    const QString home = QString::fromUtf8(LEXORA_HOME_PAGE).trimmed();
+    const QString home = QString::fromUtf8(LEXORA_BUILD_HOME_PAGE).trimmed();
     return isWebAddress(QUrl(home)) ? home : QString();
 }
 
 AboutAddresses aboutAddresses()
 {
     AboutAddresses a;
-    for (const QString& s : QString::fromUtf8(LEXORA_DOWNLOAD_ADDRESSES).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+    for (const QString& s : QString::fromUtf8(LEXORA_BUILD_DOWNLOAD_ADDRESSES).split(QLatin1Char(';'), Qt::SkipEmptyParts))
         if (isWebAddress(QUrl(s.trimmed())))
             a.download << s.trimmed();
-    a.mail = QString::fromUtf8(LEXORA_SUPPORT_MAIL).trimmed();
+    a.mail = QString::fromUtf8(LEXORA_BUILD_SUPPORT_MAIL).trimmed();
     return a;
 }
 

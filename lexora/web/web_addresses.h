@@ -1,7 +1,6 @@
 #pragma once
 // The addresses the program may send a learner to. Each is a build-time setting (a CMake cache
-// variable) so that a packager who runs a site can fill them; empty by default, which means no
-// request is ever made. No default start sends anything beyond this machine.
+// variable, see lexora/web/CMakeLists.txt) so that a packager who runs a site can fill them.
 
 #include <QString>
 #include <QStringList>
@@ -17,14 +16,14 @@ inline constexpr int kUpdateMajor = 1, kUpdateMinor = 1, kUpdateRevision = 5, kU
 QString updateCheckAddress(const QString& base);
 
 // The update base in force: the environment variable LEXORA_UPDATE_BASE when it is set (also
-// when set to empty, which switches the check off), else the build-time LEXORA_UPDATE_BASE.
+// when set to empty, which switches the check off), else the build-time LEXORA_WEB_UPDATE_BASE.
 QString updateBase();
 
-// The home page of the "主页" button (build-time LEXORA_HOME_PAGE); empty: the start page.
+// The home page of the "主页" button (build-time LEXORA_WEB_HOME_PAGE); empty: about:blank.
 QString homePageAddress();
 
 // What the about box lists: where the newest version can be downloaded (build-time
-// LEXORA_DOWNLOAD_ADDRESSES, ';'-separated) and where reports go (LEXORA_SUPPORT_MAIL).
+// LEXORA_ABOUT_DOWNLOAD, ';'-separated) and where reports go (LEXORA_ABOUT_MAIL).
 struct AboutAddresses {
     QStringList download;
     QString mail;

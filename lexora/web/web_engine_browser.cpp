@@ -79,7 +79,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : WebBrowser(parent)
     s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
     s->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
     s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);   // the web page shows its own
+    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);    // a failed load says why, inside the page
     s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 
     view_ = new QWebEngineView(parent);

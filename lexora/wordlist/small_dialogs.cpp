@@ -18,7 +18,8 @@ QStringList readClassNames(const Profile& profile)
 {
     QStringList names;
     for (int n = 1; n <= config::kMaxClassNames; ++n) {
-        const QString v = profile.readString(config::kInit, config::classNameKey(n));
+        const QString v = profile.readString(config::kInit, config::classNameKey(n), {},
+                                             CMyNameClass::kMaxNameLength + 1);
         if (!v.isEmpty())
             names << v;
     }

@@ -24,8 +24,8 @@ class CMyNameClass : public ui::TemplateDialog {
     Q_OBJECT
 public:
     static constexpr int kName = 1011, kDeleteName = 1004;
-    // Configuration strings read back at most 255 characters.
-    static constexpr int kMaxNameLength = 255;
+    // The longest class name the box takes; remembered names are read back as long.
+    static constexpr int kMaxNameLength = 256;
 
     // `profile` may be null (nothing remembered, nothing written).
     explicit CMyNameClass(Profile* profile, QWidget* parent = nullptr);

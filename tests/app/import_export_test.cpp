@@ -4,6 +4,8 @@
 
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"
+#include "common/platform/qt_user_services.h"
+#include "common/platform/shell_forms.h"
 #include "common/text/codepage.h"
 #include "common/ui/template_builder.h"
 #include "lexora/app/lexora_dlg.h"
@@ -15,6 +17,9 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
+#include <QTest>
 #include <QLineEdit>
 #include <QTextEdit>
 #include <gtest/gtest.h>
@@ -194,7 +199,10 @@ TEST(ExportDialog, WritesSelectedRowsRefusesTheBookAndNonFilesAsksBeforeOverwrit
         EXPECT_EQ(d.windowTitle(), QStringLiteral("导出文件"));
         EXPECT_EQ(at<QAbstractButton>(d, kRun)->text(), QStringLiteral("导出"));
         EXPECT_FALSE(at<QWidget>(d, kBoxOnly)->isEnabled());
-        EXPECT_FALSE(at<QWidget>(d, kRecognition)->isEnabled());
+        for (int id : {kRecognition, kSpelling, kListening}) {   // disabled and empty
+            EXPECT_FALSE(at<QComboBox>(d, id)->isEnabled()) << id;
+            EXPECT_EQ(at<QComboBox>(d, id)->currentText(), QString()) << id;
+        }
         d.onCommand(kRun, 0);                                  // no path
         at<QAbstractButton>(d, kStyle3)->setChecked(true);
         at<QAbstractButton>(d, kUnicode)->setChecked(true);
@@ -221,6 +229,39 @@ TEST(ExportDialog, WritesSelectedRowsRefusesTheBookAndNonFilesAsksBeforeOverwrit
     EXPECT_TRUE(written.contains(QByteArray("+\0w\0", 4)));
     EXPECT_EQ(f.dir.read(QStringLiteral("home/Book/English.txt")), bookText);
     EXPECT_FALSE(f.dir.exists(QStringLiteral("out.txt.tmp")));
+}
+
+TEST(FileChooser, ShowsTheLabelsAsGivenAndAllFilesListsEveryName)
+{
+    // Qt's own chooser, opened as the services open it: the labels read as the program wrote
+    // them, and "所有文件 (*.*)" lists names without a dot as well.
+    lextest::TempDir dir;
+    for (const char* name : {"a.txt", "b.idx", "README", "c.tar.gz"})
+        dir.write(QString::fromLatin1(name), "x");
+    QFileDialog d(nullptr, QString(), dir.path(), qtFileFilter(QStringLiteral("文本文件 (*.idx)|*.idx|所有文件 (*.*)|*.*||")));
+    d.setOptions(kFileChooserOptions | QFileDialog::DontUseNativeDialog);
+    d.show();
+    auto* types = d.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* list = d.findChild<QListView*>(QStringLiteral("listView"));
+    ASSERT_TRUE(types && list);
+    ASSERT_EQ(types->count(), 2);
+    EXPECT_EQ(types->itemText(0), QStringLiteral("文本文件 (*.idx)"));
+    EXPECT_EQ(types->itemText(1), QStringLiteral("所有文件 (*.*)"));
+    const auto listed = [&] {
+        QStringList names;
+        for (int r = 0; r < list->model()->rowCount(list->rootIndex()); ++r)
+            names << list->model()->index(r, 0, list->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    };
+    const QStringList want[2] = {{QStringLiteral("b.idx")},
+                                 {QStringLiteral("README"), QStringLiteral("a.txt"), QStringLiteral("b.idx"),
+                                  QStringLiteral("c.tar.gz")}};
+    for (int i : {0, 1, 0}) {
+        d.selectNameFilter(d.nameFilters()[i]);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == want[i]; }, 5000))
+            << i << ": " << listed().join(QLatin1Char(' ')).toStdString();
+    }
 }
 
 TEST(ExchangeFiles, PreviewEndsOnACharacterAndStoredBytesAreRangeChecked)

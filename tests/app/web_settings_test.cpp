@@ -98,24 +98,26 @@ TEST(WebPageInWindow, CheckUpdateSwitchesToTheWebPageFirst)
     ASSERT_NE(win.browsers.last, nullptr);
     EXPECT_EQ(win.browsers.last->calls, QStringList{QStringLiteral("navigate ") + kAddress});
 
-    // The start page's link goes to the word book.
+    // A page that does not load stays the browser's; the word book is one tool-bar click away.
     win.browsers.last->finishLoad(false);
-    ASSERT_TRUE(win.w->webPage()->isStartPageShown());
-    Q_EMIT win.w->webPage()->startPage()->anchorClicked(QUrl(QStringLiteral("lexora:study")));
+    EXPECT_EQ(win.w->webPage()->currentView(), win.browsers.last->view());
+    win.w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(win.w.get()));
+    EXPECT_TRUE(win.bar()->button(cmd::kStudyPage)->isVisible());
+    win.bar()->button(cmd::kStudyPage)->click();
     EXPECT_TRUE(win.w->isWordBookShown());
 }
 
 TEST(WebPageInWindow, WithoutAnUpdateBaseNothingIsRequested)
 {
-    lextest::UpdateBaseScope env("", false);
+    lextest::UpdateBaseScope env("");
     Window win;
     win.w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win.w.get()));
     QTest::qWait(50);
     EXPECT_TRUE(win.w->webPage()->hasStarted());
-    EXPECT_EQ(win.browsers.made, 0);
-    EXPECT_TRUE(win.w->webPage()->isStartPageShown());
-    EXPECT_TRUE(win.w->webPage()->startPage()->toPlainText().contains(QStringLiteral("English")));
+    ASSERT_EQ(win.browsers.made, 1);
+    EXPECT_EQ(win.browsers.last->calls, QStringList{QStringLiteral("navigate about:blank")});
 }
 
 TEST(AboutBoxInWindow, SystemCommands16To31AndTheHelpMenu)

@@ -403,7 +403,8 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     EXPECT_EQ(r.failure, lex::SaveFailure::IndexFile);
     EXPECT_EQ(questions[0], QStringLiteral("保存文件失败:") + path() + QStringLiteral("B.idx\n，是否要另存为... "));
     ASSERT_EQ(filters.size(), 1); // cancelled chooser
-    EXPECT_EQ(filters[0], QStringLiteral("文本文件 (*.idx)|*.txt|所有文件 (*.*)|*.*||"));
+    // The index file's chooser lists index files (its label says so).
+    EXPECT_EQ(filters[0], QStringLiteral("文本文件 (*.idx)|*.idx|所有文件 (*.*)|*.*||"));
     env.breakAt(1, lextest::FaultEnv::Mode::Fail);
     r = lex::saveBookInteractive(c, q, &env); // answered No
     EXPECT_FALSE(r.ok());

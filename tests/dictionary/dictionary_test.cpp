@@ -346,11 +346,26 @@ TEST(DictionaryFiles, ReportsEachFileThatCannotBeOpened)
     QString t;
     EXPECT_FALSE(c.LookUpEntryText(u"a", t));
 
-    // An empty text file is a text file: entries with empty texts are found.
-    dir.write(QStringLiteral("Dict.idx"), makeIndex(false, {{{"a", 0}}}));
-    dir.write(QStringLiteral("Dict.dic"), QByteArray());
+    // A zero-length file cannot be mapped, so it is a file that cannot be opened: reported, and
+    // nothing is found.
+    const QByteArray index = makeIndex(false, {{{"a", 0}}});
+    struct Case {
+        QByteArray idx, dic;
+        QStringList failed;
+    };
+    for (const Case& k : {Case{index, QByteArray(), {dir.path(QStringLiteral("Dict.dic"))}},
+                          Case{QByteArray(), "x", {dir.path(QStringLiteral("Dict.idx"))}},
+                          Case{QByteArray(), QByteArray(),
+                               {dir.path(QStringLiteral("Dict.idx")), dir.path(QStringLiteral("Dict.dic"))}}}) {
+        dir.write(QStringLiteral("Dict.idx"), k.idx);
+        dir.write(QStringLiteral("Dict.dic"), k.dic);
+        EXPECT_EQ(d.openFolder(dir.path()), k.failed);
+        EXPECT_FALSE(d.isOpen());
+        EXPECT_FALSE(d.LookUpWord(u"a", e, p));
+    }
+    // One byte of text is enough for an entry to be found.
+    dir.write(QStringLiteral("Dict.idx"), makeIndex(false, {{{"a", 1}}}));
+    dir.write(QStringLiteral("Dict.dic"), "x");
     EXPECT_TRUE(d.openFolder(dir.path()).isEmpty());
-    e = QStringLiteral("old");
     EXPECT_TRUE(d.LookUpWord(u"a", e, p));
-    EXPECT_EQ(e, QString());
 }

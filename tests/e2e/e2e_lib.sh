@@ -13,6 +13,8 @@ e2e_begin() {
   for tool in "$@"; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (apt-get install xdotool openbox imagemagick)"; exit 1; }
   done
+  # The program asks for its update page at start; a test run sends nothing beyond this machine.
+  export LEXORA_UPDATE_BASE=
   tmp=$(mktemp -d)
   pids=()
   e2e_logs=("$tmp/lexora.log")
@@ -91,7 +93,16 @@ e2e_start_lexora() {
     sleep 0.2
   done
   [ -n "$wid" ] || fail "no window titled Tessaly"
-  sleep 1
+  # The window is made anew when the web page's browser comes up after the first paint: take the
+  # one that stays.
+  local last=
+  for _ in $(seq 40); do
+    sleep 0.5
+    wid=$(xdotool search --onlyvisible --name '^Tessaly$' 2>/dev/null | tail -1)
+    [ -n "$wid" ] && [ "$wid" = "$last" ] && break
+    last=$wid
+  done
+  [ -n "$wid" ] || fail "the window titled Tessaly went away"
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   wx=$X wy=$Y

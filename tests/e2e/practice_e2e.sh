@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: a word list imported through the 导入 dialog, a 初记 run from the 练习 menu over the
 # imported rows (and three rows the Book had before, so that new review times show) answered with
-# number-pad keys until it ends, two answers wrong on purpose; the whole list then narrowed with
+# the number pad until it ends, in turn with Num Lock on (the digits 4 and 1) and off (pad-Up,
+# pad-Down and pad-Enter choose and answer, pad-End is 不知道), two answers wrong on purpose; the whole list then narrowed with
 # the strangeness filter to the rows of temporary strangeness above 0, which must be the two wrong
 # words, and those exported as Unicode style 3; a look at the practice window in the other three
 # modes; then the saved Book is read back with lexbook.
@@ -84,10 +85,20 @@ wait_for 10 traced '^question	1	' || fail "the run did not start"
 wait_for 10 active_is '^单词初记' || fail "no practice window"
 outer_visible && fail "the outer window stays visible during the run"
 
-# Every question answered with the number pad: 4 is the upper button, 1 the lower one. Each key is
-# pressed twice: the first press may only show the choices, and once a question is answered the
-# window takes no other answer to it (at most the second press shows the next question's choices).
+# Every question answered with the number pad, its state set with the Num Lock key (off on a new
+# display). The same pad keys are pressed in both states (xdotool names them by their Num-Lock-off
+# keysyms, which need no modifier, so the X server's lock state decides what they send):
+# - odd questions, Num Lock on: pad-4 (KP_Left) is the upper button, pad-1 (KP_End) the lower one;
+#   each key is pressed twice, since the first press may only show the choices, and once a
+#   question is answered the window takes no other answer to it (at most the second press shows
+#   the next question's choices);
+# - even questions, Num Lock off: pad-Down or pad-Up moves the focus to the other button when it
+#   is not on the right one (a run starts on the upper button, and an answer leaves the focus on
+#   the right button of its question), pad-Enter presses the focused button (twice, as above),
+#   and pad-End is 不知道 (pressed until the choices show).
 # The first two questions (two different words) are answered wrongly, the rest rightly.
+numlock=off focus=0
+set_numlock() { [ "$numlock" = "$1" ] || { xdotool key Num_Lock; numlock=$1; sleep 0.1; }; }
 n=0 wrong_words=()
 while :; do
   next=$((n + 1))
@@ -98,11 +109,25 @@ while :; do
   slot=$(cut -f3 <<<"$line") word=$(cut -f4 <<<"$line")
   want=right
   if [ $n -le 2 ] && [[ ! " ${wrong_words[*]-} " =~ " $word " ]]; then want=wrong; fi
-  if [ "$slot" = 0 ]; then right=KP_4 bad=KP_1; else right=KP_1 bad=KP_4; fi
-  [ $want = wrong ] && press=$bad || press=$right
-  xdotool key $press $press
+  if [ $((n % 2)) = 1 ]; then
+    set_numlock on
+    if [ "$slot" = 0 ]; then right=KP_Left bad=KP_End; else right=KP_End bad=KP_Left; fi
+    [ $want = wrong ] && press=$bad || press=$right
+    xdotool key $press $press
+  else
+    set_numlock off
+    if [ $want = wrong ]; then
+      for _ in $(seq 8); do xdotool key KP_End; sleep 0.5; traced "^answer	$n	" && break; done
+    else
+      if [ "$slot" != $focus ]; then
+        [ $((n % 4)) = 0 ] && xdotool key KP_Up || xdotool key KP_Down
+      fi
+      xdotool key KP_Enter KP_Enter
+    fi
+  fi
   wait_for 5 traced "^answer	$n	" || fail "question $n ($word) took no answer"
   traced "^answer	$n	$want\$" || fail "question $n ($word) was not judged $want"
+  focus=$slot
   [ $want = wrong ] && wrong_words+=("$word")
   if [ $n = 1 ]; then
     outer_visible && fail "the outer window came back during the run"

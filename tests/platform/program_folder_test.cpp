@@ -25,6 +25,7 @@ struct Layout {
         QDir().mkpath(t.path(QStringLiteral("usr/share/lexora/Dict")));
         QDir().mkpath(t.path(QStringLiteral("usr/share/lexora/Book")));
         t.write(QStringLiteral("usr/share/lexora/Readme.txt"), "readme");
+        t.write(QStringLiteral("usr/share/lexora/ReportError.txt"), "report");
         t.write(QStringLiteral("usr/share/lexora/Config.INI"), "[INIT]\nBookName=English\n");
         t.write(QStringLiteral("usr/share/lexora/Book/English.idx"), "idx");
         t.write(QStringLiteral("usr/share/lexora/Book/English.txt"), "txt");
@@ -95,6 +96,7 @@ TEST(ProgramFolder, UserFolderIsSeededOnceAndKeepsTheLearnersFiles)
     const QString home = l.resolve();
     auto read = [&](const char* name) { return l.t.read(QStringLiteral("home/.local/share/lexora/") + QLatin1String(name)); };
     EXPECT_EQ(read("Readme.txt"), "readme");
+    EXPECT_EQ(read("ReportError.txt"), "report");
     EXPECT_EQ(read("Config.INI"), "[INIT]\nBookName=English\n");
     EXPECT_EQ(read("Book/English.idx"), "idx");
     EXPECT_EQ(read("Dict/Dict.idx"), "dict");

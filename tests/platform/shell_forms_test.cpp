@@ -7,12 +7,14 @@ using namespace lex;
 
 TEST(ShellForms, WindowsFiltersBecomeQtFilters)
 {
+    // The description stays as written (the chooser shows only it); the last parenthesis holds
+    // the patterns Qt lists by, "*.*" being every file.
     EXPECT_EQ(qtFileFilter(QStringLiteral("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||")),
-              QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
-    // Several patterns; a description without parentheses gets them.
-    EXPECT_EQ(qtFileFilter(QStringLiteral("Book|*.idx;*.txt||")), QStringLiteral("Book (*.idx *.txt)"));
+              QStringLiteral("文本文件 (*.txt) (*.txt);;所有文件 (*.*) (*)"));
+    // Several patterns; a description without parentheses shows them.
+    EXPECT_EQ(qtFileFilter(QStringLiteral("Book|*.idx;*.txt||")), QStringLiteral("Book (*.idx *.txt) (*.idx *.txt)"));
     // The real patterns win over what the description claims.
-    EXPECT_EQ(qtFileFilter(QStringLiteral("A (*.x)|*.y||")), QStringLiteral("A (*.y)"));
+    EXPECT_EQ(qtFileFilter(QStringLiteral("A (*.x)|*.y||")), QStringLiteral("A (*.x) (*.y)"));
     EXPECT_EQ(qtFileFilter(QString()), QString());
     EXPECT_EQ(qtFileFilter(QStringLiteral("Only a description")), QString());
 }

@@ -213,6 +213,51 @@ TEST(PracticeWindow, PauseResumeKeysAndMinimise)
     EXPECT_FALSE(w.w->engine().paused());
 }
 
+TEST(PracticeWindow, NumberPadWithNumLockOnAndOff)
+{
+    // With Num Lock on the pad sends digits; with it off, the cursor keys printed on it.
+    enum Effect { Answer, DontKnow, Focus, Speak, Nothing };
+    struct Case {
+        const char* name;
+        int key;
+        Effect effect;
+        int value;   // the slot answered or the focus index reached
+    };
+    const Qt::KeyboardModifiers pad = Qt::KeypadModifier;
+    for (const Case& c : {Case{"KP_4", Qt::Key_4, Answer, 0}, Case{"KP_1", Qt::Key_1, Answer, 1},
+                          Case{"KP_5", Qt::Key_5, Answer, 2}, Case{"KP_2", Qt::Key_2, Answer, 3},
+                          Case{"KP_0", Qt::Key_0, Speak, 0}, Case{"KP_7", Qt::Key_7, DontKnow, 0},
+                          Case{"KP_8", Qt::Key_8, Nothing, 0},
+                          Case{"KP_End", Qt::Key_End, DontKnow, 0}, Case{"KP_Down", Qt::Key_Down, Focus, 1},
+                          Case{"KP_Up", Qt::Key_Up, Focus, 3}, Case{"KP_Enter", Qt::Key_Enter, Answer, 0},
+                          Case{"KP_Insert", Qt::Key_Insert, Nothing, 0}, Case{"KP_Left", Qt::Key_Left, Nothing, 0},
+                          Case{"KP_Home", Qt::Key_Home, Nothing, 0}, Case{"KP_Begin", Qt::Key_Clear, Nothing, 0},
+                          Case{"KP_Next", Qt::Key_PageDown, Nothing, 0}}) {
+        SCOPED_TRACE(c.name);
+        Window w(PracticeMode::Listen);
+        w.w->show();
+        PracticeEngine& e = w.w->engine();
+        e.RevealChoices(true);
+        w.spoken.clear();
+        w.key(c.key, pad);
+        EXPECT_EQ(e.answered(), c.effect == Answer || c.effect == DontKnow);
+        if (c.effect == Answer) {
+            EXPECT_EQ(e.lastAnswerCorrect(), c.value == e.correctSlot());
+            EXPECT_NE(w.w->markOn(c.value), nullptr);   // the tick or the cross is on the slot chosen
+        } else if (c.effect == DontKnow) {
+            EXPECT_FALSE(e.lastAnswerCorrect());
+        } else {
+            EXPECT_EQ(e.view().focusIndex, c.effect == Focus ? c.value : 0);
+            EXPECT_EQ(w.spoken.size(), c.effect == Speak ? 1 : 0);
+        }
+    }
+    // The digits of the main keyboard are no answers.
+    Window w(PracticeMode::Listen);
+    w.w->engine().RevealChoices(true);
+    w.key(Qt::Key_4);
+    EXPECT_FALSE(w.w->engine().answered());
+}
+
 TEST(PracticeWindow, ModifyThenCancelLeavesTheRunPausedOkResumes)
 {
     Window w(PracticeMode::Learn);

@@ -162,17 +162,19 @@ TEST(SettingsDialog, ARefusedVoiceKeepsThePreviousOne)
     EXPECT_EQ(d.speechPage()->voiceName(), QStringLiteral("en-US"));
 }
 
-TEST(SettingsDialog, AVoiceNotFoundIsNotOverwrittenOnSave)
+TEST(SettingsDialog, WithoutASelectedVoiceSaveWritesAnEmptyName)
 {
-    // The stored voice is no longer installed: nothing is selected, and "关闭保存" keeps the
-    // learner's setting instead of writing an empty one.
-    Fixture f(QStringLiteral("TTSEngineMale=en-US\n"));
-    f.engine.known = QStringList{QStringLiteral("test/voices/Tokens/de")};
-    CMyPropPage d(f.target());
-    EXPECT_EQ(on<QComboBox>(d.page(1), CPropSub1::kMaleVoice)->currentIndex(), -1);
-    EXPECT_FALSE(d.speechPage()->voiceKnown());
-    closeSave(d);
-    EXPECT_EQ(f.storedVoice(), QStringLiteral("en-US"));
+    // The stored voice is no longer installed, or no voice is installed at all: nothing is
+    // selected, and "关闭保存" writes an empty name (the default voice at the next start).
+    for (const QStringList& installed : {QStringList{QStringLiteral("test/voices/Tokens/de")}, QStringList{}}) {
+        Fixture f(QStringLiteral("TTSEngineMale=en-US\n"));
+        f.engine.known = installed;
+        CMyPropPage d(f.target());
+        EXPECT_EQ(on<QComboBox>(d.page(1), CPropSub1::kMaleVoice)->currentIndex(), -1);
+        EXPECT_FALSE(d.speechPage()->voiceKnown());
+        closeSave(d);
+        EXPECT_EQ(f.storedVoice(), QString()) << installed.size();
+    }
 }
 
 TEST(SettingsDialog, SliderMappings)

@@ -44,7 +44,10 @@ public:
             out.append({id, id});
         return out;
     }
-    std::optional<QString> defaultToken() override { return known.first(); }
+    std::optional<QString> defaultToken() override
+    {
+        return known.isEmpty() ? std::nullopt : std::optional<QString>(known.first());
+    }
     std::optional<QString> openToken(const QString& id) override
     {
         return known.contains(id) ? std::optional<QString>(id) : std::nullopt;

@@ -71,10 +71,24 @@ TEST(AboutBox, AClickOnALinkOpensItAndKeepsTheSelection)
     EXPECT_EQ(text->textCursor().selectionEnd(), 3);
 }
 
-TEST(AboutBox, WithoutAddressesThereIsNothingToOpen)
+TEST(AboutBox, TheBuildsAddressesAndNothingElse)
 {
+    // The build's two download addresses and its mail address, each a link, under the heading.
     lextest::ScriptedServices ui;
-    CAboutDlg box(&ui, nullptr, AboutAddresses{});
-    EXPECT_FALSE(box.linkText()->toHtml().contains(QStringLiteral("href=")));
-    EXPECT_FALSE(box.linkText()->toPlainText().isEmpty());
+    const AboutAddresses built = aboutAddresses();
+    ASSERT_EQ(built.download.size(), 2);
+    ASSERT_FALSE(built.mail.isEmpty());
+    CAboutDlg box(&ui);
+    const QString html = box.linkText()->toHtml();
+    for (const QString& d : built.download)
+        EXPECT_TRUE(html.contains(QStringLiteral("href=\"%1\"").arg(d))) << d.toStdString();
+    EXPECT_TRUE(html.contains(QStringLiteral("href=\"mailto:%1\"").arg(built.mail)));
+    EXPECT_EQ(box.linkText()->toPlainText(),
+              QStringLiteral("最新版本，请到此地址下载:\n%1\n%2\n问题、意见和建议请发邮件至: %3")
+                  .arg(built.download[0], built.download[1], built.mail));
+
+    // A build without addresses keeps the heading and offers nothing to open.
+    CAboutDlg bare(&ui, nullptr, AboutAddresses{});
+    EXPECT_FALSE(bare.linkText()->toHtml().contains(QStringLiteral("href=")));
+    EXPECT_EQ(bare.linkText()->toPlainText().trimmed(), QStringLiteral("最新版本，请到此地址下载:"));
 }

@@ -1,12 +1,11 @@
-// The web page driven with a recording browser: the start-up requests, the tool-bar commands, the
-// states it reports and the start page it shows instead of an error page.
+// The web page driven with a recording browser: the start-up requests, the tool-bar commands and
+// the states it reports; a failed load leaves the browser (and its error page) in view.
 #include "fake_web_browser.h"
 
 #include "lexora/web/browser_dialog.h"
 #include "lexora/web/web_addresses.h"
 #include "common/ui/template_builder.h"
 
-#include <QTextBrowser>
 #include <gtest/gtest.h>
 
 using namespace lex;
@@ -33,7 +32,6 @@ struct Page {
     Page()
     {
         page.setOwner(&owner);
-        page.setStartPageInfo([] { return StartPageInfo{QStringLiteral("English <1>"), 1234}; });
         page.resize(400, 300);
     }
 };
@@ -76,29 +74,17 @@ TEST(WebPage, StartRequestsBlankThenTheUpdatePageOnce)
               (QStringList{QStringLiteral("navigate about:blank"), QStringLiteral("navigate ") + kAddress}));
 }
 
-TEST(WebPage, WithoutAnUpdateAddressNoBrowserIsMadeAndTheStartPageShows)
+TEST(WebPage, WithoutAnUpdateAddressOnlyTheBlankPageLoads)
 {
     UpdateBaseScope env("");
     Page p;
     p.page.start();
-    EXPECT_EQ(p.browsers.made, 0);
-    EXPECT_TRUE(p.page.isStartPageShown());
-    const QString text = p.page.startPage()->toPlainText();
-    EXPECT_TRUE(text.contains(QStringLiteral("Lexora"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("Lexora Ver1,1,6,404")));
-    EXPECT_TRUE(text.contains(QStringLiteral("English <1>")));   // escaped, shown as written
-    EXPECT_TRUE(text.contains(QStringLiteral("1234")));
-
-    // "检测更新" and "主页" have nowhere to go either: still no browser.
+    ASSERT_EQ(p.browsers.made, 1);
+    // "检测更新" has nowhere to go either: the blank page again.
     p.page.onCommand(14101, 0);
-    p.page.onCommand(32911, 0);
-    EXPECT_EQ(p.browsers.made, 0);
-    EXPECT_TRUE(p.page.isStartPageShown());
-
-    // Its link leads to the word book.
-    Q_EMIT p.page.startPage()->anchorClicked(QUrl(QStringLiteral("lexora:study")));
-    ASSERT_EQ(p.owner.got.size(), 1);
-    EXPECT_EQ(p.owner.got[0].first, 32899);
+    const QString blank = QStringLiteral("navigate about:blank");
+    EXPECT_EQ(p.browsers.last->calls, (QStringList{blank, blank}));
+    EXPECT_EQ(p.page.currentView(), p.browsers.last->view());
 }
 
 TEST(WebPage, ToolBarCommandsAndReportedStates)
@@ -125,25 +111,22 @@ TEST(WebPage, ToolBarCommandsAndReportedStates)
     EXPECT_EQ(p.owner.got, (QList<P>{P(90000, 1), P(90001, 1), P(90000, 0)}));
 }
 
-TEST(WebPage, AFailedLoadShowsTheStartPageAndASuccessTheBrowser)
+TEST(WebPage, AFailedLoadLeavesTheBrowserWithItsErrorPage)
 {
     UpdateBaseScope env("http://127.0.0.1:8123");
     Page p;
     p.page.start();
     auto* b = p.browsers.last;
-    b->finishLoad(true);
-    EXPECT_FALSE(p.page.isStartPageShown());
     EXPECT_EQ(ui::controlId(b->view()), 1077);
-    b->finishLoad(false);
-    EXPECT_TRUE(p.page.isStartPageShown());
-    EXPECT_TRUE(p.page.startPage()->toPlainText().contains(QStringLiteral("1234")));
-    // Going back to a page that loads brings the browser back.
-    p.page.onCommand(32901, 0);
-    b->finishLoad(true);
-    EXPECT_FALSE(p.page.isStartPageShown());
+    for (bool ok : {false, true, false}) {
+        b->finishLoad(ok);
+        EXPECT_EQ(p.page.currentView(), b->view()) << ok;
+    }
+    EXPECT_EQ(b->calls.size(), 2);   // nothing loaded in its place
+    EXPECT_TRUE(p.owner.got.isEmpty());
 }
 
-TEST(WebPage, ABrowserThatCannotBeMadeLeavesTheStartPage)
+TEST(WebPage, ABrowserThatCannotBeMadeLeavesAnEmptyPage)
 {
     UpdateBaseScope env("http://127.0.0.1:8123");
     int asked = 0;
@@ -156,5 +139,5 @@ TEST(WebPage, ABrowserThatCannotBeMadeLeavesTheStartPage)
     for (int id : {32901, 32902, 32903, 32904})
         page.onCommand(id, 0);
     EXPECT_EQ(asked, 1);   // not tried again and again
-    EXPECT_TRUE(page.isStartPageShown());
+    EXPECT_NE(page.currentView(), nullptr);
 }

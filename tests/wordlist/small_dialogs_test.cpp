@@ -94,11 +94,18 @@ TEST_F(ClassNames, TypedNamesAreCappedAndCleaned)
     CMyNameClass d(&profile);
     auto* edit = d.item<QComboBox>(CMyNameClass::kName)->lineEdit();
     edit->setText(QString(300, QChar(u'x')));
-    EXPECT_EQ(edit->text().size(), CMyNameClass::kMaxNameLength) << "configuration strings read back 255";
+    EXPECT_EQ(edit->text().size(), 256);
     edit->setText(QStringLiteral("单元") + QChar(3) + QStringLiteral("一"));
     d.item<QPushButton>(ui::IDOK)->click();
     EXPECT_EQ(d.className(), QStringLiteral("单元一"));
     EXPECT_EQ(readClassNames(profile), QStringList{QStringLiteral("单元一")});
+
+    // The longest name is assigned and remembered whole.
+    CMyNameClass again(&profile);
+    again.item<QComboBox>(CMyNameClass::kName)->lineEdit()->setText(QString(300, QChar(u'x')));
+    again.item<QPushButton>(ui::IDOK)->click();
+    EXPECT_EQ(again.className(), QString(256, QChar(u'x')));
+    EXPECT_EQ(readClassNames(profile), (QStringList{QStringLiteral("单元一"), QString(256, QChar(u'x'))}));
 }
 
 TEST(StrangenessFilter, OpensAtEqualZeroAndKeepsByTheRelation)
