@@ -14,7 +14,10 @@
 #include "lexora/book/book_file.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/wordlist/add_modify_dialog.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/book/operations/degree_ops.h"
+#include "lexora/book/operations/entry_ops.h"
+#include "lexora/book/operations/order_ops.h"
+#include "lexora/wordlist/history_menu.h"
 #include "lexora/wordlist/find_dialog.h"
 #include "lexora/wordlist/group_dialog.h"
 #include "lexora/wordlist/small_dialogs.h"
@@ -45,11 +48,10 @@ QLabel* makePane(QWidget* parent)
 } // namespace
 
 CLexoraDlg::CLexoraDlg(const AppServices& services, QWidget* parent)
-    : QWidget(parent), services_(services), session_(envOf(services)),
-      history_(std::make_unique<BookHistory>(&session_))
+    : QWidget(parent), services_(services), session_(envOf(services))
 {
     connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
-    connect(history_.get(), &BookHistory::notice, this, [this](const QString& text) {
+    connect(&session_, &BookSession::notice, this, [this](const QString& text) {
         services_.ui->messageBox(this, text);
     });
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -82,7 +84,7 @@ void CLexoraDlg::buildControls()
     ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_LEXORA_DIALOG));
     builder.withKind(ui::Kind::CheckBox, createImageButton)
         .withControl(cmd::kList, [this](const ui::ControlSpec&, QWidget* parent) -> QWidget* {
-            return new CMyListCtrl(this, &session_, clockOf(services_), parent, history_.get());
+            return new CMyListCtrl(this, &session_, clockOf(services_), parent);
         })
         .routeTo(this);
     const QHash<int, QWidget*> controls = builder.build(this);
@@ -230,16 +232,16 @@ bool CLexoraDlg::onCommand(int id, qintptr param)
         deleteSelected(param);
         return true;
     case cmd::kShuffle:
-        history_->shuffle(*clockOf(services_), *randomOf(services_));
+        session_.run(std::make_unique<ShuffleOp>(*clockOf(services_), *randomOf(services_)));
         return true;
     case cmd::kRenumber:
-        history_->renumber();
+        session_.run(std::make_unique<RenumberOp>());
         return true;
     case cmd::kUndo:
-        history_->undo();
+        session_.undo();
         return true;
     case cmd::kRedo:
-        history_->redo();
+        session_.redo();
         return true;
     case cmd::kImport:
         openImportExport(true);
@@ -308,7 +310,7 @@ void CLexoraDlg::onToggle(int id)
     // One of the two columns always shows.
     if (!on && !other->check())
         other->setCheck(true);
-    session_.setRevealAll(on);
+    session_.run(std::make_unique<RevealAllOp>(on));
     list_->redrawAll();   // the toggles themselves are read while drawing
 }
 
@@ -350,7 +352,7 @@ void CLexoraDlg::deleteSelected(qintptr param)
     });
     if (!go)
         return;
-    const DeleteOutcome out = history_->deleteRows(rows);
+    const DeleteOutcome out = session_.run(std::make_unique<DeleteOp>(rows));
     if (out.removed > 0 && !out.cleared)
         list_->focusRow(out.selectRow);
 }
@@ -363,7 +365,6 @@ void CLexoraDlg::addOrModify(bool modify)
     if (modify && in.row < 0)
         return;
     in.session = &session_;
-    in.history = history_.get();
     in.clock = clockOf(services_);
     in.profile = profile_.get();
     in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
@@ -399,7 +400,7 @@ void CLexoraDlg::assignClassName()
     CMyNameClass dialog(profile_.get(), this);
     if (services_.ui->runModal(&dialog) != QDialog::Accepted)
         return;
-    history_->setClassName(rows, dialog.className());
+    session_.run(std::make_unique<ClassNameOp>(rows, dialog.className()));
 }
 
 void CLexoraDlg::filterSelection()
@@ -432,12 +433,12 @@ void CLexoraDlg::groups(bool moveMode)
         if (!moveMode) {
             session_.switchBook(in.folder, dialog.chosenName(), dialog.discard(), saveQuestions(), loadHooks());
         } else {
-            DeleteOutcome out;
-            const QString error = history_->appendRowsTo(rows, dialog.chosenName(), dialog.move(), &out);
-            if (!error.isEmpty())
-                services_.ui->messageBox(this, error);
-            else if (out.removed > 0 && !out.cleared)
-                list_->focusRow(out.selectRow);
+            const MoveToOp::Outcome out =
+                session_.run(std::make_unique<MoveToOp>(rows, dialog.chosenName(), dialog.move()));
+            if (!out.error.isEmpty())
+                services_.ui->messageBox(this, out.error);
+            else if (out.deleted.removed > 0 && !out.deleted.cleared)
+                list_->focusRow(out.deleted.selectRow);
         }
     }
     updateStatusText();
@@ -445,7 +446,7 @@ void CLexoraDlg::groups(bool moveMode)
 
 void CLexoraDlg::bindHistoryActions(QMenu* menu)
 {
-    history_->bindMenu(menu, cmd::kUndo, cmd::kRedo);
+    bindHistoryMenu(menu, session_.history(), cmd::kUndo, cmd::kRedo);
 }
 
 bool CLexoraDlg::isToggleChecked(int controlId) const

@@ -22,7 +22,6 @@ class QMenu;
 
 namespace lex {
 
-class BookHistory;
 class CImageButton;
 class CompanionLink;
 class Profile;
@@ -84,7 +83,7 @@ public:
 
     Book& book() { return session_.book(); }
     BookSession& session() { return session_; }
-    BookHistory& history() { return *history_; }
+    BookHistory& history() { return session_.history(); }
     // Enables 撤销 and 重做 of `menu` (the 编辑 pop-up) exactly while they can be used.
     void bindHistoryActions(QMenu* menu);
     const SortState& sortState() const { return session_.sortState(); }
@@ -133,7 +132,6 @@ private:
 
     // Declared before the list, which points into it: the destructor removes the list first.
     BookSession session_;
-    std::unique_ptr<BookHistory> history_;   // destroyed before the session it refers to
     Dictionary dict_{DictVariant::Main};
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;

@@ -39,7 +39,7 @@ std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedR
             break;
         if (r < 0 || r >= book.size())
             continue;
-        book.SetStrangeness(r, kColTemporary, 0, 0);
+        book.SetStrangeness(r, Degree::Temporary, DegreeChange::to(0));
         rows.push_back(r);
     }
     return rows;
@@ -180,7 +180,7 @@ void PracticeEngine::stamp(int32_t row)
 void PracticeEngine::raiseTemporary(int32_t row)
 {
     // A step past 10 is refused, so the degree stays at 10.
-    book_.SetStrangeness(row, kColTemporary, kMaxStrangeness + 1, +1);
+    book_.SetStrangeness(row, Degree::Temporary, DegreeChange::by(Step::Up));
 }
 
 void PracticeEngine::setProgressRange(int limit)

@@ -202,7 +202,7 @@ struct PracticeWithCompanion {
             auto e = std::make_unique<WordEntry>();
             e->setWord(QStringLiteral("w%1").arg(i));
             e->setExplanation(QStringLiteral("e%1").arg(i));
-            book.AddEntry(std::move(e), 0);
+            book.AddEntry(std::move(e), AddMode::Loaded);
         }
         PracticeWindowDeps d;
         d.ui = &rig.ui;

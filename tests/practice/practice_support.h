@@ -21,7 +21,7 @@ inline void fillBook(lex::Book& book, int rows)
         e->setExplanation(QStringLiteral("e") + n);
         e->setPhonetic(QStringLiteral("p") + n);
         e->setComment(QStringLiteral("c") + n);
-        book.AddEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), lex::AddMode::Loaded);
     }
 }
 
