@@ -3,6 +3,7 @@
 // copied into the view; each cell is produced when asked, so a Book of any size shows at once.
 
 #include "common/ui/command.h"
+#include "lexora/book/word_entry.h"
 
 #include <QColor>
 #include <QFont>

@@ -12,6 +12,7 @@
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/wordlist/group_dialog.h"
 #include "lexora/wordlist/small_dialogs.h"
+#include "lexora/wordlist/word_list_model.h"
 
 #include <QComboBox>
 #include <QLineEdit>
