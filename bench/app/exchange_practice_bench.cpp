@@ -162,7 +162,7 @@ void BM_Baseline_EngineStart100(benchmark::State& state)
         rows.push_back(i);
     LcgRandom random(3);
     for (auto _ : state) {
-        PracticeEngine engine(book, PracticeSettings{PracticeMode::Learn, 0, 3}, PracticeOptions{}, random,
+        PracticeEngine engine(book, PracticeSettings{PracticeMode::Learn, Direction::EnToZh, 3}, PracticeOptions{}, random,
                               *Clock::system());
         engine.start(rows);
         benchmark::DoNotOptimize(engine.view().remaining);

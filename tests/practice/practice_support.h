@@ -54,7 +54,8 @@ struct Rig {
     Recorder rec;
     std::unique_ptr<lex::PracticeEngine> engine;
 
-    Rig(int bookRows, lex::PracticeMode mode, int loops, int direction = 0, lex::PracticeOptions opts = {})
+    Rig(int bookRows, lex::PracticeMode mode, int loops, lex::Direction direction = lex::Direction::EnToZh,
+        lex::PracticeOptions opts = {})
     {
         fillBook(book, bookRows);
         engine = std::make_unique<lex::PracticeEngine>(book, lex::PracticeSettings{mode, direction, loops}, opts,
