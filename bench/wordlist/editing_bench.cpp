@@ -2,8 +2,8 @@
 // against a plain substring scan over the same texts held in memory (the baseline, same run);
 // the dictionary fill per keystroke of the add dialog (p99 reported); listing a folder of 1,000
 // Books in the groups dialog. Undo on the same Book: a header sort kept as an undo step and its
-// undo, a delete of every entry and its undo, against the header sort through the session alone
-// (the baseline, same run); what the kept sort steps hold is a counter.
+// undo, a delete of every entry and its undo, against the same sort of the Book itself, keeping
+// nothing for an undo (the baseline, same run); what the kept sort steps hold is a counter.
 //   LEXORA_ECDICT_DICT=<Dict folder>  the full dictionary; otherwise the built sample dictionary.
 #include "common/dictionary/dictionary.h"
 #include "common/platform/sources.h"

@@ -14,15 +14,7 @@ RowsOp::~RowsOp() = default;
 
 size_t RowsOp::cost() const
 {
-    size_t n = sizeof(*this) + rows_.capacity() * sizeof(int);
-    if (all_)
-        n += all_->bytes();
-    for (const Book::Taken& t : taken_) {
-        n += sizeof(Book::Taken) + sizeof(WordEntry);
-        for (int f = 0; f < kTextFieldCount; ++f)
-            n += size_t(t.entry->text(TextField(f)).size()) * sizeof(char16_t);
-    }
-    return n;
+    return sizeof(*this) + rows_.capacity() * sizeof(int) + keptBytes_;
 }
 
 std::vector<int> RowsOp::touched() const
@@ -44,6 +36,7 @@ DeleteOutcome RowsOp::takeOut()
         // switch to another Book starts counting afresh.
         const int32_t next = b.nextSeq;
         all_ = b.takeAll();
+        keptBytes_ = all_->bytes();
         b.clear();
         b.nextSeq = next;
         out.cleared = true;
@@ -56,6 +49,12 @@ DeleteOutcome RowsOp::takeOut()
         for (int i = r.first; i <= r.last; ++i)
             list.push_back(i);
     taken_ = b.takeViewRows(list);
+    keptBytes_ = 0;
+    for (const Book::Taken& t : taken_) {
+        keptBytes_ += sizeof(Book::Taken) + sizeof(WordEntry);
+        for (int f = 0; f < kTextFieldCount; ++f)
+            keptBytes_ += size_t(t.entry->text(TextField(f)).size()) * sizeof(char16_t);
+    }
     out.selectRow = std::max(0, ranges.front().first - 1);
     announceRemoved(ranges);
     return out;
@@ -64,6 +63,7 @@ DeleteOutcome RowsOp::takeOut()
 void RowsOp::putBack()
 {
     Book& b = book();
+    keptBytes_ = 0;
     if (all_) {
         const int n = all_->size();
         b.putBackAll(std::move(all_));

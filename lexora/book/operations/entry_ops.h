@@ -46,6 +46,7 @@ protected:
 private:
     std::vector<Book::Taken> taken_;
     std::unique_ptr<Book::Contents> all_;
+    size_t keptBytes_ = 0;   // what taken_ and all_ hold, counted once when they are taken
 };
 
 // An interactive add (the add dialog, Glosix's AddTo): result() is the new row, -1 when refused.
