@@ -3,6 +3,8 @@
 // QUndoStack of BookOperations (push merges through id() and mergeWith(), a push after an undo
 // drops what could be redone), but limited both in steps and in the bytes the steps keep: the
 // oldest steps go first, the newest always stays (an undo of a large delete must stay possible).
+// Not a QUndoStack itself: that one can only limit the number of commands, set while it is empty,
+// and has no way to drop its oldest commands by size.
 
 #include <QObject>
 
