@@ -13,18 +13,13 @@
 #include "lexora/book/book_operation.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/list_ops.h"
-#include "lexora/exchange/text_format.h"
 
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <vector>
 
 namespace lex {
-
-class Clock;
-class Random;
 
 // An inclusive run of view rows.
 struct RowRange {
@@ -44,7 +39,7 @@ public:
     explicit BookSession(Env* env = nullptr, QObject* parent = nullptr);
     ~BookSession() override;
 
-    // Read access for views; changes go through the actions below.
+    // Read access for views; changes go through run().
     const Book& book() const { return book_; }
     // The Book's flags and file names (path, name, saveOnExit, confirmDelete) and the loader's
     // way in; entries changed through this are announced with announceReset().
