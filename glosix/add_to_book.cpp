@@ -99,7 +99,7 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
     if (deps_.env->fileSize(index) == 0 && book.empty()) {
         book.path = folder;
         book.name = name;
-        book.AddEntry(std::move(entry), 2);
+        book.AddEntry(std::move(entry), AddMode::Interactive);
         if (const SaveResult saved = saveBook(book, deps_.env); !saved.ok()) {
             r.kind = Kind::Failed;
             r.detail = saved.message.isEmpty() ? saved.failedPath : saved.message;

@@ -52,7 +52,7 @@ void fillBook(Book& book, int count)
         e->setPhonetic(QStringLiteral("5iN^liF"));
         e->stored.recognition = uint8_t(i % 11);
         e->stored.review = EntryTime{uint8_t(i % 16), 3, 4, 5, 6};
-        book.AddEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), AddMode::Loaded);
     }
 }
 

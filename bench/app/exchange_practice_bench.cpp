@@ -62,7 +62,7 @@ struct Folder {
             auto e = std::make_unique<WordEntry>();
             e->setWord(QStringLiteral("word%1").arg(i));
             e->setExplanation(QStringLiteral("n. 词 %1").arg(i));
-            book.AddEntry(std::move(e), 0);
+            book.AddEntry(std::move(e), AddMode::Loaded);
         }
         book.textChanged = true;
         saveBook(book);
@@ -155,14 +155,14 @@ void BM_Baseline_EngineStart100(benchmark::State& state)
         auto e = std::make_unique<WordEntry>();
         e->setWord(QStringLiteral("word%1").arg(i));
         e->setExplanation(QStringLiteral("n. 词 %1").arg(i));
-        book.AddEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), AddMode::Loaded);
     }
     std::vector<int32_t> rows;
     for (int i = 0; i < 100; ++i)
         rows.push_back(i);
     LcgRandom random(3);
     for (auto _ : state) {
-        PracticeEngine engine(book, PracticeSettings{PracticeMode::Learn, 0, 3}, PracticeOptions{}, random,
+        PracticeEngine engine(book, PracticeSettings{PracticeMode::Learn, Direction::EnToZh, 3}, PracticeOptions{}, random,
                               *Clock::system());
         engine.start(rows);
         benchmark::DoNotOptimize(engine.view().remaining);

@@ -77,7 +77,7 @@ struct BigBook {
             e->stored.listening = uint8_t(pick(11));
             e->stored.added = lex::EntryTime{uint8_t(pick(16)), uint8_t(1 + pick(12)), uint8_t(1 + pick(28)), 8, 30};
             e->stored.review = e->stored.added;
-            b.AddEntry(std::move(e), 1);
+            b.AddEntry(std::move(e), lex::AddMode::Interactive);
         }
         if (!lex::saveBook(b).ok())
             std::abort();

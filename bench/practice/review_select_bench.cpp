@@ -38,7 +38,7 @@ struct BigList {
         for (int i = 0; i < kEntries; ++i) {
             auto e = std::make_unique<WordEntry>();
             e->setWord(QStringLiteral("w"));
-            session.book().AddEntry(std::move(e), 0);
+            session.book().AddEntry(std::move(e), AddMode::Loaded);
         }
         list = std::make_unique<CMyListCtrl>(&host, &session, &clock);
         session.announceReset();

@@ -6,7 +6,7 @@
 #include "common/ui/dialog_units.h"
 #include "common/ui/template_builder.h"
 #include "lexora/app/word_book_dialogs.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/wordlist/history_menu.h"
 #include "lexora/wordlist/find_dialog.h"
 #include "resources/phonetic_font.h"
 #include "resources/resources.h"
@@ -75,8 +75,7 @@ void CLexoraDlg::buildControls()
     ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_LEXORA_DIALOG));
     builder.withKind(ui::Kind::CheckBox, createImageButton)
         .withControl(cmd::kList, [this](const ui::ControlSpec&, QWidget* parent) -> QWidget* {
-            return new CMyListCtrl(this, &controller_->session(), clockOf(controller_->services()), parent,
-                                   &controller_->history());
+            return new CMyListCtrl(this, &controller_->session(), clockOf(controller_->services()), parent);
         })
         .routeTo(this);
     const QHash<int, QWidget*> controls = builder.build(this);
@@ -153,7 +152,7 @@ void CLexoraDlg::setFontType(int fontType)
 
 void CLexoraDlg::bindHistoryActions(QMenu* menu)
 {
-    controller_->history().bindMenu(menu, cmd::kUndo, cmd::kRedo);
+    bindHistoryMenu(menu, controller_->history(), cmd::kUndo, cmd::kRedo);
 }
 
 CMyFindDialog* CLexoraDlg::findDialog() const { return dialogs_->findDialog(); }

@@ -11,7 +11,9 @@
 #include "lexora/book/book_file.h"
 #include "lexora/link/companion_add.h"
 #include "lexora/link/companion_link.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/book/operations/degree_ops.h"
+#include "lexora/book/operations/entry_ops.h"
+#include "lexora/book/operations/order_ops.h"
 
 #include <QFileInfo>
 
@@ -27,11 +29,10 @@ Random* randomOf(const AppServices& s) { return s.random ? s.random : Random::sy
 
 WordBookController::WordBookController(const AppServices& services, WordBookView* view, WordBookDialogs* dialogs,
                                        QWidget* owner)
-    : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
-      history_(std::make_unique<BookHistory>(&session_))
+    : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services))
 {
     connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
-    connect(history_.get(), &BookHistory::notice, this, [this](const QString& text) {
+    connect(&session_, &BookSession::notice, this, [this](const QString& text) {
         services_.ui->messageBox(owner_, text);
     });
     animation_ = new StatusAnimation([this](const QString& t) { view_->setPaneText(0, t); },
@@ -149,16 +150,16 @@ bool WordBookController::onCommand(int id, qintptr param)
         deleteSelected(param);
         return true;
     case cmd::kShuffle:
-        history_->shuffle(*clockOf(services_), *randomOf(services_));
+        session_.run(std::make_unique<ShuffleOp>(*clockOf(services_), *randomOf(services_)));
         return true;
     case cmd::kRenumber:
-        history_->renumber();
+        session_.run(std::make_unique<RenumberOp>());
         return true;
     case cmd::kUndo:
-        history_->undo();
+        session_.undo();
         return true;
     case cmd::kRedo:
-        history_->redo();
+        session_.redo();
         return true;
     case cmd::kImport:
         dialogs_->importExport(true);
@@ -226,7 +227,7 @@ void WordBookController::onToggle(int id)
     // One of the two columns always shows.
     if (!on && !view_->isToggleChecked(other))
         view_->setToggleChecked(other, true);
-    session_.setRevealAll(on);
+    session_.run(std::make_unique<RevealAllOp>(on));
     view_->redrawList();   // the toggles themselves are read while drawing
 }
 
@@ -265,7 +266,7 @@ void WordBookController::deleteSelected(qintptr param)
     });
     if (!go)
         return;
-    const DeleteOutcome out = history_->deleteRows(rows);
+    const DeleteOutcome out = session_.run(std::make_unique<DeleteOp>(rows));
     if (out.removed > 0 && !out.cleared)
         view_->showRow(out.selectRow, true);
 }
@@ -290,7 +291,7 @@ void WordBookController::assignClassName()
     const std::optional<QString> name = dialogs_->className();
     if (!name)
         return;
-    history_->setClassName(rows, *name);
+    session_.run(std::make_unique<ClassNameOp>(rows, *name));
 }
 
 void WordBookController::filterSelection()
@@ -317,12 +318,12 @@ void WordBookController::groups(bool moveMode)
         if (!moveMode) {
             session_.switchBook(folder, chosen->name, chosen->discard, saveQuestions(), loadHooks());
         } else {
-            DeleteOutcome out;
-            const QString error = history_->appendRowsTo(rows, chosen->name, chosen->move, &out);
-            if (!error.isEmpty())
-                services_.ui->messageBox(owner_, error);
-            else if (out.removed > 0 && !out.cleared)
-                view_->showRow(out.selectRow, true);
+            const MoveToOp::Outcome out =
+                session_.run(std::make_unique<MoveToOp>(rows, chosen->name, chosen->move));
+            if (!out.error.isEmpty())
+                services_.ui->messageBox(owner_, out.error);
+            else if (out.deleted.removed > 0 && !out.deleted.cleared)
+                view_->showRow(out.deleted.selectRow, true);
         }
     }
     updateStatusText();
@@ -364,7 +365,7 @@ LinkAddOutcome WordBookController::addFromCompanion(const QString& word)
 {
     const Clock& clock = *clockOf(services_);
     const LinkAddOutcome r = addCompanionWord(
-        session_, [this](std::unique_ptr<WordEntry> e) { return history_->addEntry(std::move(e)); }, &dict_, profile_.get(), clock, word);
+        session_, [this](std::unique_ptr<WordEntry> e) { return session_.run(std::make_unique<AddOp>(std::move(e))); }, &dict_, profile_.get(), clock, word);
     // Shown where it landed, without taking the learner's selection.
     if (r == LinkAddOutcome::Added)
         view_->scrollToRow(session_.rowCount() - 1);

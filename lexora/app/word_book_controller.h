@@ -130,7 +130,7 @@ public:
 
     Book& book() { return session_.book(); }
     BookSession& session() { return session_; }
-    BookHistory& history() { return *history_; }
+    BookHistory& history() { return session_.history(); }
     const AppServices& services() const { return services_; }
     const QString& programFolder() const { return programFolder_; }
     Profile* profile() const { return profile_.get(); }
@@ -166,7 +166,6 @@ private:
     int rememberedRow_ = -1;   // FocusedItem of the last run, kept until a row takes the focus
 
     BookSession session_;
-    std::unique_ptr<BookHistory> history_;   // destroyed before the session it refers to
     Dictionary dict_{DictVariant::Main};
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;

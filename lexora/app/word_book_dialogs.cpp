@@ -14,7 +14,6 @@
 #include "lexora/practice/today_review_dialog.h"
 #include "lexora/settings/my_prop_page.h"
 #include "lexora/wordlist/add_modify_dialog.h"
-#include "lexora/wordlist/book_history.h"
 #include "lexora/wordlist/find_dialog.h"
 #include "lexora/wordlist/group_dialog.h"
 #include "lexora/wordlist/small_dialogs.h"
@@ -35,7 +34,6 @@ bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)
     in.mode = row >= 0 ? CMyAddModifyDialog::Mode::Modify : CMyAddModifyDialog::Mode::Add;
     in.row = row;
     in.session = &c_->session();
-    in.history = &c_->history();
     in.clock = c_->services().clock ? c_->services().clock : Clock::system();
     in.profile = c_->profile();
     in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {

@@ -48,11 +48,11 @@ QStringView trimmedWord(QStringView word)
     return word.left(n);
 }
 
-bool Book::AddEntry(std::unique_ptr<WordEntry> entry, int mode)
+bool Book::AddEntry(std::unique_ptr<WordEntry> entry, AddMode mode)
 {
     if (!entry || entry->word().isEmpty())
         return false;
-    if (mode != 0) {
+    if (mode == AddMode::Interactive) {
         const QStringView w = entry->word();
         const QStringView kept = trimmedWord(w);
         // A word of trimmed characters only ("," or " - ") would be stored empty, and the loader
@@ -298,6 +298,14 @@ void Book::putBackAll(std::unique_ptr<Contents> c)
     textChanged = true;
 }
 
+size_t Book::Contents::bytes() const
+{
+    size_t n = full.size() * (sizeof(WordEntry) + 2 * sizeof(WordEntry*));
+    for (const QByteArray& b : buffers)
+        n += size_t(b.capacity());
+    return n;
+}
+
 Book::Contents::~Contents()
 {
     for (WordEntry* e : full)
@@ -305,22 +313,16 @@ Book::Contents::~Contents()
             delete e;
 }
 
-bool Book::SetStrangeness(int viewRow, int column, int value, int step)
+bool Book::SetStrangeness(int viewRow, Degree degree, DegreeChange change)
 {
     WordEntry* e = atView(viewRow);
     if (!e)
         return false;
-    uint8_t* degree = e->strangeness(column);
-    if (!degree || value < 0)
+    uint8_t& d = e->strangeness(degree);
+    const int next = change.applied(d);
+    if (next < 0)
         return false;
-    if (value <= kMaxStrangeness) {
-        *degree = uint8_t(value);
-        return true;
-    }
-    const int next = int(*degree) + step;
-    if (next < 0 || next > kMaxStrangeness)
-        return false;
-    *degree = uint8_t(next);
+    d = uint8_t(next);
     return true;
 }
 

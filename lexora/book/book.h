@@ -20,6 +20,13 @@ namespace lex {
 
 class Clock;
 
+// How Book::AddEntry admits an entry.
+enum class AddMode {
+    Loaded,        // read from the Book's own files: taken as it is
+    Interactive,   // typed, imported or sent from elsewhere: trailing " ,'-/" trimmed, refused when
+                   // nothing is left, and textChanged set (the entry has no text record yet)
+};
+
 class Book {
 public:
     Book();
@@ -49,14 +56,13 @@ public:
     bool confirmDelete = true;   // cleared by "本次运行不再确认"
     int32_t nextSeq = 0;
 
-    // Admits a new entry. mode 0: as loaded; otherwise interactive (trailing " ,'-/" trimmed,
-    // refused when nothing is left, and textChanged set, since the entry has no text record yet).
-    // Takes ownership on success; on failure returns false and the entry is destroyed.
-    bool AddEntry(std::unique_ptr<WordEntry> entry, int mode);
+    // Admits a new entry as `mode` says. Takes ownership on success; on failure returns false and
+    // the entry is destroyed.
+    bool AddEntry(std::unique_ptr<WordEntry> entry, AddMode mode);
 
     // Loader support. Loaded entries live in blocks owned by the Book instead of one heap
     // allocation each. allocateBlock() returns n default entries; admitLoaded() admits one of
-    // them as AddEntry(e, 0) would (false for an empty word: the slot stays unused). A removed
+    // them as AddEntry(e, AddMode::Loaded) would (false for an empty word: the slot stays unused). A removed
     // block entry loses its texts at once; its block is freed with the last live entry of it.
     WordEntry* allocateBlock(size_t n);
     // The same room for n entries, constructed one by one with nextBlockEntry() while they are
@@ -131,8 +137,9 @@ public:
     // Puts them back in front of any entries the Book holds now; textChanged is set.
     void putBackAll(std::unique_ptr<Contents> contents);
 
-    // Column 4..7, value 0..10 sets; value > 10 adds `step` (+1/-1) and refuses to leave 0..10.
-    bool SetStrangeness(int viewRow, int column, int value, int step);
+    // Changes one degree of the entry at `viewRow`; false (nothing changed) for no such row or
+    // a change that would leave 0..10.
+    bool SetStrangeness(int viewRow, Degree degree, DegreeChange change);
     // Sets the entry's review time to the clock's local time.
     void StampReviewTime(int viewRow, const Clock& clock);
 
@@ -168,6 +175,8 @@ class Book::Contents {
 public:
     ~Contents();
     int size() const { return int(full.size()); }
+    // Approximate memory held: the entries and the text buffers they borrow from.
+    size_t bytes() const;
 
 private:
     friend class Book;

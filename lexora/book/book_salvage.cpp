@@ -192,7 +192,7 @@ SalvageReport salvageBook(const QString& path, const QString& name, Book& into, 
             entry->stored.textStart = uint32_t(s);
             entry->stored.textEnd = uint32_t(e);
             WordEntry* raw = entry.get();
-            if (into.AddEntry(std::move(entry), 0))
+            if (into.AddEntry(std::move(entry), AddMode::Loaded))
                 order[raw] = place;
         }
     }

@@ -2,7 +2,6 @@
 
 #include "common/platform/sources.h"
 #include "lexora/book/book_lock.h"
-#include "lexora/practice/practice_engine.h"
 
 #include <QDebug>
 #include <QStringMatcher>
@@ -30,16 +29,6 @@ RowRanges rowRanges(std::vector<int> rows, int count)
             out.push_back({r, r});
     }
     return out;
-}
-
-RemovedRows::RemovedRows() = default;
-RemovedRows::~RemovedRows() = default;
-RemovedRows::RemovedRows(RemovedRows&&) noexcept = default;
-RemovedRows& RemovedRows::operator=(RemovedRows&&) noexcept = default;
-
-int RemovedRows::count() const
-{
-    return int(taken_.size()) + (all_ ? all_->size() : 0);
 }
 
 BookSession::BookSession(Env* env, QObject* parent) : QObject(parent), env_(env ? env : Env::defaultEnv()) {}
@@ -90,6 +79,8 @@ LoadReport BookSession::load(const BookFileHooks& hooks)
 {
     // Another writer (Glosix appending a word, lexbook) finishes before the files are read.
     lockOpenBook();
+    // Another Book (or the same one read again): the steps no longer describe it.
+    history_.clear();
     book_.clear();
     LoadReport report = LoadBook(book_, env_, hooks);
     Q_EMIT bookReset();
@@ -124,249 +115,7 @@ bool BookSession::switchBook(const QString& folder, const QString& name, bool di
     return true;
 }
 
-// ---- entries -------------------------------------------------------------------------------
-
-int BookSession::addEntry(std::unique_ptr<WordEntry> entry)
-{
-    if (!book_.AddEntry(std::move(entry), 2))
-        return -1;
-    const int row = book_.size() - 1;
-    Q_EMIT rowsInserted(row, row);
-    return row;
-}
-
-bool BookSession::modifyEntry(int row, const EntryEdit& edit, bool* textChanged)
-{
-    if (textChanged)
-        *textChanged = false;
-    WordEntry* e = book_.atView(row);
-    if (!e)
-        return false;
-    // What would be stored: setText() drops field selectors.
-    if (trimmedWord(withoutFieldSelectors(edit.word)).isEmpty())
-        return false;
-    writeEntry(*e, edit, textChanged);
-    Q_EMIT rowsChanged(row, row);
-    return true;
-}
-
-void BookSession::restoreEntry(int row, const EntryEdit& edit)
-{
-    WordEntry* e = book_.atView(row);
-    if (!e)
-        return;
-    writeEntry(*e, edit, nullptr);
-    Q_EMIT rowsChanged(row, row);
-}
-
-void BookSession::writeEntry(WordEntry& e, const EntryEdit& edit, bool* textChanged)
-{
-    const QString word = withoutFieldSelectors(edit.word);
-    const QString phonetic = withoutFieldSelectors(edit.phonetic);
-    const QString explanation = withoutFieldSelectors(edit.explanation);
-    const QString comment = withoutFieldSelectors(edit.comment);
-    const bool changed = e.word() != word || e.phonetic() != phonetic || e.explanation() != explanation ||
-                         e.comment() != comment;
-    if (changed) {
-        e.setWord(word);
-        e.setPhonetic(phonetic);
-        e.setExplanation(explanation);
-        e.setComment(comment);
-        book_.textChanged = true;
-    }
-    e.stored.recognition = std::min<uint8_t>(edit.recognition, kMaxStrangeness);
-    e.stored.spelling = std::min<uint8_t>(edit.spelling, kMaxStrangeness);
-    e.stored.listening = std::min<uint8_t>(edit.listening, kMaxStrangeness);
-    if (textChanged)
-        *textChanged = changed;
-}
-
-DeleteOutcome BookSession::deleteRows(const std::vector<int>& rows, RemovedRows* keep)
-{
-    DeleteOutcome out;
-    const RowRanges ranges = rowRanges(rows, book_.size());
-    if (ranges.empty())
-        return out;
-    for (const RowRange& r : ranges)
-        out.removed += r.last - r.first + 1;
-    if (out.removed == book_.size()) {
-        // The entries go, the numbering goes on: the next word added is number n + 1. Only a
-        // switch to another Book starts counting afresh.
-        const int32_t next = book_.nextSeq;
-        if (keep)
-            keep->all_ = book_.takeAll();
-        book_.clear();
-        book_.nextSeq = next;
-        out.cleared = true;
-        Q_EMIT bookReset();
-        return out;
-    }
-    std::vector<int> list;
-    list.reserve(size_t(out.removed));
-    for (const RowRange& r : ranges)
-        for (int i = r.first; i <= r.last; ++i)
-            list.push_back(i);
-    if (keep) {
-        std::vector<Book::Taken> taken = book_.takeViewRows(list);
-        keep->taken_.insert(keep->taken_.end(), std::make_move_iterator(taken.begin()),
-                            std::make_move_iterator(taken.end()));
-    } else {
-        book_.removeViewRows(std::move(list));
-    }
-    out.selectRow = std::max(0, ranges.front().first - 1);
-    Q_EMIT rowsRemoved(ranges);
-    return out;
-}
-
-int BookSession::setClassName(const std::vector<int>& rows, const QString& name)
-{
-    const QString clean = withoutFieldSelectors(name);
-    std::vector<int> changed;
-    for (const RowRange& r : rowRanges(rows, book_.size())) {
-        for (int i = r.first; i <= r.last; ++i) {
-            WordEntry* e = book_.atView(i);
-            if (e->className() == clean)
-                continue;
-            e->setClassName(clean);
-            changed.push_back(i);
-        }
-    }
-    if (!changed.empty())
-        book_.textChanged = true;
-    announceChanged(rowRanges(changed, book_.size()));
-    return int(changed.size());
-}
-
-int BookSession::setStrangeness(const std::vector<int>& rows, int column, int value, int step)
-{
-    std::vector<int> changed;
-    for (const RowRange& r : rowRanges(rows, book_.size()))
-        for (int i = r.first; i <= r.last; ++i)
-            if (book_.SetStrangeness(i, column, value, step))
-                changed.push_back(i);
-    announceChanged(rowRanges(changed, book_.size()));
-    return int(changed.size());
-}
-
-ImportResult BookSession::importEntries(QStringView text, const ImportSettings& settings, const Clock& clock)
-{
-    const int before = book_.size();
-    const ImportResult r = importWordList(book_, text, settings, clock);
-    // Only what was added changes the text file; an import that added nothing leaves the flag.
-    if (book_.size() > before) {
-        book_.textChanged = true;
-        Q_EMIT rowsInserted(before, book_.size() - 1);
-    }
-    return r;
-}
-
-std::vector<int32_t> BookSession::beginPractice(const std::vector<int>& selected)
-{
-    const std::vector<int32_t> rows = takePracticeRows(book_, std::vector<int32_t>(selected.begin(), selected.end()));
-    announceChanged(rowRanges(std::vector<int>(rows.begin(), rows.end()), book_.size()));
-    return rows;
-}
-
-void BookSession::endPractice(const std::vector<int32_t>& rows)
-{
-    announceChanged(rowRanges(std::vector<int>(rows.begin(), rows.end()), book_.size()));
-}
-
-void BookSession::stampReviewTime(int row, const Clock& clock)
-{
-    if (!book_.atView(row))
-        return;
-    book_.StampReviewTime(row, clock);
-    Q_EMIT rowsChanged(row, row);
-}
-
-void BookSession::toggleReveal(const std::vector<int>& rows, const Clock& clock)
-{
-    const RowRanges ranges = rowRanges(rows, book_.size());
-    bool first = true;
-    for (const RowRange& r : ranges) {
-        for (int i = r.first; i <= r.last; ++i) {
-            WordEntry* e = book_.atView(i);
-            e->reveal = !e->reveal;
-            if (first && e->reveal)
-                book_.StampReviewTime(i, clock);
-            first = false;
-        }
-    }
-    announceChanged(ranges);
-}
-
-void BookSession::toggleRevealOne(int row, const Clock& clock)
-{
-    WordEntry* e = book_.atView(row);
-    if (!e)
-        return;
-    e->reveal = !e->reveal;
-    if (e->reveal)
-        book_.StampReviewTime(row, clock);
-    Q_EMIT rowsChanged(row, row);
-}
-
-void BookSession::setRevealAll(bool reveal)
-{
-    for (WordEntry* e : book_.full())
-        e->reveal = reveal;
-    if (!book_.empty())
-        Q_EMIT rowsChanged(0, book_.size() - 1);
-}
-
-// ---- whole Book ----------------------------------------------------------------------------
-
-void BookSession::sortByHeader(int column, std::vector<int32_t>* moved)
-{
-    if (column < 0 || column > 11)
-        return;
-    sort_.click(column);
-    sortBook(book_, column, sort_.ascending, moved);
-    if (!book_.empty())
-        Q_EMIT rowsChanged(0, book_.size() - 1);
-}
-
-void BookSession::shuffle(const Clock& clock, Random& random, std::vector<int32_t>* moved)
-{
-    shuffleBook(book_, sort_, clock, random, moved);
-    if (!book_.empty())
-        Q_EMIT rowsChanged(0, book_.size() - 1);
-}
-
-void BookSession::renumber()
-{
-    renumberBook(book_);
-    if (!book_.empty())
-        Q_EMIT rowsChanged(0, book_.size() - 1);
-}
-
-QString BookSession::appendRowsTo(const std::vector<int>& rows, const QString& target, bool move,
-                                  DeleteOutcome* outcome, RemovedRows* keep)
-{
-    if (outcome)
-        *outcome = {};
-    // Names are compared exactly: on this system "book" and "Book" are two Books.
-    if (target == book_.name)
-        return QStringLiteral("不能移动或复制到当前打开的组：请先用\"添加\"新建另一个组。");
-    std::vector<const WordEntry*> entries;
-    for (const RowRange& r : rowRanges(rows, book_.size()))
-        for (int i = r.first; i <= r.last; ++i)
-            entries.push_back(book_.atView(i));
-    if (entries.empty())
-        return {};
-    const QString error = AppendToBook(entries, book_.path, target, env_);
-    if (!error.isEmpty())
-        return error;
-    if (move) {
-        const DeleteOutcome d = deleteRows(rows, keep);
-        if (outcome)
-            *outcome = d;
-    }
-    return {};
-}
-
-// ---- putting earlier states back -----------------------------------------------------------
+// ---- changes -------------------------------------------------------------------------------
 
 void BookSession::announceInserted(const RowRanges& ranges)
 {
@@ -379,87 +128,45 @@ void BookSession::announceInserted(const RowRanges& ranges)
         Q_EMIT rowsInserted(r.first, r.last);
 }
 
-void BookSession::restoreRows(RemovedRows& kept)
+void BookSession::begin(BookOperation& op)
 {
-    if (kept.all_) {
-        const int n = kept.all_->size();
-        book_.putBackAll(std::move(kept.all_));
-        if (n > 0)
-            announceInserted({{0, n - 1}});
-    }
-    if (!kept.taken_.empty()) {
-        std::vector<int> rows;
-        rows.reserve(kept.taken_.size());
-        for (const Book::Taken& t : kept.taken_)
-            rows.push_back(t.viewRow);
-        book_.putBack(std::move(kept.taken_));
-        kept.taken_.clear();
-        announceInserted(rowRanges(std::move(rows), book_.size()));
-    }
+    op.session_ = this;
+    op.redo();
 }
 
-void BookSession::restoreClassNames(const std::vector<int>& rows, const std::vector<QString>& names)
+void BookSession::settle(std::unique_ptr<BookOperation> op)
 {
-    std::vector<int> changed;
-    for (size_t i = 0; i < rows.size() && i < names.size(); ++i) {
-        if (WordEntry* e = book_.atView(rows[i])) {
-            e->setClassName(names[i]);
-            changed.push_back(rows[i]);
-        }
-    }
-    if (!changed.empty())
-        book_.textChanged = true;
-    announceChanged(rowRanges(std::move(changed), book_.size()));
+    if (op->undoable() && op->changed())
+        history_.push(std::move(op));
 }
 
-void BookSession::restoreDegrees(int column, const std::vector<int>& rows, const std::vector<uint8_t>& values)
+void BookSession::undo()
 {
-    std::vector<int> changed;
-    for (size_t i = 0; i < rows.size() && i < values.size(); ++i) {
-        WordEntry* e = book_.atView(rows[i]);
-        uint8_t* degree = e ? e->strangeness(column) : nullptr;
-        if (!degree)
-            continue;
-        *degree = std::min<uint8_t>(values[i], kMaxStrangeness);
-        changed.push_back(rows[i]);
-    }
-    announceChanged(rowRanges(std::move(changed), book_.size()));
+    if (const BookOperation* step = history_.undo())
+        Q_EMIT rowsTouched(step->touched());
 }
 
-void BookSession::reorder(const std::vector<int32_t>& order, const SortState& state)
+void BookSession::redo()
 {
-    std::vector<WordEntry*>& full = book_.fullForReorder();
-    if (order.size() != full.size())
-        return;
-    std::vector<char> seen(full.size(), 0);
-    std::vector<WordEntry*> next(full.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        const int32_t from = order[i];
-        if (from < 0 || size_t(from) >= full.size() || seen[size_t(from)])
-            return;
-        seen[size_t(from)] = 1;
-        next[i] = full[size_t(from)];
-    }
-    full.swap(next);
-    book_.syncViewToFull();
-    sort_ = state;
-    if (!book_.empty())
-        Q_EMIT rowsChanged(0, book_.size() - 1);
+    if (const BookOperation* step = history_.redo())
+        Q_EMIT rowsTouched(step->touched());
 }
 
-void BookSession::restoreNumbers(const std::vector<int32_t>& seqs, int32_t nextSeq)
+// ---- what operations use ------------------------------------------------------------------
+
+Book& BookOperation::book() const { return session_->book_; }
+SortState& BookOperation::sortState() const { return session_->sort_; }
+void BookOperation::announceChanged(const RowRanges& ranges) const { session_->announceChanged(ranges); }
+void BookOperation::announceChanged(int first, int last) const { Q_EMIT session_->rowsChanged(first, last); }
+void BookOperation::announceAll() const
 {
-    const std::vector<WordEntry*>& full = book_.full();
-    if (seqs.size() != full.size())
-        return;
-    for (size_t i = 0; i < full.size(); ++i) {
-        full[i]->seq = seqs[i];
-        full[i]->keptSeq = seqs[i];
-    }
-    book_.nextSeq = nextSeq;
-    if (!book_.empty())
-        Q_EMIT rowsChanged(0, book_.size() - 1);
+    if (!session_->book_.empty())
+        Q_EMIT session_->rowsChanged(0, session_->book_.size() - 1);
 }
+void BookOperation::announceInserted(const RowRanges& ranges) const { session_->announceInserted(ranges); }
+void BookOperation::announceRemoved(const RowRanges& ranges) const { Q_EMIT session_->rowsRemoved(ranges); }
+void BookOperation::announceReset() const { Q_EMIT session_->bookReset(); }
+void BookOperation::notice(const QString& text) const { Q_EMIT session_->notice(text); }
 
 int BookSession::findNext(int from, QStringView text, bool inWords) const
 {

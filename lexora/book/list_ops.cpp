@@ -26,6 +26,9 @@ int compareFolded(QStringView a, QStringView b)
 
 inline int cmp(int64_t a, int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
+// Sort keys 4..7 are the degrees, in the order of Degree.
+inline Degree degreeKey(int column) { return Degree(column - 4); }
+
 } // namespace
 
 int compareEntries(const WordEntry& a, const WordEntry& b, int column)
@@ -36,7 +39,7 @@ int compareEntries(const WordEntry& a, const WordEntry& b, int column)
     case 2: return compareFolded(a.explanation(), b.explanation());
     case 3: return compareFolded(a.phonetic(), b.phonetic());
     case 4: case 5: case 6: case 7:
-        return cmp(*a.strangeness(column), *b.strangeness(column));
+        return cmp(a.strangeness(degreeKey(column)), b.strangeness(degreeKey(column)));
     case 8: return compareFolded(a.comment(), b.comment());
     case 9: return a.stored.review.compare(b.stored.review);
     case 10: return a.stored.added.compare(b.stored.added);
@@ -91,7 +94,7 @@ SortKey sortKey(const WordEntry& e, int column)
     case 1: return prefix(e.word());
     case 2: return prefix(e.explanation());
     case 3: return prefix(e.phonetic());
-    case 4: case 5: case 6: case 7: return whole(*e.strangeness(column));
+    case 4: case 5: case 6: case 7: return whole(e.strangeness(degreeKey(column)));
     case 8: return prefix(e.comment());
     case 9: return whole(time(e.stored.review));
     case 10: return whole(time(e.stored.added));

@@ -159,20 +159,4 @@ void WordEntry::clearTexts()
     length_ = 0;
 }
 
-uint8_t* WordEntry::strangeness(int column)
-{
-    switch (column) {
-    case kColTemporary: return &temporary;
-    case kColRecognition: return &stored.recognition;
-    case kColSpelling: return &stored.spelling;
-    case kColListening: return &stored.listening;
-    default: return nullptr;
-    }
-}
-
-const uint8_t* WordEntry::strangeness(int column) const
-{
-    return const_cast<WordEntry*>(this)->strangeness(column);
-}
-
 } // namespace lex

@@ -39,9 +39,34 @@ static_assert(sizeof(IndexFields) == 21);
 enum class TextField : uint8_t { Word = 0, Explanation = 1, Phonetic = 2, ClassName = 3, Comment = 4 };
 constexpr int kTextFieldCount = 5;
 
-// The list columns that address the four strangeness degrees.
-enum StrangenessColumn : int { kColTemporary = 4, kColRecognition = 5, kColSpelling = 6, kColListening = 7 };
+// The four strangeness degrees of an entry: 临时 (never stored), 认读, 拼写, 听辩.
+enum class Degree : uint8_t { Temporary, Recognition, Spelling, Listening };
+constexpr int kDegreeCount = 4;
 constexpr int kMaxStrangeness = 10;
+
+// One step up or down the strangeness scale.
+enum class Step : int8_t { Down = -1, Up = +1 };
+
+// What a strangeness change does to a degree: set a value 0..10, or move it one step.
+class DegreeChange {
+public:
+    static constexpr DegreeChange to(uint8_t value) { return DegreeChange(value, 0); }
+    static constexpr DegreeChange by(Step step) { return DegreeChange(0, int8_t(step)); }
+    bool isStep() const { return step_ != 0; }
+    // The degree after the change from `now`; -1 when it would leave 0..10 (a step at the end of
+    // the scale, a value above 10).
+    int applied(uint8_t now) const
+    {
+        const int next = step_ ? int(now) + step_ : int(value_);
+        return next >= 0 && next <= kMaxStrangeness ? next : -1;
+    }
+    bool operator==(const DegreeChange&) const = default;
+
+private:
+    constexpr DegreeChange(uint8_t value, int8_t step) : value_(value), step_(step) {}
+    uint8_t value_;
+    int8_t step_;
+};
 
 // Index of the first CR LF in `text`, -1 when none.
 int32_t firstLineBreak(QStringView text);
@@ -126,9 +151,17 @@ public:
     // Drops every text (owned or borrowed): all five fields empty, first-line fields -1.
     void clearTexts();
 
-    // Strangeness by list column 4..7; nullptr for any other column.
-    uint8_t* strangeness(int column);
-    const uint8_t* strangeness(int column) const;
+    uint8_t& strangeness(Degree d)
+    {
+        switch (d) {
+        case Degree::Temporary: return temporary;
+        case Degree::Recognition: return stored.recognition;
+        case Degree::Spelling: return stored.spelling;
+        case Degree::Listening: break;
+        }
+        return stored.listening;
+    }
+    uint8_t strangeness(Degree d) const { return const_cast<WordEntry*>(this)->strangeness(d); }
 
 private:
     struct Owned {

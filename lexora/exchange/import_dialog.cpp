@@ -7,7 +7,7 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/book/book_session.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/book/operations/entry_ops.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 #include "resources/resources.h"
 
@@ -55,10 +55,9 @@ ImportResult applyImport(ImportExportHost& host, QStringView text, const ImportS
     if (list)
         list->clearSelection();
     const int before = host.session->rowCount();
-    // From the window the import is one undoable step of the list's history.
+    // The import is one undoable step of the session's history.
     const Clock& clock = host.clock ? *host.clock : *Clock::system();
-    const ImportResult r = list ? list->history().importEntries(text, settings, clock)
-                                : host.session->importEntries(text, settings, clock);
+    const ImportResult r = host.session->run(std::make_unique<ImportOp>(text, settings, clock));
     const int after = host.session->rowCount();
     if (list && after > before) {
         QAbstractItemModel* m = list->model();

@@ -255,7 +255,7 @@ ImportResult importWordList(Book& book, QStringView text, const ImportSettings& 
             e->stored.listening = settings.listening;
             e->stored.review = now;
             e->stored.added = now;
-            if (book.AddEntry(std::move(e), 1))
+            if (book.AddEntry(std::move(e), AddMode::Interactive))
                 ++result.added;
             else
                 ++result.rejected;

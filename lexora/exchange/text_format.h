@@ -56,8 +56,8 @@ struct ImportResult {
     bool cancelled = false;
 };
 
-// Appends one entry per complete record through Book::AddEntry(entry, 1). Review and added time
-// are the clock's local time, taken once at the start.
+// Appends one entry per complete record through Book::AddEntry(entry, AddMode::Interactive).
+// Review and added time are the clock's local time, taken once at the start.
 ImportResult importWordList(Book& book, QStringView text, const ImportSettings& settings, const Clock& clock);
 
 // The text of an export, every line ending in CR LF. Strangeness and times are never written.

@@ -161,7 +161,7 @@ void CMyPracticeDialog::layOutForMode()
         ui::control<QLabel>(this, kWordLabel)->setText(QStringLiteral("输入:"));
         for (int id : {kPauseWhenCorrect, kPause, kTimeLimit, kProgress, kDontKnow})
             ui::findControl(this, id)->setEnabled(false);
-    } else if (s.mode == PracticeMode::Drill && s.direction == 1) {
+    } else if (s.mode == PracticeMode::Drill && s.direction == Direction::ZhToEn) {
         button(kNext)->setEnabled(false);
     } else {
         for (int id : {kAutoSpeak, kPhoneticOption, kFirstLetterOption, kExplanationOption, kNext, kLetterCount})
@@ -194,7 +194,7 @@ void CMyPracticeDialog::layOutForMode()
                 w->move(w->x(), w->y() + heightChange_);
         resize(width(), height() + heightChange_);
     }
-    if (s.direction == 0) {
+    if (s.direction == Direction::EnToZh) {
         // One question line every 20 points, never less than single spacing.
         QTextBlockFormat f;
         f.setLineHeight(kQuestionLineSpacingPx, QTextBlockFormat::MinimumHeight);
@@ -230,7 +230,7 @@ void CMyPracticeDialog::setBoxText(int id, const QString& text)
         return;
     const QSignalBlocker block(e);
     e->setPlainText(text);
-    if (id == kWordBox && engine_->settings().direction == 0 && engine_->settings().mode != PracticeMode::Dictate) {
+    if (id == kWordBox && engine_->settings().direction == Direction::EnToZh && engine_->settings().mode != PracticeMode::Dictate) {
         QTextBlockFormat f;
         f.setLineHeight(kQuestionLineSpacingPx, QTextBlockFormat::MinimumHeight);
         QTextCursor c(e->document());

@@ -39,7 +39,7 @@ std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedR
             break;
         if (r < 0 || r >= book.size())
             continue;
-        book.SetStrangeness(r, kColTemporary, 0, 0);
+        book.SetStrangeness(r, Degree::Temporary, DegreeChange::to(0));
         rows.push_back(r);
     }
     return rows;
@@ -107,7 +107,7 @@ PracticeEngine::PracticeEngine(Book& book, const PracticeSettings& settings, con
 {
     settings_.loopCount = std::clamp(settings_.loopCount, 1, 4);
     if (settings_.mode != PracticeMode::Drill)
-        settings_.direction = 0;
+        settings_.direction = Direction::EnToZh;
     limit_ = startLimit();
     const int visible = visibleSlots();
     for (int i = 0; i < 4; ++i) {
@@ -127,7 +127,7 @@ PracticeEngine::PracticeEngine(Book& book, const PracticeSettings& settings, con
         setProgressRange(limit_);
         tick_ = 1;
         // 中->英 starts without a time-out until the learner asks for one.
-        timeChecked_ = settings_.direction == 0;
+        timeChecked_ = settings_.direction == Direction::EnToZh;
     }
 }
 
@@ -180,7 +180,7 @@ void PracticeEngine::stamp(int32_t row)
 void PracticeEngine::raiseTemporary(int32_t row)
 {
     // A step past 10 is refused, so the degree stays at 10.
-    book_.SetStrangeness(row, kColTemporary, kMaxStrangeness + 1, +1);
+    book_.SetStrangeness(row, Degree::Temporary, DegreeChange::by(Step::Up));
 }
 
 void PracticeEngine::setProgressRange(int limit)
@@ -230,7 +230,7 @@ bool PracticeEngine::NextQuestion()
 
     const PracticeMode mode = settings_.mode;
     const bool dictate = mode == PracticeMode::Dictate;
-    const bool reverse = settings_.direction == 1;
+    const bool reverse = settings_.direction == Direction::ZhToEn;
     if (mode == PracticeMode::Learn || mode == PracticeMode::Drill) {
         view_.wordBox = reverse ? QString() : shownWord(word_);
         view_.phoneticBox = reverse ? QString() : phonetic_;
@@ -300,7 +300,7 @@ void PracticeEngine::RevealChoices(bool show)
         QString text;
         if (show) {
             if (const WordEntry* entry = book_.atView(slots_[size_t(slot)]))
-                text = settings_.direction == 1 ? entry->word().toString() : entry->explanation().toString();
+                text = settings_.direction == Direction::ZhToEn ? entry->word().toString() : entry->explanation().toString();
         }
         view_.choiceText[size_t(slot)] = text;
     }
@@ -350,7 +350,7 @@ void PracticeEngine::SettleAnswer()
     setAnswerButtonsEnabled(false, true);
     tick_ = 0;
     view_.progressPos = 0;
-    const bool reverse = settings_.direction == 1;
+    const bool reverse = settings_.direction == Direction::ZhToEn;
     if (settings_.mode == PracticeMode::Learn || settings_.mode == PracticeMode::Drill) {
         view_.wordBox = reverse ? explanation_ : shownWord(word_);
         view_.phoneticBox = phonetic_;
@@ -595,7 +595,7 @@ void PracticeEngine::setOption(PracticeOption option, bool on)
         break;
     case PracticeOption::Explanation:
         options_.explanation = on;
-        if (settings_.direction == 1)
+        if (settings_.direction == Direction::ZhToEn)
             view_.wordBox = field(&WordEntry::explanation);
         else
             view_.choiceText[0] = field(&WordEntry::explanation);
@@ -649,7 +649,7 @@ void PracticeEngine::endEdit(bool accepted)
         if (!choiceMode())
             view_.wordBoxMaxLength = int(word_.size());
         else
-            view_.wordBox = settings_.direction == 1 ? explanation_ : word_;
+            view_.wordBox = settings_.direction == Direction::ZhToEn ? explanation_ : word_;
     }
     if (paused_ && choiceMode())
         resume();

@@ -27,9 +27,15 @@ constexpr int kMinPracticeWords = 10;
 constexpr int kMaxPracticeWords = 100;
 constexpr int kPracticeGroupSize = 20;
 
+// Which side of an entry a question shows.
+enum class Direction : uint8_t {
+    EnToZh,   // 英->中: the English word shown
+    ZhToEn,   // 中->英: the explanation shown (Drill only)
+};
+
 struct PracticeSettings {
     PracticeMode mode = PracticeMode::Learn;
-    int direction = 0;   // 0: English word shown (英->中); 1: explanation shown (中->英), Drill only
+    Direction direction = Direction::EnToZh;
     int loopCount = 3;   // 1..4
 };
 

@@ -2,6 +2,7 @@
 
 #include "common/platform/user_services.h"
 #include "lexora/book/book_session.h"
+#include "lexora/book/operations/degree_ops.h"
 #include "lexora/practice/practice_setup_dialog.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 
@@ -10,14 +11,12 @@
 namespace lex {
 
 bool modifyEntryForPractice(QWidget* owner, BookSession& session, int row, UserServices& ui,
-                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont,
-                            BookHistory* history)
+                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont)
 {
     CMyAddModifyDialog::Inputs in;
     in.mode = CMyAddModifyDialog::Mode::Modify;
     in.row = row;
     in.session = &session;
-    in.history = history;
     in.lookUp = lookUp;
     in.phoneticFont = phoneticFont;
     CMyAddModifyDialog dialog(in, owner);
@@ -33,11 +32,10 @@ bool runPractice(PracticeMode mode, PracticeRunHost& host)
         return false;
 
     BookSession& session = *host.session;
-    const std::vector<int32_t> rows = session.beginPractice(selected);
+    const std::vector<int32_t> rows = session.run(std::make_unique<BeginPracticeOp>(selected));
     if (!host.window.modifyEntry)
         host.window.modifyEntry = [&host, &session, &ui](QWidget* owner, int row) {
-            return modifyEntryForPractice(owner, session, row, ui, host.lookUp, host.window.phoneticFont,
-                                          host.list ? &host.list->history() : nullptr);
+            return modifyEntryForPractice(owner, session, row, ui, host.lookUp, host.window.phoneticFont);
         };
     // While the outer window is hidden the practice window is the only one: closing it must
     // not end the program.
@@ -56,7 +54,7 @@ bool runPractice(PracticeMode mode, PracticeRunHost& host)
     if (host.outerWindow)
         host.outerWindow->showNormal();
     QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
-    session.endPractice(rows);
+    session.run(std::make_unique<EndPracticeOp>(rows));
     return true;
 }
 

@@ -10,7 +10,6 @@
 
 namespace lex {
 
-class BookHistory;
 class BookSession;
 class CMyListCtrl;
 
@@ -29,10 +28,8 @@ struct PracticeRunHost {
 bool runPractice(PracticeMode mode, PracticeRunHost& host);
 
 // 修改 during a run: the add/modify dialog in modify mode on the entry at `row`, changing it
-// through the session; true on OK.
-// `history`, when given, keeps the change as an undoable step (it is an edit, not a result).
+// through the session (an edit, kept on its history, not a result); true on OK.
 bool modifyEntryForPractice(QWidget* owner, BookSession& session, int row, UserServices& ui,
-                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont,
-                            BookHistory* history = nullptr);
+                            const CMyAddModifyDialog::LookUp& lookUp, const QFont& phoneticFont);
 
 } // namespace lex

@@ -53,7 +53,7 @@ bool CMyMemSet::onCommand(int id, qintptr param)
         if (!startEnabled())
             return true;
         settings_.loopCount = ui::control<QComboBox>(this, kLoops)->currentText().toInt();
-        settings_.direction = ui::control<QAbstractButton>(this, kZhToEn)->isChecked() ? 1 : 0;
+        settings_.direction = ui::control<QAbstractButton>(this, kZhToEn)->isChecked() ? Direction::ZhToEn : Direction::EnToZh;
     }
     return ui::CommandDialog::onCommand(id, param);
 }

@@ -5,7 +5,7 @@
 #include "common/config/word_book_keys.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book_session.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/book/operations/entry_ops.h"
 #include "resources/resources.h"
 
 #include <QComboBox>
@@ -155,7 +155,7 @@ void CMyAddModifyDialog::acceptAdd()
     e->stored.listening = degree(kListening);
     e->stored.review = e->stored.added = toEntryTime(in_.clock->localNow());
     // An empty word (or one of trimmed characters only) adds nothing and says nothing.
-    const int row = in_.history ? in_.history->addEntry(std::move(e)) : in_.session->addEntry(std::move(e));
+    const int row = in_.session->run(std::make_unique<AddOp>(std::move(e)));
     if (row < 0)
         return;
     Q_EMIT added(row);
@@ -177,9 +177,9 @@ void CMyAddModifyDialog::acceptModify()
     }
     EntryEdit edit{texts[0], texts[1], texts[2], texts[3], degree(kRecognition), degree(kSpelling),
                    degree(kListening)};
-    const bool ok = in_.history ? in_.history->modifyEntry(in_.row, edit, &textChanged_)
-                                : in_.session->modifyEntry(in_.row, edit, &textChanged_);
-    if (!ok)
+    const ModifyOp::Outcome r = in_.session->run(std::make_unique<ModifyOp>(in_.row, std::move(edit)));
+    textChanged_ = r.textChanged;
+    if (!r.done)
         return;   // an empty word: the dialog stays, as adding does
     endDialog(QDialog::Accepted);
 }

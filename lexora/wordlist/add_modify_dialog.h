@@ -19,7 +19,6 @@ class QPlainTextEdit;
 
 namespace lex {
 
-class BookHistory;
 class BookSession;
 class Clock;
 class Profile;
@@ -38,8 +37,7 @@ public:
     struct Inputs {
         Mode mode = Mode::Add;
         int row = -1;                 // modify mode: the view row edited
-        BookSession* session = nullptr;
-        BookHistory* history = nullptr; // when given, each add and modify is an undoable step of it
+        BookSession* session = nullptr; // each add and modify is an undoable step of its history
         const Clock* clock = nullptr; // add mode: review and added time
         Profile* profile = nullptr;   // add mode: ADDMODIFY/StrangeIndex (may be null)
         LookUp lookUp;                // may be empty (no dictionary)

@@ -4,7 +4,9 @@
 #include "common/ui/menu_resource.h"
 #include "lexora/book/book.h"
 #include "lexora/book/book_session.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/book/operations/degree_ops.h"
+#include "lexora/book/operations/order_ops.h"
+#include "lexora/wordlist/history_menu.h"
 #include "lexora/wordlist/my_edit.h"
 #include "lexora/wordlist/word_list_delegate.h"
 #include "lexora/wordlist/word_list_model.h"
@@ -43,8 +45,8 @@ int historyCommand(const QKeyEvent* k)
         return kCmdRedo;
     return 0;
 }
-// A step instead of a value for Book::SetStrangeness.
-constexpr int kStep = kMaxStrangeness + 1;
+// Keypad 1/2/3 step these degrees down, 4/5/6 up.
+constexpr Degree kKeypadDegrees[3] = {Degree::Recognition, Degree::Spelling, Degree::Listening};
 
 // The tip's exact line spacing, in twips, by font type.
 constexpr int kTipLineTwips[3] = {240, 310, 370};
@@ -92,9 +94,8 @@ private:
     CMyListCtrl* list_;
 };
 
-CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent,
-                         BookHistory* history)
-    : QTableView(parent), host_(host), session_(session), history_(history ? history : new BookHistory(session, this)),
+CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent)
+    : QTableView(parent), host_(host), session_(session),
       book_(&session->book()), clock_(clock), background_(Qt::white)
 {
     model_ = new WordListModel(session_, host_, this);
@@ -103,7 +104,7 @@ CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* cloc
     setItemDelegate(delegate_);
     menuTarget_ = std::make_unique<MenuTarget>(this);
     // What an undo or redo brought back or changed is shown selected.
-    connect(history_, &BookHistory::rowsTouched, this, &CMyListCtrl::showRows);
+    connect(session_, &BookSession::rowsTouched, this, &CMyListCtrl::showRows);
 
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -384,20 +385,15 @@ void CMyListCtrl::sortByHeader(int column)
     if (column < 0 || column >= WordListModel::kColumnCount)
         return;
     hideTip();
-    history_->sortByHeader(column);
+    session_->run(std::make_unique<SortOp>(column));
 }
 
 // ---- strangeness -----------------------------------------------------------------------------
 
-void CMyListCtrl::setSelected(int column, int value)
-{
-    history_->setStrangeness(selectedRows(), column, value, 0);
-}
-
-void CMyListCtrl::stepSelected(int column, int step)
+void CMyListCtrl::changeSelected(Degree degree, DegreeChange change)
 {
     // A row already at the end of the scale keeps its value; the others still change.
-    history_->setStrangeness(selectedRows(), column, kStep, step);
+    session_->run(std::make_unique<StrangenessOp>(selectedRows(), degree, change));
 }
 
 bool CMyListCtrl::onListCommand(int id)
@@ -407,15 +403,15 @@ bool CMyListCtrl::onListCommand(int id)
         const int value = (id - 10000) % 100;
         if (value > kMaxStrangeness)
             return false;
-        setSelected(kColTemporary + degree, value);
+        changeSelected(Degree(degree), DegreeChange::to(uint8_t(value)));
         return true;
     }
-    if (id >= 12000 + kColTemporary && id <= 12000 + kColListening) {
-        stepSelected(id - 12000, +1);
+    if (isDegreeColumn(id - 12000)) {
+        changeSelected(degreeOf(id - 12000), DegreeChange::by(Step::Up));
         return true;
     }
-    if (id >= 13000 + kColTemporary && id <= 13000 + kColListening) {
-        stepSelected(id - 13000, -1);
+    if (isDegreeColumn(id - 13000)) {
+        changeSelected(degreeOf(id - 13000), DegreeChange::by(Step::Down));
         return true;
     }
     if (std::find(std::begin(kForwarded), std::end(kForwarded), id) != std::end(kForwarded)) {
@@ -485,7 +481,7 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         e->accept();
         if (isChecked(kToggleWord) && isChecked(kToggleExplanation))
             return;
-        session_->toggleReveal(selectedRows(), *clock_);
+        session_->run(std::make_unique<RevealOp>(selectedRows(), *clock_));
         return;
     }
     case Qt::Key_Escape:
@@ -499,14 +495,14 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         const int row = focusedRow();
         if (!validRow(row))
             return;
-        session_->stampReviewTime(row, *clock_);
+        session_->run(std::make_unique<StampReviewOp>(row, *clock_));
         host_->SpeakWord(book_->atView(row)->word().toString());
         return;
     }
     case Qt::Key_Left:
     case Qt::Key_Right:
         e->accept();
-        stepSelected(kColTemporary, e->key() == Qt::Key_Left ? -1 : +1);
+        changeSelected(Degree::Temporary, DegreeChange::by(e->key() == Qt::Key_Left ? Step::Down : Step::Up));
         return;
     case Qt::Key_Delete:
         e->accept();
@@ -529,14 +525,14 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
     case Qt::Key_1: case Qt::Key_2: case Qt::Key_3:
         if (keypad) {
             e->accept();
-            stepSelected(kColRecognition + (e->key() - Qt::Key_1), -1);
+            changeSelected(kKeypadDegrees[e->key() - Qt::Key_1], DegreeChange::by(Step::Down));
             return;
         }
         break;
     case Qt::Key_4: case Qt::Key_5: case Qt::Key_6:
         if (keypad) {
             e->accept();
-            stepSelected(kColRecognition + (e->key() - Qt::Key_4), +1);
+            changeSelected(kKeypadDegrees[e->key() - Qt::Key_4], DegreeChange::by(Step::Up));
             return;
         }
         break;
@@ -625,16 +621,15 @@ void CMyListCtrl::leftClick(int row, int column)
     case 2:
         if (isChecked(column == 1 ? kToggleWord : kToggleExplanation))
             return;
-        session_->toggleRevealOne(row, *clock_);
+        session_->run(std::make_unique<RevealOp>(std::vector<int>{row}, *clock_));
         return;
     case 3:
-        session_->stampReviewTime(row, *clock_);
+        session_->run(std::make_unique<StampReviewOp>(row, *clock_));
         host_->SpeakWord(entry->word().toString());
         return;
-    case kColTemporary: case kColRecognition: case kColSpelling: case kColListening:
-        history_->setStrangeness({row}, column, kStep, +1);
-        return;
     default:
+        if (isDegreeColumn(column))
+            session_->run(std::make_unique<StrangenessOp>(std::vector<int>{row}, degreeOf(column), DegreeChange::by(Step::Up)));
         return;
     }
 }
@@ -644,8 +639,9 @@ void CMyListCtrl::rightClick(const QModelIndex& index, const QPoint& globalPos)
     if (!index.isValid() || !validRow(index.row()))
         return;
     const int column = index.column();
-    if (column >= kColTemporary && column <= kColListening) {
-        history_->setStrangeness({index.row()}, column, kStep, -1);
+    if (isDegreeColumn(column)) {
+        session_->run(std::make_unique<StrangenessOp>(std::vector<int>{index.row()}, degreeOf(column),
+                                                      DegreeChange::by(Step::Down)));
         return;
     }
     openPopupMenu(globalPos);
@@ -659,7 +655,7 @@ void CMyListCtrl::openPopupMenu(const QPoint& globalPos)
         if (resource.popups.empty())
             return;
         menu_ = ui::buildMenu(resource.popups.front(), menuTarget_.get(), this);
-        history_->bindMenu(menu_, kCmdUndo, kCmdRedo);
+        bindHistoryMenu(menu_, session_->history(), kCmdUndo, kCmdRedo);
     }
     menu_->popup(globalPos);
 }

@@ -3,6 +3,7 @@
 // copied into the view; each cell is produced when asked, so a Book of any size shows at once.
 
 #include "common/ui/command.h"
+#include "lexora/book/word_entry.h"
 
 #include <QColor>
 #include <QFont>
@@ -19,7 +20,6 @@ class QMenu;
 namespace lex {
 
 class Book;
-class BookHistory;
 class BookSession;
 class Clock;
 class CMyEdit;
@@ -53,12 +53,9 @@ class CMyListCtrl : public QTableView {
     Q_OBJECT
 public:
     // `session`, `clock` and `host` are owned by the caller and outlive the list. Every edit the
-    // list makes is a step of `history` (the list keeps one of its own when none is given), which
-    // changes the Book through the session; every change of the Book reaches the list's rows from
-    // the session's announcements.
-    CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent = nullptr,
-                BookHistory* history = nullptr);
-    BookHistory& history() const { return *history_; }
+    // list makes is an operation run by the session (and a step of its history); every change of
+    // the Book reaches the list's rows from the session's announcements.
+    CMyListCtrl(ListHost* host, BookSession* session, const Clock* clock, QWidget* parent = nullptr);
     ~CMyListCtrl() override;
 
     // Operations other parts of the program call.
@@ -145,15 +142,13 @@ private:
     void showTipFor(int row, int column, const QRect& cell);
     QSize tipSize(const QString& text, const QFont& font, int cellWidth) const;
     qreal tipLineHeight() const;
-    void stepSelected(int column, int step);
-    void setSelected(int column, int value);
+    void changeSelected(Degree degree, DegreeChange change);
     void onBookReset();
     void updateRowHeight();
     QModelIndex cellIndex(int row, int column) const;
 
     ListHost* host_;
     BookSession* session_;
-    BookHistory* history_;
     const Book* book_;
     const Clock* clock_;
     WordListModel* model_ = nullptr;

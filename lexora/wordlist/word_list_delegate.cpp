@@ -48,7 +48,7 @@ void WordListDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, co
         p->setFont(font);
         p->setPen(text);
         const QFontMetrics fm(font);
-        const bool centred = column >= kColTemporary && column <= kColListening;
+        const bool centred = isDegreeColumn(column);
         const QString elided = fm.elidedText(shown, Qt::ElideRight, centred ? r.width() : textRect.width());
         // One baseline per row from the font's own metrics: Chinese glyphs from the fallback
         // font then stand on the same line as Latin ones instead of being centred apart.

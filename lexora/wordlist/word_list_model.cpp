@@ -119,7 +119,7 @@ QString WordListModel::cellText(int row, int column) const
             return {};
         return capped(e->explanation()).toString();
     case 3: return capped(e->phonetic()).toString();
-    case 4: case 5: case 6: case 7: return QString::number(*e->strangeness(column));
+    case 4: case 5: case 6: case 7: return QString::number(e->strangeness(degreeOf(column)));
     case 8: {
         QStringView c = e->comment();
         if (e->commentFirstLine() >= 0)
@@ -160,7 +160,7 @@ QVariant WordListModel::data(const QModelIndex& index, int role) const
         return cellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
         // The narrow strangeness columns read better centred.
-        if (index.column() >= kColTemporary && index.column() <= kColListening)
+        if (isDegreeColumn(index.column()))
             return int(Qt::AlignCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     default:

@@ -21,7 +21,7 @@ void writeBook(const QString& folder, const QString& name, int count)
         e->stored.recognition = uint8_t(i % 11);
         e->stored.review = lex::EntryTime{8, 1, 2, 3, 4};
         e->stored.added = lex::EntryTime{8, 1, 1, 1, 1};
-        book.AddEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), lex::AddMode::Loaded);
     }
     book.textChanged = true;
     QDir().mkpath(book.path);

@@ -2,7 +2,7 @@
 // the list at once, never twice.
 #include "common/config/config_keys.h"
 #include "lexora/app/word_book_session.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/book/book_session.h"
 #include "word_book_fixture.h"
 
 #include <QSignalSpy>
@@ -46,8 +46,8 @@ TEST(CompanionAdd, TheWordJoinsTheOpenBookOnceAndTheListShowsItAtOnce)
     EXPECT_EQ(s.book()->addFromCompanion(QStringLiteral("Zoo")), LinkAddOutcome::Added) << "case tells words apart";
 
     // Each add is a step of the window's history, as the add dialog's is.
-    BookHistory& h = s.book()->history();
-    ASSERT_TRUE(h.canUndo());
+    BookSession& h = s.book()->session();
+    ASSERT_TRUE(h.history().canUndo());
     h.undo();
     EXPECT_EQ(model->rowCount(), 6);
     EXPECT_EQ(s.words().last(), QStringLiteral("zoo"));

@@ -202,7 +202,7 @@ struct PracticeWithCompanion {
             auto e = std::make_unique<WordEntry>();
             e->setWord(QStringLiteral("w%1").arg(i));
             e->setExplanation(QStringLiteral("e%1").arg(i));
-            book.AddEntry(std::move(e), 0);
+            book.AddEntry(std::move(e), AddMode::Loaded);
         }
         PracticeWindowDeps d;
         d.ui = &rig.ui;
@@ -216,7 +216,7 @@ struct PracticeWithCompanion {
         std::vector<int32_t> rows;
         for (int32_t r = 0; r < 12; ++r)
             rows.push_back(r);
-        w = std::make_unique<CMyPracticeDialog>(book, PracticeSettings{PracticeMode::Learn, 0, 1}, rows, d);
+        w = std::make_unique<CMyPracticeDialog>(book, PracticeSettings{PracticeMode::Learn, Direction::EnToZh, 1}, rows, d);
     }
     CImageButton* companionBox() const { return ui::control<CImageButton>(w.get(), res::practice_dlg::kCompanion); }
     // Answers the current question rightly and waits for the next one.

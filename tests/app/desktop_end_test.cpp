@@ -33,7 +33,7 @@ struct Running {
         connectDesktopEnds(w, &ends);
         EXPECT_TRUE(w.initialise());
         ends.running = true;
-        w.wordBook()->book().SetStrangeness(3, kColSpelling, 7, 0);
+        w.wordBook()->book().SetStrangeness(3, Degree::Spelling, DegreeChange::to(7));
         w.show();
     }
     int savedSpelling() const

@@ -305,7 +305,7 @@ TEST(Shutdown, ExitWithoutSavingLeavesTheBookButWritesEverySetting)
     Session s(8);
     const QByteArray idx = s.file(QStringLiteral("English.idx"));
     const QByteArray txt = s.file(QStringLiteral("English.txt"));
-    s.book()->book().SetStrangeness(0, kColRecognition, 9, 0);
+    s.book()->book().SetStrangeness(0, Degree::Recognition, DegreeChange::to(9));
     s.select({2});
     s.w->onCommand(cmd::kDelete, 1);
     s.list()->setFocusedRow(4);
@@ -341,7 +341,7 @@ TEST(Shutdown, ClosingSavesAndTheNextRunStartsWhereThisOneEnded)
     Session s(40, QStringLiteral("[MAINLISTCTRL]\nFontSize=1\n"));
     EXPECT_EQ(s.book()->listFont().pixelSize(), 18);
     EXPECT_EQ(s.book()->phoneticFont().pixelSize(), 18);
-    s.book()->book().SetStrangeness(3, kColSpelling, 7, 0);
+    s.book()->book().SetStrangeness(3, Degree::Spelling, DegreeChange::to(7));
     s.list()->setFocusedRow(33);
     s.w->onCommand(ui::IDCANCEL, 0);   // the close button
     EXPECT_EQ(s.w->result(), int(QDialog::Rejected));

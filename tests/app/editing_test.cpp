@@ -5,6 +5,7 @@
 
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/operations/degree_ops.h"
 #include "lexora/wordlist/add_modify_dialog.h"
 #include "lexora/wordlist/find_dialog.h"
 #include "lexora/wordlist/group_dialog.h"
@@ -117,8 +118,8 @@ TEST(EditingCommands, ClassNamesAndTheStrangenessFilterActOnTheSelection)
     EXPECT_EQ(s.profile().readString(QStringLiteral("INIT"), QStringLiteral("ClassName1")), QStringLiteral("单元一"));
 
     // Rows with temporary strangeness 0, 2 and 5, filtered with "大于" 1.
-    s.book()->session().setStrangeness({2}, kColTemporary, 2, 0);
-    s.book()->session().setStrangeness({4}, kColTemporary, 5, 0);
+    s.book()->session().run(std::make_unique<StrangenessOp>(std::vector<int>{2}, Degree::Temporary, DegreeChange::to(2)));
+    s.book()->session().run(std::make_unique<StrangenessOp>(std::vector<int>{4}, Degree::Temporary, DegreeChange::to(5)));
     s.select({0, 2, 4});
     s.ui.queueDialog([](QDialog* dialog) {
         auto* d = as<CMySelFilter>(dialog);

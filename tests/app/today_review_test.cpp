@@ -52,7 +52,7 @@ void writeReviewBook(const QString& folder)
         e->stored.listening = listeningDue(i) ? 10 : 0;
         e->stored.review = toEntryTime(QDateTime(kReviewed, QTime(12, 0)));
         e->stored.added = e->stored.review;
-        book.AddEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), AddMode::Loaded);
     }
     book.textChanged = true;
     ASSERT_TRUE(saveBook(book).ok());

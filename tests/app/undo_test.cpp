@@ -8,9 +8,11 @@
 #include "lexora/book/book_file.h"
 #include "lexora/exchange/import_dialog.h"
 #include "lexora/wordlist/add_modify_dialog.h"
-#include "lexora/wordlist/book_history.h"
+#include "lexora/book/operations/degree_ops.h"
+#include "lexora/book/operations/entry_ops.h"
 #include "lexora/wordlist/group_dialog.h"
 #include "lexora/wordlist/small_dialogs.h"
+#include "lexora/wordlist/word_list_model.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -18,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QUndoStack>
 
 #include <functional>
 
@@ -170,7 +171,7 @@ TEST(UndoRedo, EveryEditComesBackAndGoesAgain)
         const std::string after = snapshot(b);
         ASSERT_NE(after, loaded) << "the action changed nothing";
         ASSERT_TRUE(h.canUndo());
-        EXPECT_EQ(h.stack().count(), 1) << "one step per action";
+        EXPECT_EQ(h.count(), 1) << "one step per action";
 
         s.w->onCommand(cmd::kUndo, 0);
         EXPECT_EQ(snapshot(b), loaded);
@@ -205,7 +206,7 @@ TEST(UndoRedo, RenumberAndShuffleAreTwoSteps)
     const std::string shuffled = snapshot(b);
     s.w->onCommand(cmd::kRenumber, 0);
     EXPECT_EQ(b.full()[0]->seq, 0);
-    EXPECT_EQ(h.stack().count(), 2);
+    EXPECT_EQ(h.count(), 2);
     s.w->onCommand(cmd::kUndo, 0);
     EXPECT_EQ(snapshot(b), shuffled);
     s.w->onCommand(cmd::kRedo, 0);
@@ -244,7 +245,7 @@ TEST(UndoRedo, DeletedRowsReturnToTheirPlaces)
 
     // Every row deleted while the text was modified: the save writes an empty text file, and the
     // rows an undo brings back are written anew by the next save.
-    s.book()->history().setClassName({5}, QStringLiteral("x"));
+    s.book()->session().run(std::make_unique<ClassNameOp>(std::vector<int>{5}, QStringLiteral("x")));
     const std::string before = snapshot(b, false);
     s.list()->selectAll();
     s.w->onCommand(cmd::kDelete, 1);
@@ -305,17 +306,17 @@ TEST(UndoRedo, PracticeResultsStayThroughAnUndo)
     s.select({0, 1});
     key(s, Qt::Key_Right);                       // temporary 0 -> 1 on rows 0 and 1
     s.list()->onListCommand(10000 + 100 * 1 + 9);   // 认读 = 9 on rows 0 and 1
-    ASSERT_EQ(s.book()->history().stack().count(), 2);
+    ASSERT_EQ(s.book()->history().count(), 2);
 
     // A run over row 0: it clears the row's temporary degree and stamps its review time.
-    const std::vector<int32_t> rows = session.beginPractice({0});
+    const std::vector<int32_t> rows = session.run(std::make_unique<BeginPracticeOp>(std::vector<int>{0}));
     b.atView(0)->stored.review = EntryTime{9, 1, 2, 3, 4};
-    session.endPractice(rows);
+    session.run(std::make_unique<EndPracticeOp>(rows));
     // Space stamps the review time of the focused row: no edit either.
     s.list()->setFocusedRow(1);
     key(s, Qt::Key_Space);
     const EntryTime stamped1 = b.atView(1)->stored.review;
-    EXPECT_EQ(s.book()->history().stack().count(), 2);
+    EXPECT_EQ(s.book()->history().count(), 2);
 
     key(s, Qt::Key_Z, Qt::ControlModifier);      // 认读 back
     key(s, Qt::Key_Z, Qt::ControlModifier);      // temporary back where the run did not touch it
@@ -332,14 +333,16 @@ TEST(UndoRedo, PracticeResultsStayThroughAnUndo)
 TEST(UndoRedo, KeepsAHundredSteps)
 {
     Session s(3);
+    BookSession& session = s.book()->session();
     BookHistory& h = s.book()->history();
     const Book& b = s.book()->book();
     for (int i = 0; i < 105; ++i)
-        h.setStrangeness({0}, kColSpelling, i % 2 ? 10 : 3, 0);
-    EXPECT_EQ(h.stack().count(), BookHistory::kLimit);
+        session.run(std::make_unique<StrangenessOp>(std::vector<int>{0}, Degree::Spelling,
+                                                    DegreeChange::to(i % 2 ? 10 : 3)));
+    EXPECT_EQ(h.count(), BookHistory::kLimit);
     int undone = 0;
     while (h.canUndo()) {
-        h.undo();
+        session.undo();
         ++undone;
     }
     EXPECT_EQ(undone, 100);

@@ -69,7 +69,7 @@ protected:
             e->stored.spelling = uint8_t((i + 3) % 11);
             e->stored.listening = uint8_t((i + 5) % 11);
             e->stored.review = at(9, 1 + i % 12, 2 + i, 3, 4);
-            b.AddEntry(std::move(e), 2);
+            b.AddEntry(std::move(e), lex::AddMode::Interactive);
         }
         ASSERT_TRUE(lex::saveBook(b).ok());
         original = snapshot(b);
@@ -112,7 +112,7 @@ TEST_P(DamagedBook, IsToldOnceKeptAtTheFirstSaveAndNeverKeptTwice)
     EXPECT_TRUE(notice.contains(plan.indexCopy) && notice.contains(plan.textCopy)) << notice.toStdString();
 
     // As `lexbook import` of one word does: a save that rewrites both files.
-    b.AddEntry(entry(QStringLiteral("added")), 2);
+    b.AddEntry(entry(QStringLiteral("added")), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(b).ok());
     EXPECT_EQ(dir.read(plan.indexCopy.mid(base().size())), idx);
     EXPECT_EQ(dir.read(plan.textCopy.mid(base().size())), txt);
@@ -121,7 +121,7 @@ TEST_P(DamagedBook, IsToldOnceKeptAtTheFirstSaveAndNeverKeptTwice)
     EXPECT_EQ(afterFirst.size(), 6) << afterFirst.join(' ').toStdString();   // Good, B and the two copies
 
     // A second save of the same Book keeps nothing more.
-    b.SetStrangeness(0, 5, 7, 0);
+    b.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::to(7));
     ASSERT_TRUE(lex::saveBook(b).ok());
     EXPECT_EQ(dir.files(), afterFirst);
 
@@ -203,7 +203,7 @@ TEST(DamagedBookSave, TheCopiesComeFirstAtEveryStep)
         b.name = QStringLiteral("B");
         lex::LoadBook(b);
         *plan = *b.damageCopies;
-        b.AddEntry(entry(QStringLiteral("new")), 2);
+        b.AddEntry(entry(QStringLiteral("new")), lex::AddMode::Interactive);
         return lex::saveBook(b, env);
     };
 

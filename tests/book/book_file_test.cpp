@@ -64,7 +64,7 @@ TEST_F(BookFiles, NewBookIsCreatedEmptyAndFirstSavesWriteHeaders)
     EXPECT_EQ(txt().size(), 0); // nothing changed in the texts
 
     b.AddEntry(entry(QStringLiteral("hello"), QStringLiteral("int. 你好\r\n喂"), QStringLiteral("hə'ləʊ"),
-                     QStringLiteral("单元一"), QStringLiteral("note")), 2);
+                     QStringLiteral("单元一"), QStringLiteral("note")), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(b).ok());
     EXPECT_FALSE(b.textChanged);
     EXPECT_EQ(txt(), kMarker + textRecord(QStringLiteral("hello"), QStringLiteral("int. 你好\r\n喂"),
@@ -87,13 +87,13 @@ TEST_F(BookFiles, IndexOnlySavesLeaveTextBytesAndDeletionRewritesBoth)
     Book b;
     load(b);
     for (int i = 0; i < 6; ++i)
-        b.AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), 2);
+        b.AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(b).ok());
     const QByteArray text = txt();
 
     Book c;
     load(c);
-    c.SetStrangeness(2, 6, 9, 0);
+    c.SetStrangeness(2, lex::Degree::Spelling, lex::DegreeChange::to(9));
     lex::SortState sort;
     lex::LcgRandom rnd;
     lex::FixedClock clock(QDateTime::fromSecsSinceEpoch(5));
@@ -279,7 +279,7 @@ TEST_F(BookFiles, UnreadableFileIsNeverOverwritten)
     const lex::LoadReport r = load(b);
     EXPECT_FALSE(r.readError.isEmpty());
     EXPECT_TRUE(b.loadFailed);
-    b.AddEntry(entry(QStringLiteral("new")), 2);
+    b.AddEntry(entry(QStringLiteral("new")), lex::AddMode::Interactive);
     const lex::SaveResult s = lex::saveBook(b);
     EXPECT_FALSE(s.ok());
     EXPECT_EQ(txt(), kMarker + textRecord(QStringLiteral("kept")));
@@ -289,7 +289,7 @@ TEST_F(BookFiles, AppendRefusalsChangeNothing)
 {
     Book src;
     load(src, QStringLiteral("Src"));
-    src.AddEntry(entry(QStringLiteral("moved"), QStringLiteral("移动")), 2);
+    src.AddEntry(entry(QStringLiteral("moved"), QStringLiteral("移动")), lex::AddMode::Interactive);
     std::vector<const lex::WordEntry*> sel(src.full().begin(), src.full().end());
 
     EXPECT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("Nope")),
@@ -323,8 +323,8 @@ TEST_F(BookFiles, AppendAddsRecordsAndAnEmptyTargetBecomesTheOldestForm)
 {
     Book src;
     load(src, QStringLiteral("Src"));
-    src.AddEntry(entry(QStringLiteral("one"), QStringLiteral("一")), 2);
-    src.AddEntry(entry(QStringLiteral("two"), QStringLiteral("二"), {}, QStringLiteral("c"), QStringLiteral("x")), 2);
+    src.AddEntry(entry(QStringLiteral("one"), QStringLiteral("一")), lex::AddMode::Interactive);
+    src.AddEntry(entry(QStringLiteral("two"), QStringLiteral("二"), {}, QStringLiteral("c"), QStringLiteral("x")), lex::AddMode::Interactive);
     std::vector<const lex::WordEntry*> sel(src.full().begin(), src.full().end());
     const auto srcBefore = snapshot(src);
 
@@ -343,7 +343,7 @@ TEST_F(BookFiles, AppendAddsRecordsAndAnEmptyTargetBecomesTheOldestForm)
     // A current target keeps its entries and gains the new ones.
     Book t;
     load(t, QStringLiteral("T"));
-    t.AddEntry(entry(QStringLiteral("zero")), 2);
+    t.AddEntry(entry(QStringLiteral("zero")), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(t).ok());
     ASSERT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("T")), QString());
     Book t2;
@@ -362,12 +362,12 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     lextest::FaultEnv env;
     Book b;
     load(b);
-    b.AddEntry(entry(QStringLiteral("kept"), QStringLiteral("保留")), 2);
+    b.AddEntry(entry(QStringLiteral("kept"), QStringLiteral("保留")), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(b).ok());
     const QByteArray oldIdx = idx(), oldTxt = txt();
 
     // The text file cannot be written: asked once, the chooser gets the path and the .txt filter.
-    b.AddEntry(entry(QStringLiteral("more")), 2);
+    b.AddEntry(entry(QStringLiteral("more")), lex::AddMode::Interactive);
     QStringList questions, filters, initials;
     lex::SaveQuestions q;
     q.askSaveAs = [&](const QString& text) { questions << text; return true; };
@@ -392,7 +392,7 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     // The index file cannot be written (text unchanged): the .idx filter; No ends the save.
     Book c;
     load(c);
-    c.SetStrangeness(0, 5, 4, 0);
+    c.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::to(4));
     questions.clear();
     filters.clear();
     q.askSaveAs = [&](const QString& text) { questions << text; return questions.size() < 2; };

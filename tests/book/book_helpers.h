@@ -1,6 +1,7 @@
 #pragma once
 // Building Book files byte by byte, and comparing Books by what the learner sees.
 
+#include "entry_builder.h"
 #include "lexora/book/book_file.h"
 
 #include <QByteArray>
@@ -39,10 +40,7 @@ inline QByteArray textRecord(const QString& word, const QString& expl = {}, cons
     return u16(s);
 }
 
-inline lex::EntryTime at(int y, int mo, int d, int h, int mi)
-{
-    return lex::EntryTime{uint8_t(y), uint8_t(mo), uint8_t(d), uint8_t(h), uint8_t(mi)};
-}
+using lextest::at;
 
 // One index record; `padding` extra bytes make a longer record size.
 inline QByteArray indexRecord(uint32_t start, uint32_t end, int rec = 1, int spell = 2, int listen = 3,
@@ -87,21 +85,7 @@ inline std::vector<EntryData> snapshot(const lex::Book& b)
     return v;
 }
 
-inline std::unique_ptr<lex::WordEntry> entry(const QString& word, const QString& expl = {},
-                                             const QString& phon = {}, const QString& cls = {},
-                                             const QString& cmt = {}, int rec = 0)
-{
-    auto e = std::make_unique<lex::WordEntry>();
-    e->setWord(word);
-    e->setExplanation(expl);
-    e->setPhonetic(phon);
-    e->setClassName(cls);
-    e->setComment(cmt);
-    e->stored.recognition = uint8_t(rec);
-    e->stored.added = at(8, 4, 5, 9, 7);
-    e->stored.review = at(9, 1, 1, 0, 0);
-    return e;
-}
+using lextest::entry;
 
 // Loads path + name into a fresh Book and returns its contents.
 inline std::vector<EntryData> loadFresh(const QString& path, const QString& name, lex::LoadReport* report = nullptr)

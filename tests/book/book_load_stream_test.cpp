@@ -120,7 +120,7 @@ TEST(BookLoadStream, LargeBookIsTheSameReadWholeOrInPiecesAndAFailedReadLeavesIt
             b.AddEntry(entry(QStringLiteral("word%1").arg(i), filler + QString::number(i), QStringLiteral("ph%1").arg(i % 7),
                              i % 3 ? QString() : QStringLiteral("单元%1").arg(i % 10), i % 5 ? QString() : QStringLiteral("c\r\nd"),
                              i % 11),
-                       1);
+                       lex::AddMode::Interactive);
         }
         ASSERT_TRUE(lex::saveBook(b).ok());
         source = snapshot(b);
@@ -154,7 +154,7 @@ TEST(BookLoadStream, LargeBookIsTheSameReadWholeOrInPiecesAndAFailedReadLeavesIt
         EXPECT_FALSE(r.readError.isEmpty());
         EXPECT_TRUE(b.loadFailed);
         EXPECT_TRUE(b.empty());
-        b.AddEntry(entry(QStringLiteral("new")), 1);
+        b.AddEntry(entry(QStringLiteral("new")), lex::AddMode::Interactive);
         EXPECT_FALSE(lex::saveBook(b, &env).ok());
         EXPECT_EQ(dir.read(QStringLiteral("B.idx")), idx);
         EXPECT_EQ(dir.read(QStringLiteral("B.txt")), txt);

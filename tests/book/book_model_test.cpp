@@ -12,24 +12,24 @@ using lex::Book;
 TEST(AddEntry, EmptyWordIsRejectedAlsoWhenTrimmedToNothing)
 {
     Book b;
-    EXPECT_FALSE(b.AddEntry(entry(QString()), 0));
-    EXPECT_FALSE(b.AddEntry(entry(QString()), 2));
+    EXPECT_FALSE(b.AddEntry(entry(QString()), lex::AddMode::Loaded));
+    EXPECT_FALSE(b.AddEntry(entry(QString()), lex::AddMode::Interactive));
     EXPECT_EQ(b.size(), 0);
     EXPECT_FALSE(b.textChanged);
 
     // A lone comma would be trimmed to an empty word, which the loader drops: refused.
-    EXPECT_FALSE(b.AddEntry(entry(QStringLiteral(",")), 2));
-    EXPECT_FALSE(b.AddEntry(entry(QStringLiteral(" -/")), 1));
+    EXPECT_FALSE(b.AddEntry(entry(QStringLiteral(",")), lex::AddMode::Interactive));
+    EXPECT_FALSE(b.AddEntry(entry(QStringLiteral(" -/")), lex::AddMode::Interactive));
     EXPECT_FALSE(b.textChanged);
     // Loading admits what the file holds.
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral(",")), 0));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral(",")), lex::AddMode::Loaded));
 
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("take off, ")), 2));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("take off, ")), lex::AddMode::Interactive));
     EXPECT_EQ(b.full().back()->word(), QStringLiteral("take off"));
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("x-ray's/ -,'")), 1));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("x-ray's/ -,'")), lex::AddMode::Interactive));
     EXPECT_EQ(b.full().back()->word(), QStringLiteral("x-ray's"));
     // Mode 0 (loading) keeps the word as it is.
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("take off, ")), 0));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("take off, ")), lex::AddMode::Loaded));
     EXPECT_EQ(b.full().back()->word(), QStringLiteral("take off, "));
 
     ASSERT_EQ(b.size(), 4);
@@ -45,8 +45,8 @@ TEST(AddEntry, NumbersContinueAndFirstLinesAreDerived)
 {
     Book b;
     b.nextSeq = 41;
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("a"), QStringLiteral("a\r\nb"), {}, {}, QStringLiteral("xyz\r\n")), 0));
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("b"), QStringLiteral("a\nb\r")), 0));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("a"), QStringLiteral("a\r\nb"), {}, {}, QStringLiteral("xyz\r\n")), lex::AddMode::Loaded));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("b"), QStringLiteral("a\nb\r")), lex::AddMode::Loaded));
     EXPECT_EQ(b.full()[0]->seq, 41);
     EXPECT_EQ(b.full()[1]->seq, 42);
     EXPECT_EQ(b.full()[0]->explanationFirstLine(), 1);
@@ -61,25 +61,26 @@ TEST(AddEntry, NumbersContinueAndFirstLinesAreDerived)
 TEST(Strangeness, SetAndStepStayWithinZeroToTen)
 {
     Book b;
-    b.AddEntry(entry(QStringLiteral("w"), {}, {}, {}, {}, 0), 0);
+    b.AddEntry(entry(QStringLiteral("w"), {}, {}, {}, {}, 0), lex::AddMode::Loaded);
     lex::WordEntry* e = b.full()[0];
-    EXPECT_FALSE(b.SetStrangeness(0, 5, 11, -1)); // 0 - 1 refused
+    EXPECT_FALSE(b.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::by(lex::Step::Down))); // 0 - 1 refused
     EXPECT_EQ(e->stored.recognition, 0);
-    EXPECT_TRUE(b.SetStrangeness(0, 5, 11, +1));
+    EXPECT_TRUE(b.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::by(lex::Step::Up)));
     EXPECT_EQ(e->stored.recognition, 1);
-    EXPECT_TRUE(b.SetStrangeness(0, 5, 10, 0));
-    EXPECT_FALSE(b.SetStrangeness(0, 5, 11, +1)); // 10 + 1 refused
+    EXPECT_TRUE(b.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::to(10)));
+    EXPECT_FALSE(b.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::by(lex::Step::Up))); // 10 + 1 refused
     EXPECT_EQ(e->stored.recognition, 10);
-    EXPECT_TRUE(b.SetStrangeness(0, 4, 7, 0));
-    EXPECT_TRUE(b.SetStrangeness(0, 6, 0, 0));
-    EXPECT_TRUE(b.SetStrangeness(0, 7, 3, 0));
+    EXPECT_TRUE(b.SetStrangeness(0, lex::Degree::Temporary, lex::DegreeChange::to(7)));
+    EXPECT_TRUE(b.SetStrangeness(0, lex::Degree::Spelling, lex::DegreeChange::to(0)));
+    EXPECT_TRUE(b.SetStrangeness(0, lex::Degree::Listening, lex::DegreeChange::to(3)));
     EXPECT_EQ(e->temporary, 7);
     EXPECT_EQ(e->stored.spelling, 0);
     EXPECT_EQ(e->stored.listening, 3);
-    EXPECT_FALSE(b.SetStrangeness(0, 3, 5, 0));
-    EXPECT_FALSE(b.SetStrangeness(0, 8, 5, 0));
-    EXPECT_FALSE(b.SetStrangeness(1, 5, 5, 0));
-    EXPECT_FALSE(b.SetStrangeness(-1, 5, 5, 0));
+    // No degree outside the four exists any more (the type says so); a value above the scale is
+    // refused instead.
+    EXPECT_FALSE(b.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::to(11)));
+    EXPECT_FALSE(b.SetStrangeness(1, lex::Degree::Recognition, lex::DegreeChange::to(5)));
+    EXPECT_FALSE(b.SetStrangeness(-1, lex::Degree::Recognition, lex::DegreeChange::to(5)));
     EXPECT_EQ(e->stored.recognition, 10);
     EXPECT_FALSE(b.textChanged);
 }
@@ -87,7 +88,7 @@ TEST(Strangeness, SetAndStepStayWithinZeroToTen)
 TEST(EntryTimes, YearIsStoredModuloSixteen)
 {
     Book b;
-    b.AddEntry(entry(QStringLiteral("w")), 0);
+    b.AddEntry(entry(QStringLiteral("w")), lex::AddMode::Loaded);
     lex::FixedClock clock(QDateTime(QDate(2009, 4, 5), QTime(9, 7)));
     b.StampReviewTime(0, clock);
     EXPECT_EQ(b.full()[0]->stored.review, at(9, 4, 5, 9, 7));
@@ -107,7 +108,7 @@ TEST(BookEntries, RemovingKeepsBothArraysInStepAndCopiesOwnTheirTexts)
     src.path = dir.path() + QLatin1Char('/');
     src.name = QStringLiteral("B");
     for (const char* w : {"one", "two", "three", "four"})
-        src.AddEntry(entry(QString::fromLatin1(w), QStringLiteral("expl ") + QString::fromLatin1(w)), 2);
+        src.AddEntry(entry(QString::fromLatin1(w), QStringLiteral("expl ") + QString::fromLatin1(w)), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(src).ok());
 
     Book b;
@@ -128,7 +129,7 @@ TEST(BookEntries, RemovingKeepsBothArraysInStepAndCopiesOwnTheirTexts)
     b.removeViewRows({0, 1});
     EXPECT_TRUE(b.textChanged);
     EXPECT_TRUE(b.empty());
-    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("five")), 2));
+    ASSERT_TRUE(b.AddEntry(entry(QStringLiteral("five")), lex::AddMode::Interactive));
     EXPECT_EQ(b.full()[0]->seq, 4);
     b.clear();
     EXPECT_EQ(b.nextSeq, 0);

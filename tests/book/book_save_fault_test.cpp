@@ -25,14 +25,14 @@ void editTexts(Book& b)
 {
     b.removeViewRows({1});
     b.full()[0]->setExplanation(QStringLiteral("改过的解释\r\nsecond line"));
-    b.AddEntry(entry(QStringLiteral("added"), QStringLiteral("新")), 2);
-    b.SetStrangeness(2, 7, 10, 0);
+    b.AddEntry(entry(QStringLiteral("added"), QStringLiteral("新")), lex::AddMode::Interactive);
+    b.SetStrangeness(2, lex::Degree::Listening, lex::DegreeChange::to(10));
 }
 
 void editDegrees(Book& b)
 {
-    b.SetStrangeness(0, 5, 10, 0);
-    b.SetStrangeness(3, 6, 0, 0);
+    b.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::to(10));
+    b.SetStrangeness(3, lex::Degree::Spelling, lex::DegreeChange::to(0));
     std::swap(b.fullForReorder()[0], b.fullForReorder()[4]);
     b.syncViewToFull();
 }
@@ -48,7 +48,7 @@ protected:
         for (int i = 0; i < 5; ++i)
             b.AddEntry(entry(QStringLiteral("word%1").arg(i), QStringLiteral("解释 %1").arg(i), QStringLiteral("p"),
                              i % 2 ? QStringLiteral("单元一") : QString(), QString(), i),
-                       2);
+                       lex::AddMode::Interactive);
         ASSERT_TRUE(lex::saveBook(b).ok());
         oldIdx = dir.read(QStringLiteral("B.idx"));
         oldTxt = dir.read(QStringLiteral("B.txt"));
@@ -235,14 +235,14 @@ TEST_P(AppendFaults, EveryStepLeavesTheOldOrTheNewTarget)
     src.name = QStringLiteral("Src");
     lex::LoadBook(src);
     for (int i = 0; i < 3; ++i)
-        src.AddEntry(entry(QStringLiteral("moved%1").arg(i), QStringLiteral("移动 %1").arg(i)), 2);
+        src.AddEntry(entry(QStringLiteral("moved%1").arg(i), QStringLiteral("移动 %1").arg(i)), lex::AddMode::Interactive);
     const std::vector<const lex::WordEntry*> sel(src.full().begin(), src.full().end());
     {
         Book t;
         t.path = base();
         t.name = QStringLiteral("T");
         lex::LoadBook(t);
-        t.AddEntry(entry(QStringLiteral("own"), QStringLiteral("自己的")), 2);
+        t.AddEntry(entry(QStringLiteral("own"), QStringLiteral("自己的")), lex::AddMode::Interactive);
         ASSERT_TRUE(lex::saveBook(t).ok());
     }
     const QByteArray oldIdx = dir.read(QStringLiteral("T.idx")), oldTxt = dir.read(QStringLiteral("T.txt"));

@@ -1,10 +1,14 @@
 // The session that owns the open Book: every action changes the Book and announces exactly what
 // changed; the rules of adding, modifying, deleting, class names, find, move/copy and switching.
+#include "entry_builder.h"
 #include "fault_env.h"
 #include "temp_dir.h"
 
 #include "common/platform/sources.h"
 #include "lexora/book/book_session.h"
+#include "lexora/book/operations/degree_ops.h"
+#include "lexora/book/operations/entry_ops.h"
+#include "lexora/book/operations/order_ops.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -13,13 +17,7 @@ using namespace lex;
 
 namespace {
 
-std::unique_ptr<WordEntry> entry(const QString& word, const QString& explanation = {})
-{
-    auto e = std::make_unique<WordEntry>();
-    e->setWord(word);
-    e->setExplanation(explanation);
-    return e;
-}
+using lextest::entry;
 
 // What the session announced, in order, as short texts ("ins 3-3", "rem 1-2,5-5", "chg 0-0", "reset").
 struct Recorder {
@@ -44,10 +42,18 @@ struct Recorder {
     }
 };
 
+using Rows = std::vector<int>;
+
+template <class Op, class... Args>
+auto run(BookSession& s, Args&&... args)
+{
+    return s.run(std::make_unique<Op>(std::forward<Args>(args)...));
+}
+
 void fill(BookSession& s, int n)
 {
     for (int i = 0; i < n; ++i)
-        s.book().AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), 0);
+        s.book().AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), AddMode::Loaded);
     s.announceReset();
 }
 
@@ -68,30 +74,30 @@ TEST(BookSession, EveryActionAnnouncesWhatChanged)
     Recorder rec(s);
     FixedClock clock(QDateTime(QDate(2026, 1, 2), QTime(3, 4)));
 
-    EXPECT_EQ(s.addEntry(entry(QStringLiteral("new"))), 6);
+    EXPECT_EQ(run<AddOp>(s, entry(QStringLiteral("new"))), 6);
     EXPECT_EQ(rec.take(), QStringLiteral("ins 6-6"));
-    EXPECT_EQ(s.setStrangeness({1, 2, 4}, kColRecognition, 3, 0), 3);
+    EXPECT_EQ(run<StrangenessOp>(s, Rows{1, 2, 4}, Degree::Recognition, DegreeChange::to(3)), 3);
     EXPECT_EQ(rec.take(), QStringLiteral("chg 1-2|chg 4-4"));
     // A step past the end of the scale changes nothing and announces nothing.
-    s.setStrangeness({0}, kColTemporary, 0, 0);
+    run<StrangenessOp>(s, Rows{0}, Degree::Temporary, DegreeChange::to(0));
     rec.take();
-    EXPECT_EQ(s.setStrangeness({0}, kColTemporary, kMaxStrangeness + 1, -1), 0);
+    EXPECT_EQ(run<StrangenessOp>(s, Rows{0}, Degree::Temporary, DegreeChange::by(Step::Down)), 0);
     EXPECT_EQ(rec.take(), QString());
-    s.stampReviewTime(3, clock);
-    s.toggleRevealOne(5, clock);
+    run<StampReviewOp>(s, 3, clock);
+    run<RevealOp>(s, Rows{5}, clock);
     EXPECT_EQ(rec.take(), QStringLiteral("chg 3-3|chg 5-5"));
-    s.sortByHeader(1);
-    s.renumber();
+    run<SortOp>(s, 1);
+    run<RenumberOp>(s);
     EXPECT_EQ(rec.take(), QStringLiteral("chg 0-6|chg 0-6"));
 
-    const DeleteOutcome d = s.deleteRows({5, 1, 2, 2, 99});
+    const DeleteOutcome d = run<DeleteOp>(s, Rows{5, 1, 2, 2, 99});
     EXPECT_EQ(d.removed, 3);
     EXPECT_FALSE(d.cleared);
     EXPECT_EQ(d.selectRow, 0);
     EXPECT_EQ(rec.take(), QStringLiteral("rem 1-2,5-5"));
     EXPECT_EQ(s.rowCount(), 4);
     EXPECT_EQ(s.book().full(), s.book().view());
-    EXPECT_EQ(s.deleteRows({}).removed, 0);
+    EXPECT_EQ(run<DeleteOp>(s, Rows{}).removed, 0);
     EXPECT_EQ(rec.take(), QString());
 }
 
@@ -101,13 +107,13 @@ TEST(BookSession, DeletingEveryRowKeepsTheNumberingAndTheTextFlag)
     fill(s, 4);
     s.book().textChanged = false;
     Recorder rec(s);
-    const DeleteOutcome d = s.deleteRows({0, 1, 2, 3});
+    const DeleteOutcome d = run<DeleteOp>(s, Rows{0, 1, 2, 3});
     EXPECT_TRUE(d.cleared);
     EXPECT_EQ(rec.take(), QStringLiteral("reset"));
     EXPECT_TRUE(s.book().empty());
     EXPECT_FALSE(s.book().textChanged) << "the text file keeps its records";
     // The next word added is number 5, not 1.
-    ASSERT_EQ(s.addEntry(entry(QStringLiteral("after"))), 0);
+    ASSERT_EQ(run<AddOp>(s, entry(QStringLiteral("after"))), 0);
     EXPECT_EQ(s.book().atView(0)->seq, 4);
 }
 
@@ -115,19 +121,19 @@ TEST(BookSession, AddRefusesWordsThatTrimToNothingAndDropsFieldSelectors)
 {
     BookSession s;
     Recorder rec(s);
-    EXPECT_EQ(s.addEntry(entry(QStringLiteral(","))), -1);
-    EXPECT_EQ(s.addEntry(entry(QStringLiteral(" - /"))), -1);
-    EXPECT_EQ(s.addEntry(entry(QString())), -1);
+    EXPECT_EQ(run<AddOp>(s, entry(QStringLiteral(","))), -1);
+    EXPECT_EQ(run<AddOp>(s, entry(QStringLiteral(" - /"))), -1);
+    EXPECT_EQ(run<AddOp>(s, entry(QString())), -1);
     EXPECT_EQ(rec.take(), QString());
     EXPECT_TRUE(s.book().empty());
 
-    EXPECT_EQ(s.addEntry(entry(QStringLiteral("take off, "))), 0);
+    EXPECT_EQ(run<AddOp>(s, entry(QStringLiteral("take off, "))), 0);
     EXPECT_EQ(s.book().atView(0)->word(), QStringLiteral("take off"));
     QString pasted = QStringLiteral("a");
     pasted += QChar(1);
     pasted += QStringLiteral("b");
     pasted += QChar(0);
-    EXPECT_EQ(s.addEntry(entry(pasted, pasted)), 1);
+    EXPECT_EQ(run<AddOp>(s, entry(pasted, pasted)), 1);
     EXPECT_EQ(s.book().atView(1)->word(), QStringLiteral("ab"));
     EXPECT_EQ(s.book().atView(1)->explanation(), QStringLiteral("ab"));
     EXPECT_TRUE(s.book().textChanged);
@@ -139,26 +145,27 @@ TEST(BookSession, ModifyMarksTheTextOnlyWhenATextChanged)
     fill(s, 3);
     s.book().textChanged = false;
     EntryEdit edit{QStringLiteral("w1"), QString(), QStringLiteral("e1"), QString(), 4, 5, 6};
-    bool changed = true;
-    ASSERT_TRUE(s.modifyEntry(1, edit, &changed));
-    EXPECT_FALSE(changed);
+    ModifyOp::Outcome m = run<ModifyOp>(s, 1, edit);
+    ASSERT_TRUE(m.done);
+    EXPECT_FALSE(m.textChanged);
     EXPECT_FALSE(s.book().textChanged) << "degrees live in the index file";
     EXPECT_EQ(s.book().atView(1)->stored.spelling, 5);
 
     edit.explanation = QStringLiteral("line one\r\nline two");
-    ASSERT_TRUE(s.modifyEntry(1, edit, &changed));
-    EXPECT_TRUE(changed);
+    m = run<ModifyOp>(s, 1, edit);
+    ASSERT_TRUE(m.done);
+    EXPECT_TRUE(m.textChanged);
     EXPECT_TRUE(s.book().textChanged);
     EXPECT_EQ(s.book().atView(1)->explanationFirstLine(), 8);
 
     // A word that trims to nothing would vanish at the next load: refused, entry untouched.
     edit.word = QStringLiteral(", ");
-    EXPECT_FALSE(s.modifyEntry(1, edit, &changed));
+    EXPECT_FALSE(run<ModifyOp>(s, 1, edit).done);
     EXPECT_EQ(s.book().atView(1)->word(), QStringLiteral("w1"));
-    EXPECT_FALSE(s.modifyEntry(7, edit));
+    EXPECT_FALSE(run<ModifyOp>(s, 7, edit).done);
     // Otherwise the word is stored as typed, trailing comma and all.
     edit.word = QStringLiteral("w1,");
-    ASSERT_TRUE(s.modifyEntry(1, edit));
+    ASSERT_TRUE(run<ModifyOp>(s, 1, edit).done);
     EXPECT_EQ(s.book().atView(1)->word(), QStringLiteral("w1,"));
 }
 
@@ -167,11 +174,11 @@ TEST(BookSession, ClassNamesMarkTheTextWhenRowsChanged)
     BookSession s;
     fill(s, 4);
     s.book().textChanged = false;
-    EXPECT_EQ(s.setClassName({0, 2}, QString()), 0) << "already empty";
+    EXPECT_EQ(run<ClassNameOp>(s, Rows{0, 2}, QString()), 0) << "already empty";
     EXPECT_FALSE(s.book().textChanged);
     QString name = QStringLiteral("单元一");
     name += QChar(3);
-    EXPECT_EQ(s.setClassName({0, 2}, name), 2);
+    EXPECT_EQ(run<ClassNameOp>(s, Rows{0, 2}, name), 2);
     EXPECT_TRUE(s.book().textChanged);
     EXPECT_EQ(s.book().atView(2)->className(), QStringLiteral("单元一"));
     EXPECT_EQ(s.book().atView(1)->className(), QString());
@@ -181,7 +188,7 @@ TEST(BookSession, FindWrapsFromTheFocusedRowAndSkipsIt)
 {
     BookSession s;
     for (const char* w : {"apple", "pear", "grape", "plum", "Grape", "fig", "kiwi", "grapefruit"})
-        s.book().AddEntry(entry(QString::fromUtf8(w), QStringLiteral("x ") + QString::fromUtf8(w)), 0);
+        s.book().AddEntry(entry(QString::fromUtf8(w), QStringLiteral("x ") + QString::fromUtf8(w)), AddMode::Loaded);
     const auto grape = QStringLiteral("grape");
     EXPECT_EQ(s.findNext(5, grape, true), 7);
     EXPECT_EQ(s.findNext(7, grape, true), 2);
@@ -211,16 +218,16 @@ TEST(BookSession, CopyAndMoveAppendToAnotherBookButNeverToItself)
     fill(s, 5);
     ASSERT_TRUE(saveBook(s.book()).ok());
 
-    EXPECT_FALSE(s.appendRowsTo({1, 2}, QStringLiteral("Mine"), true).isEmpty());
+    EXPECT_FALSE(run<MoveToOp>(s, Rows{1, 2}, QStringLiteral("Mine"), true).error.isEmpty());
     EXPECT_EQ(s.rowCount(), 5);
     EXPECT_EQ(dir.read(QStringLiteral("Mine.idx")).size(), 5 + 5 * 21) << "its own files untouched";
 
-    EXPECT_EQ(s.appendRowsTo({0, 2, 4}, QStringLiteral("Other"), false), QString());
+    EXPECT_EQ(run<MoveToOp>(s, Rows{0, 2, 4}, QStringLiteral("Other"), false).error, QString());
     EXPECT_EQ(s.rowCount(), 5);
     EXPECT_EQ(dir.read(QStringLiteral("Other.idx")).size(), 5 + 3 * 21);
-    DeleteOutcome d;
-    EXPECT_EQ(s.appendRowsTo({1, 3}, QStringLiteral("Other"), true, &d), QString());
-    EXPECT_EQ(d.removed, 2);
+    const MoveToOp::Outcome moved = run<MoveToOp>(s, Rows{1, 3}, QStringLiteral("Other"), true);
+    EXPECT_EQ(moved.error, QString());
+    EXPECT_EQ(moved.deleted.removed, 2);
     EXPECT_EQ(words(s), (QStringList{"w0", "w2", "w4"}));
 
     Book other;
@@ -232,7 +239,7 @@ TEST(BookSession, CopyAndMoveAppendToAnotherBookButNeverToItself)
         got << e->word().toString();
     EXPECT_EQ(got, (QStringList{"w0", "w2", "w4", "w1", "w3"}));
     // "other" is not "Other".
-    EXPECT_FALSE(s.appendRowsTo({0}, QStringLiteral("other"), false).isEmpty());
+    EXPECT_FALSE(run<MoveToOp>(s, Rows{0}, QStringLiteral("other"), false).error.isEmpty());
 }
 
 TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
@@ -244,7 +251,7 @@ TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
         Book b;
         b.path = folder;
         b.name = QStringLiteral("Two");
-        b.AddEntry(entry(QStringLiteral("two")), 2);
+        b.AddEntry(entry(QStringLiteral("two")), AddMode::Interactive);
         ASSERT_TRUE(saveBook(b).ok());
     }
     lextest::FaultEnv env;
@@ -252,7 +259,7 @@ TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
     s.book().path = folder;
     s.book().name = QStringLiteral("One");
     s.load();
-    s.addEntry(entry(QStringLiteral("unsaved")));
+    run<AddOp>(s, entry(QStringLiteral("unsaved")));
     Recorder rec(s);
     SaveQuestions decline;
     decline.askSaveAs = [](const QString&) { return false; };
@@ -279,7 +286,7 @@ TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
     EXPECT_TRUE(QFile::exists(elsewhere + QStringLiteral("Kept.idx")));
 
     // Without saving: the edits are dropped on purpose.
-    s.addEntry(entry(QStringLiteral("dropped")));
+    run<AddOp>(s, entry(QStringLiteral("dropped")));
     env.breakAt(0, lextest::FaultEnv::Mode::Fail);
     EXPECT_TRUE(s.switchBook(folder, QStringLiteral("One"), true, decline));
     EXPECT_TRUE(s.switchBook(folder, QStringLiteral("Two"), true, decline));
@@ -302,7 +309,7 @@ TEST(BookSession, AnImportAndAPracticeRunAreAnnouncedOnceEach)
     QString text;
     for (int i = 0; i < 5000; ++i)
         text += QStringLiteral("x%1\r\n").arg(i);
-    const ImportResult r = s.importEntries(text, settings, clock);
+    const ImportResult r = run<ImportOp>(s, text, settings, clock);
     ASSERT_TRUE(r.cancelled);
     ASSERT_GT(r.added, 0);
     EXPECT_EQ(s.rowCount(), 3 + r.added);
@@ -310,25 +317,25 @@ TEST(BookSession, AnImportAndAPracticeRunAreAnnouncedOnceEach)
     EXPECT_TRUE(s.book().textChanged);
     // Nothing to add: no announcement, and the text file is not marked for rewriting.
     s.book().textChanged = false;
-    EXPECT_EQ(s.importEntries(QStringLiteral("\r\n"), ImportSettings{}, clock).added, 0);
+    EXPECT_EQ(run<ImportOp>(s, u"\r\n", ImportSettings{}, clock).added, 0);
     EXPECT_EQ(rec.take(), QString());
     EXPECT_FALSE(s.book().textChanged);
 
     // The run start clears the temporary degree of the rows taken and says so.
     s.book().atView(0)->temporary = 4;
     s.book().atView(2)->temporary = 7;
-    const std::vector<int32_t> rows = s.beginPractice({2, 0, 2, s.rowCount() + 5});
+    const std::vector<int32_t> rows = run<BeginPracticeOp>(s, Rows{2, 0, 2, s.rowCount() + 5});
     EXPECT_EQ(rows, (std::vector<int32_t>{0, 2}));
     EXPECT_EQ(s.book().atView(0)->temporary, 0);
     EXPECT_EQ(s.book().atView(2)->temporary, 0);
     EXPECT_EQ(rec.take(), QStringLiteral("chg 0-0|chg 2-2"));
     // What the practice window wrote into the entries reaches the views when the run ends.
-    s.endPractice(rows);
+    run<EndPracticeOp>(s, rows);
     EXPECT_EQ(rec.take(), QStringLiteral("chg 0-0|chg 2-2"));
 }
 
-// The ways back for undo, on a Book read from its files (entries in the loader's block, texts
-// borrowed from the loaded text file) and on entries made in memory.
+// Undo puts taken rows back where they stood, on a Book read from its files (entries in the
+// loader's block, texts borrowed from the loaded text file) and on entries made in memory.
 TEST(BookSession, TakenRowsComeBackWhereTheyStood)
 {
     lextest::TempDir dir;
@@ -345,73 +352,30 @@ TEST(BookSession, TakenRowsComeBackWhereTheyStood)
     s.book().path = folder;
     s.book().name = QStringLiteral("Mine");
     s.load();
-    s.addEntry(entry(QStringLiteral("made")));   // one entry outside the block
+    run<AddOp>(s, entry(QStringLiteral("made")));   // one entry outside the block
     Recorder rec(s);
     const QStringList all = words(s);
 
-    RemovedRows kept;
-    s.deleteRows({8, 1, 5, 6}, &kept);
-    EXPECT_EQ(kept.count(), 4);
+    run<DeleteOp>(s, Rows{8, 1, 5, 6});
     EXPECT_EQ(words(s), (QStringList{"w0", "w2", "w3", "w4", "w7"}));
     rec.take();
     s.book().textChanged = false;
-    s.restoreRows(kept);
-    EXPECT_TRUE(kept.empty());
+    s.undo();
     EXPECT_EQ(words(s), all);
     EXPECT_EQ(rec.take(), QStringLiteral("ins 1-1|ins 5-6|ins 8-8"));
     EXPECT_TRUE(s.book().textChanged) << "the text file may no longer hold them";
     EXPECT_EQ(s.book().atView(8)->seq, 8);
 
-    // Every row: the entries themselves are kept, and freed with the kept rows when dropped.
+    // Every row: the entries themselves are kept, and freed with the step when it is dropped.
     const std::vector<WordEntry*> entries = s.book().view();
-    s.deleteRows({0, 1, 2, 3, 4, 5, 6, 7, 8}, &kept);
+    run<DeleteOp>(s, Rows{0, 1, 2, 3, 4, 5, 6, 7, 8});
     EXPECT_EQ(s.rowCount(), 0);
-    EXPECT_EQ(kept.count(), 9);
-    s.restoreRows(kept);
+    s.undo();
     EXPECT_EQ(s.book().view(), entries);
     EXPECT_EQ(s.book().atView(3)->explanation(), QStringLiteral("e3"));
-    {
-        RemovedRows dropped;
-        s.deleteRows({2, 3}, &dropped);
-    }
-    {
-        RemovedRows dropped;
-        s.deleteRows({0, 1, 2, 3, 4, 5, 6}, &dropped);
-    }
+    run<DeleteOp>(s, Rows{2, 3});
+    run<DeleteOp>(s, Rows{0, 1, 2, 3, 4, 5, 6});
+    s.history().clear();
     EXPECT_EQ(s.rowCount(), 0);
     ASSERT_TRUE(saveBook(s.book()).ok());
-}
-
-TEST(BookSession, OrderNumbersDegreesAndTextsComeBack)
-{
-    BookSession s;
-    fill(s, 4);
-    Recorder rec(s);
-    s.reorder({3, 0, 2, 1}, SortState{5, false});
-    EXPECT_EQ(words(s), (QStringList{"w3", "w0", "w2", "w1"}));
-    EXPECT_EQ(s.sortState().lastColumn, 5);
-    EXPECT_EQ(rec.take(), QStringLiteral("chg 0-3"));
-    s.reorder({0, 0, 1, 2}, SortState{});   // no permutation: refused
-    s.reorder({0, 1}, SortState{});
-    EXPECT_EQ(words(s), (QStringList{"w3", "w0", "w2", "w1"}));
-    EXPECT_EQ(rec.take(), QString());
-
-    s.restoreNumbers({7, 8, 9, 10}, 11);
-    EXPECT_EQ(s.book().atView(3)->seq, 10);
-    EXPECT_EQ(s.book().atView(3)->keptSeq, 10);
-    EXPECT_EQ(s.book().nextSeq, 11);
-    EXPECT_EQ(rec.take(), QStringLiteral("chg 0-3"));
-
-    s.restoreDegrees(kColSpelling, {1, 3}, {4, 12});
-    EXPECT_EQ(s.book().atView(1)->stored.spelling, 4);
-    EXPECT_EQ(s.book().atView(3)->stored.spelling, kMaxStrangeness);
-    EXPECT_EQ(rec.take(), QStringLiteral("chg 1-1|chg 3-3"));
-
-    // A word the add rule would refuse ("--"), put back as it was stored.
-    s.book().textChanged = false;
-    s.restoreEntry(0, EntryEdit{QStringLiteral("--"), {}, QStringLiteral("x"), {}, 1, 2, 3});
-    EXPECT_EQ(s.book().atView(0)->word(), QStringLiteral("--"));
-    EXPECT_TRUE(s.book().textChanged);
-    s.restoreClassNames({0, 2}, {QStringLiteral("a"), QString()});
-    EXPECT_EQ(s.book().atView(0)->className(), QStringLiteral("a"));
 }

@@ -34,8 +34,8 @@ TEST_F(Lexbook, DumpPrintsOneJsonObjectPerEntryInBookOrder)
     b.path = dir.path() + QLatin1Char('/');
     b.name = QStringLiteral("English");
     b.AddEntry(entry(QStringLiteral("say \"hi\""), QStringLiteral("说\r\n嗨"), QStringLiteral("seɪ"),
-                     QStringLiteral("单元一"), QStringLiteral("c\\d")), 2);
-    b.AddEntry(entry(QStringLiteral("two")), 2);
+                     QStringLiteral("单元一"), QStringLiteral("c\\d")), lex::AddMode::Interactive);
+    b.AddEntry(entry(QStringLiteral("two")), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(b).ok());
     const QStringList before = dir.files();
 

@@ -55,12 +55,12 @@ protected:
         b.path = dir.path() + QLatin1Char('/');
         b.name = QStringLiteral("English");
         const QDate day(2026, 3, 10);
-        b.AddEntry(reviewed(QStringLiteral("fresh"), day, 10, 0, 0), 2);              // recognition
-        b.AddEntry(reviewed(QStringLiteral("old"), day.addDays(-5), 5, 5, 5), 2);     // all three
-        b.AddEntry(reviewed(QStringLiteral("calm"), day.addDays(-1), 0, 0, 0), 2);    // none
-        b.AddEntry(reviewed(QStringLiteral("ear"), day.addDays(-1), 0, 0, 9), 2);     // listening
-        b.AddEntry(reviewed(QStringLiteral("pen"), day.addDays(-2), 0, 7, 0), 2);     // spelling
-        b.AddEntry(reviewed(QStringLiteral("later"), day.addDays(30), 9, 10, 9), 2);  // future: spelling
+        b.AddEntry(reviewed(QStringLiteral("fresh"), day, 10, 0, 0), lex::AddMode::Interactive);              // recognition
+        b.AddEntry(reviewed(QStringLiteral("old"), day.addDays(-5), 5, 5, 5), lex::AddMode::Interactive);     // all three
+        b.AddEntry(reviewed(QStringLiteral("calm"), day.addDays(-1), 0, 0, 0), lex::AddMode::Interactive);    // none
+        b.AddEntry(reviewed(QStringLiteral("ear"), day.addDays(-1), 0, 0, 9), lex::AddMode::Interactive);     // listening
+        b.AddEntry(reviewed(QStringLiteral("pen"), day.addDays(-2), 0, 7, 0), lex::AddMode::Interactive);     // spelling
+        b.AddEntry(reviewed(QStringLiteral("later"), day.addDays(30), 9, 10, 9), lex::AddMode::Interactive);  // future: spelling
         ASSERT_TRUE(lex::saveBook(b).ok());
         book = dir.path() + QStringLiteral("/English");
     }
@@ -123,8 +123,8 @@ TEST_F(LexbookDue, WithoutADateTodayIsTheLocalDate)
     b.path = dir.path() + QLatin1Char('/');
     b.name = QStringLiteral("Now");
     const QDate today = QDate::currentDate();
-    b.AddEntry(reviewed(QStringLiteral("new"), today, 10, 0, 0), 2);
-    b.AddEntry(reviewed(QStringLiteral("known"), today, 0, 0, 0), 2);
+    b.AddEntry(reviewed(QStringLiteral("new"), today, 10, 0, 0), lex::AddMode::Interactive);
+    b.AddEntry(reviewed(QStringLiteral("known"), today, 0, 0, 0), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(b).ok());
     const ToolRun r = lexbook({QStringLiteral("due"), dir.path() + QStringLiteral("/Now")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();

@@ -42,7 +42,7 @@ QStringList words(const Book& b)
 void fill(Book& b, const QStringList& ws)
 {
     for (const QString& w : ws)
-        b.AddEntry(entry(w), 0);
+        b.AddEntry(entry(w), lex::AddMode::Loaded);
 }
 
 } // namespace
@@ -121,7 +121,7 @@ TEST(Shuffle, SmallBooksStayAndLargeOnesArePermuted)
     for (int n : {0, 1, 2}) {
         Book b;
         for (int i = 0; i < n; ++i)
-            b.AddEntry(entry(QString::number(i)), 0);
+            b.AddEntry(entry(QString::number(i)), lex::AddMode::Loaded);
         lex::SortState sort;
         sort.lastColumn = 5;
         ScriptedRandom rnd({1, 0, 1, 0});
@@ -134,7 +134,7 @@ TEST(Shuffle, SmallBooksStayAndLargeOnesArePermuted)
     }
     Book b;
     for (int i = 0; i < 200; ++i)
-        b.AddEntry(entry(QString::number(i)), 0);
+        b.AddEntry(entry(QString::number(i)), lex::AddMode::Loaded);
     lex::SortState sort;
     lex::LcgRandom rnd;
     lex::shuffleBook(b, sort, clock, rnd);
@@ -162,7 +162,7 @@ TEST(Shuffle, SmallBooksStayAndLargeOnesArePermuted)
         EXPECT_EQ(b.full()[size_t(i)]->seq, i);
         EXPECT_EQ(b.full()[size_t(i)]->keptSeq, i);
     }
-    b.AddEntry(entry(QStringLiteral("new")), 2);
+    b.AddEntry(entry(QStringLiteral("new")), lex::AddMode::Interactive);
     EXPECT_EQ(b.full().back()->seq, 200);
 }
 
@@ -184,7 +184,7 @@ TEST(HeaderSort, EveryColumnAgreesWithTheComparisonInBothDirections)
         e->stored.review = at(int(rnd.next() % 16), 1 + int(rnd.next() % 2), 1, 0, int(rnd.next() % 3));
         e->stored.added = at(int(rnd.next() % 2), 1, 1, 0, 0);
         e->temporary = uint8_t(rnd.next() % 3);
-        b.AddEntry(std::move(e), 0);
+        b.AddEntry(std::move(e), lex::AddMode::Loaded);
         b.full().back()->seq = int(rnd.next()) - 16000;
     }
     for (int column = 0; column < 12; ++column) {
@@ -206,7 +206,7 @@ TEST(Shuffle, LargeBooksMixTheirFarEndToo)
     constexpr int n = 70000, half = n / 2;
     Book b;
     for (int i = 0; i < n; ++i)
-        b.AddEntry(entry(QStringLiteral("w%1").arg(i)), 0);
+        b.AddEntry(entry(QStringLiteral("w%1").arg(i)), lex::AddMode::Loaded);
     std::vector<const lex::WordEntry*> before(b.full().begin(), b.full().end());
     lex::SortState sort;
     lex::LcgRandom rnd;

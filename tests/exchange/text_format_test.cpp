@@ -194,10 +194,10 @@ TEST_F(ExchangeStyle3, FlushingTagsAndSeparators)
 
 TEST_F(ExchangeImport, EveryEntryGetsTheDialogValuesAndOneTime)
 {
-    book.AddEntry(std::make_unique<WordEntry>(), 1); // rejected: empty word
+    book.AddEntry(std::make_unique<WordEntry>(), lex::AddMode::Interactive); // rejected: empty word
     auto first = std::make_unique<WordEntry>();
     first->setWord(QStringLiteral("existing"));
-    ASSERT_TRUE(book.AddEntry(std::move(first), 1));
+    ASSERT_TRUE(book.AddEntry(std::move(first), lex::AddMode::Interactive));
 
     const QString text = QStringLiteral("English") + CRLF + QStringLiteral("English");
     EXPECT_EQ(run(text, 1, 5, 6, 7).added, 2); // no duplicate check
@@ -284,8 +284,8 @@ std::unique_ptr<WordEntry> entry(const QString& w, const QString& e = {}, const 
 TEST_F(ExchangeExport, TheThreeStyles)
 {
     Book src;
-    src.AddEntry(entry("English", "adj.英文的\r\nn.英语", "5iN^liF", "c1\r\nc2", "类名"), 1);
-    src.AddEntry(entry("go"), 1);
+    src.AddEntry(entry("English", "adj.英文的\r\nn.英语", "5iN^liF", "c1\r\nc2", "类名"), lex::AddMode::Interactive);
+    src.AddEntry(entry("go"), lex::AddMode::Interactive);
     const std::vector<const WordEntry*> rows(src.view().begin(), src.view().end());
 
     EXPECT_EQ(lex::exportWordList(rows, 1), QStringLiteral("English\r\ngo\r\n"));
@@ -301,7 +301,7 @@ TEST_F(ExchangeExport, TheThreeStyles)
     EXPECT_TRUE(lex::exportWordListBytes(rows, 1, TextEncoding::Utf8).startsWith("\xEF\xBB\xBF"));
 
     Book odd;
-    odd.AddEntry(entry(QStringLiteral("한국")), 1);
+    odd.AddEntry(entry(QStringLiteral("한국")), lex::AddMode::Interactive);
     bool lossy = false;
     const std::vector<const WordEntry*> one(odd.view().begin(), odd.view().end());
     EXPECT_EQ(lex::exportWordListBytes(one, 1, TextEncoding::Cp936, &lossy), QByteArray("??\r\n"));
@@ -311,9 +311,9 @@ TEST_F(ExchangeExport, TheThreeStyles)
 TEST_F(ExchangeExport, RoundTrips)
 {
     Book src;
-    src.AddEntry(entry("English", "adj.英文的\r\nn.英语", "own", "c1\r\nc2", "类名"), 1);
-    src.AddEntry(entry("Chinese", "中国的", "p"), 1);
-    src.AddEntry(entry("go"), 1);
+    src.AddEntry(entry("English", "adj.英文的\r\nn.英语", "own", "c1\r\nc2", "类名"), lex::AddMode::Interactive);
+    src.AddEntry(entry("Chinese", "中国的", "p"), lex::AddMode::Interactive);
+    src.AddEntry(entry("go"), lex::AddMode::Interactive);
     const std::vector<const WordEntry*> rows(src.view().begin(), src.view().end());
 
     for (TextEncoding enc : {TextEncoding::Utf16, TextEncoding::Cp936, TextEncoding::Utf8}) {

@@ -79,7 +79,7 @@ struct Home {
             for (const char* w : {"apple", "pear"}) {
                 auto e = std::make_unique<WordEntry>();
                 e->setWord(QString::fromLatin1(w));
-                b.AddEntry(std::move(e), 2);
+                b.AddEntry(std::move(e), AddMode::Interactive);
             }
             EXPECT_TRUE(saveBook(b).ok());
         }

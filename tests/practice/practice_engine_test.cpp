@@ -6,6 +6,7 @@
 
 using namespace practicetest;
 using lex::PracticeMark;
+using lex::Direction;
 using lex::PracticeMode;
 using lex::PracticeResult;
 
@@ -51,7 +52,7 @@ lex::PracticeOptions noPauseWhenCorrect()
 
 TEST(PracticeRun, LearnTenWordsTwoLoopsAllRight)
 {
-    Rig run(12, PracticeMode::Learn, 2, 0, noPauseWhenCorrect());
+    Rig run(12, PracticeMode::Learn, 2, Direction::EnToZh, noPauseWhenCorrect());
     run.e().start(range(0, 10));
     EXPECT_TRUE(run.e().view().timerRunning);
     EXPECT_EQ(run.e().view().remaining, 20);
@@ -100,7 +101,7 @@ TEST(PracticeRun, ChoicesComeFromTheWholeBookAndDiffer)
 
 TEST(PracticeRun, RowsAboveSixteenBitsAreAskedAsThemselves)
 {
-    Rig run(70000, PracticeMode::Learn, 1, 0, noPauseWhenCorrect());
+    Rig run(70000, PracticeMode::Learn, 1, Direction::EnToZh, noPauseWhenCorrect());
     const std::vector<int32_t> rows = lex::takePracticeRows(run.book, range(65530, 12));
     run.e().start(rows);
     std::set<int32_t> asked;
@@ -162,7 +163,7 @@ TEST(PracticeRun, ListenWithoutInputTimesOut)
 TEST(PracticeRun, WithoutTimeLimitTheQuestionWaits)
 {
     // Drill 中->英 starts unchecked; Learn when the learner unchecks it.
-    Rig drill(12, PracticeMode::Drill, 1, 1);
+    Rig drill(12, PracticeMode::Drill, 1, Direction::ZhToEn);
     drill.e().start(range(0, 10));
     EXPECT_FALSE(drill.e().timeLimitChecked());
     EXPECT_EQ(drill.e().view().wordBox, drill.book.atView(drill.e().currentRow())->explanation());
@@ -236,7 +237,7 @@ TEST(PracticeRun, PauseWhenCorrectAndWrongAnswerTimings)
 
 TEST(PracticeRun, TemporaryStrangenessStopsAtTen)
 {
-    Rig run(12, PracticeMode::Learn, 1, 0, noPauseWhenCorrect());
+    Rig run(12, PracticeMode::Learn, 1, Direction::EnToZh, noPauseWhenCorrect());
     run.e().start(range(0, 10));
     const int32_t row = run.e().currentRow();
     run.book.atView(row)->temporary = 10;
@@ -298,7 +299,7 @@ TEST(PracticeRequeue, FlagsStaySetForTheRestOfTheRun)
 {
     // Medium from 15 questions on; wrong answers then grow the queue past 15 and the medium rule
     // (a copy at the very end) stays in force.
-    Rig run(20, PracticeMode::Learn, 1, 0, noPauseWhenCorrect());
+    Rig run(20, PracticeMode::Learn, 1, Direction::EnToZh, noPauseWhenCorrect());
     run.e().start(range(0, 15));
     size_t largest = 0; // queue size at a wrong answer
     for (int i = 0; i < 20 && !run.e().finished(); ++i) {
@@ -312,7 +313,7 @@ TEST(PracticeRequeue, FlagsStaySetForTheRestOfTheRun)
     EXPECT_GT(largest, 15u);
 
     // Short from 5 questions on: later wrong answers only go to the end.
-    Rig shortRun(20, PracticeMode::Learn, 2, 0, noPauseWhenCorrect());
+    Rig shortRun(20, PracticeMode::Learn, 2, Direction::EnToZh, noPauseWhenCorrect());
     shortRun.e().start(range(0, 10));
     while (shortRun.e().queue().size() > 5) {
         answer(shortRun.e(), true);
@@ -447,7 +448,7 @@ TEST(PracticeWindowState, PauseStopsEverythingAndResumeRestores)
 
 TEST(PracticeWindowState, OptionsEditAndCompanion)
 {
-    Rig run(12, PracticeMode::Drill, 1, 1);
+    Rig run(12, PracticeMode::Drill, 1, Direction::ZhToEn);
     run.e().start(range(0, 10));
     const int32_t row = run.e().currentRow();
     EXPECT_EQ(run.e().view().letterCount, QString::number(run.e().currentWord().size()));

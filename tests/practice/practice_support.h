@@ -21,7 +21,7 @@ inline void fillBook(lex::Book& book, int rows)
         e->setExplanation(QStringLiteral("e") + n);
         e->setPhonetic(QStringLiteral("p") + n);
         e->setComment(QStringLiteral("c") + n);
-        book.AddEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), lex::AddMode::Loaded);
     }
 }
 
@@ -54,7 +54,8 @@ struct Rig {
     Recorder rec;
     std::unique_ptr<lex::PracticeEngine> engine;
 
-    Rig(int bookRows, lex::PracticeMode mode, int loops, int direction = 0, lex::PracticeOptions opts = {})
+    Rig(int bookRows, lex::PracticeMode mode, int loops, lex::Direction direction = lex::Direction::EnToZh,
+        lex::PracticeOptions opts = {})
     {
         fillBook(book, bookRows);
         engine = std::make_unique<lex::PracticeEngine>(book, lex::PracticeSettings{mode, direction, loops}, opts,

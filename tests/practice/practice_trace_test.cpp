@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace practicetest;
+using lex::Direction;
 using lex::PracticeMode;
 using lex::PracticeTrace;
 
@@ -25,7 +26,7 @@ lex::PracticeOptions noPauseWhenCorrect()
 
 TEST(PracticeTrace, NamesTheRightSlotOfEveryQuestionAndEachAnswer)
 {
-    Rig run(12, PracticeMode::Learn, 2, 0, noPauseWhenCorrect());
+    Rig run(12, PracticeMode::Learn, 2, Direction::EnToZh, noPauseWhenCorrect());
     QStringList lines;
     PracticeTrace trace([&](const QString& l) { lines << l; });
     run.e().start(range(0, 10));
@@ -95,7 +96,7 @@ TEST(PracticeRun, TicksAndKeysWhileTheEndMessageIsOpenChangeNothing)
 {
     // The window's message box runs an event loop: the one-second timer and the learner's keys
     // can reach the engine before "已完成" is closed.
-    Rig run(12, PracticeMode::Learn, 2, 0, noPauseWhenCorrect());
+    Rig run(12, PracticeMode::Learn, 2, Direction::EnToZh, noPauseWhenCorrect());
     lex::PracticeEngine* engine = nullptr;
     int messages = 0;
     lex::PracticeSinks sinks;
@@ -109,7 +110,7 @@ TEST(PracticeRun, TicksAndKeysWhileTheEndMessageIsOpenChangeNothing)
             engine->dontKnow();
         }
     };
-    lex::PracticeEngine e(run.book, lex::PracticeSettings{PracticeMode::Learn, 0, 2}, noPauseWhenCorrect(), run.random,
+    lex::PracticeEngine e(run.book, lex::PracticeSettings{PracticeMode::Learn, lex::Direction::EnToZh, 2}, noPauseWhenCorrect(), run.random,
                           run.clock, sinks);
     engine = &e;
     e.start(range(0, 10));

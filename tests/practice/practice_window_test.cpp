@@ -39,7 +39,7 @@ struct Window {
 
     QStringList traced;
 
-    explicit Window(PracticeMode mode, int direction = 0, int rows = 12, const QByteArray& state = {},
+    explicit Window(PracticeMode mode, Direction direction = Direction::EnToZh, int rows = 12, const QByteArray& state = {},
                     UserServices* services = nullptr)
     {
         practicetest::fillBook(book, rows);
@@ -104,7 +104,7 @@ TEST(PracticeSetup, RulesPerModeAndWordCount)
     ui::control<QComboBox>(&drill, 1011)->setCurrentText(QStringLiteral("3"));
     drill.onCommand(ui::IDOK, 0);
     EXPECT_EQ(drill.result(), QDialog::Accepted);
-    EXPECT_EQ(drill.settings().direction, 1);
+    EXPECT_EQ(drill.settings().direction, Direction::ZhToEn);
     EXPECT_EQ(drill.settings().loopCount, 3);
 
     EXPECT_EQ(practiceSetupFor(PracticeMode::Dictate, 20).loopSelected, QStringLiteral("1"));
@@ -128,7 +128,7 @@ TEST(PracticeWindow, LayoutPerModeHidesButtonsAndShrinks)
     EXPECT_FALSE(learn.button(kAutoSpeak)->isEnabled());
     EXPECT_FALSE(learn.button(kNext)->isEnabled());
 
-    Window drill(PracticeMode::Drill, 1);
+    Window drill(PracticeMode::Drill, Direction::ZhToEn);
     EXPECT_EQ(drill.w->windowTitle(), QStringLiteral("单词强记"));
     EXPECT_FALSE(drill.button(kNext)->isEnabled());
     EXPECT_TRUE(drill.button(kAutoSpeak)->isEnabled());
@@ -163,10 +163,10 @@ TEST(PracticeWindow, OptionBytesReadCheckedAndWrittenBack)
                   QByteArray("\1\1\1\1\0\0\1", 7));
     }
     // A structure that passes its checksum but holds a 2 falls back to the defaults.
-    Window bad(PracticeMode::Learn, 0, 12, QByteArray("\0\2\0\0\0\0\0", 7));
+    Window bad(PracticeMode::Learn, Direction::EnToZh, 12, QByteArray("\0\2\0\0\0\0\0", 7));
     EXPECT_TRUE(bad.button(kAutoSpeak)->check());
     EXPECT_TRUE(bad.button(kPhoneticOption)->check());
-    Window off(PracticeMode::Learn, 0, 12, QByteArray(7, '\0'));
+    Window off(PracticeMode::Learn, Direction::EnToZh, 12, QByteArray(7, '\0'));
     EXPECT_FALSE(off.button(kTopMost)->check());
     EXPECT_FALSE(off.w->windowFlags() & Qt::WindowStaysOnTopHint);
 }
@@ -275,7 +275,7 @@ TEST(PracticeWindow, ModifyThenCancelLeavesTheRunPausedOkResumes)
 
 TEST(PracticeWindow, WrongAnswersRaiseTemporaryStrangenessAndTheRunEnds)
 {
-    Window w(PracticeMode::Learn, 0, 10);
+    Window w(PracticeMode::Learn, Direction::EnToZh, 10);
     w.book.atView(0)->temporary = 0;
     int questions = 0;
     QSet<int32_t> wrong;
@@ -324,7 +324,7 @@ TEST(PracticeWindow, DictationTypesChecksAndTextsStayPlain)
 
 TEST(PracticeWindow, LearnerTextsAreNeverMarkup)
 {
-    Window w(PracticeMode::Drill, 1);
+    Window w(PracticeMode::Drill, Direction::ZhToEn);
     for (int r = 0; r < w.book.size(); ++r)
         w.book.atView(r)->setExplanation(QStringLiteral("<b>e</b>"));
     w.button(kExplanationOption)->click();
@@ -361,7 +361,7 @@ TEST(PracticeWindow, TheTraceNamesEachRightButtonAndTheTimerRestsDuringTheEndMes
 {
     lextest::ScriptedServices scripted;
     TimerWatch watch(scripted);
-    Window w(PracticeMode::Learn, 0, 10, {}, &watch);
+    Window w(PracticeMode::Learn, Direction::EnToZh, 10, {}, &watch);
     watch.timerActive = [&] { return w.w->timerActive(); };
     int questions = 0;
     while (!w.w->engine().finished() && questions < 100) {
@@ -397,7 +397,7 @@ TEST(PracticeWindow, LongExplanationsFitTheAnswerButtons)
     QString huge;
     for (int i = 0; i < 40; ++i)
         huge += QStringLiteral("n. 意思%1；").arg(i);
-    Window w(PracticeMode::Listen, 0, 12);
+    Window w(PracticeMode::Listen, Direction::EnToZh, 12);
     const QString texts[3] = {shortText, twoLines, huge};
     for (int r = 0; r < w.book.size(); ++r)
         w.book.atView(r)->setExplanation(texts[r % 3]);

@@ -162,7 +162,7 @@ TEST(ReviewPlan, CountsAndRowsFollowTheOrderGiven)
         auto e = std::make_unique<WordEntry>();
         e->setWord(QStringLiteral("w"));
         e->stored = fields(stored(today.addDays(-r.days)), r.r, r.s, r.l);
-        book.AddEntry(std::move(e), 0);
+        book.AddEntry(std::move(e), AddMode::Loaded);
     }
     std::vector<WordEntry*> view = book.view();
     std::reverse(view.begin(), view.end());   // the list shows them in another order

@@ -1,6 +1,8 @@
 // The find window (157): where each press starts and wraps, "找不到", a Book that changes while
 // the window is open, and the remembered window place.
 #include "list_fixture.h"
+
+#include "lexora/book/operations/entry_ops.h"
 #include "scripted_services.h"
 #include "temp_dir.h"
 
@@ -80,15 +82,15 @@ TEST_F(FindTest, TheBookMayChangeWhileTheWindowIsOpen)
     list->setFocusedRow(3);
     EXPECT_EQ(press(QStringLiteral("k4"), true), 4);
     // The found row and everything after it go: the next press reads the rows afresh.
-    session.deleteRows({3, 4});
+    session.run(std::make_unique<DeleteOp>(std::vector<int>{3, 4}));
     EXPECT_EQ(list->itemCount(), 3);
     EXPECT_EQ(press(QStringLiteral("k1"), true), 1);
-    session.deleteRows({0, 1, 2});
+    session.run(std::make_unique<DeleteOp>(std::vector<int>{0, 1, 2}));
     press(QStringLiteral("k1"), true);
     EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("找不到")});
     auto e = std::make_unique<WordEntry>();
     e->setWord(QStringLiteral("k1 again"));
-    session.addEntry(std::move(e));
+    session.run(std::make_unique<AddOp>(std::move(e)));
     EXPECT_EQ(press(QStringLiteral("k1"), true), 0);
 }
 

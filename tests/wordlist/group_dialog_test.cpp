@@ -35,7 +35,7 @@ struct Groups : ::testing::Test {
         for (int i = 0; i < entries; ++i) {
             auto e = std::make_unique<WordEntry>();
             e->setWord(QStringLiteral("w%1").arg(i));
-            b.AddEntry(std::move(e), 2);
+            b.AddEntry(std::move(e), AddMode::Interactive);
         }
         ASSERT_TRUE(saveBook(b).ok());
     }

@@ -78,7 +78,7 @@ protected:
         e->stored.review = lex::EntryTime{8, 1, 2, 3, 4};
         e->stored.added = lex::EntryTime{7, 11, 12, 13, 14};
         lex::WordEntry* raw = e.get();
-        return book.AddEntry(std::move(e), 0) ? raw : nullptr;
+        return book.AddEntry(std::move(e), lex::AddMode::Loaded) ? raw : nullptr;
     }
     void addWords(std::initializer_list<const char*> words)
     {

@@ -1,6 +1,8 @@
 // The word list: cells, toggles, clicks, keys, the pop-up commands, sorting and its size limits.
 #include "list_fixture.h"
 
+#include "lexora/book/operations/entry_ops.h"
+
 #include "lexora/wordlist/word_list_model.h"
 
 #include <QDialog>
@@ -376,7 +378,7 @@ TEST_F(ListTest, SelectionCountGoesToTheStatusBar)
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{1, 3}));
 
     // Rows dropped from the end of the view take their selection with them.
-    session.deleteRows({3, 4});
+    session.run(std::make_unique<DeleteOp>(std::vector<int>{3, 4}));
     EXPECT_EQ(list->itemCount(), 3);
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{1}));
     EXPECT_EQ(host.statusTexts.back(), QStringLiteral("已选:1"));
@@ -384,7 +386,7 @@ TEST_F(ListTest, SelectionCountGoesToTheStatusBar)
     list->selectRow(2);
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{2}));
     EXPECT_EQ(list->focusedRow(), 2);
-    session.deleteRows({0, 1, 2});
+    session.run(std::make_unique<DeleteOp>(std::vector<int>{0, 1, 2}));
     EXPECT_EQ(list->itemCount(), 0);
     EXPECT_TRUE(book.empty());
     EXPECT_EQ(host.statusTexts.back(), QStringLiteral("已选:0"));

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
         clock.set(start.addDays(i).addSecs(60 * (i % 50)));
         e->stored.added = lex::toEntryTime(clock.localNow());
         e->stored.review = i % 2 ? lex::toEntryTime(clock.localNow().addDays(3 + i % 5)) : e->stored.added;
-        book.AddEntry(std::move(e), 1);
+        book.AddEntry(std::move(e), lex::AddMode::Interactive);
     }
     if (!book.path.isEmpty())
         env->createDir(book.path.chopped(1));
