@@ -479,6 +479,7 @@ LoadReport LoadBook(Book& book, Env* env, const BookFileHooks& hooks)
             p = Pending();
         }
     }
+    removeStrayDamageTemps(book.path, book.name, env);
     QString idxPath, txtPath;
     effectivePaths(env, s, p, &idxPath, &txtPath);
 
