@@ -1,5 +1,7 @@
 #include "common/platform/program_folder.h"
 
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
 #include "common/platform/env.h"
 
 #include <QCoreApplication>
@@ -46,8 +48,9 @@ Status copyMissing(Env* env, const QString& from, const QString& to, const QStri
         Status s = env->readFile(source, &bytes);
         if (s)
             s = createDirs(env, parentDir(target));
+        // Config.INI under the lock of its every write: Glosix may be writing its first key now.
         if (s)
-            s = writeFileAtomically(env, target, bytes);
+            s = name == config::kFileName ? Profile(target, env).seed(bytes) : writeFileAtomically(env, target, bytes);
         if (!s)
             return s;
     }
@@ -64,7 +67,7 @@ QStringList seededFiles()
 
 QStringList startingFiles()
 {
-    return {QStringLiteral("Config.INI"), QStringLiteral("Book/English.idx"), QStringLiteral("Book/English.txt")};
+    return {config::kFileName, QStringLiteral("Book/English.idx"), QStringLiteral("Book/English.txt")};
 }
 
 ProgramFolderInputs programFolderInputs(const QStringList& arguments)
