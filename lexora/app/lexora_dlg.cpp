@@ -1,5 +1,7 @@
 #include "lexora/app/lexora_dlg.h"
 
+#include "lexora/book/book_lock.h"
+
 #include "common/config/profile.h"
 #include "common/controls/image_button.h"
 #include "common/platform/env.h"
@@ -12,6 +14,7 @@
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_lock.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/wordlist/add_modify_dialog.h"
 #include "lexora/wordlist/book_history.h"
@@ -167,6 +170,8 @@ void CLexoraDlg::initialise(const QString& programFolder, Profile& profile, bool
     connect(&session_, &BookSession::loaded, this, [this](const LoadReport& report) {
         if (const QString notice = damageNotice(session_.book(), report); !notice.isEmpty())
             services_.ui->messageBox(this, notice);
+        if (session_.readOnly())
+            services_.ui->messageBox(this, readOnlyNotice(session_.book().name));
     });
     session_.setLockFolder(services_.runtimeDir);
     session_.load(loadHooks());
