@@ -70,6 +70,12 @@ QStringList startingFiles()
     return {config::kFileName, QStringLiteral("Book/English.idx"), QStringLiteral("Book/English.txt")};
 }
 
+QString userDataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    return xdg.startsWith(QLatin1Char('/')) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
+}
+
 ProgramFolderInputs programFolderInputs(const QStringList& arguments)
 {
     ProgramFolderInputs in;
@@ -87,8 +93,7 @@ ProgramFolderInputs programFolderInputs(const QStringList& arguments)
     in.homeVariable = qEnvironmentVariable("LEXORA_HOME");
     in.executableDir = QCoreApplication::applicationDirPath();
     in.buildTreeHome = findBuildTreeHome(in.executableDir);
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    in.dataHome = xdg.startsWith(QLatin1Char('/')) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
+    in.dataHome = userDataHome();
     if (!in.executableDir.isEmpty())
         in.installedData = QDir::cleanPath(in.executableDir + QStringLiteral("/../share/lexora"));
     return in;
