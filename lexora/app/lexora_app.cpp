@@ -25,6 +25,7 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QSessionManager>
+#include <QTimer>
 #include <cstdio>
 
 namespace lex {
@@ -159,12 +160,13 @@ int CLexoraApp::run(const QStringList& arguments)
     if (ends.ending)
         return 0;
     ends.running = true;
-    tellRecoveredBooks(ui, &window, ends.recoveryRoot, Env::defaultEnv());
     // Run until the window ends rather than through exec(): hiding the window (during a
     // practice run) would end a dialog's own loop and with it the program.
     QEventLoop loop;
     QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
     window.show();
+    // Over the window, once it is on screen.
+    QTimer::singleShot(0, &window, [&] { tellRecoveredBooks(ui, &window, ends.recoveryRoot, Env::defaultEnv()); });
     loop.exec();
     return 0;
 }
