@@ -3,6 +3,7 @@
 #include "app_test_support.h"
 
 #include "common/config/profile.h"
+#include "common/platform/shutdown_signals.h"
 #include "lexora/app/lexora_app.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
@@ -89,6 +90,9 @@ TEST(DesktopEnd, AShutdownRequestThatCannotSaveAsksNothingAndKeepsACopy)
 {
     for (const bool signal : {true, false}) {
         SCOPED_TRACE(signal ? "SIGTERM in a modal window" : "the session's quit");
+        // A process ends by a signal once (ctest runs each test in a process of its own).
+        if (signal && *shutdownSignalName())
+            continue;
         Running r;
         const int entries = r.w.wordBook()->book().size();
         ASSERT_TRUE(QDir(r.pf.bookPath).removeRecursively());
