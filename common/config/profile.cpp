@@ -333,6 +333,8 @@ int64_t steadyNowMs()
 // share the temporary file with that writer and could leave a mixture of both files, which is
 // worse than one value not stored. Any other failure to lock (a folder we cannot open) lets the
 // write go on alone; it will fail or succeed on its own.
+bool isTimeout(const Status& st) { return !st && st.message().startsWith(QLatin1String("timed out")); }
+
 bool lockFolderOf(Env* env, const QString& path, std::unique_ptr<FileLock>* lock)
 {
     const bool stuck = steadyNowMs() < lockStuckUntil.load(std::memory_order_relaxed);
@@ -341,7 +343,7 @@ bool lockFolderOf(Env* env, const QString& path, std::unique_ptr<FileLock>* lock
         lockStuckUntil.store(0, std::memory_order_relaxed);
         return true;
     }
-    if (!st.message().startsWith(QLatin1String("timed out")))
+    if (!isTimeout(st))
         return true;
     lockStuckUntil.store(steadyNowMs() + std::chrono::milliseconds(kStuckLockGrace).count(), std::memory_order_relaxed);
     qWarning("Config.INI not written: %s", qUtf8Printable(st.message()));
@@ -420,7 +422,7 @@ bool Profile::writeString(const QString& section, const QString& key, const QStr
         stored = QLatin1Char('"') + value + QLatin1Char('"');
 
     std::unique_ptr<FileLock> lock;
-    if (!lockFolderOf(env_, path_, &lock))
+    if (!held_ && !lockFolderOf(env_, path_, &lock))
         return false;
     Document doc;
     // A file that exists but cannot be read must not be replaced by one holding a single key.
@@ -428,6 +430,32 @@ bool Profile::writeString(const QString& section, const QString& key, const QStr
         return false;
     doc.set(section, key, stored);
     return writeFileAtomically(env_, path_, doc.serialize()).isOk();
+}
+
+Status Profile::lockWriters(int timeoutMs, bool* heldByOther)
+{
+    if (heldByOther)
+        *heldByOther = false;
+    std::unique_ptr<FileLock> lock;
+    const Status st = env_->lockExclusive(parentDir(path_), timeoutMs, &lock);
+    if (!st) {
+        if (heldByOther)
+            *heldByOther = isTimeout(st);
+        return st;
+    }
+    held_ = std::move(lock);
+    return st;
+}
+
+Status Profile::seed(QByteArrayView bytes)
+{
+    std::unique_ptr<FileLock> lock;
+    if (!held_ && !lockFolderOf(env_, path_, &lock))
+        return Status::error(QStringLiteral("%1: another program kept it locked").arg(path_));
+    // Checked under the lock: whoever wrote first keeps what he wrote.
+    if (env_->fileExists(path_))
+        return Status::ok();
+    return writeFileAtomically(env_, path_, bytes);
 }
 
 bool Profile::writeInt(const QString& section, const QString& key, int value)

@@ -18,6 +18,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace lex {
@@ -51,9 +52,24 @@ public:
     bool writeInt(const QString& section, const QString& key, int value);
     bool writeStruct(const QString& section, const QString& key, const QByteArray& bytes);
 
+    // Takes the lock every write of the file holds, for a caller that must know before it starts
+    // whether it may write at all (lexbook refuses while a program is writing). Until
+    // unlockWriters() (or the last copy of this object goes), this object's writes do not take it
+    // again. Waits at most `timeoutMs`; on failure `*heldByOther` tells a writer that did not let
+    // go in time from a folder that cannot be locked.
+    Status lockWriters(int timeoutMs, bool* heldByOther = nullptr);
+    void unlockWriters() { held_.reset(); }
+
+    // The first start's file: writes `bytes` as the whole file when there is none yet, under the
+    // writers' lock, so that a program writing its first key at the same moment (Glosix started
+    // with Lexora) is neither overwritten nor overwrites the seed. An existing file is left as it
+    // is. Fails when the lock was not had in time or the write failed.
+    Status seed(QByteArrayView bytes);
+
 private:
     QString path_;
     Env* env_;
+    std::shared_ptr<FileLock> held_;   // lockWriters()
 };
 
 } // namespace lex

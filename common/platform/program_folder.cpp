@@ -1,5 +1,7 @@
 #include "common/platform/program_folder.h"
 
+#include "common/config/config_keys.h"
+#include "common/config/profile.h"
 #include "common/platform/env.h"
 
 #include <QCoreApplication>
@@ -46,8 +48,9 @@ Status copyMissing(Env* env, const QString& from, const QString& to, const QStri
         Status s = env->readFile(source, &bytes);
         if (s)
             s = createDirs(env, parentDir(target));
+        // Config.INI under the lock of its every write: Glosix may be writing its first key now.
         if (s)
-            s = writeFileAtomically(env, target, bytes);
+            s = name == config::kFileName ? Profile(target, env).seed(bytes) : writeFileAtomically(env, target, bytes);
         if (!s)
             return s;
     }
@@ -64,7 +67,13 @@ QStringList seededFiles()
 
 QStringList startingFiles()
 {
-    return {QStringLiteral("Config.INI"), QStringLiteral("Book/English.idx"), QStringLiteral("Book/English.txt")};
+    return {config::kFileName, QStringLiteral("Book/English.idx"), QStringLiteral("Book/English.txt")};
+}
+
+QString userDataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    return xdg.startsWith(QLatin1Char('/')) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
 }
 
 ProgramFolderInputs programFolderInputs(const QStringList& arguments)
@@ -84,8 +93,7 @@ ProgramFolderInputs programFolderInputs(const QStringList& arguments)
     in.homeVariable = qEnvironmentVariable("LEXORA_HOME");
     in.executableDir = QCoreApplication::applicationDirPath();
     in.buildTreeHome = findBuildTreeHome(in.executableDir);
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    in.dataHome = xdg.startsWith(QLatin1Char('/')) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
+    in.dataHome = userDataHome();
     if (!in.executableDir.isEmpty())
         in.installedData = QDir::cleanPath(in.executableDir + QStringLiteral("/../share/lexora"));
     return in;

@@ -23,6 +23,9 @@ struct ProgramFolderInputs {
 // How the folder was chosen (for messages and tests).
 enum class ProgramFolderKind { HomeOption, HomeVariable, BuildTree, Portable, UserData };
 
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
+QString userDataHome();
+
 // The inputs of this process: the arguments (for --home DIR or --home=DIR) and its environment.
 // A build tree is recognised by CMakeCache.txt in the executable's folder or up to three folders
 // above it; its sample folder is <build>/data.

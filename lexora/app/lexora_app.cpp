@@ -1,6 +1,7 @@
 #include "lexora/app/lexora_app.h"
 
 #include "common/platform/named_event.h"
+#include "common/platform/program_folder.h"
 #include "common/platform/process_launcher.h"
 #include "common/platform/program_start.h"
 #include "common/platform/qt_user_services.h"
@@ -14,39 +15,85 @@
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/app/word_book_session.h"
+#include "lexora/book/book_recovery.h"
 #include "resources/resources.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QEvent>
 #include <QEventLoop>
 #include <QIcon>
 #include <QSessionManager>
+#include <QTimer>
 #include <cstdio>
 
 namespace lex {
 
+QString defaultRecoveryRoot() { return userDataHome() + QStringLiteral("/lexora/recovered"); }
+
+void tellRecoveredBooks(UserServices& ui, QWidget* owner, const QString& root, Env* env)
+{
+    for (const QString& where : takeRecoveredBooks(root, env))
+        ui.messageBox(owner, recoveredBookNotice(where));
+}
+
+namespace {
+
+// The end of a shutdown request: the Book saved without a question (or its recovery copy
+// written), then the window ends as "退出" does, without saving again.
+void endUnasked(CMainDialog& window, const DesktopEnds& state)
+{
+    if (window.hasShutDown())
+        return;
+    saveForShutdownRequest(window.wordBook()->session(), state.recoveryRoot, QDateTime::currentDateTime());
+    window.onCommand(cmd::kExit, 0);
+}
+
+// The session manager's final "die" (and any other quit of the application) reaches the
+// application as a quit event, which closes the windows; the Book is dealt with first, unasked,
+// since a closing window would ask.
+class QuitWatcher final : public QObject {
+public:
+    QuitWatcher(CMainDialog& window, DesktopEnds* state) : QObject(&window), window_(window), state_(state) {}
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == qApp && e->type() == QEvent::Quit && state_->running)
+            endUnasked(window_, *state_);
+        return false;
+    }
+
+private:
+    CMainDialog& window_;
+    DesktopEnds* state_;
+};
+
+} // namespace
+
 void connectDesktopEnds(CMainDialog& window, DesktopEnds* state)
 {
     // Logout, `systemctl --user stop`, a closed terminal: the same end as "退出", from the event
-    // loop. During start-up nothing of the learner's has changed yet, so nothing is saved then.
+    // loop, but nobody is there to answer a question. During start-up nothing of the learner's has
+    // changed yet, so nothing is saved then.
     installShutdownSignals(&window, [&window, state] {
         state->ending = true;
         if (state->running)
-            window.onCommand(cmd::kExit, 0);
+            endUnasked(window, *state);
         // Also leaves the loop of a modal dialog open at the time; no later dialog opens.
         QCoreApplication::exit(0);
     });
     // The session manager asks to save before a logout that may still be cancelled: save the
-    // Book and stay. Its final "die" arrives as a quit event that closes the window, which ends
-    // as the close button does (saving, settings).
+    // Book and stay, without a question that would hold the logout up (a failure is dealt with
+    // by the quit that follows). Its final "die" arrives as a quit event, which ends the program
+    // as a signal does.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window, [&window, state](QSessionManager&) {
-        if (state->running && !window.hasShutDown())
-            window.wordBook()->onCommand(cmd::kSave, 0);
+        if (state->running && !window.hasShutDown() && window.wordBook()->book().saveOnExit)
+            window.wordBook()->session().save(SaveQuestions{});
     });
+    qApp->installEventFilter(new QuitWatcher(window, state));
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window, state] {
-        if (state->running && !window.hasShutDown())
-            window.onCommand(cmd::kExit, 0);
+        if (state->running)
+            endUnasked(window, *state);
     });
 }
 
@@ -118,6 +165,8 @@ int CLexoraApp::run(const QStringList& arguments)
     QEventLoop loop;
     QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
     window.show();
+    // Over the window, once it is on screen.
+    QTimer::singleShot(0, &window, [&] { tellRecoveredBooks(ui, &window, ends.recoveryRoot, Env::defaultEnv()); });
     loop.exec();
     return 0;
 }

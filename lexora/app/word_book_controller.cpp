@@ -9,6 +9,7 @@
 #include "lexora/app/status_animation.h"
 #include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_lock.h"
 #include "lexora/link/companion_add.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/book/operations/degree_ops.h"
@@ -83,6 +84,8 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
     connect(&session_, &BookSession::loaded, this, [this](const LoadReport& report) {
         if (const QString notice = damageNotice(session_.book(), report); !notice.isEmpty())
             services_.ui->messageBox(owner_, notice);
+        if (session_.readOnly())
+            services_.ui->messageBox(owner_, readOnlyNotice(session_.book().name));
     });
     session_.setLockFolder(services_.runtimeDir);
     session_.load(loadHooks());

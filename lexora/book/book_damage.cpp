@@ -69,6 +69,15 @@ Status keepDamageCopies(Book& book, Env* env)
     return Status::ok();
 }
 
+void removeStrayDamageTemps(const QString& path, const QString& name, Env* env)
+{
+    const QString idx = name + QStringLiteral(".idx.damaged-"), txt = name + QStringLiteral(".txt.damaged-");
+    for (const QString& f : env->listFiles(path.isEmpty() ? QStringLiteral(".") : path)) {
+        if (f.endsWith(QLatin1String(".tmp")) && (f.startsWith(idx) || f.startsWith(txt)))
+            env->removeFile(path + f);
+    }
+}
+
 QString damageNotice(const Book& book, const LoadReport& report)
 {
     const int n = report.skippedCount();

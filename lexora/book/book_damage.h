@@ -23,6 +23,11 @@ std::optional<Book::DamageCopies> planDamageCopies(const Book& book, Env* env);
 // leaves book.damageCopies set: the caller must not overwrite the originals then.
 Status keepDamageCopies(Book& book, Env* env);
 
+// Removes what a copy cut short by a crash or a power cut left beside the Book: the temporary
+// files NAME.idx.damaged-TAG(-N).tmp and NAME.txt.damaged-TAG(-N).tmp. The copies themselves, whole
+// or not yet made, are left alone; the next save makes a missing one again.
+void removeStrayDamageTemps(const QString& path, const QString& name, Env* env);
+
 // What the learner is told after a load that skipped damaged records (the Book's name, how many,
 // where the copies will be); empty when nothing was skipped.
 QString damageNotice(const Book& book, const LoadReport& report);

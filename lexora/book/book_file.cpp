@@ -479,6 +479,7 @@ LoadReport LoadBook(Book& book, Env* env, const BookFileHooks& hooks)
             p = Pending();
         }
     }
+    removeStrayDamageTemps(book.path, book.name, env);
     QString idxPath, txtPath;
     effectivePaths(env, s, p, &idxPath, &txtPath);
 
@@ -584,6 +585,15 @@ SaveResult saveBook(Book& book, Env* env)
     return {};
 }
 
+void splitSaveAsPath(const QString& chosen, QString* path, QString* name)
+{
+    const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));
+    const QString file = chosen.mid(slash + 1);
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    *path = chosen.left(slash + 1);
+    *name = dot > 0 ? file.left(dot) : file;
+}
+
 SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env)
 {
     for (;;) {
@@ -599,11 +609,7 @@ SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env)
         const QString chosen = q.chooseFile ? q.chooseFile(r.failedPath, filter) : QString();
         if (chosen.isEmpty())
             return r;
-        const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));
-        const QString file = chosen.mid(slash + 1);
-        const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-        book.path = chosen.left(slash + 1);
-        book.name = dot > 0 ? file.left(dot) : file;
+        splitSaveAsPath(chosen, &book.path, &book.name);
         book.textChanged = true;
         book.loadFailed = false;
     }

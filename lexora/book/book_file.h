@@ -88,6 +88,9 @@ struct SaveQuestions {
     // Save-as chooser with the initial path and filter; returns the chosen path or empty.
     std::function<QString(const QString& initialPath, const QString& filter)> chooseFile;
 };
+// The Book a save-as file name gives: the folder with its trailing '/', and the file name
+// without its extension.
+void splitSaveAsPath(const QString& chosen, QString* path, QString* name);
 // Saves, and on failure runs the save-as dialogue until it succeeds or the user declines.
 SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env = Env::defaultEnv());
 

@@ -54,35 +54,57 @@ void BookSession::announceReset()
 
 // ---- loading and saving --------------------------------------------------------------------
 
-void BookSession::setLockFolder(const QString& runtimeDir)
+void BookSession::setLockFolder(const QString& runtimeDir, int waitMs)
 {
     lockFolder_ = runtimeDir;
+    lockWaitMs_ = waitMs;
 }
 
-void BookSession::lockOpenBook()
+bool BookSession::lockBookAt(const QString& folder, const QString& name)
 {
     if (lockFolder_.isEmpty())
-        return;
-    const QString key = bookLockKey(book_.path, book_.name);
+        return true;
+    const QString key = bookLockKey(folder, name);
     if (bookLock_ && key == lockedKey_)
-        return;
-    // The new Book's lock first: the old one is let go only once this one is ours or given up.
+        return true;
+    // The new Book's lock first: the old one is let go only once this one is ours.
     std::unique_ptr<FileLock> lock;
-    const Status st = lockBook(lockFolder_, book_.path, book_.name, kBookLockWaitMs, &lock);
+    bool busy = false;
+    const Status st = lockBook(lockFolder_, folder, name, lockWaitMs_, &lock, &busy);
+    if (busy)
+        return false;
     bookLock_ = std::move(lock);
     lockedKey_ = st ? key : QString();
+    // A runtime folder we cannot use binds nobody else either: go on without the lock.
     if (!st)
         qWarning().noquote() << "Lexora: the Book" << key << "is not locked against other writers:" << st.message();
+    return true;
+}
+
+bool BookSession::lockOpenBook()
+{
+    if (lockBookAt(book_.path, book_.name))
+        return true;
+    bookLock_.reset();
+    lockedKey_.clear();
+    return false;
 }
 
 LoadReport BookSession::load(const BookFileHooks& hooks)
 {
-    // Another writer (Glosix appending a word, lexbook) finishes before the files are read.
-    lockOpenBook();
+    // Another writer (Glosix appending a word, lexbook) finishes before the files are read; one
+    // that never does leaves the Book to it: read as it is, nothing repaired, created or removed.
+    readOnly_ = !lockOpenBook();
     // Another Book (or the same one read again): the steps no longer describe it.
     history_.clear();
     book_.clear();
-    LoadReport report = LoadBook(book_, env_, hooks);
+    LoadReport report;
+    if (readOnly_) {
+        report = inspectBook(book_.path, book_.name, env_, &book_);
+        book_.loadFailed = true;   // the save must not write over it
+    } else {
+        report = LoadBook(book_, env_, hooks);
+    }
     Q_EMIT bookReset();
     Q_EMIT bookRenamed(book_.name);
     Q_EMIT loaded(report);
@@ -92,11 +114,35 @@ LoadReport BookSession::load(const BookFileHooks& hooks)
 SaveResult BookSession::save(const SaveQuestions& questions)
 {
     const QString path = book_.path, name = book_.name;
-    SaveResult r = saveBookInteractive(book_, questions, env_);
-    if (book_.path != path || book_.name != name) {
-        lockOpenBook();   // saved as another Book: that one is open now
-        Q_EMIT bookRenamed(book_.name);
+    SaveQuestions q = questions;
+    // A save-as target is locked before anything of it is written; one another writer holds is
+    // not written to, and the learner may choose again.
+    if (questions.chooseFile) {
+        q.chooseFile = [this, &questions](const QString& initialPath, const QString& filter) {
+            for (;;) {
+                const QString chosen = questions.chooseFile(initialPath, filter);
+                if (chosen.isEmpty())
+                    return chosen;
+                QString folder, stem;
+                splitSaveAsPath(chosen, &folder, &stem);
+                if (lockBookAt(folder, stem)) {
+                    readOnly_ = false;
+                    return chosen;
+                }
+                if (!questions.askSaveAs || !questions.askSaveAs(bookBusyQuestion(stem)))
+                    return QString();
+            }
+        };
     }
+    // A read-only Book says why it cannot be saved where it is.
+    if (questions.askSaveAs) {
+        q.askSaveAs = [this, &questions](const QString& text) {
+            return questions.askSaveAs(readOnly_ ? readOnlySaveQuestion(book_.name) : text);
+        };
+    }
+    SaveResult r = saveBookInteractive(book_, q, env_);
+    if (book_.path != path || book_.name != name)
+        Q_EMIT bookRenamed(book_.name);   // saved as another Book: that one is open now
     return r;
 }
 

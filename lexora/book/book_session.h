@@ -12,6 +12,7 @@
 #include "lexora/book/book_history.h"
 #include "lexora/book/book_operation.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_lock.h"
 #include "lexora/book/list_ops.h"
 
 #include <QObject>
@@ -51,10 +52,15 @@ public:
     // ---- loading and saving ----------------------------------------------------------------
     // From now on every Book opened here (load, switch, save-as) is first locked against other
     // writers (book_lock.h) in `runtimeDir`, and stays locked while it is open; a lock another
-    // writer holds is waited for a few seconds. Empty (the default, for tests and tools): no lock.
-    void setLockFolder(const QString& runtimeDir);
+    // writer holds is waited for `waitMs`. Empty (the default, for tests and tools): no lock.
+    // A Book whose lock another writer keeps past the wait is opened read-only: read without
+    // changing any of its files, and never saved over (a save offers save-as instead). A save-as
+    // locks the Book it is about to write first, and does not write one another writer holds.
+    void setLockFolder(const QString& runtimeDir, int waitMs = kBookLockWaitMs);
     // Whether the open Book's writer lock is held.
     bool holdsBookLock() const { return bookLock_ != nullptr; }
+    // The open Book was opened read-only (see setLockFolder); a save-as to a Book of its own ends it.
+    bool readOnly() const { return readOnly_; }
 
     // Loads book().path + book().name into the emptied Book (numbering starts at 0).
     LoadReport load(const BookFileHooks& hooks = {});
@@ -110,10 +116,13 @@ private:
     void settle(std::unique_ptr<BookOperation> op);
     void announceChanged(const RowRanges& ranges);
     void announceInserted(const RowRanges& ranges);
-    void lockOpenBook();
+    bool lockOpenBook();
+    bool lockBookAt(const QString& folder, const QString& name);
 
     Env* env_;
     QString lockFolder_;
+    int lockWaitMs_ = kBookLockWaitMs;
+    bool readOnly_ = false;
     std::unique_ptr<FileLock> bookLock_;
     QString lockedKey_;
     Book book_;

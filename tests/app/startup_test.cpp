@@ -6,6 +6,8 @@
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/app/word_book_session.h"
+#include "lexora/book/book_lock.h"
+#include "lexora/book/operations/degree_ops.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -157,4 +159,27 @@ TEST(Startup, ADamagedBookIsToldOnceAndItsFilesAreKeptByTheSaveAtExit)
     EXPECT_TRUE(bookMessages(ui).isEmpty());
     w.onCommand(cmd::kExit, 0);
     EXPECT_EQ(QDir(pf.bookPath).entryList({QStringLiteral("*.damaged-*")}, QDir::Files).size(), 2);
+}
+
+// Another writer keeps the Book locked past the wait: the learner is told it is open read-only,
+// and the exit asks before anything (declined here), leaving the files as they were.
+TEST(Startup, ABookAnotherWriterKeepsIsOpenedReadOnlyAndNeverSavedOver)
+{
+    lextest::TempDir dir;
+    const auto pf = apptest::makeProgramFolder(dir, 3);
+    const QByteArray idx = dir.read(QStringLiteral("home/Book/English.idx"));
+    apptest::CheckingServices ui;
+    AppServices services = apptest::testServices(&ui);
+    services.runtimeDir = dir.path(QStringLiteral("run"));
+    std::unique_ptr<FileLock> held;
+    ASSERT_TRUE(lockBook(services.runtimeDir, pf.bookPath, QStringLiteral("English"), 0, &held));
+    CMainDialog w(services, pf.folder);
+    ASSERT_TRUE(w.initialise());
+    EXPECT_TRUE(ui.messages().contains(readOnlyNotice(QStringLiteral("English")))) << ui.messages().join('|').toStdString();
+    EXPECT_EQ(w.wordBook()->list()->itemCount(), 3);
+    w.wordBook()->session().run(std::make_unique<StrangenessOp>(std::vector<int>{0}, Degree::Spelling, DegreeChange::to(1)));
+    ui.queueAnswer(MessageAnswer::No);   // save as another Book? no
+    w.onCommand(cmd::kExit, 0);
+    EXPECT_EQ(ui.messages().last(), readOnlySaveQuestion(QStringLiteral("English")));
+    EXPECT_EQ(dir.read(QStringLiteral("home/Book/English.idx")), idx);
 }

@@ -182,7 +182,8 @@ INSTANTIATE_TEST_SUITE_P(EachKind, DamagedBook, ::testing::ValuesIn(kDamages),
 
 // The copies are made before anything of the damaged files is overwritten, and durably: a save
 // broken at any step, by an error or a power cut, leaves either the damaged files untouched or
-// the copies whole beside whatever the Book became. A save that cannot make them stops.
+// the copies whole beside whatever the Book became. A save that cannot make them stops. The next
+// load leaves no temporary file of a copy cut short behind.
 TEST(DamagedBookSave, TheCopiesComeFirstAtEveryStep)
 {
     using Mode = lextest::FaultEnv::Mode;
@@ -207,7 +208,7 @@ TEST(DamagedBookSave, TheCopiesComeFirstAtEveryStep)
         return lex::saveBook(b, env);
     };
 
-    for (Mode mode : {Mode::Fail, Mode::PowerCut, Mode::PowerCutZeros}) {
+    for (Mode mode : {Mode::Fail, Mode::Crash, Mode::PowerCut, Mode::PowerCutZeros}) {
         lextest::FaultEnv env;
         Book::DamageCopies plan;
         damaged();
@@ -225,6 +226,8 @@ TEST(DamagedBookSave, TheCopiesComeFirstAtEveryStep)
             }
             const auto state = loadFresh(base, QStringLiteral("B"));
             EXPECT_TRUE(state.size() == 1 || state.size() == 2) << state.size();
+            for (const QString& f : dir.files())
+                EXPECT_FALSE(f.contains(QStringLiteral(".damaged-")) && f.endsWith(QStringLiteral(".tmp"))) << f.toStdString();
             const bool untouched = dir.read(QStringLiteral("B.idx")) == idx && dir.read(QStringLiteral("B.txt")) == txt;
             if (!untouched) {
                 EXPECT_EQ(dir.read(plan.indexCopy.mid(base.size())), idx);

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -117,3 +118,34 @@ TEST(ConfigLock, StuckHolderMakesWritesFailSoon)
 }
 
 } // namespace
+
+// The first start's Config.INI is written under the writers' lock: while another program holds
+// it the seed waits, and a key that program wrote meanwhile is kept, not replaced by the seed.
+TEST(ConfigLock, FirstStartSeedWaitsForTheHolderAndKeepsWhatItWrote)
+{
+    const QByteArray seed = "[INIT]\nBookName=English\n";
+    for (const bool holderWrites : {false, true}) {
+        SCOPED_TRACE(holderWrites ? "holder writes a key" : "holder writes nothing");
+        lextest::TempDir dir;
+        const QString path = dir.path(QStringLiteral("Config.INI"));
+        std::atomic<bool> locked{false}, existedWhileHeld{true};
+        std::thread holder([&] {
+            Profile p(path);
+            ASSERT_TRUE(p.lockWriters(0));
+            locked = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            existedWhileHeld = QFileInfo::exists(path);
+            if (holderWrites)   // while it holds the lock, its own writes do not wait for it
+                EXPECT_TRUE(p.writeString(QStringLiteral("INIT"), QStringLiteral("GlosixDlgSize"), QStringLiteral("x")));
+            p.unlockWriters();
+        });
+        while (!locked)
+            std::this_thread::yield();
+        EXPECT_TRUE(Profile(path).seed(seed));
+        holder.join();
+        EXPECT_FALSE(existedWhileHeld) << "the seed did not wait for the lock";
+        const Profile p(path);
+        EXPECT_EQ(p.contains(QStringLiteral("INIT"), QStringLiteral("GlosixDlgSize")), holderWrites);
+        EXPECT_EQ(p.contains(QStringLiteral("INIT"), QStringLiteral("BookName")), !holderWrites);
+    }
+}

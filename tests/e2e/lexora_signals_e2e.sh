@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the real Lexora ended by the signals a desktop sends at logout. After a grade and a
 # review stamp, SIGTERM, SIGHUP, two SIGTERMs at once, and a SIGTERM while a question box is open
-# must each save the Book and write Config.INI as "退出" does, and end with status 0.
+# must each save the Book and write Config.INI as "退出" does, and end with status 0; with the Book
+# folder gone, a whole copy is kept in the recovery folder instead.
 #   lexora_signals_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR
 set -uo pipefail
 
@@ -119,5 +120,29 @@ kill -TERM $lexora_pid
 ends_cleanly "SIGTERM with a question box open"
 saved "SIGTERM with a question box open"
 echo "ok: SIGTERM with a question box open"
+
+# The Book folder removed while Lexora runs: SIGTERM asks nothing, the Book goes whole to a new
+# folder under $XDG_DATA_HOME/lexora/recovered, and the next start says where.
+fresh_home
+export XDG_DATA_HOME=$tmp/data
+start_lexora
+grade_a_word
+mv "$home/Book" "$tmp/Book.away"
+kill -TERM $lexora_pid
+ends_cleanly "SIGTERM with the Book folder gone"
+copies=("$XDG_DATA_HOME"/lexora/recovered/*/English.idx)
+[ ${#copies[@]} -eq 1 ] && [ -f "${copies[0]}" ] || fail "no recovery copy: ${copies[*]}"
+mkdir -p "$home/Book" && cp "${copies[0]}" "${copies[0]%.idx}.txt" "$home/Book/" || fail "cannot copy the recovery copy"
+saved "the recovery copy"
+start_lexora
+notice=
+for _ in $(seq 25); do
+  [ "$(xdotool search --onlyvisible --pid $lexora_pid 2>/dev/null | wc -l)" -ge 2 ] && { notice=yes; break; }
+  sleep 0.2
+done
+[ -n "$notice" ] || fail "the next start did not say where the copy is"
+kill -TERM $lexora_pid
+ends_cleanly "the start after the recovery"
+echo "ok: SIGTERM with the Book folder gone keeps a whole copy and the next start tells"
 
 echo "PASS: Lexora ends on SIGTERM and SIGHUP as through its menu"

@@ -285,6 +285,10 @@ int cmdSalvage(const QStringList& args)
         return code;
     lex::Env* env = lex::Env::defaultEnv();
     const QString stem = to.path + to.name;
+    // No Lexora or Glosix may create OUT while it is being written.
+    std::unique_ptr<lex::FileLock> writer;
+    if (!lockOrRefuse({args[1], to.path, to.name}, &writer, &code))
+        return code;
     for (const QString& suffix : {QStringLiteral(".idx"), QStringLiteral(".txt"), QStringLiteral(".save"),
                                   QStringLiteral(".idx.new"), QStringLiteral(".txt.new")}) {
         if (env->fileExists(stem + suffix))

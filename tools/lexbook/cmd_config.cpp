@@ -20,7 +20,8 @@ const char kConfigHelp[] =
     "set                  stores VALUE as a string (the file is rewritten as UTF-8 with its mark,\n"
     "                     under a lock that the programs' own writes respect)\n"
     "set --struct         VALUE is the data bytes in hexadecimal; the checksum is added\n"
-    "Exit codes: 0 done, 1 absent or invalid value or a failed write, 2 bad arguments.\n"
+    "Exit codes: 0 done, 1 absent or invalid value or a failed write, 2 bad arguments, 3 another\n"
+    "program kept the file locked (nothing was changed).\n"
     "Use -- before a VALUE that starts with \"--\".\n";
 
 // Strict decimal 32-bit integer.
@@ -114,15 +115,14 @@ int cmdConfig(const QStringList& args)
     }
 
     const QString& value = positional[2];
-    bool ok;
-    if (asStruct) {
-        QByteArray bytes;
-        if (!parseHex(value, &bytes))
-            return fail(QStringLiteral("config: --struct VALUE must be hexadecimal digits, two per byte"));
-        ok = profile.writeStruct(section, key, bytes);
-    } else {
-        ok = profile.writeString(section, key, value);
-    }
+    QByteArray bytes;
+    if (asStruct && !parseHex(value, &bytes))
+        return fail(QStringLiteral("config: --struct VALUE must be hexadecimal digits, two per byte"));
+    std::unique_ptr<lex::FileLock> unused;
+    int code = 0;
+    if (!lockOrRefuse({file, {}, {}, &profile}, &unused, &code))
+        return code;
+    const bool ok = asStruct ? profile.writeStruct(section, key, bytes) : profile.writeString(section, key, value);
     if (!ok)
         return fail(QStringLiteral("config: cannot write [%1] %2 to %3").arg(section, key, file), 1);
     return 0;

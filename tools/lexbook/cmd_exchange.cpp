@@ -4,10 +4,8 @@
 
 #include "common/dictionary/dictionary.h"
 #include "common/platform/env.h"
-#include "common/platform/runtime_dir.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book_file.h"
-#include "lexora/book/book_lock.h"
 #include "lexora/exchange/text_format.h"
 
 #include <cstdio>
@@ -146,12 +144,8 @@ int cmdImport(const QStringList& args)
     // A Lexora with this Book open would overwrite the import at its next save; Glosix's AddTo
     // must not append in between. Held until the process ends.
     std::unique_ptr<lex::FileLock> writer;
-    bool busy = false;
-    if (const lex::Status st = lex::lockBook(lex::defaultRuntimeDir(), book.path, book.name, 1000, &writer, &busy); !st)
-        return fail(busy ? QStringLiteral("%1 is open in Lexora or being written by another program: close it there first")
-                               .arg(o.positional[0])
-                         : QStringLiteral("cannot lock %1 against other writers: %2").arg(o.positional[0], st.message()),
-                    1);
+    if (!lockOrRefuse({o.positional[0], book.path, book.name}, &writer, &code))
+        return code;
     progress->step(QStringLiteral("loading %1").arg(o.positional[0]));
     if (!loadForCommand(book, &code))
         return code;

@@ -3,9 +3,12 @@
 // code; errors are one clear line on stderr.
 
 #include <QStringList>
+#include <memory>
 
 namespace lex {
 class Book;
+class FileLock;
+class Profile;
 struct LoadReport;
 }
 
@@ -38,6 +41,22 @@ bool takeFlag(QStringList& args, const QString& flag);
 // Removes "NAME VALUE" from `args` and stores VALUE in *value. False, with *error set, when VALUE
 // is missing or not a whole number of at least `min`; true and nothing changed when NAME is absent.
 bool takeIntOption(QStringList& args, const QString& name, int min, int* value, QString* error);
+
+// What a writer verb is about to change: a Book (the lock Lexora holds while the Book is open and
+// Glosix while it appends a word) or Config.INI (the lock every write of it holds).
+struct WriteTarget {
+    QString shown;                    // as the user named it
+    QString bookFolder, bookName;     // a Book ...
+    lex::Profile* config = nullptr;   // ... or Config.INI: its writes then skip the lock it holds
+};
+// The exit status of a writer verb refused because another program holds the lock.
+inline constexpr int kBusyExit = 3;
+// How long a writer verb waits for another writer to finish.
+inline constexpr int kWriterLockWaitMs = 1000;
+// Takes the target's lock for the rest of the command (a Book's in *held, Config.INI's in the
+// Profile), or prints why not and returns false with *code set: kBusyExit when another program
+// holds it past the wait, 1 when it cannot be taken at all.
+bool lockOrRefuse(const WriteTarget& target, std::unique_ptr<lex::FileLock>* held, int* code);
 
 // Prints "lexbook: <message>" on stderr and returns `code`.
 int fail(const QString& message, int code = 2);
