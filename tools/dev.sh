@@ -31,6 +31,10 @@ test_packages=(
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
 )
+# Node.js and npm for the memory model's reference check (the ts-fsrs package); a Node.js that
+# brings its own npm needs no Debian npm.
+test_packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || test_packages+=(npm)
 
 # install_missing PACKAGE...: installs those that are not installed yet.
 install_missing() {

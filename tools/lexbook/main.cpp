@@ -105,6 +105,7 @@ const Command kCommands[] = {
      "export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]",
      "Writes the word book (or rows FIRST to LAST, counted from 1) as a text word list of the given style.\n"
      "The default encoding is code page 936 (gbk), as the export dialog writes.\n"},
+    {"fsrs", lexbook::cmdFsrs, "fsrs [--retention R] YYYY-MM-DDTHH:MM=G...", lexbook::kFsrsHelp},
 };
 
 const Command* findCommand(const QString& name)
