@@ -1,6 +1,7 @@
 #include "lexora/record/review_record.h"
 
 #include <QFileInfo>
+#include <QUrl>
 #include <sqlite3.h>
 
 namespace lex {
@@ -190,8 +191,16 @@ Status ReviewRecord::ensureWritable()
         return Status::error(QStringLiteral("no record open"));
 
     const bool readOnly = mode_ == Mode::ReadOnly;
-    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
-    int rc = sqlite3_open_v2(QFile::encodeName(file_).constData(), &db_, flags, nullptr);
+    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
+    QByteArray name = QFile::encodeName(file_);
+    // A reader beside no writer: without a write-ahead log the file is complete, and opening it as
+    // immutable leaves no -wal and -shm files behind. With a log (a writer at work, or one that was
+    // killed) the reader shares it.
+    if (readOnly && !QFileInfo::exists(file_ + QStringLiteral("-wal"))) {
+        name = QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath()).toEncoded() + "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
+    int rc = sqlite3_open_v2(name.constData(), &db_, flags, nullptr);
     auto refuse = [this](const QString& message) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
