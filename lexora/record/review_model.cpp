@@ -21,6 +21,12 @@ void ReviewModel::set(const EntryKey& key, ReviewDegree skill, const SkillMemory
     ++generation_;
 }
 
+void ReviewModel::put(const EntryKey& key, const EntryMemory& memory)
+{
+    items_[Key{key.word, packedTime(key.added)}] = memory;
+    ++generation_;
+}
+
 void ReviewModel::rename(const EntryKey& from, const EntryKey& to)
 {
     auto it = items_.find(KeyView{from.word, packedTime(from.added)});

@@ -67,6 +67,9 @@ public:
     void setRetention(double r);
 
     void set(const EntryKey& key, ReviewDegree skill, const SkillMemory& memory);
+    // Every skill of an entry at once (a load).
+    void put(const EntryKey& key, const EntryMemory& memory);
+    void reserve(size_t entries) { items_.reserve(entries); }
     // Moves the memory of `from` to `to` (a changed word); merged skill by skill when `to` has one.
     void rename(const EntryKey& from, const EntryKey& to);
     const EntryMemory* find(QStringView word, const EntryTime& added) const;

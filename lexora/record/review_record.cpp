@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <sqlite3.h>
+#include <unordered_map>
 
 namespace lex {
 
@@ -135,6 +136,14 @@ void ReviewRecord::close()
     ids_.clear();
 }
 
+Status ReviewRecord::checkpoint()
+{
+    if (!db_ || mode_ == Mode::ReadOnly)
+        return Status::ok();
+    const int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    return rc == SQLITE_OK || (rc & 0xFF) == SQLITE_BUSY ? Status::ok() : fail("checkpoint", rc);
+}
+
 std::optional<QString> ReviewRecord::takeFirstFault()
 {
     if (!fault_ || faultTaken_)
@@ -248,7 +257,11 @@ Status ReviewRecord::ensureWritable()
         return refuse(QStringLiteral("学习记录由较新版本的程序写成，未被打开也不会被改动：%1").arg(file_));
 
     if (!readOnly) {
-        sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+        // A checkpoint copies the log into the file and flushes the disk: tens of milliseconds that
+        // must not fall on an answer. The log is let grow to 16 MB (some thousands of answers)
+        // before one is forced; checkpoint() does it when a run is over, close() at the end.
+        sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=4096;"
+                          "PRAGMA cache_size=-8192;", nullptr, nullptr, nullptr);
         if (fresh) {
             const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kSchema
                                    + QByteArray("PRAGMA application_id=") + QByteArray::number(kApplicationId)
@@ -334,86 +347,139 @@ int stepDone(sqlite3_stmt* s)
 Status ReviewRecord::recordAnswer(const EntryKey& key, PracticeMode mode, AnswerOutcome outcome, const QDateTime& at,
                                   int durationMs)
 {
+    bool given = false;
+    return recordAnswers([&](NewAnswer* a) {
+        if (given)
+            return false;
+        *a = {key, mode, outcome, localMs(at), durationMs};
+        return given = true;
+    });
+}
+
+Status ReviewRecord::readMemory(int64_t entry, ReviewDegree skill, SkillMemory* m, int64_t* lastAt)
+{
+    Reset r{st_->memory};
+    sqlite3_bind_int64(st_->memory, 1, entry);
+    sqlite3_bind_int(st_->memory, 2, int(skill));
+    const int rc = sqlite3_step(st_->memory);
+    *m = {};
+    *lastAt = 0;
+    if (rc == SQLITE_ROW) {
+        m->state = {sqlite3_column_double(st_->memory, 0), sqlite3_column_double(st_->memory, 1)};
+        *lastAt = sqlite3_column_int64(st_->memory, 2);
+        m->lastDay = localDay(*lastAt);
+        m->answers = sqlite3_column_int(st_->memory, 3);
+    } else if (rc != SQLITE_DONE) {
+        return fail("memory", rc);
+    }
+    return Status::ok();
+}
+
+Status ReviewRecord::writeMemory(int64_t entry, ReviewDegree skill, const SkillMemory& m, int64_t lastAt)
+{
+    Reset r{st_->putMemory};
+    sqlite3_bind_int64(st_->putMemory, 1, entry);
+    sqlite3_bind_int(st_->putMemory, 2, int(skill));
+    sqlite3_bind_double(st_->putMemory, 3, m.state.stability);
+    sqlite3_bind_double(st_->putMemory, 4, m.state.difficulty);
+    sqlite3_bind_int64(st_->putMemory, 5, lastAt);
+    sqlite3_bind_int(st_->putMemory, 6, m.answers);
+    const int rc = sqlite3_step(st_->putMemory);
+    return rc == SQLITE_DONE ? Status::ok() : fail("memory", rc);
+}
+
+Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
+{
     if (Status s = ensureWritable(); !s)
         return s;
-    const ReviewDegree skill = skillOf(mode);
-    const int64_t when = localMs(at);
     int rc = stepDone(st_->begin);
     if (rc != SQLITE_OK)
         return fail("begin", rc);
-    auto abandon = [this](const char* what, int code) {
-        stepDone(st_->rollback);
-        ids_.clear(); // rows made in the abandoned transaction are gone
-        return fail(what, code);
-    };
 
-    int64_t id = 0;
-    if (Status s = entryId(key, true, &id); !s) {
+    // Each entry met: its memory per skill, read once and carried forward answer by answer while
+    // the answers come in time order; an entry with an answer older than its last one is
+    // replayed from the record instead (the clock was put back, or answers were merged).
+    struct Touched {
+        EntryKey key;
+        std::array<SkillMemory, kReviewDegreeCount> memory{};
+        std::array<int64_t, kReviewDegreeCount> lastAt{};
+        uint8_t loaded = 0, changed = 0;
+        bool replay = false;
+    };
+    std::unordered_map<int64_t, Touched> touched;
+    const FsrsScheduler scheduler; // the retention plays no part in the memory itself
+    Status s;
+    NewAnswer a;
+    while (s && next(&a)) {
+        int64_t id = 0;
+        if (!(s = entryId(a.key, true, &id)))
+            break;
+        const ReviewDegree skill = skillOf(a.mode);
+        const size_t k = size_t(skill);
+        const uint8_t bit = uint8_t(1u << k);
+        Touched& t = touched[id];
+        if (t.loaded == 0 && t.changed == 0)
+            t.key = a.key;
+        if (!(t.loaded & bit)) {
+            if (!(s = readMemory(id, skill, &t.memory[k], &t.lastAt[k])))
+                break;
+            t.loaded |= bit;
+        }
+        {
+            sqlite3_stmt* ins = st_->insertAnswer;
+            Reset r{ins};
+            sqlite3_bind_int64(ins, 1, id);
+            sqlite3_bind_int(ins, 2, int(a.mode));
+            sqlite3_bind_int(ins, 3, int(skill));
+            sqlite3_bind_int(ins, 4, int(a.outcome));
+            sqlite3_bind_int64(ins, 5, a.at);
+            sqlite3_bind_int(ins, 6, a.durationMs < 0 ? 0 : a.durationMs);
+            if ((rc = sqlite3_step(ins)) != SQLITE_DONE) {
+                s = fail("answers", rc);
+                break;
+            }
+        }
+        if (sqlite3_changes(db_) == 0 || t.replay)
+            continue; // recorded already (a copy made twice), or replayed at the end anyway
+        SkillMemory& m = t.memory[k];
+        if (m.answers > 0 && a.at < t.lastAt[k]) {
+            t.replay = true;
+            continue;
+        }
+        const int day = localDay(a.at);
+        m.state = scheduler.review(m.state, day - m.lastDay, gradeOf(a.outcome)).after;
+        m.lastDay = day;
+        ++m.answers;
+        t.lastAt[k] = a.at;
+        t.changed |= bit;
+    }
+    bool replayed = false;
+    for (auto& [id, t] : touched) {
+        if (!s)
+            break;
+        if (t.replay) {
+            s = rebuildMemory(id);
+            replayed = true;
+            continue;
+        }
+        for (size_t k = 0; k < kReviewDegreeCount && s; ++k)
+            if (t.changed & (1u << k))
+                s = writeMemory(id, ReviewDegree(k), t.memory[k], t.lastAt[k]);
+    }
+    if (s && (rc = stepDone(st_->commit)) != SQLITE_OK)
+        s = fail("commit", rc);
+    if (!s) {
         stepDone(st_->rollback);
-        ids_.clear();
+        ids_.clear(); // entry rows made in the abandoned transaction are gone
         return s;
     }
-    SkillMemory memory;
-    int64_t lastAt = 0;
-    {
-        Reset r{st_->memory};
-        sqlite3_bind_int64(st_->memory, 1, id);
-        sqlite3_bind_int(st_->memory, 2, int(skill));
-        rc = sqlite3_step(st_->memory);
-        if (rc == SQLITE_ROW) {
-            memory.state = {sqlite3_column_double(st_->memory, 0), sqlite3_column_double(st_->memory, 1)};
-            lastAt = sqlite3_column_int64(st_->memory, 2);
-            memory.lastDay = localDay(lastAt);
-            memory.answers = sqlite3_column_int(st_->memory, 3);
-        } else if (rc != SQLITE_DONE) {
-            return abandon("memory", rc);
-        }
-    }
-    {
-        Reset r{st_->insertAnswer};
-        sqlite3_bind_int64(st_->insertAnswer, 1, id);
-        sqlite3_bind_int(st_->insertAnswer, 2, int(mode));
-        sqlite3_bind_int(st_->insertAnswer, 3, int(skill));
-        sqlite3_bind_int(st_->insertAnswer, 4, int(outcome));
-        sqlite3_bind_int64(st_->insertAnswer, 5, when);
-        sqlite3_bind_int(st_->insertAnswer, 6, durationMs < 0 ? 0 : durationMs);
-        rc = sqlite3_step(st_->insertAnswer);
-        if (rc != SQLITE_DONE)
-            return abandon("answers", rc);
-    }
-    const bool added = sqlite3_changes(db_) > 0;
-    const bool inOrder = memory.state.isNew() || when >= lastAt;
-    if (added && inOrder) {
-        const FsrsScheduler::Step step =
-            FsrsScheduler().review(memory.state, localDay(when) - memory.lastDay, gradeOf(outcome));
-        memory.state = step.after;
-        memory.lastDay = localDay(when);
-        ++memory.answers;
-        Reset r{st_->putMemory};
-        sqlite3_bind_int64(st_->putMemory, 1, id);
-        sqlite3_bind_int(st_->putMemory, 2, int(skill));
-        sqlite3_bind_double(st_->putMemory, 3, memory.state.stability);
-        sqlite3_bind_double(st_->putMemory, 4, memory.state.difficulty);
-        sqlite3_bind_int64(st_->putMemory, 5, when);
-        sqlite3_bind_int(st_->putMemory, 6, memory.answers);
-        rc = sqlite3_step(st_->putMemory);
-        if (rc != SQLITE_DONE)
-            return abandon("memory", rc);
-    } else if (added) {
-        // An answer older than the last one (the clock was put back): replay this entry.
-        if (Status s = rebuildMemory(id); !s) {
-            stepDone(st_->rollback);
-            return s;
-        }
-    }
-    rc = stepDone(st_->commit);
-    if (rc != SQLITE_OK)
-        return abandon("commit", rc);
-    if (attached_ && added) {
-        if (inOrder)
-            attached_->set(key, skill, memory);
-        else
-            loadModel(attached_);
+    if (attached_) {
+        if (replayed)
+            return loadModel(attached_);
+        for (const auto& [id, t] : touched)
+            for (size_t k = 0; k < kReviewDegreeCount; ++k)
+                if (t.changed & (1u << k))
+                    attached_->set(t.key, ReviewDegree(k), t.memory[k]);
     }
     return Status::ok();
 }
@@ -482,19 +548,10 @@ Status ReviewRecord::rebuildMemory(int64_t entry)
     sqlite3_finalize(read);
     if (rc != SQLITE_DONE)
         return fail("memory", rc);
-    for (size_t s = 0; s < skills.size(); ++s) {
-        if (!skills[s].answers)
-            continue;
-        Reset r{st_->putMemory};
-        sqlite3_bind_int64(st_->putMemory, 1, entry);
-        sqlite3_bind_int(st_->putMemory, 2, int(s));
-        sqlite3_bind_double(st_->putMemory, 3, skills[s].state.stability);
-        sqlite3_bind_double(st_->putMemory, 4, skills[s].state.difficulty);
-        sqlite3_bind_int64(st_->putMemory, 5, last[s]);
-        sqlite3_bind_int(st_->putMemory, 6, skills[s].answers);
-        if ((rc = sqlite3_step(st_->putMemory)) != SQLITE_DONE)
-            return fail("memory", rc);
-    }
+    for (size_t k = 0; k < skills.size(); ++k)
+        if (skills[k].answers)
+            if (Status s = writeMemory(entry, ReviewDegree(k), skills[k], last[k]); !s)
+                return s;
     return Status::ok();
 }
 
@@ -669,20 +726,44 @@ Status ReviewRecord::loadModel(ReviewModel* model) const
     *model = ReviewModel(model->scheduler().retention());
     if (!db_)
         return broken_ ? Status::error(fault_.value_or(QString())) : Status::ok();
-    sqlite3_stmt* s = prepare("SELECT e.word, e.added, m.skill, m.stability, m.difficulty, m.last_at, m.answers "
-                              "FROM memory m JOIN entries e ON e.id = m.entry");
+    // Entry by entry, in the order both tables are kept in: one pass over each, and one insertion
+    // into the model per entry.
+    sqlite3_stmt* count = prepare("SELECT max(id) FROM entries");
+    if (count && sqlite3_step(count) == SQLITE_ROW)
+        model->reserve(size_t(std::max<int64_t>(0, sqlite3_column_int64(count, 0))));
+    sqlite3_finalize(count);
+    sqlite3_stmt* s = prepare("SELECT e.id, e.word, e.added, m.skill, m.stability, m.difficulty, m.last_at, m.answers "
+                              "FROM entries e JOIN memory m ON m.entry = e.id ORDER BY e.id");
     if (!s)
         return Status::error(QString::fromUtf8(sqlite3_errmsg(db_)));
+    int64_t current = 0;
+    EntryKey key;
+    EntryMemory memory;
+    bool any = false;
+    auto flush = [&] {
+        if (any)
+            model->put(key, memory);
+        memory = {};
+        any = false;
+    };
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        const int64_t skill = sqlite3_column_int64(s, 2);
-        const double stability = sqlite3_column_double(s, 3), difficulty = sqlite3_column_double(s, 4);
+        const int64_t id = sqlite3_column_int64(s, 0);
+        if (id != current) {
+            flush();
+            current = id;
+            key = EntryKey{columnText(s, 1), unpackedTime(sqlite3_column_int64(s, 2))};
+        }
+        const int64_t skill = sqlite3_column_int64(s, 3);
+        const double stability = sqlite3_column_double(s, 4), difficulty = sqlite3_column_double(s, 5);
         // Only states the model can have made: a damaged row counts as no record.
         if (!validSkill(skill) || !(stability > 0 && stability <= 36500) || !(difficulty >= 1 && difficulty <= 10))
             continue;
-        SkillMemory m{{stability, difficulty}, localDay(sqlite3_column_int64(s, 5)), int(sqlite3_column_int64(s, 6))};
-        model->set(EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))}, ReviewDegree(skill), m);
+        memory.skills[size_t(skill)] = {{stability, difficulty}, localDay(sqlite3_column_int64(s, 6)),
+                                        int(sqlite3_column_int64(s, 7))};
+        any = true;
     }
+    flush();
     sqlite3_finalize(s);
     return rc == SQLITE_DONE ? Status::ok() : Status::error(QString::fromUtf8(sqlite3_errstr(rc)));
 }

@@ -72,12 +72,26 @@ public:
     Status recordAnswer(const EntryKey& key, PracticeMode mode, AnswerOutcome outcome, const QDateTime& at,
                         int durationMs);
     Status recordStamp(const EntryKey& key, StampKind kind, const QDateTime& at);
+    // Many answers in one transaction (an import, a generated record): `next` fills in one answer
+    // at a time and returns false after the last. All or nothing.
+    struct NewAnswer {
+        EntryKey key;
+        PracticeMode mode = PracticeMode::Learn;
+        AnswerOutcome outcome = AnswerOutcome::Right;
+        int64_t at = 0; // localMs
+        int durationMs = 0;
+    };
+    Status recordAnswers(const std::function<bool(NewAnswer*)>& next);
 
     // The word of an entry changed (modify, or its undo): its record follows.
     Status renameEntry(const EntryKey& from, const EntryKey& to);
     // A copy or move to another Book: the target gets these entries' answers and stamps (once:
     // copying twice adds nothing). An empty list copies everything (save under another name).
     Status copyEntriesTo(ReviewRecord& target, const std::vector<EntryKey>& keys = {});
+
+    // Moves what the write-ahead log holds into the file and empties the log; for a quiet moment
+    // (the end of a practice run), since it flushes the disk. A reader in the way is no fault.
+    Status checkpoint();
 
     // The first error since open(), once; nothing after that or when all went well.
     std::optional<QString> takeFirstFault();
@@ -115,6 +129,8 @@ private:
     Status fail(const char* what, int rc);
     Status entryId(const EntryKey& key, bool create, int64_t* id);
     Status rebuildMemory(int64_t entry);
+    Status readMemory(int64_t entry, ReviewDegree skill, SkillMemory* m, int64_t* lastAt);
+    Status writeMemory(int64_t entry, ReviewDegree skill, const SkillMemory& m, int64_t lastAt);
     sqlite3_stmt* prepare(const char* sql) const;
 
     QString file_;
