@@ -1,5 +1,7 @@
 #include "lexora/record/review_record.h"
 
+#include "common/platform/env.h"
+
 #include <QFileInfo>
 #include <QUrl>
 #include <sqlite3.h>
@@ -185,7 +187,7 @@ Status ReviewRecord::open(const QString& file, Mode mode)
     close();
     file_ = file;
     mode_ = mode;
-    if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
+    if (Env::defaultEnv()->fileExists(file) || QFileInfo(file).isSymLink())
         return ensureWritable();
     return Status::ok(); // created by the first write (ReadWrite), or simply empty (ReadOnly)
 }
@@ -205,7 +207,7 @@ Status ReviewRecord::ensureWritable()
     // A reader beside no writer: without a write-ahead log the file is complete, and opening it as
     // immutable leaves no -wal and -shm files behind. With a log (a writer at work, or one that was
     // killed) the reader shares it.
-    if (readOnly && !QFileInfo::exists(file_ + QStringLiteral("-wal"))) {
+    if (readOnly && !Env::defaultEnv()->fileExists(file_ + QStringLiteral("-wal"))) {
         name = QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath()).toEncoded() + "?immutable=1";
         flags |= SQLITE_OPEN_URI;
     }
@@ -557,7 +559,7 @@ Status ReviewRecord::rebuildMemory(int64_t entry)
 
 Status ReviewRecord::renameEntry(const EntryKey& from, const EntryKey& to)
 {
-    if (from == to || (!db_ && !QFileInfo::exists(file_)))
+    if (from == to || (!db_ && !Env::defaultEnv()->fileExists(file_)))
         return Status::ok(); // nothing recorded yet
     if (Status s = ensureWritable(); !s)
         return s;
@@ -672,70 +674,63 @@ Status ReviewRecord::copyEntriesTo(ReviewRecord& target, const std::vector<Entry
     return s;
 }
 
-Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) const
+Status ReviewRecord::eachRow(const char* sql, const std::function<bool(sqlite3_stmt*)>& row, int64_t parameter) const
 {
     if (!db_)
         return broken_ ? Status::error(fault_.value_or(QString())) : Status::ok();
-    sqlite3_stmt* s = prepare("SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms "
-                              "FROM answers a JOIN entries e ON e.id = a.entry ORDER BY a.at, a.id");
-    if (!s)
-        return Status::error(QString::fromUtf8(sqlite3_errmsg(db_)));
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        const int64_t mode = sqlite3_column_int64(s, 2), skill = sqlite3_column_int64(s, 3),
-                      outcome = sqlite3_column_int64(s, 4);
-        if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
-            continue; // a row no version of ours writes
-        const Answer a{EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))}, PracticeMode(mode),
-                       ReviewDegree(skill), AnswerOutcome(outcome), sqlite3_column_int64(s, 5),
-                       int(sqlite3_column_int64(s, 6))};
-        if (!f(a)) {
-            rc = SQLITE_DONE;
-            break;
-        }
+    sqlite3_stmt* s = prepare(sql);
+    int rc = s ? SQLITE_OK : sqlite3_errcode(db_);
+    if (s) {
+        sqlite3_bind_int64(s, 1, parameter);
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            if (!row(s)) {
+                rc = SQLITE_DONE;
+                break;
+            }
     }
     sqlite3_finalize(s);
-    return rc == SQLITE_DONE ? Status::ok() : Status::error(QString::fromUtf8(sqlite3_errstr(rc)));
+    if (rc == SQLITE_DONE)
+        return Status::ok();
+    return Status::error(QStringLiteral("无法读取学习记录：%1（%2）").arg(file_, QString::fromUtf8(sqlite3_errstr(rc))));
+}
+
+Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) const
+{
+    return eachRow("SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms "
+                   "FROM answers a JOIN entries e ON e.id = a.entry ORDER BY a.at, a.id",
+                   [&](sqlite3_stmt* s) {
+                       const int64_t mode = sqlite3_column_int64(s, 2), skill = sqlite3_column_int64(s, 3),
+                                     outcome = sqlite3_column_int64(s, 4);
+                       if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
+                           return true; // a row no version of ours writes
+                       return f(Answer{EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))},
+                                       PracticeMode(mode), ReviewDegree(skill), AnswerOutcome(outcome),
+                                       sqlite3_column_int64(s, 5), int(sqlite3_column_int64(s, 6))});
+                   });
 }
 
 Status ReviewRecord::forEachStamp(const std::function<bool(const Stamp&)>& f) const
 {
-    if (!db_)
-        return broken_ ? Status::error(fault_.value_or(QString())) : Status::ok();
-    sqlite3_stmt* s = prepare("SELECT e.word, e.added, s.kind, s.at FROM stamps s JOIN entries e ON e.id = s.entry "
-                              "ORDER BY s.at, s.id");
-    if (!s)
-        return Status::error(QString::fromUtf8(sqlite3_errmsg(db_)));
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        const int64_t kind = sqlite3_column_int64(s, 2);
-        if (kind < 0 || kind > 1)
-            continue;
-        if (!f(Stamp{EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))}, StampKind(kind),
-                     sqlite3_column_int64(s, 3)})) {
-            rc = SQLITE_DONE;
-            break;
-        }
-    }
-    sqlite3_finalize(s);
-    return rc == SQLITE_DONE ? Status::ok() : Status::error(QString::fromUtf8(sqlite3_errstr(rc)));
+    return eachRow("SELECT e.word, e.added, s.kind, s.at FROM stamps s JOIN entries e ON e.id = s.entry "
+                   "ORDER BY s.at, s.id",
+                   [&](sqlite3_stmt* s) {
+                       const int64_t kind = sqlite3_column_int64(s, 2);
+                       if (kind < 0 || kind > 1)
+                           return true;
+                       return f(Stamp{EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))},
+                                      StampKind(kind), sqlite3_column_int64(s, 3)});
+                   });
 }
 
 Status ReviewRecord::loadModel(ReviewModel* model) const
 {
     *model = ReviewModel(model->scheduler().retention());
-    if (!db_)
-        return broken_ ? Status::error(fault_.value_or(QString())) : Status::ok();
     // Entry by entry, in the order both tables are kept in: one pass over each, and one insertion
     // into the model per entry.
-    sqlite3_stmt* count = prepare("SELECT max(id) FROM entries");
-    if (count && sqlite3_step(count) == SQLITE_ROW)
-        model->reserve(size_t(std::max<int64_t>(0, sqlite3_column_int64(count, 0))));
-    sqlite3_finalize(count);
-    sqlite3_stmt* s = prepare("SELECT e.id, e.word, e.added, m.skill, m.stability, m.difficulty, m.last_at, m.answers "
-                              "FROM entries e JOIN memory m ON m.entry = e.id ORDER BY e.id");
-    if (!s)
-        return Status::error(QString::fromUtf8(sqlite3_errmsg(db_)));
+    Status st = eachRow("SELECT max(id) FROM entries", [&](sqlite3_stmt* s) {
+        model->reserve(size_t(std::max<int64_t>(0, sqlite3_column_int64(s, 0))));
+        return false;
+    });
     int64_t current = 0;
     EntryKey key;
     EntryMemory memory;
@@ -746,44 +741,43 @@ Status ReviewRecord::loadModel(ReviewModel* model) const
         memory = {};
         any = false;
     };
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        const int64_t id = sqlite3_column_int64(s, 0);
-        if (id != current) {
-            flush();
-            current = id;
-            key = EntryKey{columnText(s, 1), unpackedTime(sqlite3_column_int64(s, 2))};
-        }
-        const int64_t skill = sqlite3_column_int64(s, 3);
-        const double stability = sqlite3_column_double(s, 4), difficulty = sqlite3_column_double(s, 5);
-        // Only states the model can have made: a damaged row counts as no record.
-        if (!validSkill(skill) || !(stability > 0 && stability <= 36500) || !(difficulty >= 1 && difficulty <= 10))
-            continue;
-        memory.skills[size_t(skill)] = {{stability, difficulty}, localDay(sqlite3_column_int64(s, 6)),
-                                        int(sqlite3_column_int64(s, 7))};
-        any = true;
-    }
+    if (st)
+        st = eachRow("SELECT e.id, e.word, e.added, m.skill, m.stability, m.difficulty, m.last_at, m.answers "
+                     "FROM entries e JOIN memory m ON m.entry = e.id ORDER BY e.id",
+                     [&](sqlite3_stmt* s) {
+                         const int64_t id = sqlite3_column_int64(s, 0);
+                         if (id != current) {
+                             flush();
+                             current = id;
+                             key = EntryKey{columnText(s, 1), unpackedTime(sqlite3_column_int64(s, 2))};
+                         }
+                         const int64_t skill = sqlite3_column_int64(s, 3);
+                         const double stability = sqlite3_column_double(s, 4), difficulty = sqlite3_column_double(s, 5);
+                         // Only states the model can have made: a damaged row counts as no record.
+                         if (!validSkill(skill) || !(stability > 0 && stability <= 36500)
+                             || !(difficulty >= 1 && difficulty <= 10))
+                             return true;
+                         memory.skills[size_t(skill)] = {{stability, difficulty}, localDay(sqlite3_column_int64(s, 6)),
+                                                         int(sqlite3_column_int64(s, 7))};
+                         any = true;
+                         return true;
+                     });
     flush();
-    sqlite3_finalize(s);
-    return rc == SQLITE_DONE ? Status::ok() : Status::error(QString::fromUtf8(sqlite3_errstr(rc)));
+    return st;
 }
 
 Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) const
 {
     out->clear();
-    if (!db_)
-        return broken_ ? Status::error(fault_.value_or(QString())) : Status::ok();
-    sqlite3_stmt* s = prepare("SELECT at / 86400000, skill, sum(outcome = 0), sum(outcome <> 0) FROM answers "
-                              "WHERE at >= ?1 AND skill BETWEEN 0 AND 2 GROUP BY 1, 2 ORDER BY 1, 2");
-    if (!s)
-        return Status::error(QString::fromUtf8(sqlite3_errmsg(db_)));
-    sqlite3_bind_int64(s, 1, std::max<int64_t>(0, int64_t(firstDay - kJulianDayOf1970) * kDayMs));
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-        out->push_back({int(sqlite3_column_int64(s, 0)) + kJulianDayOf1970, ReviewDegree(sqlite3_column_int(s, 1)),
-                        sqlite3_column_int(s, 2), sqlite3_column_int(s, 3)});
-    sqlite3_finalize(s);
-    return rc == SQLITE_DONE ? Status::ok() : Status::error(QString::fromUtf8(sqlite3_errstr(rc)));
+    return eachRow("SELECT at / 86400000, skill, sum(outcome = 0), sum(outcome <> 0) FROM answers "
+                   "WHERE at >= ?1 AND skill BETWEEN 0 AND 2 GROUP BY 1, 2 ORDER BY 1, 2",
+                   [&](sqlite3_stmt* s) {
+                       out->push_back({int(sqlite3_column_int64(s, 0)) + kJulianDayOf1970,
+                                       ReviewDegree(sqlite3_column_int(s, 1)), sqlite3_column_int(s, 2),
+                                       sqlite3_column_int(s, 3)});
+                       return true;
+                   },
+                   std::max<int64_t>(0, int64_t(firstDay - kJulianDayOf1970) * kDayMs));
 }
 
 } // namespace lex

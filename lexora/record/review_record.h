@@ -17,6 +17,9 @@
 // locked for longer than a moment, or written by a newer version returns an error Status; the
 // first such error is kept for takeFirstFault(), so that the program tells the learner once and
 // goes on without recording. A damaged or newer record is never overwritten.
+//
+// SQLite reads and writes the file itself (its locks and shared memory need its own file layer);
+// whether the file is there is asked of the Env.
 
 #include "common/platform/status.h"
 #include "lexora/record/review_model.h"
@@ -93,6 +96,10 @@ public:
     // (the end of a practice run), since it flushes the disk. A reader in the way is no fault.
     Status checkpoint();
 
+    // Keeps `model` up to date with what is recorded from now on (nullptr: none); it must outlive
+    // the attachment.
+    void attachModel(ReviewModel* model) { attached_ = model; }
+
     // The first error since open(), once; nothing after that or when all went well.
     std::optional<QString> takeFirstFault();
 
@@ -132,6 +139,8 @@ private:
     Status readMemory(int64_t entry, ReviewDegree skill, SkillMemory* m, int64_t* lastAt);
     Status writeMemory(int64_t entry, ReviewDegree skill, const SkillMemory& m, int64_t lastAt);
     sqlite3_stmt* prepare(const char* sql) const;
+    // Runs a query (its ?1 bound to `parameter`) and hands each row to `row` until it returns false.
+    Status eachRow(const char* sql, const std::function<bool(sqlite3_stmt*)>& row, int64_t parameter = 0) const;
 
     QString file_;
     Mode mode_ = Mode::ReadWrite;
@@ -143,9 +152,6 @@ private:
     std::unique_ptr<Statements> st_;
     QHash<QString, int64_t> ids_; // word + '\0' + added → entry row, as met
     ReviewModel* attached_ = nullptr;
-public:
-    // Keeps `model` up to date with what is recorded from now on (nullptr: none).
-    void attachModel(ReviewModel* model) { attached_ = model; }
 };
 
 } // namespace lex

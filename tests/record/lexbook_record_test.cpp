@@ -20,15 +20,6 @@ using lextest::lexbook;
 
 const QDate kToday(2026, 3, 10);
 
-QList<QJsonObject> objects(const QString& out)
-{
-    QList<QJsonObject> list;
-    for (const QByteArray& line : out.toUtf8().split('\n'))
-        if (!line.isEmpty())
-            list << QJsonDocument::fromJson(line).object();
-    return list;
-}
-
 class LexbookRecord : public ::testing::Test {
 protected:
     void SetUp() override
@@ -78,7 +69,7 @@ TEST_F(LexbookRecord, LogPrintsEveryAnswerAndStampOnceInTimeOrder)
 {
     const lextest::ToolRun r = lexbook({QStringLiteral("log"), book});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QList<QJsonObject> lines = objects(r.out);
+    const QList<QJsonObject> lines = lextest::jsonLines(r.out);
     const struct {
         const char* kind;
         const char* word;
@@ -111,7 +102,7 @@ TEST_F(LexbookRecord, DueByTheModelWhereTheRecordKnowsTheEntry)
     const lextest::ToolRun r = lexbook({QStringLiteral("due"), book, QStringLiteral("--model"), QStringLiteral("--date"),
                                         kToday.toString(Qt::ISODate)});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QList<QJsonObject> lines = objects(r.out);
+    const QList<QJsonObject> lines = lextest::jsonLines(r.out);
     // apple: recognition by the model (overdue), spelling by the table; pear: not due; plum: neither.
     ASSERT_EQ(lines.size(), 1) << r.out.toStdString();
     EXPECT_EQ(lines[0]["word"].toString(), "apple");
@@ -119,9 +110,9 @@ TEST_F(LexbookRecord, DueByTheModelWhereTheRecordKnowsTheEntry)
     EXPECT_EQ(lines[0]["model"].toArray(), QJsonArray({"recognition"}));
     // Without --model the table alone decides, as before.
     const lextest::ToolRun table = lexbook({QStringLiteral("due"), book, QStringLiteral("--date"), kToday.toString(Qt::ISODate)});
-    ASSERT_EQ(objects(table.out).size(), 1);
-    EXPECT_EQ(objects(table.out)[0]["due"].toArray(), QJsonArray({"spelling"}));
-    EXPECT_FALSE(objects(table.out)[0].contains("model"));
+    ASSERT_EQ(lextest::jsonLines(table.out).size(), 1);
+    EXPECT_EQ(lextest::jsonLines(table.out)[0]["due"].toArray(), QJsonArray({"spelling"}));
+    EXPECT_FALSE(lextest::jsonLines(table.out)[0].contains("model"));
 }
 
 TEST_F(LexbookRecord, StatsGivesTheFiguresBehindTheCharts)
