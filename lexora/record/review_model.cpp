@@ -10,31 +10,90 @@ void ReviewModel::setRetention(double r)
     ++generation_;
 }
 
-size_t ReviewModel::Hash::operator()(const KeyView& k) const
+size_t ReviewModel::hashOf(QStringView word, int64_t added)
 {
-    return qHash(k.word) ^ (size_t(k.added) * 0x9E3779B97F4A7C15ull);
+    return qHash(word) ^ (size_t(added) * 0x9E3779B97F4A7C15ull);
+}
+
+void ReviewModel::reserve(size_t entries)
+{
+    items_.reserve(entries);
+    if (slots_.size() < entries * 2)
+        rehash(entries * 2);
+}
+
+void ReviewModel::rehash(size_t wanted)
+{
+    size_t n = 16;
+    while (n < wanted)
+        n *= 2;
+    // Dead items go; the live ones keep their order.
+    std::erase_if(items_, [](const Item& it) { return !it.live; });
+    slots_.assign(n, 0);
+    const size_t mask = n - 1;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        size_t at = items_[i].hash & mask;
+        while (slots_[at])
+            at = (at + 1) & mask;
+        slots_[at] = uint32_t(i + 1);
+    }
+}
+
+const ReviewModel::Item* ReviewModel::lookUp(QStringView word, int64_t added, size_t hash) const
+{
+    if (slots_.empty())
+        return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = hash & mask;; at = (at + 1) & mask) {
+        const uint32_t slot = slots_[at];
+        if (!slot)
+            return nullptr;
+        const Item& it = items_[slot - 1];
+        if (it.hash == hash && it.added == added && it.live && QStringView(it.word) == word)
+            return &it;
+    }
+}
+
+EntryMemory& ReviewModel::slotFor(const QString& word, int64_t added)
+{
+    const size_t hash = hashOf(word, added);
+    if (const Item* it = lookUp(word, added, hash))
+        return const_cast<Item*>(it)->memory;
+    if ((items_.size() + 1) * 2 > slots_.size())
+        rehash((live_ + 1) * 2);
+    const size_t mask = slots_.size() - 1;
+    size_t at = hash & mask;
+    while (slots_[at])
+        at = (at + 1) & mask;
+    items_.push_back(Item{word, added, hash, {}, true});
+    slots_[at] = uint32_t(items_.size());
+    ++live_;
+    return items_.back().memory;
 }
 
 void ReviewModel::set(const EntryKey& key, ReviewDegree skill, const SkillMemory& memory)
 {
-    items_[Key{key.word, packedTime(key.added)}].skills[size_t(skill)] = memory;
+    slotFor(key.word, packedTime(key.added)).skills[size_t(skill)] = memory;
     ++generation_;
 }
 
 void ReviewModel::put(const EntryKey& key, const EntryMemory& memory)
 {
-    items_[Key{key.word, packedTime(key.added)}] = memory;
+    slotFor(key.word, packedTime(key.added)) = memory;
     ++generation_;
 }
 
 void ReviewModel::rename(const EntryKey& from, const EntryKey& to)
 {
-    auto it = items_.find(KeyView{from.word, packedTime(from.added)});
-    if (it == items_.end() || from == to)
+    const int64_t added = packedTime(from.added);
+    const Item* found = lookUp(from.word, added, hashOf(from.word, added));
+    if (!found || from == to)
         return;
-    const EntryMemory moved = it->second;
-    items_.erase(it);
-    EntryMemory& target = items_[Key{to.word, packedTime(to.added)}];
+    Item& old = const_cast<Item&>(*found);
+    const EntryMemory moved = old.memory;
+    old.live = false;
+    --live_;
+    EntryMemory& target = slotFor(to.word, packedTime(to.added));
     for (size_t s = 0; s < moved.skills.size(); ++s) {
         SkillMemory& t = target.skills[s];
         const SkillMemory& m = moved.skills[s];
@@ -52,15 +111,45 @@ void ReviewModel::rename(const EntryKey& from, const EntryKey& to)
 
 const EntryMemory* ReviewModel::find(QStringView word, const EntryTime& added) const
 {
-    const auto it = items_.find(KeyView{word, packedTime(added)});
-    return it == items_.end() ? nullptr : &it->second;
+    const int64_t a = packedTime(added);
+    const Item* it = lookUp(word, a, hashOf(word, a));
+    return it ? &it->memory : nullptr;
 }
 
-ModelReviewPlanner::Bound ModelReviewPlanner::bind(const WordEntry* e, const ReviewModel& model) const
+void ReviewModel::findMany(const WordEntry* const* entries, size_t n, const EntryMemory** out) const
+{
+    if (slots_.empty()) {
+        std::fill(out, out + n, nullptr);
+        return;
+    }
+    // In groups: hash every key of the group and ask for its slot, then for its item, then
+    // compare; each step finds in the cache what the one before asked for.
+    constexpr size_t kGroup = 32;
+    const size_t mask = slots_.size() - 1;
+    size_t hashes[kGroup];
+    for (size_t base = 0; base < n; base += kGroup) {
+        const size_t m = std::min(kGroup, n - base);
+        for (size_t k = 0; k < m; ++k) {
+            const WordEntry* e = entries[base + k];
+            hashes[k] = hashOf(e->word(), packedTime(e->stored.added));
+            __builtin_prefetch(&slots_[hashes[k] & mask]);
+        }
+        for (size_t k = 0; k < m; ++k)
+            if (const uint32_t slot = slots_[hashes[k] & mask])
+                __builtin_prefetch(&items_[slot - 1]);
+        for (size_t k = 0; k < m; ++k) {
+            const WordEntry* e = entries[base + k];
+            const Item* it = lookUp(e->word(), packedTime(e->stored.added), hashes[k]);
+            out[base + k] = it ? &it->memory : nullptr;
+        }
+    }
+}
+
+ModelReviewPlanner::Bound ModelReviewPlanner::bind(const WordEntry* e, const EntryMemory* m, const ReviewModel& model)
 {
     Bound b;
     b.entry = e;
-    if (const EntryMemory* m = model.find(e->word(), e->stored.added))
+    if (m)
         for (size_t s = 0; s < m->skills.size(); ++s)
             if (!m->skills[s].state.isNew())
                 b.dueDay[s] = model.dueDay(m->skills[s]);
@@ -73,6 +162,14 @@ ReviewPlan ModelReviewPlanner::plan(const std::vector<WordEntry*>& entries, QDat
         bound_.clear();
         model_ = &model;
         generation_ = model.generation();
+    }
+    if (bound_.empty() && !entries.empty()) {
+        // Every entry anew: all lookups at once.
+        std::vector<const EntryMemory*> found(entries.size());
+        model.findMany(entries.data(), entries.size(), found.data());
+        bound_.resize(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+            bound_[i] = bind(entries[i], found[i], model);
     }
     bound_.resize(entries.size());
 
@@ -89,7 +186,7 @@ ReviewPlan ModelReviewPlanner::plan(const std::vector<WordEntry*>& entries, QDat
         if (i + kAhead < n)
             __builtin_prefetch(&list[i + kAhead]->stored);
         if (bound[i].entry != list[i]) [[unlikely]]
-            bound[i] = bind(list[i], model);
+            bound[i] = bind(list[i], model.find(list[i]->word(), list[i]->stored.added), model);
         const uint8_t table = calendar.dueMask(list[i]->stored);
         uint8_t mask = 0;
         for (size_t s = 0; s < kReviewDegreeCount; ++s) {

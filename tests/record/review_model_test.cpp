@@ -82,3 +82,37 @@ TEST(ModelReviewPlanner, TableWithoutRecordModelWithIt)
 }
 
 } // namespace
+
+namespace {
+
+// Many entries (the table grows several times), half of them renamed (their old keys die): every
+// key is found where it should be, one by one and all at once.
+TEST(ReviewModel, FindsEveryKeyThroughGrowthAndRenames)
+{
+    constexpr int kKeys = 5000;
+    Entries book(kKeys);
+    lex::ReviewModel model;
+    for (int i = 0; i < kKeys; ++i)
+        model.set(lex::EntryKey::of(*book.list[size_t(i)]), ReviewDegree::Spelling,
+                  reviewed(1 + i, kToday.addDays(-i % 30)));
+    for (int i = 0; i < kKeys; i += 2) {
+        const lex::EntryKey old = lex::EntryKey::of(*book.list[size_t(i)]);
+        book.list[size_t(i)]->setWord(old.word + QStringLiteral("-x"));
+        model.rename(old, lex::EntryKey::of(*book.list[size_t(i)]));
+        ASSERT_EQ(model.find(old.word, old.added), nullptr);
+    }
+    for (int i = kKeys; i < 2 * kKeys; ++i) // growth with dead items in the table
+        model.set({QStringLiteral("new%1").arg(i), {1, 1, 1, 1, 1}}, ReviewDegree::Listening, reviewed(2, kToday));
+    EXPECT_EQ(model.size(), size_t(2 * kKeys));
+    std::vector<const lex::EntryMemory*> all(book.list.size());
+    model.findMany(book.list.data(), book.list.size(), all.data());
+    for (int i = 0; i < kKeys; ++i) {
+        const lex::WordEntry& e = *book.list[size_t(i)];
+        const lex::EntryMemory* m = model.find(e.word(), e.stored.added);
+        ASSERT_NE(m, nullptr) << i;
+        EXPECT_EQ(all[size_t(i)], m) << i;
+        EXPECT_EQ(m->skill(ReviewDegree::Spelling).state.stability, 1 + i);
+    }
+}
+
+} // namespace
