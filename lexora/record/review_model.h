@@ -123,7 +123,8 @@ private:
 // The first plan over a list finds each entry in the model once and remembers what it found, in
 // the list's order; later plans over the same list read that alongside the entries. The memory
 // is refreshed when the model changed, and entry by entry where the list was reordered. Call
-// invalidate() when entries were changed in place (a modified word).
+// invalidate() whenever the Book's entries changed (added, deleted, modified): an entry is
+// recognised by its address, which a freed entry may pass on to a new one.
 class ModelReviewPlanner {
 public:
     ReviewPlan plan(const std::vector<WordEntry*>& entries, QDate today, const ReviewModel& model);

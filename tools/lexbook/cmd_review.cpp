@@ -274,25 +274,30 @@ int cmdFsrs(const QStringList& argsIn)
 
     const lex::FsrsScheduler scheduler(retention);
     lex::MemoryState state;
-    QDateTime last;
+    // Date and time apart: a local time that a clock change skips is still a time a learner can
+    // write, and only the calendar date counts.
+    QDate lastDay;
+    QTime lastTime;
     QString text;
     for (const QString& a : args) {
         const qsizetype eq = a.indexOf(QLatin1Char('='));
-        const QDateTime when = QDateTime::fromString(a.left(eq), QStringLiteral("yyyy-MM-ddTHH:mm"));
+        const QDate day = QDate::fromString(a.left(10), QStringLiteral("yyyy-MM-dd"));
+        const QTime time = QTime::fromString(a.mid(11, 5), QStringLiteral("HH:mm"));
         bool ok = false;
         const int grade = eq > 0 ? a.mid(eq + 1).toInt(&ok) : 0;
-        if (eq != 16 || !when.isValid() || !ok || grade < 1 || grade > 4)
+        if (eq != 16 || a[10] != QLatin1Char('T') || !day.isValid() || !time.isValid() || !ok || grade < 1 || grade > 4)
             return fail(QStringLiteral("'%1' is not a review: give YYYY-MM-DDTHH:MM=G with G 1 (again) to 4 (easy)").arg(a));
-        if (last.isValid() && when < last)
+        if (lastDay.isValid() && (day < lastDay || (day == lastDay && time < lastTime)))
             return fail(QStringLiteral("'%1' comes before the review given before it: give the reviews in time order").arg(a));
-        const int days = last.isValid() ? int(last.date().daysTo(when.date())) : 0;
+        const int days = lastDay.isValid() ? int(lastDay.daysTo(day)) : 0;
         const lex::FsrsScheduler::Step step = scheduler.review(state, days, lex::FsrsGrade(grade));
         text += QStringLiteral("{\"stability\":%1,\"difficulty\":%2,\"retrievability\":%3,\"interval\":%4}\n")
                     .arg(jsonNumber(step.after.stability), jsonNumber(step.after.difficulty),
                          step.retrievability ? jsonNumber(*step.retrievability) : QStringLiteral("null"))
                     .arg(step.interval);
         state = step.after;
-        last = when;
+        lastDay = day;
+        lastTime = time;
     }
     out(text);
     return 0;
