@@ -155,6 +155,28 @@ TEST_F(Record, AnEntryKeepsItsRecordWhenItsWordChangesAndWhenCopied)
     EXPECT_EQ(lex::listBooks(lex::Env::defaultEnv(), dir.path() + QLatin1Char('/')), QStringList{"English"});
 }
 
+// lexbook reading while the program writes: the reader sees every answer committed so far, and
+// after the writer closed it leaves no file behind.
+TEST_F(Record, AReaderBesideAWriterSeesWhatIsCommitted)
+{
+    ReviewRecord writer, reader;
+    ASSERT_TRUE(writer.open(file));
+    ASSERT_TRUE(writer.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1));
+    ASSERT_TRUE(reader.open(file, ReviewRecord::Mode::ReadOnly));
+    EXPECT_EQ(answers(reader).size(), 1u);
+    ASSERT_TRUE(writer.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Wrong, kStart.addSecs(5), 1));
+    EXPECT_EQ(answers(reader).size(), 2u);
+    EXPECT_FALSE(reader.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(9), 1));
+    reader.close();
+    writer.close();
+    const QStringList files = dir.files();
+    ASSERT_TRUE(reader.open(file, ReviewRecord::Mode::ReadOnly));
+    EXPECT_EQ(answers(reader).size(), 2u);
+    reader.close();
+    EXPECT_EQ(dir.files(), files);
+    EXPECT_EQ(files, QStringList{"English.review.db"});
+}
+
 // A file that is not a record we may write: refused with a message once, never changed, and
 // recording goes on failing quietly instead of stopping anything.
 TEST_F(Record, RefusesWhatItMustNotWriteAndSaysSoOnce)
