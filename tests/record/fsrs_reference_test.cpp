@@ -21,8 +21,8 @@ namespace {
 constexpr int kHistories = 1200;
 constexpr double kRelative = 5e-5; // four significant digits
 
-// The folder holding node_modules/ts-fsrs, installed on first use; empty (with *why) when it
-// cannot be had.
+// The folder holding node_modules/ts-fsrs (tools/dev.sh test installs it before the tests run;
+// a test run by hand installs it on first use); empty (with *why) when it cannot be had.
 QString referenceModules(QString* why)
 {
     const QString prefix = lextest::binaryDir() + QStringLiteral("/ts-fsrs");
