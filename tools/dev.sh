@@ -20,6 +20,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
   libxcb1-dev
+  libsqlite3-dev
 )
 # What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
 # Benchmark, clang's fuzzing runtime, a display of their own with a window manager, a PulseAudio
@@ -31,6 +32,10 @@ test_packages=(
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
 )
+# Node.js and npm for the memory model's reference check (the ts-fsrs package); a Node.js that
+# brings its own npm needs no Debian npm.
+test_packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || test_packages+=(npm)
 
 # install_missing PACKAGE...: installs those that are not installed yet.
 install_missing() {
@@ -109,6 +114,12 @@ case "$cmd" in
       3) unset LEXORA_ECDICT_DICT LEXORA_ECDICT_CSV ;;
       *) echo "!! building the ECDICT dictionaries failed"; exit 1 ;;
     esac
+    # The reference scheduler the memory model is checked against (npm ts-fsrs), fetched here so
+    # that the tests themselves need no network; without npm the check is skipped.
+    if [ ! -f "$build/ts-fsrs/node_modules/ts-fsrs/package.json" ] && command -v npm >/dev/null 2>&1; then
+      npm install --silent --no-audit --no-fund --prefix "$build/ts-fsrs" ts-fsrs@5.4.2 \
+        || echo "!! ts-fsrs could not be installed: the scheduler's reference check will be skipped"
+    fi
     fuzz_status=0
     run_fuzzers || fuzz_status=1
     echo "== running the tests"

@@ -29,14 +29,7 @@ std::unique_ptr<lex::WordEntry> reviewed(const QString& word, QDate day, int r, 
     return e;
 }
 
-QList<QJsonObject> objects(const QString& out)
-{
-    QList<QJsonObject> list;
-    for (const QByteArray& line : out.toUtf8().split('\n'))
-        if (!line.isEmpty())
-            list << QJsonDocument::fromJson(line).object();
-    return list;
-}
+QList<QJsonObject> objects(const QString& out) { return lextest::jsonLines(out); }
 
 QStringList words(const QList<QJsonObject>& objs)
 {

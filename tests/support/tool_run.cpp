@@ -2,6 +2,7 @@
 
 #include "temp_dir.h"
 
+#include <QJsonDocument>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -29,6 +30,15 @@ ToolRun runTool(const QString& program, const QStringList& args, const QStringLi
 QString lexbookPath()
 {
     return binaryDir() + QStringLiteral("/tools/lexbook/lexbook");
+}
+
+QList<QJsonObject> jsonLines(const QString& out)
+{
+    QList<QJsonObject> list;
+    for (const QByteArray& line : out.toUtf8().split('\n'))
+        if (!line.isEmpty())
+            list << QJsonDocument::fromJson(line).object();
+    return list;
 }
 
 } // namespace lextest

@@ -1,6 +1,8 @@
 #pragma once
 // Running a built program (lexbook, a script) to its end from a test.
 
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,5 +20,8 @@ ToolRun runTool(const QString& program, const QStringList& args, const QStringLi
 // The lexbook binary of this build.
 QString lexbookPath();
 inline ToolRun lexbook(const QStringList& args) { return runTool(lexbookPath(), args); }
+
+// The objects of output with one JSON object a line (empty lines skipped).
+QList<QJsonObject> jsonLines(const QString& out);
 
 } // namespace lextest

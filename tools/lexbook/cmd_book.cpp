@@ -32,6 +32,8 @@ bool splitBook(const QString& arg, BookArg* out)
     return !out->name.isEmpty();
 }
 
+} // namespace
+
 QString jsonString(QStringView s)
 {
     QString out;
@@ -68,6 +70,8 @@ QString jsonTime(const lex::EntryTime& t)
     return QStringLiteral("[%1,%2,%3,%4,%5]").arg(t.year).arg(t.month).arg(t.day).arg(t.hour).arg(t.minute);
 }
 
+namespace {
+
 bool bookExists(const BookArg& where, const QString& arg, int* code)
 {
     lex::Env* env = lex::Env::defaultEnv();
@@ -100,8 +104,6 @@ bool readBook(const QStringList& args, const char* command, lex::Book* book, lex
 }
 
 } // namespace
-
-namespace {
 
 // The keys of one entry, as dump prints them, without the closing brace.
 void appendEntryKeys(QString& line, const lex::WordEntry* e)
@@ -152,8 +154,6 @@ bool readEntries(const QStringList& args, const char* command, lex::Book* book, 
     return true;
 }
 
-} // namespace
-
 int cmdDump(const QStringList& args)
 {
     lex::Book book;
@@ -173,10 +173,12 @@ int cmdDump(const QStringList& args)
 int cmdDue(const QStringList& argsIn)
 {
     QStringList args = argsIn;
-    std::optional<QString> dateArg, degreeArg;
+    std::optional<QString> dateArg, degreeArg, retentionArg;
     QString error;
+    const bool byModel = takeFlag(args, QStringLiteral("--model"));
     if (!takeValue(args, QStringLiteral("--date"), &dateArg, &error)
-        || !takeValue(args, QStringLiteral("--degree"), &degreeArg, &error))
+        || !takeValue(args, QStringLiteral("--degree"), &degreeArg, &error)
+        || (byModel && !takeValue(args, QStringLiteral("--retention"), &retentionArg, &error)))
         return fail(error);
     for (const QString& a : args)
         if (a.startsWith(QLatin1String("--")))
@@ -202,7 +204,12 @@ int cmdDue(const QStringList& argsIn)
     if (!readEntries(args, "due", &book, &code))
         return code;
 
-    const lex::ReviewPlan plan = lex::planReview(book.full(), today);
+    std::vector<uint8_t> fromModel;
+    lex::ReviewPlan plan;
+    if (!byModel)
+        plan = lex::planReview(book.full(), today);
+    else if (!planByModel(book, today, retentionArg, &plan, &fromModel, &code))
+        return code;
     const uint8_t wanted = only ? lex::dueBit(*only) : uint8_t(7);
     QString line;
     for (size_t i = 0; i < plan.due.size(); ++i) {
@@ -223,6 +230,8 @@ int cmdDue(const QStringList& argsIn)
             }
             line += QLatin1Char(']');
         }
+        if (byModel)
+            appendModelKey(line, fromModel[i]);
         line += QStringLiteral("}\n");
         out(line);
     }

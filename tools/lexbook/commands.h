@@ -2,14 +2,20 @@
 // The subcommands of `lexbook`. Each takes the arguments after its own name and returns the exit
 // code; errors are one clear line on stderr.
 
+#include <QDate>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace lex {
 class Book;
 class FileLock;
 class Profile;
+class WordEntry;
+struct EntryTime;
 struct LoadReport;
+struct ReviewPlan;
 }
 
 namespace lexbook {
@@ -24,6 +30,10 @@ int cmdDictEcdict(const QStringList& args); // dict-ecdict CSV OUTFOLDER [--comp
 int cmdImport(const QStringList& args);    // import BOOK FILE --style 1|2|3 ...
 int cmdExport(const QStringList& args);    // export BOOK FILE --style 1|2|3 ...
 int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
+int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
+int cmdLog(const QStringList& args);       // log BOOK
+int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[];
 
 // One command of the table in main.cpp.
 struct Command {
@@ -57,6 +67,23 @@ inline constexpr int kWriterLockWaitMs = 1000;
 // Profile), or prints why not and returns false with *code set: kBusyExit when another program
 // holds it past the wait, 1 when it cannot be taken at all.
 bool lockOrRefuse(const WriteTarget& target, std::unique_ptr<lex::FileLock>* held, int* code);
+
+// Shared by the commands that print entries (cmd_book.cpp).
+QString jsonString(QStringView s);
+QString jsonTime(const lex::EntryTime& t);   // [year, month, day, hour, minute] as stored
+// The keys of one entry, as dump prints them, without the closing brace.
+void appendEntryKeys(QString& line, const lex::WordEntry* e);
+// Removes "NAME VALUE" from `args`; false with *error set when VALUE is missing or NAME is twice.
+bool takeValue(QStringList& args, const QString& name, std::optional<QString>* value, QString* error);
+// Reads BOOK (the only argument left) without writing; false with *code set when it cannot.
+bool readEntries(const QStringList& args, const char* command, lex::Book* book, int* code);
+
+// due --model (cmd_review.cpp): the plan by the learning record's model, and per entry the
+// degrees (dueBit) that the model decided; false with *code set when the record cannot be read.
+bool planByModel(const lex::Book& book, QDate today, const std::optional<QString>& retention,
+                 lex::ReviewPlan* plan, std::vector<uint8_t>* fromModel, int* code);
+// ,"model":["recognition",...]
+void appendModelKey(QString& line, uint8_t degrees);
 
 // Prints "lexbook: <message>" on stderr and returns `code`.
 int fail(const QString& message, int code = 2);

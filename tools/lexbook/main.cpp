@@ -60,12 +60,15 @@ const Command kCommands[] = {
      "Prints every entry of the word book as one JSON object a line: the word, phonetic, explanation,\n"
      "comment, class name, the three stored strangeness degrees, the added and review times and the\n"
      "text record's offsets.\n"},
-    {"due", lexbook::cmdDue, "due BOOK [--date YYYY-MM-DD] [--degree recognition|spelling|listening]",
+    {"due", lexbook::cmdDue, "due BOOK [--date YYYY-MM-DD] [--degree recognition|spelling|listening] [--model [--retention R]]",
      "Prints the entries due for review today (or on --date), in Book order, as dump prints them. An\n"
      "entry is due for a degree when the whole days since its review time reach the interval of that\n"
      "degree's strangeness (10: 0 days, 9 and 8: 1, 7: 2, 6: 3, 5: 5, 4: 8, 3: 13, 2: 21, 1: 34, 0: 55).\n"
      "Without --degree every entry due for any degree is printed, with a \"due\" key listing its\n"
-     "degrees. Never writes anything.\n"},
+     "degrees. Never writes anything.\n"
+     "With --model an entry that the learning record (BOOK.review.db) has for a degree is due for it\n"
+     "from the day its predicted recall falls to the desired retention (--retention, default 0.9);\n"
+     "the table decides the rest, and a \"model\" key lists the degrees the record decided.\n"},
     {"check", lexbook::cmdCheck, "check BOOK",
      "Reads the word book as Lexora does and reports its headers, versions and every damaged or skipped\n"
      "record. Exit status 0 when the Book is clean, 1 when anything was found.\n"},
@@ -105,6 +108,9 @@ const Command kCommands[] = {
      "export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]",
      "Writes the word book (or rows FIRST to LAST, counted from 1) as a text word list of the given style.\n"
      "The default encoding is code page 936 (gbk), as the export dialog writes.\n"},
+    {"fsrs", lexbook::cmdFsrs, "fsrs [--retention R] YYYY-MM-DDTHH:MM=G...", lexbook::kFsrsHelp},
+    {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
+    {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
 };
 
 const Command* findCommand(const QString& name)

@@ -1,0 +1,146 @@
+#pragma once
+// The memory model's view of a Book: for each entry with a learning record, the memory state of
+// each skill it was practised in, and the plan of today's review that follows from it.
+//
+// Skills are the three stored degrees: recognition (初记, 强记), spelling (听写), listening (听辩).
+// Days are Julian day numbers of local dates.
+
+#include "lexora/book/word_entry.h"
+#include "lexora/practice/practice_engine.h"
+#include "lexora/practice/review_plan.h"
+#include "lexora/record/fsrs.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace lex {
+
+// Who an answer belongs to: the word as stored and the added time, the two things about an entry
+// that survive sorting, shuffling, renumbering, saving under another name and copying to another
+// Book (which writes the same word and added time). Changing the word (modify, and its undo) is a
+// rename of the key in the record. Two entries of one Book with the same word added in the same
+// minute cannot be told apart by the learner either, and share one record.
+struct EntryKey {
+    QString word;
+    EntryTime added;
+
+    static EntryKey of(const WordEntry& e) { return {e.word().toString(), e.stored.added}; }
+    bool operator==(const EntryKey& o) const { return added == o.added && word == o.word; }
+};
+
+// The added time as one number (the five stored bytes, year first), as the record keeps it.
+inline int64_t packedTime(const EntryTime& t)
+{
+    return int64_t(t.year) << 32 | int64_t(t.month) << 24 | int64_t(t.day) << 16 | int64_t(t.hour) << 8 | t.minute;
+}
+inline EntryTime unpackedTime(int64_t v)
+{
+    return {uint8_t(v >> 32), uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+}
+
+// The skill a practice mode trains.
+constexpr ReviewDegree skillOf(PracticeMode m)
+{
+    return m == PracticeMode::Listen    ? ReviewDegree::Listening
+           : m == PracticeMode::Dictate ? ReviewDegree::Spelling
+                                        : ReviewDegree::Recognition;
+}
+
+struct SkillMemory {
+    MemoryState state;   // isNew(): never answered in this skill
+    int lastDay = 0;     // local date of the last answer
+    int answers = 0;
+};
+struct EntryMemory {
+    std::array<SkillMemory, kReviewDegreeCount> skills;
+    const SkillMemory& skill(ReviewDegree d) const { return skills[size_t(d)]; }
+};
+
+class ReviewModel {
+public:
+    explicit ReviewModel(double retention = FsrsScheduler::kDefaultRetention) : scheduler_(retention) {}
+
+    const FsrsScheduler& scheduler() const { return scheduler_; }
+    void setRetention(double r);
+
+    void set(const EntryKey& key, ReviewDegree skill, const SkillMemory& memory);
+    // Every skill of an entry at once (a load).
+    void put(const EntryKey& key, const EntryMemory& memory);
+    void reserve(size_t entries);
+    // Moves the memory of `from` to `to` (a changed word); merged skill by skill when `to` has one.
+    void rename(const EntryKey& from, const EntryKey& to);
+    const EntryMemory* find(QStringView word, const EntryTime& added) const;
+    // find() for n entries at once, out[i] for entries[i]: the lookups overlap in memory, which
+    // makes a first plan over a large Book several times faster than one find() after another.
+    void findMany(const WordEntry* const* entries, size_t n, const EntryMemory** out) const;
+    size_t size() const { return live_; }
+    // Changes with every change of the model (and of the retention).
+    uint64_t generation() const { return generation_; }
+
+    // The Julian day on which a skill falls due: the last answer's day plus the interval.
+    int dueDay(const SkillMemory& m) const { return m.lastDay + scheduler_.interval(m.state.stability); }
+    // Predicted recall of a skill on `day`.
+    double recall(const SkillMemory& m, int day) const
+    {
+        return scheduler_.retrievability(day - m.lastDay, m.state.stability);
+    }
+
+    template <class F> void forEach(F&& f) const
+    {
+        for (const Item& it : items_)
+            if (it.live)
+                f(EntryKey{it.word, unpackedTime(it.added)}, it.memory);
+    }
+
+private:
+    // Open addressing over a dense array: a slot holds an item's index + 1 (0: free). An item
+    // renamed away stays in the array, dead, until the table grows.
+    struct Item {
+        QString word;
+        int64_t added;
+        size_t hash;
+        EntryMemory memory;
+        bool live;
+    };
+    static size_t hashOf(QStringView word, int64_t added);
+    EntryMemory& slotFor(const QString& word, int64_t added);
+    const Item* lookUp(QStringView word, int64_t added, size_t hash) const;
+    void rehash(size_t slots);
+
+    FsrsScheduler scheduler_;
+    std::vector<Item> items_;
+    std::vector<uint32_t> slots_;
+    size_t live_ = 0;
+    uint64_t generation_ = 1;
+};
+
+// Today's review by the model: an entry that has a record for a skill is due for it from the day
+// its predicted recall falls to the desired retention; for the skills without a record the
+// interval table of planReview() decides, so a Book without a record plans exactly as before.
+//
+// The first plan over a list finds each entry in the model once and remembers what it found, in
+// the list's order; later plans over the same list read that alongside the entries. The memory
+// is refreshed when the model changed, and entry by entry where the list was reordered. Call
+// invalidate() whenever the Book's entries changed (added, deleted, modified): an entry is
+// recognised by its address, which a freed entry may pass on to a new one.
+class ModelReviewPlanner {
+public:
+    ReviewPlan plan(const std::vector<WordEntry*>& entries, QDate today, const ReviewModel& model);
+    void invalidate() { bound_.clear(); }
+
+private:
+    static constexpr int32_t kNoRecord = INT32_MIN;
+    struct Bound {
+        const WordEntry* entry = nullptr;
+        std::array<int32_t, kReviewDegreeCount> dueDay{kNoRecord, kNoRecord, kNoRecord};
+    };
+    static Bound bind(const WordEntry* e, const EntryMemory* memory, const ReviewModel& model);
+
+    std::vector<Bound> bound_;
+    const ReviewModel* model_ = nullptr;
+    uint64_t generation_ = 0;
+};
+
+} // namespace lex

@@ -1,0 +1,61 @@
+#include "lexora/record/review_stats.h"
+
+#include <algorithm>
+#include <map>
+
+namespace lex {
+
+Status computeReviewFigures(const std::vector<WordEntry*>& entries, const ReviewRecord& record,
+                            const ReviewModel& model, QDate today, ReviewFigures* out)
+{
+    ReviewFigures f;
+    f.today = today;
+    const int todayJd = int(today.toJulianDay());
+    const int firstDay = todayJd - ReviewFigures::kAnswerDays + 1;
+    f.answers.resize(ReviewFigures::kAnswerDays);
+    f.due.resize(ReviewFigures::kDueDays);
+
+    std::vector<ReviewRecord::DayCount> days;
+    Status status = record.answersPerDay(firstDay, &days);
+    for (const ReviewRecord::DayCount& d : days) {
+        if (d.day < firstDay || d.day > todayJd)
+            continue; // later than today: a clock that was ahead
+        ReviewFigures::DayAnswers& a = f.answers[size_t(d.day - firstDay)];
+        a.right[size_t(d.skill)] += d.right;
+        a.wrong[size_t(d.skill)] += d.wrong;
+    }
+
+    const ReviewCalendar calendar(today);
+    std::map<std::pair<int, int>, int> months;
+    for (const WordEntry* e : entries) {
+        const uint8_t stored[kReviewDegreeCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
+        const int reviewed = calendar.daysSince(e->stored.review); // kNoDate: never, so due today
+        const EntryMemory* memory = model.find(e->word(), e->stored.added);
+        for (size_t s = 0; s < kReviewDegreeCount; ++s) {
+            ++f.degrees[s][std::min<size_t>(stored[s], kMaxStrangeness)];
+            const SkillMemory* m = memory && !memory->skills[s].state.isNew() ? &memory->skills[s] : nullptr;
+            int inDays;
+            if (m) {
+                inDays = model.dueDay(*m) - todayJd;
+                const double r = model.recall(*m, todayJd);
+                ++f.recall[s][std::clamp(int(r * ReviewFigures::kRecallBins), 0, ReviewFigures::kRecallBins - 1)];
+            } else {
+                inDays = reviewed == ReviewCalendar::kNoDate ? 0 : reviewIntervalDays(stored[s]) - reviewed;
+            }
+            if (inDays < ReviewFigures::kDueDays)
+                ++f.due[size_t(std::max(inDays, 0))][s];
+        }
+        // The added date, in the latest year that fits its stored last four bits.
+        const int addedAgo = calendar.daysSince(e->stored.added);
+        if (addedAgo != ReviewCalendar::kNoDate) {
+            const QDate d = today.addDays(-addedAgo);
+            ++months[{d.year(), d.month()}];
+        }
+    }
+    for (const auto& [ym, n] : months)
+        f.added.push_back({ym.first, ym.second, n});
+    *out = std::move(f);
+    return status;
+}
+
+} // namespace lex

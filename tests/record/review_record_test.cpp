@@ -1,0 +1,289 @@
+// The learning record on real files: what one answer leaves (row and memory state), an entry's
+// record through a changed word and a copy to another Book, every way the file can be bad, a
+// locked file, and a process killed in the middle of a run.
+#include "lexora/record/review_record.h"
+
+#include "lexora/book/book_folder.h"
+#include "temp_dir.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using lex::AnswerOutcome;
+using lex::EntryKey;
+using lex::PracticeMode;
+using lex::ReviewDegree;
+using lex::ReviewRecord;
+
+const QDateTime kStart(QDate(2026, 3, 1), QTime(9, 0));
+const EntryKey kApple{QStringLiteral("apple"), {10, 2, 3, 8, 15}};
+const EntryKey kPear{QStringLiteral("pear"), {10, 2, 3, 8, 15}};
+
+std::vector<ReviewRecord::Answer> answers(const ReviewRecord& r)
+{
+    std::vector<ReviewRecord::Answer> out;
+    EXPECT_TRUE(r.forEachAnswer([&](const ReviewRecord::Answer& a) { out.push_back(a); return true; }));
+    return out;
+}
+
+lex::SkillMemory memoryOf(const ReviewRecord& r, const EntryKey& k, ReviewDegree skill)
+{
+    lex::ReviewModel model;
+    EXPECT_TRUE(r.loadModel(&model));
+    const lex::EntryMemory* m = model.find(k.word, k.added);
+    return m ? m->skill(skill) : lex::SkillMemory{};
+}
+
+class Record : public ::testing::Test {
+protected:
+    lextest::TempDir dir;
+    QString file = ReviewRecord::fileFor(dir.path() + QLatin1Char('/'), QStringLiteral("English"));
+};
+
+TEST_F(Record, AnswersKeepTheirFieldsAndMakeTheMemoryOfTheirSkill)
+{
+    ReviewRecord r;
+    ASSERT_TRUE(r.open(file));
+    EXPECT_FALSE(QFile::exists(file)) << "nothing is created before the first answer";
+    // Learn and drill train recognition, dictate spelling, listen listening; a day apart each.
+    const struct {
+        PracticeMode mode;
+        AnswerOutcome outcome;
+        int day;
+    } run[] = {{PracticeMode::Learn, AnswerOutcome::Right, 0}, {PracticeMode::Drill, AnswerOutcome::Wrong, 1},
+               {PracticeMode::Learn, AnswerOutcome::Right, 4}, {PracticeMode::Dictate, AnswerOutcome::DontKnow, 4},
+               {PracticeMode::Listen, AnswerOutcome::Right, 5}};
+    for (const auto& a : run)
+        ASSERT_TRUE(r.recordAnswer(kApple, a.mode, a.outcome, kStart.addDays(a.day), 1500 + a.day));
+    ASSERT_TRUE(QFile::exists(file));
+
+    const auto got = answers(r);
+    ASSERT_EQ(got.size(), std::size(run));
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].key, kApple);
+        EXPECT_EQ(got[i].mode, run[i].mode);
+        EXPECT_EQ(got[i].skill, lex::skillOf(run[i].mode));
+        EXPECT_EQ(got[i].outcome, run[i].outcome);
+        EXPECT_EQ(lex::fromLocalMs(got[i].at), kStart.addDays(run[i].day));
+        EXPECT_EQ(got[i].durationMs, 1500 + run[i].day);
+    }
+    // The memory is the scheduler's over that skill's answers alone: good, again, good.
+    const lex::FsrsScheduler fsrs;
+    lex::MemoryState want = fsrs.review({}, 0, lex::FsrsGrade::Good).after;
+    want = fsrs.review(want, 1, lex::FsrsGrade::Again).after;
+    want = fsrs.review(want, 3, lex::FsrsGrade::Good).after;
+    const lex::SkillMemory recognition = memoryOf(r, kApple, ReviewDegree::Recognition);
+    EXPECT_DOUBLE_EQ(recognition.state.stability, want.stability);
+    EXPECT_DOUBLE_EQ(recognition.state.difficulty, want.difficulty);
+    EXPECT_EQ(recognition.lastDay, kStart.date().addDays(4).toJulianDay());
+    EXPECT_EQ(recognition.answers, 3);
+    EXPECT_EQ(memoryOf(r, kApple, ReviewDegree::Spelling).answers, 1);
+    EXPECT_DOUBLE_EQ(memoryOf(r, kApple, ReviewDegree::Spelling).state.stability,
+                     fsrs.review({}, 0, lex::FsrsGrade::Again).after.stability);
+
+    // An answer dated before the last one (the clock was put back) is replayed in time order.
+    ASSERT_TRUE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Wrong, kStart.addDays(2), 900));
+    lex::MemoryState replay = fsrs.review({}, 0, lex::FsrsGrade::Good).after;
+    replay = fsrs.review(replay, 1, lex::FsrsGrade::Again).after;
+    replay = fsrs.review(replay, 1, lex::FsrsGrade::Again).after;
+    replay = fsrs.review(replay, 2, lex::FsrsGrade::Good).after;
+    EXPECT_DOUBLE_EQ(memoryOf(r, kApple, ReviewDegree::Recognition).state.stability, replay.stability);
+
+    // A stamp is kept, and is no answer.
+    ASSERT_TRUE(r.recordStamp(kPear, lex::StampKind::Phonetic, kStart));
+    int stamps = 0;
+    ASSERT_TRUE(r.forEachStamp([&](const ReviewRecord::Stamp& s) {
+        EXPECT_EQ(s.key, kPear);
+        EXPECT_EQ(s.kind, lex::StampKind::Phonetic);
+        return ++stamps;
+    }));
+    EXPECT_EQ(stamps, 1);
+    EXPECT_EQ(memoryOf(r, kPear, ReviewDegree::Recognition).answers, 0);
+    EXPECT_FALSE(r.takeFirstFault());
+}
+
+TEST_F(Record, AnEntryKeepsItsRecordWhenItsWordChangesAndWhenCopied)
+{
+    ReviewRecord r;
+    lex::ReviewModel model;
+    ASSERT_TRUE(r.open(file));
+    r.attachModel(&model);
+    ASSERT_TRUE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000));
+    ASSERT_TRUE(r.recordAnswer(kPear, PracticeMode::Learn, AnswerOutcome::Wrong, kStart.addDays(1), 1000));
+    ASSERT_NE(model.find(kApple.word, kApple.added), nullptr) << "the attached model follows the answers";
+
+    // Modify: apple becomes apples; undo brings it back; each time the answers follow.
+    const EntryKey apples{QStringLiteral("apples"), kApple.added};
+    ASSERT_TRUE(r.renameEntry(kApple, apples));
+    EXPECT_EQ(answers(r)[0].key, apples);
+    EXPECT_EQ(model.find(kApple.word, kApple.added), nullptr);
+    ASSERT_NE(model.find(apples.word, apples.added), nullptr);
+    ASSERT_TRUE(r.renameEntry(apples, kApple));
+    EXPECT_EQ(answers(r)[0].key, kApple);
+    // Renamed onto a word that has a record of its own: one entry with both histories.
+    ASSERT_TRUE(r.renameEntry(kPear, kApple));
+    const auto merged = answers(r);
+    ASSERT_EQ(merged.size(), 2u);
+    EXPECT_EQ(merged[1].key, kApple);
+    EXPECT_EQ(memoryOf(r, kApple, ReviewDegree::Recognition).answers, 2);
+    ASSERT_TRUE(r.renameEntry(kPear, apples)) << "a key without a record renames nothing";
+
+    // Copy to another Book (twice: the second adds nothing), and save under another name.
+    ReviewRecord other;
+    ASSERT_TRUE(other.open(ReviewRecord::fileFor(dir.path() + QLatin1Char('/'), QStringLiteral("Other"))));
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(r.copyEntriesTo(other, {kApple, kPear}));
+    EXPECT_EQ(answers(other).size(), 2u);
+    EXPECT_DOUBLE_EQ(memoryOf(other, kApple, ReviewDegree::Recognition).state.stability,
+                     memoryOf(r, kApple, ReviewDegree::Recognition).state.stability);
+    ReviewRecord saved;
+    ASSERT_TRUE(saved.open(ReviewRecord::fileFor(dir.path() + QLatin1Char('/'), QStringLiteral("Saved"))));
+    ASSERT_TRUE(r.copyEntriesTo(saved));
+    EXPECT_EQ(answers(saved).size(), 2u);
+
+    // The record is no Book: the folder lists none of its files.
+    QFile(file + QStringLiteral("-wal")).open(QIODevice::WriteOnly | QIODevice::Append);
+    dir.write(QStringLiteral("English.idx"), QByteArray());
+    EXPECT_EQ(lex::listBooks(lex::Env::defaultEnv(), dir.path() + QLatin1Char('/')), QStringList{"English"});
+}
+
+// lexbook reading while the program writes: the reader sees every answer committed so far, and
+// after the writer closed it leaves no file behind.
+TEST_F(Record, AReaderBesideAWriterSeesWhatIsCommitted)
+{
+    ReviewRecord writer, reader;
+    ASSERT_TRUE(writer.open(file));
+    ASSERT_TRUE(writer.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1));
+    ASSERT_TRUE(reader.open(file, ReviewRecord::Mode::ReadOnly));
+    EXPECT_EQ(answers(reader).size(), 1u);
+    ASSERT_TRUE(writer.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Wrong, kStart.addSecs(5), 1));
+    EXPECT_EQ(answers(reader).size(), 2u);
+    EXPECT_FALSE(reader.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(9), 1));
+    reader.close();
+    writer.close();
+    const QStringList files = dir.files();
+    ASSERT_TRUE(reader.open(file, ReviewRecord::Mode::ReadOnly));
+    EXPECT_EQ(answers(reader).size(), 2u);
+    reader.close();
+    EXPECT_EQ(dir.files(), files);
+    EXPECT_EQ(files, QStringList{"English.review.db"});
+}
+
+// A file that is not a record we may write: refused with a message once, never changed, and
+// recording goes on failing quietly instead of stopping anything.
+TEST_F(Record, RefusesWhatItMustNotWriteAndSaysSoOnce)
+{
+    auto sqliteFile = [this](const char* sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(file).constData(), &db);
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* says;
+    } cases[] = {
+        {"damaged", [&] { dir.write(QStringLiteral("English.review.db"), QByteArray(8192, 'x')); }, "已损坏"},
+        {"newer", [&] { sqliteFile("PRAGMA application_id=1282953846; PRAGMA user_version=2; CREATE TABLE t(x);"); },
+         "较新版本"},
+        {"foreign", [&] { sqliteFile("CREATE TABLE notes(x); INSERT INTO notes VALUES(1);"); }, "不是本程序"},
+        {"folder", [&] { QDir().mkpath(file); }, "无法打开"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(file);
+        QDir(file).removeRecursively();
+        c.make();
+        const QByteArray before = QFileInfo(file).isFile() ? dir.read(QStringLiteral("English.review.db")) : QByteArray();
+        ReviewRecord r;
+        const lex::Status opened = r.open(file);
+        EXPECT_FALSE(opened);
+        EXPECT_TRUE(opened.message().contains(QString::fromUtf8(c.says))) << opened.message().toStdString();
+        EXPECT_FALSE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1));
+        EXPECT_FALSE(r.recordStamp(kApple, lex::StampKind::Space, kStart));
+        const auto told = r.takeFirstFault();
+        ASSERT_TRUE(told);
+        EXPECT_EQ(*told, opened.message());
+        EXPECT_FALSE(r.takeFirstFault()) << "told once";
+        r.close();
+        if (!before.isEmpty())
+            EXPECT_EQ(dir.read(QStringLiteral("English.review.db")), before);
+    }
+}
+
+TEST_F(Record, ALockedRecordLosesTheAnswerNotThePractice)
+{
+    ReviewRecord r;
+    ASSERT_TRUE(r.open(file));
+    ASSERT_TRUE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1));
+    sqlite3* other = nullptr;
+    sqlite3_open(QFile::encodeName(file).constData(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const lex::Status locked = r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(60), 1);
+    EXPECT_FALSE(locked);
+    EXPECT_TRUE(locked.message().contains(QStringLiteral("占用"))) << locked.message().toStdString();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(120), 1))
+        << "a lock that is gone is no lasting fault";
+    EXPECT_EQ(answers(r).size(), 2u);
+}
+
+// A run killed with SIGKILL between any two instructions: every answer it had finished is there,
+// and the record opens clean.
+TEST_F(Record, KillDuringARunLosesAtMostTheAnswerBeingWritten)
+{
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        ReviewRecord r;
+        if (!r.open(file))
+            ::_exit(3);
+        for (int i = 1;; ++i) {
+            const EntryKey k{QStringLiteral("w%1").arg(i % 50), kApple.added};
+            if (!r.recordAnswer(k, PracticeMode::Learn, AnswerOutcome(i % 3), kStart.addMSecs(i), i))
+                ::_exit(4);
+            if (::write(pipeFds[1], &i, sizeof i) != sizeof i)
+                ::_exit(5);
+        }
+    }
+    ::close(pipeFds[1]);
+    int done = 0, n = 0;
+    while (done < 300 && ::read(pipeFds[0], &n, sizeof n) == sizeof n)
+        done = n;
+    ::kill(child, SIGKILL);
+    while (::read(pipeFds[0], &n, sizeof n) == sizeof n)
+        done = n;
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself with " << WEXITSTATUS(status);
+
+    ReviewRecord r;
+    ASSERT_TRUE(r.open(file));
+    const size_t kept = answers(r).size();
+    EXPECT_GE(kept, size_t(done));
+    EXPECT_LE(kept, size_t(done) + 1);
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(file).constData(), &db);
+    sqlite3_stmt* check = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+    ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
+    sqlite3_finalize(check);
+    sqlite3_close(db);
+}
+
+} // namespace
