@@ -20,6 +20,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
   libxcb1-dev
+  zlib1g-dev
 )
 # What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
 # Benchmark, clang's fuzzing runtime, a display of their own with a window manager, a PulseAudio
@@ -30,6 +31,7 @@ test_packages=(
   xvfb openbox xdotool imagemagick
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
+  sdcv stardict-tools dictzip
 )
 
 # install_missing PACKAGE...: installs those that are not installed yet.
