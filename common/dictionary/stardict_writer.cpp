@@ -31,20 +31,21 @@ QByteArray dictzipCompress(const QByteArray& data, int chunkLength)
     z_stream z{};
     deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
     QByteArray buf(chunkLength + chunkLength / 2 + 1024, '\0');
-    for (qsizetype pos = 0; pos < data.size() || sizes.empty(); pos += chunkLength) {
-        const qsizetype n = std::min<qsizetype>(chunkLength, data.size() - pos);
-        const bool last = pos + n >= data.size();
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData() + pos));
+    // Like dictzip itself: every chunk ends in a full flush, so that it inflates on its own, and
+    // the end of the stream follows the last chunk outside the table.
+    auto run = [&](const char* in, qsizetype n, int flush) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in));
         z.avail_in = uInt(n);
         z.next_out = reinterpret_cast<Bytef*>(buf.data());
         z.avail_out = uInt(buf.size());
-        deflate(&z, last ? Z_FINISH : Z_FULL_FLUSH);
+        deflate(&z, flush);
         const qsizetype out = buf.size() - z.avail_out;
-        sizes.push_back(uint16_t(out));
         chunks.append(buf.constData(), out);
-        if (last)
-            break;
-    }
+        return out;
+    };
+    for (qsizetype pos = 0; pos < data.size(); pos += chunkLength)
+        sizes.push_back(uint16_t(run(data.constData() + pos, std::min<qsizetype>(chunkLength, data.size() - pos), Z_FULL_FLUSH)));
+    run(nullptr, 0, Z_FINISH);
     deflateEnd(&z);
 
     QByteArray f;

@@ -27,10 +27,10 @@ void fuzzIdx(QByteArrayView in)
     // First byte: flags (64-bit offsets, sametypesequence, syn). Next two: where the idx ends and
     // the syn (then the dict) begins, as fractions of the rest.
     const unsigned flags = uchar(in[0]);
-    const QByteArrayView rest = in.mid(3);
+    const QByteArrayView rest = in.sliced(3);
     const qsizetype a = rest.size() * uchar(in[1]) / 255, b = a + (rest.size() - a) * uchar(in[2]) / 255;
-    const QByteArrayView idx = rest.first(a), syn = (flags & 4) ? rest.mid(a, b - a) : QByteArrayView(),
-                         dict = rest.mid(b);
+    const QByteArrayView idx = rest.first(a), syn = (flags & 4) ? rest.sliced(a, b - a) : QByteArrayView(),
+                         dict = rest.sliced(b);
     QByteArray ifo = "StarDict's dict ifo file\nbookname=f\nwordcount=1\n";
     ifo += (flags & 1) ? "version=3.0.0\nidxoffsetbits=64\n" : "version=2.4.2\n";
     if (flags & 2)
@@ -45,7 +45,7 @@ void fuzzIdx(QByteArrayView in)
         qsizetype z = idx.indexOf('\0', pos);
         if (z < 0)
             z = idx.size();
-        const QString w = QString::fromUtf8(idx.mid(pos, z - pos));
+        const QString w = QString::fromUtf8(idx.sliced(pos, z - pos));
         for (auto m : {lex::StarDict::Match::Exact, lex::StarDict::Match::IgnoreAsciiCase}) {
             (void)d.lookup(w, m, &out);
             for (const auto& e : out) {
