@@ -1,5 +1,7 @@
 #include "common/dictionary/dictionary_shelf.h"
 
+#include <algorithm>
+
 namespace lex {
 namespace {
 
@@ -58,12 +60,15 @@ std::vector<ShelfEntry> DictionaryShelf::lookUp(QStringView word, QStringList* p
     for (const Slot& slot : dicts_) {
         if (!slot.enabled)
             continue;
+        // One search without regard to case; the entries spelt exactly as typed win if any.
         auto search = [&](QStringView w) {
-            Status s = slot.dict->lookup(w, StarDict::Match::Exact, &found);
-            if (found.empty() && s)
-                s = slot.dict->lookup(w, StarDict::Match::IgnoreAsciiCase, &found);
+            const Status s = slot.dict->lookup(w, StarDict::Match::IgnoreAsciiCase, &found);
             if (!s && problems)
                 *problems << s.message();
+            const auto exact = [&](const StarDictEntry& e) { return e.word == w; };
+            if (std::any_of(found.begin(), found.end(), exact))
+                found.erase(std::remove_if(found.begin(), found.end(), [&](const StarDictEntry& e) { return !exact(e); }),
+                            found.end());
         };
         search(word);
         QString entryNote;

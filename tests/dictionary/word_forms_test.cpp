@@ -5,6 +5,7 @@
 #include "common/dictionary/word_forms.h"
 #include "tests/support/temp_dir.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -125,6 +126,17 @@ TEST(WordForms, ShelfShowsEveryDictionaryInOrder)
     ASSERT_TRUE(shelf.addStarDict(lex::Env::defaultEnv(), writeDict(QStringLiteral("B"), {{QStringLiteral("went"), "past of go", {}}})));
     EXPECT_FALSE(shelf.addStarDict(lex::Env::defaultEnv(), dir.path(QStringLiteral("missing.ifo"))));
     EXPECT_EQ(shelf.starDictCount(), 2);
+    // Found in the sub-folders of the program folder's Dict, one level down.
+    QDir().mkpath(dir.path(QStringLiteral("Dict/en/sub")));
+    dir.write(QStringLiteral("Dict/en/sub/deep.ifo"), "x");
+    dir.write(QStringLiteral("Dict/en/top.ifo"), "x");
+    dir.write(QStringLiteral("Dict/en/top.idx"), "x");
+    const QStringList folders = lex::starDictFolders(dir.path());
+    ASSERT_GE(folders.size(), 3);
+    EXPECT_EQ(folders[0], dir.path(QStringLiteral("Dict/en")));
+    EXPECT_EQ(folders.last(), QStringLiteral("/usr/share/stardict/dic"));
+    EXPECT_EQ(lex::findStarDictFiles({folders[0]}),
+              (QStringList{dir.path(QStringLiteral("Dict/en/top.ifo")), dir.path(QStringLiteral("Dict/en/sub/deep.ifo"))}));
 
     auto shown = [&](const char* word) {
         QStringList s;
