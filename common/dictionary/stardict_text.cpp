@@ -82,8 +82,10 @@ QString markupToText(QStringView s, bool collapse)
             continue;
         }
         if (c == QLatin1Char('&')) {
-            const qsizetype semi = s.indexOf(QLatin1Char(';'), i + 1);
-            if (semi > i + 1 && semi - i <= 10) {
+            // A reference is short: looking further would make a text of many '&' quadratic.
+            const qsizetype rel = s.mid(i + 1, 10).indexOf(QLatin1Char(';'));
+            const qsizetype semi = rel < 0 ? -1 : i + 1 + rel;
+            if (semi > i + 1) {
                 const QString t = entity(s.mid(i + 1, semi - i - 1));
                 if (!t.isEmpty()) {
                     out += t;

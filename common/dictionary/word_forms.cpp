@@ -201,7 +201,7 @@ std::optional<BaseForm> WordForms::baseFormOf(QStringView word) const
         const int c = form.compare(q);
         if (c > 0)
             break;
-        if (c == 0 && isKind(QLatin1Char(kind)))
+        if (c == 0 && isKind(QLatin1Char(kind)) && !lemma.isEmpty())
             return BaseForm{QString::fromUtf8(lemma), FormKind(kind)};
     }
     return std::nullopt;

@@ -1,13 +1,15 @@
 // StarDict readers over arbitrary bytes. LEXORA_FUZZ_STARDICT chooses the part:
 // 1 the .ifo parser; 2 the .idx (and .syn) search with entries read from a plain .dict;
-// 3 the dictzip chunk reader. None may read outside its input, and a look-up of a headword
+// 3 the dictzip chunk reader; 4 the inflected forms block at the end of a compiled index. None may read outside its input, and a look-up of a headword
 // cut from the input must find only entries whose headword matches it.
 #include "common/dictionary/dictzip.h"
 #include "common/dictionary/stardict.h"
+#include "common/dictionary/word_forms.h"
 
 #include <QByteArray>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -75,6 +77,24 @@ void fuzzDictzip(QByteArrayView in)
     (void)r.read(0, std::min<uint64_t>(r.maxSize(), 1 << 16), &out);
 }
 
+// Forms cut from the input are looked up; whatever is found has a lemma and a known kind.
+void fuzzForms(QByteArrayView in)
+{
+    lex::WordForms forms;
+    forms.openMemory(in);
+    qsizetype pos = 0;
+    for (int i = 0; i < 16 && pos < in.size(); ++i) {
+        qsizetype z = in.indexOf('\0', pos);
+        if (z < 0)
+            z = in.size();
+        if (const auto base = forms.baseFormOf(QString::fromUtf8(in.sliced(pos, z - pos)))) {
+            if (base->lemma.isEmpty() || !std::strchr("pdi3srt", char(base->kind)))
+                std::abort();
+        }
+        pos = z + 1;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -84,8 +104,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzzIfo(in);
 #elif LEXORA_FUZZ_STARDICT == 2
     fuzzIdx(in);
-#else
+#elif LEXORA_FUZZ_STARDICT == 3
     fuzzDictzip(in);
+#else
+    fuzzForms(in);
 #endif
     return 0;
 }
