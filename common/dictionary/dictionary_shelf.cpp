@@ -19,6 +19,23 @@ bool ownEntry(const Dictionary& d, QStringView word, QString* text)
 
 } // namespace
 
+QString shelfText(const std::vector<ShelfEntry>& entries)
+{
+    QString t;
+    QString lastSource;
+    for (const ShelfEntry& e : entries) {
+        if (!t.isEmpty())
+            t += QLatin1String("\r\n");
+        if (!e.source.isEmpty() && e.source != lastSource)
+            t += QLatin1String("`7`") + QString(e.source).replace(QLatin1Char('`'), QChar(0x2018)) + QLatin1String("\r\n");
+        lastSource = e.source;
+        if (!e.formNote.isEmpty())
+            t += QLatin1String("`9`") + e.formNote + QLatin1String("\r\n");
+        t += e.text;
+    }
+    return t;
+}
+
 void DictionaryShelf::setOwn(const Dictionary* own, const WordForms* forms)
 {
     own_ = own;

@@ -22,6 +22,11 @@ struct ShelfEntry {
     QString text;     // the companion's marked-up text; lines end in CR LF
 };
 
+// The entries as one marked-up text for the companion window: each StarDict dictionary's entries
+// under its name (marker 7), a found-under-the-base-form line (marker 9) before the entry it
+// explains; entries separated by CR LF. Empty when there are none.
+QString shelfText(const std::vector<ShelfEntry>& entries);
+
 class DictionaryShelf {
 public:
     // The own dictionary and its forms; either may be null. Not owned: they must outlive the shelf.

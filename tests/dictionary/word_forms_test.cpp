@@ -150,6 +150,8 @@ TEST(WordForms, ShelfShowsEveryDictionaryInOrder)
     EXPECT_EQ(shown("studies"), (QStringList{QStringLiteral("|study|studies：study 的第三人称单数"),
                                              QStringLiteral("A|Study|studies：study 的第三人称单数")}));
     EXPECT_EQ(shown("nothing"), QStringList{});
+    EXPECT_EQ(lex::shelfText(shelf.lookUp(QStringLiteral("studies"))).section(QStringLiteral("\r\n"), 2),
+              QStringLiteral("`7`A\r\n`9`studies：study 的第三人称单数\r\n`8`to learn"));
     shelf.setEnabled(0, false);
     shelf.move(1, 0);
     EXPECT_EQ(shown("went"), (QStringList{QStringLiteral("|went|"), QStringLiteral("|go|") + wentNote, QStringLiteral("B|went|")}));
