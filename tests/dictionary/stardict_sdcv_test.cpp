@@ -78,7 +78,8 @@ std::vector<QString> askSdcv(const QString& dataDir, const QStringList& asked, c
 bool haveTools()
 {
     return QFile::exists(kTools + QStringLiteral("tabfile")) && QFile::exists(kTools + QStringLiteral("stardict-text2bin")) &&
-           lextest::runTool(QStringLiteral("sdcv"), {QStringLiteral("--version")}).code == 0;
+           lextest::runTool(QStringLiteral("sdcv"), {QStringLiteral("--version")}).code == 0 &&
+           lextest::runTool(QStringLiteral("dictzip"), {QStringLiteral("--version")}).code >= 0;
 }
 
 QString xmlEscape(QString s)
@@ -89,7 +90,7 @@ QString xmlEscape(QString s)
 TEST(StarDictReference, SameTextAsSdcv)
 {
     if (!haveTools())
-        GTEST_SKIP() << "sdcv or stardict-tools are not installed (tools/dev.sh installs them)";
+        GTEST_SKIP() << "sdcv, dictzip or stardict-tools are not installed (tools/dev.sh installs them)";
     const std::vector<Word> ws = words();
     lextest::TempDir dir;
     const QString home = dir.path(QStringLiteral("home"));
