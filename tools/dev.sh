@@ -21,6 +21,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
   libxcb1-dev
   libsqlite3-dev
+  zlib1g-dev
 )
 # What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
 # Benchmark, clang's fuzzing runtime, a display of their own with a window manager, a PulseAudio
@@ -31,6 +32,7 @@ test_packages=(
   xvfb openbox xdotool imagemagick
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
+  sdcv stardict-tools dictzip
 )
 # Node.js and npm for the memory model's reference check (the ts-fsrs package); a Node.js that
 # brings its own npm needs no Debian npm.

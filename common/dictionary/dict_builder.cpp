@@ -157,6 +157,8 @@ Status encodeDictionary(const std::vector<DictSourceEntry>& entries, const DictB
     appendLe32(*index, uint32_t(first.size()));
     *index += first;
     *index += second;
+    if (!options.forms.empty())
+        appendFormsBlock(index, encodeFormsBlock(options.forms));
     *text = std::move(body);
     stats.written = qsizetype(n);
     if (statsOut)

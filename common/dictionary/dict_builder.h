@@ -3,6 +3,7 @@
 // the tab-separated source that `lexbook dict-build` compiles.
 
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/word_forms.h"
 #include "common/platform/env.h"
 #include "common/platform/status.h"
 
@@ -28,6 +29,7 @@ constexpr int kDefaultDictBlockSize = 64;
 struct DictBuildOptions {
     DictVariant variant = DictVariant::Main;
     int blockSize = kDefaultDictBlockSize; // records per second-level block, at least 1
+    std::vector<InflectedForm> forms;      // kept in a block after the index (none: no block)
 };
 
 struct DictBuildStats {

@@ -4,6 +4,7 @@
 #include "common/dictionary/dict_keys.h"
 #include "common/dictionary/dictionary.h"
 #include "common/dictionary/ecdict_convert.h"
+#include "common/dictionary/word_forms.h"
 #include "temp_dir.h"
 #include "tool_run.h"
 
@@ -107,6 +108,18 @@ TEST_F(LexbookEcdict, BuildsTheCompanionVariantWithOneEntryPerFoldedKey)
                                     "`7`词形变化`13`过去式：abandoned`13`过去分词：abandoned`13`现在分词：abandoning"
                                     "`13`第三人称单数：abandons`7`英文释义`9`v. forsake, leave behind"
                                     "`9`n. the trait of lacking restraint`14`考试：高考 / 四级`6`柯林斯★★★　牛津3000核心词\n"));
+    // The inflected forms are kept after the index, in both variants.
+    for (const char* idx : {"out/21ct.idx", "out/Dict.idx"}) {
+        if (!dir.exists(QString::fromUtf8(idx)))
+            continue;
+        lex::WordForms forms;
+        ASSERT_TRUE(forms.openIndex(dir.path(QString::fromUtf8(idx))));
+        const auto base = forms.baseFormOf(QStringLiteral("abbeys"));
+        ASSERT_TRUE(base) << idx;
+        EXPECT_EQ(base->lemma, QStringLiteral("abbey"));
+        EXPECT_EQ(base->kind, lex::FormKind::Plural);
+        EXPECT_EQ(forms.baseFormOf(QStringLiteral("abandoning"))->lemma, QStringLiteral("abandon"));
+    }
     // The most frequent of China / china / CHINA.
     const Result c = lexbook({QStringLiteral("lookup"), dir.path(QStringLiteral("out")), QStringLiteral("china"),
                               QStringLiteral("--companion")});

@@ -72,6 +72,9 @@ int cmdDictEcdict(const QStringList& argsIn)
         std::fprintf(stderr, "lexbook: %s:%lld: malformed record, left out\n", args[0].toUtf8().constData(),
                      static_cast<long long>(read.badLines[i]));
     const qint64 readMs = clock.restart();
+    for (const lex::ecdict::Record& r : read.records)
+        for (lex::InflectedForm& f : lex::formsFromExchange(r.word, r.exchange))
+            options.forms.push_back(std::move(f));
 
     progress->step(QStringLiteral("converting %1 records").arg(read.records.size()));
     lex::ecdict::ConvertStats cs;

@@ -24,6 +24,7 @@ int cmdDump(const QStringList& args);      // dump BOOK
 int cmdCheck(const QStringList& args);     // check BOOK
 int cmdDue(const QStringList& args);       // due BOOK [--date YYYY-MM-DD] [--degree NAME]
 int cmdLookup(const QStringList& args);    // lookup DICTFOLDER WORD [--companion]
+int cmdLookupAny(const QStringList& args); // lookup DICT.ifo WORD, else cmdLookup
 int cmdConfig(const QStringList& args);    // config FILE get|set ...
 int cmdDictBuild(const QStringList& args); // dict-build SOURCE OUTFOLDER [--companion] [--block N]
 int cmdDictEcdict(const QStringList& args); // dict-ecdict CSV OUTFOLDER [--companion] [--block N]

@@ -1,0 +1,105 @@
+#include "common/dictionary/dictionary_shelf.h"
+
+#include <algorithm>
+
+namespace lex {
+namespace {
+
+bool ownEntry(const Dictionary& d, QStringView word, QString* text)
+{
+    if (d.variant() == DictVariant::Companion)
+        return d.LookUpEntryText(word, *text);
+    QString explanation, phonetic;
+    if (!d.LookUpWord(word, explanation, phonetic))
+        return false;
+    *text = QStringLiteral("`1`") + word.toString() + QStringLiteral("\r\n`8`") +
+            explanation.replace(QLatin1String("\r\n"), QLatin1String("\r\n`8`"));
+    return true;
+}
+
+} // namespace
+
+QString shelfText(const std::vector<ShelfEntry>& entries)
+{
+    QString t;
+    QString lastSource;
+    for (const ShelfEntry& e : entries) {
+        if (!t.isEmpty())
+            t += QLatin1String("\r\n");
+        if (!e.source.isEmpty() && e.source != lastSource)
+            t += QLatin1String("`7`") + QString(e.source).replace(QLatin1Char('`'), QChar(0x2018)) + QLatin1String("\r\n");
+        lastSource = e.source;
+        if (!e.formNote.isEmpty())
+            t += QLatin1String("`9`") + e.formNote + QLatin1String("\r\n");
+        t += e.text;
+    }
+    return t;
+}
+
+void DictionaryShelf::setOwn(const Dictionary* own, const WordForms* forms)
+{
+    own_ = own;
+    forms_ = forms;
+}
+
+Status DictionaryShelf::addStarDict(Env* env, const QString& ifoPath)
+{
+    auto d = std::make_unique<StarDict>();
+    Status s = d->open(env, ifoPath);
+    if (s)
+        dicts_.push_back({std::move(d), true});
+    return s;
+}
+
+void DictionaryShelf::move(int from, int to)
+{
+    if (from < 0 || to < 0 || from >= starDictCount() || to >= starDictCount() || from == to)
+        return;
+    Slot s = std::move(dicts_[size_t(from)]);
+    dicts_.erase(dicts_.begin() + from);
+    dicts_.insert(dicts_.begin() + to, std::move(s));
+}
+
+std::vector<ShelfEntry> DictionaryShelf::lookUp(QStringView word, QStringList* problems) const
+{
+    std::vector<ShelfEntry> out;
+    std::optional<BaseForm> base = forms_ ? forms_->baseFormOf(word) : std::nullopt;
+    if (base && base->lemma == word)
+        base.reset();
+    const QString note = base ? formNote(word.toString(), base->lemma, base->kind) : QString();
+    QString text;
+    if (own_ && ownEntry(*own_, word, &text))
+        out.push_back({{}, word.toString(), {}, text});
+    if (own_ && base && ownEntry(*own_, base->lemma, &text))
+        out.push_back({{}, base->lemma, note, text});
+
+    std::vector<StarDictEntry> found;
+    for (const Slot& slot : dicts_) {
+        if (!slot.enabled)
+            continue;
+        // One search without regard to case; the entries spelt exactly as typed win if any.
+        auto search = [&](QStringView w) {
+            const Status s = slot.dict->lookup(w, StarDict::Match::IgnoreAsciiCase, &found);
+            if (!s && problems)
+                *problems << s.message();
+            const auto exact = [&](const StarDictEntry& e) { return e.word == w; };
+            if (std::any_of(found.begin(), found.end(), exact))
+                found.erase(std::remove_if(found.begin(), found.end(), [&](const StarDictEntry& e) { return !exact(e); }),
+                            found.end());
+        };
+        search(word);
+        QString entryNote;
+        if (found.empty() && base) {
+            search(base->lemma);
+            entryNote = note;
+        }
+        for (const StarDictEntry& e : found) {
+            QString t = starDictSafeText(e);
+            t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+            out.push_back({slot.dict->info().bookname, e.word, entryNote, t});
+        }
+    }
+    return out;
+}
+
+} // namespace lex
