@@ -341,7 +341,7 @@ bool lockFolderOf(Env* env, const QString& path, std::unique_ptr<FileLock>* lock
         lockStuckUntil.store(0, std::memory_order_relaxed);
         return true;
     }
-    if (!st.message().startsWith(QLatin1String("timed out")))
+    if (st.code() != Status::Code::Busy)
         return true;
     lockStuckUntil.store(steadyNowMs() + std::chrono::milliseconds(kStuckLockGrace).count(), std::memory_order_relaxed);
     qWarning("Config.INI not written: %s", qUtf8Printable(st.message()));

@@ -107,7 +107,7 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
     const QString value = localPath(profile.readString(kInit, QStringLiteral("VoicePath"), defaultVoicePath(), 256));
     const QString programVoice = programFolder + QStringLiteral("/Voice/");
     if (program_ == SpeechProgram::Main) {
-        if (QFileInfo(value).isDir()) {
+        if (deps_.env->isDir(value)) {
             voiceFolder_ = value;
             return;
         }
@@ -121,7 +121,7 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
         voiceFolder_ = programVoice;
         return;
     }
-    if (!QFileInfo(value).isDir())
+    if (!deps_.env->isDir(value))
         showError(QStringLiteral("真人语音路径不存在，请重新设置。要忽略真人语音\n请将真人语音路径指定为Lexora目录下的Voice文件夹"));
     voiceFolder_ = value;
 }

@@ -11,7 +11,8 @@ namespace lex {
 QString bookLockKey(const QString& folder, const QString& name)
 {
     const QFileInfo info(folder.isEmpty() ? QStringLiteral(".") : folder);
-    QString dir = info.canonicalFilePath();
+    // Like the lock files themselves, the key is of the real file system.
+    QString dir = Env::defaultEnv()->canonicalPath(info.filePath());
     if (dir.isEmpty())   // a folder that does not exist (yet): its absolute, cleaned form
         dir = QDir::cleanPath(info.absoluteFilePath());
     return dir + QLatin1Char('/') + name;
@@ -37,9 +38,8 @@ Status lockBook(const QString& runtimeDir, const QString& folder, const QString&
     if (Status st = env->createIfMissing(path); !st)
         return st;
     const Status st = env->lockExclusive(path, timeoutMs, out);
-    // The file system says "timed out" when the wait for another holder ran out.
     if (!st && heldByOther)
-        *heldByOther = st.message().startsWith(QLatin1String("timed out"));
+        *heldByOther = st.code() == Status::Code::Busy;
     return st;
 }
 
