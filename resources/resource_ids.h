@@ -1,5 +1,7 @@
 #pragma once
-// Resource numbers shared by the windows of both programs.
+// Resource, command and control numbers of both programs, each defined here once. The command
+// numbers are those of the menus, the tool bar and the private messages; both the windows and the
+// tests name them from here.
 
 namespace lex::res {
 
@@ -90,3 +92,37 @@ inline constexpr int IDS_ABOUTBOX = 101;         // "关于 Lexora(&A)..."
 inline constexpr int IDM_ABOUTBOX = 16;
 
 } // namespace lex::res
+
+namespace lex::cmd {
+
+// Menu and tool-bar commands of the main program; the outer window forwards 14000-14020 to the
+// word-book window.
+inline constexpr int kImport = 14000, kExport = 14001, kSave = 14002, kGroups = 14003;
+inline constexpr int kDictate = 14004, kAdd = 14005, kModify = 14006, kDelete = 14007;
+inline constexpr int kClassName = 14008, kShuffle = 14009, kRenumber = 14010, kCheckDuplicates = 14011;
+inline constexpr int kFind = 14012, kSettings = 14013, kLearn = 14014, kDrill = 14015, kListen = 14016;
+inline constexpr int kMoveCopy = 14017;
+// Added beyond the original menus: 撤销, 重做 (编辑 menu) and 今日复习 (练习 menu).
+inline constexpr int kUndo = 14018, kRedo = 14019, kTodayReview = 14020;
+inline constexpr int kHelp = 14100, kCheckUpdate = 14101, kAbout = 14102, kExit = 14103, kExitNoSave = 14104;
+inline constexpr int kStudyPage = 32899, kWebPage = 32900;
+inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
+inline constexpr int kMenuFile = 32906, kMenuEdit = 32907, kMenuHelp = 32910;
+inline constexpr int kStrangenessFilter = 32921;
+
+// The list's strangeness commands. Setting a value: kSetStrangeness + 100 * degree + value
+// (degree 0 temporary to 3 listening, value 0-10), so 10000-10310. A step of +1 or -1:
+// kRaiseStrangeness or kLowerStrangeness + the degree's list column (4-7).
+inline constexpr int kSetStrangeness = 10000, kSetStrangenessLast = 10310;
+inline constexpr int kRaiseStrangeness = 12000, kLowerStrangeness = 13000;
+
+// Private messages: the web page's back/forward states, a text for the status pane, a tool-bar
+// drop-down.
+inline constexpr int kBackState = 90000, kForwardState = 90001, kStatusText = 90002, kDropDown = 90003;
+inline constexpr int kSystemAbout = res::IDM_ABOUTBOX;
+
+// Control numbers of the word-book window (102): the column toggles and the list.
+inline constexpr int kToggleWord = 1017, kToggleExplanation = 1018, kToggleCase = 1019;
+inline constexpr int kToggleLockIndex = 1020, kToggleDictionary = 1027, kList = 1014;
+
+} // namespace lex::cmd

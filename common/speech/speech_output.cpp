@@ -3,6 +3,7 @@
 #include "common/config/profile.h"
 #include "common/platform/env.h"
 #include "common/platform/named_event.h"
+#include "common/platform/shared_names.h"
 #include "common/platform/user_services.h"
 #include "common/speech/tts_engine.h"
 #include "common/speech/voice_player.h"
@@ -18,7 +19,6 @@ namespace {
 
 const QString kInit = QStringLiteral("INIT");
 const QString kTtsVoice = QStringLiteral("TTSVOICE");
-const QString kWaitPlayed = QStringLiteral("WaitPlayed");
 
 // Config.INI may come from a copy that wrote Windows separators.
 QString localPath(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
@@ -171,12 +171,12 @@ void SpeechOutput::playFile(const QString& path)
     if (!deps_.events || !deps_.player)
         return;
     // Another hand-off in progress (here or in the other program): no sound this time.
-    std::unique_ptr<NamedEvent> handOff = deps_.events->create(kWaitPlayed);
+    std::unique_ptr<NamedEvent> handOff = deps_.events->create(names::kWaitPlayed);
     if (!handOff)
         return;
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::thread worker([this, path, done] {
-        std::unique_ptr<NamedEvent> event = deps_.events->open(kWaitPlayed);
+        std::unique_ptr<NamedEvent> event = deps_.events->open(names::kWaitPlayed);
         if (!event) {
             *done = true;   // the caller has given up already
             return;

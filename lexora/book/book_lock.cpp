@@ -1,6 +1,7 @@
 #include "lexora/book/book_lock.h"
 
 #include "common/platform/runtime_dir.h"
+#include "common/platform/shared_names.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -21,7 +22,7 @@ QString bookLockKey(const QString& folder, const QString& name)
 QString bookLockPath(const QString& runtimeDir, const QString& folder, const QString& name)
 {
     const QByteArray hash = QCryptographicHash::hash(bookLockKey(folder, name).toUtf8(), QCryptographicHash::Sha1);
-    return runtimeDir + QStringLiteral("/book-") + QString::fromLatin1(hash.toHex()) + QStringLiteral(".lock");
+    return runtimeDir + QLatin1Char('/') + names::kBookLockPrefix + QString::fromLatin1(hash.toHex()) + names::kLockSuffix;
 }
 
 Status lockBook(const QString& runtimeDir, const QString& folder, const QString& name, int timeoutMs,

@@ -3,6 +3,7 @@
 #include "lexora/web/about_dlg.h"
 #include "lexora/web/web_addresses.h"
 #include "lexora/web/web_engine_browser.h"
+#include "resources/resource_ids.h"
 
 #include <QFile>
 #include <QStackedLayout>
@@ -13,10 +14,8 @@ namespace lex {
 namespace {
 
 // Command numbers the page handles or sends.
-constexpr int kStudyPage = 32899;
-constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
-constexpr int kCheckUpdate = 14101;
-constexpr int kBackState = 90000, kForwardState = 90001;
+using cmd::kStudyPage, cmd::kWebBack, cmd::kWebForward, cmd::kWebStop, cmd::kWebRefresh, cmd::kWebHome;
+using cmd::kCheckUpdate, cmd::kBackState, cmd::kForwardState;
 constexpr int kBrowserControl = 1077;
 
 } // namespace

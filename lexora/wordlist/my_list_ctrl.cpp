@@ -26,11 +26,12 @@ namespace lex {
 namespace {
 
 // Commands of the pop-up menu that go on to the word-book window.
-constexpr int kForwarded[] = {14005, 14006, 14007, 14008, 14017, 14018, 14019, 32921};
-constexpr int kCmdDelete = 14007;
-constexpr int kCmdFind = 14012;
-constexpr int kCmdUndo = 14018;
-constexpr int kCmdRedo = 14019;
+constexpr int kForwarded[] = {cmd::kAdd,      cmd::kModify, cmd::kDelete, cmd::kClassName,
+                               cmd::kMoveCopy, cmd::kUndo,   cmd::kRedo,   cmd::kStrangenessFilter};
+constexpr int kCmdDelete = cmd::kDelete;
+constexpr int kCmdFind = cmd::kFind;
+constexpr int kCmdUndo = cmd::kUndo;
+constexpr int kCmdRedo = cmd::kRedo;
 
 // Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. 0 for any other key.
 int historyCommand(const QKeyEvent* k)
@@ -390,20 +391,20 @@ void CMyListCtrl::stepSelected(int column, int step)
 
 bool CMyListCtrl::onListCommand(int id)
 {
-    if (id >= 10000 && id <= 10310) {
-        const int degree = (id - 10000) / 100;
-        const int value = (id - 10000) % 100;
+    if (id >= cmd::kSetStrangeness && id <= cmd::kSetStrangenessLast) {
+        const int degree = (id - cmd::kSetStrangeness) / 100;
+        const int value = (id - cmd::kSetStrangeness) % 100;
         if (value > kMaxStrangeness)
             return false;
         setSelected(kColTemporary + degree, value);
         return true;
     }
-    if (id >= 12000 + kColTemporary && id <= 12000 + kColListening) {
-        stepSelected(id - 12000, +1);
+    if (id >= cmd::kRaiseStrangeness + kColTemporary && id <= cmd::kRaiseStrangeness + kColListening) {
+        stepSelected(id - cmd::kRaiseStrangeness, +1);
         return true;
     }
-    if (id >= 13000 + kColTemporary && id <= 13000 + kColListening) {
-        stepSelected(id - 13000, -1);
+    if (id >= cmd::kLowerStrangeness + kColTemporary && id <= cmd::kLowerStrangeness + kColListening) {
+        stepSelected(id - cmd::kLowerStrangeness, -1);
         return true;
     }
     if (std::find(std::begin(kForwarded), std::end(kForwarded), id) != std::end(kForwarded)) {

@@ -133,9 +133,9 @@ TEST(Menus, ItemsCarryTheirCommandNumbers)
     QList<int> ids;
     for (QAction* a : file->actions())
         ids << (a->isSeparator() ? 0 : a->data().toInt());
-    EXPECT_EQ(ids, (QList<int>{14000, 14001, 0, 14002, 0, 14103, 14104}));
+    EXPECT_EQ(ids, (QList<int>{cmd::kImport, cmd::kExport, 0, cmd::kSave, 0, cmd::kExit, cmd::kExitNoSave}));
     file->actions().last()->trigger();
-    EXPECT_EQ(r.ids, std::vector<int>{14104});
+    EXPECT_EQ(r.ids, std::vector<int>{cmd::kExitNoSave});
     delete file;
 
     const ui::MenuResource& popup = res::menu(res::IDR_POPUP_MENU);
@@ -143,15 +143,15 @@ TEST(Menus, ItemsCarryTheirCommandNumbers)
     EXPECT_EQ(popup.popups[0].text, QStringLiteral("弹出菜单"));
     QMenu* m = ui::buildMenu(popup.popups[0], &r, nullptr);
     // 撤销, 重做 and a line come first; the filter stays last.
-    EXPECT_EQ(m->actions().at(0)->data().toInt(), 14018);
-    EXPECT_EQ(m->actions().last()->data().toInt(), 32921);
+    EXPECT_EQ(m->actions().at(0)->data().toInt(), cmd::kUndo);
+    EXPECT_EQ(m->actions().last()->data().toInt(), cmd::kStrangenessFilter);
     QAction* set = m->actions().at(3);
     QAction* listening = set->menu()->actions().at(3);
     EXPECT_EQ(listening->menu()->actions().at(10)->data().toInt(), 10310);
     delete m;
 
     ASSERT_EQ(res::toolBar().size(), 12u);
-    EXPECT_EQ(res::toolBar()[10].command, 14014);
+    EXPECT_EQ(res::toolBar()[10].command, cmd::kLearn);
 }
 
 TEST(CommandDialog, EscapeArrivesAsCancel)

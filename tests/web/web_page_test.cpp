@@ -4,6 +4,7 @@
 
 #include "lexora/web/browser_dialog.h"
 #include "lexora/web/web_addresses.h"
+#include "resources/resource_ids.h"
 #include "common/ui/template_builder.h"
 
 #include <QTextBrowser>
@@ -90,15 +91,15 @@ TEST(WebPage, WithoutAnUpdateAddressNoBrowserIsMadeAndTheStartPageShows)
     EXPECT_TRUE(text.contains(QStringLiteral("1234")));
 
     // "检测更新" and "主页" have nowhere to go either: still no browser.
-    p.page.onCommand(14101, 0);
-    p.page.onCommand(32911, 0);
+    p.page.onCommand(cmd::kCheckUpdate, 0);
+    p.page.onCommand(cmd::kWebHome, 0);
     EXPECT_EQ(p.browsers.made, 0);
     EXPECT_TRUE(p.page.isStartPageShown());
 
     // Its link leads to the word book.
     Q_EMIT p.page.startPage()->anchorClicked(QUrl(QStringLiteral("lexora:study")));
     ASSERT_EQ(p.owner.got.size(), 1);
-    EXPECT_EQ(p.owner.got[0].first, 32899);
+    EXPECT_EQ(p.owner.got[0].first, cmd::kStudyPage);
 }
 
 TEST(WebPage, ToolBarCommandsAndReportedStates)
@@ -108,21 +109,21 @@ TEST(WebPage, ToolBarCommandsAndReportedStates)
     p.page.start();
     auto* b = p.browsers.last;
     b->calls.clear();
-    for (int id : {32901, 32902, 32903, 32904})
+    for (int id : {cmd::kWebBack, cmd::kWebForward, cmd::kWebStop, cmd::kWebRefresh})
         EXPECT_TRUE(p.page.onCommand(id, 0)) << id;
     EXPECT_EQ(b->calls, (QStringList{QStringLiteral("back"), QStringLiteral("forward"), QStringLiteral("stop"),
                                      QStringLiteral("reload")}));
     b->calls.clear();
-    p.page.onCommand(14101, 0);
+    p.page.onCommand(cmd::kCheckUpdate, 0);
     EXPECT_EQ(b->calls, QStringList{QStringLiteral("navigate ") + kAddress});
-    EXPECT_FALSE(p.page.onCommand(14102, 0));
+    EXPECT_FALSE(p.page.onCommand(cmd::kAbout, 0));
 
     // Only changes are reported, each with its new state.
     b->setHistory(true, false);
     b->setHistory(true, true);
     b->setHistory(false, true);
     using P = QPair<int, qintptr>;
-    EXPECT_EQ(p.owner.got, (QList<P>{P(90000, 1), P(90001, 1), P(90000, 0)}));
+    EXPECT_EQ(p.owner.got, (QList<P>{P(cmd::kBackState, 1), P(cmd::kForwardState, 1), P(cmd::kBackState, 0)}));
 }
 
 TEST(WebPage, AFailedLoadShowsTheStartPageAndASuccessTheBrowser)
@@ -138,7 +139,7 @@ TEST(WebPage, AFailedLoadShowsTheStartPageAndASuccessTheBrowser)
     EXPECT_TRUE(p.page.isStartPageShown());
     EXPECT_TRUE(p.page.startPage()->toPlainText().contains(QStringLiteral("1234")));
     // Going back to a page that loads brings the browser back.
-    p.page.onCommand(32901, 0);
+    p.page.onCommand(cmd::kWebBack, 0);
     b->finishLoad(true);
     EXPECT_FALSE(p.page.isStartPageShown());
 }
@@ -152,8 +153,8 @@ TEST(WebPage, ABrowserThatCannotBeMadeLeavesTheStartPage)
         return nullptr;
     });
     page.start();
-    page.onCommand(14101, 0);
-    for (int id : {32901, 32902, 32903, 32904})
+    page.onCommand(cmd::kCheckUpdate, 0);
+    for (int id : {cmd::kWebBack, cmd::kWebForward, cmd::kWebStop, cmd::kWebRefresh})
         page.onCommand(id, 0);
     EXPECT_EQ(asked, 1);   // not tried again and again
     EXPECT_TRUE(page.isStartPageShown());
