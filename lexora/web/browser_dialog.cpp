@@ -16,7 +16,7 @@ namespace {
 // Command numbers the page handles or sends.
 using cmd::kStudyPage, cmd::kWebBack, cmd::kWebForward, cmd::kWebStop, cmd::kWebRefresh, cmd::kWebHome;
 using cmd::kCheckUpdate, cmd::kBackState, cmd::kForwardState;
-constexpr int kBrowserControl = 1077;
+constexpr int kBrowserControl = res::browser_dlg::kBrowser;
 
 } // namespace
 

@@ -61,16 +61,16 @@ TEST(TemplateBuilder, PlacesControlsAndFindsThemByNumber)
     EXPECT_EQ(start->geometry(), ui::dluToPixels(QRect(129, 6, 50, 14), u).translated(4, 23));
     EXPECT_TRUE(start->isDefault());
     EXPECT_EQ(start->text(), QStringLiteral("开始"));
-    EXPECT_EQ(map.value(1012), ui::findControl(&w, 1012));
-    EXPECT_TRUE(ui::control<QLineEdit>(&w, 1012)->isReadOnly());
-    EXPECT_FALSE(ui::control<QRadioButton>(&w, 1026)->isEnabled());
-    auto* loops = ui::control<QComboBox>(&w, 1011);
+    EXPECT_EQ(map.value(res::setup_dlg::kWordCount), ui::findControl(&w, res::setup_dlg::kWordCount));
+    EXPECT_TRUE(ui::control<QLineEdit>(&w, res::setup_dlg::kWordCount)->isReadOnly());
+    EXPECT_FALSE(ui::control<QRadioButton>(&w, res::setup_dlg::kEnToZh)->isEnabled());
+    auto* loops = ui::control<QComboBox>(&w, res::setup_dlg::kLoops);
     ASSERT_NE(loops, nullptr);
     EXPECT_EQ(loops->count(), 4);
     EXPECT_EQ(loops->y(), ui::dluToPixelsY(24, u) + 23);   // closed height, not the list's
     EXPECT_EQ(ui::findControl(&w, 4242), nullptr);
     EXPECT_EQ(ui::findControl(&w, ui::IDC_STATIC), nullptr);
-    EXPECT_EQ(t.find(1013)->kind, ui::Kind::Edit);
+    EXPECT_EQ(t.find(res::setup_dlg::kExplanation)->kind, ui::Kind::Edit);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Dialog"));
 }
 
@@ -80,28 +80,29 @@ TEST(TemplateBuilder, ButtonsRouteAndRadioGroupsAreExclusive)
     Recorder r;
     ui::TemplateBuilder(res::dialogTemplate(res::IDD_IMPORT)).routeTo(&r).build(&w);
     w.show();
-    QTest::mouseClick(ui::control<QPushButton>(&w, 1005), Qt::LeftButton);
-    QTest::mouseClick(ui::control<QRadioButton>(&w, 1026), Qt::LeftButton);
-    QTest::mouseClick(ui::control<QRadioButton>(&w, 1028), Qt::LeftButton);
-    QTest::mouseClick(ui::control<QCheckBox>(&w, 1018), Qt::LeftButton);
-    EXPECT_EQ(r.ids, (std::vector<int>{1005, 1026, 1028, 1018}));
-    EXPECT_FALSE(ui::control<QRadioButton>(&w, 1026)->isChecked());
-    EXPECT_TRUE(ui::control<QRadioButton>(&w, 1028)->isChecked());
+    QTest::mouseClick(ui::control<QPushButton>(&w, res::import_dlg::kRun), Qt::LeftButton);
+    QTest::mouseClick(ui::control<QRadioButton>(&w, res::import_dlg::kStyle1), Qt::LeftButton);
+    QTest::mouseClick(ui::control<QRadioButton>(&w, res::import_dlg::kStyle3), Qt::LeftButton);
+    QTest::mouseClick(ui::control<QCheckBox>(&w, res::import_dlg::kUnicode), Qt::LeftButton);
+    EXPECT_EQ(r.ids, (std::vector<int>{res::import_dlg::kRun, res::import_dlg::kStyle1, res::import_dlg::kStyle3,
+                                       res::import_dlg::kUnicode}));
+    EXPECT_FALSE(ui::control<QRadioButton>(&w, res::import_dlg::kStyle1)->isChecked());
+    EXPECT_TRUE(ui::control<QRadioButton>(&w, res::import_dlg::kStyle3)->isChecked());
 }
 
 TEST(TemplateBuilder, FactoriesReplaceControls)
 {
     QWidget w;
     ui::TemplateBuilder(res::dialogTemplate(res::IDD_LEXORA_DIALOG))
-        .withControl(1014, [](const ui::ControlSpec&, QWidget* parent) {
+        .withControl(cmd::kList, [](const ui::ControlSpec&, QWidget* parent) {
             auto* l = new QLineEdit(parent);
             l->setObjectName(QStringLiteral("list"));
             return l;
         })
         .build(&w);
-    ASSERT_NE(ui::control<QLineEdit>(&w, 1014), nullptr);
-    EXPECT_EQ(ui::findControl(&w, 1014)->objectName(), QStringLiteral("list"));
-    EXPECT_FALSE(ui::findControl(&w, 1020)->isEnabled());   // "锁定索引" disabled in the template
+    ASSERT_NE(ui::control<QLineEdit>(&w, cmd::kList), nullptr);
+    EXPECT_EQ(ui::findControl(&w, cmd::kList)->objectName(), QStringLiteral("list"));
+    EXPECT_FALSE(ui::findControl(&w, cmd::kToggleLockIndex)->isEnabled());   // "锁定索引" disabled in the template
 }
 
 TEST(Templates, EveryTemplateFitsAndNumbersAreUnique)

@@ -134,7 +134,7 @@ TEST(WebPage, AFailedLoadShowsTheStartPageAndASuccessTheBrowser)
     auto* b = p.browsers.last;
     b->finishLoad(true);
     EXPECT_FALSE(p.page.isStartPageShown());
-    EXPECT_EQ(ui::controlId(b->view()), 1077);
+    EXPECT_EQ(ui::controlId(b->view()), res::browser_dlg::kBrowser);
     b->finishLoad(false);
     EXPECT_TRUE(p.page.isStartPageShown());
     EXPECT_TRUE(p.page.startPage()->toPlainText().contains(QStringLiteral("1234")));
