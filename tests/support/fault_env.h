@@ -36,7 +36,8 @@ public:
     // Each read of a sequential file hands out at most `piece` bytes (0: all that was asked for).
     void shapeReads(qsizetype piece) { piece_ = piece; }
     // Reading a file whose path ends with `suffix` fails once `after` of its bytes have been read
-    // (whole-file reads and mappings fail outright when the file is longer). An empty suffix fails nothing.
+    // (whole-file reads and mappings fail outright when the file is longer). An empty suffix
+    // fails nothing.
     void failReads(const QString& suffix, qint64 after) { failSuffix_ = suffix; failAfter_ = after; }
 
     // Called before each counted operation: an error when it must not be performed.

@@ -70,7 +70,8 @@ public:
     }
     lex::Status removeFile(const QString& path) override
     {
-        return files.erase(path) ? lex::Status::ok() : lex::Status::error(lex::Status::Code::NotFound, QStringLiteral("no file ") + path);
+        return files.erase(path) ? lex::Status::ok()
+                                 : lex::Status::error(lex::Status::Code::NotFound, QStringLiteral("no file ") + path);
     }
     lex::Status syncDir(const QString&) override { return lex::Status::ok(); }
     lex::Status createDir(const QString&) override { return lex::Status::ok(); }
