@@ -19,6 +19,7 @@ public:
 
     Status() = default;
     static Status ok() { return {}; }
+    // A failure; Ok is no failure code, so it is taken as IO.
     static Status error(Code code, QString message)
     {
         Status s;
