@@ -7,6 +7,7 @@
 
 #include "common/dictionary/dictionary.h"
 #include "common/platform/link_protocol.h"
+#include "common/platform/shared_names.h"
 
 #include <QString>
 #include <memory>
@@ -36,7 +37,7 @@ struct AddToResult {
 
 class GlosixAddTo {
 public:
-    static inline const QString kLexoraTitle = QStringLiteral("Tessaly");
+    static inline const QString kLexoraTitle = names::kLexoraTitle;
     static constexpr int kLockWaitMs = 1000;   // lexbook or a Lexora's save may hold it briefly
 
     struct Deps {

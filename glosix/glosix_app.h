@@ -3,6 +3,8 @@
 // the running "Glosix" window to the front and ends. The window is published under its title
 // before it initialises, so that Lexora, told "GlosixReady" at the end of that, finds it at once.
 
+#include "common/platform/shared_names.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,8 +14,8 @@ class CGlosixDlg;
 
 class CGlosixApp {
 public:
-    static inline const QString kInstanceName = QStringLiteral("Glosix.exe");
-    static inline const QString kWindowTitle = QStringLiteral("Glosix");
+    static inline const QString kInstanceName = names::kGlosixInstance;
+    static inline const QString kWindowTitle = names::kGlosixTitle;
 
     // Runs the program with the process's arguments (already checked by the command line);
     // returns its exit code.

@@ -6,6 +6,7 @@
 #include "common/config/profile.h"
 #include "common/dictionary/dictionary.h"
 #include "common/frame/snapping.h"
+#include "common/platform/shared_names.h"
 #include "common/ui/command.h"
 #include "glosix/add_to_book.h"
 #include "glosix/entry_view.h"
@@ -31,7 +32,7 @@ class SpeechOutput;
 class CGlosixDlg : public ui::CommandDialog {
     Q_OBJECT
 public:
-    static inline const QString kReadyEvent = QStringLiteral("GlosixReady");
+    static inline const QString kReadyEvent = names::kGlosixReady;
     static inline const QString kAboutText = QStringLiteral("Glosix 1.0 版");
     static inline const QString kAboutMenuText = QStringLiteral("关于 Glosix(&A)...");
 

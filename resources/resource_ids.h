@@ -1,5 +1,7 @@
 #pragma once
-// Resource numbers shared by the windows of both programs.
+// Resource, command and control numbers of both programs, each defined here once. The command
+// numbers are those of the menus, the tool bar and the private messages; both the windows and the
+// tests name them from here.
 
 namespace lex::res {
 
@@ -57,6 +59,64 @@ inline constexpr int kPause = 1004, kSpeak = 1006, kAutoSpeak = 1084, kPauseWhen
 inline constexpr int kRemainingLabel = 1063, kRemaining = 1037, kDontKnow = 1005;
 } // namespace practice_dlg
 
+// Controls of the about box (100).
+namespace about_dlg {
+inline constexpr int kVersion = 1067, kText = 1037;
+} // namespace about_dlg
+
+// Controls of the settings host (173) and its pages 常规 (104), TTS合成音 (105), 快捷键 (174).
+namespace prop_page {
+inline constexpr int kPageList = 1070, kPageFrame = 1074, kCloseSave = 1004, kDefaultAll = 1005;
+} // namespace prop_page
+namespace prop_sub0 {
+inline constexpr int kBookFolder = 1012, kBookFolderButton = 1007;
+inline constexpr int kVoiceFolder = 1013, kVoiceFolderButton = 1004;
+inline constexpr int kColorPicker = 1006, kColorText = 1014, kFontSize = 1011, kForbidWinStick = 1018;
+inline constexpr int kUpperCaseWords = 1017, kDefault = 1005, kUndoChanges = 1010;
+} // namespace prop_sub0
+namespace prop_sub1 {
+inline constexpr int kTestText = 1012, kMaleVoice = 1011, kFemaleVoice = 1013;
+inline constexpr int kVolume = 1071, kRate = 1073, kTest = 1004, kDisableTts = 1019;
+inline constexpr int kSlowRate = 1074, kFrequency = 1015, kSlowTest = 1006, kOnlyTts = 1017, kOnlyMan = 1018;
+inline constexpr int kDefault = 1005, kUndoChanges = 1007;
+} // namespace prop_sub1
+namespace prop_sub2 {
+inline constexpr int kKeys = 1072, kKey = 1011, kModifier = 1012, kUndoChanges = 1004, kDefault = 1005;
+} // namespace prop_sub2
+
+// Controls of the add/modify dialog (131).
+namespace addmodify_dlg {
+inline constexpr int kWord = 1012, kPhonetic = 1013, kExplanation = 1014, kComment = 1025;
+inline constexpr int kRecognition = 1011, kSpelling = 1015, kListening = 1016, kAccept = 1004;
+} // namespace addmodify_dlg
+
+// Controls of the find dialog (157).
+namespace find_dlg {
+inline constexpr int kText = 1012, kWords = 1026, kExplanations = 1027, kFindNext = 1004;
+} // namespace find_dlg
+
+// Controls of 指定类名 (172), 确认删除 (202) and 临时陌生度过虑 (203).
+namespace nameclass_dlg {
+inline constexpr int kName = 1011, kDeleteName = 1004;
+} // namespace nameclass_dlg
+namespace deletecheck_dlg {
+inline constexpr int kDontAsk = 1017;
+} // namespace deletecheck_dlg
+namespace selfilter_dlg {
+inline constexpr int kRelation = 1017, kValue = 1016;
+} // namespace selfilter_dlg
+
+// Controls of 新建&切换组 (206).
+namespace category_dlg {
+inline constexpr int kNewName = 1012, kAdd = 1004, kBooks = 1011, kCount = 1037, kVersion = 1038;
+inline constexpr int kFolder = 1006, kMove = 1026, kCopy = 1027, kDiscard = 1017, kNote = 1063;
+} // namespace category_dlg
+
+// The page's browser control (186).
+namespace browser_dlg {
+inline constexpr int kBrowser = 1077;
+} // namespace browser_dlg
+
 // Dialog template of Glosix (its own program, its own numbering).
 inline constexpr int IDD_GLOSIX_DIALOG = 102;
 namespace glosix {
@@ -90,3 +150,37 @@ inline constexpr int IDS_ABOUTBOX = 101;         // "关于 Lexora(&A)..."
 inline constexpr int IDM_ABOUTBOX = 16;
 
 } // namespace lex::res
+
+namespace lex::cmd {
+
+// Menu and tool-bar commands of the main program; the outer window forwards 14000-14020 to the
+// word-book window.
+inline constexpr int kImport = 14000, kExport = 14001, kSave = 14002, kGroups = 14003;
+inline constexpr int kDictate = 14004, kAdd = 14005, kModify = 14006, kDelete = 14007;
+inline constexpr int kClassName = 14008, kShuffle = 14009, kRenumber = 14010, kCheckDuplicates = 14011;
+inline constexpr int kFind = 14012, kSettings = 14013, kLearn = 14014, kDrill = 14015, kListen = 14016;
+inline constexpr int kMoveCopy = 14017;
+// Added beyond the original menus: 撤销, 重做 (编辑 menu) and 今日复习 (练习 menu).
+inline constexpr int kUndo = 14018, kRedo = 14019, kTodayReview = 14020;
+inline constexpr int kHelp = 14100, kCheckUpdate = 14101, kAbout = 14102, kExit = 14103, kExitNoSave = 14104;
+inline constexpr int kStudyPage = 32899, kWebPage = 32900;
+inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
+inline constexpr int kMenuFile = 32906, kMenuEdit = 32907, kMenuHelp = 32910;
+inline constexpr int kStrangenessFilter = 32921;
+
+// The list's strangeness commands. Setting a value: kSetStrangeness + 100 * degree + value
+// (degree 0 temporary to 3 listening, value 0-10), so 10000-10310. A step of +1 or -1:
+// kRaiseStrangeness or kLowerStrangeness + the degree's list column (4-7).
+inline constexpr int kSetStrangeness = 10000, kSetStrangenessLast = 10310;
+inline constexpr int kRaiseStrangeness = 12000, kLowerStrangeness = 13000;
+
+// Private messages: the web page's back/forward states, a text for the status pane, a tool-bar
+// drop-down.
+inline constexpr int kBackState = 90000, kForwardState = 90001, kStatusText = 90002, kDropDown = 90003;
+inline constexpr int kSystemAbout = res::IDM_ABOUTBOX;
+
+// Control numbers of the word-book window (102): the column toggles and the list.
+inline constexpr int kToggleWord = 1017, kToggleExplanation = 1018, kToggleCase = 1019;
+inline constexpr int kToggleLockIndex = 1020, kToggleDictionary = 1027, kList = 1014;
+
+} // namespace lex::cmd

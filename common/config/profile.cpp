@@ -333,7 +333,7 @@ int64_t steadyNowMs()
 // share the temporary file with that writer and could leave a mixture of both files, which is
 // worse than one value not stored. Any other failure to lock (a folder we cannot open) lets the
 // write go on alone; it will fail or succeed on its own.
-bool isTimeout(const Status& st) { return !st && st.message().startsWith(QLatin1String("timed out")); }
+bool isTimeout(const Status& st) { return st.code() == Status::Code::Busy; }
 
 bool lockFolderOf(Env* env, const QString& path, std::unique_ptr<FileLock>* lock)
 {

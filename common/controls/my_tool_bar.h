@@ -2,6 +2,7 @@
 // CMyToolBar: the outer window's tool bar, which draws each of its buttons itself.
 
 #include "common/ui/command.h"
+#include "resources/resource_ids.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -46,7 +47,7 @@ class CMyToolBar : public QToolBar {
 public:
     // Command of the posted request that opens a whole drop-down button's menu; its parameter is
     // the button's command.
-    static constexpr int kDropDownCommand = 90003;
+    static constexpr int kDropDownCommand = cmd::kDropDown;
 
     explicit CMyToolBar(QWidget* parent = nullptr);
 

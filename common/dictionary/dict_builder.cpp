@@ -45,7 +45,7 @@ Status encodeDictionary(const std::vector<DictSourceEntry>& entries, const DictB
                         QByteArray* index, QByteArray* text, DictBuildStats* statsOut)
 {
     if (options.blockSize < 1)
-        return Status::error(QStringLiteral("block size must be at least 1"));
+        return Status::error(Status::Code::Refused, QStringLiteral("block size must be at least 1"));
     const DictVariant v = options.variant;
     DictBuildStats stats;
     stats.in = qsizetype(entries.size());
@@ -119,7 +119,7 @@ Status encodeDictionary(const std::vector<DictSourceEntry>& entries, const DictB
     for (size_t i : unique)
         textSize += uint64_t(kept[i].text.size());
     if (textSize > UINT32_MAX)
-        return Status::error(QStringLiteral("the entry texts exceed 4 GiB"));
+        return Status::error(Status::Code::Refused, QStringLiteral("the entry texts exceed 4 GiB"));
     body.reserve(qsizetype(textSize));
     const size_t n = unique.size();
     for (size_t i = 0; i < n; ++i) {
@@ -135,7 +135,7 @@ Status encodeDictionary(const std::vector<DictSourceEntry>& entries, const DictB
         }
         appendLe32(second, uint32_t(body.size()));
         if (uint64_t(second.size()) > UINT32_MAX)
-            return Status::error(QStringLiteral("the index exceeds 4 GiB"));
+            return Status::error(Status::Code::Refused, QStringLiteral("the index exceeds 4 GiB"));
         const bool lastOfBlock = (i + 1) % size_t(options.blockSize) == 0 || i + 1 == n;
         if (lastOfBlock) {
             if (v == DictVariant::Main) {
@@ -150,7 +150,7 @@ Status encodeDictionary(const std::vector<DictSourceEntry>& entries, const DictB
         }
     }
     if (4 + uint64_t(first.size()) + uint64_t(second.size()) > UINT32_MAX)
-        return Status::error(QStringLiteral("the index exceeds 4 GiB"));
+        return Status::error(Status::Code::Refused, QStringLiteral("the index exceeds 4 GiB"));
 
     index->clear();
     index->reserve(4 + first.size() + second.size());
@@ -186,7 +186,7 @@ Status parseDictSource(QByteArrayView utf8, DictVariant format, DictSourceParse*
     out->entries.clear();
     out->malformedLines.clear();
     if (!utf8::isValid(utf8))
-        return Status::error(QStringLiteral("the source is not valid UTF-8"));
+        return Status::error(Status::Code::Damaged, QStringLiteral("the source is not valid UTF-8"));
     QString all = QString::fromUtf8(utf8);
     if (all.startsWith(QChar(0xFEFF)))
         all.remove(0, 1);

@@ -94,6 +94,7 @@ struct FirstLevelEntry {
 } // namespace
 
 struct Dictionary::Impl {
+    explicit Impl(Env* env) : indexFile(env), textFile(env) {}
     MappedFile indexFile;
     MappedFile textFile;
     Bytes index;
@@ -201,7 +202,7 @@ bool Dictionary::Impl::find(DictVariant v, QStringView query, uint32_t* start, u
     return searchBlock(v, b, blockStart, b + table[k].value, query, scratch, start, end);
 }
 
-Dictionary::Dictionary(DictVariant variant) : variant_(variant), d_(new Impl) {}
+Dictionary::Dictionary(DictVariant variant, Env* env) : variant_(variant), d_(new Impl(env)) {}
 
 Dictionary::~Dictionary()
 {

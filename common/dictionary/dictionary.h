@@ -2,6 +2,8 @@
 // The read-only dictionaries of both programs: a two-level index (NAME.idx) over a text file
 // (NAME.dic) that is every entry text back to back. Look-ups read the mapped bytes directly.
 
+#include "common/platform/env.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -10,24 +12,24 @@
 
 namespace lex {
 
-// A read-only view of a whole file, mapped once.
+// A read-only view of a whole file, mapped once through an Env.
 class MappedFile {
 public:
-    MappedFile() = default;
-    ~MappedFile();
+    explicit MappedFile(Env* env = Env::defaultEnv()) : env_(env) {}
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    bool open(const QString& path);   // existing files only
-    void close();
-    bool isOpen() const { return data_ != nullptr || (fd_ >= 0 && size_ == 0); }
-    const unsigned char* data() const { return data_; }
-    uint32_t size() const { return size_; }
+    // Existing regular files of at most 4 GiB - 1 only (sizes are 32-bit in the formats read
+    // through this class). False, with the view closed, otherwise.
+    bool open(const QString& path);
+    void close() { region_.reset(); }
+    bool isOpen() const { return region_ != nullptr; }
+    const unsigned char* data() const { return region_ ? region_->data() : nullptr; }
+    uint32_t size() const { return region_ ? uint32_t(region_->size()) : 0; }
 
 private:
-    const unsigned char* data_ = nullptr;
-    uint32_t size_ = 0;
-    int fd_ = -1;
+    Env* env_;
+    std::unique_ptr<ReadOnlyRegion> region_;
 };
 
 // How the first-level table is searched. Both give the same result for every query: `Indexed`
@@ -42,7 +44,8 @@ enum class DictVariant {
 
 class Dictionary {
 public:
-    explicit Dictionary(DictVariant variant);
+    // The files are mapped through `env` (a test's may refuse them).
+    explicit Dictionary(DictVariant variant, Env* env = Env::defaultEnv());
     ~Dictionary();
     Dictionary(const Dictionary&) = delete;
     Dictionary& operator=(const Dictionary&) = delete;

@@ -89,7 +89,7 @@ Status readCsv(QByteArrayView utf8Bytes, ReadResult* out)
     out->records.clear();
     out->badLines.clear();
     if (!utf8::isValid(utf8Bytes))
-        return Status::error(QStringLiteral("the file is not valid UTF-8"));
+        return Status::error(Status::Code::Damaged, QStringLiteral("the file is not valid UTF-8"));
     enum Col { Word, Phonetic, Definition, Translation, Pos, Collins, Oxford, Tag, Bnc, Frq, Exchange, ColCount };
     static const char* const kNames[ColCount] = {"word", "phonetic", "definition", "translation", "pos", "collins",
                                                  "oxford", "tag", "bnc", "frq", "exchange"};
@@ -129,7 +129,7 @@ Status readCsv(QByteArrayView utf8Bytes, ReadResult* out)
         return true;
     });
     if (col[Word] < 0)
-        return Status::error(QStringLiteral("the first line names no 'word' column"));
+        return Status::error(Status::Code::Damaged, QStringLiteral("the first line names no 'word' column"));
     return Status::ok();
 }
 

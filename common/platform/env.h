@@ -29,6 +29,15 @@ public:
     virtual Status read(char* scratch, qsizetype n, qsizetype* got) = 0;
 };
 
+// The whole of a file, read-only, for as long as the object lives (a memory mapping on the real
+// file system). An empty file gives size() 0 and may give a null data().
+class ReadOnlyRegion {
+public:
+    virtual ~ReadOnlyRegion() = default;
+    virtual const unsigned char* data() const = 0;
+    virtual qint64 size() const = 0;
+};
+
 // An advisory lock, released when the object is destroyed.
 class FileLock {
 public:
@@ -48,6 +57,11 @@ public:
     // Whether `path` names a regular file (not a folder, FIFO or device). Environments without
     // such kinds of file answer whether it exists.
     virtual bool isRegularFile(const QString& path) { return fileExists(path); }
+    // Whether `path` names a folder. Environments without folders answer false.
+    virtual bool isDir(const QString&) { return false; }
+    // The absolute form of an existing path with links, "." and ".." resolved; empty when the
+    // path does not exist. Environments without links give the cleaned path of a file they hold.
+    virtual QString canonicalPath(const QString& path);
     // Reads the whole file into memory. Fails when it cannot be opened, is not a regular file (a
     // FIFO would block, a device never ends) or fewer bytes than its length arrive (a file cut
     // short while being read).
@@ -55,6 +69,9 @@ public:
     // Opens a file to be read from its start. This default reads it whole with readFile() and
     // hands it out from memory; the real file system reads it as asked.
     virtual Status newSequentialFile(const QString& path, std::unique_ptr<SequentialFile>* out);
+    // Makes the whole of a regular file readable in memory without copying it where the file
+    // system allows (the real one maps it). Fails as readFile() does. This default reads it whole.
+    virtual Status mapReadOnly(const QString& path, std::unique_ptr<ReadOnlyRegion>* out);
     // Creates an empty file when none exists; an existing file is left untouched.
     virtual Status createIfMissing(const QString& path) = 0;
     // Creates or truncates `path` for writing.
@@ -70,7 +87,7 @@ public:
     // Takes an exclusive advisory lock on an existing file or folder, waiting at most `timeoutMs`
     // while another process (or another lock of the same path in this one) holds it. It binds
     // only those who ask for it. This default, for envs that live in one process's memory,
-    // succeeds at once; the real file system fails with "timed out" when the wait runs out.
+    // succeeds at once; the real file system fails with Status::Code::Busy when the wait runs out.
     virtual Status lockExclusive(const QString& path, int timeoutMs, std::unique_ptr<FileLock>* out);
     // The names of the files in `folder` (no folders, no hidden files), in no particular order;
     // empty when it cannot be read. Lists by the given path: the current directory is untouched.

@@ -2,6 +2,7 @@
 #include "common/platform/huge_pages.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +19,29 @@
 namespace lex {
 namespace {
 
+Status::Code codeOf(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return Status::Code::NotFound;
+    case EWOULDBLOCK:
+        return Status::Code::Busy;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EFBIG:
+        return Status::Code::Refused;
+    default:
+        return Status::Code::IO;
+    }
+}
+
 Status posixError(const QString& what, const QString& path, int err)
 {
-    return Status::error(QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(strerror(err))));
+    return Status::error(codeOf(err),
+                         QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(strerror(err))));
 }
 
 QByteArray native(const QString& path) { return path.toLocal8Bit(); }
@@ -107,6 +129,34 @@ private:
     qsizetype pos_ = 0;
 };
 
+class PosixRegion final : public ReadOnlyRegion {
+public:
+    PosixRegion(const unsigned char* data, qint64 size) : data_(data), size_(size) {}
+    ~PosixRegion() override
+    {
+        if (data_)
+            ::munmap(const_cast<unsigned char*>(data_), size_t(size_));
+    }
+    PosixRegion(const PosixRegion&) = delete;
+    PosixRegion& operator=(const PosixRegion&) = delete;
+    const unsigned char* data() const override { return data_; }
+    qint64 size() const override { return size_; }
+
+private:
+    const unsigned char* data_;
+    qint64 size_;
+};
+
+class BytesRegion final : public ReadOnlyRegion {
+public:
+    explicit BytesRegion(QByteArray bytes) : bytes_(std::move(bytes)) {}
+    const unsigned char* data() const override { return reinterpret_cast<const unsigned char*>(bytes_.constData()); }
+    qint64 size() const override { return bytes_.size(); }
+
+private:
+    QByteArray bytes_;
+};
+
 class PosixFileLock final : public FileLock {
 public:
     explicit PosixFileLock(int fd) : fd_(fd) {}
@@ -136,6 +186,45 @@ public:
         return ::stat(native(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
     }
 
+    bool isDir(const QString& path) override
+    {
+        struct stat st;
+        return ::stat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    QString canonicalPath(const QString& path) override { return QFileInfo(path).canonicalFilePath(); }
+
+    Status mapReadOnly(const QString& path, std::unique_ptr<ReadOnlyRegion>* out) override
+    {
+        // Non-blocking for the same reason as readFile(): a FIFO is refused, not waited on.
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return posixError(QStringLiteral("open"), path, errno);
+        struct stat st;
+        if (::fstat(fd, &st) != 0) {
+            const int e = errno;
+            ::close(fd);
+            return posixError(QStringLiteral("stat"), path, e);
+        }
+        if (!S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return Status::error(Status::Code::Refused, QStringLiteral("not a regular file: %1").arg(path));
+        }
+        const qint64 size = st.st_size;
+        void* p = nullptr;
+        if (size > 0) {
+            p = ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (p == MAP_FAILED) {
+                const int e = errno;
+                ::close(fd);
+                return posixError(QStringLiteral("mmap"), path, e);
+            }
+        }
+        ::close(fd); // the mapping stays valid without the descriptor
+        *out = std::make_unique<PosixRegion>(static_cast<const unsigned char*>(p), size);
+        return Status::ok();
+    }
+
     Status readFile(const QString& path, QByteArray* out) override
     {
         // Non-blocking, so that opening a FIFO returns at once; it is refused below.
@@ -150,7 +239,7 @@ public:
         }
         if (!S_ISREG(st.st_mode)) {
             ::close(fd);
-            return Status::error(QStringLiteral("not a regular file: %1").arg(path));
+            return Status::error(Status::Code::Refused, QStringLiteral("not a regular file: %1").arg(path));
         }
         QByteArray buf(qsizetype(st.st_size), Qt::Uninitialized);
         adviseHugePages(buf.data(), size_t(buf.size()));
@@ -258,7 +347,8 @@ public:
                 continue;
             if (e != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
                 ::close(fd);
-                return e == EWOULDBLOCK ? Status::error(QStringLiteral("timed out waiting for the lock on ") + path)
+                return e == EWOULDBLOCK ? Status::error(Status::Code::Busy,
+                                                        QStringLiteral("timed out waiting for the lock on ") + path)
                                         : posixError(QStringLiteral("flock"), path, e);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -281,6 +371,20 @@ Status Env::newSequentialFile(const QString& path, std::unique_ptr<SequentialFil
     if (st)
         *out = std::make_unique<MemorySequentialFile>(std::move(bytes));
     return st;
+}
+
+Status Env::mapReadOnly(const QString& path, std::unique_ptr<ReadOnlyRegion>* out)
+{
+    QByteArray bytes;
+    const Status st = readFile(path, &bytes);
+    if (st)
+        *out = std::make_unique<BytesRegion>(std::move(bytes));
+    return st;
+}
+
+QString Env::canonicalPath(const QString& path)
+{
+    return fileExists(path) ? QDir::cleanPath(path) : QString();
 }
 
 Env* Env::defaultEnv()

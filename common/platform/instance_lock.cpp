@@ -1,6 +1,7 @@
 #include "common/platform/instance_lock.h"
 
 #include "common/platform/runtime_dir.h"
+#include "common/platform/shared_names.h"
 #include "common/platform/window_link.h"
 
 #include <cerrno>
@@ -23,7 +24,7 @@ InstanceClaim FileLockInstance::claim(const QString& name)
         return InstanceClaim::Acquired;
     if (!ensureRuntimeDir(dir_))
         return InstanceClaim::Unavailable;
-    const int fd = openRuntimeFile(dir_ + QLatin1Char('/') + runtimeFileName(QStringLiteral("instance-"), name, QStringLiteral(".lock")), true);
+    const int fd = openRuntimeFile(dir_ + QLatin1Char('/') + runtimeFileName(names::kInstanceFilePrefix, name, names::kLockSuffix), true);
     if (fd < 0)
         return InstanceClaim::Unavailable;
     int rc;

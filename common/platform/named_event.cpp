@@ -1,6 +1,7 @@
 #include "common/platform/named_event.h"
 
 #include "common/platform/runtime_dir.h"
+#include "common/platform/shared_names.h"
 
 #include <chrono>
 #include <cerrno>
@@ -85,7 +86,7 @@ std::unique_ptr<NamedEvent> FileNamedEvents::acquire(const QString& name, bool c
     r = EventCreate::Failed;
     if (!ensureRuntimeDir(dir_))
         return nullptr;
-    const QString base = dir_ + QLatin1Char('/') + runtimeFileName(QStringLiteral("event-"), name, {});
+    const QString base = dir_ + QLatin1Char('/') + runtimeFileName(names::kEventFilePrefix, name, {});
     FdGuard guard(openRuntimeFile(base + QStringLiteral(".guard"), true));
     if (guard.get() < 0 || flockRetry(guard.get(), LOCK_EX) != 0)
         return nullptr;

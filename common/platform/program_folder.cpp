@@ -113,7 +113,7 @@ Status resolveProgramFolder(const ProgramFolderInputs& in, Env* env, QString* fo
         k = ProgramFolderKind::BuildTree;
         dir = clean(in.buildTreeHome);
     } else if (!in.executableDir.isEmpty() && writableFolder(in.executableDir)
-               && QFileInfo(in.executableDir + QStringLiteral("/Config.INI")).isFile()) {
+               && env->isRegularFile(in.executableDir + QStringLiteral("/Config.INI"))) {
         k = ProgramFolderKind::Portable;
         dir = clean(in.executableDir);
     } else {
@@ -123,12 +123,12 @@ Status resolveProgramFolder(const ProgramFolderInputs& in, Env* env, QString* fo
         *kind = k;
     *folder = dir;
 
-    const bool isNew = !QFileInfo(dir).isDir();
+    const bool isNew = !env->isDir(dir);
     if (isNew) {
         if (Status s = createDirs(env, dir); !s)
             return Status::error(QStringLiteral("cannot create the program folder %1: %2").arg(dir, s.message()));
     }
-    if (k != ProgramFolderKind::UserData || in.installedData.isEmpty() || !QFileInfo(in.installedData).isDir())
+    if (k != ProgramFolderKind::UserData || in.installedData.isEmpty() || !env->isDir(in.installedData))
         return Status::ok();
     // Only what is missing: the learner's own Config.INI, Books and changed files stay as they are.
     if (isNew) {

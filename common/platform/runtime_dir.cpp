@@ -27,11 +27,11 @@ Status ensureRuntimeDir(const QString& dir)
     if (::lstat(path.constData(), &st) != 0)
         return Status::error(QStringLiteral("cannot examine %1").arg(dir));
     if (!S_ISDIR(st.st_mode))
-        return Status::error(QStringLiteral("%1 is not a folder").arg(dir));
+        return Status::error(Status::Code::Refused, QStringLiteral("%1 is not a folder").arg(dir));
     if (st.st_uid != ::geteuid())
-        return Status::error(QStringLiteral("%1 belongs to another user").arg(dir));
+        return Status::error(Status::Code::Refused, QStringLiteral("%1 belongs to another user").arg(dir));
     if ((st.st_mode & 077) != 0)
-        return Status::error(QStringLiteral("%1 is open to other users").arg(dir));
+        return Status::error(Status::Code::Refused, QStringLiteral("%1 is open to other users").arg(dir));
     return Status::ok();
 }
 

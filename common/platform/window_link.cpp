@@ -1,6 +1,7 @@
 #include "common/platform/window_link.h"
 
 #include "common/platform/runtime_dir.h"
+#include "common/platform/shared_names.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -24,7 +25,7 @@ constexpr int kServeTimeoutMs = 5000;   // a peer that stalls mid-message is dro
 
 QString linkSocketPath(const QString& runtimeDir, const QString& title)
 {
-    return runtimeDir + QLatin1Char('/') + runtimeFileName(QStringLiteral("window-"), title, QStringLiteral(".sock"));
+    return runtimeDir + QLatin1Char('/') + runtimeFileName(names::kWindowFilePrefix, title, names::kSocketSuffix);
 }
 
 bool peerIsSameUser(qintptr socketDescriptor)
@@ -140,7 +141,7 @@ bool LinkServer::publish(const QString& title)
         return false;
     const QString path = linkSocketPath(dir_, title);
     // Whoever holds this lock owns the socket path; anything found there without it is stale.
-    const int fd = openRuntimeFile(dir_ + QLatin1Char('/') + runtimeFileName(QStringLiteral("window-"), title, QStringLiteral(".lock")), true);
+    const int fd = openRuntimeFile(dir_ + QLatin1Char('/') + runtimeFileName(names::kWindowFilePrefix, title, names::kLockSuffix), true);
     if (fd < 0)
         return false;
     int rc;

@@ -3,6 +3,7 @@
 #include "common/config/profile.h"
 #include "common/platform/env.h"
 #include "common/platform/named_event.h"
+#include "common/platform/shared_names.h"
 #include "common/platform/user_services.h"
 #include "common/speech/tts_engine.h"
 #include "common/speech/voice_player.h"
@@ -18,7 +19,6 @@ namespace {
 
 const QString kInit = QStringLiteral("INIT");
 const QString kTtsVoice = QStringLiteral("TTSVOICE");
-const QString kWaitPlayed = QStringLiteral("WaitPlayed");
 
 // Config.INI may come from a copy that wrote Windows separators.
 QString localPath(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
@@ -107,7 +107,7 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
     const QString value = localPath(profile.readString(kInit, QStringLiteral("VoicePath"), defaultVoicePath(), 256));
     const QString programVoice = programFolder + QStringLiteral("/Voice/");
     if (program_ == SpeechProgram::Main) {
-        if (QFileInfo(value).isDir()) {
+        if (deps_.env->isDir(value)) {
             voiceFolder_ = value;
             return;
         }
@@ -121,7 +121,7 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
         voiceFolder_ = programVoice;
         return;
     }
-    if (!QFileInfo(value).isDir())
+    if (!deps_.env->isDir(value))
         showError(QStringLiteral("真人语音路径不存在，请重新设置。要忽略真人语音\n请将真人语音路径指定为Lexora目录下的Voice文件夹"));
     voiceFolder_ = value;
 }
@@ -171,12 +171,12 @@ void SpeechOutput::playFile(const QString& path)
     if (!deps_.events || !deps_.player)
         return;
     // Another hand-off in progress (here or in the other program): no sound this time.
-    std::unique_ptr<NamedEvent> handOff = deps_.events->create(kWaitPlayed);
+    std::unique_ptr<NamedEvent> handOff = deps_.events->create(names::kWaitPlayed);
     if (!handOff)
         return;
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::thread worker([this, path, done] {
-        std::unique_ptr<NamedEvent> event = deps_.events->open(kWaitPlayed);
+        std::unique_ptr<NamedEvent> event = deps_.events->open(names::kWaitPlayed);
         if (!event) {
             *done = true;   // the caller has given up already
             return;

@@ -3,6 +3,8 @@
 // brings the running "Tessaly" to the front and ends. Then the program folder, the outer window,
 // and its modal loop, which is the program's main loop.
 
+#include "common/platform/shared_names.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -38,8 +40,8 @@ void tellRecoveredBooks(UserServices& ui, QWidget* owner, const QString& root, E
 
 class CLexoraApp {
 public:
-    static inline const QString kInstanceName = QStringLiteral("Lexora.exe");
-    static inline const QString kWindowTitle = QStringLiteral("Tessaly");
+    static inline const QString kInstanceName = names::kLexoraInstance;
+    static inline const QString kWindowTitle = names::kLexoraTitle;
     // The name of the desktop entry (and of the icons and metainfo) the window belongs to.
     static constexpr char kDesktopId[] = "org.lexora.Lexora";
     static inline const QString kDescription =

@@ -17,8 +17,9 @@ using namespace config;
 QString resolveBookPath(const QString& configured, const QString& programFolder, UserServices& ui,
                         QWidget* owner, Env* env)
 {
+    Env* e = env ? env : Env::defaultEnv();
     const QString path = folderFromConfig(configured);
-    if (!path.isEmpty() && QFileInfo(path).isDir())
+    if (!path.isEmpty() && e->isDir(path))
         return path;
     const MessageAnswer a = ui.messageBox(owner, QStringLiteral("Book路径不存在，是否重置为默认路径。"), {},
                                           MessageButtons::YesNo);
@@ -26,8 +27,8 @@ QString resolveBookPath(const QString& configured, const QString& programFolder,
         return path;
     const QString def = programFolder + QStringLiteral("/Book/");
     // The default folder may not exist yet on a first start; the Book is created inside it.
-    if (!QFileInfo(def).isDir())
-        (env ? env : Env::defaultEnv())->createDir(def);
+    if (!e->isDir(def))
+        e->createDir(def);
     return def;
 }
 

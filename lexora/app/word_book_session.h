@@ -6,6 +6,7 @@
 #include "common/config/config_keys.h"
 #include "common/config/word_book_keys.h"
 #include "lexora/book/book.h"
+#include "resources/resource_ids.h"
 
 #include <QColor>
 #include <QString>
@@ -21,27 +22,6 @@ namespace lex {
 class Env;
 class Profile;
 class UserServices;
-
-// Command numbers of the main program.
-namespace cmd {
-inline constexpr int kImport = 14000, kExport = 14001, kSave = 14002, kGroups = 14003;
-inline constexpr int kDictate = 14004, kAdd = 14005, kModify = 14006, kDelete = 14007;
-inline constexpr int kClassName = 14008, kShuffle = 14009, kRenumber = 14010, kCheckDuplicates = 14011;
-inline constexpr int kFind = 14012, kSettings = 14013, kLearn = 14014, kDrill = 14015, kListen = 14016;
-inline constexpr int kMoveCopy = 14017;
-// Added beyond the original menus: 撤销, 重做 (编辑 menu) and 今日复习 (练习 menu).
-inline constexpr int kUndo = 14018, kRedo = 14019, kTodayReview = 14020;
-inline constexpr int kHelp = 14100, kCheckUpdate = 14101, kAbout = 14102, kExit = 14103, kExitNoSave = 14104;
-inline constexpr int kStudyPage = 32899, kWebPage = 32900;
-inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
-inline constexpr int kMenuFile = 32906, kMenuEdit = 32907, kMenuHelp = 32910;
-inline constexpr int kStrangenessFilter = 32921;
-inline constexpr int kBackState = 90000, kForwardState = 90001, kStatusText = 90002, kDropDown = 90003;
-inline constexpr int kSystemAbout = 16;
-// Control numbers of the word-book window.
-inline constexpr int kToggleWord = 1017, kToggleExplanation = 1018, kToggleCase = 1019;
-inline constexpr int kToggleLockIndex = 1020, kToggleDictionary = 1027, kList = 1014;
-} // namespace cmd
 
 // Start-up step "Book path": the configured folder when it exists; otherwise asks
 // "Book路径不存在，是否重置为默认路径。": Yes gives programFolder + "/Book/" (created when missing),

@@ -1,6 +1,7 @@
 #include "lexora/book/book_lock.h"
 
 #include "common/platform/runtime_dir.h"
+#include "common/platform/shared_names.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -11,7 +12,8 @@ namespace lex {
 QString bookLockKey(const QString& folder, const QString& name)
 {
     const QFileInfo info(folder.isEmpty() ? QStringLiteral(".") : folder);
-    QString dir = info.canonicalFilePath();
+    // Like the lock files themselves, the key is of the real file system.
+    QString dir = Env::defaultEnv()->canonicalPath(info.filePath());
     if (dir.isEmpty())   // a folder that does not exist (yet): its absolute, cleaned form
         dir = QDir::cleanPath(info.absoluteFilePath());
     return dir + QLatin1Char('/') + name;
@@ -20,7 +22,7 @@ QString bookLockKey(const QString& folder, const QString& name)
 QString bookLockPath(const QString& runtimeDir, const QString& folder, const QString& name)
 {
     const QByteArray hash = QCryptographicHash::hash(bookLockKey(folder, name).toUtf8(), QCryptographicHash::Sha1);
-    return runtimeDir + QStringLiteral("/book-") + QString::fromLatin1(hash.toHex()) + QStringLiteral(".lock");
+    return runtimeDir + QLatin1Char('/') + names::kBookLockPrefix + QString::fromLatin1(hash.toHex()) + names::kLockSuffix;
 }
 
 Status lockBook(const QString& runtimeDir, const QString& folder, const QString& name, int timeoutMs,
@@ -37,9 +39,8 @@ Status lockBook(const QString& runtimeDir, const QString& folder, const QString&
     if (Status st = env->createIfMissing(path); !st)
         return st;
     const Status st = env->lockExclusive(path, timeoutMs, out);
-    // The file system says "timed out" when the wait for another holder ran out.
     if (!st && heldByOther)
-        *heldByOther = st.message().startsWith(QLatin1String("timed out"));
+        *heldByOther = st.code() == Status::Code::Busy;
     return st;
 }
 

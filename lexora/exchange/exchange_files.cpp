@@ -17,13 +17,13 @@ constexpr qsizetype kPreviewBytes = 200;
 const QString kPreviewTail = QStringLiteral("\r\n...\r\n..\r\n.");
 
 // The canonical form of a path that may not exist yet: its folder resolved, its name kept.
-QString canonicalTarget(const QString& path)
+QString canonicalTarget(Env* env, const QString& path)
 {
     const QFileInfo info(path);
-    const QString whole = info.canonicalFilePath();
+    const QString whole = env->canonicalPath(path);
     if (!whole.isEmpty())
         return whole;
-    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString dir = env->canonicalPath(info.absolutePath());
     return (dir.isEmpty() ? info.absolutePath() : dir) + QLatin1Char('/') + info.fileName();
 }
 
@@ -38,13 +38,13 @@ QString defaultExportPath(const QString& programFolder)
 Status readWordListBytes(Env* env, const QString& path, QByteArray* out)
 {
     if (path.isEmpty() || !env->isRegularFile(path))
-        return Status::error(QStringLiteral("not a regular file: ") + path);
+        return Status::error(Status::Code::Refused, QStringLiteral("not a regular file: ") + path);
     QByteArray bytes;
     const Status s = env->readFile(path, &bytes);
     if (!s)
         return s;
     if (bytes.isEmpty())
-        return Status::error(QStringLiteral("empty file: ") + path);
+        return Status::error(Status::Code::Refused, QStringLiteral("empty file: ") + path);
     *out = std::move(bytes);
     return Status::ok();
 }
@@ -68,9 +68,9 @@ ExportTarget checkExportTarget(Env* env, const QString& path, const Book& book)
 {
     if (path.trimmed().isEmpty())
         return ExportTarget::Empty;
-    const QString target = canonicalTarget(path);
+    const QString target = canonicalTarget(env, path);
     for (const QString& own : {book.indexPath(), book.textPath()})
-        if (!book.name.isEmpty() && canonicalTarget(own) == target)
+        if (!book.name.isEmpty() && canonicalTarget(env, own) == target)
             return ExportTarget::BookFile;
     if (env->fileExists(path) && !env->isRegularFile(path))
         return ExportTarget::NotRegular;

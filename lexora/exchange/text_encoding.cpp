@@ -94,13 +94,13 @@ Status readWordListFile(Env* env, const QString& path, TextEncoding encoding, QS
                         TextEncoding* used)
 {
     if (!env->fileExists(path))
-        return Status::error(QStringLiteral("no such file: ") + path);
+        return Status::error(Status::Code::NotFound, QStringLiteral("no such file: ") + path);
     QByteArray bytes;
     Status s = env->readFile(path, &bytes);
     if (!s)
         return s;
     if (bytes.isEmpty())
-        return Status::error(QStringLiteral("empty file: ") + path);
+        return Status::error(Status::Code::Refused, QStringLiteral("empty file: ") + path);
     *text = decodeWordList(bytes, encoding, used);
     return Status::ok();
 }

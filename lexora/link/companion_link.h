@@ -2,6 +2,8 @@
 // Showing a word in the companion dictionary "Glosix": find its window, or start it and wait
 // until it says it is ready, then hand it the word. Nothing ever comes back.
 
+#include "common/platform/shared_names.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -18,8 +20,8 @@ class WindowLink;
 class CompanionLink {
 public:
     static constexpr int kReadyWaitMs = 2000;
-    static inline const QString kTitle = QStringLiteral("Glosix");
-    static inline const QString kReadyEvent = QStringLiteral("GlosixReady");
+    static inline const QString kTitle = names::kGlosixTitle;
+    static inline const QString kReadyEvent = names::kGlosixReady;
 
     struct Deps {
         WindowLink* link = nullptr;

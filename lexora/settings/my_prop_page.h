@@ -5,6 +5,7 @@
 
 #include "common/ui/command.h"
 #include "lexora/settings/settings_target.h"
+#include "resources/resource_ids.h"
 
 class QGroupBox;
 class QListWidget;
@@ -18,7 +19,8 @@ class CPropSub2;
 class CMyPropPage final : public ui::CommandDialog {
     Q_OBJECT
 public:
-    static constexpr int kPageList = 1070, kPageFrame = 1074, kCloseSave = 1004, kDefaultAll = 1005;
+    static constexpr int kPageList = res::prop_page::kPageList, kPageFrame = res::prop_page::kPageFrame,
+                         kCloseSave = res::prop_page::kCloseSave, kDefaultAll = res::prop_page::kDefaultAll;
 
     // Fills every page from `target`; the dialog opens on "TTS合成音".
     explicit CMyPropPage(SettingsTarget target, QWidget* parent = nullptr);

@@ -3,6 +3,7 @@
 // choosers, the list's background colour and font size (both acting at once), and window snapping.
 
 #include "common/ui/command.h"
+#include "resources/resource_ids.h"
 
 #include <QWidget>
 
@@ -18,9 +19,12 @@ struct SettingsTarget;
 class CPropSub0 final : public QWidget, public ui::CommandTarget {
     Q_OBJECT
 public:
-    static constexpr int kBookFolder = 1012, kBookFolderButton = 1007;
-    static constexpr int kVoiceFolder = 1013, kVoiceFolderButton = 1004;
-    static constexpr int kColorPicker = 1006, kColorText = 1014, kFontSize = 1011, kForbidWinStick = 1018;
+    static constexpr int kBookFolder = res::prop_sub0::kBookFolder,
+                         kBookFolderButton = res::prop_sub0::kBookFolderButton,
+                         kVoiceFolder = res::prop_sub0::kVoiceFolder,
+                         kVoiceFolderButton = res::prop_sub0::kVoiceFolderButton,
+                         kColorPicker = res::prop_sub0::kColorPicker, kColorText = res::prop_sub0::kColorText,
+                         kFontSize = res::prop_sub0::kFontSize, kForbidWinStick = res::prop_sub0::kForbidWinStick;
 
     CPropSub0(SettingsTarget& target, QWidget* parent = nullptr);
 

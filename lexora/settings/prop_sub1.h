@@ -3,6 +3,7 @@
 // one selected (a choice acts at once), volume and rate sliders, the test sentence, DisableTTS.
 
 #include "common/ui/command.h"
+#include "resources/resource_ids.h"
 
 #include <QString>
 #include <QWidget>
@@ -19,8 +20,10 @@ struct SettingsTarget;
 class CPropSub1 final : public QWidget, public ui::CommandTarget {
     Q_OBJECT
 public:
-    static constexpr int kTestText = 1012, kMaleVoice = 1011, kFemaleVoice = 1013;
-    static constexpr int kVolume = 1071, kRate = 1073, kTest = 1004, kDisableTts = 1019;
+    static constexpr int kTestText = res::prop_sub1::kTestText, kMaleVoice = res::prop_sub1::kMaleVoice,
+                         kFemaleVoice = res::prop_sub1::kFemaleVoice, kVolume = res::prop_sub1::kVolume,
+                         kRate = res::prop_sub1::kRate, kTest = res::prop_sub1::kTest,
+                         kDisableTts = res::prop_sub1::kDisableTts;
 
     CPropSub1(SettingsTarget& target, QWidget* parent = nullptr);
 

@@ -4,6 +4,7 @@
 
 #include "common/ui/command.h"
 #include "lexora/web/web_addresses.h"
+#include "resources/resource_ids.h"
 
 #include <QTextBrowser>
 
@@ -38,8 +39,8 @@ private:
 class CAboutDlg final : public ui::CommandDialog {
     Q_OBJECT
 public:
-    static constexpr int kVersionControl = 1067;
-    static constexpr int kTextControl = 1037;
+    static constexpr int kVersionControl = res::about_dlg::kVersion;
+    static constexpr int kTextControl = res::about_dlg::kText;
 
     // `addresses`: what the text lists (the build's settings unless a caller gives others).
     CAboutDlg(UserServices* ui, QWidget* parent = nullptr, const AboutAddresses& addresses = aboutAddresses());

@@ -2,6 +2,7 @@
 
 #include "lexora/web/web_addresses.h"
 #include "lexora/web/web_engine_browser.h"
+#include "resources/resource_ids.h"
 
 #include <QStackedLayout>
 
@@ -10,10 +11,9 @@ namespace lex {
 namespace {
 
 // Command numbers the page handles or sends.
-constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;
-constexpr int kCheckUpdate = 14101;
-constexpr int kBackState = 90000, kForwardState = 90001;
-constexpr int kBrowserControl = 1077;
+using cmd::kStudyPage, cmd::kWebBack, cmd::kWebForward, cmd::kWebStop, cmd::kWebRefresh, cmd::kWebHome;
+using cmd::kCheckUpdate, cmd::kBackState, cmd::kForwardState;
+constexpr int kBrowserControl = res::browser_dlg::kBrowser;
 
 const QString kBlank = QStringLiteral("about:blank");
 

@@ -5,6 +5,7 @@
 // the session.
 
 #include "common/ui/template_dialog.h"
+#include "resources/resource_ids.h"
 
 #include <QFont>
 #include <QString>
@@ -28,8 +29,10 @@ class CMyAddModifyDialog : public ui::TemplateDialog {
 public:
     enum class Mode { Add, Modify };
     // Control numbers of template 131.
-    static constexpr int kWord = 1012, kPhonetic = 1013, kExplanation = 1014, kComment = 1025;
-    static constexpr int kRecognition = 1011, kSpelling = 1015, kListening = 1016, kAccept = 1004;
+    static constexpr int kWord = res::addmodify_dlg::kWord, kPhonetic = res::addmodify_dlg::kPhonetic,
+                         kExplanation = res::addmodify_dlg::kExplanation, kComment = res::addmodify_dlg::kComment,
+                         kRecognition = res::addmodify_dlg::kRecognition, kSpelling = res::addmodify_dlg::kSpelling,
+                         kListening = res::addmodify_dlg::kListening, kAccept = res::addmodify_dlg::kAccept;
 
     // `LookUpWord` of the main dictionary: true and both texts when the word is known.
     using LookUp = std::function<bool(QStringView word, QString& explanation, QString& phonetic)>;

@@ -4,6 +4,7 @@
 // reads the rows and the focus afresh, so the Book may change while the window is open.
 
 #include "common/ui/template_dialog.h"
+#include "resources/resource_ids.h"
 
 namespace lex {
 
@@ -15,7 +16,8 @@ class UserServices;
 class CMyFindDialog : public ui::TemplateDialog {
     Q_OBJECT
 public:
-    static constexpr int kText = 1012, kWords = 1026, kExplanations = 1027, kFindNext = 1004;
+    static constexpr int kText = res::find_dlg::kText, kWords = res::find_dlg::kWords,
+                         kExplanations = res::find_dlg::kExplanations, kFindNext = res::find_dlg::kFindNext;
 
     // Everything given is owned by the caller and outlives the window; `profile` may be null.
     CMyFindDialog(BookSession* session, CMyListCtrl* list, UserServices* ui, Profile* profile,

@@ -5,6 +5,7 @@
 // switch or the move/copy after the dialog closes.
 
 #include "common/ui/template_dialog.h"
+#include "resources/resource_ids.h"
 
 class QComboBox;
 class QTextEdit;
@@ -17,8 +18,11 @@ class UserServices;
 class CMyCategory : public ui::TemplateDialog {
     Q_OBJECT
 public:
-    static constexpr int kNewName = 1012, kAdd = 1004, kBooks = 1011, kCount = 1037, kVersion = 1038;
-    static constexpr int kFolder = 1006, kMove = 1026, kCopy = 1027, kDiscard = 1017, kNote = 1063;
+    static constexpr int kNewName = res::category_dlg::kNewName, kAdd = res::category_dlg::kAdd,
+                         kBooks = res::category_dlg::kBooks, kCount = res::category_dlg::kCount,
+                         kVersion = res::category_dlg::kVersion, kFolder = res::category_dlg::kFolder,
+                         kMove = res::category_dlg::kMove, kCopy = res::category_dlg::kCopy,
+                         kDiscard = res::category_dlg::kDiscard, kNote = res::category_dlg::kNote;
 
     struct Inputs {
         QString folder;        // the Book folder, ending in "/"

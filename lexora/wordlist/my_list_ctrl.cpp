@@ -28,11 +28,12 @@ namespace lex {
 namespace {
 
 // Commands of the pop-up menu that go on to the word-book window.
-constexpr int kForwarded[] = {14005, 14006, 14007, 14008, 14017, 14018, 14019, 32921};
-constexpr int kCmdDelete = 14007;
-constexpr int kCmdFind = 14012;
-constexpr int kCmdUndo = 14018;
-constexpr int kCmdRedo = 14019;
+constexpr int kForwarded[] = {cmd::kAdd,      cmd::kModify, cmd::kDelete, cmd::kClassName,
+                               cmd::kMoveCopy, cmd::kUndo,   cmd::kRedo,   cmd::kStrangenessFilter};
+constexpr int kCmdDelete = cmd::kDelete;
+constexpr int kCmdFind = cmd::kFind;
+constexpr int kCmdUndo = cmd::kUndo;
+constexpr int kCmdRedo = cmd::kRedo;
 
 // Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. 0 for any other key.
 int historyCommand(const QKeyEvent* k)
@@ -398,20 +399,20 @@ void CMyListCtrl::changeSelected(Degree degree, DegreeChange change)
 
 bool CMyListCtrl::onListCommand(int id)
 {
-    if (id >= 10000 && id <= 10310) {
-        const int degree = (id - 10000) / 100;
-        const int value = (id - 10000) % 100;
+    if (id >= cmd::kSetStrangeness && id <= cmd::kSetStrangenessLast) {
+        const int degree = (id - cmd::kSetStrangeness) / 100;
+        const int value = (id - cmd::kSetStrangeness) % 100;
         if (value > kMaxStrangeness)
             return false;
         changeSelected(Degree(degree), DegreeChange::to(uint8_t(value)));
         return true;
     }
-    if (isDegreeColumn(id - 12000)) {
-        changeSelected(degreeOf(id - 12000), DegreeChange::by(Step::Up));
+    if (isDegreeColumn(id - cmd::kRaiseStrangeness)) {
+        changeSelected(degreeOf(id - cmd::kRaiseStrangeness), DegreeChange::by(Step::Up));
         return true;
     }
-    if (isDegreeColumn(id - 13000)) {
-        changeSelected(degreeOf(id - 13000), DegreeChange::by(Step::Down));
+    if (isDegreeColumn(id - cmd::kLowerStrangeness)) {
+        changeSelected(degreeOf(id - cmd::kLowerStrangeness), DegreeChange::by(Step::Down));
         return true;
     }
     if (std::find(std::begin(kForwarded), std::end(kForwarded), id) != std::end(kForwarded)) {

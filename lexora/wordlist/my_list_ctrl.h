@@ -4,6 +4,7 @@
 
 #include "common/ui/command.h"
 #include "lexora/book/word_entry.h"
+#include "resources/resource_ids.h"
 
 #include <QColor>
 #include <QFont>
@@ -26,13 +27,11 @@ class CMyEdit;
 class WordListDelegate;
 class WordListModel;
 
-// The column toggles of the word-book window that the list reads.
-inline constexpr int kToggleWord = 1017;        // "单词"
-inline constexpr int kToggleExplanation = 1018; // "解释"
-inline constexpr int kToggleUpper = 1019;       // "大写"
-inline constexpr int kToggleDictionary = 1027;  // "词典"
-// The list's control number in the word-book window.
-inline constexpr int kWordListControlId = 1014;
+// The column toggles of the word-book window that the list reads: "单词", "解释", "大写", "词典".
+using cmd::kToggleWord;
+using cmd::kToggleExplanation;
+using cmd::kToggleCase;
+using cmd::kToggleDictionary;
 
 // What the list needs from the window that owns it (the word-book window).
 class ListHost : public ui::CommandTarget {

@@ -4,6 +4,7 @@
 // Each gives back its result as fields; the word-book window applies it.
 
 #include "common/ui/template_dialog.h"
+#include "resources/resource_ids.h"
 
 #include <QStringList>
 
@@ -23,7 +24,7 @@ void writeClassNames(Profile& profile, const QStringList& names);
 class CMyNameClass : public ui::TemplateDialog {
     Q_OBJECT
 public:
-    static constexpr int kName = 1011, kDeleteName = 1004;
+    static constexpr int kName = res::nameclass_dlg::kName, kDeleteName = res::nameclass_dlg::kDeleteName;
     // The longest class name the box takes; remembered names are read back as long.
     static constexpr int kMaxNameLength = 256;
 
@@ -46,7 +47,7 @@ private:
 class CMySelFilter : public ui::TemplateDialog {
     Q_OBJECT
 public:
-    static constexpr int kRelation = 1017, kValue = 1016;
+    static constexpr int kRelation = res::selfilter_dlg::kRelation, kValue = res::selfilter_dlg::kValue;
     enum Relation { Less = 0, Equal = 1, Greater = 2 };
 
     explicit CMySelFilter(QWidget* parent = nullptr);
@@ -59,7 +60,7 @@ public:
 class CMyDeleteCheck : public ui::TemplateDialog {
     Q_OBJECT
 public:
-    static constexpr int kDontAsk = 1017;
+    static constexpr int kDontAsk = res::deletecheck_dlg::kDontAsk;
 
     explicit CMyDeleteCheck(const QString& text, QWidget* parent = nullptr);
     QString text() const;

@@ -111,7 +111,7 @@ QString WordListModel::cellText(int row, int column) const
     case 1:
         if (!wordShown(row))
             return {};
-        if (host_->isToggleChecked(kToggleUpper))
+        if (host_->isToggleChecked(kToggleCase))
             return capped(e->word()).toString().toUpper();
         return capped(e->word()).toString();
     case 2:

@@ -59,7 +59,7 @@ TEST(Startup, AFirstRunWithoutConfigAsksItsWayToAnEmptyBook)
     Profile p(home + QStringLiteral("/Config.INI"));
     EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("IsFist")), QStringLiteral("0"));
 
-    w.onCommand(14103, 0);
+    w.onCommand(cmd::kExit, 0);
     EXPECT_EQ(QFileInfo(home + QStringLiteral("/Book/Book.idx")).size(), 5);
     EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("Book"));
     EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("VoicePath")), home + QStringLiteral("/Voice/"));

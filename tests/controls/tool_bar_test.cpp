@@ -1,4 +1,5 @@
 #include "common/controls/my_tool_bar.h"
+#include "resources/resource_ids.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -24,18 +25,19 @@ TEST(MyToolBar, ButtonsRouteCommandsAndDropDownsPostRequests)
     bar.setTarget(&target);
     bar.loadStandardButtons();
     host.show();
-    ASSERT_NE(bar.button(32900), nullptr);
-    EXPECT_TRUE(bar.isButtonChecked(32900));
+    ASSERT_NE(bar.button(cmd::kWebPage), nullptr);
+    EXPECT_TRUE(bar.isButtonChecked(cmd::kWebPage));
 
-    QTest::mouseClick(bar.button(32899), Qt::LeftButton);
-    EXPECT_TRUE(bar.isButtonChecked(32899));
-    EXPECT_FALSE(bar.isButtonChecked(32900));   // one check group
+    QTest::mouseClick(bar.button(cmd::kStudyPage), Qt::LeftButton);
+    EXPECT_TRUE(bar.isButtonChecked(cmd::kStudyPage));
+    EXPECT_FALSE(bar.isButtonChecked(cmd::kWebPage));   // one check group
 
-    QTest::mousePress(bar.button(32906), Qt::LeftButton);
+    QTest::mousePress(bar.button(cmd::kMenuFile), Qt::LeftButton);
     EXPECT_EQ(target.commands.size(), 1u);   // the drop-down request is posted, not sent
     QCoreApplication::processEvents();
-    QTest::mouseRelease(bar.button(32906), Qt::LeftButton);
-    const std::vector<std::pair<int, qintptr>> expected{{32899, 0}, {CMyToolBar::kDropDownCommand, 32906}};
+    QTest::mouseRelease(bar.button(cmd::kMenuFile), Qt::LeftButton);
+    const std::vector<std::pair<int, qintptr>> expected{{cmd::kStudyPage, 0},
+                                                        {CMyToolBar::kDropDownCommand, cmd::kMenuFile}};
     EXPECT_EQ(target.commands, expected);
 }
 
@@ -44,7 +46,7 @@ TEST(MyToolBar, ButtonLookAndSize)
     QWidget host;
     CMyToolBar bar(&host);
     bar.loadStandardButtons();
-    CMyToolBarButton* b = bar.button(32911);
+    CMyToolBarButton* b = bar.button(cmd::kWebHome);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->sizeHint().height(), 36);
     EXPECT_GT(b->sizeHint().width(), 36);
@@ -55,6 +57,6 @@ TEST(MyToolBar, ButtonLookAndSize)
     b->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_EQ(qAlpha(img.pixel(1, 1)), 0);
     b->setChecked(false);
-    bar.setButtonVisible(32911, false);
+    bar.setButtonVisible(cmd::kWebHome, false);
     EXPECT_FALSE(b->isVisibleTo(&bar));
 }

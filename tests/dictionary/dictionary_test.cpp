@@ -3,6 +3,7 @@
 #include "common/dictionary/dictionary.h"
 #include "common/text/codepage.h"
 #include "dict_test_util.h"
+#include "fault_env.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -368,4 +369,29 @@ TEST(DictionaryFiles, ReportsEachFileThatCannotBeOpened)
     dir.write(QStringLiteral("Dict.dic"), "x");
     EXPECT_TRUE(d.openFolder(dir.path()).isEmpty());
     EXPECT_TRUE(d.LookUpWord(u"a", e, p));
+}
+
+// A file that cannot be mapped takes the path of a missing one: it is reported for the message,
+// and look-ups find nothing, with the outputs untouched.
+TEST(DictionaryFiles, AFileThatCannotBeMappedIsReportedLikeAMissingOne)
+{
+    lextest::TempDir dir;
+    dir.write(QStringLiteral("Dict.idx"), makeIndex(false, {{{"a", 1}}}));
+    dir.write(QStringLiteral("Dict.dic"), "x");
+    for (const QString name : {QStringLiteral("Dict.idx"), QStringLiteral("Dict.dic")}) {
+        SCOPED_TRACE(name.toStdString());
+        lextest::FaultEnv env;
+        env.failReads(name, 0);
+        Dictionary d(DictVariant::Main, &env);
+        EXPECT_EQ(d.openFolder(dir.path()), QStringList{dir.path(name)});
+        EXPECT_FALSE(d.isOpen());
+        QString e = QStringLiteral("old"), p = QStringLiteral("old");
+        EXPECT_FALSE(d.LookUpWord(u"a", e, p));
+        EXPECT_EQ(e, QStringLiteral("old"));
+        EXPECT_EQ(p, QStringLiteral("old"));
+
+        env.failReads(QString(), 0);
+        EXPECT_TRUE(d.openFolder(dir.path()).isEmpty());
+        EXPECT_TRUE(d.LookUpWord(u"a", e, p));
+    }
 }

@@ -82,26 +82,29 @@ TEST(PracticeSetup, RulesPerModeAndWordCount)
 {
     CMyMemSet nine(PracticeMode::Learn, 9);
     EXPECT_EQ(nine.windowTitle(), QStringLiteral("初记"));
-    EXPECT_EQ(ui::control<QLineEdit>(&nine, 1012)->text(), QStringLiteral("9"));
-    EXPECT_EQ(ui::control<QPlainTextEdit>(&nine, 1013)->toPlainText(), QStringLiteral("请选择10至100个单词"));
+    EXPECT_EQ(ui::control<QLineEdit>(&nine, res::setup_dlg::kWordCount)->text(), QStringLiteral("9"));
+    EXPECT_EQ(ui::control<QPlainTextEdit>(&nine, res::setup_dlg::kExplanation)->toPlainText(),
+              QStringLiteral("请选择10至100个单词"));
     EXPECT_FALSE(nine.startEnabled());
     nine.onCommand(ui::IDOK, 0);   // Enter while 开始 is disabled starts nothing
     EXPECT_EQ(nine.result(), 0);
 
     CMyMemSet learn(PracticeMode::Learn, 10);
-    auto* loops = ui::control<QComboBox>(&learn, 1011);
+    auto* loops = ui::control<QComboBox>(&learn, res::setup_dlg::kLoops);
     EXPECT_EQ(loops->count(), 3);
     EXPECT_EQ(loops->itemText(0), QStringLiteral("2"));
     EXPECT_EQ(loops->currentText(), QStringLiteral("3"));
-    EXPECT_FALSE(ui::findControl(&learn, 1026)->isEnabled());
+    EXPECT_FALSE(ui::findControl(&learn, res::setup_dlg::kEnToZh)->isEnabled());
     EXPECT_TRUE(learn.startEnabled());
 
     CMyMemSet drill(PracticeMode::Drill, 150);   // no upper check here
-    EXPECT_EQ(ui::control<QComboBox>(&drill, 1011)->currentText(), QStringLiteral("2"));
-    EXPECT_TRUE(ui::control<QAbstractButton>(&drill, 1026)->isChecked());
-    EXPECT_TRUE(ui::control<QPlainTextEdit>(&drill, 1013)->toPlainText().endsWith(QStringLiteral("预期的请选择<不知道>")));
-    ui::control<QAbstractButton>(&drill, 1027)->click();
-    ui::control<QComboBox>(&drill, 1011)->setCurrentText(QStringLiteral("3"));
+    EXPECT_EQ(ui::control<QComboBox>(&drill, res::setup_dlg::kLoops)->currentText(), QStringLiteral("2"));
+    EXPECT_TRUE(ui::control<QAbstractButton>(&drill, res::setup_dlg::kEnToZh)->isChecked());
+    EXPECT_TRUE(ui::control<QPlainTextEdit>(&drill, res::setup_dlg::kExplanation)
+                    ->toPlainText()
+                    .endsWith(QStringLiteral("预期的请选择<不知道>")));
+    ui::control<QAbstractButton>(&drill, res::setup_dlg::kZhToEn)->click();
+    ui::control<QComboBox>(&drill, res::setup_dlg::kLoops)->setCurrentText(QStringLiteral("3"));
     drill.onCommand(ui::IDOK, 0);
     EXPECT_EQ(drill.result(), QDialog::Accepted);
     EXPECT_EQ(drill.settings().direction, Direction::ZhToEn);

@@ -61,16 +61,16 @@ TEST(TemplateBuilder, PlacesControlsAndFindsThemByNumber)
     EXPECT_EQ(start->geometry(), ui::dluToPixels(QRect(129, 6, 50, 14), u).translated(4, 23));
     EXPECT_TRUE(start->isDefault());
     EXPECT_EQ(start->text(), QStringLiteral("开始"));
-    EXPECT_EQ(map.value(1012), ui::findControl(&w, 1012));
-    EXPECT_TRUE(ui::control<QLineEdit>(&w, 1012)->isReadOnly());
-    EXPECT_FALSE(ui::control<QRadioButton>(&w, 1026)->isEnabled());
-    auto* loops = ui::control<QComboBox>(&w, 1011);
+    EXPECT_EQ(map.value(res::setup_dlg::kWordCount), ui::findControl(&w, res::setup_dlg::kWordCount));
+    EXPECT_TRUE(ui::control<QLineEdit>(&w, res::setup_dlg::kWordCount)->isReadOnly());
+    EXPECT_FALSE(ui::control<QRadioButton>(&w, res::setup_dlg::kEnToZh)->isEnabled());
+    auto* loops = ui::control<QComboBox>(&w, res::setup_dlg::kLoops);
     ASSERT_NE(loops, nullptr);
     EXPECT_EQ(loops->count(), 4);
     EXPECT_EQ(loops->y(), ui::dluToPixelsY(24, u) + 23);   // closed height, not the list's
     EXPECT_EQ(ui::findControl(&w, 4242), nullptr);
     EXPECT_EQ(ui::findControl(&w, ui::IDC_STATIC), nullptr);
-    EXPECT_EQ(t.find(1013)->kind, ui::Kind::Edit);
+    EXPECT_EQ(t.find(res::setup_dlg::kExplanation)->kind, ui::Kind::Edit);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Dialog"));
 }
 
@@ -80,28 +80,29 @@ TEST(TemplateBuilder, ButtonsRouteAndRadioGroupsAreExclusive)
     Recorder r;
     ui::TemplateBuilder(res::dialogTemplate(res::IDD_IMPORT)).routeTo(&r).build(&w);
     w.show();
-    QTest::mouseClick(ui::control<QPushButton>(&w, 1005), Qt::LeftButton);
-    QTest::mouseClick(ui::control<QRadioButton>(&w, 1026), Qt::LeftButton);
-    QTest::mouseClick(ui::control<QRadioButton>(&w, 1028), Qt::LeftButton);
-    QTest::mouseClick(ui::control<QCheckBox>(&w, 1018), Qt::LeftButton);
-    EXPECT_EQ(r.ids, (std::vector<int>{1005, 1026, 1028, 1018}));
-    EXPECT_FALSE(ui::control<QRadioButton>(&w, 1026)->isChecked());
-    EXPECT_TRUE(ui::control<QRadioButton>(&w, 1028)->isChecked());
+    QTest::mouseClick(ui::control<QPushButton>(&w, res::import_dlg::kRun), Qt::LeftButton);
+    QTest::mouseClick(ui::control<QRadioButton>(&w, res::import_dlg::kStyle1), Qt::LeftButton);
+    QTest::mouseClick(ui::control<QRadioButton>(&w, res::import_dlg::kStyle3), Qt::LeftButton);
+    QTest::mouseClick(ui::control<QCheckBox>(&w, res::import_dlg::kUnicode), Qt::LeftButton);
+    EXPECT_EQ(r.ids, (std::vector<int>{res::import_dlg::kRun, res::import_dlg::kStyle1, res::import_dlg::kStyle3,
+                                       res::import_dlg::kUnicode}));
+    EXPECT_FALSE(ui::control<QRadioButton>(&w, res::import_dlg::kStyle1)->isChecked());
+    EXPECT_TRUE(ui::control<QRadioButton>(&w, res::import_dlg::kStyle3)->isChecked());
 }
 
 TEST(TemplateBuilder, FactoriesReplaceControls)
 {
     QWidget w;
     ui::TemplateBuilder(res::dialogTemplate(res::IDD_LEXORA_DIALOG))
-        .withControl(1014, [](const ui::ControlSpec&, QWidget* parent) {
+        .withControl(cmd::kList, [](const ui::ControlSpec&, QWidget* parent) {
             auto* l = new QLineEdit(parent);
             l->setObjectName(QStringLiteral("list"));
             return l;
         })
         .build(&w);
-    ASSERT_NE(ui::control<QLineEdit>(&w, 1014), nullptr);
-    EXPECT_EQ(ui::findControl(&w, 1014)->objectName(), QStringLiteral("list"));
-    EXPECT_FALSE(ui::findControl(&w, 1020)->isEnabled());   // "锁定索引" disabled in the template
+    ASSERT_NE(ui::control<QLineEdit>(&w, cmd::kList), nullptr);
+    EXPECT_EQ(ui::findControl(&w, cmd::kList)->objectName(), QStringLiteral("list"));
+    EXPECT_FALSE(ui::findControl(&w, cmd::kToggleLockIndex)->isEnabled());   // "锁定索引" disabled in the template
 }
 
 TEST(Templates, EveryTemplateFitsAndNumbersAreUnique)
@@ -133,9 +134,9 @@ TEST(Menus, ItemsCarryTheirCommandNumbers)
     QList<int> ids;
     for (QAction* a : file->actions())
         ids << (a->isSeparator() ? 0 : a->data().toInt());
-    EXPECT_EQ(ids, (QList<int>{14000, 14001, 0, 14002, 0, 14103, 14104}));
+    EXPECT_EQ(ids, (QList<int>{cmd::kImport, cmd::kExport, 0, cmd::kSave, 0, cmd::kExit, cmd::kExitNoSave}));
     file->actions().last()->trigger();
-    EXPECT_EQ(r.ids, std::vector<int>{14104});
+    EXPECT_EQ(r.ids, std::vector<int>{cmd::kExitNoSave});
     delete file;
 
     const ui::MenuResource& popup = res::menu(res::IDR_POPUP_MENU);
@@ -143,15 +144,15 @@ TEST(Menus, ItemsCarryTheirCommandNumbers)
     EXPECT_EQ(popup.popups[0].text, QStringLiteral("弹出菜单"));
     QMenu* m = ui::buildMenu(popup.popups[0], &r, nullptr);
     // 撤销, 重做 and a line come first; the filter stays last.
-    EXPECT_EQ(m->actions().at(0)->data().toInt(), 14018);
-    EXPECT_EQ(m->actions().last()->data().toInt(), 32921);
+    EXPECT_EQ(m->actions().at(0)->data().toInt(), cmd::kUndo);
+    EXPECT_EQ(m->actions().last()->data().toInt(), cmd::kStrangenessFilter);
     QAction* set = m->actions().at(3);
     QAction* listening = set->menu()->actions().at(3);
     EXPECT_EQ(listening->menu()->actions().at(10)->data().toInt(), 10310);
     delete m;
 
     ASSERT_EQ(res::toolBar().size(), 12u);
-    EXPECT_EQ(res::toolBar()[10].command, 14014);
+    EXPECT_EQ(res::toolBar()[10].command, cmd::kLearn);
 }
 
 TEST(CommandDialog, EscapeArrivesAsCancel)

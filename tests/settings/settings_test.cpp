@@ -113,7 +113,8 @@ TEST(SettingsDialog, OpensOnTheSpeechPageAndSwitchesPages)
     EXPECT_EQ(frame->title(), QStringLiteral("快捷键"));
     EXPECT_TRUE(d.page(1)->isHidden());
     // Every control of the shortcut page is there and disabled.
-    for (int id : {1072, 1011, 1012, 1004, 1005}) {
+    for (int id : {res::prop_sub2::kKeys, res::prop_sub2::kKey, res::prop_sub2::kModifier, res::prop_sub2::kUndoChanges,
+                   res::prop_sub2::kDefault}) {
         QWidget* w = ui::findControl(d.page(2), id);
         ASSERT_NE(w, nullptr) << id;
         EXPECT_FALSE(w->isEnabled()) << id;
@@ -259,7 +260,7 @@ TEST(SettingsDialog, GeneralPageActsAtOnceAndOnSave)
     QCoreApplication::processEvents();   // the picker reports the colour it was given: no change
     EXPECT_TRUE(f.backgrounds.isEmpty());
     EXPECT_TRUE(f.fontTypes.isEmpty());
-    for (int id : {1017, 1005, 1010})
+    for (int id : {res::prop_sub0::kUpperCaseWords, res::prop_sub0::kDefault, res::prop_sub0::kUndoChanges})
         EXPECT_FALSE(ui::findControl(g, id)->isEnabled()) << id;
 
     // Colour and font size act at once.

@@ -75,12 +75,24 @@ private:
 
 } // namespace
 
-lex::Status FaultEnv::readFile(const QString& path, QByteArray* out)
+lex::Status FaultEnv::wholeReadFault(const QString& path)
 {
     const bool failing = !failSuffix_.isEmpty() && path.endsWith(failSuffix_);
     if (failing && base_->fileSize(path) > failAfter_)
         return lex::Status::error(QStringLiteral("read %1: injected failure").arg(path));
-    return base_->readFile(path, out);
+    return lex::Status::ok();
+}
+
+lex::Status FaultEnv::readFile(const QString& path, QByteArray* out)
+{
+    const lex::Status s = wholeReadFault(path);
+    return s ? base_->readFile(path, out) : s;
+}
+
+lex::Status FaultEnv::mapReadOnly(const QString& path, std::unique_ptr<lex::ReadOnlyRegion>* out)
+{
+    const lex::Status s = wholeReadFault(path);
+    return s ? base_->mapReadOnly(path, out) : s;
 }
 
 lex::Status FaultEnv::newSequentialFile(const QString& path, std::unique_ptr<lex::SequentialFile>* out)

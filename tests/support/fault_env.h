@@ -36,7 +36,8 @@ public:
     // Each read of a sequential file hands out at most `piece` bytes (0: all that was asked for).
     void shapeReads(qsizetype piece) { piece_ = piece; }
     // Reading a file whose path ends with `suffix` fails once `after` of its bytes have been read
-    // (whole-file reads fail outright when the file is longer). An empty suffix fails nothing.
+    // (whole-file reads and mappings fail outright when the file is longer). An empty suffix
+    // fails nothing.
     void failReads(const QString& suffix, qint64 after) { failSuffix_ = suffix; failAfter_ = after; }
 
     // Called before each counted operation: an error when it must not be performed.
@@ -44,9 +45,13 @@ public:
 
     bool fileExists(const QString& path) override { return base_->fileExists(path); }
     bool isRegularFile(const QString& path) override { return base_->isRegularFile(path); }
+    bool isDir(const QString& path) override { return base_->isDir(path); }
+    QString canonicalPath(const QString& path) override { return base_->canonicalPath(path); }
     qint64 fileSize(const QString& path) override { return base_->fileSize(path); }
     lex::Status readFile(const QString& path, QByteArray* out) override;
     lex::Status newSequentialFile(const QString& path, std::unique_ptr<lex::SequentialFile>* out) override;
+    // A mapping is a whole-file read: failReads() refuses it as it refuses readFile().
+    lex::Status mapReadOnly(const QString& path, std::unique_ptr<lex::ReadOnlyRegion>* out) override;
     lex::Status createIfMissing(const QString& path) override;
     lex::Status newWritableFile(const QString& path, std::unique_ptr<lex::WritableFile>* out) override;
     lex::Status newAppendableFile(const QString& path, std::unique_ptr<lex::WritableFile>* out) override;
@@ -64,6 +69,7 @@ private:
         QByteArray data;     // as written
         QByteArray durable;  // as of the last sync
     };
+    lex::Status wholeReadFault(const QString& path);
     bool powerCutMode() const { return mode_ == Mode::PowerCut || mode_ == Mode::PowerCutZeros; }
     // The inode a path names now (-1: none), learning the path's state from the base first.
     int& named(const QString& path);

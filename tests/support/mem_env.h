@@ -1,7 +1,8 @@
 #pragma once
 // An Env that keeps every file in memory (fuzzing, fast tests). Header-only so that targets
 // without the test support library can use it. Folders are not modelled: every path exists as a
-// file or not at all.
+// file or not at all (isDir() is false, canonicalPath() the cleaned path, mappings are copies:
+// Env's defaults).
 
 #include "common/platform/env.h"
 
@@ -27,7 +28,7 @@ public:
     {
         auto it = files.find(path);
         if (it == files.end())
-            return lex::Status::error(QStringLiteral("no file ") + path);
+            return lex::Status::error(lex::Status::Code::NotFound, QStringLiteral("no file ") + path);
         *out = it->second;
         return lex::Status::ok();
     }
@@ -35,7 +36,7 @@ public:
     {
         auto it = files.find(path);
         if (it == files.end())
-            return lex::Status::error(QStringLiteral("no file ") + path);
+            return lex::Status::error(lex::Status::Code::NotFound, QStringLiteral("no file ") + path);
         *out = std::make_unique<Reader>(it->second, readPiece);
         return lex::Status::ok();
     }
@@ -53,7 +54,7 @@ public:
     lex::Status newAppendableFile(const QString& path, std::unique_ptr<lex::WritableFile>* out) override
     {
         if (!fileExists(path))
-            return lex::Status::error(QStringLiteral("no file ") + path);
+            return lex::Status::error(lex::Status::Code::NotFound, QStringLiteral("no file ") + path);
         *out = std::make_unique<File>(this, path);
         return lex::Status::ok();
     }
@@ -61,7 +62,7 @@ public:
     {
         auto it = files.find(from);
         if (it == files.end())
-            return lex::Status::error(QStringLiteral("no file ") + from);
+            return lex::Status::error(lex::Status::Code::NotFound, QStringLiteral("no file ") + from);
         QByteArray data = std::move(it->second);
         files.erase(it);
         files[to] = std::move(data);
@@ -69,7 +70,8 @@ public:
     }
     lex::Status removeFile(const QString& path) override
     {
-        return files.erase(path) ? lex::Status::ok() : lex::Status::error(QStringLiteral("no file ") + path);
+        return files.erase(path) ? lex::Status::ok()
+                                 : lex::Status::error(lex::Status::Code::NotFound, QStringLiteral("no file ") + path);
     }
     lex::Status syncDir(const QString&) override { return lex::Status::ok(); }
     lex::Status createDir(const QString&) override { return lex::Status::ok(); }

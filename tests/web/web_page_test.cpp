@@ -4,6 +4,7 @@
 
 #include "lexora/web/browser_dialog.h"
 #include "lexora/web/web_addresses.h"
+#include "resources/resource_ids.h"
 #include "common/ui/template_builder.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ TEST(WebPage, WithoutAnUpdateAddressOnlyTheBlankPageLoads)
     p.page.start();
     ASSERT_EQ(p.browsers.made, 1);
     // "检测更新" has nowhere to go either: the blank page again.
-    p.page.onCommand(14101, 0);
+    p.page.onCommand(cmd::kCheckUpdate, 0);
     const QString blank = QStringLiteral("navigate about:blank");
     EXPECT_EQ(p.browsers.last->calls, (QStringList{blank, blank}));
     EXPECT_EQ(p.page.currentView(), p.browsers.last->view());
@@ -94,21 +95,21 @@ TEST(WebPage, ToolBarCommandsAndReportedStates)
     p.page.start();
     auto* b = p.browsers.last;
     b->calls.clear();
-    for (int id : {32901, 32902, 32903, 32904})
+    for (int id : {cmd::kWebBack, cmd::kWebForward, cmd::kWebStop, cmd::kWebRefresh})
         EXPECT_TRUE(p.page.onCommand(id, 0)) << id;
     EXPECT_EQ(b->calls, (QStringList{QStringLiteral("back"), QStringLiteral("forward"), QStringLiteral("stop"),
                                      QStringLiteral("reload")}));
     b->calls.clear();
-    p.page.onCommand(14101, 0);
+    p.page.onCommand(cmd::kCheckUpdate, 0);
     EXPECT_EQ(b->calls, QStringList{QStringLiteral("navigate ") + kAddress});
-    EXPECT_FALSE(p.page.onCommand(14102, 0));
+    EXPECT_FALSE(p.page.onCommand(cmd::kAbout, 0));
 
     // Only changes are reported, each with its new state.
     b->setHistory(true, false);
     b->setHistory(true, true);
     b->setHistory(false, true);
     using P = QPair<int, qintptr>;
-    EXPECT_EQ(p.owner.got, (QList<P>{P(90000, 1), P(90001, 1), P(90000, 0)}));
+    EXPECT_EQ(p.owner.got, (QList<P>{P(cmd::kBackState, 1), P(cmd::kForwardState, 1), P(cmd::kBackState, 0)}));
 }
 
 TEST(WebPage, AFailedLoadLeavesTheBrowserWithItsErrorPage)
@@ -117,7 +118,7 @@ TEST(WebPage, AFailedLoadLeavesTheBrowserWithItsErrorPage)
     Page p;
     p.page.start();
     auto* b = p.browsers.last;
-    EXPECT_EQ(ui::controlId(b->view()), 1077);
+    EXPECT_EQ(ui::controlId(b->view()), res::browser_dlg::kBrowser);
     for (bool ok : {false, true, false}) {
         b->finishLoad(ok);
         EXPECT_EQ(p.page.currentView(), b->view()) << ok;
@@ -135,8 +136,8 @@ TEST(WebPage, ABrowserThatCannotBeMadeLeavesAnEmptyPage)
         return nullptr;
     });
     page.start();
-    page.onCommand(14101, 0);
-    for (int id : {32901, 32902, 32903, 32904})
+    page.onCommand(cmd::kCheckUpdate, 0);
+    for (int id : {cmd::kWebBack, cmd::kWebForward, cmd::kWebStop, cmd::kWebRefresh})
         page.onCommand(id, 0);
     EXPECT_EQ(asked, 1);   // not tried again and again
     EXPECT_NE(page.currentView(), nullptr);

@@ -213,10 +213,10 @@ TEST_F(ListTest, PopupCommandsApplyToEverySelectedRow)
     makeList();
     selectRows({0, 1, 3});
 
-    EXPECT_TRUE(list->onListCommand(10005));   // 临时 = 5
-    EXPECT_TRUE(list->onListCommand(10110));   // 认读 = 10
-    EXPECT_TRUE(list->onListCommand(10200));   // 拼写 = 0
-    EXPECT_TRUE(list->onListCommand(10307));   // 听辩 = 7
+    EXPECT_TRUE(list->onListCommand(cmd::kSetStrangeness + 5));  // 临时 = 5
+    EXPECT_TRUE(list->onListCommand(cmd::kSetStrangeness + 110));  // 认读 = 10
+    EXPECT_TRUE(list->onListCommand(cmd::kSetStrangeness + 200));  // 拼写 = 0
+    EXPECT_TRUE(list->onListCommand(cmd::kSetStrangeness + 307));  // 听辩 = 7
     for (int r : {0, 1, 3}) {
         EXPECT_EQ(at(r)->temporary, 5);
         EXPECT_EQ(at(r)->stored.recognition, 10);
@@ -227,12 +227,12 @@ TEST_F(ListTest, PopupCommandsApplyToEverySelectedRow)
     EXPECT_EQ(at(2)->stored.recognition, 9);
 
     at(1)->stored.recognition = 4;
-    EXPECT_TRUE(list->onListCommand(12005));   // 认读 +1: 10 stays 10, 4 becomes 5
+    EXPECT_TRUE(list->onListCommand(cmd::kRaiseStrangeness + 5));  // 认读 +1: 10 stays 10, 4 becomes 5
     EXPECT_EQ(at(0)->stored.recognition, 10);
     EXPECT_EQ(at(1)->stored.recognition, 5);
-    EXPECT_TRUE(list->onListCommand(13006));   // 拼写 -1: 0 stays 0
+    EXPECT_TRUE(list->onListCommand(cmd::kLowerStrangeness + 6));  // 拼写 -1: 0 stays 0
     EXPECT_EQ(at(0)->stored.spelling, 0);
-    EXPECT_TRUE(list->onListCommand(12004));
+    EXPECT_TRUE(list->onListCommand(cmd::kRaiseStrangeness + 4));
     EXPECT_TRUE(list->onListCommand(13007));
     EXPECT_EQ(at(3)->temporary, 6);
     EXPECT_EQ(at(3)->stored.listening, 6);
@@ -240,11 +240,12 @@ TEST_F(ListTest, PopupCommandsApplyToEverySelectedRow)
 
     EXPECT_FALSE(list->onListCommand(10011));   // no such value
     EXPECT_FALSE(list->onListCommand(12008));
-    EXPECT_FALSE(list->onListCommand(14009));   // not a pop-up command
+    EXPECT_FALSE(list->onListCommand(cmd::kShuffle));  // not a pop-up command
     EXPECT_TRUE(host.commands.empty());
-    for (int id : {14005, 14006, 14007, 14017, 14008, 32921})
+    for (int id : {cmd::kAdd, cmd::kModify, cmd::kDelete, cmd::kMoveCopy, cmd::kClassName, cmd::kStrangenessFilter})
         EXPECT_TRUE(list->onListCommand(id));
-    EXPECT_EQ(host.commands, (std::vector<int>{14005, 14006, 14007, 14017, 14008, 32921}));
+    EXPECT_EQ(host.commands, (std::vector<int>{cmd::kAdd, cmd::kModify, cmd::kDelete, cmd::kMoveCopy, cmd::kClassName,
+                                               cmd::kStrangenessFilter}));
 
     // A right click on a selected row keeps the whole selection for the menu.
     selectRows({0, 1});
@@ -330,7 +331,7 @@ TEST_F(ListTest, KeysActOnSelectedRows)
 
     key(Qt::Key_Delete);
     key(Qt::Key_F, Qt::ControlModifier);
-    EXPECT_EQ(host.commands, (std::vector<int>{14007, 14012}));
+    EXPECT_EQ(host.commands, (std::vector<int>{cmd::kDelete, cmd::kFind}));
 
     key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(list->selectedCount(), 3);
@@ -503,7 +504,7 @@ TEST_F(ListTest, AMillionEntriesShowAtOnce)
     list->selectAll();
     EXPECT_EQ(list->selectedCount(), n);
     EXPECT_EQ(host.statusTexts.back(), QStringLiteral("已选:1000000"));
-    list->onListCommand(12005);
+    list->onListCommand(cmd::kRaiseStrangeness + 5);
     EXPECT_EQ(at(n / 2)->stored.recognition, 1);
     EXPECT_LT(timer.elapsed(), 1500);
 }
