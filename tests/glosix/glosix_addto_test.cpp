@@ -41,7 +41,10 @@ struct FakeLink : WindowLink {
     bool find(const QString&) override { return false; }
     bool raise(const QString&) override { return false; }
     bool requestClose(const QString&) override { return false; }
-    bool sendWord(const QString&, const QString&, uint32_t) override { return false; }
+    LinkDelivery deliverWord(const QString&, const QString&, uint32_t, QDeadlineTimer) override
+    {
+        return LinkDelivery::NoWindow;
+    }
     LinkAddReply sendAddTo(const QString& title, const QString& word) override
     {
         asked << title + QLatin1Char('/') + word;
