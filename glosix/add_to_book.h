@@ -16,6 +16,7 @@ namespace lex {
 class Clock;
 class Env;
 class WindowLink;
+struct LinkAddReply;
 
 struct AddToResult {
     enum class Kind {
@@ -56,6 +57,9 @@ public:
 
 private:
     AddToResult appendWithoutLexora(const QString& word);
+
+    // The request to Lexora; the link is served meanwhile. `link` is called on a thread of its own.
+    LinkAddReply askLexora(const QString& word);
 
     Deps deps_;
     std::unique_ptr<Dictionary> mainDict_;   // Lexora's dictionary, mapped at the first append

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace lextest {
@@ -51,8 +52,11 @@ private:
 
 class LinkServerThread {
 public:
-    // Listens at once; `published()` says whether the title could be taken.
-    LinkServerThread(const QString& runtimeDir, const QString& title)
+    // Listens at once; `published()` says whether the title could be taken. `beforeReply` runs on
+    // the server's thread with each message before it is answered (a program busy meanwhile).
+    using Hook = std::function<void(const lex::LinkMessage&)>;
+    LinkServerThread(const QString& runtimeDir, const QString& title, Hook beforeReply = {})
+        : beforeReply_(std::move(beforeReply))
     {
         std::atomic<int> up{-1};
         thread_ = std::thread([this, runtimeDir, title, &up] {
@@ -108,12 +112,15 @@ private:
             QMutexLocker lock(&mutex_);
             messages_ << m;
         }
+        if (beforeReply_)
+            beforeReply_(m);
         s->write(m.kind == lex::LinkKind::AddTo ? lex::encodeLinkAddReply(lex::LinkAddOutcome::Added)
                                                  : lex::encodeLinkAck(m.kind));
         s->waitForBytesWritten(2000);
         s->disconnectFromServer();
     }
 
+    Hook beforeReply_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};
