@@ -350,9 +350,11 @@ void CGlosixDlg::moveEvent(QMoveEvent* e)
         selfMoved_ = false;   // our own snap, honoured: the next move of the drag starts from here
         return;
     }
-    if (!isVisible() || isMaximized() || isMinimized() || forbidWinStick_ || closed_)
+    if (shownAtMs_ < 0 || QDateTime::currentMSecsSinceEpoch() - shownAtMs_ < kPlacementQuietMs) {
+        placeFrame();   // the window manager placing the window, not the learner dragging it
         return;
-    if (shownAtMs_ < 0 || QDateTime::currentMSecsSinceEpoch() - shownAtMs_ < kPlacementQuietMs)
+    }
+    if (!isVisible() || isMaximized() || isMinimized() || forbidWinStick_ || closed_)
         return;
     // Each move of the window manager's drag is one moving step of the snapping rule, as in
     // Lexora's own frame: the rule follows the offsets, so the window lets go 10 pixels on.
@@ -368,6 +370,20 @@ void CGlosixDlg::moveEvent(QMoveEvent* e)
     placeAt(QPoint(to.left, to.top));
 }
 
+void CGlosixDlg::placeFrame()
+{
+    // The stored rectangle is the frame's; the window manager tells the frame's size only once it
+    // has framed the window (at showing, or with its first placement moves). Placed once, or each
+    // run would store the window shifted by its title bar.
+    if (framePlaced_ || !startRect_ || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QMargins frame = frameMargins();
+    if (frame.isNull())
+        return;
+    framePlaced_ = true;
+    setGeometry(glosixClientGeometry(*startRect_, frame));
+}
+
 void CGlosixDlg::placeAt(QPoint topLeft)
 {
     if (frameGeometry().topLeft() == topLeft)
@@ -380,12 +396,9 @@ void CGlosixDlg::placeAt(QPoint topLeft)
 void CGlosixDlg::showEvent(QShowEvent* e)
 {
     ui::CommandDialog::showEvent(e);
-    if (shownAtMs_ < 0) {
+    if (shownAtMs_ < 0)
         shownAtMs_ = QDateTime::currentMSecsSinceEpoch();
-        // Now the frame is known: the stored rectangle is the frame's.
-        if (startRect_ && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-            setGeometry(glosixClientGeometry(*startRect_, frameMargins()));
-    }
+    placeFrame();
     dragBase_ = frameGeometry().topLeft();
 }
 

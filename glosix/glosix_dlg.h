@@ -108,6 +108,7 @@ private:
     void addAboutItem(class QMenu* menu);
     QMargins frameMargins() const;
     void placeAt(QPoint topLeft);
+    void placeFrame();
 
     GlosixServices services_;
     QString programFolder_;
@@ -136,6 +137,7 @@ private:
     QPoint applied_;           // where our last snap put it
     bool selfMoved_ = false;
     std::optional<config::Rect> startRect_;
+    bool framePlaced_ = false;
     QBasicTimer settleTimer_;
     qint64 shownAtMs_ = -1;   // moves right after showing are the window manager placing it
 };
