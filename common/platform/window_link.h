@@ -2,13 +2,10 @@
 // Finding the other program's window by its title ("Tessaly", "Glosix") and talking to it.
 // Each program publishes its title on a local socket in the runtime folder; "find" is a connect,
 // and bringing to the front, the close request, the word and the word to add are messages on it.
-// Every message is one connection. A send returns once the receiver has handled the message, or
-// after its time-out, which bounds the whole exchange (connect, write and reply together). A title
-// nobody publishes costs one failed connect, which returns at once.
+// A send returns once the receiver has handled the message, or after a time-out.
 
 #include "common/platform/link_protocol.h"
 
-#include <QDeadlineTimer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -18,16 +15,13 @@ class QLocalSocket;
 
 namespace lex {
 
-// What became of one message.
-enum class LinkDelivery {
-    NoWindow,   // nobody publishes the title: the program is not running
-    NoAnswer,   // connected, but no valid reply in time (busy, ending, or a stranger)
-    Answered,
-};
-
 // What became of a word sent to be added.
 struct LinkAddReply {
-    using Delivery = LinkDelivery;
+    enum class Delivery {
+        NoWindow,   // nobody publishes the title: the program is not running
+        NoAnswer,   // connected, but no valid reply in time (busy, ending, or a stranger)
+        Answered,
+    };
     Delivery delivery = Delivery::NoWindow;
     LinkAddOutcome outcome = LinkAddOutcome::Refused;   // when answered
 };
@@ -38,16 +32,8 @@ public:
     virtual bool find(const QString& title) = 0;
     virtual bool raise(const QString& title) = 0;
     virtual bool requestClose(const QString& title) = 0;
-    // The word's UTF-16 code units, exactly, on one connection; the receiver raises its window
-    // unless raiseFlag is 1. Waits no longer than `deadline` (nor the link's own time-out).
-    virtual LinkDelivery deliverWord(const QString& title, const QString& word, uint32_t raiseFlag,
-                                     QDeadlineTimer deadline) = 0;
-    // The same within the link's own time-out; false when it was not delivered and handled.
-    bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag)
-    {
-        return deliverWord(title, word, raiseFlag, QDeadlineTimer(QDeadlineTimer::Forever))
-               == LinkDelivery::Answered;
-    }
+    // The word's UTF-16 code units, exactly; false when it cannot be delivered and handled.
+    virtual bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) = 0;
     // Asks the window to add `word` to its open Book and waits for the outcome. This default
     // finds no window.
     virtual LinkAddReply sendAddTo(const QString& title, const QString& word)
@@ -64,18 +50,16 @@ public:
     bool find(const QString& title) override;
     bool raise(const QString& title) override;
     bool requestClose(const QString& title) override;
-    LinkDelivery deliverWord(const QString& title, const QString& word, uint32_t raiseFlag,
-                             QDeadlineTimer deadline) override;
+    bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) override;
     LinkAddReply sendAddTo(const QString& title, const QString& word) override;
 
     // Sends one message and waits for its acknowledgement.
     bool send(const QString& title, const LinkMessage& message);
 
 private:
-    // Sends `frame` on one connection and reads a reply of `replySize` bytes into *reply, all
-    // within the earlier of `deadline` and the link's time-out.
-    LinkDelivery exchange(const QString& title, const QByteArray& frame, qsizetype replySize, QByteArray* reply,
-                          QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+    // Sends `frame` and reads a reply of `replySize` bytes into *reply.
+    LinkAddReply::Delivery exchange(const QString& title, const QByteArray& frame, qsizetype replySize,
+                                    QByteArray* reply);
 
     QString dir_;
     int timeoutMs_;
@@ -85,7 +69,6 @@ private:
 struct LinkHandlers {
     std::function<void()> raise;
     std::function<void()> close;
-    // The word message; raiseFlag 0 asks the receiver to bring its window to the top as well.
     std::function<void(const QString& word, uint32_t raiseFlag)> word;
     // Adds the word to the open Book; without a handler the word is refused.
     std::function<LinkAddOutcome(const QString& word)> addTo;
