@@ -30,8 +30,11 @@ Random* randomOf(const AppServices& s) { return s.random ? s.random : Random::sy
 
 WordBookController::WordBookController(const AppServices& services, WordBookView* view, WordBookDialogs* dialogs,
                                        QWidget* owner)
-    : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services))
+    : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
+      record_([this](const QString& message) { services_.ui->messageBox(owner_, message); })
 {
+    // Another Book open: the last one's record is let go.
+    connect(&session_, &BookSession::loaded, this, [this] { record_.close(); });
     connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
     connect(&session_, &BookSession::notice, this, [this](const QString& text) {
         services_.ui->messageBox(owner_, text);
@@ -342,8 +345,20 @@ void WordBookController::runPracticeCommand(int id)
     case cmd::kDictate: mode = PracticeMode::Dictate; break;
     default: return;
     }
-    if (dialogs_->practice(mode))
+    const bool ran = dialogs_->practice(mode);
+    record_.checkpoint();
+    if (ran)
         startStatusAnimation();
+}
+
+void WordBookController::recordAnswer(const PracticeAnswer& answer)
+{
+    record_.recordAnswer(session_.book(), answer);
+}
+
+void WordBookController::recordStamp(int row, StampKind kind)
+{
+    record_.recordStamp(session_.book(), row, kind, clockOf(services_)->localNow());
 }
 
 void WordBookController::openTodayReview()

@@ -14,6 +14,7 @@
 #include "lexora/book/book_session.h"
 #include "lexora/practice/practice_engine.h"
 #include "lexora/practice/review_plan.h"
+#include "lexora/record/book_record.h"
 
 #include <QObject>
 #include <QString>
@@ -127,6 +128,9 @@ public:
     // nothing changed) when the folder does not exist or the save did not succeed.
     bool changeBookFolder(const QString& folder);
     void SpeakWord(const QString& word);
+    // The learning record of the open Book: an answer of a practice run, a review stamp of a row.
+    void recordAnswer(const PracticeAnswer& answer);
+    void recordStamp(int row, StampKind kind);
 
     Book& book() { return session_.book(); }
     BookSession& session() { return session_; }
@@ -171,6 +175,7 @@ private:
     std::unique_ptr<CompanionLink> companion_;
     StatusAnimation* animation_ = nullptr;
     QString statusText_;
+    BookRecord record_;
 };
 
 } // namespace lex

@@ -123,6 +123,7 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
     d.random = services.random;
     d.clock = services.clock;
     d.speak = [this](QStringView word) { c_->SpeakWord(word.toString()); };
+    d.recordAnswer = [this](const PracticeAnswer& answer) { c_->recordAnswer(answer); };
     // 例句: the run's words go to the companion dictionary through the window's own link.
     if (CompanionLink* companion = c_->companion()) {
         PracticeSinks sinks;

@@ -86,6 +86,7 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
     sinks.SpeakWord = deps_.speak;
     sinks.sendToCompanion = deps_.sendToCompanion;
     sinks.closeCompanion = deps_.closeCompanion;
+    sinks.recordAnswer = deps_.recordAnswer;
     sinks.showMessage = [this](const QString& text, const QString& caption) {
         trace_.message(text);
         // No tick while the box is open; render() starts the timer again when the run goes on.

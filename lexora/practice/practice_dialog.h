@@ -32,6 +32,7 @@ struct PracticeWindowDeps {
     std::function<void(QStringView word)> speak;
     std::function<void(QStringView word, int raiseFlag)> sendToCompanion;
     std::function<void()> closeCompanion;
+    std::function<void(const PracticeAnswer& answer)> recordAnswer; // the learning record
     // 修改: edits the entry at this view row in place; true when the learner pressed OK.
     // Empty: the run is paused and nothing else happens, as after Cancel.
     std::function<bool(QWidget* owner, int row)> modifyEntry;

@@ -177,6 +177,12 @@ void PracticeEngine::stamp(int32_t row)
         book_.StampReviewTime(row, clock_);
 }
 
+void PracticeEngine::record(int32_t row, AnswerOutcome outcome)
+{
+    if (sinks_.recordAnswer)
+        sinks_.recordAnswer({row, settings_.mode, outcome, clock_.localNow(), int(clock_.steadyMs() - shownAtMs_)});
+}
+
 void PracticeEngine::raiseTemporary(int32_t row)
 {
     // A step past 10 is refused, so the degree stays at 10.
@@ -224,6 +230,7 @@ bool PracticeEngine::NextQuestion()
     if (!entry)
         return false; // cannot happen: the list does not change during a run
     ++questionNumber_;
+    shownAtMs_ = clock_.steadyMs();
     word_ = entry->word().toString();
     explanation_ = entry->explanation().toString();
     phonetic_ = entry->phonetic().toString();
@@ -357,6 +364,7 @@ void PracticeEngine::SettleAnswer()
     }
     const int32_t e = queue_.back();
     stamp(e);
+    record(e, correct_ ? AnswerOutcome::Right : chosen_ == kNoChoice ? AnswerOutcome::DontKnow : AnswerOutcome::Wrong);
     view_.focusIndex = correctSlot_;
     view_.focus = PracticeFocus::AnswerButton;
     if (correct_) {
@@ -497,7 +505,9 @@ void PracticeEngine::CheckDictation()
         return;
     const int32_t e = slots_[0];
     stamp(e);
-    if (!sameDictation(view_.wordBox, word_)) {
+    const bool right = sameDictation(view_.wordBox, word_);
+    record(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong);
+    if (!right) {
         speak();
         raiseTemporary(e);
         if (sinks_.showMessage)
@@ -534,6 +544,7 @@ void PracticeEngine::pause()
         setAnswerButtonsEnabled(false, false);
     view_.timerRunning = false;
     paused_ = true;
+    pausedAtMs_ = clock_.steadyMs();
 }
 
 void PracticeEngine::resume()
@@ -547,6 +558,7 @@ void PracticeEngine::resume()
     view_.focus = PracticeFocus::AnswerButton;
     view_.timerRunning = true;
     paused_ = false;
+    shownAtMs_ += clock_.steadyMs() - pausedAtMs_; // a pause is no time spent answering
 }
 
 void PracticeEngine::togglePause()

@@ -8,6 +8,7 @@
 
 #include "common/platform/sources.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -52,6 +53,16 @@ struct PracticeOptions {
 
 enum class PracticeOption { AutoSpeak, Phonetic, FirstLetter, Explanation, TopMost, Comment, PauseWhenCorrect };
 
+// How a question was answered; a time-out is 不知道.
+enum class AnswerOutcome : uint8_t { Right = 0, Wrong = 1, DontKnow = 2 };
+struct PracticeAnswer {
+    int32_t row;            // view row of the entry asked
+    PracticeMode mode;
+    AnswerOutcome outcome;
+    QDateTime at;           // when it was settled, local time
+    int durationMs;         // from the question shown to the answer, pauses left out
+};
+
 // What the engine needs from outside. Every member may be left empty.
 struct PracticeSinks {
     std::function<void(QStringView word)> SpeakWord;                   // SpeakWord(word, false)
@@ -59,6 +70,8 @@ struct PracticeSinks {
     std::function<void()> closeCompanion;
     // Stamps the entry's review time; when empty the engine stamps through the Book and its clock.
     std::function<void(int32_t row)> StampReviewTime;
+    // Every settled answer, once (the learning record).
+    std::function<void(const PracticeAnswer& answer)> recordAnswer;
     // A modal message box: "已完成" with an empty caption (the application's name), or the
     // correct word captioned "Wrong" after a wrong dictation.
     std::function<void(const QString& text, const QString& caption)> showMessage;
@@ -168,6 +181,7 @@ private:
     QString shownWord(QStringView w) const;
     void speak();
     void stamp(int32_t row);
+    void record(int32_t row, AnswerOutcome outcome);
     void raiseTemporary(int32_t row);
     void requeueChoice();
     void requeueDictation();
@@ -197,6 +211,7 @@ private:
     PracticeResult result_ = PracticeResult::Running;
     bool completed_ = false;
     int questionNumber_ = 0;
+    int64_t shownAtMs_ = 0, pausedAtMs_ = 0; // steady clock: the question shown, the pause begun
     PracticeView view_;
 };
 

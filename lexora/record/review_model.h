@@ -40,6 +40,8 @@ inline EntryTime unpackedTime(int64_t v)
     return {uint8_t(v >> 32), uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
 }
 
+enum class StampKind : uint8_t { Space = 0, Phonetic = 1 }; // the list's Space key, a click on the phonetic
+
 // The skill a practice mode trains.
 constexpr ReviewDegree skillOf(PracticeMode m)
 {

@@ -37,9 +37,6 @@ struct sqlite3_stmt;
 
 namespace lex {
 
-enum class AnswerOutcome : uint8_t { Right = 0, Wrong = 1, DontKnow = 2 };
-enum class StampKind : uint8_t { Space = 0, Phonetic = 1 }; // the list's Space key, a click on the phonetic
-
 // Wrong and 不知道 are "again", right is "good".
 constexpr FsrsGrade gradeOf(AnswerOutcome o) { return o == AnswerOutcome::Right ? FsrsGrade::Good : FsrsGrade::Again; }
 QString outcomeName(AnswerOutcome o); // "right", "wrong", "dontknow"

@@ -497,6 +497,7 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         if (!validRow(row))
             return;
         session_->run(std::make_unique<StampReviewOp>(row, *clock_));
+        Q_EMIT reviewStamped(row, StampKind::Space);
         host_->SpeakWord(book_->atView(row)->word().toString());
         return;
     }
@@ -626,6 +627,7 @@ void CMyListCtrl::leftClick(int row, int column)
         return;
     case 3:
         session_->run(std::make_unique<StampReviewOp>(row, *clock_));
+        Q_EMIT reviewStamped(row, StampKind::Phonetic);
         host_->SpeakWord(entry->word().toString());
         return;
     default:

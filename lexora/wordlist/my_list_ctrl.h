@@ -4,6 +4,7 @@
 
 #include "common/ui/command.h"
 #include "lexora/book/word_entry.h"
+#include "lexora/record/review_model.h"
 #include "resources/resource_ids.h"
 
 #include <QColor>
@@ -110,6 +111,8 @@ public:
 Q_SIGNALS:
     // A double-click on a row (the word-book window sends its word to the companion).
     void rowDoubleClicked(int row);
+    // A row's review time was stamped (Space, a click on the phonetic), for the learning record.
+    void reviewStamped(int row, lex::StampKind kind);
 
 protected:
     bool event(QEvent* e) override;

@@ -5,7 +5,7 @@
 # pad-Down and pad-Enter choose and answer, pad-End is 不知道), two answers wrong on purpose; the whole list then narrowed with
 # the strangeness filter to the rows of temporary strangeness above 0, which must be the two wrong
 # words, and those exported as Unicode style 3; a look at the practice window in the other three
-# modes; then the saved Book is read back with lexbook.
+# modes; then the saved Book is read back with lexbook, and its learning record holds each answer once.
 #
 # Which answer button is right comes from the practice window's trace (LEXORA_PRACTICE_TRACE, one
 # line per question with the right slot), not from the screen.
@@ -242,5 +242,25 @@ text = out[2:].decode('utf-16-le')
 plus = {l[1:] for l in text.split('\r\n') if l.startswith('+')}
 check(plus == wrong, f"exactly the wrongly answered words have a temporary strangeness above 0: {sorted(plus)}")
 sys.exit(0 if ok else 1)
+PY
+# The learning record beside the Book: each answer of the run once, in order, with its word and
+# outcome (the trace judges 不知道 wrong), all of 初记.
+"$lexbook" log "$home/Book/English" >"$tmp/log.jsonl" || fail "cannot read the learning record"
+python3 - "$tmp/trace.txt" "$tmp/log.jsonl" <<'PY' || fail "the learning record does not hold each answer once"
+import json, sys
+trace = [l.rstrip('\n').split('\t') for l in open(sys.argv[1], encoding='utf-8')]
+first = trace[:next(i for i, t in enumerate(trace) if t[0] == 'end') + 1]
+asked = {t[1]: t[3] for t in first if t[0] == 'question'}
+want = [(asked[t[1]], t[2]) for t in first if t[0] == 'answer']
+log = [json.loads(l) for l in open(sys.argv[2], encoding='utf-8')]
+answers = [a for a in log if a['kind'] == 'answer']
+got = [(a['word'], 'right' if a['outcome'] == 'right' else 'wrong') for a in answers]
+if got != want or {a['mode'] for a in answers} != {'learn'}:
+    print(f"  not so: {len(got)} recorded answers match the trace's {len(want)}")
+    for w, g in zip(want + [None] * len(got), got + [None] * len(want)):
+        if w != g:
+            print("   ", w, g)
+    sys.exit(1)
+print(f"record: {len(got)} answers, one per answer of the run")
 PY
 echo "PASS: practice end to end in $(( $(date +%s) - started )) s (screenshots in $out)"
