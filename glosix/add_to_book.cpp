@@ -10,6 +10,12 @@
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_lock.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <atomic>
+#include <thread>
+
 namespace lex {
 
 using Kind = AddToResult::Kind;
@@ -30,7 +36,7 @@ AddToResult GlosixAddTo::add(const QString& word)
     if (storedWordForm(word).isEmpty())
         return r;
     if (deps_.link) {
-        const LinkAddReply reply = deps_.link->sendAddTo(kLexoraTitle, word);
+        const LinkAddReply reply = askLexora(word);
         switch (reply.delivery) {
         case LinkAddReply::Delivery::Answered:
             r.kind = reply.outcome == LinkAddOutcome::Added           ? Kind::AddedInLexora
@@ -46,6 +52,27 @@ AddToResult GlosixAddTo::add(const QString& word)
         }
     }
     return appendWithoutLexora(word);
+}
+
+LinkAddReply GlosixAddTo::askLexora(const QString& word)
+{
+    if (!QCoreApplication::instance())
+        return deps_.link->sendAddTo(kLexoraTitle, word);
+    // Lexora may be sending us a word at this very moment, its GUI thread waiting for our answer
+    // before it can serve this request: keep serving the link (but not the learner's input) while
+    // the request waits on a thread, so neither program waits out the other's time-out.
+    LinkAddReply reply;
+    std::atomic<bool> done{false};
+    QEventLoop loop;
+    std::thread asking([&] {
+        reply = deps_.link->sendAddTo(kLexoraTitle, word);
+        done = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    if (!done)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    asking.join();
+    return reply;
 }
 
 AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)

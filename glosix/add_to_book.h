@@ -17,6 +17,7 @@ namespace lex {
 class Clock;
 class Env;
 class WindowLink;
+struct LinkAddReply;
 
 struct AddToResult {
     enum class Kind {
@@ -57,6 +58,9 @@ public:
 
 private:
     AddToResult appendWithoutLexora(const QString& word);
+
+    // The request to Lexora; the link is served meanwhile. `link` is called on a thread of its own.
+    LinkAddReply askLexora(const QString& word);
 
     Deps deps_;
     std::unique_ptr<Dictionary> mainDict_;   // Lexora's dictionary, mapped at the first append

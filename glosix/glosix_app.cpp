@@ -64,7 +64,7 @@ int CGlosixApp::run(const QStringList& arguments)
     LinkHandlers handlers;
     handlers.raise = [&window] { bringToFront(&window); };
     handlers.close = [&window] { window.closeWindow(); };
-    handlers.word = [&window](const QString& word, uint32_t) { window.receiveWord(word); };
+    handlers.word = [&window](const QString& word, uint32_t raiseFlag) { window.receiveWord(word, raiseFlag); };
     LinkServer server(runtimeDir, handlers);
     // Findable before the ready event is set, or a waiting Lexora would find no window and drop
     // its first word. When another process still holds the title (it is ending), we run unfound.

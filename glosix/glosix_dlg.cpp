@@ -4,6 +4,7 @@
 #include "common/frame/window_list.h"
 #include "common/platform/link_protocol.h"
 #include "common/platform/named_event.h"
+#include "common/platform/qt_user_services.h"
 #include "common/platform/user_services.h"
 #include "common/speech/speech_output.h"
 #include "common/ui/template_builder.h"
@@ -120,8 +121,9 @@ void CGlosixDlg::initialise()
         screens << s->geometry();
     const Rect r = glosixStartRect(unpackRect(profile_.readStruct(kInit, kGlosixDlgSize, kRectSize).value_or(QByteArray())),
                                    screens);
-    // The client rectangle, as stored at close (the frame is the window manager's).
-    setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    // The window rectangle, frame included; the frame's size is known once the window is shown.
+    startRect_ = r;
+    setGeometry(glosixClientGeometry(r, frameMargins()));
 
     SpeechDeps deps;
     deps.engine = services_.tts;
@@ -144,8 +146,7 @@ void CGlosixDlg::initialise()
     listPaneFirstToggle_ = true;
     togglePane();
     layoutControls();
-    // The toggle leaves the focus on "查询"; a learner opening a dictionary wants to type.
-    input_->setFocus();
+    // The toggle leaves the focus on "查询": Enter looks up what Lexora or the learner put in the box.
     qCInfo(lcGlosix, "ready");
 }
 
@@ -203,10 +204,12 @@ void CGlosixDlg::speak()
         speech_->SpeakWord(input_->text());
 }
 
-void CGlosixDlg::receiveWord(const QString& word)
+void CGlosixDlg::receiveWord(const QString& word, uint32_t raiseFlag)
 {
     if (closed_)
         return;
+    if (raiseFlag != 1)
+        bringToFront(this);
     input_->setText(word);
     QString entry;
     const bool found = dict_.LookUpEntryText(word, entry);
@@ -331,15 +334,63 @@ void CGlosixDlg::resizeEvent(QResizeEvent* e)
     layoutControls();
 }
 
+QMargins CGlosixDlg::frameMargins() const
+{
+    const QRect f = frameGeometry(), g = geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+}
+
 void CGlosixDlg::moveEvent(QMoveEvent* e)
 {
     ui::CommandDialog::moveEvent(e);
+    const QPoint at = frameGeometry().topLeft();
+    const QPoint from = dragBase_;
+    dragBase_ = at;
+    if (selfMoved_ && at == applied_) {
+        selfMoved_ = false;   // our own snap, honoured: the next move of the drag starts from here
+        return;
+    }
+    if (shownAtMs_ < 0 || QDateTime::currentMSecsSinceEpoch() - shownAtMs_ < kPlacementQuietMs) {
+        placeFrame();   // the window manager placing the window, not the learner dragging it
+        return;
+    }
     if (!isVisible() || isMaximized() || isMinimized() || forbidWinStick_ || closed_)
         return;
-    if (shownAtMs_ < 0 || QDateTime::currentMSecsSinceEpoch() - shownAtMs_ < kPlacementQuietMs)
-        return;
-    // The window manager moves the window while it is dragged; once it rests, snap it.
+    // Each move of the window manager's drag is one moving step of the snapping rule, as in
+    // Lexora's own frame: the rule follows the offsets, so the window lets go 10 pixels on.
+    const QSize size = frameGeometry().size();
+    if (!snapper_.isDragging())
+        snapper_.beginDrag(EdgeRect::fromQRect(QRect(from, size)));
+    EdgeRect proposed = snapper_.last();
+    proposed.moveTo(proposed.left + at.x() - from.x(), proposed.top + at.y() - from.y());
+    const std::vector<EdgeRect> others = windowSource_ ? windowSource_(this) : otherWindowRects(this);
+    const EdgeRect to = snapper_.moving(proposed, others, false);
+    // The drag ends when the moves rest.
     settleTimer_.start(kSettleMs, this);
+    placeAt(QPoint(to.left, to.top));
+}
+
+void CGlosixDlg::placeFrame()
+{
+    // The stored rectangle is the frame's; the window manager tells the frame's size only once it
+    // has framed the window (at showing, or with its first placement moves). Placed once, or each
+    // run would store the window shifted by its title bar.
+    if (framePlaced_ || !startRect_ || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QMargins frame = frameMargins();
+    if (frame.isNull())
+        return;
+    framePlaced_ = true;
+    setGeometry(glosixClientGeometry(*startRect_, frame));
+}
+
+void CGlosixDlg::placeAt(QPoint topLeft)
+{
+    if (frameGeometry().topLeft() == topLeft)
+        return;
+    applied_ = topLeft;
+    selfMoved_ = true;
+    move(topLeft);
 }
 
 void CGlosixDlg::showEvent(QShowEvent* e)
@@ -347,13 +398,20 @@ void CGlosixDlg::showEvent(QShowEvent* e)
     ui::CommandDialog::showEvent(e);
     if (shownAtMs_ < 0)
         shownAtMs_ = QDateTime::currentMSecsSinceEpoch();
+    placeFrame();
+    dragBase_ = frameGeometry().topLeft();
 }
 
 void CGlosixDlg::timerEvent(QTimerEvent* e)
 {
     if (e->timerId() == settleTimer_.timerId()) {
         settleTimer_.stop();
-        settleMove();
+        // A window manager that kept the window under the mouse during the drag: the snap
+        // lands now, where the rule put it.
+        const EdgeRect last = snapper_.last();
+        snapper_.endDrag();
+        if (!last.isEmpty() && !forbidWinStick_ && !isMaximized() && !isMinimized() && !closed_)
+            placeAt(QPoint(last.left, last.top));
         return;
     }
     ui::CommandDialog::timerEvent(e);
@@ -361,6 +419,7 @@ void CGlosixDlg::timerEvent(QTimerEvent* e)
 
 void CGlosixDlg::settleMove()
 {
+    snapper_.endDrag();
     if (forbidWinStick_ || isMaximized() || isMinimized())
         return;
     const std::vector<EdgeRect> others = windowSource_ ? windowSource_(this) : otherWindowRects(this);
@@ -368,8 +427,7 @@ void CGlosixDlg::settleMove()
     EdgeSnapper snapper;
     snapper.beginDrag(here);
     const EdgeRect to = snapper.moving(here, others, false);
-    if (to.left != here.left || to.top != here.top)
-        move(to.left, to.top);
+    placeAt(QPoint(to.left, to.top));
 }
 
 void CGlosixDlg::closeWindow()
@@ -381,9 +439,7 @@ void CGlosixDlg::closeWindow()
     if (speech_)
         speech_->shutDown(nullptr);   // the companion writes no speech key
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const QRect g = geometry();
-        profile_.writeStruct(kInit, kGlosixDlgSize,
-                             packRect(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}));
+        profile_.writeStruct(kInit, kGlosixDlgSize, packRect(glosixWindowRect(frameGeometry())));
     }
     qCInfo(lcGlosix, "closed");
     endDialog(QDialog::Rejected);

@@ -3,6 +3,7 @@
 // "查询" (or Enter) to read its entry and hear it; Lexora hands it words to show without speaking.
 // Its rectangle is kept in Config.INI ("GlosixDlgSize"), which is the only key it writes.
 
+#include "common/config/config_keys.h"
 #include "common/config/profile.h"
 #include "common/dictionary/dictionary.h"
 #include "common/frame/snapping.h"
@@ -14,9 +15,12 @@
 
 #include <QBasicTimer>
 #include <QHash>
+#include <QMargins>
+#include <QPoint>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -48,9 +52,10 @@ public:
     // Enter never closes the window: it looks the word up.
     void accept() override;
 
-    // The word from Lexora: into the input box, and its entry shown from the top. Not spoken, and
-    // the window is not activated.
-    void receiveWord(const QString& word);
+    // The word from Lexora: into the input box, and its entry shown from the top. Not spoken.
+    // raiseFlag 0 (a double-click in Lexora's list) also brings the window to the top; 1 (the
+    // practice window following along) leaves the window order and the focus alone.
+    void receiveWord(const QString& word, uint32_t raiseFlag = 1);
 
     void ShowEntryText(QStringView text);
 
@@ -69,8 +74,9 @@ public:
     // The list-pane toggle ("<" / ">").
     void togglePane();
 
-    // Edge snapping after the window was moved (by the window manager's drag). Tests call it; the
-    // window calls it once the moves have settled.
+    // Edge snapping: every move of the window (the window manager's drag of the title bar) is a
+    // moving step of the same rule as Lexora's frame; the drag ends when the moves rest 250 ms.
+    // settleMove() snaps the resting window where it is (tests call it).
     void settleMove();
     using WindowSource = std::function<std::vector<EdgeRect>(const QWidget* self)>;
     void setWindowSource(WindowSource source) { windowSource_ = std::move(source); }
@@ -101,6 +107,9 @@ private:
     void updateAddTo();
     void setStatus(const QString& text);
     void addAboutItem(class QMenu* menu);
+    QMargins frameMargins() const;
+    void placeAt(QPoint topLeft);
+    void placeFrame();
 
     GlosixServices services_;
     QString programFolder_;
@@ -124,6 +133,12 @@ private:
     std::unique_ptr<GlosixAddTo> addTo_;
 
     WindowSource windowSource_;
+    EdgeSnapper snapper_;
+    QPoint dragBase_;          // where the last move left the window: the next move's offset starts here
+    QPoint applied_;           // where our last snap put it
+    bool selfMoved_ = false;
+    std::optional<config::Rect> startRect_;
+    bool framePlaced_ = false;
     QBasicTimer settleTimer_;
     qint64 shownAtMs_ = -1;   // moves right after showing are the window manager placing it
 };

@@ -22,4 +22,19 @@ config::Rect glosixStartRect(const std::optional<config::Rect>& stored, const QL
     return config::kDefaultGlosixDlgSize;
 }
 
+QRect glosixClientGeometry(const config::Rect& window, const QMargins& frame)
+{
+    const QRect outer(window.left, window.top, window.right - window.left, window.bottom - window.top);
+    QRect client = outer.marginsRemoved(frame);
+    // Never below the minimum: the window manager would grow it past the stored frame anyway.
+    client.setSize(client.size().expandedTo(kGlosixMinimumSize));
+    return client;
+}
+
+config::Rect glosixWindowRect(const QRect& frameGeometry)
+{
+    return config::Rect{frameGeometry.left(), frameGeometry.top(), frameGeometry.left() + frameGeometry.width(),
+                        frameGeometry.top() + frameGeometry.height()};
+}
+
 } // namespace lex

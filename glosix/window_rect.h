@@ -6,6 +6,7 @@
 #include "common/config/config_keys.h"
 
 #include <QList>
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 #include <optional>
@@ -20,5 +21,12 @@ inline constexpr int kGlosixVisibleMargin = 50;
 // kGlosixVisibleMargin in both directions (with no screens known, the size alone decides); else
 // the default 100, 100, 500, 400. Screen pixels; the result's right/bottom are exclusive.
 config::Rect glosixStartRect(const std::optional<config::Rect>& stored, const QList<QRect>& screens);
+
+// "GlosixDlgSize" holds the window rectangle, frame included. Earlier builds stored the client
+// rectangle in the same form; such a value is read the same way and only loses the frame's width.
+// The geometry (client area) that puts the window's frame on `window`, given the frame's margins.
+QRect glosixClientGeometry(const config::Rect& window, const QMargins& frame);
+// What is stored for a window whose frame is at `frameGeometry`.
+config::Rect glosixWindowRect(const QRect& frameGeometry);
 
 } // namespace lex

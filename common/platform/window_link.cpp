@@ -58,9 +58,18 @@ bool LocalWindowLink::raise(const QString& title) { return send(title, LinkMessa
 
 bool LocalWindowLink::requestClose(const QString& title) { return send(title, LinkMessage{LinkKind::Close, 0, {}}); }
 
-bool LocalWindowLink::sendWord(const QString& title, const QString& word, uint32_t raiseFlag)
+LinkDelivery LocalWindowLink::deliverWord(const QString& title, const QString& word, uint32_t raiseFlag,
+                                          QDeadlineTimer deadline)
 {
-    return send(title, LinkMessage{LinkKind::Word, raiseFlag, word});
+    const LinkMessage message{LinkKind::Word, raiseFlag, word};
+    const QByteArray frame = encodeLinkMessage(message);
+    if (frame.isEmpty())
+        return LinkDelivery::NoAnswer;   // nothing that could be sent; starting the receiver would not help
+    QByteArray reply;
+    const LinkDelivery d = exchange(title, frame, 2, &reply, deadline);
+    if (d == LinkDelivery::Answered && !isLinkAck(reply, message.kind))
+        return LinkDelivery::NoAnswer;
+    return d;
 }
 
 bool LocalWindowLink::send(const QString& title, const LinkMessage& message)
@@ -88,13 +97,15 @@ LinkAddReply LocalWindowLink::sendAddTo(const QString& title, const QString& wor
     return r;
 }
 
-LinkAddReply::Delivery LocalWindowLink::exchange(const QString& title, const QByteArray& frame, qsizetype replySize,
-                                                 QByteArray* reply)
+LinkDelivery LocalWindowLink::exchange(const QString& title, const QByteArray& frame, qsizetype replySize,
+                                       QByteArray* reply, QDeadlineTimer callerDeadline)
 {
-    using D = LinkAddReply::Delivery;
+    using D = LinkDelivery;
     if (!ensureRuntimeDir(dir_))
         return D::NoWindow;
     QDeadlineTimer deadline(timeoutMs_);
+    if (callerDeadline < deadline)
+        deadline = callerDeadline;
     QLocalSocket socket;
     socket.connectToServer(linkSocketPath(dir_, title));
     if (!socket.waitForConnected(int(deadline.remainingTime())))

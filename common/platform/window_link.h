@@ -2,10 +2,13 @@
 // Finding the other program's window by its title ("Tessaly", "Glosix") and talking to it.
 // Each program publishes its title on a local socket in the runtime folder; "find" is a connect,
 // and bringing to the front, the close request, the word and the word to add are messages on it.
-// A send returns once the receiver has handled the message, or after a time-out.
+// Every message is one connection. A send returns once the receiver has handled the message, or
+// after its time-out, which bounds the whole exchange (connect, write and reply together). A title
+// nobody publishes costs one failed connect, which returns at once.
 
 #include "common/platform/link_protocol.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -15,13 +18,16 @@ class QLocalSocket;
 
 namespace lex {
 
+// What became of one message.
+enum class LinkDelivery {
+    NoWindow,   // nobody publishes the title: the program is not running
+    NoAnswer,   // connected, but no valid reply in time (busy, ending, or a stranger)
+    Answered,
+};
+
 // What became of a word sent to be added.
 struct LinkAddReply {
-    enum class Delivery {
-        NoWindow,   // nobody publishes the title: the program is not running
-        NoAnswer,   // connected, but no valid reply in time (busy, ending, or a stranger)
-        Answered,
-    };
+    using Delivery = LinkDelivery;
     Delivery delivery = Delivery::NoWindow;
     LinkAddOutcome outcome = LinkAddOutcome::Refused;   // when answered
 };
@@ -32,8 +38,16 @@ public:
     virtual bool find(const QString& title) = 0;
     virtual bool raise(const QString& title) = 0;
     virtual bool requestClose(const QString& title) = 0;
-    // The word's UTF-16 code units, exactly; false when it cannot be delivered and handled.
-    virtual bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) = 0;
+    // The word's UTF-16 code units, exactly, on one connection; the receiver raises its window
+    // unless raiseFlag is 1. Waits no longer than `deadline` (nor the link's own time-out).
+    virtual LinkDelivery deliverWord(const QString& title, const QString& word, uint32_t raiseFlag,
+                                     QDeadlineTimer deadline) = 0;
+    // The same within the link's own time-out; false when it was not delivered and handled.
+    bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag)
+    {
+        return deliverWord(title, word, raiseFlag, QDeadlineTimer(QDeadlineTimer::Forever))
+               == LinkDelivery::Answered;
+    }
     // Asks the window to add `word` to its open Book and waits for the outcome. This default
     // finds no window.
     virtual LinkAddReply sendAddTo(const QString& title, const QString& word)
@@ -50,16 +64,18 @@ public:
     bool find(const QString& title) override;
     bool raise(const QString& title) override;
     bool requestClose(const QString& title) override;
-    bool sendWord(const QString& title, const QString& word, uint32_t raiseFlag) override;
+    LinkDelivery deliverWord(const QString& title, const QString& word, uint32_t raiseFlag,
+                             QDeadlineTimer deadline) override;
     LinkAddReply sendAddTo(const QString& title, const QString& word) override;
 
     // Sends one message and waits for its acknowledgement.
     bool send(const QString& title, const LinkMessage& message);
 
 private:
-    // Sends `frame` and reads a reply of `replySize` bytes into *reply.
-    LinkAddReply::Delivery exchange(const QString& title, const QByteArray& frame, qsizetype replySize,
-                                    QByteArray* reply);
+    // Sends `frame` on one connection and reads a reply of `replySize` bytes into *reply, all
+    // within the earlier of `deadline` and the link's time-out.
+    LinkDelivery exchange(const QString& title, const QByteArray& frame, qsizetype replySize, QByteArray* reply,
+                          QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
     QString dir_;
     int timeoutMs_;
@@ -69,6 +85,7 @@ private:
 struct LinkHandlers {
     std::function<void()> raise;
     std::function<void()> close;
+    // The word message; raiseFlag 0 asks the receiver to bring its window to the top as well.
     std::function<void(const QString& word, uint32_t raiseFlag)> word;
     // Adds the word to the open Book; without a handler the word is refused.
     std::function<LinkAddOutcome(const QString& word)> addTo;

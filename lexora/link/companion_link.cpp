@@ -6,11 +6,14 @@
 #include "common/platform/window_link.h"
 #include "lexora/practice/practice_engine.h"
 
+#include <QDeadlineTimer>
+
+#include <algorithm>
 #include <memory>
 
 namespace lex {
 
-bool CompanionLink::startAndWait()
+bool CompanionLink::startAndWait(const QDeadlineTimer& budget)
 {
     EventCreate created = EventCreate::Failed;
     std::unique_ptr<NamedEvent> ready = deps_.events ? deps_.events->create(kReadyEvent, &created) : nullptr;
@@ -29,7 +32,7 @@ bool CompanionLink::startAndWait()
                              : startCompanion(*deps_.launcher, deps_.programFolder, deps_.executable);
     if (!started)
         return false;
-    return ready->wait(kReadyWaitMs);
+    return ready->wait(int(std::min<qint64>(kReadyWaitMs, std::max<qint64>(0, budget.remainingTime()))));
     // The handle closes here in every case.
 }
 
@@ -37,24 +40,22 @@ bool CompanionLink::SendWordToCompanion(const QString& word, uint32_t raiseFlag)
 {
     if (!deps_.link)
         return false;
-    if (!deps_.link->find(kTitle)) {
-        if (!startAndWait())
-            return false;
-        if (!deps_.link->find(kTitle))
-            return false;
-    }
-    if (!deps_.link->sendWord(kTitle, word, raiseFlag))
+    // One budget for the whole call, start included: the caller is the GUI thread.
+    const QDeadlineTimer budget(kSendBudgetMs);
+    // The word itself finds the window: one connection, and the companion raises itself.
+    const LinkDelivery first = deps_.link->deliverWord(kTitle, word, raiseFlag, budget);
+    if (first == LinkDelivery::Answered)
+        return true;
+    // A window that is there but did not answer (busy, hung) is not started a second time.
+    if (first == LinkDelivery::NoAnswer || !startAndWait(budget))
         return false;
-    if (raiseFlag != 1)
-        deps_.link->raise(kTitle);
-    return true;
+    return deps_.link->deliverWord(kTitle, word, raiseFlag, budget) == LinkDelivery::Answered;
 }
 
 bool CompanionLink::requestCompanionClose()
 {
-    if (!deps_.link || !deps_.link->find(kTitle))
-        return false;
-    return deps_.link->requestClose(kTitle);
+    // Without a window the connect fails at once; nothing is started.
+    return deps_.link && deps_.link->requestClose(kTitle);
 }
 
 void CompanionLink::connectPracticeSinks(PracticeSinks& sinks)

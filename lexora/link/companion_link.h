@@ -1,12 +1,13 @@
 #pragma once
-// Showing a word in the companion dictionary "Glosix": find its window, or start it and wait
-// until it says it is ready, then hand it the word. Nothing ever comes back.
+// Showing a word in the companion dictionary "Glosix": hand it the word (which finds its window),
+// or start it, wait until it says it is ready and hand it the word then. Nothing ever comes back.
 
 #include "common/platform/shared_names.h"
 
 #include <QString>
 #include <cstdint>
 
+class QDeadlineTimer;
 class QWidget;
 
 namespace lex {
@@ -20,6 +21,8 @@ class WindowLink;
 class CompanionLink {
 public:
     static constexpr int kReadyWaitMs = 2000;
+    // The most one send may hold its caller, a start of the companion included.
+    static constexpr int kSendBudgetMs = 3000;
     static inline const QString kTitle = names::kGlosixTitle;
     static inline const QString kReadyEvent = names::kGlosixReady;
 
@@ -36,7 +39,8 @@ public:
     explicit CompanionLink(Deps deps) : deps_(std::move(deps)) {}
 
     // raiseFlag 0 brings the companion to the top after the word arrived; 1 leaves the window
-    // order alone (the practice window following along). False when nothing was delivered.
+    // order alone (the practice window following along). The companion does the raising on the
+    // word's one connection. Returns within kSendBudgetMs; false when nothing was delivered.
     bool SendWordToCompanion(const QString& word, uint32_t raiseFlag);
 
     // The practice window's 例句 unchecked: asks the window titled "Glosix", if there is one, to
@@ -49,7 +53,7 @@ public:
     void connectPracticeSinks(PracticeSinks& sinks);
 
 private:
-    bool startAndWait();
+    bool startAndWait(const QDeadlineTimer& budget);
 
     Deps deps_;
 };

@@ -11,6 +11,7 @@
 #include "lexora/practice/practice_dialog.h"
 #include "lexora/practice/practice_engine.h"
 #include "resources/resources.h"
+#include "fake_link.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -19,30 +20,9 @@ using namespace lex;
 
 namespace {
 
-struct FakeLink : WindowLink {
-    bool present = false;
+// A window appears once the launcher started the companion, unless told otherwise.
+struct FakeLink : lextest::FakeWindowLink {
     bool appearsWhenStarted = true;
-    QStringList calls;
-    bool find(const QString& t) override
-    {
-        calls << QStringLiteral("find ") + t;
-        return present;
-    }
-    bool raise(const QString& t) override
-    {
-        calls << QStringLiteral("raise ") + t;
-        return present;
-    }
-    bool requestClose(const QString& t) override
-    {
-        calls << QStringLiteral("close ") + t;
-        return present;
-    }
-    bool sendWord(const QString& t, const QString& w, uint32_t flag) override
-    {
-        calls << QStringLiteral("word %1 %2 %3").arg(t, w).arg(flag);
-        return present;
-    }
 };
 
 struct FakeEvent : NamedEvent {
@@ -107,11 +87,13 @@ TEST(CompanionLink, ARunningCompanionGetsTheWordAndIsRaised)
     Rig rig;
     rig.link.present = true;
     EXPECT_TRUE(rig.companion.SendWordToCompanion(QStringLiteral("apple"), 0));
-    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix apple 0"),
-                                           QStringLiteral("raise Glosix")}));
-    rig.link.calls.clear();
+    // The word alone, on one connection: the companion raises itself for flag 0.
+    EXPECT_EQ(rig.link.arrived, QStringList{QStringLiteral("word Glosix apple 0")});
+    EXPECT_EQ(rig.link.connections, 1);
+    rig.link.arrived.clear();
     EXPECT_TRUE(rig.companion.SendWordToCompanion(QStringLiteral("pear"), 1));
-    EXPECT_FALSE(rig.link.calls.contains(QStringLiteral("raise Glosix"))) << "flag 1 leaves the window order alone";
+    EXPECT_EQ(rig.link.arrived, QStringList{QStringLiteral("word Glosix pear 1")}) << "flag 1 leaves the window order alone";
+    EXPECT_EQ(rig.link.connections, 2);
     EXPECT_TRUE(rig.launcher.started.isEmpty());
 }
 
@@ -121,7 +103,7 @@ TEST(CompanionLink, AnAbsentCompanionIsStartedWithOurFolderAndWaitedFor)
     EXPECT_TRUE(rig.companion.SendWordToCompanion(QStringLiteral("apple"), 0));
     EXPECT_EQ(rig.events.created, QStringList{QStringLiteral("GlosixReady")});
     EXPECT_EQ(rig.launcher.started, QStringList{QStringLiteral("/opt/Glosix --home /home/prog")});
-    EXPECT_TRUE(rig.link.calls.contains(QStringLiteral("word Glosix apple 0")));
+    EXPECT_TRUE(rig.link.arrived.contains(QStringLiteral("word Glosix apple 0")));
 }
 
 TEST(CompanionLink, FailuresSendNothingAndOnlyTheEventFailureSpeaks)
@@ -130,7 +112,7 @@ TEST(CompanionLink, FailuresSendNothingAndOnlyTheEventFailureSpeaks)
         Rig rig;   // cannot be started (missing program)
         rig.launcher.canStart = false;
         EXPECT_FALSE(rig.companion.SendWordToCompanion(QStringLiteral("apple"), 0));
-        EXPECT_FALSE(rig.link.calls.join(QLatin1Char(',')).contains(QStringLiteral("word")));
+        EXPECT_FALSE(rig.link.arrived.join(QLatin1Char(',')).contains(QStringLiteral("word")));
         EXPECT_TRUE(rig.ui.messages().isEmpty());
     }
     {
@@ -163,11 +145,11 @@ TEST(CompanionLink, TheCloseRequestGoesOnlyToARunningCompanion)
 {
     Rig rig;
     EXPECT_FALSE(rig.companion.requestCompanionClose());
-    EXPECT_FALSE(rig.link.calls.join(QLatin1Char(',')).contains(QStringLiteral("close")));
+    EXPECT_FALSE(rig.link.arrived.join(QLatin1Char(',')).contains(QStringLiteral("close")));
     EXPECT_TRUE(rig.launcher.started.isEmpty()) << "closing never starts it";
     rig.link.present = true;
     EXPECT_TRUE(rig.companion.requestCompanionClose());
-    EXPECT_TRUE(rig.link.calls.contains(QStringLiteral("close Glosix")));
+    EXPECT_TRUE(rig.link.arrived.contains(QStringLiteral("close Glosix")));
 }
 
 TEST(CompanionLink, PracticeFollowsInTheCompanionWithoutRaisingItAndClosesIt)
@@ -179,10 +161,9 @@ TEST(CompanionLink, PracticeFollowsInTheCompanionWithoutRaisingItAndClosesIt)
     sinks.sendToCompanion(u"apple", 0);   // 例句 checked
     sinks.sendToCompanion(u"pear", 1);    // the next question
     sinks.closeCompanion();               // 例句 unchecked
-    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix apple 0"),
-                                           QStringLiteral("raise Glosix"), QStringLiteral("find Glosix"),
-                                           QStringLiteral("word Glosix pear 1"), QStringLiteral("find Glosix"),
-                                           QStringLiteral("close Glosix")}));
+    EXPECT_EQ(rig.link.arrived, (QStringList{QStringLiteral("word Glosix apple 0"), QStringLiteral("word Glosix pear 1"),
+                                             QStringLiteral("close Glosix")}));
+    EXPECT_EQ(rig.link.connections, 3) << "one connection per message";
 }
 
 namespace {
@@ -238,24 +219,23 @@ TEST(CompanionLink, TheExampleBoxSendsTheCurrentWordAndFollowsTheRun)
     rig.link.present = true;
     PracticeWithCompanion p(rig);
     const QString first = p.w->engine().currentWord();
-    EXPECT_TRUE(rig.link.calls.isEmpty()) << "nothing goes to the companion until 例句 is ticked";
+    EXPECT_TRUE(rig.link.arrived.isEmpty()) << "nothing goes to the companion until 例句 is ticked";
 
     p.companionBox()->click();   // 例句
     ASSERT_TRUE(p.companionBox()->check());
-    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix ") + first + QStringLiteral(" 0"),
-                                           QStringLiteral("raise Glosix")}));
-    rig.link.calls.clear();
+    EXPECT_EQ(rig.link.arrived, QStringList{QStringLiteral("word Glosix ") + first + QStringLiteral(" 0")});
+    rig.link.arrived.clear();
     p.next();
     const QString second = p.w->engine().currentWord();
-    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("word Glosix ") + second + QStringLiteral(" 1")}))
+    EXPECT_EQ(rig.link.arrived, QStringList{QStringLiteral("word Glosix ") + second + QStringLiteral(" 1")})
         << "each next question follows without raising the companion";
 
-    rig.link.calls.clear();
+    rig.link.arrived.clear();
     p.companionBox()->click();   // unticked: the companion is asked to close
-    EXPECT_EQ(rig.link.calls, (QStringList{QStringLiteral("find Glosix"), QStringLiteral("close Glosix")}));
-    rig.link.calls.clear();
+    EXPECT_EQ(rig.link.arrived, QStringList{QStringLiteral("close Glosix")});
+    rig.link.arrived.clear();
     p.next();
-    EXPECT_TRUE(rig.link.calls.isEmpty());
+    EXPECT_TRUE(rig.link.arrived.isEmpty());
     EXPECT_TRUE(rig.ui.messages().isEmpty());
 }
 
@@ -266,7 +246,7 @@ TEST(CompanionLink, WithoutACompanionTheExampleBoxStaysQuietAndTheRunGoesOn)
     PracticeWithCompanion p(rig);
     p.companionBox()->click();
     EXPECT_EQ(rig.launcher.started.size(), 1) << "one try to start it";
-    EXPECT_FALSE(rig.link.calls.join(u',').contains(QStringLiteral("word")));
+    EXPECT_FALSE(rig.link.arrived.join(u',').contains(QStringLiteral("word")));
     EXPECT_TRUE(rig.ui.messages().isEmpty()) << "a missing companion is no reason for a message";
     EXPECT_FALSE(p.w->engine().paused());
     EXPECT_TRUE(p.w->timerActive());
@@ -276,6 +256,41 @@ TEST(CompanionLink, WithoutACompanionTheExampleBoxStaysQuietAndTheRunGoesOn)
         p.next();
     EXPECT_TRUE(p.w->engine().finished());
     p.companionBox()->click();
-    EXPECT_FALSE(rig.link.calls.join(u',').contains(QStringLiteral("close")));
+    EXPECT_FALSE(rig.link.arrived.join(u',').contains(QStringLiteral("close")));
     EXPECT_EQ(rig.ui.messages(), QStringList{QStringLiteral("已完成")});
+}
+
+TEST(CompanionLink, OverTheRealLinkAWordIsOneConnectionAndAnAbsentCompanionOneFailedConnect)
+{
+    lextest::TempDir dir;
+    const QString runtime = dir.path(QStringLiteral("run"));
+    LocalWindowLink link(runtime);
+    FakeEvents events;
+    FakeLauncher launcher;
+    launcher.canStart = false;   // never started here: a running one must be found, an absent one stays so
+    CompanionLink::Deps d;
+    d.link = &link;
+    d.events = &events;
+    d.launcher = &launcher;
+    d.executable = QStringLiteral("/nonexistent/Glosix");
+    CompanionLink companion(d);
+
+    EXPECT_FALSE(companion.SendWordToCompanion(QStringLiteral("apple"), 0));
+    EXPECT_EQ(launcher.started.size(), 1) << "the failed connect leads straight to the start";
+
+    lextest::LinkServerThread glosix(runtime, QStringLiteral("Glosix"));
+    ASSERT_TRUE(glosix.published());
+    const QString word = QString::fromUtf16(u"caf\u00e9");
+    EXPECT_TRUE(companion.SendWordToCompanion(word, 0));   // a double-click in the list
+    EXPECT_TRUE(companion.SendWordToCompanion(QStringLiteral("pear"), 1));   // practice following along
+    EXPECT_TRUE(companion.requestCompanionClose());
+    EXPECT_EQ(glosix.connections(), 3) << "one connection per message, no find, no separate raise";
+    const QList<LinkMessage> got = glosix.messages();
+    ASSERT_EQ(got.size(), 3);
+    EXPECT_EQ(got[0].kind, LinkKind::Word);
+    EXPECT_EQ(got[0].word, word);
+    EXPECT_EQ(got[0].raiseFlag, 0u) << "the raise travels with the word";
+    EXPECT_EQ(got[1].raiseFlag, 1u);
+    EXPECT_EQ(got[2].kind, LinkKind::Close);
+    EXPECT_EQ(launcher.started.size(), 1) << "a running companion is not started";
 }

@@ -20,10 +20,10 @@ struct RecordingLink : WindowLink {
     bool find(const QString&) override { return true; }
     bool raise(const QString&) override { return true; }
     bool requestClose(const QString&) override { return false; }
-    bool sendWord(const QString&, const QString& word, uint32_t flag) override
+    LinkDelivery deliverWord(const QString&, const QString& word, uint32_t flag, QDeadlineTimer) override
     {
         words << QStringLiteral("%1/%2").arg(word).arg(flag);
-        return true;
+        return LinkDelivery::Answered;
     }
 };
 

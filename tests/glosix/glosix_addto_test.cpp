@@ -12,6 +12,7 @@
 #include "lexora/book/book_lock.h"
 #include "lexora/book/book_session.h"
 #include "resources/resource_ids.h"
+#include "fake_link.h"
 #include "scripted_services.h"
 #include "temp_dir.h"
 
@@ -41,7 +42,10 @@ struct FakeLink : WindowLink {
     bool find(const QString&) override { return false; }
     bool raise(const QString&) override { return false; }
     bool requestClose(const QString&) override { return false; }
-    bool sendWord(const QString&, const QString&, uint32_t) override { return false; }
+    LinkDelivery deliverWord(const QString&, const QString&, uint32_t, QDeadlineTimer) override
+    {
+        return LinkDelivery::NoWindow;
+    }
     LinkAddReply sendAddTo(const QString& title, const QString& word) override
     {
         asked << title + QLatin1Char('/') + word;
@@ -438,4 +442,27 @@ TEST(GlosixAddTo, TheButtonFollowsTheShownEntryAndTheWindowSaysWhatHappened)
     EXPECT_FALSE(addTo->isEnabled());
     EXPECT_TRUE(w.statusText().isEmpty());
     w.closeWindow();
+}
+
+TEST(GlosixAddTo, AWordFromLexoraCrossingAddToIsServedWhileGlosixWaits)
+{
+    // Lexora sends a double-clicked word at the moment Glosix asks it to add one: Lexora's GUI
+    // thread answers AddTo only once its word was handled. Glosix serves its link while it waits.
+    Home home;
+    QStringList shown;
+    LinkHandlers h;
+    h.word = [&shown](const QString& word, uint32_t) { shown << word; };
+    LinkServer glosix(home.runtime, h);
+    ASSERT_TRUE(glosix.publish(QStringLiteral("Glosix")));
+    std::atomic<bool> wordDelivered{false};
+    lextest::LinkServerThread lexora(home.runtime, QStringLiteral("Tessaly"), [&](const LinkMessage&) {
+        wordDelivered = LocalWindowLink(home.runtime, 3000).sendWord(QStringLiteral("Glosix"), QStringLiteral("pear"), 1);
+    });
+    ASSERT_TRUE(lexora.published());
+    LocalWindowLink link(home.runtime, 3000);
+    const AddToResult r = home.adder(&link).add(QStringLiteral("banana"));
+    EXPECT_EQ(r.kind, Kind::AddedInLexora);
+    EXPECT_TRUE(wordDelivered) << "Lexora's word did not wait out its time-out";
+    EXPECT_EQ(shown, QStringList{QStringLiteral("pear")});
+    EXPECT_EQ(lexora.connections(), 1);
 }

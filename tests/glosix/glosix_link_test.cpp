@@ -55,7 +55,7 @@ TEST(GlosixLink, AWordOfNCodeUnitsArrivesAsExactlyN)
     CGlosixDlg w(s, dir.path());
     LinkHandlers h;
     QStringList closes;
-    h.word = [&w](const QString& word, uint32_t) { w.receiveWord(word); };
+    h.word = [&w](const QString& word, uint32_t raiseFlag) { w.receiveWord(word, raiseFlag); };
     h.close = [&w] { w.closeWindow(); };
     LinkServer server(runtime, h);
     ASSERT_TRUE(server.publish(QStringLiteral("Glosix")));
@@ -88,7 +88,12 @@ TEST(GlosixLink, AWordOfNCodeUnitsArrivesAsExactlyN)
         EXPECT_EQ(w.input()->text().size(), word.size());
         EXPECT_EQ(w.input()->text(), word);
     }
-    EXPECT_TRUE(other.isActiveWindow()) << "a word does not activate the window";
+    EXPECT_TRUE(other.isActiveWindow()) << "a word with flag 1 does not activate the window";
+
+    // Flag 0 (a double-click in Lexora's list): the word alone brings the window to the top.
+    ASSERT_TRUE(sendFromOtherThread(runtime, LinkMessage{LinkKind::Word, 0, QStringLiteral("raised")}));
+    EXPECT_EQ(w.input()->text(), QStringLiteral("raised"));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&w)) << "raised on the word's own message";
 
     // The close request ends the window through its one close path.
     ASSERT_TRUE(sendFromOtherThread(runtime, LinkMessage{LinkKind::Close, 0, {}}));

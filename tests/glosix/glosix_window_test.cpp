@@ -186,7 +186,7 @@ TEST(GlosixWindow, StartsWithThePaneHiddenAndLaysOutOnResize)
     CGlosixDlg& w = *rig.w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Glosix"));
     EXPECT_TRUE(w.listPane()->isHidden());
-    EXPECT_EQ(w.focusWidget(), w.input()) << "ready for typing";
+    EXPECT_EQ(w.focusWidget(), w.button(id::IDC_LOOKUP)) << "the first focus is on 查询";
     QPushButton* toggle = w.button(id::IDC_TOGGLE);
     EXPECT_EQ(toggle->text(), QStringLiteral(">"));
     EXPECT_FALSE(toggle->isEnabled());
@@ -245,6 +245,26 @@ TEST(GlosixWindow, TheStoredRectangleIsUsedOnlyWhenItCanBeSeen)
     EXPECT_EQ(glosixStartRect(Rect{2254, 700, 2654, 1000}, screens), (Rect{2254, 700, 2654, 1000})) << "50 x 68 visible";
     EXPECT_EQ(glosixStartRect(Rect{2255, 700, 2655, 1000}, screens), def) << "49 pixels visible";
     EXPECT_EQ(glosixStartRect(Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, screens), def) << "absurd";
+}
+
+TEST(GlosixWindow, TheStoredRectangleIsTheWindowsFrameAndOldClientRectanglesStillOpen)
+{
+    // A title bar of 30 and borders of 4: the client area sits inside the stored frame.
+    const QMargins frame(4, 30, 4, 4);
+    struct Case { Rect stored; QMargins frame; QRect client; const char* what; };
+    const Case cases[] = {
+        {{100, 100, 500, 400}, frame, QRect(104, 130, 392, 266), "the frame lands where it was"},
+        {{100, 100, 500, 400}, QMargins(), QRect(100, 100, 400, 300), "no frame (offscreen, or before showing)"},
+        // What earlier builds wrote, a client rectangle, opens as a frame of that size: the same
+        // place, smaller by the frame.
+        {{200, 150, 700, 500}, frame, QRect(204, 180, 492, 316), "an earlier build's client rectangle"},
+        {{0, 0, 350, 200}, frame, QRect(4, 30, 350, 200), "never below the minimum size"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(glosixClientGeometry(c.stored, c.frame), c.client) << c.what;
+        if (c.client.size() != kGlosixMinimumSize)
+            EXPECT_EQ(glosixWindowRect(c.client.marginsAdded(c.frame)), c.stored) << "written back unchanged: " << c.what;
+    }
 }
 
 TEST(GlosixWindow, OpensAtTheStoredRectangleAndWritesOnlyItAtClose)
@@ -382,4 +402,22 @@ TEST(GlosixWindow, SnapsToANearbyEdgeOnceItRestsUnlessForbidden)
     const QPoint at = w.frameGeometry().topLeft();
     w.settleMove();
     EXPECT_EQ(w.frameGeometry().topLeft(), at);
+
+    // While it is dragged, as Lexora's frame does: each move is a step of the rule, at once.
+    QTest::qWait(400);   // the drag above has ended
+    const int width = w.frameGeometry().width();
+    struct Step { int dx; int rightGap; const char* what; };
+    const Step drag[] = {
+        {+2, 10, "10 pixels away: nothing yet"},
+        {+1, 0, "9 away: snaps during the move, not after it"},
+        {+3, 0, "held while the mouse stays within reach"},
+        {+9, 0, "still within 9 on the mouse's count"},
+        {+7, -10, "10 past on the mouse's count: lets go, where the mouse put it"},
+    };
+    w.move(other.left - 12 - width, 200);
+    QTest::qWait(400);
+    for (const Step& s : drag) {
+        w.move(w.frameGeometry().left() + s.dx, 200);   // the window manager follows the mouse
+        EXPECT_EQ(other.left - (w.frameGeometry().right() + 1), s.rightGap) << s.what;
+    }
 }
