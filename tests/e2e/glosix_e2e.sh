@@ -92,7 +92,7 @@ wait $second || fail "the second Glosix ended with an error"
 
 # 4. Closed by hand (Esc in its window), it is started again by the next double-click.
 xdotool windowactivate --sync "$gwin" 2>/dev/null; sleep 0.3
-xdotool key --window "$gwin" Escape
+xdotool key Escape   # to the focused window, through the keyboard itself
 wait_for 10 no_glosix || fail "Glosix did not end on Esc"
 grep -q '^GlosixDlgSize=' "$home/Config.INI" || fail "Glosix did not keep its rectangle in Config.INI"
 before=$(shown_count "${words[2]}")
