@@ -42,9 +42,13 @@ QString shelfText(const std::vector<ShelfEntry>& entries)
     QString lastSource;
     for (const ShelfEntry& e : entries) {
         if (!e.source.isEmpty() && e.source != lastSource) {
-            // At the very top marker 1 (the same bold black) keeps the first line from being empty.
-            add((t.isEmpty() ? QLatin1String("`1`") : QLatin1String("`7`"))
-                + QString(e.source).replace(QLatin1Char('`'), QChar(0x2018)));
+            // An empty line sets each dictionary apart from the one above; at the very top marker 1
+            // (the same bold black) keeps the first line from being empty.
+            const QString name = QString(e.source).replace(QLatin1Char('`'), QChar(0x2018));
+            if (t.isEmpty())
+                t = QLatin1String("`1`") + name;
+            else
+                t += QLatin1String("\r\n`7`") + name;
         }
         lastSource = e.source;
         if (!e.formNote.isEmpty())

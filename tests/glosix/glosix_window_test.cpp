@@ -404,15 +404,15 @@ TEST(GlosixWindow, ShowsTheOwnEntryFirstThenEachStarDictEntryUnderItsName)
     EXPECT_TRUE(rig.ui.messages().isEmpty());
     const QString ownApple = QStringLiteral("apple\n/5Apl/\nn. 苹果 0");
 
-    // No empty lines between the pieces, none at the top.
+    // One empty line above each dictionary's name, none elsewhere.
     const QString kiwi = QStringLiteral("小词典\na furry fruit");
     struct Case { QString word; QString starts, ends; const char* what; };
     const Case cases[] = {
-        {QStringLiteral("apple"), ownApple, QStringLiteral("the round fruit\n考试：中考\n小词典\na round fruit"),
+        {QStringLiteral("apple"), ownApple, QStringLiteral("the round fruit\n考试：中考\n\n小词典\na round fruit"),
          "own entry, then the StarDict one under its bookname"},
         {QStringLiteral("kiwi"), kiwi, kiwi, "only the StarDict dictionary knows it"},
         {QStringLiteral("apples"), QStringLiteral("\napples：apple 的复数\n") + ownApple,
-         QStringLiteral("考试：中考\n小词典\napples：apple 的复数\na round fruit"), "found under its base form in both"},
+         QStringLiteral("考试：中考\n\n小词典\napples：apple 的复数\na round fruit"), "found under its base form in both"},
     };
     for (const Case& c : cases) {
         w.receiveWord(c.word);
