@@ -14,6 +14,7 @@
 #include "resources/resources.h"
 
 #include <QContextMenuEvent>
+#include <QDebug>
 #include <QDateTime>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -111,9 +112,14 @@ void CGlosixDlg::initialise()
 {
 
     // The dictionary: one message per file that cannot be mapped; look-ups then find nothing.
-    for (const QString& path : dict_.openFolder(programFolder_ + QStringLiteral("/Dict")))
+    const QStringList unopened = dict_.openFolder(programFolder_ + QStringLiteral("/Dict"));
+    for (const QString& path : unopened)
         if (services_.ui)
             services_.ui->messageBox(this, QStringLiteral("不能打开词典文件，请确认此文件是否存在\n") + path);
+    if (unopened.isEmpty())
+        forms_.openIndex(programFolder_ + QStringLiteral("/Dict/21ct.idx"));   // an index without forms has none
+    shelf_.setOwn(&dict_, &forms_);
+    openStarDicts();
 
     forbidWinStick_ = profile_.readInt(kInit, kIsForbidWinStick, kDefaultIsForbidWinStickGlosix) != 0;
     QList<QRect> screens;
@@ -148,6 +154,33 @@ void CGlosixDlg::initialise()
     layoutControls();
     // The toggle leaves the focus on "查询": Enter looks up what Lexora or the learner put in the box.
     qCInfo(lcGlosix, "ready");
+}
+
+void CGlosixDlg::openStarDicts()
+{
+    QStringList folders = starDictFolders(programFolder_);
+    if (!services_.sharedStarDicts) {
+        const QString own = programFolder_ + QStringLiteral("/Dict/");
+        folders.removeIf([&](const QString& f) { return !f.startsWith(own); });
+    }
+    Env* env = services_.env ? services_.env : Env::defaultEnv();
+    // A dictionary that cannot be read is left out; the window starts without asking about it.
+    for (const QString& ifo : findStarDictFiles(folders)) {
+        const Status s = shelf_.addStarDict(env, ifo);
+        if (!s)
+            qWarning().noquote() << "StarDict dictionary left out:" << ifo << s.message();
+    }
+    qCInfo(lcGlosix) << "StarDict dictionaries" << shelf_.starDictCount();
+}
+
+bool CGlosixDlg::entryText(const QString& word, QString* text) const
+{
+    QStringList problems;
+    const std::vector<ShelfEntry> entries = shelf_.lookUp(word, &problems);
+    for (const QString& p : problems)
+        qWarning().noquote() << p;
+    *text = shelfText(entries);
+    return !entries.empty();
 }
 
 bool CGlosixDlg::onCommand(int cmd, qintptr param)
@@ -187,7 +220,7 @@ void CGlosixDlg::lookUp()
 {
     const QString word = input_->text();
     QString entry;
-    if (!dict_.LookUpEntryText(word, entry)) {
+    if (!entryText(word, &entry)) {
         qCInfo(lcGlosix) << "look-up not found" << word;
         return;   // the previous entry stays, nothing is spoken
     }
@@ -212,7 +245,7 @@ void CGlosixDlg::receiveWord(const QString& word, uint32_t raiseFlag)
         bringToFront(this);
     input_->setText(word);
     QString entry;
-    const bool found = dict_.LookUpEntryText(word, entry);
+    const bool found = entryText(word, &entry);
     if (found) {
         ShowEntryText(entry);   // from the top; not spoken
         entryShown(word);

@@ -6,6 +6,8 @@
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/dictionary_shelf.h"
+#include "common/dictionary/word_forms.h"
 #include "common/frame/snapping.h"
 #include "common/platform/shared_names.h"
 #include "common/ui/command.h"
@@ -100,6 +102,9 @@ protected:
 
 private:
     void lookUp();
+    void openStarDicts();
+    // The text of every dictionary's entry for `word`; false when none has one.
+    bool entryText(const QString& word, QString* text) const;
     void speak();
     void showAbout();
     void layoutControls();
@@ -115,6 +120,8 @@ private:
     QString programFolder_;
     Profile profile_;
     Dictionary dict_{DictVariant::Companion};
+    WordForms forms_;
+    DictionaryShelf shelf_;
     std::unique_ptr<SpeechOutput> speech_;
     EntryFonts fonts_;
     bool forbidWinStick_ = false;

@@ -21,6 +21,10 @@ struct GlosixServices {
     VoicePlayer* player = nullptr;   // null: recorded files are not played
     WindowLink* link = nullptr;      // "AddTo" asks Lexora here; null: never asked
     QString runtimeDir;              // the Book writer locks of "AddTo" without Lexora
+    // StarDict dictionaries also from ~/.local/share/stardict/dic and /usr/share/stardict/dic, not
+    // only from the program folder's Dict/ sub-folders (tests turn it off to stay independent of
+    // the machine's dictionaries).
+    bool sharedStarDicts = true;
 };
 
 } // namespace lex

@@ -17,21 +17,43 @@ bool ownEntry(const Dictionary& d, QStringView word, QString* text)
     return true;
 }
 
+// Whether `t` begins with a marker that starts a line of its own on screen (all but 1).
+bool startsLine(QStringView t)
+{
+    if (t.size() < 3 || t[0] != QLatin1Char('`'))
+        return false;
+    if (t[1] >= QLatin1Char('2') && t[1] <= QLatin1Char('9') && t[2] == QLatin1Char('`'))
+        return true;
+    return t.size() >= 4 && t[1] == QLatin1Char('1') && t[2] >= QLatin1Char('0') && t[2] <= QLatin1Char('4')
+           && t[3] == QLatin1Char('`');
+}
+
 } // namespace
 
 QString shelfText(const std::vector<ShelfEntry>& entries)
 {
     QString t;
+    // A CR LF before a piece that starts its own line anyway would show as an empty line.
+    auto add = [&t](const QString& piece) {
+        if (!t.isEmpty() && !startsLine(piece))
+            t += QLatin1String("\r\n");
+        t += piece;
+    };
     QString lastSource;
     for (const ShelfEntry& e : entries) {
-        if (!t.isEmpty())
-            t += QLatin1String("\r\n");
-        if (!e.source.isEmpty() && e.source != lastSource)
-            t += QLatin1String("`7`") + QString(e.source).replace(QLatin1Char('`'), QChar(0x2018)) + QLatin1String("\r\n");
+        if (!e.source.isEmpty() && e.source != lastSource) {
+            // An empty line sets each dictionary apart from the one above; at the very top marker 1
+            // (the same bold black) keeps the first line from being empty.
+            const QString name = QString(e.source).replace(QLatin1Char('`'), QChar(0x2018));
+            if (t.isEmpty())
+                t = QLatin1String("`1`") + name;
+            else
+                t += QLatin1String("\r\n`7`") + name;
+        }
         lastSource = e.source;
         if (!e.formNote.isEmpty())
-            t += QLatin1String("`9`") + e.formNote + QLatin1String("\r\n");
-        t += e.text;
+            add(QLatin1String("`9`") + e.formNote);
+        add(e.text);
     }
     return t;
 }

@@ -23,8 +23,9 @@ struct ShelfEntry {
 };
 
 // The entries as one marked-up text for the companion window: each StarDict dictionary's entries
-// under its name (marker 7), a found-under-the-base-form line (marker 9) before the entry it
-// explains; entries separated by CR LF. Empty when there are none.
+// under its name (marker 7 after an empty line; marker 1 at the very top), a found-under-the-base-form
+// line (marker 9) before the entry it explains; otherwise a CR LF between pieces only where the next
+// one does not start its own line. Empty when there are none.
 QString shelfText(const std::vector<ShelfEntry>& entries);
 
 class DictionaryShelf {

@@ -6,6 +6,8 @@
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"
 #include "common/dictionary/dict_builder.h"
+#include "common/dictionary/stardict_writer.h"
+#include "common/dictionary/word_forms.h"
 #include "common/platform/named_event.h"
 #include "resources/resource_ids.h"
 #include "scripted_services.h"
@@ -21,6 +23,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -69,7 +72,9 @@ struct Rig {
     FakeEvents events;
     std::unique_ptr<CGlosixDlg> w;
 
-    explicit Rig(const QByteArray& ini = "[INIT]\nIsDisableTTS=0\n", bool withDict = true)
+    // `prepare` adds to the program folder (and to the companion index) before the window starts.
+    explicit Rig(const QByteArray& ini = "[INIT]\nIsDisableTTS=0\n", bool withDict = true,
+                 const std::function<void(lextest::TempDir&, QByteArray* idx)>& prepare = {})
     {
         for (const char* sub : {"Voice", "Dict"})
             QDir().mkpath(dir.path(QString::fromLatin1(sub)));
@@ -83,6 +88,8 @@ struct Rig {
             DictBuildOptions o;
             o.variant = DictVariant::Companion;
             EXPECT_TRUE(encodeDictionary(entries, o, &idx, &dic, nullptr));
+            if (prepare)
+                prepare(dir, &idx);
             dir.write(QStringLiteral("Dict/21ct.idx"), idx);
             dir.write(QStringLiteral("Dict/21ct.dic"), dic);
         }
@@ -90,6 +97,7 @@ struct Rig {
         s.ui = &ui;
         s.events = &events;
         s.tts = &tts;
+        s.sharedStarDicts = false;
         w = std::make_unique<CGlosixDlg>(s, dir.path());
         w->initialise();
     }
@@ -374,6 +382,48 @@ TEST(GlosixWindow, MissingDictionaryFilesAreReportedAndLookUpsFindNothing)
     EXPECT_EQ(rig.w->input()->text(), QStringLiteral("apple"));
     EXPECT_TRUE(rig.w->textPane()->toPlainText().isEmpty());
     EXPECT_TRUE(rig.events.readySet) << "still ready, after the messages";
+}
+
+TEST(GlosixWindow, ShowsTheOwnEntryFirstThenEachStarDictEntryUnderItsName)
+{
+    Rig rig("[INIT]\nIsDisableTTS=0\n", true, [](lextest::TempDir& dir, QByteArray* idx) {
+        appendFormsBlock(idx, encodeFormsBlock({{QStringLiteral("apples"), QStringLiteral("apple"), FormKind::Plural}}));
+        StarDictSource src;
+        src.bookname = QStringLiteral("小词典");
+        src.entries = {{QStringLiteral("apple"), "a round fruit", {}}, {QStringLiteral("kiwi"), "a furry fruit", {}}};
+        const StarDictFiles f = writeStarDict(src);
+        for (const char* sub : {"Dict/mine", "Dict/broken"})
+            QDir().mkpath(dir.path(QString::fromLatin1(sub)));
+        dir.write(QStringLiteral("Dict/mine/mine.ifo"), f.ifo);
+        dir.write(QStringLiteral("Dict/mine/mine.idx"), f.idx);
+        dir.write(QStringLiteral("Dict/mine/mine.dict"), f.dict);
+        // Its .idx is missing: left out without a message.
+        dir.write(QStringLiteral("Dict/broken/broken.ifo"), f.ifo);
+    });
+    CGlosixDlg& w = *rig.w;
+    EXPECT_TRUE(rig.ui.messages().isEmpty());
+    const QString ownApple = QStringLiteral("apple\n/5Apl/\nn. 苹果 0");
+
+    // One empty line above each dictionary's name, none elsewhere.
+    const QString kiwi = QStringLiteral("小词典\na furry fruit");
+    struct Case { QString word; QString starts, ends; const char* what; };
+    const Case cases[] = {
+        {QStringLiteral("apple"), ownApple, QStringLiteral("the round fruit\n考试：中考\n\n小词典\na round fruit"),
+         "own entry, then the StarDict one under its bookname"},
+        {QStringLiteral("kiwi"), kiwi, kiwi, "only the StarDict dictionary knows it"},
+        {QStringLiteral("apples"), QStringLiteral("\napples：apple 的复数\n") + ownApple,
+         QStringLiteral("考试：中考\n\n小词典\napples：apple 的复数\na round fruit"), "found under its base form in both"},
+    };
+    for (const Case& c : cases) {
+        w.receiveWord(c.word);
+        const QString shown = w.textPane()->toPlainText();
+        EXPECT_TRUE(shown.startsWith(c.starts)) << c.what << "\n" << qPrintable(shown);
+        EXPECT_TRUE(shown.endsWith(c.ends)) << c.what << "\n" << qPrintable(shown);
+    }
+    w.input()->setText(QStringLiteral("kiwi"));
+    w.button(id::IDC_LOOKUP)->click();
+    EXPECT_EQ(w.textPane()->toPlainText(), kiwi);
+    EXPECT_EQ(rig.tts.spoken, QStringList{QStringLiteral("kiwi")});
 }
 
 TEST(GlosixWindow, SnapsToANearbyEdgeOnceItRestsUnlessForbidden)
