@@ -2,6 +2,7 @@
 // goes again with a redo, a save after an undo writes the Book as it was, the history keeps 100
 // steps and is cleared by a switch, and the menu items and keys follow it.
 #include "word_book_fixture.h"
+#include "book_snapshot.h"
 
 #include "common/platform/sources.h"
 #include "lexora/app/word_book_session.h"
@@ -28,25 +29,7 @@ using apptest::Session;
 
 namespace {
 
-// Everything an entry holds, in Book order; `inMemory` adds what is never saved (the numbers,
-// which a load gives afresh, and the temporary degree).
-std::string snapshot(const Book& b, bool inMemory = true)
-{
-    QStringList out;
-    for (const WordEntry* e : b.full()) {
-        QString line = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
-                           .arg(inMemory ? e->seq : 0)
-                           .arg(e->word(), e->phonetic(), e->explanation(), e->comment(), e->className())
-                           .arg(e->stored.recognition)
-                           .arg(e->stored.spelling)
-                           .arg(e->stored.listening);
-        line += QLatin1Char('|') + e->stored.review.toText() + QLatin1Char('|') + e->stored.added.toText();
-        if (inMemory)
-            line += QStringLiteral("|t%1").arg(e->temporary);
-        out << line;
-    }
-    return out.join(QLatin1Char('\n')).toStdString();
-}
+using lextest::snapshot;
 
 std::string onDisk(const QString& path, const QString& name)
 {

@@ -2,6 +2,7 @@
 // the undo writes the Book exactly as it was loaded; what changes nothing or is no edit adds no
 // step; key presses on one cell merge; the history is bounded in steps and in bytes.
 #include "entry_builder.h"
+#include "book_snapshot.h"
 #include "temp_dir.h"
 
 #include "common/platform/sources.h"
@@ -22,24 +23,7 @@ namespace {
 
 using Rows = std::vector<int>;
 
-// Everything an entry holds, in Book order; `inMemory` adds the numbers and the temporary degree.
-std::string snapshot(const Book& b, bool inMemory = true)
-{
-    QStringList out;
-    for (const WordEntry* e : b.full()) {
-        QString line = QStringLiteral("%1|%2|%3|%4|%5|%6|%7/%8/%9|%10")
-                           .arg(inMemory ? e->seq : 0)
-                           .arg(e->word(), e->phonetic(), e->explanation(), e->comment(), e->className())
-                           .arg(e->stored.recognition)
-                           .arg(e->stored.spelling)
-                           .arg(e->stored.listening)
-                           .arg(e->stored.review.toText());
-        if (inMemory)
-            line += QStringLiteral("|t%1").arg(e->temporary);
-        out << line;
-    }
-    return out.join(QLatin1Char('\n')).toStdString();
-}
+using lextest::snapshot;
 
 struct Fixture {
     lextest::TempDir dir;
