@@ -22,6 +22,8 @@ packages=(
   libxcb1-dev
   libsqlite3-dev
   zlib1g-dev
+  libzip-dev libzstd-dev
+  qt6-charts-dev
 )
 # What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
 # Benchmark, clang's fuzzing runtime, a display of their own with a window manager, a PulseAudio
@@ -33,6 +35,7 @@ test_packages=(
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
   sdcv stardict-tools dictzip
+  libkeduvocdocument-dev
 )
 # Node.js and npm for the memory model's reference check (the ts-fsrs package); a Node.js that
 # brings its own npm needs no Debian npm.

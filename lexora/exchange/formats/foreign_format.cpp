@@ -1,0 +1,164 @@
+// The formats' common part: choosing a format, the first field map, rows into records.
+
+#include "lexora/exchange/formats/foreign_format.h"
+
+#include "common/platform/env.h"
+
+#include <QFileInfo>
+
+namespace lex {
+
+std::optional<ForeignKind> foreignKindForPath(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"apkg" || suffix == u"colpkg")
+        return ForeignKind::Anki;
+    if (suffix == u"kvtml")
+        return ForeignKind::Kvtml;
+    if (suffix == u"csv")
+        return ForeignKind::Csv;
+    if (suffix == u"tsv")
+        return ForeignKind::Tsv;
+    return std::nullopt;
+}
+
+std::optional<ForeignKind> foreignKindByName(const QString& name)
+{
+    const QString n = name.toLower();
+    if (n == u"apkg" || n == u"anki" || n == u"colpkg")
+        return ForeignKind::Anki;
+    if (n == u"kvtml")
+        return ForeignKind::Kvtml;
+    if (n == u"csv")
+        return ForeignKind::Csv;
+    if (n == u"tsv")
+        return ForeignKind::Tsv;
+    return std::nullopt;
+}
+
+QString foreignFilter(ForeignKind kind)
+{
+    switch (kind) {
+    case ForeignKind::Anki: return QStringLiteral("Anki (*.apkg *.colpkg)");
+    case ForeignKind::Kvtml: return QStringLiteral("KDE (*.kvtml)");
+    case ForeignKind::Csv: return QStringLiteral("CSV (*.csv)");
+    case ForeignKind::Tsv: return QStringLiteral("TSV (*.tsv)");
+    }
+    return {};
+}
+
+namespace {
+
+// Field names in lower case, most telling first.
+bool nameIn(const QString& field, std::initializer_list<const char16_t*> names)
+{
+    const QString f = field.trimmed().toLower();
+    for (const char16_t* n : names)
+        if (f == QStringView(n))
+            return true;
+    return false;
+}
+
+} // namespace
+
+FieldMap guessFieldMap(const QStringList& fields)
+{
+    FieldMap map;
+    map.word = map.phonetic = map.explanation = map.comment = map.className = -1;
+    for (int i = 0; i < fields.size(); ++i) {
+        const QString& f = fields[i];
+        if (map.word < 0 && nameIn(f, {u"word", u"front", u"expression", u"english", u"vocabulary", u"term",
+                                       u"单词", u"英文", u"词"}))
+            map.word = i;
+        else if (map.phonetic < 0 && nameIn(f, {u"phonetic", u"pronunciation", u"ipa", u"reading", u"音标", u"发音"}))
+            map.phonetic = i;
+        else if (map.explanation < 0 && nameIn(f, {u"explanation", u"meaning", u"back", u"definition",
+                                                   u"translation", u"chinese", u"释义", u"中文", u"解释"}))
+            map.explanation = i;
+        else if (map.comment < 0 && nameIn(f, {u"comment", u"notes", u"note", u"remark", u"备注", u"注释"}))
+            map.comment = i;
+        else if (map.className < 0 && nameIn(f, {u"class", u"lesson", u"category", u"类别", u"分类"}))
+            map.className = i;
+    }
+    // Nothing named: the first field is the word and the next one its explanation.
+    if (map.word < 0)
+        map.word = 0;
+    if (map.explanation < 0) {
+        for (int i = 0; i < fields.size(); ++i)
+            if (i != map.word && i != map.phonetic && i != map.comment && i != map.className) {
+                map.explanation = i;
+                break;
+            }
+    }
+    return map;
+}
+
+std::vector<ImportRecord> recordsFromTable(const ForeignTable& table, const FieldMap& map, int* rejected)
+{
+    auto field = [](const ForeignRow& row, int i) {
+        return i >= 0 && i < row.values.size() ? row.values[i] : QString();
+    };
+    std::vector<ImportRecord> records;
+    records.reserve(table.rows.size());
+    int dropped = 0;
+    for (const ForeignRow& row : table.rows) {
+        ImportRecord r;
+        r.word = field(row, map.word).trimmed();
+        if (r.word.isEmpty()) {
+            ++dropped;
+            continue;
+        }
+        r.phonetic = field(row, map.phonetic);
+        r.explanation = field(row, map.explanation);
+        r.comment = field(row, map.comment);
+        r.className = field(row, map.className);
+        if (map.className < 0 && map.classFromTags)
+            for (const QString& tag : row.tags)
+                if (!tag.startsWith(u"lexora::")) {
+                    r.className = tag;
+                    break;
+                }
+        records.push_back(std::move(r));
+    }
+    if (rejected)
+        *rejected = dropped;
+    return records;
+}
+
+Status readForeign(ForeignKind kind, Env* env, const QString& path, ForeignTable* out,
+                   const ForeignProgressFn& progress)
+{
+    *out = ForeignTable{};
+    if (!env)
+        env = Env::defaultEnv();
+    Status s;
+    switch (kind) {
+    case ForeignKind::Anki: s = foreign::readAnki(env, path, out, progress); break;
+    case ForeignKind::Kvtml: s = foreign::readKvtml(env, path, out, progress); break;
+    case ForeignKind::Csv: s = foreign::readDelimited(false, env, path, out, progress); break;
+    case ForeignKind::Tsv: s = foreign::readDelimited(true, env, path, out, progress); break;
+    }
+    if (!s)
+        *out = ForeignTable{};
+    return s;
+}
+
+Status writeForeign(ForeignKind kind, Env* env, const QString& path, const std::vector<const WordEntry*>& entries,
+                    const ForeignExportOptions& options, ForeignExportResult* result)
+{
+    ForeignExportResult local;
+    if (!result)
+        result = &local;
+    *result = ForeignExportResult{};
+    if (!env)
+        env = Env::defaultEnv();
+    switch (kind) {
+    case ForeignKind::Anki: return foreign::writeAnki(env, path, entries, options, result);
+    case ForeignKind::Kvtml: return foreign::writeKvtml(env, path, entries, options, result);
+    case ForeignKind::Csv: return foreign::writeDelimited(false, env, path, entries, options, result);
+    case ForeignKind::Tsv: return foreign::writeDelimited(true, env, path, entries, options, result);
+    }
+    return Status::error(Status::Code::Refused, QStringLiteral("unknown format"));
+}
+
+} // namespace lex
