@@ -33,6 +33,11 @@ inline constexpr int kStyle1 = 1026, kStyle2 = 1027, kStyle3 = 1028;
 inline constexpr int kSample1 = 1013, kSample2 = 1014, kSample3 = 1025;
 inline constexpr int kPreviewLabel = 1036, kBoxOnly = 1017, kPreview = 1037;
 inline constexpr int kProgress = 1090;   // added here: the progress of a long import
+// Added too: the format (the text styles or another program's file) and, for another program's
+// file, the table preview and which field becomes the word, phonetic, explanation, comment, class.
+inline constexpr int kFormat = 1091, kTable = 1092;
+inline constexpr int kMapWord = 1093, kMapPhonetic = 1094, kMapExplanation = 1095, kMapComment = 1096,
+                     kMapClass = 1097;
 } // namespace import_dlg
 
 // Controls of the practice set-up (167).

@@ -129,7 +129,8 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(prop_sub2::kDefault, Kind::PushButton, QStringLiteral("默认"), Disabled, 176, 132, 46, 14),
     }));
 
-    t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 204, {
+    // The strip under y = 204 is ours: the format and the field map of another program's file.
+    t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 242, {
         label(QStringLiteral("陌生度:"), 14, 5, 28),
         C(import_dlg::kRecognition, Kind::DropDownList, U, Group, 48, 2, 32, 76, zeroToTen()),
         C(import_dlg::kSpelling, Kind::DropDownList, U, None, 84, 2, 32, 76, zeroToTen()),
@@ -157,6 +158,22 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(IDC_STATIC, Kind::EtchedHorz, U, None, 8, 35, 316, 1),
         C(IDC_STATIC, Kind::EtchedVert, U, None, 267, 0, 1, 33),
         C(IDC_STATIC, Kind::EtchedVert, U, None, 185, 38, 1, 165),
+        C(import_dlg::kTable, Kind::ListView, U, Hidden, 189, 51, 137, 153),
+        C(IDC_STATIC, Kind::EtchedHorz, U, None, 8, 207, 316, 1),
+        label(QStringLiteral("格式:"), 6, 214, 22),
+        C(import_dlg::kFormat, Kind::DropDownList, U, Group, 30, 212, 56, 80,
+          {QStringLiteral("文本"), QStringLiteral("Anki"), QStringLiteral("KDE"), QStringLiteral("CSV"),
+           QStringLiteral("TSV")}),
+        label(QStringLiteral("单词:"), 94, 214, 22),
+        C(import_dlg::kMapWord, Kind::DropDownList, U, Disabled, 118, 212, 64, 100),
+        label(QStringLiteral("音标:"), 190, 214, 22),
+        C(import_dlg::kMapPhonetic, Kind::DropDownList, U, Disabled, 214, 212, 64, 100),
+        label(QStringLiteral("解释:"), 6, 229, 22),
+        C(import_dlg::kMapExplanation, Kind::DropDownList, U, Disabled, 30, 227, 56, 100),
+        label(QStringLiteral("注释:"), 94, 229, 22),
+        C(import_dlg::kMapComment, Kind::DropDownList, U, Disabled, 118, 227, 64, 100),
+        label(QStringLiteral("类名:"), 190, 229, 22),
+        C(import_dlg::kMapClass, Kind::DropDownList, U, Disabled, 214, 227, 64, 100),
     }));
 
     t.insert(IDD_ADDMODIFY, T(IDD_ADDMODIFY, QStringLiteral("添加&修改"), 260, 182, {

@@ -1,4 +1,5 @@
 #include "common/speech/speech_output.h"
+#include "common/speech/voice_files.h"
 
 #include "common/config/profile.h"
 #include "common/platform/env.h"
@@ -22,13 +23,6 @@ const QString kTtsVoice = QStringLiteral("TTSVOICE");
 
 // Config.INI may come from a copy that wrote Windows separators.
 QString localPath(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
-
-// A word that could make the voice-file path leave the voice folder (or name no file at all).
-bool unsafeForPath(const QString& word)
-{
-    return word.contains(QLatin1Char('/')) || word.contains(QLatin1Char('\\')) || word.contains(QChar(0))
-        || word.contains(QLatin1String(".."));
-}
 
 } // namespace
 
@@ -128,11 +122,9 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
 
 QString SpeechOutput::recordedFile(const QString& word) const
 {
-    if (word.isEmpty() || unsafeForPath(word))
+    const QString base = voiceFileBase(voiceFolder_, word);
+    if (base.isEmpty())
         return {};
-    // The first character, whole: a surrogate pair is one character.
-    const qsizetype firstLen = (word.size() > 1 && word[0].isHighSurrogate() && word[1].isLowSurrogate()) ? 2 : 1;
-    const QString base = voiceFolder_ + word.left(firstLen) + QLatin1Char('/') + word;
     const QString mp3 = base + QStringLiteral(".mp3");
     if (deps_.env->fileExists(mp3))
         return mp3;

@@ -5,6 +5,7 @@
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "common/platform/user_services.h"
+#include "common/speech/speech_output.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/exchange/import_dialog.h"
@@ -105,6 +106,8 @@ void WordBookPageDialogs::importExport(bool importMode)
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
     host.programFolder = c_->programFolder();
+    if (const SpeechOutput* speech = c_->speech())
+        host.voiceFolder = speech->voiceFolder();
     host.previewFont = page_.dialogFont();
     CMyImportDialog dialog(importMode, host, &page_);
     ui().runModal(&dialog);

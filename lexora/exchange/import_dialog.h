@@ -1,14 +1,18 @@
 #pragma once
-// CMyImportDialog: import (14000) and export (14001) of text word lists. Import appends the
-// parsed entries to the open Book and selects them; export writes the selected rows. The dialog
-// stays open after each run, so several can be done in a row.
+// CMyImportDialog: import (14000) and export (14001) of word lists, in the three text styles or in
+// another program's format (Anki, KDE, CSV, TSV; chosen from the file's extension, changeable in
+// 格式). Import appends the entries to the open Book as one step and selects them; export writes
+// the selected rows. The dialog stays open after each run, so several can be done in a row.
 
 #include "common/ui/command.h"
 #include "lexora/exchange/exchange_files.h"
+#include "lexora/exchange/formats/foreign_format.h"
 #include "lexora/exchange/text_format.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -30,6 +34,7 @@ struct ImportExportHost {
     const Clock* clock = nullptr;    // null: the system clock
     LookUpFn lookUp;                 // the dictionary; may be empty
     QString programFolder;           // Config.INI and the default paths
+    QString voiceFolder;             // recorded files: copied in from packages, packed into them
     QFont previewFont;               // the main window's dialog font
 };
 
@@ -37,6 +42,8 @@ struct ImportExportHost {
 // the session (which marks the text as changed and announces the new rows), selects the new rows
 // and scrolls the first into view. Entries added before a cancel stay.
 ImportResult applyImport(ImportExportHost& host, QStringView text, const ImportSettings& settings);
+// The same for records read from another program's file.
+ImportResult applyImport(ImportExportHost& host, std::vector<ImportRecord> records, const ImportSettings& settings);
 
 class CMyImportDialog : public ui::CommandDialog {
     Q_OBJECT
@@ -54,13 +61,26 @@ public:
     bool isImporting() const { return importing_; }
     // Called on every progress step of a running import (tests press 关闭 from here).
     std::function<void(qsizetype done, qsizetype total)> onProgress;
+    // The chosen format: nothing for the text styles.
+    std::optional<ForeignKind> foreignKind() const;
+    // The field map the learner set for another program's file (starts from guessFieldMap).
+    FieldMap fieldMap() const;
 
 private:
     void startUp();
     void openFile();
+    void newPath(const QString& path);
     void showPreview(const QString& path);
+    void showForeignPreview(const QString& path, ForeignKind kind);
+    void showTable();
+    void formatChanged();
     void runImport();
+    void runForeignImport(ForeignKind kind, const QString& path);
+    void offerSounds(const FieldMap& map, QString* text);
     void runExport();
+    bool readTable(const QString& path, ForeignKind kind, Status* status);
+    bool progressStep(qint64 done, qint64 total, bool large);
+    void beginProgress();
     void setBoxOnly(bool on);
     void setBusy(bool busy);
     int style() const;
@@ -74,6 +94,13 @@ private:
     bool importing_ = false;
     bool cancelRequested_ = false;
     QString confirmedPath_;   // the save chooser already asked about overwriting this one
+    QString lastPath_;        // the path the format was last chosen for
+    // Another program's file as read for the preview; an import of the same path and format
+    // takes it without reading again.
+    ForeignTable table_;
+    QString tablePath_;
+    std::optional<ForeignKind> tableKind_;
+    QElapsedTimer progressClock_;
 };
 
 } // namespace lex

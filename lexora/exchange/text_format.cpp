@@ -14,8 +14,9 @@ const QString kCrLf = QStringLiteral("\r\n");
 // cost nothing next to the parse.
 class ProgressGate {
 public:
-    ProgressGate(const ImportProgressFn& fn, qsizetype total)
-        : fn_(fn), total_(total), step_(qMax<qsizetype>(total / 200, 4096)), next_(step_)
+    // `minStep` in the units of `total`: characters of a text, or records.
+    ProgressGate(const ImportProgressFn& fn, qsizetype total, qsizetype minStep = 4096)
+        : fn_(fn), total_(total), step_(qMax<qsizetype>(total / 200, minStep)), next_(step_)
     {
     }
     // False when the caller asked to stop.
@@ -234,6 +235,33 @@ bool parseWordList(QStringView text, int style, const LookUpFn& lookUp,
     return finished;
 }
 
+namespace {
+
+// Completes a record into an entry as every import does (the chosen degrees, temporary 0, both
+// times the import's) and adds it as an interactive add would.
+void addImported(Book& book, ImportRecord& r, const ImportSettings& settings, const EntryTime& now,
+                 ImportResult& result)
+{
+    auto e = std::make_unique<WordEntry>();
+    e->setWord(r.word);
+    e->setExplanation(r.explanation);
+    e->setPhonetic(r.phonetic);
+    e->setComment(r.comment);
+    e->setClassName(r.className);
+    e->temporary = 0;
+    e->stored.recognition = settings.recognition;
+    e->stored.spelling = settings.spelling;
+    e->stored.listening = settings.listening;
+    e->stored.review = now;
+    e->stored.added = now;
+    if (book.AddEntry(std::move(e), AddMode::Interactive))
+        ++result.added;
+    else
+        ++result.rejected;
+}
+
+} // namespace
+
 ImportResult importWordList(Book& book, QStringView text, const ImportSettings& settings, const Clock& clock)
 {
     const EntryTime now = toEntryTime(clock.localNow());
@@ -243,26 +271,29 @@ ImportResult importWordList(Book& book, QStringView text, const ImportSettings& 
     const bool finished = parseWordList(
         text, settings.style, settings.lookUp,
         [&](ImportRecord& r) {
-            auto e = std::make_unique<WordEntry>();
-            e->setWord(r.word);
-            e->setExplanation(r.explanation);
-            e->setPhonetic(r.phonetic);
-            e->setComment(r.comment);
-            e->setClassName(r.className);
-            e->temporary = 0;
-            e->stored.recognition = settings.recognition;
-            e->stored.spelling = settings.spelling;
-            e->stored.listening = settings.listening;
-            e->stored.review = now;
-            e->stored.added = now;
-            if (book.AddEntry(std::move(e), AddMode::Interactive))
-                ++result.added;
-            else
-                ++result.rejected;
+            addImported(book, r, settings, now, result);
             return true;
         },
         settings.progress);
     result.cancelled = !finished; // the sink never stops the parse, only the progress callback
+    return result;
+}
+
+ImportResult importRecords(Book& book, std::vector<ImportRecord>& records, const ImportSettings& settings,
+                           const Clock& clock)
+{
+    const EntryTime now = toEntryTime(clock.localNow());
+    ImportResult result;
+    const qsizetype total = qsizetype(records.size());
+    ProgressGate gate(settings.progress, total, 64);
+    for (qsizetype i = 0; i < total; ++i) {
+        if (!gate.at(i)) {
+            result.cancelled = true;
+            return result;
+        }
+        addImported(book, records[size_t(i)], settings, now, result);
+    }
+    gate.done();
     return result;
 }
 

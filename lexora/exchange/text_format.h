@@ -59,6 +59,10 @@ struct ImportResult {
 // Appends one entry per complete record through Book::AddEntry(entry, AddMode::Interactive).
 // Review and added time are the clock's local time, taken once at the start.
 ImportResult importWordList(Book& book, QStringView text, const ImportSettings& settings, const Clock& clock);
+// The same for records read from another program's file: no style, no dictionary fill (a field
+// left empty there stays empty here); `progress` counts records.
+ImportResult importRecords(Book& book, std::vector<ImportRecord>& records, const ImportSettings& settings,
+                           const Clock& clock);
 
 // The text of an export, every line ending in CR LF. Strangeness and times are never written.
 QString exportWordList(const std::vector<const WordEntry*>& entries, int style);

@@ -156,6 +156,12 @@ ImportOp::ImportOp(QStringView text, const ImportSettings& settings, const Clock
 {
 }
 
+ImportOp::ImportOp(std::vector<ImportRecord> records, const ImportSettings& settings, const Clock& clock)
+    : RowsOp(QStringLiteral("导入")), records_(std::move(records)), fromRecords_(true), settings_(settings),
+      clock_(&clock)
+{
+}
+
 void ImportOp::redo()
 {
     if (done_) {
@@ -166,8 +172,10 @@ void ImportOp::redo()
     done_ = true;
     Book& b = book();
     const int before = b.size();
-    result_ = importWordList(b, text_, settings_, *clock_);
+    result_ = fromRecords_ ? importRecords(b, records_, settings_, *clock_)
+                           : importWordList(b, text_, settings_, *clock_);
     text_ = {};
+    records_ = {};   // the entries hold the texts now
     // Only what was added changes the text file; an import that added nothing leaves the flag.
     changed_ = b.size() > before;
     if (!changed_)

@@ -99,16 +99,20 @@ private:
 
 // Appends the records of `text` (a cancel keeps the entries before it) and, when any was added,
 // marks the text as modified; the new rows are announced once, at the end, so a long import with
-// progress never shows half its rows.
+// progress never shows half its rows. The second form takes records read from another program's
+// file (a .apkg, .kvtml or CSV); everything else is the same.
 class ImportOp : public RowsOp {
 public:
     ImportOp(QStringView text, const ImportSettings& settings, const Clock& clock);
+    ImportOp(std::vector<ImportRecord> records, const ImportSettings& settings, const Clock& clock);
     void redo() override;
     void undo() override { takeOut(); }
     ImportResult result() const { return result_; }
 
 private:
     QStringView text_;
+    std::vector<ImportRecord> records_;
+    bool fromRecords_ = false;
     ImportSettings settings_;
     const Clock* clock_;
     bool done_ = false;

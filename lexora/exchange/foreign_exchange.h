@@ -1,0 +1,48 @@
+#pragma once
+// What the import/export dialog and lexbook share around another program's file, beside the
+// formats themselves: the result messages with what was lost, the notes' sounds copied into the
+// voice folder, and the recorded files that go into an exported package.
+
+#include "lexora/exchange/formats/foreign_format.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace lex {
+
+class Env;
+
+// "导入完成，导入单词数:%d" (or "导入已取消，...") and, one line each, the notes left out for want of a
+// word and what the format could not carry.
+QString foreignImportMessage(const ImportResult& result, int withoutWord, const QStringList& losses);
+// "导出完成，导出单词数:%d", the sounds packed, and the losses.
+QString foreignExportMessage(const ForeignExportResult& result);
+
+// A note's sound and the word it is filed under once imported (the word as the Book stores it).
+struct NoteSound {
+    QString word;
+    QString media;   // the name in the package
+};
+// The first sound of every row that becomes an entry under `map`, in row order.
+std::vector<NoteSound> noteSounds(const ForeignTable& table, const FieldMap& map);
+
+struct SoundCopyResult {
+    int copied = 0;
+    int kept = 0;        // a recorded file was there and the learner kept it
+    int unusable = 0;    // not .mp3/.wav, a word that cannot be a file name, or unreadable media
+    QString error;       // the first write that failed (the copy stops there)
+};
+// Copies each sound to the voice folder as the word's recorded file (voice_files.h), keeping the
+// media's extension. A word that already has a recorded file is overwritten only when
+// `overwrite(existingPath)` says so.
+SoundCopyResult copyNoteSounds(Env* env, const ForeignTable& table, const std::vector<NoteSound>& sounds,
+                               const QString& voiceFolder, const std::function<bool(const QString&)>& overwrite);
+QString soundCopyMessage(const SoundCopyResult& r);
+
+// For ForeignExportOptions::sound: an entry's recorded file from the voice folder, read through
+// `env`; no sound for a word without one.
+std::function<bool(const WordEntry&, QByteArray*, QString*)> recordedSounds(Env* env, const QString& voiceFolder);
+
+} // namespace lex
