@@ -1,4 +1,5 @@
-// import and export: text word lists in and out of a word book, as the import/export dialog does.
+// import and export: word lists in and out of a word book, as the import/export dialog does: the
+// three text styles, or another program's file (Anki, KDE, CSV, TSV) by its extension or --format.
 #include "commands.h"
 #include "progress.h"
 
@@ -6,6 +7,8 @@
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book_file.h"
+#include "lexora/exchange/foreign_exchange.h"
+#include "lexora/exchange/formats/foreign_format.h"
 #include "lexora/exchange/text_format.h"
 
 #include <cstdio>
@@ -17,7 +20,7 @@ namespace {
 
 struct Options {
     QStringList positional;
-    std::optional<QString> style, strangeness, encoding, dict, rows;
+    std::optional<QString> style, strangeness, encoding, dict, rows, format, map, voice;
 };
 
 // Splits `args` into positional arguments and the options in `allowed`; false (with `code` set and
@@ -44,6 +47,9 @@ bool parseOptions(const QStringList& args, const QStringList& allowed, Options* 
         else if (a == QLatin1String("--encoding")) o->encoding = v;
         else if (a == QLatin1String("--dict")) o->dict = v;
         else if (a == QLatin1String("--rows")) o->rows = v;
+        else if (a == QLatin1String("--format")) o->format = v;
+        else if (a == QLatin1String("--map")) o->map = v;
+        else if (a == QLatin1String("--voice")) o->voice = v;
     }
     return true;
 }
@@ -77,22 +83,90 @@ bool loadForCommand(lex::Book& book, int* code)
     return true;
 }
 
+// Another program's format: --format NAME, else the file's extension when no --style is given.
+// False (with the message printed) for an unknown name or a --format beside --style.
+bool chooseForeign(const Options& o, const QString& file, std::optional<lex::ForeignKind>* kind, int* code)
+{
+    if (o.format) {
+        if (o.style) {
+            *code = fail(QStringLiteral("--format and --style exclude each other"));
+            return false;
+        }
+        *kind = lex::foreignKindByName(*o.format);
+        if (!*kind) {
+            *code = fail(QStringLiteral("--format must be apkg, colpkg, kvtml, csv or tsv"));
+            return false;
+        }
+        return true;
+    }
+    if (!o.style)
+        *kind = lex::foreignKindForPath(file);
+    return true;
+}
+
+// --map word=1,explanation=2,...: fields counted from 1 or named as the file names them; 0 or
+// "none" leaves that part empty, class=tags takes the note's first tag. Parts not named keep the
+// guess from the field names.
+bool parseFieldMap(const QString& spec, const QStringList& fields, lex::FieldMap* map, QString* error)
+{
+    for (const QString& part : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        const QString key = part.left(eq).trimmed().toLower(), value = part.mid(eq + 1).trimmed();
+        int* slot = key == u"word" ? &map->word
+                  : key == u"phonetic" ? &map->phonetic
+                  : key == u"explanation" ? &map->explanation
+                  : key == u"comment" ? &map->comment
+                  : key == u"class" ? &map->className
+                                    : nullptr;
+        if (eq < 0 || !slot) {
+            *error = QStringLiteral("--map takes word, phonetic, explanation, comment and class, e.g. word=1,explanation=2");
+            return false;
+        }
+        bool number = false;
+        int field = value.toInt(&number);
+        const bool tags = slot == &map->className && value == u"tags";
+        if (slot == &map->className)
+            map->classFromTags = tags;
+        if (value == u"none" || tags)
+            field = 0;
+        else if (!number)
+            field = int(fields.indexOf(value)) + 1;
+        if (field < 0 || field > fields.size() || (field == 0 && !number && value != u"none" && !tags)) {
+            *error = QStringLiteral("--map: no field '%1' (the file has %2: %3)")
+                         .arg(value)
+                         .arg(fields.size())
+                         .arg(fields.join(QStringLiteral(", ")));
+            return false;
+        }
+        *slot = field - 1;
+    }
+    return true;
+}
+
 } // namespace
 
 int cmdImport(const QStringList& args)
 {
     const QString usage = QStringLiteral(
-        "usage: lexbook import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]");
+        "usage: lexbook import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]\n"
+        "       lexbook import BOOK FILE.apkg|.colpkg|.kvtml|.csv|.tsv [--format NAME] [--map word=1,explanation=2,...] [--strangeness R,S,L]");
     Options o;
     int code = 0;
     if (!parseOptions(args, {QStringLiteral("--style"), QStringLiteral("--strangeness"), QStringLiteral("--encoding"),
-                             QStringLiteral("--dict")}, &o, &code))
+                             QStringLiteral("--dict"), QStringLiteral("--format"), QStringLiteral("--map")}, &o, &code))
         return code;
     if (o.positional.size() != 2)
         return fail(usage);
+    std::optional<lex::ForeignKind> foreign;
+    if (!chooseForeign(o, o.positional[1], &foreign, &code))
+        return code;
     lex::ImportSettings settings;
-    if (!parseStyle(o.style, &settings.style))
+    if (!foreign && !parseStyle(o.style, &settings.style))
         return fail(QStringLiteral("--style must be 1, 2 or 3"));
+    if (foreign && (o.encoding || o.dict))
+        return fail(QStringLiteral("--encoding and --dict are for the text styles only"));
+    if (!foreign && o.map)
+        return fail(QStringLiteral("--map is for another program's file only"));
     if (o.strangeness) {
         const QStringList parts = o.strangeness->split(QLatin1Char(','));
         uint8_t values[3] = {};
@@ -129,8 +203,22 @@ int cmdImport(const QStringList& args)
     std::optional<Progress> progress(std::in_place);
     progress->step(QStringLiteral("reading %1").arg(file));
     QString text;
-    if (!lex::readWordListFile(env, file, encoding, &text))
+    lex::ForeignTable table;
+    std::vector<lex::ImportRecord> records;
+    int withoutWord = 0;
+    if (foreign) {
+        // Read and mapped before the Book is touched: a bad file changes nothing.
+        const lex::Status read = lex::readForeign(*foreign, env, file, &table);
+        if (!read)
+            return fail(QStringLiteral("无效文件: %1: %2").arg(file, read.message()));
+        lex::FieldMap map = lex::guessFieldMap(table.fields);
+        QString error;
+        if (o.map && !parseFieldMap(*o.map, table.fields, &map, &error))
+            return fail(error);
+        records = lex::recordsFromTable(table, map, &withoutWord);
+    } else if (!lex::readWordListFile(env, file, encoding, &text)) {
         return fail(QStringLiteral("无效文件: ") + file);
+    }
 
     lex::Book book;
     if (!splitBook(o.positional[0], book))
@@ -149,8 +237,14 @@ int cmdImport(const QStringList& args)
     progress->step(QStringLiteral("loading %1").arg(o.positional[0]));
     if (!loadForCommand(book, &code))
         return code;
-    progress->step(QStringLiteral("importing %1 characters of words").arg(text.size()));
-    const lex::ImportResult r = lex::importWordList(book, text, settings, *lex::Clock::system());
+    lex::ImportResult r;
+    if (foreign) {
+        progress->step(QStringLiteral("importing %1 entries").arg(records.size()));
+        r = lex::importRecords(book, records, settings, *lex::Clock::system());
+    } else {
+        progress->step(QStringLiteral("importing %1 characters of words").arg(text.size()));
+        r = lex::importWordList(book, text, settings, *lex::Clock::system());
+    }
     if (r.added > 0)
         book.textChanged = true;
     progress->step(QStringLiteral("saving %1 entries").arg(book.size()));
@@ -158,23 +252,35 @@ int cmdImport(const QStringList& args)
     progress.reset();
     if (!saved.ok())
         return fail(QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message), 1);
-    out(QStringLiteral("导入完成，导入单词数:%1\n").arg(r.added));
+    if (foreign)
+        out(lex::foreignImportMessage(r, withoutWord, table.losses) + QLatin1Char('\n'));
+    else
+        out(QStringLiteral("导入完成，导入单词数:%1\n").arg(r.added));
     return 0;
 }
 
 int cmdExport(const QStringList& args)
 {
     const QString usage = QStringLiteral(
-        "usage: lexbook export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]");
+        "usage: lexbook export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]\n"
+        "       lexbook export BOOK FILE.apkg|.kvtml|.csv|.tsv [--format NAME] [--voice VOICEFOLDER] [--rows FIRST-LAST]");
     Options o;
     int code = 0;
-    if (!parseOptions(args, {QStringLiteral("--style"), QStringLiteral("--encoding"), QStringLiteral("--rows")}, &o, &code))
+    if (!parseOptions(args, {QStringLiteral("--style"), QStringLiteral("--encoding"), QStringLiteral("--rows"),
+                             QStringLiteral("--format"), QStringLiteral("--voice")}, &o, &code))
         return code;
     if (o.positional.size() != 2)
         return fail(usage);
+    std::optional<lex::ForeignKind> foreign;
+    if (!chooseForeign(o, o.positional[1], &foreign, &code))
+        return code;
     int style = 0;
-    if (!parseStyle(o.style, &style))
+    if (!foreign && !parseStyle(o.style, &style))
         return fail(QStringLiteral("--style must be 1, 2 or 3"));
+    if (foreign && o.encoding)
+        return fail(QStringLiteral("--encoding is for the text styles only"));
+    if (o.voice && foreign != lex::ForeignKind::Anki)
+        return fail(QStringLiteral("--voice is for Anki packages only"));
     // The dialog's default is code page 936 (导出Unicode unchecked).
     lex::TextEncoding encoding = lex::TextEncoding::Cp936;
     if (o.encoding && (!lex::parseTextEncoding(*o.encoding, &encoding) || encoding == lex::TextEncoding::Auto))
@@ -203,6 +309,22 @@ int cmdExport(const QStringList& args)
     for (int r = first; r <= last; ++r)
         entries.push_back(book.atView(r - 1));
 
+    if (foreign) {
+        lex::ForeignExportOptions options;
+        options.deckName = book.name;
+        if (o.voice) {
+            QString folder = *o.voice;
+            if (!folder.endsWith(QLatin1Char('/')))
+                folder += QLatin1Char('/');
+            options.sound = lex::recordedSounds(lex::Env::defaultEnv(), folder);
+        }
+        lex::ForeignExportResult result;
+        const lex::Status s = lex::writeForeign(*foreign, lex::Env::defaultEnv(), o.positional[1], entries, options, &result);
+        if (!s)
+            return fail(QStringLiteral("cannot write %1: %2").arg(o.positional[1], s.message()), 1);
+        out(lex::foreignExportMessage(result) + QLatin1Char('\n'));
+        return 0;
+    }
     bool lossy = false;
     const QByteArray bytes = lex::exportWordListBytes(entries, style, encoding, &lossy);
     const lex::Status s = lex::writeFileAtomically(lex::Env::defaultEnv(), o.positional[1], bytes);

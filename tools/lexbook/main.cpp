@@ -101,15 +101,23 @@ const Command kCommands[] = {
      "Converts the ECDICT word list (its CSV file) into either dictionary and reports what went in, what\n"
      "was left out and why. Shows its progress on stderr when that is a terminal.\n"},
     {"import", lexbook::cmdImport,
-     "import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]",
+     "import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]\n"
+     "import BOOK FILE [--format apkg|colpkg|kvtml|csv|tsv] [--map word=N,phonetic=N,...] [--strangeness R,S,L]",
      "Adds the words of a text word list to the word book, as the import dialog does. --style is the\n"
      "list's style; --strangeness gives the new entries' recognition, spelling and listening degrees\n"
      "(default 10,10,10); --encoding auto tells UTF-16 and UTF-8 by their marks and contents, else code\n"
-     "page 936; --dict fills missing phonetics and explanations from a dictionary folder.\n"},
+     "page 936; --dict fills missing phonetics and explanations from a dictionary folder.\n"
+     "Without --style, a FILE ending in .apkg, .colpkg, .kvtml, .csv or .tsv (or --format) is another\n"
+     "program's file. --map says which field (from 1, or by name; 0 or none: no field; class=tags: the\n"
+     "first tag) becomes the word, phonetic, explanation, comment and class; what it leaves out is\n"
+     "guessed from the field names. A file that cannot be read leaves the word book unchanged.\n"},
     {"export", lexbook::cmdExport,
-     "export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]",
+     "export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]\n"
+     "export BOOK FILE [--format apkg|kvtml|csv|tsv] [--voice VOICEFOLDER] [--rows FIRST-LAST]",
      "Writes the word book (or rows FIRST to LAST, counted from 1) as a text word list of the given style.\n"
-     "The default encoding is code page 936 (gbk), as the export dialog writes.\n"},
+     "The default encoding is code page 936 (gbk), as the export dialog writes. Without --style, a FILE\n"
+     "ending in .apkg, .kvtml, .csv or .tsv (or --format) is written in that program's format and what\n"
+     "it cannot carry is listed; --voice packs the words' recorded files into an Anki package.\n"},
     {"fsrs", lexbook::cmdFsrs, "fsrs [--retention R] YYYY-MM-DDTHH:MM=G...", lexbook::kFsrsHelp},
     {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
