@@ -598,6 +598,11 @@ void CMyImportDialog::runForeignImport(ForeignKind kind, const QString& path)
             message(status ? QStringLiteral("无效文件") : QStringLiteral("无效文件\n") + status.message());
         return;
     }
+    if (table_.rows.empty()) {
+        setBusy(false);
+        message(QStringLiteral("无效文件\n文件中没有可导入的行"));
+        return;
+    }
     const FieldMap map = fieldMap();
     int withoutWord = 0;
     std::vector<ImportRecord> records = recordsFromTable(table_, map, &withoutWord);
