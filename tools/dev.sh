@@ -35,7 +35,7 @@ test_packages=(
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
   sdcv stardict-tools dictzip
-  libkeduvocdocument-dev
+  libkeduvocdocument-dev qtbase5-dev
 )
 # Node.js and npm for the memory model's reference check (the ts-fsrs package); a Node.js that
 # brings its own npm needs no Debian npm.
