@@ -73,7 +73,7 @@ T* at(CMyImportDialog& d, int id)
 TEST_F(ForeignDialog, ImportsATableWithTheLearnersFieldMapAndUndoesItWhole)
 {
     const QString file = dir.path(QStringLiteral("deck.tsv"));
-    dir.write(QStringLiteral("deck.tsv"), "Front\tBack\tIPA\tNotes\n"
+    dir.write(QStringLiteral("deck.tsv"), "#columns:Front\tBack\tIPA\tNotes\n"
                                           "apple\t苹果\tˈæpl\tfruit\n"
                                           "tab\tb\tx\tline1\n"
                                           "\tno word\t\t\n");
