@@ -74,6 +74,7 @@ private:
     void showForeignPreview(const QString& path, ForeignKind kind);
     void showTable();
     void formatChanged();
+    void enableForFormat();
     void runImport();
     void runForeignImport(ForeignKind kind, const QString& path);
     void offerSounds(const FieldMap& map, QString* text);
