@@ -76,7 +76,7 @@ TEST(LexbookImport, OtherProgramsFilesByExtensionOrFormatWithTheFieldMap)
 
     // Out and back in: by the extension, and by --format whatever the name.
     const QString from = dir.path(QStringLiteral("Book/ByExtension"));
-    for (const char* out : {"out.kvtml", "out.csv", "out.dat"}) {
+    for (const char* out : {"out.apkg", "out.kvtml", "out.csv", "out.dat"}) {
         SCOPED_TRACE(out);
         QStringList format;
         if (QByteArray(out).endsWith(".dat"))

@@ -11,6 +11,7 @@
 #include "lexora/exchange/formats/foreign_format.h"
 #include "lexora/exchange/text_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -212,6 +213,10 @@ int cmdImport(const QStringList& args)
         if (!read)
             return fail(QStringLiteral("无效文件: %1: %2").arg(file, read.message()));
         lex::FieldMap map = lex::guessFieldMap(table.fields);
+        // As the dialog starts: without a class field, a note's first tag (an Anki deck's lessons).
+        if (map.className < 0)
+            map.classFromTags = std::any_of(table.rows.begin(), table.rows.end(),
+                                            [](const lex::ForeignRow& r) { return !r.tags.isEmpty(); });
         QString error;
         if (o.map && !parseFieldMap(*o.map, table.fields, &map, &error))
             return fail(error);
