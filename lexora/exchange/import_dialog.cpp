@@ -120,6 +120,15 @@ CMyImportDialog::CMyImportDialog(bool importMode, ImportExportHost host, QWidget
         auto* c = ui::control<QComboBox>(this, id);
         connect(c, &QComboBox::currentIndexChanged, this, [this, id](int index) { onCommand(id, index); });
     }
+    // The labels of the format and the field map lead Alt+letter to their boxes.
+    const std::pair<QString, int> buddies[] = {
+        {QStringLiteral("格式(&F):"), kFormat},        {QStringLiteral("单词(&W):"), kMapWord},
+        {QStringLiteral("音标(&P):"), kMapPhonetic},   {QStringLiteral("解释(&E):"), kMapExplanation},
+        {QStringLiteral("注释(&C):"), kMapComment},    {QStringLiteral("类名(&L):"), kMapClass}};
+    for (QLabel* l : findChildren<QLabel*>())
+        for (const auto& [text, id] : buddies)
+            if (l->text() == text)
+                l->setBuddy(ui::findControl(this, id));
     auto* pathBox = ui::control<QLineEdit>(this, kPath);
     connect(pathBox, &QLineEdit::editingFinished, this, [this] { onCommand(kPath, 0); });
 
@@ -306,6 +315,12 @@ StrangeIndex CMyImportDialog::strangeness() const
 void CMyImportDialog::setBusy(bool busy)
 {
     importing_ = busy;
+    // The keyboard focus stays where the learner had it: disabling the focused button would move
+    // it on, to 关闭 at worst, where the next Enter closes the dialog.
+    if (busy) {
+        QWidget* f = QApplication::focusWidget();
+        focusBeforeBusy_ = f && isAncestorOf(f) ? f : nullptr;
+    }
     for (int id : {kOpenFile, kRun, kBoxOnly, kPath, kRecognition, kSpelling, kListening, kStyle1, kStyle2, kStyle3,
                    kPreview, kFormat, kMapWord, kMapPhonetic, kMapExplanation, kMapComment, kMapClass})
         if (QWidget* w = ui::findControl(this, id))
@@ -318,6 +333,9 @@ void CMyImportDialog::setBusy(bool busy)
     setBoxOnly(ui::control<QAbstractButton>(this, kBoxOnly)->isChecked());
     enableForFormat();
     ui::findControl(this, kProgress)->hide();
+    if (focusBeforeBusy_ && focusBeforeBusy_->isEnabled() && focusBeforeBusy_->isVisible())
+        focusBeforeBusy_->setFocus();
+    focusBeforeBusy_.clear();
 }
 
 void CMyImportDialog::runImport()

@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -102,6 +103,7 @@ private:
     QString tablePath_;
     std::optional<ForeignKind> tableKind_;
     QElapsedTimer progressClock_;
+    QPointer<QWidget> focusBeforeBusy_;
 };
 
 } // namespace lex

@@ -54,14 +54,13 @@ key Return
 wait_for 10 active_is '^导入文件$' || fail "the file chooser did not close"
 sleep 0.5
 import -window root "$out/anki_import_e2e_preview.png"
-# From 打开文件 back past the three strangeness lists to the last controls, the field map:
-# 解释 takes the field after the guessed one (Comment), 注释 the one before it (Explanation).
-for _ in $(seq 6); do xdotool key shift+Tab; done
-key Down                                       # 解释 ← Comment
-key Tab Up                                     # 注释 ← Explanation
+# The field map by its labels' keys: 解释 (Alt+E) takes the field after the guessed one (Comment),
+# 注释 (Alt+C) the one before it (Explanation).
+key alt+e Down                                 # 解释 ← Comment
+key alt+c Up                                   # 注释 ← Explanation
 sleep 0.3
 import -window root "$out/anki_import_e2e_mapped.png"
-for _ in $(seq 6); do xdotool key Tab; done
+for _ in $(seq 6); do xdotool key Tab; done    # 类名, the three strangeness lists, 打开文件, 导入
 key space                                      # 导入
 answer_message "the import"                    # "导入完成，导入单词数:4"
 key Escape
