@@ -232,6 +232,7 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
     card.bind(3, deckId);
     card.bind(5, nowS);
 
+    const QByteArray deckUtf8 = deckName.toUtf8();
     QJsonObject mediaMap;
     QSet<QString> mediaUsed;   // lower case: names must differ on file systems that ignore case
     QSet<QString> guids;
@@ -266,8 +267,9 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
         const QByteArray plainUtf8 = plain.toUtf8();
 
         // The same entry exported again gets the same guid, so that Anki updates the note.
-        const QByteArray identity = deckName.toUtf8() + '\x1f' + e.word().toUtf8() + '\x1f' +
-                                    e.stored.added.toText().toUtf8();
+        const EntryTime& t = e.stored.added;
+        const char added[5] = {char(t.year), char(t.month), char(t.day), char(t.hour), char(t.minute)};
+        const QByteArray identity = deckUtf8 + '\x1f' + e.word().toUtf8() + '\x1f' + QByteArray(added, 5);
         QString guid = base91(sha1Prefix(identity, 8));
         for (int n = 2; guids.contains(guid); ++n)
             guid = base91(sha1Prefix(identity + '\x1f' + QByteArray::number(n), 8));

@@ -85,6 +85,10 @@ Status unzstd(QByteArrayView in, Budget& budget, QByteArray* out)
     std::unique_ptr<ZSTD_DCtx, size_t (*)(ZSTD_DCtx*)> ctx(ZSTD_createDCtx(), ZSTD_freeDCtx);
     if (!ctx)
         return Status::error(QStringLiteral("out of memory"));
+    // Room for the size the frame states, within what so much input is likely to hold; a frame
+    // stating more than it holds then costs no memory.
+    if (declared != ZSTD_CONTENTSIZE_UNKNOWN)
+        out->resize(qsizetype(std::min<qint64>(qint64(declared) + 1, in.size() * qint64(64) + (1 << 20))));
     ZSTD_inBuffer input{in.data(), size_t(in.size()), 0};
     size_t ret = 1;
     qint64 used = 0;
@@ -178,7 +182,11 @@ public:
         zip_file_t* f = zip_fopen_index(zip_, zip_uint64_t(index), 0);
         if (!f)
             return damaged(QStringLiteral("“%1” cannot be opened (%2)").arg(name, QString::fromUtf8(zip_strerror(zip_))));
-        // Grown as data arrives, so that a member claiming more than it holds costs nothing.
+        // Room for what the member says it holds, but never more than its packed size could
+        // inflate to (deflate reaches about 1:1032), so that a lying header costs no memory; past
+        // that the buffer grows as data arrives.
+        const qint64 packed = (st.valid & ZIP_STAT_COMP_SIZE) ? qint64(std::min<zip_uint64_t>(st.comp_size, 1ull << 40)) : 0;
+        out->resize(std::min(declared + 1, packed * 1100 + (1 << 16)));
         qint64 used = 0;
         Status s;
         for (;;) {
