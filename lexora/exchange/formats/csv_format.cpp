@@ -242,8 +242,9 @@ QString htmlToText(const QString& html)
 {
     if (!html.contains(u'<') && !html.contains(u'&'))
         return html;
+    const QString text = markupToText(html, true);
     QStringList lines;
-    for (QStringView l : QStringView(markupToText(html, true)).split(u'\n')) {
+    for (QStringView l : QStringView(text).split(u'\n')) {
         l = l.trimmed();
         if (!l.isEmpty())
             lines << l.toString();
@@ -261,7 +262,17 @@ QString decodeDelimited(QByteArrayView bytes)
         if (!utf8.hasError())
             return text;
     }
-    return decodeWordList(bytes, TextEncoding::Auto);
+    QString text = decodeWordList(bytes, TextEncoding::Auto);
+    // UTF-16 read from a damaged file may hold half a surrogate pair, which no UTF-8 file (our
+    // export) can hold: it becomes U+FFFD, as invalid bytes do in the other encodings.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
 }
 
 Status parse(bool tab, QByteArrayView bytes, ForeignTable* out, const ForeignProgressFn& progress)
