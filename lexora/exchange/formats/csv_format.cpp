@@ -3,7 +3,8 @@
 //   #html:true|false      true: fields are HTML, reduced to plain text on reading
 //   #columns:Word,...     the field names, split like a line of the file
 //   #tags column:N        the 1-based field that holds space-separated tags
-// Other header lines (#notetype, #deck, #guid column, ...) are passed over.
+//   #deck column:N, #notetype column:N, #guid column:N   name those fields when #columns does not
+// Other header lines (#notetype:, #deck:, ...) are passed over.
 //
 // Fields are split as spreadsheets write them: a field that starts with a double quote runs to the
 // next lone double quote, "" inside it is one quote, and line breaks inside it are kept as they
@@ -192,7 +193,8 @@ struct Header {
     bool html = false;
     QString columns;          // the value as written; split once the separator is known
     bool columnsGiven = false;
-    int tagsColumn = 0;       // from 1; 0: none
+    // Anki's special columns, from 1; 0: none.
+    int tagsColumn = 0, deckColumn = 0, notetypeColumn = 0, guidColumn = 0;
 };
 
 // The header lines at the top of the text; *pos ends on the first line that is not one.
@@ -228,6 +230,12 @@ Status readHeader(QStringView s, qsizetype* pos, int* line, Header* h)
                 h->columnsGiven = true;
             } else if (key == u"tags column") {
                 h->tagsColumn = std::max(0, value.trimmed().toInt());
+            } else if (key == u"deck column") {
+                h->deckColumn = std::max(0, value.trimmed().toInt());
+            } else if (key == u"notetype column") {
+                h->notetypeColumn = std::max(0, value.trimmed().toInt());
+            } else if (key == u"guid column") {
+                h->guidColumn = std::max(0, value.trimmed().toInt());
             }
         }
         i = skipLineEnd(s, end);
@@ -359,6 +367,13 @@ Status parse(bool tab, QByteArrayView bytes, ForeignTable* out, const ForeignPro
             out->fields[i] = QString::number(i + 1);
     while (out->fields.size() < widest)
         out->fields << QString::number(out->fields.size() + 1);
+    // Anki's special columns by name, where #columns did not name them, so that the preview shows
+    // what they hold.
+    const std::pair<int, const char*> special[] = {
+        {h.tagsColumn, "Tags"}, {h.deckColumn, "Deck"}, {h.notetypeColumn, "Note type"}, {h.guidColumn, "GUID"}};
+    for (const auto& [column, name] : special)
+        if (column > 0 && column <= out->fields.size() && out->fields[column - 1] == QString::number(column))
+            out->fields[column - 1] = QString::fromLatin1(name);
 
     out->rows.reserve(records.size());
     for (Record& r : records) {
