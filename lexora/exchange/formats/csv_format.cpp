@@ -83,29 +83,32 @@ public:
             QString f;
             if (i < n && s_[i] == u'"') {
                 const int opened = *line;
+                qsizetype length = 0;
                 ++i;
                 while (true) {
-                    if (i >= n)
+                    const qsizetype quote = s_.indexOf(u'"', i);
+                    const qsizetype stop = quote < 0 ? n : quote;
+                    for (qsizetype k = i; k < stop; ++k)
+                        if (s_[k] == u'\n' || (s_[k] == u'\r' && (k + 1 >= n || s_[k + 1] != u'\n')))
+                            ++*line;
+                    length += stop - i;
+                    if (length > kForeignMaxFieldChars)
+                        return fieldTooLong(opened);
+                    if (fields)
+                        f.append(s_.mid(i, stop - i));
+                    if (quote < 0)
                         return Status::error(Status::Code::Damaged,
                                              QStringLiteral("the quoted field that begins on line %1 is never closed")
                                                  .arg(opened));
-                    const QChar c = s_[i];
-                    if (c == u'"') {
-                        if (i + 1 < n && s_[i + 1] == u'"') {
-                            f += c;
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
+                    if (quote + 1 < n && s_[quote + 1] == u'"') {
+                        ++length;
+                        if (fields)
+                            f += u'"';
+                        i = quote + 2;
+                        continue;
                     }
-                    if (c == u'\n' || (c == u'\r' && (i + 1 >= n || s_[i + 1] != u'\n')))
-                        ++*line;
-                    if (fields)
-                        f += c;
-                    ++i;
-                    if (f.size() > kForeignMaxFieldChars)
-                        return fieldTooLong(*line);
+                    i = quote + 1;
+                    break;
                 }
             }
             // Unquoted text, or what follows a closing quote before the separator.
