@@ -102,6 +102,8 @@ TEST(ForeignText, DelimitedHeadersAndQuoting)
         {false, "#separator:|\n#html:false\na|<b>b</b>|c\n", {"1", "2", "3"}, {{"a", "<b>b</b>", "c"}}, {}},
         {false, "a;b\nc;\"d;e\"\n", {"1", "2"}, {{"a", "b"}, {"c", "d;e"}}, {}},   // a spreadsheet's semicolons
         {false, "#columns:Word,Explanation\nw,e,extra\n", {"Word", "Explanation", "3"}, {{"w", "e", "extra"}}, {}},
+        {true, "#separator:tab\n#html:true\n#guid column:1\n#notetype column:2\n#deck column:3\n#tags column:5\n"
+               "g\tBasic\tD\tw<br>\tt\n", {"GUID", "Note type", "Deck", "4", "Tags"}, {{"g", "Basic", "D", "w", "t"}}, {"t"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());

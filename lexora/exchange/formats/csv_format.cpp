@@ -3,7 +3,8 @@
 //   #html:true|false      true: fields are HTML, reduced to plain text on reading
 //   #columns:Word,...     the field names, split like a line of the file
 //   #tags column:N        the 1-based field that holds space-separated tags
-// Other header lines (#notetype, #deck, #guid column, ...) are passed over.
+//   #deck column:N, #notetype column:N, #guid column:N   name those fields when #columns does not
+// Other header lines (#notetype:, #deck:, ...) are passed over.
 //
 // Fields are split as spreadsheets write them: a field that starts with a double quote runs to the
 // next lone double quote, "" inside it is one quote, and line breaks inside it are kept as they
@@ -82,29 +83,32 @@ public:
             QString f;
             if (i < n && s_[i] == u'"') {
                 const int opened = *line;
+                qsizetype length = 0;
                 ++i;
                 while (true) {
-                    if (i >= n)
+                    const qsizetype quote = s_.indexOf(u'"', i);
+                    const qsizetype stop = quote < 0 ? n : quote;
+                    for (qsizetype k = i; k < stop; ++k)
+                        if (s_[k] == u'\n' || (s_[k] == u'\r' && (k + 1 >= n || s_[k + 1] != u'\n')))
+                            ++*line;
+                    length += stop - i;
+                    if (length > kForeignMaxFieldChars)
+                        return fieldTooLong(opened);
+                    if (fields)
+                        f.append(s_.mid(i, stop - i));
+                    if (quote < 0)
                         return Status::error(Status::Code::Damaged,
                                              QStringLiteral("the quoted field that begins on line %1 is never closed")
                                                  .arg(opened));
-                    const QChar c = s_[i];
-                    if (c == u'"') {
-                        if (i + 1 < n && s_[i + 1] == u'"') {
-                            f += c;
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
+                    if (quote + 1 < n && s_[quote + 1] == u'"') {
+                        ++length;
+                        if (fields)
+                            f += u'"';
+                        i = quote + 2;
+                        continue;
                     }
-                    if (c == u'\n' || (c == u'\r' && (i + 1 >= n || s_[i + 1] != u'\n')))
-                        ++*line;
-                    if (fields)
-                        f += c;
-                    ++i;
-                    if (f.size() > kForeignMaxFieldChars)
-                        return fieldTooLong(*line);
+                    i = quote + 1;
+                    break;
                 }
             }
             // Unquoted text, or what follows a closing quote before the separator.
@@ -192,7 +196,8 @@ struct Header {
     bool html = false;
     QString columns;          // the value as written; split once the separator is known
     bool columnsGiven = false;
-    int tagsColumn = 0;       // from 1; 0: none
+    // Anki's special columns, from 1; 0: none.
+    int tagsColumn = 0, deckColumn = 0, notetypeColumn = 0, guidColumn = 0;
 };
 
 // The header lines at the top of the text; *pos ends on the first line that is not one.
@@ -228,6 +233,12 @@ Status readHeader(QStringView s, qsizetype* pos, int* line, Header* h)
                 h->columnsGiven = true;
             } else if (key == u"tags column") {
                 h->tagsColumn = std::max(0, value.trimmed().toInt());
+            } else if (key == u"deck column") {
+                h->deckColumn = std::max(0, value.trimmed().toInt());
+            } else if (key == u"notetype column") {
+                h->notetypeColumn = std::max(0, value.trimmed().toInt());
+            } else if (key == u"guid column") {
+                h->guidColumn = std::max(0, value.trimmed().toInt());
             }
         }
         i = skipLineEnd(s, end);
@@ -242,8 +253,9 @@ QString htmlToText(const QString& html)
 {
     if (!html.contains(u'<') && !html.contains(u'&'))
         return html;
+    const QString text = markupToText(html, true);
     QStringList lines;
-    for (QStringView l : QStringView(markupToText(html, true)).split(u'\n')) {
+    for (QStringView l : QStringView(text).split(u'\n')) {
         l = l.trimmed();
         if (!l.isEmpty())
             lines << l.toString();
@@ -261,7 +273,17 @@ QString decodeDelimited(QByteArrayView bytes)
         if (!utf8.hasError())
             return text;
     }
-    return decodeWordList(bytes, TextEncoding::Auto);
+    QString text = decodeWordList(bytes, TextEncoding::Auto);
+    // UTF-16 read from a damaged file may hold half a surrogate pair, which no UTF-8 file (our
+    // export) can hold: it becomes U+FFFD, as invalid bytes do in the other encodings.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
 }
 
 Status parse(bool tab, QByteArrayView bytes, ForeignTable* out, const ForeignProgressFn& progress)
@@ -348,6 +370,13 @@ Status parse(bool tab, QByteArrayView bytes, ForeignTable* out, const ForeignPro
             out->fields[i] = QString::number(i + 1);
     while (out->fields.size() < widest)
         out->fields << QString::number(out->fields.size() + 1);
+    // Anki's special columns by name, where #columns did not name them, so that the preview shows
+    // what they hold.
+    const std::pair<int, const char*> special[] = {
+        {h.tagsColumn, "Tags"}, {h.deckColumn, "Deck"}, {h.notetypeColumn, "Note type"}, {h.guidColumn, "GUID"}};
+    for (const auto& [column, name] : special)
+        if (column > 0 && column <= out->fields.size() && out->fields[column - 1] == QString::number(column))
+            out->fields[column - 1] = QString::fromLatin1(name);
 
     out->rows.reserve(records.size());
     for (Record& r : records) {

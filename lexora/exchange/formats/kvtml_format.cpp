@@ -205,7 +205,7 @@ private:
         }
         if (failed_)
             return false;
-        // Anything after the root but junk is the reader's to find.
+        // Only comments and processing instructions may follow the root; the reader checks them.
         while (!xml_.atEnd())
             if (!next())
                 return false;
