@@ -42,10 +42,15 @@ saved() {   # $1: the dump of the saved Book goes here
   "$lexbook" dump "$home/Book/English" >"$1" || fail "cannot read the saved Book"
 }
 
-click 125 45                                   # "学习": the word-book page
-
+# "学习": the word-book page. A click while the web page still comes up can be lost, so the
+# menu is tried again once.
+click 125 45
 menu 1
-wait_for 10 active_is '^导入文件$' || fail "no import dialog"
+if ! wait_for 10 active_is '^导入文件$'; then
+  click 125 45
+  menu 1
+  wait_for 10 active_is '^导入文件$' || fail "no import dialog"
+fi
 key Return                                     # 打开文件
 wait_for 10 active_is '^Open$' || fail "no file chooser"
 key ctrl+a
