@@ -82,6 +82,14 @@ TEST(BookOperations, EachComesBackWithUndoAndGoesAgainWithRedo)
         {"import", [](Fixture& f) {
              f.s.run(std::make_unique<ImportOp>(u"alpha\n甲\nbeta\n乙\n", ImportSettings{}, f.clock));
          }},
+        {"import records", [](Fixture& f) {
+             std::vector<ImportRecord> r{{QStringLiteral("kiwi"), QStringLiteral("猕猴桃"), QStringLiteral("ˈkiːwiː"),
+                                          QStringLiteral("c"), QStringLiteral("水果")},
+                                         {QStringLiteral(" ,")}};   // trimmed to nothing: refused
+             ImportSettings settings;
+             settings.recognition = 3;
+             f.s.run(std::make_unique<ImportOp>(std::move(r), settings, f.clock));
+         }},
         {"class name", [](Fixture& f) { f.s.run(std::make_unique<ClassNameOp>(Rows{0, 5}, QStringLiteral("单元"))); }},
         {"set a degree", [](Fixture& f) {
              f.s.run(std::make_unique<StrangenessOp>(Rows{1, 2, 3}, Degree::Spelling, DegreeChange::to(9)));
