@@ -244,3 +244,31 @@ TEST(NoteSounds, CopiedUnderTheWordAskingBeforeReplacing)
     EXPECT_EQ(ext, QStringLiteral("mp3"));
     EXPECT_FALSE(sound(*lextest::entry(QStringLiteral("absent")), &data, &ext));
 }
+
+// A package's sounds through the dialog: asked once, then copied beside the learner's own files.
+TEST_F(ForeignDialog, OffersAPackagesSoundsForTheVoiceFolder)
+{
+    const QString apkg = dir.path(QStringLiteral("deck.apkg"));
+    auto fig = lextest::entry(QStringLiteral("fig"), QStringLiteral("无花果"));
+    ForeignExportOptions options;
+    options.sound = [](const WordEntry& e, QByteArray* data, QString* ext) {
+        *data = "sound of " + e.word().toString().toUtf8();
+        *ext = QStringLiteral("mp3");
+        return true;
+    };
+    if (!writeForeign(ForeignKind::Anki, nullptr, apkg, {fig.get()}, options))
+        GTEST_SKIP() << "the Anki format is not there yet";
+    auto d = open(true);
+    ui.queueFileName(apkg);
+    d->onCommand(kOpenFile, 0);
+    EXPECT_EQ(d->foreignKind(), ForeignKind::Anki);
+    ui.queueAnswer(MessageAnswer::Yes);
+    d->onCommand(kRun, 0);
+    const QStringList m = ui.messages();
+    ASSERT_EQ(m.size(), 2);
+    EXPECT_TRUE(m[0].startsWith(QStringLiteral("导入的单词中有1个带声音"))) << m[0].toStdString();
+    EXPECT_TRUE(m[1].startsWith(QStringLiteral("导入完成，导入单词数:1"))) << m[1].toStdString();
+    EXPECT_TRUE(m[1].contains(QStringLiteral("复制声音文件:1"))) << m[1].toStdString();
+    EXPECT_EQ(dir.read(QStringLiteral("Voice/f/fig.mp3")), "sound of fig");
+    EXPECT_EQ(session.book().atView(3)->explanation(), QStringLiteral("无花果"));
+}
