@@ -77,12 +77,9 @@ Status readNoteTypes(sqlite3* db, QByteArrayView modelsJson, std::map<qint64, No
     return Status::ok();
 }
 
-} // namespace
-
-Status readCollection(const QByteArray& sqliteBytes, ForeignTable* out, const ForeignProgressFn& progress,
-                      const Limits& limits)
+Status fillTable(const QByteArray& sqliteBytes, ForeignTable* out, const ForeignProgressFn& progress,
+                 const Limits& limits)
 {
-    *out = ForeignTable{};
     if (!sqliteBytes.startsWith(QByteArrayView("SQLite format 3\0", 16)) || sqliteBytes.size() < 100)
         return noCollection(QStringLiteral("not an SQLite database"));
     // A collection copied while Anki had it open says it is in WAL mode, which an in-memory
@@ -215,6 +212,18 @@ Status readCollection(const QByteArray& sqliteBytes, ForeignTable* out, const Fo
     if (images)
         out->losses << QStringLiteral("%1 pictures in the notes were left out.").arg(images);
     return Status::ok();
+}
+
+} // namespace
+
+Status readCollection(const QByteArray& sqliteBytes, ForeignTable* out, const ForeignProgressFn& progress,
+                      const Limits& limits)
+{
+    *out = ForeignTable{};
+    const Status s = fillTable(sqliteBytes, out, progress, limits);
+    if (!s)
+        *out = ForeignTable{};
+    return s;
 }
 
 } // namespace lex::anki
