@@ -181,6 +181,7 @@ Status fillTable(const QByteArray& sqliteBytes, ForeignTable* out, const Foreign
         if (!taken.value(notes.integer(0)))
             continue;
         ForeignRow row;
+        row.values.reserve(std::max<qsizetype>(out->fields.size(), 1));
         const QString flds = notes.text(1);
         for (QStringView value : QStringView(flds).tokenize(u'\x1f')) {
             QString text = fieldText(value, &row.sounds, &images);
