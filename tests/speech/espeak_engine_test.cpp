@@ -1,8 +1,10 @@
 #include "common/speech/espeak_engine.h"
+#include "common/speech/word_sound.h"
 #include "speech_fakes.h"
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace lex;
@@ -88,4 +90,27 @@ TEST(EspeakEngine, SuccessiveWordsQueueAndReachTheSink)
     EspeakEngine silent(&none);
     ASSERT_TRUE(silent.createVoice());
     EXPECT_TRUE(silent.speakAsync(QStringLiteral("hello")));
+}
+
+TEST(EspeakEngine, RendersAWordToAWavFileWithoutASoundDevice)
+{
+    EspeakEngine engine(nullptr);
+    ASSERT_TRUE(engine.createVoice());
+    ASSERT_TRUE(engine.setVoice(engine.defaultToken()));
+    QByteArray wav;
+    QString ext;
+    ASSERT_TRUE(wordSoundFile(nullptr, nullptr, &engine, QStringLiteral("pronunciation"), &wav, &ext));
+    EXPECT_EQ(ext, u"wav");
+    auto u32 = [&](int at) { return qFromLittleEndian<quint32>(wav.constData() + at); };
+    auto u16 = [&](int at) { return qFromLittleEndian<quint16>(wav.constData() + at); };
+    ASSERT_GT(wav.size(), 44 + 2000);
+    EXPECT_TRUE(wav.startsWith("RIFF") && wav.mid(8, 8) == "WAVEfmt " && wav.mid(36, 4) == "data");
+    EXPECT_EQ(u32(4), quint32(wav.size() - 8));
+    EXPECT_EQ(u32(40), quint32(wav.size() - 44));
+    EXPECT_EQ(u16(20), 1);   // PCM
+    EXPECT_EQ(u16(22), 1);   // mono
+    EXPECT_EQ(u32(24), quint32(engine.sampleRate()));
+    EXPECT_EQ(u16(34), 16);
+    EXPECT_FALSE(wordSoundFile(nullptr, nullptr, &engine, QString(), &wav, &ext));
+    EXPECT_FALSE(wordSoundFile(nullptr, nullptr, nullptr, QStringLiteral("word"), &wav, &ext));
 }

@@ -1,6 +1,8 @@
 #include "common/config/profile.h"
 #include "common/platform/named_event.h"
+#include "common/platform/env.h"
 #include "common/speech/speech_output.h"
+#include "common/speech/word_sound.h"
 #include "scripted_services.h"
 #include "speech_fakes.h"
 #include "temp_dir.h"
@@ -210,4 +212,16 @@ TEST(SpeechErrorText, Forms)
     EXPECT_EQ(speechErrorText(0x80040201u, {}), QStringLiteral("IDispatch error #1"));
     EXPECT_EQ(speechErrorText(0x80040200u, {}), QStringLiteral("Unknown error 0x80040200"));
     EXPECT_EQ(speechErrorText(0x8007000Eu, {}), QStringLiteral("Unknown error 0x8007000E"));
+}
+
+TEST_F(SpeakWordTest, ExportedSoundIsTheRecordedFileWhenThereIsOne)
+{
+    tmp.write(QStringLiteral("Voice/a/apple.mp3"), "ID3 apple");
+    auto s = make();
+    QByteArray data;
+    QString ext;
+    ASSERT_TRUE(wordSoundFile(s.get(), Env::defaultEnv(), nullptr, QStringLiteral("apple"), &data, &ext));
+    EXPECT_EQ(data, "ID3 apple");
+    EXPECT_EQ(ext, u"mp3");
+    EXPECT_FALSE(wordSoundFile(s.get(), Env::defaultEnv(), nullptr, QStringLiteral("banana"), &data, &ext));
 }

@@ -4,6 +4,7 @@
 #include "lexora/exchange/formats/anki_package.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace lex::anki {
 
@@ -67,8 +68,8 @@ void appendCodePoint(QString& out, char32_t c)
 // with a literal '&' when it is no entity.
 qsizetype decodeEntity(QStringView html, qsizetype i, QString& out)
 {
-    const qsizetype end = html.indexOf(u';', i + 1);
-    if (end < 0 || end - i > 12) {
+    const qsizetype end = html.sliced(i, std::min<qsizetype>(14, html.size() - i)).indexOf(u';') + i;
+    if (end < i + 2) {
         out.append(u'&');
         return i + 1;
     }
@@ -139,11 +140,19 @@ QString fieldText(QStringView html, QStringList* sounds, int* images)
         pendingBreak = false;
         out.append(piece);
     };
+    // Where the next '>' and ']' are, found once for a run of '<' or "[sound:" without an end,
+    // so that hostile text costs linear time.
+    qsizetype nextClose = -2, nextBracket = -2;
+    auto next = [&](qsizetype& cached, QChar c, qsizetype from) {
+        if (cached != -1 && cached < from)
+            cached = html.indexOf(c, from);
+        return cached;
+    };
     qsizetype i = 0;
     while (i < html.size()) {
         const QChar c = html[i];
         if (c == u'<') {
-            const qsizetype close = html.indexOf(u'>', i + 1);
+            const qsizetype close = next(nextClose, u'>', i + 1);
             const QStringView inner = close < 0 ? QStringView() : html.sliced(i + 1, close - i - 1);
             // "<" not followed by a tag name is text ("a < b" typed in an editor that did not escape it).
             const bool isTag = close >= 0 && !inner.isEmpty() &&
@@ -182,7 +191,7 @@ QString fieldText(QStringView html, QStringList* sounds, int* images)
             continue;
         }
         if (c == u'[' && html.sliced(i).startsWith(kSound)) {
-            const qsizetype end = html.indexOf(u']', i + kSound.size());
+            const qsizetype end = next(nextBracket, u']', i + kSound.size());
             if (end > 0) {
                 if (sounds)
                     sounds->append(html.sliced(i + kSound.size(), end - i - kSound.size()).toString());
