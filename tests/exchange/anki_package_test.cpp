@@ -3,6 +3,7 @@
 #include "lexora/exchange/formats/anki_package.h"
 
 #include "entry_builder.h"
+#include "fault_env.h"
 #include "mem_env.h"
 
 #include <QCryptographicHash>
@@ -169,6 +170,29 @@ TEST_F(Package, RoundTripKeepsEveryTextByteForByte)
     EXPECT_EQ(table.mediaNames.size(), 5);
     EXPECT_EQ(table.rows[0].sounds[0], u"English.wav");
     EXPECT_EQ(table.rows[2].sounds[0], u"_b_bold__b_.wav");   // no <>/ in file names
+}
+
+TEST_F(Package, AFailedExportLeavesTheEarlierFile)
+{
+    add(lextest::entry("go", "v.去"));
+    ASSERT_TRUE(write());
+    const QByteArray before = env.files[kPath];
+    entries.push_back(entries.front());
+    lextest::FaultEnv probe(&env);
+    ASSERT_TRUE(lex::writeForeign(ForeignKind::Anki, &probe, kPath, entries, {}));
+    env.files[kPath] = before;
+    // Every step up to the rename that puts the new package in place, that one included.
+    int renameStep = 0;
+    while (renameStep < probe.log().size() && !probe.log()[renameStep].startsWith(u"rename"))
+        ++renameStep;
+    ASSERT_LT(renameStep, probe.log().size());
+    for (int k = 1; k <= renameStep + 1; ++k) {
+        SCOPED_TRACE(probe.log().value(k - 1).toStdString());
+        lextest::FaultEnv faults(&env);
+        faults.breakAt(k, lextest::FaultEnv::Mode::Fail);
+        EXPECT_FALSE(lex::writeForeign(ForeignKind::Anki, &faults, kPath, entries, {}));
+        EXPECT_EQ(env.files[kPath], before);
+    }
 }
 
 TEST_F(Package, CollectionIsWhatAnkiExpects)

@@ -194,6 +194,9 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
                        CollectionParts* out, ForeignExportResult* result)
 {
     *out = CollectionParts{};
+    ForeignExportResult local;
+    if (!result)
+        result = &local;
     const qint64 nowMs = Clock::system()->localNow().toMSecsSinceEpoch();
     const qint64 nowS = nowMs / 1000;
     const qint64 deckId = nowMs;
