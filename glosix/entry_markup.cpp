@@ -7,20 +7,20 @@ namespace lex {
 EntryStyle entryStyle(int marker)
 {
     switch (marker) {
-    case 1: return {0, 0, 0, true, 0, false};
-    case 2: return {0, 32, 128, false, 0, false};
-    case 3: return {0, 0, 0, false, 0, false};
-    case 4: return {0, 128, 128, false, 0, true};
-    case 5: return {255, 0, 0, true, 0, false};
-    case 6: return {0, 128, 128, false, 0, false};
-    case 7: return {0, 0, 0, true, 0, false};
-    case 8: return {0, 32, 128, false, 2, false};
+    case 1: return {0, 0, 0, true, 0};
+    case 2: return {0, 32, 128, false, 0};
+    case 3: return {0, 0, 0, false, 0};
+    case 4: return {0, 128, 128, false, 0};
+    case 5: return {255, 0, 0, true, 0};
+    case 6: return {0, 128, 128, false, 0};
+    case 7: return {0, 0, 0, true, 0};
+    case 8: return {0, 32, 128, false, 2};
     case 9:
     case 10:
     case 11:
-    case 12: return {128, 32, 0, false, 4, false};
-    case 13: return {0, 0, 0, false, 4, false};
-    case 14: return {0, 0, 0, false, 0, false};
+    case 12: return {128, 32, 0, false, 4};
+    case 13: return {0, 0, 0, false, 4};
+    case 14: return {0, 0, 0, false, 0};
     default: return {};
     }
 }

@@ -32,7 +32,6 @@ struct EntryStyle {
     uint8_t red = 0, green = 0, blue = 0;
     bool bold = false;      // otherwise the weight is left as it is
     int indent = 0;         // paragraph start indent in character heights
-    bool phonetic = false;  // drawn in the phonetic font (its letters are phonetic-font codes)
 };
 
 // The style of markers 1 to 14; anything else gives the plain default (black, no indent).

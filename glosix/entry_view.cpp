@@ -30,8 +30,6 @@ void showEntryMarkup(QTextEdit* pane, const EntryMarkup& m, const EntryFonts& fo
     auto runFormat = [&](int marker) {
         const EntryStyle s = entryStyle(marker);
         QTextCharFormat f = plain;
-        if (s.phonetic)
-            f.setFont(fonts.phonetic);
         f.setForeground(QColor(s.red, s.green, s.blue));
         if (s.bold)
             f.setFontWeight(QFont::Bold);

@@ -1,6 +1,7 @@
 #pragma once
-// Draws an entry text into the text pane: each marker's run in its colour and weight, marker-4
-// runs (phonetics) in the phonetic font, paragraphs indented by multiples of the character height.
+// Draws an entry text into the text pane: each marker's run in its colour and weight, all in the
+// pane's font (a phonetic is IPA, marker 4 only colours it), paragraphs indented by multiples of
+// the character height.
 // The text is inserted as text, never read as HTML.
 
 #include <QFont>
@@ -14,7 +15,7 @@ struct EntryMarkup;
 
 struct EntryFonts {
     QFont text;       // the pane's font
-    QFont phonetic;   // the phonetic font at the same height
+    QFont phonetic;   // unused by the entry view: every run is drawn in `text`
 };
 
 // The character height that indents are counted in: the em height of `font` in pixels.

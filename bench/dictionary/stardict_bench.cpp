@@ -3,16 +3,28 @@
 // compressed with dictzip, in the bench's temporary folder. The baseline, measured in the same
 // run, is today's single look-up in the own dictionary. Each look-up is timed on its own, so that
 // the p99 counter is the 99th percentile of single look-ups in microseconds.
+//
+// What the forms cost is measured twice: on words that are no inflected form (the form table is
+// asked and answers none), against the same look-up without the table; and on inflected forms,
+// against looking their base form up directly (the same entries are found and read both ways).
+//
+// Start: each run of BM_ColdStart* starts this program afresh ("--start FOLDER WORD [own]"), which
+// opens the dictionaries of FOLDER, looks WORD up and ends; the baseline starts it with the own
+// dictionary only. The files are in the page cache, as after an earlier start.
 #include "common/dictionary/dict_builder.h"
 #include "common/dictionary/dictionary_shelf.h"
 #include "common/dictionary/stardict_writer.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <ctime>
 #include <random>
 
 namespace {
@@ -42,7 +54,10 @@ struct Fixture {
     lex::Dictionary own{lex::DictVariant::Companion};
     lex::WordForms forms;
     QStringList ifoPaths;
-    std::vector<QString> queries; // lemmas, inflected forms and absent words
+    std::vector<QString> queries;   // lemmas, inflected forms and absent words
+    std::vector<QString> plain;     // the queries that are no inflected form
+    std::vector<QString> inflected; // inflected forms ...
+    std::vector<QString> lemmas;    // ... and their base forms, in the same order
 
     Fixture()
     {
@@ -93,10 +108,16 @@ struct Fixture {
             const QString lemma = wordOf(i * 7 + 1);
             switch (q % 4) {
             case 0: queries.push_back(lemma); break;
-            case 1: queries.push_back(wordOf((i - i % 4) * 7 + 1) + QStringLiteral("ing")); break;
+            case 1:
+                queries.push_back(wordOf((i - i % 4) * 7 + 1) + QStringLiteral("ing"));
+                inflected.push_back(queries.back());
+                lemmas.push_back(wordOf((i - i % 4) * 7 + 1));
+                break;
             case 2: queries.push_back(wordOf(rng() % kStarDictWords * 11)); break;
             default: queries.push_back(lemma + QStringLiteral("zq")); break; // absent everywhere
             }
+            if (q % 4 != 1)
+                plain.push_back(queries.back());
         }
     }
 };
@@ -107,21 +128,36 @@ Fixture& fixture()
     return f;
 }
 
-// Runs `once` for each query in turn, timing each call; reports the 99th percentile.
-template <typename F>
-void timeEach(benchmark::State& state, F once)
+double threadCpuMicroseconds()
 {
-    const Fixture& f = fixture();
-    std::vector<double> us;
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e6 + double(t.tv_nsec) / 1e3;
+}
+
+// Runs `once` for each query in turn, timing each call; reports the 99th percentile of the time
+// taken and of the processor time used (on a loaded machine the first also counts waiting).
+template <typename F>
+void timeEach(benchmark::State& state, F once, const std::vector<QString>* queries = nullptr)
+{
+    const std::vector<QString>& qs = queries ? *queries : fixture().queries;
+    std::vector<double> us, cpu;
     us.reserve(1 << 16);
+    cpu.reserve(1 << 16);
     size_t i = 0;
     for (auto _ : state) {
+        const double c0 = threadCpuMicroseconds();
         const auto t0 = std::chrono::steady_clock::now();
-        once(f.queries[i++ % f.queries.size()]);
+        once(qs[i++ % qs.size()]);
         us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count());
+        cpu.push_back(threadCpuMicroseconds() - c0);
     }
-    std::sort(us.begin(), us.end());
-    state.counters["p99_us"] = us.empty() ? 0 : us[size_t(double(us.size() - 1) * 0.99)];
+    auto p99 = [](std::vector<double>& v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0 : v[size_t(double(v.size() - 1) * 0.99)];
+    };
+    state.counters["p99_us"] = p99(us);
+    state.counters["p99_cpu_us"] = p99(cpu);
 }
 
 void BM_Baseline_OwnDictionaryOnly(benchmark::State& state)
@@ -132,14 +168,14 @@ void BM_Baseline_OwnDictionaryOnly(benchmark::State& state)
 }
 BENCHMARK(BM_Baseline_OwnDictionaryOnly);
 
-void lookUpShelf(benchmark::State& state, bool withForms)
+void lookUpShelf(benchmark::State& state, bool withForms, const std::vector<QString>* queries = nullptr)
 {
     Fixture& f = fixture();
     lex::DictionaryShelf shelf;
     shelf.setOwn(&f.own, withForms ? &f.forms : nullptr);
     for (const QString& p : f.ifoPaths)
         shelf.addStarDict(lex::Env::defaultEnv(), p);
-    timeEach(state, [&](const QString& q) { benchmark::DoNotOptimize(shelf.lookUp(q)); });
+    timeEach(state, [&](const QString& q) { benchmark::DoNotOptimize(shelf.lookUp(q)); }, queries);
 }
 
 void BM_ShelfOwnPlusFiveStarDicts(benchmark::State& state) { lookUpShelf(state, true); }
@@ -147,6 +183,18 @@ BENCHMARK(BM_ShelfOwnPlusFiveStarDicts);
 
 void BM_ShelfWithoutForms(benchmark::State& state) { lookUpShelf(state, false); }
 BENCHMARK(BM_ShelfWithoutForms);
+
+// Words that are no inflected form: the forms add the table look-up only.
+void BM_Plain_WithForms(benchmark::State& state) { lookUpShelf(state, true, &fixture().plain); }
+BENCHMARK(BM_Plain_WithForms);
+void BM_Plain_WithoutForms(benchmark::State& state) { lookUpShelf(state, false, &fixture().plain); }
+BENCHMARK(BM_Plain_WithoutForms);
+
+// "xing" shows the entries of "x": against looking "x" up directly.
+void BM_Inflected_ResolvedToBase(benchmark::State& state) { lookUpShelf(state, true, &fixture().inflected); }
+BENCHMARK(BM_Inflected_ResolvedToBase);
+void BM_Inflected_BaseTypedDirectly(benchmark::State& state) { lookUpShelf(state, true, &fixture().lemmas); }
+BENCHMARK(BM_Inflected_BaseTypedDirectly);
 
 void BM_BaseFormOf(benchmark::State& state)
 {
@@ -174,6 +222,49 @@ void BM_OpenOwnAndFiveStarDicts(benchmark::State& state)
 }
 BENCHMARK(BM_OpenOwnAndFiveStarDicts)->Unit(benchmark::kMillisecond);
 
+// A fresh process that opens what the window opens and looks one word up.
+int startAndLookUp(const QString& folder, const QString& word, bool ownOnly)
+{
+    lex::Dictionary own(lex::DictVariant::Companion);
+    own.openFolder(folder);
+    lex::WordForms forms;
+    forms.openIndex(folder + QStringLiteral("/21ct.idx"));
+    lex::DictionaryShelf shelf;
+    shelf.setOwn(&own, &forms);
+    if (!ownOnly)
+        for (const QString& ifo : lex::findStarDictFiles({folder}))
+            shelf.addStarDict(lex::Env::defaultEnv(), ifo);
+    return shelf.lookUp(word).empty() ? 1 : 0;
+}
+
+void coldStart(benchmark::State& state, bool ownOnly)
+{
+    const Fixture& f = fixture();
+    QStringList args{QStringLiteral("--start"), f.dir.path(), f.queries[0]};
+    if (ownOnly)
+        args << QStringLiteral("own");
+    for (auto _ : state) {
+        QProcess p;
+        p.start(QCoreApplication::applicationFilePath(), args);
+        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+            state.SkipWithError("the start did not find the first entry");
+    }
+}
+void BM_ColdStart_OwnDictionaryOnly(benchmark::State& state) { coldStart(state, true); }
+BENCHMARK(BM_ColdStart_OwnDictionaryOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+void BM_ColdStart_OwnPlusFiveStarDicts(benchmark::State& state) { coldStart(state, false); }
+BENCHMARK(BM_ColdStart_OwnPlusFiveStarDicts)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    if (argc >= 4 && std::strcmp(argv[1], "--start") == 0)
+        return startAndLookUp(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                              argc >= 5 && std::strcmp(argv[4], "own") == 0);
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

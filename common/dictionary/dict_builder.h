@@ -64,7 +64,8 @@ struct DictSourceParse {
 Status parseDictSource(QByteArrayView utf8, DictVariant format, DictSourceParse* out);
 
 // A companion entry text made from a main entry: the headword in marker 1, the phonetic in
-// marker 4 and each explanation line in marker 8.
+// marker 4 (in the phonetic font's codes, as the file's code page holds no IPA; the companion
+// shows them as IPA) and each explanation line in marker 8.
 QString companionTextFromMain(const DictSourceEntry& mainEntry);
 
 } // namespace lex

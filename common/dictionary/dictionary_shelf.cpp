@@ -1,5 +1,8 @@
 #include "common/dictionary/dictionary_shelf.h"
 
+#include "common/dictionary/dict_builder.h"
+#include "common/dictionary/phonetic_codes.h"
+
 #include <algorithm>
 
 namespace lex {
@@ -7,13 +10,20 @@ namespace {
 
 bool ownEntry(const Dictionary& d, QStringView word, QString* text)
 {
-    if (d.variant() == DictVariant::Companion)
-        return d.LookUpEntryText(word, *text);
-    QString explanation, phonetic;
-    if (!d.LookUpWord(word, explanation, phonetic))
+    if (d.variant() == DictVariant::Companion) {
+        if (!d.LookUpEntryText(word, *text))
+            return false;
+        *text = companionTextWithIpa(std::move(*text));
+        return true;
+    }
+    DictSourceEntry e;
+    QString explanation;
+    if (!d.LookUpWord(word, explanation, e.phonetic))
         return false;
-    *text = QStringLiteral("`1`") + word.toString() + QStringLiteral("\r\n`8`") +
-            explanation.replace(QLatin1String("\r\n"), QLatin1String("\r\n`8`"));
+    e.key = word.toString();
+    if (!explanation.isEmpty())
+        e.explanation = explanation.split(QLatin1String("\r\n"));
+    *text = companionTextFromMain(e);
     return true;
 }
 

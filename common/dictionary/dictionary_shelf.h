@@ -19,7 +19,7 @@ struct ShelfEntry {
     QString source;   // empty for the own dictionary, else the StarDict bookname
     QString headword; // whose entry this is: the typed word, or its base form
     QString formNote; // set when found under the base form: "went：go 的过去式"
-    QString text;     // the companion's marked-up text; lines end in CR LF
+    QString text;     // the companion's marked-up text, the phonetic (marker 4) as IPA; lines end in CR LF
 };
 
 // The entries as one marked-up text for the companion window: each StarDict dictionary's entries

@@ -1,6 +1,7 @@
 #include "common/dictionary/ecdict_convert.h"
 
 #include "common/dictionary/dict_keys.h"
+#include "common/dictionary/phonetic_codes.h"
 #include "common/text/codepage.h"
 
 #include <QHash>
@@ -205,45 +206,6 @@ QStringList fieldLines(QStringView f)
 
 namespace {
 
-// IPA symbol -> the phonetic font's code for it (0: none).
-char16_t ipaCode(char16_t c)
-{
-    switch (c) {
-    case u'ˈ': return u'5';
-    case u'ˌ': return u'7';
-    case u'ː': return u':';
-    case u'æ': return u'A';
-    case u'ɑ': return u'B';
-    case u'ɔ': return u'C';
-    case u'ã': return u'D';
-    case u'ə': return u'E';
-    case u'ʃ': return u'F';
-    case u'ɣ': return u'G';
-    case u'ɥ': return u'H';
-    case u'ɪ': return u'I';
-    case u'ʊ': return u'J';
-    case u'ʏ': return u'K';
-    case u'ɚ': return u'L';
-    case u'ɲ': return u'M';
-    case u'ŋ': return u'N';
-    case u'œ': return u'O';
-    case u'ɵ': return u'P';
-    case u'ʌ': return u'Q';
-    case u'ð': return u'T';
-    case u'ʒ': return u'V';
-    case u'θ': return u'W';
-    case u'ø': return u'X';
-    case u'ɛ': return u'Z';
-    case u'ɝ': return u'[';
-    case u'ɜ': return u'\\';
-    case u'ç': return u']';
-    case u'ɡ': return u'^';
-    case u'ˇ': return u'_';
-    case u'ê': return u'=';
-    default: return 0;
-    }
-}
-
 // Cyrillic and Greek letters that old data typed for IPA symbols or plain letters.
 char16_t lookAlike(char16_t c)
 {
@@ -383,7 +345,7 @@ PhoneticResult convertPhonetic(QStringView in)
             ++i;
             continue;
         }
-        if (const char16_t code = ipaCode(c)) {
+        if (const char16_t code = phoneticCodeOf(c)) {
             r.kinds |= kIpa;
             put(code);
             continue;

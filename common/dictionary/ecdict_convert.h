@@ -79,8 +79,8 @@ PhoneticResult convertPhonetic(QStringView ecdictPhonetic);
 // definition lines when there is no translation).
 DictSourceEntry mainEntry(const Record& r, const QString& phoneticCodes);
 
-// Companion variant: a marked-up text. Marker 1 the headword; 4 the phonetic in font codes
-// between slashes (drawn in the phonetic font); 8 each translation line; 7 the headings of the
+// Companion variant: a marked-up text. Marker 1 the headword; 4 the phonetic between slashes in
+// the font's codes (code page 936 holds no IPA; the companion shows them as IPA); 8 each translation line; 7 the headings of the
 // word forms and the English definitions; 13 each word form; 9 each definition line; 14 the exam
 // word lists; 6 the Collins stars and the Oxford 3000 mark.
 QString companionText(const Record& r, const QString& phoneticCodes);

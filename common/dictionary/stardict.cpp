@@ -176,6 +176,7 @@ Status parseStarDictIfo(QByteArrayView bytes, StarDictInfo* out)
 }
 
 struct StarDict::Impl {
+    explicit Impl(Env* env = Env::defaultEnv()) : idxFile(env), synFile(env), dictFile(env) {}
     StarDictInfo info;
     QString ifoPath, warning;
     QByteArray ifoBytes;
@@ -226,7 +227,7 @@ Status StarDict::Impl::setUp(QByteArrayView ifo, QByteArrayView idxBytes, QByteA
 
 Status StarDict::open(Env* env, const QString& ifoPath)
 {
-    close();
+    d_.reset(new Impl(env));
     d_->ifoPath = ifoPath;
     Status s = env->readFile(ifoPath, &d_->ifoBytes);
     if (!s)
@@ -390,29 +391,42 @@ Status StarDict::lookup(QStringView word, Match match, std::vector<StarDictEntry
     return Status::ok();
 }
 
-QStringList starDictFolders(const QString& programFolder)
+namespace {
+
+QStringList sortedFolders(Env* env, const QString& folder)
+{
+    QStringList subs = env->listFolders(folder);
+    subs.sort();
+    return subs;
+}
+
+} // namespace
+
+QStringList starDictFolders(const QString& programFolder, Env* env)
 {
     QStringList folders;
-    QDir dict(programFolder + QStringLiteral("/Dict"));
-    for (const QString& sub : dict.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-        folders << dict.filePath(sub);
+    const QString dict = programFolder + QStringLiteral("/Dict/");
+    for (const QString& sub : sortedFolders(env, dict))
+        folders << dict + sub;
     folders << QDir::homePath() + QStringLiteral("/.local/share/stardict/dic")
             << QStringLiteral("/usr/share/stardict/dic");
     return folders;
 }
 
-QStringList findStarDictFiles(const QStringList& folders)
+QStringList findStarDictFiles(const QStringList& folders, Env* env)
 {
     QStringList found;
+    auto addIfos = [&](const QString& folder) {
+        QStringList files = env->listFiles(folder);
+        files.sort();
+        for (const QString& f : files)
+            if (f.endsWith(QLatin1String(".ifo")))
+                found << folder + QLatin1Char('/') + f;
+    };
     for (const QString& folder : folders) {
-        QDir dir(folder);
-        for (const QString& f : dir.entryList({QStringLiteral("*.ifo")}, QDir::Files, QDir::Name))
-            found << dir.filePath(f);
-        for (const QString& sub : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-            QDir subDir(dir.filePath(sub));
-            for (const QString& f : subDir.entryList({QStringLiteral("*.ifo")}, QDir::Files, QDir::Name))
-                found << subDir.filePath(f);
-        }
+        addIfos(folder);
+        for (const QString& sub : sortedFolders(env, folder))
+            addIfos(folder + QLatin1Char('/') + sub);
     }
     found.removeDuplicates();
     return found;

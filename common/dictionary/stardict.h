@@ -100,9 +100,9 @@ private:
 
 // Where StarDict dictionaries are looked for: the sub-folders of "Dict" in the program folder,
 // then ~/.local/share/stardict/dic, then /usr/share/stardict/dic.
-QStringList starDictFolders(const QString& programFolder);
+QStringList starDictFolders(const QString& programFolder, Env* env = Env::defaultEnv());
 // The .ifo files in `folders` and in their sub-folders (one level, as Debian's packages place
 // them), each folder's sorted by name.
-QStringList findStarDictFiles(const QStringList& folders);
+QStringList findStarDictFiles(const QStringList& folders, Env* env = Env::defaultEnv());
 
 } // namespace lex

@@ -160,9 +160,26 @@ void WordForms::close()
 
 std::optional<BaseForm> WordForms::baseFormOf(QStringView word) const
 {
-    if (!sparseCount_)
+    if (!sparseCount_ || word.isEmpty())
         return std::nullopt;
-    const QByteArray q = word.toUtf8();
+    // Asked on every look-up: a short ASCII word (nearly all of them) is compared from the stack.
+    char ascii[64];
+    QByteArray utf8;
+    QByteArrayView q;
+    if (word.size() <= qsizetype(sizeof ascii)) {
+        qsizetype n = 0;
+        for (QChar c : word) {
+            if (c.unicode() >= 0x80)
+                break;
+            ascii[n++] = char(c.unicode());
+        }
+        if (n == word.size())
+            q = QByteArrayView(ascii, n);
+    }
+    if (q.isNull()) {
+        utf8 = word.toUtf8();
+        q = utf8;
+    }
     // A record from `pos`: its three parts, or false when it runs past the block.
     auto read = [&](uint64_t pos, QByteArrayView* form, QByteArrayView* lemma, char* kind, uint64_t* next) {
         const auto* base = reinterpret_cast<const char*>(records_);

@@ -92,6 +92,8 @@ public:
     // The names of the files in `folder` (no folders, no hidden files), in no particular order;
     // empty when it cannot be read. Lists by the given path: the current directory is untouched.
     virtual QStringList listFiles(const QString& folder);
+    // The names of the folders in `folder` (no hidden ones), in no particular order.
+    virtual QStringList listFolders(const QString& folder);
 };
 
 // Writes `data` to `path` so that a crash leaves either the old file or the new one:

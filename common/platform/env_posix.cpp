@@ -408,6 +408,11 @@ QStringList Env::listFiles(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
 }
 
+QStringList Env::listFolders(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
 Status createDirs(Env* env, const QString& folder)
 {
     QStringList missing;

@@ -1,5 +1,7 @@
 // The entry-text markup comes from dictionary files: whatever the text, the parser must stay in
-// bounds, give runs that lie inside the shown text in order, and one indent per paragraph.
+// bounds, give runs that lie inside the shown text in order, and one indent per paragraph; the
+// phonetic codes of older dictionaries given as IPA touch nothing but marker-4 runs.
+#include "common/dictionary/phonetic_codes.h"
 #include "glosix/entry_markup.h"
 
 #include <cstdint>
@@ -32,5 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Parsing what is shown again never finds more runs than there are backquotes left.
     if (qsizetype(parseEntryText(m.text).runs.size()) > m.text.count(QLatin1Char('`')))
         std::abort();
+    // Giving old phonetics as IPA changes the text of marker-4 runs only: the same runs remain.
+    const EntryMarkup ipa = parseEntryText(companionTextWithIpa(text));
+    if (ipa.runs.size() != m.runs.size())
+        std::abort();
+    for (size_t i = 0; i < m.runs.size(); ++i) {
+        const EntryRun &a = m.runs[i], &b = ipa.runs[i];
+        if (a.marker != b.marker
+            || (a.marker != 4 && QStringView(m.text).mid(a.start, a.end - a.start) != QStringView(ipa.text).mid(b.start, b.end - b.start)))
+            std::abort();
+    }
     return 0;
 }

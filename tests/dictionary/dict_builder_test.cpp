@@ -1,5 +1,6 @@
 // The builder's order, drop rules and block layout, and the source reader.
 #include "common/dictionary/dict_builder.h"
+#include "common/dictionary/phonetic_codes.h"
 #include "common/text/codepage.h"
 #include "temp_dir.h"
 
@@ -196,4 +197,23 @@ TEST(DictSource, ParsesLinesEscapesAndReportsMalformed)
     const QString styled = lex::companionTextFromMain(
         mainEntry(QStringLiteral("book"), QStringLiteral("bJk"), {QStringLiteral("n. 书"), QStringLiteral("v. 预订")}));
     EXPECT_EQ(styled, QStringLiteral("`1`book`4`/bJk/`8`n. 书`8`v. 预订"));
+}
+
+// The companion shows as IPA the phonetics its dictionary holds in the phonetic font's codes; only
+// marker-4 runs are phonetics.
+TEST(PhoneticCodes, CodesBecomeIpaOnlyInMarkerFour)
+{
+    struct Case { const char16_t* codes; const char16_t* ipa; };
+    const Case cases[] = {
+        {u"E5bAndEn", u"əˈbændən"}, {u"5IN^lIF", u"ˈɪŋɡlɪʃ"}, {u"b\\:d", u"bɜːd"}, {u"7Sk[TW", u"ˌɔ̃kɝðθ"},
+        {u"", u""}, {u"əˈbændən", u"əˈbændən"}, // IPA already: unchanged
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(lex::ipaFromPhoneticCodes(QStringView(c.codes)), QStringView(c.ipa));
+        for (QChar ch : QStringView(c.ipa)) // one table both ways
+            if (const char16_t code = lex::phoneticCodeOf(ch.unicode()))
+                EXPECT_EQ(lex::ipaFromPhoneticCodes(QString(QChar(code))), QString(ch));
+    }
+    EXPECT_EQ(lex::companionTextWithIpa(QStringLiteral("`1`A5`4`/E5bAndEn/`8`5A\r\n`4`bJk`X`A`14`Ab`4`")),
+              QStringLiteral("`1`A5`4`/əˈbændən/`8`5A\r\n`4`bʊk`X`A`14`Ab`4`"));
 }

@@ -1,7 +1,10 @@
+#include "common/dictionary/dictionary_shelf.h"
 #include "common/dictionary/stardict.h"
 #include "common/dictionary/stardict_writer.h"
+#include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -178,6 +181,41 @@ TEST(StarDict, EntryTypesBecomeSafeText)
         ASSERT_EQ(out.size(), 1u);
         EXPECT_EQ(lex::starDictSafeText(out[0]), c.safe) << c.data.toStdString();
     }
+}
+
+// Files are found and mapped through the Env: a dictionary whose file cannot be mapped, or whose
+// index is cut short on disk, is left out with a message naming it; the others still answer.
+TEST(StarDict, UnreadableDictionaryIsSkippedWithAMessage)
+{
+    lextest::TempDir dir;
+    const lex::StarDictFiles f = lex::writeStarDict(sample());
+    for (const char* name : {"good", "unmappable", "cut", "nodict"}) {
+        const QString stem = QStringLiteral("Dict/%1/%1").arg(QLatin1String(name));
+        QDir().mkpath(dir.path(QStringLiteral("Dict/") + QLatin1String(name)));
+        dir.write(stem + QStringLiteral(".ifo"), f.ifo);
+        dir.write(stem + QStringLiteral(".idx"), name == QLatin1String("cut") ? f.idx.chopped(5) : f.idx);
+        if (name != QLatin1String("nodict"))
+            dir.write(stem + QStringLiteral(".dict"), f.dict);
+    }
+    lextest::FaultEnv env;
+    env.failReads(QStringLiteral("unmappable.idx"), 0);
+    // Each sub-folder of Dict is a folder to look in.
+    const QStringList ifos = lex::findStarDictFiles(lex::starDictFolders(dir.path(), &env).mid(0, 4), &env);
+    ASSERT_EQ(ifos.size(), 4);
+
+    lex::DictionaryShelf shelf;
+    QStringList messages;
+    for (const QString& ifo : ifos)
+        if (const lex::Status s = shelf.addStarDict(&env, ifo); !s)
+            messages << s.message();
+    ASSERT_EQ(shelf.starDictCount(), 1);
+    EXPECT_EQ(shelf.starDict(0).ifoPath(), dir.path(QStringLiteral("Dict/good/good.ifo")));
+    ASSERT_EQ(messages.size(), 3) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(messages[0].contains(QLatin1String("cut.ifo")) && messages[0].contains(QLatin1String("cut short")))
+        << messages[0].toStdString();
+    EXPECT_TRUE(messages[1].contains(QLatin1String("nodict.dict"))) << messages[1].toStdString();
+    EXPECT_TRUE(messages[2].contains(QLatin1String("unmappable.idx"))) << messages[2].toStdString();
+    EXPECT_EQ(shelf.lookUp(u"banana").size(), 1u);
 }
 
 } // namespace

@@ -171,7 +171,6 @@ TEST(EntryMarkup, Styles)
         EXPECT_EQ(entryStyle(n).indent, 4) << n;
     for (int n : {1, 2, 3, 4, 5, 6, 7, 14})
         EXPECT_EQ(entryStyle(n).indent, 0) << n;
-    EXPECT_TRUE(entryStyle(4).phonetic);
     const EntryStyle red = entryStyle(5);
     EXPECT_EQ((std::tuple(red.red, red.green, red.blue)), (std::tuple(255, 0, 0)));
     const EntryStyle brown = entryStyle(12);
