@@ -68,7 +68,7 @@ void StudyStatistics::adopt()
     if (worker_.joinable())
         worker_.join(); // it has handed over: only its last steps remain
     loaded_ = true;
-    emit recordReady();
+    Q_EMIT recordReady();
 }
 
 QString StudyStatistics::pageTitle(Page page)

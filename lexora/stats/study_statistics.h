@@ -59,7 +59,7 @@ public:
     // The page's figures as CSV: a header row, then one row per day, bin or month (UTF-8, CRLF).
     QString csv(Page page) const;
 
-signals:
+Q_SIGNALS:
     void recordReady();
 
 private:

@@ -209,8 +209,10 @@ TEST_F(Statistics, MenuItemOpensChartsOfTheRecordAndEachPageSavesAsPngAndCsv)
         ASSERT_TRUE(image.loadFromData(dir.read(QStringLiteral("answers.png")), "PNG"));
         EXPECT_GT(image.width(), 300);
         EXPECT_GT(image.height(), 300);
-        const QString csv = QString::fromUtf8(dir.read(QStringLiteral("answers.csv")));
-        EXPECT_TRUE(csv.startsWith(QStringLiteral("\uFEFF日期,认识答对,认识答错,拼写答对,拼写答错,听力答对,听力答错\r\n"))) << csv.left(80).toStdString();
+        const QByteArray csvBytes = dir.read(QStringLiteral("answers.csv"));
+        EXPECT_TRUE(csvBytes.startsWith("\xEF\xBB\xBF")); // UTF-8, marked for spreadsheet programs
+        const QString csv = QString::fromUtf8(csvBytes.mid(3));
+        EXPECT_TRUE(csv.startsWith(QStringLiteral("日期,认识答对,认识答错,拼写答对,拼写答错,听力答对,听力答错\r\n"))) << csv.left(80).toStdString();
         EXPECT_TRUE(csv.contains(QStringLiteral("\r\n2026-06-11,5,0,0,0,0,0\r\n2026-06-12,0,3,2,0,0,1\r\n")));
         EXPECT_EQ(csv.count(QStringLiteral("\r\n")), 31);
 
