@@ -55,11 +55,11 @@ QChart* newChart(const QString& title)
     return chart;
 }
 
-// A count axis: whole numbers from 0, never fewer than four steps.
+// A count axis: whole numbers from 0, never fewer than four steps, with room above the highest.
 QValueAxis* countAxis(int highest, const QString& title)
 {
     auto* axis = new QValueAxis;
-    axis->setRange(0, std::max(4, highest));
+    axis->setRange(0, std::max(4, highest + highest / 10 + 1));
     axis->applyNiceNumbers();
     axis->setLabelFormat(QStringLiteral("%d"));
     axis->setTitleText(title);
@@ -92,12 +92,17 @@ QChartView* viewOf(QChart* chart)
     return view;
 }
 
-// Day labels: "12/08" for the dates of a short range.
-QStringList dayLabels(QDate first, int days)
+// Day labels short enough to stand upright under 30 bars: the month only where it changes
+// ("11/9", "10", ..., "12/1", "2"), and "今天" for today.
+QStringList dayLabels(QDate first, int days, QDate today)
 {
     QStringList out;
-    for (int i = 0; i < days; ++i)
-        out << first.addDays(i).toString(QStringLiteral("MM/dd"));
+    for (int i = 0; i < days; ++i) {
+        const QDate d = first.addDays(i);
+        out << (d == today             ? QStringLiteral("今天")
+                : i == 0 || d.day() == 1 ? QStringLiteral("%1/%2").arg(d.month()).arg(d.day())
+                                         : QString::number(d.day()));
+    }
     return out;
 }
 
@@ -119,7 +124,7 @@ QChart* answersMonth(const ReviewFigures& f, ReviewDegree d)
     series->append(right);
     series->append(wrong);
     QChart* chart = newChart(skillTitle(d));
-    attach(chart, series, categoryAxis(dayLabels(f.today.addDays(1 - days), days), {}, -90), countAxis(highest, QStringLiteral("次数")));
+    attach(chart, series, categoryAxis(dayLabels(f.today.addDays(1 - days), days, f.today), {}), countAxis(highest, QStringLiteral("次数")));
     return chart;
 }
 
@@ -182,8 +187,8 @@ QChart* singleChart(Page page, const ReviewFigures& f)
 {
     switch (page) {
     case Page::Due:
-        return perSkillBars(QStringLiteral("未来30天每天到期的单词（今天含已过期的）"), dayLabels(f.today, int(f.due.size())), {},
-                            QStringLiteral("单词数"), true, -90, [&](ReviewDegree d, int i) { return f.due[size_t(i)][size_t(d)]; });
+        return perSkillBars(QStringLiteral("未来30天每天到期的单词（今天含已过期的）"), dayLabels(f.today, int(f.due.size()), f.today), {},
+                            QStringLiteral("单词数"), true, 0, [&](ReviewDegree d, int i) { return f.due[size_t(i)][size_t(d)]; });
     case Page::Recall: {
         QStringList bins;
         for (int b = 0; b < ReviewFigures::kRecallBins; ++b)
@@ -215,7 +220,7 @@ QChart* singleChart(Page page, const ReviewFigures& f)
         QChart* chart = newChart(QStringLiteral("每月新增的单词"));
         chart->legend()->hide();
         attach(chart, series, categoryAxis(months, QStringLiteral("月份"), months.size() > 12 ? -90 : 0),
-               countAxis(highest + highest / 8, QStringLiteral("单词数")));
+               countAxis(highest + highest / 10, QStringLiteral("单词数")));
         return chart;
     }
     default:
@@ -233,8 +238,13 @@ QWidget* makePage(Page page, const StudyStatistics& statistics, QWidget* parent)
     layout->setSpacing(0);
     const ReviewFigures& f = statistics.figures();
     if (page == Page::AnswersMonth || page == Page::AnswersYear) {
-        for (ReviewDegree d : kReviewDegrees)
-            layout->addWidget(viewOf(page == Page::AnswersMonth ? answersMonth(f, d) : answersYear(f, d)));
+        // The colours mean the same in the three charts: one legend, above the first, is enough.
+        for (ReviewDegree d : kReviewDegrees) {
+            QChart* chart = page == Page::AnswersMonth ? answersMonth(f, d) : answersYear(f, d);
+            if (d != ReviewDegree::Recognition)
+                chart->legend()->hide();
+            layout->addWidget(viewOf(chart));
+        }
     } else if (QChart* chart = singleChart(page, f)) {
         layout->addWidget(viewOf(chart));
     }

@@ -6,6 +6,7 @@
 #include "lexora/stats/statistics_charts.h"
 
 #include <QBuffer>
+#include <QChartView>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,9 +76,11 @@ StatisticsWindow::StatisticsWindow(StudyStatistics::Source source, Deps deps, QW
 
     statistics_.start(std::move(source));
     connect(&statistics_, &StudyStatistics::recordReady, this, &StatisticsWindow::fillPages);
+    connect(tabs_, &QTabWidget::currentChanged, this, &StatisticsWindow::enableSaving);
     fillPages();
     // A Book without a record opens where there is something to see.
     tabs_->setCurrentIndex(statistics_.hasRecord() ? int(Page::AnswersMonth) : int(Page::Degrees));
+    enableSaving();
     tabs_->tabBar()->setFocus();
 }
 
@@ -130,9 +133,20 @@ void StatisticsWindow::fillPages()
         }
     }
     recordDrawn_ = loaded;
+    enableSaving();
     const QString notice = noticeText();
     notice_->setText(notice);
     notice_->setVisible(!notice.isEmpty());
+}
+
+// Only a page with charts has a picture and figures to save.
+void StatisticsWindow::enableSaving()
+{
+    QWidget* content = pageContent(currentPage());
+    const bool charted = content && content->findChild<QChartView*>();
+    for (int id : {kSaveImage, kSaveData})
+        if (QWidget* b = ui::findControl(this, id))
+            b->setEnabled(charted);
 }
 
 bool StatisticsWindow::onCommand(int id, qintptr param)
@@ -155,6 +169,8 @@ void StatisticsWindow::save(bool image)
         return;
     const Page page = currentPage();
     QWidget* content = pageContent(page);
+    if (!content || !content->findChild<QChartView*>())
+        return;
     const QString suffix = image ? QStringLiteral(".png") : QStringLiteral(".csv");
     const QString suggested = deps_.saveFolder + deps_.bookName + QLatin1Char('-') + StudyStatistics::pageTitle(page) + suffix;
     QString path = deps_.ui->saveFileName(this, suggested,
@@ -167,8 +183,6 @@ void StatisticsWindow::save(bool image)
 
     QByteArray bytes;
     if (image) {
-        if (!content)
-            return;
         // A window never shown (a test, a script) has no size yet: give the page the window's.
         if (content->size().isEmpty() || !content->isVisible())
             content->resize(tabs_->size().isEmpty() ? QSize(900, 600) : tabs_->size());

@@ -43,6 +43,7 @@ public:
 private:
     void fillPages();
     void save(bool image);
+    void enableSaving();
     QString noticeText() const;
 
     Deps deps_;

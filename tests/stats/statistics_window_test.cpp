@@ -14,6 +14,7 @@
 #include "lexora/stats/statistics_window.h"
 #include "resources/resources.h"
 
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
@@ -184,6 +185,11 @@ TEST_F(Statistics, MenuItemOpensChartsOfTheRecordAndEachPageSavesAsPngAndCsv)
             EXPECT_EQ(v[size_t(29 - d.daysAgo)], d.count) << d.chart << "/" << d.set << "/" << d.daysAgo;
             EXPECT_EQ(sum(v), d.chart == 0 && d.set == 0 ? 5 : d.count) << d.chart << "/" << d.set;
         }
+        auto* days = qobject_cast<QBarCategoryAxis*>(month[0]->axes(Qt::Horizontal).value(0));
+        ASSERT_NE(days, nullptr);
+        EXPECT_EQ(days->categories().first(), QStringLiteral("5/14"));
+        EXPECT_EQ(days->categories().at(18), QStringLiteral("6/1")); // the month where it changes
+        EXPECT_EQ(days->categories().last(), QStringLiteral("今天"));
         EXPECT_EQ(chartsOn(win.pageContent(Page::AnswersYear)).size(), 3u);
         // Every entry counts once per skill in the degrees; recall only where a skill has answers.
         const std::vector<QChart*> degrees = chartsOn(win.pageContent(Page::Degrees));
@@ -237,8 +243,13 @@ TEST_F(Statistics, ABookWithoutARecordSaysSoAndShowsWhatTheBookHolds)
         EXPECT_TRUE(notice->isVisible());
         EXPECT_TRUE(notice->text().startsWith(QStringLiteral("这个Book还没有学习记录"))) << notice->text().toStdString();
         EXPECT_EQ(win.currentPage(), Page::Degrees);
-        for (Page p : {Page::AnswersMonth, Page::AnswersYear, Page::Recall})
+        auto* tabs = ui::control<QTabWidget>(&win, StatisticsWindow::kPages);
+        for (Page p : {Page::AnswersMonth, Page::AnswersYear, Page::Recall}) {
             EXPECT_TRUE(chartsOn(win.pageContent(p)).empty()) << int(p);
+            tabs->setCurrentIndex(int(p)); // nothing drawn, nothing to save
+            EXPECT_FALSE(ui::control<QPushButton>(&win, StatisticsWindow::kSaveImage)->isEnabled()) << int(p);
+            EXPECT_FALSE(ui::control<QPushButton>(&win, StatisticsWindow::kSaveData)->isEnabled()) << int(p);
+        }
         const std::vector<QChart*> degrees = chartsOn(win.pageContent(Page::Degrees));
         ASSERT_EQ(degrees.size(), 1u);
         for (int skill = 0; skill < kReviewDegreeCount; ++skill)
