@@ -12,7 +12,9 @@ void computeBookFigures(const std::vector<WordEntry*>& entries, QDate today, Rev
     f.degrees = {};
     f.added.clear();
     const ReviewCalendar calendar(today);
-    std::map<std::pair<int, int>, int> months;
+    // Added dates counted by days ago first: a large Book has far fewer distinct days than
+    // entries, and each day becomes a calendar month once, after the pass.
+    std::vector<int> addedDaysAgo;
     for (const WordEntry* e : entries) {
         const uint8_t stored[kReviewDegreeCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
         for (size_t s = 0; s < kReviewDegreeCount; ++s)
@@ -20,10 +22,17 @@ void computeBookFigures(const std::vector<WordEntry*>& entries, QDate today, Rev
         // The added date, in the latest year that fits its stored last four bits.
         const int addedAgo = calendar.daysSince(e->stored.added);
         if (addedAgo != ReviewCalendar::kNoDate) {
-            const QDate d = today.addDays(-addedAgo);
-            ++months[{d.year(), d.month()}];
+            if (size_t(addedAgo) >= addedDaysAgo.size())
+                addedDaysAgo.resize(size_t(addedAgo) + 1);
+            ++addedDaysAgo[size_t(addedAgo)];
         }
     }
+    std::map<std::pair<int, int>, int> months;
+    for (size_t ago = 0; ago < addedDaysAgo.size(); ++ago)
+        if (addedDaysAgo[ago]) {
+            const QDate d = today.addDays(-qint64(ago));
+            months[{d.year(), d.month()}] += addedDaysAgo[ago];
+        }
     for (const auto& [ym, n] : months)
         f.added.push_back({ym.first, ym.second, n});
 }

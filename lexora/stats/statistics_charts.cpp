@@ -80,6 +80,16 @@ void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
     chart->addSeries(series);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
+    // Thirty days in a window of ordinary width leave some 28 pixels a label. (After addAxis,
+    // which gives the axis the theme's font.)
+    if (auto* days = qobject_cast<QBarCategoryAxis*>(x); days && days->count() > 20) {
+        QFont f = days->labelsFont();
+        if (f.pointSizeF() > 0)
+            f.setPointSizeF(f.pointSizeF() * 0.8);
+        else
+            f.setPixelSize(std::max(8, f.pixelSize() * 4 / 5));
+        days->setLabelsFont(f);
+    }
     series->attachAxis(x);
     series->attachAxis(y);
 }
@@ -92,18 +102,22 @@ QChartView* viewOf(QChart* chart)
     return view;
 }
 
-// Day labels short enough to stand upright under 30 bars: the month only where it changes
-// ("11/9", "10", ..., "12/1", "2"), and "今天" for today.
+// Day labels short enough to stand upright under 30 bars: the day of the month, "今天" for today;
+// the months stand in the axis title (dayRange).
 QStringList dayLabels(QDate first, int days, QDate today)
 {
     QStringList out;
     for (int i = 0; i < days; ++i) {
         const QDate d = first.addDays(i);
-        out << (d == today             ? QStringLiteral("今天")
-                : i == 0 || d.day() == 1 ? QStringLiteral("%1/%2").arg(d.month()).arg(d.day())
-                                         : QString::number(d.day()));
+        out << (d == today ? QStringLiteral("今天") : QString::number(d.day()));
     }
     return out;
+}
+
+QString dayRange(QDate first, int days)
+{
+    const QDate last = first.addDays(days - 1);
+    return QStringLiteral("%1月%2日至%3月%4日").arg(first.month()).arg(first.day()).arg(last.month()).arg(last.day());
 }
 
 QChart* answersMonth(const ReviewFigures& f, ReviewDegree d)
@@ -124,7 +138,7 @@ QChart* answersMonth(const ReviewFigures& f, ReviewDegree d)
     series->append(right);
     series->append(wrong);
     QChart* chart = newChart(skillTitle(d));
-    attach(chart, series, categoryAxis(dayLabels(f.today.addDays(1 - days), days, f.today), {}), countAxis(highest, QStringLiteral("次数")));
+    attach(chart, series, categoryAxis(dayLabels(f.today.addDays(1 - days), days, f.today), dayRange(f.today.addDays(1 - days), days)), countAxis(highest, QStringLiteral("次数")));
     return chart;
 }
 
@@ -187,7 +201,7 @@ QChart* singleChart(Page page, const ReviewFigures& f)
 {
     switch (page) {
     case Page::Due:
-        return perSkillBars(QStringLiteral("未来30天每天到期的单词（今天含已过期的）"), dayLabels(f.today, int(f.due.size()), f.today), {},
+        return perSkillBars(QStringLiteral("未来30天每天到期的单词（今天含已过期的）"), dayLabels(f.today, int(f.due.size()), f.today), dayRange(f.today, int(f.due.size())),
                             QStringLiteral("单词数"), true, 0, [&](ReviewDegree d, int i) { return f.due[size_t(i)][size_t(d)]; });
     case Page::Recall: {
         QStringList bins;
@@ -243,6 +257,9 @@ QWidget* makePage(Page page, const StudyStatistics& statistics, QWidget* parent)
             QChart* chart = page == Page::AnswersMonth ? answersMonth(f, d) : answersYear(f, d);
             if (d != ReviewDegree::Recognition)
                 chart->legend()->hide();
+            // Likewise the days' range, under the last.
+            if (d != ReviewDegree::Listening && page == Page::AnswersMonth)
+                chart->axes(Qt::Horizontal).value(0)->setTitleVisible(false);
             layout->addWidget(viewOf(chart));
         }
     } else if (QChart* chart = singleChart(page, f)) {

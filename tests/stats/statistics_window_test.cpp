@@ -187,8 +187,9 @@ TEST_F(Statistics, MenuItemOpensChartsOfTheRecordAndEachPageSavesAsPngAndCsv)
         }
         auto* days = qobject_cast<QBarCategoryAxis*>(month[0]->axes(Qt::Horizontal).value(0));
         ASSERT_NE(days, nullptr);
-        EXPECT_EQ(days->categories().first(), QStringLiteral("5/14"));
-        EXPECT_EQ(days->categories().at(18), QStringLiteral("6/1")); // the month where it changes
+        EXPECT_EQ(days->titleText(), QStringLiteral("5月14日至6月12日"));
+        EXPECT_EQ(days->categories().first(), QStringLiteral("14"));
+        EXPECT_EQ(days->categories().at(18), QStringLiteral("1"));
         EXPECT_EQ(days->categories().last(), QStringLiteral("今天"));
         EXPECT_EQ(chartsOn(win.pageContent(Page::AnswersYear)).size(), 3u);
         // Every entry counts once per skill in the degrees; recall only where a skill has answers.
