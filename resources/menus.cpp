@@ -55,6 +55,7 @@ ui::MenuResource mainMenu()
             item(cmd::kDictate, QStringLiteral("听写    ")),
             separator(),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
+            item(cmd::kStatistics, QStringLiteral("学习统计")),
         }),
         popup(QStringLiteral("帮助"), {
             item(cmd::kHelp, QStringLiteral("帮助 && 说明")),

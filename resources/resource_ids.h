@@ -53,6 +53,11 @@ inline constexpr int kRecognitionStart = 1021, kSpellingStart = 1022, kListening
 inline constexpr int kNote = 1030;
 } // namespace review_dlg
 
+// Controls of 学习统计, a window of our own (its layout is made in code around the charts).
+namespace stats_dlg {
+inline constexpr int kPages = 1091, kNotice = 1092, kSaveImage = 1093, kSaveData = 1094;
+} // namespace stats_dlg
+
 // Controls of the practice window (145).
 namespace practice_dlg {
 inline constexpr int kWordLabel = 1076, kWordBox = 1059, kLetterCount = 1085;
@@ -78,6 +83,7 @@ inline constexpr int kBookFolder = 1012, kBookFolderButton = 1007;
 inline constexpr int kVoiceFolder = 1013, kVoiceFolderButton = 1004;
 inline constexpr int kColorPicker = 1006, kColorText = 1014, kFontSize = 1011, kForbidWinStick = 1018;
 inline constexpr int kUpperCaseWords = 1017, kDefault = 1005, kUndoChanges = 1010;
+inline constexpr int kDesiredRetention = 1086;   // added here: the memory model's target recall
 } // namespace prop_sub0
 namespace prop_sub1 {
 inline constexpr int kTestText = 1012, kMaleVoice = 1011, kFemaleVoice = 1013;
@@ -158,15 +164,15 @@ inline constexpr int IDM_ABOUTBOX = 16;
 
 namespace lex::cmd {
 
-// Menu and tool-bar commands of the main program; the outer window forwards 14000-14020 to the
+// Menu and tool-bar commands of the main program; the outer window forwards 14000-14021 to the
 // word-book window.
 inline constexpr int kImport = 14000, kExport = 14001, kSave = 14002, kGroups = 14003;
 inline constexpr int kDictate = 14004, kAdd = 14005, kModify = 14006, kDelete = 14007;
 inline constexpr int kClassName = 14008, kShuffle = 14009, kRenumber = 14010, kCheckDuplicates = 14011;
 inline constexpr int kFind = 14012, kSettings = 14013, kLearn = 14014, kDrill = 14015, kListen = 14016;
 inline constexpr int kMoveCopy = 14017;
-// Added beyond the original menus: 撤销, 重做 (编辑 menu) and 今日复习 (练习 menu).
-inline constexpr int kUndo = 14018, kRedo = 14019, kTodayReview = 14020;
+// Added beyond the original menus: 撤销, 重做 (编辑 menu), 今日复习 and 学习统计 (练习 menu).
+inline constexpr int kUndo = 14018, kRedo = 14019, kTodayReview = 14020, kStatistics = 14021;
 inline constexpr int kHelp = 14100, kCheckUpdate = 14101, kAbout = 14102, kExit = 14103, kExitNoSave = 14104;
 inline constexpr int kStudyPage = 32899, kWebPage = 32900;
 inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;

@@ -91,6 +91,8 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(prop_sub0::kUpperCaseWords, Kind::CheckBox, QStringLiteral("单词大写"), Disabled, 84, 84, 60, 10),
         label(QStringLiteral("如果窗口移动不正常，请禁止粘边"), 6, 100, 214),
         label(QStringLiteral("改变Book路径，会自动保存当前Book内容到旧路径"), 6, 112, 214),
+        label(QStringLiteral("期望记忆率:"), 6, 133, 46),
+        C(prop_sub0::kDesiredRetention, Kind::Edit, U, None, 54, 130, 40, 14),
         C(prop_sub0::kDefault, Kind::PushButton, QStringLiteral("默认"), Disabled, 120, 130, 48, 14),
         C(prop_sub0::kUndoChanges, Kind::PushButton, QStringLiteral("取消修改"), Disabled, 172, 130, 48, 14),
     }));

@@ -20,6 +20,7 @@ inline constexpr QLatin1String kTtsVoice("TTSVOICE");
 inline constexpr QLatin1String kAddModify("ADDMODIFY");
 inline constexpr QLatin1String kImportExport("IMPORTEXPORT");
 inline constexpr QLatin1String kPracticeTool("PracticeTool");
+inline constexpr QLatin1String kReview("REVIEW");
 
 // INIT
 inline constexpr QLatin1String kIsFirst("IsFist"); // the file's spelling
@@ -55,6 +56,23 @@ inline constexpr QLatin1String kOutFileName("OutFileName");
 
 // PracticeTool
 inline constexpr QLatin1String kState("State");
+
+// REVIEW: the recall probability at which the memory model lets a word fall due, as decimal
+// text ("0.9"), written by the settings dialog.
+inline constexpr QLatin1String kDesiredRetention("DesiredRetention");
+inline constexpr double kDefaultDesiredRetention = 0.9;
+inline constexpr double kMinDesiredRetention = 0.70, kMaxDesiredRetention = 0.99;
+// Text that is not a number gives the default; numbers outside the range are clamped to it.
+inline double desiredRetentionFromConfig(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || v != v)
+        return kDefaultDesiredRetention;
+    return v < kMinDesiredRetention ? kMinDesiredRetention : (v > kMaxDesiredRetention ? kMaxDesiredRetention : v);
+}
+// Two decimals, the step the settings dialog offers.
+inline QString desiredRetentionToConfig(double v) { return QString::number(v, 'f', 2); }
 
 // Structure sizes in bytes.
 inline constexpr int kRectSize = 16;

@@ -44,4 +44,17 @@ bool writeStrangeIndex(Profile* profile, QLatin1String section, const StrangeInd
     return profile->writeStruct(section, config::kStrangeIndex, b);
 }
 
+double readDesiredRetention(const Profile* profile)
+{
+    if (!profile || !profile->contains(config::kReview, config::kDesiredRetention))
+        return config::kDefaultDesiredRetention;
+    return config::desiredRetentionFromConfig(profile->readString(config::kReview, config::kDesiredRetention));
+}
+
+bool writeDesiredRetention(Profile* profile, double retention)
+{
+    return profile && profile->writeString(config::kReview, config::kDesiredRetention,
+                                           config::desiredRetentionToConfig(retention));
+}
+
 } // namespace lex

@@ -22,4 +22,8 @@ using StrangeIndex = std::array<uint8_t, 3>;
 StrangeIndex readStrangeIndex(const Profile* profile, QLatin1String section);
 bool writeStrangeIndex(Profile* profile, QLatin1String section, const StrangeIndex& values);
 
+// REVIEW/DesiredRetention, 0.70 to 0.99; 0.9 when `profile` is null or the key missing.
+double readDesiredRetention(const Profile* profile);
+bool writeDesiredRetention(Profile* profile, double retention);
+
 } // namespace lex

@@ -209,6 +209,9 @@ bool WordBookController::onCommand(int id, qintptr param)
     case cmd::kTodayReview:
         openTodayReview();
         return true;
+    case cmd::kStatistics:
+        dialogs_->statistics();
+        return true;
     default:
         return false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // WordBookController: what the word-book page does, without a widget. It owns the open Book (its
 // session and undo history), the dictionary, the speech output and the link to the companion; it
-// carries out the word-book commands (onCommand, 14000-14020, the toggles, 90002), opens and
+// carries out the word-book commands (onCommand, 14000-14021, the toggles, 90002), opens and
 // switches Books, applies what the dialogs give back and keeps the status texts.
 // The page shows what it is told through WordBookView; every dialog opens through
 // WordBookDialogs, and every question through the services' UserServices, so a test drives the
@@ -88,6 +88,8 @@ public:
     // 今日复习 with the due counts per degree: the degree whose practice the learner started.
     virtual std::optional<ReviewChoice> todayReview(const std::array<int, kReviewDegreeCount>& counts) = 0;
     virtual void settings() = 0;
+    // 学习统计 over the open Book and its learning record.
+    virtual void statistics() {}
 };
 
 class WordBookController : public QObject {

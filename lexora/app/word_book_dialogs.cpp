@@ -1,6 +1,7 @@
 #include "lexora/app/word_book_dialogs.h"
 
 #include "common/config/config_keys.h"
+#include "common/config/word_book_keys.h"
 #include "common/frame/my_base_dialog.h"
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
@@ -13,7 +14,9 @@
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/practice_trace.h"
 #include "lexora/practice/today_review_dialog.h"
+#include "lexora/record/review_record.h"
 #include "lexora/settings/my_prop_page.h"
+#include "lexora/stats/statistics_window.h"
 #include "lexora/wordlist/add_modify_dialog.h"
 #include "lexora/wordlist/find_dialog.h"
 #include "lexora/wordlist/group_dialog.h"
@@ -167,6 +170,7 @@ void WordBookPageDialogs::settings()
     t.forbidWinStick = forbidWinStick && *forbidWinStick;
     t.background = page_.list()->backgroundColor();
     t.fontType = page_.fontType();
+    t.retention = readDesiredRetention(t.profile);
     t.setBackground = [this](const QColor& c) { page_.list()->setBackgroundColor(c); };
     t.setFontType = [this](int type) { page_.setFontType(type); };
     t.setForbidWinStick = [forbidWinStick](bool on) {
@@ -177,6 +181,25 @@ void WordBookPageDialogs::settings()
     t.changeBookFolder = [this](const QString& folder) { return c_->changeBookFolder(folder); };
     CMyPropPage dialog(std::move(t), &page_);
     ui().runModal(&dialog);
+}
+
+void WordBookPageDialogs::statistics()
+{
+    const Book& book = c_->book();
+    const AppServices& services = c_->services();
+    StudyStatistics::Source source;
+    source.entries = book.full();
+    source.recordFile = ReviewRecord::fileFor(book.path, book.name);
+    source.retention = readDesiredRetention(c_->profile());
+    source.today = reviewDay(services.clock ? *services.clock : *Clock::system());
+    source.env = services.env;
+    StatisticsWindow::Deps deps;
+    deps.ui = services.ui;
+    deps.env = services.env;
+    deps.saveFolder = book.path;
+    deps.bookName = book.name;
+    StatisticsWindow window(std::move(source), std::move(deps), &page_);
+    ui().runModal(&window);
 }
 
 } // namespace lex

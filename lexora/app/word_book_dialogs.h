@@ -27,6 +27,7 @@ public:
     bool practice(PracticeMode mode) override;
     std::optional<ReviewChoice> todayReview(const std::array<int, kReviewDegreeCount>& counts) override;
     void settings() override;
+    void statistics() override;
 
     CMyFindDialog* findDialog() const { return find_; }
 

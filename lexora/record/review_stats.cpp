@@ -5,6 +5,38 @@
 
 namespace lex {
 
+void computeBookFigures(const std::vector<WordEntry*>& entries, QDate today, ReviewFigures* out)
+{
+    ReviewFigures& f = *out;
+    f.today = today;
+    f.degrees = {};
+    f.added.clear();
+    const ReviewCalendar calendar(today);
+    // Added dates counted by days ago first: a large Book has far fewer distinct days than
+    // entries, and each day becomes a calendar month once, after the pass.
+    std::vector<int> addedDaysAgo;
+    for (const WordEntry* e : entries) {
+        const uint8_t stored[kReviewDegreeCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
+        for (size_t s = 0; s < kReviewDegreeCount; ++s)
+            ++f.degrees[s][std::min<size_t>(stored[s], kMaxStrangeness)];
+        // The added date, in the latest year that fits its stored last four bits.
+        const int addedAgo = calendar.daysSince(e->stored.added);
+        if (addedAgo != ReviewCalendar::kNoDate) {
+            if (size_t(addedAgo) >= addedDaysAgo.size())
+                addedDaysAgo.resize(size_t(addedAgo) + 1);
+            ++addedDaysAgo[size_t(addedAgo)];
+        }
+    }
+    std::map<std::pair<int, int>, int> months;
+    for (size_t ago = 0; ago < addedDaysAgo.size(); ++ago)
+        if (addedDaysAgo[ago]) {
+            const QDate d = today.addDays(-qint64(ago));
+            months[{d.year(), d.month()}] += addedDaysAgo[ago];
+        }
+    for (const auto& [ym, n] : months)
+        f.added.push_back({ym.first, ym.second, n});
+}
+
 Status computeReviewFigures(const std::vector<WordEntry*>& entries, const ReviewRecord& record,
                             const ReviewModel& model, QDate today, ReviewFigures* out)
 {
@@ -26,13 +58,11 @@ Status computeReviewFigures(const std::vector<WordEntry*>& entries, const Review
     }
 
     const ReviewCalendar calendar(today);
-    std::map<std::pair<int, int>, int> months;
     for (const WordEntry* e : entries) {
         const uint8_t stored[kReviewDegreeCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
         const int reviewed = calendar.daysSince(e->stored.review); // kNoDate: never, so due today
         const EntryMemory* memory = model.find(e->word(), e->stored.added);
         for (size_t s = 0; s < kReviewDegreeCount; ++s) {
-            ++f.degrees[s][std::min<size_t>(stored[s], kMaxStrangeness)];
             const SkillMemory* m = memory && !memory->skills[s].state.isNew() ? &memory->skills[s] : nullptr;
             int inDays;
             if (m) {
@@ -45,15 +75,8 @@ Status computeReviewFigures(const std::vector<WordEntry*>& entries, const Review
             if (inDays < ReviewFigures::kDueDays)
                 ++f.due[size_t(std::max(inDays, 0))][s];
         }
-        // The added date, in the latest year that fits its stored last four bits.
-        const int addedAgo = calendar.daysSince(e->stored.added);
-        if (addedAgo != ReviewCalendar::kNoDate) {
-            const QDate d = today.addDays(-addedAgo);
-            ++months[{d.year(), d.month()}];
-        }
     }
-    for (const auto& [ym, n] : months)
-        f.added.push_back({ym.first, ym.second, n});
+    computeBookFigures(entries, today, &f);
     *out = std::move(f);
     return status;
 }

@@ -38,6 +38,10 @@ struct ReviewFigures {
     std::vector<Month> added;
 };
 
+// The figures that come from the Book alone (today, the degrees, words added per month), in
+// `out`, leaving the others as they are: what a Book without a record can show.
+void computeBookFigures(const std::vector<WordEntry*>& entries, QDate today, ReviewFigures* out);
+
 Status computeReviewFigures(const std::vector<WordEntry*>& entries, const ReviewRecord& record,
                             const ReviewModel& model, QDate today, ReviewFigures* out);
 

@@ -1,6 +1,7 @@
 #include "lexora/settings/my_prop_page.h"
 
 #include "common/config/profile.h"
+#include "common/config/word_book_keys.h"
 #include "common/platform/user_services.h"
 #include "common/speech/speech_output.h"
 #include "common/ui/template_builder.h"
@@ -87,7 +88,7 @@ bool CMyPropPage::onCommand(int id, qintptr param)
     return CommandDialog::onCommand(id, param);
 }
 
-// "关闭保存": voice folder, Book folder, snapping, DisableTTS, volume, rate and voice, in that
+// "关闭保存": voice folder, Book folder, snapping, desired retention, DisableTTS, volume, rate and voice, in that
 // order. A Book folder that cannot be taken keeps the dialog open with nothing applied after it.
 bool CMyPropPage::closeSave()
 {
@@ -115,6 +116,11 @@ bool CMyPropPage::closeSave()
 
     if (target_.setForbidWinStick)
         target_.setForbidWinStick(sub0_->forbidWinStick());
+    // The model reads it wherever it plans, so the next plan already follows it.
+    if (const double r = sub0_->desiredRetention(); r != target_.retention) {
+        target_.retention = r;
+        writeDesiredRetention(target_.profile, r);
+    }
     if (speech) {
         speech->setTtsDisabled(sub1_->disableTts());
         if (speech->engine()) {

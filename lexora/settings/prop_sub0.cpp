@@ -1,5 +1,6 @@
 #include "lexora/settings/prop_sub0.h"
 
+#include "common/config/config_keys.h"
 #include "common/controls/color_picker.h"
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
@@ -8,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -19,6 +21,15 @@ CPropSub0::CPropSub0(SettingsTarget& target, QWidget* parent) : QWidget(parent),
     builder
         .withControl(kColorPicker,
                      [this](const ui::ControlSpec&, QWidget* p) -> QWidget* { return new CColorPicker(p, target_.ui); })
+        .withControl(kDesiredRetention,
+                     [](const ui::ControlSpec&, QWidget* p) -> QWidget* {
+                         auto* box = new QDoubleSpinBox(p);
+                         box->setRange(config::kMinDesiredRetention, config::kMaxDesiredRetention);
+                         box->setDecimals(2);
+                         box->setSingleStep(0.01);
+                         box->setToolTip(QStringLiteral("复习时希望还记得的把握（0.70至0.99）：越高复习越勤"));
+                         return box;
+                     })
         .routeTo(this);
     const QHash<int, QWidget*> c = builder.build(this);
     resize(builder.clientSize(font()));
@@ -28,13 +39,15 @@ CPropSub0::CPropSub0(SettingsTarget& target, QWidget* parent) : QWidget(parent),
     colorText_ = qobject_cast<QLineEdit*>(c.value(kColorText));
     fontSize_ = qobject_cast<QComboBox*>(c.value(kFontSize));
     forbid_ = qobject_cast<QCheckBox*>(c.value(kForbidWinStick));
+    retention_ = qobject_cast<QDoubleSpinBox*>(c.value(kDesiredRetention));
     picker_->setTextControl(colorText_);
     connect(fontSize_, &QComboBox::currentIndexChanged, this, &CPropSub0::applyFontSize);
 }
 
 void CPropSub0::fill(const QString& voiceFolder)
 {
-    const QSignalBlocker b1(fontSize_), b2(picker_), b3(forbid_);
+    const QSignalBlocker b1(fontSize_), b2(picker_), b3(forbid_), b4(retention_);
+    retention_->setValue(target_.retention);
     voiceFolder_->setText(voiceFolder);
     bookFolder_->setText(target_.bookFolder);
     forbid_->setChecked(target_.forbidWinStick);
@@ -91,5 +104,6 @@ void CPropSub0::applyFontSize(int index)
 QString CPropSub0::bookFolderText() const { return bookFolder_->text(); }
 QString CPropSub0::voiceFolderText() const { return voiceFolder_->text(); }
 bool CPropSub0::forbidWinStick() const { return forbid_->isChecked(); }
+double CPropSub0::desiredRetention() const { return retention_->value(); }
 
 } // namespace lex

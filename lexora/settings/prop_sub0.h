@@ -1,6 +1,7 @@
 #pragma once
 // CPropSub0: the settings page "常规" (template 104): Book and voice folders with their folder
-// choosers, the list's background colour and font size (both acting at once), and window snapping.
+// choosers, the list's background colour and font size (both acting at once), window snapping and
+// the memory model's desired retention.
 
 #include "common/ui/command.h"
 #include "resources/resource_ids.h"
@@ -9,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLineEdit;
 
 namespace lex {
@@ -24,7 +26,8 @@ public:
                          kVoiceFolder = res::prop_sub0::kVoiceFolder,
                          kVoiceFolderButton = res::prop_sub0::kVoiceFolderButton,
                          kColorPicker = res::prop_sub0::kColorPicker, kColorText = res::prop_sub0::kColorText,
-                         kFontSize = res::prop_sub0::kFontSize, kForbidWinStick = res::prop_sub0::kForbidWinStick;
+                         kFontSize = res::prop_sub0::kFontSize, kForbidWinStick = res::prop_sub0::kForbidWinStick,
+                         kDesiredRetention = res::prop_sub0::kDesiredRetention;
 
     CPropSub0(SettingsTarget& target, QWidget* parent = nullptr);
 
@@ -36,6 +39,7 @@ public:
     QString bookFolderText() const;
     QString voiceFolderText() const;
     bool forbidWinStick() const;
+    double desiredRetention() const;
 
 private:
     void chooseFolder(QLineEdit* edit);
@@ -49,6 +53,7 @@ private:
     QLineEdit* colorText_ = nullptr;
     QComboBox* fontSize_ = nullptr;
     QCheckBox* forbid_ = nullptr;
+    QDoubleSpinBox* retention_ = nullptr;
 };
 
 } // namespace lex

@@ -22,6 +22,7 @@ struct SettingsTarget {
     bool forbidWinStick = true;
     QColor background;
     int fontType = 0;                 // 0 小, 1 中, 2 大
+    double retention = 0.9;           // REVIEW/DesiredRetention, written by "关闭保存"
 
     // Acting at once.
     std::function<void(const QColor&)> setBackground;

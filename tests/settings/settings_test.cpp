@@ -5,6 +5,7 @@
 #include "temp_dir.h"
 
 #include "common/config/profile.h"
+#include "common/config/word_book_keys.h"
 #include "common/controls/color_picker.h"
 #include "common/speech/speech_output.h"
 #include "common/ui/template_builder.h"
@@ -14,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -287,6 +289,38 @@ TEST(SettingsDialog, GeneralPageActsAtOnceAndOnSave)
     EXPECT_EQ(f.forbids, QList<bool>{false});
     EXPECT_EQ(f.speech->voiceFolder(), other + QLatin1Char('/'));
     EXPECT_TRUE(f.bookChanges.isEmpty());   // the Book folder was left as it was
+}
+
+TEST(SettingsDialog, DesiredRetentionIsReadClampedAndSavedOnClose)
+{
+    // What Config.INI holds, what the page shows, what the learner sets, what 关闭保存 stores.
+    struct Case {
+        QString stored;   // REVIEW/DesiredRetention; empty: no such key
+        double shown;
+        double set;
+        QString saved;    // the key afterwards; empty: still missing
+    };
+    const Case cases[] = {
+        {{}, 0.90, 0.90, {}},                       // untouched: nothing written
+        {QStringLiteral("0.85"), 0.85, 0.80, QStringLiteral("0.80")},
+        {QStringLiteral("1.5"), 0.99, 0.50, QStringLiteral("0.70")},   // clamped both ways
+        {QStringLiteral("abc"), 0.90, 0.97, QStringLiteral("0.97")},
+    };
+    for (const Case& c : cases) {
+        Fixture f(QString{});
+        if (!c.stored.isEmpty())
+            f.profile->writeString(QStringLiteral("REVIEW"), QStringLiteral("DesiredRetention"), c.stored);
+        SettingsTarget t = f.target();
+        t.retention = readDesiredRetention(f.profile.get());
+        CMyPropPage d(std::move(t));
+        auto* box = on<QDoubleSpinBox>(d.page(0), CPropSub0::kDesiredRetention);
+        EXPECT_DOUBLE_EQ(box->value(), c.shown) << c.stored.toStdString();
+        box->setValue(c.set);
+        closeSave(d);
+        const Profile after(f.dir.path(QStringLiteral("Config.INI")));
+        EXPECT_EQ(after.readString(QStringLiteral("REVIEW"), QStringLiteral("DesiredRetention")),
+                  c.saved.isEmpty() ? c.stored : c.saved) << c.stored.toStdString();
+    }
 }
 
 TEST(SettingsDialog, ClosingWithoutSaveKeepsOnlyWhatActed)

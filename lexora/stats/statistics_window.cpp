@@ -1,0 +1,201 @@
+#include "lexora/stats/statistics_window.h"
+
+#include "common/platform/env.h"
+#include "common/platform/user_services.h"
+#include "common/ui/template_builder.h"
+#include "lexora/stats/statistics_charts.h"
+
+#include <QBuffer>
+#include <QChartView>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace lex {
+
+using Page = StudyStatistics::Page;
+
+namespace {
+
+template <class W> W* numbered(W* w, int id)
+{
+    w->setProperty(ui::kControlIdProperty, id);
+    return w;
+}
+
+QLabel* centredText(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignCenter);
+    l->setWordWrap(true);
+    return l;
+}
+
+} // namespace
+
+StatisticsWindow::StatisticsWindow(StudyStatistics::Source source, Deps deps, QWidget* parent)
+    : CommandDialog(parent), deps_(std::move(deps))
+{
+    setWindowTitle(QStringLiteral("学习统计"));
+    setSizeGripEnabled(true);
+    resize(960, 720);
+
+    auto* layout = new QVBoxLayout(this);
+    notice_ = numbered(new QLabel(this), kNotice);
+    notice_->setWordWrap(true);
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->setStyleSheet(QStringLiteral("QLabel { background: #FFF6D5; border: 1px solid #E0C060; padding: 6px; }"));
+    layout->addWidget(notice_);
+
+    tabs_ = numbered(new QTabWidget(this), kPages);
+    for (int i = 0; i < StudyStatistics::kPageCount; ++i) {
+        auto* holder = new QWidget(tabs_);
+        auto* l = new QVBoxLayout(holder);
+        l->setContentsMargins(0, 0, 0, 0);
+        holders_.push_back(holder);
+        tabs_->addTab(holder, StudyStatistics::pageTitle(Page(i)));
+    }
+    layout->addWidget(tabs_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto addButton = [&](int id, const QString& text) {
+        auto* b = numbered(new QPushButton(text, this), id);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, [this, id] { onCommand(id, 0); });
+        buttons->addWidget(b);
+    };
+    addButton(kSaveImage, QStringLiteral("保存图片(&P)..."));
+    addButton(kSaveData, QStringLiteral("导出数据(&D)..."));
+    addButton(ui::IDCANCEL, QStringLiteral("关闭"));
+    layout->addLayout(buttons);
+
+    statistics_.start(std::move(source));
+    connect(&statistics_, &StudyStatistics::recordReady, this, &StatisticsWindow::fillPages);
+    connect(tabs_, &QTabWidget::currentChanged, this, &StatisticsWindow::enableSaving);
+    fillPages();
+    // A Book without a record opens where there is something to see.
+    tabs_->setCurrentIndex(statistics_.hasRecord() ? int(Page::AnswersMonth) : int(Page::Degrees));
+    enableSaving();
+    tabs_->tabBar()->setFocus();
+}
+
+StudyStatistics::Page StatisticsWindow::currentPage() const { return Page(tabs_->currentIndex()); }
+
+QWidget* StatisticsWindow::pageContent(Page page) const
+{
+    QLayout* l = holders_[size_t(page)]->layout();
+    return l->count() ? l->itemAt(0)->widget() : nullptr;
+}
+
+QString StatisticsWindow::noticeText() const
+{
+    if (!statistics_.recordError().isEmpty())
+        return statistics_.recordError() + QStringLiteral("\n下面只有来自Book本身的统计（陌生度分布、每月新增）。");
+    if (!statistics_.hasRecord())
+        return QStringLiteral("这个Book还没有学习记录：做过初记、强记、听写或听辩之后，这里才有每天的答题和预测记忆率。"
+                              "下面的陌生度分布和每月新增来自Book本身；到期的单词按陌生度的复习间隔计算。");
+    return {};
+}
+
+// Book pages are drawn at once; the record's pages once it has been read (a placeholder until
+// then), or a plain sentence when there is no record.
+void StatisticsWindow::fillPages()
+{
+    const bool loaded = statistics_.recordLoaded();
+    const bool usable = statistics_.hasRecord() && statistics_.recordError().isEmpty();
+    auto setContent = [this](int i, QWidget* content) {
+        QLayout* l = holders_[size_t(i)]->layout();
+        while (QLayoutItem* item = l->takeAt(0)) {
+            delete item->widget();
+            delete item;
+        }
+        l->addWidget(content);
+    };
+    for (int i = 0; i < StudyStatistics::kPageCount; ++i) {
+        const Page page = Page(i);
+        QWidget* holder = holders_[size_t(i)];
+        const bool fromRecord = StudyStatistics::needsRecord(page) || page == Page::Due;
+        if (!fromRecord) {
+            if (!pageContent(page))
+                setContent(i, stats_charts::makePage(page, statistics_, holder));
+        } else if (!loaded) {
+            if (!pageContent(page))
+                setContent(i, centredText(QStringLiteral("正在读取学习记录……"), holder));
+        } else if (!recordDrawn_) {
+            setContent(i, StudyStatistics::needsRecord(page) && !usable
+                              ? centredText(QStringLiteral("还没有学习记录，这一页没有可画的数据。"), holder)
+                              : stats_charts::makePage(page, statistics_, holder));
+        }
+    }
+    recordDrawn_ = loaded;
+    enableSaving();
+    const QString notice = noticeText();
+    notice_->setText(notice);
+    notice_->setVisible(!notice.isEmpty());
+}
+
+// Only a page with charts has a picture and figures to save.
+void StatisticsWindow::enableSaving()
+{
+    QWidget* content = pageContent(currentPage());
+    const bool charted = content && content->findChild<QChartView*>();
+    for (int id : {kSaveImage, kSaveData})
+        if (QWidget* b = ui::findControl(this, id))
+            b->setEnabled(charted);
+}
+
+bool StatisticsWindow::onCommand(int id, qintptr param)
+{
+    switch (id) {
+    case kSaveImage:
+        save(true);
+        return true;
+    case kSaveData:
+        save(false);
+        return true;
+    default:
+        return CommandDialog::onCommand(id, param);
+    }
+}
+
+void StatisticsWindow::save(bool image)
+{
+    if (!deps_.ui)
+        return;
+    const Page page = currentPage();
+    QWidget* content = pageContent(page);
+    if (!content || !content->findChild<QChartView*>())
+        return;
+    const QString suffix = image ? QStringLiteral(".png") : QStringLiteral(".csv");
+    const QString suggested = deps_.saveFolder + deps_.bookName + QLatin1Char('-') + StudyStatistics::pageTitle(page) + suffix;
+    QString path = deps_.ui->saveFileName(this, suggested,
+                                          image ? QStringLiteral("PNG图片 (*.png)|*.png||")
+                                                : QStringLiteral("CSV表格 (*.csv)|*.csv||"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += suffix;
+
+    QByteArray bytes;
+    if (image) {
+        // A window never shown (a test, a script) has no size yet: give the page the window's.
+        if (content->size().isEmpty() || !content->isVisible())
+            content->resize(tabs_->size().isEmpty() ? QSize(900, 600) : tabs_->size());
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        content->grab().toImage().save(&buffer, "PNG");
+    } else {
+        // The byte-order mark lets spreadsheet programs read the Chinese headers as UTF-8.
+        bytes = QByteArray("\xEF\xBB\xBF") + statistics_.csv(page).toUtf8();
+    }
+    Env* env = deps_.env ? deps_.env : Env::defaultEnv();
+    if (const Status s = writeFileAtomically(env, path, bytes); !s)
+        deps_.ui->messageBox(this, QStringLiteral("无法保存文件：%1\n%2").arg(path, s.message()));
+}
+
+} // namespace lex

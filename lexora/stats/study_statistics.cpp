@@ -1,0 +1,165 @@
+#include "lexora/stats/study_statistics.h"
+
+#include "common/platform/env.h"
+
+#include <QStringList>
+
+namespace lex {
+
+StudyStatistics::StudyStatistics(QObject* parent) : QObject(parent) {}
+
+StudyStatistics::~StudyStatistics()
+{
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void StudyStatistics::start(Source source)
+{
+    if (worker_.joinable())
+        worker_.join();
+    Env* env = source.env ? source.env : Env::defaultEnv();
+    hasRecord_ = !source.recordFile.isEmpty() && env->fileExists(source.recordFile);
+    loaded_ = false;
+    error_.clear();
+    figures_ = ReviewFigures();
+    figures_.answers.resize(ReviewFigures::kAnswerDays);
+    figures_.due.resize(ReviewFigures::kDueDays);
+    computeBookFigures(source.entries, source.today, &figures_);
+
+    worker_ = std::thread([this, source = std::move(source), hasRecord = hasRecord_] {
+        ReviewRecord record;
+        ReviewModel model(source.retention);
+        ReviewFigures f;
+        // Without a record the model is empty: words due come from the interval table alone.
+        Status s = hasRecord ? record.open(source.recordFile, ReviewRecord::Mode::ReadOnly) : Status::ok();
+        if (s && hasRecord)
+            s = record.loadModel(&model);
+        const Status figures = computeReviewFigures(source.entries, record, model, source.today, &f);
+        if (s)
+            s = figures;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            pending_ = std::move(f);
+            pendingError_ = s ? QString() : s.message();
+            pendingReady_ = true;
+        }
+        QMetaObject::invokeMethod(this, [this] { adopt(); }, Qt::QueuedConnection);
+    });
+}
+
+void StudyStatistics::waitForRecord()
+{
+    if (worker_.joinable())
+        worker_.join();
+    adopt();
+}
+
+void StudyStatistics::adopt()
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!pendingReady_)
+            return;
+        pendingReady_ = false;
+        figures_ = std::move(pending_);
+        error_ = pendingError_;
+    }
+    if (worker_.joinable())
+        worker_.join(); // it has handed over: only its last steps remain
+    loaded_ = true;
+    Q_EMIT recordReady();
+}
+
+QString StudyStatistics::pageTitle(Page page)
+{
+    switch (page) {
+    case Page::AnswersMonth: return QStringLiteral("近30天答题");
+    case Page::AnswersYear: return QStringLiteral("近一年答题");
+    case Page::Due: return QStringLiteral("未来30天到期");
+    case Page::Recall: return QStringLiteral("预测记忆率");
+    case Page::Degrees: return QStringLiteral("陌生度分布");
+    case Page::Added: return QStringLiteral("每月新增");
+    }
+    return {};
+}
+
+QString StudyStatistics::skillName(ReviewDegree d)
+{
+    switch (d) {
+    case ReviewDegree::Recognition: return QStringLiteral("认识");
+    case ReviewDegree::Spelling: return QStringLiteral("拼写");
+    case ReviewDegree::Listening: return QStringLiteral("听力");
+    }
+    return {};
+}
+
+QString StudyStatistics::csv(Page page) const
+{
+    const ReviewFigures& f = figures_;
+    QList<QStringList> rows;
+    QStringList header;
+    auto perSkill = [&](const QString& suffix) {
+        for (ReviewDegree d : kReviewDegrees)
+            header << skillName(d) + suffix;
+    };
+    switch (page) {
+    case Page::AnswersMonth:
+    case Page::AnswersYear: {
+        header << QStringLiteral("日期");
+        for (ReviewDegree d : kReviewDegrees)
+            header << skillName(d) + QStringLiteral("答对") << skillName(d) + QStringLiteral("答错");
+        const int n = int(f.answers.size());
+        for (int i = page == Page::AnswersMonth ? std::max(0, n - kMonthDays) : 0; i < n; ++i) {
+            QStringList row{f.today.addDays(i - n + 1).toString(Qt::ISODate)};
+            for (ReviewDegree d : kReviewDegrees)
+                row << QString::number(f.answers[size_t(i)].right[size_t(d)])
+                    << QString::number(f.answers[size_t(i)].wrong[size_t(d)]);
+            rows << row;
+        }
+        break;
+    }
+    case Page::Due:
+        header << QStringLiteral("日期");
+        perSkill(QStringLiteral("到期"));
+        for (size_t i = 0; i < f.due.size(); ++i) {
+            QStringList row{f.today.addDays(qint64(i)).toString(Qt::ISODate)};
+            for (ReviewDegree d : kReviewDegrees)
+                row << QString::number(f.due[i][size_t(d)]);
+            rows << row;
+        }
+        break;
+    case Page::Recall:
+        header << QStringLiteral("预测记忆率");
+        perSkill(QStringLiteral("单词数"));
+        for (int b = 0; b < ReviewFigures::kRecallBins; ++b) {
+            QStringList row{QStringLiteral("%1-%2%").arg(b * 10).arg(b * 10 + 10)};
+            for (ReviewDegree d : kReviewDegrees)
+                row << QString::number(f.recall[size_t(d)][size_t(b)]);
+            rows << row;
+        }
+        break;
+    case Page::Degrees:
+        header << QStringLiteral("陌生度");
+        perSkill(QStringLiteral("单词数"));
+        for (int v = 0; v <= kMaxStrangeness; ++v) {
+            QStringList row{QString::number(v)};
+            for (ReviewDegree d : kReviewDegrees)
+                row << QString::number(f.degrees[size_t(d)][size_t(v)]);
+            rows << row;
+        }
+        break;
+    case Page::Added:
+        header << QStringLiteral("月份") << QStringLiteral("新增单词");
+        for (const ReviewFigures::Month& m : f.added)
+            rows << QStringList{QStringLiteral("%1-%2").arg(m.year, 4, 10, QLatin1Char('0')).arg(m.month, 2, 10, QLatin1Char('0')),
+                                QString::number(m.words)};
+        break;
+    }
+    QString out = header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    for (const QStringList& row : rows)
+        out += row.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    return out;
+}
+
+} // namespace lex

@@ -1,0 +1,80 @@
+#pragma once
+// StudyStatistics: what the statistics window shows, without a widget. The figures that come
+// from the Book (the degrees, words added per month) are there as soon as start() returns; the
+// ones that need the learning record (answers per day, words due, predicted recall) are read on
+// a thread of their own, since a large record takes seconds to go through, and recordReady()
+// says when they are in. Each page's figures can also be had as CSV text.
+//
+// The entries given to start() are read on that thread until recordReady() (or the destructor,
+// which waits for it): the caller keeps them alive and unchanged meanwhile (the window is modal).
+
+#include "lexora/record/review_stats.h"
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace lex {
+
+class Env;
+
+class StudyStatistics : public QObject {
+    Q_OBJECT
+public:
+    enum class Page { AnswersMonth, AnswersYear, Due, Recall, Degrees, Added };
+    static constexpr int kPageCount = 6;
+    static constexpr int kMonthDays = 30; // the short answers chart
+
+    struct Source {
+        std::vector<WordEntry*> entries; // the Book's entries, in any order
+        QString recordFile;              // ReviewRecord::fileFor(...) of the Book
+        double retention = FsrsScheduler::kDefaultRetention;
+        QDate today;
+        Env* env = nullptr;              // asked whether the record is there; null: the default
+    };
+
+    explicit StudyStatistics(QObject* parent = nullptr);
+    ~StudyStatistics() override;
+
+    void start(Source source);
+    // Blocks until the record's figures are in (and applies them); for tests and benchmarks.
+    void waitForRecord();
+
+    // False when the Book has no learning record yet (nothing practised since it was kept).
+    bool hasRecord() const { return hasRecord_; }
+    bool recordLoaded() const { return loaded_; }
+    // The record's fault, empty when it was read (or there is none).
+    const QString& recordError() const { return error_; }
+    const ReviewFigures& figures() const { return figures_; }
+
+    static QString pageTitle(Page page);
+    static QString skillName(ReviewDegree d);
+    // The pages that show what the record holds; the rest come from the Book (due per day falls
+    // back to the interval table, as today's review does).
+    static bool needsRecord(Page page) { return page == Page::AnswersMonth || page == Page::AnswersYear || page == Page::Recall; }
+
+    // The page's figures as CSV: a header row, then one row per day, bin or month (UTF-8, CRLF).
+    QString csv(Page page) const;
+
+Q_SIGNALS:
+    void recordReady();
+
+private:
+    void adopt();
+
+    ReviewFigures figures_;
+    bool hasRecord_ = false;
+    bool loaded_ = false;
+    QString error_;
+
+    std::thread worker_;
+    std::mutex mutex_;       // guards what the worker hands over
+    bool pendingReady_ = false;
+    ReviewFigures pending_;
+    QString pendingError_;
+};
+
+} // namespace lex
