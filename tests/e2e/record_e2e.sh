@@ -69,7 +69,8 @@ run() {
 }
 
 e2e_start_lexora "$lexora" "$home"
-click 125 45                                         # "学习": the word-book page
+sleep 1
+click 125 45; sleep 0.5; click 125 45                # "学习": the word-book page (again is no harm)
 xdotool key Num_Lock
 start_run
 run 0
@@ -118,6 +119,8 @@ check_log "$given"
 "$lexbook" check "$home/Book/English" >"$tmp/check.txt" 2>&1 || { cat "$tmp/check.txt"; fail "the Book is not sound after the kill"; }
 
 # A restart opens the Book without a message and quits with a save; the record is as it was.
+e2e_window_gone '^(Tessaly|单词初记.*)$' || fail "the killed program's windows stay"
+sleep 1
 e2e_start_lexora "$lexora" "$home"
 sleep 1
 active_is '^Lexora$' && fail "a message box at the restart"
