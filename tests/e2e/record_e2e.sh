@@ -124,8 +124,11 @@ sleep 1
 e2e_start_lexora "$lexora" "$home"
 sleep 1
 active_is '^Lexora$' && fail "a message box at the restart"
-import -window root "$out/record_e2e_restart.png"
-click 125 45
+sleep 1
+click 125 45; sleep 0.5; click 125 45
+# The first row's word, hovered: its tip tells the recall of recognition, which the runs trained.
+xdotool mousemove $((wx + 90)) $((wy + 130)); sleep 0.3; xdotool mousemove $((wx + 92)) $((wy + 131)); sleep 1
+import -window root "$out/record_e2e_tip.png"
 click $file_x $menu_y
 key Down Down Down Down Return                       # 退出
 for _ in $(seq 50); do kill -0 "$lexora_pid" 2>/dev/null || break; sleep 0.2; done
