@@ -2,8 +2,9 @@
 // all three skills), made in a temporary folder at start.
 //
 //  - ModelPlan: today's review by the model, against the named baseline TodayPlan (the interval
-//    table alone, planReview), over the same shuffled list in the same run. ModelPlanFirst is the
-//    first plan after the model was loaded, which also finds every entry in the model.
+//    table alone, planReview), over the same shuffled list in the same run. ModelPlanAfterRun is
+//    the plan after a practice run changed 100 entries' memory (今日复习 after a run);
+//    ModelPlanFirst the first plan after the model was loaded, which finds every entry in it.
 //  - RecordAnswer: one answer recorded into the full record, as the practice window records it;
 //    its p50, p99 and largest wall-clock latencies and its p99 processor time are reported as
 //    counters (milliseconds), with the number of answers that had to wait for the disk or a lock.
@@ -119,6 +120,28 @@ void ModelPlan(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * int64_t(f.view.size()));
 }
 BENCHMARK(ModelPlan)->Unit(benchmark::kMillisecond);
+
+// The plan 今日复习 makes after a practice run: 100 entries answered since the last plan.
+void ModelPlanAfterRun(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    lex::ModelReviewPlanner planner;
+    planner.plan(f.view, kToday, f.model);
+    std::mt19937 rng(7);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int k = 0; k < 100; ++k) {
+            const lex::WordEntry& e = f.block[rng() % kEntries];
+            lex::SkillMemory m{{2.5, 5.0}, int(kToday.toJulianDay()), 11};
+            f.model.set(lex::EntryKey::of(e), lex::ReviewDegree(rng() % 3), m);
+        }
+        state.ResumeTiming();
+        lex::ReviewPlan plan = planner.plan(f.view, kToday, f.model);
+        benchmark::DoNotOptimize(plan.counts.data());
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(f.view.size()));
+}
+BENCHMARK(ModelPlanAfterRun)->Unit(benchmark::kMillisecond);
 
 void ModelPlanFirst(benchmark::State& state)
 {

@@ -45,6 +45,7 @@ public:
     void setSelectionText(const QString& text) override;
     void SpeakWord(const QString& word) override { controller_->SpeakWord(word); }
     bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) override;
+    QString recallText(const WordEntry& e) override { return controller_->recallText(e); }
 
     // WordBookView
     std::vector<int> selectedRows() const override;

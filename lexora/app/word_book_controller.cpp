@@ -35,6 +35,19 @@ WordBookController::WordBookController(const AppServices& services, WordBookView
 {
     // Another Book open: the last one's record is let go.
     connect(&session_, &BookSession::loaded, this, [this] { record_.close(); });
+    // The record follows its entries: through a changed word, and to the new name of a save-as.
+    connect(&session_, &BookSession::wordChanged, this,
+            [this](const QString& from, const QString& to, const EntryTime& added) {
+                record_.renameEntry(session_.book(), EntryKey{from, added}, EntryKey{to, added});
+                record_.entriesChanged();
+            });
+    connect(&session_, &BookSession::savedAs, this, [this](const QString& oldPath, const QString& oldName) {
+        record_.savedAs(ReviewRecord::fileFor(oldPath, oldName), session_.book());
+    });
+    // Entries added or taken out: an entry is known to the plan by its address.
+    connect(&session_, &BookSession::bookReset, this, [this] { record_.entriesChanged(); });
+    connect(&session_, &BookSession::rowsInserted, this, [this] { record_.entriesChanged(); });
+    connect(&session_, &BookSession::rowsRemoved, this, [this] { record_.entriesChanged(); });
     connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
     connect(&session_, &BookSession::notice, this, [this](const QString& text) {
         services_.ui->messageBox(owner_, text);
@@ -327,8 +340,15 @@ void WordBookController::groups(bool moveMode)
         if (!moveMode) {
             session_.switchBook(folder, chosen->name, chosen->discard, saveQuestions(), loadHooks());
         } else {
+            // The copies take their record along: the keys are read before a move takes the rows.
+            std::vector<EntryKey> keys;
+            for (int row : rows)
+                if (const WordEntry* e = session_.book().atView(row))
+                    keys.push_back(EntryKey::of(*e));
             const MoveToOp::Outcome out =
                 session_.run(std::make_unique<MoveToOp>(rows, chosen->name, chosen->move));
+            if (out.error.isEmpty())
+                record_.copyTo(session_.book(), ReviewRecord::fileFor(folder, chosen->name), keys);
             if (!out.error.isEmpty())
                 services_.ui->messageBox(owner_, out.error);
             else if (out.deleted.removed > 0 && !out.deleted.cleared)
@@ -364,10 +384,15 @@ void WordBookController::recordStamp(int row, StampKind kind)
     record_.recordStamp(session_.book(), row, kind, clockOf(services_)->localNow());
 }
 
+QString WordBookController::recallText(const WordEntry& e)
+{
+    return record_.recallText(session_.book(), e, reviewDay(*clockOf(services_)));
+}
+
 void WordBookController::openTodayReview()
 {
     const Clock& clock = *clockOf(services_);
-    const ReviewPlan plan = planReview(session_.book().view(), reviewDay(clock));
+    const ReviewPlan plan = record_.todayPlan(session_.book(), session_.book().view(), reviewDay(clock));
     const auto choice = dialogs_->todayReview(plan.counts);
     if (!choice)
         return;

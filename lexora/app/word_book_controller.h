@@ -133,6 +133,9 @@ public:
     // The learning record of the open Book: an answer of a practice run, a review stamp of a row.
     void recordAnswer(const PracticeAnswer& answer);
     void recordStamp(int row, StampKind kind);
+    // The list's tip: `e`'s predicted recall per skill today (empty without a record).
+    QString recallText(const WordEntry& e);
+    BookRecord& record() { return record_; }
 
     Book& book() { return session_.book(); }
     BookSession& session() { return session_; }

@@ -45,6 +45,8 @@ protected:
     void announceRemoved(const RowRanges& ranges) const;
     void announceReset() const;
     void notice(const QString& text) const;
+    // Said after `e` was written: its word was `from` before (nothing when it still is).
+    void announceWordChanged(const QString& from, const WordEntry& e) const;
 
     bool changed_ = false;
 

@@ -141,8 +141,10 @@ SaveResult BookSession::save(const SaveQuestions& questions)
         };
     }
     SaveResult r = saveBookInteractive(book_, q, env_);
-    if (book_.path != path || book_.name != name)
+    if (book_.path != path || book_.name != name) {
+        Q_EMIT savedAs(path, name);
         Q_EMIT bookRenamed(book_.name);   // saved as another Book: that one is open now
+    }
     return r;
 }
 
@@ -213,6 +215,11 @@ void BookOperation::announceInserted(const RowRanges& ranges) const { session_->
 void BookOperation::announceRemoved(const RowRanges& ranges) const { Q_EMIT session_->rowsRemoved(ranges); }
 void BookOperation::announceReset() const { Q_EMIT session_->bookReset(); }
 void BookOperation::notice(const QString& text) const { Q_EMIT session_->notice(text); }
+void BookOperation::announceWordChanged(const QString& from, const WordEntry& e) const
+{
+    if (e.word() != from)
+        Q_EMIT session_->wordChanged(from, e.word().toString(), e.stored.added);
+}
 
 int BookSession::findNext(int from, QStringView text, bool inWords) const
 {

@@ -102,6 +102,10 @@ Q_SIGNALS:
     void bookReset();
     // The open Book's name or folder changed (switch, save-as).
     void bookRenamed(const QString& name);
+    // The Book was saved as another one (save-as): `oldPath` + `oldName` was open before.
+    void savedAs(const QString& oldPath, const QString& oldName);
+    // An entry's word changed (modify and its undo and redo); `added` is its added time.
+    void wordChanged(const QString& from, const QString& to, const lex::EntryTime& added);
     // A load finished (start, switch); `report` tells what it had to leave out.
     void loaded(const lex::LoadReport& report);
     // The rows an undo or redo brought back or changed (ascending; none for an order change or

@@ -8,15 +8,35 @@ ReviewRecord& BookRecord::recordFor(const Book& book)
 {
     const QString file = ReviewRecord::fileFor(book.path, book.name);
     // A new open also forgets the last Book's fault: each Book's learner is told once.
-    if (!record_.isOpen() || record_.file() != file)
-        record_.open(file);
+    if (!record_.isOpen() || record_.file() != file) {
+        close();
+        record_.open(file, mode_);
+    }
     return record_;
 }
 
-void BookRecord::reportFault()
+void BookRecord::close()
 {
-    if (const std::optional<QString> message = record_.takeFirstFault(); message && tell_)
+    record_.attachModel(nullptr);
+    record_.close();
+    model_ = ReviewModel(retention_);
+    modelRead_ = false;
+    planner_.invalidate();
+    pending_.reset();
+    told_ = false;
+}
+
+void BookRecord::reportFault(const std::optional<QString>& also)
+{
+    std::optional<QString> message = record_.takeFirstFault();
+    if (!message)
+        message = also;
+    if (!message)
+        message = std::exchange(pending_, std::nullopt);
+    if (message && !told_ && tell_) {
+        told_ = true;
         tell_(*message);
+    }
 }
 
 void BookRecord::recordAnswer(const Book& book, const PracticeAnswer& answer)
@@ -42,6 +62,70 @@ void BookRecord::checkpoint()
         return;
     record_.checkpoint();
     reportFault();
+}
+
+const ReviewModel& BookRecord::model(const Book& book, bool tellNow)
+{
+    recordFor(book);
+    if (!modelRead_) {
+        modelRead_ = true;
+        if (const Status s = record_.loadModel(&model_); !s) {
+            model_ = ReviewModel(retention_);
+            if (!pending_)
+                pending_ = s.message();
+        } else {
+            record_.attachModel(&model_);
+        }
+    }
+    if (tellNow)
+        reportFault();
+    return model_;
+}
+
+void BookRecord::setRetention(double retention)
+{
+    retention_ = retention;
+    model_.setRetention(retention);
+}
+
+ReviewPlan BookRecord::todayPlan(const Book& book, const std::vector<WordEntry*>& entries, QDate today)
+{
+    return planner_.plan(entries, today, model(book));
+}
+
+QString BookRecord::recallText(const Book& book, const WordEntry& e, QDate today)
+{
+    const ReviewModel& m = model(book, false);
+    const EntryMemory* memory = m.find(e.word(), e.stored.added);
+    return memory ? recallLines(*memory, m, int(today.toJulianDay())) : QString();
+}
+
+void BookRecord::renameEntry(const Book& book, const EntryKey& from, const EntryKey& to)
+{
+    recordFor(book).renameEntry(from, to);
+    reportFault();
+}
+
+void BookRecord::copyTo(const Book& book, const QString& targetFile, const std::vector<EntryKey>& keys)
+{
+    ReviewRecord target;
+    Status s = target.open(targetFile);
+    if (s)
+        s = recordFor(book).copyEntriesTo(target, keys);
+    reportFault(target.takeFirstFault());
+}
+
+void BookRecord::savedAs(const QString& oldFile, const Book& book)
+{
+    if (oldFile == ReviewRecord::fileFor(book.path, book.name))
+        return;
+    close();   // the old name's record: read below, not written
+    ReviewRecord old;
+    const Status opened = old.open(oldFile, ReviewRecord::Mode::ReadOnly);
+    ReviewRecord& now = recordFor(book);
+    if (opened)
+        old.copyEntriesTo(now, {});
+    reportFault(old.takeFirstFault());
 }
 
 } // namespace lex

@@ -1,12 +1,17 @@
 #pragma once
 // The learning record of the open Book as the program keeps it: opened beside the Book at the
-// first answer or stamp, kept open while that Book stays open, closed when another Book is open.
-// A record that cannot be opened, is damaged or locked stops nothing: `tell` gets its message
-// once for the Book and the practice goes on unrecorded. A fault met during a run is told when
-// the run ends (checkpoint()): a message box in the middle would let the question time out.
+// first answer, stamp or question about it, kept open while that Book stays open, closed when
+// another Book is open. A record that cannot be opened, is damaged or locked stops nothing:
+// `tell` gets its message once for the Book, the practice goes on unrecorded and today's review
+// plans by the interval table. A fault met during a run is told when the run ends (checkpoint()):
+// a message box in the middle would let the question time out.
+//
+// The record follows its entries (EntryKey): an order change needs nothing, a changed word is a
+// rename, a save under another name and a copy or move to another Book take the record along.
 
 #include "lexora/record/review_record.h"
 
+#include <QDate>
 #include <functional>
 
 namespace lex {
@@ -16,24 +21,60 @@ class WordEntry;
 
 class BookRecord {
 public:
-    explicit BookRecord(std::function<void(const QString& message)> tell) : tell_(std::move(tell)) {}
+    // ReadOnly (the tools): nothing is ever written, not even an empty record.
+    explicit BookRecord(std::function<void(const QString& message)> tell,
+                        ReviewRecord::Mode mode = ReviewRecord::Mode::ReadWrite)
+        : tell_(std::move(tell)), mode_(mode)
+    {
+    }
 
     // The entry at `row` of `book`'s view; rows outside it are ignored.
     void recordAnswer(const Book& book, const PracticeAnswer& answer);
     void recordStamp(const Book& book, int row, StampKind kind, const QDateTime& at);
     // The end of a practice run: the log is folded into the file.
     void checkpoint();
-    void close() { record_.close(); }
+    void close();
+
+    // Today's review of `entries` (the Book's view, or its full array): by the memory model for
+    // each skill the record has for an entry, by the interval table for the rest.
+    ReviewPlan todayPlan(const Book& book, const std::vector<WordEntry*>& entries, QDate today);
+    // The memory model of `book`'s record, read at the first call; an empty model when the record
+    // cannot be read. With `tellNow` false a fault waits for the next occasion to be told (the
+    // list's tip asks while the mouse moves).
+    const ReviewModel& model(const Book& book, bool tellNow = true);
+    // The desired retention of the plans (the settings).
+    void setRetention(double retention);
+    // The entries of `book` changed (added, deleted, another Book): the next plan finds each
+    // entry in the model anew.
+    void entriesChanged() { planner_.invalidate(); }
+
+    // The tip's lines for `e`: its predicted recall per skill today; empty without a record.
+    QString recallText(const Book& book, const WordEntry& e, QDate today);
+
+    // An entry's word changed (modify, its undo and redo).
+    void renameEntry(const Book& book, const EntryKey& from, const EntryKey& to);
+    // The entries `keys` were copied or moved into the Book whose record is `targetFile`.
+    void copyTo(const Book& book, const QString& targetFile, const std::vector<EntryKey>& keys);
+    // `book` was just saved under its new name; `oldFile` is the record of the name it had.
+    void savedAs(const QString& oldFile, const Book& book);
 
     ReviewRecord& record() { return record_; }
 
 private:
     // The record of `book`, open; a different Book's record is closed first.
     ReviewRecord& recordFor(const Book& book);
-    void reportFault();
+    // Tells the first fault of the open Book's record (or `also`), once for that Book.
+    void reportFault(const std::optional<QString>& also = std::nullopt);
 
     std::function<void(const QString&)> tell_;
+    ReviewRecord::Mode mode_;
     ReviewRecord record_;
+    ReviewModel model_;
+    bool modelRead_ = false;
+    ModelReviewPlanner planner_;
+    double retention_ = FsrsScheduler::kDefaultRetention;
+    std::optional<QString> pending_;   // a fault found while the learner must not be interrupted
+    bool told_ = false;
 };
 
 } // namespace lex

@@ -2,12 +2,45 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <atomic>
+
 namespace lex {
+
+namespace {
+// Each model numbers its generations from a start of its own, so that a planner never takes a
+// new model at an old one's address for the one it planned with.
+std::atomic<uint64_t> nextStart{1};
+} // namespace
+
+ReviewModel::ReviewModel(double retention) : scheduler_(retention)
+{
+    generation_ = journalBase_ = nextStart.fetch_add(1) << 32;
+}
 
 void ReviewModel::setRetention(double r)
 {
     scheduler_ = FsrsScheduler(r);
+    journalBase_ = ++generation_;   // every due day changes
+    journal_.clear();
+}
+
+void ReviewModel::changed(size_t item)
+{
     ++generation_;
+    journal_.push_back(uint32_t(item));
+    // A load puts every entry: a planner that far behind binds everything anew anyway.
+    if (journal_.size() > (size_t(1) << 16)) {
+        journal_.clear();
+        journalBase_ = generation_;
+    }
+}
+
+std::optional<std::vector<uint32_t>> ReviewModel::changedSince(uint64_t generation) const
+{
+    if (generation < journalBase_ || generation > generation_)
+        return std::nullopt;
+    return std::vector<uint32_t>(journal_.begin() + ptrdiff_t(generation - journalBase_), journal_.end());
 }
 
 size_t ReviewModel::hashOf(QStringView word, int64_t added)
@@ -27,8 +60,11 @@ void ReviewModel::rehash(size_t wanted)
     size_t n = 16;
     while (n < wanted)
         n *= 2;
-    // Dead items go; the live ones keep their order.
-    std::erase_if(items_, [](const Item& it) { return !it.live; });
+    // Dead items go; the live ones keep their order, but not their places.
+    if (std::erase_if(items_, [](const Item& it) { return !it.live; }) > 0) {
+        journalBase_ = ++generation_;
+        journal_.clear();
+    }
     slots_.assign(n, 0);
     const size_t mask = n - 1;
     for (size_t i = 0; i < items_.size(); ++i) {
@@ -54,11 +90,11 @@ const ReviewModel::Item* ReviewModel::lookUp(QStringView word, int64_t added, si
     }
 }
 
-EntryMemory& ReviewModel::slotFor(const QString& word, int64_t added)
+size_t ReviewModel::slotFor(const QString& word, int64_t added)
 {
     const size_t hash = hashOf(word, added);
     if (const Item* it = lookUp(word, added, hash))
-        return const_cast<Item*>(it)->memory;
+        return size_t(it - items_.data());
     if ((items_.size() + 1) * 2 > slots_.size())
         rehash((live_ + 1) * 2);
     const size_t mask = slots_.size() - 1;
@@ -68,19 +104,21 @@ EntryMemory& ReviewModel::slotFor(const QString& word, int64_t added)
     items_.push_back(Item{word, added, hash, {}, true});
     slots_[at] = uint32_t(items_.size());
     ++live_;
-    return items_.back().memory;
+    return items_.size() - 1;
 }
 
 void ReviewModel::set(const EntryKey& key, ReviewDegree skill, const SkillMemory& memory)
 {
-    slotFor(key.word, packedTime(key.added)).skills[size_t(skill)] = memory;
-    ++generation_;
+    const size_t item = slotFor(key.word, packedTime(key.added));
+    items_[item].memory.skills[size_t(skill)] = memory;
+    changed(item);
 }
 
 void ReviewModel::put(const EntryKey& key, const EntryMemory& memory)
 {
-    slotFor(key.word, packedTime(key.added)) = memory;
-    ++generation_;
+    const size_t item = slotFor(key.word, packedTime(key.added));
+    items_[item].memory = memory;
+    changed(item);
 }
 
 void ReviewModel::rename(const EntryKey& from, const EntryKey& to)
@@ -89,11 +127,13 @@ void ReviewModel::rename(const EntryKey& from, const EntryKey& to)
     const Item* found = lookUp(from.word, added, hashOf(from.word, added));
     if (!found || from == to)
         return;
-    Item& old = const_cast<Item&>(*found);
-    const EntryMemory moved = old.memory;
-    old.live = false;
+    const size_t oldItem = size_t(found - items_.data());
+    const EntryMemory moved = found->memory;
+    items_[oldItem].live = false;
     --live_;
-    EntryMemory& target = slotFor(to.word, packedTime(to.added));
+    changed(oldItem);
+    const size_t targetItem = slotFor(to.word, packedTime(to.added));
+    EntryMemory& target = items_[targetItem].memory;
     for (size_t s = 0; s < moved.skills.size(); ++s) {
         SkillMemory& t = target.skills[s];
         const SkillMemory& m = moved.skills[s];
@@ -106,7 +146,7 @@ void ReviewModel::rename(const EntryKey& from, const EntryKey& to)
             t.answers += m.answers;
         }
     }
-    ++generation_;
+    changed(targetItem);
 }
 
 const EntryMemory* ReviewModel::find(QStringView word, const EntryTime& added) const
@@ -116,23 +156,26 @@ const EntryMemory* ReviewModel::find(QStringView word, const EntryTime& added) c
     return it ? &it->memory : nullptr;
 }
 
-void ReviewModel::findMany(const WordEntry* const* entries, size_t n, const EntryMemory** out) const
+void ReviewModel::findItems(const WordEntry* const* entries, size_t n, uint32_t* out, size_t* hashesOut) const
 {
-    if (slots_.empty()) {
-        std::fill(out, out + n, nullptr);
-        return;
-    }
     // In groups: hash every key of the group and ask for its slot, then for its item, then
     // compare; each step finds in the cache what the one before asked for.
     constexpr size_t kGroup = 32;
-    const size_t mask = slots_.size() - 1;
+    const size_t mask = slots_.empty() ? 0 : slots_.size() - 1;
     size_t hashes[kGroup];
     for (size_t base = 0; base < n; base += kGroup) {
         const size_t m = std::min(kGroup, n - base);
         for (size_t k = 0; k < m; ++k) {
             const WordEntry* e = entries[base + k];
             hashes[k] = hashOf(e->word(), packedTime(e->stored.added));
-            __builtin_prefetch(&slots_[hashes[k] & mask]);
+            if (hashesOut)
+                hashesOut[base + k] = hashes[k];
+            if (!slots_.empty())
+                __builtin_prefetch(&slots_[hashes[k] & mask]);
+        }
+        if (slots_.empty()) {
+            std::fill(out + base, out + base + m, kNoItem);
+            continue;
         }
         for (size_t k = 0; k < m; ++k)
             if (const uint32_t slot = slots_[hashes[k] & mask])
@@ -140,38 +183,106 @@ void ReviewModel::findMany(const WordEntry* const* entries, size_t n, const Entr
         for (size_t k = 0; k < m; ++k) {
             const WordEntry* e = entries[base + k];
             const Item* it = lookUp(e->word(), packedTime(e->stored.added), hashes[k]);
-            out[base + k] = it ? &it->memory : nullptr;
+            out[base + k] = it ? uint32_t(it - items_.data()) : kNoItem;
         }
     }
 }
 
-ModelReviewPlanner::Bound ModelReviewPlanner::bind(const WordEntry* e, const EntryMemory* m, const ReviewModel& model)
+void ReviewModel::findMany(const WordEntry* const* entries, size_t n, const EntryMemory** out) const
+{
+    std::vector<uint32_t> items(n);
+    findItems(entries, n, items.data());
+    for (size_t i = 0; i < n; ++i)
+        out[i] = memoryAt(items[i]);
+}
+
+QString recallLines(const EntryMemory& memory, const ReviewModel& model, int day)
+{
+    static const QString kLabel[kReviewDegreeCount] = {QStringLiteral("认"), QStringLiteral("拼"), QStringLiteral("听")};
+    QString text;
+    for (ReviewDegree d : kReviewDegrees) {
+        const SkillMemory& m = memory.skill(d);
+        if (m.state.isNew())
+            continue;
+        // A clock put back makes no recall above that of the last answer's day.
+        const double recall = model.recall(m, std::max(day, m.lastDay));
+        if (!text.isEmpty())
+            text += QStringLiteral("\r\n");
+        text += kLabel[size_t(d)] + QStringLiteral(" %1%").arg(qRound(recall * 100));
+    }
+    return text;
+}
+
+ModelReviewPlanner::Bound ModelReviewPlanner::bind(const WordEntry* e, uint32_t item, const ReviewModel& model)
 {
     Bound b;
     b.entry = e;
-    if (m)
+    if (const EntryMemory* m = model.memoryAt(item)) {
+        b.item = item;
         for (size_t s = 0; s < m->skills.size(); ++s)
             if (!m->skills[s].state.isNew())
                 b.dueDay[s] = model.dueDay(m->skills[s]);
+    }
     return b;
+}
+
+void ModelReviewPlanner::bindAt(size_t position, const WordEntry* e, uint32_t item, const ReviewModel& model)
+{
+    bound_[position] = bind(e, item, model);
+    if (bound_[position].item != ReviewModel::kNoItem) {
+        if (positionOf_.size() <= item)
+            positionOf_.resize(size_t(item) + 1, ReviewModel::kNoItem);
+        positionOf_[item] = uint32_t(position);
+    }
+}
+
+bool ModelReviewPlanner::follow(const std::vector<WordEntry*>& entries, const ReviewModel& model)
+{
+    const std::optional<std::vector<uint32_t>> changes = model.changedSince(generation_);
+    if (!changes || bound_.size() != entries.size())
+        return false;
+    std::vector<size_t> newKeys;   // items no entry was bound to: keys new to the model
+    for (const uint32_t item : *changes) {
+        const uint32_t at = item < positionOf_.size() ? positionOf_[item] : ReviewModel::kNoItem;
+        if (at != ReviewModel::kNoItem && bound_[at].item == item)
+            bindAt(at, bound_[at].entry, item, model);
+        else if (model.memoryAt(item))
+            newKeys.push_back(model.hashAt(item));
+    }
+    if (newKeys.empty())
+        return true;
+    std::sort(newKeys.begin(), newKeys.end());
+    for (size_t i = 0; i < bound_.size(); ++i) {
+        if (bound_[i].item != ReviewModel::kNoItem || !std::binary_search(newKeys.begin(), newKeys.end(), hashes_[i]))
+            continue;
+        uint32_t item = ReviewModel::kNoItem;
+        model.findItems(&entries[i], 1, &item, &hashes_[i]);
+        bindAt(i, entries[i], item, model);
+    }
+    return true;
 }
 
 ReviewPlan ModelReviewPlanner::plan(const std::vector<WordEntry*>& entries, QDate today, const ReviewModel& model)
 {
-    if (model_ != &model || generation_ != model.generation()) {
+    if (model_ != &model) {
         bound_.clear();
         model_ = &model;
-        generation_ = model.generation();
+    } else if (generation_ != model.generation() && !follow(entries, model)) {
+        bound_.clear();
     }
+    generation_ = model.generation();
     if (bound_.empty() && !entries.empty()) {
         // Every entry anew: all lookups at once.
-        std::vector<const EntryMemory*> found(entries.size());
-        model.findMany(entries.data(), entries.size(), found.data());
+        std::vector<uint32_t> items(entries.size());
+        hashes_.resize(entries.size());
+        model.findItems(entries.data(), entries.size(), items.data(), hashes_.data());
         bound_.resize(entries.size());
+        positionOf_.assign(model.itemCount(), ReviewModel::kNoItem);
         for (size_t i = 0; i < entries.size(); ++i)
-            bound_[i] = bind(entries[i], found[i], model);
+            bindAt(i, entries[i], items[i], model);
     }
     bound_.resize(entries.size());
+    hashes_.resize(entries.size());
 
     const ReviewCalendar calendar(today);
     const int32_t day = int32_t(today.toJulianDay());
@@ -185,8 +296,11 @@ ReviewPlan ModelReviewPlanner::plan(const std::vector<WordEntry*>& entries, QDat
     for (size_t i = 0; i < n; ++i) {
         if (i + kAhead < n)
             __builtin_prefetch(&list[i + kAhead]->stored);
-        if (bound[i].entry != list[i]) [[unlikely]]
-            bound[i] = bind(list[i], model.find(list[i]->word(), list[i]->stored.added), model);
+        if (bound[i].entry != list[i]) [[unlikely]] {
+            uint32_t item = ReviewModel::kNoItem;
+            model.findItems(&list[i], 1, &item, &hashes_[i]);
+            bindAt(i, list[i], item, model);
+        }
         const uint8_t table = calendar.dueMask(list[i]->stored);
         uint8_t mask = 0;
         for (size_t s = 0; s < kReviewDegreeCount; ++s) {

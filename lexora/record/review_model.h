@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <vector>
 
@@ -62,7 +63,7 @@ struct EntryMemory {
 
 class ReviewModel {
 public:
-    explicit ReviewModel(double retention = FsrsScheduler::kDefaultRetention) : scheduler_(retention) {}
+    explicit ReviewModel(double retention = FsrsScheduler::kDefaultRetention);
 
     const FsrsScheduler& scheduler() const { return scheduler_; }
     void setRetention(double r);
@@ -80,6 +81,22 @@ public:
     size_t size() const { return live_; }
     // Changes with every change of the model (and of the retention).
     uint64_t generation() const { return generation_; }
+    // The items changed since `generation` (an item is one key's place in the model, kept until
+    // the model is rebuilt), one per change; nothing when that is not known any more (too long
+    // ago, a new retention, a rebuild): then everything may have changed.
+    std::optional<std::vector<uint32_t>> changedSince(uint64_t generation) const;
+    // The place of a key, of each of `n` entries at once (kNoItem: none), as findMany().
+    static constexpr uint32_t kNoItem = UINT32_MAX;
+    // `hashesOut` (may be null) receives each entry's hashOf().
+    void findItems(const WordEntry* const* entries, size_t n, uint32_t* out, size_t* hashesOut = nullptr) const;
+    size_t itemCount() const { return items_.size(); }
+    // What an item holds; nullptr once its key was renamed away.
+    const EntryMemory* memoryAt(uint32_t item) const
+    {
+        return item < items_.size() && items_[item].live ? &items_[item].memory : nullptr;
+    }
+    static size_t hashOf(QStringView word, int64_t added);
+    size_t hashAt(uint32_t item) const { return items_[item].hash; }
 
     // The Julian day on which a skill falls due: the last answer's day plus the interval.
     int dueDay(const SkillMemory& m) const { return m.lastDay + scheduler_.interval(m.state.stability); }
@@ -106,8 +123,8 @@ private:
         EntryMemory memory;
         bool live;
     };
-    static size_t hashOf(QStringView word, int64_t added);
-    EntryMemory& slotFor(const QString& word, int64_t added);
+    size_t slotFor(const QString& word, int64_t added); // the item of a key, made when new
+    void changed(size_t item);
     const Item* lookUp(QStringView word, int64_t added, size_t hash) const;
     void rehash(size_t slots);
 
@@ -115,16 +132,24 @@ private:
     std::vector<Item> items_;
     std::vector<uint32_t> slots_;
     size_t live_ = 0;
-    uint64_t generation_ = 1;
+    uint64_t generation_;
+    // journal_[i] is the item of the change that made generation journalBase_ + i + 1.
+    std::vector<uint32_t> journal_;
+    uint64_t journalBase_;
 };
+
+// The predicted recall on `day` of each skill `memory` has, one line a skill ("认 87%", "拼 40%",
+// "听 65%": the list's degree columns), for the list's tip; empty when it has none.
+QString recallLines(const EntryMemory& memory, const ReviewModel& model, int day);
 
 // Today's review by the model: an entry that has a record for a skill is due for it from the day
 // its predicted recall falls to the desired retention; for the skills without a record the
 // interval table of planReview() decides, so a Book without a record plans exactly as before.
 //
 // The first plan over a list finds each entry in the model once and remembers what it found, in
-// the list's order; later plans over the same list read that alongside the entries. The memory
-// is refreshed when the model changed, and entry by entry where the list was reordered. Call
+// the list's order; later plans over the same list read that alongside the entries. After
+// answers only the entries whose memory changed are found anew (those the model says changed),
+// and entry by entry where the list was reordered. Call
 // invalidate() whenever the Book's entries changed (added, deleted, modified): an entry is
 // recognised by its address, which a freed entry may pass on to a new one.
 class ModelReviewPlanner {
@@ -136,11 +161,18 @@ private:
     static constexpr int32_t kNoRecord = INT32_MIN;
     struct Bound {
         const WordEntry* entry = nullptr;
+        uint32_t item = ReviewModel::kNoItem;
         std::array<int32_t, kReviewDegreeCount> dueDay{kNoRecord, kNoRecord, kNoRecord};
     };
-    static Bound bind(const WordEntry* e, const EntryMemory* memory, const ReviewModel& model);
+    static Bound bind(const WordEntry* e, uint32_t item, const ReviewModel& model);
+    void bindAt(size_t position, const WordEntry* e, uint32_t item, const ReviewModel& model);
+    // After answers: only the entries of the items that changed are bound anew. False when the
+    // model cannot say what changed.
+    bool follow(const std::vector<WordEntry*>& entries, const ReviewModel& model);
 
     std::vector<Bound> bound_;
+    std::vector<size_t> hashes_;          // of each bound entry's key, by position
+    std::vector<uint32_t> positionOf_;    // by item: the position of an entry bound to it
     const ReviewModel* model_ = nullptr;
     uint64_t generation_ = 0;
 };

@@ -800,6 +800,14 @@ void CMyListCtrl::showTipFor(int row, int column, const QRect& cell)
             show = true;
         }
     }
+    // An entry with a learning record tells how well each skill is remembered today.
+    if (const QString recall = host_->recallText(*entry); !recall.isEmpty()) {
+        text += QStringLiteral("\r\n<<记忆>>\r\n") + recall;
+        const QSize whole = tipSize(text, font, cell.width());
+        rect.setWidth(std::max(rect.width(), whole.width()));
+        rect.setHeight(std::max(rect.height(), whole.height()));
+        show = true;
+    }
     if (!show)
         return;
 

@@ -45,6 +45,9 @@ public:
     virtual void SpeakWord(const QString& word) = 0;
     // `LookUpWord` of the main dictionary; false when not found or no dictionary.
     virtual bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) = 0;
+    // The predicted recall of each skill of `e` today, a line a skill; empty for an entry
+    // without a learning record.
+    virtual QString recallText(const WordEntry& e) { (void)e; return {}; }
     // Commands the list sends to its owner (14005-14008, 14012, 14017, 14018, 14019, 32921)
     // arrive through CommandTarget::onCommand.
 };

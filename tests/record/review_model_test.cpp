@@ -79,6 +79,25 @@ TEST(ModelReviewPlanner, TableWithoutRecordModelWithIt)
     // The model changes after a run: the next plan follows.
     model.set(lex::EntryKey::of(*book.list[1]), ReviewDegree::Recognition, reviewed(10, kToday.addDays(-20)));
     EXPECT_TRUE(planner.plan(book.list, kToday, model).due[1] & lex::dueBit(ReviewDegree::Recognition));
+
+    // Runs of answers, new keys and renames between plans: the plan that only follows the changes
+    // is the plan made from scratch.
+    std::mt19937 rng(3);
+    for (int round = 0; round < 60; ++round) {
+        for (int k = 0; k < 5; ++k) {
+            lex::WordEntry& e = *book.list[rng() % book.list.size()];
+            if (rng() % 4 == 0) {
+                const lex::EntryKey old = lex::EntryKey::of(e);
+                e.setWord(old.word + QLatin1Char('x'));
+                model.rename(old, lex::EntryKey::of(e));
+                planner.invalidate();   // as the program does when a word changed
+            } else {
+                model.set(lex::EntryKey::of(e), ReviewDegree(rng() % 3), reviewed(1 + rng() % 40, kToday.addDays(-int(rng() % 40))));
+            }
+        }
+        lex::ModelReviewPlanner fresh;
+        ASSERT_EQ(planner.plan(book.list, kToday, model).due, fresh.plan(book.list, kToday, model).due) << round;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "lexora/book/book.h"
+#include "lexora/record/book_record.h"
 #include "lexora/record/fsrs.h"
 #include "lexora/record/review_record.h"
 #include "lexora/record/review_stats.h"
@@ -215,16 +216,16 @@ bool planByModel(const lex::Book& book, QDate today, const std::optional<QString
     double retention = 0;
     if (!parseRetention(retentionArg, &retention, code))
         return false;
-    lex::ReviewRecord record;
-    if (!openRecord(book.path, book.name, &record, code))
-        return false;
-    lex::ReviewModel model(retention);
-    if (const lex::Status s = record.loadModel(&model); !s) {
-        *code = fail(s.message());
+    // The plan of 今日复习 itself, on a record opened for reading only.
+    std::optional<QString> fault;
+    lex::BookRecord record([&fault](const QString& message) { fault = message; }, lex::ReviewRecord::Mode::ReadOnly);
+    record.setRetention(retention);
+    *plan = record.todayPlan(book, book.full(), today);
+    if (fault) {
+        *code = fail(*fault);
         return false;
     }
-    lex::ModelReviewPlanner planner;
-    *plan = planner.plan(book.full(), today, model);
+    const lex::ReviewModel& model = record.model(book);
     fromModel->assign(book.full().size(), 0);
     for (size_t i = 0; i < book.full().size(); ++i) {
         const lex::WordEntry* e = book.full()[i];

@@ -227,6 +227,7 @@ void ModifyOp::redo()
     WordEntry* e = book().atView(row_);
     if (!e)
         return;
+    const QString word = e->word().toString();
     if (!outcome_.done) {
         // What would be stored: setText() drops field selectors.
         if (trimmedWord(withoutFieldSelectors(after_.word)).isEmpty())
@@ -240,13 +241,16 @@ void ModifyOp::redo()
         writeEntry(book(), *e, after_);
     }
     announceChanged(row_, row_);
+    announceWordChanged(word, *e);
 }
 
 void ModifyOp::undo()
 {
     if (WordEntry* e = book().atView(row_)) {
+        const QString word = e->word().toString();
         writeEntry(book(), *e, before_);
         announceChanged(row_, row_);
+        announceWordChanged(word, *e);
     }
 }
 
