@@ -20,6 +20,7 @@ inline constexpr QLatin1String kTtsVoice("TTSVOICE");
 inline constexpr QLatin1String kAddModify("ADDMODIFY");
 inline constexpr QLatin1String kImportExport("IMPORTEXPORT");
 inline constexpr QLatin1String kPracticeTool("PracticeTool");
+inline constexpr QLatin1String kStarDict("STARDICT");
 
 // INIT
 inline constexpr QLatin1String kIsFirst("IsFist"); // the file's spelling
@@ -55,6 +56,10 @@ inline constexpr QLatin1String kOutFileName("OutFileName");
 
 // PracticeTool
 inline constexpr QLatin1String kState("State");
+
+// STARDICT: every StarDict dictionary the learner has seen on the settings page, in the order
+// Glosix shows them, each marked on or off (see stardict_order.h).
+inline constexpr QLatin1String kDictionaries("Dictionaries");
 
 // Structure sizes in bytes.
 inline constexpr int kRectSize = 16;
