@@ -135,8 +135,8 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(prop_sub3::kDictionaries, Kind::ListBox, U, Group, 6, 14, 170, 100),
         C(prop_sub3::kMoveUp, Kind::PushButton, QStringLiteral("上移(&U)"), None, 180, 14, 40, 14),
         C(prop_sub3::kMoveDown, Kind::PushButton, QStringLiteral("下移(&D)"), None, 180, 32, 40, 14),
-        C(prop_sub3::kPlace, Kind::Static, U, None, 6, 118, 214, 8),
-        C(prop_sub3::kNote, Kind::Static, U, MultiLine, 6, 130, 214, 18),
+        C(prop_sub3::kPlace, Kind::Static, U, None, 6, 117, 214, 10),
+        C(prop_sub3::kNote, Kind::Static, U, None, 6, 130, 214, 18),
     }));
 
     t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 204, {

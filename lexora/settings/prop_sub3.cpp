@@ -48,6 +48,14 @@ CPropSub3::CPropSub3(SettingsTarget& target, QWidget* parent) : QWidget(parent),
     key(Qt::CTRL | Qt::Key_Up, -1);
     key(Qt::CTRL | Qt::Key_Down, 1);
     connect(list_, &QListWidget::currentRowChanged, this, &CPropSub3::currentChanged);
+    connect(list_, &QListWidget::itemChanged, this, &CPropSub3::showState);
+}
+
+// A dictionary switched off is greyed, so the list reads at a glance.
+void CPropSub3::showState(QListWidgetItem* item)
+{
+    const QSignalBlocker b(list_);
+    item->setForeground(item->checkState() == Qt::Checked ? palette().text() : palette().placeholderText());
 }
 
 QString CPropSub3::itemText(const QString& name, qint64 wordCount)
@@ -77,9 +85,11 @@ void CPropSub3::fill()
         item->setToolTip(parsed ? choice.ifoPath : choice.ifoPath + QLatin1Char('\n') + parsed.message());
         item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
         item->setCheckState(choice.enabled ? Qt::Checked : Qt::Unchecked);
+        showState(item);
     }
     note_->setText(filled_.empty()
-                       ? QStringLiteral("没有找到 StarDict 词典。请把词典放进 Dict 的子文件夹或 ~/.local/share/stardict/dic。")
+                       ? QStringLiteral("没有找到 StarDict 词典。请把词典放进 Dict 的子文件夹、\n"
+                                        "~/.local/share/stardict/dic 或 /usr/share/stardict/dic。")
                        : QStringLiteral("空格键勾选，Ctrl+↑/↓ 移动。改动在 Glosix 下次启动时生效。"));
     list_->setCurrentRow(filled_.empty() ? -1 : 0);
     currentChanged();
@@ -120,7 +130,10 @@ void CPropSub3::currentChanged()
     const QString home = QDir::homePath() + QLatin1Char('/');
     if (where.startsWith(home))
         where = QStringLiteral("~/") + where.mid(home.size());
-    place_->setText(where.isEmpty() ? QString() : QStringLiteral("位置: ") + where);
+    // A long path keeps both ends in view: the folder it lies in and the file.
+    const QString text = where.isEmpty() ? QString() : QStringLiteral("位置: ") + where;
+    place_->setText(place_->fontMetrics().elidedText(text, Qt::ElideMiddle, place_->width()));
+    place_->setToolTip(text);
 }
 
 std::vector<StarDictChoice> CPropSub3::choices() const

@@ -12,6 +12,7 @@
 
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace lex {
@@ -42,6 +43,7 @@ public:
 private:
     void move(int by);
     void currentChanged();
+    void showState(QListWidgetItem* item);
 
     SettingsTarget& target_;
     QListWidget* list_ = nullptr;

@@ -53,6 +53,7 @@ CMyAddModifyDialog::CMyAddModifyDialog(Inputs inputs, QWidget* parent) : ui::Tem
     baseForm_ = item<QPushButton>(kBaseForm);
     baseForm_->setAutoDefault(false);
     baseForm_->setFocusPolicy(Qt::NoFocus);   // Tab goes on from the word to the phonetic
+    baseForm_->setCursor(Qt::PointingHandCursor);
     baseForm_->setStyleSheet(QStringLiteral("QPushButton { color: #0645ad; text-align: left; }"));
     connect(baseForm_, &QPushButton::clicked, this, &CMyAddModifyDialog::takeBaseForm);
     auto* takeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_B), this);
