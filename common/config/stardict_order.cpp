@@ -39,6 +39,8 @@ QString encodeStarDictOrder(const std::vector<StarDictChoice>& choices, const QS
     for (const StarDictChoice& c : choices) {
         const QString path = QDir::cleanPath(c.ifoPath);
         QString stored = inside(path, programFolder);
+        if (stored.startsWith(QLatin1String("~/")))
+            stored.prepend(QLatin1String("./"));   // a folder named "~" in the program folder
         if (stored.isEmpty()) {
             const QString fromHome = inside(path, home);
             stored = fromHome.isEmpty() ? path : QStringLiteral("~/") + fromHome;
