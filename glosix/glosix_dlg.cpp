@@ -164,12 +164,12 @@ void CGlosixDlg::openStarDicts()
         folders.removeIf([&](const QString& f) { return !f.startsWith(own); });
     }
     Env* env = services_.env ? services_.env : Env::defaultEnv();
-    // A dictionary that cannot be read is left out; the window starts without asking about it.
-    for (const QString& ifo : findStarDictFiles(folders)) {
-        const Status s = shelf_.addStarDict(env, ifo);
-        if (!s)
-            qWarning().noquote() << "StarDict dictionary left out:" << ifo << s.message();
-    }
+    // In the order and with the choice the learner made on Lexora's settings page. A dictionary
+    // that cannot be read is left out; the window starts without asking about it.
+    QStringList problems;
+    shelf_.addStarDicts(env, enabledStarDicts(starDictChoices(profile_, programFolder_, folders)), &problems);
+    for (const QString& p : problems)
+        qWarning().noquote() << "StarDict dictionary left out:" << p;
     qCInfo(lcGlosix) << "StarDict dictionaries" << shelf_.starDictCount();
 }
 

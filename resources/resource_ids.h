@@ -18,6 +18,7 @@ inline constexpr int IDD_PRACTICE_SETUP = 167;
 inline constexpr int IDD_NAMECLASS = 172;
 inline constexpr int IDD_PROPPAGE = 173;         // settings host
 inline constexpr int IDD_PROPSUB2 = 174;         // settings page "快捷键"
+inline constexpr int IDD_PROPSUB3 = 175;         // added here: settings page "词典"
 inline constexpr int IDD_MAIN = 177;             // outer window "Tessaly"
 inline constexpr int IDD_BROWSER = 186;
 inline constexpr int IDD_DELETECHECK = 202;
@@ -94,11 +95,15 @@ inline constexpr int kDefault = 1005, kUndoChanges = 1007;
 namespace prop_sub2 {
 inline constexpr int kKeys = 1072, kKey = 1011, kModifier = 1012, kUndoChanges = 1004, kDefault = 1005;
 } // namespace prop_sub2
+namespace prop_sub3 {
+inline constexpr int kDictionaries = 1011, kMoveUp = 1004, kMoveDown = 1005, kPlace = 1012, kNote = 1013;
+} // namespace prop_sub3
 
 // Controls of the add/modify dialog (131).
 namespace addmodify_dlg {
 inline constexpr int kWord = 1012, kPhonetic = 1013, kExplanation = 1014, kComment = 1025;
 inline constexpr int kRecognition = 1011, kSpelling = 1015, kListening = 1016, kAccept = 1004;
+inline constexpr int kBaseForm = 1026;   // added here: the typed word's base form, taken on a click
 } // namespace addmodify_dlg
 
 // Controls of the find dialog (157).

@@ -131,6 +131,16 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(prop_sub2::kDefault, Kind::PushButton, QStringLiteral("默认"), Disabled, 176, 132, 46, 14),
     }));
 
+    // The StarDict dictionaries Glosix shows after its own, to switch on and off and to order.
+    t.insert(IDD_PROPSUB3, T(IDD_PROPSUB3, U, 230, 150, {
+        label(QStringLiteral("StarDict 词典 (Glosix 按此顺序显示勾选的词典):"), 6, 4, 214),
+        C(prop_sub3::kDictionaries, Kind::ListBox, U, Group, 6, 14, 170, 100),
+        C(prop_sub3::kMoveUp, Kind::PushButton, QStringLiteral("上移(&U)"), None, 180, 14, 40, 14),
+        C(prop_sub3::kMoveDown, Kind::PushButton, QStringLiteral("下移(&D)"), None, 180, 32, 40, 14),
+        C(prop_sub3::kPlace, Kind::Static, U, None, 6, 117, 214, 10),
+        C(prop_sub3::kNote, Kind::Static, U, None, 6, 130, 214, 18),
+    }));
+
     // The strip under y = 204 is ours: the format and the field map of another program's file.
     t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 242, {
         label(QStringLiteral("陌生度:"), 14, 5, 28),
@@ -181,7 +191,8 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
 
     t.insert(IDD_ADDMODIFY, T(IDD_ADDMODIFY, QStringLiteral("添加&修改"), 260, 182, {
         label(QStringLiteral("单词:"), 7, 9, 24),
-        C(addmodify_dlg::kWord, Kind::Edit, U, Group | AutoHScroll, 34, 7, 150, 14),
+        C(addmodify_dlg::kWord, Kind::Edit, U, Group | AutoHScroll, 34, 7, 104, 14),
+        C(addmodify_dlg::kBaseForm, Kind::PushButton, U, Hidden | Flat, 140, 7, 44, 14),
         label(QStringLiteral("音标:"), 7, 27, 24),
         C(addmodify_dlg::kPhonetic, Kind::Edit, U, AutoHScroll, 34, 25, 150, 14),
         label(QStringLiteral("解释:"), 7, 45, 24),
@@ -265,7 +276,7 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
 
     t.insert(IDD_PROPPAGE, T(IDD_PROPPAGE, QStringLiteral("属性页"), 320, 196, {
         C(prop_page::kPageList, Kind::ListBox, U, Group, 7, 7, 60, 160,
-          {QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键")}),
+          {QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键"), QStringLiteral("词典")}),
         C(prop_page::kPageFrame, Kind::GroupBox, U, None, 74, 3, 240, 166),
         C(prop_page::kCloseSave, Kind::DefPushButton, QStringLiteral("关闭保存"), Group, 200, 176, 56, 14),
         C(prop_page::kDefaultAll, Kind::PushButton, QStringLiteral("默认全部"), Disabled, 262, 176, 52, 14),
@@ -349,7 +360,7 @@ const DialogTemplate& dialogTemplate(int id)
 std::vector<int> dialogTemplateIds()
 {
     return {IDD_ABOUTBOX, IDD_LEXORA_DIALOG, IDD_PROPSUB0, IDD_PROPSUB1, IDD_IMPORT, IDD_ADDMODIFY,
-            IDD_PRACTICE, IDD_FIND, IDD_PRACTICE_SETUP, IDD_NAMECLASS, IDD_PROPPAGE, IDD_PROPSUB2,
+            IDD_PRACTICE, IDD_FIND, IDD_PRACTICE_SETUP, IDD_NAMECLASS, IDD_PROPPAGE, IDD_PROPSUB2, IDD_PROPSUB3,
             IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY, IDD_TODAY_REVIEW};
 }
 

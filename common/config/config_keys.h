@@ -21,6 +21,7 @@ inline constexpr QLatin1String kAddModify("ADDMODIFY");
 inline constexpr QLatin1String kImportExport("IMPORTEXPORT");
 inline constexpr QLatin1String kPracticeTool("PracticeTool");
 inline constexpr QLatin1String kReview("REVIEW");
+inline constexpr QLatin1String kStarDict("STARDICT");
 
 // INIT
 inline constexpr QLatin1String kIsFirst("IsFist"); // the file's spelling
@@ -73,6 +74,9 @@ inline double desiredRetentionFromConfig(const QString& text)
 }
 // Two decimals, the step the settings dialog offers.
 inline QString desiredRetentionToConfig(double v) { return QString::number(v, 'f', 2); }
+// STARDICT: every StarDict dictionary the learner has seen on the settings page, in the order
+// Glosix shows them, each marked on or off (see stardict_order.h).
+inline constexpr QLatin1String kDictionaries("Dictionaries");
 
 // Structure sizes in bytes.
 inline constexpr int kRectSize = 16;

@@ -83,6 +83,25 @@ Status DictionaryShelf::addStarDict(Env* env, const QString& ifoPath)
     return s;
 }
 
+int DictionaryShelf::addStarDicts(Env* env, const QStringList& ifoPaths, QStringList* problems)
+{
+    int added = 0;
+    for (const QString& ifo : ifoPaths) {
+        const Status s = addStarDict(env, ifo);
+        if (s)
+            ++added;
+        else if (problems)
+            *problems << QStringLiteral("%1: %2").arg(ifo, s.message());
+    }
+    return added;
+}
+
+std::vector<StarDictChoice> starDictChoices(const Profile& profile, const QString& programFolder,
+                                            const QStringList& folders)
+{
+    return arrangeStarDicts(findStarDictFiles(folders), readStarDictOrder(profile, programFolder));
+}
+
 void DictionaryShelf::move(int from, int to)
 {
     if (from < 0 || to < 0 || from >= starDictCount() || to >= starDictCount() || from == to)

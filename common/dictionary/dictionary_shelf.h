@@ -3,6 +3,7 @@
 // (with the inflected forms kept in its index), then each enabled StarDict dictionary in the
 // learner's order. One call gives everything the companion window shows for a word.
 
+#include "common/config/stardict_order.h"
 #include "common/dictionary/dictionary.h"
 #include "common/dictionary/stardict.h"
 #include "common/dictionary/word_forms.h"
@@ -28,12 +29,20 @@ struct ShelfEntry {
 // one does not start its own line. Empty when there are none.
 QString shelfText(const std::vector<ShelfEntry>& entries);
 
+// The StarDict dictionaries in `folders` (see findStarDictFiles) in the learner's order and with
+// the learner's choice of on and off, as STARDICT/Dictionaries of `profile` keeps them.
+std::vector<StarDictChoice> starDictChoices(const Profile& profile, const QString& programFolder,
+                                            const QStringList& folders);
+
 class DictionaryShelf {
 public:
     // The own dictionary and its forms; either may be null. Not owned: they must outlive the shelf.
     void setOwn(const Dictionary* own, const WordForms* forms);
     // Opens a StarDict dictionary and puts it last, enabled. On failure nothing is added.
     Status addStarDict(Env* env, const QString& ifoPath);
+    // Opens each in turn and puts it last, so that they are shown in this order; one that cannot
+    // be opened is left out and named in `problems`. Returns how many were added.
+    int addStarDicts(Env* env, const QStringList& ifoPaths, QStringList* problems = nullptr);
     int starDictCount() const { return int(dicts_.size()); }
     const StarDict& starDict(int i) const { return *dicts_[size_t(i)].dict; }
     void setEnabled(int i, bool enabled) { dicts_[size_t(i)].enabled = enabled; }

@@ -75,6 +75,10 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
     // The dictionary: one message per file that cannot be mapped; look-ups then find nothing.
     for (const QString& path : dict_.openFolder(programFolder + QStringLiteral("/Dict")))
         ask.messageBox(owner_, QStringLiteral("不能打开词典文件，请确认此文件是否存在\n") + path);
+    // The forms ride in the main index when it was built with them, else in the companion's.
+    for (const char* index : {"/Dict/Dict.idx", "/Dict/21ct.idx"})
+        if (forms_.count() == 0)
+            forms_.openIndex(programFolder + QLatin1String(index));
 
     // Speech, then the voice folder with its question.
     SpeechDeps deps;

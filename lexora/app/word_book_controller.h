@@ -8,6 +8,7 @@
 // whole page with a fake view and scripted dialogs.
 
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/word_forms.h"
 #include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
 #include "lexora/app/word_book_session.h"
@@ -144,6 +145,7 @@ public:
     const QString& programFolder() const { return programFolder_; }
     Profile* profile() const { return profile_.get(); }
     Dictionary& dictionary() { return dict_; }
+    const WordForms& forms() const { return forms_; }
     SpeechOutput* speech() const { return speech_.get(); }
     CompanionLink* companion() const { return companion_.get(); }
     bool* forbidWinStick() const { return forbidWinStick_; }
@@ -176,6 +178,7 @@ private:
 
     BookSession session_;
     Dictionary dict_{DictVariant::Main};
+    WordForms forms_;   // the inflected forms the dictionary's index carries
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;
     StatusAnimation* animation_ = nullptr;

@@ -43,6 +43,7 @@ bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)
     in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
+    in.baseFormOf = [this](QStringView word) { return c_->forms().baseFormOf(word); };
     in.phoneticFont = page_.phoneticFont();
     CMyAddModifyDialog dialog(in, &page_);
     QObject::connect(&dialog, &CMyAddModifyDialog::added, &page_, added);
@@ -165,6 +166,8 @@ void WordBookPageDialogs::settings()
     t.speech = c_->speech();
     if (auto* outer = qobject_cast<CMainDialog*>(page_.window()))
         t.profile = &outer->profile();
+    t.env = c_->services().env;
+    t.programFolder = c_->programFolder();
     t.bookFolder = c_->book().path;
     bool* forbidWinStick = c_->forbidWinStick();
     t.forbidWinStick = forbidWinStick && *forbidWinStick;

@@ -8,6 +8,7 @@
 #include "lexora/settings/prop_sub0.h"
 #include "lexora/settings/prop_sub1.h"
 #include "lexora/settings/prop_sub2.h"
+#include "lexora/settings/prop_sub3.h"
 #include "resources/resources.h"
 
 #include <QDir>
@@ -43,14 +44,17 @@ CMyPropPage::CMyPropPage(SettingsTarget target, QWidget* parent) : CommandDialog
     sub0_ = new CPropSub0(target_, this);
     sub1_ = new CPropSub1(target_, this);
     sub2_ = new CPropSub2(this);
+    sub3_ = new CPropSub3(target_, this);
     const QPoint origin = frame_->geometry().topLeft() + QPoint(6, frame_->fontMetrics().height() + 2);
-    for (QWidget* p : {static_cast<QWidget*>(sub0_), static_cast<QWidget*>(sub1_), static_cast<QWidget*>(sub2_)}) {
+    for (QWidget* p : {static_cast<QWidget*>(sub0_), static_cast<QWidget*>(sub1_), static_cast<QWidget*>(sub2_),
+                       static_cast<QWidget*>(sub3_)}) {
         p->move(origin);
         p->hide();
     }
 
     sub0_->fill(target_.speech ? target_.speech->voiceFolder() : QString());
     sub1_->fill();
+    sub3_->fill();
 
     connect(list_, &QListWidget::currentRowChanged, this, &CMyPropPage::showPage);
     list_->setCurrentRow(1);
@@ -62,15 +66,16 @@ QWidget* CMyPropPage::page(int index) const
     case 0: return sub0_;
     case 1: return sub1_;
     case 2: return sub2_;
+    case 3: return sub3_;
     default: return nullptr;
     }
 }
 
 void CMyPropPage::showPage(int index)
 {
-    if (index == shown_ || index < 0 || index > 2)
+    if (index == shown_ || index < 0 || index >= kPageCount)
         return;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kPageCount; ++i) {
         page(i)->setVisible(i == index);
         if (i == index)
             frame_->setTitle(list_->item(i)->text());
@@ -88,8 +93,8 @@ bool CMyPropPage::onCommand(int id, qintptr param)
     return CommandDialog::onCommand(id, param);
 }
 
-// "关闭保存": voice folder, Book folder, snapping, desired retention, DisableTTS, volume, rate and voice, in that
-// order. A Book folder that cannot be taken keeps the dialog open with nothing applied after it.
+// "关闭保存": voice folder, Book folder, snapping, desired retention, DisableTTS, volume, rate and voice,
+// then the StarDict choice, in that order. A Book folder that cannot be taken keeps the dialog open with nothing applied after it.
 bool CMyPropPage::closeSave()
 {
     const QString bookFolder = settings::withTrailingSlash(sub0_->bookFolderText());
@@ -133,6 +138,8 @@ bool CMyPropPage::closeSave()
                                              sub1_->voiceName());
         }
     }
+    // Like every key of Config.INI, a write that fails is not reported.
+    sub3_->save();
     return true;
 }
 

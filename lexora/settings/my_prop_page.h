@@ -1,6 +1,6 @@
 #pragma once
-// CMyPropPage: the settings dialog (template 173, "属性页"): a list of the three pages and the page
-// shown beside it. Colour, font size and voice act as soon as they are chosen; "关闭保存" applies
+// CMyPropPage: the settings dialog (template 173, "属性页"): a list of the pages and the page
+// shown beside it (the fourth, "词典", orders the StarDict dictionaries). Colour, font size and voice act as soon as they are chosen; "关闭保存" applies
 // the rest and closes. Closing otherwise keeps only what already acted.
 
 #include "common/ui/command.h"
@@ -15,12 +15,14 @@ namespace lex {
 class CPropSub0;
 class CPropSub1;
 class CPropSub2;
+class CPropSub3;
 
 class CMyPropPage final : public ui::CommandDialog {
     Q_OBJECT
 public:
     static constexpr int kPageList = res::prop_page::kPageList, kPageFrame = res::prop_page::kPageFrame,
                          kCloseSave = res::prop_page::kCloseSave, kDefaultAll = res::prop_page::kDefaultAll;
+    static constexpr int kPageCount = 4;   // 常规, TTS合成音, 快捷键, 词典
 
     // Fills every page from `target`; the dialog opens on "TTS合成音".
     explicit CMyPropPage(SettingsTarget target, QWidget* parent = nullptr);
@@ -32,6 +34,7 @@ public:
     QWidget* page(int index) const;
     CPropSub0* general() const { return sub0_; }
     CPropSub1* speechPage() const { return sub1_; }
+    CPropSub3* dictionaryPage() const { return sub3_; }
     QListWidget* pageList() const { return list_; }
     const SettingsTarget& target() const { return target_; }
 
@@ -44,6 +47,7 @@ private:
     CPropSub0* sub0_ = nullptr;
     CPropSub1* sub1_ = nullptr;
     CPropSub2* sub2_ = nullptr;
+    CPropSub3* sub3_ = nullptr;
     int shown_ = -1;
 };
 

@@ -5,10 +5,13 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace lex {
 
+class Env;
 class Profile;
 class SpeechOutput;
 class UserServices;
@@ -16,7 +19,12 @@ class UserServices;
 struct SettingsTarget {
     UserServices* ui = nullptr;
     SpeechOutput* speech = nullptr;   // its voice object may be missing (synthesis off or failed)
-    Profile* profile = nullptr;       // where "关闭保存" writes TTSVoice/TTSEngineMale
+    Profile* profile = nullptr;       // where "关闭保存" writes TTSVoice/TTSEngineMale and the
+                                      // StarDict choice; the page "词典" reads that from it
+    Env* env = nullptr;               // the dictionaries' .ifo files are read here; null: the real files
+    QString programFolder;            // where Dict/ lies
+    // Where StarDict dictionaries are looked for; none given: where Glosix looks.
+    std::optional<QStringList> starDictFolders;
 
     QString bookFolder;               // '/'-terminated
     bool forbidWinStick = true;

@@ -9,9 +9,11 @@
 #include "resources/resources.h"
 
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace lex {
 
@@ -48,6 +50,14 @@ CMyAddModifyDialog::CMyAddModifyDialog(Inputs inputs, QWidget* parent) : ui::Tem
     degrees_[0] = item<QComboBox>(kRecognition);
     degrees_[1] = item<QComboBox>(kSpelling);
     degrees_[2] = item<QComboBox>(kListening);
+    baseForm_ = item<QPushButton>(kBaseForm);
+    baseForm_->setAutoDefault(false);
+    baseForm_->setFocusPolicy(Qt::NoFocus);   // Tab goes on from the word to the phonetic
+    baseForm_->setCursor(Qt::PointingHandCursor);
+    baseForm_->setStyleSheet(QStringLiteral("QPushButton { color: #0645ad; text-align: left; }"));
+    connect(baseForm_, &QPushButton::clicked, this, &CMyAddModifyDialog::takeBaseForm);
+    auto* takeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_B), this);
+    connect(takeKey, &QShortcut::activated, this, &CMyAddModifyDialog::takeBaseForm);
     if (in_.phoneticFont != QFont())
         phonetic_->setFont(in_.phoneticFont);
     for (QPlainTextEdit* e : {explanation_, comment_})
@@ -57,6 +67,7 @@ CMyAddModifyDialog::CMyAddModifyDialog(Inputs inputs, QWidget* parent) : ui::Tem
     fillTimer_.setInterval(0);
     connect(&fillTimer_, &QTimer::timeout, this, &CMyAddModifyDialog::fillFromDictionary);
     connect(word_, &QLineEdit::textChanged, this, [this] {
+        offerBaseForm();
         if (in_.lookUp)
             fillTimer_.start();
     });
@@ -121,6 +132,34 @@ void CMyAddModifyDialog::fillFromDictionary()
         return;
     phonetic_->setText(phonetic);
     explanation_->setPlainText(toEditor(explanation));
+}
+
+void CMyAddModifyDialog::offerBaseForm()
+{
+    std::optional<BaseForm> base;
+    const QString word = word_->text().trimmed();
+    if (in_.baseFormOf && !word.isEmpty()) {
+        // The forms are kept in lower case; "Went" at the start of a sentence is "went".
+        base = in_.baseFormOf(word);
+        if (!base && word != word.toLower())
+            base = in_.baseFormOf(word.toLower());
+    }
+    if (base && base->lemma.compare(word, Qt::CaseInsensitive) == 0)
+        base.reset();
+    offered_ = base ? base->lemma : QString();
+    baseForm_->setVisible(base.has_value());
+    if (!base)
+        return;
+    baseForm_->setText(QStringLiteral("原形: ") + base->lemma);
+    baseForm_->setToolTip(formNote(word, base->lemma, base->kind) + QStringLiteral("\n点击或按 Alt+B 改为原形"));
+}
+
+void CMyAddModifyDialog::takeBaseForm()
+{
+    if (offered_.isEmpty())
+        return;
+    word_->setText(offered_);   // looks the base form up like any typed word
+    word_->setFocus();
 }
 
 bool CMyAddModifyDialog::onCommand(int id, qintptr param)

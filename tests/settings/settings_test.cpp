@@ -2,6 +2,7 @@
 // closing otherwise leaves alone. The speech engine records instead of speaking.
 #include "scripted_services.h"
 #include "speech_fakes.h"
+#include "stardict_files.h"
 #include "temp_dir.h"
 
 #include "common/config/profile.h"
@@ -12,12 +13,15 @@
 #include "lexora/settings/my_prop_page.h"
 #include "lexora/settings/prop_sub0.h"
 #include "lexora/settings/prop_sub1.h"
+#include "lexora/settings/prop_sub3.h"
+#include "common/config/stardict_order.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -108,7 +112,8 @@ TEST(SettingsDialog, OpensOnTheSpeechPageAndSwitchesPages)
     QStringList items;
     for (int i = 0; i < d.pageList()->count(); ++i)
         items << d.pageList()->item(i)->text();
-    EXPECT_EQ(items, (QStringList{QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键")}));
+    EXPECT_EQ(items, (QStringList{QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键"),
+                                  QStringLiteral("词典")}));
     EXPECT_FALSE(on<QPushButton>(&d, CMyPropPage::kDefaultAll)->isEnabled());
 
     d.pageList()->setCurrentRow(2);
@@ -125,7 +130,7 @@ TEST(SettingsDialog, OpensOnTheSpeechPageAndSwitchesPages)
     EXPECT_EQ(frame->title(), QStringLiteral("常规"));
     EXPECT_FALSE(d.page(0)->isHidden());
     // Each page stands inside the frame.
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < CMyPropPage::kPageCount; ++i)
         EXPECT_TRUE(frame->geometry().contains(d.page(i)->geometry().topLeft())) << i;
 }
 
@@ -388,4 +393,51 @@ TEST(SettingsValues, TrailingSlash)
     EXPECT_EQ(settings::withTrailingSlash(QStringLiteral("/a/b")), QStringLiteral("/a/b/"));
     EXPECT_EQ(settings::withTrailingSlash(QStringLiteral("/a/b/")), QStringLiteral("/a/b/"));
     EXPECT_EQ(settings::withTrailingSlash(QString()), QString());
+}
+
+// The page "词典": the StarDict dictionaries found, by name and word count, in the stored order and
+// state; a stored one that is gone is dropped; Space, Ctrl+Down and "关闭保存" store the new choice.
+TEST(SettingsDialog, DictionaryPageOrdersAndSwitchesStarDicts)
+{
+    struct Case {
+        const char* stored;          // STARDICT/Dictionaries before; null: none
+        QStringList shown;           // top first; "-" marks an unchecked one
+        const char* afterSpaceAndCtrlDown; // the top one switched and moved down, then saved
+    };
+    const Case cases[] = {
+        {nullptr, {QStringLiteral("Alpha  (2 词)"), QStringLiteral("Beta  (1 词)")}, "+Dict/b/Beta.ifo|-Dict/a/Alpha.ifo"},
+        {"-Dict/b/Beta.ifo|+Dict/gone/Gone.ifo|+Dict/a/Alpha.ifo",
+         {QStringLiteral("-Beta  (1 词)"), QStringLiteral("Alpha  (2 词)")}, "+Dict/a/Alpha.ifo|+Dict/b/Beta.ifo"},
+    };
+    for (const Case& c : cases) {
+        Fixture f(c.stored ? QString::fromLatin1("[STARDICT]\nDictionaries=%1\n").arg(QLatin1String(c.stored))
+                           : QString());
+        lextest::writeStarDictFiles(f.dir, QStringLiteral("Dict/a/Alpha"), QStringLiteral("Alpha"),
+                                    {QStringLiteral("go"), QStringLiteral("went")});
+        lextest::writeStarDictFiles(f.dir, QStringLiteral("Dict/b/Beta"), QStringLiteral("Beta"), {QStringLiteral("go")});
+        SettingsTarget t = f.target();
+        t.programFolder = f.dir.path();
+        t.starDictFolders = QStringList{f.dir.path(QStringLiteral("Dict/a")), f.dir.path(QStringLiteral("Dict/b"))};
+        CMyPropPage d(std::move(t));
+        d.pageList()->setCurrentRow(3);
+        auto* list = on<QListWidget>(d.page(3), CPropSub3::kDictionaries);
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown << (list->item(i)->checkState() == Qt::Checked ? QString() : QStringLiteral("-")) + list->item(i)->text();
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_FALSE(on<QPushButton>(d.page(3), CPropSub3::kMoveUp)->isEnabled());   // the top one is current
+
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Space);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        EXPECT_EQ(list->currentRow(), 1);
+        EXPECT_FALSE(on<QPushButton>(d.page(3), CPropSub3::kMoveDown)->isEnabled());
+        closeSave(d);
+        const Profile stored(f.dir.path(QStringLiteral("Config.INI")));
+        EXPECT_EQ(stored.readString(QStringLiteral("STARDICT"), QStringLiteral("Dictionaries")),
+                  QLatin1String(c.afterSpaceAndCtrlDown));
+        EXPECT_EQ(readStarDictOrder(stored, f.dir.path()), d.dictionaryPage()->choices());
+    }
 }

@@ -199,3 +199,43 @@ TEST_F(AddModifyTest, ModifyKeepsTheEntrysTextsAndCountsOnlyRealChanges)
     EXPECT_FALSE(profile.contains(QStringLiteral("ADDMODIFY"), QStringLiteral("StrangeIndex")))
         << "modify mode writes nothing";
 }
+
+// An inflected form offers its base form beside the word, never taking it by itself; Alt+B (or a
+// click) takes it, and the dictionary fills the base form's texts.
+TEST_F(AddModifyTest, AnInflectedFormOffersItsBaseForm)
+{
+    host.dictionary.insert(QStringLiteral("go"), QStringLiteral("v. 去"));
+    QByteArray index;
+    appendFormsBlock(&index, encodeFormsBlock({{QStringLiteral("went"), QStringLiteral("go"), FormKind::Past},
+                                               {QStringLiteral("gone"), QStringLiteral("go"), FormKind::PastParticiple}}));
+    WordForms forms;
+    forms.openMemory(index);
+    makeList();
+    const struct {
+        const char* typed;
+        const char* offered;   // empty: no hint
+    } cases[] = {{"went", "go"}, {"Went", "go"}, {"go", ""}, {"wen", ""}};
+    for (const auto& c : cases) {
+        CMyAddModifyDialog::Inputs in;
+        in.session = &session;
+        in.clock = &clock;
+        in.lookUp = [this](QStringView w, QString& e, QString& p) { return host.lookUpWord(w, e, p); };
+        in.baseFormOf = [&forms](QStringView w) { return forms.baseFormOf(w); };
+        CMyAddModifyDialog d(in);
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        type(d, QString::fromLatin1(c.typed));
+        auto* hint = d.item<QPushButton>(CMyAddModifyDialog::kBaseForm);
+        EXPECT_EQ(d.offeredBaseForm(), QLatin1String(c.offered)) << c.typed;
+        EXPECT_EQ(hint->isVisible(), *c.offered != 0) << c.typed;
+        EXPECT_EQ(line(d, CMyAddModifyDialog::kWord)->text(), QLatin1String(c.typed)) << "the word stays as typed";
+        if (!*c.offered)
+            continue;
+        EXPECT_EQ(hint->text(), QStringLiteral("原形: go"));
+        QTest::keyClick(&d, Qt::Key_B, Qt::AltModifier);
+        QApplication::processEvents();
+        EXPECT_EQ(line(d, CMyAddModifyDialog::kWord)->text(), QStringLiteral("go"));
+        EXPECT_EQ(plain(d, CMyAddModifyDialog::kExplanation)->toPlainText(), QStringLiteral("v. 去"));
+        EXPECT_FALSE(hint->isVisible());
+    }
+}

@@ -76,11 +76,15 @@ const Command kCommands[] = {
      "Writes a new, clean word book OUT with every entry that can be got back from a damaged BOOK: the\n"
      "entries the loader accepts and the text records that no sound index record points to. Prints how\n"
      "many entries came from where. Never writes to BOOK; refuses an OUT that exists.\n"},
-    {"lookup", lexbook::cmdLookupAny, "lookup DICTFOLDER WORD [--companion]\nlookup DICT.ifo WORD",
+    {"lookup", lexbook::cmdLookupAny, "lookup DICTFOLDER WORD [--companion]\nlookup DICT.ifo WORD\nlookup PROGRAMFOLDER WORD --all",
      "Looks WORD up in DICTFOLDER/Dict.idx and Dict.dic, as Lexora does; with --companion in\n"
      "DICTFOLDER/21ct.idx and 21ct.dic, as Glosix does. Exit status 1 when the word is not there.\n"
      "With a StarDict DICT.ifo: one JSON line {\"word\": ..., \"definition\": ...} per entry whose\n"
-     "headword (or synonym) is exactly WORD, with the entry's stored text.\n"},
+     "headword (or synonym) is exactly WORD, with the entry's stored text.\n"
+     "With --all: what Glosix shows for WORD, one JSON line {\"dictionary\": ..., \"word\": ..., \"text\": ...}\n"
+     "per entry (a \"form\" key when found under the base form): PROGRAMFOLDER/Dict/21ct first (its\n"
+     "dictionary name empty), then the StarDict dictionaries in the order and with the choice kept in\n"
+     "PROGRAMFOLDER/Config.INI (STARDICT/Dictionaries), each under its name.\n"},
     {"config", lexbook::cmdConfig,
      "config FILE get SECTION KEY [--int DEFAULT | --struct SIZE]\n"
      "config FILE set SECTION KEY VALUE [--struct]",
