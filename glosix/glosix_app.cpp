@@ -1,6 +1,7 @@
 #include "glosix/glosix_app.h"
 
 #include "common/platform/named_event.h"
+#include "common/platform/program_folder.h"
 #include "common/platform/program_start.h"
 #include "common/platform/qt_user_services.h"
 #include "common/platform/shutdown_signals.h"
@@ -11,10 +12,12 @@
 #include "common/speech/voice_player.h"
 #include "common/ui/dialog_units.h"
 #include "glosix/glosix_dlg.h"
+#include "glosix/selection_word.h"
 #include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QIcon>
 #include <QPointer>
 #include <cstdio>
@@ -30,11 +33,29 @@ CGlosixDlg* CGlosixApp::window()
     return g_window.data();
 }
 
-int CGlosixApp::run(const QStringList& arguments)
+QString CGlosixApp::selectedText()
 {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QString text;
+    if (clipboard->supportsSelection())
+        text = clipboard->text(QClipboard::Selection);
+    // X11 always has a PRIMARY selection: its clipboard is another thing the learner did.
+    if (wordInSelection(text).isEmpty() && !QGuiApplication::platformName().startsWith(QLatin1String("xcb")))
+        text = clipboard->text(QClipboard::Clipboard);
+    return text;
+}
+
+int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
+{
+    // Read before anything of ours takes the focus or the selection.
+    const QString selected = lookUpSelection ? wordInSelection(selectedText()) : QString();
     ProgramStart start;
-    if (const int status = start.claim(arguments, "Glosix", kInstanceName, kWindowTitle); status >= 0)
+    if (const int status = start.claim(arguments, "Glosix", kInstanceName, kWindowTitle); status >= 0) {
+        // The running Glosix was raised; it shows the word as it shows Lexora's, raising itself.
+        if (status == 0 && !selected.isEmpty() && !start.link().sendWord(kWindowTitle, selected, 0))
+            std::fprintf(stderr, "Glosix: the running Glosix did not take the word\n");
         return status;
+    }
     const QString& runtimeDir = start.runtimeDir();
     const QString& folder = start.folder();
     LocalWindowLink& link = start.link();
@@ -57,6 +78,7 @@ int CGlosixApp::run(const QStringList& arguments)
     services.player = &player;
     services.link = &link;
     services.runtimeDir = runtimeDir;
+    services.historyPath = userDataHome() + QStringLiteral("/lexora/glosix-history.txt");
 
     CGlosixDlg window(services, folder);
     g_window = &window;
@@ -77,6 +99,8 @@ int CGlosixApp::run(const QStringList& arguments)
     // Logout or `kill`: the window ends as its close button does, keeping its rectangle.
     installShutdownSignals(&window, [&window] { window.closeWindow(); });
     window.show();
+    if (!selected.isEmpty())
+        window.receiveWord(selected, 0);
     window.exec();
     g_window = nullptr;
     return 0;

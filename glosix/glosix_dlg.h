@@ -14,11 +14,13 @@
 #include "glosix/add_to_book.h"
 #include "glosix/entry_view.h"
 #include "glosix/glosix_services.h"
+#include "glosix/look_up_history.h"
 
 #include <QBasicTimer>
 #include <QHash>
 #include <QMargins>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -33,6 +35,7 @@ class QTextEdit;
 
 namespace lex {
 
+class CHistoryDlg;
 class SpeechOutput;
 
 class CGlosixDlg : public ui::CommandDialog {
@@ -60,6 +63,19 @@ public:
     void receiveWord(const QString& word, uint32_t raiseFlag = 1);
 
     void ShowEntryText(QStringView text);
+
+    // The look-up history: every word whose entry the learner asked for (typed, the selection, the
+    // clipboard watch, Lexora's double-click), not the words the practice window follows with.
+    const LookUpHistory& history() const { return history_; }
+    // The history window (Ctrl+H), made at the first call.
+    CHistoryDlg* historyWindow();
+
+    // The clipboard watch (off by default, kept in Config.INI): each newly copied English word is
+    // looked up and the window comes to the top without taking the focus.
+    void setClipboardWatch(bool on);
+    bool clipboardWatch() const { return watchClipboard_; }
+    // One change of the clipboard's text (the watch calls it; tests too). True when looked up.
+    bool clipboardChanged(const QString& text, bool ownCopy);
 
     // "AddTo" (also Ctrl+D): the word whose entry is shown joins the learner's Book, through
     // Lexora when it runs, else into the Book named in Config.INI. The outcome is the status text
@@ -111,7 +127,9 @@ private:
     void entryShown(const QString& word);
     void updateAddTo();
     void setStatus(const QString& text);
-    void addAboutItem(class QMenu* menu);
+    void addMenuItems(class QMenu* menu);
+    // Shows the word's entry; false when no dictionary has it. `count` records a look-up.
+    bool showWord(const QString& word, bool count);
     QMargins frameMargins() const;
     void placeAt(QPoint topLeft);
     void placeFrame();
@@ -138,6 +156,9 @@ private:
     QLabel* status_ = nullptr;
     QString shownWord_;   // the word whose entry the text pane shows
     std::unique_ptr<GlosixAddTo> addTo_;
+    LookUpHistory history_;
+    QPointer<CHistoryDlg> historyDlg_;
+    bool watchClipboard_ = false;
 
     WindowSource windowSource_;
     EdgeSnapper snapper_;
