@@ -21,6 +21,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <cstdio>
+#include <memory>
 
 namespace lex {
 
@@ -99,8 +100,20 @@ int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
     // Logout or `kill`: the window ends as its close button does, keeping its rectangle.
     installShutdownSignals(&window, [&window] { window.closeWindow(); });
     window.show();
-    if (!selected.isEmpty())
+    if (!selected.isEmpty()) {
         window.receiveWord(selected, 0);
+    } else if (lookUpSelection && !QGuiApplication::platformName().startsWith(QLatin1String("xcb"))) {
+        // Wayland hands the selection only to a window with the focus: read it again once ours has it.
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &window,
+                                 [once, &window](Qt::ApplicationState state) {
+                                     if (state != Qt::ApplicationActive)
+                                         return;
+                                     QObject::disconnect(*once);
+                                     if (const QString w = wordInSelection(selectedText()); !w.isEmpty())
+                                         window.receiveWord(w, 0);
+                                 });
+    }
     window.exec();
     g_window = nullptr;
     return 0;
