@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFont>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -95,7 +96,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::FontRole:
         if (often) {
-            QFont f;
+            QFont f = QGuiApplication::font();
             f.setBold(true);
             return f;
         }
@@ -158,10 +159,12 @@ CHistoryDlg::CHistoryDlg(Host host, QWidget* parent)
     view_->setTabKeyNavigation(false);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
-    view_->horizontalHeader()->setStretchLastSection(true);
-    view_->horizontalHeader()->setSectionResizeMode(HistoryModel::Word, QHeaderView::Stretch);
-    view_->horizontalHeader()->setSectionResizeMode(HistoryModel::Last, QHeaderView::ResizeToContents);
-    view_->horizontalHeader()->setSectionResizeMode(HistoryModel::First, QHeaderView::ResizeToContents);
+    // The word takes what the count and the two times leave.
+    QHeaderView* header = view_->horizontalHeader();
+    header->setStretchLastSection(false);
+    for (int c : {HistoryModel::Count, HistoryModel::First, HistoryModel::Last})
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(HistoryModel::Word, QHeaderView::Stretch);
     view_->setWordWrap(false);
     view_->installEventFilter(this);
     filter_->installEventFilter(this);

@@ -66,6 +66,10 @@ xdotool key --window "$gwin" ctrl+a BackSpace
 xdotool type --window "$gwin" --delay 40 went
 xdotool key --window "$gwin" Return
 wait_for 5 logged 'look-up shown "went"' || fail "Glosix did not show \"went\""
+# Twice more: a word looked up three times is marked in the history.
+xdotool key --window "$gwin" Return; sleep 0.3
+xdotool key --window "$gwin" Return
+wait_for 5 eval '[ "$(grep -c "look-up shown \"went\"" "$tmp/run.log")" = 3 ]' || fail "\"went\" was not looked up three times"
 sleep 0.4
 # The text pane's text through the clipboard: click into it, select all, copy.
 xdotool mousemove --window "$gwin" 250 200 click 1; sleep 0.2
@@ -96,7 +100,8 @@ logged 'copied word shown "the' && fail "the watch looked up a sentence"
 grep -q 'GlosixWatchClipboard=1' "$home/Config.INI" || fail "the watch is not kept in Config.INI"
 
 # 5. The history, counted in its file and shown in its window (Ctrl+H).
-for w in quokka went wombat numbat; do [ "$(history_count $w)" = 1 ] || fail "history: $w not counted once"; done
+for w in quokka wombat numbat; do [ "$(history_count $w)" = 1 ] || fail "history: $w not counted once"; done
+[ "$(history_count went)" = 3 ] || fail "history: went not counted three times"
 xdotool windowactivate --sync "$gwin" 2>/dev/null; sleep 0.2
 xdotool key --window "$gwin" ctrl+h
 hwin=$(e2e_wait_window '^查词记录$') || fail "no history window"
