@@ -12,16 +12,15 @@
 #include "common/speech/voice_player.h"
 #include "common/ui/dialog_units.h"
 #include "glosix/glosix_dlg.h"
+#include "glosix/selection_lookup.h"
 #include "glosix/selection_word.h"
 #include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QIcon>
 #include <QPointer>
 #include <cstdio>
-#include <memory>
 
 namespace lex {
 
@@ -32,18 +31,6 @@ QPointer<CGlosixDlg> g_window;
 CGlosixDlg* CGlosixApp::window()
 {
     return g_window.data();
-}
-
-QString CGlosixApp::selectedText()
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    QString text;
-    if (clipboard->supportsSelection())
-        text = clipboard->text(QClipboard::Selection);
-    // X11 always has a PRIMARY selection: its clipboard is another thing the learner did.
-    if (wordInSelection(text).isEmpty() && !QGuiApplication::platformName().startsWith(QLatin1String("xcb")))
-        text = clipboard->text(QClipboard::Clipboard);
-    return text;
 }
 
 int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
@@ -100,20 +87,8 @@ int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
     // Logout or `kill`: the window ends as its close button does, keeping its rectangle.
     installShutdownSignals(&window, [&window] { window.closeWindow(); });
     window.show();
-    if (!selected.isEmpty()) {
-        window.receiveWord(selected, 0);
-    } else if (lookUpSelection && !QGuiApplication::platformName().startsWith(QLatin1String("xcb"))) {
-        // Wayland hands the selection only to a window with the focus: read it again once ours has it.
-        auto once = std::make_shared<QMetaObject::Connection>();
-        *once = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &window,
-                                 [once, &window](Qt::ApplicationState state) {
-                                     if (state != Qt::ApplicationActive)
-                                         return;
-                                     QObject::disconnect(*once);
-                                     if (const QString w = wordInSelection(selectedText()); !w.isEmpty())
-                                         window.receiveWord(w, 0);
-                                 });
-    }
+    if (lookUpSelection)
+        showSelectionAtStart(window, selected);
     window.exec();
     g_window = nullptr;
     return 0;

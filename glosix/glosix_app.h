@@ -23,10 +23,6 @@ public:
     // shown by this one once it is up.
     int run(const QStringList& arguments, bool lookUpSelection = false);
 
-    // The text the learner selected: X11's PRIMARY selection; where there is none (Wayland
-    // without the primary-selection protocol) or it is empty there, the clipboard.
-    static QString selectedText();
-
     // The running window, while there is one: the close path for a signal handler, which must go
     // through CGlosixDlg::closeWindow() on the event loop's thread.
     static CGlosixDlg* window();
