@@ -411,7 +411,8 @@ void CGlosixDlg::addMenuItems(QMenu* menu)
 
 void CGlosixDlg::contextMenuEvent(QContextMenuEvent* e)
 {
-    // The window menu: the system menu's about item, reachable from anywhere on the window.
+    // The window menu, reachable from anywhere on the window: the history, the clipboard watch and
+    // the system menu's about item.
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     addMenuItems(menu);

@@ -1,7 +1,8 @@
 #pragma once
 // CGlosixDlg: the companion dictionary window "Glosix". The learner types a word and presses
 // "查询" (or Enter) to read its entry and hear it; Lexora hands it words to show without speaking.
-// Its rectangle is kept in Config.INI ("GlosixDlgSize"), which is the only key it writes.
+// It writes two keys of Config.INI: its rectangle ("GlosixDlgSize") and whether it watches the
+// clipboard ("GlosixWatchClipboard").
 
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"

@@ -169,6 +169,7 @@ CHistoryDlg::CHistoryDlg(Host host, QWidget* parent)
     view_->installEventFilter(this);
     filter_->installEventFilter(this);
     connect(view_, &QAbstractItemView::doubleClicked, this, [this] { chooseCurrent(); });
+    connect(filter_, &QLineEdit::returnPressed, this, [this] { onCommand(ui::IDOK, 0); });
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& f) {
         model_->setFilter(f);
         if (model_->rowCount() > 0)
@@ -190,10 +191,13 @@ bool CHistoryDlg::onCommand(int cmd, qintptr param)
         return true;
     case ui::IDOK:
         // Enter: in the list it shows the word; in the filter box it goes down to the list.
-        if (view_->hasFocus())
+        if (view_->hasFocus()) {
             chooseCurrent();
-        else
+        } else {
             view_->setFocus();
+            if (!view_->currentIndex().isValid() && model_->rowCount() > 0)
+                view_->setCurrentIndex(model_->index(0, 0));
+        }
         return true;
     case ui::IDCANCEL:
         hide();

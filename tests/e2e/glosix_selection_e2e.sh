@@ -14,7 +14,6 @@ e2e_begin glosix_selection_e2e xdotool openbox import python3 xclip
 e2e_logs=("$tmp/run.log")
 e2e_display 261 300
 export QT_LOGGING_RULES="lexora.glosix.info=true"
-export XDG_DATA_HOME=$tmp/data
 e2e_sample_home "$bin" "$samplebook" "$src" 20
 python3 - "$home/Config.INI" <<'PY'
 import struct, sys
