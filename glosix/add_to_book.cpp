@@ -115,12 +115,8 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
         return r;
     }
 
-    if (!mainDict_) {
-        mainDict_ = std::make_unique<Dictionary>(DictVariant::Main);
-        mainDict_->openFolder(deps_.programFolder + QStringLiteral("/Dict"));   // missing: no texts
-    }
     std::unique_ptr<WordEntry> entry =
-        makeAddedEntry(word, mainDict_.get(), readStrangeIndex(&profile, config::kAddModify), deps_.clock->localNow());
+        makeAddedEntry(word, mainDictionary(), readStrangeIndex(&profile, config::kAddModify), deps_.clock->localNow());
     // A Book never written (both files empty) is saved whole, so that it gets its headers: appended
     // records without them would be read as the oldest form of a Book.
     if (deps_.env->fileSize(index) == 0 && book.empty()) {
@@ -142,6 +138,56 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
     }
     r.kind = Kind::AddedToFile;
     return r;
+}
+
+const Dictionary* GlosixAddTo::mainDictionary()
+{
+    if (!mainDict_) {
+        mainDict_ = std::make_unique<Dictionary>(DictVariant::Main);
+        mainDict_->openFolder(deps_.programFolder + QStringLiteral("/Dict"));   // missing: no texts
+    }
+    return mainDict_.get();
+}
+
+AddAllResult GlosixAddTo::addAll(const QStringList& words)
+{
+    AddAllResult all;
+    QStringList tried;
+    for (const QString& word : words) {
+        const QString stored = storedWordForm(word.trimmed());
+        if (stored.isEmpty() || tried.contains(stored))
+            continue;
+        tried << stored;
+        const AddToResult r = add(stored);
+        switch (r.kind) {
+        case Kind::AddedInLexora:
+        case Kind::AddedToFile:
+            ++all.added;
+            break;
+        case Kind::AlreadyInLexora:
+        case Kind::AlreadyInFile:
+            ++all.already;
+            break;
+        case Kind::NothingToAdd:
+            break;
+        default:
+            // The next word would meet the same refusal, busy Book or failing disk.
+            all.stopped = r;
+            all.stoppedWord = stored;
+            return all;
+        }
+    }
+    return all;
+}
+
+QString GlosixAddTo::describe(const AddAllResult& result)
+{
+    QString text = QStringLiteral("添加了 %1 个单词").arg(result.added);
+    if (result.already > 0)
+        text += QStringLiteral("，%1 个已在词库中，未重复添加").arg(result.already);
+    if (result.stopped)
+        text += QStringLiteral("；") + describe(*result.stopped, result.stoppedWord);
+    return text;
 }
 
 QString GlosixAddTo::describe(const AddToResult& result, const QString& word)

@@ -10,7 +10,9 @@
 #include "common/platform/shared_names.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace lex {
 
@@ -36,6 +38,16 @@ struct AddToResult {
     QString detail;
 };
 
+// Several words added in one step (the history's "添加到词库").
+struct AddAllResult {
+    int added = 0;     // new in the Book
+    int already = 0;   // the Book held them: not added again
+    // The result that stopped the step (Lexora refusing or not answering, the Book in use, a
+    // failed write): the words after it were not tried.
+    std::optional<AddToResult> stopped;
+    QString stoppedWord;
+};
+
 class GlosixAddTo {
 public:
     static inline const QString kLexoraTitle = names::kLexoraTitle;
@@ -52,9 +64,16 @@ public:
     ~GlosixAddTo();
 
     AddToResult add(const QString& word);
+    // Each word once, in order, through add(); a word given twice is tried once.
+    AddAllResult addAll(const QStringList& words);
 
     // The short text the window shows for a result.
     static QString describe(const AddToResult& result, const QString& word);
+    static QString describe(const AddAllResult& result);
+
+    // Lexora's dictionary (for the texts of new entries and exports), opened at the first call;
+    // without its files it knows no word.
+    const Dictionary* mainDictionary();
 
 private:
     AddToResult appendWithoutLexora(const QString& word);

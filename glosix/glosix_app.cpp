@@ -1,6 +1,7 @@
 #include "glosix/glosix_app.h"
 
 #include "common/platform/named_event.h"
+#include "common/platform/program_folder.h"
 #include "common/platform/program_start.h"
 #include "common/platform/qt_user_services.h"
 #include "common/platform/shutdown_signals.h"
@@ -11,6 +12,8 @@
 #include "common/speech/voice_player.h"
 #include "common/ui/dialog_units.h"
 #include "glosix/glosix_dlg.h"
+#include "glosix/selection_lookup.h"
+#include "glosix/selection_word.h"
 #include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
@@ -30,11 +33,17 @@ CGlosixDlg* CGlosixApp::window()
     return g_window.data();
 }
 
-int CGlosixApp::run(const QStringList& arguments)
+int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
 {
+    // Read before anything of ours takes the focus or the selection.
+    const QString selected = lookUpSelection ? wordInSelection(selectedText()) : QString();
     ProgramStart start;
-    if (const int status = start.claim(arguments, "Glosix", kInstanceName, kWindowTitle); status >= 0)
+    if (const int status = start.claim(arguments, "Glosix", kInstanceName, kWindowTitle); status >= 0) {
+        // The running Glosix was raised; it shows the word as it shows Lexora's, raising itself.
+        if (status == 0 && !selected.isEmpty() && !start.link().sendWord(kWindowTitle, selected, 0))
+            std::fprintf(stderr, "Glosix: the running Glosix did not take the word\n");
         return status;
+    }
     const QString& runtimeDir = start.runtimeDir();
     const QString& folder = start.folder();
     LocalWindowLink& link = start.link();
@@ -57,6 +66,7 @@ int CGlosixApp::run(const QStringList& arguments)
     services.player = &player;
     services.link = &link;
     services.runtimeDir = runtimeDir;
+    services.historyPath = userDataHome() + QStringLiteral("/lexora/glosix-history.txt");
 
     CGlosixDlg window(services, folder);
     g_window = &window;
@@ -77,6 +87,8 @@ int CGlosixApp::run(const QStringList& arguments)
     // Logout or `kill`: the window ends as its close button does, keeping its rectangle.
     installShutdownSignals(&window, [&window] { window.closeWindow(); });
     window.show();
+    if (lookUpSelection)
+        showSelectionAtStart(window, selected);
     window.exec();
     g_window = nullptr;
     return 0;

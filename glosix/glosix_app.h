@@ -18,8 +18,10 @@ public:
     static inline const QString kWindowTitle = names::kGlosixTitle;
 
     // Runs the program with the process's arguments (already checked by the command line);
-    // returns its exit code.
-    int run(const QStringList& arguments);
+    // returns its exit code. With `lookUpSelection` (`Glosix --selection`) the word selected in
+    // another program is looked up: handed to the running Glosix, which comes to the front, or
+    // shown by this one once it is up.
+    int run(const QStringList& arguments, bool lookUpSelection = false);
 
     // The running window, while there is one: the close path for a signal handler, which must go
     // through CGlosixDlg::closeWindow() on the event loop's thread.

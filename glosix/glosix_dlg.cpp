@@ -5,14 +5,18 @@
 #include "common/platform/link_protocol.h"
 #include "common/platform/named_event.h"
 #include "common/platform/qt_user_services.h"
+#include "common/platform/sources.h"
 #include "common/platform/user_services.h"
 #include "common/speech/speech_output.h"
 #include "common/ui/template_builder.h"
+#include "glosix/history_dlg.h"
+#include "glosix/selection_word.h"
 #include "glosix/window_rect.h"
 #include "lexora/book/added_word.h"
 #include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDebug>
 #include <QDateTime>
@@ -29,6 +33,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace lex {
 
@@ -49,7 +54,9 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
                                     | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       services_(services),
       programFolder_(std::move(programFolder)),
-      profile_(programFolder_ + QLatin1Char('/') + kFileName, services.env ? services.env : Env::defaultEnv())
+      profile_(programFolder_ + QLatin1Char('/') + kFileName, services.env ? services.env : Env::defaultEnv()),
+      history_(services.env ? services.env : Env::defaultEnv(), services.historyPath,
+               services.clock ? services.clock : Clock::system())
 {
     const ui::DialogTemplate& t = res::glosixTemplate();
     ui::TemplateBuilder builder(t);
@@ -73,6 +80,13 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
     addToButton_->setToolTip(QStringLiteral("把这个单词添加到词库 (Ctrl+D)"));
     auto* addKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
     connect(addKey, &QShortcut::activated, this, [this] { onCommand(id::IDC_ADDTO, 0); });
+    auto* historyKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(historyKey, &QShortcut::activated, this, [this] { onCommand(id::IDM_HISTORY, 0); });
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, [this, clipboard] {
+            if (watchClipboard_)
+                clipboardChanged(clipboard->text(), clipboard->ownsClipboard());
+        });
     connect(input_, &QLineEdit::textChanged, this, [this] {
         setStatus({});   // about a word no longer in the box
         updateAddTo();
@@ -81,6 +95,7 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
     add.link = services_.link;
     add.env = services_.env;
     add.runtimeDir = services_.runtimeDir;
+    add.clock = services_.clock;
     add.programFolder = programFolder_;
     addTo_ = std::make_unique<GlosixAddTo>(add);
     // Any word Lexora can send fits, to the last code unit.
@@ -91,7 +106,8 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
     text_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(text_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = text_->createStandardContextMenu();
-        addAboutItem(menu);
+        menu->addSeparator();
+        addMenuItems(menu);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(text_->viewport()->mapToGlobal(at));
     });
@@ -149,6 +165,20 @@ void CGlosixDlg::initialise()
         if (std::unique_ptr<NamedEvent> ready = services_.events->open(kReadyEvent))
             ready->set();
 
+    // The history is read after Lexora was told: a damaged file's message must not hold it up.
+    const LookUpHistory::Opened opened = history_.open();
+    QString damage;
+    if (opened == LookUpHistory::Opened::SetAside)
+        damage = QStringLiteral("查词记录文件已损坏，已改名保存为\n%1\n从现在起重新记录。").arg(history_.setAsidePath());
+    else if (opened == LookUpHistory::Opened::Unusable)
+        damage = QStringLiteral("查词记录文件已损坏，本次运行的查询不会被记录：\n%1").arg(history_.path());
+    if (!damage.isEmpty() && services_.ui)
+        QTimer::singleShot(0, this, [this, damage] {
+            if (!closed_)
+                services_.ui->messageBox(this, damage);
+        });
+    watchClipboard_ = profile_.readInt(kInit, kGlosixWatchClipboard, 0) != 0;
+
     listPaneFirstToggle_ = true;
     togglePane();
     layoutControls();
@@ -203,6 +233,13 @@ bool CGlosixDlg::onCommand(int cmd, qintptr param)
     case res::IDM_ABOUTBOX:
         showAbout();
         return true;
+    case id::IDM_HISTORY:
+        if (CHistoryDlg* h = historyWindow())
+            bringToFront(h);
+        return true;
+    case id::IDM_WATCH_CLIPBOARD:
+        setClipboardWatch(!watchClipboard_);
+        return true;
     case ui::IDCANCEL:
         closeWindow();
         return true;
@@ -219,16 +256,76 @@ void CGlosixDlg::accept()
 void CGlosixDlg::lookUp()
 {
     const QString word = input_->text();
-    QString entry;
-    if (!entryText(word, &entry)) {
+    if (!showWord(word, true)) {
         qCInfo(lcGlosix) << "look-up not found" << word;
         return;   // the previous entry stays, nothing is spoken
     }
-    ShowEntryText(entry);
-    entryShown(word);
     qCInfo(lcGlosix) << "look-up shown" << word;
     if (speech_)
         speech_->SpeakWord(word);
+}
+
+bool CGlosixDlg::showWord(const QString& word, bool count)
+{
+    QString entry;
+    if (!entryText(word, &entry))
+        return false;
+    ShowEntryText(entry);   // from the top
+    entryShown(word);
+    // Only words a dictionary knows: a typo is not worth keeping.
+    if (count) {
+        if (const Status s = history_.record(word); !s)
+            qWarning().noquote() << "The look-up history cannot be written:" << s.message();
+        if (historyDlg_)
+            historyDlg_->refresh();
+    }
+    return true;
+}
+
+CHistoryDlg* CGlosixDlg::historyWindow()
+{
+    if (!historyDlg_) {
+        CHistoryDlg::Host host;
+        host.history = &history_;
+        host.addTo = addTo_.get();
+        host.ui = services_.ui;
+        host.env = services_.env;
+        host.clock = services_.clock;
+        host.programFolder = programFolder_;
+        historyDlg_ = new CHistoryDlg(host, this);
+        connect(historyDlg_, &CHistoryDlg::wordChosen, this, [this](const QString& word) {
+            input_->setText(word);
+            const bool found = showWord(word, false);   // reading it again is no new look-up
+            qCInfo(lcGlosix) << (found ? "history word shown" : "history word not found") << word;
+        });
+    }
+    return historyDlg_;
+}
+
+void CGlosixDlg::setClipboardWatch(bool on)
+{
+    watchClipboard_ = on;
+    profile_.writeInt(kInit, kGlosixWatchClipboard, on ? 1 : 0);
+    qCInfo(lcGlosix) << "clipboard watch" << on;
+}
+
+bool CGlosixDlg::clipboardChanged(const QString& text, bool ownCopy)
+{
+    if (closed_)
+        return false;
+    const QString word = copiedWord(text, ownCopy);
+    if (word.isEmpty() || (word == shownWord_ && input_->text() == word))
+        return false;   // not a word, or the one on screen already
+    input_->setText(word);
+    const bool found = showWord(word, true);
+    if (found) {
+        // Into view, but the focus stays where the learner copied the word.
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        raise();
+    }
+    qCInfo(lcGlosix) << (found ? "copied word shown" : "copied word not found") << word;
+    return found;
 }
 
 void CGlosixDlg::speak()
@@ -244,12 +341,9 @@ void CGlosixDlg::receiveWord(const QString& word, uint32_t raiseFlag)
     if (raiseFlag != 1)
         bringToFront(this);
     input_->setText(word);
-    QString entry;
-    const bool found = entryText(word, &entry);
-    if (found) {
-        ShowEntryText(entry);   // from the top; not spoken
-        entryShown(word);
-    }
+    // Not spoken. A word that brings the window up is one the learner asked for; the words the
+    // practice window follows with (raise flag 1) are not look-ups.
+    const bool found = showWord(word, raiseFlag != 1);
     qCInfo(lcGlosix) << (found ? "word shown" : "word not found") << word;
 }
 
@@ -300,8 +394,16 @@ void CGlosixDlg::showAbout()
                                  MessageIcon::Information);
 }
 
-void CGlosixDlg::addAboutItem(QMenu* menu)
+void CGlosixDlg::addMenuItems(QMenu* menu)
 {
+    QAction* history = menu->addAction(QStringLiteral("查词记录(&H)..."));
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(history, &QAction::triggered, this, [this] { ui::postCommand(this, this, id::IDM_HISTORY); });
+    QAction* watch = menu->addAction(QStringLiteral("监视剪贴板(&W)"));
+    watch->setCheckable(true);
+    watch->setChecked(watchClipboard_);
+    watch->setToolTip(QStringLiteral("复制一个英语单词时自动查询"));
+    connect(watch, &QAction::triggered, this, [this] { ui::postCommand(this, this, id::IDM_WATCH_CLIPBOARD); });
     menu->addSeparator();
     QAction* about = menu->addAction(kAboutMenuText);
     connect(about, &QAction::triggered, this, [this] { ui::postCommand(this, this, res::IDM_ABOUTBOX); });
@@ -309,11 +411,11 @@ void CGlosixDlg::addAboutItem(QMenu* menu)
 
 void CGlosixDlg::contextMenuEvent(QContextMenuEvent* e)
 {
-    // The window menu: the system menu's about item, reachable from anywhere on the window.
+    // The window menu, reachable from anywhere on the window: the history, the clipboard watch and
+    // the system menu's about item.
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    addAboutItem(menu);
-    menu->actions().first()->setVisible(false);   // no separator above the only item
+    addMenuItems(menu);
     menu->popup(e->globalPos());
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // CGlosixDlg: the companion dictionary window "Glosix". The learner types a word and presses
 // "查询" (or Enter) to read its entry and hear it; Lexora hands it words to show without speaking.
-// Its rectangle is kept in Config.INI ("GlosixDlgSize"), which is the only key it writes.
+// It writes two keys of Config.INI: its rectangle ("GlosixDlgSize") and whether it watches the
+// clipboard ("GlosixWatchClipboard").
 
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"
@@ -14,11 +15,13 @@
 #include "glosix/add_to_book.h"
 #include "glosix/entry_view.h"
 #include "glosix/glosix_services.h"
+#include "glosix/look_up_history.h"
 
 #include <QBasicTimer>
 #include <QHash>
 #include <QMargins>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -33,6 +36,7 @@ class QTextEdit;
 
 namespace lex {
 
+class CHistoryDlg;
 class SpeechOutput;
 
 class CGlosixDlg : public ui::CommandDialog {
@@ -60,6 +64,19 @@ public:
     void receiveWord(const QString& word, uint32_t raiseFlag = 1);
 
     void ShowEntryText(QStringView text);
+
+    // The look-up history: every word whose entry the learner asked for (typed, the selection, the
+    // clipboard watch, Lexora's double-click), not the words the practice window follows with.
+    const LookUpHistory& history() const { return history_; }
+    // The history window (Ctrl+H), made at the first call.
+    CHistoryDlg* historyWindow();
+
+    // The clipboard watch (off by default, kept in Config.INI): each newly copied English word is
+    // looked up and the window comes to the top without taking the focus.
+    void setClipboardWatch(bool on);
+    bool clipboardWatch() const { return watchClipboard_; }
+    // One change of the clipboard's text (the watch calls it; tests too). True when looked up.
+    bool clipboardChanged(const QString& text, bool ownCopy);
 
     // "AddTo" (also Ctrl+D): the word whose entry is shown joins the learner's Book, through
     // Lexora when it runs, else into the Book named in Config.INI. The outcome is the status text
@@ -111,7 +128,9 @@ private:
     void entryShown(const QString& word);
     void updateAddTo();
     void setStatus(const QString& text);
-    void addAboutItem(class QMenu* menu);
+    void addMenuItems(class QMenu* menu);
+    // Shows the word's entry; false when no dictionary has it. `count` records a look-up.
+    bool showWord(const QString& word, bool count);
     QMargins frameMargins() const;
     void placeAt(QPoint topLeft);
     void placeFrame();
@@ -138,6 +157,9 @@ private:
     QLabel* status_ = nullptr;
     QString shownWord_;   // the word whose entry the text pane shows
     std::unique_ptr<GlosixAddTo> addTo_;
+    LookUpHistory history_;
+    QPointer<CHistoryDlg> historyDlg_;
+    bool watchClipboard_ = false;
 
     WindowSource windowSource_;
     EdgeSnapper snapper_;

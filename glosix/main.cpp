@@ -18,6 +18,10 @@ int main(int argc, char** argv)
                                         QStringLiteral("Use DIR as the program folder (Config.INI, Dict, Voice), "
                                                        "as Lexora does; LEXORA_HOME does the same."),
                                         QStringLiteral("DIR")));
+    parser.addOption(QCommandLineOption(QStringLiteral("selection"),
+                                        QStringLiteral("Look up the word selected in another program (the X11 primary "
+                                                       "selection; on Wayland the selection or the clipboard), in the "
+                                                       "running Glosix or a new one.")));
     if (const int code = lex::parseCommandLine(
             parser, QStringLiteral("Glosix: the companion dictionary of Lexora. Type a word and press Enter to read "
                                    "its entry; Lexora sends words here on a double-click."));
@@ -28,5 +32,5 @@ int main(int argc, char** argv)
                      qPrintable(parser.positionalArguments().first()));
         return 2;
     }
-    return lex::CGlosixApp().run(QApplication::arguments());
+    return lex::CGlosixApp().run(QApplication::arguments(), parser.isSet(QStringLiteral("selection")));
 }

@@ -145,7 +145,16 @@ inline constexpr int IDC_SPEAK = 1005;
 inline constexpr int IDC_ADDTO = 1006;
 inline constexpr int IDC_SETUP = 1007;
 inline constexpr int IDC_STATUS = 1008;   // right of the tool row: what "AddTo" did
+// Added here: the window menu's look-up history and clipboard watch.
+inline constexpr int IDM_HISTORY = 32960, IDM_WATCH_CLIPBOARD = 32961;
 } // namespace glosix
+
+// Glosix's look-up history (added here).
+inline constexpr int IDD_GLOSIX_HISTORY = 103;
+namespace glosix_history {
+inline constexpr int kFilter = 1100, kWords = 1101, kCount = 1102, kAdd = 1103, kExport = 1104;
+inline constexpr int kStyle = 1105, kUnicode = 1106, kNote = 1107;
+} // namespace glosix_history
 
 // Menus and the tool bar.
 inline constexpr int IDR_POPUP_MENU = 136;       // the list's pop-up menu

@@ -20,6 +20,8 @@ const ui::DialogTemplate& dialogTemplate(int id);
 std::vector<int> dialogTemplateIds();
 // Glosix's window.
 const ui::DialogTemplate& glosixTemplate();
+// Glosix's look-up history.
+const ui::DialogTemplate& glosixHistoryTemplate();
 
 // Menu 158 (four pop-ups) and menu 136 (one pop-up "弹出菜单").
 const ui::MenuResource& menu(int id);

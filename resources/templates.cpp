@@ -383,4 +383,23 @@ const DialogTemplate& glosixTemplate()
     return t;
 }
 
+const DialogTemplate& glosixHistoryTemplate()
+{
+    namespace h = glosix_history;
+    static const DialogTemplate t = T(IDD_GLOSIX_HISTORY, QStringLiteral("查词记录"), 280, 182, {
+        label(QStringLiteral("查找(&F)："), 7, 9, 34),
+        C(h::kFilter, Kind::Edit, QString(), Group | AutoHScroll, 42, 7, 120, 14),
+        C(h::kCount, Kind::Static, QString(), None, 168, 9, 105, 8),
+        C(h::kWords, Kind::ListView, QString(), Group, 7, 25, 266, 118),
+        C(h::kAdd, Kind::PushButton, QStringLiteral("添加到词库(&A)"), Group, 7, 148, 62, 14),
+        C(h::kExport, Kind::PushButton, QStringLiteral("导出(&E)..."), None, 73, 148, 44, 14),
+        C(h::kStyle, Kind::DropDownList, QString(), None, 121, 149, 44, 60,
+          {QStringLiteral("样式一"), QStringLiteral("样式二"), QStringLiteral("样式三")}),
+        C(h::kUnicode, Kind::CheckBox, QStringLiteral("导出Unicode"), None, 169, 150, 54, 10),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("关闭"), None, 226, 148, 47, 14),
+        C(h::kNote, Kind::Static, QString(), None, 7, 167, 266, 10),
+    });
+    return t;
+}
+
 } // namespace lex::res

@@ -31,7 +31,7 @@ packages=(
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb openbox xdotool imagemagick
+  xvfb openbox xdotool imagemagick xclip
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
   sdcv stardict-tools dictzip

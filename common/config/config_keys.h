@@ -28,6 +28,7 @@ inline constexpr QLatin1String kIsFirst("IsFist"); // the file's spelling
 inline constexpr QLatin1String kIsForbidWinStick("IsForbidWinStick");
 inline constexpr QLatin1String kLexoraDlgSize("LexoraDlgSize");
 inline constexpr QLatin1String kGlosixDlgSize("GlosixDlgSize");
+inline constexpr QLatin1String kGlosixWatchClipboard("GlosixWatchClipboard"); // added here: 1 = Glosix looks up copied words
 inline constexpr QLatin1String kIsDisableTts("IsDisableTTS");
 inline constexpr QLatin1String kVoicePath("VoicePath");
 inline constexpr QLatin1String kIsCase("IsCase");

@@ -16,6 +16,8 @@ e2e_begin() {
   # The program asks for its update page at start; a test run sends nothing beyond this machine.
   export LEXORA_UPDATE_BASE=
   tmp=$(mktemp -d)
+  # What the programs keep in the user's data folder (Glosix's history, recovered Books) stays in the run's folder.
+  export XDG_DATA_HOME=$tmp/data
   pids=()
   e2e_logs=("$tmp/lexora.log")
   trap e2e_end EXIT
