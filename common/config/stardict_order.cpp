@@ -60,7 +60,7 @@ std::vector<StarDictChoice> decodeStarDictOrder(const QString& value, const QStr
         QString path = unescaped(item.mid(1));
         if (path.startsWith(QLatin1String("~/")))
             path = home + path.mid(1);
-        else if (QDir::isRelativePath(path))
+        else if (!path.startsWith(QLatin1Char('/')))   // (Qt takes ":..." for a resource, not relative)
             path = programFolder + QLatin1Char('/') + path;
         out.push_back({QDir::cleanPath(path), item[0] == QLatin1Char('+')});
     }

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString prog = QStringLiteral("/opt/lexora"), home = QStringLiteral("/home/li");
     const std::vector<lex::StarDictChoice> choices = lex::decodeStarDictOrder(value, prog, home);
     for (const lex::StarDictChoice& c : choices)
-        check(QDir::isAbsolutePath(c.ifoPath) && c.ifoPath == QDir::cleanPath(c.ifoPath), "a path not absolute and clean");
+        check(c.ifoPath.startsWith(QLatin1Char('/')) && c.ifoPath == QDir::cleanPath(c.ifoPath), "a path not absolute and clean");
     const QString again = lex::encodeStarDictOrder(choices, prog, home);
     check(lex::decodeStarDictOrder(again, prog, home) == choices, "a decoded choice does not read back");
     check(lex::encodeStarDictOrder(lex::decodeStarDictOrder(again, prog, home), prog, home) == again,

@@ -110,8 +110,10 @@ void WordBookPageDialogs::importExport(bool importMode)
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
     host.programFolder = c_->programFolder();
-    if (const SpeechOutput* speech = c_->speech())
+    if (const SpeechOutput* speech = c_->speech()) {
         host.voiceFolder = speech->voiceFolder();
+        host.speech = speech;
+    }
     host.previewFont = page_.dialogFont();
     CMyImportDialog dialog(importMode, host, &page_);
     ui().runModal(&dialog);

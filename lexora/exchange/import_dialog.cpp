@@ -5,6 +5,9 @@
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "common/platform/user_services.h"
+#include "common/speech/espeak_engine.h"
+#include "common/speech/speech_output.h"
+#include "common/speech/word_sound.h"
 #include "common/ui/template_builder.h"
 #include "lexora/book/book_session.h"
 #include "lexora/book/operations/entry_ops.h"
@@ -442,11 +445,27 @@ void CMyImportDialog::runExport()
     if (const std::optional<ForeignKind> kind = foreignKind()) {
         ForeignExportOptions options;
         options.deckName = host_.session->book().name;
-        // A package carries the words' recorded files; words without one go without sound.
-        if (*kind == ForeignKind::Anki && !host_.voiceFolder.isEmpty())
-            options.sound = recordedSounds(env(), host_.voiceFolder);
+        // A package carries each word's sound: its recorded file, else the synthesis (Anki speaks
+        // nothing of its own on Linux); without the speech state, the recorded files only.
+        if (*kind == ForeignKind::Anki) {
+            if (const SpeechOutput* speech = host_.speech) {
+                auto* engine = dynamic_cast<EspeakEngine*>(speech->engine());
+                options.sound = [speech, engine, env = env()](const WordEntry& e, QByteArray* data, QString* ext) {
+                    return wordSoundFile(speech, env, engine, e.word().toString(), data, ext);
+                };
+            } else if (!host_.voiceFolder.isEmpty()) {
+                options.sound = recordedSounds(env(), host_.voiceFolder);
+            }
+        }
+        // Rendering sounds takes a while: the bar moves and 关闭 stops the export.
+        beginProgress();
+        options.progress = [&](qint64 n, qint64 total) { return progressStep(n, total, total > 20000); };
+        setBusy(true);
         ForeignExportResult result;
         s = writeForeign(*kind, env(), path, entries, options, &result);
+        setBusy(false);
+        if (cancelRequested_ && !s)
+            s = Status::error(QStringLiteral("导出已取消"));
         done = foreignExportMessage(result);
     } else {
         const bool unicode = ui::control<QAbstractButton>(this, kUnicode)->isChecked();

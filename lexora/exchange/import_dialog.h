@@ -24,6 +24,7 @@ class BookSession;
 class CMyListCtrl;
 class Clock;
 class Env;
+class SpeechOutput;
 class UserServices;
 
 // What the dialog needs of the word-book window.
@@ -36,6 +37,7 @@ struct ImportExportHost {
     LookUpFn lookUp;                 // the dictionary; may be empty
     QString programFolder;           // Config.INI and the default paths
     QString voiceFolder;             // recorded files: copied in from packages, packed into them
+    const SpeechOutput* speech = nullptr;   // a package's sounds: recorded, else synthesised
     QFont previewFont;               // the main window's dialog font
 };
 
