@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# End to end: 今日复习 opened from the 练习 menu of the real Lexora, its spelling button pressed
+# End to end: 学习统计 opened and closed with Esc; 今日复习 opened from the 练习 menu of the real Lexora, its spelling button pressed
 # with its key (Alt+S), the set-up 拼写 started with Enter and the 听写 run closed at once; Esc
 # closes the dialog; then the program quits through its menu. The sample Book was reviewed long ago, so every entry is due
 # and the run takes the first 100.
@@ -21,9 +21,17 @@ key() { xdotool key "$@"; sleep 0.3; }
 study_x=125 study_y=45 file_x=205 file_y=45 practice_x=365 practice_y=45
 
 click $study_x $study_y
-# 练习 → 今日复习, the last item (Up from the top wraps to it).
+# 练习 → 学习统计, the last item (Up from the top wraps to it): the window opens, Esc closes it.
 click $practice_x $practice_y
 key Up Return
+e2e_wait_window '^学习统计$' >/dev/null || fail "no 学习统计 window"
+sleep 1
+import -window root "$out/today_review_e2e_statistics.png"
+key Escape
+e2e_window_gone '^学习统计$' || fail "Esc did not close 学习统计"
+# 练习 → 今日复习, the item before it.
+click $practice_x $practice_y
+key Up Up Return
 e2e_wait_window '^今日复习$' >/dev/null || fail "no 今日复习 dialog"
 sleep 0.5
 import -window root "$out/today_review_e2e.png"
@@ -50,7 +58,7 @@ sleep 0.5
 
 # Esc closes the dialog and starts nothing.
 click $practice_x $practice_y
-key Up Return
+key Up Up Return
 e2e_wait_window '^今日复习$' >/dev/null || fail "no 今日复习 dialog the second time"
 key Escape
 e2e_window_gone '^今日复习$' || fail "Esc did not close 今日复习"
