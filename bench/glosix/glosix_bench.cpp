@@ -4,12 +4,15 @@
 //  - a cold start of the Glosix process until a word's entry is shown (Lexora's road: the ready
 //    event, then the word, answered once the entry is in the pane), against the start of the
 //    same executable that only prints its version;
+//  - the same cold start with five StarDict dictionaries of 100,000 headwords each (dictzip) in
+//    ~/.local/share/stardict/dic, where the companion finds them, against the start with none;
 //  - a word sent to the running Glosix until its entry is shown, against a word it does not have
 //    (the link's round trip without a look-up hit or drawing).
 //
 // The dictionary: LEXORA_BENCH_HOME (a program folder with Dict/21ct.*, e.g. made by
 // tools/fetch_ecdict.sh), else the sample program folder of the build.
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/stardict_writer.h"
 #include "common/platform/named_event.h"
 #include "common/platform/window_link.h"
 #include "common/text/codepage.h"
@@ -113,11 +116,16 @@ BENCHMARK(BM_ParseEntryText_Longest)->Unit(benchmark::kMicrosecond);
 
 // ---- the real process ----
 
+constexpr int kStarDicts = 5;
+constexpr int kStarDictWords = 100000;
+
 struct Run {
     QTemporaryDir dir;
     QString home;
-    // A program folder of its own (Glosix writes its rectangle there), sharing the dictionary.
-    Run()
+    bool withStarDicts = false;
+    // A program folder of its own (Glosix writes its rectangle there), sharing the dictionary;
+    // the user's home is the temporary folder, so only the bench's StarDicts are found.
+    explicit Run(bool starDicts = false) : withStarDicts(starDicts)
     {
         home = dir.path() + QStringLiteral("/home");
         QDir().mkpath(home + QStringLiteral("/Voice"));
@@ -125,11 +133,34 @@ struct Run {
         QFile ini(home + QStringLiteral("/Config.INI"));
         if (ini.open(QIODevice::WriteOnly))
             ini.write("[INIT]\nIsDisableTTS=1\n");
+        for (int d = 0; withStarDicts && d < kStarDicts; ++d)
+            writeBenchStarDict(d);
+    }
+    void writeBenchStarDict(int d) const
+    {
+        StarDictSource s;
+        s.bookname = QStringLiteral("bench%1").arg(d);
+        s.dictzip = true;
+        s.entries.reserve(kStarDictWords);
+        for (int i = 0; i < kStarDictWords; ++i) {
+            const QString w = QStringLiteral("w%1x%2").arg(i * 7 + d).arg(i % 97);
+            s.entries.push_back({w, (w + QStringLiteral(" — meaning %1 in dictionary %2").arg(i).arg(d)).toUtf8(), {}});
+        }
+        s.entries.push_back({dict().word, QByteArrayLiteral("the longest word, also here"), {}});
+        const StarDictFiles f = writeStarDict(s);
+        const QString folder = dir.path() + QStringLiteral("/.local/share/stardict/dic/") + s.bookname;
+        QDir().mkpath(folder);
+        for (const auto& [ext, bytes] : {std::pair{".ifo", &f.ifo}, {".idx", &f.idx}, {".dict.dz", &f.dict}}) {
+            QFile out(folder + QLatin1Char('/') + s.bookname + QLatin1String(ext));
+            if (!out.open(QIODevice::WriteOnly) || out.write(*bytes) != bytes->size())
+                std::abort();
+        }
     }
     QProcessEnvironment env() const
     {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        e.insert(QStringLiteral("HOME"), dir.path());
         if (!e.contains(QStringLiteral("DISPLAY")))
             e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         return e;
@@ -163,9 +194,9 @@ void stop(const Run& run, QProcess& p)
     p.waitForFinished(1000);
 }
 
-void BM_ColdStartToShownEntry(benchmark::State& state)
+void coldStart(benchmark::State& state, bool starDicts)
 {
-    Run run;
+    Run run(starDicts);
     for (auto _ : state) {
         QProcess p;
         QElapsedTimer t;
@@ -181,7 +212,11 @@ void BM_ColdStartToShownEntry(benchmark::State& state)
         state.ResumeTiming();
     }
 }
+void BM_ColdStartToShownEntry(benchmark::State& state) { coldStart(state, false); }
 BENCHMARK(BM_ColdStartToShownEntry)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_ColdStartToShownEntry_FiveStarDicts(benchmark::State& state) { coldStart(state, true); }
+BENCHMARK(BM_ColdStartToShownEntry_FiveStarDicts)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_Baseline_ProcessStartVersionOnly(benchmark::State& state)
 {
