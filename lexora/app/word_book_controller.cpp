@@ -1,6 +1,7 @@
 #include "lexora/app/word_book_controller.h"
 
 #include "common/config/profile.h"
+#include "common/config/word_book_keys.h"
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "common/platform/user_services.h"
@@ -396,6 +397,8 @@ QString WordBookController::recallText(const WordEntry& e)
 void WordBookController::openTodayReview()
 {
     const Clock& clock = *clockOf(services_);
+    // Read each time: the settings dialog may have changed it since the last plan.
+    record_.setRetention(readDesiredRetention(profile()));
     const ReviewPlan plan = record_.todayPlan(session_.book(), session_.book().view(), reviewDay(clock));
     const auto choice = dialogs_->todayReview(plan.counts);
     if (!choice)

@@ -84,6 +84,8 @@ const ReviewModel& BookRecord::model(const Book& book, bool tellNow)
 
 void BookRecord::setRetention(double retention)
 {
+    if (retention == retention_)
+        return;   // the model's due days stay bound
     retention_ = retention;
     model_.setRetention(retention);
 }

@@ -8,6 +8,10 @@
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/wordlist/group_dialog.h"
 
+#include "common/config/word_book_keys.h"
+#include "common/ui/template_builder.h"
+
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -185,4 +189,25 @@ TEST(RecordKeeping, ADamagedRecordStopsNeitherRecordingNorSaveAndIsToldOnce)
     EXPECT_EQ(s.dir.read(QStringLiteral("home/Book/English.review.db")), damaged) << "never overwritten";
     EXPECT_EQ(loaded(s.pf.bookPath, QStringLiteral("English"))->atView(0)->word(), QStringLiteral("changed"))
         << "the Book is saved as ever";
+}
+
+TEST(RecordKeeping, TodaysReviewPlansWithTheDesiredRetentionOfTheSettings)
+{
+    // One right answer yesterday: the model's interval is 1 day at 0.97, 2 at 0.9, weeks at 0.7.
+    Session s(6);
+    const QDateTime yesterday = QDateTime::currentDateTime().addDays(-1);
+    for (int row = 0; row < 6; ++row)
+        s.book()->controller().recordAnswer({row, PracticeMode::Learn, AnswerOutcome::Right, yesterday, 900});
+    for (const auto& [retention, due] : {std::pair{0.97, "6"}, {0.9, "0"}, {0.97, "6"}}) {
+        SCOPED_TRACE(retention);
+        Profile profile = s.profile();
+        ASSERT_TRUE(writeDesiredRetention(&profile, retention));
+        QString shown;
+        s.ui.queueDialog([&shown](QDialog* d) {
+            shown = ui::control<QLabel>(d, res::review_dlg::kRecognitionCount)->text();
+            return 0;
+        });
+        s.w->onCommand(cmd::kTodayReview, 0);
+        EXPECT_EQ(shown, QString::fromLatin1(due));
+    }
 }
