@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -25,6 +26,9 @@ constexpr int kLastStyle = 3;
 // One parsed record, before it becomes a WordEntry.
 struct ImportRecord {
     QString word, explanation, phonetic, comment, className;
+    // Degrees the file itself carries (recognition, spelling, listening; 0..10), as our own Anki
+    // packages do; -1 takes the import's chosen degree.
+    std::array<int, 3> degrees{-1, -1, -1};
 };
 
 // Dictionary fill: on success sets the explanation and the phonetic of `word`. On failure it may

@@ -46,14 +46,6 @@ protected:
         h.voiceFolder = dir.path(QStringLiteral("Voice/"));
         return std::make_unique<CMyImportDialog>(importMode, h);
     }
-    // Skips the test while a format is not there yet (its reader refuses every file).
-    bool formatMissing(ForeignKind kind, const QString& path)
-    {
-        ForeignTable t;
-        const Status s = readForeign(kind, nullptr, path, &t);
-        return !s && s.code() == Status::Code::Refused && s.message() == QStringLiteral("not yet");
-    }
-
     lextest::TempDir dir;
     lextest::ScriptedServices ui;
     wltest::FakeHost host;
@@ -77,8 +69,6 @@ TEST_F(ForeignDialog, ImportsATableWithTheLearnersFieldMapAndUndoesItWhole)
                                           "apple\t苹果\tˈæpl\tfruit\n"
                                           "tab\tb\tx\tline1\n"
                                           "\tno word\t\t\n");
-    if (formatMissing(ForeignKind::Tsv, file))
-        GTEST_SKIP() << "the TSV reader is not there yet";
     const std::string before = lextest::snapshot(session.book());
     auto d = open(true);
     ui.queueFileName(file);
@@ -180,8 +170,6 @@ TEST_F(ForeignDialog, ExportsTheSelectedRowsInTheFormatOfTheExtension)
     EXPECT_FALSE(at<QWidget>(*d, kUnicode)->isEnabled());
     d->onCommand(kRun, 0);
     ASSERT_EQ(ui.messages().size(), 1);
-    if (formatMissing(ForeignKind::Csv, out))
-        GTEST_SKIP() << "the CSV format is not there yet";
     EXPECT_TRUE(ui.messages().front().startsWith(QStringLiteral("导出完成，导出单词数:2"))) << ui.messages().front().toStdString();
     ForeignTable t;
     ASSERT_TRUE(readForeign(ForeignKind::Csv, nullptr, out, &t));
@@ -256,8 +244,7 @@ TEST_F(ForeignDialog, OffersAPackagesSoundsForTheVoiceFolder)
         *ext = QStringLiteral("mp3");
         return true;
     };
-    if (!writeForeign(ForeignKind::Anki, nullptr, apkg, {fig.get()}, options))
-        GTEST_SKIP() << "the Anki format is not there yet";
+    ASSERT_TRUE(writeForeign(ForeignKind::Anki, nullptr, apkg, {fig.get()}, options));
     auto d = open(true);
     ui.queueFileName(apkg);
     d->onCommand(kOpenFile, 0);

@@ -115,6 +115,17 @@ TEST(ForeignText, DelimitedHeadersAndQuoting)
             EXPECT_EQ(t.rows[i].values, c.rows[i]);
         EXPECT_EQ(t.rows.front().tags, c.firstTags);
     }
+    // Our own degree tags set the degrees; a value out of range or not a number is no degree.
+    ForeignTable t;
+    ASSERT_TRUE(lex::foreign::parseDelimited(
+        true, "#tags column:2\nw\tlexora::spelling::3 lexora::recognition::99 lexora::listening::x CET_4\n", &t));
+    lex::FieldMap map;
+    map.explanation = -1;
+    map.classFromTags = true;
+    const auto records = lex::recordsFromTable(t, map);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].degrees, (std::array<int, 3>{-1, 3, -1}));
+    EXPECT_EQ(records[0].className, QStringLiteral("CET_4"));
 }
 
 // The lesson of a .kvtml entry is its class; nested lessons join with '/'; a file by another

@@ -285,10 +285,9 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
                 ++classesWithSpaces;
             tags += t + u' ';
         }
-        tags += QStringLiteral("lexora::recognition::%1 lexora::spelling::%2 lexora::listening::%3 ")
-                    .arg(e.stored.recognition)
-                    .arg(e.stored.spelling)
-                    .arg(e.stored.listening);
+        const uint8_t degrees[] = {e.stored.recognition, e.stored.spelling, e.stored.listening};
+        for (size_t d = 0; d < std::size(degrees); ++d)
+            tags.append(kDegreeTagPrefix).append(kDegreeTagSkills[d]).append(u"::").append(QString::number(degrees[d])).append(u' ');
 
         const qint64 noteId = nowMs + i;
         note.bind(1, noteId);

@@ -3,6 +3,7 @@
 #include "lexora/exchange/formats/foreign_format.h"
 
 #include "common/platform/env.h"
+#include "lexora/book/word_entry.h"
 
 #include <QFileInfo>
 
@@ -112,12 +113,24 @@ std::vector<ImportRecord> recordsFromTable(const ForeignTable& table, const Fiel
         r.explanation = field(row, map.explanation);
         r.comment = field(row, map.comment);
         r.className = field(row, map.className);
-        if (map.className < 0 && map.classFromTags)
-            for (const QString& tag : row.tags)
-                if (!tag.startsWith(u"lexora::")) {
+        bool classTaken = map.className >= 0 || !map.classFromTags;
+        for (const QString& tag : row.tags) {
+            if (!tag.startsWith(kDegreeTagPrefix)) {
+                if (!classTaken)
                     r.className = tag;
-                    break;
+                classTaken = true;
+                continue;
+            }
+            // "lexora::recognition::7": the degree our own export wrote.
+            const QStringView rest = QStringView(tag).mid(kDegreeTagPrefix.size());
+            for (size_t d = 0; d < std::size(kDegreeTagSkills); ++d)
+                if (rest.startsWith(kDegreeTagSkills[d]) && rest.mid(kDegreeTagSkills[d].size()).startsWith(u"::")) {
+                    bool ok = false;
+                    const int v = rest.mid(kDegreeTagSkills[d].size() + 2).toInt(&ok);
+                    if (ok && v >= 0 && v <= kMaxStrangeness)
+                        r.degrees[d] = v;
                 }
+        }
         records.push_back(std::move(r));
     }
     if (rejected)
