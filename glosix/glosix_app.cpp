@@ -36,9 +36,12 @@ CGlosixDlg* CGlosixApp::window()
 int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
 {
     // Read before anything of ours takes the focus or the selection.
-    const QString selected = lookUpSelection ? wordInSelection(selectedText()) : QString();
+    QString selected = lookUpSelection ? wordInSelection(selectedText()) : QString();
     ProgramStart start;
     if (const int status = start.claim(arguments, "Glosix", kInstanceName, kWindowTitle); status >= 0) {
+        // Wayland gave this window-less process no selection: a window of ours asks for it.
+        if (status == 0 && lookUpSelection && selected.isEmpty())
+            selected = wordInSelection(selectedTextWithFocus());
         // The running Glosix was raised; it shows the word as it shows Lexora's, raising itself.
         if (status == 0 && !selected.isEmpty() && !start.link().sendWord(kWindowTitle, selected, 0))
             std::fprintf(stderr, "Glosix: the running Glosix did not take the word\n");

@@ -4,7 +4,10 @@
 #include "glosix/selection_word.h"
 
 #include <QClipboard>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QTimer>
+#include <QWidget>
 #include <memory>
 
 namespace lex {
@@ -45,6 +48,31 @@ void showSelectionAtStart(CGlosixDlg& window, const QString& word)
                                  if (const QString w = wordInSelection(selectedText()); !w.isEmpty())
                                      window.receiveWord(w, 0);
                              });
+}
+
+QString selectedTextWithFocus(int timeoutMs)
+{
+    if (onX11() || !wordInSelection(selectedText()).isEmpty())
+        return selectedText();
+    QWidget probe(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    probe.setAttribute(Qt::WA_TranslucentBackground);
+    probe.resize(1, 1);
+    QEventLoop loop;
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &loop, [&loop](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            loop.quit();
+    });
+    probe.show();
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+        loop.exec();
+    // The compositor sends the selection right after the focus: let it arrive.
+    QEventLoop settle;
+    QTimer::singleShot(50, &settle, &QEventLoop::quit);
+    settle.exec();
+    const QString text = selectedText();
+    probe.close();
+    return text;
 }
 
 } // namespace lex

@@ -17,4 +17,9 @@ QString selectedText();
 // Wayland hands the selection only to a focused window.
 void showSelectionAtStart(CGlosixDlg& window, const QString& word);
 
+// For a `Glosix --selection` that hands its word to the running Glosix and has no window of its
+// own: on a platform other than X11 a one-pixel window of ours is shown until it has the focus
+// (at most `timeoutMs`), the selection read, and the window closed. On X11: selectedText().
+QString selectedTextWithFocus(int timeoutMs = 1500);
+
 } // namespace lex

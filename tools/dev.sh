@@ -26,12 +26,14 @@ packages=(
   qt6-charts-dev
 )
 # What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
-# Benchmark, clang's fuzzing runtime, a display of their own with a window manager, a PulseAudio
-# server for the null-sink test, and the desktop-file and AppStream validators.
+# Benchmark, clang's fuzzing runtime, a display of their own with a window manager (and Weston with
+# Qt's Wayland platform for the Wayland look-up), a PulseAudio server for the null-sink test, and
+# the desktop-file and AppStream validators.
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb openbox xdotool imagemagick xclip
+  weston qt6-wayland wl-clipboard
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
   sdcv stardict-tools dictzip
