@@ -23,11 +23,6 @@ printf 'zqapple\tˈæpl\tn.苹果\tfruit\nzqpear\tpeə\tn.梨\ttree\nzqplum\tpl�
 e2e_start_lexora "$lexora" "$home"
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
 key() { xdotool key "$@"; sleep 0.25; }
-wait_for() {   # $1 seconds, then a command that must succeed
-  local limit=$(( $1 * 10 )); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 active_is() { [[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" =~ $1 ]]; }
 answer_message() { wait_for 10 active_is '^Lexora$' || fail "no message box for $1"; key Return; }
 file_x=205 menu_y=45

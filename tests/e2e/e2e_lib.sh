@@ -128,3 +128,12 @@ e2e_window_gone() {
   done
   return 1
 }
+
+# wait_for SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds (status 0) or the time
+# is up (status 1). logged TEXT [FILE]: FILE (default $tmp/run.log) holds TEXT.
+wait_for() {
+  local limit=$(( $1 * 10 )); shift
+  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+logged() { grep -qF -- "$1" "${2:-$tmp/run.log}"; }

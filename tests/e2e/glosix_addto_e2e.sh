@@ -39,12 +39,6 @@ first=${fresh[0]} second=${fresh[1]}
 echo "words: $first (no Lexora), $second (Lexora running)"
 rows=$(dump_words | wc -l)
 
-wait_for() {   # $1 seconds, then a command that must succeed
-  local limit=$(( $1 * 5 )); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
-logged() { grep -qF -- "$1" "$tmp/run.log"; }
 logged_count() { grep -cF -- "$1" "$tmp/run.log" || true; }
 
 (cd "$tmp" && exec "$glosix" --home "$home") >>"$tmp/run.log" 2>&1 &

@@ -52,11 +52,6 @@ click 125 45                                     # "学习": the word-book page
 
 glosix_pids() { pgrep -f "^$tmp/bin/Glosix" || true; }
 glosix_windows() { xdotool search --onlyvisible --name '^Glosix$' 2>/dev/null || true; }
-wait_for() {   # $1 seconds, then a command that must succeed
-  local limit=$(( $1 * 5 )); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
 shown() { grep -q "word shown \"$1\"" "$tmp/lexora.log"; }
 shown_count() { grep -c "word shown \"$1\"" "$tmp/lexora.log" || true; }
 has_window() { [ -n "$(glosix_windows)" ]; }

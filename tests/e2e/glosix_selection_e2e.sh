@@ -37,12 +37,6 @@ dump_words() { "$lexbook" dump "$home/Book/English" | python3 -c 'import json,sy
 for l in sys.stdin: print(json.loads(l)["word"])'; }
 count_of() { dump_words | grep -cx "$1" || true; }
 rows=$(dump_words | wc -l)
-wait_for() {   # $1 seconds, then a command that must succeed
-  local limit=$(( $1 * 5 )); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
-logged() { grep -qF -- "$1" "$tmp/run.log"; }
 select_primary() { printf '%s' "$1" | xclip -selection primary -loops 10; }
 history_file=$XDG_DATA_HOME/lexora/glosix-history.txt
 history_count() { awk -F'\t' -v w="$1" '$1 == w { print $2 }' "$history_file"; }

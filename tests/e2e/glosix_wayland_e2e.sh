@@ -22,12 +22,6 @@ for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/lexora-e2e" ] && break; sleep 0.2;
 [ -S "$XDG_RUNTIME_DIR/lexora-e2e" ] || fail "Weston did not start"
 export WAYLAND_DISPLAY=lexora-e2e QT_QPA_PLATFORM=wayland QT_LOGGING_RULES="lexora.glosix.info=true"
 
-wait_for() {   # $1 seconds, then a command that must succeed
-  local limit=$(( $1 * 5 )); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
-logged() { grep -qF -- "$1" "$tmp/run.log"; }
 
 # 1. The clipboard's word starts Glosix, which reads it once its window has the focus.
 wl-copy "apple" || fail "wl-copy cannot reach Weston"

@@ -34,11 +34,6 @@ for w in "${words[@]}"; do printf '%s\r\n' "$w" >>"$tmp/list.txt"; done
 e2e_start_lexora "$lexora" "$home"
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
 key() { xdotool key "$@"; sleep 0.25; }
-wait_for() {   # $1 seconds, then a command that must succeed
-  local limit=$(( $1 * 10 )); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 visible() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
 active_is() { [[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" =~ $1 ]]; }
 outer_visible() { visible '^Tessaly$'; }

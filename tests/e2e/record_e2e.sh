@@ -22,11 +22,6 @@ export LEXORA_PRACTICE_TRACE=$tmp/trace.txt
 
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"; sleep 0.4; }
 key() { xdotool key "$@"; sleep 0.25; }
-wait_for() {   # $1 seconds, then a command that must succeed
-  local limit=$(( $1 * 10 )); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 active_is() { [[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" =~ $1 ]]; }
 # The trace of the present run only (each run numbers its questions from 1).
 since=0
