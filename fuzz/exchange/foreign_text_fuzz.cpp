@@ -56,6 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(table.rows.empty() && table.fields.isEmpty() && !s.message().isEmpty());
         return 0;
     }
+    // Rows into records as the import takes them: degrees from tags are real degrees or none.
+    lex::FieldMap map = lex::guessFieldMap(table.fields);
+    map.classFromTags = map.className < 0;
+    for (const lex::ImportRecord& r : lex::recordsFromTable(table, map))
+        for (int d : r.degrees)
+            check(d >= -1 && d <= lex::kMaxStrangeness);
     std::vector<std::unique_ptr<lex::WordEntry>> entries;
     std::vector<const lex::WordEntry*> pointers;
     for (const lex::ForeignRow& row : table.rows) {
