@@ -55,11 +55,12 @@ QChart* newChart(const QString& title)
     return chart;
 }
 
-// A count axis: whole numbers from 0, never fewer than four steps, with room above the highest.
+// A count axis: whole numbers from 0, with room above the highest. It reaches 10 at least: the
+// axis is as wide as its labels, and beside one-digit labels the title is cut to "…".
 QValueAxis* countAxis(int highest, const QString& title)
 {
     auto* axis = new QValueAxis;
-    axis->setRange(0, std::max(4, highest + highest / 10 + 1));
+    axis->setRange(0, std::max(10, highest + highest / 10 + 1));
     axis->applyNiceNumbers();
     axis->setLabelFormat(QStringLiteral("%d"));
     axis->setTitleText(title);

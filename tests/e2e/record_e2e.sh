@@ -3,7 +3,8 @@
 # (the first answer wrong), then `lexbook log`, read while Lexora still runs, shows each answer of
 # the run once and in order. A second run is killed with SIGKILL after some answers; after that
 # `lexbook log` holds every answer given before the kill, `lexbook check` finds the Book sound, and
-# a restarted Lexora opens it without a word (no message box) and quits with a save.
+# a restarted Lexora opens it without a word (no message box), shows the record in 学习统计 and
+# quits with a save.
 #
 # Which answer button is right comes from the practice window's trace (LEXORA_PRACTICE_TRACE).
 #   record_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
@@ -124,6 +125,14 @@ click 125 45; sleep 0.5; click 125 45
 # The first row's word, hovered: its tip tells the recall of recognition, which the runs trained.
 xdotool mousemove $((wx + 90)) $((wy + 130)); sleep 0.3; xdotool mousemove $((wx + 92)) $((wy + 131)); sleep 1
 import -window root "$out/record_e2e_tip.png"
+# 练习 → 学习统计 (the last item): the charts of the record the two runs made.
+click $practice_x $menu_y
+key Up Return
+e2e_wait_window '^学习统计$' >/dev/null || fail "no 学习统计 window"
+sleep 1.5
+import -window root "$out/record_e2e_statistics.png"
+key Escape
+e2e_window_gone '^学习统计$' || fail "Esc did not close 学习统计"
 click $file_x $menu_y
 key Down Down Down Down Return                       # 退出
 for _ in $(seq 50); do kill -0 "$lexora_pid" 2>/dev/null || break; sleep 0.2; done
