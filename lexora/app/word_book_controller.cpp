@@ -18,6 +18,7 @@
 #include "lexora/book/operations/order_ops.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 namespace lex {
 
@@ -399,7 +400,10 @@ void WordBookController::openTodayReview()
     const Clock& clock = *clockOf(services_);
     // Read each time: the settings dialog may have changed it since the last plan.
     record_.setRetention(readDesiredRetention(profile()));
+    // The first plan of a Book reads its learning record in: a second or so for millions of answers.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const ReviewPlan plan = record_.todayPlan(session_.book(), session_.book().view(), reviewDay(clock));
+    QGuiApplication::restoreOverrideCursor();
     const auto choice = dialogs_->todayReview(plan.counts);
     if (!choice)
         return;
