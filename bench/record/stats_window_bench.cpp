@@ -6,7 +6,9 @@
 //  - BookFigures: the Book's own figures (degrees, words added per month): the named baseline.
 //  - OpenStatisticsWindow: from the command to the window shown and painted with its pages (the
 //    record's pages still reading). Counters: `vs_book_figures`, its time over BookFigures' in the
-//    same run; `record_in_ms`, from the command until the record's figures are in and drawn.
+//    same run; `record_in_ms`, from the command until the record's figures are in and drawn;
+//    `close_while_reading_ms`, the longest time 关闭 takes (the window closed and destroyed) when
+//    pressed 50, 300 and 700 ms after the window opened, the record still being read.
 #include "lexora/record/review_record.h"
 #include "lexora/record/review_stats.h"
 #include "lexora/stats/statistics_window.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -180,9 +183,22 @@ void OpenStatisticsWindow(benchmark::State& state)
         openMs += open;
         window.reset();
     }
+    double closeMs = 0;
+    for (const int after : {50, 300, 700}) {
+        auto window = std::make_unique<lex::StatisticsWindow>(f.source(), lex::StatisticsWindow::Deps{});
+        window->show();
+        QApplication::processEvents();
+        QThread::msleep(after);
+        QElapsedTimer t;
+        t.start();
+        window->onCommand(lex::ui::IDCANCEL, 0);
+        window.reset();
+        closeMs = std::max(closeMs, double(t.nsecsElapsed()) / 1e6);
+    }
     const double n = double(state.iterations());
     state.counters["vs_book_figures"] = (openMs / n) / baseline[1];
     state.counters["record_in_ms"] = recordMs / n;
+    state.counters["close_while_reading_ms"] = closeMs;
 }
 BENCHMARK(OpenStatisticsWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 

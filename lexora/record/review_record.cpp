@@ -119,9 +119,7 @@ QString ReviewRecord::fileFor(const QString& bookPath, const QString& bookName)
 void ReviewRecord::close()
 {
     st_.reset();
-    if (db_)
-        sqlite3_close_v2(db_);
-    db_ = nullptr;
+    setConnection(nullptr);
     file_.clear();
     broken_ = false;
     fault_.reset();
@@ -135,6 +133,23 @@ Status ReviewRecord::checkpoint()
         return Status::ok();
     const int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
     return rc == SQLITE_OK || (rc & 0xFF) == SQLITE_BUSY ? Status::ok() : fail("checkpoint", rc);
+}
+
+void ReviewRecord::setConnection(sqlite3* db)
+{
+    const std::lock_guard<std::mutex> lock(connectionMutex_);
+    if (db_ && db_ != db)
+        sqlite3_close_v2(db_);
+    db_ = db;
+}
+
+void ReviewRecord::interrupt()
+{
+    interrupted_.store(true, std::memory_order_relaxed);
+    // The flag stops a read between rows; sqlite3_interrupt stops one inside a long step.
+    const std::lock_guard<std::mutex> lock(connectionMutex_);
+    if (db_)
+        sqlite3_interrupt(db_);
 }
 
 std::optional<QString> ReviewRecord::takeFirstFault()
@@ -202,10 +217,11 @@ Status ReviewRecord::ensureWritable()
         name = QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath()).toEncoded() + "?immutable=1";
         flags |= SQLITE_OPEN_URI;
     }
-    int rc = sqlite3_open_v2(name.constData(), &db_, flags, nullptr);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
+    setConnection(db);
     auto refuse = [this](const QString& message) {
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
+        setConnection(nullptr);
         broken_ = true;
         return fault(message);
     };
@@ -237,8 +253,7 @@ Status ReviewRecord::ensureWritable()
     if (rc != SQLITE_OK) {
         const int primary = rc & 0xFF;
         if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
-            sqlite3_close_v2(db_);
-            db_ = nullptr;
+            setConnection(nullptr);
             return fault(QStringLiteral("学习记录被另一个程序占用，这次的练习未能记录：%1").arg(file_));
         }
         return refuse(QStringLiteral("学习记录已损坏，练习照常进行但不再记录：%1").arg(file_));
@@ -263,14 +278,12 @@ Status ReviewRecord::ensureWritable()
             if (rc != SQLITE_OK) {
                 sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
                 const Status s = fail("create", rc);
-                sqlite3_close_v2(db_);
-                db_ = nullptr;
+                setConnection(nullptr);
                 return s;
             }
         }
     } else if (fresh) {
-        sqlite3_close_v2(db_); // an empty file: nothing to read
-        db_ = nullptr;
+        setConnection(nullptr); // an empty file: nothing to read
         return Status::ok();
     }
 
