@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QDir>
 #include <csignal>
+#include <future>
+#include <thread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -179,6 +181,54 @@ TEST_F(Record, AReaderBesideAWriterSeesWhatIsCommitted)
 
 // A file that is not a record we may write: refused with a message once, never changed, and
 // recording goes on failing quietly instead of stopping anything.
+// A window closed while its record is read: interrupt() from another thread stops the read under
+// way after the row it is at, and every read after it; another reader of the file is not touched.
+TEST_F(Record, AnInterruptFromAnotherThreadStopsTheReadUnderWayAndTheReadsAfterIt)
+{
+    {
+        ReviewRecord w;
+        ASSERT_TRUE(w.open(file));
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(w.recordAnswer(i % 2 ? kApple : kPear, PracticeMode::Learn, AnswerOutcome::Right,
+                                       kStart.addDays(i), 1000));
+    }
+    ReviewRecord r;
+    ASSERT_TRUE(r.open(file, ReviewRecord::Mode::ReadOnly));
+    std::promise<void> atFirstRow, interrupted;
+    int rows = 0;
+    lex::Status read;
+    std::thread reader([&] {
+        read = r.forEachAnswer([&](const ReviewRecord::Answer&) {
+            if (++rows == 1) {
+                atFirstRow.set_value();
+                interrupted.get_future().wait();
+            }
+            return true;
+        });
+    });
+    atFirstRow.get_future().wait();
+    r.interrupt();
+    interrupted.set_value();
+    reader.join();
+    EXPECT_FALSE(read);
+    EXPECT_TRUE(read.message().contains(QStringLiteral("已中止"))) << read.message().toStdString();
+    EXPECT_EQ(rows, 1);
+    EXPECT_TRUE(r.interrupted());
+    lex::ReviewModel model;
+    std::vector<ReviewRecord::DayCount> days;
+    EXPECT_FALSE(r.loadModel(&model));
+    EXPECT_FALSE(r.answersPerDay(0, &days));
+
+    ReviewRecord other;
+    ASSERT_TRUE(other.open(file, ReviewRecord::Mode::ReadOnly));
+    EXPECT_EQ(answers(other).size(), 3u);
+    EXPECT_EQ(memoryOf(other, kApple, ReviewDegree::Recognition).answers, 1);
+    ASSERT_TRUE(other.answersPerDay(0, &days));
+    ASSERT_EQ(days.size(), 3u);
+    EXPECT_EQ(days[2].day, int(kStart.date().addDays(2).toJulianDay()));
+    EXPECT_EQ(days[2].right, 1);
+}
+
 TEST_F(Record, RefusesWhatItMustNotWriteAndSaysSoOnce)
 {
     auto sqliteFile = [this](const char* sql) {
