@@ -33,6 +33,33 @@ const char kSchema[] =
     "  difficulty REAL NOT NULL, last_at INTEGER NOT NULL, answers INTEGER NOT NULL,"
     "  PRIMARY KEY(entry, skill)) WITHOUT ROWID;";
 
+// Answers per local day (days since 1970) and skill, kept by SQLite itself as answers come and go,
+// whatever version of ours writes them, so that the statistics need not count every answer of a
+// large record. A record made before it gets it when first opened for writing; until then its
+// answers are counted (answersPerDay()).
+#define LEX_DAY_OF(at) "(" at " / 86400000 - (" at " < 0 AND " at " % 86400000 <> 0))"
+const char kDayTallies[] =
+    "CREATE TABLE answer_days(day INTEGER NOT NULL, skill INTEGER NOT NULL, correct INTEGER NOT NULL,"
+    "  wrong INTEGER NOT NULL, PRIMARY KEY(day, skill)) WITHOUT ROWID;"
+    "CREATE TRIGGER answer_days_in AFTER INSERT ON answers BEGIN"
+    "  INSERT INTO answer_days VALUES(" LEX_DAY_OF("NEW.at") ", NEW.skill, NEW.outcome = 0, NEW.outcome <> 0)"
+    "  ON CONFLICT(day, skill) DO UPDATE SET correct = correct + excluded.correct, wrong = wrong + excluded.wrong;"
+    "END;"
+    "CREATE TRIGGER answer_days_out AFTER DELETE ON answers BEGIN"
+    "  UPDATE answer_days SET correct = correct - (OLD.outcome = 0), wrong = wrong - (OLD.outcome <> 0)"
+    "  WHERE day = " LEX_DAY_OF("OLD.at") " AND skill = OLD.skill;"
+    "END;"
+    "CREATE TRIGGER answer_days_moved AFTER UPDATE OF skill, outcome, at ON answers BEGIN"
+    "  UPDATE answer_days SET correct = correct - (OLD.outcome = 0), wrong = wrong - (OLD.outcome <> 0)"
+    "  WHERE day = " LEX_DAY_OF("OLD.at") " AND skill = OLD.skill;"
+    "  INSERT INTO answer_days VALUES(" LEX_DAY_OF("NEW.at") ", NEW.skill, NEW.outcome = 0, NEW.outcome <> 0)"
+    "  ON CONFLICT(day, skill) DO UPDATE SET correct = correct + excluded.correct, wrong = wrong + excluded.wrong;"
+    "END;";
+const char kFillDayTallies[] =
+    "INSERT INTO answer_days SELECT " LEX_DAY_OF("at") ", skill, sum(outcome = 0), sum(outcome <> 0) FROM answers"
+    "  GROUP BY 1, 2;";
+#undef LEX_DAY_OF
+
 int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) & ((a < 0) != (b < 0))); }
 
 QString keyText(const EntryKey& k) { return k.word + QChar(0) + QString::number(packedTime(k.added)); }
@@ -271,7 +298,7 @@ Status ReviewRecord::ensureWritable()
         sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=4096;"
                           "PRAGMA cache_size=-8192;", nullptr, nullptr, nullptr);
         if (fresh) {
-            const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kSchema
+            const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kSchema + kDayTallies
                                    + QByteArray("PRAGMA application_id=") + QByteArray::number(kApplicationId)
                                    + "; PRAGMA user_version=" + QByteArray::number(kSchemaVersion) + "; COMMIT;";
             rc = sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr);
@@ -280,6 +307,16 @@ Status ReviewRecord::ensureWritable()
                 const Status s = fail("create", rc);
                 setConnection(nullptr);
                 return s;
+            }
+        } else {
+            // A record made before the day tallies: they are made once, from its answers. Should
+            // that fail (another writer in the way), its answers are counted until the next open.
+            int tallies = 0;
+            if (pragmaInt("SELECT count(*) FROM sqlite_schema WHERE name = 'answer_days'", &tallies) == SQLITE_OK
+                && tallies == 0) {
+                const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kDayTallies + kFillDayTallies + "COMMIT;";
+                if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+                    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             }
         }
     } else if (fresh) {
