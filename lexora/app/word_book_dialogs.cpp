@@ -198,6 +198,9 @@ void WordBookPageDialogs::statistics()
     source.retention = readDesiredRetention(c_->profile());
     source.today = reviewDay(services.clock ? *services.clock : *Clock::system());
     source.env = services.env;
+    // The model today's review or the list's tip has read already is not read again.
+    if (const ReviewModel* m = c_->record().modelIfRead(book); m && m->scheduler().retention() == source.retention)
+        source.model = m;
     StatisticsWindow::Deps deps;
     deps.ui = services.ui;
     deps.env = services.env;

@@ -21,6 +21,7 @@ void BookRecord::close()
     record_.close();
     model_ = ReviewModel(retention_);
     modelRead_ = false;
+    modelLoaded_ = false;
     planner_.invalidate();
     pending_.reset();
     told_ = false;
@@ -75,11 +76,18 @@ const ReviewModel& BookRecord::model(const Book& book, bool tellNow)
                 pending_ = s.message();
         } else {
             record_.attachModel(&model_);
+            modelLoaded_ = true;
         }
     }
     if (tellNow)
         reportFault();
     return model_;
+}
+
+const ReviewModel* BookRecord::modelIfRead(const Book& book) const
+{
+    return modelLoaded_ && record_.isOpen() && record_.file() == ReviewRecord::fileFor(book.path, book.name) ? &model_
+                                                                                                         : nullptr;
 }
 
 void BookRecord::setRetention(double retention)

@@ -42,6 +42,8 @@ public:
     // cannot be read. With `tellNow` false a fault waits for the next occasion to be told (the
     // list's tip asks while the mouse moves).
     const ReviewModel& model(const Book& book, bool tellNow = true);
+    // The model when it has been read from `book`'s record already, else null; reads nothing.
+    const ReviewModel* modelIfRead(const Book& book) const;
     // The desired retention of the plans (the settings).
     void setRetention(double retention);
     // The entries of `book` changed (added, deleted, another Book): the next plan finds each
@@ -71,6 +73,7 @@ private:
     ReviewRecord record_;
     ReviewModel model_;
     bool modelRead_ = false;
+    bool modelLoaded_ = false; // read, and without a fault
     ModelReviewPlanner planner_;
     double retention_ = FsrsScheduler::kDefaultRetention;
     std::optional<QString> pending_;   // a fault found while the learner must not be interrupted

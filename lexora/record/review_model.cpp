@@ -71,7 +71,7 @@ void ReviewModel::rehash(size_t wanted)
         size_t at = items_[i].hash & mask;
         while (slots_[at])
             at = (at + 1) & mask;
-        slots_[at] = uint32_t(i + 1);
+        slots_[at] = slotOf(i, items_[i].hash);
     }
 }
 
@@ -81,10 +81,12 @@ const ReviewModel::Item* ReviewModel::lookUp(QStringView word, int64_t added, si
         return nullptr;
     const size_t mask = slots_.size() - 1;
     for (size_t at = hash & mask;; at = (at + 1) & mask) {
-        const uint32_t slot = slots_[at];
+        const uint64_t slot = slots_[at];
         if (!slot)
             return nullptr;
-        const Item& it = items_[slot - 1];
+        if (!slotMatches(slot, hash))
+            continue;
+        const Item& it = items_[itemOfSlot(slot)];
         if (it.hash == hash && it.added == added && it.live && QStringView(it.word) == word)
             return &it;
     }
@@ -102,7 +104,7 @@ size_t ReviewModel::slotFor(const QString& word, int64_t added)
     while (slots_[at])
         at = (at + 1) & mask;
     items_.push_back(Item{word, added, hash, {}, true});
-    slots_[at] = uint32_t(items_.size());
+    slots_[at] = slotOf(items_.size() - 1, hash);
     ++live_;
     return items_.size() - 1;
 }
@@ -178,8 +180,8 @@ void ReviewModel::findItems(const WordEntry* const* entries, size_t n, uint32_t*
             continue;
         }
         for (size_t k = 0; k < m; ++k)
-            if (const uint32_t slot = slots_[hashes[k] & mask])
-                __builtin_prefetch(&items_[slot - 1]);
+            if (const uint64_t slot = slots_[hashes[k] & mask]; slot && slotMatches(slot, hashes[k]))
+                __builtin_prefetch(&items_[itemOfSlot(slot)]);
         for (size_t k = 0; k < m; ++k) {
             const WordEntry* e = entries[base + k];
             const Item* it = lookUp(e->word(), packedTime(e->stored.added), hashes[k]);

@@ -114,8 +114,10 @@ public:
     }
 
 private:
-    // Open addressing over a dense array: a slot holds an item's index + 1 (0: free). An item
-    // renamed away stays in the array, dead, until the table grows.
+    // Open addressing over a dense array: a slot holds an item's index + 1 (0: free) and, above
+    // it, the high half of the item's hash, so that probing past other keys' slots (a miss, as
+    // every key of a load is) seldom reads their items. An item renamed away stays in the array,
+    // dead, until the table grows.
     struct Item {
         QString word;
         int64_t added;
@@ -130,7 +132,10 @@ private:
 
     FsrsScheduler scheduler_;
     std::vector<Item> items_;
-    std::vector<uint32_t> slots_;
+    std::vector<uint64_t> slots_;
+    static uint64_t slotOf(size_t item, size_t hash) { return uint64_t(hash) >> 32 << 32 | uint64_t(item + 1); }
+    static bool slotMatches(uint64_t slot, size_t hash) { return slot >> 32 == uint64_t(hash) >> 32; }
+    static size_t itemOfSlot(uint64_t slot) { return size_t(uint32_t(slot)) - 1; }
     size_t live_ = 0;
     uint64_t generation_;
     // journal_[i] is the item of the change that made generation journalBase_ + i + 1.

@@ -33,6 +33,33 @@ const char kSchema[] =
     "  difficulty REAL NOT NULL, last_at INTEGER NOT NULL, answers INTEGER NOT NULL,"
     "  PRIMARY KEY(entry, skill)) WITHOUT ROWID;";
 
+// Answers per local day (days since 1970) and skill, kept by SQLite itself as answers come and go,
+// whatever version of ours writes them, so that the statistics need not count every answer of a
+// large record. A record made before it gets it when first opened for writing; until then its
+// answers are counted (answersPerDay()).
+#define LEX_DAY_OF(at) "(" at " / 86400000 - (" at " < 0 AND " at " % 86400000 <> 0))"
+const char kDayTallies[] =
+    "CREATE TABLE answer_days(day INTEGER NOT NULL, skill INTEGER NOT NULL, correct INTEGER NOT NULL,"
+    "  wrong INTEGER NOT NULL, PRIMARY KEY(day, skill)) WITHOUT ROWID;"
+    "CREATE TRIGGER answer_days_in AFTER INSERT ON answers BEGIN"
+    "  INSERT INTO answer_days VALUES(" LEX_DAY_OF("NEW.at") ", NEW.skill, NEW.outcome = 0, NEW.outcome <> 0)"
+    "  ON CONFLICT(day, skill) DO UPDATE SET correct = correct + excluded.correct, wrong = wrong + excluded.wrong;"
+    "END;"
+    "CREATE TRIGGER answer_days_out AFTER DELETE ON answers BEGIN"
+    "  UPDATE answer_days SET correct = correct - (OLD.outcome = 0), wrong = wrong - (OLD.outcome <> 0)"
+    "  WHERE day = " LEX_DAY_OF("OLD.at") " AND skill = OLD.skill;"
+    "END;"
+    "CREATE TRIGGER answer_days_moved AFTER UPDATE OF skill, outcome, at ON answers BEGIN"
+    "  UPDATE answer_days SET correct = correct - (OLD.outcome = 0), wrong = wrong - (OLD.outcome <> 0)"
+    "  WHERE day = " LEX_DAY_OF("OLD.at") " AND skill = OLD.skill;"
+    "  INSERT INTO answer_days VALUES(" LEX_DAY_OF("NEW.at") ", NEW.skill, NEW.outcome = 0, NEW.outcome <> 0)"
+    "  ON CONFLICT(day, skill) DO UPDATE SET correct = correct + excluded.correct, wrong = wrong + excluded.wrong;"
+    "END;";
+const char kFillDayTallies[] =
+    "INSERT INTO answer_days SELECT " LEX_DAY_OF("at") ", skill, sum(outcome = 0), sum(outcome <> 0) FROM answers"
+    "  GROUP BY 1, 2;";
+#undef LEX_DAY_OF
+
 int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) & ((a < 0) != (b < 0))); }
 
 QString keyText(const EntryKey& k) { return k.word + QChar(0) + QString::number(packedTime(k.added)); }
@@ -119,9 +146,7 @@ QString ReviewRecord::fileFor(const QString& bookPath, const QString& bookName)
 void ReviewRecord::close()
 {
     st_.reset();
-    if (db_)
-        sqlite3_close_v2(db_);
-    db_ = nullptr;
+    setConnection(nullptr);
     file_.clear();
     broken_ = false;
     fault_.reset();
@@ -135,6 +160,23 @@ Status ReviewRecord::checkpoint()
         return Status::ok();
     const int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
     return rc == SQLITE_OK || (rc & 0xFF) == SQLITE_BUSY ? Status::ok() : fail("checkpoint", rc);
+}
+
+void ReviewRecord::setConnection(sqlite3* db)
+{
+    const std::lock_guard<std::mutex> lock(connectionMutex_);
+    if (db_ && db_ != db)
+        sqlite3_close_v2(db_);
+    db_ = db;
+}
+
+void ReviewRecord::interrupt()
+{
+    interrupted_.store(true, std::memory_order_relaxed);
+    // The flag stops a read between rows; sqlite3_interrupt stops one inside a long step.
+    const std::lock_guard<std::mutex> lock(connectionMutex_);
+    if (db_)
+        sqlite3_interrupt(db_);
 }
 
 std::optional<QString> ReviewRecord::takeFirstFault()
@@ -202,10 +244,11 @@ Status ReviewRecord::ensureWritable()
         name = QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath()).toEncoded() + "?immutable=1";
         flags |= SQLITE_OPEN_URI;
     }
-    int rc = sqlite3_open_v2(name.constData(), &db_, flags, nullptr);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
+    setConnection(db);
     auto refuse = [this](const QString& message) {
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
+        setConnection(nullptr);
         broken_ = true;
         return fault(message);
     };
@@ -237,8 +280,7 @@ Status ReviewRecord::ensureWritable()
     if (rc != SQLITE_OK) {
         const int primary = rc & 0xFF;
         if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
-            sqlite3_close_v2(db_);
-            db_ = nullptr;
+            setConnection(nullptr);
             return fault(QStringLiteral("学习记录被另一个程序占用，这次的练习未能记录：%1").arg(file_));
         }
         return refuse(QStringLiteral("学习记录已损坏，练习照常进行但不再记录：%1").arg(file_));
@@ -256,21 +298,29 @@ Status ReviewRecord::ensureWritable()
         sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=4096;"
                           "PRAGMA cache_size=-8192;", nullptr, nullptr, nullptr);
         if (fresh) {
-            const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kSchema
+            const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kSchema + kDayTallies
                                    + QByteArray("PRAGMA application_id=") + QByteArray::number(kApplicationId)
                                    + "; PRAGMA user_version=" + QByteArray::number(kSchemaVersion) + "; COMMIT;";
             rc = sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr);
             if (rc != SQLITE_OK) {
                 sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
                 const Status s = fail("create", rc);
-                sqlite3_close_v2(db_);
-                db_ = nullptr;
+                setConnection(nullptr);
                 return s;
+            }
+        } else {
+            // A record made before the day tallies: they are made once, from its answers. Should
+            // that fail (another writer in the way), its answers are counted until the next open.
+            int tallies = 0;
+            if (pragmaInt("SELECT count(*) FROM sqlite_schema WHERE name = 'answer_days'", &tallies) == SQLITE_OK
+                && tallies == 0) {
+                const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kDayTallies + kFillDayTallies + "COMMIT;";
+                if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+                    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             }
         }
     } else if (fresh) {
-        sqlite3_close_v2(db_); // an empty file: nothing to read
-        db_ = nullptr;
+        setConnection(nullptr); // an empty file: nothing to read
         return Status::ok();
     }
 

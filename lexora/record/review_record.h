@@ -27,8 +27,10 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -127,6 +129,12 @@ public:
     };
     Status answersPerDay(int firstDay, std::vector<DayCount>* out) const;
 
+    // From another thread: the read under way on this record stops within a row and reports
+    // failure, as does every read after it (a record read for a window that was closed); it is
+    // then only good for close(). Safe at any moment, also before open() or after close().
+    void interrupt();
+    bool interrupted() const { return interrupted_.load(std::memory_order_relaxed); }
+
 private:
     Status ensureWritable();
     Status fault(const QString& what);
@@ -138,6 +146,9 @@ private:
     sqlite3_stmt* prepare(const char* sql) const;
     // Runs a query (its ?1 bound to `parameter`) and hands each row to `row` until it returns false.
     Status eachRow(const char* sql, const std::function<bool(sqlite3_stmt*)>& row, int64_t parameter = 0) const;
+    Status readFailure(int rc) const;
+    // Sets the connection (null: closes the one there) where interrupt() can see it.
+    void setConnection(sqlite3* db);
 
     QString file_;
     Mode mode_ = Mode::ReadWrite;
@@ -149,6 +160,8 @@ private:
     std::unique_ptr<Statements> st_;
     QHash<QString, int64_t> ids_; // word + '\0' + added → entry row, as met
     ReviewModel* attached_ = nullptr;
+    std::atomic<bool> interrupted_{false};
+    std::mutex connectionMutex_; // db_ as interrupt() sees it
 };
 
 } // namespace lex

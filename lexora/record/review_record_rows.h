@@ -17,10 +17,12 @@ inline bool validMode(int64_t v) { return v >= 0 && v <= 3; }
 inline bool validSkill(int64_t v) { return v >= 0 && v < kReviewDegreeCount; }
 inline bool validOutcome(int64_t v) { return v >= 0 && v <= 2; }
 
+// As UTF-8, the record's own encoding: asked for UTF-16, SQLite would convert every value into a
+// buffer of its own first.
 inline QString columnText(sqlite3_stmt* s, int i)
 {
-    const void* p = sqlite3_column_text16(s, i);
-    return p ? QString::fromUtf16(static_cast<const char16_t*>(p), sqlite3_column_bytes16(s, i) / 2) : QString();
+    const unsigned char* p = sqlite3_column_text(s, i);
+    return p ? QString::fromUtf8(reinterpret_cast<const char*>(p), sqlite3_column_bytes(s, i)) : QString();
 }
 
 } // namespace lex::record_rows

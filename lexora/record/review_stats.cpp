@@ -37,31 +37,36 @@ void computeBookFigures(const std::vector<WordEntry*>& entries, QDate today, Rev
         f.added.push_back({ym.first, ym.second, n});
 }
 
-Status computeReviewFigures(const std::vector<WordEntry*>& entries, const ReviewRecord& record,
-                            const ReviewModel& model, QDate today, ReviewFigures* out)
+Status computeAnswerFigures(const ReviewRecord& record, QDate today, ReviewFigures* out)
 {
-    ReviewFigures f;
-    f.today = today;
     const int todayJd = int(today.toJulianDay());
     const int firstDay = todayJd - ReviewFigures::kAnswerDays + 1;
-    f.answers.resize(ReviewFigures::kAnswerDays);
-    f.due.resize(ReviewFigures::kDueDays);
-
+    out->answers.assign(ReviewFigures::kAnswerDays, {});
     std::vector<ReviewRecord::DayCount> days;
-    Status status = record.answersPerDay(firstDay, &days);
+    const Status status = record.answersPerDay(firstDay, &days);
     for (const ReviewRecord::DayCount& d : days) {
         if (d.day < firstDay || d.day > todayJd)
             continue; // later than today: a clock that was ahead
-        ReviewFigures::DayAnswers& a = f.answers[size_t(d.day - firstDay)];
+        ReviewFigures::DayAnswers& a = out->answers[size_t(d.day - firstDay)];
         a.right[size_t(d.skill)] += d.right;
         a.wrong[size_t(d.skill)] += d.wrong;
     }
+    return status;
+}
 
+void addDueFigures(const WordEntry* const* entries, size_t n, const ReviewModel& model, QDate today,
+                   ReviewFigures* out)
+{
+    ReviewFigures& f = *out;
+    const int todayJd = int(today.toJulianDay());
     const ReviewCalendar calendar(today);
-    for (const WordEntry* e : entries) {
+    std::vector<const EntryMemory*> memories(n);
+    model.findMany(entries, n, memories.data()); // the lookups overlap: several times faster than one by one
+    for (size_t i = 0; i < n; ++i) {
+        const WordEntry* e = entries[i];
         const uint8_t stored[kReviewDegreeCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
         const int reviewed = calendar.daysSince(e->stored.review); // kNoDate: never, so due today
-        const EntryMemory* memory = model.find(e->word(), e->stored.added);
+        const EntryMemory* memory = memories[i];
         for (size_t s = 0; s < kReviewDegreeCount; ++s) {
             const SkillMemory* m = memory && !memory->skills[s].state.isNew() ? &memory->skills[s] : nullptr;
             int inDays;
@@ -76,6 +81,15 @@ Status computeReviewFigures(const std::vector<WordEntry*>& entries, const Review
                 ++f.due[size_t(std::max(inDays, 0))][s];
         }
     }
+}
+
+Status computeReviewFigures(const std::vector<WordEntry*>& entries, const ReviewRecord& record,
+                            const ReviewModel& model, QDate today, ReviewFigures* out)
+{
+    ReviewFigures f;
+    f.due.resize(ReviewFigures::kDueDays);
+    const Status status = computeAnswerFigures(record, today, &f);
+    addDueFigures(entries.data(), entries.size(), model, today, &f);
     computeBookFigures(entries, today, &f);
     *out = std::move(f);
     return status;

@@ -42,7 +42,16 @@ struct ReviewFigures {
 // `out`, leaving the others as they are: what a Book without a record can show.
 void computeBookFigures(const std::vector<WordEntry*>& entries, QDate today, ReviewFigures* out);
 
+// Everything the record adds to the Book's figures: computeAnswerFigures(), then
+// addDueFigures() over every entry.
 Status computeReviewFigures(const std::vector<WordEntry*>& entries, const ReviewRecord& record,
                             const ReviewModel& model, QDate today, ReviewFigures* out);
+
+// The answers per day of the year up to `today` (out->answers, replaced), from the record.
+Status computeAnswerFigures(const ReviewRecord& record, QDate today, ReviewFigures* out);
+// Adds `n` entries to the words due per day and the predicted recall (out->due, already
+// kDueDays long, and out->recall): in parts, so that a caller can stop between them.
+void addDueFigures(const WordEntry* const* entries, size_t n, const ReviewModel& model, QDate today,
+                   ReviewFigures* out);
 
 } // namespace lex

@@ -158,6 +158,9 @@ bool StatisticsWindow::onCommand(int id, qintptr param)
     case kSaveData:
         save(false);
         return true;
+    case ui::IDCANCEL:
+        statistics_.cancel(); // closed before the record was in: it is not read to the end
+        return CommandDialog::onCommand(id, param);
     default:
         return CommandDialog::onCommand(id, param);
     }

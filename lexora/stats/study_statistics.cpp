@@ -3,21 +3,31 @@
 #include "common/platform/env.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace lex {
 
 StudyStatistics::StudyStatistics(QObject* parent) : QObject(parent) {}
 
-StudyStatistics::~StudyStatistics()
+StudyStatistics::~StudyStatistics() { cancel(); }
+
+void StudyStatistics::cancel()
 {
+    cancelled_ = true;
+    for (ReviewRecord* r : {modelRecord_.get(), answerRecord_.get()})
+        if (r)
+            r->interrupt();
     if (worker_.joinable())
         worker_.join();
+    const std::lock_guard<std::mutex> lock(mutex_);
+    pendingReady_ = false; // a hand-over already queued finds nothing
+    pending_ = ReviewFigures();
 }
 
 void StudyStatistics::start(Source source)
 {
-    if (worker_.joinable())
-        worker_.join();
+    cancel();
+    cancelled_ = false;
     Env* env = source.env ? source.env : Env::defaultEnv();
     hasRecord_ = !source.recordFile.isEmpty() && env->fileExists(source.recordFile);
     loaded_ = false;
@@ -27,25 +37,60 @@ void StudyStatistics::start(Source source)
     figures_.due.resize(ReviewFigures::kDueDays);
     computeBookFigures(source.entries, source.today, &figures_);
 
-    worker_ = std::thread([this, source = std::move(source), hasRecord = hasRecord_] {
-        ReviewRecord record;
-        ReviewModel model(source.retention);
-        ReviewFigures f;
-        // Without a record the model is empty: words due come from the interval table alone.
-        Status s = hasRecord ? record.open(source.recordFile, ReviewRecord::Mode::ReadOnly) : Status::ok();
-        if (s && hasRecord)
-            s = record.loadModel(&model);
-        const Status figures = computeReviewFigures(source.entries, record, model, source.today, &f);
+    modelRecord_ = std::make_unique<ReviewRecord>();
+    answerRecord_ = std::make_unique<ReviewRecord>();
+    worker_ = std::thread([this, source = std::move(source), hasRecord = hasRecord_] { read(source, hasRecord); });
+}
+
+void StudyStatistics::read(const Source& source, bool hasRecord)
+{
+    // The answers of a large record take as long to count as the model to load: both at once,
+    // each on a connection of its own.
+    ReviewFigures answers;
+    Status counted;
+    std::thread counter;
+    if (hasRecord)
+        counter = std::thread([&] {
+            ReviewRecord& r = *answerRecord_;
+            counted = r.open(source.recordFile, ReviewRecord::Mode::ReadOnly);
+            if (counted)
+                counted = computeAnswerFigures(r, source.today, &answers);
+            r.close();
+        });
+
+    // Without a record the model is empty: words due come from the interval table alone.
+    ReviewModel own(source.retention);
+    const ReviewModel* model = source.model ? source.model : &own;
+    Status s;
+    if (hasRecord && !source.model) {
+        ReviewRecord& r = *modelRecord_;
+        s = r.open(source.recordFile, ReviewRecord::Mode::ReadOnly);
         if (s)
-            s = figures;
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            pending_ = std::move(f);
-            pendingError_ = s ? QString() : s.message();
-            pendingReady_ = true;
-        }
-        QMetaObject::invokeMethod(this, [this] { adopt(); }, Qt::QueuedConnection);
-    });
+            s = r.loadModel(&own);
+        r.close();
+        if (!s)
+            own = ReviewModel(source.retention);
+    }
+    ReviewFigures f;
+    f.due.resize(ReviewFigures::kDueDays);
+    for (size_t i = 0; i < source.entries.size() && !cancelled_; i += kSlice)
+        addDueFigures(source.entries.data() + i, std::min(kSlice, source.entries.size() - i), *model, source.today, &f);
+    if (counter.joinable())
+        counter.join();
+    if (cancelled_)
+        return; // closed while reading: what was read goes
+    f.answers = std::move(answers.answers);
+    if (f.answers.empty())
+        f.answers.resize(ReviewFigures::kAnswerDays);
+    if (s)
+        s = counted;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = std::move(f);
+        pendingError_ = s ? QString() : s.message();
+        pendingReady_ = true;
+    }
+    QMetaObject::invokeMethod(this, [this] { adopt(); }, Qt::QueuedConnection);
 }
 
 void StudyStatistics::waitForRecord()
@@ -62,7 +107,10 @@ void StudyStatistics::adopt()
         if (!pendingReady_)
             return;
         pendingReady_ = false;
-        figures_ = std::move(pending_);
+        // The Book's own figures stay as start() made them.
+        figures_.answers = std::move(pending_.answers);
+        figures_.due = std::move(pending_.due);
+        figures_.recall = pending_.recall;
         error_ = pendingError_;
     }
     if (worker_.joinable())

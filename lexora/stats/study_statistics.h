@@ -5,14 +5,20 @@
 // a thread of their own, since a large record takes seconds to go through, and recordReady()
 // says when they are in. Each page's figures can also be had as CSV text.
 //
-// The entries given to start() are read on that thread until recordReady() (or the destructor,
-// which waits for it): the caller keeps them alive and unchanged meanwhile (the window is modal).
+// The answers per day are counted on a second thread, beside the model's load and the due days.
+// cancel() (and the destructor) stops the reading at once and drops what it had; no
+// recordReady() follows.
+//
+// The entries (and the model) given to start() are read on those threads until recordReady() or
+// cancel(): the caller keeps them alive and unchanged meanwhile (the window is modal).
 
 #include "lexora/record/review_stats.h"
 
 #include <QDate>
 #include <QObject>
 #include <QString>
+#include <atomic>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -34,6 +40,9 @@ public:
         double retention = FsrsScheduler::kDefaultRetention;
         QDate today;
         Env* env = nullptr;              // asked whether the record is there; null: the default
+        // The record's model when the program has it read already (with this retention): not
+        // read again. Null: read from the record.
+        const ReviewModel* model = nullptr;
     };
 
     explicit StudyStatistics(QObject* parent = nullptr);
@@ -42,6 +51,9 @@ public:
     void start(Source source);
     // Blocks until the record's figures are in (and applies them); for tests and benchmarks.
     void waitForRecord();
+    // Stops reading the record and forgets what was read; returns once the threads are done,
+    // which takes no longer than a row of the record or a slice of the entries.
+    void cancel();
 
     // False when the Book has no learning record yet (nothing practised since it was kept).
     bool hasRecord() const { return hasRecord_; }
@@ -64,6 +76,9 @@ Q_SIGNALS:
 
 private:
     void adopt();
+    void read(const Source& source, bool hasRecord); // on the worker
+
+    static constexpr size_t kSlice = 65536; // entries between two looks at cancelled_
 
     ReviewFigures figures_;
     bool hasRecord_ = false;
@@ -71,6 +86,9 @@ private:
     QString error_;
 
     std::thread worker_;
+    std::atomic<bool> cancelled_{false};
+    // Read on the worker and the answer counter; made anew by each start().
+    std::unique_ptr<ReviewRecord> modelRecord_, answerRecord_;
     std::mutex mutex_;       // guards what the worker hands over
     bool pendingReady_ = false;
     ReviewFigures pending_;

@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QDir>
 #include <csignal>
+#include <future>
+#include <thread>
+#include <tuple>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -179,6 +182,107 @@ TEST_F(Record, AReaderBesideAWriterSeesWhatIsCommitted)
 
 // A file that is not a record we may write: refused with a message once, never changed, and
 // recording goes on failing quietly instead of stopping anything.
+// A window closed while its record is read: interrupt() from another thread stops the read under
+// way after the row it is at, and every read after it; another reader of the file is not touched.
+TEST_F(Record, AnInterruptFromAnotherThreadStopsTheReadUnderWayAndTheReadsAfterIt)
+{
+    {
+        ReviewRecord w;
+        ASSERT_TRUE(w.open(file));
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(w.recordAnswer(i % 2 ? kApple : kPear, PracticeMode::Learn, AnswerOutcome::Right,
+                                       kStart.addDays(i), 1000));
+    }
+    ReviewRecord r;
+    ASSERT_TRUE(r.open(file, ReviewRecord::Mode::ReadOnly));
+    std::promise<void> atFirstRow, interrupted;
+    int rows = 0;
+    lex::Status read;
+    std::thread reader([&] {
+        read = r.forEachAnswer([&](const ReviewRecord::Answer&) {
+            if (++rows == 1) {
+                atFirstRow.set_value();
+                interrupted.get_future().wait();
+            }
+            return true;
+        });
+    });
+    atFirstRow.get_future().wait();
+    r.interrupt();
+    interrupted.set_value();
+    reader.join();
+    EXPECT_FALSE(read);
+    EXPECT_TRUE(read.message().contains(QStringLiteral("已中止"))) << read.message().toStdString();
+    EXPECT_EQ(rows, 1);
+    EXPECT_TRUE(r.interrupted());
+    lex::ReviewModel model;
+    std::vector<ReviewRecord::DayCount> days;
+    EXPECT_FALSE(r.loadModel(&model));
+    EXPECT_FALSE(r.answersPerDay(0, &days));
+
+    ReviewRecord other;
+    ASSERT_TRUE(other.open(file, ReviewRecord::Mode::ReadOnly));
+    EXPECT_EQ(answers(other).size(), 3u);
+    EXPECT_EQ(memoryOf(other, kApple, ReviewDegree::Recognition).answers, 1);
+    ASSERT_TRUE(other.answersPerDay(0, &days));
+    ASSERT_EQ(days.size(), 3u);
+    EXPECT_EQ(days[2].day, int(kStart.date().addDays(2).toJulianDay()));
+    EXPECT_EQ(days[2].right, 1);
+}
+
+// The answers per day come from the tallies SQLite keeps as answers come and go (here through a
+// merge that drops a duplicate), or are counted in a record made before the tallies; opened for
+// writing, such a record gets them. The same days every way.
+TEST_F(Record, AnswersPerDayAreTheSameFromTheTalliesAndFromARecordMadeBeforeThem)
+{
+    {
+        ReviewRecord w;
+        ASSERT_TRUE(w.open(file));
+        ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000));
+        ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Drill, AnswerOutcome::Wrong, kStart.addSecs(60), 1000));
+        ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000)); // apple's twin
+        ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Dictate, AnswerOutcome::DontKnow, kStart.addDays(1), 1000));
+        ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Learn, AnswerOutcome::Right, kStart.addDays(2), 1000));
+        ASSERT_TRUE(w.renameEntry(kPear, kApple));
+    }
+    const int day0 = int(kStart.date().toJulianDay());
+    using Day = std::tuple<int, ReviewDegree, int, int>;
+    const std::vector<Day> want{{day0, ReviewDegree::Recognition, 1, 1}, {day0 + 1, ReviewDegree::Spelling, 0, 1},
+                                {day0 + 2, ReviewDegree::Recognition, 1, 0}};
+    auto days = [&](ReviewRecord::Mode mode) {
+        ReviewRecord r;
+        std::vector<ReviewRecord::DayCount> got;
+        EXPECT_TRUE(r.open(file, mode));
+        EXPECT_TRUE(r.answersPerDay(day0 - 10, &got));
+        std::vector<Day> out;
+        for (const auto& d : got)
+            out.push_back({d.day, d.skill, d.right, d.wrong});
+        return out;
+    };
+    auto tables = [&] {
+        sqlite3* db = nullptr;
+        int n = -1;
+        sqlite3_open(file.toUtf8().constData(), &db);
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema WHERE name LIKE 'answer_days%'",
+                     [](void* p, int, char** v, char**) { *static_cast<int*>(p) = atoi(v[0]); return 0; }, &n, nullptr);
+        sqlite3_close(db);
+        return n;
+    };
+    EXPECT_EQ(days(ReviewRecord::Mode::ReadOnly), want) << "tallied";
+    ASSERT_EQ(tables(), 4);
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(file.toUtf8().constData(), &db);
+        ASSERT_EQ(sqlite3_exec(db, "DROP TABLE answer_days; DROP TRIGGER answer_days_in; DROP TRIGGER answer_days_out;"
+                                   "DROP TRIGGER answer_days_moved;", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    EXPECT_EQ(days(ReviewRecord::Mode::ReadOnly), want) << "counted";
+    EXPECT_EQ(tables(), 0) << "a reader changes nothing";
+    EXPECT_EQ(days(ReviewRecord::Mode::ReadWrite), want) << "tallied anew";
+    EXPECT_EQ(tables(), 4);
+}
+
 TEST_F(Record, RefusesWhatItMustNotWriteAndSaysSoOnce)
 {
     auto sqliteFile = [this](const char* sql) {

@@ -1,8 +1,10 @@
 // 学习统计 from the word-book window, offscreen with scripted answers: the command reaches the
 // window by its number, the charts carry the figures of a small record written here, each page
 // saves as PNG and CSV through the file chooser, the keyboard changes pages and closes, and a
-// Book without a record says so and still shows what the Book holds.
+// Book without a record says so and still shows what the Book holds. Closed while the record is
+// read, the statistics hand nothing over.
 #include "app_test_support.h"
+#include "entry_builder.h"
 
 #include "common/platform/sources.h"
 #include "common/ui/menu_resource.h"
@@ -25,7 +27,9 @@
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTest>
+#include <chrono>
 #include <numeric>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace lex;
@@ -264,4 +268,49 @@ TEST_F(Statistics, ABookWithoutARecordSaysSoAndShowsWhatTheBookHolds)
     });
     // Looking never makes a record.
     EXPECT_FALSE(QFileInfo::exists(recordFile));
+}
+
+// Stopped at any point of the reading (by cancel() or by the destructor), the statistics hand
+// nothing over; a new start reads the record to the end.
+TEST_F(Statistics, StoppedWhileReadingHandsNothingOverAndANewStartReadsItAll)
+{
+    const QString folder = dir.path() + QLatin1Char('/');
+    writeRecord(folder);
+    std::vector<std::unique_ptr<WordEntry>> owned;
+    StudyStatistics::Source source;
+    for (int i = 0; i < kRows; ++i) {
+        owned.push_back(lextest::entry(QStringLiteral("w%1").arg(i)));
+        owned.back()->stored.added = keyOf(i).added;
+        source.entries.push_back(owned.back().get());
+    }
+    source.recordFile = ReviewRecord::fileFor(folder, QStringLiteral("English"));
+    source.today = kToday;
+
+    int ready = 0;
+    for (int i = 0; i < 24; ++i) {
+        StudyStatistics stats;
+        QObject::connect(&stats, &StudyStatistics::recordReady, [&] { ++ready; });
+        stats.start(source);
+        std::this_thread::sleep_for(std::chrono::microseconds(100 * (i % 12))); // a later point each time
+        if (i % 2) {
+            stats.cancel();
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(stats.recordLoaded());
+            EXPECT_EQ(stats.figures().answers.back().wrong[0], 0);
+        }
+    }
+    QCoreApplication::processEvents(); // a hand-over queued before the destructor: gone with it
+    EXPECT_EQ(ready, 0);
+
+    StudyStatistics stats;
+    stats.start(source);
+    stats.cancel();
+    stats.start(source);
+    stats.waitForRecord();
+    ASSERT_TRUE(stats.recordLoaded());
+    EXPECT_TRUE(stats.recordError().isEmpty()) << stats.recordError().toStdString();
+    const ReviewFigures::DayAnswers& today = stats.figures().answers.back();
+    EXPECT_EQ(today.wrong, (std::array<int, kReviewDegreeCount>{3, 0, 1}));
+    EXPECT_EQ(today.right, (std::array<int, kReviewDegreeCount>{0, 2, 0}));
+    EXPECT_EQ(stats.figures().answers[size_t(ReviewFigures::kAnswerDays - 2)].right[0], 5);
 }
