@@ -312,7 +312,7 @@ Status ReviewRecord::ensureWritable()
             // A record made before the day tallies: they are made once, from its answers. Should
             // that fail (another writer in the way), its answers are counted until the next open.
             int tallies = 0;
-            if (pragmaInt("SELECT count(*) FROM sqlite_schema WHERE name = 'answer_days'", &tallies) == SQLITE_OK
+            if (pragmaInt(kHasDayTallies, &tallies) == SQLITE_OK
                 && tallies == 0) {
                 const QByteArray sql = QByteArray("BEGIN IMMEDIATE;") + kDayTallies + kFillDayTallies + "COMMIT;";
                 if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -136,7 +136,7 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     out->clear();
     // The day tallies where the record keeps them.
     bool tallied = false;
-    Status st = eachRow("SELECT count(*) FROM sqlite_schema WHERE name = 'answer_days'", [&](sqlite3_stmt* s) {
+    Status st = eachRow(kHasDayTallies, [&](sqlite3_stmt* s) {
         tallied = sqlite3_column_int(s, 0) > 0;
         return false;
     });
@@ -152,10 +152,10 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
                            return true;
                        },
                        int64_t(firstDay) - kJulianDayOf1970);
-    // A record made before them: its answers counted here, not by GROUP BY: SQLite groups by sorting every row it counts, which takes
-    // five times as long as the one pass over the table. "+at" keeps SQLite off the time index:
-    // the index is in time order but the rows are in the order they were first written, so going
-    // by it would read a large record's pages at random, once per answer.
+    // A record made before them: its answers counted here in one pass over the table, not by
+    // GROUP BY, for which SQLite sorts every row it counts (five times as long). "+at" keeps SQLite
+    // off the time index: the index is in time order but the rows are in the order they were first
+    // written, so going by it would read a large record's pages at random, once per answer.
     // The days of a year and some after it by their place; later ones (a clock far ahead) apart.
     constexpr int kDense = 1024;
     struct Tally {
@@ -164,16 +164,16 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     std::vector<Tally> dense(kDense);
     std::map<int, Tally> later;
     st = eachRow("SELECT at, skill, outcome FROM answers WHERE +at >= ?1",
-                              [&](sqlite3_stmt* s) {
-                                  const int64_t skill = sqlite3_column_int64(s, 1);
-                                  if (!validSkill(skill))
-                                      return true;
-                                  const int day = localDay(sqlite3_column_int64(s, 0)) - firstDay;
-                                  Tally& t = day < kDense ? dense[size_t(day)] : later[day];
-                                  ++(sqlite3_column_int64(s, 2) == 0 ? t.right : t.wrong)[size_t(skill)];
-                                  return true;
-                              },
-                              std::max<int64_t>(0, int64_t(firstDay - kJulianDayOf1970) * kDayMs));
+                 [&](sqlite3_stmt* s) {
+                     const int64_t skill = sqlite3_column_int64(s, 1);
+                     if (!validSkill(skill))
+                         return true;
+                     const int day = localDay(sqlite3_column_int64(s, 0)) - firstDay;
+                     Tally& t = day < kDense ? dense[size_t(day)] : later[day];
+                     ++(sqlite3_column_int64(s, 2) == 0 ? t.right : t.wrong)[size_t(skill)];
+                     return true;
+                 },
+                 std::max<int64_t>(0, int64_t(firstDay - kJulianDayOf1970) * kDayMs));
     if (!st)
         return st;
     auto emit = [&](int day, const Tally& t) {

@@ -17,6 +17,10 @@ inline bool validMode(int64_t v) { return v >= 0 && v <= 3; }
 inline bool validSkill(int64_t v) { return v >= 0 && v < kReviewDegreeCount; }
 inline bool validOutcome(int64_t v) { return v >= 0 && v <= 2; }
 
+// One row, whether the record keeps its answers per day (made by this build or opened for writing
+// by one): count 1 or 0.
+inline constexpr char kHasDayTallies[] = "SELECT count(*) FROM sqlite_schema WHERE name = 'answer_days'";
+
 // As UTF-8, the record's own encoding: asked for UTF-16, SQLite would convert every value into a
 // buffer of its own first.
 inline QString columnText(sqlite3_stmt* s, int i)
