@@ -39,6 +39,7 @@ inline constexpr int kProgress = 1090;   // added here: the progress of a long i
 inline constexpr int kFormat = 1091, kTable = 1092;
 inline constexpr int kMapWord = 1093, kMapPhonetic = 1094, kMapExplanation = 1095, kMapComment = 1096,
                      kMapClass = 1097;
+inline constexpr int kSkipKnown = 1098;   // added: leave out words the Book already holds
 } // namespace import_dlg
 
 // Controls of the practice set-up (167).

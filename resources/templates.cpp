@@ -142,7 +142,7 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
     }));
 
     // The strip under y = 204 is ours: the format and the field map of another program's file.
-    t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 242, {
+    t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 256, {
         label(QStringLiteral("陌生度:"), 14, 5, 28),
         C(import_dlg::kRecognition, Kind::DropDownList, U, Group, 48, 2, 32, 76, zeroToTen()),
         C(import_dlg::kSpelling, Kind::DropDownList, U, None, 84, 2, 32, 76, zeroToTen()),
@@ -174,9 +174,8 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(IDC_STATIC, Kind::EtchedHorz, U, None, 8, 207, 316, 1),
         // Alt and the letter reaches each box (the labels are their buddies).
         label(QStringLiteral("格式(&F):"), 6, 214, 34),
-        C(import_dlg::kFormat, Kind::DropDownList, U, Group, 42, 212, 50, 80,
-          {QStringLiteral("文本"), QStringLiteral("Anki"), QStringLiteral("KDE"), QStringLiteral("CSV"),
-           QStringLiteral("TSV")}),
+        // The text styles; the dialog adds one item per row of the table of formats.
+        C(import_dlg::kFormat, Kind::DropDownList, U, Group, 42, 212, 50, 80, {QStringLiteral("文本")}),
         label(QStringLiteral("单词(&W):"), 100, 214, 34),
         C(import_dlg::kMapWord, Kind::DropDownList, U, Disabled, 136, 212, 64, 100),
         label(QStringLiteral("音标(&P):"), 208, 214, 34),
@@ -187,6 +186,7 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(import_dlg::kMapComment, Kind::DropDownList, U, Disabled, 136, 227, 64, 100),
         label(QStringLiteral("类名(&L):"), 208, 229, 34),
         C(import_dlg::kMapClass, Kind::DropDownList, U, Disabled, 244, 227, 64, 100),
+        C(import_dlg::kSkipKnown, Kind::CheckBox, QStringLiteral("跳过词库中已有的单词"), None, 6, 244, 120, 10),
     }));
 
     t.insert(IDD_ADDMODIFY, T(IDD_ADDMODIFY, QStringLiteral("添加&修改"), 260, 182, {

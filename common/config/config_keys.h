@@ -55,6 +55,9 @@ inline constexpr QLatin1String kTtsRate("TTSRate");
 inline constexpr QLatin1String kStrangeIndex("StrangeIndex");
 inline constexpr QLatin1String kInFileName("InFileName");
 inline constexpr QLatin1String kOutFileName("OutFileName");
+// IMPORTEXPORT, added: the format last chosen for import and export ("txt" for the text styles).
+inline constexpr QLatin1String kInFormat("InFormat");
+inline constexpr QLatin1String kOutFormat("OutFormat");
 
 // PracticeTool
 inline constexpr QLatin1String kState("State");

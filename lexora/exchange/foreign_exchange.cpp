@@ -21,10 +21,18 @@ void appendLosses(QString& text, const QStringList& losses)
 
 } // namespace
 
-QString foreignImportMessage(const ImportResult& result, int withoutWord, const QStringList& losses)
+QString importMessage(const ImportResult& result)
 {
     QString text = (result.cancelled ? QStringLiteral("导入已取消，导入单词数:%1") : QStringLiteral("导入完成，导入单词数:%1"))
                        .arg(result.added);
+    if (result.skipped > 0)
+        text += QStringLiteral("\n已在词库中而未导入:%1").arg(result.skipped);
+    return text;
+}
+
+QString foreignImportMessage(const ImportResult& result, int withoutWord, const QStringList& losses)
+{
+    QString text = importMessage(result);
     if (const int left = withoutWord + result.rejected; left > 0)
         text += QStringLiteral("\n没有单词而未导入:%1").arg(left);
     appendLosses(text, losses);

@@ -1,7 +1,8 @@
 #pragma once
 // What the import/export dialog and lexbook share around another program's file, beside the
-// formats themselves: the result messages with what was lost, the notes' sounds copied into the
-// voice folder, and the recorded files that go into an exported package.
+// formats themselves: the result messages with what was lost (and the text styles' import
+// message), the notes' sounds copied into the voice folder, and the recorded files that go into
+// an exported package.
 
 #include "lexora/exchange/formats/foreign_format.h"
 
@@ -14,8 +15,11 @@ namespace lex {
 
 class Env;
 
-// "导入完成，导入单词数:%d" (or "导入已取消，...") and, one line each, the notes left out for want of a
-// word and what the format could not carry.
+// "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as
+// already in the Book.
+QString importMessage(const ImportResult& result);
+// importMessage and, one line each, the notes left out for want of a word and what the format
+// could not carry.
 QString foreignImportMessage(const ImportResult& result, int withoutWord, const QStringList& losses);
 // "导出完成，导出单词数:%d", the sounds packed, and the losses.
 QString foreignExportMessage(const ForeignExportResult& result);

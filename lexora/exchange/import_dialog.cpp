@@ -36,16 +36,18 @@ using namespace res::import_dlg;
 namespace {
 
 constexpr int kMaxPathChars = 260;
-// The two text filters with the other programs' formats between them.
-QString fileFilter()
+const QString kTextFilter = QStringLiteral("文本文件 (*.txt)|*.txt|");
+// The name a format is remembered by in Config.INI.
+const QString kTextFormatName = QStringLiteral("txt");
+
+// The chooser opens on its first filter: the chosen format's, then the text styles' and the other
+// formats', then every file.
+QString fileFilter(std::optional<ForeignKind> chosen)
 {
-    QString f = QStringLiteral("文本文件 (*.txt)|*.txt|");
-    for (ForeignKind k : {ForeignKind::Anki, ForeignKind::Kvtml, ForeignKind::Csv, ForeignKind::Tsv}) {
-        const QString label = foreignFilter(k);
-        const qsizetype open = label.lastIndexOf(QLatin1Char('('));
-        f += label + QLatin1Char('|') + label.mid(open + 1).chopped(1).replace(QLatin1Char(' '), QLatin1Char(';')) +
-             QLatin1Char('|');
-    }
+    QString f = chosen ? foreignFormat(*chosen).chooserFilter() + kTextFilter : kTextFilter;
+    for (const ForeignFormat& row : foreignFormats())
+        if (row.kind != chosen)
+            f += row.chooserFilter();
     return f + QStringLiteral("所有文件 (*.*)|*.*||");
 }
 
@@ -119,6 +121,13 @@ CMyImportDialog::CMyImportDialog(bool importMode, ImportExportHost host, QWidget
     builder.routeTo(this).build(this);
     setFixedSize(builder.clientSize(font()));
     // The combo boxes and the path box speak through onCommand too.
+    {
+        // After the text styles, one item per format.
+        auto* format = ui::control<QComboBox>(this, kFormat);
+        const QSignalBlocker block(format);
+        for (const ForeignFormat& row : foreignFormats())
+            format->addItem(row.label);
+    }
     for (int id : {kFormat, kMapWord, kMapPhonetic, kMapExplanation, kMapComment, kMapClass}) {
         auto* c = ui::control<QComboBox>(this, id);
         connect(c, &QComboBox::currentIndexChanged, this, [this, id](int index) { onCommand(id, index); });
@@ -149,10 +158,12 @@ CMyImportDialog::CMyImportDialog(bool importMode, ImportExportHost host, QWidget
 
 CMyImportDialog::~CMyImportDialog()
 {
-    if (!import_)
-        return;
     Profile profile(configPath(), env());
-    writeStrangeIndex(&profile, config::kImportExport, strangeness());
+    const std::optional<ForeignKind> kind = foreignKind();
+    profile.writeString(config::kImportExport, import_ ? config::kInFormat : config::kOutFormat,
+                        kind ? foreignFormat(*kind).names.front() : kTextFormatName);
+    if (import_)
+        writeStrangeIndex(&profile, config::kImportExport, strangeness());
 }
 
 Env* CMyImportDialog::env() const { return host_.env ? host_.env : Env::defaultEnv(); }
@@ -198,6 +209,7 @@ void CMyImportDialog::startUp()
             c->setCurrentIndex(-1);
             c->setEnabled(false);
         }
+        ui::findControl(this, kSkipKnown)->hide();
         setWindowTitle(QStringLiteral("导出文件"));
         ui::control<QAbstractButton>(this, kRun)->setText(QStringLiteral("导出"));
     }
@@ -205,9 +217,13 @@ void CMyImportDialog::startUp()
     ui::control<QPlainTextEdit>(this, kSample2)->setPlainText(kSampleText2);
     ui::control<QPlainTextEdit>(this, kSample3)->setPlainText(kSampleText3);
     {
+        // The format chosen last time, so that the chooser opens on its files again.
+        const Profile profile(configPath(), env());
+        const QString name =
+            profile.readString(config::kImportExport, import_ ? config::kInFormat : config::kOutFormat);
         auto* format = ui::control<QComboBox>(this, kFormat);
         const QSignalBlocker block(format);
-        format->setCurrentIndex(0);
+        format->setCurrentIndex(formatIndex(foreignKindByName(name)));
     }
     formatChanged();
     ui::findControl(this, kOpenFile)->setFocus();
@@ -272,8 +288,9 @@ void CMyImportDialog::openFile()
     if (initial.isEmpty())
         initial = import_ ? defaultImportPath(host_.programFolder) : defaultExportPath(host_.programFolder);
     // The export chooser takes new names too; it asks before an existing file is overwritten.
-    const QString chosen = import_ ? host_.ui->openFileName(this, initial, fileFilter())
-                                   : host_.ui->saveFileName(this, initial, fileFilter());
+    const QString filter = fileFilter(foreignKind());
+    const QString chosen = import_ ? host_.ui->openFileName(this, initial, filter)
+                                   : host_.ui->saveFileName(this, initial, filter);
     if (chosen.isEmpty())
         return;
     ui::control<QLineEdit>(this, kPath)->setText(chosen);
@@ -325,7 +342,7 @@ void CMyImportDialog::setBusy(bool busy)
         focusBeforeBusy_ = f && isAncestorOf(f) ? f : nullptr;
     }
     for (int id : {kOpenFile, kRun, kBoxOnly, kPath, kRecognition, kSpelling, kListening, kStyle1, kStyle2, kStyle3,
-                   kPreview, kFormat, kMapWord, kMapPhonetic, kMapExplanation, kMapComment, kMapClass})
+                   kPreview, kFormat, kMapWord, kMapPhonetic, kMapExplanation, kMapComment, kMapClass, kSkipKnown})
         if (QWidget* w = ui::findControl(this, id))
             w->setEnabled(!busy);
     if (busy)
@@ -353,18 +370,23 @@ void CMyImportDialog::runImport()
         message(QStringLiteral("请指定一个有效的文件路径名"));
         return;
     }
+    // The selection goes before the file is read: a file refused leaves none either.
+    if (host_.list)
+        host_.list->clearSelection();
     QString text;
     if (boxOnly) {
         text = ui::control<QTextEdit>(this, kPreview)->toPlainText();
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     } else {
         QByteArray bytes;
-        if (!readWordListBytes(env(), path, &bytes)) {
+        const bool read = bool(readWordListBytes(env(), path, &bytes));
+        // The same decision as every other reader of word lists (lexbook import included).
+        if (read)
+            text = decodeWordList(bytes);
+        if (!read || !isWordListText(text)) {
             message(QStringLiteral("无效文件"));
             return;
         }
-        // The same decision as every other reader of word lists (lexbook import included).
-        text = decodeWordList(bytes);
     }
 
     const StrangeIndex s = strangeness();
@@ -374,6 +396,7 @@ void CMyImportDialog::runImport()
     settings.spelling = s[1];
     settings.listening = s[2];
     settings.lookUp = host_.lookUp;
+    settings.skipKnown = ui::control<QAbstractButton>(this, kSkipKnown)->isChecked();
 
     beginProgress();
     settings.progress = [&](qsizetype done, qsizetype total) {
@@ -382,10 +405,7 @@ void CMyImportDialog::runImport()
     setBusy(true);
     const ImportResult r = applyImport(host_, text, settings);
     setBusy(false);
-    if (r.cancelled)
-        message(QStringLiteral("导入已取消，导入单词数:%1").arg(r.added));
-    else
-        message(QStringLiteral("导入完成，导入单词数:%1").arg(r.added));
+    message(importMessage(r));
 }
 
 void CMyImportDialog::beginProgress()
@@ -447,7 +467,7 @@ void CMyImportDialog::runExport()
         options.deckName = host_.session->book().name;
         // A package carries each word's sound: its recorded file, else the synthesis (Anki speaks
         // nothing of its own on Linux); without the speech state, the recorded files only.
-        if (*kind == ForeignKind::Anki) {
+        if (foreignFormat(*kind).packsSounds) {
             if (const SpeechOutput* speech = host_.speech) {
                 auto* engine = dynamic_cast<EspeakEngine*>(speech->engine());
                 options.sound = [speech, engine, env = env()](const WordEntry& e, QByteArray* data, QString* ext) {

@@ -1,8 +1,9 @@
 #pragma once
 // CMyImportDialog: import (14000) and export (14001) of word lists, in the three text styles or in
-// another program's format (Anki, KDE, CSV, TSV; chosen from the file's extension, changeable in
-// 格式). Import appends the entries to the open Book as one step and selects them; export writes
-// the selected rows. The dialog stays open after each run, so several can be done in a row.
+// another program's format (a row of the table of formats; chosen from the file's extension,
+// changeable in 格式, remembered for the next opening). Import appends the entries to the open
+// Book as one step and selects them; export writes the selected rows. The dialog stays open after
+// each run, so several can be done in a row.
 
 #include "common/ui/command.h"
 #include "lexora/exchange/exchange_files.h"
@@ -83,6 +84,8 @@ private:
     void offerSounds(const FieldMap& map, QString* text);
     void runExport();
     bool readTable(const QString& path, ForeignKind kind, Status* status);
+    // The item of 格式 for the kind; 0, the text styles, for none.
+    static int formatIndex(std::optional<ForeignKind> kind);
     bool progressStep(qint64 done, qint64 total, bool large);
     void beginProgress();
     void setBoxOnly(bool on);
@@ -99,6 +102,7 @@ private:
     bool cancelRequested_ = false;
     QString confirmedPath_;   // the save chooser already asked about overwriting this one
     QString lastPath_;        // the path the format was last chosen for
+    int skipDefaultFor_ = -1; // the 格式 item whose default 跳过词库中已有的单词 shows
     // Another program's file as read for the preview; an import of the same path and format
     // takes it without reading again.
     ForeignTable table_;

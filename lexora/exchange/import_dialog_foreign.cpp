@@ -6,6 +6,7 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/exchange/foreign_exchange.h"
+#include "lexora/wordlist/my_list_ctrl.h"
 #include "resources/resources.h"
 
 #include <QAbstractButton>
@@ -23,7 +24,6 @@ using namespace res::import_dlg;
 namespace {
 
 constexpr int kTableRows = 50;            // rows of another program's file shown in the preview
-constexpr ForeignKind kKinds[] = {ForeignKind::Anki, ForeignKind::Kvtml, ForeignKind::Csv, ForeignKind::Tsv};
 // The map combo boxes, in FieldMap's order, and the part of an entry each names.
 constexpr int kMapIds[] = {kMapWord, kMapPhonetic, kMapExplanation, kMapComment, kMapClass};
 const char16_t* const kMapRoles[] = {u"单词", u"音标", u"解释", u"注释", u"类名"};
@@ -35,12 +35,23 @@ int* mapSlot(FieldMap& m, int i)
 }
 } // namespace
 
+// 格式 lists the text styles, then the rows of the table of formats.
 std::optional<ForeignKind> CMyImportDialog::foreignKind() const
 {
     const int i = ui::control<QComboBox>(this, kFormat)->currentIndex();
-    if (i < 1 || i > int(std::size(kKinds)))
+    const std::vector<ForeignFormat>& rows = foreignFormats();
+    if (i < 1 || i > int(rows.size()))
         return std::nullopt;
-    return kKinds[i - 1];
+    return rows[size_t(i - 1)].kind;
+}
+
+int CMyImportDialog::formatIndex(std::optional<ForeignKind> kind)
+{
+    const std::vector<ForeignFormat>& rows = foreignFormats();
+    for (size_t i = 0; kind && i < rows.size(); ++i)
+        if (rows[i].kind == *kind)
+            return int(i) + 1;
+    return 0;
 }
 
 FieldMap CMyImportDialog::fieldMap() const
@@ -67,7 +78,7 @@ void CMyImportDialog::newPath(const QString& path)
     lastPath_ = path;
     const std::optional<ForeignKind> kind = foreignKindForPath(path);
     auto* format = ui::control<QComboBox>(this, kFormat);
-    const int index = kind ? int(std::find(std::begin(kKinds), std::end(kKinds), *kind) - std::begin(kKinds)) + 1 : 0;
+    const int index = formatIndex(kind);
     if (format->currentIndex() != index) {
         const QSignalBlocker block(format);
         format->setCurrentIndex(index);
@@ -85,6 +96,13 @@ void CMyImportDialog::formatChanged()
     if (import_ && kind && boxOnly->isChecked()) {
         boxOnly->setChecked(false);
         setBoxOnly(false);
+    }
+    // Other programs' files skip the words the Book holds unless the learner says otherwise; the
+    // text styles add every line, as they always have.
+    const int index = ui::control<QComboBox>(this, kFormat)->currentIndex();
+    if (index != skipDefaultFor_) {
+        skipDefaultFor_ = index;
+        ui::control<QAbstractButton>(this, kSkipKnown)->setChecked(import_ && kind);
     }
     enableForFormat();
     const QString path = ui::control<QLineEdit>(this, kPath)->text();
@@ -108,6 +126,7 @@ void CMyImportDialog::enableForFormat()
         ui::findControl(this, kUnicode)->setEnabled(!kind);
     for (int id : kMapIds)
         ui::findControl(this, id)->setEnabled(import_ && kind && !table_.fields.isEmpty());
+    ui::findControl(this, kSkipKnown)->setEnabled(import_);
 }
 
 bool CMyImportDialog::readTable(const QString& path, ForeignKind kind, Status* status)
@@ -221,6 +240,8 @@ void CMyImportDialog::runForeignImport(ForeignKind kind, const QString& path)
         message(QStringLiteral("请指定一个有效的文件路径名"));
         return;
     }
+    if (host_.list)
+        host_.list->clearSelection();   // before the file is read, as for the text styles
     beginProgress();
     setBusy(true);
     Status status;
@@ -245,6 +266,8 @@ void CMyImportDialog::runForeignImport(ForeignKind kind, const QString& path)
     settings.recognition = s[0];
     settings.spelling = s[1];
     settings.listening = s[2];
+    settings.lookUp = host_.lookUp;   // what the map leaves empty, as the text styles fill it
+    settings.skipKnown = ui::control<QAbstractButton>(this, kSkipKnown)->isChecked();
     settings.progress = [&](qsizetype done, qsizetype total) { return progressStep(done, total, total > 20000); };
     const ImportResult r = applyImport(host_, std::move(records), settings);
     setBusy(false);

@@ -63,6 +63,37 @@ QString decodeWordList(QByteArrayView bytes, TextEncoding encoding, TextEncoding
     return cp936::decode(bytes);
 }
 
+bool isWordListText(QStringView text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1].isNull())
+        --end;
+    qsizetype bad = 0, run = 0;
+    for (qsizetype i = 0; i < end; ++i) {
+        const char16_t c = text[i].unicode();
+        bool undecodable = false;
+        if (c == 0) {
+            return false;
+        } else if (c < 0x20) {
+            undecodable = c != u'\t' && c != u'\n' && c != 0x0B && c != 0x0C && c != u'\r' && c != 0x1A;
+        } else if (c == 0xFFFD) {
+            undecodable = true;
+        } else if (QChar::isHighSurrogate(c)) {
+            if (i + 1 < end && QChar::isLowSurrogate(text[i + 1].unicode()))
+                ++i;
+            else
+                undecodable = true;
+        } else if (QChar::isLowSurrogate(c)) {
+            undecodable = true;
+        }
+        run = undecodable ? run + 1 : 0;
+        bad += undecodable ? 1 : 0;
+        if (run >= 4)
+            return false;
+    }
+    return bad * 8 <= end;
+}
+
 QByteArray encodeWordList(QStringView text, TextEncoding encoding, bool* lossy)
 {
     if (lossy)
@@ -102,6 +133,10 @@ Status readWordListFile(Env* env, const QString& path, TextEncoding encoding, QS
     if (bytes.isEmpty())
         return Status::error(Status::Code::Refused, QStringLiteral("empty file: ") + path);
     *text = decodeWordList(bytes, encoding, used);
+    if (!isWordListText(*text)) {
+        text->clear();
+        return Status::error(Status::Code::Damaged, QStringLiteral("not a text file: ") + path);
+    }
     return Status::ok();
 }
 

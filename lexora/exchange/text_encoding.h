@@ -30,12 +30,18 @@ TextEncoding detectEncoding(QByteArrayView bytes);
 QString decodeWordList(QByteArrayView bytes, TextEncoding encoding = TextEncoding::Auto,
                        TextEncoding* used = nullptr);
 
+// Whether decoded word-list text is text at all, so that a picture or an archive is refused before
+// anything is added. Not text: a zero character before the end (zero characters ending the file
+// are allowed), or undecodable units (U+FFFD, a lone surrogate, a control character other than
+// TAB, LF, VT, FF, CR and the end-of-file mark 1A) four in a row or over an eighth of the text.
+bool isWordListText(QStringView text);
+
 // Encodes text for an exported file: UTF-16 and UTF-8 with their marks, code page 936 without;
 // a character that code page 936 cannot hold becomes '?' and sets `lossy`.
 QByteArray encodeWordList(QStringView text, TextEncoding encoding, bool* lossy = nullptr);
 
-// Reads and decodes a word-list file. Fails for a missing, unreadable or empty file (the dialog
-// says "无效文件"); nothing is parsed then.
+// Reads and decodes a word-list file. Fails for a missing, unreadable or empty file and for one
+// that isWordListText refuses (the dialog says "无效文件"); nothing is parsed then.
 Status readWordListFile(Env* env, const QString& path, TextEncoding encoding, QString* text,
                         TextEncoding* used = nullptr);
 

@@ -1,8 +1,12 @@
 #include "lexora/exchange/text_format.h"
 
 #include "common/platform/sources.h"
+#include "lexora/book/added_word.h"
 #include "lexora/book/book.h"
 
+#include <QSet>
+
+#include <iterator>
 #include <memory>
 
 namespace lex {
@@ -71,6 +75,19 @@ void fillFromDictionary(const LookUpFn& lookUp, ImportRecord& r)
     if (r.explanation.isEmpty())
         r.explanation = explanation;
     r.phonetic = phonetic;
+}
+
+// Style 3 and other programs' records: the dictionary fills whichever of the two is empty.
+void fillEmptyFromDictionary(const LookUpFn& lookUp, ImportRecord& r)
+{
+    if (!r.explanation.isEmpty() && !r.phonetic.isEmpty())
+        return;
+    QString explanation, phonetic;
+    lookUpBoth(lookUp, r.word, explanation, phonetic);
+    if (r.explanation.isEmpty())
+        r.explanation = explanation;
+    if (r.phonetic.isEmpty())
+        r.phonetic = phonetic;
 }
 
 bool isCrLf(QStringView t, qsizetype i)
@@ -145,14 +162,7 @@ bool parseStyle3(QStringView t, const LookUpFn& lookUp, const std::function<bool
     auto flush = [&]() -> bool {
         if (r.word.isEmpty())
             return true;
-        if (r.explanation.isEmpty() || r.phonetic.isEmpty()) {
-            QString explanation, phonetic;
-            lookUpBoth(lookUp, r.word, explanation, phonetic);
-            if (r.explanation.isEmpty())
-                r.explanation = explanation;
-            if (r.phonetic.isEmpty())
-                r.phonetic = phonetic;
-        }
+        fillEmptyFromDictionary(lookUp, r);
         if (r.explanation.endsWith(kCrLf))
             r.explanation.chop(2);
         if (r.comment.endsWith(kCrLf))
@@ -215,27 +225,49 @@ void appendLine(QString& out, QStringView line)
 bool parseWordList(QStringView text, int style, const LookUpFn& lookUp,
                    const std::function<bool(ImportRecord&)>& sink, const ImportProgressFn& progress)
 {
-    ProgressGate gate(progress, text.size());
-    bool finished = false;
-    switch (style) {
-    case 1:
-        finished = parseStyle1(text, lookUp, sink, gate);
-        break;
-    case 2:
-        finished = parseStyle2(text, lookUp, sink, gate);
-        break;
-    case 3:
-        finished = parseStyle3(text, lookUp, sink, gate);
-        break;
-    default:
+    using Parser = bool (*)(QStringView, const LookUpFn&, const std::function<bool(ImportRecord&)>&, ProgressGate&);
+    static constexpr Parser kParsers[] = {parseStyle1, parseStyle2, parseStyle3};
+    static_assert(std::size(kParsers) == kLastStyle - kFirstStyle + 1);
+    if (style < kFirstStyle || style > kLastStyle)
         return false;
-    }
+    ProgressGate gate(progress, text.size());
+    const bool finished = kParsers[style - kFirstStyle](text, lookUp, sink, gate);
     if (finished)
         gate.done();
     return finished;
 }
 
 namespace {
+
+// The words of the Book as an interactive add stores them, for skipKnown; filled only when asked.
+class KnownWords {
+public:
+    KnownWords(const Book& book, bool wanted) : wanted_(wanted)
+    {
+        if (!wanted)
+            return;
+        words_.reserve(qsizetype(book.full().size()));
+        for (const WordEntry* e : book.full())
+            words_.insert(trimmedWord(e->word()).toString());
+    }
+    // True when the word is known already; otherwise it is known from now on.
+    bool seen(const QString& word)
+    {
+        if (!wanted_)
+            return false;
+        const QString stored = storedWordForm(word);
+        if (stored.isEmpty())
+            return false;   // the Book refuses it and counts it as rejected
+        if (words_.contains(stored))
+            return true;
+        words_.insert(stored);
+        return false;
+    }
+
+private:
+    bool wanted_;
+    QSet<QString> words_;
+};
 
 // Completes a record into an entry as every import does (the chosen degrees, temporary 0, both
 // times the import's) and adds it as an interactive add would.
@@ -269,10 +301,14 @@ ImportResult importWordList(Book& book, QStringView text, const ImportSettings& 
     ImportResult result;
     if (settings.style < kFirstStyle || settings.style > kLastStyle)
         return result;
+    KnownWords known(book, settings.skipKnown);
     const bool finished = parseWordList(
         text, settings.style, settings.lookUp,
         [&](ImportRecord& r) {
-            addImported(book, r, settings, now, result);
+            if (known.seen(r.word))
+                ++result.skipped;
+            else
+                addImported(book, r, settings, now, result);
             return true;
         },
         settings.progress);
@@ -287,12 +323,19 @@ ImportResult importRecords(Book& book, std::vector<ImportRecord>& records, const
     ImportResult result;
     const qsizetype total = qsizetype(records.size());
     ProgressGate gate(settings.progress, total, 64);
+    KnownWords known(book, settings.skipKnown);
     for (qsizetype i = 0; i < total; ++i) {
         if (!gate.at(i)) {
             result.cancelled = true;
             return result;
         }
-        addImported(book, records[size_t(i)], settings, now, result);
+        ImportRecord& r = records[size_t(i)];
+        if (known.seen(r.word)) {
+            ++result.skipped;
+            continue;
+        }
+        fillEmptyFromDictionary(settings.lookUp, r);
+        addImported(book, r, settings, now, result);
     }
     gate.done();
     return result;

@@ -52,19 +52,23 @@ struct ImportSettings {
     uint8_t recognition = 10, spelling = 10, listening = 10;
     LookUpFn lookUp;
     ImportProgressFn progress;
+    // Leaves out a record whose word the Book already holds (as Glosix's AddTo compares words),
+    // a word met earlier in the same import included.
+    bool skipKnown = false;
 };
 
 struct ImportResult {
     int added = 0;       // rows appended to the Book
     int rejected = 0;    // records whose word was empty
+    int skipped = 0;     // records left out by skipKnown
     bool cancelled = false;
 };
 
 // Appends one entry per complete record through Book::AddEntry(entry, AddMode::Interactive).
 // Review and added time are the clock's local time, taken once at the start.
 ImportResult importWordList(Book& book, QStringView text, const ImportSettings& settings, const Clock& clock);
-// The same for records read from another program's file: no style, no dictionary fill (a field
-// left empty there stays empty here); `progress` counts records.
+// The same for records read from another program's file: no style; the dictionary fills the
+// explanation or phonetic a record leaves empty, as style 3 does; `progress` counts records.
 ImportResult importRecords(Book& book, std::vector<ImportRecord>& records, const ImportSettings& settings,
                            const Clock& clock);
 

@@ -125,14 +125,24 @@ TEST(ImportDialog, RefusesMissingEmptyAndNonRegularFilesAndTakesTheBoxText)
 {
     Fixture f(5);
     f.dir.write(QStringLiteral("empty.txt"), {});
+    // A picture taken for a word list: no text in any encoding.
+    f.dir.write(QStringLiteral("photo.png"), QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000100000001"));
     const QString fifo = f.path(QStringLiteral("pipe.txt"));
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     const QStringList messages = f.run(cmd::kImport, [&](CMyImportDialog& d) {
+        f.select({1, 2});
         d.onCommand(kRun, 0);   // no path
         at<QLineEdit>(d, kPath)->setText(f.path(QStringLiteral("missing.txt")));
         d.onCommand(kRun, 0);
+        EXPECT_EQ(f.list()->selectedRows(), (std::vector<int>{1, 2})) << "refused before the selection is cleared";
         at<QLineEdit>(d, kPath)->setText(f.path(QStringLiteral("empty.txt")));
         d.onCommand(kRun, 0);
+        EXPECT_TRUE(f.list()->selectedRows().empty()) << "cleared before the file is read";
+        f.select({1, 2});
+        at<QLineEdit>(d, kPath)->setText(f.path(QStringLiteral("photo.png")));
+        d.onCommand(kRun, 0);
+        EXPECT_TRUE(f.list()->selectedRows().empty());
+        EXPECT_EQ(f.book()->book().size(), 5) << "nothing added";
         at<QLineEdit>(d, kPath)->setText(fifo);   // would block a reader for ever
         d.onCommand(kRun, 0);
         // 只导入输入框内容: whatever the box holds, here two typed lines and a markup-looking one.
@@ -144,7 +154,7 @@ TEST(ImportDialog, RefusesMissingEmptyAndNonRegularFilesAndTakesTheBoxText)
         d.onCommand(kRun, 0);
     });
     const QString invalid = QStringLiteral("无效文件"), noPath = QStringLiteral("请指定一个有效的文件路径名");
-    EXPECT_EQ(messages, (QStringList{noPath, noPath, invalid, invalid, QStringLiteral("导入完成，导入单词数:2")}));
+    EXPECT_EQ(messages, (QStringList{noPath, noPath, invalid, invalid, invalid, QStringLiteral("导入完成，导入单词数:2")}));
     EXPECT_EQ(f.book()->book().atView(6)->word(), QStringLiteral("<b>beta</b>"));
 }
 

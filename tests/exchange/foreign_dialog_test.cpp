@@ -43,9 +43,12 @@ protected:
         h.ui = &ui;
         h.clock = &clock;
         h.programFolder = dir.path(QStringLiteral("prog"));
+        QDir().mkpath(h.programFolder);   // Config.INI keeps the dialog's choices there
         h.voiceFolder = dir.path(QStringLiteral("Voice/"));
+        h.lookUp = lookUp;
         return std::make_unique<CMyImportDialog>(importMode, h);
     }
+    LookUpFn lookUp;
     lextest::TempDir dir;
     lextest::ScriptedServices ui;
     wltest::FakeHost host;
@@ -156,6 +159,88 @@ TEST_F(ForeignDialog, BadFilesChangeNothingAndSaySo)
             EXPECT_TRUE(m.startsWith(QStringLiteral("无效文件"))) << m.toStdString();
         EXPECT_EQ(lextest::snapshot(session.book()), before);
         EXPECT_FALSE(session.history().canUndo());
+    }
+}
+
+// The chooser opens on the files of the chosen format, and the next opening on that format again.
+TEST_F(ForeignDialog, TheChooserFollowsTheFormatAndOpensOnItNextTime)
+{
+    const QString anki = QStringLiteral("Anki (*.apkg *.colpkg)|*.apkg;*.colpkg|文本文件 (*.txt)|*.txt|");
+    const QString text = QStringLiteral("文本文件 (*.txt)|*.txt|Anki (*.apkg *.colpkg)|*.apkg;*.colpkg|");
+    for (bool importMode : {true, false}) {
+        SCOPED_TRACE(importMode ? "import" : "export");
+        const auto chooserFilter = [&](CMyImportDialog& d) {
+            ui.clear();
+            ui.queueFileName(QString());   // the learner looks and cancels
+            d.onCommand(kOpenFile, 0);
+            return ui.shown().isEmpty() ? QString() : ui.shown().back().text;
+        };
+        {
+            auto d = open(importMode);
+            EXPECT_TRUE(chooserFilter(*d).startsWith(text));
+            at<QComboBox>(*d, kFormat)->setCurrentIndex(1);
+            EXPECT_TRUE(chooserFilter(*d).startsWith(anki)) << chooserFilter(*d).toStdString();
+        }
+        auto d = open(importMode);
+        EXPECT_EQ(at<QComboBox>(*d, kFormat)->currentText(), QStringLiteral("Anki"));
+        EXPECT_EQ(d->foreignKind(), ForeignKind::Anki);
+        EXPECT_TRUE(chooserFilter(*d).startsWith(anki));
+        at<QComboBox>(*d, kFormat)->setCurrentIndex(0);
+        d.reset();
+        EXPECT_TRUE(chooserFilter(*open(importMode)).startsWith(text));
+    }
+}
+
+// Words come in with what the dictionary knows of them where the file says nothing, and words the
+// Book holds are left out unless the learner unticks 跳过词库中已有的单词.
+TEST_F(ForeignDialog, FillsWhatTheMapLeavesFromTheDictionaryAndSkipsKnownWords)
+{
+    lookUp = [](QStringView word, QString& explanation, QString& phonetic) {
+        if (word == u"fig")
+            explanation = QStringLiteral("词典的无花果"), phonetic = QStringLiteral("fɪɡ");
+        else if (word == u"kiwi")
+            explanation = QStringLiteral("猕猴桃"), phonetic = QStringLiteral("ˈkiːwiː");
+        else
+            return false;
+        return true;
+    };
+    const QString file = dir.path(QStringLiteral("deck.csv"));
+    dir.write(QStringLiteral("deck.csv"), "#columns:Front,Back\nalpha,甲\nfig,无花果\nfig,又一个\nkiwi,\n");
+    const struct {
+        bool skip;
+        QString message;
+        QStringList words;
+    } cases[] = {
+        {true, QStringLiteral("导入完成，导入单词数:2\n已在词库中而未导入:2"), {QStringLiteral("fig"), QStringLiteral("kiwi")}},
+        {false, QStringLiteral("导入完成，导入单词数:4"),
+         {QStringLiteral("alpha"), QStringLiteral("fig"), QStringLiteral("fig"), QStringLiteral("kiwi")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.skip);
+        ui.clear();
+        auto d = open(true);
+        ui.queueFileName(file);
+        d->onCommand(kOpenFile, 0);
+        auto* skip = at<QAbstractButton>(*d, kSkipKnown);
+        EXPECT_TRUE(skip->isChecked()) << "on for another program's file";
+        at<QComboBox>(*d, kFormat)->setCurrentIndex(0);
+        EXPECT_FALSE(skip->isChecked()) << "the text styles add every line";
+        at<QComboBox>(*d, kFormat)->setCurrentIndex(3);
+        EXPECT_TRUE(skip->isChecked());
+        skip->setChecked(c.skip);
+        d->onCommand(kRun, 0);
+        ASSERT_EQ(ui.messages().size(), 1);
+        EXPECT_EQ(ui.messages().front(), c.message);
+        const Book& b = session.book();
+        QStringList added;
+        for (int row = 3; row < b.size(); ++row)
+            added << b.atView(row)->word().toString();
+        EXPECT_EQ(added, c.words);
+        const WordEntry* fig = b.atView(int(3 + c.words.indexOf(QStringLiteral("fig"))));
+        EXPECT_EQ(fig->phonetic(), QStringLiteral("fɪɡ"));
+        EXPECT_EQ(fig->explanation(), QStringLiteral("无花果")) << "what the file gives stays";
+        EXPECT_EQ(b.atView(b.size() - 1)->explanation(), QStringLiteral("猕猴桃"));
+        session.undo();
     }
 }
 

@@ -90,6 +90,29 @@ TEST(LexbookImport, OtherProgramsFilesByExtensionOrFormatWithTheFieldMap)
         EXPECT_EQ(words(back), (QStringList{QStringLiteral("apple"), QStringLiteral("pear")}));
         EXPECT_EQ(words(back, "explanation"), (QStringList{QStringLiteral("苹果"), QStringLiteral("梨")}));
     }
+
+    // Again into a Book that holds the words: another program's file leaves them out unless
+    // --skip-known no, a text word list adds them unless --skip-known yes, as the dialog does.
+    dir.write(QStringLiteral("words.txt"), "apple\r\npear\r\n");
+    const struct {
+        const char* file;
+        QStringList args;
+        const char* says;
+        int size;
+    } again[] = {
+        {"deck.tsv", {}, "导入完成，导入单词数:0\n已在词库中而未导入:2\n", 2},
+        {"deck.tsv", {"--skip-known", "no"}, "导入完成，导入单词数:2\n", 4},
+        {"words.txt", {"--style", "1", "--skip-known", "yes"}, "导入完成，导入单词数:0\n已在词库中而未导入:2\n", 4},
+        {"words.txt", {"--style", "1"}, "导入完成，导入单词数:2\n", 6},
+    };
+    for (const auto& a : again) {
+        SCOPED_TRACE(a.file + a.args.join(u' ').toStdString());
+        const lextest::ToolRun r =
+            lextest::lexbook(QStringList{QStringLiteral("import"), from, dir.path(QLatin1String(a.file))} + a.args);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString::fromUtf8(a.says));
+        EXPECT_EQ(words(from).size(), a.size);
+    }
 }
 
 TEST(LexbookImport, ABadFileLeavesTheBookAsItWasAndSaysWhy)
@@ -101,6 +124,7 @@ TEST(LexbookImport, ABadFileLeavesTheBookAsItWasAndSaysWhy)
     const QByteArray idx = dir.read(QStringLiteral("Book/English.idx")), txt = dir.read(QStringLiteral("Book/English.txt"));
     dir.write(QStringLiteral("damaged.apkg"), "PK\x03\x04 this is no zip");
     dir.write(QStringLiteral("words.kvtml"), "<kvtml version=\"2.0\"><entries><entry");
+    dir.write(QStringLiteral("photo.png"), QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000100000001"));
     struct Case {
         const char* file;
         QStringList args;
@@ -108,6 +132,7 @@ TEST(LexbookImport, ABadFileLeavesTheBookAsItWasAndSaysWhy)
     } cases[] = {
         {"damaged.apkg", {}, "无效文件"},
         {"words.kvtml", {}, "无效文件"},
+        {"photo.png", {"--style", "1"}, "无效文件"},
         {"ok.tsv", {"--map", "word=7"}, "--map: no field '7'"},
         {"ok.tsv", {"--map", "sound=1"}, "--map takes word"},
         {"ok.tsv", {"--format", "xls"}, "--format must be"},

@@ -138,6 +138,36 @@ TEST(ExchangeEncoding, FileReadingRefusesMissingAndEmptyFiles)
     EXPECT_EQ(used, TextEncoding::Utf16);
 }
 
+// A picture or an archive is no word list in any of the three encodings; a text with a stray bad
+// byte or a terminating zero still is.
+TEST(ExchangeEncoding, OnlyTextIsReadAsAWordList)
+{
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool text;
+    } cases[] = {
+        {"PNG", gbk("89504e470d0a1a0a0000000d4948445200000001000000010806000000"), false},
+        {"zip", QByteArray("PK\x03\x04\x14\x00\x00\x00\x08\x00word", 14), false},
+        {"UTF-16 with a zero unit inside", gbk("fffe41000000420043004400"), false},
+        {"UTF-16 with lone surrogates", gbk("fffe00d801d802d803d841000d000a00"), false},
+        {"control characters", QByteArray("go\x01\x02\x03\x04\x05 away"), false},
+        {"mostly undecodable", gbk("ff41ff42ff43ff"), false},
+        {"GBK with one stray byte", "study\t" + gbk("d1a7cfb0ff") + "\r\nlearn", true},
+        {"UTF-16 ending in a zero unit", gbk("fffe41000d000a0042000000"), true},
+        {"UTF-8 with TAB, FF and end-of-file mark", QStringLiteral("学习\tstudy\f\r\n\x1a").toUtf8(), true},
+    };
+    lextest::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(lex::isWordListText(lex::decodeWordList(c.bytes)), c.text);
+        dir.write("f.txt", c.bytes);
+        QString text;
+        const lex::Status s = lex::readWordListFile(lex::Env::defaultEnv(), dir.path("f.txt"), TextEncoding::Auto, &text);
+        EXPECT_EQ(bool(s), c.text) << s.message().toStdString();
+    }
+}
+
 TEST(ExchangeEncoding, PreviewCountsLinesAndShowsTheStart)
 {
     const QString dots = QStringLiteral("\r\n...\r\n..\r\n.");

@@ -21,7 +21,7 @@ namespace {
 
 struct Options {
     QStringList positional;
-    std::optional<QString> style, strangeness, encoding, dict, rows, format, map, voice;
+    std::optional<QString> style, strangeness, encoding, dict, rows, format, map, voice, skipKnown;
 };
 
 // Splits `args` into positional arguments and the options in `allowed`; false (with `code` set and
@@ -51,6 +51,7 @@ bool parseOptions(const QStringList& args, const QStringList& allowed, Options* 
         else if (a == QLatin1String("--format")) o->format = v;
         else if (a == QLatin1String("--map")) o->map = v;
         else if (a == QLatin1String("--voice")) o->voice = v;
+        else if (a == QLatin1String("--skip-known")) o->skipKnown = v;
     }
     return true;
 }
@@ -95,7 +96,11 @@ bool chooseForeign(const Options& o, const QString& file, std::optional<lex::For
         }
         *kind = lex::foreignKindByName(*o.format);
         if (!*kind) {
-            *code = fail(QStringLiteral("--format must be apkg, colpkg, kvtml, csv or tsv"));
+            QStringList extensions;
+            for (const lex::ForeignFormat& f : lex::foreignFormats())
+                extensions += f.extensions;
+            const QString last = extensions.takeLast();
+            *code = fail(QStringLiteral("--format must be %1 or %2").arg(extensions.join(QStringLiteral(", ")), last));
             return false;
         }
         return true;
@@ -149,12 +154,13 @@ bool parseFieldMap(const QString& spec, const QStringList& fields, lex::FieldMap
 int cmdImport(const QStringList& args)
 {
     const QString usage = QStringLiteral(
-        "usage: lexbook import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]\n"
-        "       lexbook import BOOK FILE.apkg|.colpkg|.kvtml|.csv|.tsv [--format NAME] [--map word=1,explanation=2,...] [--strangeness R,S,L]");
+        "usage: lexbook import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER] [--skip-known yes|no]\n"
+        "       lexbook import BOOK FILE.apkg|.colpkg|.kvtml|.csv|.tsv [--format NAME] [--map word=1,explanation=2,...] [--strangeness R,S,L] [--dict DICTFOLDER] [--skip-known yes|no]");
     Options o;
     int code = 0;
     if (!parseOptions(args, {QStringLiteral("--style"), QStringLiteral("--strangeness"), QStringLiteral("--encoding"),
-                             QStringLiteral("--dict"), QStringLiteral("--format"), QStringLiteral("--map")}, &o, &code))
+                             QStringLiteral("--dict"), QStringLiteral("--format"), QStringLiteral("--map"),
+                             QStringLiteral("--skip-known")}, &o, &code))
         return code;
     if (o.positional.size() != 2)
         return fail(usage);
@@ -164,8 +170,15 @@ int cmdImport(const QStringList& args)
     lex::ImportSettings settings;
     if (!foreign && !parseStyle(o.style, &settings.style))
         return fail(QStringLiteral("--style must be 1, 2 or 3"));
-    if (foreign && (o.encoding || o.dict))
-        return fail(QStringLiteral("--encoding and --dict are for the text styles only"));
+    if (foreign && o.encoding)
+        return fail(QStringLiteral("--encoding is for the text styles only"));
+    // As the dialog's 跳过词库中已有的单词: on for another program's file, off for the text styles.
+    settings.skipKnown = foreign.has_value();
+    if (o.skipKnown) {
+        if (*o.skipKnown != u"yes" && *o.skipKnown != u"no")
+            return fail(QStringLiteral("--skip-known takes yes or no"));
+        settings.skipKnown = *o.skipKnown == u"yes";
+    }
     if (!foreign && o.map)
         return fail(QStringLiteral("--map is for another program's file only"));
     if (o.strangeness) {
@@ -260,7 +273,7 @@ int cmdImport(const QStringList& args)
     if (foreign)
         out(lex::foreignImportMessage(r, withoutWord, table.losses) + QLatin1Char('\n'));
     else
-        out(QStringLiteral("导入完成，导入单词数:%1\n").arg(r.added));
+        out(lex::importMessage(r) + QLatin1Char('\n'));
     return 0;
 }
 
@@ -284,8 +297,8 @@ int cmdExport(const QStringList& args)
         return fail(QStringLiteral("--style must be 1, 2 or 3"));
     if (foreign && o.encoding)
         return fail(QStringLiteral("--encoding is for the text styles only"));
-    if (o.voice && foreign != lex::ForeignKind::Anki)
-        return fail(QStringLiteral("--voice is for Anki packages only"));
+    if (o.voice && !(foreign && lex::foreignFormat(*foreign).packsSounds))
+        return fail(QStringLiteral("--voice is for formats that carry sounds only"));
     // The dialog's default is code page 936 (导出Unicode unchecked).
     lex::TextEncoding encoding = lex::TextEncoding::Cp936;
     if (o.encoding && (!lex::parseTextEncoding(*o.encoding, &encoding) || encoding == lex::TextEncoding::Auto))

@@ -105,8 +105,8 @@ const Command kCommands[] = {
      "Converts the ECDICT word list (its CSV file) into either dictionary and reports what went in, what\n"
      "was left out and why. Shows its progress on stderr when that is a terminal.\n"},
     {"import", lexbook::cmdImport,
-     "import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER]\n"
-     "import BOOK FILE [--format apkg|colpkg|kvtml|csv|tsv] [--map word=N,phonetic=N,...] [--strangeness R,S,L]",
+     "import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER] [--skip-known yes|no]\n"
+     "import BOOK FILE [--format apkg|colpkg|kvtml|csv|tsv] [--map word=N,phonetic=N,...] [--strangeness R,S,L] [--dict DICTFOLDER] [--skip-known yes|no]",
      "Adds the words of a text word list to the word book, as the import dialog does. --style is the\n"
      "list's style; --strangeness gives the new entries' recognition, spelling and listening degrees\n"
      "(default 10,10,10); --encoding auto tells UTF-16 and UTF-8 by their marks and contents, else code\n"
@@ -114,7 +114,10 @@ const Command kCommands[] = {
      "Without --style, a FILE ending in .apkg, .colpkg, .kvtml, .csv or .tsv (or --format) is another\n"
      "program's file. --map says which field (from 1, or by name; 0 or none: no field; class=tags: the\n"
      "first tag) becomes the word, phonetic, explanation, comment and class; what it leaves out is\n"
-     "guessed from the field names. A file that cannot be read leaves the word book unchanged.\n"},
+     "guessed from the field names, and --dict fills an empty phonetic or explanation. --skip-known yes\n"
+     "leaves out the words the word book holds already (the default for another program's file; no is\n"
+     "the default for the text styles). A file that cannot be read, or is no text in a text style,\n"
+     "leaves the word book unchanged.\n"},
     {"export", lexbook::cmdExport,
      "export BOOK FILE --style 1|2|3 [--encoding utf16|gbk|utf8] [--rows FIRST-LAST]\n"
      "export BOOK FILE [--format apkg|kvtml|csv|tsv] [--voice VOICEFOLDER] [--rows FIRST-LAST]",

@@ -1,4 +1,4 @@
-// The formats' common part: choosing a format, the first field map, rows into records.
+// The formats' common part: the table of formats, the first field map, rows into records.
 
 #include "lexora/exchange/formats/foreign_format.h"
 
@@ -6,46 +6,71 @@
 #include "lexora/book/word_entry.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace lex {
+
+const std::vector<ForeignFormat>& foreignFormats()
+{
+    using namespace foreign;
+    static const std::vector<ForeignFormat> rows = {
+        {ForeignKind::Anki, QStringLiteral("Anki"), {QStringLiteral("apkg"), QStringLiteral("colpkg")},
+         {QStringLiteral("apkg"), QStringLiteral("colpkg"), QStringLiteral("anki")}, true, readAnki, writeAnki},
+        {ForeignKind::Kvtml, QStringLiteral("KDE"), {QStringLiteral("kvtml")}, {QStringLiteral("kvtml")}, false,
+         readKvtml, writeKvtml},
+        {ForeignKind::Csv, QStringLiteral("CSV"), {QStringLiteral("csv")}, {QStringLiteral("csv")}, false,
+         [](Env* env, const QString& path, ForeignTable* out, const ForeignProgressFn& progress) {
+             return readDelimited(false, env, path, out, progress);
+         },
+         [](Env* env, const QString& path, const std::vector<const WordEntry*>& entries,
+            const ForeignExportOptions& options, ForeignExportResult* result) {
+             return writeDelimited(false, env, path, entries, options, result);
+         }},
+        {ForeignKind::Tsv, QStringLiteral("TSV"), {QStringLiteral("tsv")}, {QStringLiteral("tsv")}, false,
+         [](Env* env, const QString& path, ForeignTable* out, const ForeignProgressFn& progress) {
+             return readDelimited(true, env, path, out, progress);
+         },
+         [](Env* env, const QString& path, const std::vector<const WordEntry*>& entries,
+            const ForeignExportOptions& options, ForeignExportResult* result) {
+             return writeDelimited(true, env, path, entries, options, result);
+         }},
+    };
+    return rows;
+}
+
+const ForeignFormat& foreignFormat(ForeignKind kind)
+{
+    const std::vector<ForeignFormat>& rows = foreignFormats();
+    const auto it = std::find_if(rows.begin(), rows.end(), [kind](const ForeignFormat& f) { return f.kind == kind; });
+    Q_ASSERT(it != rows.end());
+    return *it;
+}
+
+QString ForeignFormat::chooserFilter() const
+{
+    QStringList patterns;
+    for (const QString& e : extensions)
+        patterns << QStringLiteral("*.") + e;
+    return label + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")|") +
+           patterns.join(QLatin1Char(';')) + QLatin1Char('|');
+}
 
 std::optional<ForeignKind> foreignKindForPath(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"apkg" || suffix == u"colpkg")
-        return ForeignKind::Anki;
-    if (suffix == u"kvtml")
-        return ForeignKind::Kvtml;
-    if (suffix == u"csv")
-        return ForeignKind::Csv;
-    if (suffix == u"tsv")
-        return ForeignKind::Tsv;
+    for (const ForeignFormat& f : foreignFormats())
+        if (f.extensions.contains(suffix))
+            return f.kind;
     return std::nullopt;
 }
 
 std::optional<ForeignKind> foreignKindByName(const QString& name)
 {
     const QString n = name.toLower();
-    if (n == u"apkg" || n == u"anki" || n == u"colpkg")
-        return ForeignKind::Anki;
-    if (n == u"kvtml")
-        return ForeignKind::Kvtml;
-    if (n == u"csv")
-        return ForeignKind::Csv;
-    if (n == u"tsv")
-        return ForeignKind::Tsv;
+    for (const ForeignFormat& f : foreignFormats())
+        if (f.names.contains(n))
+            return f.kind;
     return std::nullopt;
-}
-
-QString foreignFilter(ForeignKind kind)
-{
-    switch (kind) {
-    case ForeignKind::Anki: return QStringLiteral("Anki (*.apkg *.colpkg)");
-    case ForeignKind::Kvtml: return QStringLiteral("KDE (*.kvtml)");
-    case ForeignKind::Csv: return QStringLiteral("CSV (*.csv)");
-    case ForeignKind::Tsv: return QStringLiteral("TSV (*.tsv)");
-    }
-    return {};
 }
 
 namespace {
@@ -144,13 +169,7 @@ Status readForeign(ForeignKind kind, Env* env, const QString& path, ForeignTable
     *out = ForeignTable{};
     if (!env)
         env = Env::defaultEnv();
-    Status s;
-    switch (kind) {
-    case ForeignKind::Anki: s = foreign::readAnki(env, path, out, progress); break;
-    case ForeignKind::Kvtml: s = foreign::readKvtml(env, path, out, progress); break;
-    case ForeignKind::Csv: s = foreign::readDelimited(false, env, path, out, progress); break;
-    case ForeignKind::Tsv: s = foreign::readDelimited(true, env, path, out, progress); break;
-    }
+    const Status s = foreignFormat(kind).read(env, path, out, progress);
     if (!s)
         *out = ForeignTable{};
     return s;
@@ -165,13 +184,7 @@ Status writeForeign(ForeignKind kind, Env* env, const QString& path, const std::
     *result = ForeignExportResult{};
     if (!env)
         env = Env::defaultEnv();
-    switch (kind) {
-    case ForeignKind::Anki: return foreign::writeAnki(env, path, entries, options, result);
-    case ForeignKind::Kvtml: return foreign::writeKvtml(env, path, entries, options, result);
-    case ForeignKind::Csv: return foreign::writeDelimited(false, env, path, entries, options, result);
-    case ForeignKind::Tsv: return foreign::writeDelimited(true, env, path, entries, options, result);
-    }
-    return Status::error(Status::Code::Refused, QStringLiteral("unknown format"));
+    return foreignFormat(kind).write(env, path, entries, options, result);
 }
 
 } // namespace lex

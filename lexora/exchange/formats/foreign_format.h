@@ -1,8 +1,8 @@
 #pragma once
 // Word lists in other programs' formats: Anki packages (.apkg, .colpkg), KDE vocabulary files
 // (.kvtml 2.0), CSV and TSV. Each format is one file pair (anki_package, kvtml_format,
-// csv_format) behind the two calls below; the import/export dialog and lexbook reach the formats
-// only through this header.
+// csv_format) and one row of the table at the end of this header; the import/export dialog,
+// lexbook and the guessers below reach the formats only through that table.
 //
 // Reading gives a table (named fields, one row per note, entry or line) so that the learner can
 // say in the preview which field becomes which part of an entry; writing takes the entries
@@ -27,13 +27,11 @@ class WordEntry;
 
 enum class ForeignKind { Anki, Kvtml, Csv, Tsv };
 
-// By extension, case-insensitive: .apkg and .colpkg → Anki, .kvtml, .csv, .tsv. Nothing for every
-// other name (the design's own text styles).
+// By extension, case-insensitive, from the table's rows: .apkg and .colpkg → Anki, .kvtml, .csv,
+// .tsv. Nothing for every other name (the text styles).
 std::optional<ForeignKind> foreignKindForPath(const QString& path);
-// By the name lexbook's --format takes: apkg (or anki, colpkg), kvtml, csv, tsv.
+// By the names of the rows, as lexbook's --format takes them: apkg (or anki, colpkg), kvtml, csv, tsv.
 std::optional<ForeignKind> foreignKindByName(const QString& name);
-// The file chooser's filter label for the kind, e.g. "Anki (*.apkg *.colpkg)".
-QString foreignFilter(ForeignKind kind);
 
 // Sane sizes past which input is refused with Status::Code::Refused (a zip bomb, a 100 MB field).
 inline constexpr qint64 kForeignMaxFileBytes = qint64(1) << 31;      // the file as it lies on disk
@@ -109,7 +107,27 @@ struct ForeignExportResult {
 Status writeForeign(ForeignKind kind, Env* env, const QString& path, const std::vector<const WordEntry*>& entries,
                     const ForeignExportOptions& options, ForeignExportResult* result = nullptr);
 
-// The formats' own entry points, called only by readForeign/writeForeign.
+// One row per format: all that the dialog, lexbook and the guessers know of it.
+struct ForeignFormat {
+    using Reader = Status (*)(Env* env, const QString& path, ForeignTable* out, const ForeignProgressFn& progress);
+    using Writer = Status (*)(Env* env, const QString& path, const std::vector<const WordEntry*>& entries,
+                              const ForeignExportOptions& options, ForeignExportResult* result);
+    ForeignKind kind;
+    QString label;            // the item of 格式 and the chooser's description: "Anki"
+    QStringList extensions;   // lower case, without the dot
+    QStringList names;        // lexbook's --format: the extensions first, then other names
+    bool packsSounds = false; // an export carries each word's sound (ForeignExportOptions::sound)
+    Reader read = nullptr;
+    Writer write = nullptr;
+
+    // The chooser's filter for the row, in the Windows form: "Anki (*.apkg *.colpkg)|*.apkg;*.colpkg|".
+    QString chooserFilter() const;
+};
+// The rows, in the order 格式 lists them after the text styles.
+const std::vector<ForeignFormat>& foreignFormats();
+const ForeignFormat& foreignFormat(ForeignKind kind);
+
+// The formats' own entry points, called only through the table.
 namespace foreign {
 Status readAnki(Env* env, const QString& path, ForeignTable* out, const ForeignProgressFn& progress);
 Status writeAnki(Env* env, const QString& path, const std::vector<const WordEntry*>& entries,
