@@ -120,7 +120,6 @@ CMyImportDialog::CMyImportDialog(bool importMode, ImportExportHost host, QWidget
     });
     builder.routeTo(this).build(this);
     setFixedSize(builder.clientSize(font()));
-    // The combo boxes and the path box speak through onCommand too.
     {
         // After the text styles, one item per format.
         auto* format = ui::control<QComboBox>(this, kFormat);
@@ -128,6 +127,7 @@ CMyImportDialog::CMyImportDialog(bool importMode, ImportExportHost host, QWidget
         for (const ForeignFormat& row : foreignFormats())
             format->addItem(row.label);
     }
+    // The combo boxes and the path box speak through onCommand too.
     for (int id : {kFormat, kMapWord, kMapPhonetic, kMapExplanation, kMapComment, kMapClass}) {
         auto* c = ui::control<QComboBox>(this, id);
         connect(c, &QComboBox::currentIndexChanged, this, [this, id](int index) { onCommand(id, index); });
