@@ -188,12 +188,9 @@ void CGlosixDlg::initialise()
 
 void CGlosixDlg::openStarDicts()
 {
-    QStringList folders = starDictFolders(programFolder_);
-    if (!services_.sharedStarDicts) {
-        const QString own = programFolder_ + QStringLiteral("/Dict/");
-        folders.removeIf([&](const QString& f) { return !f.startsWith(own); });
-    }
     Env* env = services_.env ? services_.env : Env::defaultEnv();
+    // The program folder's Dict/ sub-folders, then the shared folders (LEXORA_STARDICT_PATH).
+    const QStringList folders = starDictFolders(programFolder_, env);
     // In the order and with the choice the learner made on Lexora's settings page. A dictionary
     // that cannot be read is left out; the window starts without asking about it.
     QStringList problems;

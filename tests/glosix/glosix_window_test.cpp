@@ -98,7 +98,6 @@ struct Rig {
         s.ui = &ui;
         s.events = &events;
         s.tts = &tts;
-        s.sharedStarDicts = false;
         w = std::make_unique<CGlosixDlg>(s, dir.path());
         w->initialise();
     }
