@@ -13,14 +13,12 @@
 #include "glosix/selection_word.h"
 #include "glosix/window_rect.h"
 #include "lexora/book/added_word.h"
-#include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDebug>
 #include <QDateTime>
-#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
@@ -158,7 +156,6 @@ void CGlosixDlg::initialise()
     speech_->initialise(profile_, programFolder_);
 
     fonts_.text = text_->font();
-    fonts_.phonetic = res::phoneticFont(QFontInfo(fonts_.text).pixelSize());
 
     // Lexora may be waiting for us; started by hand nobody is.
     if (services_.events)

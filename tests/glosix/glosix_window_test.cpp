@@ -133,8 +133,6 @@ TEST(GlosixEntryText, EveryMarkerHasItsColourWeightAndIndent)
     QTextEdit pane;
     EntryFonts fonts;
     fonts.text = pane.font();
-    fonts.phonetic = QFont(QStringLiteral("Lexora Phonetic"));
-    fonts.phonetic.setPixelSize(QFontInfo(fonts.text).pixelSize());
     QString in = QStringLiteral("`1`head");
     for (int n = 2; n <= 14; ++n)
         in += QStringLiteral("`%1`run%1").arg(n);
@@ -169,7 +167,7 @@ TEST(GlosixEntryText, EveryMarkerHasItsColourWeightAndIndent)
 TEST(GlosixEntryText, TextIsShownAsItIsAndOddMarkersStayVisible)
 {
     QTextEdit pane;
-    EntryFonts fonts{pane.font(), pane.font()};
+    EntryFonts fonts{pane.font()};
     ShowEntryText(&pane, u"`1`a<b>&amp;</b>`15`x`0`y`", fonts);
     EXPECT_EQ(pane.toPlainText(), QStringLiteral("a<b>&amp;</b>`15`x`0`y`"));
     // Past the run of marker 1 (ended by the first backquote) the text is plain again.

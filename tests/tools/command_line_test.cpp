@@ -3,7 +3,10 @@
 #include "temp_dir.h"
 #include "tool_run.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -63,6 +66,38 @@ TEST(CommandLine, GlosixAnswersHelpAndVersionWithoutADisplay)
     EXPECT_TRUE(r.err.contains(QStringLiteral("Try 'Glosix --help'"))) << r.err.toStdString();
     r = runTool(exe, {QStringLiteral("stray")});
     EXPECT_EQ(r.code, 2);
+}
+
+// Glosix draws phonetics as IPA in its text font: a start of it leaves the learner's fonts folder
+// alone, even with the old phonetic font beside the program (installing that is Lexora's).
+TEST(CommandLine, GlosixRunsWithoutInstallingThePhoneticFont)
+{
+    lextest::TempDir dir;
+    for (const char* sub : {"home/Dict", "home/Voice", "data", "run"})
+        ASSERT_TRUE(QDir().mkpath(dir.path(QString::fromLatin1(sub))));
+    dir.write(QStringLiteral("home/Config.INI"), "[INIT]\nIsDisableTTS=1\n");
+    dir.write(QStringLiteral("home/Dict/21ct.idx"), {});
+    dir.write(QStringLiteral("home/Dict/21ct.dic"), {});
+    dir.write(QStringLiteral("home/Ksphonet.ttf"), "not really a font");
+
+    QProcess glosix;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    e.insert(QStringLiteral("XDG_DATA_HOME"), dir.path(QStringLiteral("data")));
+    e.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path(QStringLiteral("run")));
+    e.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lexora.glosix.info=true"));
+    glosix.setProcessEnvironment(e);
+    glosix.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    glosix.setReadChannel(QProcess::StandardError);
+    glosix.start(QStringLiteral(GLOSIX_EXE), {QStringLiteral("--home"), dir.path(QStringLiteral("home"))});
+    QByteArray log;
+    while (!log.contains("ready") && glosix.waitForReadyRead(10000))
+        log += glosix.readAllStandardError();
+    ASSERT_TRUE(log.contains("ready")) << log.toStdString();
+    glosix.terminate();   // ends as its close box does
+    ASSERT_TRUE(glosix.waitForFinished(10000));
+    EXPECT_EQ(glosix.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(dir.path(QStringLiteral("data/fonts/Ksphonet.ttf"))));
 }
 
 TEST(CommandLine, LexbookHelpPerCommandAndVersion)
