@@ -61,7 +61,7 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
     builder.routeTo(this);
     controls_ = builder.build(this);
     resize(builder.clientSize(font()));
-    setMinimumSize(kGlosixMinimumSize);
+    setMinimumSize(glosixMinimumClientSize(QMargins()));   // until the frame is known
     setSizeGripEnabled(false);
 
     input_ = qobject_cast<QLineEdit*>(controls_.value(id::IDC_INPUT));
@@ -504,10 +504,12 @@ void CGlosixDlg::placeFrame()
     // The stored rectangle is the frame's; the window manager tells the frame's size only once it
     // has framed the window (at showing, or with its first placement moves). Placed once, or each
     // run would store the window shifted by its title bar.
-    if (framePlaced_ || !startRect_ || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-        return;
     const QMargins frame = frameMargins();
     if (frame.isNull())
+        return;
+    // The minimum size is the whole window's: the client area may be smaller by the frame.
+    setMinimumSize(glosixMinimumClientSize(frame));
+    if (framePlaced_ || !startRect_ || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     framePlaced_ = true;
     setGeometry(glosixClientGeometry(*startRect_, frame));

@@ -264,13 +264,17 @@ TEST(GlosixWindow, TheStoredRectangleIsTheWindowsFrameAndOldClientRectanglesStil
         // What earlier builds wrote, a client rectangle, opens as a frame of that size: the same
         // place, smaller by the frame.
         {{200, 150, 700, 500}, frame, QRect(204, 180, 492, 316), "an earlier build's client rectangle"},
-        {{0, 0, 350, 200}, frame, QRect(4, 30, 350, 200), "never below the minimum size"},
+        // The minimum of 350 x 200 is the whole window's, frame included.
+        {{0, 0, 350, 200}, frame, QRect(4, 30, 342, 166), "the smallest window"},
+        {{0, 0, 300, 150}, frame, QRect(4, 30, 342, 166), "never below the minimum size"},
+        {{0, 0, 300, 150}, QMargins(), QRect(0, 0, 350, 200), "never below the minimum size, no frame"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(glosixClientGeometry(c.stored, c.frame), c.client) << c.what;
-        if (c.client.size() != kGlosixMinimumSize)
+        if (c.stored.right - c.stored.left >= kGlosixMinimumSize.width())
             EXPECT_EQ(glosixWindowRect(c.client.marginsAdded(c.frame)), c.stored) << "written back unchanged: " << c.what;
     }
+    EXPECT_EQ(glosixMinimumClientSize(frame), QSize(342, 166));
 }
 
 TEST(GlosixWindow, OpensAtTheStoredRectangleAndWritesOnlyItAtClose)
