@@ -12,7 +12,6 @@
 #include "glosix/history_dlg.h"
 #include "glosix/selection_word.h"
 #include "glosix/window_rect.h"
-#include "lexora/book/added_word.h"
 #include "resources/resources.h"
 
 #include <QClipboard>
@@ -52,9 +51,8 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
                                     | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       services_(services),
       programFolder_(std::move(programFolder)),
-      profile_(programFolder_ + QLatin1Char('/') + kFileName, services.env ? services.env : Env::defaultEnv()),
-      history_(services.env ? services.env : Env::defaultEnv(), services.historyPath,
-               services.clock ? services.clock : Clock::system())
+      profile_(programFolder_ + QLatin1Char('/') + kFileName, orDefault(services.env)),
+      history_(orDefault(services.env), services.historyPath, orDefault(services.clock))
 {
     const ui::DialogTemplate& t = res::glosixTemplate();
     ui::TemplateBuilder builder(t);
@@ -185,7 +183,7 @@ void CGlosixDlg::initialise()
 
 void CGlosixDlg::openStarDicts()
 {
-    Env* env = services_.env ? services_.env : Env::defaultEnv();
+    Env* env = orDefault(services_.env);
     // The program folder's Dict/ sub-folders, then the shared folders (LEXORA_STARDICT_PATH).
     const QStringList folders = starDictFolders(programFolder_, env);
     // In the order and with the choice the learner made on Lexora's settings page. A dictionary
@@ -283,8 +281,6 @@ CHistoryDlg* CGlosixDlg::historyWindow()
         host.history = &history_;
         host.addTo = addTo_.get();
         host.ui = services_.ui;
-        host.env = services_.env;
-        host.clock = services_.clock;
         host.programFolder = programFolder_;
         historyDlg_ = new CHistoryDlg(host, this);
         connect(historyDlg_, &CHistoryDlg::wordChosen, this, [this](const QString& word) {
@@ -352,7 +348,7 @@ void CGlosixDlg::updateAddTo()
 {
     // Only the word whose entry is on screen: a half-typed word in the box is not it.
     addToButton_->setEnabled(!shownWord_.isEmpty() && input_->text() == shownWord_
-                             && !storedWordForm(shownWord_.trimmed()).isEmpty());
+                             && !GlosixAddTo::storedForm(shownWord_.trimmed()).isEmpty());
 }
 
 void CGlosixDlg::setStatus(const QString& text)
