@@ -7,8 +7,8 @@
 #include "common/platform/sources.h"
 #include "common/platform/window_link.h"
 #include "lexora/book/added_word.h"
-#include "lexora/book/book_file.h"
-#include "lexora/book/book_lock.h"
+#include "lexora/book/word_entry.h"
+#include "lexora/exchange/exchange_files.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -22,13 +22,16 @@ using Kind = AddToResult::Kind;
 
 GlosixAddTo::GlosixAddTo(Deps deps) : deps_(std::move(deps))
 {
-    if (!deps_.env)
-        deps_.env = Env::defaultEnv();
-    if (!deps_.clock)
-        deps_.clock = Clock::system();
+    deps_.env = orDefault(deps_.env);
+    deps_.clock = orDefault(deps_.clock);
 }
 
 GlosixAddTo::~GlosixAddTo() = default;
+
+QString GlosixAddTo::storedForm(QStringView word)
+{
+    return storedWordForm(word);
+}
 
 AddToResult GlosixAddTo::add(const QString& word)
 {
@@ -87,56 +90,28 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
     if (name.isEmpty())
         name = QStringLiteral("Book");
     r.bookName = name;
-    const QString index = folder + name + QStringLiteral(".idx");
-    if (!deps_.env->fileExists(index)) {
-        r.kind = Kind::Failed;
-        r.detail = QStringLiteral("找不到词库：") + index;
-        return r;
-    }
 
-    // Held until the word is in both files; a Lexora starting meanwhile waits for it.
-    std::unique_ptr<FileLock> lock;
-    bool busy = false;
-    if (const Status st = lockBook(deps_.runtimeDir, folder, name, kLockWaitMs, &lock, &busy); !st) {
-        r.kind = busy ? Kind::BookInUse : Kind::Failed;
-        r.detail = st.message();
-        return r;
+    WordForBookFiles to;
+    to.folder = folder;
+    to.name = name;
+    to.runtimeDir = deps_.runtimeDir;
+    to.lockWaitMs = kLockWaitMs;
+    to.dictionary = [this] { return mainDictionary(); };
+    to.degrees = readStrangeIndex(&profile, config::kAddModify);
+    to.now = deps_.clock->localNow();
+    const WordAddedToFiles added = addWordToBookFiles(deps_.env, word, to);
+    using Outcome = WordAddedToFiles::Outcome;
+    switch (added.outcome) {
+    case Outcome::Added: r.kind = Kind::AddedToFile; break;
+    case Outcome::AlreadyInBook: r.kind = Kind::AlreadyInFile; break;
+    case Outcome::InUse: r.kind = Kind::BookInUse; break;
+    case Outcome::NoBook:
+    case Outcome::Unreadable:
+    case Outcome::Failed: r.kind = Kind::Failed; break;
     }
-
-    Book book;
-    const LoadReport report = inspectBook(folder, name, deps_.env, &book);
-    if (!report.readError.isEmpty()) {
-        r.kind = Kind::Failed;
-        r.detail = QStringLiteral("无法读取词库：") + index;
-        return r;
-    }
-    if (bookHasWord(book, storedWordForm(word))) {
-        r.kind = Kind::AlreadyInFile;
-        return r;
-    }
-
-    std::unique_ptr<WordEntry> entry =
-        makeAddedEntry(word, mainDictionary(), readStrangeIndex(&profile, config::kAddModify), deps_.clock->localNow());
-    // A Book never written (both files empty) is saved whole, so that it gets its headers: appended
-    // records without them would be read as the oldest form of a Book.
-    if (deps_.env->fileSize(index) == 0 && book.empty()) {
-        book.path = folder;
-        book.name = name;
-        book.AddEntry(std::move(entry), AddMode::Interactive);
-        if (const SaveResult saved = saveBook(book, deps_.env); !saved.ok()) {
-            r.kind = Kind::Failed;
-            r.detail = saved.message.isEmpty() ? saved.failedPath : saved.message;
-            return r;
-        }
-        r.kind = Kind::AddedToFile;
-        return r;
-    }
-    if (const QString error = AppendToBook({entry.get()}, folder, name, deps_.env); !error.isEmpty()) {
-        r.kind = Kind::Failed;
-        r.detail = error;
-        return r;
-    }
-    r.kind = Kind::AddedToFile;
+    r.detail = added.outcome == Outcome::NoBook       ? QStringLiteral("找不到词库：") + added.detail
+               : added.outcome == Outcome::Unreadable ? QStringLiteral("无法读取词库：") + added.detail
+                                                      : added.detail;
     return r;
 }
 
@@ -147,6 +122,25 @@ const Dictionary* GlosixAddTo::mainDictionary()
         mainDict_->openFolder(deps_.programFolder + QStringLiteral("/Dict"));   // missing: no texts
     }
     return mainDict_.get();
+}
+
+Status GlosixAddTo::exportWords(const QStringList& words, const QString& path, int style, bool unicode,
+                                qsizetype* written)
+{
+    // The texts the Book's add dialog would give each word, so that the list imports as it reads.
+    const Dictionary* dict = mainDictionary();
+    const QDateTime now = deps_.clock->localNow();
+    std::vector<std::unique_ptr<WordEntry>> entries;
+    std::vector<const WordEntry*> rows;
+    for (const QString& w : words) {
+        if (storedWordForm(w).isEmpty())
+            continue;
+        entries.push_back(makeAddedEntry(w, dict, {10, 10, 10}, now));
+        rows.push_back(entries.back().get());
+    }
+    if (written)
+        *written = qsizetype(rows.size());
+    return writeExportFile(deps_.env, path, rows, style, unicode);
 }
 
 AddAllResult GlosixAddTo::addAll(const QStringList& words)

@@ -2,11 +2,13 @@
 // "AddTo": the word shown in Glosix joins the learner's Book. When Lexora runs, it is asked over
 // the link to add the word to the Book it has open (its list shows it at once). When no Lexora
 // answers the link, the word is appended to the files of the Book named in Config.INI, under that
-// Book's writer lock (book_lock.h), so that a Lexora starting at that moment waits for it and reads
-// the Book with the word. No window here: the window shows describe() of the result.
+// Book's writer lock, so that a Lexora starting at that moment waits for it and reads the Book with
+// the word (addWordToBookFiles() in lexora/book/added_word.h, the one call Glosix makes into the
+// Book). No window here: the window shows describe() of the result.
 
 #include "common/dictionary/dictionary.h"
 #include "common/platform/link_protocol.h"
+#include "common/platform/status.h"
 #include "common/platform/shared_names.h"
 
 #include <QString>
@@ -63,6 +65,9 @@ public:
     explicit GlosixAddTo(Deps deps);
     ~GlosixAddTo();
 
+    // The word as it would be added (the Book's stored form); empty when add() would refuse it.
+    static QString storedForm(QStringView word);
+
     AddToResult add(const QString& word);
     // Each word once, in order, through add(); a word given twice is tried once.
     AddAllResult addAll(const QStringList& words);
@@ -71,9 +76,15 @@ public:
     static QString describe(const AddToResult& result, const QString& word);
     static QString describe(const AddAllResult& result);
 
-    // Lexora's dictionary (for the texts of new entries and exports), opened at the first call;
-    // without its files it knows no word.
+    // Lexora's dictionary (for the texts of new entries), opened at the first call; without its
+    // files it knows no word.
     const Dictionary* mainDictionary();
+
+    // Writes `words` to `path` as a text word list of `style` (1 to 3), each with the texts AddTo
+    // would give it, so that the list imports as it reads; words add() would refuse are left out.
+    // *written (when given) is how many were written.
+    Status exportWords(const QStringList& words, const QString& path, int style, bool unicode,
+                       qsizetype* written = nullptr);
 
 private:
     AddToResult appendWithoutLexora(const QString& word);

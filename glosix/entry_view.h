@@ -14,8 +14,7 @@ namespace lex {
 struct EntryMarkup;
 
 struct EntryFonts {
-    QFont text;       // the pane's font
-    QFont phonetic;   // unused by the entry view: every run is drawn in `text`
+    QFont text;   // the pane's font, phonetics included
 };
 
 // The character height that indents are counted in: the em height of `font` in pixels.

@@ -14,7 +14,6 @@
 #include "glosix/glosix_dlg.h"
 #include "glosix/selection_lookup.h"
 #include "glosix/selection_word.h"
-#include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -54,7 +53,6 @@ int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
     QApplication::setFont(ui::defaultDialogFont());
     // The installed theme icon of the menu entry, at every size a task bar asks for.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.lexora.Glosix"), res::appIcon()));
-    res::loadPhoneticFont(folder);
 
     QtUserServices ui;
     FileNamedEvents events(runtimeDir);

@@ -12,15 +12,12 @@
 #include "glosix/history_dlg.h"
 #include "glosix/selection_word.h"
 #include "glosix/window_rect.h"
-#include "lexora/book/added_word.h"
-#include "resources/phonetic_font.h"
 #include "resources/resources.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDebug>
 #include <QDateTime>
-#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
@@ -54,16 +51,15 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
                                     | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       services_(services),
       programFolder_(std::move(programFolder)),
-      profile_(programFolder_ + QLatin1Char('/') + kFileName, services.env ? services.env : Env::defaultEnv()),
-      history_(services.env ? services.env : Env::defaultEnv(), services.historyPath,
-               services.clock ? services.clock : Clock::system())
+      profile_(programFolder_ + QLatin1Char('/') + kFileName, orDefault(services.env)),
+      history_(orDefault(services.env), services.historyPath, orDefault(services.clock))
 {
     const ui::DialogTemplate& t = res::glosixTemplate();
     ui::TemplateBuilder builder(t);
     builder.routeTo(this);
     controls_ = builder.build(this);
     resize(builder.clientSize(font()));
-    setMinimumSize(kGlosixMinimumSize);
+    setMinimumSize(glosixMinimumClientSize(QMargins()));   // until the frame is known
     setSizeGripEnabled(false);
 
     input_ = qobject_cast<QLineEdit*>(controls_.value(id::IDC_INPUT));
@@ -158,7 +154,6 @@ void CGlosixDlg::initialise()
     speech_->initialise(profile_, programFolder_);
 
     fonts_.text = text_->font();
-    fonts_.phonetic = res::phoneticFont(QFontInfo(fonts_.text).pixelSize());
 
     // Lexora may be waiting for us; started by hand nobody is.
     if (services_.events)
@@ -188,12 +183,9 @@ void CGlosixDlg::initialise()
 
 void CGlosixDlg::openStarDicts()
 {
-    QStringList folders = starDictFolders(programFolder_);
-    if (!services_.sharedStarDicts) {
-        const QString own = programFolder_ + QStringLiteral("/Dict/");
-        folders.removeIf([&](const QString& f) { return !f.startsWith(own); });
-    }
-    Env* env = services_.env ? services_.env : Env::defaultEnv();
+    Env* env = orDefault(services_.env);
+    // The program folder's Dict/ sub-folders, then the shared folders (LEXORA_STARDICT_PATH).
+    const QStringList folders = starDictFolders(programFolder_, env);
     // In the order and with the choice the learner made on Lexora's settings page. A dictionary
     // that cannot be read is left out; the window starts without asking about it.
     QStringList problems;
@@ -289,8 +281,6 @@ CHistoryDlg* CGlosixDlg::historyWindow()
         host.history = &history_;
         host.addTo = addTo_.get();
         host.ui = services_.ui;
-        host.env = services_.env;
-        host.clock = services_.clock;
         host.programFolder = programFolder_;
         historyDlg_ = new CHistoryDlg(host, this);
         connect(historyDlg_, &CHistoryDlg::wordChosen, this, [this](const QString& word) {
@@ -358,7 +348,7 @@ void CGlosixDlg::updateAddTo()
 {
     // Only the word whose entry is on screen: a half-typed word in the box is not it.
     addToButton_->setEnabled(!shownWord_.isEmpty() && input_->text() == shownWord_
-                             && !storedWordForm(shownWord_.trimmed()).isEmpty());
+                             && !GlosixAddTo::storedForm(shownWord_.trimmed()).isEmpty());
 }
 
 void CGlosixDlg::setStatus(const QString& text)
@@ -510,10 +500,12 @@ void CGlosixDlg::placeFrame()
     // The stored rectangle is the frame's; the window manager tells the frame's size only once it
     // has framed the window (at showing, or with its first placement moves). Placed once, or each
     // run would store the window shifted by its title bar.
-    if (framePlaced_ || !startRect_ || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-        return;
     const QMargins frame = frameMargins();
     if (frame.isNull())
+        return;
+    // The minimum size is the whole window's: the client area may be smaller by the frame.
+    setMinimumSize(glosixMinimumClientSize(frame));
+    if (framePlaced_ || !startRect_ || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     framePlaced_ = true;
     setGeometry(glosixClientGeometry(*startRect_, frame));

@@ -24,10 +24,6 @@ struct GlosixServices {
     QString runtimeDir;              // the Book writer locks of "AddTo" without Lexora
     const Clock* clock = nullptr;    // the history's times and new entries' stamps; null: the system clock
     QString historyPath;             // the look-up history's file; empty: kept in memory only
-    // StarDict dictionaries also from ~/.local/share/stardict/dic and /usr/share/stardict/dic, not
-    // only from the program folder's Dict/ sub-folders (tests turn it off to stay independent of
-    // the machine's dictionaries).
-    bool sharedStarDicts = true;
 };
 
 } // namespace lex

@@ -6,8 +6,6 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "glosix/look_up_history.h"
-#include "lexora/book/added_word.h"
-#include "lexora/exchange/exchange_files.h"
 #include "resources/resources.h"
 
 #include <QCheckBox>
@@ -321,20 +319,9 @@ void CHistoryDlg::exportWords()
     const QString path = host_.ui->saveFileName(this, QDir::homePath() + QStringLiteral("/Glosix.txt"), kFilter);
     if (path.isEmpty())
         return;
-    // The texts the Book's add dialog would give each word, so that the list imports as it reads.
-    const Dictionary* dict = host_.addTo->mainDictionary();
-    const QDateTime now = (host_.clock ? host_.clock : Clock::system())->localNow();
-    std::vector<std::unique_ptr<WordEntry>> entries;
-    std::vector<const WordEntry*> rows;
-    for (const QString& w : words) {
-        if (storedWordForm(w).isEmpty())
-            continue;
-        entries.push_back(makeAddedEntry(w, dict, {10, 10, 10}, now));
-        rows.push_back(entries.back().get());
-    }
-    Env* env = host_.env ? host_.env : Env::defaultEnv();
-    const Status s = writeExportFile(env, path, rows, style_->currentIndex() + 1, unicode_->isChecked());
-    const QString text = s ? QStringLiteral("导出完成，导出单词数:%1").arg(rows.size())
+    qsizetype written = 0;
+    const Status s = host_.addTo->exportWords(words, path, style_->currentIndex() + 1, unicode_->isChecked(), &written);
+    const QString text = s ? QStringLiteral("导出完成，导出单词数:%1").arg(written)
                            : QStringLiteral("导出失败：") + s.message();
     note_->setText(text);
     host_.ui->messageBox(this, text);

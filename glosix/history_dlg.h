@@ -57,8 +57,6 @@ public:
         LookUpHistory* history = nullptr;
         GlosixAddTo* addTo = nullptr;
         UserServices* ui = nullptr;
-        Env* env = nullptr;
-        const Clock* clock = nullptr;
         QString programFolder;
     };
     CHistoryDlg(Host host, QWidget* parent);

@@ -27,8 +27,13 @@ QRect glosixClientGeometry(const config::Rect& window, const QMargins& frame)
     const QRect outer(window.left, window.top, window.right - window.left, window.bottom - window.top);
     QRect client = outer.marginsRemoved(frame);
     // Never below the minimum: the window manager would grow it past the stored frame anyway.
-    client.setSize(client.size().expandedTo(kGlosixMinimumSize));
+    client.setSize(client.size().expandedTo(glosixMinimumClientSize(frame)));
     return client;
+}
+
+QSize glosixMinimumClientSize(const QMargins& frame)
+{
+    return kGlosixMinimumSize.shrunkBy(frame).expandedTo(QSize(0, 0));
 }
 
 config::Rect glosixWindowRect(const QRect& frameGeometry)

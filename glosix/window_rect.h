@@ -13,6 +13,7 @@
 
 namespace lex {
 
+// The smallest window, frame included.
 inline constexpr QSize kGlosixMinimumSize{350, 200};
 // How much of the window must lie on one screen for the learner to reach its title bar.
 inline constexpr int kGlosixVisibleMargin = 50;
@@ -24,8 +25,11 @@ config::Rect glosixStartRect(const std::optional<config::Rect>& stored, const QL
 
 // "GlosixDlgSize" holds the window rectangle, frame included. Earlier builds stored the client
 // rectangle in the same form; such a value is read the same way and only loses the frame's width.
-// The geometry (client area) that puts the window's frame on `window`, given the frame's margins.
+// The geometry (client area) that puts the window's frame on `window`, given the frame's margins;
+// never smaller than glosixMinimumClientSize().
 QRect glosixClientGeometry(const config::Rect& window, const QMargins& frame);
+// The smallest client area: the one whose window, with a frame of `frame`, is kGlosixMinimumSize.
+QSize glosixMinimumClientSize(const QMargins& frame);
 // What is stored for a window whose frame is at `frameGeometry`.
 config::Rect glosixWindowRect(const QRect& frameGeometry);
 

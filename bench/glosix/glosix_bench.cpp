@@ -88,7 +88,7 @@ void BM_ShowEntryText_Longest(benchmark::State& state)
     QTextEdit pane;
     pane.resize(600, 400);
     pane.show();   // laid out as on screen
-    EntryFonts fonts{pane.font(), pane.font()};
+    EntryFonts fonts{pane.font()};
     const QString& text = dict().text;
     for (auto _ : state)
         ShowEntryText(&pane, text, fonts);

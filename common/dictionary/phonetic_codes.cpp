@@ -8,7 +8,8 @@ struct Pair {
     const char16_t* ipa; // one symbol; the nasal vowels carry a combining tilde
 };
 
-// Both directions of the font's table. Lower-case letters are themselves and are not listed.
+// Both directions of the font's table. Lower-case letters are themselves and are not listed
+// (but for 'g', below).
 constexpr Pair kCodes[] = {
     {u'5', u"ˈ"}, {u'7', u"ˌ"}, {u':', u"ː"}, {u'A', u"æ"}, {u'B', u"ɑ"}, {u'C', u"ɔ"}, {u'D', u"ã"},
     {u'E', u"ə"}, {u'F', u"ʃ"}, {u'G', u"ɣ"}, {u'H', u"ɥ"}, {u'I', u"ɪ"}, {u'J', u"ʊ"}, {u'K', u"ʏ"},
@@ -17,9 +18,16 @@ constexpr Pair kCodes[] = {
     {u'\\', u"ɜ"}, {u']', u"ç"}, {u'^', u"ɡ"}, {u'_', u"ˇ"}, {u'=', u"ê"},
 };
 
+// Second codes the font draws for symbols that have one above: read, never written, so that a
+// converted phonetic keeps the codes it always had (and a plain 'u' stays a 'u').
+constexpr Pair kAlsoDrawn[] = {{u'9', u"ˌ"}, {u'R', u"ɔ"}, {u'U', u"u"}, {u'g', u"ɡ"}};
+
 const char16_t* ipaOf(char16_t code)
 {
     for (const Pair& p : kCodes)
+        if (p.code == code)
+            return p.ipa;
+    for (const Pair& p : kAlsoDrawn)
         if (p.code == code)
             return p.ipa;
     return nullptr;

@@ -12,8 +12,9 @@ namespace lex {
 // The font's code for one IPA symbol, 0 when it has none.
 char16_t phoneticCodeOf(char16_t ipa);
 
-// The IPA a text in the font's codes stands for. Characters that are no code (lower-case letters,
-// blanks, punctuation, IPA itself) are kept, so a text that is IPA already comes back unchanged.
+// The IPA a text in the font's codes stands for: every code the bundled font draws as an IPA
+// symbol becomes that symbol. Characters that are no code (lower-case letters but 'g', blanks,
+// punctuation, IPA itself) are kept, so a text that is IPA already comes back unchanged.
 QString ipaFromPhoneticCodes(QStringView codes);
 
 // A companion entry text as read from its file, with each marker-4 run (the phonetic) given as

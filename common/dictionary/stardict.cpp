@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtGlobal>
 #include <cstring>
 
 namespace lex {
@@ -402,14 +403,20 @@ QStringList sortedFolders(Env* env, const QString& folder)
 
 } // namespace
 
+QStringList sharedStarDictFolders()
+{
+    if (qEnvironmentVariableIsSet(kStarDictPathVariable))
+        return qEnvironmentVariable(kStarDictPathVariable).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return {QDir::homePath() + QStringLiteral("/.local/share/stardict/dic"), QStringLiteral("/usr/share/stardict/dic")};
+}
+
 QStringList starDictFolders(const QString& programFolder, Env* env)
 {
     QStringList folders;
     const QString dict = programFolder + QStringLiteral("/Dict/");
     for (const QString& sub : sortedFolders(env, dict))
         folders << dict + sub;
-    folders << QDir::homePath() + QStringLiteral("/.local/share/stardict/dic")
-            << QStringLiteral("/usr/share/stardict/dic");
+    folders << sharedStarDictFolders();
     return folders;
 }
 

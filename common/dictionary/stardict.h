@@ -98,8 +98,16 @@ private:
     std::unique_ptr<Impl> d_;
 };
 
+// The variable that names the shared StarDict folders instead of ~/.local/share/stardict/dic and
+// /usr/share/stardict/dic: a ':'-separated list, looked in in that order; set but empty, there
+// are none. Tests set it, so that the machine's dictionaries never change their results.
+inline constexpr char kStarDictPathVariable[] = "LEXORA_STARDICT_PATH";
+
+// The shared StarDict folders: those named by kStarDictPathVariable when it is set, else
+// ~/.local/share/stardict/dic, then /usr/share/stardict/dic (where Debian's packages put them).
+QStringList sharedStarDictFolders();
 // Where StarDict dictionaries are looked for: the sub-folders of "Dict" in the program folder,
-// then ~/.local/share/stardict/dic, then /usr/share/stardict/dic.
+// then the shared folders.
 QStringList starDictFolders(const QString& programFolder, Env* env = Env::defaultEnv());
 // The .ifo files in `folders` and in their sub-folders (one level, as Debian's packages place
 // them), each folder's sorted by name.

@@ -12,6 +12,9 @@
 
 namespace lex {
 
+class Clock;
+class Random;
+
 // A file being written. Data reaches the disk only after sync(); close() is implied by destruction.
 class WritableFile {
 public:
@@ -95,6 +98,17 @@ public:
     // The names of the folders in `folder` (no hidden ones), in no particular order.
     virtual QStringList listFolders(const QString& folder);
 };
+
+// Null means the process's real one: the one rule by which an optional Env, Clock or Random
+// handed to a class is resolved (tests hand in their own, the programs nothing).
+inline Env* orDefault(Env* env) { return env ? env : Env::defaultEnv(); }
+Clock* orDefault(Clock* clock);
+const Clock* orDefault(const Clock* clock);
+Random* orDefault(Random* random);
+
+// The one durable write of an open file: appends `data`, syncs it to stable storage and closes
+// the file, stopping at the first step that fails and returning its status.
+Status writeDurably(WritableFile& file, QByteArrayView data);
 
 // Writes `data` to `path` so that a crash leaves either the old file or the new one:
 // path.tmp is written and synced, then renamed over path, then the folder is synced.

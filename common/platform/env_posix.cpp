@@ -429,14 +429,20 @@ Status createDirs(Env* env, const QString& folder)
     return Status::ok();
 }
 
+Status writeDurably(WritableFile& file, QByteArrayView data)
+{
+    Status s = file.append(data);
+    if (s) s = file.sync();
+    if (s) s = file.close();
+    return s;
+}
+
 Status writeFileAtomically(Env* env, const QString& path, QByteArrayView data)
 {
     const QString tmp = path + QStringLiteral(".tmp");
     std::unique_ptr<WritableFile> f;
     Status s = env->newWritableFile(tmp, &f);
-    if (s) s = f->append(data);
-    if (s) s = f->sync();
-    if (s) s = f->close();
+    if (s) s = writeDurably(*f, data);
     if (s) s = env->renameFile(tmp, path);
     if (!s) {
         f.reset();

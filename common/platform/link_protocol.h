@@ -1,13 +1,14 @@
 #pragma once
 // The messages one program sends to the other's window over its local socket: bring to the
 // front, close, a word to show, and (from Glosix to Lexora) a word to add to the open Book. One
-// message per connection, answered once the receiver has handled it. Everything here is pure so
+// message per connection, answered once the receiver has handled it, except the close request,
+// which is posted: the sender writes it and goes, nothing comes back. Everything here is pure so
 // that the decoders can be fuzzed.
 //
 // Frame (little-endian):  u32 payload length | payload
 // Payload:                u8 kind | kind Word:  u32 raise flag, u32 n, n UTF-16 code units
 //                                 | kind AddTo: u32 n (1 or more), n UTF-16 code units
-// Acknowledgement:        0x06, kind                 (Raise, Close, Word)
+// Acknowledgement:        0x06, kind                 (Raise, Word; Close has none)
 // AddTo's reply:          0x06, 4, outcome           (1 added, 2 already in the Book, 3 refused)
 
 #include <QByteArray>

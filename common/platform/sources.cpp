@@ -1,5 +1,7 @@
 #include "common/platform/sources.h"
 
+#include "common/platform/env.h"
+
 #include <chrono>
 
 namespace lex {
@@ -50,5 +52,9 @@ Random* Random::system()
     static LcgRandom r;
     return &r;
 }
+
+Clock* orDefault(Clock* clock) { return clock ? clock : Clock::system(); }
+const Clock* orDefault(const Clock* clock) { return clock ? clock : Clock::system(); }
+Random* orDefault(Random* random) { return random ? random : Random::system(); }
 
 } // namespace lex

@@ -1,5 +1,8 @@
 #pragma once
 // Time and randomness, injectable so that stamping, shuffling and practice runs can be tested.
+// A null Clock or Random means the real one: orDefault() in env.h.
+
+#include "common/platform/env.h"
 
 #include <QDateTime>
 #include <cstdint>

@@ -77,8 +77,11 @@ bool LocalWindowLink::send(const QString& title, const LinkMessage& message)
     const QByteArray frame = encodeLinkMessage(message);
     if (frame.isEmpty())
         return false;
+    // The close request is posted: the window answers nothing, the sender does not wait for it.
+    const bool posted = message.kind == LinkKind::Close;
     QByteArray reply;
-    return exchange(title, frame, 2, &reply) == LinkAddReply::Delivery::Answered && isLinkAck(reply, message.kind);
+    return exchange(title, frame, posted ? 0 : 2, &reply) == LinkDelivery::Answered
+           && (posted || isLinkAck(reply, message.kind));
 }
 
 LinkAddReply LocalWindowLink::sendAddTo(const QString& title, const QString& word)
@@ -237,8 +240,10 @@ void LinkServer::serve(QLocalSocket* socket)
         }
         if (!guard || guard->state() != QLocalSocket::ConnectedState)
             return;
-        guard->write(message.kind == LinkKind::AddTo ? encodeLinkAddReply(added) : encodeLinkAck(message.kind));
-        guard->flush();
+        if (message.kind != LinkKind::Close) {   // posted: its sender is gone already
+            guard->write(message.kind == LinkKind::AddTo ? encodeLinkAddReply(added) : encodeLinkAck(message.kind));
+            guard->flush();
+        }
         guard->disconnectFromServer();
     });
     if (socket->bytesAvailable() > 0)

@@ -3,8 +3,9 @@
 // Each program publishes its title on a local socket in the runtime folder; "find" is a connect,
 // and bringing to the front, the close request, the word and the word to add are messages on it.
 // Every message is one connection. A send returns once the receiver has handled the message, or
-// after its time-out, which bounds the whole exchange (connect, write and reply together). A title
-// nobody publishes costs one failed connect, which returns at once.
+// after its time-out, which bounds the whole exchange (connect, write and reply together); the
+// close request alone is posted and returns once written. A title nobody publishes costs one
+// failed connect, which returns at once.
 
 #include "common/platform/link_protocol.h"
 
@@ -37,6 +38,8 @@ public:
     virtual ~WindowLink() = default;
     virtual bool find(const QString& title) = 0;
     virtual bool raise(const QString& title) = 0;
+    // Posts the close request: true once it is written, without waiting for the window to close
+    // (a window busy or hung holds nobody up). False when nobody publishes the title.
     virtual bool requestClose(const QString& title) = 0;
     // The word's UTF-16 code units, exactly, on one connection; the receiver raises its window
     // unless raiseFlag is 1. Waits no longer than `deadline` (nor the link's own time-out).
@@ -68,12 +71,13 @@ public:
                              QDeadlineTimer deadline) override;
     LinkAddReply sendAddTo(const QString& title, const QString& word) override;
 
-    // Sends one message and waits for its acknowledgement.
+    // Sends one message and waits for its acknowledgement; a close request is only posted.
     bool send(const QString& title, const LinkMessage& message);
 
 private:
     // Sends `frame` on one connection and reads a reply of `replySize` bytes into *reply, all
-    // within the earlier of `deadline` and the link's time-out.
+    // within the earlier of `deadline` and the link's time-out. With `replySize` 0 it returns
+    // Answered once the frame is written.
     LinkDelivery exchange(const QString& title, const QByteArray& frame, qsizetype replySize, QByteArray* reply,
                           QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 

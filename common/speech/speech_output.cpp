@@ -31,8 +31,7 @@ QString defaultVoicePath() { return QStringLiteral("./Voice/"); }
 SpeechOutput::SpeechOutput(SpeechProgram program, SpeechDeps deps)
     : program_(program), deps_(deps), context_(std::make_unique<QObject>())
 {
-    if (!deps_.env)
-        deps_.env = Env::defaultEnv();
+    deps_.env = orDefault(deps_.env);
 }
 
 SpeechOutput::~SpeechOutput()

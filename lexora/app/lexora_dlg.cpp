@@ -20,7 +20,7 @@ namespace lex {
 
 namespace {
 
-Clock* clockOf(const AppServices& s) { return s.clock ? s.clock : Clock::system(); }
+Clock* clockOf(const AppServices& s) { return orDefault(s.clock); }
 
 QLabel* makePane(QWidget* parent)
 {

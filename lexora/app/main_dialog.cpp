@@ -30,7 +30,7 @@ const int CMainDialog::kWordBookButtons[4] = {cmd::kMenuFile, cmd::kMenuEdit, cm
 CMainDialog::CMainDialog(const AppServices& services, QString programFolder, QWidget* parent)
     : CMyBaseDialog(parent), services_(services), programFolder_(std::move(programFolder))
 {
-    profile_ = std::make_unique<Profile>(configPath(), services_.env ? services_.env : Env::defaultEnv());
+    profile_ = std::make_unique<Profile>(configPath(), orDefault(services_.env));
 }
 
 CMainDialog::~CMainDialog() = default;

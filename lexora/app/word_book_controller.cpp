@@ -24,9 +24,9 @@ namespace lex {
 
 namespace {
 
-Env* envOf(const AppServices& s) { return s.env ? s.env : Env::defaultEnv(); }
-Clock* clockOf(const AppServices& s) { return s.clock ? s.clock : Clock::system(); }
-Random* randomOf(const AppServices& s) { return s.random ? s.random : Random::system(); }
+Env* envOf(const AppServices& s) { return orDefault(s.env); }
+Clock* clockOf(const AppServices& s) { return orDefault(s.clock); }
+Random* randomOf(const AppServices& s) { return orDefault(s.random); }
 
 } // namespace
 

@@ -38,7 +38,7 @@ bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)
     in.mode = row >= 0 ? CMyAddModifyDialog::Mode::Modify : CMyAddModifyDialog::Mode::Add;
     in.row = row;
     in.session = &c_->session();
-    in.clock = c_->services().clock ? c_->services().clock : Clock::system();
+    in.clock = orDefault(c_->services().clock);
     in.profile = c_->profile();
     in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
@@ -77,7 +77,7 @@ std::optional<WordBookDialogs::GroupChoice> WordBookPageDialogs::groups(const QS
     in.folder = folder;
     in.openName = openName;
     in.moveMode = moveMode;
-    in.env = c_->services().env ? c_->services().env : Env::defaultEnv();
+    in.env = orDefault(c_->services().env);
     in.ui = c_->services().ui;
     CMyCategory dialog(in, &page_);
     if (ui().runModal(&dialog) != QDialog::Accepted)
@@ -144,7 +144,7 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
     d.env = services.env;
     d.phoneticFont = page_.phoneticFont();
     d.upperCase = page_.isToggleChecked(cmd::kToggleCase);
-    d.trace = PracticeTrace::fromEnvironment(services.env ? services.env : Env::defaultEnv());
+    d.trace = PracticeTrace::fromEnvironment(orDefault(services.env));
     host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
@@ -196,7 +196,7 @@ void WordBookPageDialogs::statistics()
     source.entries = book.full();
     source.recordFile = ReviewRecord::fileFor(book.path, book.name);
     source.retention = readDesiredRetention(c_->profile());
-    source.today = reviewDay(services.clock ? *services.clock : *Clock::system());
+    source.today = reviewDay(*orDefault(services.clock));
     source.env = services.env;
     // The model today's review or the list's tip has read already is not read again.
     if (const ReviewModel* m = c_->record().modelIfRead(book); m && m->scheduler().retention() == source.retention)

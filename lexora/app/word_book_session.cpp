@@ -17,7 +17,7 @@ using namespace config;
 QString resolveBookPath(const QString& configured, const QString& programFolder, UserServices& ui,
                         QWidget* owner, Env* env)
 {
-    Env* e = env ? env : Env::defaultEnv();
+    Env* e = orDefault(env);
     const QString path = folderFromConfig(configured);
     if (!path.isEmpty() && e->isDir(path))
         return path;
@@ -35,7 +35,7 @@ QString resolveBookPath(const QString& configured, const QString& programFolder,
 QString resolveBookName(const QString& bookPath, const QString& configured, UserServices& ui, QWidget* owner,
                         Env* env)
 {
-    Env* e = env ? env : Env::defaultEnv();
+    Env* e = orDefault(env);
     const QString idx = bookPath + configured + QStringLiteral(".idx");
     if (!configured.isEmpty() && e->fileExists(idx))
         return configured;

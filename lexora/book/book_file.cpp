@@ -360,11 +360,7 @@ Status writeNewFile(Env* env, const QString& path, QByteArrayView data)
     std::unique_ptr<WritableFile> f;
     Status st = env->newWritableFile(path, &f);
     if (st)
-        st = f->append(data);
-    if (st)
-        st = f->sync();
-    if (st)
-        st = f->close();
+        st = writeDurably(*f, data);
     return st;
 }
 
@@ -667,21 +663,13 @@ QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString
     Status st = env->newAppendableFile(s.txt, &tf);
     if (!st)
         return cannotTxt;
-    st = tf->append(text);
-    if (st)
-        st = tf->sync();
-    if (st)
-        st = tf->close();
+    st = writeDurably(*tf, text);
     if (!st)
         return st.message();
     st = env->newAppendableFile(s.idx, &xf);
     if (!st)
         return cannotIdx;
-    st = xf->append(index);
-    if (st)
-        st = xf->sync();
-    if (st)
-        st = xf->close();
+    st = writeDurably(*xf, index);
     if (!st)
         return st.message();
     return {};

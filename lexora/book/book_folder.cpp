@@ -31,7 +31,8 @@ BookFigures bookFigures(Env* env, const QString& folder, const QString& name)
     BookFigures f;
     const QString path = folder + name + QStringLiteral(".idx");
     const qint64 length = env->fileSize(path);
-    if (length < 4)
+    // Both figures come from the first five bytes: a shorter file shows neither.
+    if (length < 5)
         return f;
     std::unique_ptr<SequentialFile> file;
     if (!env->newSequentialFile(path, &file))
@@ -40,14 +41,12 @@ BookFigures bookFigures(Env* env, const QString& folder, const QString& name)
     qsizetype got = 0, total = 0;
     while (total < 5 && file->read(head + total, 5 - total, &got) && got > 0)
         total += got;
-    if (total < 4)
+    if (total < 5)
         return f;
-    const uint32_t header = qFromLittleEndian<uint32_t>(head);
-    // Older index files start with their records: there is no version to show.
-    if ((header >> 24) != 0xFF)
-        return f;
-    f.version = header & 0xFFFFFF;
-    const int recordSize = total >= 5 ? uint8_t(head[4]) : 0;
+    // Read as a header whatever the file holds: an older index without one shows what its first
+    // record's bytes make.
+    f.version = qFromLittleEndian<uint32_t>(head) & 0xFFFFFF;
+    const int recordSize = uint8_t(head[4]);
     if (recordSize > 0)
         f.count = (length - 5) / recordSize;
     return f;

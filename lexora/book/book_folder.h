@@ -16,9 +16,10 @@ namespace lex {
 // the way a learner reads them (without regard to case, then exactly).
 QStringList listBooks(Env* env, const QString& folder);
 
-// 单词数 and 版本号 of a Book's index file. Each is present only when it means something: the
-// version when the file starts with a header, the count when it also has a record size that is
-// not 0.
+// 单词数 and 版本号 of a Book's index file, read from its first five bytes as if they were the
+// header and the record size: the version is the low 24 bits of the first four, the count the
+// bytes after the fifth divided by the record size. Neither is present for a file shorter than
+// five bytes (or one that cannot be read), the count neither for a record size of 0.
 struct BookFigures {
     std::optional<int64_t> count;
     std::optional<uint32_t> version;

@@ -31,7 +31,7 @@ RowRanges rowRanges(std::vector<int> rows, int count)
     return out;
 }
 
-BookSession::BookSession(Env* env, QObject* parent) : QObject(parent), env_(env ? env : Env::defaultEnv()) {}
+BookSession::BookSession(Env* env, QObject* parent) : QObject(parent), env_(orDefault(env)) {}
 
 BookSession::~BookSession() = default;
 

@@ -92,7 +92,7 @@ ImportResult applyImportOp(ImportExportHost& host, std::unique_ptr<ImportOp> op)
     return r;
 }
 
-const Clock& clockOf(const ImportExportHost& host) { return host.clock ? *host.clock : *Clock::system(); }
+const Clock& clockOf(const ImportExportHost& host) { return *orDefault(host.clock); }
 
 } // namespace
 
@@ -166,7 +166,7 @@ CMyImportDialog::~CMyImportDialog()
         writeStrangeIndex(&profile, config::kImportExport, strangeness());
 }
 
-Env* CMyImportDialog::env() const { return host_.env ? host_.env : Env::defaultEnv(); }
+Env* CMyImportDialog::env() const { return orDefault(host_.env); }
 QString CMyImportDialog::configPath() const { return host_.programFolder + QLatin1Char('/') + config::kFileName; }
 
 void CMyImportDialog::message(const QString& text)

@@ -43,8 +43,8 @@ public:
     // word's one connection. Returns within kSendBudgetMs; false when nothing was delivered.
     bool SendWordToCompanion(const QString& word, uint32_t raiseFlag);
 
-    // The practice window's 例句 unchecked: asks the window titled "Glosix", if there is one, to
-    // close. Never starts it. False when there was none or it did not answer in time.
+    // The practice window's 例句 unchecked: posts the close request to the window titled "Glosix",
+    // if there is one, and does not wait for it to close. Never starts it. False when there was none.
     bool requestCompanionClose();
 
     // The practice window's 例句: the run's words go here (flag 0 when the box is checked, 1 for

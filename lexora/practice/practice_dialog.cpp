@@ -62,8 +62,6 @@ bool optionValue(const PracticeOptions& o, PracticeOption which)
     return true;
 }
 
-Env* envOr(Env* env) { return env ? env : Env::defaultEnv(); }
-
 // The number-pad digit of a key event, or -1. Only with Num Lock on does the pad send digits;
 // with it off its keys are the cursor keys they are labelled with (pad-End, pad-Up, ...) and are
 // handled as those.
@@ -81,7 +79,7 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
                                      PracticeWindowDeps deps, QWidget* parent)
     : CMyBaseDialog(parent), book_(book), deps_(std::move(deps)), trace_(deps_.trace)
 {
-    const PracticeOptions options = readPracticeOptions(Profile(deps_.configPath, envOr(deps_.env)));
+    const PracticeOptions options = readPracticeOptions(Profile(deps_.configPath, orDefault(deps_.env)));
     PracticeSinks sinks;
     sinks.SpeakWord = deps_.speak;
     sinks.sendToCompanion = deps_.sendToCompanion;
@@ -94,8 +92,8 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
         if (deps_.ui)
             deps_.ui->messageBox(this, text, caption);
     };
-    engine_ = std::make_unique<PracticeEngine>(book_, settings, options, deps_.random ? *deps_.random : *Random::system(),
-                                               deps_.clock ? *deps_.clock : *Clock::system(), std::move(sinks));
+    engine_ = std::make_unique<PracticeEngine>(book_, settings, options, *orDefault(deps_.random),
+                                               *orDefault(deps_.clock), std::move(sinks));
     engine_->setUpperCaseWords(deps_.upperCase);
 
     buildControls();
@@ -110,7 +108,7 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
 CMyPracticeDialog::~CMyPracticeDialog()
 {
     qApp->removeEventFilter(this);
-    Profile profile(deps_.configPath, envOr(deps_.env));
+    Profile profile(deps_.configPath, orDefault(deps_.env));
     writePracticeOptions(profile, engine_->options());
 }
 

@@ -70,7 +70,7 @@ void CPropSub3::fill()
     const QStringList folders = target_.starDictFolders ? *target_.starDictFolders : starDictFolders(target_.programFolder);
     filled_ = target_.profile ? starDictChoices(*target_.profile, target_.programFolder, folders)
                               : arrangeStarDicts(findStarDictFiles(folders), {});
-    Env* env = target_.env ? target_.env : Env::defaultEnv();
+    Env* env = orDefault(target_.env);
     for (const StarDictChoice& choice : filled_) {
         // Only the .ifo is read: the name and count it states are what the learner chooses by.
         QByteArray bytes;

@@ -196,7 +196,7 @@ void StatisticsWindow::save(bool image)
         // The byte-order mark lets spreadsheet programs read the Chinese headers as UTF-8.
         bytes = QByteArray("\xEF\xBB\xBF") + statistics_.csv(page).toUtf8();
     }
-    Env* env = deps_.env ? deps_.env : Env::defaultEnv();
+    Env* env = orDefault(deps_.env);
     if (const Status s = writeFileAtomically(env, path, bytes); !s)
         deps_.ui->messageBox(this, QStringLiteral("无法保存文件：%1\n%2").arg(path, s.message()));
 }

@@ -28,7 +28,7 @@ void StudyStatistics::start(Source source)
 {
     cancel();
     cancelled_ = false;
-    Env* env = source.env ? source.env : Env::defaultEnv();
+    Env* env = orDefault(source.env);
     hasRecord_ = !source.recordFile.isEmpty() && env->fileExists(source.recordFile);
     loaded_ = false;
     error_.clear();

@@ -34,8 +34,7 @@ public:
 
 CMyCategory::CMyCategory(Inputs inputs, QWidget* parent) : ui::TemplateDialog(parent), in_(std::move(inputs))
 {
-    if (!in_.env)
-        in_.env = Env::defaultEnv();
+    in_.env = orDefault(in_.env);
     chosen_ = in_.openName;
     RefillingCombo* combo = nullptr;
     buildFrom(res::dialogTemplate(res::IDD_CATEGORY), [&combo](ui::TemplateBuilder& b) {

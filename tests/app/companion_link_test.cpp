@@ -284,6 +284,7 @@ TEST(CompanionLink, OverTheRealLinkAWordIsOneConnectionAndAnAbsentCompanionOneFa
     EXPECT_TRUE(companion.SendWordToCompanion(word, 0));   // a double-click in the list
     EXPECT_TRUE(companion.SendWordToCompanion(QStringLiteral("pear"), 1));   // practice following along
     EXPECT_TRUE(companion.requestCompanionClose());
+    ASSERT_TRUE(glosix.waitForMessages(3)) << "the posted close request arrives";
     EXPECT_EQ(glosix.connections(), 3) << "one connection per message, no find, no separate raise";
     const QList<LinkMessage> got = glosix.messages();
     ASSERT_EQ(got.size(), 3);

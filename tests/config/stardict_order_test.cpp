@@ -63,7 +63,8 @@ TEST(StarDictOrder, TheShelfAndLexbookFollowTheStoredChoice)
             shown << e.source;
         EXPECT_EQ(shown, k.sources) << (k.stored ? k.stored : "none");
 
-        // Without its own dictionary lexbook says so and goes on; HOME keeps the machine's out.
+        // Without its own dictionary lexbook says so and goes on; the empty LEXORA_STARDICT_PATH of the
+        // test environment keeps the machine's dictionaries out.
         const lextest::ToolRun r = lextest::runTool(lextest::lexbookPath(), {"lookup", dir.path(), "go", "--all"},
                                                     {QStringLiteral("HOME=") + dir.path()});
         EXPECT_EQ(r.code, 0) << qPrintable(r.err);

@@ -4,6 +4,8 @@
 #include "common/text/codepage.h"
 #include "temp_dir.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using lex::DictSourceEntry;
@@ -216,4 +218,40 @@ TEST(PhoneticCodes, CodesBecomeIpaOnlyInMarkerFour)
     }
     EXPECT_EQ(lex::companionTextWithIpa(QStringLiteral("`1`A5`4`/E5bAndEn/`8`5A\r\n`4`bJk`X`A`14`Ab`4`")),
               QStringLiteral("`1`A5`4`/əˈbændən/`8`5A\r\n`4`bʊk`X`A`14`Ab`4`"));
+}
+
+// Every code the bundled phonetic font draws as an IPA symbol (the table its generator reads) is
+// shown as that symbol, so Glosix shows what Lexora's list draws.
+TEST(PhoneticCodes, EveryCodeTheBundledFontDrawsBecomesItsIpa)
+{
+    QFile script(lextest::sourceDir() + QStringLiteral("/tools/make_phonetic_font.py"));
+    ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+    const QString source = QString::fromUtf8(script.readAll());
+    const qsizetype from = source.indexOf(QStringLiteral("CODES = {"));
+    ASSERT_GE(from, 0);
+    const QString table = source.mid(from, source.indexOf(QLatin1Char('}'), from) - from);
+    // Python string literals: a backslash-escaped character or \uXXXX.
+    auto unescape = [](const QString& literal) {
+        QString out;
+        for (qsizetype i = 0; i < literal.size(); ++i) {
+            if (literal[i] != QLatin1Char('\\') || i + 1 >= literal.size()) {
+                out += literal[i];
+            } else if (literal[i + 1] == QLatin1Char('u')) {
+                out += QChar(literal.mid(i + 2, 4).toUShort(nullptr, 16));
+                i += 5;
+            } else {
+                out += literal[++i];
+            }
+        }
+        return out;
+    };
+    const QRegularExpression pair(QStringLiteral(R"re("((?:\\.|[^"\\])+)":\s*"((?:\\.|[^"\\])+)")re"));
+    int codes = 0;
+    for (const QRegularExpressionMatch& m : pair.globalMatch(table)) {
+        const QString code = unescape(m.captured(1)), ipa = unescape(m.captured(2));
+        ASSERT_EQ(code.size(), 1) << qPrintable(m.captured(0));
+        EXPECT_EQ(lex::ipaFromPhoneticCodes(code), ipa) << "code " << qPrintable(code);
+        ++codes;
+    }
+    EXPECT_GE(codes, 37);
 }

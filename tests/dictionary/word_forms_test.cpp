@@ -126,15 +126,24 @@ TEST(WordForms, ShelfShowsEveryDictionaryInOrder)
     ASSERT_TRUE(shelf.addStarDict(lex::Env::defaultEnv(), writeDict(QStringLiteral("B"), {{QStringLiteral("went"), "past of go", {}}})));
     EXPECT_FALSE(shelf.addStarDict(lex::Env::defaultEnv(), dir.path(QStringLiteral("missing.ifo"))));
     EXPECT_EQ(shelf.starDictCount(), 2);
-    // Found in the sub-folders of the program folder's Dict, one level down.
+    // Found in the sub-folders of the program folder's Dict, one level down, then in the shared
+    // folders: those LEXORA_STARDICT_PATH names, else the home and the system folder. The test
+    // environment names none, so the machine's own dictionaries are never counted.
     QDir().mkpath(dir.path(QStringLiteral("Dict/en/sub")));
     dir.write(QStringLiteral("Dict/en/sub/deep.ifo"), "x");
     dir.write(QStringLiteral("Dict/en/top.ifo"), "x");
     dir.write(QStringLiteral("Dict/en/top.idx"), "x");
+    EXPECT_EQ(lex::starDictFolders(dir.path()), QStringList{dir.path(QStringLiteral("Dict/en"))});
+    const QByteArray hermetic = qgetenv(lex::kStarDictPathVariable);
+    qputenv(lex::kStarDictPathVariable, (dir.path(QStringLiteral("mine")) + QStringLiteral("::/srv/dic")).toUtf8());
     const QStringList folders = lex::starDictFolders(dir.path());
-    ASSERT_GE(folders.size(), 3);
-    EXPECT_EQ(folders[0], dir.path(QStringLiteral("Dict/en")));
-    EXPECT_EQ(folders.last(), QStringLiteral("/usr/share/stardict/dic"));
+    qunsetenv(lex::kStarDictPathVariable);
+    const QStringList defaults = lex::sharedStarDictFolders();
+    qputenv(lex::kStarDictPathVariable, hermetic);
+    EXPECT_EQ(folders, (QStringList{dir.path(QStringLiteral("Dict/en")), dir.path(QStringLiteral("mine")),
+                                    QStringLiteral("/srv/dic")}));
+    EXPECT_EQ(defaults, (QStringList{QDir::homePath() + QStringLiteral("/.local/share/stardict/dic"),
+                                     QStringLiteral("/usr/share/stardict/dic")}));
     EXPECT_EQ(lex::findStarDictFiles({folders[0]}),
               (QStringList{dir.path(QStringLiteral("Dict/en/top.ifo")), dir.path(QStringLiteral("Dict/en/sub/deep.ifo"))}));
 

@@ -18,6 +18,8 @@ e2e_begin() {
   tmp=$(mktemp -d)
   # What the programs keep in the user's data folder (Glosix's history, recovered Books) stays in the run's folder.
   export XDG_DATA_HOME=$tmp/data
+  # No shared StarDict folder: the machine's installed dictionaries never change what Glosix shows.
+  export LEXORA_STARDICT_PATH=
   pids=()
   e2e_logs=("$tmp/lexora.log")
   trap e2e_end EXIT

@@ -401,7 +401,6 @@ TEST(GlosixAddTo, TheButtonFollowsTheShownEntryAndTheWindowSaysWhatHappened)
     s.ui = &ui;
     s.link = &lexora;
     s.runtimeDir = home.runtime;
-    s.sharedStarDicts = false;   // independent of the machine's StarDict dictionaries
     CGlosixDlg w(s, home.folder);
     w.initialise();
     EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join(QLatin1Char('|')).toStdString();

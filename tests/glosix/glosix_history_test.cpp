@@ -186,7 +186,6 @@ struct HistoryRig {
         s.clock = &clock;
         s.runtimeDir = dir.path(QStringLiteral("run"));
         s.historyPath = dir.path(QStringLiteral("data/glosix-history.txt"));
-        s.sharedStarDicts = false;
         auto window = std::make_unique<CGlosixDlg>(s, dir.path());
         window->initialise();
         QCoreApplication::processEvents();

@@ -98,7 +98,6 @@ struct Rig {
         s.ui = &ui;
         s.events = &events;
         s.tts = &tts;
-        s.sharedStarDicts = false;
         w = std::make_unique<CGlosixDlg>(s, dir.path());
         w->initialise();
     }
@@ -134,8 +133,6 @@ TEST(GlosixEntryText, EveryMarkerHasItsColourWeightAndIndent)
     QTextEdit pane;
     EntryFonts fonts;
     fonts.text = pane.font();
-    fonts.phonetic = QFont(QStringLiteral("Lexora Phonetic"));
-    fonts.phonetic.setPixelSize(QFontInfo(fonts.text).pixelSize());
     QString in = QStringLiteral("`1`head");
     for (int n = 2; n <= 14; ++n)
         in += QStringLiteral("`%1`run%1").arg(n);
@@ -170,7 +167,7 @@ TEST(GlosixEntryText, EveryMarkerHasItsColourWeightAndIndent)
 TEST(GlosixEntryText, TextIsShownAsItIsAndOddMarkersStayVisible)
 {
     QTextEdit pane;
-    EntryFonts fonts{pane.font(), pane.font()};
+    EntryFonts fonts{pane.font()};
     ShowEntryText(&pane, u"`1`a<b>&amp;</b>`15`x`0`y`", fonts);
     EXPECT_EQ(pane.toPlainText(), QStringLiteral("a<b>&amp;</b>`15`x`0`y`"));
     // Past the run of marker 1 (ended by the first backquote) the text is plain again.
@@ -231,10 +228,9 @@ TEST(GlosixWindow, StartsWithThePaneHiddenAndLaysOutOnResize)
         EXPECT_EQ(w.input()->geometry().right() + 1, look->x() - 5);
         EXPECT_EQ(w.button(id::IDC_SPEAK)->x(), toggle->x() + toggle->width() + 3) << "other buttons stay";
     }
+    // The smallest window is 350 x 200 with its frame.
     w.resize(100, 50);
-    EXPECT_GE(w.width(), 350);
-    EXPECT_GE(w.height(), 200);
-    EXPECT_EQ(w.minimumSize(), QSize(350, 200));
+    EXPECT_EQ(w.frameGeometry().size(), kGlosixMinimumSize);
 }
 
 TEST(GlosixWindow, TheStoredRectangleIsUsedOnlyWhenItCanBeSeen)
@@ -267,13 +263,17 @@ TEST(GlosixWindow, TheStoredRectangleIsTheWindowsFrameAndOldClientRectanglesStil
         // What earlier builds wrote, a client rectangle, opens as a frame of that size: the same
         // place, smaller by the frame.
         {{200, 150, 700, 500}, frame, QRect(204, 180, 492, 316), "an earlier build's client rectangle"},
-        {{0, 0, 350, 200}, frame, QRect(4, 30, 350, 200), "never below the minimum size"},
+        // The minimum of 350 x 200 is the whole window's, frame included.
+        {{0, 0, 350, 200}, frame, QRect(4, 30, 342, 166), "the smallest window"},
+        {{0, 0, 300, 150}, frame, QRect(4, 30, 342, 166), "never below the minimum size"},
+        {{0, 0, 300, 150}, QMargins(), QRect(0, 0, 350, 200), "never below the minimum size, no frame"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(glosixClientGeometry(c.stored, c.frame), c.client) << c.what;
-        if (c.client.size() != kGlosixMinimumSize)
+        if (c.stored.right - c.stored.left >= kGlosixMinimumSize.width())
             EXPECT_EQ(glosixWindowRect(c.client.marginsAdded(c.frame)), c.stored) << "written back unchanged: " << c.what;
     }
+    EXPECT_EQ(glosixMinimumClientSize(frame), QSize(342, 166));
 }
 
 TEST(GlosixWindow, OpensAtTheStoredRectangleAndWritesOnlyItAtClose)

@@ -5,7 +5,8 @@
 //    window received ("word TITLE WORD FLAG", "close TITLE", "raise TITLE", "addto TITLE WORD").
 //  - LinkServerThread: a real listener on a title's socket in a runtime folder, served on a thread
 //    of its own, so that a test's thread may block in a send as a GUI thread does. It counts the
-//    connections it accepted and answers every well-formed message as the real window does.
+//    connections it accepted and answers every well-formed message as the real window does (a
+//    posted close request with nothing).
 #include "common/platform/link_protocol.h"
 #include "common/platform/runtime_dir.h"
 #include "common/platform/window_link.h"
@@ -16,6 +17,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -92,6 +94,17 @@ public:
         QMutexLocker lock(&mutex_);
         return messages_;
     }
+    // Waits at most `ms` until `n` messages have arrived (a posted one may still be on its way
+    // when its send returns); false when they did not.
+    bool waitForMessages(qsizetype n, int ms = 5000) const
+    {
+        for (int waited = 0; messages().size() < n; waited += 5) {
+            if (waited >= ms)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
 
 private:
     void serve(QLocalSocket* s)
@@ -114,6 +127,8 @@ private:
         }
         if (beforeReply_)
             beforeReply_(m);
+        if (m.kind == lex::LinkKind::Close)
+            return;
         s->write(m.kind == lex::LinkKind::AddTo ? lex::encodeLinkAddReply(lex::LinkAddOutcome::Added)
                                                  : lex::encodeLinkAck(m.kind));
         s->waitForBytesWritten(2000);

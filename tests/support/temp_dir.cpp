@@ -58,6 +58,9 @@ void setTestEnvironment()
         qputenv("LEXORA_SOURCE_DIR", LEXORA_TEST_SOURCE_DIR);
     if (qEnvironmentVariableIsEmpty("LEXORA_BINARY_DIR"))
         qputenv("LEXORA_BINARY_DIR", LEXORA_TEST_BINARY_DIR);
+    // No shared StarDict folder: the dictionaries this machine has installed stay out of every
+    // test and of the programs the tests start. A test that wants some sets its own.
+    qputenv("LEXORA_STARDICT_PATH", "");
 }
 
 } // namespace lextest

@@ -25,7 +25,8 @@ private:
 QString sourceDir();
 // The build folder (for built tools and data).
 QString binaryDir();
-// Sets LEXORA_SOURCE_DIR and LEXORA_BINARY_DIR when unset, so that helper processes and tests see them.
+// Sets LEXORA_SOURCE_DIR and LEXORA_BINARY_DIR when unset, so that helper processes and tests see them,
+// and LEXORA_STARDICT_PATH to no folder at all.
 void setTestEnvironment();
 
 } // namespace lextest

@@ -1,9 +1,13 @@
 // --help and --version of every program, per-command help of lexbook, and its manual page.
+#include "common/dictionary/dict_builder.h"
 #include "common/version.h"
 #include "temp_dir.h"
 #include "tool_run.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -63,6 +67,44 @@ TEST(CommandLine, GlosixAnswersHelpAndVersionWithoutADisplay)
     EXPECT_TRUE(r.err.contains(QStringLiteral("Try 'Glosix --help'"))) << r.err.toStdString();
     r = runTool(exe, {QStringLiteral("stray")});
     EXPECT_EQ(r.code, 2);
+}
+
+// Glosix draws phonetics as IPA in its text font: a start of it leaves the learner's fonts folder
+// alone, even with the old phonetic font beside the program (installing that is Lexora's).
+TEST(CommandLine, GlosixRunsWithoutInstallingThePhoneticFont)
+{
+    lextest::TempDir dir;
+    for (const char* sub : {"home/Dict", "home/Voice", "data"})
+        ASSERT_TRUE(QDir().mkpath(dir.path(QString::fromLatin1(sub))));
+    ASSERT_TRUE(QDir().mkdir(dir.path(QStringLiteral("run"))));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(QStringLiteral("run")),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    dir.write(QStringLiteral("home/Config.INI"), "[INIT]\nIsDisableTTS=1\n");
+    QByteArray idx, dic;   // a dictionary it can open, or a message box would hold up its start
+    lex::DictBuildOptions o;
+    o.variant = lex::DictVariant::Companion;
+    ASSERT_TRUE(lex::encodeDictionary({{QStringLiteral("go"), {}, {}, QStringLiteral("`1`go")}}, o, &idx, &dic, nullptr));
+    dir.write(QStringLiteral("home/Dict/21ct.idx"), idx);
+    dir.write(QStringLiteral("home/Dict/21ct.dic"), dic);
+    dir.write(QStringLiteral("home/Ksphonet.ttf"), "not really a font");
+
+    QProcess glosix;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    e.insert(QStringLiteral("XDG_DATA_HOME"), dir.path(QStringLiteral("data")));
+    e.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path(QStringLiteral("run")));
+    e.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lexora.glosix.info=true"));
+    glosix.setProcessEnvironment(e);
+    glosix.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    glosix.setReadChannel(QProcess::StandardError);
+    glosix.start(QStringLiteral(GLOSIX_EXE), {QStringLiteral("--home"), dir.path(QStringLiteral("home"))});
+    QByteArray log;
+    while (!log.contains("ready") && glosix.waitForReadyRead(10000))
+        log += glosix.readAllStandardError();
+    ASSERT_TRUE(log.contains("ready")) << log.toStdString();
+    glosix.terminate();   // ends as its close box does
+    ASSERT_TRUE(glosix.waitForFinished(10000));
+    EXPECT_FALSE(QFile::exists(dir.path(QStringLiteral("data/fonts/Ksphonet.ttf"))));
 }
 
 TEST(CommandLine, LexbookHelpPerCommandAndVersion)

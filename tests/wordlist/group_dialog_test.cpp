@@ -94,19 +94,30 @@ TEST_F(Groups, OffersTheFolderBooksButNeverTheOpenOne)
     EXPECT_FALSE(d->move());
 }
 
-TEST_F(Groups, FiguresOnlyWhenTheyMeanSomething)
+TEST_F(Groups, FiguresFromFiveBytesOnAlwaysTheLow24Bits)
 {
-    dir.write(QStringLiteral("Zero.idx"), QByteArray::fromHex("740000ff00") + QByteArray(42, '\0'));
-    dir.write(QStringLiteral("Old.idx"), QByteArray(42, '\1'));
-    dir.write(QStringLiteral("Short.idx"), QByteArray::fromHex("740000"));
-    const BookFigures zero = bookFigures(Env::defaultEnv(), folder, QStringLiteral("Zero"));
-    EXPECT_FALSE(zero.count.has_value()) << "a record size of 0 gives no count";
-    EXPECT_EQ(zero.version, 116u);
-    const BookFigures old = bookFigures(Env::defaultEnv(), folder, QStringLiteral("Old"));
-    EXPECT_FALSE(old.count.has_value());
-    EXPECT_FALSE(old.version.has_value());
-    EXPECT_FALSE(bookFigures(Env::defaultEnv(), folder, QStringLiteral("Short")).version.has_value());
-    EXPECT_FALSE(bookFigures(Env::defaultEnv(), folder, QStringLiteral("Missing")).version.has_value());
+    struct Case {
+        const char* name;
+        QByteArray bytes;   // null: no file
+        std::optional<int64_t> count;
+        std::optional<uint32_t> version;
+    };
+    const Case cases[] = {
+        {"Zero", QByteArray::fromHex("740000ff00") + QByteArray(42, '\0'), std::nullopt, 116u},   // record size 0: no count
+        {"Old", QByteArray(42, '\1'), 37, 0x010101u},   // no header: its first bytes read as one
+        {"Five", QByteArray::fromHex("740000ff15"), 0, 116u},
+        {"Four", QByteArray::fromHex("740000ff"), std::nullopt, std::nullopt},
+        {"Short", QByteArray::fromHex("740000"), std::nullopt, std::nullopt},
+        {"Missing", QByteArray(), std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        if (!c.bytes.isNull())
+            dir.write(name + QStringLiteral(".idx"), c.bytes);
+        const BookFigures f = bookFigures(Env::defaultEnv(), folder, name);
+        EXPECT_EQ(f.count, c.count) << c.name;
+        EXPECT_EQ(f.version, c.version) << c.name;
+    }
 }
 
 TEST_F(Groups, AddCreatesBothFilesOrNeither)
