@@ -60,7 +60,7 @@ else()
 endif()
 
 # The Debian package: dependencies computed from the binaries (dpkg-shlibdeps), plus what they
-# load at run time without linking it: a CJK font for the Chinese texts.
+# load at run time without linking it: a CJK font for the Chinese texts, Qt's own Chinese texts.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lexora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -78,7 +78,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_STRIP_FILES ON)

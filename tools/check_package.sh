@@ -69,7 +69,7 @@ if [ -n "$deb" ]; then
   dpkg-deb --info "$deb" >"$tmp/info.txt" || fail "dpkg-deb --info"
   dpkg-deb --contents "$deb" >"$tmp/contents.txt" || fail "dpkg-deb --contents"
   depends=$(sed -n 's/^ Depends: //p' "$tmp/info.txt")
-  for lib in libqt6widgets6 libqt6network6 libespeak-ng1 libsndfile1 libpulse0 libc6 fonts-noto-cjk; do
+  for lib in libqt6widgets6 libqt6network6 libespeak-ng1 libsndfile1 libpulse0 libc6 fonts-noto-cjk qt6-translations-l10n; do
     grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib: $depends"
   done
   for f in ./usr/bin/Lexora ./usr/bin/lexbook ./usr/share/lexora/Dict/Dict.idx ./usr/share/applications/org.lexora.Lexora.desktop \

@@ -16,7 +16,7 @@ fuzz_seconds=${LEXORA_FUZZ_SECONDS:-20}
 # runs (PulseAudio or PipeWire's PulseAudio service) through libpulse.
 packages=(
   build-essential cmake ninja-build ccache pkg-config python3
-  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
   libxcb1-dev

@@ -3,7 +3,9 @@
 // the dictionary fill per keystroke of the add dialog (p99 reported); listing a folder of 1,000
 // Books in the groups dialog. Undo on the same Book: a header sort kept as an undo step and its
 // undo, a delete of every entry and its undo, against the same sort of the Book itself, keeping
-// nothing for an undo (the baseline, same run); what the kept sort steps hold is a counter.
+// nothing for an undo (the baseline, same run); what the kept sort steps hold is a counter. With
+// the word list over the Book: a strangeness change of 100,000 scattered selected rows from the
+// list's menu and its undo, which selects those rows again (vs_change: the undo over the change).
 //   LEXORA_ECDICT_DICT=<Dict folder>  the full dictionary; otherwise the built sample dictionary.
 #include "common/dictionary/dictionary.h"
 #include "common/platform/sources.h"
@@ -13,6 +15,7 @@
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/book/operations/order_ops.h"
 #include "lexora/wordlist/group_dialog.h"
+#include "lexora/wordlist/my_list_ctrl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -217,5 +220,122 @@ void BM_DeleteEveryEntryAndUndo1M(benchmark::State& state)
         state.SkipWithError("the entries did not come back");
 }
 BENCHMARK(BM_DeleteEveryEntryAndUndo1M)->Unit(benchmark::kMillisecond)->Iterations(6);
+
+// ---- undo of a strangeness change on scattered rows, with the list ---------------------------
+
+// The word list over the same Book, as the window has it: its model follows the session, a menu
+// command reads the selection, an undo selects the rows it brought back.
+struct QuietListHost final : ListHost {
+    bool isToggleChecked(int) const override { return true; }
+    void setSelectionText(const QString&) override {}
+    void SpeakWord(const QString&) override {}
+    bool lookUpWord(QStringView, QString&, QString&) override { return false; }
+    bool onCommand(int, qintptr) override { return true; }
+};
+
+// `shown`: on the screen, so that each change is drawn (the drawing asks the selection model about
+// each visible cell, which looks through every selected range); hidden: the model and selection
+// work alone.
+CMyListCtrl& bigList(bool shown)
+{
+    static QuietListHost host;
+    static FixedClock clock(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
+    // Never destroyed: a widget must not outlive the application object.
+    static CMyListCtrl* list = nullptr;
+    if (!list) {
+        list = new CMyListCtrl(&host, &bigSession(), &clock);
+        list->resize(900, 600);
+    }
+    list->setVisible(shown);
+    QCoreApplication::processEvents();
+    return *list;
+}
+
+// 100,000 rows scattered over the million (no two neighbours), selected as today's review does.
+const std::vector<int>& scatteredRows()
+{
+    static std::vector<int> rows;
+    if (rows.empty()) {
+        std::mt19937 random(30);
+        for (int block = 0; block < kEntries; block += 10)
+            rows.push_back(block + int(random() % 9));
+    }
+    return rows;
+}
+
+// "设置陌生度 / 认读 / 5" from the list's menu on the selected rows, until the list has drawn it.
+double changeSelected(CMyListCtrl& list)
+{
+    QElapsedTimer t;
+    t.start();
+    list.onListCommand(cmd::kSetStrangeness + 100 + 5);
+    QCoreApplication::processEvents();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+void BM_StrangenessChange100kScatteredOf1M(benchmark::State& state)
+{
+    BookSession& s = bigSession();
+    CMyListCtrl& list = bigList(state.range(0) != 0);
+    s.history().clear();
+    list.selectRows(scatteredRows());
+    for (auto _ : state) {
+        changeSelected(list);
+        state.PauseTiming();
+        s.undo();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    s.history().clear();
+}
+BENCHMARK(BM_StrangenessChange100kScatteredOf1M)->Unit(benchmark::kMillisecond)->Iterations(10)->Arg(0)->Arg(1);
+
+// The undo of that change (Ctrl+Z), the rows brought back selected and drawn. vs_change: the undo
+// over the change, both timed in each iteration.
+void BM_UndoStrangenessChange100kScatteredOf1M(benchmark::State& state)
+{
+    BookSession& s = bigSession();
+    CMyListCtrl& list = bigList(state.range(0) != 0);
+    s.history().clear();
+    list.selectRows(scatteredRows());
+    double changeMs = 0, undoMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        changeMs += changeSelected(list);
+        state.ResumeTiming();
+        QElapsedTimer t;
+        t.start();
+        s.undo();
+        QCoreApplication::processEvents();
+        undoMs += double(t.nsecsElapsed()) / 1e6;
+    }
+    state.counters["vs_change"] = changeMs > 0 ? undoMs / changeMs : 0;
+    if (list.selectedRows() != scatteredRows())
+        state.SkipWithError("the undone rows are not the ones selected");
+    s.history().clear();
+}
+BENCHMARK(BM_UndoStrangenessChange100kScatteredOf1M)->Unit(benchmark::kMillisecond)->Iterations(10)->Arg(0)->Arg(1);
+
+// The same undo after the learner has picked another row: the 100,000 rows are selected anew.
+void BM_UndoStrangenessChangeReselecting100kOf1M(benchmark::State& state)
+{
+    BookSession& s = bigSession();
+    CMyListCtrl& list = bigList(state.range(0) != 0);
+    s.history().clear();
+    for (auto _ : state) {
+        state.PauseTiming();
+        list.selectRows(scatteredRows());
+        changeSelected(list);
+        list.setFocusedRow(0);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        s.undo();
+        QCoreApplication::processEvents();
+    }
+    if (list.selectedRows() != scatteredRows())
+        state.SkipWithError("the undone rows are not the ones selected");
+    s.history().clear();
+}
+BENCHMARK(BM_UndoStrangenessChangeReselecting100kOf1M)->Unit(benchmark::kMillisecond)->Iterations(10)->Arg(0)->Arg(1);
 
 } // namespace

@@ -154,9 +154,10 @@ void CColorPalette::track(QPoint local, QPoint global)
     if (rect().contains(local)) {
         setCursor(Qt::ArrowCursor);
         if (local.y() < kGridHeight) {
-            // The pixel under the cursor is our own drawing: the cell, or the white grid line.
+            // The pixel under the cursor is our own drawing: the cell's colour, or on a grid line
+            // (which has no cell) the line's, as drawn.
             focusCell_ = cellAt(local);
-            preview_ = focusCell_ >= 0 ? cellColor(focusCell_) : QColor(Qt::white);
+            preview_ = focusCell_ >= 0 ? cellColor(focusCell_) : grab(QRect(local, QSize(1, 1))).toImage().pixelColor(0, 0);
         } else {
             preview_ = opening_;
         }

@@ -4,10 +4,20 @@
 #include "common/platform/program_folder.h"
 #include "common/platform/runtime_dir.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <cstdio>
 
 namespace lex {
+
+bool loadQtTranslations(QTranslator& translator, const QString& folder)
+{
+    const QString from = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+    if (!translator.load(QStringLiteral("qtbase_zh_CN"), from))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
+}
 
 ProgramStart::ProgramStart() : runtimeDir_(defaultRuntimeDir()), link_(runtimeDir_), instance_(runtimeDir_) {}
 
@@ -21,6 +31,7 @@ int ProgramStart::claim(const QStringList& arguments, const char* program, const
         return 1;
     }
     QDir::setCurrent(folder_);
+    loadQtTranslations(qtTexts_);
     return -1;
 }
 

@@ -8,8 +8,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 
 namespace lex {
+
+// Qt's own texts (a message box's buttons, the file chooser) in Chinese like the rest: Qt's
+// "qtbase_zh_CN" translations from `folder` (Qt's translations folder when empty) loaded into
+// `translator` and installed in the application. False, and Qt's texts stay English, when that
+// folder does not have them.
+bool loadQtTranslations(QTranslator& translator, const QString& folder = {});
 
 class ProgramStart {
 public:
@@ -17,9 +24,9 @@ public:
     ProgramStart(const ProgramStart&) = delete;
     ProgramStart& operator=(const ProgramStart&) = delete;
 
-    // -1 when the program goes on; otherwise the status to end with: 0 when another instance
-    // was there (and was raised), 1 when no program folder can be had (said on stderr, after
-    // "PROGRAM: ").
+    // -1 when the program goes on (with Qt's texts in Chinese where Qt's translations are
+    // installed); otherwise the status to end with: 0 when another instance was there (and was
+    // raised), 1 when no program folder can be had (said on stderr, after "PROGRAM: ").
     int claim(const QStringList& arguments, const char* program, const QString& instanceName,
               const QString& windowTitle);
 
@@ -32,6 +39,7 @@ private:
     LocalWindowLink link_;
     FileLockInstance instance_;   // held for the life of the program
     QString folder_;
+    QTranslator qtTexts_;         // installed while the program runs
 };
 
 } // namespace lex

@@ -16,8 +16,8 @@
 #include "lexora/book/operations/degree_ops.h"
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/book/operations/order_ops.h"
+#include "lexora/settings/settings_target.h"
 
-#include <QFileInfo>
 #include <QGuiApplication>
 
 namespace lex {
@@ -433,8 +433,8 @@ LinkAddOutcome WordBookController::addFromCompanion(const QString& word)
 // from the new folder, through the same switch as the groups dialog.
 bool WordBookController::changeBookFolder(const QString& folder)
 {
-    if (!QFileInfo(folder).isDir()) {
-        services_.ui->messageBox(owner_, QStringLiteral("Book路径不存在，请重新设置:\n%1").arg(folder));
+    if (const QString problem = settings::bookFolderProblem(envOf(services_), folder); !problem.isEmpty()) {
+        services_.ui->messageBox(owner_, problem);
         return false;
     }
     if (!session_.switchBook(folder, session_.book().name, false, saveQuestions(), loadHooks())) {

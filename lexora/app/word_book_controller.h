@@ -77,7 +77,7 @@ public:
         bool move = false;     // move/copy mode: "移动" rather than "复制"
     };
     virtual std::optional<GroupChoice> groups(const QString& folder, const QString& openName, bool moveMode) = 0;
-    // The modeless find window; a second request brings the open one forward.
+    // The modeless find window; a second request while it is open does nothing.
     virtual void openFind() = 0;
     virtual void importExport(bool importMode) = 0;
     // Set-up dialog and practice window on the selected rows; true when a run took place.

@@ -87,12 +87,9 @@ std::optional<WordBookDialogs::GroupChoice> WordBookPageDialogs::groups(const QS
 
 void WordBookPageDialogs::openFind()
 {
-    if (find_) {
-        // One find window at a time; a second request brings it forward.
-        find_->raise();
-        find_->activateWindow();
+    // One find window at a time; a second request leaves the open one where it is.
+    if (find_)
         return;
-    }
     find_ = new CMyFindDialog(&c_->session(), page_.list(), c_->services().ui, c_->profile(), &page_);
     find_->show();
 }
@@ -198,7 +195,7 @@ void WordBookPageDialogs::statistics()
     source.retention = readDesiredRetention(c_->profile());
     source.today = reviewDay(*orDefault(services.clock));
     source.env = services.env;
-    // The model today's review or the list's tip has read already is not read again.
+    // The model today's review has read already is not read again.
     if (const ReviewModel* m = c_->record().modelIfRead(book); m && m->scheduler().retention() == source.retention)
         source.model = m;
     StatisticsWindow::Deps deps;

@@ -17,16 +17,30 @@ constexpr size_t kMaxChangedRuns = 64;
 
 RowRanges rowRanges(std::vector<int> rows, int count)
 {
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }),
-               rows.end());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    RowRanges runs;
+    runs.reserve(rows.size());
+    for (int r : rows)
+        runs.push_back({r, r});
+    return rowRanges(std::move(runs), count);
+}
+
+RowRanges rowRanges(RowRanges runs, int count)
+{
+    for (RowRange& r : runs) {
+        r.first = std::max(r.first, 0);
+        r.last = std::min(r.last, count - 1);
+    }
+    runs.erase(std::remove_if(runs.begin(), runs.end(), [](const RowRange& r) { return r.first > r.last; }),
+               runs.end());
+    // Most callers give ascending rows already.
+    if (!std::is_sorted(runs.begin(), runs.end(), [](const RowRange& a, const RowRange& b) { return a.first < b.first; }))
+        std::sort(runs.begin(), runs.end(), [](const RowRange& a, const RowRange& b) { return a.first < b.first; });
     RowRanges out;
-    for (int r : rows) {
-        if (!out.empty() && out.back().last + 1 == r)
-            out.back().last = r;
+    for (const RowRange& r : runs) {
+        if (!out.empty() && r.first <= out.back().last + 1)
+            out.back().last = std::max(out.back().last, r.last);
         else
-            out.push_back({r, r});
+            out.push_back(r);
     }
     return out;
 }

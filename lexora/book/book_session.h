@@ -32,6 +32,9 @@ using RowRanges = std::vector<RowRange>;
 
 // Sorted, distinct rows as inclusive runs (rows outside 0..count-1 dropped).
 RowRanges rowRanges(std::vector<int> rows, int count);
+// The same for runs in any order that may overlap or touch (a view's selection): sorted, disjoint
+// runs of the rows they cover.
+RowRanges rowRanges(RowRanges runs, int count);
 
 class BookSession : public QObject {
     Q_OBJECT

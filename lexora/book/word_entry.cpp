@@ -5,10 +5,22 @@
 
 namespace lex {
 
+namespace {
+QString timeText(unsigned year, const EntryTime& t)
+{
+    return QString::asprintf("%02u/%02u/%02u %02u:%02u", year, unsigned(t.month), unsigned(t.day), unsigned(t.hour),
+                             unsigned(t.minute));
+}
+} // namespace
+
 QString EntryTime::toText() const
 {
-    return QString::asprintf("%02u/%02u/%02u %02u:%02u", unsigned(year), unsigned(month), unsigned(day),
-                             unsigned(hour), unsigned(minute));
+    return timeText(year, *this);
+}
+
+QString EntryTime::toText(int todayYear) const
+{
+    return timeText(year < 16 ? unsigned(calendarYear(year, todayYear) % 100) : year, *this);
 }
 
 int EntryTime::compare(const EntryTime& o) const

@@ -10,12 +10,22 @@
 
 namespace lex {
 
+// The calendar year a stored year (its last four bits) stands for, seen from `todayYear`: the
+// latest year not after it that ends in those bits.
+constexpr int calendarYear(unsigned storedYear, int todayYear)
+{
+    return todayYear - ((todayYear - int(storedYear & 15u)) % 16 + 16) % 16;
+}
+
 // Five bytes as stored: year modulo 16, month, day, hour, minute (local time).
 struct EntryTime {
     uint8_t year = 0, month = 0, day = 0, hour = 0, minute = 0;
 
-    // "08/04/05 09:07": each value in decimal with at least two digits.
+    // "08/04/05 09:07": each stored value in decimal with at least two digits.
     QString toText() const;
+    // As the list shows it, seen from `todayYear`: "26/12/09 10:07", the year as the last two
+    // digits of its calendarYear(). A year byte above 15 (a damaged index) is shown as stored.
+    QString toText(int todayYear) const;
     // Year, month, day, hour, minute as unsigned bytes, the first difference deciding.
     int compare(const EntryTime& other) const;
     bool operator==(const EntryTime&) const = default;

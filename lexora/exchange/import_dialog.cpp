@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QItemSelection>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -27,6 +26,7 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace lex {
@@ -82,12 +82,10 @@ ImportResult applyImportOp(ImportExportHost& host, std::unique_ptr<ImportOp> op)
     const ImportResult r = host.session->run(std::move(op));
     const int after = host.session->rowCount();
     if (list && after > before) {
-        QAbstractItemModel* m = list->model();
-        const QModelIndex first = m->index(before, 0);
-        list->selectionModel()->select(QItemSelection(first, m->index(after - 1, 0)),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        list->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-        list->scrollTo(first, QAbstractItemView::PositionAtTop);
+        std::vector<int> added(size_t(after - before));
+        std::iota(added.begin(), added.end(), before);
+        list->selectRows(added);
+        list->scrollTo(list->model()->index(before, 0), QAbstractItemView::PositionAtTop);
     }
     return r;
 }

@@ -38,9 +38,8 @@ int reviewIntervalDays(int strangeness)
 ReviewCalendar::ReviewCalendar(QDate today) : today_(today), todayJd_(int(today.toJulianDay()))
 {
     // Each stored year byte stands for the latest year not after today's with those last four bits.
-    const int year = today.year();
     for (int stored = 0; stored < 16; ++stored) {
-        const int full = year - (((year - stored) % 16) + 16) % 16;
+        const int full = calendarYear(unsigned(stored), today.year());
         for (int m = 1; m <= 12; ++m) {
             const QDate first(full, m, 1);
             firstOfMonth_[stored][m] = int(first.toJulianDay());

@@ -103,11 +103,12 @@ ReviewPlan BookRecord::todayPlan(const Book& book, const std::vector<WordEntry*>
     return planner_.plan(entries, today, model(book));
 }
 
-QString BookRecord::recallText(const Book& book, const WordEntry& e, QDate today)
+QString BookRecord::recallText(const Book& book, const WordEntry& e, QDate today) const
 {
-    const ReviewModel& m = model(book, false);
-    const EntryMemory* memory = m.find(e.word(), e.stored.added);
-    return memory ? recallLines(*memory, m, int(today.toJulianDay())) : QString();
+    // The tip asks at every move of the mouse: it never reads the record itself.
+    const ReviewModel* m = modelIfRead(book);
+    const EntryMemory* memory = m ? m->find(e.word(), e.stored.added) : nullptr;
+    return memory ? recallLines(*memory, *m, int(today.toJulianDay())) : QString();
 }
 
 void BookRecord::renameEntry(const Book& book, const EntryKey& from, const EntryKey& to)

@@ -50,8 +50,10 @@ public:
     // entry in the model anew.
     void entriesChanged() { planner_.invalidate(); }
 
-    // The tip's lines for `e`: its predicted recall per skill today; empty without a record.
-    QString recallText(const Book& book, const WordEntry& e, QDate today);
+    // The tip's lines for `e`: its predicted recall per skill today; empty without a record, and
+    // until today's review has read the model: reading a large record takes a second or so, too
+    // long for a move of the mouse.
+    QString recallText(const Book& book, const WordEntry& e, QDate today) const;
 
     // An entry's word changed (modify, its undo and redo).
     void renameEntry(const Book& book, const EntryKey& from, const EntryKey& to);

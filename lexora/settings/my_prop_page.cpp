@@ -2,6 +2,7 @@
 
 #include "common/config/profile.h"
 #include "common/config/word_book_keys.h"
+#include "common/platform/env.h"
 #include "common/platform/user_services.h"
 #include "common/speech/speech_output.h"
 #include "common/ui/template_builder.h"
@@ -12,7 +13,6 @@
 #include "resources/resources.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QStyle>
@@ -27,6 +27,13 @@ QString withTrailingSlash(const QString& folder)
     if (!f.isEmpty() && !f.endsWith(QLatin1Char('/')))
         f += QLatin1Char('/');
     return f;
+}
+
+QString bookFolderProblem(Env* env, const QString& folder)
+{
+    if ((env ? env : Env::defaultEnv())->isDir(folder))
+        return {};
+    return QStringLiteral("Book路径不存在，请重新设置:\n%1").arg(folder);
 }
 
 } // namespace settings
@@ -99,9 +106,10 @@ bool CMyPropPage::closeSave()
 {
     const QString bookFolder = settings::withTrailingSlash(sub0_->bookFolderText());
     const bool bookChanges = !bookFolder.isEmpty() && bookFolder != target_.bookFolder;
-    if (bookChanges && !QFileInfo(bookFolder).isDir()) {
+    if (const QString problem = bookChanges ? settings::bookFolderProblem(target_.env, bookFolder) : QString();
+        !problem.isEmpty()) {
         if (target_.ui)
-            target_.ui->messageBox(this, QStringLiteral("Book路径不存在，请重新设置:\n%1").arg(bookFolder));
+            target_.ui->messageBox(this, problem);
         showPage(0);
         list_->setCurrentRow(0);
         return false;

@@ -53,6 +53,10 @@ inline int positionToRate(int position) { return position * 2 - 10; }
 // A folder as the settings keep it: '/' separators and a closing '/'; empty stays empty.
 QString withTrailingSlash(const QString& folder);
 
+// The check a new Book folder passes: empty when `folder` is a folder (through `env`; null: the
+// real files), else the message that asks for another one.
+QString bookFolderProblem(Env* env, const QString& folder);
+
 } // namespace settings
 
 } // namespace lex

@@ -40,13 +40,39 @@ CMyFindDialog::CMyFindDialog(BookSession* session, CMyListCtrl* list, UserServic
             const qint64 w = qint64(r->right) - r->left, h = qint64(r->bottom) - r->top;
             const QRect rect(r->left, r->top, int(std::clamp<qint64>(w, -1, 1 << 20)),
                              int(std::clamp<qint64>(h, -1, 1 << 20)));
-            if (usableWindowRect(rect))
-                move(rect.topLeft());
+            if (usableWindowRect(rect)) {
+                frameRect_ = rect;
+                placeFrame(QMargins());
+            }
         }
     }
     // Always the explanations first, whatever was chosen last time.
     item<QRadioButton>(kExplanations)->setChecked(true);
     item<QLineEdit>(kText)->setFocus();
+}
+
+void CMyFindDialog::placeFrame(const QMargins& frame)
+{
+    // The whole stored rectangle, frame included: a size other than the template's too.
+    setFixedSize(frameRect_.size().shrunkBy(frame).expandedTo(QSize(1, 1)));
+    move(frameRect_.topLeft());
+}
+
+bool CMyFindDialog::event(QEvent* e)
+{
+    const bool done = ui::TemplateDialog::event(e);
+    // The window manager tells the frame's size only once it has framed the window: the client
+    // size is corrected then, once.
+    if (!frameRect_.isEmpty() && !framePlaced_ &&
+        (e->type() == QEvent::Show || e->type() == QEvent::Move || e->type() == QEvent::Resize)) {
+        const QRect f = frameGeometry(), g = geometry();
+        if (const QMargins frame(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+            !frame.isNull()) {
+            framePlaced_ = true;
+            placeFrame(frame);
+        }
+    }
+    return done;
 }
 
 bool CMyFindDialog::onCommand(int id, qintptr param)

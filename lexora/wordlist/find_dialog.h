@@ -6,6 +6,9 @@
 #include "common/ui/template_dialog.h"
 #include "resources/resource_ids.h"
 
+#include <QMargins>
+#include <QRect>
+
 namespace lex {
 
 class BookSession;
@@ -27,14 +30,21 @@ public:
     // "查找下一个": the row found, -1 when none (after "找不到") or when the text is empty.
     int findNext();
 
+protected:
+    bool event(QEvent* e) override;
+
 private:
     void closeWindow();
+    // Puts the window's frame, whose margins are `frame`, on the remembered rectangle.
+    void placeFrame(const QMargins& frame);
 
     BookSession* session_;
     CMyListCtrl* list_;
     UserServices* ui_;
     Profile* profile_;
     bool closing_ = false;
+    QRect frameRect_;            // the remembered window rectangle, frame included; empty: none
+    bool framePlaced_ = false;
 };
 
 // A saved window rectangle worth restoring: a positive size and some part on a screen.

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QWheelEvent>
 #include <cmath>
@@ -39,15 +40,27 @@ CMyEdit::CMyEdit(QWidget* parent) : QTextEdit(parent)
     hide();
 }
 
-void CMyEdit::setTipText(const QString& text, const QFont& font, qreal lineHeight)
+void CMyEdit::setTipText(const QString& text, const QFont& font, qreal lineHeight, const QString& more,
+                         const QFont& moreFont)
 {
-    text_ = text;
+    const QString crLf = QStringLiteral("\r\n");
+    text_ = more.isEmpty() ? text : text + crLf + more;
     setLineWrapMode(QTextEdit::NoWrap);
     setFont(font);
     document()->setDefaultFont(font);
     QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    plain.replace(crLf, QStringLiteral("\n"));
     setPlainText(plain);
+    if (!more.isEmpty()) {
+        QString rest = more;
+        rest.replace(crLf, QStringLiteral("\n"));
+        QTextCursor end(document());
+        end.movePosition(QTextCursor::End);
+        QTextCharFormat format;
+        format.setFont(moreFont);
+        end.insertBlock(QTextBlockFormat(), format);
+        end.insertText(rest, format);
+    }
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     QTextBlockFormat format;

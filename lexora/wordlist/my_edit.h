@@ -15,13 +15,15 @@ public:
     // `parent` is the list's viewport: clicks and the wheel are passed on to it.
     explicit CMyEdit(QWidget* parent);
 
-    // Sets the text (lines separated by CR LF), its font and the exact line spacing in pixels.
-    void setTipText(const QString& text, const QFont& font, qreal lineHeight);
+    // Sets the text (lines separated by CR LF), its font and the exact line spacing in pixels;
+    // `more`, when not empty, follows on lines of its own in `moreFont`.
+    void setTipText(const QString& text, const QFont& font, qreal lineHeight, const QString& more = {},
+                    const QFont& moreFont = {});
     // The size that shows the whole text without wrapping, frame included.
     QSize fittingSize() const;
     // The height that shows the whole text wrapped to `width` (frame included); wraps from now on.
     int heightForWrappedWidth(int width);
-    // The text as given to setTipText().
+    // The whole text as given to setTipText(), `more` on its own lines.
     const QString& tipText() const { return text_; }
 
 protected:

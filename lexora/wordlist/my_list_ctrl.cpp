@@ -62,28 +62,6 @@ QFont defaultListFont(int pixelHeight)
     return f;
 }
 
-// Selected rows as sorted, disjoint, inclusive intervals (selection ranges may overlap).
-std::vector<std::pair<int, int>> selectedIntervals(const QItemSelection& selection, int rowCount)
-{
-    std::vector<std::pair<int, int>> spans;
-    spans.reserve(size_t(selection.size()));
-    for (const QItemSelectionRange& range : selection) {
-        const int top = std::max(range.top(), 0);
-        const int bottom = std::min(range.bottom(), rowCount - 1);
-        if (top <= bottom)
-            spans.emplace_back(top, bottom);
-    }
-    std::sort(spans.begin(), spans.end());
-    std::vector<std::pair<int, int>> merged;
-    for (const auto& s : spans) {
-        if (!merged.empty() && s.first <= merged.back().second + 1)
-            merged.back().second = std::max(merged.back().second, s.second);
-        else
-            merged.push_back(s);
-    }
-    return merged;
-}
-
 } // namespace
 
 class CMyListCtrl::MenuTarget : public ui::CommandTarget {
@@ -99,13 +77,17 @@ CMyListCtrl::CMyListCtrl(ListHost* host, BookSession* session, const Clock* cloc
     : QTableView(parent), host_(host), session_(session),
       book_(&session->book()), clock_(clock), background_(Qt::white)
 {
-    model_ = new WordListModel(session_, host_, this);
+    model_ = new WordListModel(session_, host_, clock_, this);
     setModel(model_);
     delegate_ = new WordListDelegate(this, model_);
     setItemDelegate(delegate_);
     menuTarget_ = std::make_unique<MenuTarget>(this);
-    // What an undo or redo brought back or changed is shown selected.
-    connect(session_, &BookSession::rowsTouched, this, &CMyListCtrl::showRows);
+    // What an undo or redo brought back or changed is shown selected (an order change touches
+    // no rows and keeps the selection).
+    connect(session_, &BookSession::rowsTouched, this, [this](const std::vector<int>& rows) {
+        if (!rows.empty())
+            selectRows(rows);
+    });
 
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -220,20 +202,31 @@ int CMyListCtrl::itemCount() const
     return model_->itemCount();
 }
 
+RowRanges CMyListCtrl::selectedRanges() const
+{
+    // The selection's ranges may overlap (a row clicked twice with Ctrl) and come in any order.
+    const QItemSelection selection = selectionModel()->selection();
+    RowRanges runs;
+    runs.reserve(size_t(selection.size()));
+    for (const QItemSelectionRange& range : selection)
+        runs.push_back({range.top(), range.bottom()});
+    return rowRanges(std::move(runs), model_->itemCount());
+}
+
 std::vector<int> CMyListCtrl::selectedRows() const
 {
     std::vector<int> rows;
-    for (const auto& [top, bottom] : selectedIntervals(selectionModel()->selection(), model_->itemCount()))
-        for (int r = top; r <= bottom; ++r)
-            rows.push_back(r);
+    for (const RowRange& r : selectedRanges())
+        for (int row = r.first; row <= r.last; ++row)
+            rows.push_back(row);
     return rows;
 }
 
 int CMyListCtrl::selectedCount() const
 {
     int n = 0;
-    for (const auto& [top, bottom] : selectedIntervals(selectionModel()->selection(), model_->itemCount()))
-        n += bottom - top + 1;
+    for (const RowRange& r : selectedRanges())
+        n += r.last - r.first + 1;
     return n;
 }
 
@@ -262,50 +255,39 @@ void CMyListCtrl::selectRow(int row)
 
 void CMyListCtrl::selectRows(const std::vector<int>& rows)
 {
-    // Runs of neighbouring rows become one range each: a long list of due words stays cheap.
-    QItemSelection selection;
-    const int count = model_->itemCount();
-    for (size_t i = 0; i < rows.size();) {
-        size_t j = i;
-        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
-            ++j;
-        if (rows[i] >= 0 && rows[j] < count)
-            selection.select(cellIndex(rows[i], 0), cellIndex(rows[j], WordListModel::kColumnCount - 1));
-        i = j + 1;
-    }
-    // Cleared first and selected without the Rows flag (the ranges span whole rows already): the
-    // selection model compares a new selection range by range with the old one and widens each
-    // range to its row against all the others, which takes minutes for the scattered rows of a
-    // large Book and nothing when the old selection is empty.
-    selectionModel()->clearSelection();
-    if (selection.isEmpty())
+    const RowRanges ranges = rowRanges(rows, model_->itemCount());
+    applySelection(ranges);
+    if (ranges.empty())
         return;
-    selectionModel()->select(selection, QItemSelectionModel::Select);
-    const QModelIndex first = cellIndex(selection.first().top(), 0);
+    const QModelIndex first = cellIndex(ranges.front().first, 0);
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     scrollTo(first, QAbstractItemView::EnsureVisible);
     if (!isVisible())
         pendingScrollRow_ = first.row();
 }
 
-void CMyListCtrl::focusRow(int row)
+void CMyListCtrl::applySelection(const RowRanges& ranges)
 {
-    setFocusedRow(row);
-    setFocus();
-}
-
-void CMyListCtrl::showRows(const std::vector<int>& rows)
-{
-    const RowRanges ranges = rowRanges(rows, model_->itemCount());
-    if (ranges.empty())
+    // Already exactly these rows (the undo of a change to the selected rows): a large selection
+    // costs as much to make again as the change itself.
+    if (ranges == selectedRanges())
         return;
     QItemSelection selection;
     for (const RowRange& r : ranges)
         selection.select(cellIndex(r.first, 0), cellIndex(r.last, WordListModel::kColumnCount - 1));
-    const QModelIndex first = cellIndex(ranges.front().first, 0);
-    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    scrollTo(first, QAbstractItemView::EnsureVisible);
+    // Cleared first and selected without the Rows flag (the ranges span whole rows already): the
+    // selection model compares a new selection range by range with the old one and widens each
+    // range to its row against all the others, which takes minutes for the scattered rows of a
+    // large Book and nothing when the old selection is empty.
+    selectionModel()->clearSelection();
+    if (!selection.isEmpty())
+        selectionModel()->select(selection, QItemSelectionModel::Select);
+}
+
+void CMyListCtrl::focusRow(int row)
+{
+    setFocusedRow(row);
+    setFocus();
 }
 
 void CMyListCtrl::scrollToRow(int row)
@@ -321,12 +303,11 @@ void CMyListCtrl::scrollToRow(int row)
 
 void CMyListCtrl::narrowSelection(const std::function<bool(int row)>& keep)
 {
-    QItemSelection dropped;
+    std::vector<int> kept;
     for (int r : selectedRows())
-        if (!keep(r))
-            dropped.select(cellIndex(r, 0), cellIndex(r, WordListModel::kColumnCount - 1));
-    if (!dropped.isEmpty())
-        selectionModel()->select(dropped, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        if (keep(r))
+            kept.push_back(r);
+    applySelection(rowRanges(std::move(kept), model_->itemCount()));
 }
 
 void CMyListCtrl::setFonts(int fontType, const QFont& listFont, const QFont& phoneticFont)
@@ -440,7 +421,6 @@ bool CMyListCtrl::event(QEvent* e)
             e->accept();
             return true;
         }
-        const bool ctrl = k->modifiers() & Qt::ControlModifier;
         const bool keypad = k->modifiers() & Qt::KeypadModifier;
         switch (k->key()) {
         case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape: case Qt::Key_Space:
@@ -448,7 +428,7 @@ bool CMyListCtrl::event(QEvent* e)
             e->accept();
             return true;
         case Qt::Key_A: case Qt::Key_F:
-            if (ctrl) {
+            if (leftCtrlHeld(k)) {
                 e->accept();
                 return true;
             }
@@ -510,17 +490,20 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         e->accept();
         host_->onCommand(kCmdDelete, 0);
         return;
-    case Qt::Key_A:
-        if (ctrl) {
-            e->accept();
-            selectAll();
-            return;
-        }
+    case Qt::Key_Control:
+        trackCtrl(e, true);
         break;
+    case Qt::Key_A:
     case Qt::Key_F:
         if (ctrl) {
-            e->accept();
-            host_->onCommand(kCmdFind, 0);
+            // Only with the left Ctrl key; the key is not consumed: it goes on to the window.
+            if (leftCtrlHeld(e)) {
+                if (e->key() == Qt::Key_A)
+                    selectAll();
+                else
+                    host_->onCommand(kCmdFind, 0);
+            }
+            e->ignore();
             return;
         }
         break;
@@ -542,6 +525,34 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         break;
     }
     QTableView::keyPressEvent(e);
+}
+
+void CMyListCtrl::keyReleaseEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Control)
+        trackCtrl(e, false);
+    QTableView::keyReleaseEvent(e);
+}
+
+void CMyListCtrl::trackCtrl(const QKeyEvent* e, bool down)
+{
+    // The key symbols of the two Ctrl keys (X11 and Wayland report them alike).
+    constexpr quint32 kLeftCtrl = 0xffe3, kRightCtrl = 0xffe4;
+    if (e->nativeVirtualKey() == kLeftCtrl)
+        leftCtrl_ = down;
+    else if (e->nativeVirtualKey() == kRightCtrl)
+        rightCtrl_ = down;
+}
+
+bool CMyListCtrl::leftCtrlHeld(const QKeyEvent* e)
+{
+    if (!(e->modifiers() & Qt::ControlModifier)) {
+        leftCtrl_ = rightCtrl_ = false;   // released while the list had no focus
+        return false;
+    }
+    // Which Ctrl key is held is known only from its press; one pressed before the list had the
+    // focus, or on a system that does not tell, counts as the left one.
+    return leftCtrl_ || !rightCtrl_;
 }
 
 void CMyListCtrl::keyboardSearch(const QString&)
@@ -800,20 +811,23 @@ void CMyListCtrl::showTipFor(int row, int column, const QRect& cell)
             show = true;
         }
     }
-    // An entry with a learning record tells how well each skill is remembered today.
-    if (const QString recall = host_->recallText(*entry); !recall.isEmpty()) {
-        text += QStringLiteral("\r\n<<记忆>>\r\n") + recall;
-        const QSize whole = tipSize(text, font, cell.width());
-        rect.setWidth(std::max(rect.width(), whole.width()));
-        rect.setHeight(std::max(rect.height(), whole.height()));
-        show = true;
-    }
     if (!show)
         return;
+    // A tip that shows anyway tells, for an entry with a learning record, how well each skill is
+    // remembered today. These lines are in the list font, also under the phonetic: the phonetic
+    // font draws letters as IPA signs.
+    QString recall = host_->recallText(*entry);
+    if (!recall.isEmpty()) {
+        recall.prepend(QStringLiteral("<<记忆>>\r\n"));
+        const QSize head = tipSize(text, font, cell.width());
+        const QSize tail = tipSize(recall, listFont_, cell.width());
+        rect.setWidth(std::max({rect.width(), head.width(), tail.width()}));
+        rect.setHeight(std::max(rect.height(), head.height() + tail.height()));
+    }
 
     if (!tip_)
         tip_ = new CMyEdit(viewport());
-    tip_->setTipText(text, font, tipLineHeight());
+    tip_->setTipText(text, font, tipLineHeight(), recall, listFont_);
     // Never smaller than the text needs in the tip's own frame and spacing.
     const QSize fitting = tip_->fittingSize();
     rect.setWidth(std::max(rect.width(), fitting.width()));

@@ -3,6 +3,7 @@
 // copied into the view; each cell is produced when asked, so a Book of any size shows at once.
 
 #include "common/ui/command.h"
+#include "lexora/book/book_session.h"
 #include "lexora/book/word_entry.h"
 #include "lexora/record/review_model.h"
 #include "resources/resource_ids.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class QKeyEvent;
 class QMenu;
 
 namespace lex {
@@ -66,6 +68,7 @@ public:
     void redrawAll();
     int itemCount() const;
     std::vector<int> selectedRows() const;  // ascending
+    RowRanges selectedRanges() const;       // ascending, disjoint
     int selectedCount() const;
     int focusedRow() const;                 // -1 when none
     void setFocusedRow(int row);            // focused row, selected alone, scrolled into view
@@ -74,13 +77,11 @@ public:
     // Selects exactly `rows` (ascending) as a click and shift-clicks would, the first one focused
     // and scrolled into view; the keyboard focus stays where it is. Nothing selected when empty.
     void selectRows(const std::vector<int>& rows);
-    // Keeps selected only the selected rows for which `keep` holds (the strangeness filter).
+    // Keeps selected only the selected rows for which `keep` holds (the strangeness filter); the
+    // focused row stays.
     void narrowSelection(const std::function<bool(int row)>& keep);
     // The focused row selected alone and scrolled into view, with the keyboard focus.
     void focusRow(int row);
-    // Exactly `rows` selected (ascending), the first focused and scrolled into view; nothing
-    // happens for no rows.
-    void showRows(const std::vector<int>& rows);
     // `row` scrolled into view (once the list is shown, when it is hidden): it becomes neither
     // focused nor selected.
     void scrollToRow(int row);
@@ -120,6 +121,7 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -137,6 +139,11 @@ protected:
 private:
     class MenuTarget;
 
+    // Exactly `ranges` selected: the one way the list's selection is set from a list of rows.
+    void applySelection(const RowRanges& ranges);
+    // Ctrl+A and Ctrl+F act with the left Ctrl key only.
+    void trackCtrl(const QKeyEvent* e, bool down);
+    bool leftCtrlHeld(const QKeyEvent* e);
     bool isChecked(int toggle) const;
     bool validRow(int row) const;
     void notifySelection();
@@ -172,6 +179,8 @@ private:
     int pendingScrollRow_ = -1;    // made visible once the list is shown and laid out
     int anchorRow_ = -1;           // scrolled to while no row had the focus: keys move on from it
     bool focusingIn_ = false;
+    bool leftCtrl_ = false;        // the left or right Ctrl key seen going down and not up yet
+    bool rightCtrl_ = false;
 };
 
 } // namespace lex

@@ -1,5 +1,6 @@
 #include "lexora/wordlist/word_list_model.h"
 
+#include "common/platform/sources.h"
 #include "lexora/book/book.h"
 #include "lexora/book/book_session.h"
 #include "lexora/wordlist/my_list_ctrl.h"
@@ -19,8 +20,9 @@ QStringView capped(QStringView v)
 }
 } // namespace
 
-WordListModel::WordListModel(const BookSession* session, const ListHost* host, QObject* parent)
-    : QAbstractTableModel(parent), book_(&session->book()), host_(host), count_(session->rowCount())
+WordListModel::WordListModel(const BookSession* session, const ListHost* host, const Clock* clock, QObject* parent)
+    : QAbstractTableModel(parent), book_(&session->book()), host_(host), clock_(clock ? clock : Clock::system()),
+      count_(session->rowCount())
 {
     connect(session, &BookSession::rowsInserted, this, &WordListModel::onRowsInserted);
     connect(session, &BookSession::rowsRemoved, this, &WordListModel::onRowsRemoved);
@@ -126,8 +128,8 @@ QString WordListModel::cellText(int row, int column) const
             c = c.left(e->commentFirstLine());
         return capped(c).toString();
     }
-    case 9: return e->stored.review.toText();
-    case 10: return e->stored.added.toText();
+    case 9: return e->stored.review.toText(clock_->localNow().date().year());
+    case 10: return e->stored.added.toText(clock_->localNow().date().year());
     case 11: return capped(e->className()).toString();
     default: return {};
     }

@@ -13,6 +13,7 @@
 namespace lex {
 
 class Book;
+class Clock;
 class ListHost;
 
 // The list's columns 4..7 show the four strangeness degrees: the one place that ties a degree to
@@ -30,7 +31,8 @@ public:
     // The longest text a cell shows; longer texts are cut (the tip shows no more either).
     static constexpr int kMaxCellText = 259;
 
-    WordListModel(const BookSession* session, const ListHost* host, QObject* parent = nullptr);
+    // The time columns show the calendar year the stored one stands for, seen from `clock`'s today.
+    WordListModel(const BookSession* session, const ListHost* host, const Clock* clock, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -59,6 +61,7 @@ private:
 
     const Book* book_;
     const ListHost* host_;
+    const Clock* clock_;
     int count_ = 0;
 };
 

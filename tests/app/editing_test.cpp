@@ -144,8 +144,14 @@ TEST(EditingCommands, CtrlFOpensOneFindWindowAndItFindsWhatTheListShows)
     QTest::keyClick(s.list(), Qt::Key_F, Qt::ControlModifier);
     CMyFindDialog* find = s.book()->findDialog();
     ASSERT_NE(find, nullptr);
+    // A second 查找 does nothing: no second window, and the open one is not brought forward.
+    s.w->activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), s.w.get());
     s.w->onCommand(cmd::kFind, 0);
+    QCoreApplication::processEvents();
     EXPECT_EQ(s.book()->findDialog(), find) << "one find window at a time";
+    EXPECT_EQ(QApplication::activeWindow(), s.w.get());
     find->item<QLineEdit>(CMyFindDialog::kText)->setText(QStringLiteral("w1"));
     find->item<QRadioButton>(CMyFindDialog::kWords)->setChecked(true);
     click(find, CMyFindDialog::kFindNext);

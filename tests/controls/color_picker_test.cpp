@@ -147,6 +147,10 @@ TEST_F(PickerTest, PreviewFollowsTheCellAndGridLinesHaveNoCell)
     EXPECT_EQ(pal->previewColor(), CColorPalette::cellColor(3, 2));
     mouse(pal, QEvent::MouseMove, QPoint(39, 5), pal->mapToGlobal(QPoint(39, 5)));
     EXPECT_EQ(pal->focusCell(), -1);
+    // On a grid line the preview is the line's colour, the pixel under the cursor.
+    const QColor line = pal->grab().toImage().pixelColor(39, 5);
+    EXPECT_NE(line, QColor(Qt::white));
+    EXPECT_EQ(pal->previewColor(), line);
     QTest::keyClick(pal, Qt::Key_Escape);   // Esc abandons the pick
     QCoreApplication::processEvents();
     EXPECT_EQ(picker->color(), QColor(10, 20, 30));

@@ -4,9 +4,11 @@
 #include "common/platform/runtime_dir.h"
 #include "temp_dir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -173,9 +175,13 @@ TEST(ProgramStart, FirstGoesOnSecondEndsBadFolderFails)
         ASSERT_EQ(first.claim(args, "Test", QStringLiteral("Test.exe"), QStringLiteral("Test window")), -1);
         EXPECT_EQ(QFileInfo(first.folder()).canonicalFilePath(), QFileInfo(home.path()).canonicalFilePath());
         EXPECT_EQ(QFileInfo(QDir::currentPath()).canonicalFilePath(), QFileInfo(home.path()).canonicalFilePath());
+        // Qt's own texts speak Chinese while the program runs, where Qt's translations are.
+        if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_zh_CN.qm")))
+            EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("是(&Y)"));
         ProgramStart second;
         EXPECT_EQ(second.claim(args, "Test", QStringLiteral("Test.exe"), QStringLiteral("Test window")), 0);
     }
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes")) << "gone with the program";
     QFile plain(home.path() + QStringLiteral("/plain"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();

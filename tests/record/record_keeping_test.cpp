@@ -149,6 +149,9 @@ TEST(RecordKeeping, AnEntryKeepsItsRecordThroughEveryCommand)
             for (int n = 0; n <= row; ++n)
                 s.book()->controller().recordAnswer({row, PracticeMode::Learn, AnswerOutcome::Right, kAnswered.addDays(n), 900});
         const WordEntry* w1 = s.book()->book().atView(1);
+        EXPECT_TRUE(s.book()->controller().recallText(*w1).isEmpty()) << "the tip reads no record itself";
+        s.ui.queueDialog([](QDialog*) { return 0; });   // 今日复习 reads the model, and is closed
+        s.w->onCommand(cmd::kTodayReview, 0);
         EXPECT_TRUE(s.book()->controller().recallText(*w1).startsWith(QStringLiteral("认 "))) << "the tip's lines";
 
         c.act(s);

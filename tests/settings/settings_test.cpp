@@ -1,5 +1,6 @@
 // The settings dialog on its own: the pages, what acts at once, what "关闭保存" applies, and what
 // closing otherwise leaves alone. The speech engine records instead of speaking.
+#include "mem_env.h"
 #include "scripted_services.h"
 #include "speech_fakes.h"
 #include "stardict_files.h"
@@ -373,6 +374,21 @@ TEST(SettingsDialog, BookFolderChangesAndRefusals)
         EXPECT_TRUE(f.ui.messages()[0].contains(f.dir.path(QStringLiteral("missing")) + QLatin1Char('/')))
             << f.ui.messages()[0].toStdString();
         EXPECT_EQ(d.pageShown(), 0);   // back on the page with the field
+    }
+    {
+        // The folder is looked for through the Env the dialog is given: one that has no folders
+        // refuses a folder that is there on the disk.
+        lextest::MemEnv noFolders;
+        SettingsTarget t = f.target();
+        t.env = &noFolders;
+        CMyPropPage d(std::move(t));
+        on<QLineEdit>(d.page(0), CPropSub0::kBookFolder)->setText(f.dir.path(QStringLiteral("other")));
+        closeSave(d);
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        EXPECT_TRUE(f.bookChanges.isEmpty());
+        ASSERT_EQ(f.ui.messages().size(), 2);
+        EXPECT_EQ(f.ui.messages()[1],
+                  QStringLiteral("Book路径不存在，请重新设置:\n") + f.dir.path(QStringLiteral("other")) + QLatin1Char('/'));
     }
     {
         // Another folder, trailing '/' added; a failed change keeps the dialog open.

@@ -112,6 +112,14 @@ TEST_F(FindTest, ClosingRemembersTheWindowPlaceAndABadPlaceIsIgnored)
     EXPECT_GT(r->right, r->left);
     EXPECT_GT(r->bottom, r->top);
 
+    // The whole rectangle comes back, its size too.
+    delete find;
+    profile.writeStruct(QStringLiteral("INIT"), QStringLiteral("FindDlgSize"), config::packRect({100, 120, 600, 320}));
+    open();
+    QApplication::processEvents();
+    EXPECT_EQ(find->frameGeometry(), QRect(100, 120, 500, 200));
+    delete find;
+
     // Empty, inverted or off every screen: not used.
     EXPECT_FALSE(usableWindowRect(QRect(10, 10, 0, 50)));
     EXPECT_FALSE(usableWindowRect(QRect(10, 10, -20, 50)));

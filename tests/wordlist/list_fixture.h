@@ -25,6 +25,7 @@ struct FakeHost : lex::ListHost {
     QStringList statusTexts;
     QStringList spoken;
     QHash<QString, QString> dictionary;   // word -> explanation
+    QHash<QString, QString> recall;       // word -> the tip's lines of its learning record
 
     bool isToggleChecked(int id) const override
     {
@@ -42,6 +43,7 @@ struct FakeHost : lex::ListHost {
         phonetic = QStringLiteral("x");
         return true;
     }
+    QString recallText(const lex::WordEntry& e) override { return recall.value(e.word().toString()); }
     bool onCommand(int id, qintptr) override
     {
         commands.push_back(id);

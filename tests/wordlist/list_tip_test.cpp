@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QFileInfo>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QWheelEvent>
 
 using namespace lex;
@@ -101,6 +103,69 @@ TEST_F(ListTest, TipAddsTheDictionaryExplanation)
     host.toggles[1017] = true;
     hover(0, 1);
     EXPECT_FALSE(list->isTipShown());
+}
+
+// The recall lines of an entry's learning record ride on a tip that shows anyway (several lines,
+// a text too wide for its cell, the dictionary's addition), never on a cell whose text fits; they
+// are drawn in the list font, also under the phonetic.
+TEST_F(ListTest, TheRecallLinesRideOnlyOnATipThatShowsAnyway)
+{
+    const QString pear = QStringLiteral("梨") + kCrLf + QStringLiteral("梨树");
+    const QString phonetic = QStringLiteral("7intE5nAFEnEl 7intE5nAFEnEl 7intE5nAFEnEl");
+    add({QStringLiteral("apple"), QStringLiteral("苹果"), QStringLiteral("5Apl"), QStringLiteral("短")});
+    add({QStringLiteral("pear"), pear});
+    add({QStringLiteral("international"), QStringLiteral("国际的"), phonetic});
+    add({QStringLiteral("kiwi"), QStringLiteral("猕猴桃")});
+    makeList();
+    const QString lines = QStringLiteral("认 75%") + kCrLf + QStringLiteral("拼 40%");
+    for (const char* w : {"apple", "pear", "international", "kiwi"})
+        host.recall.insert(QString::fromUtf8(w), lines);
+    host.dictionary.insert(QStringLiteral("kiwi"), QStringLiteral("n. 猕猴桃"));
+    const QString recall = kCrLf + QStringLiteral("<<记忆>>") + kCrLf + lines;
+
+    const struct {
+        const char* what;
+        int row, column;
+        bool dictionary;
+        QString tip;   // empty: no tip
+    } cases[] = {
+        {"a word that fits", 0, 1, false, {}},
+        {"an explanation that fits", 0, 2, false, {}},
+        {"a phonetic that fits", 0, 3, false, {}},
+        {"a comment that fits", 0, 8, false, {}},
+        {"several lines", 1, 2, false, pear + recall},
+        {"too wide for its cell", 2, 3, false, phonetic + recall},
+        {"the dictionary's addition", 3, 2, true, QStringLiteral("猕猴桃") + kDictMark + QStringLiteral("n. 猕猴桃") + recall},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.toggles[1027] = c.dictionary;
+        hover(c.row == 0 ? 1 : 0, 0);   // another cell first: each case is a new hover
+        hover(c.row, c.column);
+        EXPECT_EQ(list->isTipShown(), !c.tip.isEmpty());
+        if (!c.tip.isEmpty())
+            EXPECT_EQ(list->tipText(), c.tip);
+    }
+
+    // Under the phonetic the recall lines are in the list font: the phonetic font would draw
+    // their letters as IPA signs.
+    host.toggles[1027] = false;
+    hover(0, 0);
+    hover(2, 3);
+    ASSERT_TRUE(list->isTipShown());
+    auto* tip = list->viewport()->findChild<CMyEdit*>();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->document()->defaultFont().families(), list->phoneticFont().families());
+    int recallBlocks = 0;
+    for (QTextBlock b = tip->document()->begin(); b.isValid(); b = b.next()) {
+        if (!b.text().startsWith(QStringLiteral("认")) && !b.text().startsWith(QStringLiteral("拼")))
+            continue;
+        ++recallBlocks;
+        for (auto f = b.begin(); !f.atEnd(); ++f)
+            EXPECT_EQ(f.fragment().charFormat().font().families(), list->listFont().families())
+                << b.text().toStdString();
+    }
+    EXPECT_EQ(recallBlocks, 2);
 }
 
 TEST_F(ListTest, ShiftAndTheWheelKeepTheTipAway)

@@ -73,6 +73,34 @@ TEST_F(ListTest, ColumnsShowTheEntryAndFollowTheToggles)
     EXPECT_EQ(list->columnWidths()[3], 80);
 }
 
+// The stored year keeps only its last four bits: the list shows the latest year not after today's
+// that ends in them, as two digits.
+TEST_F(ListTest, TimesShowTheCalendarYearTheStoredYearStandsFor)
+{
+    clock.set(QDateTime(QDate(2026, 12, 9), QTime(10, 7)));
+    const struct {
+        EntryTime stored;
+        const char* shown;
+    } cases[] = {
+        {{10, 12, 9, 10, 7}, "26/12/09 10:07"},    // today
+        {{9, 4, 5, 9, 7}, "25/04/05 09:07"},
+        {{0, 1, 2, 3, 4}, "16/01/02 03:04"},
+        {{11, 1, 1, 0, 0}, "11/01/01 00:00"},      // 2027 is still to come
+        {{10, 12, 31, 23, 59}, "26/12/31 23:59"},  // later this year: this year all the same
+        {{200, 1, 1, 0, 0}, "200/01/01 00:00"},    // a damaged byte as it stands
+    };
+    for (const auto& c : cases) {
+        WordEntry* e = add({QStringLiteral("w")});
+        e->stored.review = c.stored;
+        e->stored.added = c.stored;
+    }
+    makeList();
+    for (int r = 0; r < int(std::size(cases)); ++r) {
+        EXPECT_EQ(cell(r, 9).data().toString(), QString::fromUtf8(cases[r].shown)) << r;
+        EXPECT_EQ(cell(r, 10).data().toString(), QString::fromUtf8(cases[r].shown)) << r;
+    }
+}
+
 TEST_F(ListTest, LeftClicksRevealSpeakAndRaise)
 {
     add({QStringLiteral("apple"), QStringLiteral("苹果"), QStringLiteral("5Apl"), {}, {}, 10, 0, 0, 9});
@@ -339,6 +367,42 @@ TEST_F(ListTest, KeysActOnSelectedRows)
     EXPECT_EQ(host.statusTexts.back(), QStringLiteral("已选:3"));
 }
 
+// Ctrl+A and Ctrl+F act with the left Ctrl key only, and are not consumed: the key goes on.
+TEST_F(ListTest, CtrlAAndCtrlFActWithTheLeftCtrlKeyAndGoOn)
+{
+    addWords({"alpha", "beta", "gamma"});
+    makeList();
+    constexpr quint32 kLeft = 0xffe3, kRight = 0xffe4;   // the Ctrl keys' symbols
+    const struct {
+        const char* what;
+        quint32 ctrl;
+        Qt::Key key;
+        bool acts;
+    } cases[] = {
+        {"left Ctrl+A", kLeft, Qt::Key_A, true},
+        {"right Ctrl+A", kRight, Qt::Key_A, false},
+        {"left Ctrl+F", kLeft, Qt::Key_F, true},
+        {"right Ctrl+F", kRight, Qt::Key_F, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        selectRows({1});
+        host.commands.clear();
+        QKeyEvent ctrlDown(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, 0, c.ctrl, 0);
+        QApplication::sendEvent(list.get(), &ctrlDown);
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::ControlModifier);
+        QApplication::sendEvent(list.get(), &press);
+        EXPECT_FALSE(press.isAccepted()) << "passed on";
+        QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, 0, c.ctrl, 0);
+        QApplication::sendEvent(list.get(), &ctrlUp);
+        if (c.key == Qt::Key_A) {
+            EXPECT_EQ(list->selectedCount(), c.acts ? 3 : 1);
+        } else {
+            EXPECT_EQ(host.commands, c.acts ? std::vector<int>{cmd::kFind} : std::vector<int>{});
+        }
+    }
+}
+
 TEST_F(ListTest, EnterAndEscCloseNothing)
 {
     addWords({"alpha", "beta"});
@@ -507,4 +571,42 @@ TEST_F(ListTest, AMillionEntriesShowAtOnce)
     list->onListCommand(cmd::kRaiseStrangeness + 5);
     EXPECT_EQ(at(n / 2)->stored.recognition, 1);
     EXPECT_LT(timer.elapsed(), 1500);
+}
+
+// An undo selects what it brought back: tens of thousands of scattered rows at once, whatever was
+// selected before (the selection model would compare each row's range with all the others).
+TEST_F(ListTest, AnUndoSelectsTensOfThousandsOfScatteredRowsAtOnce)
+{
+    constexpr int n = 500000;
+    static const QString record = QStringLiteral(u"\u0000word\u0001explanation");
+    WordEntry* block = book.allocateBlock(n);
+    book.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        block[i].bindRecord(record);
+        ASSERT_TRUE(book.admitLoaded(&block[i]));
+    }
+    makeList();
+    std::vector<int> rows;
+    for (int r = 3; r < n; r += 10)
+        rows.push_back(r);
+    list->selectRows(rows);
+    list->onListCommand(cmd::kRaiseStrangeness + 5);
+    ASSERT_EQ(at(3)->stored.recognition, 1);
+    list->setFocusedRow(0);   // the learner picks another row
+
+    QElapsedTimer timer;
+    timer.start();
+    session.undo();
+    const qint64 undoMs = timer.elapsed();
+    EXPECT_EQ(at(3)->stored.recognition, 0);
+    EXPECT_EQ(list->selectedRows(), rows);
+    EXPECT_EQ(list->focusedRow(), 3);
+    timer.restart();
+    session.redo();   // the same rows still selected
+    const qint64 redoMs = timer.elapsed();
+    EXPECT_EQ(at(3)->stored.recognition, 1);
+    EXPECT_EQ(list->selectedCount(), int(rows.size()));
+    // Generous for a shared machine: the selection model's own way takes minutes here.
+    EXPECT_LT(undoMs, 1500) << undoMs << " ms";
+    EXPECT_LT(redoMs, 1500) << redoMs << " ms";
 }
