@@ -9,6 +9,7 @@
 #include "lexora/book/added_word.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_lock.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -131,9 +132,9 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
         r.kind = Kind::AddedToFile;
         return r;
     }
-    if (const QString error = AppendToBook({entry.get()}, folder, name, deps_.env); !error.isEmpty()) {
+    if (const AppendFailure failure = AppendToBook({entry.get()}, folder, name, deps_.env); failure.failed()) {
         r.kind = Kind::Failed;
-        r.detail = error;
+        r.detail = texts::appendFailure(failure);
         return r;
     }
     r.kind = Kind::AddedToFile;

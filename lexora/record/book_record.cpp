@@ -27,9 +27,9 @@ void BookRecord::close()
     told_ = false;
 }
 
-void BookRecord::reportFault(const std::optional<QString>& also)
+void BookRecord::reportFault(const std::optional<RecordFault>& also)
 {
-    std::optional<QString> message = record_.takeFirstFault();
+    std::optional<RecordFault> message = record_.takeFirstFault();
     if (!message)
         message = also;
     if (!message)
@@ -73,7 +73,7 @@ const ReviewModel& BookRecord::model(const Book& book, bool tellNow)
         if (const Status s = record_.loadModel(&model_); !s) {
             model_ = ReviewModel(retention_);
             if (!pending_)
-                pending_ = s.message();
+                pending_ = record_.lastFault();
         } else {
             record_.attachModel(&model_);
             modelLoaded_ = true;

@@ -2,7 +2,8 @@
 // The memory model's view of a Book: for each entry with a learning record, the memory state of
 // each skill it was practised in, and the plan of today's review that follows from it.
 //
-// Skills are the three stored degrees: recognition (初记, 强记), spelling (听写), listening (听辩).
+// Skills are the three stored degrees: recognition (the Learn and Drill practices), spelling
+// (Dictate), listening (Listen).
 // Days are Julian day numbers of local dates.
 
 #include "lexora/book/word_entry.h"

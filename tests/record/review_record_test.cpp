@@ -4,6 +4,7 @@
 #include "lexora/record/review_record.h"
 
 #include "lexora/book/book_folder.h"
+#include "lexora/texts/lexora_texts.h"
 #include "temp_dir.h"
 
 #include <QDateTime>
@@ -311,12 +312,16 @@ TEST_F(Record, RefusesWhatItMustNotWriteAndSaysSoOnce)
         ReviewRecord r;
         const lex::Status opened = r.open(file);
         EXPECT_FALSE(opened);
-        EXPECT_TRUE(opened.message().contains(QString::fromUtf8(c.says))) << opened.message().toStdString();
+        const std::optional<lex::RecordFault> fault = r.lastFault();
+        ASSERT_TRUE(fault);
+        const QString said = lex::texts::recordFault(*fault);
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
+        EXPECT_TRUE(said.contains(file)) << said.toStdString();
         EXPECT_FALSE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1));
         EXPECT_FALSE(r.recordStamp(kApple, lex::StampKind::Space, kStart));
         const auto told = r.takeFirstFault();
         ASSERT_TRUE(told);
-        EXPECT_EQ(*told, opened.message());
+        EXPECT_EQ(*told, *fault);
         EXPECT_FALSE(r.takeFirstFault()) << "told once";
         r.close();
         if (!before.isEmpty())
