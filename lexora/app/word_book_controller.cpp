@@ -394,7 +394,7 @@ void WordBookController::recordStamp(int row, StampKind kind)
 
 QString WordBookController::recallText(const WordEntry& e)
 {
-    return record_.recallText(session_.book(), e, reviewDay(*clockOf(services_)));
+    return texts::recallLines(record_.recall(session_.book(), e, reviewDay(*clockOf(services_))));
 }
 
 void WordBookController::openTodayReview()

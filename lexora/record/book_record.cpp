@@ -103,11 +103,11 @@ ReviewPlan BookRecord::todayPlan(const Book& book, const std::vector<WordEntry*>
     return planner_.plan(entries, today, model(book));
 }
 
-QString BookRecord::recallText(const Book& book, const WordEntry& e, QDate today)
+RecallPercents BookRecord::recall(const Book& book, const WordEntry& e, QDate today)
 {
     const ReviewModel& m = model(book, false);
     const EntryMemory* memory = m.find(e.word(), e.stored.added);
-    return memory ? recallLines(*memory, m, int(today.toJulianDay())) : QString();
+    return memory ? recallPercents(*memory, m, int(today.toJulianDay())) : RecallPercents{};
 }
 
 void BookRecord::renameEntry(const Book& book, const EntryKey& from, const EntryKey& to)

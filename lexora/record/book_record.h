@@ -50,8 +50,8 @@ public:
     // entry in the model anew.
     void entriesChanged() { planner_.invalidate(); }
 
-    // The tip's lines for `e`: its predicted recall per skill today; empty without a record.
-    QString recallText(const Book& book, const WordEntry& e, QDate today);
+    // For the tip: `e`'s predicted recall per skill today; none without a record.
+    RecallPercents recall(const Book& book, const WordEntry& e, QDate today);
 
     // An entry's word changed (modify, its undo and redo).
     void renameEntry(const Book& book, const EntryKey& from, const EntryKey& to);

@@ -144,9 +144,10 @@ private:
     uint64_t journalBase_;
 };
 
-// The predicted recall on `day` of each skill `memory` has, one line a skill ("认 87%", "拼 40%",
-// "听 65%": the list's degree columns), for the list's tip; empty when it has none.
-QString recallLines(const EntryMemory& memory, const ReviewModel& model, int day);
+// The predicted recall on `day` of each skill `memory` has, in percent (for the list's tip); none
+// for a skill never answered.
+using RecallPercents = std::array<std::optional<int>, kReviewDegreeCount>;
+RecallPercents recallPercents(const EntryMemory& memory, const ReviewModel& model, int day);
 
 // Today's review by the model: an entry that has a record for a skill is due for it from the day
 // its predicted recall falls to the desired retention; for the skills without a record the

@@ -87,6 +87,20 @@ QString createBookFailure(const CreateBookFailure& f)
     return {};
 }
 
+QString recallLines(const RecallPercents& recall)
+{
+    static const QString kLabel[kReviewDegreeCount] = {QStringLiteral("认"), QStringLiteral("拼"), QStringLiteral("听")};
+    QString text;
+    for (size_t d = 0; d < recall.size(); ++d) {
+        if (!recall[d])
+            continue;
+        if (!text.isEmpty())
+            text += QStringLiteral("\r\n");
+        text += kLabel[d] + QStringLiteral(" %1%").arg(*recall[d]);
+    }
+    return text;
+}
+
 QString recordFault(const RecordFault& f)
 {
     switch (f.kind) {

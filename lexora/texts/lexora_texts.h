@@ -6,6 +6,7 @@
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_folder.h"
 #include "lexora/record/record_fault.h"
+#include "lexora/record/review_model.h"
 
 #include <QString>
 #include <optional>
@@ -39,6 +40,9 @@ QString recoveredBookNotice(const QString& where);
 QString createBookFailure(const CreateBookFailure& failure);
 
 // ---- the learning record ---------------------------------------------------------------------
+// The list's tip: one line a skill that has a recall ("认 87%", "拼 40%", "听 65%": the list's
+// degree columns); empty when none has.
+QString recallLines(const RecallPercents& recall);
 QString recordFault(const RecordFault& fault);
 // A failed call of the record: its fault in words when it has one, else the Status's own.
 QString recordFailure(const Status& status, const std::optional<RecordFault>& fault);
