@@ -87,6 +87,32 @@ QString createBookFailure(const CreateBookFailure& f)
     return {};
 }
 
+QString practiceSetupTitle(PracticeMode mode)
+{
+    switch (mode) {
+    case PracticeMode::Listen:
+        return QStringLiteral("听辨");
+    case PracticeMode::Learn:
+        return QStringLiteral("初记");
+    case PracticeMode::Drill:
+        return QStringLiteral("强记");
+    case PracticeMode::Dictate:
+        return QStringLiteral("拼写");
+    }
+    return {};
+}
+
+QString practiceSetupExplanation(PracticeMode mode, bool startEnabled)
+{
+    if (!startEnabled)
+        return QStringLiteral("请选择10至100个单词");
+    QString text = QStringLiteral("<临时陌生度>将被清零,每次做错将加一\r\n");
+    if (mode == PracticeMode::Drill)
+        text += QStringLiteral("在强记中：每个单词有10秒思考时间，当想到") + QStringLiteral("答案后点击任一项显示解释，如果结果不是你")
+                + QStringLiteral("预期的请选择<不知道>");
+    return text;
+}
+
 QString recallLines(const RecallPercents& recall)
 {
     static const QString kLabel[kReviewDegreeCount] = {QStringLiteral("认"), QStringLiteral("拼"), QStringLiteral("听")};

@@ -39,6 +39,12 @@ QString recoveredBookNotice(const QString& where);
 // The groups dialog's 添加 failed.
 QString createBookFailure(const CreateBookFailure& failure);
 
+// ---- practice --------------------------------------------------------------------------------
+// The set-up dialog's title, also the practice window's, for each mode.
+QString practiceSetupTitle(PracticeMode mode);
+// The set-up dialog's explanation: how to start, or what the run will do.
+QString practiceSetupExplanation(PracticeMode mode, bool startEnabled);
+
 // ---- the learning record ---------------------------------------------------------------------
 // The list's tip: one line a skill that has a recall ("认 87%", "拼 40%", "听 65%": the list's
 // degree columns); empty when none has.
