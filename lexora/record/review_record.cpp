@@ -21,13 +21,16 @@ int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) & ((a < 0)
 
 QString keyText(const EntryKey& k) { return k.word + QChar(0) + QString::number(packedTime(k.added)); }
 
-// Resets a statement when it goes out of scope, so that no read lock outlives a call.
+// Resets a statement when it goes out of scope, so that no read lock outlives a call. One that
+// could not be prepared (a table missing from a damaged record) is left alone.
 struct Reset {
     sqlite::Statement& s;
     ~Reset()
     {
-        s.reset();
-        s.clearBindings();
+        if (s) {
+            s.reset();
+            s.clearBindings();
+        }
     }
 };
 

@@ -213,7 +213,8 @@ TEST_F(Record, AnInterruptFromAnotherThreadStopsTheReadUnderWayAndTheReadsAfterI
     interrupted.set_value();
     reader.join();
     EXPECT_FALSE(read);
-    EXPECT_TRUE(read.message().contains(QStringLiteral("已中止"))) << read.message().toStdString();
+    const QString said = lex::texts::recordFailure(read, r.lastFault());
+    EXPECT_TRUE(said.contains(QStringLiteral("已中止"))) << said.toStdString();
     EXPECT_EQ(rows, 1);
     EXPECT_TRUE(r.interrupted());
     lex::ReviewModel model;
@@ -339,7 +340,8 @@ TEST_F(Record, ALockedRecordLosesTheAnswerNotThePractice)
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     const lex::Status locked = r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(60), 1);
     EXPECT_FALSE(locked);
-    EXPECT_TRUE(locked.message().contains(QStringLiteral("占用"))) << locked.message().toStdString();
+    const QString said = lex::texts::recordFailure(locked, r.lastFault());
+    EXPECT_TRUE(said.contains(QStringLiteral("占用"))) << said.toStdString();
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_TRUE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(120), 1))
