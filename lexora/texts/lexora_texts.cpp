@@ -155,4 +155,24 @@ QString recordFailure(const Status& status, const std::optional<RecordFault>& fa
     return fault ? recordFault(*fault) : status.message();
 }
 
+QString statisticsUnreadNotice(const QString& error)
+{
+    return error + QStringLiteral("\n下面只有来自Book本身的统计（陌生度分布、每月新增）。");
+}
+
+QString statisticsNoRecordNotice()
+{
+    return QStringLiteral("这个Book还没有学习记录：做过初记、强记、听写或听辩之后，这里才有每天的答题和预测记忆率。"
+                          "下面的陌生度分布和每月新增来自Book本身；到期的单词按陌生度的复习间隔计算。");
+}
+
+QString statisticsReadingPlaceholder() { return QStringLiteral("正在读取学习记录……"); }
+
+QString statisticsNoRecordPlaceholder() { return QStringLiteral("还没有学习记录，这一页没有可画的数据。"); }
+
+QString statisticsSaveFailure(const QString& path, const Status& status)
+{
+    return QStringLiteral("无法保存文件：%1\n%2").arg(path, status.message());
+}
+
 } // namespace lex::texts

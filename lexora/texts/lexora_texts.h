@@ -53,5 +53,15 @@ QString recordFault(const RecordFault& fault);
 // A failed call of the record: its fault in words when it has one, else the Status's own.
 QString recordFailure(const Status& status, const std::optional<RecordFault>& fault);
 
+// ---- 学习统计 ----------------------------------------------------------------------------------
+// Above the pages: the record could not be read (`error`, phrased above), or the Book has none.
+QString statisticsUnreadNotice(const QString& error);
+QString statisticsNoRecordNotice();
+// A record page while the record is read, and one that has nothing to draw.
+QString statisticsReadingPlaceholder();
+QString statisticsNoRecordPlaceholder();
+// Saving a page's picture or data to `path` failed.
+QString statisticsSaveFailure(const QString& path, const Status& status);
+
 } // namespace texts
 } // namespace lex
