@@ -9,6 +9,7 @@
 #include "lexora/book/added_word.h"
 #include "lexora/book/word_entry.h"
 #include "lexora/exchange/exchange_files.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -111,6 +112,7 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
     }
     r.detail = added.outcome == Outcome::NoBook       ? QStringLiteral("找不到词库：") + added.detail
                : added.outcome == Outcome::Unreadable ? QStringLiteral("无法读取词库：") + added.detail
+               : added.append.failed()                ? texts::appendFailure(added.append)
                                                       : added.detail;
     return r;
 }

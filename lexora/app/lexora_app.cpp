@@ -16,6 +16,7 @@
 #include "lexora/app/main_dialog.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_recovery.h"
+#include "lexora/texts/lexora_texts.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -35,7 +36,7 @@ QString defaultRecoveryRoot() { return userDataHome() + QStringLiteral("/lexora/
 void tellRecoveredBooks(UserServices& ui, QWidget* owner, const QString& root, Env* env)
 {
     for (const QString& where : takeRecoveredBooks(root, env))
-        ui.messageBox(owner, recoveredBookNotice(where));
+        ui.messageBox(owner, texts::recoveredBookNotice(where));
 }
 
 namespace {

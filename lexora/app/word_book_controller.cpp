@@ -17,6 +17,7 @@
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/book/operations/order_ops.h"
 #include "lexora/settings/settings_target.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QGuiApplication>
 
@@ -33,7 +34,7 @@ Random* randomOf(const AppServices& s) { return orDefault(s.random); }
 WordBookController::WordBookController(const AppServices& services, WordBookView* view, WordBookDialogs* dialogs,
                                        QWidget* owner)
     : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
-      record_([this](const QString& message) { services_.ui->messageBox(owner_, message); })
+      record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); })
 {
     // Another Book open: the last one's record is let go.
     connect(&session_, &BookSession::loaded, this, [this] { record_.close(); });
@@ -104,10 +105,10 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
     book.name = resolveBookName(book.path, config.bookName, ask, owner_, env);
     // Damaged records a load had to leave out: said once per load, with where the files are kept.
     connect(&session_, &BookSession::loaded, this, [this](const LoadReport& report) {
-        if (const QString notice = damageNotice(session_.book(), report); !notice.isEmpty())
+        if (const QString notice = texts::damageNotice(session_.book(), report); !notice.isEmpty())
             services_.ui->messageBox(owner_, notice);
         if (session_.readOnly())
-            services_.ui->messageBox(owner_, readOnlyNotice(session_.book().name));
+            services_.ui->messageBox(owner_, texts::readOnlyNotice(session_.book().name));
     });
     session_.setLockFolder(services_.runtimeDir);
     session_.load(loadHooks());
@@ -262,11 +263,12 @@ void WordBookController::onToggle(int id)
 SaveQuestions WordBookController::saveQuestions()
 {
     SaveQuestions q;
-    q.askSaveAs = [this](const QString& text) {
-        return services_.ui->messageBox(owner_, text, {}, MessageButtons::YesNo) == MessageAnswer::Yes;
+    q.askSaveAs = [this](const SaveAsQuestion& question) {
+        return services_.ui->messageBox(owner_, texts::saveAsQuestion(question), {}, MessageButtons::YesNo)
+               == MessageAnswer::Yes;
     };
-    q.chooseFile = [this](const QString& initialPath, const QString& filter) {
-        return services_.ui->saveFileName(owner_, initialPath, filter);
+    q.chooseFile = [this](const QString& initialPath, SaveFailure failed) {
+        return services_.ui->saveFileName(owner_, initialPath, texts::saveAsFilter(failed));
     };
     return q;
 }
@@ -353,10 +355,10 @@ void WordBookController::groups(bool moveMode)
                     keys.push_back(EntryKey::of(*e));
             const MoveToOp::Outcome out =
                 session_.run(std::make_unique<MoveToOp>(rows, chosen->name, chosen->move));
-            if (out.error.isEmpty())
+            if (!out.failed())
                 record_.copyTo(session_.book(), ReviewRecord::fileFor(folder, chosen->name), keys);
-            if (!out.error.isEmpty())
-                services_.ui->messageBox(owner_, out.error);
+            if (out.failed())
+                services_.ui->messageBox(owner_, texts::moveFailure(out.intoOpenBook, out.append));
             else if (out.deleted.removed > 0 && !out.deleted.cleared)
                 view_->showRow(out.deleted.selectRow, true);
         }
@@ -392,7 +394,7 @@ void WordBookController::recordStamp(int row, StampKind kind)
 
 QString WordBookController::recallText(const WordEntry& e)
 {
-    return record_.recallText(session_.book(), e, reviewDay(*clockOf(services_)));
+    return texts::recallLines(record_.recall(session_.book(), e, reviewDay(*clockOf(services_))));
 }
 
 void WordBookController::openTodayReview()

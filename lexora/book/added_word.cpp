@@ -91,8 +91,8 @@ WordAddedToFiles addWordToBookFiles(Env* env, const QString& word, const WordFor
         r.outcome = Outcome::Added;
         return r;
     }
-    if (const QString error = AppendToBook({entry.get()}, to.folder, to.name, env); !error.isEmpty()) {
-        r.detail = error;
+    if (const AppendFailure failure = AppendToBook({entry.get()}, to.folder, to.name, env); failure.failed()) {
+        r.append = failure;
         return r;
     }
     r.outcome = Outcome::Added;

@@ -2,7 +2,9 @@
 // A word added from outside the add dialog (Glosix's "AddTo"): the entry that dialog would have
 // made for it, and the check that keeps a Book from holding the same word twice. Shared by Lexora,
 // which adds it to the open Book, and Glosix, which appends it to the Book's files when no Lexora
-// runs. The header names no Book internals, so that Glosix reaches the Book through it alone.
+// runs. Glosix reaches the Book through this header alone.
+
+#include "lexora/book/book_file.h"
 
 #include <QDateTime>
 #include <QString>
@@ -51,10 +53,12 @@ struct WordAddedToFiles {
         NoBook,          // no index file (detail: its path)
         Unreadable,      // the Book cannot be read (detail: the index file's path)
         InUse,           // another writer kept the lock past the wait (detail: the lock's words)
-        Failed,          // the lock or a write failed (detail: what the file layer says)
+        Failed,          // the lock or a write failed (detail: what the file layer says), or the
+                         // append failed (`append` says why)
     };
     Outcome outcome = Outcome::Failed;
     QString detail;
+    AppendFailure append;
 };
 
 // Adds `word` to a Book no program has open: under the Book's writer lock, only when no entry

@@ -78,17 +78,4 @@ void removeStrayDamageTemps(const QString& path, const QString& name, Env* env)
     }
 }
 
-QString damageNotice(const Book& book, const LoadReport& report)
-{
-    const int n = report.skippedCount();
-    if (n == 0)
-        return {};
-    QString text = QStringLiteral("单词本“%1”中有 %2 条记录已损坏，未能读入。").arg(book.name).arg(n);
-    if (book.damageCopies)
-        text += QStringLiteral("\n第一次保存之前，原来的两个文件将原样保留为：\n%1\n%2")
-                    .arg(book.damageCopies->indexCopy, book.damageCopies->textCopy);
-    text += QStringLiteral("\n可用命令 lexbook salvage 从中找回单词。");
-    return text;
-}
-
 } // namespace lex

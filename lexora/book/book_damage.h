@@ -28,8 +28,4 @@ Status keepDamageCopies(Book& book, Env* env);
 // or not yet made, are left alone; the next save makes a missing one again.
 void removeStrayDamageTemps(const QString& path, const QString& name, Env* env);
 
-// What the learner is told after a load that skipped damaged records (the Book's name, how many,
-// where the copies will be); empty when nothing was skipped.
-QString damageNotice(const Book& book, const LoadReport& report);
-
 } // namespace lex

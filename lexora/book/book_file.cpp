@@ -596,13 +596,9 @@ SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env)
         SaveResult r = saveBook(book, env);
         if (r.ok())
             return r;
-        const QString question = QStringLiteral("保存文件失败:") + r.failedPath + QStringLiteral("\n，是否要另存为... ");
-        if (!q.askSaveAs || !q.askSaveAs(question))
+        if (!q.askSaveAs || !q.askSaveAs({SaveAsQuestion::Why::SaveFailed, r.failedPath}))
             return r;
-        const QString filter = r.failure == SaveFailure::TextFile
-                                   ? QStringLiteral("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||")
-                                   : QStringLiteral("文本文件 (*.idx)|*.idx|所有文件 (*.*)|*.*||");
-        const QString chosen = q.chooseFile ? q.chooseFile(r.failedPath, filter) : QString();
+        const QString chosen = q.chooseFile ? q.chooseFile(r.failedPath, r.failure) : QString();
         if (chosen.isEmpty())
             return r;
         splitSaveAsPath(chosen, &book.path, &book.name);
@@ -611,13 +607,13 @@ SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env)
     }
 }
 
-QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
-                     const QString& targetName, Env* env)
+AppendFailure AppendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
+                           const QString& targetName, Env* env)
 {
+    using Why = AppendFailure::Why;
     const SaveSet s(bookPath, targetName);
-    const QString cannotIdx = QStringLiteral("无法打开文件: ") + s.idx;
-    const QString cannotTxt = QStringLiteral("无法打开文件：") + s.txt;
-    const QString differs = QStringLiteral("失败：目标文件版本不同。");
+    const AppendFailure cannotIdx{Why::IndexUnreadable, s.idx, {}};
+    const AppendFailure cannotTxt{Why::TextUnreadable, s.txt, {}};
 
     if (!env->fileExists(s.idx))
         return cannotIdx;
@@ -628,10 +624,10 @@ QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString
         return cannotIdx;
     if (!ib.isEmpty()) {
         if (ib.size() < 4 || std::memcmp(ib.constData(), kMarkerBytes, 4) != 0)
-            return differs + s.idx;
+            return {Why::OtherVersion, s.idx, {}};
         // Our 21-byte records would be misread behind another record size or a broken tail.
         if (ib.size() < 5 || int8_t(ib[4]) != kIndexRecordSize || (ib.size() - 5) % kIndexRecordSize != 0)
-            return differs + s.idx;
+            return {Why::OtherVersion, s.idx, {}};
     }
     if (!env->fileExists(s.txt))
         return cannotTxt;
@@ -639,7 +635,7 @@ QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString
     if (!env->readFile(s.txt, &tb))
         return cannotTxt;
     if (!tb.isEmpty() && (tb.size() < 4 || std::memcmp(tb.constData(), kMarkerBytes, 4) != 0))
-        return differs + s.txt;
+        return {Why::OtherVersion, s.txt, {}};
 
     const qint64 base = tb.size();
     tb.clear();
@@ -650,7 +646,7 @@ QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString
         appendTextRecord(*e, text);
         const qint64 end = base + text.size();
         if (end > qint64(kMaxOffset))
-            return QStringLiteral("失败：目标文件过大。") + s.txt;
+            return {Why::TooLarge, s.txt, {}};
         f.textStart = uint32_t(start);
         f.textEnd = uint32_t(end);
         index.append(reinterpret_cast<const char*>(&f), kIndexRecordSize);
@@ -665,13 +661,13 @@ QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString
         return cannotTxt;
     st = writeDurably(*tf, text);
     if (!st)
-        return st.message();
+        return {Why::WriteFailed, s.txt, st.message()};
     st = env->newAppendableFile(s.idx, &xf);
     if (!st)
         return cannotIdx;
     st = writeDurably(*xf, index);
     if (!st)
-        return st.message();
+        return {Why::WriteFailed, s.idx, st.message()};
     return {};
 }
 

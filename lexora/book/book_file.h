@@ -81,12 +81,24 @@ struct SaveResult {
 // written and the save fails.
 SaveResult saveBook(Book& book, Env* env = Env::defaultEnv());
 
+// Why the learner is asked whether to save under another name, and what the question names.
+struct SaveAsQuestion {
+    enum class Why {
+        SaveFailed, // the file `subject` could not be written
+        ReadOnly,   // the Book `subject` was opened read-only (another writer held it)
+        Busy,       // the Book `subject` chosen to save as is held by another writer
+    };
+    Why why = Why::SaveFailed;
+    QString subject;
+};
+
 // What the user is asked when a save fails (message box, then a save-as chooser).
 struct SaveQuestions {
-    // "保存文件失败:%s\n，是否要另存为... " with Yes/No; true for Yes.
-    std::function<bool(const QString& text)> askSaveAs;
-    // Save-as chooser with the initial path and filter; returns the chosen path or empty.
-    std::function<QString(const QString& initialPath, const QString& filter)> chooseFile;
+    // Yes/No; true for Yes.
+    std::function<bool(const SaveAsQuestion& question)> askSaveAs;
+    // Save-as chooser with the initial path, its filter following the file that failed; returns
+    // the chosen path or empty.
+    std::function<QString(const QString& initialPath, SaveFailure failed)> chooseFile;
 };
 // The Book a save-as file name gives: the folder with its trailing '/', and the file name
 // without its extension.
@@ -94,9 +106,24 @@ void splitSaveAsPath(const QString& chosen, QString* path, QString* name);
 // Saves, and on failure runs the save-as dialogue until it succeeds or the user declines.
 SaveResult saveBookInteractive(Book& book, const SaveQuestions& q, Env* env = Env::defaultEnv());
 
+// Why appending to another Book failed, and the file it concerns.
+struct AppendFailure {
+    enum class Why {
+        None,
+        IndexUnreadable, // `path` (the index) is missing or cannot be read or opened
+        TextUnreadable,  // `path` (the text file) likewise
+        OtherVersion,    // `path` is not a Book file of this version
+        TooLarge,        // the text file `path` would outgrow the index's offsets
+        WriteFailed,     // the file layer's words in `detail`
+    };
+    Why why = Why::None;
+    QString path;
+    QString detail;
+    bool failed() const { return why != Why::None; }
+};
+
 // Appends the entries' texts and index records to the Book `targetName` in book.path.
-// Returns an empty string on success, else the message to show ("无法打开文件: " + path, ...).
-QString AppendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
+AppendFailure AppendToBook(const std::vector<const WordEntry*>& entries, const QString& bookPath,
                      const QString& targetName, Env* env = Env::defaultEnv());
 
 } // namespace lex

@@ -52,36 +52,34 @@ BookFigures bookFigures(Env* env, const QString& folder, const QString& name)
     return f;
 }
 
-QString checkBookName(const QString& name)
+bool validBookName(const QString& name)
 {
     bool bad = name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/'))
                || name.contains(QStringLiteral(".."));
     for (QChar c : name)
         bad = bad || c.unicode() < 0x20 || c.unicode() == 0x7F;
-    if (!bad)
-        return {};
-    return QStringLiteral("组名不能用:") + name
-           + QStringLiteral("\n组名不能为空，不能含有\"/\"、\"..\"或控制字符，也不能以\".\"开头。");
+    return !bad;
 }
 
-QString createBook(Env* env, const QString& folder, const QString& name)
+CreateBookFailure createBook(Env* env, const QString& folder, const QString& name)
 {
-    if (const QString bad = checkBookName(name); !bad.isEmpty())
-        return bad;
+    using Why = CreateBookFailure::Why;
+    if (!validBookName(name))
+        return {Why::BadName, name};
     const QString idx = folder + name + QStringLiteral(".idx");
     const QString txt = folder + name + QStringLiteral(".txt");
     // Both names are checked first: a stray NAME.txt is never adopted (and later overwritten).
     for (const QString& path : {idx, txt})
         if (env->fileExists(path))
-            return QStringLiteral("指定文件已存在:") + path;
+            return {Why::Exists, path};
 
     QByteArray header(4, '\0');
     qToLittleEndian<uint32_t>(kBookMarker, header.data());
     if (!writeFileAtomically(env, idx, header + char(kIndexRecordSize)))
-        return QStringLiteral("添加文件失败:") + idx;
+        return {Why::WriteFailed, idx};
     if (!writeFileAtomically(env, txt, header)) {
         env->removeFile(idx);
-        return QStringLiteral("添加文件失败:") + txt;
+        return {Why::WriteFailed, txt};
     }
     return {};
 }

@@ -26,14 +26,25 @@ struct BookFigures {
 };
 BookFigures bookFigures(Env* env, const QString& folder, const QString& name);
 
-// Empty when `name` can name a Book in the folder; otherwise the message to show. A name may not
-// be empty, hold "/", "..", a control character, or start with "." (it would leave the folder,
-// or never be listed).
-QString checkBookName(const QString& name);
+// Whether `name` can name a Book in the folder. A name may not be empty, hold "/", "..", a
+// control character, or start with "." (it would leave the folder, or never be listed).
+bool validBookName(const QString& name);
 
-// "添加": NAME.idx and NAME.txt, each holding only its header, both or neither. Returns the message
-// to show on failure ("指定文件已存在:" / "添加文件失败:" followed by the path), empty on success.
-// Neither file is touched when either exists already.
-QString createBook(Env* env, const QString& folder, const QString& name);
+// Why a new Book was not made, and what the message names.
+struct CreateBookFailure {
+    enum class Why {
+        None,
+        BadName,     // `subject` (the name) is no valid Book name
+        Exists,      // the file `subject` is there already
+        WriteFailed, // the file `subject` could not be written
+    };
+    Why why = Why::None;
+    QString subject;
+    bool failed() const { return why != Why::None; }
+};
+
+// The groups dialog's new Book: NAME.idx and NAME.txt, each holding only its header, both or
+// neither. Neither file is touched when either exists already.
+CreateBookFailure createBook(Env* env, const QString& folder, const QString& name);
 
 } // namespace lex

@@ -44,22 +44,4 @@ Status lockBook(const QString& runtimeDir, const QString& folder, const QString&
     return st;
 }
 
-QString readOnlyNotice(const QString& name)
-{
-    return QStringLiteral("单词本“%1”正被另一个程序写入，等待 %2 秒后仍未结束，现以只读方式打开。\n"
-                          "可以查看和练习，但修改不会保存到原来的文件；保存时可以另存为另一个单词本。")
-        .arg(name)
-        .arg(kBookLockWaitMs / 1000);
-}
-
-QString readOnlySaveQuestion(const QString& name)
-{
-    return QStringLiteral("单词本“%1”是以只读方式打开的，不能保存到原来的文件。\n是否要另存为... ").arg(name);
-}
-
-QString bookBusyQuestion(const QString& name)
-{
-    return QStringLiteral("单词本“%1”正被另一个程序使用，不能保存到那里。\n是否要另存为其他文件名... ").arg(name);
-}
-
 } // namespace lex

@@ -31,11 +31,4 @@ QString bookLockPath(const QString& runtimeDir, const QString& folder, const QSt
 Status lockBook(const QString& runtimeDir, const QString& folder, const QString& name, int timeoutMs,
                 std::unique_ptr<FileLock>* out, bool* heldByOther = nullptr);
 
-// What the learner is told about a Book whose lock another writer kept past the wait: at the load
-// (it is open read-only), when it is saved (Yes/No: save as another Book), and when a save-as
-// names a Book another writer holds (Yes/No: choose another name).
-QString readOnlyNotice(const QString& name);
-QString readOnlySaveQuestion(const QString& name);
-QString bookBusyQuestion(const QString& name);
-
 } // namespace lex

@@ -84,12 +84,4 @@ QStringList takeRecoveredBooks(const QString& root, Env* env)
     return out;
 }
 
-QString recoveredBookNotice(const QString& where)
-{
-    const qsizetype slash = where.lastIndexOf(QLatin1Char('/'));
-    return QStringLiteral("上次退出时单词本“%1”未能保存，已将它完整地保存在：\n%2\n%3\n"
-                          "可以把这两个文件复制到Book文件夹中再打开。")
-        .arg(where.mid(slash + 1), where + QStringLiteral(".idx"), where + QStringLiteral(".txt"));
-}
-
 } // namespace lex

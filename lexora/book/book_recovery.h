@@ -24,7 +24,7 @@ class BookSession;
 Status writeRecoveryCopy(Book& book, const QString& root, const QDateTime& now, Env* env, QString* where);
 
 // The shutdown's save, without a question: saves the open Book (unless the learner chose
-// "退出(不保存)"); when that fails, writes the recovery copy. Either way the Book is dealt with:
+// to quit without saving); when that fails, writes the recovery copy. Either way the Book is dealt with:
 // the window's own exit must not save it again. Returns where the copy went, empty when none
 // was needed or it could not be written (said on stderr then).
 QString saveForShutdownRequest(BookSession& session, const QString& root, const QDateTime& now);
@@ -32,8 +32,5 @@ QString saveForShutdownRequest(BookSession& session, const QString& root, const 
 // The recovery copies written since the last call, oldest first, as writeRecoveryCopy() gave
 // them; forgotten once taken.
 QStringList takeRecoveredBooks(const QString& root, Env* env);
-
-// What the learner is told at the start after a copy was written.
-QString recoveredBookNotice(const QString& where);
 
 } // namespace lex

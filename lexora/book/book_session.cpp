@@ -132,9 +132,9 @@ SaveResult BookSession::save(const SaveQuestions& questions)
     // A save-as target is locked before anything of it is written; one another writer holds is
     // not written to, and the learner may choose again.
     if (questions.chooseFile) {
-        q.chooseFile = [this, &questions](const QString& initialPath, const QString& filter) {
+        q.chooseFile = [this, &questions](const QString& initialPath, SaveFailure failed) {
             for (;;) {
-                const QString chosen = questions.chooseFile(initialPath, filter);
+                const QString chosen = questions.chooseFile(initialPath, failed);
                 if (chosen.isEmpty())
                     return chosen;
                 QString folder, stem;
@@ -143,15 +143,15 @@ SaveResult BookSession::save(const SaveQuestions& questions)
                     readOnly_ = false;
                     return chosen;
                 }
-                if (!questions.askSaveAs || !questions.askSaveAs(bookBusyQuestion(stem)))
+                if (!questions.askSaveAs || !questions.askSaveAs({SaveAsQuestion::Why::Busy, stem}))
                     return QString();
             }
         };
     }
     // A read-only Book says why it cannot be saved where it is.
     if (questions.askSaveAs) {
-        q.askSaveAs = [this, &questions](const QString& text) {
-            return questions.askSaveAs(readOnly_ ? readOnlySaveQuestion(book_.name) : text);
+        q.askSaveAs = [this, &questions](const SaveAsQuestion& question) {
+            return questions.askSaveAs(readOnly_ ? SaveAsQuestion{SaveAsQuestion::Why::ReadOnly, book_.name} : question);
         };
     }
     SaveResult r = saveBookInteractive(book_, q, env_);

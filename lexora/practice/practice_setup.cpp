@@ -5,25 +5,9 @@
 
 namespace lex {
 
-QString practiceSetupTitle(PracticeMode mode)
-{
-    switch (mode) {
-    case PracticeMode::Listen:
-        return QStringLiteral("听辨");
-    case PracticeMode::Learn:
-        return QStringLiteral("初记");
-    case PracticeMode::Drill:
-        return QStringLiteral("强记");
-    case PracticeMode::Dictate:
-        return QStringLiteral("拼写");
-    }
-    return {};
-}
-
 PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount)
 {
     PracticeSetup s;
-    s.title = practiceSetupTitle(mode);
     switch (mode) {
     case PracticeMode::Listen:
     case PracticeMode::Learn:
@@ -42,15 +26,6 @@ PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount)
     }
     // No upper bound here: the run start takes the first 100 rows.
     s.startEnabled = wordCount >= kMinPracticeWords;
-    if (!s.startEnabled) {
-        s.explanation = QStringLiteral("请选择10至100个单词");
-    } else {
-        s.explanation = QStringLiteral("<临时陌生度>将被清零,每次做错将加一\r\n");
-        if (mode == PracticeMode::Drill)
-            s.explanation += QStringLiteral("在强记中：每个单词有10秒思考时间，当想到")
-                             + QStringLiteral("答案后点击任一项显示解释，如果结果不是你")
-                             + QStringLiteral("预期的请选择<不知道>");
-    }
     return s;
 }
 

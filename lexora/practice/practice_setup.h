@@ -11,19 +11,15 @@ namespace lex {
 
 class Profile;
 
-// The set-up dialog's state for one mode and word count.
+// The set-up dialog's state for one mode and word count (its title and explanation are the
+// program's words for the mode and startEnabled).
 struct PracticeSetup {
-    QString title;             // "听辨", "初记", "强记", "拼写"
     QStringList loopItems;     // what the loop list offers
     QString loopSelected;      // the item selected at start
     bool directionEnabled = false;
-    QString explanation;       // the text of the explanation box
-    bool startEnabled = false; // 开始 (at least 10 words)
+    bool startEnabled = false; // the start button (at least 10 words)
 };
 PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount);
-
-// The set-up title and the window title of each mode.
-QString practiceSetupTitle(PracticeMode mode);
 
 // "PracticeTool"/"State": seven bytes, each 0 or 1. A missing key, a wrong checksum or any byte
 // other than 0 or 1 gives the defaults (all on).

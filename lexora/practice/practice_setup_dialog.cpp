@@ -2,6 +2,7 @@
 
 #include "common/ui/template_builder.h"
 #include "lexora/practice/practice_setup.h"
+#include "lexora/texts/lexora_texts.h"
 #include "resources/resources.h"
 
 #include <QAbstractButton>
@@ -21,7 +22,7 @@ CMyMemSet::CMyMemSet(PracticeMode mode, int wordCount, QWidget* parent) : ui::Co
     setFixedSize(builder.clientSize(font()));
 
     const PracticeSetup s = practiceSetupFor(mode, wordCount);
-    setWindowTitle(s.title);
+    setWindowTitle(texts::practiceSetupTitle(mode));
     ui::control<QLineEdit>(this, kWordCount)->setText(QString::number(wordCount));
 
     auto* loops = ui::control<QComboBox>(this, kLoops);
@@ -37,7 +38,7 @@ CMyMemSet::CMyMemSet(PracticeMode mode, int wordCount, QWidget* parent) : ui::Co
     if (s.directionEnabled)
         enToZh->setChecked(true);
 
-    ui::control<QPlainTextEdit>(this, kExplanation)->setPlainText(s.explanation);
+    ui::control<QPlainTextEdit>(this, kExplanation)->setPlainText(texts::practiceSetupExplanation(mode, s.startEnabled));
     ui::control<QAbstractButton>(this, ui::IDOK)->setEnabled(s.startEnabled);
 }
 

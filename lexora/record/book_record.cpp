@@ -27,9 +27,9 @@ void BookRecord::close()
     told_ = false;
 }
 
-void BookRecord::reportFault(const std::optional<QString>& also)
+void BookRecord::reportFault(const std::optional<RecordFault>& also)
 {
-    std::optional<QString> message = record_.takeFirstFault();
+    std::optional<RecordFault> message = record_.takeFirstFault();
     if (!message)
         message = also;
     if (!message)
@@ -73,7 +73,7 @@ const ReviewModel& BookRecord::model(const Book& book, bool tellNow)
         if (const Status s = record_.loadModel(&model_); !s) {
             model_ = ReviewModel(retention_);
             if (!pending_)
-                pending_ = s.message();
+                pending_ = record_.lastFault();
         } else {
             record_.attachModel(&model_);
             modelLoaded_ = true;
@@ -103,12 +103,12 @@ ReviewPlan BookRecord::todayPlan(const Book& book, const std::vector<WordEntry*>
     return planner_.plan(entries, today, model(book));
 }
 
-QString BookRecord::recallText(const Book& book, const WordEntry& e, QDate today) const
+RecallPercents BookRecord::recall(const Book& book, const WordEntry& e, QDate today) const
 {
     // The tip asks at every move of the mouse: it never reads the record itself.
     const ReviewModel* m = modelIfRead(book);
     const EntryMemory* memory = m ? m->find(e.word(), e.stored.added) : nullptr;
-    return memory ? recallLines(*memory, *m, int(today.toJulianDay())) : QString();
+    return memory ? recallPercents(*memory, *m, int(today.toJulianDay())) : RecallPercents{};
 }
 
 void BookRecord::renameEntry(const Book& book, const EntryKey& from, const EntryKey& to)

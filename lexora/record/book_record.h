@@ -2,7 +2,7 @@
 // The learning record of the open Book as the program keeps it: opened beside the Book at the
 // first answer, stamp or question about it, kept open while that Book stays open, closed when
 // another Book is open. A record that cannot be opened, is damaged or locked stops nothing:
-// `tell` gets its message once for the Book, the practice goes on unrecorded and today's review
+// `tell` gets its fault once for the Book, the practice goes on unrecorded and today's review
 // plans by the interval table. A fault met during a run is told when the run ends (checkpoint()):
 // a message box in the middle would let the question time out.
 //
@@ -22,7 +22,7 @@ class WordEntry;
 class BookRecord {
 public:
     // ReadOnly (the tools): nothing is ever written, not even an empty record.
-    explicit BookRecord(std::function<void(const QString& message)> tell,
+    explicit BookRecord(std::function<void(const RecordFault& fault)> tell,
                         ReviewRecord::Mode mode = ReviewRecord::Mode::ReadWrite)
         : tell_(std::move(tell)), mode_(mode)
     {
@@ -50,10 +50,10 @@ public:
     // entry in the model anew.
     void entriesChanged() { planner_.invalidate(); }
 
-    // The tip's lines for `e`: its predicted recall per skill today; empty without a record, and
-    // until today's review has read the model: reading a large record takes a second or so, too
-    // long for a move of the mouse.
-    QString recallText(const Book& book, const WordEntry& e, QDate today) const;
+    // For the tip: `e`'s predicted recall per skill today; none without a record, and until
+    // today's review has read the model: reading a large record takes a second or so, too long
+    // for a move of the mouse.
+    RecallPercents recall(const Book& book, const WordEntry& e, QDate today) const;
 
     // An entry's word changed (modify, its undo and redo).
     void renameEntry(const Book& book, const EntryKey& from, const EntryKey& to);
@@ -68,9 +68,9 @@ private:
     // The record of `book`, open; a different Book's record is closed first.
     ReviewRecord& recordFor(const Book& book);
     // Tells the first fault of the open Book's record (or `also`), once for that Book.
-    void reportFault(const std::optional<QString>& also = std::nullopt);
+    void reportFault(const std::optional<RecordFault>& also = std::nullopt);
 
-    std::function<void(const QString&)> tell_;
+    std::function<void(const RecordFault&)> tell_;
     ReviewRecord::Mode mode_;
     ReviewRecord record_;
     ReviewModel model_;
@@ -78,7 +78,7 @@ private:
     bool modelLoaded_ = false; // read, and without a fault
     ModelReviewPlanner planner_;
     double retention_ = FsrsScheduler::kDefaultRetention;
-    std::optional<QString> pending_;   // a fault found while the learner must not be interrupted
+    std::optional<RecordFault> pending_;   // a fault found while the learner must not be interrupted
     bool told_ = false;
 };
 

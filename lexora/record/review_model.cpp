@@ -198,21 +198,17 @@ void ReviewModel::findMany(const WordEntry* const* entries, size_t n, const Entr
         out[i] = memoryAt(items[i]);
 }
 
-QString recallLines(const EntryMemory& memory, const ReviewModel& model, int day)
+RecallPercents recallPercents(const EntryMemory& memory, const ReviewModel& model, int day)
 {
-    static const QString kLabel[kReviewDegreeCount] = {QStringLiteral("认"), QStringLiteral("拼"), QStringLiteral("听")};
-    QString text;
+    RecallPercents out;
     for (ReviewDegree d : kReviewDegrees) {
         const SkillMemory& m = memory.skill(d);
         if (m.state.isNew())
             continue;
         // A clock put back makes no recall above that of the last answer's day.
-        const double recall = model.recall(m, std::max(day, m.lastDay));
-        if (!text.isEmpty())
-            text += QStringLiteral("\r\n");
-        text += kLabel[size_t(d)] + QStringLiteral(" %1%").arg(qRound(recall * 100));
+        out[size_t(d)] = qRound(model.recall(m, std::max(day, m.lastDay)) * 100);
     }
-    return text;
+    return out;
 }
 
 ModelReviewPlanner::Bound ModelReviewPlanner::bind(const WordEntry* e, uint32_t item, const ReviewModel& model)

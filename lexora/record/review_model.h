@@ -2,7 +2,8 @@
 // The memory model's view of a Book: for each entry with a learning record, the memory state of
 // each skill it was practised in, and the plan of today's review that follows from it.
 //
-// Skills are the three stored degrees: recognition (初记, 强记), spelling (听写), listening (听辩).
+// Skills are the three stored degrees: recognition (the Learn and Drill practices), spelling
+// (Dictate), listening (Listen).
 // Days are Julian day numbers of local dates.
 
 #include "lexora/book/word_entry.h"
@@ -143,9 +144,10 @@ private:
     uint64_t journalBase_;
 };
 
-// The predicted recall on `day` of each skill `memory` has, one line a skill ("认 87%", "拼 40%",
-// "听 65%": the list's degree columns), for the list's tip; empty when it has none.
-QString recallLines(const EntryMemory& memory, const ReviewModel& model, int day);
+// The predicted recall on `day` of each skill `memory` has, in percent (for the list's tip); none
+// for a skill never answered.
+using RecallPercents = std::array<std::optional<int>, kReviewDegreeCount>;
+RecallPercents recallPercents(const EntryMemory& memory, const ReviewModel& model, int day);
 
 // Today's review by the model: an entry that has a record for a skill is due for it from the day
 // its predicted recall falls to the desired retention; for the skills without a record the

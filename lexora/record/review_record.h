@@ -14,14 +14,18 @@
 // add a flush of the disk to every answer, on the thread that runs the practice window.
 //
 // Faults: nothing here throws or stops the caller. A record that cannot be opened, is damaged,
-// locked for longer than a moment, or written by a newer version returns an error Status; the
-// first such error is kept for takeFirstFault(), so that the program tells the learner once and
+// locked for longer than a moment, or written by a newer version returns an error Status, and
+// lastFault() says what happened (a RecordFault, which the program puts in its own words); the
+// first such fault is kept for takeFirstFault(), so that the program tells the learner once and
 // goes on without recording. A damaged or newer record is never overwritten.
 //
 // SQLite reads and writes the file itself (its locks and shared memory need its own file layer);
 // whether the file is there is asked of the Env.
 
 #include "common/platform/status.h"
+#include "common/sqlite/sqlite_db.h"
+#include "lexora/record/record_fault.h"
+#include "lexora/record/record_schema.h"
 #include "lexora/record/review_model.h"
 
 #include <QDateTime>
@@ -34,12 +38,9 @@
 #include <optional>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace lex {
 
-// Wrong and 不知道 are "again", right is "good".
+// Wrong and "don't know" are "again", right is "good".
 constexpr FsrsGrade gradeOf(AnswerOutcome o) { return o == AnswerOutcome::Right ? FsrsGrade::Good : FsrsGrade::Again; }
 QString outcomeName(AnswerOutcome o); // "right", "wrong", "dontknow"
 QString practiceModeName(PracticeMode m); // "listen", "learn", "drill", "dictate"
@@ -52,7 +53,7 @@ int localDay(int64_t localMs); // Julian day number
 
 class ReviewRecord {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = record_schema::kVersion;
 
     ReviewRecord();
     ~ReviewRecord();
@@ -99,8 +100,11 @@ public:
     // the attachment.
     void attachModel(ReviewModel* model) { attached_ = model; }
 
-    // The first error since open(), once; nothing after that or when all went well.
-    std::optional<QString> takeFirstFault();
+    // The first fault since open(), once; nothing after that or when all went well.
+    std::optional<RecordFault> takeFirstFault();
+    // The fault behind the last error Status returned (reads included); none after a success or
+    // for a misuse (a write to a record opened read-only).
+    const std::optional<RecordFault>& lastFault() const { return lastFault_; }
 
     // ---- reading ----------------------------------------------------------------------------
     struct Answer {
@@ -121,7 +125,7 @@ public:
     Status forEachStamp(const std::function<bool(const Stamp&)>& f) const;
     // The memory of every entry and skill. `model` keeps its retention.
     Status loadModel(ReviewModel* model) const;
-    // Answers per local day, skill and right/wrong (不知道 counts as wrong), from `firstDay` on.
+    // Answers per local day, skill and right/wrong ("don't know" counts as wrong), from `firstDay` on.
     struct DayCount {
         int day;
         ReviewDegree skill;
@@ -137,24 +141,28 @@ public:
 
 private:
     Status ensureWritable();
-    Status fault(const QString& what);
+    // `f` as the error Status of a call: kept for lastFault(), and for takeFirstFault() if first.
+    Status fault(RecordFault f);
     Status fail(const char* what, int rc);
+    Status failed(RecordFault f) const; // for lastFault() only (reads)
+    RecordFault about(RecordFault::Kind kind, QString detail = {}) const { return {kind, file_, {}, std::move(detail)}; }
     Status entryId(const EntryKey& key, bool create, int64_t* id);
     Status rebuildMemory(int64_t entry);
     Status readMemory(int64_t entry, ReviewDegree skill, SkillMemory* m, int64_t* lastAt);
     Status writeMemory(int64_t entry, ReviewDegree skill, const SkillMemory& m, int64_t lastAt);
-    sqlite3_stmt* prepare(const char* sql) const;
+    sqlite::Statement prepare(const char* sql) const;
     // Runs a query (its ?1 bound to `parameter`) and hands each row to `row` until it returns false.
-    Status eachRow(const char* sql, const std::function<bool(sqlite3_stmt*)>& row, int64_t parameter = 0) const;
+    Status eachRow(const char* sql, const std::function<bool(const sqlite::Statement&)>& row, int64_t parameter = 0) const;
     Status readFailure(int rc) const;
     // Sets the connection (null: closes the one there) where interrupt() can see it.
     void setConnection(sqlite3* db);
 
     QString file_;
     Mode mode_ = Mode::ReadWrite;
-    sqlite3* db_ = nullptr;
+    sqlite::Database db_;
     bool broken_ = false;
-    std::optional<QString> fault_;
+    std::optional<RecordFault> fault_;
+    mutable std::optional<RecordFault> lastFault_;
     bool faultTaken_ = false;
     struct Statements;
     std::unique_ptr<Statements> st_;

@@ -1,5 +1,6 @@
 // The reading half of the learning record: answers, stamps, the model and the day counts.
 #include "lexora/record/review_record.h"
+#include "lexora/record/record_schema.h"
 #include "lexora/record/review_record_rows.h"
 
 #include <algorithm>
@@ -13,21 +14,22 @@ using namespace record_rows;
 Status ReviewRecord::readFailure(int rc) const
 {
     if (interrupted() || (rc & 0xFF) == SQLITE_INTERRUPT)
-        return Status::error(QStringLiteral("读取学习记录已中止：%1").arg(file_));
-    return Status::error(QStringLiteral("无法读取学习记录：%1（%2）").arg(file_, QString::fromUtf8(sqlite3_errstr(rc))));
+        return failed(about(RecordFault::Kind::Stopped));
+    return failed(about(RecordFault::Kind::Unreadable, QString::fromUtf8(sqlite3_errstr(rc))));
 }
 
-Status ReviewRecord::eachRow(const char* sql, const std::function<bool(sqlite3_stmt*)>& row, int64_t parameter) const
+Status ReviewRecord::eachRow(const char* sql, const std::function<bool(const sqlite::Statement&)>& row,
+                             int64_t parameter) const
 {
     if (interrupted())
         return readFailure(SQLITE_INTERRUPT);
     if (!db_)
-        return broken_ ? Status::error(fault_.value_or(QString())) : Status::ok();
-    sqlite3_stmt* s = prepare(sql);
-    int rc = s ? SQLITE_OK : sqlite3_errcode(db_);
+        return broken_ && fault_ ? failed(*fault_) : Status::ok();
+    sqlite::Statement s = prepare(sql);
+    int rc = s ? SQLITE_OK : sqlite3_errcode(db_.handle());
     if (s) {
-        sqlite3_bind_int64(s, 1, parameter);
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        s.bind(1, sqlite3_int64(parameter));
+        while ((rc = s.step()) == SQLITE_ROW) {
             if (interrupted()) {
                 rc = SQLITE_INTERRUPT;
                 break;
@@ -38,7 +40,6 @@ Status ReviewRecord::eachRow(const char* sql, const std::function<bool(sqlite3_s
             }
         }
     }
-    sqlite3_finalize(s);
     return rc == SQLITE_DONE ? Status::ok() : readFailure(rc);
 }
 
@@ -46,14 +47,12 @@ Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) 
 {
     return eachRow("SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms "
                    "FROM answers a JOIN entries e ON e.id = a.entry ORDER BY a.at, a.id",
-                   [&](sqlite3_stmt* s) {
-                       const int64_t mode = sqlite3_column_int64(s, 2), skill = sqlite3_column_int64(s, 3),
-                                     outcome = sqlite3_column_int64(s, 4);
+                   [&](const sqlite::Statement& s) {
+                       const int64_t mode = s.integer(2), skill = s.integer(3), outcome = s.integer(4);
                        if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
                            return true; // a row no version of ours writes
-                       return f(Answer{EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))},
-                                       PracticeMode(mode), ReviewDegree(skill), AnswerOutcome(outcome),
-                                       sqlite3_column_int64(s, 5), int(sqlite3_column_int64(s, 6))});
+                       return f(Answer{EntryKey{s.text(0), unpackedTime(s.integer(1))}, PracticeMode(mode),
+                                       ReviewDegree(skill), AnswerOutcome(outcome), s.integer(5), int(s.integer(6))});
                    });
 }
 
@@ -61,20 +60,19 @@ Status ReviewRecord::forEachStamp(const std::function<bool(const Stamp&)>& f) co
 {
     return eachRow("SELECT e.word, e.added, s.kind, s.at FROM stamps s JOIN entries e ON e.id = s.entry "
                    "ORDER BY s.at, s.id",
-                   [&](sqlite3_stmt* s) {
-                       const int64_t kind = sqlite3_column_int64(s, 2);
+                   [&](const sqlite::Statement& s) {
+                       const int64_t kind = s.integer(2);
                        if (kind < 0 || kind > 1)
                            return true;
-                       return f(Stamp{EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))},
-                                      StampKind(kind), sqlite3_column_int64(s, 3)});
+                       return f(Stamp{EntryKey{s.text(0), unpackedTime(s.integer(1))}, StampKind(kind), s.integer(3)});
                    });
 }
 
 Status ReviewRecord::loadModel(ReviewModel* model) const
 {
     *model = ReviewModel(model->scheduler().retention());
-    Status st = eachRow("SELECT max(id) FROM entries", [&](sqlite3_stmt* s) {
-        model->reserve(size_t(std::max<int64_t>(0, sqlite3_column_int64(s, 0))));
+    Status st = eachRow("SELECT max(id) FROM entries", [&](const sqlite::Statement& s) {
+        model->reserve(size_t(std::max<int64_t>(0, s.integer(0))));
         return false;
     });
     if (!st || !db_)
@@ -82,9 +80,9 @@ Status ReviewRecord::loadModel(ReviewModel* model) const
     // The memory rows and the entries they belong to side by side, both in entry order: each
     // table is read straight through, where a join would look up each entry on its own (half as
     // fast again on a large record). One insertion into the model per entry.
-    sqlite3_stmt* keys = prepare("SELECT id, word, added FROM entries ORDER BY id");
+    sqlite::Statement keys = prepare("SELECT id, word, added FROM entries ORDER BY id");
     if (!keys)
-        return readFailure(sqlite3_errcode(db_));
+        return readFailure(sqlite3_errcode(db_.handle()));
     int keysRc = SQLITE_ROW;
     int64_t keyId = 0, current = 0;
     bool keyFound = false;
@@ -98,33 +96,32 @@ Status ReviewRecord::loadModel(ReviewModel* model) const
         any = false;
     };
     st = eachRow("SELECT entry, skill, stability, difficulty, last_at, answers FROM memory ORDER BY entry, skill",
-                 [&](sqlite3_stmt* s) {
-                     const int64_t id = sqlite3_column_int64(s, 0);
+                 [&](const sqlite::Statement& s) {
+                     const int64_t id = s.integer(0);
                      if (id != current) {
                          flush();
                          current = id;
                          while (keysRc == SQLITE_ROW && keyId < id)
-                             if ((keysRc = sqlite3_step(keys)) == SQLITE_ROW)
-                                 keyId = sqlite3_column_int64(keys, 0);
+                             if ((keysRc = keys.step()) == SQLITE_ROW)
+                                 keyId = keys.integer(0);
                          keyFound = keysRc == SQLITE_ROW && keyId == id;
                          if (keyFound)
-                             key = EntryKey{columnText(keys, 1), unpackedTime(sqlite3_column_int64(keys, 2))};
+                             key = EntryKey{keys.text(1), unpackedTime(keys.integer(2))};
                          else if (keysRc != SQLITE_ROW && keysRc != SQLITE_DONE)
                              return false;
                      }
-                     const int64_t skill = sqlite3_column_int64(s, 1);
-                     const double stability = sqlite3_column_double(s, 2), difficulty = sqlite3_column_double(s, 3);
+                     const int64_t skill = s.integer(1);
+                     const double stability = s.real(2), difficulty = s.real(3);
                      // Only states the model can have made, of an entry there is: a damaged row
                      // counts as no record.
                      if (!keyFound || !validSkill(skill) || !(stability > 0 && stability <= 36500)
                          || !(difficulty >= 1 && difficulty <= 10))
                          return true;
-                     memory.skills[size_t(skill)] = {{stability, difficulty}, localDay(sqlite3_column_int64(s, 4)),
-                                                     int(sqlite3_column_int64(s, 5))};
+                     memory.skills[size_t(skill)] = {{stability, difficulty}, localDay(s.integer(4)), int(s.integer(5))};
                      any = true;
                      return true;
                  });
-    sqlite3_finalize(keys);
+    keys = {};
     if (st && keysRc != SQLITE_ROW && keysRc != SQLITE_DONE)
         st = readFailure(keysRc);
     flush();
@@ -136,8 +133,8 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     out->clear();
     // The day tallies where the record keeps them.
     bool tallied = false;
-    Status st = eachRow(kHasDayTallies, [&](sqlite3_stmt* s) {
-        tallied = sqlite3_column_int(s, 0) > 0;
+    Status st = eachRow(record_schema::kHasDayTallies, [&](const sqlite::Statement& s) {
+        tallied = s.integer(0) > 0;
         return false;
     });
     if (!st)
@@ -145,10 +142,9 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     if (tallied)
         return eachRow("SELECT day, skill, correct, wrong FROM answer_days WHERE day >= ?1 AND skill BETWEEN 0 AND 2"
                        "  AND (correct > 0 OR wrong > 0) ORDER BY day, skill",
-                       [&](sqlite3_stmt* s) {
-                           out->push_back({int(sqlite3_column_int64(s, 0)) + kJulianDayOf1970,
-                                           ReviewDegree(sqlite3_column_int(s, 1)), sqlite3_column_int(s, 2),
-                                           sqlite3_column_int(s, 3)});
+                       [&](const sqlite::Statement& s) {
+                           out->push_back({int(s.integer(0)) + kJulianDayOf1970, ReviewDegree(s.integer(1)),
+                                           int(s.integer(2)), int(s.integer(3))});
                            return true;
                        },
                        int64_t(firstDay) - kJulianDayOf1970);
@@ -164,13 +160,13 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     std::vector<Tally> dense(kDense);
     std::map<int, Tally> later;
     st = eachRow("SELECT at, skill, outcome FROM answers WHERE +at >= ?1",
-                 [&](sqlite3_stmt* s) {
-                     const int64_t skill = sqlite3_column_int64(s, 1);
+                 [&](const sqlite::Statement& s) {
+                     const int64_t skill = s.integer(1);
                      if (!validSkill(skill))
                          return true;
-                     const int day = localDay(sqlite3_column_int64(s, 0)) - firstDay;
+                     const int day = localDay(s.integer(0)) - firstDay;
                      Tally& t = day < kDense ? dense[size_t(day)] : later[day];
-                     ++(sqlite3_column_int64(s, 2) == 0 ? t.right : t.wrong)[size_t(skill)];
+                     ++(s.integer(2) == 0 ? t.right : t.wrong)[size_t(skill)];
                      return true;
                  },
                  std::max<int64_t>(0, int64_t(firstDay - kJulianDayOf1970) * kDayMs));

@@ -18,8 +18,8 @@ struct ReviewFigures {
     static constexpr int kRecallBins = 10;  // predicted recall in tenths: [0, 0.1), …, [0.9, 1]
 
     QDate today;
-    // Answers of every entry the record knows (deleted ones too), per day, oldest first; 不知道
-    // counts as wrong. The last 30 days are the last 30 elements.
+    // Answers of every entry the record knows (deleted ones too), per day, oldest first; "don't
+    // know" counts as wrong. The last 30 days are the last 30 elements.
     struct DayAnswers {
         std::array<int, kReviewDegreeCount> right{}, wrong{};
     };

@@ -4,6 +4,7 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/stats/statistics_charts.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QBuffer>
 #include <QChartView>
@@ -95,10 +96,9 @@ QWidget* StatisticsWindow::pageContent(Page page) const
 QString StatisticsWindow::noticeText() const
 {
     if (!statistics_.recordError().isEmpty())
-        return statistics_.recordError() + QStringLiteral("\n下面只有来自Book本身的统计（陌生度分布、每月新增）。");
+        return texts::statisticsUnreadNotice(statistics_.recordError());
     if (!statistics_.hasRecord())
-        return QStringLiteral("这个Book还没有学习记录：做过初记、强记、听写或听辩之后，这里才有每天的答题和预测记忆率。"
-                              "下面的陌生度分布和每月新增来自Book本身；到期的单词按陌生度的复习间隔计算。");
+        return texts::statisticsNoRecordNotice();
     return {};
 }
 
@@ -125,10 +125,10 @@ void StatisticsWindow::fillPages()
                 setContent(i, stats_charts::makePage(page, statistics_, holder));
         } else if (!loaded) {
             if (!pageContent(page))
-                setContent(i, centredText(QStringLiteral("正在读取学习记录……"), holder));
+                setContent(i, centredText(texts::statisticsReadingPlaceholder(), holder));
         } else if (!recordDrawn_) {
             setContent(i, StudyStatistics::needsRecord(page) && !usable
-                              ? centredText(QStringLiteral("还没有学习记录，这一页没有可画的数据。"), holder)
+                              ? centredText(texts::statisticsNoRecordPlaceholder(), holder)
                               : stats_charts::makePage(page, statistics_, holder));
         }
     }
@@ -198,7 +198,7 @@ void StatisticsWindow::save(bool image)
     }
     Env* env = orDefault(deps_.env);
     if (const Status s = writeFileAtomically(env, path, bytes); !s)
-        deps_.ui->messageBox(this, QStringLiteral("无法保存文件：%1\n%2").arg(path, s.message()));
+        deps_.ui->messageBox(this, texts::statisticsSaveFailure(path, s));
 }
 
 } // namespace lex

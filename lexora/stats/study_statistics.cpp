@@ -1,6 +1,7 @@
 #include "lexora/stats/study_statistics.h"
 
 #include "common/platform/env.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -48,6 +49,7 @@ void StudyStatistics::read(const Source& source, bool hasRecord)
     // each on a connection of its own.
     ReviewFigures answers;
     Status counted;
+    std::optional<RecordFault> countFault, modelFault;
     std::thread counter;
     if (hasRecord)
         counter = std::thread([&] {
@@ -55,6 +57,7 @@ void StudyStatistics::read(const Source& source, bool hasRecord)
             counted = r.open(source.recordFile, ReviewRecord::Mode::ReadOnly);
             if (counted)
                 counted = computeAnswerFigures(r, source.today, &answers);
+            countFault = r.lastFault();
             r.close();
         });
 
@@ -67,6 +70,7 @@ void StudyStatistics::read(const Source& source, bool hasRecord)
         s = r.open(source.recordFile, ReviewRecord::Mode::ReadOnly);
         if (s)
             s = r.loadModel(&own);
+        modelFault = r.lastFault();
         r.close();
         if (!s)
             own = ReviewModel(source.retention);
@@ -82,12 +86,14 @@ void StudyStatistics::read(const Source& source, bool hasRecord)
     f.answers = std::move(answers.answers);
     if (f.answers.empty())
         f.answers.resize(ReviewFigures::kAnswerDays);
-    if (s)
+    if (s) {
         s = counted;
+        modelFault = countFault;
+    }
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         pending_ = std::move(f);
-        pendingError_ = s ? QString() : s.message();
+        pendingError_ = s ? QString() : texts::recordFailure(s, modelFault);
         pendingReady_ = true;
     }
     QMetaObject::invokeMethod(this, [this] { adopt(); }, Qt::QueuedConnection);

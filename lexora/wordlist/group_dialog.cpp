@@ -2,6 +2,7 @@
 
 #include "common/platform/user_services.h"
 #include "lexora/book/book_folder.h"
+#include "lexora/texts/lexora_texts.h"
 #include "resources/resources.h"
 
 #include <QCheckBox>
@@ -100,10 +101,9 @@ void CMyCategory::addBook()
     const QString name = item<QLineEdit>(kNewName)->text();
     if (name.isEmpty())
         return;
-    const QString error = createBook(in_.env, in_.folder, name);
-    if (!error.isEmpty()) {
+    if (const CreateBookFailure failure = createBook(in_.env, in_.folder, name); failure.failed()) {
         if (in_.ui)
-            in_.ui->messageBox(this, error);
+            in_.ui->messageBox(this, texts::createBookFailure(failure));
         return;
     }
     chosen_ = name;

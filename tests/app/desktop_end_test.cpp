@@ -9,6 +9,7 @@
 #include "lexora/app/main_dialog.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_recovery.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -124,7 +125,7 @@ TEST(DesktopEnd, AShutdownRequestThatCannotSaveAsksNothingAndKeepsACopy)
         lextest::ScriptedServices next;
         tellRecoveredBooks(next, nullptr, r.ends.recoveryRoot, Env::defaultEnv());
         ASSERT_EQ(next.messages().size(), 1);
-        EXPECT_EQ(next.messages()[0], recoveredBookNotice(copies[0]));
+        EXPECT_EQ(next.messages()[0], texts::recoveredBookNotice(copies[0]));
         EXPECT_TRUE(next.messages()[0].contains(copies[0] + QStringLiteral(".idx")));
         tellRecoveredBooks(next, nullptr, r.ends.recoveryRoot, Env::defaultEnv());
         EXPECT_EQ(next.messages().size(), 1) << "told once only";

@@ -7,6 +7,7 @@
 #include "lexora/app/main_dialog.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_lock.h"
+#include "lexora/texts/lexora_texts.h"
 #include "lexora/book/operations/degree_ops.h"
 
 #include <QDir>
@@ -175,11 +176,11 @@ TEST(Startup, ABookAnotherWriterKeepsIsOpenedReadOnlyAndNeverSavedOver)
     ASSERT_TRUE(lockBook(services.runtimeDir, pf.bookPath, QStringLiteral("English"), 0, &held));
     CMainDialog w(services, pf.folder);
     ASSERT_TRUE(w.initialise());
-    EXPECT_TRUE(ui.messages().contains(readOnlyNotice(QStringLiteral("English")))) << ui.messages().join('|').toStdString();
+    EXPECT_TRUE(ui.messages().contains(texts::readOnlyNotice(QStringLiteral("English")))) << ui.messages().join('|').toStdString();
     EXPECT_EQ(w.wordBook()->list()->itemCount(), 3);
     w.wordBook()->session().run(std::make_unique<StrangenessOp>(std::vector<int>{0}, Degree::Spelling, DegreeChange::to(1)));
     ui.queueAnswer(MessageAnswer::No);   // save as another Book? no
     w.onCommand(cmd::kExit, 0);
-    EXPECT_EQ(ui.messages().last(), readOnlySaveQuestion(QStringLiteral("English")));
+    EXPECT_EQ(ui.messages().last(), texts::saveAsQuestion({SaveAsQuestion::Why::ReadOnly, QStringLiteral("English")}));
     EXPECT_EQ(dir.read(QStringLiteral("home/Book/English.idx")), idx);
 }

@@ -6,6 +6,7 @@
 #include "fault_env.h"
 #include "lexora/book/book_damage.h"
 #include "lexora/book/book_salvage.h"
+#include "lexora/texts/lexora_texts.h"
 #include "temp_dir.h"
 
 #include <QFile>
@@ -106,7 +107,7 @@ TEST_P(DamagedBook, IsToldOnceKeptAtTheFirstSaveAndNeverKeptTwice)
     const Book::DamageCopies plan = *b.damageCopies;
     EXPECT_EQ(plan.indexCopy.left(plan.indexCopy.lastIndexOf('-')), base() + QStringLiteral("B.idx.damaged"));
     EXPECT_EQ(plan.textCopy.left(plan.textCopy.lastIndexOf('-')), base() + QStringLiteral("B.txt.damaged"));
-    const QString notice = lex::damageNotice(b, r);
+    const QString notice = lex::texts::damageNotice(b, r);
     told += !notice.isEmpty();
     EXPECT_TRUE(notice.startsWith(QStringLiteral("单词本“B”中有 %1 条记录已损坏").arg(d.skipped))) << notice.toStdString();
     EXPECT_TRUE(notice.contains(plan.indexCopy) && notice.contains(plan.textCopy)) << notice.toStdString();
@@ -133,7 +134,7 @@ TEST_P(DamagedBook, IsToldOnceKeptAtTheFirstSaveAndNeverKeptTwice)
     Book quiet;
     quiet.path = base();
     quiet.name = QStringLiteral("B");
-    told += !lex::damageNotice(quiet, lex::LoadBook(quiet)).isEmpty();
+    told += !lex::texts::damageNotice(quiet, lex::LoadBook(quiet)).isEmpty();
     EXPECT_EQ(told, 1);
 
     // The same damage in a later run (a save that failed, files put back): the same copies serve.

@@ -3,6 +3,7 @@
 #include "common/platform/sources.h"
 #include "common/text/codepage.h"
 #include "lexora/book/list_ops.h"
+#include "lexora/texts/lexora_texts.h"
 #include "fault_env.h"
 #include "temp_dir.h"
 
@@ -292,7 +293,7 @@ TEST_F(BookFiles, AppendRefusalsChangeNothing)
     src.AddEntry(entry(QStringLiteral("moved"), QStringLiteral("移动")), lex::AddMode::Interactive);
     std::vector<const lex::WordEntry*> sel(src.full().begin(), src.full().end());
 
-    EXPECT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("Nope")),
+    EXPECT_EQ(lex::texts::appendFailure(lex::AppendToBook(sel, path(), QStringLiteral("Nope"))),
               QStringLiteral("无法打开文件: ") + path() + QStringLiteral("Nope.idx"));
     EXPECT_FALSE(dir.exists(QStringLiteral("Nope.idx")));
 
@@ -309,12 +310,12 @@ TEST_F(BookFiles, AppendRefusalsChangeNothing)
     };
     for (const Case& c : cases) {
         writeBook(c.idx, c.txt, QStringLiteral("T"));
-        EXPECT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("T")), c.message);
+        EXPECT_EQ(lex::texts::appendFailure(lex::AppendToBook(sel, path(), QStringLiteral("T"))), c.message);
         EXPECT_EQ(idx(QStringLiteral("T")), c.idx);
         EXPECT_EQ(txt(QStringLiteral("T")), c.txt);
     }
     dir.write(QStringLiteral("U.idx"), kMarker + QByteArray(1, 21));
-    EXPECT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("U")),
+    EXPECT_EQ(lex::texts::appendFailure(lex::AppendToBook(sel, path(), QStringLiteral("U"))),
               QStringLiteral("无法打开文件：") + path() + QStringLiteral("U.txt"));
     EXPECT_EQ(dir.read(QStringLiteral("U.idx")), kMarker + QByteArray(1, 21));
 }
@@ -330,7 +331,7 @@ TEST_F(BookFiles, AppendAddsRecordsAndAnEmptyTargetBecomesTheOldestForm)
 
     // Empty target: records without any header, read later as the oldest form.
     writeBook({}, {}, QStringLiteral("E"));
-    ASSERT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("E")), QString());
+    ASSERT_FALSE(lex::AppendToBook(sel, path(), QStringLiteral("E")).failed());
     EXPECT_EQ(idx(QStringLiteral("E")).size(), 2 * 21);
     EXPECT_EQ(txt(QStringLiteral("E")), buildTextRecord(*sel[0]) + buildTextRecord(*sel[1]));
     Book e;
@@ -345,7 +346,7 @@ TEST_F(BookFiles, AppendAddsRecordsAndAnEmptyTargetBecomesTheOldestForm)
     load(t, QStringLiteral("T"));
     t.AddEntry(entry(QStringLiteral("zero")), lex::AddMode::Interactive);
     ASSERT_TRUE(lex::saveBook(t).ok());
-    ASSERT_EQ(lex::AppendToBook(sel, path(), QStringLiteral("T")), QString());
+    ASSERT_FALSE(lex::AppendToBook(sel, path(), QStringLiteral("T")).failed());
     Book t2;
     const lex::LoadReport r = load(t2, QStringLiteral("T"));
     EXPECT_TRUE(r.clean());
@@ -370,10 +371,10 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     b.AddEntry(entry(QStringLiteral("more")), lex::AddMode::Interactive);
     QStringList questions, filters, initials;
     lex::SaveQuestions q;
-    q.askSaveAs = [&](const QString& text) { questions << text; return true; };
-    q.chooseFile = [&](const QString& initial, const QString& filter) {
+    q.askSaveAs = [&](const lex::SaveAsQuestion& question) { questions << lex::texts::saveAsQuestion(question); return true; };
+    q.chooseFile = [&](const QString& initial, lex::SaveFailure failed) {
         initials << initial;
-        filters << filter;
+        filters << lex::texts::saveAsFilter(failed);
         return dir.path() + QStringLiteral("/Other.book.txt");
     };
     env.breakAt(1, lextest::FaultEnv::Mode::Fail);
@@ -395,8 +396,14 @@ TEST_F(BookFiles, FailedSaveAsksForAnotherNameAndSavesThere)
     c.SetStrangeness(0, lex::Degree::Recognition, lex::DegreeChange::to(4));
     questions.clear();
     filters.clear();
-    q.askSaveAs = [&](const QString& text) { questions << text; return questions.size() < 2; };
-    q.chooseFile = [&](const QString&, const QString& filter) { filters << filter; return QString(); };
+    q.askSaveAs = [&](const lex::SaveAsQuestion& question) {
+        questions << lex::texts::saveAsQuestion(question);
+        return questions.size() < 2;
+    };
+    q.chooseFile = [&](const QString&, lex::SaveFailure failed) {
+        filters << lex::texts::saveAsFilter(failed);
+        return QString();
+    };
     env.breakAt(1, lextest::FaultEnv::Mode::Fail);
     r = lex::saveBookInteractive(c, q, &env);
     EXPECT_FALSE(r.ok());

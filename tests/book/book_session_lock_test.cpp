@@ -7,6 +7,7 @@
 #include "lexora/book/book_session.h"
 #include "lexora/book/operations/degree_ops.h"
 #include "lexora/book/operations/entry_ops.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -74,23 +75,24 @@ TEST(BookSessionLock, AHungWriterMeansReadOnlyAndSaveAsLocksItsBookFirst)
     };
     const Round rounds[] = {
         // Declined: nothing written, the edit still there for the next try.
-        {{false}, {}, {readOnlySaveQuestion(QStringLiteral("A"))}, false},
+        {{false}, {}, {texts::saveAsQuestion({SaveAsQuestion::Why::ReadOnly, QStringLiteral("A")})}, false},
         // A itself and B are held: each refused with its question; C is free.
         {{true, true, true},
          {folder + QStringLiteral("A.idx"), folder + QStringLiteral("B.idx"), folder + QStringLiteral("C.idx")},
-         {readOnlySaveQuestion(QStringLiteral("A")), bookBusyQuestion(QStringLiteral("A")),
-          bookBusyQuestion(QStringLiteral("B"))},
+         {texts::saveAsQuestion({SaveAsQuestion::Why::ReadOnly, QStringLiteral("A")}),
+          texts::saveAsQuestion({SaveAsQuestion::Why::Busy, QStringLiteral("A")}),
+          texts::saveAsQuestion({SaveAsQuestion::Why::Busy, QStringLiteral("B")})},
          true},
     };
     for (const Round& r : rounds) {
         QStringList asked;
         size_t answer = 0, file = 0;
         SaveQuestions q;
-        q.askSaveAs = [&](const QString& text) {
-            asked << text;
+        q.askSaveAs = [&](const SaveAsQuestion& question) {
+            asked << texts::saveAsQuestion(question);
             return answer < r.answers.size() && r.answers[answer++];
         };
-        q.chooseFile = [&](const QString&, const QString&) { return file < size_t(r.chosen.size()) ? r.chosen[file++] : QString(); };
+        q.chooseFile = [&](const QString&, SaveFailure) { return file < size_t(r.chosen.size()) ? r.chosen[file++] : QString(); };
         EXPECT_EQ(s.save(q).ok(), r.saved);
         EXPECT_EQ(asked, r.expectedQuestions);
         EXPECT_EQ(file, size_t(r.chosen.size()));

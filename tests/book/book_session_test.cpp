@@ -218,15 +218,15 @@ TEST(BookSession, CopyAndMoveAppendToAnotherBookButNeverToItself)
     fill(s, 5);
     ASSERT_TRUE(saveBook(s.book()).ok());
 
-    EXPECT_FALSE(run<MoveToOp>(s, Rows{1, 2}, QStringLiteral("Mine"), true).error.isEmpty());
+    EXPECT_TRUE(run<MoveToOp>(s, Rows{1, 2}, QStringLiteral("Mine"), true).intoOpenBook);
     EXPECT_EQ(s.rowCount(), 5);
     EXPECT_EQ(dir.read(QStringLiteral("Mine.idx")).size(), 5 + 5 * 21) << "its own files untouched";
 
-    EXPECT_EQ(run<MoveToOp>(s, Rows{0, 2, 4}, QStringLiteral("Other"), false).error, QString());
+    EXPECT_FALSE(run<MoveToOp>(s, Rows{0, 2, 4}, QStringLiteral("Other"), false).failed());
     EXPECT_EQ(s.rowCount(), 5);
     EXPECT_EQ(dir.read(QStringLiteral("Other.idx")).size(), 5 + 3 * 21);
     const MoveToOp::Outcome moved = run<MoveToOp>(s, Rows{1, 3}, QStringLiteral("Other"), true);
-    EXPECT_EQ(moved.error, QString());
+    EXPECT_FALSE(moved.failed());
     EXPECT_EQ(moved.deleted.removed, 2);
     EXPECT_EQ(words(s), (QStringList{"w0", "w2", "w4"}));
 
@@ -239,7 +239,7 @@ TEST(BookSession, CopyAndMoveAppendToAnotherBookButNeverToItself)
         got << e->word().toString();
     EXPECT_EQ(got, (QStringList{"w0", "w2", "w4", "w1", "w3"}));
     // "other" is not "Other".
-    EXPECT_FALSE(run<MoveToOp>(s, Rows{0}, QStringLiteral("other"), false).error.isEmpty());
+    EXPECT_EQ(run<MoveToOp>(s, Rows{0}, QStringLiteral("other"), false).append.why, AppendFailure::Why::IndexUnreadable);
 }
 
 TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
@@ -262,8 +262,8 @@ TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
     run<AddOp>(s, entry(QStringLiteral("unsaved")));
     Recorder rec(s);
     SaveQuestions decline;
-    decline.askSaveAs = [](const QString&) { return false; };
-    decline.chooseFile = [](const QString&, const QString&) { return QString(); };
+    decline.askSaveAs = [](const SaveAsQuestion&) { return false; };
+    decline.chooseFile = [](const QString&, SaveFailure) { return QString(); };
 
     // The save fails and the learner declines the save-as: the edits stay, nothing is loaded.
     env.breakAt(1, lextest::FaultEnv::Mode::Fail);
@@ -276,8 +276,8 @@ TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
     const QString elsewhere = dir.path(QStringLiteral("elsewhere/"));
     QDir().mkpath(elsewhere);
     SaveQuestions saveAs;
-    saveAs.askSaveAs = [](const QString&) { return true; };
-    saveAs.chooseFile = [&](const QString&, const QString&) { return elsewhere + QStringLiteral("Kept.idx"); };
+    saveAs.askSaveAs = [](const SaveAsQuestion&) { return true; };
+    saveAs.chooseFile = [&](const QString&, SaveFailure) { return elsewhere + QStringLiteral("Kept.idx"); };
     env.breakAt(1, lextest::FaultEnv::Mode::Fail);
     EXPECT_TRUE(s.switchBook(folder, QStringLiteral("Two"), false, saveAs));
     EXPECT_EQ(s.book().path, folder);

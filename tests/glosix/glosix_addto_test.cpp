@@ -288,7 +288,7 @@ TEST(GlosixAddTo, ALexoraOpeningTheBookWaitsForTheAppendAndThenHoldsTheBook)
     EXPECT_EQ(loaded, -1) << "the Book was read while another writer held it";
     auto e = std::make_unique<WordEntry>();
     e->setWord(QStringLiteral("kiwi"));
-    ASSERT_TRUE(AppendToBook({e.get()}, home.book, QStringLiteral("English")).isEmpty());
+    ASSERT_FALSE(AppendToBook({e.get()}, home.book, QStringLiteral("English")).failed());
     glosix.reset();
     lexora.join();
     EXPECT_EQ(loaded, 3) << "the load saw the appended word";

@@ -11,6 +11,7 @@
 #include "lexora/practice/practice_dialog.h"
 #include "lexora/practice/practice_setup.h"
 #include "lexora/practice/practice_setup_dialog.h"
+#include "lexora/texts/lexora_texts.h"
 #include "resources/resources.h"
 
 #include <QComboBox>
@@ -111,7 +112,7 @@ TEST(PracticeSetup, RulesPerModeAndWordCount)
     EXPECT_EQ(drill.settings().loopCount, 3);
 
     EXPECT_EQ(practiceSetupFor(PracticeMode::Dictate, 20).loopSelected, QStringLiteral("1"));
-    EXPECT_EQ(practiceSetupFor(PracticeMode::Listen, 20).title, QStringLiteral("听辨"));
+    EXPECT_EQ(texts::practiceSetupTitle(PracticeMode::Listen), QStringLiteral("听辨"));
 }
 
 TEST(PracticeWindow, LayoutPerModeHidesButtonsAndShrinks)

@@ -4,6 +4,7 @@
 #include "lexora/record/review_record.h"
 
 #include "lexora/book/book_folder.h"
+#include "lexora/texts/lexora_texts.h"
 #include "temp_dir.h"
 
 #include <QDateTime>
@@ -212,7 +213,8 @@ TEST_F(Record, AnInterruptFromAnotherThreadStopsTheReadUnderWayAndTheReadsAfterI
     interrupted.set_value();
     reader.join();
     EXPECT_FALSE(read);
-    EXPECT_TRUE(read.message().contains(QStringLiteral("已中止"))) << read.message().toStdString();
+    const QString said = lex::texts::recordFailure(read, r.lastFault());
+    EXPECT_TRUE(said.contains(QStringLiteral("已中止"))) << said.toStdString();
     EXPECT_EQ(rows, 1);
     EXPECT_TRUE(r.interrupted());
     lex::ReviewModel model;
@@ -311,12 +313,16 @@ TEST_F(Record, RefusesWhatItMustNotWriteAndSaysSoOnce)
         ReviewRecord r;
         const lex::Status opened = r.open(file);
         EXPECT_FALSE(opened);
-        EXPECT_TRUE(opened.message().contains(QString::fromUtf8(c.says))) << opened.message().toStdString();
+        const std::optional<lex::RecordFault> fault = r.lastFault();
+        ASSERT_TRUE(fault);
+        const QString said = lex::texts::recordFault(*fault);
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
+        EXPECT_TRUE(said.contains(file)) << said.toStdString();
         EXPECT_FALSE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1));
         EXPECT_FALSE(r.recordStamp(kApple, lex::StampKind::Space, kStart));
         const auto told = r.takeFirstFault();
         ASSERT_TRUE(told);
-        EXPECT_EQ(*told, opened.message());
+        EXPECT_EQ(*told, *fault);
         EXPECT_FALSE(r.takeFirstFault()) << "told once";
         r.close();
         if (!before.isEmpty())
@@ -334,7 +340,8 @@ TEST_F(Record, ALockedRecordLosesTheAnswerNotThePractice)
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     const lex::Status locked = r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(60), 1);
     EXPECT_FALSE(locked);
-    EXPECT_TRUE(locked.message().contains(QStringLiteral("占用"))) << locked.message().toStdString();
+    const QString said = lex::texts::recordFailure(locked, r.lastFault());
+    EXPECT_TRUE(said.contains(QStringLiteral("占用"))) << said.toStdString();
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_TRUE(r.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart.addSecs(120), 1))

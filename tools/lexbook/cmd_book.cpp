@@ -8,6 +8,7 @@
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_salvage.h"
 #include "lexora/practice/review_plan.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -333,7 +334,7 @@ int cmdSalvage(const QStringList& args)
 
 void tellDamage(const lex::Book& book, const lex::LoadReport& report)
 {
-    const QString notice = lex::damageNotice(book, report);
+    const QString notice = lex::texts::damageNotice(book, report);
     if (!notice.isEmpty())
         std::fprintf(stderr, "lexbook: %s\n", notice.toUtf8().constData());
 }

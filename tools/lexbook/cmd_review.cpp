@@ -7,6 +7,7 @@
 #include "lexora/record/fsrs.h"
 #include "lexora/record/review_record.h"
 #include "lexora/record/review_stats.h"
+#include "lexora/texts/lexora_texts.h"
 #include "common/platform/sources.h"
 
 #include <QDateTime>
@@ -31,7 +32,7 @@ bool openRecord(const QString& bookPath, const QString& bookName, lex::ReviewRec
 {
     const lex::Status s = record->open(lex::ReviewRecord::fileFor(bookPath, bookName), lex::ReviewRecord::Mode::ReadOnly);
     if (!s) {
-        *code = fail(s.message());
+        *code = fail(lex::texts::recordFailure(s, record->lastFault()));
         return false;
     }
     return true;
@@ -148,7 +149,7 @@ int cmdLog(const QStringList& args)
         });
     stampsUpTo(INT64_MAX);
     out(text);
-    return s ? 0 : fail(s.message());
+    return s ? 0 : fail(lex::texts::recordFailure(s, record.lastFault()));
 }
 
 int cmdStats(const QStringList& argsIn)
@@ -179,7 +180,7 @@ int cmdStats(const QStringList& argsIn)
     if (s)
         s = lex::computeReviewFigures(book.full(), record, model, today, &f);
     if (!s)
-        return fail(s.message());
+        return fail(lex::texts::recordFailure(s, record.lastFault()));
 
     QJsonArray answers;
     for (size_t i = 0; i < f.answers.size(); ++i) {
@@ -218,7 +219,8 @@ bool planByModel(const lex::Book& book, QDate today, const std::optional<QString
         return false;
     // The plan of 今日复习 itself, on a record opened for reading only.
     std::optional<QString> fault;
-    lex::BookRecord record([&fault](const QString& message) { fault = message; }, lex::ReviewRecord::Mode::ReadOnly);
+    lex::BookRecord record([&fault](const lex::RecordFault& f) { fault = lex::texts::recordFault(f); },
+                           lex::ReviewRecord::Mode::ReadOnly);
     record.setRetention(retention);
     *plan = record.todayPlan(book, book.full(), today);
     if (fault) {

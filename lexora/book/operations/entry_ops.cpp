@@ -124,7 +124,7 @@ void MoveToOp::redo()
         appended_ = true;
         // Names are compared exactly: on this system "book" and "Book" are two Books.
         if (target_ == book().name) {
-            error_ = QStringLiteral("不能移动或复制到当前打开的组：请先用\"添加\"新建另一个组。");
+            intoOpenBook_ = true;
             return;
         }
         std::vector<const WordEntry*> entries;
@@ -133,8 +133,8 @@ void MoveToOp::redo()
                 entries.push_back(book().atView(i));
         if (entries.empty())
             return;
-        error_ = AppendToBook(entries, book().path, target_, session().env());
-        if (!error_.isEmpty() || !move_)
+        append_ = AppendToBook(entries, book().path, target_, session().env());
+        if (append_.failed() || !move_)
             return;
     }
     DeleteOp::redo();

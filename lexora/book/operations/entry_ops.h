@@ -2,6 +2,7 @@
 // Edits that add, change or take out entries: add, modify, delete, move to another Book, import,
 // class name. Each undoes exactly what it did; rows are view rows.
 
+#include "lexora/book/book_file.h"
 #include "lexora/book/book_operation.h"
 #include "lexora/exchange/text_format.h"
 
@@ -76,8 +77,8 @@ protected:
 
 // "移动到组"/"复制到组": appends the rows (ascending) to the Book `target` in the open Book's folder;
 // a move then deletes them here. A copy leaves the open Book as it is and is no step. Refuses the
-// open Book itself (its own files would be appended to and then emptied). result() holds the
-// message to show (empty on success) and what the delete of a move did. The undo of a move
+// open Book itself (its own files would be appended to and then emptied). result() says what
+// failed, if anything, and what the delete of a move did. The undo of a move
 // puts the rows back here and says that the copies in `target` stay; its redo appends nothing.
 class MoveToOp : public DeleteOp {
 public:
@@ -85,16 +86,19 @@ public:
     void redo() override;
     void undo() override;
     struct Outcome {
-        QString error;
+        bool intoOpenBook = false; // refused: the target is the open Book
+        AppendFailure append;
         DeleteOutcome deleted;
+        bool failed() const { return intoOpenBook || append.failed(); }
     };
-    Outcome result() const { return {error_, outcome_}; }
+    Outcome result() const { return {intoOpenBook_, append_, outcome_}; }
 
 private:
     QString target_;
     bool move_;
     bool appended_ = false;
-    QString error_;
+    bool intoOpenBook_ = false;
+    AppendFailure append_;
 };
 
 // Appends the records of `text` (a cancel keeps the entries before it) and, when any was added,

@@ -3,7 +3,7 @@
 // in schema 18, from col.models in schema 11); HTML becomes plain text.
 
 #include "lexora/exchange/formats/anki_archive.h"
-#include "lexora/exchange/formats/anki_sqlite.h"
+#include "common/sqlite/sqlite_db.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -31,10 +31,10 @@ struct NoteType {
 
 bool hasTable(sqlite3* db, const char* name)
 {
-    Stmt q(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    sqlite::Statement q(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
     if (!q)
         return false;
-    sqlite3_bind_text(q.s, 1, name, -1, SQLITE_STATIC);
+    sqlite3_bind_text(q.handle(), 1, name, -1, SQLITE_STATIC);
     return q.step() == SQLITE_ROW;
 }
 
@@ -46,8 +46,8 @@ Status noCollection(const QString& why)
 Status readNoteTypes(sqlite3* db, QByteArrayView modelsJson, std::map<qint64, NoteType>* types)
 {
     if (hasTable(db, "notetypes") && hasTable(db, "fields")) {
-        Stmt names(db, "SELECT id, name FROM notetypes");
-        Stmt fields(db, "SELECT ntid, name FROM fields ORDER BY ntid, ord");
+        sqlite::Statement names(db, "SELECT id, name FROM notetypes");
+        sqlite::Statement fields(db, "SELECT ntid, name FROM fields ORDER BY ntid, ord");
         if (!names || !fields)
             return noCollection(QString::fromUtf8(sqlite3_errmsg(db)));
         while (names.step() == SQLITE_ROW)
@@ -92,20 +92,20 @@ Status fillTable(const QByteArray& sqliteBytes, ForeignTable* out, const Foreign
         patched[19] = 1;
         data = patched.constData();
     }
-    Db db;
-    if (!db.open())
+    sqlite::Database db;
+    if (db.openInMemory() != SQLITE_OK)
         return Status::error(QStringLiteral("SQLite cannot start"));
     // Read-only: SQLite never writes into (or frees) our buffer.
     auto* buffer = reinterpret_cast<unsigned char*>(const_cast<char*>(data));
-    if (sqlite3_deserialize(db.db, "main", buffer, sqliteBytes.size(), sqliteBytes.size(),
+    if (sqlite3_deserialize(db.handle(), "main", buffer, sqliteBytes.size(), sqliteBytes.size(),
                             SQLITE_DESERIALIZE_READONLY) != SQLITE_OK)
         return noCollection(db.error());
-    sqlite3_db_config(db.db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db.db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(db.db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db.db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
     {
-        Stmt check(db.db, "PRAGMA quick_check(1)");
+        sqlite::Statement check(db.handle(), "PRAGMA quick_check(1)");
         if (!check)
             return noCollection(db.error());
         const int rc = check.step();
@@ -114,13 +114,13 @@ Status fillTable(const QByteArray& sqliteBytes, ForeignTable* out, const Foreign
         if (check.text(0) != u"ok")
             return damaged(QStringLiteral("its collection fails SQLite's check (%1)").arg(check.text(0).left(200)));
     }
-    if (!hasTable(db.db, "col") || !hasTable(db.db, "notes"))
+    if (!hasTable(db.handle(), "col") || !hasTable(db.handle(), "notes"))
         return noCollection(QStringLiteral("it has no notes"));
 
     qint64 version = 0;
     QByteArray models;
     {
-        Stmt col(db.db, "SELECT ver, models FROM col LIMIT 1");
+        sqlite::Statement col(db.handle(), "SELECT ver, models FROM col LIMIT 1");
         if (!col || col.step() != SQLITE_ROW)
             return noCollection(QStringLiteral("it has no collection record"));
         version = col.integer(0);
@@ -130,14 +130,14 @@ Status fillTable(const QByteArray& sqliteBytes, ForeignTable* out, const Foreign
         return newerAnkiVersion(QStringLiteral("collection schema %1").arg(version));
 
     std::map<qint64, NoteType> types;
-    if (Status s = readNoteTypes(db.db, models, &types); !s)
+    if (Status s = readNoteTypes(db.handle(), models, &types); !s)
         return s;
 
     // The note type most notes use gives the field names; others with the same fields come along.
     std::vector<std::pair<qint64, qint64>> counts;   // mid, notes
     qint64 total = 0;
     {
-        Stmt q(db.db, "SELECT mid, count(*) FROM notes GROUP BY mid ORDER BY count(*) DESC, min(id)");
+        sqlite::Statement q(db.handle(), "SELECT mid, count(*) FROM notes GROUP BY mid ORDER BY count(*) DESC, min(id)");
         if (!q)
             return noCollection(db.error());
         int rc;
@@ -167,7 +167,7 @@ Status fillTable(const QByteArray& sqliteBytes, ForeignTable* out, const Foreign
     if (mainKnown)
         out->fields = mainIt->second.fields;
 
-    Stmt notes(db.db, "SELECT mid, flds, tags FROM notes ORDER BY id");
+    sqlite::Statement notes(db.handle(), "SELECT mid, flds, tags FROM notes ORDER BY id");
     if (!notes)
         return noCollection(db.error());
     out->rows.reserve(size_t(counts.empty() ? 0 : counts.front().second));

@@ -8,7 +8,7 @@
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "lexora/book/word_entry.h"
-#include "lexora/exchange/formats/anki_sqlite.h"
+#include "common/sqlite/sqlite_db.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -183,7 +183,7 @@ QString mediaExtension(const QString& ext)
     return e.isEmpty() ? QStringLiteral("mp3") : e.left(8);
 }
 
-Status sqlFailure(const Db& db)
+Status sqlFailure(const sqlite::Database& db)
 {
     return Status::error(QStringLiteral("cannot build the Anki collection: %1").arg(db.error()));
 }
@@ -202,9 +202,9 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
     const qint64 deckId = nowMs;
     const QString deckName = options.deckName.trimmed().isEmpty() ? QStringLiteral("Lexora") : options.deckName.trimmed();
 
-    Db db;
-    if (!db.open() || !db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;") || !db.exec(kSchema) ||
-        !db.exec("BEGIN"))
+    sqlite::Database db;
+    if (db.openInMemory() != SQLITE_OK || db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;") != SQLITE_OK
+        || db.exec(kSchema) != SQLITE_OK || db.exec("BEGIN") != SQLITE_OK)
         return sqlFailure(db);
 
     const QJsonObject conf{{"activeDecks", QJsonArray{deckId}}, {"curDeck", deckId}, {"newSpread", 0},
@@ -212,7 +212,7 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
                            {"curModel", QString::number(kNoteTypeId)}, {"nextPos", qint64(entries.size()) + 1},
                            {"sortType", "noteFld"}, {"sortBackwards", false}, {"addToCur", true}};
     {
-        Stmt col(db.db, "INSERT INTO col VALUES (1, ?1, ?2, ?2, 11, 0, 0, 0, ?3, ?4, ?5, ?6, '{}')");
+        sqlite::Statement col(db.handle(), "INSERT INTO col VALUES (1, ?1, ?2, ?2, 11, 0, 0, 0, ?3, ?4, ?5, ?6, '{}')");
         if (!col)
             return sqlFailure(db);
         col.bind(1, nowS);
@@ -226,8 +226,8 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
             return sqlFailure(db);
     }
 
-    Stmt note(db.db, "INSERT INTO notes VALUES (?1, ?2, ?3, ?4, 0, ?5, ?6, ?7, ?8, 0, '')");
-    Stmt card(db.db, "INSERT INTO cards VALUES (?1, ?2, ?3, ?4, ?5, 0, 0, 0, ?6, 0, 0, 0, 0, 0, 0, 0, 0, '')");
+    sqlite::Statement note(db.handle(), "INSERT INTO notes VALUES (?1, ?2, ?3, ?4, 0, ?5, ?6, ?7, ?8, 0, '')");
+    sqlite::Statement card(db.handle(), "INSERT INTO cards VALUES (?1, ?2, ?3, ?4, ?5, 0, 0, 0, ?6, 0, 0, 0, 0, 0, 0, 0, 0, '')");
     if (!note || !card)
         return sqlFailure(db);
     note.bind(3, kNoteTypeId);
@@ -291,9 +291,9 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
 
         const qint64 noteId = nowMs + i;
         note.bind(1, noteId);
-        note.bind(2, guid);
-        note.bind(5, tags);
-        note.bind(6, fields);
+        note.bind(2, guid.toUtf8());
+        note.bind(5, tags.toUtf8());
+        note.bind(6, fields.toUtf8());
         note.bind(7, plainUtf8);
         note.bind(8, qint64(sha1Prefix(plainUtf8, 4)));
         if (note.step() != SQLITE_DONE)
@@ -310,14 +310,14 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
         }
         ++result->written;
     }
-    if (!db.exec(kIndexes) || !db.exec("COMMIT"))
+    if (db.exec(kIndexes) != SQLITE_OK || db.exec("COMMIT") != SQLITE_OK)
         return sqlFailure(db);
     if (classesWithSpaces)
         result->losses << QStringLiteral("%1 class names hold white space, which Anki tags cannot; it became “_”.")
                               .arg(classesWithSpaces);
 
     sqlite3_int64 size = 0;
-    unsigned char* bytes = sqlite3_serialize(db.db, "main", &size, 0);
+    unsigned char* bytes = sqlite3_serialize(db.handle(), "main", &size, 0);
     if (!bytes)
         return sqlFailure(db);
     out->collection = QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size));

@@ -1,0 +1,178 @@
+#include "lexora/texts/lexora_texts.h"
+
+#include "common/platform/status.h"
+#include "lexora/book/book.h"
+#include "lexora/book/book_lock.h"
+
+namespace lex::texts {
+
+QString saveAsQuestion(const SaveAsQuestion& q)
+{
+    switch (q.why) {
+    case SaveAsQuestion::Why::SaveFailed:
+        return QStringLiteral("保存文件失败:") + q.subject + QStringLiteral("\n，是否要另存为... ");
+    case SaveAsQuestion::Why::ReadOnly:
+        return QStringLiteral("单词本“%1”是以只读方式打开的，不能保存到原来的文件。\n是否要另存为... ").arg(q.subject);
+    case SaveAsQuestion::Why::Busy:
+        return QStringLiteral("单词本“%1”正被另一个程序使用，不能保存到那里。\n是否要另存为其他文件名... ").arg(q.subject);
+    }
+    return {};
+}
+
+QString saveAsFilter(SaveFailure failed)
+{
+    return failed == SaveFailure::TextFile ? QStringLiteral("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||")
+                                           : QStringLiteral("文本文件 (*.idx)|*.idx|所有文件 (*.*)|*.*||");
+}
+
+QString appendFailure(const AppendFailure& f)
+{
+    switch (f.why) {
+    case AppendFailure::Why::None: return {};
+    case AppendFailure::Why::IndexUnreadable: return QStringLiteral("无法打开文件: ") + f.path;
+    case AppendFailure::Why::TextUnreadable: return QStringLiteral("无法打开文件：") + f.path;
+    case AppendFailure::Why::OtherVersion: return QStringLiteral("失败：目标文件版本不同。") + f.path;
+    case AppendFailure::Why::TooLarge: return QStringLiteral("失败：目标文件过大。") + f.path;
+    case AppendFailure::Why::WriteFailed: return f.detail;
+    }
+    return {};
+}
+
+QString moveFailure(bool intoOpenBook, const AppendFailure& append)
+{
+    if (intoOpenBook)
+        return QStringLiteral("不能移动或复制到当前打开的组：请先用\"添加\"新建另一个组。");
+    return appendFailure(append);
+}
+
+QString damageNotice(const Book& book, const LoadReport& report)
+{
+    const int n = report.skippedCount();
+    if (n == 0)
+        return {};
+    QString text = QStringLiteral("单词本“%1”中有 %2 条记录已损坏，未能读入。").arg(book.name).arg(n);
+    if (book.damageCopies)
+        text += QStringLiteral("\n第一次保存之前，原来的两个文件将原样保留为：\n%1\n%2")
+                    .arg(book.damageCopies->indexCopy, book.damageCopies->textCopy);
+    text += QStringLiteral("\n可用命令 lexbook salvage 从中找回单词。");
+    return text;
+}
+
+QString readOnlyNotice(const QString& name)
+{
+    return QStringLiteral("单词本“%1”正被另一个程序写入，等待 %2 秒后仍未结束，现以只读方式打开。\n"
+                          "可以查看和练习，但修改不会保存到原来的文件；保存时可以另存为另一个单词本。")
+        .arg(name)
+        .arg(kBookLockWaitMs / 1000);
+}
+
+QString recoveredBookNotice(const QString& where)
+{
+    const qsizetype slash = where.lastIndexOf(QLatin1Char('/'));
+    return QStringLiteral("上次退出时单词本“%1”未能保存，已将它完整地保存在：\n%2\n%3\n"
+                          "可以把这两个文件复制到Book文件夹中再打开。")
+        .arg(where.mid(slash + 1), where + QStringLiteral(".idx"), where + QStringLiteral(".txt"));
+}
+
+QString createBookFailure(const CreateBookFailure& f)
+{
+    switch (f.why) {
+    case CreateBookFailure::Why::None: return {};
+    case CreateBookFailure::Why::BadName:
+        return QStringLiteral("组名不能用:") + f.subject
+               + QStringLiteral("\n组名不能为空，不能含有\"/\"、\"..\"或控制字符，也不能以\".\"开头。");
+    case CreateBookFailure::Why::Exists: return QStringLiteral("指定文件已存在:") + f.subject;
+    case CreateBookFailure::Why::WriteFailed: return QStringLiteral("添加文件失败:") + f.subject;
+    }
+    return {};
+}
+
+QString practiceSetupTitle(PracticeMode mode)
+{
+    switch (mode) {
+    case PracticeMode::Listen:
+        return QStringLiteral("听辨");
+    case PracticeMode::Learn:
+        return QStringLiteral("初记");
+    case PracticeMode::Drill:
+        return QStringLiteral("强记");
+    case PracticeMode::Dictate:
+        return QStringLiteral("拼写");
+    }
+    return {};
+}
+
+QString practiceSetupExplanation(PracticeMode mode, bool startEnabled)
+{
+    if (!startEnabled)
+        return QStringLiteral("请选择10至100个单词");
+    QString text = QStringLiteral("<临时陌生度>将被清零,每次做错将加一\r\n");
+    if (mode == PracticeMode::Drill)
+        text += QStringLiteral("在强记中：每个单词有10秒思考时间，当想到") + QStringLiteral("答案后点击任一项显示解释，如果结果不是你")
+                + QStringLiteral("预期的请选择<不知道>");
+    return text;
+}
+
+QString recallLines(const RecallPercents& recall)
+{
+    static const QString kLabel[kReviewDegreeCount] = {QStringLiteral("认"), QStringLiteral("拼"), QStringLiteral("听")};
+    QString text;
+    for (size_t d = 0; d < recall.size(); ++d) {
+        if (!recall[d])
+            continue;
+        if (!text.isEmpty())
+            text += QStringLiteral("\r\n");
+        text += kLabel[d] + QStringLiteral(" %1%").arg(*recall[d]);
+    }
+    return text;
+}
+
+QString recordFault(const RecordFault& f)
+{
+    switch (f.kind) {
+    case RecordFault::Kind::Damaged:
+        return QStringLiteral("学习记录已损坏，练习照常进行但不再记录：%1").arg(f.file);
+    case RecordFault::Kind::Busy:
+        return QStringLiteral("学习记录被另一个程序占用，这次的练习未能记录：%1").arg(f.file);
+    case RecordFault::Kind::Unopenable:
+        return QStringLiteral("无法打开学习记录：%1（%2）").arg(f.file, f.detail);
+    case RecordFault::Kind::Unwritable:
+        return QStringLiteral("无法写入学习记录：%1（%2：%3）").arg(f.file, f.step, f.detail);
+    case RecordFault::Kind::Unreadable:
+        return QStringLiteral("无法读取学习记录：%1（%2）").arg(f.file, f.detail);
+    case RecordFault::Kind::Stopped:
+        return QStringLiteral("读取学习记录已中止：%1").arg(f.file);
+    case RecordFault::Kind::Foreign:
+        return QStringLiteral("这不是本程序的学习记录，未被打开也不会被改动：%1").arg(f.file);
+    case RecordFault::Kind::Newer:
+        return QStringLiteral("学习记录由较新版本的程序写成，未被打开也不会被改动：%1").arg(f.file);
+    }
+    return {};
+}
+
+QString recordFailure(const Status& status, const std::optional<RecordFault>& fault)
+{
+    return fault ? recordFault(*fault) : status.message();
+}
+
+QString statisticsUnreadNotice(const QString& error)
+{
+    return error + QStringLiteral("\n下面只有来自Book本身的统计（陌生度分布、每月新增）。");
+}
+
+QString statisticsNoRecordNotice()
+{
+    return QStringLiteral("这个Book还没有学习记录：做过初记、强记、听写或听辩之后，这里才有每天的答题和预测记忆率。"
+                          "下面的陌生度分布和每月新增来自Book本身；到期的单词按陌生度的复习间隔计算。");
+}
+
+QString statisticsReadingPlaceholder() { return QStringLiteral("正在读取学习记录……"); }
+
+QString statisticsNoRecordPlaceholder() { return QStringLiteral("还没有学习记录，这一页没有可画的数据。"); }
+
+QString statisticsSaveFailure(const QString& path, const Status& status)
+{
+    return QStringLiteral("无法保存文件：%1\n%2").arg(path, status.message());
+}
+
+} // namespace lex::texts

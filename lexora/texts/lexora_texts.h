@@ -1,0 +1,67 @@
+#pragma once
+// What Lexora says to the learner, in one place. The code below reports what happened by a code
+// and the data a message needs (a path, a name, a count); these functions phrase it. The texts
+// are the program's own and must stay byte for byte as they are: the tests compare them.
+
+#include "lexora/book/book_file.h"
+#include "lexora/book/book_folder.h"
+#include "lexora/record/record_fault.h"
+#include "lexora/record/review_model.h"
+
+#include <QString>
+#include <optional>
+
+namespace lex {
+
+class Book;
+struct LoadReport;
+class Status;
+
+namespace texts {
+
+// ---- the Book's files ------------------------------------------------------------------------
+// The save-as question after a failed save, on a read-only Book, and for a save-as target another
+// writer holds.
+QString saveAsQuestion(const SaveAsQuestion& question);
+// The save-as chooser's filter: of the file that could not be written.
+QString saveAsFilter(SaveFailure failed);
+// Appending to another Book (移动到组, 复制到组, Glosix's AddTo) failed.
+QString appendFailure(const AppendFailure& failure);
+// 移动到组 or 复制到组 failed: refused for the open Book itself, or the append failed.
+QString moveFailure(bool intoOpenBook, const AppendFailure& append);
+// After a load that skipped damaged records (the Book's name, how many, where the copies will
+// be); empty when nothing was skipped.
+QString damageNotice(const Book& book, const LoadReport& report);
+// A Book whose lock another writer kept past the wait, at the load: it is open read-only.
+QString readOnlyNotice(const QString& name);
+// At the start, after the last run's shutdown wrote a recovery copy to `where` (folder + stem).
+QString recoveredBookNotice(const QString& where);
+// The groups dialog's 添加 failed.
+QString createBookFailure(const CreateBookFailure& failure);
+
+// ---- practice --------------------------------------------------------------------------------
+// The set-up dialog's title, also the practice window's, for each mode.
+QString practiceSetupTitle(PracticeMode mode);
+// The set-up dialog's explanation: how to start, or what the run will do.
+QString practiceSetupExplanation(PracticeMode mode, bool startEnabled);
+
+// ---- the learning record ---------------------------------------------------------------------
+// The list's tip: one line a skill that has a recall ("认 87%", "拼 40%", "听 65%": the list's
+// degree columns); empty when none has.
+QString recallLines(const RecallPercents& recall);
+QString recordFault(const RecordFault& fault);
+// A failed call of the record: its fault in words when it has one, else the Status's own.
+QString recordFailure(const Status& status, const std::optional<RecordFault>& fault);
+
+// ---- 学习统计 ----------------------------------------------------------------------------------
+// Above the pages: the record could not be read (`error`, phrased above), or the Book has none.
+QString statisticsUnreadNotice(const QString& error);
+QString statisticsNoRecordNotice();
+// A record page while the record is read, and one that has nothing to draw.
+QString statisticsReadingPlaceholder();
+QString statisticsNoRecordPlaceholder();
+// Saving a page's picture or data to `path` failed.
+QString statisticsSaveFailure(const QString& path, const Status& status);
+
+} // namespace texts
+} // namespace lex
