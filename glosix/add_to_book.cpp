@@ -9,6 +9,8 @@
 #include "lexora/book/added_word.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_lock.h"
+#include "lexora/book/book_session.h"
+#include "lexora/book/operations/entry_ops.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -120,10 +122,11 @@ AddToResult GlosixAddTo::appendWithoutLexora(const QString& word)
     // A Book never written (both files empty) is saved whole, so that it gets its headers: appended
     // records without them would be read as the oldest form of a Book.
     if (deps_.env->fileSize(index) == 0 && book.empty()) {
-        book.path = folder;
-        book.name = name;
-        book.AddEntry(std::move(entry), AddMode::Interactive);
-        if (const SaveResult saved = saveBook(book, deps_.env); !saved.ok()) {
+        // An add like any other, through a session of its own (the lock is held here already).
+        BookSession session(deps_.env);
+        session.open(folder, name);
+        session.run(std::make_unique<AddOp>(std::move(entry)));
+        if (const SaveResult saved = session.save(SaveQuestions{}); !saved.ok()) {
             r.kind = Kind::Failed;
             r.detail = saved.message.isEmpty() ? saved.failedPath : saved.message;
             return r;

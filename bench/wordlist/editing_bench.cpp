@@ -13,6 +13,7 @@
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/book/operations/order_ops.h"
 #include "lexora/wordlist/group_dialog.h"
+#include "tests/support/session_probe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,9 +55,7 @@ BookSession& bigSession()
         }
         made.textChanged = true;
         saveBook(made);
-        session.book().path = made.path;
-        session.book().name = made.name;
-        session.load();
+        session.open(made.path, made.name);
         loaded = true;
     }
     return session;
@@ -170,7 +169,7 @@ void BM_Baseline_SessionSort1M(benchmark::State& state)
     SortState sort;
     for (auto _ : state) {
         sort.click(1);
-        sortBook(s.book(), 1, sort.ascending);
+        sortBook(lextest::writableBook(s), 1, sort.ascending);
     }
 }
 BENCHMARK(BM_Baseline_SessionSort1M)->Unit(benchmark::kMillisecond)->Iterations(10);

@@ -52,7 +52,7 @@ Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) 
                        if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
                            return true; // a row no version of ours writes
                        return f(Answer{EntryKey{columnText(s, 0), unpackedTime(sqlite3_column_int64(s, 1))},
-                                       PracticeMode(mode), ReviewDegree(skill), AnswerOutcome(outcome),
+                                       PracticeMode(mode), Skill(skill), AnswerOutcome(outcome),
                                        sqlite3_column_int64(s, 5), int(sqlite3_column_int64(s, 6))});
                    });
 }
@@ -147,7 +147,7 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
                        "  AND (correct > 0 OR wrong > 0) ORDER BY day, skill",
                        [&](sqlite3_stmt* s) {
                            out->push_back({int(sqlite3_column_int64(s, 0)) + kJulianDayOf1970,
-                                           ReviewDegree(sqlite3_column_int(s, 1)), sqlite3_column_int(s, 2),
+                                           Skill(sqlite3_column_int(s, 1)), sqlite3_column_int(s, 2),
                                            sqlite3_column_int(s, 3)});
                            return true;
                        },
@@ -159,7 +159,7 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     // The days of a year and some after it by their place; later ones (a clock far ahead) apart.
     constexpr int kDense = 1024;
     struct Tally {
-        std::array<int, kReviewDegreeCount> right{}, wrong{};
+        std::array<int, kSkillCount> right{}, wrong{};
     };
     std::vector<Tally> dense(kDense);
     std::map<int, Tally> later;
@@ -177,9 +177,9 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     if (!st)
         return st;
     auto emit = [&](int day, const Tally& t) {
-        for (size_t k = 0; k < kReviewDegreeCount; ++k)
+        for (size_t k = 0; k < kSkillCount; ++k)
             if (t.right[k] || t.wrong[k])
-                out->push_back({firstDay + day, ReviewDegree(k), t.right[k], t.wrong[k]});
+                out->push_back({firstDay + day, Skill(k), t.right[k], t.wrong[k]});
     };
     for (int d = 0; d < kDense; ++d)
         emit(d, dense[size_t(d)]);
