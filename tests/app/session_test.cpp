@@ -5,6 +5,7 @@
 #include "common/config/profile.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_session.h"
 
 #include <QDir>
 #include <QFileInfo>
