@@ -1,6 +1,8 @@
 // Menus 158 and 136 and tool bar 208 with their command numbers.
 #include "resources/resources.h"
 
+#include "lexora/book/skills.h"
+
 namespace lex::res {
 
 using ui::MenuItemSpec;
@@ -71,13 +73,14 @@ ui::MenuResource popupMenu()
     const QString degrees[] = {QStringLiteral("临时"), QStringLiteral("认读"), QStringLiteral("拼写"),
                                QStringLiteral("听辩")};
     std::vector<MenuItemSpec> set, plus, minus;
-    for (int d = 0; d < 4; ++d) {
+    for (int d = 0; d < kDegreeCount; ++d) {
+        const Degree degree = Degree(d);
         std::vector<MenuItemSpec> values;
-        for (int v = 0; v <= 10; ++v)
-            values.push_back(item(cmd::kSetStrangeness + 100 * d + v, QString::number(v)));
+        for (int v = 0; v <= kMaxStrangeness; ++v)
+            values.push_back(item(cmd::kSetStrangeness + setCommandOffset(degree, uint8_t(v)), QString::number(v)));
         set.push_back(popup(degrees[d], std::move(values)));
-        plus.push_back(item(cmd::kRaiseStrangeness + 4 + d, degrees[d]));
-        minus.push_back(item(cmd::kLowerStrangeness + 4 + d, degrees[d]));
+        plus.push_back(item(cmd::kRaiseStrangeness + stepCommandOffset(degree), degrees[d]));
+        minus.push_back(item(cmd::kLowerStrangeness + stepCommandOffset(degree), degrees[d]));
     }
     ui::MenuResource m;
     m.id = IDR_POPUP_MENU;

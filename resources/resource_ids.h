@@ -194,9 +194,9 @@ inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kW
 inline constexpr int kMenuFile = 32906, kMenuEdit = 32907, kMenuHelp = 32910;
 inline constexpr int kStrangenessFilter = 32921;
 
-// The list's strangeness commands. Setting a value: kSetStrangeness + 100 * degree + value
-// (degree 0 temporary to 3 listening, value 0-10), so 10000-10310. A step of +1 or -1:
-// kRaiseStrangeness or kLowerStrangeness + the degree's list column (4-7).
+// The list's strangeness commands: the base of the kind plus an offset that names the degree and
+// the change (lexora/book/skills.h: setCommandAt, stepCommandAt), so 10000-10310 for a value set,
+// 12004-12007 and 13004-13007 for a step of +1 and -1.
 inline constexpr int kSetStrangeness = 10000, kSetStrangenessLast = 10310;
 inline constexpr int kRaiseStrangeness = 12000, kLowerStrangeness = 13000;
 

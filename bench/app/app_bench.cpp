@@ -11,6 +11,7 @@
 #include "lexora/app/main_dialog.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/list_ops.h"
+#include "tests/support/session_probe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,7 +141,7 @@ void loadBig(Book& book, int count)
 
 struct BigList {
     BookSession session;
-    Book& book = session.book();
+    Book& book = lextest::writableBook(session);   // filled from outside, before any view
     std::unique_ptr<CMyListCtrl> list;
     struct Host : ListHost {
         bool isToggleChecked(int) const override { return true; }

@@ -161,9 +161,13 @@ void BM_Baseline_EngineStart100(benchmark::State& state)
     for (int i = 0; i < 100; ++i)
         rows.push_back(i);
     LcgRandom random(3);
+    // The start writes nothing; the engine only needs somewhere to send answers.
+    struct : PracticeWriter {
+        void settle(const PracticeAnswer&) override {}
+    } writer;
     for (auto _ : state) {
-        PracticeEngine engine(book, PracticeSettings{PracticeMode::Learn, Direction::EnToZh, 3}, PracticeOptions{}, random,
-                              *Clock::system());
+        PracticeEngine engine(book, writer, PracticeSettings{PracticeMode::Learn, Direction::EnToZh, 3}, PracticeOptions{},
+                              random, *Clock::system());
         engine.start(rows);
         benchmark::DoNotOptimize(engine.view().remaining);
     }

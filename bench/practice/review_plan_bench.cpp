@@ -1,7 +1,7 @@
 // Today's review over a 1,000,000-entry Book: the plan (one mask per entry and the three counts)
 // against the named baseline "PlainPass", a pass over the same entries that only adds up the
 // bytes the plan reads (three degrees and the review date), measured in the same run.
-#include "lexora/practice/review_plan.h"
+#include "lexora/record/review_plan.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,7 +73,7 @@ void PlanAndRowsOfOneDegree(benchmark::State& state)
     const auto& view = entries().view;
     for (auto _ : state) {
         const lex::ReviewPlan plan = lex::planReview(view, kToday);
-        std::vector<int> rows = plan.rows(lex::ReviewDegree::Spelling);
+        std::vector<int> rows = plan.rows(lex::Skill::Spelling);
         benchmark::DoNotOptimize(rows.data());
     }
     state.SetItemsProcessed(state.iterations() * int64_t(view.size()));

@@ -5,6 +5,7 @@
 #include "common/platform/sources.h"
 #include "lexora/book/book_session.h"
 #include "lexora/wordlist/my_list_ctrl.h"
+#include "tests/support/session_probe.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -38,7 +39,7 @@ struct BigList {
         for (int i = 0; i < kEntries; ++i) {
             auto e = std::make_unique<WordEntry>();
             e->setWord(QStringLiteral("w"));
-            session.book().AddEntry(std::move(e), AddMode::Loaded);
+            lextest::writableBook(session).AddEntry(std::move(e), AddMode::Loaded);
         }
         list = std::make_unique<CMyListCtrl>(&host, &session, &clock);
         session.announceReset();

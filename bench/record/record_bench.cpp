@@ -133,7 +133,7 @@ void ModelPlanAfterRun(benchmark::State& state)
         for (int k = 0; k < 100; ++k) {
             const lex::WordEntry& e = f.block[rng() % kEntries];
             lex::SkillMemory m{{2.5, 5.0}, int(kToday.toJulianDay()), 11};
-            f.model.set(lex::EntryKey::of(e), lex::ReviewDegree(rng() % 3), m);
+            f.model.set(lex::EntryKey::of(e), lex::Skill(rng() % 3), m);
         }
         state.ResumeTiming();
         lex::ReviewPlan plan = planner.plan(f.view, kToday, f.model);

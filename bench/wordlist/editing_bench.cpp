@@ -16,6 +16,7 @@
 #include "lexora/book/operations/order_ops.h"
 #include "lexora/wordlist/group_dialog.h"
 #include "lexora/wordlist/my_list_ctrl.h"
+#include "tests/support/session_probe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,9 +58,7 @@ BookSession& bigSession()
         }
         made.textChanged = true;
         saveBook(made);
-        session.book().path = made.path;
-        session.book().name = made.name;
-        session.load();
+        session.open(made.path, made.name);
         loaded = true;
     }
     return session;
@@ -173,7 +172,7 @@ void BM_Baseline_SessionSort1M(benchmark::State& state)
     SortState sort;
     for (auto _ : state) {
         sort.click(1);
-        sortBook(s.book(), 1, sort.ascending);
+        sortBook(lextest::writableBook(s), 1, sort.ascending);
     }
 }
 BENCHMARK(BM_Baseline_SessionSort1M)->Unit(benchmark::kMillisecond)->Iterations(10);

@@ -88,8 +88,6 @@ void CLexoraDlg::buildControls()
         }
     }
     connect(list_, &CMyListCtrl::rowDoubleClicked, this, &CLexoraDlg::sendRowToCompanion);
-    connect(list_, &CMyListCtrl::reviewStamped, this,
-            [this](int row, StampKind kind) { controller_->recordStamp(row, kind); });
     setFocusProxy(list_);   // the page's focus is the list's
 }
 

@@ -68,7 +68,7 @@ public:
     bool changeBookFolder(const QString& folder) { return controller_->changeBookFolder(folder); }
     void setFontType(int fontType);
 
-    Book& book() { return controller_->book(); }
+    const Book& book() const { return controller_->book(); }
     BookSession& session() { return controller_->session(); }
     BookHistory& history() { return controller_->history(); }
     // Enables 撤销 and 重做 of `menu` (the 编辑 pop-up) exactly while they can be used.

@@ -132,7 +132,7 @@ bool CMainDialog::onCommand(int id, qintptr param)
         endWith(QDialog::Accepted);
         return true;
     case cmd::kExitNoSave:
-        wordBook_->book().saveOnExit = false;
+        wordBook_->session().setSaveOnExit(false);
         endWith(QDialog::Accepted);
         return true;
     case ui::IDCANCEL:

@@ -36,21 +36,8 @@ WordBookController::WordBookController(const AppServices& services, WordBookView
     : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
       record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); })
 {
-    // Another Book open: the last one's record is let go.
-    connect(&session_, &BookSession::loaded, this, [this] { record_.close(); });
-    // The record follows its entries: through a changed word, and to the new name of a save-as.
-    connect(&session_, &BookSession::wordChanged, this,
-            [this](const QString& from, const QString& to, const EntryTime& added) {
-                record_.renameEntry(session_.book(), EntryKey{from, added}, EntryKey{to, added});
-                record_.entriesChanged();
-            });
-    connect(&session_, &BookSession::savedAs, this, [this](const QString& oldPath, const QString& oldName) {
-        record_.savedAs(ReviewRecord::fileFor(oldPath, oldName), session_.book());
-    });
-    // Entries added or taken out: an entry is known to the plan by its address.
-    connect(&session_, &BookSession::bookReset, this, [this] { record_.entriesChanged(); });
-    connect(&session_, &BookSession::rowsInserted, this, [this] { record_.entriesChanged(); });
-    connect(&session_, &BookSession::rowsRemoved, this, [this] { record_.entriesChanged(); });
+    // The learning record hears every change of the open Book from the session itself.
+    record_.follow(session_);
     connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
     connect(&session_, &BookSession::notice, this, [this](const QString& text) {
         services_.ui->messageBox(owner_, text);
@@ -100,9 +87,8 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
         applyToControls(config);
 
     // Which Book, with the questions on the way.
-    Book& book = session_.book();
-    book.path = resolveBookPath(config.bookPath, programFolder, ask, owner_, env);
-    book.name = resolveBookName(book.path, config.bookName, ask, owner_, env);
+    const QString bookPath = resolveBookPath(config.bookPath, programFolder, ask, owner_, env);
+    const QString bookName = resolveBookName(bookPath, config.bookName, ask, owner_, env);
     // Damaged records a load had to leave out: said once per load, with where the files are kept.
     connect(&session_, &BookSession::loaded, this, [this](const LoadReport& report) {
         if (const QString notice = texts::damageNotice(session_.book(), report); !notice.isEmpty())
@@ -111,7 +97,7 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
             services_.ui->messageBox(owner_, texts::readOnlyNotice(session_.book().name));
     });
     session_.setLockFolder(services_.runtimeDir);
-    session_.load(loadHooks());
+    session_.open(bookPath, bookName, loadHooks());
 
     // The focused row of the last run is only scrolled into view: it becomes neither focused nor
     // selected, so that 修改 and 查找下一个 act on no row until the learner picks one. It is
@@ -291,7 +277,7 @@ BookFileHooks WordBookController::loadHooks()
 void WordBookController::deleteSelected(qintptr param)
 {
     const std::vector<int> rows = view_->selectedRows();
-    const bool go = confirmDeletion(session_.book(), int(rows.size()), param, [this](const QString& text, bool* dontAsk) {
+    const bool go = confirmDeletion(session_, int(rows.size()), param, [this](const QString& text, bool* dontAsk) {
         return dialogs_->confirmDelete(text, dontAsk);
     });
     if (!go)
@@ -380,16 +366,6 @@ void WordBookController::runPracticeCommand(int id)
     record_.checkpoint();
     if (ran)
         startStatusAnimation();
-}
-
-void WordBookController::recordAnswer(const PracticeAnswer& answer)
-{
-    record_.recordAnswer(session_.book(), answer);
-}
-
-void WordBookController::recordStamp(int row, StampKind kind)
-{
-    record_.recordStamp(session_.book(), row, kind, clockOf(services_)->localNow());
 }
 
 QString WordBookController::recallText(const WordEntry& e)

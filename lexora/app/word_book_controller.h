@@ -13,8 +13,8 @@
 #include "lexora/app/app_services.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_session.h"
-#include "lexora/practice/practice_engine.h"
-#include "lexora/practice/review_plan.h"
+#include "lexora/book/skills.h"
+#include "lexora/record/review_plan.h"
 #include "lexora/record/book_record.h"
 
 #include <QObject>
@@ -83,11 +83,11 @@ public:
     // Set-up dialog and practice window on the selected rows; true when a run took place.
     virtual bool practice(PracticeMode mode) = 0;
     struct ReviewChoice {
-        ReviewDegree degree;
+        Skill degree;
         PracticeMode mode;
     };
     // 今日复习 with the due counts per degree: the degree whose practice the learner started.
-    virtual std::optional<ReviewChoice> todayReview(const std::array<int, kReviewDegreeCount>& counts) = 0;
+    virtual std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>& counts) = 0;
     virtual void settings() = 0;
     // 学习统计 over the open Book and its learning record.
     virtual void statistics() {}
@@ -131,14 +131,11 @@ public:
     // nothing changed) when the folder does not exist or the save did not succeed.
     bool changeBookFolder(const QString& folder);
     void SpeakWord(const QString& word);
-    // The learning record of the open Book: an answer of a practice run, a review stamp of a row.
-    void recordAnswer(const PracticeAnswer& answer);
-    void recordStamp(int row, StampKind kind);
     // The list's tip: `e`'s predicted recall per skill today (empty without a record).
     QString recallText(const WordEntry& e);
     BookRecord& record() { return record_; }
 
-    Book& book() { return session_.book(); }
+    const Book& book() const { return session_.book(); }
     BookSession& session() { return session_; }
     BookHistory& history() { return session_.history(); }
     const AppServices& services() const { return services_; }

@@ -129,14 +129,9 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
     d.random = services.random;
     d.clock = services.clock;
     d.speak = [this](QStringView word) { c_->SpeakWord(word.toString()); };
-    d.recordAnswer = [this](const PracticeAnswer& answer) { c_->recordAnswer(answer); };
     // 例句: the run's words go to the companion dictionary through the window's own link.
-    if (CompanionLink* companion = c_->companion()) {
-        PracticeSinks sinks;
-        companion->connectPracticeSinks(sinks);
-        d.sendToCompanion = std::move(sinks.sendToCompanion);
-        d.closeCompanion = std::move(sinks.closeCompanion);
-    }
+    if (CompanionLink* companion = c_->companion())
+        companion->connectPracticeSinks(d);
     d.configPath = c_->programFolder() + QLatin1Char('/') + config::kFileName;
     d.env = services.env;
     d.phoneticFont = page_.phoneticFont();
@@ -149,12 +144,12 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
 }
 
 std::optional<WordBookDialogs::ReviewChoice>
-WordBookPageDialogs::todayReview(const std::array<int, kReviewDegreeCount>& counts)
+WordBookPageDialogs::todayReview(const std::array<int, kSkillCount>& counts)
 {
     TodayReviewDialog dialog(counts, &page_);
     if (ui().runModal(&dialog) != QDialog::Accepted || !dialog.chosen())
         return std::nullopt;
-    const ReviewDegree degree = *dialog.chosen();
+    const Skill degree = *dialog.chosen();
     return ReviewChoice{degree, TodayReviewDialog::practiceFor(degree)};
 }
 

@@ -25,7 +25,7 @@ public:
     void openFind() override;
     void importExport(bool importMode) override;
     bool practice(PracticeMode mode) override;
-    std::optional<ReviewChoice> todayReview(const std::array<int, kReviewDegreeCount>& counts) override;
+    std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>& counts) override;
     void settings() override;
     void statistics() override;
 

@@ -1,5 +1,7 @@
 #include "lexora/app/word_book_session.h"
 
+#include "lexora/book/book_session.h"
+
 #include "common/config/profile.h"
 #include "common/platform/env.h"
 #include "common/platform/user_services.h"
@@ -48,17 +50,17 @@ int listFontHeight(int fontType)
     return fontType == 0 ? 14 : fontType == 1 ? 18 : 22;
 }
 
-bool confirmDeletion(Book& book, int count, qintptr param, const DeleteQuestion& ask)
+bool confirmDeletion(BookSession& session, int count, qintptr param, const DeleteQuestion& ask)
 {
     // Nothing selected: there is nothing to ask about.
     if (count <= 0)
         return false;
-    if (!book.confirmDelete || param == 1)
+    if (!session.book().confirmDelete || param == 1)
         return true;
     bool dontAsk = false;
     const bool yes = ask(QStringLiteral("您已选择了(%1)项\n是否要删除选择项").arg(count), &dontAsk);
     if (dontAsk)
-        book.confirmDelete = false;
+        session.setConfirmDelete(false);
     return yes;
 }
 

@@ -19,6 +19,7 @@ class QWidget;
 
 namespace lex {
 
+class BookSession;
 class Env;
 class Profile;
 class UserServices;
@@ -42,8 +43,8 @@ int listFontHeight(int fontType);
 using DeleteQuestion = std::function<bool(const QString& text, bool* dontAskAgain)>;
 // The delete command's question (14007) for `count` selected rows: none with param 1, none once
 // the learner ticked "本次运行不再确认" in this run. Otherwise asks "您已选择了(%d)项\n是否要删除选择项";
-// a ticked box clears book.confirmDelete whatever the answer. True to go ahead.
-bool confirmDeletion(Book& book, int count, qintptr param, const DeleteQuestion& ask);
+// a ticked box clears the open Book's confirmDelete whatever the answer. True to go ahead.
+bool confirmDeletion(BookSession& session, int count, qintptr param, const DeleteQuestion& ask);
 
 // The word-book window's own keys of Config.INI. The focused row and the font type are kept
 // under MAINLISTCTRL ("FocusedItem", "FontSize"), where they are written at exit; the INIT keys

@@ -25,7 +25,7 @@ bool bookHasWord(const Book& book, QStringView stored)
 }
 
 std::unique_ptr<WordEntry> makeAddedEntry(const QString& word, const Dictionary* dict,
-                                          const std::array<uint8_t, 3>& degrees, const QDateTime& now)
+                                          const std::array<uint8_t, kSkillCount>& degrees, const QDateTime& now)
 {
     auto e = std::make_unique<WordEntry>();
     const QString stored = storedWordForm(word);
@@ -36,9 +36,8 @@ std::unique_ptr<WordEntry> makeAddedEntry(const QString& word, const Dictionary*
         e->setExplanation(explanation);
     }
     e->temporary = 0;
-    e->stored.recognition = std::min<uint8_t>(degrees[0], kMaxStrangeness);
-    e->stored.spelling = std::min<uint8_t>(degrees[1], kMaxStrangeness);
-    e->stored.listening = std::min<uint8_t>(degrees[2], kMaxStrangeness);
+    for (Skill s : kSkills)
+        e->strangeness(degreeOf(s)) = std::min<uint8_t>(degrees[size_t(storedIndex(s))], kMaxStrangeness);
     e->stored.review = e->stored.added = toEntryTime(now);
     return e;
 }

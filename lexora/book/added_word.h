@@ -32,7 +32,7 @@ bool bookHasWord(const Book& book, QStringView stored);
 // The new entry for `word` (in its stored form): the main dictionary's phonetic and explanation when it knows the word
 // (`dict` may be null), the three degrees of ADDMODIFY/StrangeIndex, added and reviewed `now`.
 std::unique_ptr<WordEntry> makeAddedEntry(const QString& word, const Dictionary* dict,
-                                          const std::array<uint8_t, 3>& degrees, const QDateTime& now);
+                                          const std::array<uint8_t, kSkillCount>& degrees, const QDateTime& now);
 
 // Where and how addWordToBookFiles() adds a word.
 struct WordForBookFiles {

@@ -328,8 +328,23 @@ bool Book::SetStrangeness(int viewRow, Degree degree, DegreeChange change)
 
 void Book::StampReviewTime(int viewRow, const Clock& clock)
 {
+    StampReviewTime(viewRow, clock.localNow());
+}
+
+void Book::StampReviewTime(int viewRow, const QDateTime& at)
+{
     if (WordEntry* e = atView(viewRow))
-        e->stored.review = toEntryTime(clock.localNow());
+        e->stored.review = toEntryTime(at);
+}
+
+bool Book::applyAnswer(const PracticeAnswer& answer)
+{
+    if (!atView(answer.row))
+        return false;
+    StampReviewTime(answer.row, answer.at);
+    if (answer.outcome != AnswerOutcome::Right)
+        SetStrangeness(answer.row, Degree::Temporary, DegreeChange::by(Step::Up));
+    return true;
 }
 
 void Book::adoptTextBuffer(QByteArray bytes)

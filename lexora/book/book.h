@@ -104,7 +104,9 @@ public:
     // Book order (the order of a save) and display order. Both hold the same entries.
     const std::vector<WordEntry*>& full() const { return full_; }
     const std::vector<WordEntry*>& view() const { return view_; }
-    WordEntry* atView(int row) const { return row >= 0 && row < int(view_.size()) ? view_[size_t(row)] : nullptr; }
+    // The entry at a view row, null outside the view. Through a const Book it is read-only.
+    WordEntry* atView(int row) { return row >= 0 && row < int(view_.size()) ? view_[size_t(row)] : nullptr; }
+    const WordEntry* atView(int row) const { return const_cast<Book*>(this)->atView(row); }
 
     // Reorders the full array (sort, shuffle) and then copies it into the view array.
     std::vector<WordEntry*>& fullForReorder() { return full_; }
@@ -140,8 +142,13 @@ public:
     // Changes one degree of the entry at `viewRow`; false (nothing changed) for no such row or
     // a change that would leave 0..10.
     bool SetStrangeness(int viewRow, Degree degree, DegreeChange change);
-    // Sets the entry's review time to the clock's local time.
+    // Sets the entry's review time to the clock's local time, or to `at` (local time).
     void StampReviewTime(int viewRow, const Clock& clock);
+    void StampReviewTime(int viewRow, const QDateTime& at);
+    // What a settled practice answer writes: the entry's review time stamped with answer.at and,
+    // unless it was answered right, its temporary strangeness one step up (a step past 10 is
+    // refused, so it stays at 10). False for no such row.
+    bool applyAnswer(const PracticeAnswer& answer);
 
     // The bytes of the loaded text file, which loaded entries' texts point into. Set by the loader.
     void adoptTextBuffer(QByteArray bytes);

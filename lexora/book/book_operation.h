@@ -47,6 +47,10 @@ protected:
     void notice(const QString& text) const;
     // Said after `e` was written: its word was `from` before (nothing when it still is).
     void announceWordChanged(const QString& from, const WordEntry& e) const;
+    // What the session's listeners hear besides the rows (book_listener.h): a practice answer
+    // settled, a review time stamped from the list.
+    void tellAnswered(const PracticeAnswer& answer) const;
+    void tellStamped(int row, StampKind kind, const QDateTime& at) const;
 
     bool changed_ = false;
 

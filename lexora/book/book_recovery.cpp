@@ -49,16 +49,16 @@ Status writeRecoveryCopy(Book& book, const QString& root, const QDateTime& now, 
 
 QString saveForShutdownRequest(BookSession& session, const QString& root, const QDateTime& now)
 {
-    Book& book = session.book();
+    const Book& book = session.book();
     if (!book.saveOnExit)
         return {};
-    book.saveOnExit = false;
+    session.setSaveOnExit(false);
     // No questions: a failed save gives up at once instead of asking for another name.
     const SaveResult saved = session.save(SaveQuestions{});
     if (saved.ok())
         return {};
     QString where;
-    const Status st = writeRecoveryCopy(book, root, now, session.env(), &where);
+    const Status st = session.writeRecoveryCopy(root, now, &where);
     if (!st) {
         std::fprintf(stderr, "Lexora: the Book %s could not be saved (%s), nor a copy in %s: %s\n",
                      qUtf8Printable(book.name), qUtf8Printable(saved.message), qUtf8Printable(root),

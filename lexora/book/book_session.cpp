@@ -2,6 +2,7 @@
 
 #include "common/platform/sources.h"
 #include "lexora/book/book_lock.h"
+#include "lexora/book/book_recovery.h"
 
 #include <QDebug>
 #include <QStringMatcher>
@@ -64,6 +65,18 @@ void BookSession::announceChanged(const RowRanges& ranges)
 void BookSession::announceReset()
 {
     Q_EMIT bookReset();
+    tell([this](BookListener& l) { l.entriesChanged(book_); });
+}
+
+void BookSession::addListener(BookListener* listener)
+{
+    if (listener && std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+        listeners_.push_back(listener);
+}
+
+void BookSession::removeListener(BookListener* listener)
+{
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
 }
 
 // ---- loading and saving --------------------------------------------------------------------
@@ -121,8 +134,21 @@ LoadReport BookSession::load(const BookFileHooks& hooks)
     }
     Q_EMIT bookReset();
     Q_EMIT bookRenamed(book_.name);
+    tell([this](BookListener& l) { l.loaded(book_); });
     Q_EMIT loaded(report);
     return report;
+}
+
+LoadReport BookSession::open(const QString& folder, const QString& name, const BookFileHooks& hooks)
+{
+    book_.path = folder;
+    book_.name = name;
+    return load(hooks);
+}
+
+Status BookSession::writeRecoveryCopy(const QString& root, const QDateTime& now, QString* where)
+{
+    return lex::writeRecoveryCopy(book_, root, now, env_, where);
 }
 
 SaveResult BookSession::save(const SaveQuestions& questions)
@@ -157,6 +183,7 @@ SaveResult BookSession::save(const SaveQuestions& questions)
     SaveResult r = saveBookInteractive(book_, q, env_);
     if (book_.path != path || book_.name != name) {
         Q_EMIT savedAs(path, name);
+        tell([&](BookListener& l) { l.savedAs(book_, path, name); });
         Q_EMIT bookRenamed(book_.name);   // saved as another Book: that one is open now
     }
     return r;
@@ -171,9 +198,7 @@ bool BookSession::switchBook(const QString& folder, const QString& name, bool di
         return false;
     // The save may have moved the open Book elsewhere (save-as); the new one comes from the
     // folder that was asked for.
-    book_.path = folder;
-    book_.name = name;
-    load(hooks);
+    open(folder, name, hooks);
     return true;
 }
 
@@ -198,20 +223,27 @@ void BookSession::begin(BookOperation& op)
 
 void BookSession::settle(std::unique_ptr<BookOperation> op)
 {
+    // The listeners hear of the operation before the history takes it: a step may merge into
+    // the one before it there.
+    tell([&](BookListener& l) { l.ran(book_, *op); });
     if (op->undoable() && op->changed())
         history_.push(std::move(op));
 }
 
 void BookSession::undo()
 {
-    if (const BookOperation* step = history_.undo())
+    if (const BookOperation* step = history_.undo()) {
         Q_EMIT rowsTouched(step->touched());
+        tell([&](BookListener& l) { l.undid(book_, *step); });
+    }
 }
 
 void BookSession::redo()
 {
-    if (const BookOperation* step = history_.redo())
+    if (const BookOperation* step = history_.redo()) {
         Q_EMIT rowsTouched(step->touched());
+        tell([&](BookListener& l) { l.redid(book_, *step); });
+    }
 }
 
 // ---- what operations use ------------------------------------------------------------------
@@ -225,14 +257,33 @@ void BookOperation::announceAll() const
     if (!session_->book_.empty())
         Q_EMIT session_->rowsChanged(0, session_->book_.size() - 1);
 }
-void BookOperation::announceInserted(const RowRanges& ranges) const { session_->announceInserted(ranges); }
-void BookOperation::announceRemoved(const RowRanges& ranges) const { Q_EMIT session_->rowsRemoved(ranges); }
-void BookOperation::announceReset() const { Q_EMIT session_->bookReset(); }
+void BookOperation::announceInserted(const RowRanges& ranges) const
+{
+    session_->announceInserted(ranges);
+    session_->tell([this](BookListener& l) { l.entriesChanged(session_->book_); });
+}
+void BookOperation::announceRemoved(const RowRanges& ranges) const
+{
+    Q_EMIT session_->rowsRemoved(ranges);
+    session_->tell([this](BookListener& l) { l.entriesChanged(session_->book_); });
+}
+void BookOperation::announceReset() const { session_->announceReset(); }
 void BookOperation::notice(const QString& text) const { Q_EMIT session_->notice(text); }
 void BookOperation::announceWordChanged(const QString& from, const WordEntry& e) const
 {
-    if (e.word() != from)
-        Q_EMIT session_->wordChanged(from, e.word().toString(), e.stored.added);
+    if (e.word() == from)
+        return;
+    const QString to = e.word().toString();
+    Q_EMIT session_->wordChanged(from, to, e.stored.added);
+    session_->tell([&](BookListener& l) { l.wordChanged(session_->book_, from, to, e.stored.added); });
+}
+void BookOperation::tellAnswered(const PracticeAnswer& answer) const
+{
+    session_->tell([&](BookListener& l) { l.answered(session_->book_, answer); });
+}
+void BookOperation::tellStamped(int row, StampKind kind, const QDateTime& at) const
+{
+    session_->tell([&](BookListener& l) { l.stamped(session_->book_, row, kind, at); });
 }
 
 int BookSession::findNext(int from, QStringView text, bool inWords) const

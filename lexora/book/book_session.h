@@ -3,18 +3,25 @@
 // is one operation (lexora/book/operations/) given to run(): it changes the Book, announces what
 // changed, and, when it is an edit that changed something, becomes a step of the history, so
 // that every view (the word list, the menus, the practice window) follows the Book through one
-// path.
+// path. Nobody else holds a writable Book: book() is read-only, and the few things outside an
+// operation that change the Book's place or flags (load, switch, save, the exit flags) are the
+// named calls below.
 //
-// Announcements arrive after the Book has changed. Rows are view rows (display order).
+// Views follow the signals; whatever must see every change (the learning record, a journal)
+// listens through BookListener (book_listener.h). Announcements arrive after the Book has
+// changed. Rows are view rows (display order).
 
 #include "common/platform/env.h"
+#include "common/platform/status.h"
 #include "lexora/book/book.h"
 #include "lexora/book/book_history.h"
+#include "lexora/book/book_listener.h"
 #include "lexora/book/book_operation.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_lock.h"
 #include "lexora/book/list_ops.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -43,11 +50,8 @@ public:
     explicit BookSession(Env* env = nullptr, QObject* parent = nullptr);
     ~BookSession() override;
 
-    // Read access for views; changes go through run().
+    // Read access; changes go through run().
     const Book& book() const { return book_; }
-    // The Book's flags and file names (path, name, saveOnExit, confirmDelete) and the loader's
-    // way in; entries changed through this are announced with announceReset().
-    Book& book() { return book_; }
     const SortState& sortState() const { return sort_; }
     int rowCount() const { return book_.size(); }
     Env* env() const { return env_; }
@@ -65,9 +69,17 @@ public:
     // The open Book was opened read-only (see setLockFolder); a save-as to a Book of its own ends it.
     bool readOnly() const { return readOnly_; }
 
+    // Opens `folder` + `name` in place of the open Book, unsaved (start-up, tools, tests).
+    LoadReport open(const QString& folder, const QString& name, const BookFileHooks& hooks = {});
     // Loads book().path + book().name into the emptied Book (numbering starts at 0).
     LoadReport load(const BookFileHooks& hooks = {});
     SaveResult save(const SaveQuestions& questions);
+    // The shutdown's flags: "退出(不保存)" clears saveOnExit, "本次运行不再确认" confirmDelete.
+    void setSaveOnExit(bool on) { book_.saveOnExit = on; }
+    void setConfirmDelete(bool on) { book_.confirmDelete = on; }
+    // Writes the whole Book as a copy into a new folder under `root` (book_recovery.h); the
+    // open Book keeps its place.
+    Status writeRecoveryCopy(const QString& root, const QDateTime& now, QString* where);
     // The Book was filled from outside the session (tests, tools): every view starts afresh.
     void announceReset();
 
@@ -89,6 +101,12 @@ public:
         return result;
     }
     BookHistory& history() { return history_; }
+
+    // ---- listeners -------------------------------------------------------------------------
+    // `listener` hears of every change from now on (book_listener.h), until removeListener();
+    // it does not own it. Adding one twice adds it once.
+    void addListener(BookListener* listener);
+    void removeListener(BookListener* listener);
     // Undo / redo one step; the rows it brought back or changed are announced by rowsTouched().
     void undo();
     void redo();
@@ -119,6 +137,16 @@ Q_SIGNALS:
 
 private:
     friend class BookOperation;
+    // Tests arrange a Book's state (flags, values a practice run left) through this.
+    friend struct BookSessionProbe;
+    template <class Call>
+    void tell(Call call)
+    {
+        // A copy: a listener may come or go while it is told.
+        const std::vector<BookListener*> listeners = listeners_;
+        for (BookListener* l : listeners)
+            call(*l);
+    }
     void begin(BookOperation& op);
     void settle(std::unique_ptr<BookOperation> op);
     void announceChanged(const RowRanges& ranges);
@@ -135,6 +163,7 @@ private:
     Book book_;
     SortState sort_;
     BookHistory history_;
+    std::vector<BookListener*> listeners_;
 };
 
 } // namespace lex

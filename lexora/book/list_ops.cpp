@@ -178,4 +178,20 @@ void renumberBook(Book& book)
     book.nextSeq = int32_t(v.size());
 }
 
+std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedRows)
+{
+    std::sort(selectedRows.begin(), selectedRows.end());
+    selectedRows.erase(std::unique(selectedRows.begin(), selectedRows.end()), selectedRows.end());
+    std::vector<int32_t> rows;
+    for (int32_t r : selectedRows) {
+        if (int(rows.size()) == kMaxPracticeWords)
+            break;
+        if (r < 0 || r >= book.size())
+            continue;
+        book.SetStrangeness(r, Degree::Temporary, DegreeChange::to(0));
+        rows.push_back(r);
+    }
+    return rows;
+}
+
 } // namespace lex

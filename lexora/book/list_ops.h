@@ -1,5 +1,6 @@
 #pragma once
-// Operations on the whole open Book: shuffle, renumber, and the header-sort comparison.
+// Operations on the whole open Book: shuffle, renumber, the header-sort comparison, and the rows a
+// practice run takes.
 
 #include "lexora/book/book.h"
 
@@ -37,5 +38,11 @@ void shuffleBook(Book& book, SortState& sort, const Clock& clock, Random& random
 
 // "重置序号": numbers the entries 0..n-1 in their current order; nextSeq becomes n.
 void renumberBook(Book& book);
+
+// The most words one practice run takes.
+constexpr int kMaxPracticeWords = 100;
+// A practice run's start: the selected rows in ascending order, at most the first 100; each taken
+// entry's temporary strangeness is reset to 0. Rows outside the Book are skipped.
+std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedRows);
 
 } // namespace lex

@@ -1,6 +1,8 @@
 #pragma once
 // One entry of a word book, and its time stamps.
 
+#include "lexora/book/skills.h"
+
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -48,35 +50,6 @@ static_assert(sizeof(IndexFields) == 21);
 
 enum class TextField : uint8_t { Word = 0, Explanation = 1, Phonetic = 2, ClassName = 3, Comment = 4 };
 constexpr int kTextFieldCount = 5;
-
-// The four strangeness degrees of an entry: 临时 (never stored), 认读, 拼写, 听辩.
-enum class Degree : uint8_t { Temporary, Recognition, Spelling, Listening };
-constexpr int kDegreeCount = 4;
-constexpr int kMaxStrangeness = 10;
-
-// One step up or down the strangeness scale.
-enum class Step : int8_t { Down = -1, Up = +1 };
-
-// What a strangeness change does to a degree: set a value 0..10, or move it one step.
-class DegreeChange {
-public:
-    static constexpr DegreeChange to(uint8_t value) { return DegreeChange(value, 0); }
-    static constexpr DegreeChange by(Step step) { return DegreeChange(0, int8_t(step)); }
-    bool isStep() const { return step_ != 0; }
-    // The degree after the change from `now`; -1 when it would leave 0..10 (a step at the end of
-    // the scale, a value above 10).
-    int applied(uint8_t now) const
-    {
-        const int next = step_ ? int(now) + step_ : int(value_);
-        return next >= 0 && next <= kMaxStrangeness ? next : -1;
-    }
-    bool operator==(const DegreeChange&) const = default;
-
-private:
-    constexpr DegreeChange(uint8_t value, int8_t step) : value_(value), step_(step) {}
-    uint8_t value_;
-    int8_t step_;
-};
 
 // Index of the first CR LF in `text`, -1 when none.
 int32_t firstLineBreak(QStringView text);

@@ -10,8 +10,8 @@
 #include "common/speech/word_sound.h"
 #include "common/ui/template_builder.h"
 #include "lexora/book/book_session.h"
-#include "lexora/book/operations/entry_ops.h"
 #include "lexora/exchange/foreign_exchange.h"
+#include "lexora/exchange/import_op.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 #include "resources/resources.h"
 

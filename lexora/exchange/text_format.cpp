@@ -281,10 +281,13 @@ void addImported(Book& book, ImportRecord& r, const ImportSettings& settings, co
     e->setComment(r.comment);
     e->setClassName(r.className);
     e->temporary = 0;
-    const auto degree = [&r](int i, uint8_t chosen) { return r.degrees[size_t(i)] >= 0 ? uint8_t(r.degrees[size_t(i)]) : chosen; };
-    e->stored.recognition = degree(0, settings.recognition);
-    e->stored.spelling = degree(1, settings.spelling);
-    e->stored.listening = degree(2, settings.listening);
+    const auto degree = [&r](Skill s, uint8_t chosen) {
+        const int carried = r.degrees[size_t(storedIndex(s))];
+        return carried >= 0 ? uint8_t(carried) : chosen;
+    };
+    e->stored.recognition = degree(Skill::Recognition, settings.recognition);
+    e->stored.spelling = degree(Skill::Spelling, settings.spelling);
+    e->stored.listening = degree(Skill::Listening, settings.listening);
     e->stored.review = now;
     e->stored.added = now;
     if (book.AddEntry(std::move(e), AddMode::Interactive))

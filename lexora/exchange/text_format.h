@@ -5,6 +5,7 @@
 //   style 3: tagged lines (+word \explanation &phonetic @class //comment)
 // Styles 1 and 2 end a line only at CR LF; style 3 also at a lone CR, LF or U+0000.
 
+#include "lexora/book/skills.h"
 #include "lexora/exchange/text_encoding.h"
 
 #include <QString>
@@ -26,9 +27,9 @@ constexpr int kLastStyle = 3;
 // One parsed record, before it becomes a WordEntry.
 struct ImportRecord {
     QString word, explanation, phonetic, comment, className;
-    // Degrees the file itself carries (recognition, spelling, listening; 0..10), as our own Anki
+    // Degrees the file itself carries (by storedIndex() of each Skill; 0..10), as our own Anki
     // packages do; -1 takes the import's chosen degree.
-    std::array<int, 3> degrees{-1, -1, -1};
+    std::array<int, kSkillCount> degrees{-1, -1, -1};
 };
 
 // Dictionary fill: on success sets the explanation and the phonetic of `word`. On failure it may

@@ -4,7 +4,6 @@
 #include "common/platform/process_launcher.h"
 #include "common/platform/user_services.h"
 #include "common/platform/window_link.h"
-#include "lexora/practice/practice_engine.h"
 
 #include <QDeadlineTimer>
 
@@ -56,14 +55,6 @@ bool CompanionLink::requestCompanionClose()
 {
     // Without a window the connect fails at once; nothing is started.
     return deps_.link && deps_.link->requestClose(kTitle);
-}
-
-void CompanionLink::connectPracticeSinks(PracticeSinks& sinks)
-{
-    sinks.sendToCompanion = [this](QStringView word, int raiseFlag) {
-        SendWordToCompanion(word.toString(), uint32_t(raiseFlag));
-    };
-    sinks.closeCompanion = [this] { requestCompanionClose(); };
 }
 
 } // namespace lex

@@ -13,7 +13,6 @@ class QWidget;
 namespace lex {
 
 class NamedEvents;
-struct PracticeSinks;
 class ProcessLauncher;
 class UserServices;
 class WindowLink;
@@ -48,9 +47,17 @@ public:
     bool requestCompanionClose();
 
     // The practice window's 例句: the run's words go here (flag 0 when the box is checked, 1 for
-    // each following question) and unchecking sends the close request. This link must outlive
-    // the sinks.
-    void connectPracticeSinks(PracticeSinks& sinks);
+    // each following question) and unchecking sends the close request. `sinks` is whatever holds
+    // the practice's sendToCompanion and closeCompanion (the engine's sinks, the window's deps);
+    // this link must outlive it.
+    template <class Sinks>
+    void connectPracticeSinks(Sinks& sinks)
+    {
+        sinks.sendToCompanion = [this](QStringView word, int raiseFlag) {
+            SendWordToCompanion(word.toString(), uint32_t(raiseFlag));
+        };
+        sinks.closeCompanion = [this] { requestCompanionClose(); };
+    }
 
 private:
     bool startAndWait(const QDeadlineTimer& budget);

@@ -75,8 +75,8 @@ int keypadDigit(const QKeyEvent* e)
 
 } // namespace
 
-CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& settings, const std::vector<int32_t>& rows,
-                                     PracticeWindowDeps deps, QWidget* parent)
+CMyPracticeDialog::CMyPracticeDialog(const Book& book, PracticeWriter& writer, const PracticeSettings& settings,
+                                     const std::vector<int32_t>& rows, PracticeWindowDeps deps, QWidget* parent)
     : CMyBaseDialog(parent), book_(book), deps_(std::move(deps)), trace_(deps_.trace)
 {
     const PracticeOptions options = readPracticeOptions(Profile(deps_.configPath, orDefault(deps_.env)));
@@ -84,7 +84,6 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
     sinks.SpeakWord = deps_.speak;
     sinks.sendToCompanion = deps_.sendToCompanion;
     sinks.closeCompanion = deps_.closeCompanion;
-    sinks.recordAnswer = deps_.recordAnswer;
     sinks.showMessage = [this](const QString& text, const QString& caption) {
         trace_.message(text);
         // No tick while the box is open; render() starts the timer again when the run goes on.
@@ -92,7 +91,7 @@ CMyPracticeDialog::CMyPracticeDialog(Book& book, const PracticeSettings& setting
         if (deps_.ui)
             deps_.ui->messageBox(this, text, caption);
     };
-    engine_ = std::make_unique<PracticeEngine>(book_, settings, options, *orDefault(deps_.random),
+    engine_ = std::make_unique<PracticeEngine>(book_, writer, settings, options, *orDefault(deps_.random),
                                                *orDefault(deps_.clock), std::move(sinks));
     engine_->setUpperCaseWords(deps_.upperCase);
 

@@ -32,7 +32,6 @@ struct PracticeWindowDeps {
     std::function<void(QStringView word)> speak;
     std::function<void(QStringView word, int raiseFlag)> sendToCompanion;
     std::function<void()> closeCompanion;
-    std::function<void(const PracticeAnswer& answer)> recordAnswer; // the learning record
     // 修改: edits the entry at this view row in place; true when the learner pressed OK.
     // Empty: the run is paused and nothing else happens, as after Cancel.
     std::function<bool(QWidget* owner, int row)> modifyEntry;
@@ -47,9 +46,10 @@ struct PracticeWindowDeps {
 class CMyPracticeDialog : public CMyBaseDialog {
     Q_OBJECT
 public:
-    // Lays the window out and starts the run over `rows` (view rows, at most 100).
-    CMyPracticeDialog(Book& book, const PracticeSettings& settings, const std::vector<int32_t>& rows,
-                      PracticeWindowDeps deps, QWidget* parent = nullptr);
+    // Lays the window out and starts the run over `rows` (view rows, at most 100) of `book`, whose
+    // entries the run changes only through `writer`.
+    CMyPracticeDialog(const Book& book, PracticeWriter& writer, const PracticeSettings& settings,
+                      const std::vector<int32_t>& rows, PracticeWindowDeps deps, QWidget* parent = nullptr);
     // Writes the options back to Config.INI.
     ~CMyPracticeDialog() override;
 
@@ -84,7 +84,7 @@ private:
     QTextEdit* box(int id) const;
     void setBoxText(int id, const QString& text);
 
-    Book& book_;
+    const Book& book_;
     PracticeWindowDeps deps_;
     std::unique_ptr<PracticeEngine> engine_;
     PracticeTrace trace_;

@@ -29,22 +29,6 @@ void removeDown(std::vector<int32_t>& q, qsizetype from, qsizetype to, int32_t v
 
 } // namespace
 
-std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedRows)
-{
-    std::sort(selectedRows.begin(), selectedRows.end());
-    selectedRows.erase(std::unique(selectedRows.begin(), selectedRows.end()), selectedRows.end());
-    std::vector<int32_t> rows;
-    for (int32_t r : selectedRows) {
-        if (int(rows.size()) == kMaxPracticeWords)
-            break;
-        if (r < 0 || r >= book.size())
-            continue;
-        book.SetStrangeness(r, Degree::Temporary, DegreeChange::to(0));
-        rows.push_back(r);
-    }
-    return rows;
-}
-
 std::vector<std::vector<int32_t>> buildPracticeGroups(std::vector<int32_t> w, Random& random)
 {
     std::vector<std::vector<int32_t>> groups;
@@ -101,9 +85,9 @@ std::vector<int32_t> fillPracticeQueue(const std::vector<std::vector<int32_t>>& 
     return q;
 }
 
-PracticeEngine::PracticeEngine(Book& book, const PracticeSettings& settings, const PracticeOptions& options,
-                               Random& random, const Clock& clock, PracticeSinks sinks)
-    : book_(book), settings_(settings), options_(options), random_(random), clock_(clock), sinks_(std::move(sinks))
+PracticeEngine::PracticeEngine(const Book& book, PracticeWriter& writer, const PracticeSettings& settings,
+                               const PracticeOptions& options, Random& random, const Clock& clock, PracticeSinks sinks)
+    : book_(book), writer_(writer), settings_(settings), options_(options), random_(random), clock_(clock), sinks_(std::move(sinks))
 {
     settings_.loopCount = std::clamp(settings_.loopCount, 1, 4);
     if (settings_.mode != PracticeMode::Drill)
@@ -169,24 +153,9 @@ void PracticeEngine::speak()
         sinks_.SpeakWord(word_);
 }
 
-void PracticeEngine::stamp(int32_t row)
+void PracticeEngine::settleWith(int32_t row, AnswerOutcome outcome)
 {
-    if (sinks_.StampReviewTime)
-        sinks_.StampReviewTime(row);
-    else
-        book_.StampReviewTime(row, clock_);
-}
-
-void PracticeEngine::record(int32_t row, AnswerOutcome outcome)
-{
-    if (sinks_.recordAnswer)
-        sinks_.recordAnswer({row, settings_.mode, outcome, clock_.localNow(), int(clock_.steadyMs() - shownAtMs_)});
-}
-
-void PracticeEngine::raiseTemporary(int32_t row)
-{
-    // A step past 10 is refused, so the degree stays at 10.
-    book_.SetStrangeness(row, Degree::Temporary, DegreeChange::by(Step::Up));
+    writer_.settle({row, settings_.mode, outcome, clock_.localNow(), int(clock_.steadyMs() - shownAtMs_)});
 }
 
 void PracticeEngine::setProgressRange(int limit)
@@ -363,8 +332,7 @@ void PracticeEngine::SettleAnswer()
         view_.phoneticBox = phonetic_;
     }
     const int32_t e = queue_.back();
-    stamp(e);
-    record(e, correct_ ? AnswerOutcome::Right : chosen_ == kNoChoice ? AnswerOutcome::DontKnow : AnswerOutcome::Wrong);
+    settleWith(e, correct_ ? AnswerOutcome::Right : chosen_ == kNoChoice ? AnswerOutcome::DontKnow : AnswerOutcome::Wrong);
     view_.focusIndex = correctSlot_;
     view_.focus = PracticeFocus::AnswerButton;
     if (correct_) {
@@ -378,7 +346,6 @@ void PracticeEngine::SettleAnswer()
         return;
     }
     speak();
-    raiseTemporary(e);
     requeueChoice();
     if (chosen_ == kNoChoice) {
         for (int i = 0; i < visibleSlots(); ++i)
@@ -504,12 +471,10 @@ void PracticeEngine::CheckDictation()
     if (finished() || choiceMode())
         return;
     const int32_t e = slots_[0];
-    stamp(e);
     const bool right = sameDictation(view_.wordBox, word_);
-    record(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong);
+    settleWith(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong);
     if (!right) {
         speak();
-        raiseTemporary(e);
         if (sinks_.showMessage)
             sinks_.showMessage(word_, QStringLiteral("Wrong"));
         requeueDictation();

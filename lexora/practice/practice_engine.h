@@ -7,6 +7,8 @@
 // than a 16-bit index can name.
 
 #include "common/platform/sources.h"
+#include "lexora/book/practice_writer.h"
+#include "lexora/book/skills.h"
 
 #include <QDateTime>
 #include <QString>
@@ -22,10 +24,7 @@ class Book;
 class Clock;
 class Random;
 
-enum class PracticeMode : uint8_t { Listen = 0, Learn = 1, Drill = 2, Dictate = 3 };
-
 constexpr int kMinPracticeWords = 10;
-constexpr int kMaxPracticeWords = 100;
 constexpr int kPracticeGroupSize = 20;
 
 // Which side of an entry a question shows.
@@ -53,25 +52,11 @@ struct PracticeOptions {
 
 enum class PracticeOption { AutoSpeak, Phonetic, FirstLetter, Explanation, TopMost, Comment, PauseWhenCorrect };
 
-// How a question was answered; a time-out is 不知道.
-enum class AnswerOutcome : uint8_t { Right = 0, Wrong = 1, DontKnow = 2 };
-struct PracticeAnswer {
-    int32_t row;            // view row of the entry asked
-    PracticeMode mode;
-    AnswerOutcome outcome;
-    QDateTime at;           // when it was settled, local time
-    int durationMs;         // from the question shown to the answer, pauses left out
-};
-
-// What the engine needs from outside. Every member may be left empty.
+// What the engine needs from outside besides the Book's writer. Every member may be left empty.
 struct PracticeSinks {
     std::function<void(QStringView word)> SpeakWord;                   // SpeakWord(word, false)
     std::function<void(QStringView word, int raiseFlag)> sendToCompanion;
     std::function<void()> closeCompanion;
-    // Stamps the entry's review time; when empty the engine stamps through the Book and its clock.
-    std::function<void(int32_t row)> StampReviewTime;
-    // Every settled answer, once (the learning record).
-    std::function<void(const PracticeAnswer& answer)> recordAnswer;
     // A modal message box: "已完成" with an empty caption (the application's name), or the
     // correct word captioned "Wrong" after a wrong dictation.
     std::function<void(const QString& text, const QString& caption)> showMessage;
@@ -108,8 +93,9 @@ struct PracticeView {
 
 class PracticeEngine {
 public:
-    PracticeEngine(Book& book, const PracticeSettings& settings, const PracticeOptions& options,
-                   Random& random, const Clock& clock, PracticeSinks sinks = {});
+    // The engine reads `book` and changes it only through `writer`, once per settled answer.
+    PracticeEngine(const Book& book, PracticeWriter& writer, const PracticeSettings& settings,
+                   const PracticeOptions& options, Random& random, const Clock& clock, PracticeSinks sinks = {});
 
     // Upper-cases words shown in the word box (the word list's upper-case option).
     void setUpperCaseWords(bool on) { upperCase_ = on; }
@@ -180,9 +166,8 @@ private:
     int startLimit() const;
     QString shownWord(QStringView w) const;
     void speak();
-    void stamp(int32_t row);
-    void record(int32_t row, AnswerOutcome outcome);
-    void raiseTemporary(int32_t row);
+    // The answer to the question of `row` settled: the writer stamps it, raises a wrong one.
+    void settleWith(int32_t row, AnswerOutcome outcome);
     void requeueChoice();
     void requeueDictation();
     void setProgressRange(int limit);
@@ -191,7 +176,8 @@ private:
     uint32_t uniform(uint32_t bound);
     int32_t rowCount() const;
 
-    Book& book_;
+    const Book& book_;
+    PracticeWriter& writer_;
     PracticeSettings settings_;
     PracticeOptions options_;
     Random& random_;
@@ -214,10 +200,6 @@ private:
     int64_t shownAtMs_ = 0, pausedAtMs_ = 0; // steady clock: the question shown, the pause begun
     PracticeView view_;
 };
-
-// Run start: the selected rows in ascending order, at most the first 100; each taken entry's
-// temporary strangeness is reset to 0. Rows outside the Book are skipped.
-std::vector<int32_t> takePracticeRows(Book& book, std::vector<int32_t> selectedRows);
 
 // Builds the question order: random groups of 20 (a short first group absorbed), repeated by the
 // loop count. Exposed for tests; the engine calls it from BuildPracticeQueue.

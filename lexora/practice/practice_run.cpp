@@ -42,9 +42,10 @@ bool runPractice(PracticeMode mode, PracticeRunHost& host)
     const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
     QGuiApplication::setQuitOnLastWindowClosed(false);
     {
-        // The engine writes temporary strangeness and review times into the entries while the
-        // run lasts; the session announces those rows once the run is over.
-        CMyPracticeDialog window(session.book(), setup.settings(), rows, host.window, nullptr);
+        // Each answer reaches the Book (and the session's listeners, the learning record among
+        // them) as an operation of the session.
+        SessionPracticeWriter writer(session);
+        CMyPracticeDialog window(session.book(), writer, setup.settings(), rows, host.window, nullptr);
         if (host.outerWindow)
             host.outerWindow->hide();
         // A run over an empty Book has ended already; it is not shown at all.

@@ -13,19 +13,19 @@ using namespace res::review_dlg;
 
 namespace {
 
-int countLabel(ReviewDegree d)
+int countLabel(Skill d)
 {
     switch (d) {
-    case ReviewDegree::Recognition: return kRecognitionCount;
-    case ReviewDegree::Spelling: return kSpellingCount;
-    case ReviewDegree::Listening: return kListeningCount;
+    case Skill::Recognition: return kRecognitionCount;
+    case Skill::Spelling: return kSpellingCount;
+    case Skill::Listening: return kListeningCount;
     }
     return kRecognitionCount;
 }
 
 } // namespace
 
-TodayReviewDialog::TodayReviewDialog(const std::array<int, kReviewDegreeCount>& counts, QWidget* parent)
+TodayReviewDialog::TodayReviewDialog(const std::array<int, kSkillCount>& counts, QWidget* parent)
     : CMyBaseDialog(parent)
 {
     ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_TODAY_REVIEW));
@@ -36,7 +36,7 @@ TodayReviewDialog::TodayReviewDialog(const std::array<int, kReviewDegreeCount>& 
 
     // A degree with nothing due has nothing to practise; the focus starts on the first that has.
     QPushButton* first = nullptr;
-    for (ReviewDegree d : kReviewDegrees) {
+    for (Skill d : kSkills) {
         const int n = counts[size_t(d)];
         ui::control<QLabel>(this, countLabel(d))->setText(QString::number(n));
         auto* b = ui::control<QPushButton>(this, startButton(d));
@@ -54,29 +54,29 @@ TodayReviewDialog::TodayReviewDialog(const std::array<int, kReviewDegreeCount>& 
     }
 }
 
-PracticeMode TodayReviewDialog::practiceFor(ReviewDegree d)
+PracticeMode TodayReviewDialog::practiceFor(Skill d)
 {
     switch (d) {
-    case ReviewDegree::Recognition: return PracticeMode::Learn;
-    case ReviewDegree::Spelling: return PracticeMode::Dictate;
-    case ReviewDegree::Listening: return PracticeMode::Listen;
+    case Skill::Recognition: return PracticeMode::Learn;
+    case Skill::Spelling: return PracticeMode::Dictate;
+    case Skill::Listening: return PracticeMode::Listen;
     }
     return PracticeMode::Learn;
 }
 
-int TodayReviewDialog::startButton(ReviewDegree d)
+int TodayReviewDialog::startButton(Skill d)
 {
     switch (d) {
-    case ReviewDegree::Recognition: return kRecognitionStart;
-    case ReviewDegree::Spelling: return kSpellingStart;
-    case ReviewDegree::Listening: return kListeningStart;
+    case Skill::Recognition: return kRecognitionStart;
+    case Skill::Spelling: return kSpellingStart;
+    case Skill::Listening: return kListeningStart;
     }
     return kRecognitionStart;
 }
 
-std::optional<ReviewDegree> TodayReviewDialog::degreeOfButton(int id)
+std::optional<Skill> TodayReviewDialog::degreeOfButton(int id)
 {
-    for (ReviewDegree d : kReviewDegrees)
+    for (Skill d : kSkills)
         if (startButton(d) == id)
             return d;
     return std::nullopt;
@@ -84,7 +84,7 @@ std::optional<ReviewDegree> TodayReviewDialog::degreeOfButton(int id)
 
 bool TodayReviewDialog::onCommand(int id, qintptr param)
 {
-    if (const std::optional<ReviewDegree> d = degreeOfButton(id)) {
+    if (const std::optional<Skill> d = degreeOfButton(id)) {
         // Enter reaches here as the default button's command; a disabled one does nothing.
         if (!ui::control<QAbstractButton>(this, id)->isEnabled())
             return true;

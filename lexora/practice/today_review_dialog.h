@@ -5,7 +5,7 @@
 
 #include "common/frame/my_base_dialog.h"
 #include "lexora/practice/practice_engine.h"
-#include "lexora/practice/review_plan.h"
+#include "lexora/record/review_plan.h"
 
 #include <array>
 #include <optional>
@@ -15,21 +15,21 @@ namespace lex {
 class TodayReviewDialog : public CMyBaseDialog {
     Q_OBJECT
 public:
-    TodayReviewDialog(const std::array<int, kReviewDegreeCount>& counts, QWidget* parent = nullptr);
+    TodayReviewDialog(const std::array<int, kSkillCount>& counts, QWidget* parent = nullptr);
 
     bool onCommand(int id, qintptr param) override;
 
     // The degree whose button closed the dialog; empty after 关闭 or Esc.
-    std::optional<ReviewDegree> chosen() const { return chosen_; }
+    std::optional<Skill> chosen() const { return chosen_; }
 
     // The practice that reviews a degree: recognition → 初记, spelling → 听写, listening → 听辩.
-    static PracticeMode practiceFor(ReviewDegree d);
+    static PracticeMode practiceFor(Skill d);
     // The button of a degree, and the degree of a button.
-    static int startButton(ReviewDegree d);
-    static std::optional<ReviewDegree> degreeOfButton(int id);
+    static int startButton(Skill d);
+    static std::optional<Skill> degreeOfButton(int id);
 
 private:
-    std::optional<ReviewDegree> chosen_;
+    std::optional<Skill> chosen_;
 };
 
 } // namespace lex

@@ -1,8 +1,56 @@
 #include "lexora/record/book_record.h"
 
 #include "lexora/book/book.h"
+#include "lexora/book/book_session.h"
 
 namespace lex {
+
+BookRecord::~BookRecord()
+{
+    if (followed_)
+        followed_->removeListener(this);
+}
+
+void BookRecord::follow(BookSession& session)
+{
+    if (followed_)
+        followed_->removeListener(this);
+    followed_ = &session;
+    session.addListener(this);
+}
+
+void BookRecord::loaded(const Book&)
+{
+    // Another Book open: the last one's record is let go.
+    close();
+}
+
+void BookRecord::savedAs(const Book& book, const QString& oldPath, const QString& oldName)
+{
+    savedAs(ReviewRecord::fileFor(oldPath, oldName), book);
+}
+
+void BookRecord::entriesChanged(const Book&)
+{
+    // An entry is known to the plan by its address.
+    entriesChanged();
+}
+
+void BookRecord::wordChanged(const Book& book, const QString& from, const QString& to, const EntryTime& added)
+{
+    renameEntry(book, EntryKey{from, added}, EntryKey{to, added});
+    entriesChanged();
+}
+
+void BookRecord::answered(const Book& book, const PracticeAnswer& answer)
+{
+    recordAnswer(book, answer);
+}
+
+void BookRecord::stamped(const Book& book, int row, StampKind kind, const QDateTime& at)
+{
+    recordStamp(book, row, kind, at);
+}
 
 ReviewRecord& BookRecord::recordFor(const Book& book)
 {

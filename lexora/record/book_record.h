@@ -8,7 +8,10 @@
 //
 // The record follows its entries (EntryKey): an order change needs nothing, a changed word is a
 // rename, a save under another name and a copy or move to another Book take the record along.
+// follow() keeps it in step with a session by itself: every user of a session (the program,
+// lexbook) gets the same record with one call.
 
+#include "lexora/book/book_listener.h"
 #include "lexora/record/review_record.h"
 
 #include <QDate>
@@ -17,9 +20,10 @@
 namespace lex {
 
 class Book;
+class BookSession;
 class WordEntry;
 
-class BookRecord {
+class BookRecord : public BookListener {
 public:
     // ReadOnly (the tools): nothing is ever written, not even an empty record.
     explicit BookRecord(std::function<void(const RecordFault& fault)> tell,
@@ -27,6 +31,15 @@ public:
         : tell_(std::move(tell)), mode_(mode)
     {
     }
+    ~BookRecord() override;
+    BookRecord(const BookRecord&) = delete;
+    BookRecord& operator=(const BookRecord&) = delete;
+
+    // From now on the record of `session`'s open Book follows it: practice answers and the list's
+    // stamps are recorded, a changed word renamed, a save-as takes the record along, another Book
+    // lets the last one's record go, added or removed entries make the plan look again. Until the
+    // record ends or follows another session; `session` must outlive that.
+    void follow(BookSession& session);
 
     // The entry at `row` of `book`'s view; rows outside it are ignored.
     void recordAnswer(const Book& book, const PracticeAnswer& answer);
@@ -64,6 +77,14 @@ public:
 
     ReviewRecord& record() { return record_; }
 
+    // ---- what the followed session tells (book_listener.h) --------------------------------
+    void loaded(const Book& book) override;
+    void savedAs(const Book& book, const QString& oldPath, const QString& oldName) override;
+    void entriesChanged(const Book& book) override;
+    void wordChanged(const Book& book, const QString& from, const QString& to, const EntryTime& added) override;
+    void answered(const Book& book, const PracticeAnswer& answer) override;
+    void stamped(const Book& book, int row, StampKind kind, const QDateTime& at) override;
+
 private:
     // The record of `book`, open; a different Book's record is closed first.
     ReviewRecord& recordFor(const Book& book);
@@ -72,6 +93,7 @@ private:
 
     std::function<void(const RecordFault&)> tell_;
     ReviewRecord::Mode mode_;
+    BookSession* followed_ = nullptr;
     ReviewRecord record_;
     ReviewModel model_;
     bool modelRead_ = false;

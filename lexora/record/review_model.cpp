@@ -109,7 +109,7 @@ size_t ReviewModel::slotFor(const QString& word, int64_t added)
     return items_.size() - 1;
 }
 
-void ReviewModel::set(const EntryKey& key, ReviewDegree skill, const SkillMemory& memory)
+void ReviewModel::set(const EntryKey& key, Skill skill, const SkillMemory& memory)
 {
     const size_t item = slotFor(key.word, packedTime(key.added));
     items_[item].memory.skills[size_t(skill)] = memory;
@@ -201,7 +201,7 @@ void ReviewModel::findMany(const WordEntry* const* entries, size_t n, const Entr
 RecallPercents recallPercents(const EntryMemory& memory, const ReviewModel& model, int day)
 {
     RecallPercents out;
-    for (ReviewDegree d : kReviewDegrees) {
+    for (Skill d : kSkills) {
         const SkillMemory& m = memory.skill(d);
         if (m.state.isNew())
             continue;
@@ -286,7 +286,7 @@ ReviewPlan ModelReviewPlanner::plan(const std::vector<WordEntry*>& entries, QDat
     const int32_t day = int32_t(today.toJulianDay());
     ReviewPlan plan;
     plan.due.resize(entries.size());
-    int counts[kReviewDegreeCount] = {0, 0, 0};
+    int counts[kSkillCount] = {0, 0, 0};
     constexpr size_t kAhead = 16; // as planReview(): keep fetches of scattered entries under way
     const size_t n = entries.size();
     WordEntry* const* list = entries.data();
@@ -301,7 +301,7 @@ ReviewPlan ModelReviewPlanner::plan(const std::vector<WordEntry*>& entries, QDat
         }
         const uint8_t table = calendar.dueMask(list[i]->stored);
         uint8_t mask = 0;
-        for (size_t s = 0; s < kReviewDegreeCount; ++s) {
+        for (size_t s = 0; s < kSkillCount; ++s) {
             const int32_t due = bound[i].dueDay[s];
             const unsigned byTable = (table >> s) & 1u;
             const unsigned byModel = day >= due;
@@ -312,7 +312,7 @@ ReviewPlan ModelReviewPlanner::plan(const std::vector<WordEntry*>& entries, QDat
         counts[1] += (mask >> 1) & 1;
         counts[2] += (mask >> 2) & 1;
     }
-    for (size_t s = 0; s < kReviewDegreeCount; ++s)
+    for (size_t s = 0; s < kSkillCount; ++s)
         plan.counts[s] = counts[s];
     return plan;
 }

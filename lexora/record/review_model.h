@@ -7,8 +7,7 @@
 // Days are Julian day numbers of local dates.
 
 #include "lexora/book/word_entry.h"
-#include "lexora/practice/practice_engine.h"
-#include "lexora/practice/review_plan.h"
+#include "lexora/record/review_plan.h"
 #include "lexora/record/fsrs.h"
 
 #include <QString>
@@ -42,24 +41,14 @@ inline EntryTime unpackedTime(int64_t v)
     return {uint8_t(v >> 32), uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
 }
 
-enum class StampKind : uint8_t { Space = 0, Phonetic = 1 }; // the list's Space key, a click on the phonetic
-
-// The skill a practice mode trains.
-constexpr ReviewDegree skillOf(PracticeMode m)
-{
-    return m == PracticeMode::Listen    ? ReviewDegree::Listening
-           : m == PracticeMode::Dictate ? ReviewDegree::Spelling
-                                        : ReviewDegree::Recognition;
-}
-
 struct SkillMemory {
     MemoryState state;   // isNew(): never answered in this skill
     int lastDay = 0;     // local date of the last answer
     int answers = 0;
 };
 struct EntryMemory {
-    std::array<SkillMemory, kReviewDegreeCount> skills;
-    const SkillMemory& skill(ReviewDegree d) const { return skills[size_t(d)]; }
+    std::array<SkillMemory, kSkillCount> skills;
+    const SkillMemory& skill(Skill d) const { return skills[size_t(d)]; }
 };
 
 class ReviewModel {
@@ -69,7 +58,7 @@ public:
     const FsrsScheduler& scheduler() const { return scheduler_; }
     void setRetention(double r);
 
-    void set(const EntryKey& key, ReviewDegree skill, const SkillMemory& memory);
+    void set(const EntryKey& key, Skill skill, const SkillMemory& memory);
     // Every skill of an entry at once (a load).
     void put(const EntryKey& key, const EntryMemory& memory);
     void reserve(size_t entries);
@@ -146,7 +135,7 @@ private:
 
 // The predicted recall on `day` of each skill `memory` has, in percent (for the list's tip); none
 // for a skill never answered.
-using RecallPercents = std::array<std::optional<int>, kReviewDegreeCount>;
+using RecallPercents = std::array<std::optional<int>, kSkillCount>;
 RecallPercents recallPercents(const EntryMemory& memory, const ReviewModel& model, int day);
 
 // Today's review by the model: an entry that has a record for a skill is due for it from the day
@@ -169,7 +158,7 @@ private:
     struct Bound {
         const WordEntry* entry = nullptr;
         uint32_t item = ReviewModel::kNoItem;
-        std::array<int32_t, kReviewDegreeCount> dueDay{kNoRecord, kNoRecord, kNoRecord};
+        std::array<int32_t, kSkillCount> dueDay{kNoRecord, kNoRecord, kNoRecord};
     };
     static Bound bind(const WordEntry* e, uint32_t item, const ReviewModel& model);
     void bindAt(size_t position, const WordEntry* e, uint32_t item, const ReviewModel& model);

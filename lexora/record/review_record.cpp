@@ -342,7 +342,7 @@ Status ReviewRecord::recordAnswer(const EntryKey& key, PracticeMode mode, Answer
     });
 }
 
-Status ReviewRecord::readMemory(int64_t entry, ReviewDegree skill, SkillMemory* m, int64_t* lastAt)
+Status ReviewRecord::readMemory(int64_t entry, Skill skill, SkillMemory* m, int64_t* lastAt)
 {
     sqlite::Statement& q = st_->memory;
     Reset r{q};
@@ -362,7 +362,7 @@ Status ReviewRecord::readMemory(int64_t entry, ReviewDegree skill, SkillMemory* 
     return Status::ok();
 }
 
-Status ReviewRecord::writeMemory(int64_t entry, ReviewDegree skill, const SkillMemory& m, int64_t lastAt)
+Status ReviewRecord::writeMemory(int64_t entry, Skill skill, const SkillMemory& m, int64_t lastAt)
 {
     sqlite::Statement& put = st_->putMemory;
     Reset r{put};
@@ -389,8 +389,8 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
     // replayed from the record instead (the clock was put back, or answers were merged).
     struct Touched {
         EntryKey key;
-        std::array<SkillMemory, kReviewDegreeCount> memory{};
-        std::array<int64_t, kReviewDegreeCount> lastAt{};
+        std::array<SkillMemory, kSkillCount> memory{};
+        std::array<int64_t, kSkillCount> lastAt{};
         uint8_t loaded = 0, changed = 0;
         bool replay = false;
     };
@@ -402,7 +402,7 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
         int64_t id = 0;
         if (!(s = entryId(a.key, true, &id)))
             break;
-        const ReviewDegree skill = skillOf(a.mode);
+        const Skill skill = skillOf(a.mode);
         const size_t k = size_t(skill);
         const uint8_t bit = uint8_t(1u << k);
         Touched& t = touched[id];
@@ -450,9 +450,9 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
             replayed = true;
             continue;
         }
-        for (size_t k = 0; k < kReviewDegreeCount && s; ++k)
+        for (size_t k = 0; k < kSkillCount && s; ++k)
             if (t.changed & (1u << k))
-                s = writeMemory(id, ReviewDegree(k), t.memory[k], t.lastAt[k]);
+                s = writeMemory(id, Skill(k), t.memory[k], t.lastAt[k]);
     }
     if (s && (rc = stepDone(st_->commit)) != SQLITE_OK)
         s = fail("commit", rc);
@@ -465,9 +465,9 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
         if (replayed)
             return loadModel(attached_);
         for (const auto& [id, t] : touched)
-            for (size_t k = 0; k < kReviewDegreeCount; ++k)
+            for (size_t k = 0; k < kSkillCount; ++k)
                 if (t.changed & (1u << k))
-                    attached_->set(t.key, ReviewDegree(k), t.memory[k]);
+                    attached_->set(t.key, Skill(k), t.memory[k]);
     }
     return Status::ok();
 }
@@ -508,8 +508,8 @@ Status ReviewRecord::rebuildMemory(int64_t entry)
         return fail("memory", sqlite3_errcode(db_.handle()));
     del.bind(1, sqlite3_int64(entry));
     int rc = del.step();
-    std::array<SkillMemory, kReviewDegreeCount> skills{};
-    std::array<int64_t, kReviewDegreeCount> last{};
+    std::array<SkillMemory, kSkillCount> skills{};
+    std::array<int64_t, kSkillCount> last{};
     const FsrsScheduler scheduler;
     read.bind(1, sqlite3_int64(entry));
     while (rc == SQLITE_DONE || rc == SQLITE_ROW) {
@@ -533,7 +533,7 @@ Status ReviewRecord::rebuildMemory(int64_t entry)
         return fail("memory", rc);
     for (size_t k = 0; k < skills.size(); ++k)
         if (skills[k].answers)
-            if (Status s = writeMemory(entry, ReviewDegree(k), skills[k], last[k]); !s)
+            if (Status s = writeMemory(entry, Skill(k), skills[k], last[k]); !s)
                 return s;
     return Status::ok();
 }

@@ -110,7 +110,7 @@ public:
     struct Answer {
         EntryKey key;
         PracticeMode mode;
-        ReviewDegree skill;
+        Skill skill;
         AnswerOutcome outcome;
         int64_t at;        // localMs
         int durationMs;
@@ -128,7 +128,7 @@ public:
     // Answers per local day, skill and right/wrong ("don't know" counts as wrong), from `firstDay` on.
     struct DayCount {
         int day;
-        ReviewDegree skill;
+        Skill skill;
         int right, wrong;
     };
     Status answersPerDay(int firstDay, std::vector<DayCount>* out) const;
@@ -148,8 +148,8 @@ private:
     RecordFault about(RecordFault::Kind kind, QString detail = {}) const { return {kind, file_, {}, std::move(detail)}; }
     Status entryId(const EntryKey& key, bool create, int64_t* id);
     Status rebuildMemory(int64_t entry);
-    Status readMemory(int64_t entry, ReviewDegree skill, SkillMemory* m, int64_t* lastAt);
-    Status writeMemory(int64_t entry, ReviewDegree skill, const SkillMemory& m, int64_t lastAt);
+    Status readMemory(int64_t entry, Skill skill, SkillMemory* m, int64_t* lastAt);
+    Status writeMemory(int64_t entry, Skill skill, const SkillMemory& m, int64_t lastAt);
     sqlite::Statement prepare(const char* sql) const;
     // Runs a query (its ?1 bound to `parameter`) and hands each row to `row` until it returns false.
     Status eachRow(const char* sql, const std::function<bool(const sqlite::Statement&)>& row, int64_t parameter = 0) const;

@@ -52,7 +52,7 @@ Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) 
                        if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
                            return true; // a row no version of ours writes
                        return f(Answer{EntryKey{s.text(0), unpackedTime(s.integer(1))}, PracticeMode(mode),
-                                       ReviewDegree(skill), AnswerOutcome(outcome), s.integer(5), int(s.integer(6))});
+                                       Skill(skill), AnswerOutcome(outcome), s.integer(5), int(s.integer(6))});
                    });
 }
 
@@ -143,7 +143,7 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
         return eachRow("SELECT day, skill, correct, wrong FROM answer_days WHERE day >= ?1 AND skill BETWEEN 0 AND 2"
                        "  AND (correct > 0 OR wrong > 0) ORDER BY day, skill",
                        [&](const sqlite::Statement& s) {
-                           out->push_back({int(s.integer(0)) + kJulianDayOf1970, ReviewDegree(s.integer(1)),
+                           out->push_back({int(s.integer(0)) + kJulianDayOf1970, Skill(s.integer(1)),
                                            int(s.integer(2)), int(s.integer(3))});
                            return true;
                        },
@@ -155,7 +155,7 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     // The days of a year and some after it by their place; later ones (a clock far ahead) apart.
     constexpr int kDense = 1024;
     struct Tally {
-        std::array<int, kReviewDegreeCount> right{}, wrong{};
+        std::array<int, kSkillCount> right{}, wrong{};
     };
     std::vector<Tally> dense(kDense);
     std::map<int, Tally> later;
@@ -173,9 +173,9 @@ Status ReviewRecord::answersPerDay(int firstDay, std::vector<DayCount>* out) con
     if (!st)
         return st;
     auto emit = [&](int day, const Tally& t) {
-        for (size_t k = 0; k < kReviewDegreeCount; ++k)
+        for (size_t k = 0; k < kSkillCount; ++k)
             if (t.right[k] || t.wrong[k])
-                out->push_back({firstDay + day, ReviewDegree(k), t.right[k], t.wrong[k]});
+                out->push_back({firstDay + day, Skill(k), t.right[k], t.wrong[k]});
     };
     for (int d = 0; d < kDense; ++d)
         emit(d, dense[size_t(d)]);

@@ -16,8 +16,8 @@ void computeBookFigures(const std::vector<WordEntry*>& entries, QDate today, Rev
     // entries, and each day becomes a calendar month once, after the pass.
     std::vector<int> addedDaysAgo;
     for (const WordEntry* e : entries) {
-        const uint8_t stored[kReviewDegreeCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
-        for (size_t s = 0; s < kReviewDegreeCount; ++s)
+        const uint8_t stored[kSkillCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
+        for (size_t s = 0; s < kSkillCount; ++s)
             ++f.degrees[s][std::min<size_t>(stored[s], kMaxStrangeness)];
         // The added date, in the latest year that fits its stored last four bits.
         const int addedAgo = calendar.daysSince(e->stored.added);
@@ -64,10 +64,10 @@ void addDueFigures(const WordEntry* const* entries, size_t n, const ReviewModel&
     model.findMany(entries, n, memories.data()); // the lookups overlap: several times faster than one by one
     for (size_t i = 0; i < n; ++i) {
         const WordEntry* e = entries[i];
-        const uint8_t stored[kReviewDegreeCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
+        const uint8_t stored[kSkillCount] = {e->stored.recognition, e->stored.spelling, e->stored.listening};
         const int reviewed = calendar.daysSince(e->stored.review); // kNoDate: never, so due today
         const EntryMemory* memory = memories[i];
-        for (size_t s = 0; s < kReviewDegreeCount; ++s) {
+        for (size_t s = 0; s < kSkillCount; ++s) {
             const SkillMemory* m = memory && !memory->skills[s].state.isNew() ? &memory->skills[s] : nullptr;
             int inDays;
             if (m) {

@@ -21,16 +21,16 @@ struct ReviewFigures {
     // Answers of every entry the record knows (deleted ones too), per day, oldest first; "don't
     // know" counts as wrong. The last 30 days are the last 30 elements.
     struct DayAnswers {
-        std::array<int, kReviewDegreeCount> right{}, wrong{};
+        std::array<int, kSkillCount> right{}, wrong{};
     };
     std::vector<DayAnswers> answers;
     // Entries of the Book due per day and skill, by the model where it has a record and by the
     // interval table elsewhere (as today's review decides); anything overdue counts for today.
-    std::vector<std::array<int, kReviewDegreeCount>> due;
+    std::vector<std::array<int, kSkillCount>> due;
     // Entries of the Book with a record for the skill, by their predicted recall today.
-    std::array<std::array<int, kRecallBins>, kReviewDegreeCount> recall{};
+    std::array<std::array<int, kRecallBins>, kSkillCount> recall{};
     // The stored degrees 0..10 (a damaged value above 10 counts as 10).
-    std::array<std::array<int, kMaxStrangeness + 1>, kReviewDegreeCount> degrees{};
+    std::array<std::array<int, kMaxStrangeness + 1>, kSkillCount> degrees{};
     // Words added per calendar month, months without any left out, oldest first.
     struct Month {
         int year, month, words;

@@ -21,22 +21,22 @@ using Page = StudyStatistics::Page;
 
 const QColor kRight(0x3C, 0xA0, 0x5A), kWrong(0xD9, 0x4F, 0x4F);
 
-QColor skillColor(ReviewDegree d)
+QColor skillColor(Skill d)
 {
     switch (d) {
-    case ReviewDegree::Recognition: return {0x3A, 0x7B, 0xD5};
-    case ReviewDegree::Spelling: return {0xE0, 0x8E, 0x0B};
-    case ReviewDegree::Listening: return {0x8E, 0x5B, 0xC8};
+    case Skill::Recognition: return {0x3A, 0x7B, 0xD5};
+    case Skill::Spelling: return {0xE0, 0x8E, 0x0B};
+    case Skill::Listening: return {0x8E, 0x5B, 0xC8};
     }
     return Qt::gray;
 }
 
-QString skillTitle(ReviewDegree d)
+QString skillTitle(Skill d)
 {
     switch (d) {
-    case ReviewDegree::Recognition: return QStringLiteral("认识（初记、强记）");
-    case ReviewDegree::Spelling: return QStringLiteral("拼写（听写）");
-    case ReviewDegree::Listening: return QStringLiteral("听力（听辩）");
+    case Skill::Recognition: return QStringLiteral("认识（初记、强记）");
+    case Skill::Spelling: return QStringLiteral("拼写（听写）");
+    case Skill::Listening: return QStringLiteral("听力（听辩）");
     }
     return {};
 }
@@ -121,7 +121,7 @@ QString dayRange(QDate first, int days)
     return QStringLiteral("%1月%2日至%3月%4日").arg(first.month()).arg(first.day()).arg(last.month()).arg(last.day());
 }
 
-QChart* answersMonth(const ReviewFigures& f, ReviewDegree d)
+QChart* answersMonth(const ReviewFigures& f, Skill d)
 {
     const int n = int(f.answers.size()), days = std::min(n, StudyStatistics::kMonthDays);
     auto* right = new QBarSet(QStringLiteral("答对"));
@@ -143,7 +143,7 @@ QChart* answersMonth(const ReviewFigures& f, ReviewDegree d)
     return chart;
 }
 
-QChart* answersYear(const ReviewFigures& f, ReviewDegree d)
+QChart* answersYear(const ReviewFigures& f, Skill d)
 {
     auto* right = new QLineSeries;
     auto* wrong = new QLineSeries;
@@ -182,7 +182,7 @@ QChart* perSkillBars(const QString& title, const QStringList& categories, const 
                                          : static_cast<QAbstractBarSeries*>(new QBarSeries);
     std::vector<int> totals(size_t(categories.size()));
     int highest = 0;
-    for (ReviewDegree d : kReviewDegrees) {
+    for (Skill d : kSkills) {
         auto* set = new QBarSet(StudyStatistics::skillName(d));
         set->setColor(skillColor(d));
         for (int i = 0; i < categories.size(); ++i) {
@@ -203,24 +203,24 @@ QChart* singleChart(Page page, const ReviewFigures& f)
     switch (page) {
     case Page::Due:
         return perSkillBars(QStringLiteral("未来30天每天到期的单词（今天含已过期的）"), dayLabels(f.today, int(f.due.size()), f.today), dayRange(f.today, int(f.due.size())),
-                            QStringLiteral("单词数"), true, 0, [&](ReviewDegree d, int i) { return f.due[size_t(i)][size_t(d)]; });
+                            QStringLiteral("单词数"), true, 0, [&](Skill d, int i) { return f.due[size_t(i)][size_t(d)]; });
     case Page::Recall: {
         QStringList bins;
         for (int b = 0; b < ReviewFigures::kRecallBins; ++b)
             bins << QStringLiteral("%1–%2%").arg(b * 10).arg(b * 10 + 10);
         return perSkillBars(QStringLiteral("今天预测记忆率的分布（只计有学习记录的单词）"), bins, QStringLiteral("预测记忆率"),
-                            QStringLiteral("单词数"), false, 0, [&](ReviewDegree d, int b) { return f.recall[size_t(d)][size_t(b)]; });
+                            QStringLiteral("单词数"), false, 0, [&](Skill d, int b) { return f.recall[size_t(d)][size_t(b)]; });
     }
     case Page::Degrees: {
         QStringList values;
         for (int v = 0; v <= kMaxStrangeness; ++v)
             values << QString::number(v);
         return perSkillBars(QStringLiteral("三种陌生度的分布（0最熟，10最生）"), values, QStringLiteral("陌生度"),
-                            QStringLiteral("单词数"), false, 0, [&](ReviewDegree d, int v) { return f.degrees[size_t(d)][size_t(v)]; });
+                            QStringLiteral("单词数"), false, 0, [&](Skill d, int v) { return f.degrees[size_t(d)][size_t(v)]; });
     }
     case Page::Added: {
         auto* set = new QBarSet(QStringLiteral("新增单词"));
-        set->setColor(skillColor(ReviewDegree::Recognition));
+        set->setColor(skillColor(Skill::Recognition));
         QStringList months;
         int highest = 0;
         for (const ReviewFigures::Month& m : f.added) {
@@ -254,12 +254,12 @@ QWidget* makePage(Page page, const StudyStatistics& statistics, QWidget* parent)
     const ReviewFigures& f = statistics.figures();
     if (page == Page::AnswersMonth || page == Page::AnswersYear) {
         // The colours mean the same in the three charts: one legend, above the first, is enough.
-        for (ReviewDegree d : kReviewDegrees) {
+        for (Skill d : kSkills) {
             QChart* chart = page == Page::AnswersMonth ? answersMonth(f, d) : answersYear(f, d);
-            if (d != ReviewDegree::Recognition)
+            if (d != Skill::Recognition)
                 chart->legend()->hide();
             // Likewise the days' range, under the last.
-            if (d != ReviewDegree::Listening && page == Page::AnswersMonth)
+            if (d != Skill::Listening && page == Page::AnswersMonth)
                 chart->axes(Qt::Horizontal).value(0)->setTitleVisible(false);
             layout->addWidget(viewOf(chart));
         }

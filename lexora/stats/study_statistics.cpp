@@ -138,12 +138,12 @@ QString StudyStatistics::pageTitle(Page page)
     return {};
 }
 
-QString StudyStatistics::skillName(ReviewDegree d)
+QString StudyStatistics::skillName(Skill d)
 {
     switch (d) {
-    case ReviewDegree::Recognition: return QStringLiteral("认识");
-    case ReviewDegree::Spelling: return QStringLiteral("拼写");
-    case ReviewDegree::Listening: return QStringLiteral("听力");
+    case Skill::Recognition: return QStringLiteral("认识");
+    case Skill::Spelling: return QStringLiteral("拼写");
+    case Skill::Listening: return QStringLiteral("听力");
     }
     return {};
 }
@@ -154,19 +154,19 @@ QString StudyStatistics::csv(Page page) const
     QList<QStringList> rows;
     QStringList header;
     auto perSkill = [&](const QString& suffix) {
-        for (ReviewDegree d : kReviewDegrees)
+        for (Skill d : kSkills)
             header << skillName(d) + suffix;
     };
     switch (page) {
     case Page::AnswersMonth:
     case Page::AnswersYear: {
         header << QStringLiteral("日期");
-        for (ReviewDegree d : kReviewDegrees)
+        for (Skill d : kSkills)
             header << skillName(d) + QStringLiteral("答对") << skillName(d) + QStringLiteral("答错");
         const int n = int(f.answers.size());
         for (int i = page == Page::AnswersMonth ? std::max(0, n - kMonthDays) : 0; i < n; ++i) {
             QStringList row{f.today.addDays(i - n + 1).toString(Qt::ISODate)};
-            for (ReviewDegree d : kReviewDegrees)
+            for (Skill d : kSkills)
                 row << QString::number(f.answers[size_t(i)].right[size_t(d)])
                     << QString::number(f.answers[size_t(i)].wrong[size_t(d)]);
             rows << row;
@@ -178,7 +178,7 @@ QString StudyStatistics::csv(Page page) const
         perSkill(QStringLiteral("到期"));
         for (size_t i = 0; i < f.due.size(); ++i) {
             QStringList row{f.today.addDays(qint64(i)).toString(Qt::ISODate)};
-            for (ReviewDegree d : kReviewDegrees)
+            for (Skill d : kSkills)
                 row << QString::number(f.due[i][size_t(d)]);
             rows << row;
         }
@@ -188,7 +188,7 @@ QString StudyStatistics::csv(Page page) const
         perSkill(QStringLiteral("单词数"));
         for (int b = 0; b < ReviewFigures::kRecallBins; ++b) {
             QStringList row{QStringLiteral("%1-%2%").arg(b * 10).arg(b * 10 + 10)};
-            for (ReviewDegree d : kReviewDegrees)
+            for (Skill d : kSkills)
                 row << QString::number(f.recall[size_t(d)][size_t(b)]);
             rows << row;
         }
@@ -198,7 +198,7 @@ QString StudyStatistics::csv(Page page) const
         perSkill(QStringLiteral("单词数"));
         for (int v = 0; v <= kMaxStrangeness; ++v) {
             QStringList row{QString::number(v)};
-            for (ReviewDegree d : kReviewDegrees)
+            for (Skill d : kSkills)
                 row << QString::number(f.degrees[size_t(d)][size_t(v)]);
             rows << row;
         }

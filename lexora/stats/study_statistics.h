@@ -63,7 +63,7 @@ public:
     const ReviewFigures& figures() const { return figures_; }
 
     static QString pageTitle(Page page);
-    static QString skillName(ReviewDegree d);
+    static QString skillName(Skill d);
     // The pages that show what the record holds; the rest come from the Book (due per day falls
     // back to the interval table, as today's review does).
     static bool needsRecord(Page page) { return page == Page::AnswersMonth || page == Page::AnswersYear || page == Page::Recall; }

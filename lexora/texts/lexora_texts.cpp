@@ -115,7 +115,7 @@ QString practiceSetupExplanation(PracticeMode mode, bool startEnabled)
 
 QString recallLines(const RecallPercents& recall)
 {
-    static const QString kLabel[kReviewDegreeCount] = {QStringLiteral("认"), QStringLiteral("拼"), QStringLiteral("听")};
+    static const QString kLabel[kSkillCount] = {QStringLiteral("认"), QStringLiteral("拼"), QStringLiteral("听")};
     QString text;
     for (size_t d = 0; d < recall.size(); ++d) {
         if (!recall[d])

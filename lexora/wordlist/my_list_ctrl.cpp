@@ -381,20 +381,17 @@ void CMyListCtrl::changeSelected(Degree degree, DegreeChange change)
 bool CMyListCtrl::onListCommand(int id)
 {
     if (id >= cmd::kSetStrangeness && id <= cmd::kSetStrangenessLast) {
-        const int degree = (id - cmd::kSetStrangeness) / 100;
-        const int value = (id - cmd::kSetStrangeness) % 100;
-        if (value > kMaxStrangeness)
+        const std::optional<DegreeCommand> set = setCommandAt(id - cmd::kSetStrangeness);
+        if (!set)
             return false;
-        changeSelected(Degree(degree), DegreeChange::to(uint8_t(value)));
+        changeSelected(set->degree, set->change);
         return true;
     }
-    if (isDegreeColumn(id - cmd::kRaiseStrangeness)) {
-        changeSelected(degreeOf(id - cmd::kRaiseStrangeness), DegreeChange::by(Step::Up));
-        return true;
-    }
-    if (isDegreeColumn(id - cmd::kLowerStrangeness)) {
-        changeSelected(degreeOf(id - cmd::kLowerStrangeness), DegreeChange::by(Step::Down));
-        return true;
+    for (const auto& [base, step] : {std::pair{cmd::kRaiseStrangeness, Step::Up}, {cmd::kLowerStrangeness, Step::Down}}) {
+        if (const std::optional<DegreeCommand> c = stepCommandAt(id - base, step)) {
+            changeSelected(c->degree, c->change);
+            return true;
+        }
     }
     if (std::find(std::begin(kForwarded), std::end(kForwarded), id) != std::end(kForwarded)) {
         host_->onCommand(id, 0);
@@ -476,8 +473,7 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* e)
         const int row = focusedRow();
         if (!validRow(row))
             return;
-        session_->run(std::make_unique<StampReviewOp>(row, *clock_));
-        Q_EMIT reviewStamped(row, StampKind::Space);
+        session_->run(std::make_unique<StampReviewOp>(row, StampKind::Space, *clock_));
         host_->SpeakWord(book_->atView(row)->word().toString());
         return;
     }
@@ -637,13 +633,12 @@ void CMyListCtrl::leftClick(int row, int column)
         session_->run(std::make_unique<RevealOp>(std::vector<int>{row}, *clock_));
         return;
     case 3:
-        session_->run(std::make_unique<StampReviewOp>(row, *clock_));
-        Q_EMIT reviewStamped(row, StampKind::Phonetic);
+        session_->run(std::make_unique<StampReviewOp>(row, StampKind::Phonetic, *clock_));
         host_->SpeakWord(entry->word().toString());
         return;
     default:
         if (isDegreeColumn(column))
-            session_->run(std::make_unique<StrangenessOp>(std::vector<int>{row}, degreeOf(column), DegreeChange::by(Step::Up)));
+            session_->run(std::make_unique<StrangenessOp>(std::vector<int>{row}, degreeOfColumn(column), DegreeChange::by(Step::Up)));
         return;
     }
 }
@@ -654,7 +649,7 @@ void CMyListCtrl::rightClick(const QModelIndex& index, const QPoint& globalPos)
         return;
     const int column = index.column();
     if (isDegreeColumn(column)) {
-        session_->run(std::make_unique<StrangenessOp>(std::vector<int>{index.row()}, degreeOf(column),
+        session_->run(std::make_unique<StrangenessOp>(std::vector<int>{index.row()}, degreeOfColumn(column),
                                                       DegreeChange::by(Step::Down)));
         return;
     }

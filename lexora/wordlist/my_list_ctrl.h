@@ -115,8 +115,6 @@ public:
 Q_SIGNALS:
     // A double-click on a row (the word-book window sends its word to the companion).
     void rowDoubleClicked(int row);
-    // A row's review time was stamped (Space, a click on the phonetic), for the learning record.
-    void reviewStamped(int row, lex::StampKind kind);
 
 protected:
     bool event(QEvent* e) override;

@@ -121,7 +121,7 @@ QString WordListModel::cellText(int row, int column) const
             return {};
         return capped(e->explanation()).toString();
     case 3: return capped(e->phonetic()).toString();
-    case 4: case 5: case 6: case 7: return QString::number(e->strangeness(degreeOf(column)));
+    case 4: case 5: case 6: case 7: return QString::number(e->strangeness(degreeOfColumn(column)));
     case 8: {
         QStringView c = e->comment();
         if (e->commentFirstLine() >= 0)

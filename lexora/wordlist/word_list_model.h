@@ -16,13 +16,9 @@ class Book;
 class Clock;
 class ListHost;
 
-// The list's columns 4..7 show the four strangeness degrees: the one place that ties a degree to
-// a list column.
-constexpr int kColTemporary = 4, kColListening = 7;
-constexpr int columnOf(Degree d) { return kColTemporary + int(d); }
-constexpr bool isDegreeColumn(int column) { return column >= kColTemporary && column <= kColListening; }
-// The degree of a degree column (isDegreeColumn()).
-constexpr Degree degreeOf(int column) { return Degree(column - kColTemporary); }
+// The list's columns 4..7 show the four strangeness degrees (columnOf(), degreeOfColumn() in
+// lexora/book/skills.h).
+constexpr int kColTemporary = columnOf(Degree::Temporary), kColListening = columnOf(Degree::Listening);
 
 class WordListModel : public QAbstractTableModel {
     Q_OBJECT

@@ -1,5 +1,6 @@
 // Glosix's "AddTo" as the word-book window takes it: added as the add dialog adds a word, shown in
 // the list at once, never twice.
+#include "session_probe.h"
 #include "common/config/config_keys.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_session.h"
@@ -17,7 +18,7 @@ TEST(CompanionAdd, TheWordJoinsTheOpenBookOnceAndTheListShowsItAtOnce)
     QAbstractItemModel* model = s.list()->model();
     QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
     const QString existing = s.words().at(2);
-    s.book()->book().textChanged = false;
+    lextest::writableBook(s.book()->session()).textChanged = false;
 
     // Already there, also as the add dialog would store the typed form: said, nothing changes.
     EXPECT_EQ(s.book()->addFromCompanion(existing), LinkAddOutcome::AlreadyInBook);
@@ -66,7 +67,7 @@ TEST(CompanionAdd, TheWordJoinsTheOpenBookOnceAndTheListShowsItAtOnce)
 TEST(CompanionAdd, ABookThatCouldNotBeReadTakesNoWord)
 {
     apptest::Session s(3);
-    s.book()->book().loadFailed = true;
+    lextest::writableBook(s.book()->session()).loadFailed = true;
     EXPECT_EQ(s.book()->addFromCompanion(QStringLiteral("kiwi")), LinkAddOutcome::Refused);
     EXPECT_EQ(s.list()->model()->rowCount(), 3);
 }

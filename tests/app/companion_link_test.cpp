@@ -11,6 +11,7 @@
 #include "lexora/practice/practice_dialog.h"
 #include "lexora/practice/practice_engine.h"
 #include "resources/resources.h"
+#include "direct_practice_writer.h"
 #include "fake_link.h"
 #include "temp_dir.h"
 
@@ -173,6 +174,7 @@ namespace {
 struct PracticeWithCompanion {
     lextest::TempDir dir;
     Book book;
+    lextest::DirectPracticeWriter writer{book};
     LcgRandom random{5};
     FixedClock clock{QDateTime(QDate(2026, 5, 6), QTime(7, 8))};
     std::unique_ptr<CMyPracticeDialog> w;
@@ -197,7 +199,8 @@ struct PracticeWithCompanion {
         std::vector<int32_t> rows;
         for (int32_t r = 0; r < 12; ++r)
             rows.push_back(r);
-        w = std::make_unique<CMyPracticeDialog>(book, PracticeSettings{PracticeMode::Learn, Direction::EnToZh, 1}, rows, d);
+        w = std::make_unique<CMyPracticeDialog>(book, writer, PracticeSettings{PracticeMode::Learn, Direction::EnToZh, 1}, rows,
+                                                d);
     }
     CImageButton* companionBox() const { return ui::control<CImageButton>(w.get(), res::practice_dlg::kCompanion); }
     // Answers the current question rightly and waits for the next one.

@@ -1,5 +1,6 @@
 // The desktop's own ways of ending Lexora. A binary of its own: both end every event loop of the
 // process, which the other window tests would not survive.
+#include "session_probe.h"
 #include "app_test_support.h"
 
 #include "common/config/profile.h"
@@ -38,7 +39,7 @@ struct Running {
         connectDesktopEnds(w, &ends);
         EXPECT_TRUE(w.initialise());
         ends.running = true;
-        w.wordBook()->book().SetStrangeness(3, Degree::Spelling, DegreeChange::to(7));
+        lextest::writableBook(w.wordBook()->session()).SetStrangeness(3, Degree::Spelling, DegreeChange::to(7));
         w.show();
     }
     int savedSpelling() const

@@ -1,4 +1,5 @@
 // The two windows' command tables, driven by number as the menus, tool bar and keys do.
+#include "session_probe.h"
 #include "app_test_support.h"
 #include "word_book_fixture.h"
 
@@ -308,7 +309,7 @@ TEST(Shutdown, ExitWithoutSavingLeavesTheBookButWritesEverySetting)
     Session s(8);
     const QByteArray idx = s.file(QStringLiteral("English.idx"));
     const QByteArray txt = s.file(QStringLiteral("English.txt"));
-    s.book()->book().SetStrangeness(0, Degree::Recognition, DegreeChange::to(9));
+    lextest::writableBook(s.book()->session()).SetStrangeness(0, Degree::Recognition, DegreeChange::to(9));
     s.select({2});
     s.w->onCommand(cmd::kDelete, 1);
     s.list()->setFocusedRow(4);
@@ -344,7 +345,7 @@ TEST(Shutdown, ClosingSavesAndTheNextRunStartsWhereThisOneEnded)
     Session s(40, QStringLiteral("[MAINLISTCTRL]\nFontSize=1\n"));
     EXPECT_EQ(s.book()->listFont().pixelSize(), 18);
     EXPECT_EQ(s.book()->phoneticFont().pixelSize(), 18);
-    s.book()->book().SetStrangeness(3, Degree::Spelling, DegreeChange::to(7));
+    lextest::writableBook(s.book()->session()).SetStrangeness(3, Degree::Spelling, DegreeChange::to(7));
     s.list()->setFocusedRow(33);
     s.w->onCommand(ui::IDCANCEL, 0);   // the close button
     EXPECT_EQ(s.w->result(), int(QDialog::Rejected));

@@ -2,6 +2,7 @@
 // the temporary degree through the session, the outer window is hidden while the run lasts, 修改
 // edits the practised entry through the add/modify dialog, and the run's rows are announced once
 // it ends.
+#include "session_probe.h"
 #include "app_test_support.h"
 
 #include "common/ui/template_builder.h"
@@ -39,7 +40,7 @@ TEST(PracticeRun, ModifyEditsThePractisedEntryAndTheRunIsAnnouncedWhenItEnds)
         list->selectionModel()->select(list->model()->index(r, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     for (int r = 0; r < 15; ++r)
-        book->session().book().atView(r)->temporary = 5;   // left over from an earlier run
+        lextest::writableBook(book->session()).atView(r)->temporary = 5;   // left over from an earlier run
     QSignalSpy changed(&book->session(), &BookSession::rowsChanged);
 
     int edited = -1;

@@ -5,6 +5,7 @@
 #include "common/config/profile.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_session.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -60,7 +61,7 @@ TEST(BookChoice, MissingBookNamesTheIndexFileAndFallsBackToBook)
 
 TEST(DeleteCommand, CancelKeepsEverythingButATickedBoxStopsTheQuestions)
 {
-    Book book;
+    BookSession book;
     QStringList asked;
     auto answer = [&asked](bool yes, bool tick) {
         return [&asked, yes, tick](const QString& text, bool* dontAsk) {
@@ -73,7 +74,7 @@ TEST(DeleteCommand, CancelKeepsEverythingButATickedBoxStopsTheQuestions)
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_FALSE(confirmDeletion(book, 2, 0, answer(false, true)));
     EXPECT_EQ(asked, QStringList{QStringLiteral("您已选择了(2)项\n是否要删除选择项")});
-    EXPECT_FALSE(book.confirmDelete) << "a ticked box counts on cancel too";
+    EXPECT_FALSE(book.book().confirmDelete) << "a ticked box counts on cancel too";
     // No question any more for the rest of the run.
     EXPECT_TRUE(confirmDeletion(book, 1, 0, answer(false, false)));
     EXPECT_EQ(asked.size(), 1);
@@ -81,7 +82,7 @@ TEST(DeleteCommand, CancelKeepsEverythingButATickedBoxStopsTheQuestions)
 
 TEST(DeleteCommand, ParameterOneAsksNothing)
 {
-    Book book;
+    BookSession book;
     QStringList asked;
     auto ask = [&asked](const QString& text, bool*) {
         asked << text;
@@ -89,7 +90,7 @@ TEST(DeleteCommand, ParameterOneAsksNothing)
     };
     EXPECT_TRUE(confirmDeletion(book, 3, 1, ask));
     EXPECT_TRUE(asked.isEmpty());
-    EXPECT_TRUE(book.confirmDelete);
+    EXPECT_TRUE(book.book().confirmDelete);
     EXPECT_FALSE(confirmDeletion(book, 3, 0, ask));
     EXPECT_EQ(asked.size(), 1);
 }

@@ -2,6 +2,7 @@
 // window, the dialog shows the due counts of the three degrees, each button selects exactly the
 // due rows through the list and opens the set-up of its practice (with its 10-to-100 rule), and
 // the dialog is used from the keyboard.
+#include "session_probe.h"
 #include "app_test_support.h"
 
 #include "common/platform/sources.h"
@@ -175,7 +176,7 @@ TEST_F(TodayReview, EachButtonSelectsItsDueRowsAndOpensItsPractice)
 TEST_F(TodayReview, MoreThanAHundredDueRunsTheFirstHundredInListOrder)
 {
     for (int r = 0; r < kRows; ++r)
-        book()->book().atView(r)->temporary = 5;
+        lextest::writableBook(book()->session()).atView(r)->temporary = 5;
     int practised = -1;
     ui.modalHook = [&](QDialog& d) {
         if (dynamic_cast<TodayReviewDialog*>(&d)) {
@@ -215,7 +216,7 @@ TEST(TodayReviewDialog, KeyboardAndEmptyDegrees)
         d.show();
         QTest::keyClick(&d, Qt::Key_Return);
         EXPECT_EQ(d.result(), QDialog::Accepted);
-        EXPECT_EQ(d.chosen(), ReviewDegree::Spelling);
+        EXPECT_EQ(d.chosen(), Skill::Spelling);
     }
     // Each button carries its letter (Alt+R, Alt+S, Alt+L; pressed for real in the end-to-end test).
     {
@@ -241,7 +242,7 @@ TEST(TodayReviewDialog, KeyboardAndEmptyDegrees)
         EXPECT_EQ(d.result(), QDialog::Rejected);
         EXPECT_FALSE(d.chosen());
     }
-    EXPECT_EQ(TodayReviewDialog::practiceFor(ReviewDegree::Recognition), PracticeMode::Learn);
-    EXPECT_EQ(TodayReviewDialog::practiceFor(ReviewDegree::Spelling), PracticeMode::Dictate);
-    EXPECT_EQ(TodayReviewDialog::practiceFor(ReviewDegree::Listening), PracticeMode::Listen);
+    EXPECT_EQ(TodayReviewDialog::practiceFor(Skill::Recognition), PracticeMode::Learn);
+    EXPECT_EQ(TodayReviewDialog::practiceFor(Skill::Spelling), PracticeMode::Dictate);
+    EXPECT_EQ(TodayReviewDialog::practiceFor(Skill::Listening), PracticeMode::Listen);
 }

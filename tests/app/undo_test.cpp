@@ -293,7 +293,9 @@ TEST(UndoRedo, PracticeResultsStayThroughAnUndo)
 
     // A run over row 0: it clears the row's temporary degree and stamps its review time.
     const std::vector<int32_t> rows = session.run(std::make_unique<BeginPracticeOp>(std::vector<int>{0}));
-    b.atView(0)->stored.review = EntryTime{9, 1, 2, 3, 4};
+    session.run(std::make_unique<PracticeAnswerOp>(
+        PracticeAnswer{0, PracticeMode::Learn, AnswerOutcome::Right, QDateTime(QDate(2009, 1, 2), QTime(3, 4)), 800}));
+    ASSERT_EQ(b.atView(0)->stored.review, (EntryTime{9, 1, 2, 3, 4}));
     session.run(std::make_unique<EndPracticeOp>(rows));
     // Space stamps the review time of the focused row: no edit either.
     s.list()->setFocusedRow(1);

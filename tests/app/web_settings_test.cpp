@@ -1,6 +1,7 @@
 // The outer window with a recording browser: the update request at start, back and forward, the
 // page switch of "检测更新", the about box from the system menu and the help menu; and the
 // settings dialog opened from the word book, with the Book-folder change on real files.
+#include "session_probe.h"
 #include "app_test_support.h"
 #include "fake_web_browser.h"
 
@@ -161,7 +162,7 @@ TEST(SettingsInWindow, BookFolderChangeSavesHereAndLoadsThere)
     const QString other = win.pf.folder + QStringLiteral("/Other/");
     apptest::writeBook(other, QStringLiteral("English"), 3);
     // An edit that must reach the old folder before the switch.
-    book->book().atView(0)->stored.recognition = 7;
+    lextest::writableBook(book->session()).atView(0)->stored.recognition = 7;
 
     win.answer = [&](QDialog& d) { return setBookFolderAndSave(d, other); };
     EXPECT_TRUE(win.w->onCommand(cmd::kSettings, 0));
@@ -207,7 +208,7 @@ TEST(SettingsInWindow, BookFolderRefusals)
     win.ui.base.clear();
     const QString other = win.pf.folder + QStringLiteral("/Other/");
     apptest::writeBook(other, QStringLiteral("English"), 3);
-    book->book().loadFailed = true;   // the save refuses to overwrite a Book it could not read
+    lextest::writableBook(book->session()).loadFailed = true;   // the save refuses to overwrite a Book it could not read
     win.ui.queueAnswer(MessageAnswer::No);
     win.answer = [&](QDialog& d) {
         EXPECT_NE(setBookFolderAndSave(d, other), QDialog::Accepted);

@@ -1,5 +1,6 @@
 // The word-book page's logic without a widget: commands by number against a recording view and
 // scripted dialogs.
+#include "session_probe.h"
 #include "app_test_support.h"
 
 #include "common/config/profile.h"
@@ -86,10 +87,10 @@ struct ScriptedDialogs : WordBookDialogs {
         opened << QStringLiteral("practice %1").arg(int(mode));
         return yes;
     }
-    std::optional<ReviewChoice> todayReview(const std::array<int, kReviewDegreeCount>&) override
+    std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>&) override
     {
         opened << QStringLiteral("review");
-        return yes ? std::optional(ReviewChoice{ReviewDegree::Spelling, PracticeMode::Dictate}) : std::nullopt;
+        return yes ? std::optional(ReviewChoice{Skill::Spelling, PracticeMode::Dictate}) : std::nullopt;
     }
     void settings() override { opened << QStringLiteral("settings"); }
 };
@@ -187,7 +188,7 @@ TEST(WordBookController, DialogsResultsReachTheBookAndTheStatusBar)
     EXPECT_EQ(rig.c->book().atView(1)->className(), QString());
 
     // The scripted filter keeps the rows with a temporary degree above 0.
-    rig.c->book().atView(2)->temporary = 3;
+    lextest::writableBook(rig.c->session()).atView(2)->temporary = 3;
     rig.view.selected = {1, 2, 3};
     rig.c->onCommand(cmd::kStrangenessFilter, 0);
     EXPECT_EQ(rig.view.selected, std::vector<int>{2});

@@ -1,6 +1,7 @@
 // Every undoable operation on a Book read from its files: done, undone, redone, and a save after
 // the undo writes the Book exactly as it was loaded; what changes nothing or is no edit adds no
 // step; key presses on one cell merge; the history is bounded in steps and in bytes.
+#include "session_probe.h"
 #include "entry_builder.h"
 #include "book_snapshot.h"
 #include "temp_dir.h"
@@ -10,6 +11,7 @@
 #include "lexora/book/book_session.h"
 #include "lexora/book/operations/degree_ops.h"
 #include "lexora/book/operations/entry_ops.h"
+#include "lexora/exchange/import_op.h"
 #include "lexora/book/operations/order_ops.h"
 
 #include <gtest/gtest.h>
@@ -48,8 +50,8 @@ struct Fixture {
             b.textChanged = true;
             EXPECT_TRUE(saveBook(b).ok());
         }
-        s.book().path = folder;
-        s.book().name = QStringLiteral("Mine");
+        lextest::writableBook(s).path = folder;
+        lextest::writableBook(s).name = QStringLiteral("Mine");
         s.load();
     }
     std::string onDisk()
@@ -126,13 +128,13 @@ TEST(BookOperations, EachComesBackWithUndoAndGoesAgainWithRedo)
         EXPECT_FALSE(f.s.history().canUndo()) << "one step per operation";
         f.s.redo();
         EXPECT_EQ(snapshot(f.s.book()), after);
-        ASSERT_TRUE(saveBook(f.s.book()).ok());
+        ASSERT_TRUE(saveBook(lextest::writableBook(f.s)).ok());
         f.s.undo();
         EXPECT_EQ(snapshot(f.s.book()), before);
-        ASSERT_TRUE(saveBook(f.s.book()).ok());
+        ASSERT_TRUE(saveBook(lextest::writableBook(f.s)).ok());
         EXPECT_EQ(f.onDisk(), beforeSaved);
         f.s.redo();
-        ASSERT_TRUE(saveBook(f.s.book()).ok());
+        ASSERT_TRUE(saveBook(lextest::writableBook(f.s)).ok());
         EXPECT_EQ(f.onDisk(), snapshot(f.s.book(), false));
     }
 }
@@ -145,7 +147,7 @@ TEST(BookOperations, OnlyEditsThatChangedSomethingAreSteps)
     f.s.run(std::make_unique<ClassNameOp>(Rows{1}, QString()));
     f.s.run(std::make_unique<DeleteOp>(Rows{}));
     f.s.run(std::make_unique<MoveToOp>(Rows{1}, QStringLiteral("Other"), false));   // a copy
-    f.s.run(std::make_unique<StampReviewOp>(1, f.clock));
+    f.s.run(std::make_unique<StampReviewOp>(1, StampKind::Space, f.clock));
     f.s.run(std::make_unique<RevealOp>(Rows{1, 2}, f.clock));
     f.s.run(std::make_unique<BeginPracticeOp>(Rows{1, 2}));
     EXPECT_EQ(h.count(), 0);
@@ -159,10 +161,10 @@ TEST(BookOperations, OnlyEditsThatChangedSomethingAreSteps)
     EXPECT_EQ(h.count(), 2);
     f.s.undo();
     // A value changed since by something that is no edit stays where it is.
-    f.s.book().atView(3)->stored.spelling = 9;
+    lextest::writableBook(f.s).atView(3)->stored.spelling = 9;
     f.s.undo();
     EXPECT_EQ(f.s.book().atView(3)->stored.spelling, 9);
-    f.s.book().atView(3)->stored.spelling = 3;
+    lextest::writableBook(f.s).atView(3)->stored.spelling = 3;
     f.s.redo();
     EXPECT_EQ(f.s.book().atView(3)->stored.spelling, 3) << "redo moves a value only from where the undo left it";
 }

@@ -1,5 +1,6 @@
 // The save of a shutdown request: when the Book cannot be saved where it belongs, it is written
 // whole into a new recovery folder (never over an earlier one) that the next start is told of.
+#include "session_probe.h"
 #include "fault_env.h"
 #include "temp_dir.h"
 
@@ -43,8 +44,8 @@ TEST(ShutdownSave, AFailedSaveWritesTheWholeBookToANewRecoveryFolder)
         ASSERT_TRUE(createDirs(Env::defaultEnv(), folder));
         lextest::FaultEnv env;
         BookSession s(&env);
-        s.book().path = folder;
-        s.book().name = QStringLiteral("English");
+        lextest::writableBook(s).path = folder;
+        lextest::writableBook(s).name = QStringLiteral("English");
         s.load();
         for (int i = 0; i < 3; ++i) {
             auto e = std::make_unique<WordEntry>();
@@ -61,7 +62,7 @@ TEST(ShutdownSave, AFailedSaveWritesTheWholeBookToANewRecoveryFolder)
         QStringList written;
         for (int round = 0; round < 2; ++round) {
             env.breakAt(c.trouble == Trouble::FirstWriteFails ? 1 : 0, lextest::FaultEnv::Mode::Fail);
-            s.book().saveOnExit = true;
+            lextest::writableBook(s).saveOnExit = true;
             const QString where = saveForShutdownRequest(s, root, now);
             EXPECT_FALSE(s.book().saveOnExit) << "the window's exit would save (and ask) again";
             if (c.trouble == Trouble::None) {

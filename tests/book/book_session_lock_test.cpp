@@ -1,6 +1,7 @@
 // The open Book and the other writers: a Book whose lock another writer never lets go is opened
 // read-only (nothing of it changed, never saved over), and a save-as locks its new Book before
 // writing it, never writing one another writer holds.
+#include "session_probe.h"
 #include "temp_dir.h"
 
 #include "lexora/book/book_lock.h"
@@ -55,8 +56,8 @@ TEST(BookSessionLock, AHungWriterMeansReadOnlyAndSaveAsLocksItsBookFirst)
 
     BookSession s;
     s.setLockFolder(runtime, 100);
-    s.book().path = folder;
-    s.book().name = QStringLiteral("A");
+    lextest::writableBook(s).path = folder;
+    lextest::writableBook(s).name = QStringLiteral("A");
     s.load();
     EXPECT_TRUE(s.readOnly());
     EXPECT_FALSE(s.holdsBookLock());

@@ -1,5 +1,6 @@
 // The session that owns the open Book: every action changes the Book and announces exactly what
 // changed; the rules of adding, modifying, deleting, class names, find, move/copy and switching.
+#include "session_probe.h"
 #include "entry_builder.h"
 #include "fault_env.h"
 #include "temp_dir.h"
@@ -8,6 +9,7 @@
 #include "lexora/book/book_session.h"
 #include "lexora/book/operations/degree_ops.h"
 #include "lexora/book/operations/entry_ops.h"
+#include "lexora/exchange/import_op.h"
 #include "lexora/book/operations/order_ops.h"
 
 #include <QSignalSpy>
@@ -53,7 +55,7 @@ auto run(BookSession& s, Args&&... args)
 void fill(BookSession& s, int n)
 {
     for (int i = 0; i < n; ++i)
-        s.book().AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), AddMode::Loaded);
+        lextest::writableBook(s).AddEntry(entry(QStringLiteral("w%1").arg(i), QStringLiteral("e%1").arg(i)), AddMode::Loaded);
     s.announceReset();
 }
 
@@ -83,7 +85,7 @@ TEST(BookSession, EveryActionAnnouncesWhatChanged)
     rec.take();
     EXPECT_EQ(run<StrangenessOp>(s, Rows{0}, Degree::Temporary, DegreeChange::by(Step::Down)), 0);
     EXPECT_EQ(rec.take(), QString());
-    run<StampReviewOp>(s, 3, clock);
+    run<StampReviewOp>(s, 3, StampKind::Space, clock);
     run<RevealOp>(s, Rows{5}, clock);
     EXPECT_EQ(rec.take(), QStringLiteral("chg 3-3|chg 5-5"));
     run<SortOp>(s, 1);
@@ -105,7 +107,7 @@ TEST(BookSession, DeletingEveryRowKeepsTheNumberingAndTheTextFlag)
 {
     BookSession s;
     fill(s, 4);
-    s.book().textChanged = false;
+    lextest::writableBook(s).textChanged = false;
     Recorder rec(s);
     const DeleteOutcome d = run<DeleteOp>(s, Rows{0, 1, 2, 3});
     EXPECT_TRUE(d.cleared);
@@ -143,7 +145,7 @@ TEST(BookSession, ModifyMarksTheTextOnlyWhenATextChanged)
 {
     BookSession s;
     fill(s, 3);
-    s.book().textChanged = false;
+    lextest::writableBook(s).textChanged = false;
     EntryEdit edit{QStringLiteral("w1"), QString(), QStringLiteral("e1"), QString(), 4, 5, 6};
     ModifyOp::Outcome m = run<ModifyOp>(s, 1, edit);
     ASSERT_TRUE(m.done);
@@ -173,7 +175,7 @@ TEST(BookSession, ClassNamesMarkTheTextWhenRowsChanged)
 {
     BookSession s;
     fill(s, 4);
-    s.book().textChanged = false;
+    lextest::writableBook(s).textChanged = false;
     EXPECT_EQ(run<ClassNameOp>(s, Rows{0, 2}, QString()), 0) << "already empty";
     EXPECT_FALSE(s.book().textChanged);
     QString name = QStringLiteral("单元一");
@@ -188,7 +190,7 @@ TEST(BookSession, FindWrapsFromTheFocusedRowAndSkipsIt)
 {
     BookSession s;
     for (const char* w : {"apple", "pear", "grape", "plum", "Grape", "fig", "kiwi", "grapefruit"})
-        s.book().AddEntry(entry(QString::fromUtf8(w), QStringLiteral("x ") + QString::fromUtf8(w)), AddMode::Loaded);
+        lextest::writableBook(s).AddEntry(entry(QString::fromUtf8(w), QStringLiteral("x ") + QString::fromUtf8(w)), AddMode::Loaded);
     const auto grape = QStringLiteral("grape");
     EXPECT_EQ(s.findNext(5, grape, true), 7);
     EXPECT_EQ(s.findNext(7, grape, true), 2);
@@ -213,10 +215,10 @@ TEST(BookSession, CopyAndMoveAppendToAnotherBookButNeverToItself)
         ASSERT_TRUE(saveBook(target).ok());
     }
     BookSession s;
-    s.book().path = folder;
-    s.book().name = QStringLiteral("Mine");
+    lextest::writableBook(s).path = folder;
+    lextest::writableBook(s).name = QStringLiteral("Mine");
     fill(s, 5);
-    ASSERT_TRUE(saveBook(s.book()).ok());
+    ASSERT_TRUE(saveBook(lextest::writableBook(s)).ok());
 
     EXPECT_TRUE(run<MoveToOp>(s, Rows{1, 2}, QStringLiteral("Mine"), true).intoOpenBook);
     EXPECT_EQ(s.rowCount(), 5);
@@ -256,8 +258,8 @@ TEST(BookSession, SwitchingOnlyAfterASuccessfulSaveAndFromTheFolderAsked)
     }
     lextest::FaultEnv env;
     BookSession s(&env);
-    s.book().path = folder;
-    s.book().name = QStringLiteral("One");
+    lextest::writableBook(s).path = folder;
+    lextest::writableBook(s).name = QStringLiteral("One");
     s.load();
     run<AddOp>(s, entry(QStringLiteral("unsaved")));
     Recorder rec(s);
@@ -298,7 +300,7 @@ TEST(BookSession, AnImportAndAPracticeRunAreAnnouncedOnceEach)
 {
     BookSession s;
     fill(s, 3);
-    s.book().textChanged = false;
+    lextest::writableBook(s).textChanged = false;
     Recorder rec(s);
     FixedClock clock(QDateTime(QDate(2026, 1, 2), QTime(3, 4)));
 
@@ -316,14 +318,14 @@ TEST(BookSession, AnImportAndAPracticeRunAreAnnouncedOnceEach)
     EXPECT_EQ(rec.take(), QStringLiteral("ins 3-%1").arg(2 + r.added));
     EXPECT_TRUE(s.book().textChanged);
     // Nothing to add: no announcement, and the text file is not marked for rewriting.
-    s.book().textChanged = false;
+    lextest::writableBook(s).textChanged = false;
     EXPECT_EQ(run<ImportOp>(s, u"\r\n", ImportSettings{}, clock).added, 0);
     EXPECT_EQ(rec.take(), QString());
     EXPECT_FALSE(s.book().textChanged);
 
     // The run start clears the temporary degree of the rows taken and says so.
-    s.book().atView(0)->temporary = 4;
-    s.book().atView(2)->temporary = 7;
+    lextest::writableBook(s).atView(0)->temporary = 4;
+    lextest::writableBook(s).atView(2)->temporary = 7;
     const std::vector<int32_t> rows = run<BeginPracticeOp>(s, Rows{2, 0, 2, s.rowCount() + 5});
     EXPECT_EQ(rows, (std::vector<int32_t>{0, 2}));
     EXPECT_EQ(s.book().atView(0)->temporary, 0);
@@ -342,15 +344,15 @@ TEST(BookSession, TakenRowsComeBackWhereTheyStood)
     const QString folder = dir.path() + QLatin1Char('/');
     {
         BookSession writer;
-        writer.book().path = folder;
-        writer.book().name = QStringLiteral("Mine");
+        lextest::writableBook(writer).path = folder;
+        lextest::writableBook(writer).name = QStringLiteral("Mine");
         fill(writer, 8);
-        writer.book().textChanged = true;
-        ASSERT_TRUE(saveBook(writer.book()).ok());
+        lextest::writableBook(writer).textChanged = true;
+        ASSERT_TRUE(saveBook(lextest::writableBook(writer)).ok());
     }
     BookSession s;
-    s.book().path = folder;
-    s.book().name = QStringLiteral("Mine");
+    lextest::writableBook(s).path = folder;
+    lextest::writableBook(s).name = QStringLiteral("Mine");
     s.load();
     run<AddOp>(s, entry(QStringLiteral("made")));   // one entry outside the block
     Recorder rec(s);
@@ -359,7 +361,7 @@ TEST(BookSession, TakenRowsComeBackWhereTheyStood)
     run<DeleteOp>(s, Rows{8, 1, 5, 6});
     EXPECT_EQ(words(s), (QStringList{"w0", "w2", "w3", "w4", "w7"}));
     rec.take();
-    s.book().textChanged = false;
+    lextest::writableBook(s).textChanged = false;
     s.undo();
     EXPECT_EQ(words(s), all);
     EXPECT_EQ(rec.take(), QStringLiteral("ins 1-1|ins 5-6|ins 8-8"));
@@ -377,5 +379,5 @@ TEST(BookSession, TakenRowsComeBackWhereTheyStood)
     run<DeleteOp>(s, Rows{0, 1, 2, 3, 4, 5, 6});
     s.history().clear();
     EXPECT_EQ(s.rowCount(), 0);
-    ASSERT_TRUE(saveBook(s.book()).ok());
+    ASSERT_TRUE(saveBook(lextest::writableBook(s)).ok());
 }

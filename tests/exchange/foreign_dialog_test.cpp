@@ -2,6 +2,7 @@
 // answers: the format follows the extension, the table preview and its field map, the import as
 // one step that an undo takes back whole, bad files that change nothing, an export read back, and
 // a package's sounds copied into the voice folder.
+#include "session_probe.h"
 #include "../wordlist/list_fixture.h"
 #include "book_snapshot.h"
 #include "entry_builder.h"
@@ -31,7 +32,7 @@ protected:
     void SetUp() override
     {
         for (const char* w : {"alpha", "beta", "gamma"})
-            session.book().AddEntry(lextest::entry(QString::fromLatin1(w), QStringLiteral("释义")), AddMode::Loaded);
+            lextest::writableBook(session).AddEntry(lextest::entry(QString::fromLatin1(w), QStringLiteral("释义")), AddMode::Loaded);
         list = std::make_unique<CMyListCtrl>(&host, &session, &clock, nullptr);
         session.announceReset();
     }

@@ -1,5 +1,6 @@
 // "AddTo" from Glosix: through a running Lexora over the link, and without one into the Book's
 // files under the Book's writer lock, racing a Lexora that opens the same Book at that moment.
+#include "session_probe.h"
 #include "glosix/add_to_book.h"
 #include "glosix/glosix_dlg.h"
 
@@ -274,8 +275,8 @@ TEST(GlosixAddTo, ALexoraOpeningTheBookWaitsForTheAppendAndThenHoldsTheBook)
     std::thread lexora([&] {
         BookSession session;
         session.setLockFolder(home.runtime);
-        session.book().path = home.book;
-        session.book().name = QStringLiteral("English");
+        lextest::writableBook(session).path = home.book;
+        lextest::writableBook(session).name = QStringLiteral("English");
         session.load();
         loaded = session.rowCount();
         // Now open in "Lexora": Glosix must keep off until it is closed.
@@ -314,8 +315,8 @@ TEST(GlosixAddTo, RacingAppendsAndOpeningsNeverLoseOrDoubleAWord)
         {
             BookSession session;
             session.setLockFolder(home.runtime);
-            session.book().path = home.book;
-            session.book().name = QStringLiteral("English");
+            lextest::writableBook(session).path = home.book;
+            lextest::writableBook(session).name = QStringLiteral("English");
             session.load();
             for (const WordEntry* e : session.book().full())
                 sawWord = sawWord || e->word() == word;

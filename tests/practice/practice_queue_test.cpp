@@ -68,7 +68,7 @@ TEST(PracticeQueue, LoopLayoutForEveryCount)
             const auto groups = lex::buildPracticeGroups(range(0, n), r1);
             // The engine builds the same queue from the same draws.
             Rig run(100, PracticeMode::Learn, loops);
-            lex::PracticeEngine engine(run.book, {PracticeMode::Learn, lex::Direction::EnToZh, loops}, {}, r2, run.clock);
+            lex::PracticeEngine engine(run.book, run.writer, {PracticeMode::Learn, lex::Direction::EnToZh, loops}, {}, r2, run.clock);
             engine.BuildPracticeQueue(range(0, n));
             const std::vector<int32_t>& q = engine.queue();
 

@@ -2,6 +2,8 @@
 // A Book of numbered words and an engine wired to recording sinks.
 
 #include "common/platform/sources.h"
+#include "direct_practice_writer.h"
+#include "lexora/book/list_ops.h"
 #include "lexora/book/book.h"
 #include "lexora/practice/practice_engine.h"
 
@@ -49,6 +51,7 @@ struct Recorder {
 
 struct Rig {
     lex::Book book;
+    lextest::DirectPracticeWriter writer{book};
     lex::LcgRandom random{7};
     lex::FixedClock clock{QDateTime(QDate(2025, 6, 1), QTime(8, 30))};
     Recorder rec;
@@ -58,7 +61,7 @@ struct Rig {
         lex::PracticeOptions opts = {})
     {
         fillBook(book, bookRows);
-        engine = std::make_unique<lex::PracticeEngine>(book, lex::PracticeSettings{mode, direction, loops}, opts,
+        engine = std::make_unique<lex::PracticeEngine>(book, writer, lex::PracticeSettings{mode, direction, loops}, opts,
                                                        random, clock, rec.sinks());
     }
     lex::PracticeEngine& e() { return *engine; }

@@ -110,7 +110,7 @@ TEST(PracticeRun, TicksAndKeysWhileTheEndMessageIsOpenChangeNothing)
             engine->dontKnow();
         }
     };
-    lex::PracticeEngine e(run.book, lex::PracticeSettings{PracticeMode::Learn, lex::Direction::EnToZh, 2}, noPauseWhenCorrect(), run.random,
+    lex::PracticeEngine e(run.book, run.writer, lex::PracticeSettings{PracticeMode::Learn, lex::Direction::EnToZh, 2}, noPauseWhenCorrect(), run.random,
                           run.clock, sinks);
     engine = &e;
     e.start(range(0, 10));

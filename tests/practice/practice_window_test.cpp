@@ -30,6 +30,7 @@ namespace {
 struct Window {
     lextest::TempDir dir;
     Book book;
+    lextest::DirectPracticeWriter writer{book};
     LcgRandom random{11};
     FixedClock clock{QDateTime(QDate(2026, 3, 4), QTime(9, 15))};
     lextest::ScriptedServices ui;
@@ -62,7 +63,7 @@ struct Window {
         };
         d.configPath = configPath();
         std::vector<int32_t> all = practicetest::range(0, rows);
-        w = std::make_unique<CMyPracticeDialog>(book, PracticeSettings{mode, direction, 1}, all, d);
+        w = std::make_unique<CMyPracticeDialog>(book, writer, PracticeSettings{mode, direction, 1}, all, d);
     }
     QString configPath() const { return dir.path(QStringLiteral("Config.INI")); }
     CImageButton* button(int id) const { return ui::control<CImageButton>(w.get(), id); }

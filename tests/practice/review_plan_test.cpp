@@ -3,7 +3,7 @@
 // review times, and the plan's counts and rows.
 #include "common/platform/sources.h"
 #include "lexora/book/book.h"
-#include "lexora/practice/review_plan.h"
+#include "lexora/record/review_plan.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -61,7 +61,7 @@ protected:
     static inline bool hadTz_ = false;
 };
 
-bool dueAt(const FixedClock& clock, const IndexFields& f, ReviewDegree d)
+bool dueAt(const FixedClock& clock, const IndexFields& f, Skill d)
 {
     return ReviewCalendar(reviewDay(clock)).dueMask(f) & dueBit(d);
 }
@@ -74,7 +74,7 @@ TEST(ReviewPlan, EachDegreeReadsItsOwnStrangeness)
     const ReviewCalendar cal(today);
     // Three days ago: due at 6 (3 days) and above, not at 5 (5 days).
     const IndexFields f = fields(stored(today.addDays(-3)), 6, 5, 10);
-    EXPECT_EQ(cal.dueMask(f), dueBit(ReviewDegree::Recognition) | dueBit(ReviewDegree::Listening));
+    EXPECT_EQ(cal.dueMask(f), dueBit(Skill::Recognition) | dueBit(Skill::Listening));
     EXPECT_EQ(cal.dueMask(fields(stored(today.addDays(-3)), 0, 0, 0)), 0);
 }
 
@@ -97,15 +97,15 @@ TEST_F(ReviewClock, EachIntervalEndsAtLocalMidnight)
     }
     // A damaged degree above 10 waits no longer than 10.
     EXPECT_EQ(reviewIntervalDays(200), 0);
-    EXPECT_TRUE(ReviewCalendar(reviewed).dueMask(fields(stored(reviewed), 200, 0, 0)) & dueBit(ReviewDegree::Recognition));
+    EXPECT_TRUE(ReviewCalendar(reviewed).dueMask(fields(stored(reviewed), 200, 0, 0)) & dueBit(Skill::Recognition));
 
     // Reviewed at 23:59: one minute later it is one day old.
     const IndexFields late = fields(stored(reviewed, QTime(23, 59)), 9);
-    EXPECT_TRUE(dueAt(at(reviewed.addDays(1), QTime(0, 0)), late, ReviewDegree::Recognition));
+    EXPECT_TRUE(dueAt(at(reviewed.addDays(1), QTime(0, 0)), late, Skill::Recognition));
     // The clock's instant is read in the local zone: 22:00 UTC on 4 May is already 5 May here.
     const FixedClock utc(QDateTime(reviewed, QTime(22, 0), QTimeZone::utc()));
     EXPECT_EQ(reviewDay(utc), reviewed.addDays(1));
-    EXPECT_TRUE(dueAt(utc, fields(stored(reviewed, QTime(10, 0)), 9), ReviewDegree::Recognition));
+    EXPECT_TRUE(dueAt(utc, fields(stored(reviewed, QTime(10, 0)), 9), Skill::Recognition));
 }
 
 TEST_F(ReviewClock, DaylightSavingDaysCountAsWholeDays)
@@ -113,13 +113,13 @@ TEST_F(ReviewClock, DaylightSavingDaysCountAsWholeDays)
     // Spring: 29 March 2026 has 23 hours. Reviewed 28 March at 00:30, strangeness 7 (2 days):
     // 47.5 hours later, at 00:00 on 30 March, two calendar days have passed.
     const IndexFields spring = fields(stored(QDate(2026, 3, 28), QTime(0, 30)), 7);
-    EXPECT_FALSE(dueAt(at(QDate(2026, 3, 29), QTime(23, 59)), spring, ReviewDegree::Recognition));
-    EXPECT_TRUE(dueAt(at(QDate(2026, 3, 30), QTime(0, 0)), spring, ReviewDegree::Recognition));
+    EXPECT_FALSE(dueAt(at(QDate(2026, 3, 29), QTime(23, 59)), spring, Skill::Recognition));
+    EXPECT_TRUE(dueAt(at(QDate(2026, 3, 30), QTime(0, 0)), spring, Skill::Recognition));
     // Autumn: 25 October 2026 has 25 hours. Reviewed 24 October at 00:00, strangeness 7: at 23:59
     // on the 25th almost 49 hours have passed but only one calendar day.
     const IndexFields autumn = fields(stored(QDate(2026, 10, 24), QTime(0, 0)), 7);
-    EXPECT_FALSE(dueAt(at(QDate(2026, 10, 25), QTime(23, 59)), autumn, ReviewDegree::Recognition));
-    EXPECT_TRUE(dueAt(at(QDate(2026, 10, 26), QTime(0, 0)), autumn, ReviewDegree::Recognition));
+    EXPECT_FALSE(dueAt(at(QDate(2026, 10, 25), QTime(23, 59)), autumn, Skill::Recognition));
+    EXPECT_TRUE(dueAt(at(QDate(2026, 10, 26), QTime(0, 0)), autumn, Skill::Recognition));
 }
 
 TEST(ReviewPlan, FutureAndUndatedReviewTimes)
@@ -131,7 +131,7 @@ TEST(ReviewPlan, FutureAndUndatedReviewTimes)
     for (const EntryTime t : {stored(today, QTime(23, 0)), stored(QDate(2026, 11, 20))}) {
         EXPECT_EQ(cal.daysSince(t), 0);
         EXPECT_EQ(cal.dueMask(fields(t, 10, 9, 10)),
-                  dueBit(ReviewDegree::Recognition) | dueBit(ReviewDegree::Listening));
+                  dueBit(Skill::Recognition) | dueBit(Skill::Listening));
     }
     // The year keeps four bits: 2026 and 2010 are both stored as 10, 2011 as 11. A stored 11 is
     // 2011 seen from 2026 (the latest such year not after today's), fifteen years ago.
@@ -170,20 +170,20 @@ TEST(ReviewPlan, CountsAndRowsFollowTheOrderGiven)
     ASSERT_EQ(plan.due.size(), 5u);
     // In reversed order: 20 days (all three), 1 day (listening), 5 days (all three), 4 days
     // (none), today (recognition).
-    EXPECT_EQ(plan.rows(ReviewDegree::Recognition), (std::vector<int>{0, 2, 4}));
-    EXPECT_EQ(plan.rows(ReviewDegree::Spelling), (std::vector<int>{0, 2}));
-    EXPECT_EQ(plan.rows(ReviewDegree::Listening), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(plan.count(ReviewDegree::Recognition), 3);
-    EXPECT_EQ(plan.count(ReviewDegree::Spelling), 2);
-    EXPECT_EQ(plan.count(ReviewDegree::Listening), 3);
+    EXPECT_EQ(plan.rows(Skill::Recognition), (std::vector<int>{0, 2, 4}));
+    EXPECT_EQ(plan.rows(Skill::Spelling), (std::vector<int>{0, 2}));
+    EXPECT_EQ(plan.rows(Skill::Listening), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(plan.count(Skill::Recognition), 3);
+    EXPECT_EQ(plan.count(Skill::Spelling), 2);
+    EXPECT_EQ(plan.count(Skill::Listening), 3);
     EXPECT_EQ(planReview({}, today).counts, (std::array<int, 3>{0, 0, 0}));
 }
 
 TEST(ReviewPlan, DegreeNames)
 {
-    for (ReviewDegree d : kReviewDegrees)
-        EXPECT_EQ(reviewDegreeFromName(reviewDegreeName(d)), d);
-    EXPECT_EQ(reviewDegreeName(ReviewDegree::Spelling), QStringLiteral("spelling"));
-    EXPECT_FALSE(reviewDegreeFromName(u"Spelling"));
-    EXPECT_FALSE(reviewDegreeFromName(u""));
+    for (Skill d : kSkills)
+        EXPECT_EQ(skillFromName(skillName(d)), d);
+    EXPECT_EQ(skillName(Skill::Spelling), QStringLiteral("spelling"));
+    EXPECT_FALSE(skillFromName(u"Spelling"));
+    EXPECT_FALSE(skillFromName(u""));
 }

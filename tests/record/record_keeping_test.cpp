@@ -2,9 +2,11 @@
 // (offscreen, scripted dialogs): each command, then the record of the Book it concerns must hold
 // every answer under the entry's present word and added time. A record that cannot be read
 // stops neither the recording nor the save, and is told once.
+#include "session_probe.h"
 #include "../app/word_book_fixture.h"
 
 #include "lexora/book/book_file.h"
+#include "lexora/book/operations/degree_ops.h"
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/wordlist/group_dialog.h"
 
@@ -20,6 +22,12 @@ using apptest::Session;
 
 namespace {
 
+// An answer as the practice window settles it: an operation of the page's session.
+void answer(WordBookController& c, const PracticeAnswer& a)
+{
+    c.session().run(std::make_unique<PracticeAnswerOp>(a));
+}
+
 const QDateTime kAnswered(QDate(2026, 11, 2), QTime(9, 0));
 
 // Word → answers, as the record of `path` + `name` keeps them.
@@ -30,7 +38,7 @@ QMap<QString, int> recorded(const QString& path, const QString& name)
     ReviewModel model;
     EXPECT_TRUE(r.loadModel(&model));
     QMap<QString, int> out;
-    model.forEach([&](const EntryKey& k, const EntryMemory& m) { out[k.word] = m.skill(ReviewDegree::Recognition).answers; });
+    model.forEach([&](const EntryKey& k, const EntryMemory& m) { out[k.word] = m.skill(Skill::Recognition).answers; });
     return out;
 }
 
@@ -112,7 +120,7 @@ TEST(RecordKeeping, AnEntryKeepsItsRecordThroughEveryCommand)
          "English", with({{"w1", "w1x"}})},
         {"save-as",
          [](Session& s) {
-             s.book()->book().loadFailed = true;   // the save fails and offers save-as
+             lextest::writableBook(s.book()->session()).loadFailed = true;   // the save fails and offers save-as
              s.ui.queueAnswer(MessageAnswer::Yes);
              s.ui.base.queueFileName(s.pf.bookPath + QStringLiteral("Other.idx"));
              s.w->onCommand(cmd::kSave, 0);
@@ -147,7 +155,7 @@ TEST(RecordKeeping, AnEntryKeepsItsRecordThroughEveryCommand)
         ASSERT_TRUE(saveBook(second).ok());
         for (int row = 0; row < 6; ++row)
             for (int n = 0; n <= row; ++n)
-                s.book()->controller().recordAnswer({row, PracticeMode::Learn, AnswerOutcome::Right, kAnswered.addDays(n), 900});
+                answer(s.book()->controller(), {row, PracticeMode::Learn, AnswerOutcome::Right, kAnswered.addDays(n), 900});
         const WordEntry* w1 = s.book()->book().atView(1);
         EXPECT_TRUE(s.book()->controller().recallText(*w1).isEmpty()) << "the tip reads no record itself";
         s.ui.queueDialog([](QDialog*) { return 0; });   // 今日复习 reads the model, and is closed
@@ -178,7 +186,7 @@ TEST(RecordKeeping, ADamagedRecordStopsNeitherRecordingNorSaveAndIsToldOnce)
 
     WordBookController& c = s.book()->controller();
     for (int row = 0; row < 3; ++row)
-        c.recordAnswer({row, PracticeMode::Learn, AnswerOutcome::Wrong, kAnswered, 900});
+        answer(c, {row, PracticeMode::Learn, AnswerOutcome::Wrong, kAnswered, 900});
     EXPECT_TRUE(c.recallText(*s.book()->book().atView(0)).isEmpty());
     s.ui.queueDialog([](QDialog*) { return 0; });   // 今日复习 by the interval table, closed
     s.w->onCommand(cmd::kTodayReview, 0);
@@ -200,7 +208,7 @@ TEST(RecordKeeping, TodaysReviewPlansWithTheDesiredRetentionOfTheSettings)
     Session s(6);
     const QDateTime yesterday = QDateTime::currentDateTime().addDays(-1);
     for (int row = 0; row < 6; ++row)
-        s.book()->controller().recordAnswer({row, PracticeMode::Learn, AnswerOutcome::Right, yesterday, 900});
+        answer(s.book()->controller(), {row, PracticeMode::Learn, AnswerOutcome::Right, yesterday, 900});
     for (const auto& [retention, due] : {std::pair{0.97, "6"}, {0.9, "0"}, {0.97, "6"}}) {
         SCOPED_TRACE(retention);
         Profile profile = s.profile();

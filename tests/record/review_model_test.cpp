@@ -11,7 +11,7 @@
 
 namespace {
 
-using lex::ReviewDegree;
+using lex::Skill;
 
 const QDate kToday(2026, 12, 7);
 
@@ -51,13 +51,13 @@ TEST(ModelReviewPlanner, TableWithoutRecordModelWithIt)
     ASSERT_EQ(interval, 10);
     const struct {
         int entry;
-        ReviewDegree skill;
+        Skill skill;
         int daysAgo;
         bool due;
     } cases[] = {
-        {0, ReviewDegree::Recognition, 10, true}, {1, ReviewDegree::Recognition, 9, false},
-        {2, ReviewDegree::Spelling, 30, true},    {3, ReviewDegree::Listening, 0, false},
-        {4, ReviewDegree::Listening, 11, true},
+        {0, Skill::Recognition, 10, true}, {1, Skill::Recognition, 9, false},
+        {2, Skill::Spelling, 30, true},    {3, Skill::Listening, 0, false},
+        {4, Skill::Listening, 11, true},
     };
     for (const auto& c : cases)
         model.set(lex::EntryKey::of(*book.list[size_t(c.entry)]), c.skill, reviewed(10, kToday.addDays(-c.daysAgo)));
@@ -77,8 +77,8 @@ TEST(ModelReviewPlanner, TableWithoutRecordModelWithIt)
         }
     }
     // The model changes after a run: the next plan follows.
-    model.set(lex::EntryKey::of(*book.list[1]), ReviewDegree::Recognition, reviewed(10, kToday.addDays(-20)));
-    EXPECT_TRUE(planner.plan(book.list, kToday, model).due[1] & lex::dueBit(ReviewDegree::Recognition));
+    model.set(lex::EntryKey::of(*book.list[1]), Skill::Recognition, reviewed(10, kToday.addDays(-20)));
+    EXPECT_TRUE(planner.plan(book.list, kToday, model).due[1] & lex::dueBit(Skill::Recognition));
 
     // Runs of answers, new keys and renames between plans: the plan that only follows the changes
     // is the plan made from scratch.
@@ -92,7 +92,7 @@ TEST(ModelReviewPlanner, TableWithoutRecordModelWithIt)
                 model.rename(old, lex::EntryKey::of(e));
                 planner.invalidate();   // as the program does when a word changed
             } else {
-                model.set(lex::EntryKey::of(e), ReviewDegree(rng() % 3), reviewed(1 + rng() % 40, kToday.addDays(-int(rng() % 40))));
+                model.set(lex::EntryKey::of(e), Skill(rng() % 3), reviewed(1 + rng() % 40, kToday.addDays(-int(rng() % 40))));
             }
         }
         lex::ModelReviewPlanner fresh;
@@ -112,7 +112,7 @@ TEST(ReviewModel, FindsEveryKeyThroughGrowthAndRenames)
     Entries book(kKeys);
     lex::ReviewModel model;
     for (int i = 0; i < kKeys; ++i)
-        model.set(lex::EntryKey::of(*book.list[size_t(i)]), ReviewDegree::Spelling,
+        model.set(lex::EntryKey::of(*book.list[size_t(i)]), Skill::Spelling,
                   reviewed(1 + i, kToday.addDays(-i % 30)));
     for (int i = 0; i < kKeys; i += 2) {
         const lex::EntryKey old = lex::EntryKey::of(*book.list[size_t(i)]);
@@ -121,7 +121,7 @@ TEST(ReviewModel, FindsEveryKeyThroughGrowthAndRenames)
         ASSERT_EQ(model.find(old.word, old.added), nullptr);
     }
     for (int i = kKeys; i < 2 * kKeys; ++i) // growth with dead items in the table
-        model.set({QStringLiteral("new%1").arg(i), {1, 1, 1, 1, 1}}, ReviewDegree::Listening, reviewed(2, kToday));
+        model.set({QStringLiteral("new%1").arg(i), {1, 1, 1, 1, 1}}, Skill::Listening, reviewed(2, kToday));
     EXPECT_EQ(model.size(), size_t(2 * kKeys));
     std::vector<const lex::EntryMemory*> all(book.list.size());
     model.findMany(book.list.data(), book.list.size(), all.data());
@@ -130,7 +130,7 @@ TEST(ReviewModel, FindsEveryKeyThroughGrowthAndRenames)
         const lex::EntryMemory* m = model.find(e.word(), e.stored.added);
         ASSERT_NE(m, nullptr) << i;
         EXPECT_EQ(all[size_t(i)], m) << i;
-        EXPECT_EQ(m->skill(ReviewDegree::Spelling).state.stability, 1 + i);
+        EXPECT_EQ(m->skill(Skill::Spelling).state.stability, 1 + i);
     }
 }
 

@@ -1,8 +1,10 @@
 // The learning record on real files: what one answer leaves (row and memory state), an entry's
-// record through a changed word and a copy to another Book, every way the file can be bad, a
-// locked file, and a process killed in the middle of a run.
+// record through a changed word and a copy to another Book, a record following a session by
+// itself, every way the file can be bad, a locked file, and a process killed in the middle of a run.
 #include "lexora/record/review_record.h"
 
+#include "common/platform/sources.h"
+#include "lexora/book/book_file.h"
 #include "lexora/book/book_folder.h"
 #include "lexora/texts/lexora_texts.h"
 #include "temp_dir.h"
@@ -24,7 +26,7 @@ namespace {
 using lex::AnswerOutcome;
 using lex::EntryKey;
 using lex::PracticeMode;
-using lex::ReviewDegree;
+using lex::Skill;
 using lex::ReviewRecord;
 
 const QDateTime kStart(QDate(2026, 3, 1), QTime(9, 0));
@@ -38,7 +40,7 @@ std::vector<ReviewRecord::Answer> answers(const ReviewRecord& r)
     return out;
 }
 
-lex::SkillMemory memoryOf(const ReviewRecord& r, const EntryKey& k, ReviewDegree skill)
+lex::SkillMemory memoryOf(const ReviewRecord& r, const EntryKey& k, Skill skill)
 {
     lex::ReviewModel model;
     EXPECT_TRUE(r.loadModel(&model));
@@ -84,13 +86,13 @@ TEST_F(Record, AnswersKeepTheirFieldsAndMakeTheMemoryOfTheirSkill)
     lex::MemoryState want = fsrs.review({}, 0, lex::FsrsGrade::Good).after;
     want = fsrs.review(want, 1, lex::FsrsGrade::Again).after;
     want = fsrs.review(want, 3, lex::FsrsGrade::Good).after;
-    const lex::SkillMemory recognition = memoryOf(r, kApple, ReviewDegree::Recognition);
+    const lex::SkillMemory recognition = memoryOf(r, kApple, Skill::Recognition);
     EXPECT_DOUBLE_EQ(recognition.state.stability, want.stability);
     EXPECT_DOUBLE_EQ(recognition.state.difficulty, want.difficulty);
     EXPECT_EQ(recognition.lastDay, kStart.date().addDays(4).toJulianDay());
     EXPECT_EQ(recognition.answers, 3);
-    EXPECT_EQ(memoryOf(r, kApple, ReviewDegree::Spelling).answers, 1);
-    EXPECT_DOUBLE_EQ(memoryOf(r, kApple, ReviewDegree::Spelling).state.stability,
+    EXPECT_EQ(memoryOf(r, kApple, Skill::Spelling).answers, 1);
+    EXPECT_DOUBLE_EQ(memoryOf(r, kApple, Skill::Spelling).state.stability,
                      fsrs.review({}, 0, lex::FsrsGrade::Again).after.stability);
 
     // An answer dated before the last one (the clock was put back) is replayed in time order.
@@ -99,7 +101,7 @@ TEST_F(Record, AnswersKeepTheirFieldsAndMakeTheMemoryOfTheirSkill)
     replay = fsrs.review(replay, 1, lex::FsrsGrade::Again).after;
     replay = fsrs.review(replay, 1, lex::FsrsGrade::Again).after;
     replay = fsrs.review(replay, 2, lex::FsrsGrade::Good).after;
-    EXPECT_DOUBLE_EQ(memoryOf(r, kApple, ReviewDegree::Recognition).state.stability, replay.stability);
+    EXPECT_DOUBLE_EQ(memoryOf(r, kApple, Skill::Recognition).state.stability, replay.stability);
 
     // A stamp is kept, and is no answer.
     ASSERT_TRUE(r.recordStamp(kPear, lex::StampKind::Phonetic, kStart));
@@ -110,7 +112,7 @@ TEST_F(Record, AnswersKeepTheirFieldsAndMakeTheMemoryOfTheirSkill)
         return ++stamps;
     }));
     EXPECT_EQ(stamps, 1);
-    EXPECT_EQ(memoryOf(r, kPear, ReviewDegree::Recognition).answers, 0);
+    EXPECT_EQ(memoryOf(r, kPear, Skill::Recognition).answers, 0);
     EXPECT_FALSE(r.takeFirstFault());
 }
 
@@ -137,7 +139,7 @@ TEST_F(Record, AnEntryKeepsItsRecordWhenItsWordChangesAndWhenCopied)
     const auto merged = answers(r);
     ASSERT_EQ(merged.size(), 2u);
     EXPECT_EQ(merged[1].key, kApple);
-    EXPECT_EQ(memoryOf(r, kApple, ReviewDegree::Recognition).answers, 2);
+    EXPECT_EQ(memoryOf(r, kApple, Skill::Recognition).answers, 2);
     ASSERT_TRUE(r.renameEntry(kPear, apples)) << "a key without a record renames nothing";
 
     // Copy to another Book (twice: the second adds nothing), and save under another name.
@@ -146,8 +148,8 @@ TEST_F(Record, AnEntryKeepsItsRecordWhenItsWordChangesAndWhenCopied)
     for (int i = 0; i < 2; ++i)
         ASSERT_TRUE(r.copyEntriesTo(other, {kApple, kPear}));
     EXPECT_EQ(answers(other).size(), 2u);
-    EXPECT_DOUBLE_EQ(memoryOf(other, kApple, ReviewDegree::Recognition).state.stability,
-                     memoryOf(r, kApple, ReviewDegree::Recognition).state.stability);
+    EXPECT_DOUBLE_EQ(memoryOf(other, kApple, Skill::Recognition).state.stability,
+                     memoryOf(r, kApple, Skill::Recognition).state.stability);
     ReviewRecord saved;
     ASSERT_TRUE(saved.open(ReviewRecord::fileFor(dir.path() + QLatin1Char('/'), QStringLiteral("Saved"))));
     ASSERT_TRUE(r.copyEntriesTo(saved));
@@ -161,6 +163,94 @@ TEST_F(Record, AnEntryKeepsItsRecordWhenItsWordChangesAndWhenCopied)
 
 // lexbook reading while the program writes: the reader sees every answer committed so far, and
 // after the writer closed it leaves no file behind.
+TEST_F(Record, ABookRecordFollowsItsSessionByItself)
+{
+    // A session of the Book "English" (apple, pear) with a record following it and nothing else:
+    // every change reaches the record through the session alone.
+    const QString folder = dir.path() + QLatin1Char('/');
+    for (const char* name : {"English", "Other"}) {
+        lex::Book b;
+        b.path = folder;
+        b.name = QString::fromLatin1(name);
+        for (const char* w : {"apple", "pear"})
+            b.AddEntry(lextest::entry(QString::fromLatin1(w)), lex::AddMode::Loaded);
+        b.textChanged = true;
+        ASSERT_TRUE(lex::saveBook(b).ok());
+    }
+    const lex::FixedClock clock(kStart);
+    const lex::PracticeAnswer apple{0, PracticeMode::Learn, AnswerOutcome::Wrong, kStart, 1200};
+    auto run = [](lex::BookSession& s, auto op) { s.run(std::move(op)); };
+    const struct {
+        const char* name;
+        std::function<void(lex::BookSession&)> act;
+        const char* book;                 // whose record is read
+        std::vector<const char*> answered; // its answers' words, in time order
+        int stamps;
+    } cases[] = {
+        {"a practice answer", [&](lex::BookSession& s) { run(s, std::make_unique<lex::PracticeAnswerOp>(apple)); },
+         "English", {"apple"}, 0},
+        {"a stamp from the list",
+         [&](lex::BookSession& s) { run(s, std::make_unique<lex::StampReviewOp>(1, lex::StampKind::Space, clock)); },
+         "English", {}, 1},
+        {"a changed word, its undo and redo",
+         [&](lex::BookSession& s) {
+             run(s, std::make_unique<lex::PracticeAnswerOp>(apple));
+             run(s, std::make_unique<lex::ModifyOp>(0, lex::EntryEdit{QStringLiteral("apples"), {}, {}, {}, 0, 0, 0}));
+             s.undo();
+             s.redo();
+         },
+         "English", {"apples"}, 0},
+        {"save-as takes the record along",
+         [&](lex::BookSession& s) {
+             run(s, std::make_unique<lex::PracticeAnswerOp>(apple));
+             lextest::writableBook(s).loadFailed = true;   // the save refuses and offers save-as
+             lex::SaveQuestions q;
+             q.askSaveAs = [](const QString&) { return true; };
+             q.chooseFile = [&](const QString&, const QString&) { return folder + QStringLiteral("Saved.idx"); };
+             ASSERT_TRUE(s.save(q).ok());
+         },
+         "Saved", {"apple"}, 0},
+        {"another Book lets the last one's record go",
+         [&](lex::BookSession& s) {
+             ASSERT_TRUE(s.switchBook(folder, QStringLiteral("Other"), true, {}));
+             run(s, std::make_unique<lex::PracticeAnswerOp>(lex::PracticeAnswer{1, PracticeMode::Dictate,
+                                                                                AnswerOutcome::Right, kStart, 900}));
+         },
+         "Other", {"pear"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* name : {"English", "Other", "Saved"})
+            QFile::remove(ReviewRecord::fileFor(folder, QString::fromLatin1(name)));
+        QFile::remove(folder + QStringLiteral("Saved.idx"));
+        QFile::remove(folder + QStringLiteral("Saved.txt"));
+        lex::BookSession session;
+        session.open(folder, QStringLiteral("English"));
+        {
+            QStringList told;
+            lex::BookRecord record([&told](const QString& m) { told << m; });
+            record.follow(session);
+            c.act(session);
+            record.checkpoint();
+            EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
+        }
+        ReviewRecord r;
+        ASSERT_TRUE(r.open(ReviewRecord::fileFor(folder, QString::fromLatin1(c.book)), ReviewRecord::Mode::ReadOnly));
+        QStringList words;
+        for (const ReviewRecord::Answer& a : answers(r))
+            words << a.key.word;
+        QStringList expected;
+        for (const char* w : c.answered)
+            expected << QString::fromLatin1(w);
+        EXPECT_EQ(words, expected);
+        int stamps = 0;
+        EXPECT_TRUE(r.forEachStamp([&](const ReviewRecord::Stamp&) { return ++stamps, true; }));
+        EXPECT_EQ(stamps, c.stamps);
+        // The session outlives a record that followed it, and runs on without it.
+        run(session, std::make_unique<lex::PracticeAnswerOp>(apple));
+    }
+}
+
 TEST_F(Record, AReaderBesideAWriterSeesWhatIsCommitted)
 {
     ReviewRecord writer, reader;
@@ -225,7 +315,7 @@ TEST_F(Record, AnInterruptFromAnotherThreadStopsTheReadUnderWayAndTheReadsAfterI
     ReviewRecord other;
     ASSERT_TRUE(other.open(file, ReviewRecord::Mode::ReadOnly));
     EXPECT_EQ(answers(other).size(), 3u);
-    EXPECT_EQ(memoryOf(other, kApple, ReviewDegree::Recognition).answers, 1);
+    EXPECT_EQ(memoryOf(other, kApple, Skill::Recognition).answers, 1);
     ASSERT_TRUE(other.answersPerDay(0, &days));
     ASSERT_EQ(days.size(), 3u);
     EXPECT_EQ(days[2].day, int(kStart.date().addDays(2).toJulianDay()));
@@ -248,9 +338,9 @@ TEST_F(Record, AnswersPerDayAreTheSameFromTheTalliesAndFromARecordMadeBeforeThem
         ASSERT_TRUE(w.renameEntry(kPear, kApple));
     }
     const int day0 = int(kStart.date().toJulianDay());
-    using Day = std::tuple<int, ReviewDegree, int, int>;
-    const std::vector<Day> want{{day0, ReviewDegree::Recognition, 1, 1}, {day0 + 1, ReviewDegree::Spelling, 0, 1},
-                                {day0 + 2, ReviewDegree::Recognition, 1, 0}};
+    using Day = std::tuple<int, Skill, int, int>;
+    const std::vector<Day> want{{day0, Skill::Recognition, 1, 1}, {day0 + 1, Skill::Spelling, 0, 1},
+                                {day0 + 2, Skill::Recognition, 1, 0}};
     auto days = [&](ReviewRecord::Mode mode) {
         ReviewRecord r;
         std::vector<ReviewRecord::DayCount> got;

@@ -257,7 +257,7 @@ TEST_F(Statistics, ABookWithoutARecordSaysSoAndShowsWhatTheBookHolds)
         }
         const std::vector<QChart*> degrees = chartsOn(win.pageContent(Page::Degrees));
         ASSERT_EQ(degrees.size(), 1u);
-        for (int skill = 0; skill < kReviewDegreeCount; ++skill)
+        for (int skill = 0; skill < kSkillCount; ++skill)
             EXPECT_EQ(sum(barValues(degrees[0], skill)), kRows) << skill;
         EXPECT_EQ(chartsOn(win.pageContent(Page::Added)).size(), 1u);
         // Words due still follow the interval table, as 今日复习 does.
@@ -310,7 +310,7 @@ TEST_F(Statistics, StoppedWhileReadingHandsNothingOverAndANewStartReadsItAll)
     ASSERT_TRUE(stats.recordLoaded());
     EXPECT_TRUE(stats.recordError().isEmpty()) << stats.recordError().toStdString();
     const ReviewFigures::DayAnswers& today = stats.figures().answers.back();
-    EXPECT_EQ(today.wrong, (std::array<int, kReviewDegreeCount>{3, 0, 1}));
-    EXPECT_EQ(today.right, (std::array<int, kReviewDegreeCount>{0, 2, 0}));
+    EXPECT_EQ(today.wrong, (std::array<int, kSkillCount>{3, 0, 1}));
+    EXPECT_EQ(today.right, (std::array<int, kSkillCount>{0, 2, 0}));
     EXPECT_EQ(stats.figures().answers[size_t(ReviewFigures::kAnswerDays - 2)].right[0], 5);
 }

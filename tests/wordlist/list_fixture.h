@@ -1,6 +1,7 @@
 #pragma once
 // A word list over a Book built in memory, with a host that records what the list asks of it.
 
+#include "session_probe.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book.h"
 #include "lexora/book/book_session.h"
@@ -60,7 +61,7 @@ class ListTest : public ::testing::Test {
 protected:
     FakeHost host;
     lex::BookSession session;
-    lex::Book& book = session.book();
+    lex::Book& book = lextest::writableBook(session);
     const lex::SortState& sort = session.sortState();
     lex::FixedClock clock{QDateTime(QDate(2009, 3, 4), QTime(5, 6))};
     std::unique_ptr<lex::CMyListCtrl> list;

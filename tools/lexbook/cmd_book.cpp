@@ -7,7 +7,7 @@
 #include "lexora/book/book_damage.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_salvage.h"
-#include "lexora/practice/review_plan.h"
+#include "lexora/record/review_plan.h"
 #include "lexora/texts/lexora_texts.h"
 
 #include <QDateTime>
@@ -193,9 +193,9 @@ int cmdDue(const QStringList& argsIn)
             return fail(QStringLiteral("'%1' is not a date: give --date as YYYY-MM-DD, e.g. 2026-03-01").arg(*dateArg));
         today = d;
     }
-    std::optional<lex::ReviewDegree> only;
+    std::optional<lex::Skill> only;
     if (degreeArg) {
-        only = lex::reviewDegreeFromName(*degreeArg);
+        only = lex::skillFromName(*degreeArg);
         if (!only)
             return fail(QStringLiteral("unknown degree '%1': give recognition, spelling or listening").arg(*degreeArg));
     }
@@ -222,10 +222,10 @@ int cmdDue(const QStringList& argsIn)
         if (!only) {
             line += QStringLiteral(",\"due\":[");
             bool first = true;
-            for (lex::ReviewDegree d : lex::kReviewDegrees) {
+            for (lex::Skill d : lex::kSkills) {
                 if (!(mask & lex::dueBit(d)))
                     continue;
-                line += (first ? QStringLiteral("\"") : QStringLiteral(",\"")) + lex::reviewDegreeName(d)
+                line += (first ? QStringLiteral("\"") : QStringLiteral(",\"")) + lex::skillName(d)
                         + QLatin1Char('"');
                 first = false;
             }

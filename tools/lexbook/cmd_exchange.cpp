@@ -7,9 +7,12 @@
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book_file.h"
+#include "lexora/book/book_session.h"
+#include "lexora/exchange/import_op.h"
 #include "lexora/exchange/foreign_exchange.h"
 #include "lexora/exchange/formats/foreign_format.h"
 #include "lexora/exchange/text_format.h"
+#include "lexora/record/book_record.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -252,21 +255,28 @@ int cmdImport(const QStringList& args)
     std::unique_ptr<lex::FileLock> writer;
     if (!lockOrRefuse({o.positional[0], book.path, book.name}, &writer, &code))
         return code;
+    // The import is an edit like the program's: an operation run by a session of the Book, whose
+    // learning record follows it as the program's does.
+    lex::BookSession session(env);
+    lex::BookRecord record(
+        [](const QString& message) { std::fprintf(stderr, "lexbook: %s\n", qUtf8Printable(message)); });
+    record.follow(session);
     progress->step(QStringLiteral("loading %1").arg(o.positional[0]));
-    if (!loadForCommand(book, &code))
-        return code;
+    const lex::LoadReport loaded = session.open(book.path, book.name);
+    tellDamage(session.book(), loaded);
+    if (!loaded.readError.isEmpty())
+        return fail(QStringLiteral("cannot read the word book: ") + loaded.readError);
+    const lex::Clock& clock = *lex::Clock::system();
     lex::ImportResult r;
     if (foreign) {
         progress->step(QStringLiteral("importing %1 entries").arg(records.size()));
-        r = lex::importRecords(book, records, settings, *lex::Clock::system());
+        r = session.run(std::make_unique<lex::ImportOp>(std::move(records), settings, clock));
     } else {
         progress->step(QStringLiteral("importing %1 characters of words").arg(text.size()));
-        r = lex::importWordList(book, text, settings, *lex::Clock::system());
+        r = session.run(std::make_unique<lex::ImportOp>(text, settings, clock));
     }
-    if (r.added > 0)
-        book.textChanged = true;
-    progress->step(QStringLiteral("saving %1 entries").arg(book.size()));
-    const lex::SaveResult saved = lex::saveBook(book);
+    progress->step(QStringLiteral("saving %1 entries").arg(session.rowCount()));
+    const lex::SaveResult saved = session.save(lex::SaveQuestions{});
     progress.reset();
     if (!saved.ok())
         return fail(QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message), 1);

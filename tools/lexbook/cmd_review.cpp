@@ -66,22 +66,22 @@ bool takeDate(const std::optional<QString>& given, QDate* day, int* code)
     return true;
 }
 
-QJsonObject perSkill(const std::array<int, lex::kReviewDegreeCount>& v)
+QJsonObject perSkill(const std::array<int, lex::kSkillCount>& v)
 {
     QJsonObject o;
-    for (lex::ReviewDegree d : lex::kReviewDegrees)
-        o.insert(lex::reviewDegreeName(d), v[size_t(d)]);
+    for (lex::Skill d : lex::kSkills)
+        o.insert(lex::skillName(d), v[size_t(d)]);
     return o;
 }
 
-template <size_t N> QJsonObject histogramPerSkill(const std::array<std::array<int, N>, lex::kReviewDegreeCount>& v)
+template <size_t N> QJsonObject histogramPerSkill(const std::array<std::array<int, N>, lex::kSkillCount>& v)
 {
     QJsonObject o;
-    for (lex::ReviewDegree d : lex::kReviewDegrees) {
+    for (lex::Skill d : lex::kSkills) {
         QJsonArray a;
         for (int n : v[size_t(d)])
             a.append(n);
-        o.insert(lex::reviewDegreeName(d), a);
+        o.insert(lex::skillName(d), a);
     }
     return o;
 }
@@ -141,7 +141,7 @@ int cmdLog(const QStringList& args)
             stampsUpTo(a.at);
             text += QStringLiteral("{\"kind\":\"answer\",\"word\":") + jsonString(a.key.word)
                     + QStringLiteral(",\"added\":") + jsonTime(a.key.added) + QStringLiteral(",\"mode\":\"")
-                    + lex::practiceModeName(a.mode) + QStringLiteral("\",\"skill\":\"") + lex::reviewDegreeName(a.skill)
+                    + lex::practiceModeName(a.mode) + QStringLiteral("\",\"skill\":\"") + lex::skillName(a.skill)
                     + QStringLiteral("\",\"outcome\":\"") + lex::outcomeName(a.outcome) + QStringLiteral("\",\"at\":")
                     + jsonLocalTime(a.at) + QStringLiteral(",\"durationMs\":%1}\n").arg(a.durationMs);
             flush();
@@ -185,8 +185,8 @@ int cmdStats(const QStringList& argsIn)
     QJsonArray answers;
     for (size_t i = 0; i < f.answers.size(); ++i) {
         QJsonObject day{{"day", isoDay(today.addDays(qint64(i) - qint64(f.answers.size()) + 1))}};
-        for (lex::ReviewDegree d : lex::kReviewDegrees)
-            day.insert(lex::reviewDegreeName(d), QJsonObject{{"right", f.answers[i].right[size_t(d)]},
+        for (lex::Skill d : lex::kSkills)
+            day.insert(lex::skillName(d), QJsonObject{{"right", f.answers[i].right[size_t(d)]},
                                                              {"wrong", f.answers[i].wrong[size_t(d)]}});
         answers.append(day);
     }
@@ -232,7 +232,7 @@ bool planByModel(const lex::Book& book, QDate today, const std::optional<QString
     for (size_t i = 0; i < book.full().size(); ++i) {
         const lex::WordEntry* e = book.full()[i];
         if (const lex::EntryMemory* m = model.find(e->word(), e->stored.added))
-            for (lex::ReviewDegree d : lex::kReviewDegrees)
+            for (lex::Skill d : lex::kSkills)
                 if (!m->skill(d).state.isNew())
                     (*fromModel)[i] |= lex::dueBit(d);
     }
@@ -243,10 +243,10 @@ void appendModelKey(QString& line, uint8_t degrees)
 {
     line += QStringLiteral(",\"model\":[");
     bool first = true;
-    for (lex::ReviewDegree d : lex::kReviewDegrees) {
+    for (lex::Skill d : lex::kSkills) {
         if (!(degrees & lex::dueBit(d)))
             continue;
-        line += (first ? QStringLiteral("\"") : QStringLiteral(",\"")) + lex::reviewDegreeName(d) + QLatin1Char('"');
+        line += (first ? QStringLiteral("\"") : QStringLiteral(",\"")) + lex::skillName(d) + QLatin1Char('"');
         first = false;
     }
     line += QLatin1Char(']');

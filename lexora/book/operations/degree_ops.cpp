@@ -2,7 +2,7 @@
 
 #include "common/platform/sources.h"
 #include "lexora/book/book_session.h"
-#include "lexora/practice/practice_engine.h"
+#include "lexora/book/list_ops.h"
 
 namespace lex {
 
@@ -98,9 +98,25 @@ void StampReviewOp::redo()
 {
     if (!book().atView(row_))
         return;
-    book().StampReviewTime(row_, clock_);
+    const QDateTime at = clock_.localNow();
+    book().StampReviewTime(row_, at);
     changed_ = true;
     announceChanged(row_, row_);
+    tellStamped(row_, kind_, at);
+}
+
+void PracticeAnswerOp::redo()
+{
+    changed_ = book().applyAnswer(answer_);
+    if (!changed_)
+        return;
+    announceChanged(answer_.row, answer_.row);
+    tellAnswered(answer_);
+}
+
+void SessionPracticeWriter::settle(const PracticeAnswer& answer)
+{
+    session_.run(std::make_unique<PracticeAnswerOp>(answer));
 }
 
 void RevealOp::redo()

@@ -4,6 +4,7 @@
 // which are never undone, so they run through the session but never enter the history.
 
 #include "lexora/book/book_operation.h"
+#include "lexora/book/practice_writer.h"
 
 #include <vector>
 
@@ -38,16 +39,42 @@ private:
     std::vector<uint8_t> before_, after_;
 };
 
-// The review time of `row` stamped with the clock's local time.
+// The review time of `row` stamped from the list with the clock's local time; the session's
+// listeners hear it as a stamp of `kind`.
 class StampReviewOp : public BookOperation {
 public:
-    StampReviewOp(int row, const Clock& clock) : row_(row), clock_(clock) {}
+    StampReviewOp(int row, StampKind kind, const Clock& clock) : row_(row), kind_(kind), clock_(clock) {}
     bool undoable() const override { return false; }
     void redo() override;
 
 private:
     int row_;
+    StampKind kind_;
     const Clock& clock_;
+};
+
+// One settled practice answer (Book::applyAnswer): the entry stamped and, when not answered
+// right, its temporary strangeness raised; the session's listeners hear the answer.
+class PracticeAnswerOp : public BookOperation {
+public:
+    explicit PracticeAnswerOp(const PracticeAnswer& answer) : answer_(answer) {}
+    bool undoable() const override { return false; }
+    void redo() override;
+    const PracticeAnswer& answer() const { return answer_; }
+
+private:
+    PracticeAnswer answer_;
+};
+
+// The practice engine's writer in the program: each settled answer is a PracticeAnswerOp run by
+// `session`.
+class SessionPracticeWriter : public PracticeWriter {
+public:
+    explicit SessionPracticeWriter(BookSession& session) : session_(session) {}
+    void settle(const PracticeAnswer& answer) override;
+
+private:
+    BookSession& session_;
 };
 
 // The reveal flag flipped on every row of `rows`; the first row, when it became revealed, is
@@ -88,8 +115,8 @@ private:
     std::vector<int32_t> rows_;
 };
 
-// A practice run ended: the practice window wrote temporary strangeness and review times into the
-// entries of `rows` while it ran; they are announced here, once.
+// A practice run ended: the rows it practised are announced once more, for views that waited for
+// the end of the run.
 class EndPracticeOp : public BookOperation {
 public:
     explicit EndPracticeOp(std::vector<int32_t> rows) : rows_(std::move(rows)) {}

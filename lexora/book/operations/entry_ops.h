@@ -1,10 +1,10 @@
 #pragma once
-// Edits that add, change or take out entries: add, modify, delete, move to another Book, import,
-// class name. Each undoes exactly what it did; rows are view rows.
+// Edits that add, change or take out entries: add, modify, delete, move to another Book, class
+// name; the import is one too (lexora/exchange/import_op.h). Each undoes exactly what it did;
+// rows are view rows.
 
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_operation.h"
-#include "lexora/exchange/text_format.h"
 
 #include <QString>
 #include <memory>
@@ -99,28 +99,6 @@ private:
     bool appended_ = false;
     bool intoOpenBook_ = false;
     AppendFailure append_;
-};
-
-// Appends the records of `text` (a cancel keeps the entries before it) and, when any was added,
-// marks the text as modified; the new rows are announced once, at the end, so a long import with
-// progress never shows half its rows. The second form takes records read from another program's
-// file (a .apkg, .kvtml or CSV); everything else is the same.
-class ImportOp : public RowsOp {
-public:
-    ImportOp(QStringView text, const ImportSettings& settings, const Clock& clock);
-    ImportOp(std::vector<ImportRecord> records, const ImportSettings& settings, const Clock& clock);
-    void redo() override;
-    void undo() override { takeOut(); }
-    ImportResult result() const { return result_; }
-
-private:
-    QStringView text_;
-    std::vector<ImportRecord> records_;
-    bool fromRecords_ = false;
-    ImportSettings settings_;
-    const Clock* clock_;
-    bool done_ = false;
-    ImportResult result_;
 };
 
 // "修改": the dialog's texts and degrees into the entry of `row`. Refused (nothing changed) when

@@ -285,9 +285,9 @@ Status buildCollection(const std::vector<const WordEntry*>& entries, const Forei
                 ++classesWithSpaces;
             tags += t + u' ';
         }
-        const uint8_t degrees[] = {e.stored.recognition, e.stored.spelling, e.stored.listening};
-        for (size_t d = 0; d < std::size(degrees); ++d)
-            tags.append(kDegreeTagPrefix).append(kDegreeTagSkills[d]).append(u"::").append(QString::number(degrees[d])).append(u' ');
+        for (Skill s : kSkills)
+            tags.append(kDegreeTagPrefix).append(skillName(s)).append(u"::")
+                .append(QString::number(e.strangeness(degreeOf(s)))).append(u' ');
 
         const qint64 noteId = nowMs + i;
         note.bind(1, noteId);

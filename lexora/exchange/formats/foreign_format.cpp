@@ -148,13 +148,15 @@ std::vector<ImportRecord> recordsFromTable(const ForeignTable& table, const Fiel
             }
             // "lexora::recognition::7": the degree our own export wrote.
             const QStringView rest = QStringView(tag).mid(kDegreeTagPrefix.size());
-            for (size_t d = 0; d < std::size(kDegreeTagSkills); ++d)
-                if (rest.startsWith(kDegreeTagSkills[d]) && rest.mid(kDegreeTagSkills[d].size()).startsWith(u"::")) {
+            for (Skill s : kSkills) {
+                const QString name = skillName(s);
+                if (rest.startsWith(name) && rest.mid(name.size()).startsWith(u"::")) {
                     bool ok = false;
-                    const int v = rest.mid(kDegreeTagSkills[d].size() + 2).toInt(&ok);
+                    const int v = rest.mid(name.size() + 2).toInt(&ok);
                     if (ok && v >= 0 && v <= kMaxStrangeness)
-                        r.degrees[d] = v;
+                        r.degrees[size_t(storedIndex(s))] = v;
                 }
+            }
         }
         records.push_back(std::move(r));
     }

@@ -56,10 +56,9 @@ struct ForeignTable {
     std::function<Status(const QString& name, QByteArray* out)> readMedia;
 };
 
-// Our Anki export tags each note with the entry's degrees, "lexora::recognition::7" and so on, so
-// that they come back on import.
+// Our Anki export tags each note with the entry's degrees, "lexora::recognition::7" and so on
+// (skillName()), so that they come back on import.
 inline constexpr QStringView kDegreeTagPrefix = u"lexora::";
-inline constexpr QStringView kDegreeTagSkills[] = {u"recognition", u"spelling", u"listening"};
 
 // Which field becomes which part of an entry; -1 leaves that part empty.
 struct FieldMap {

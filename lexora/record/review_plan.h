@@ -21,17 +21,8 @@ namespace lex {
 
 class Clock;
 
-enum class ReviewDegree : uint8_t { Recognition = 0, Spelling = 1, Listening = 2 };
-inline constexpr int kReviewDegreeCount = 3;
-inline constexpr std::array<ReviewDegree, kReviewDegreeCount> kReviewDegrees{
-    ReviewDegree::Recognition, ReviewDegree::Spelling, ReviewDegree::Listening};
-
 // The bit of a degree in a due mask.
-constexpr uint8_t dueBit(ReviewDegree d) { return uint8_t(1u << unsigned(d)); }
-
-// "recognition", "spelling", "listening": the names lexbook reads and writes.
-QString reviewDegreeName(ReviewDegree d);
-std::optional<ReviewDegree> reviewDegreeFromName(QStringView name);
+constexpr uint8_t dueBit(Skill d) { return uint8_t(1u << unsigned(d)); }
 
 // Days that an entry of this strangeness waits before it is due again. A stored value above 10
 // (a damaged index) counts as 10.
@@ -86,11 +77,11 @@ private:
 // for Book order): one pass, one mask per entry.
 struct ReviewPlan {
     std::vector<uint8_t> due;                 // dueBit mask per entry, in the order given
-    std::array<int, kReviewDegreeCount> counts{};
+    std::array<int, kSkillCount> counts{};
 
-    int count(ReviewDegree d) const { return counts[size_t(d)]; }
+    int count(Skill d) const { return counts[size_t(d)]; }
     // Indexes of the entries due for `d`, ascending.
-    std::vector<int> rows(ReviewDegree d) const;
+    std::vector<int> rows(Skill d) const;
 };
 ReviewPlan planReview(const std::vector<WordEntry*>& entries, QDate today);
 

@@ -1,4 +1,4 @@
-#include "lexora/practice/review_plan.h"
+#include "lexora/record/review_plan.h"
 
 #include "common/platform/sources.h"
 
@@ -9,24 +9,6 @@ namespace {
 constexpr std::array<int, kMaxStrangeness + 1> kIntervalDays{55, 34, 21, 13, 8, 5, 3, 2, 1, 1, 0};
 
 } // namespace
-
-QString reviewDegreeName(ReviewDegree d)
-{
-    switch (d) {
-    case ReviewDegree::Recognition: return QStringLiteral("recognition");
-    case ReviewDegree::Spelling: return QStringLiteral("spelling");
-    case ReviewDegree::Listening: return QStringLiteral("listening");
-    }
-    return {};
-}
-
-std::optional<ReviewDegree> reviewDegreeFromName(QStringView name)
-{
-    for (ReviewDegree d : kReviewDegrees)
-        if (name == reviewDegreeName(d))
-            return d;
-    return std::nullopt;
-}
 
 int reviewIntervalDays(int strangeness)
 {
@@ -50,7 +32,7 @@ ReviewCalendar::ReviewCalendar(QDate today) : today_(today), todayJd_(int(today.
         interval_[b] = reviewIntervalDays(int(b));
 }
 
-std::vector<int> ReviewPlan::rows(ReviewDegree d) const
+std::vector<int> ReviewPlan::rows(Skill d) const
 {
     std::vector<int> out;
     out.reserve(size_t(count(d)));
@@ -66,7 +48,7 @@ ReviewPlan planReview(const std::vector<WordEntry*>& entries, QDate today)
     const ReviewCalendar calendar(today);
     ReviewPlan plan;
     plan.due.resize(entries.size());
-    int counts[kReviewDegreeCount] = {0, 0, 0};
+    int counts[kSkillCount] = {0, 0, 0};
     uint8_t* out = plan.due.data();
     // The entries lie wherever the Book put them and the list order jumps between them: asking
     // for the ones a few steps ahead keeps several fetches under way while this one is computed.
@@ -82,7 +64,7 @@ ReviewPlan planReview(const std::vector<WordEntry*>& entries, QDate today)
         counts[1] += (mask >> 1) & 1;
         counts[2] += (mask >> 2) & 1;
     }
-    for (int i = 0; i < kReviewDegreeCount; ++i)
+    for (int i = 0; i < kSkillCount; ++i)
         plan.counts[size_t(i)] = counts[i];
     return plan;
 }
