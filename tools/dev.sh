@@ -11,6 +11,12 @@ cd "$here"
 build=${LEXORA_BUILD_DIR:-$here/build}
 fuzzbuild=${LEXORA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 fuzz_seconds=${LEXORA_FUZZ_SECONDS:-20}
+# The compiler cache: paths inside the checkout count relative to it and the build folder's own
+# path is left out, so clones and worktrees share hits; the sources that use the tests'
+# precompiled headers are cached too.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
 
 # Debian packages building and running need. No sound server: the programs talk to whichever
 # runs (PulseAudio or PipeWire's PulseAudio service) through libpulse.
@@ -66,26 +72,45 @@ build_all() {
   cmake --build "$build"
 }
 
+# fuzz_one NAME TARGET WORK: one target for $fuzz_seconds; its verdict goes to WORK/NAME.result.
+fuzz_one() {
+  local name=$1 target=$2 work=$3
+  local seeds="$here/fuzz/corpus/$name"
+  mkdir -p "$work/$name"
+  # New inputs go to a scratch folder: the committed seed corpus is only read.
+  local dirs=("$work/$name")
+  [ -d "$seeds" ] && dirs+=("$seeds")
+  if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix="$work/$name-" \
+       "${dirs[@]}" >"$work/$name.log" 2>&1; then
+    echo ok >"$work/$name.result"
+  else
+    echo failed >"$work/$name.result"
+  fi
+}
+
 run_fuzzers() {
   echo "== building the fuzz targets in $fuzzbuild"
   cmake -S "$here" -B "$fuzzbuild" -G Ninja -DLEXORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$fuzzbuild"
-  local failed=0 work
+  local failed=0 work name target running=0
   work=$(mktemp -d)
+  # Each fuzzer is one process on one core: as many run side by side as there are cores, each
+  # for the full time, so the machine's cores are all used and the wall time divides.
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 1)
+  echo "== fuzzing each target for ${fuzz_seconds}s, $jobs at a time"
   while read -r name target; do
-    local seeds
-    seeds="$here/fuzz/corpus/$name"
-    mkdir -p "$work/$name"
-    echo "== fuzzing $name for ${fuzz_seconds}s"
-    # New inputs go to a scratch folder: the committed seed corpus is only read.
-    local dirs=("$work/$name")
-    [ -d "$seeds" ] && dirs+=("$seeds")
-    if ! "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix="$work/$name-" \
-         "${dirs[@]}" >"$work/$name.log" 2>&1; then
+    if [ "$running" -ge "$jobs" ]; then wait -n || true; running=$((running - 1)); fi
+    fuzz_one "$name" "$target" "$work" &
+    running=$((running + 1))
+  done < "$fuzzbuild/fuzz_targets.txt"
+  wait
+  while read -r name target; do
+    if [ "$(cat "$work/$name.result" 2>/dev/null)" != ok ]; then
       echo "!! $name found a problem:"; tail -n 40 "$work/$name.log"; failed=1
     else
-      grep -E 'stat::number_of_executed_units' "$work/$name.log" || true
+      echo "$name: $(grep -E 'stat::number_of_executed_units' "$work/$name.log" || true)"
     fi
   done < "$fuzzbuild/fuzz_targets.txt"
   rm -rf "$work"
