@@ -6,7 +6,13 @@
 #include "common/platform/sources.h"
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_folder.h"
+#include "lexora/book/book_session.h"
+#include "lexora/book/operations/degree_ops.h"
+#include "lexora/book/operations/entry_ops.h"
+#include "lexora/record/book_record.h"
 #include "lexora/texts/lexora_texts.h"
+#include "entry_builder.h"
+#include "session_probe.h"
 #include "temp_dir.h"
 
 #include <QDateTime>
@@ -205,8 +211,8 @@ TEST_F(Record, ABookRecordFollowsItsSessionByItself)
              run(s, std::make_unique<lex::PracticeAnswerOp>(apple));
              lextest::writableBook(s).loadFailed = true;   // the save refuses and offers save-as
              lex::SaveQuestions q;
-             q.askSaveAs = [](const QString&) { return true; };
-             q.chooseFile = [&](const QString&, const QString&) { return folder + QStringLiteral("Saved.idx"); };
+             q.askSaveAs = [](const lex::SaveAsQuestion&) { return true; };
+             q.chooseFile = [&](const QString&, lex::SaveFailure) { return folder + QStringLiteral("Saved.idx"); };
              ASSERT_TRUE(s.save(q).ok());
          },
          "Saved", {"apple"}, 0},
@@ -228,7 +234,7 @@ TEST_F(Record, ABookRecordFollowsItsSessionByItself)
         session.open(folder, QStringLiteral("English"));
         {
             QStringList told;
-            lex::BookRecord record([&told](const QString& m) { told << m; });
+            lex::BookRecord record([&told](const lex::RecordFault& f) { told << lex::texts::recordFault(f); });
             record.follow(session);
             c.act(session);
             record.checkpoint();

@@ -13,6 +13,7 @@
 #include "lexora/exchange/formats/foreign_format.h"
 #include "lexora/exchange/text_format.h"
 #include "lexora/record/book_record.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -259,7 +260,7 @@ int cmdImport(const QStringList& args)
     // learning record follows it as the program's does.
     lex::BookSession session(env);
     lex::BookRecord record(
-        [](const QString& message) { std::fprintf(stderr, "lexbook: %s\n", qUtf8Printable(message)); });
+        [](const lex::RecordFault& fault) { std::fprintf(stderr, "lexbook: %s\n", qUtf8Printable(lex::texts::recordFault(fault))); });
     record.follow(session);
     progress->step(QStringLiteral("loading %1").arg(o.positional[0]));
     const lex::LoadReport loaded = session.open(book.path, book.name);
