@@ -47,7 +47,7 @@ if ! wait_for 10 active_is '^导入文件$'; then
   wait_for 10 active_is '^导入文件$' || fail "no import dialog"
 fi
 key Return                                     # 打开文件
-wait_for 10 active_is '^Open$' || fail "no file chooser"
+wait_for 10 active_is '^(Open|打开)$' || fail "no file chooser"
 key ctrl+a
 xdotool type --delay 10 "$tmp/deck.apkg"
 key Return
@@ -60,7 +60,7 @@ key alt+e Down                                 # 解释 ← Comment
 key alt+c Up                                   # 注释 ← Explanation
 sleep 0.3
 import -window root "$out/anki_import_e2e_mapped.png"
-for _ in $(seq 6); do xdotool key Tab; done    # 类名, the three strangeness lists, 打开文件, 导入
+for _ in $(seq 7); do xdotool key Tab; done    # 类名, 跳过词库中已有的单词, the three strangeness lists, 打开文件, 导入
 key space                                      # 导入
 answer_message "the import"                    # "导入完成，导入单词数:4"
 key Escape

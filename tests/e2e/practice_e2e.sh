@@ -53,7 +53,7 @@ click 125 45                                   # "学习": the word-book page
 menu $file_x 1
 wait_for 10 active_is '^导入文件$' || fail "no import dialog"
 key Return
-wait_for 10 active_is '^Open$' || fail "no file chooser"
+wait_for 10 active_is '^(Open|打开)$' || fail "no file chooser"
 key ctrl+a
 xdotool type --delay 10 "$tmp/list.txt"
 key Return
@@ -149,7 +149,7 @@ wait_for 10 active_is '^Tessaly$' || fail "the strangeness filter did not close"
 menu $file_x 2
 wait_for 10 active_is '^导出文件$' || fail "no export dialog"
 key Return                                     # 打开文件: the save chooser takes a new name
-wait_for 10 active_is '^Save As$' || fail "no save chooser"
+wait_for 10 active_is '^(Save As|另存为)$' || fail "no save chooser"
 key ctrl+a
 xdotool type --delay 10 "$tmp/out.txt"
 key Return
