@@ -539,9 +539,9 @@ TEST_F(ListTest, AChangeToOneRowRedrawsOnlyThatRow)
     EXPECT_EQ(at(3)->temporary, 1);
 }
 
-TEST_F(ListTest, AMillionEntriesShowAtOnce)
+// Fills `book` with `n` entries of one word and explanation, as a loader would.
+void admitPlainEntries(Book& book, int n)
 {
-    constexpr int n = 1000000;
     static const QString record = QStringLiteral(u"\u0000word\u0001explanation");
     WordEntry* block = book.allocateBlock(n);
     book.reserve(n);
@@ -549,6 +549,12 @@ TEST_F(ListTest, AMillionEntriesShowAtOnce)
         block[i].bindRecord(record);
         ASSERT_TRUE(book.admitLoaded(&block[i]));
     }
+}
+
+TEST_F(ListTest, AMillionEntriesShowAtOnce)
+{
+    constexpr int n = 1000000;
+    admitPlainEntries(book, n);
     QElapsedTimer timer;
     timer.start();
     makeList();
@@ -578,13 +584,7 @@ TEST_F(ListTest, AMillionEntriesShowAtOnce)
 TEST_F(ListTest, AnUndoSelectsTensOfThousandsOfScatteredRowsAtOnce)
 {
     constexpr int n = 500000;
-    static const QString record = QStringLiteral(u"\u0000word\u0001explanation");
-    WordEntry* block = book.allocateBlock(n);
-    book.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        block[i].bindRecord(record);
-        ASSERT_TRUE(book.admitLoaded(&block[i]));
-    }
+    admitPlainEntries(book, n);
     makeList();
     std::vector<int> rows;
     for (int r = 3; r < n; r += 10)
@@ -594,19 +594,12 @@ TEST_F(ListTest, AnUndoSelectsTensOfThousandsOfScatteredRowsAtOnce)
     ASSERT_EQ(at(3)->stored.recognition, 1);
     list->setFocusedRow(0);   // the learner picks another row
 
-    QElapsedTimer timer;
-    timer.start();
+    // How long it takes is measured in bench/wordlist/editing_bench.cpp; here, what it selects.
     session.undo();
-    const qint64 undoMs = timer.elapsed();
     EXPECT_EQ(at(3)->stored.recognition, 0);
     EXPECT_EQ(list->selectedRows(), rows);
     EXPECT_EQ(list->focusedRow(), 3);
-    timer.restart();
     session.redo();   // the same rows still selected
-    const qint64 redoMs = timer.elapsed();
     EXPECT_EQ(at(3)->stored.recognition, 1);
     EXPECT_EQ(list->selectedCount(), int(rows.size()));
-    // Generous for a shared machine: the selection model's own way takes minutes here.
-    EXPECT_LT(undoMs, 1500) << undoMs << " ms";
-    EXPECT_LT(redoMs, 1500) << redoMs << " ms";
 }
