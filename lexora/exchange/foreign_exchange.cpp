@@ -8,46 +8,6 @@
 
 namespace lex {
 
-namespace {
-
-void appendLosses(QString& text, const QStringList& losses)
-{
-    if (losses.isEmpty())
-        return;
-    text += QStringLiteral("\n未能保留:");
-    for (const QString& l : losses)
-        text += QStringLiteral("\n  ") + l;
-}
-
-} // namespace
-
-QString importMessage(const ImportResult& result)
-{
-    QString text = (result.cancelled ? QStringLiteral("导入已取消，导入单词数:%1") : QStringLiteral("导入完成，导入单词数:%1"))
-                       .arg(result.added);
-    if (result.skipped > 0)
-        text += QStringLiteral("\n已在词库中而未导入:%1").arg(result.skipped);
-    return text;
-}
-
-QString foreignImportMessage(const ImportResult& result, int withoutWord, const QStringList& losses)
-{
-    QString text = importMessage(result);
-    if (const int left = withoutWord + result.rejected; left > 0)
-        text += QStringLiteral("\n没有单词而未导入:%1").arg(left);
-    appendLosses(text, losses);
-    return text;
-}
-
-QString foreignExportMessage(const ForeignExportResult& result)
-{
-    QString text = QStringLiteral("导出完成，导出单词数:%1").arg(result.written);
-    if (result.withSound > 0)
-        text += QStringLiteral("\n带声音:%1").arg(result.withSound);
-    appendLosses(text, result.losses);
-    return text;
-}
-
 std::vector<NoteSound> noteSounds(const ForeignTable& table, const FieldMap& map)
 {
     std::vector<NoteSound> out;
@@ -95,18 +55,6 @@ SoundCopyResult copyNoteSounds(Env* env, const ForeignTable& table, const std::v
         ++r.copied;
     }
     return r;
-}
-
-QString soundCopyMessage(const SoundCopyResult& r)
-{
-    QString text = QStringLiteral("复制声音文件:%1").arg(r.copied);
-    if (r.kept > 0)
-        text += QStringLiteral("\n已有语音文件，保留:%1").arg(r.kept);
-    if (r.unusable > 0)
-        text += QStringLiteral("\n不能用作语音文件:%1").arg(r.unusable);
-    if (!r.error.isEmpty())
-        text += QStringLiteral("\n复制失败:") + r.error;
-    return text;
 }
 
 std::function<bool(const WordEntry&, QByteArray*, QString*)> recordedSounds(Env* env, const QString& voiceFolder)

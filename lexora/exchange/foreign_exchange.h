@@ -15,14 +15,6 @@ namespace lex {
 
 class Env;
 
-// "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as
-// already in the Book.
-QString importMessage(const ImportResult& result);
-// importMessage and, one line each, the notes left out for want of a word and what the format
-// could not carry.
-QString foreignImportMessage(const ImportResult& result, int withoutWord, const QStringList& losses);
-// "导出完成，导出单词数:%d", the sounds packed, and the losses.
-QString foreignExportMessage(const ForeignExportResult& result);
 
 // A note's sound and the word it is filed under once imported (the word as the Book stores it).
 struct NoteSound {
@@ -43,7 +35,6 @@ struct SoundCopyResult {
 // `overwrite(existingPath)` says so.
 SoundCopyResult copyNoteSounds(Env* env, const ForeignTable& table, const std::vector<NoteSound>& sounds,
                                const QString& voiceFolder, const std::function<bool(const QString&)>& overwrite);
-QString soundCopyMessage(const SoundCopyResult& r);
 
 // For ForeignExportOptions::sound: an entry's recorded file from the voice folder, read through
 // `env`; no sound for a word without one.

@@ -11,6 +11,7 @@
 #include "common/ui/template_builder.h"
 #include "lexora/book/book_session.h"
 #include "lexora/exchange/foreign_exchange.h"
+#include "lexora/texts/lexora_texts.h"
 #include "lexora/exchange/import_op.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 #include "resources/resources.h"
@@ -403,7 +404,7 @@ void CMyImportDialog::runImport()
     setBusy(true);
     const ImportResult r = applyImport(host_, text, settings);
     setBusy(false);
-    message(importMessage(r));
+    message(texts::importMessage(r));
 }
 
 void CMyImportDialog::beginProgress()
@@ -484,7 +485,7 @@ void CMyImportDialog::runExport()
         setBusy(false);
         if (cancelRequested_ && !s)
             s = Status::error(QStringLiteral("导出已取消"));
-        done = foreignExportMessage(result);
+        done = texts::foreignExportMessage(result);
     } else {
         const bool unicode = ui::control<QAbstractButton>(this, kUnicode)->isChecked();
         s = writeExportFile(env(), path, entries, style(), unicode);

@@ -6,6 +6,7 @@
 #include "common/platform/user_services.h"
 #include "common/ui/template_builder.h"
 #include "lexora/exchange/foreign_exchange.h"
+#include "lexora/texts/lexora_texts.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 #include "resources/resources.h"
 
@@ -271,7 +272,7 @@ void CMyImportDialog::runForeignImport(ForeignKind kind, const QString& path)
     settings.progress = [&](qsizetype done, qsizetype total) { return progressStep(done, total, total > 20000); };
     const ImportResult r = applyImport(host_, std::move(records), settings);
     setBusy(false);
-    QString text = foreignImportMessage(r, withoutWord, table_.losses);
+    QString text = texts::foreignImportMessage(r, withoutWord, table_.losses);
     if (r.added > 0 && !r.cancelled)
         offerSounds(map, &text);
     message(text);
@@ -304,7 +305,7 @@ void CMyImportDialog::offerSounds(const FieldMap& map, QString* text)
             forAll = yes;
         return yes;
     });
-    *text += QLatin1Char('\n') + soundCopyMessage(r);
+    *text += QLatin1Char('\n') + texts::soundCopyMessage(r);
 }
 
 } // namespace lex

@@ -5,6 +5,7 @@
 
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_folder.h"
+#include "lexora/exchange/foreign_exchange.h"
 #include "lexora/record/record_fault.h"
 #include "lexora/record/review_model.h"
 
@@ -18,6 +19,17 @@ struct LoadReport;
 class Status;
 
 namespace texts {
+
+// ---- word lists in and out -------------------------------------------------------------------
+// "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as
+// already in the Book.
+QString importMessage(const ImportResult& result);
+// importMessage and, one line each, the notes left out for want of a word and what the format
+// could not carry.
+QString foreignImportMessage(const ImportResult& result, int withoutWord, const QStringList& losses);
+// "导出完成，导出单词数:%d", the sounds packed, and the losses.
+QString foreignExportMessage(const ForeignExportResult& result);
+QString soundCopyMessage(const SoundCopyResult& r);
 
 // ---- the Book's files ------------------------------------------------------------------------
 // The save-as question after a failed save, on a read-only Book, and for a save-as target another

@@ -282,9 +282,9 @@ int cmdImport(const QStringList& args)
     if (!saved.ok())
         return fail(QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message), 1);
     if (foreign)
-        out(lex::foreignImportMessage(r, withoutWord, table.losses) + QLatin1Char('\n'));
+        out(lex::texts::foreignImportMessage(r, withoutWord, table.losses) + QLatin1Char('\n'));
     else
-        out(lex::importMessage(r) + QLatin1Char('\n'));
+        out(lex::texts::importMessage(r) + QLatin1Char('\n'));
     return 0;
 }
 
@@ -351,7 +351,7 @@ int cmdExport(const QStringList& args)
         const lex::Status s = lex::writeForeign(*foreign, lex::Env::defaultEnv(), o.positional[1], entries, options, &result);
         if (!s)
             return fail(QStringLiteral("cannot write %1: %2").arg(o.positional[1], s.message()), 1);
-        out(lex::foreignExportMessage(result) + QLatin1Char('\n'));
+        out(lex::texts::foreignExportMessage(result) + QLatin1Char('\n'));
         return 0;
     }
     bool lossy = false;
