@@ -1,5 +1,7 @@
 #include "lexora/practice/practice_dialog.h"
 
+#include "lexora/texts/lexora_texts.h"
+
 #include "common/config/profile.h"
 #include "common/controls/bm_static.h"
 #include "common/controls/image_button.h"
@@ -84,7 +86,9 @@ CMyPracticeDialog::CMyPracticeDialog(const Book& book, PracticeWriter& writer, c
     sinks.SpeakWord = deps_.speak;
     sinks.sendToCompanion = deps_.sendToCompanion;
     sinks.closeCompanion = deps_.closeCompanion;
-    sinks.showMessage = [this](const QString& text, const QString& caption) {
+    sinks.showMessage = [this](PracticeNotice notice, const QString& word) {
+        const QString text = texts::practiceNoticeText(notice, word);
+        const QString caption = texts::practiceNoticeCaption(notice);
         trace_.message(text);
         // No tick while the box is open; render() starts the timer again when the run goes on.
         timer_.stop();
@@ -151,7 +155,7 @@ void CMyPracticeDialog::layOutForMode()
 {
     const PracticeSettings& s = engine_->settings();
     const bool dictate = s.mode == PracticeMode::Dictate;
-    setCaption(engine_->windowTitle());
+    setCaption(texts::practiceTitle(engine_->settings().mode, engine_->paused()));
     if (dictate) {
         button(kSpeak)->setText(QStringLiteral("读音(F2)"));
         box(kWordBox)->setReadOnly(false);
@@ -275,7 +279,7 @@ void CMyPracticeDialog::render()
     if (!dictate) {
         button(kDontKnow)->setEnabled(v.dontKnowEnabled);
         button(kPause)->setEnabled(v.pauseEnabled);
-        button(kPause)->setText(eng.pauseCaption());
+        button(kPause)->setText(texts::pauseCaption(eng.paused()));
         auto* progress = ui::control<QProgressBar>(this, kProgress);
         progress->setRange(0, qMax(0, v.progressMax));
         progress->setValue(qBound(0, v.progressPos, qMax(0, v.progressMax)));
@@ -294,8 +298,8 @@ void CMyPracticeDialog::render()
             m->show();
         }
     }
-    if (windowTitle() != eng.windowTitle())
-        setCaption(eng.windowTitle());
+    if (const QString title = texts::practiceTitle(eng.settings().mode, eng.paused()); windowTitle() != title)
+        setCaption(title);
 
     switch (v.focus) {
     case PracticeFocus::AnswerButton:

@@ -402,19 +402,14 @@ void PracticeEngine::requeueDictation()
 void PracticeEngine::finish(PracticeResult r, bool announce)
 {
     view_.timerRunning = false;
-    // Over before the message: a tick or a key that arrives while "已完成" is open finds the run
+    // Over before the message: a tick or a key that arrives while the end message is open finds the run
     // ended, not a question with an empty queue behind it.
     result_ = r;
     if (announce) {
         completed_ = true;
         if (sinks_.showMessage)
-            sinks_.showMessage(finishedText(), QString());
+            sinks_.showMessage(PracticeNotice::Finished, QString());
     }
-}
-
-QString PracticeEngine::finishedText() const
-{
-    return completed_ ? QStringLiteral("已完成") : QString();
 }
 
 void PracticeEngine::PracticeTick()
@@ -476,7 +471,7 @@ void PracticeEngine::CheckDictation()
     if (!right) {
         speak();
         if (sinks_.showMessage)
-            sinks_.showMessage(word_, QStringLiteral("Wrong"));
+            sinks_.showMessage(PracticeNotice::WrongDictation, word_);
         requeueDictation();
     }
     queue_.pop_back();
@@ -637,33 +632,6 @@ void PracticeEngine::close()
     if (finished())
         return;
     finish(PracticeResult::Cancelled, false);
-}
-
-QString PracticeEngine::windowTitle() const
-{
-    QString t;
-    switch (settings_.mode) {
-    case PracticeMode::Dictate:
-        t = QStringLiteral("单词拼写");
-        break;
-    case PracticeMode::Drill:
-        t = QStringLiteral("单词强记");
-        break;
-    case PracticeMode::Listen:
-        t = QStringLiteral("单词听辩");
-        break;
-    case PracticeMode::Learn:
-        t = QStringLiteral("单词初记");
-        break;
-    }
-    if (paused_)
-        t += QStringLiteral(" <已暂停>");
-    return t;
-}
-
-QString PracticeEngine::pauseCaption() const
-{
-    return paused_ ? QStringLiteral("继续") : QStringLiteral("暂停(Pause)");
 }
 
 } // namespace lex

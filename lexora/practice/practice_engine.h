@@ -52,14 +52,19 @@ struct PracticeOptions {
 
 enum class PracticeOption { AutoSpeak, Phonetic, FirstLetter, Explanation, TopMost, Comment, PauseWhenCorrect };
 
+// What the engine tells the learner in a modal message box; the window phrases it.
+enum class PracticeNotice : uint8_t {
+    Finished,         // the queue ran out, captioned with the application's name
+    WrongDictation,   // a wrong dictation: the correct word
+};
+
 // What the engine needs from outside besides the Book's writer. Every member may be left empty.
 struct PracticeSinks {
     std::function<void(QStringView word)> SpeakWord;                   // SpeakWord(word, false)
     std::function<void(QStringView word, int raiseFlag)> sendToCompanion;
     std::function<void()> closeCompanion;
-    // A modal message box: "已完成" with an empty caption (the application's name), or the
-    // correct word captioned "Wrong" after a wrong dictation.
-    std::function<void(const QString& text, const QString& caption)> showMessage;
+    // A modal message box: the run finished, or the correct word (`word`) after a wrong dictation.
+    std::function<void(PracticeNotice notice, const QString& word)> showMessage;
 };
 
 enum class PracticeMark : uint8_t { None, Tick, Cross };
@@ -133,8 +138,6 @@ public:
     const PracticeView& view() const { return view_; }
     const PracticeSettings& settings() const { return settings_; }
     const PracticeOptions& options() const { return options_; }
-    QString windowTitle() const;       // with " <已暂停>" while paused
-    QString pauseCaption() const;      // "暂停(Pause)" / "继续"
     bool timeLimitChecked() const { return timeChecked_; }
     bool paused() const { return paused_; }
     bool revealed() const { return revealed_; }
@@ -142,7 +145,7 @@ public:
     bool lastAnswerCorrect() const { return correct_; }
     bool finished() const { return result_ != PracticeResult::Running; }
     PracticeResult result() const { return result_; }
-    QString finishedText() const;      // "已完成" once the queue ran out, else empty
+    bool completed() const { return completed_; }   // the queue ran out (not closed or cancelled)
 
     // The run's state, for the window's 修改 and for tests.
     const std::vector<int32_t>& queue() const { return queue_; }

@@ -227,4 +227,38 @@ QString soundCopyMessage(const SoundCopyResult& r)
     return text;
 }
 
+QString practiceTitle(PracticeMode mode, bool paused)
+{
+    QString t;
+    switch (mode) {
+    case PracticeMode::Dictate:
+        t = QStringLiteral("单词拼写");
+        break;
+    case PracticeMode::Drill:
+        t = QStringLiteral("单词强记");
+        break;
+    case PracticeMode::Listen:
+        t = QStringLiteral("单词听辩");
+        break;
+    case PracticeMode::Learn:
+        t = QStringLiteral("单词初记");
+        break;
+    }
+    if (paused)
+        t += QStringLiteral(" <已暂停>");
+    return t;
+}
+
+QString pauseCaption(bool paused) { return paused ? QStringLiteral("继续") : QStringLiteral("暂停(Pause)"); }
+
+QString practiceNoticeText(PracticeNotice notice, const QString& word)
+{
+    return notice == PracticeNotice::Finished ? QStringLiteral("已完成") : word;
+}
+
+QString practiceNoticeCaption(PracticeNotice notice)
+{
+    return notice == PracticeNotice::WrongDictation ? QStringLiteral("Wrong") : QString();
+}
+
 } // namespace lex::texts

@@ -6,6 +6,7 @@
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_folder.h"
 #include "lexora/exchange/foreign_exchange.h"
+#include "lexora/practice/practice_engine.h"
 #include "lexora/record/record_fault.h"
 #include "lexora/record/review_model.h"
 
@@ -19,6 +20,15 @@ struct LoadReport;
 class Status;
 
 namespace texts {
+
+// ---- practice -----------------------------------------------------------------------------------
+// The practice window's caption: the mode's name, with " <已暂停>" while the run is paused.
+QString practiceTitle(PracticeMode mode, bool paused);
+// The pause button: "暂停(Pause)", or "继续" while paused.
+QString pauseCaption(bool paused);
+// The message box the engine asks for, and its caption (empty: the application's name).
+QString practiceNoticeText(PracticeNotice notice, const QString& word);
+QString practiceNoticeCaption(PracticeNotice notice);
 
 // ---- word lists in and out -------------------------------------------------------------------
 // "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as

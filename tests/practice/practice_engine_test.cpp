@@ -415,8 +415,8 @@ TEST(PracticeWindowState, PauseStopsEverythingAndResumeRestores)
     run.e().PracticeTick();
     const int tick = run.e().tickCounter();
     run.e().pause();
-    EXPECT_EQ(run.e().windowTitle(), QStringLiteral("单词听辩 <已暂停>"));
-    EXPECT_EQ(run.e().pauseCaption(), QStringLiteral("继续"));
+    EXPECT_EQ(lex::texts::practiceTitle(run.e().settings().mode, run.e().paused()), QStringLiteral("单词听辩 <已暂停>"));
+    EXPECT_EQ(lex::texts::pauseCaption(run.e().paused()), QStringLiteral("继续"));
     EXPECT_FALSE(run.e().view().timerRunning);
     EXPECT_EQ(run.e().view().slotEnabled, (std::array<bool, 4>{}));
     EXPECT_FALSE(run.e().view().dontKnowEnabled);
@@ -427,7 +427,7 @@ TEST(PracticeWindowState, PauseStopsEverythingAndResumeRestores)
     EXPECT_FALSE(run.e().revealed());
     EXPECT_FALSE(run.e().answered());
     run.e().resume();
-    EXPECT_EQ(run.e().windowTitle(), QStringLiteral("单词听辩"));
+    EXPECT_EQ(lex::texts::practiceTitle(run.e().settings().mode, run.e().paused()), QStringLiteral("单词听辩"));
     EXPECT_TRUE(run.e().view().timerRunning);
     EXPECT_EQ(run.e().view().slotEnabled, (std::array<bool, 4>{true, true, true, true}));
 
@@ -443,7 +443,7 @@ TEST(PracticeWindowState, PauseStopsEverythingAndResumeRestores)
     // Closing drops the rest of the run.
     run.e().close();
     EXPECT_EQ(run.e().result(), PracticeResult::Cancelled);
-    EXPECT_EQ(run.e().finishedText(), QString());
+    EXPECT_FALSE(run.e().completed());
 }
 
 TEST(PracticeWindowState, OptionsEditAndCompanion)

@@ -6,6 +6,7 @@
 #include "lexora/book/list_ops.h"
 #include "lexora/book/book.h"
 #include "lexora/practice/practice_engine.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -44,7 +45,9 @@ struct Recorder {
         s.SpeakWord = [this](QStringView w) { spoken << w.toString(); };
         s.sendToCompanion = [this](QStringView w, int raise) { companion << w.toString() + QString::number(raise); };
         s.closeCompanion = [this] { ++closed; };
-        s.showMessage = [this](const QString& text, const QString& caption) { messages << caption + QLatin1Char('|') + text; };
+        s.showMessage = [this](lex::PracticeNotice n, const QString& word) {
+            messages << lex::texts::practiceNoticeCaption(n) + QLatin1Char('|') + lex::texts::practiceNoticeText(n, word);
+        };
         return s;
     }
 };

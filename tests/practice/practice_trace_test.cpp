@@ -100,9 +100,9 @@ TEST(PracticeRun, TicksAndKeysWhileTheEndMessageIsOpenChangeNothing)
     lex::PracticeEngine* engine = nullptr;
     int messages = 0;
     lex::PracticeSinks sinks;
-    sinks.showMessage = [&](const QString& text, const QString&) {
+    sinks.showMessage = [&](lex::PracticeNotice notice, const QString& word) {
         ++messages;
-        EXPECT_EQ(text, QStringLiteral("已完成"));
+        EXPECT_EQ(lex::texts::practiceNoticeText(notice, word), QStringLiteral("已完成"));
         EXPECT_TRUE(engine->finished());
         for (int i = 0; i < 8; ++i) {
             engine->PracticeTick();
