@@ -31,7 +31,7 @@ QString withTrailingSlash(const QString& folder)
 
 QString bookFolderProblem(Env* env, const QString& folder)
 {
-    if ((env ? env : Env::defaultEnv())->isDir(folder))
+    if (orDefault(env)->isDir(folder))
         return {};
     return QStringLiteral("Book路径不存在，请重新设置:\n%1").arg(folder);
 }

@@ -21,7 +21,7 @@ QStringView capped(QStringView v)
 } // namespace
 
 WordListModel::WordListModel(const BookSession* session, const ListHost* host, const Clock* clock, QObject* parent)
-    : QAbstractTableModel(parent), book_(&session->book()), host_(host), clock_(clock ? clock : Clock::system()),
+    : QAbstractTableModel(parent), book_(&session->book()), host_(host), clock_(orDefault(clock)),
       count_(session->rowCount())
 {
     connect(session, &BookSession::rowsInserted, this, &WordListModel::onRowsInserted);

@@ -169,9 +169,7 @@ Status readForeign(ForeignKind kind, Env* env, const QString& path, ForeignTable
                    const ForeignProgressFn& progress)
 {
     *out = ForeignTable{};
-    if (!env)
-        env = Env::defaultEnv();
-    const Status s = foreignFormat(kind).read(env, path, out, progress);
+    const Status s = foreignFormat(kind).read(orDefault(env), path, out, progress);
     if (!s)
         *out = ForeignTable{};
     return s;
@@ -184,9 +182,7 @@ Status writeForeign(ForeignKind kind, Env* env, const QString& path, const std::
     if (!result)
         result = &local;
     *result = ForeignExportResult{};
-    if (!env)
-        env = Env::defaultEnv();
-    return foreignFormat(kind).write(env, path, entries, options, result);
+    return foreignFormat(kind).write(orDefault(env), path, entries, options, result);
 }
 
 } // namespace lex
