@@ -188,6 +188,10 @@ inline constexpr int kFind = 14012, kSettings = 14013, kLearn = 14014, kDrill = 
 inline constexpr int kMoveCopy = 14017;
 // Added beyond the original menus: 撤销, 重做 (编辑 menu), 今日复习 and 学习统计 (练习 menu).
 inline constexpr int kUndo = 14018, kRedo = 14019, kTodayReview = 14020, kStatistics = 14021;
+// Added for what to learn: a Book from the dictionary's word lists (beside 新建&切换组), 今日计划 and
+// 词汇量测试 (练习 menu), the fifth practice 填空, and 从文章取词 (文件 menu).
+inline constexpr int kNewBookFromList = 14022, kTodayPlan = 14023, kVocabularyTest = 14024;
+inline constexpr int kCloze = 14025, kWordsFromText = 14026;
 inline constexpr int kHelp = 14100, kCheckUpdate = 14101, kAbout = 14102, kExit = 14103, kExitNoSave = 14104;
 inline constexpr int kStudyPage = 32899, kWebPage = 32900;
 inline constexpr int kWebBack = 32901, kWebForward = 32902, kWebStop = 32903, kWebRefresh = 32904, kWebHome = 32911;

@@ -1,6 +1,7 @@
 #include "common/dictionary/dict_builder.h"
 
 #include "common/dictionary/dict_keys.h"
+#include "common/dictionary/index_blocks.h"
 #include "common/text/codepage.h"
 
 #include <algorithm>
@@ -157,6 +158,8 @@ Status encodeDictionary(const std::vector<DictSourceEntry>& entries, const DictB
     appendLe32(*index, uint32_t(first.size()));
     *index += first;
     *index += second;
+    for (const DictBuildOptions::Block& b : options.blocks)
+        appendIndexBlock(index, b.tag, b.bytes);
     if (!options.forms.empty())
         appendFormsBlock(index, encodeFormsBlock(options.forms));
     *text = std::move(body);

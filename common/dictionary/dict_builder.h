@@ -30,6 +30,13 @@ struct DictBuildOptions {
     DictVariant variant = DictVariant::Main;
     int blockSize = kDefaultDictBlockSize; // records per second-level block, at least 1
     std::vector<InflectedForm> forms;      // kept in a block after the index (none: no block)
+    // Further blocks after the index (index_blocks.h), in this order, each with its tag; the
+    // forms block follows them, last, where older readers look for it.
+    struct Block {
+        char tag[5];
+        QByteArray bytes;
+    };
+    std::vector<Block> blocks;
 };
 
 struct DictBuildStats {

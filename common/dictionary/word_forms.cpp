@@ -1,5 +1,7 @@
 #include "common/dictionary/word_forms.h"
 
+#include "common/dictionary/index_blocks.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -8,7 +10,7 @@ namespace lex {
 namespace {
 
 constexpr char kMagic[8] = {'L', 'X', 'F', 'O', 'R', 'M', 'S', 1};
-constexpr char kFooterMagic[4] = {'L', 'X', 'F', 'M'};
+constexpr char kFooterMagic[5] = "LXFM";
 constexpr int kSparseStep = 16;
 constexpr char kKindOrder[] = "pdi3srt";
 
@@ -87,11 +89,7 @@ QByteArray encodeFormsBlock(std::vector<InflectedForm> forms)
 
 void appendFormsBlock(QByteArray* index, const QByteArray& block)
 {
-    const uint32_t at = uint32_t(index->size());
-    *index += block;
-    appendLe32(*index, at);
-    appendLe32(*index, uint32_t(block.size()));
-    index->append(kFooterMagic, sizeof kFooterMagic);
+    appendIndexBlock(index, kFooterMagic, block);
 }
 
 QString formNote(const QString& typed, const QString& lemma, FormKind kind)
@@ -123,14 +121,12 @@ void WordForms::openMemory(QByteArrayView bytes)
     sparse_ = nullptr;
     sparseCount_ = 0;
     count_ = 0;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const uint64_t size = uint64_t(bytes.size());
-    if (size < 12 || std::memcmp(data + size - 4, kFooterMagic, 4) != 0)
-        return;
-    const uint64_t at = le32(data + size - 12), len = le32(data + size - 8);
+    const QByteArrayView blockBytes = findIndexBlock(bytes, kFooterMagic);
+    const auto* data = reinterpret_cast<const unsigned char*>(blockBytes.data());
+    const uint64_t at = 0, len = uint64_t(blockBytes.size());
     const uint64_t header = sizeof kMagic + 8;
-    // The block must end right at the footer, and an unknown version is ignored like no block.
-    if (at + len != size - 12 || len < header || std::memcmp(data + at, kMagic, sizeof kMagic) != 0)
+    // An unknown version is ignored like no block.
+    if (len < header || std::memcmp(data, kMagic, sizeof kMagic) != 0)
         return;
     const uint64_t count = le32(data + at + 8), sparseCount = le32(data + at + 12);
     if (sparseCount != (count + kSparseStep - 1) / kSparseStep || header + 4 * sparseCount > len)

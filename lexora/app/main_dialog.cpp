@@ -116,7 +116,7 @@ bool CMainDialog::onCommand(int id, qintptr param)
     }
     if ((id >= cmd::kImport && id <= cmd::kMoveCopy) || id == cmd::kUndo || id == cmd::kRedo)
         return wordBook_->onCommand(id, param);
-    if (id == cmd::kTodayReview || id == cmd::kStatistics)
+    if (id >= cmd::kTodayReview && id <= cmd::kWordsFromText)
         return wordBook_->onCommand(id, param);
 
     switch (id) {

@@ -1,6 +1,7 @@
 #include "common/dictionary/dict_builder.h"
 #include "common/dictionary/dictionary_shelf.h"
 #include "common/dictionary/ecdict_convert.h"
+#include "common/dictionary/index_blocks.h"
 #include "common/dictionary/stardict_writer.h"
 #include "common/dictionary/word_forms.h"
 #include "tests/support/temp_dir.h"
@@ -96,6 +97,36 @@ TEST(WordForms, BlockIsIgnoredByLookUpAndResolvesForms)
     lex::WordForms none;
     none.openMemory(b.indexWithout);
     EXPECT_EQ(none.count(), 0);
+}
+
+// Further blocks stand between the index and the forms: the forms stay last, where older readers
+// look, each block is found by its tag, and a damaged footer costs the blocks before it only.
+TEST(WordForms, BlocksChainBeforeTheForms)
+{
+    lex::ecdict::ReadResult read;
+    ASSERT_TRUE(lex::ecdict::readCsv(QByteArray(kCsv), &read));
+    lex::DictBuildOptions options;
+    options.variant = lex::DictVariant::Main;
+    for (const auto& r : read.records)
+        for (auto& f : lex::formsFromExchange(r.word, r.exchange))
+            options.forms.push_back(f);
+    options.blocks.push_back({"LXAA", QByteArray("first block")});
+    options.blocks.push_back({"LXBB", QByteArray()});
+    QByteArray index, text;
+    ASSERT_TRUE(lex::encodeDictionary(lex::ecdict::convert(read.records, options.variant, nullptr), options, &index, &text, nullptr));
+    EXPECT_TRUE(index.endsWith("LXFM"));
+    lex::WordForms forms;
+    forms.openMemory(index);
+    EXPECT_EQ(forms.baseFormOf(u"went")->lemma, QStringLiteral("go"));
+    EXPECT_EQ(lex::findIndexBlock(index, "LXAA").toByteArray(), QByteArray("first block"));
+    EXPECT_TRUE(lex::findIndexBlock(index, "LXBB").isEmpty());
+    EXPECT_FALSE(lex::findIndexBlock(index, "LXFM").isEmpty());
+    EXPECT_TRUE(lex::findIndexBlock(index, "LXCC").isEmpty());
+    QByteArray damaged = index;
+    damaged[damaged.size() - 12] = char(damaged[damaged.size() - 12] ^ 0x5a); // the forms' footer
+    EXPECT_TRUE(lex::findIndexBlock(damaged, "LXAA").isEmpty());
+    for (qsizetype cut = 0; cut < index.size(); cut += 7) // never reads outside what it is given
+        (void)lex::findIndexBlock(QByteArrayView(index).first(cut), "LXAA");
 }
 
 // One call gives the own entry, the base form's entry with its note, and each enabled StarDict
