@@ -159,6 +159,15 @@ QString cleanText(QStringView s)
 
 } // namespace
 
+std::vector<WordInfoRecord> wordInfoRecords(const std::vector<Record>& records)
+{
+    std::vector<WordInfoRecord> out;
+    for (const Record& r : records)
+        if (const WordInfo w = wordInfoFrom(r.tag, r.collins, r.oxford, r.bnc, r.frq); w.any())
+            out.push_back({r.word, w});
+    return out;
+}
+
 QStringList fieldLines(QStringView f)
 {
     QStringList lines;

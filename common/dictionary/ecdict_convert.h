@@ -5,6 +5,7 @@
 
 #include "common/dictionary/dict_builder.h"
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/word_info.h"
 #include "common/platform/status.h"
 
 #include <QByteArray>
@@ -49,6 +50,10 @@ Status readCsv(QByteArrayView utf8, ReadResult* out);
 // backslash r backslash n), and a backslash as two. Real line breaks count too. Lines are
 // trimmed; empty ones are dropped.
 QStringList fieldLines(QStringView field);
+
+// The word information of the records (exam tags, Oxford mark, Collins stars, ranks), for the
+// block after the main variant's index.
+std::vector<WordInfoRecord> wordInfoRecords(const std::vector<Record>& records);
 
 // ---- Phonetics ---------------------------------------------------------------------------------
 

@@ -2,6 +2,8 @@
 
 #include "common/dictionary/dict_builder.h"
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/ecdict_convert.h"
+#include "common/dictionary/word_info.h"
 #include "common/platform/env.h"
 
 #include <cstdio>
@@ -48,9 +50,27 @@ int cmdDictBuild(const QStringList& argsIn)
     QString error;
     if (!takeIntOption(args, QStringLiteral("--block"), 1, &options.blockSize, &error))
         return fail(error);
-    if (args.size() != 2 || (fromMain && !companion))
-        return fail(QStringLiteral("usage: lexbook dict-build SOURCE OUTFOLDER [--companion [--from-main]] [--block N]"));
+    std::optional<QString> infoCsv;
+    if (!takeValue(args, QStringLiteral("--info"), &infoCsv, &error))
+        return fail(error);
+    if (args.size() != 2 || (fromMain && !companion) || (infoCsv && companion))
+        return fail(QStringLiteral("usage: lexbook dict-build SOURCE OUTFOLDER [--companion [--from-main]] [--block N] [--info CSV]"));
     lex::Env* env = lex::Env::defaultEnv();
+    if (infoCsv) {
+        // The word lists and ranks, from a CSV with the word list's columns (word, tag, collins,
+        // oxford, bnc, frq; only word is required).
+        QByteArray csv;
+        lex::Status read = env->readFile(*infoCsv, &csv);
+        lex::ecdict::ReadResult records;
+        if (read)
+            read = lex::ecdict::readCsv(csv, &records);
+        if (!read)
+            return fail(QStringLiteral("%1: %2").arg(*infoCsv, read.message()));
+        for (qsizetype line : records.badLines)
+            std::fprintf(stderr, "lexbook: %s:%lld: malformed record, left out\n", infoCsv->toUtf8().constData(),
+                         static_cast<long long>(line));
+        options.blocks.push_back({{'L', 'X', 'W', 'I', 0}, lex::encodeWordInfoBlock(lex::ecdict::wordInfoRecords(records.records))});
+    }
     QByteArray source;
     lex::Status s = env->readFile(args[0], &source);
     if (!s)

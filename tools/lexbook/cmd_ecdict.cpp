@@ -75,6 +75,13 @@ int cmdDictEcdict(const QStringList& argsIn)
     for (const lex::ecdict::Record& r : read.records)
         for (lex::InflectedForm& f : lex::formsFromExchange(r.word, r.exchange))
             options.forms.push_back(std::move(f));
+    // The word lists and ranks go with Lexora's dictionary, the one that makes word books.
+    qsizetype withInfo = 0;
+    if (!companion) {
+        std::vector<lex::WordInfoRecord> info = lex::ecdict::wordInfoRecords(read.records);
+        withInfo = qsizetype(info.size());
+        options.blocks.push_back({{'L', 'X', 'W', 'I', 0}, lex::encodeWordInfoBlock(std::move(info))});
+    }
 
     progress->step(QStringLiteral("converting %1 records").arg(read.records.size()));
     lex::ecdict::ConvertStats cs;
@@ -122,6 +129,8 @@ int cmdDictEcdict(const QStringList& argsIn)
     if (bs.written != cs.out)
         out(QStringLiteral("  the builder left out %1 more (duplicates %2, separators in text %3)\n")
                 .arg(cs.out - bs.written).arg(bs.duplicates).arg(bs.badText));
+    if (!companion)
+        out(QStringLiteral("word lists and ranks: %1 headwords\n").arg(withInfo));
     if (bs.textReplaced)
         out(QStringLiteral("%1 entry texts had characters outside code page 936, written as '?'\n").arg(bs.textReplaced));
     out(QStringLiteral("time: read %1 ms, convert %2 ms, build and write %3 ms\n").arg(readMs).arg(convertMs).arg(buildMs));

@@ -155,6 +155,21 @@ bool parseFieldMap(const QString& spec, const QStringList& fields, lex::FieldMap
 
 } // namespace
 
+bool parseStrangeness(const QString& text, std::array<uint8_t, 3>* degrees)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 3)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        const int v = parts[i].toInt(&ok);
+        if (!ok || v < 0 || v > lex::kMaxStrangeness)
+            return false;
+        (*degrees)[size_t(i)] = uint8_t(v);
+    }
+    return true;
+}
+
 int cmdImport(const QStringList& args)
 {
     const QString usage = QStringLiteral(
@@ -186,16 +201,8 @@ int cmdImport(const QStringList& args)
     if (!foreign && o.map)
         return fail(QStringLiteral("--map is for another program's file only"));
     if (o.strangeness) {
-        const QStringList parts = o.strangeness->split(QLatin1Char(','));
-        uint8_t values[3] = {};
-        bool good = parts.size() == 3;
-        for (int i = 0; good && i < 3; ++i) {
-            bool ok = false;
-            const int v = parts[i].toInt(&ok);
-            good = ok && v >= 0 && v <= lex::kMaxStrangeness;
-            values[i] = uint8_t(v);
-        }
-        if (!good)
+        std::array<uint8_t, 3> values{};
+        if (!parseStrangeness(*o.strangeness, &values))
             return fail(QStringLiteral("--strangeness takes three values from 0 to 10, e.g. 10,10,10"));
         settings.recognition = values[0];
         settings.spelling = values[1];

@@ -4,6 +4,8 @@
 
 #include <QDate>
 #include <QStringList>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,7 +36,9 @@ int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
 int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
 int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[];
+int cmdNewBook(const QStringList& args);   // new-book BOOK --list EXPR [--order O] [--strangeness R,S,L] [--dict DICTFOLDER]
+int cmdLists(const QStringList& args);     // lists DICTFOLDER
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kListsHelp[], kNewBookHelp[];
 
 // One command of the table in main.cpp.
 struct Command {
@@ -85,6 +89,9 @@ bool planByModel(const lex::Book& book, QDate today, const std::optional<QString
                  lex::ReviewPlan* plan, std::vector<uint8_t>* fromModel, int* code);
 // ,"model":["recognition",...]
 void appendModelKey(QString& line, uint8_t degrees);
+
+// "R,S,L": the recognition, spelling and listening degrees, each 0 to 10 (import, new-book).
+bool parseStrangeness(const QString& text, std::array<uint8_t, 3>* degrees);
 
 // Prints "lexbook: <message>" on stderr and returns `code`.
 int fail(const QString& message, int code = 2);

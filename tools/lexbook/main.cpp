@@ -97,13 +97,20 @@ const Command kCommands[] = {
      "  set                  stores VALUE as a string\n"
      "  set --struct         VALUE is the data bytes in hexadecimal; the checksum is added\n"
      "Use -- before a VALUE that starts with \"--\".\n"},
-    {"dict-build", lexbook::cmdDictBuild, "dict-build SOURCE OUTFOLDER [--companion [--from-main]] [--block N]",
+    {"dict-build", lexbook::cmdDictBuild, "dict-build SOURCE OUTFOLDER [--companion [--from-main]] [--block N] [--info CSV]",
      "Compiles a UTF-8 word list (word TAB phonetic TAB explanation a line) into OUTFOLDER/Dict.idx and\n"
      "Dict.dic, or with --companion into 21ct.idx and 21ct.dic. --from-main styles the companion's\n"
-     "entries from the main form of the list; --block N sets the number of keys per index block.\n"},
+     "entries from the main form of the list; --block N sets the number of keys per index block.\n"
+     "--info keeps the word lists and ranks of a CSV with ECDICT's columns (word, tag, collins, oxford,\n"
+     "bnc, frq) in Dict.idx, for new-book and the vocabulary test.\n"},
     {"dict-ecdict", lexbook::cmdDictEcdict, "dict-ecdict CSV OUTFOLDER [--companion] [--block N]",
      "Converts the ECDICT word list (its CSV file) into either dictionary and reports what went in, what\n"
-     "was left out and why. Shows its progress on stderr when that is a terminal.\n"},
+     "was left out and why. Shows its progress on stderr when that is a terminal. The main dictionary\n"
+     "keeps each headword's exam lists, Oxford 3000 mark, Collins stars and BNC and frequency ranks.\n"},
+    {"lists", lexbook::cmdLists, "lists DICTFOLDER", lexbook::kListsHelp},
+    {"new-book", lexbook::cmdNewBook,
+     "new-book BOOK --list EXPR [--order frq|bnc|collins|alpha] [--strangeness R,S,L] [--dict DICTFOLDER]",
+     lexbook::kNewBookHelp},
     {"import", lexbook::cmdImport,
      "import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER] [--skip-known yes|no]\n"
      "import BOOK FILE [--format apkg|colpkg|kvtml|csv|tsv] [--map word=N,phonetic=N,...] [--strangeness R,S,L] [--dict DICTFOLDER] [--skip-known yes|no]",
