@@ -4,11 +4,13 @@
 #include "common/dictionary/dict_keys.h"
 #include "common/dictionary/dictionary.h"
 #include "common/dictionary/ecdict_convert.h"
+#include "common/dictionary/word_lists.h"
 #include "common/dictionary/word_forms.h"
 #include "temp_dir.h"
 #include "tool_run.h"
 
 #include <algorithm>
+#include <QMap>
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,6 +92,21 @@ TEST_F(LexbookEcdict, BuildsTheMainVariantAndReportsWhatWasLeftOut)
     EXPECT_EQ(a.out, QStringLiteral("E5bAndEn\nvt. 放弃, 抛弃\nn. 放任\n"));
     const Result e = lexbook({QStringLiteral("lookup"), dir.path(QStringLiteral("out/Dict")), QStringLiteral("able")});
     EXPECT_EQ(e.out, QStringLiteral("5eibl\nadj. \"能够的\"\n"));
+
+    // The word lists and ranks go into Lexora's dictionary, each spelling with its own.
+    EXPECT_TRUE(r.out.contains(QStringLiteral("word lists and ranks: 3 headwords"))) << r.out.toStdString();
+    lex::WordInfoTable info;
+    ASSERT_TRUE(info.openIndex(dir.path(QStringLiteral("out/Dict/Dict.idx"))));
+    EXPECT_EQ(info.count(), 3);
+    lex::WordInfo abandon;
+    abandon.exams = (1u << int(lex::Exam::Gk)) | (1u << int(lex::Exam::Cet4));
+    abandon.collins = 3;
+    abandon.oxford = true;
+    abandon.bnc = 2057;
+    abandon.frq = 2182;
+    EXPECT_EQ(info.info(info.find(u"abandon")), abandon);
+    EXPECT_EQ(info.info(info.find(u"china")).frq, 9500u);
+    EXPECT_EQ(info.info(info.find(u"China")).frq, 7946u);
 }
 
 TEST_F(LexbookEcdict, BuildsTheCompanionVariantWithOneEntryPerFoldedKey)
@@ -245,4 +262,22 @@ TEST(EcdictFull, AbandonInBothVariants)
     EXPECT_TRUE(t.startsWith(QStringLiteral("`1`abandon`4`/E5bAndEn/`8`vt. 放弃"))) << t.toStdString();
     EXPECT_TRUE(main.LookUpWord(u"China", e, p));
     EXPECT_TRUE(companion.LookUpEntryText(u"china", t));
+}
+
+// The full dictionary's word lists hold what ECDICT's CSV says (its own counts, by the tag column).
+TEST(EcdictFull, WordListsHoldTheCsvsCounts)
+{
+    const QString folder = QString::fromLocal8Bit(qgetenv("LEXORA_ECDICT_DICT"));
+    if (folder.isEmpty())
+        GTEST_SKIP() << "LEXORA_ECDICT_DICT is not set";
+    lex::WordInfoTable info;
+    ASSERT_TRUE(info.openIndex(folder + QStringLiteral("/Dict.idx")));
+    QMap<QString, qsizetype> counts;
+    for (const lex::NamedList& l : lex::dictionaryLists(info))
+        counts.insert(lex::listTermName(l.term), l.count);
+    const struct { const char* list; qsizetype count; } rows[] = {
+        {"zk", 1603}, {"gk", 3677}, {"cet4", 3849}, {"cet6", 5407}, {"ky", 4801}, {"ielts", 5040},
+        {"toefl", 6974}, {"gre", 7504}, {"oxford3000", 3461}, {"collins1", 13633}};
+    for (const auto& r : rows)
+        EXPECT_EQ(counts.value(QString::fromLatin1(r.list)), r.count) << r.list;
 }
