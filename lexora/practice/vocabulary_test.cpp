@@ -1,0 +1,213 @@
+#include "lexora/practice/vocabulary_test.h"
+
+#include "common/dictionary/word_info.h"
+
+#include <algorithm>
+#include <cmath>
+
+
+namespace lex {
+namespace {
+
+// A learner who knows a word still says "no" now and then, and may pick a wrong meaning.
+constexpr double kLapse = 0.03;
+constexpr double kSlip = 0.05;
+constexpr int kGridPoints = 140;
+constexpr double kSlopes[] = {3, 6, 12, 24};
+constexpr double kClaims[] = {0, 0.05, 0.1, 0.2, 0.3, 0.45, 0.6};
+// Most learners claim little: the prior leans that way, the checks move it.
+constexpr double kClaimPrior[] = {0.3, 0.2, 0.15, 0.12, 0.1, 0.08, 0.05};
+constexpr size_t kA = std::size(kSlopes), kC = std::size(kClaims);
+
+enum Outcome { No, Yes, YesRight, YesWrong };
+
+double uniform01(Random& r) { return (uniformDraw(r, 1u << 30) + 0.5) / double(1u << 30); }
+
+} // namespace
+
+QStringList vocabularyPool(const WordInfoTable& table)
+{
+    std::vector<std::pair<uint32_t, qsizetype>> ranked;
+    for (qsizetype i = 0; i < table.count(); ++i)
+        if (const uint32_t frq = table.info(i).frq)
+            ranked.push_back({frq, i});
+    std::sort(ranked.begin(), ranked.end());
+    QStringList pool;
+    pool.reserve(qsizetype(ranked.size()));
+    for (const auto& r : ranked)
+        pool.append(table.word(r.second));
+    return pool;
+}
+
+VocabularyTest::VocabularyTest(int poolSize, Random& random, Options options)
+    : poolSize_(std::max(poolSize, 4)), random_(random), options_(options), asked_(size_t(poolSize_) + 1, false)
+{
+    // V from a handful of words to past the end of the pool (a learner who knows them all).
+    const double lo = std::log(5.0), hi = std::log(2.0 * poolSize_);
+    for (int i = 0; i < kGridPoints; ++i)
+        lnV_.push_back(lo + (hi - lo) * i / (kGridPoints - 1));
+    slopes_.assign(std::begin(kSlopes), std::end(kSlopes));
+    claims_.assign(std::begin(kClaims), std::end(kClaims));
+    logPost_.resize(lnV_.size() * kA * kC);
+
+    for (size_t v = 0; v < lnV_.size(); ++v)
+        for (size_t a = 0; a < kA; ++a)
+            for (size_t c = 0; c < kC; ++c)
+                logPost_[(v * kA + a) * kC + c] = std::log(kClaimPrior[c]);
+}
+
+bool VocabularyTest::done() const
+{
+    if (awaitingCheck_)
+        return false;
+    if (questions_ >= options_.maxQuestions || questions_ >= poolSize_)
+        return true;
+    if (questions_ < options_.minQuestions)
+        return false;
+    const VocabularyEstimate e = estimate();
+    return e.high <= options_.stopRatio * std::max(e.low, 1);
+}
+
+double VocabularyTest::logisticAt(size_t v, size_t a, double lnRank) const
+{
+    return 1 / (1 + std::exp(slopes_[a] * (lnRank - lnV_[v])));
+}
+
+int VocabularyTest::nextRank()
+{
+    if (pending_)
+        return pending_;
+    if (done())
+        return 0;
+    // A V drawn from the belief so far: early questions spread, later ones close in on the edge.
+    const double top = *std::max_element(logPost_.begin(), logPost_.end());
+    std::vector<double> weight(lnV_.size(), 0);
+    double total = 0;
+    for (size_t v = 0; v < lnV_.size(); ++v) {
+        for (size_t k = 0; k < kA * kC; ++k)
+            weight[v] += std::exp(logPost_[v * kA * kC + k] - top);
+        total += weight[v];
+    }
+    double pick = uniform01(random_) * total;
+    size_t v = 0;
+    while (v + 1 < lnV_.size() && pick > weight[v]) {
+        pick -= weight[v];
+        ++v;
+    }
+    const double spacing = lnV_[1] - lnV_[0];
+    const int want = std::clamp(int(std::lround(std::exp(lnV_[v] + (uniform01(random_) - 0.5) * spacing))), 1, poolSize_);
+    // The nearest rank not asked yet.
+    for (int d = 0; d <= poolSize_; ++d) {
+        for (int r : {want - d, want + d})
+            if (r >= 1 && r <= poolSize_ && !asked_[size_t(r)]) {
+                pending_ = r;
+                return r;
+            }
+    }
+    return 0;
+}
+
+bool VocabularyTest::answer(bool knows)
+{
+    if (!pending_ || awaitingCheck_)
+        return false;
+    ++questions_;
+    asked_[size_t(pending_)] = true;
+    if (knows && uniform01(random_) < options_.checkShare) {
+        awaitingCheck_ = true;
+        return true;
+    }
+    observe(pending_, knows ? Yes : No);
+    pending_ = 0;
+    return false;
+}
+
+void VocabularyTest::check(bool right)
+{
+    if (!awaitingCheck_)
+        return;
+    awaitingCheck_ = false;
+    observe(pending_, right ? YesRight : YesWrong);
+    pending_ = 0;
+}
+
+void VocabularyTest::observe(int rank, int outcome)
+{
+    const double lnr = std::log(double(rank));
+    for (size_t v = 0; v < lnV_.size(); ++v)
+        for (size_t a = 0; a < kA; ++a) {
+            const double p = logisticAt(v, a, lnr);
+            for (size_t c = 0; c < kC; ++c) {
+                const double claim = claims_[c];
+                double l = 0;
+                switch (outcome) {
+                case No: l = p * kLapse + (1 - p) * (1 - claim); break;
+                case Yes: l = p * (1 - kLapse) + (1 - p) * claim; break;
+                case YesRight: l = p * (1 - kLapse) * (1 - kSlip) + (1 - p) * claim / 4; break;
+                case YesWrong: l = p * (1 - kLapse) * kSlip + (1 - p) * claim * 3 / 4; break;
+                }
+                logPost_[(v * kA + a) * kC + c] += std::log(std::max(l, 1e-12));
+            }
+        }
+}
+
+std::array<int, 4> VocabularyTest::choiceRanks(int rank)
+{
+    rank = std::clamp(rank, 1, poolSize_);
+    std::array<int, 4> out{rank, 0, 0, 0};
+    // Neighbours in rank are words of about the same frequency, so that none stands out as rare;
+    // the window holds at least four ranks (the pool has at least four).
+    const int lo = std::max(1, std::min(rank - 30, poolSize_ - 60)), hi = std::min(poolSize_, std::max(rank + 30, 61));
+    for (size_t k = 1; k < 4;) {
+        const int r = lo + int(uniformDraw(random_, uint32_t(hi - lo + 1)));
+        if (std::find(out.begin(), out.begin() + k, r) == out.begin() + k)
+            out[k++] = r;
+    }
+    std::swap(out[0], out[uniformDraw(random_, 4)]);
+    return out;
+}
+
+VocabularyEstimate VocabularyTest::estimate() const
+{
+    // The marginal belief about V; the slope only shapes it. V itself is the estimate: a learner
+    // knows about as many words as the rank where his chance is one half (exactly so for an edge
+    // symmetric in rank), and it is what the question ranks measure, whatever the edge's shape.
+    struct Cell {
+        double known, weight;
+    };
+    std::vector<Cell> cells;
+    cells.reserve(lnV_.size() * kA);
+    const double top = *std::max_element(logPost_.begin(), logPost_.end());
+    double total = 0, claimed = 0;
+    for (size_t v = 0; v < lnV_.size(); ++v)
+        for (size_t a = 0; a < kA; ++a) {
+            double w = 0;
+            for (size_t c = 0; c < kC; ++c) {
+                const double p = std::exp(logPost_[(v * kA + a) * kC + c] - top);
+                w += p;
+                claimed += p * claims_[c];
+            }
+            if (w > 1e-12)
+                cells.push_back({std::exp(lnV_[v]), w});
+            total += w;
+        }
+    std::sort(cells.begin(), cells.end(), [](const Cell& x, const Cell& y) { return x.known < y.known; });
+    auto quantile = [&](double q) {
+        double acc = 0;
+        for (const Cell& c : cells) {
+            acc += c.weight;
+            if (acc >= q * total)
+                return c.known;
+        }
+        return cells.empty() ? 0.0 : cells.back().known;
+    };
+    VocabularyEstimate e;
+    e.words = std::clamp(int(std::lround(quantile(0.5))), 1, poolSize_);
+    e.low = std::clamp(int(std::lround(quantile(0.05))), 1, poolSize_);
+    e.high = std::clamp(int(std::lround(quantile(0.95))), 1, poolSize_);
+    e.questions = questions_;
+    e.overclaim = total > 0 ? claimed / total : 0;
+    return e;
+}
+
+} // namespace lex
