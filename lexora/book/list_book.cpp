@@ -57,4 +57,62 @@ ListExprError::Why readBookWords(Env* env, const QString& pathStem, QStringList*
     return ListExprError::Why::None;
 }
 
+ListBookForm::ListBookForm(const WordInfoTable& table, const Dictionary* dict, Env* env, QString folder)
+    : table_(table), dict_(dict), env_(orDefault(env)), folder_(std::move(folder))
+{
+    if (table_.count())
+        lists_ = dictionaryLists(table_);
+}
+
+QStringList ListBookForm::books() const { return listBooks(env_, folder_); }
+
+QString ListBookForm::bookTerm(const QString& name) const { return QStringLiteral("book:") + folder_ + name; }
+
+void ListBookForm::setExpression(const QString& text)
+{
+    if (text != expression_) {
+        expression_ = text;
+        fresh_ = false;
+    }
+}
+
+void ListBookForm::addTerm(QChar op, const QString& term)
+{
+    const QString now = expression_.trimmed();
+    setExpression(now.isEmpty() ? term : now + QLatin1Char(' ') + op + QLatin1Char(' ') + term);
+}
+
+ListBookForm::Preview ListBookForm::preview()
+{
+    if (!fresh_) {
+        words_.clear();
+        ListExpression expr;
+        error_ = parseListExpression(expression_, &expr);
+        if (!error_.failed())
+            error_ = evaluateListExpression(
+                expr, table_, [this](const QString& book, QStringList* w) { return readBookWords(env_, book, w); }, &words_);
+        fresh_ = true;
+    }
+    return {words_.size(), error_};
+}
+
+ListBookForm::Made ListBookForm::make(const QDateTime& now)
+{
+    Made m;
+    fresh_ = false; // a Book named in the expression may have changed since the count
+    m.error = preview().error;
+    if (m.error.failed())
+        return m;
+    NewBookFromWords request;
+    request.folder = folder_;
+    request.name = name.trimmed();
+    request.words = words_;
+    orderWords(&request.words, table_, order);
+    request.dict = dict_;
+    request.degrees = degrees;
+    request.now = now;
+    m.failure = makeBookFromWords(env_, request, &m.added);
+    return m;
+}
+
 } // namespace lex

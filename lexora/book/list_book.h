@@ -33,4 +33,55 @@ CreateBookFailure makeBookFromWords(Env* env, const NewBookFromWords& request, i
 // MissingBook without its index file, UnreadableBook when it cannot be read. Reads, never writes.
 ListExprError::Why readBookWords(Env* env, const QString& pathStem, QStringList* words);
 
+// What the dialog "从词表新建组" holds and does, without its window: the dictionary's lists with
+// their counts, the expression the learner builds from them (typed, or a list added with an
+// operator), the order, the degrees, the new Book's name; the live count; the making.
+class ListBookForm {
+public:
+    // `table` and `dict` (may be null) outlive the form; `folder` is the Book folder (ending in '/').
+    ListBookForm(const WordInfoTable& table, const Dictionary* dict, Env* env, QString folder);
+
+    // The lists the dictionary offers (none when it keeps no word lists), with their counts.
+    const std::vector<NamedList>& lists() const { return lists_; }
+    // The folder's Books, for "minus the words of a Book".
+    QStringList books() const;
+    // The term that names the folder's Book `name` in an expression.
+    QString bookTerm(const QString& name) const;
+
+    const QString& expression() const { return expression_; }
+    void setExpression(const QString& text);
+    // Adds `term` to the expression with `op` ('+', '-' or '&'); the term alone when it is empty.
+    void addTerm(QChar op, const QString& term);
+
+    ListOrder order = ListOrder::Frq;
+    std::array<uint8_t, kSkillCount> degrees{10, 10, 10};
+    QString name;
+
+    // The words the expression names now, or why it names none (empty: Why::Empty).
+    struct Preview {
+        qsizetype count = 0;
+        ListExprError error;
+    };
+    Preview preview();
+    // The Book made, in the chosen order; a failure of the expression first (nothing made).
+    struct Made {
+        ListExprError error;
+        CreateBookFailure failure;
+        int added = 0;
+        bool ok() const { return !error.failed() && !failure.failed(); }
+    };
+    Made make(const QDateTime& now);
+
+private:
+    const WordInfoTable& table_;
+    const Dictionary* dict_;
+    Env* env_;
+    QString folder_;
+    std::vector<NamedList> lists_;
+    QString expression_;
+    bool fresh_ = false; // words_ and error_ follow expression_
+    QStringList words_;
+    ListExprError error_;
+};
+
 } // namespace lex

@@ -74,6 +74,26 @@ QString recoveredBookNotice(const QString& where)
         .arg(where.mid(slash + 1), where + QStringLiteral(".idx"), where + QStringLiteral(".txt"));
 }
 
+QString listExpressionError(const ListExprError& e)
+{
+    using Why = ListExprError::Why;
+    switch (e.why) {
+    case Why::None: return {};
+    case Why::Empty: return QStringLiteral("请选择词表，或输入词表组合，例如 cet6 - cet4");
+    case Why::NameExpected: return QStringLiteral("词表组合第%1个字符处缺少词表名").arg(e.position + 1);
+    case Why::OperatorExpected: return QStringLiteral("词表组合第%1个字符处缺少 + - & 之一").arg(e.position + 1);
+    case Why::UnknownList: return QStringLiteral("没有这个词表:") + e.subject;
+    case Why::MissingBook: return QStringLiteral("找不到组:") + e.subject;
+    case Why::UnreadableBook: return QStringLiteral("无法读取组:") + e.subject;
+    }
+    return {};
+}
+
+QString vocabularyEstimateText(int words, int low, int high)
+{
+    return QStringLiteral("词汇量约 %1（%2 至 %3）").arg(words).arg(low).arg(high);
+}
+
 QString createBookFailure(const CreateBookFailure& f)
 {
     switch (f.why) {

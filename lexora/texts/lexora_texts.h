@@ -5,6 +5,7 @@
 
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_folder.h"
+#include "common/dictionary/word_lists.h"
 #include "lexora/exchange/foreign_exchange.h"
 #include "lexora/practice/practice_engine.h"
 #include "lexora/record/record_fault.h"
@@ -29,6 +30,12 @@ QString pauseCaption(bool paused);
 // The message box the engine asks for, and its caption (empty: the application's name).
 QString practiceNoticeText(PracticeNotice notice, const QString& word);
 QString practiceNoticeCaption(PracticeNotice notice);
+
+// ---- a Book from the dictionary's word lists ---------------------------------------------------
+// Why a list expression names no words: the place (counted from 1) or the name at fault.
+QString listExpressionError(const ListExprError& error);
+// "词汇量约 %1（%2 至 %3）": the vocabulary test's estimate and its range.
+QString vocabularyEstimateText(int words, int low, int high);
 
 // ---- word lists in and out -------------------------------------------------------------------
 // "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as
