@@ -47,6 +47,7 @@ ui::MenuResource mainMenu()
             item(cmd::kCheckDuplicates, QStringLiteral("检查重复")),
             separator(),
             item(cmd::kGroups, QStringLiteral("新建&&切换组")),
+            item(cmd::kNewBookFromList, QStringLiteral("从词表新建组")),
             item(cmd::kSettings, QStringLiteral("设置")),
         }),
         popup(QStringLiteral("练习"), {
@@ -58,6 +59,7 @@ ui::MenuResource mainMenu()
             separator(),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
             item(cmd::kStatistics, QStringLiteral("学习统计")),
+            item(cmd::kVocabularyTest, QStringLiteral("词汇量测试")),
         }),
         popup(QStringLiteral("帮助"), {
             item(cmd::kHelp, QStringLiteral("帮助 && 说明")),

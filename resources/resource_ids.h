@@ -25,6 +25,8 @@ inline constexpr int IDD_DELETECHECK = 202;
 inline constexpr int IDD_SELFILTER = 203;
 inline constexpr int IDD_CATEGORY = 206;
 inline constexpr int IDD_TODAY_REVIEW = 210;     // added here: 今日复习
+inline constexpr int IDD_LIST_BOOK = 220;        // added here: 从词表新建组
+inline constexpr int IDD_VOCABULARY_TEST = 221;  // added here: 词汇量测试
 
 // Controls of the import/export dialog (129).
 namespace import_dlg {
@@ -54,6 +56,20 @@ inline constexpr int kRecognitionCount = 1011, kSpellingCount = 1012, kListening
 inline constexpr int kRecognitionStart = 1021, kSpellingStart = 1022, kListeningStart = 1023;
 inline constexpr int kNote = 1030;
 } // namespace review_dlg
+
+// Controls of 从词表新建组 (220).
+namespace list_book_dlg {
+inline constexpr int kLists = 1201, kUnion = 1202, kMinus = 1203, kBoth = 1204;
+inline constexpr int kBooks = 1205, kMinusBook = 1206, kExpression = 1207, kCount = 1208;
+inline constexpr int kOrder = 1209, kRecognition = 1210, kSpelling = 1211, kListening = 1212, kName = 1213;
+} // namespace list_book_dlg
+
+// Controls of 词汇量测试 (221).
+namespace vocabulary_dlg {
+inline constexpr int kWord = 1221, kQuestion = 1222, kYes = 1223, kNo = 1224;
+inline constexpr int kChoice0 = 1225, kChoice1 = 1226, kChoice2 = 1227, kChoice3 = 1228;
+inline constexpr int kProgress = 1229, kResult = 1230, kKnownBook = 1231, kNextBook = 1232, kExam = 1233;
+} // namespace vocabulary_dlg
 
 // Controls of 学习统计, a window of our own (its layout is made in code around the charts).
 namespace stats_dlg {

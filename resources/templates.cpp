@@ -323,6 +323,52 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
           None, 7, 78, 186, 20),
     }));
 
+    // 从词表新建组: the dictionary's word lists combined into a new Book.
+    t.insert(IDD_LIST_BOOK, T(IDD_LIST_BOOK, QStringLiteral("从词表新建组"), 300, 196, {
+        label(QStringLiteral("词表（单词数）:"), 7, 7, 100),
+        C(list_book_dlg::kLists, Kind::ListBox, U, Group | VScroll, 7, 18, 110, 120),
+        C(list_book_dlg::kUnion, Kind::PushButton, QStringLiteral("+ 并入"), None, 122, 18, 40, 14),
+        C(list_book_dlg::kMinus, Kind::PushButton, QStringLiteral("- 除去"), None, 122, 36, 40, 14),
+        C(list_book_dlg::kBoth, Kind::PushButton, QStringLiteral("& 同在"), None, 122, 54, 40, 14),
+        label(QStringLiteral("除去组中已有的单词:"), 170, 7, 120),
+        C(list_book_dlg::kBooks, Kind::DropDownList, U, Sorted, 170, 18, 80, 100),
+        C(list_book_dlg::kMinusBook, Kind::PushButton, QStringLiteral("- 除去"), None, 254, 17, 40, 14),
+        label(QStringLiteral("排序:"), 170, 40, 30),
+        C(list_book_dlg::kOrder, Kind::DropDownList, U, None, 200, 38, 94, 80,
+          {QStringLiteral("词频"), QStringLiteral("BNC词频"), QStringLiteral("柯林斯星级"), QStringLiteral("字母顺序")}),
+        label(QStringLiteral("认读:"), 170, 60, 24),
+        C(list_book_dlg::kRecognition, Kind::DropDownList, U, None, 196, 58, 30, 120, zeroToTen()),
+        label(QStringLiteral("拼写:"), 232, 60, 24),
+        C(list_book_dlg::kSpelling, Kind::DropDownList, U, None, 258, 58, 30, 120, zeroToTen()),
+        label(QStringLiteral("听辩:"), 170, 78, 24),
+        C(list_book_dlg::kListening, Kind::DropDownList, U, None, 196, 76, 30, 120, zeroToTen()),
+        label(QStringLiteral("词表组合（+ 并入，- 除去，& 同在，自左至右）:"), 7, 144, 286),
+        C(list_book_dlg::kExpression, Kind::Edit, U, Group | AutoHScroll, 7, 155, 286, 14),
+        C(list_book_dlg::kCount, Kind::Static, U, None, 7, 174, 180, 16),
+        label(QStringLiteral("新组名:"), 170, 100, 30),
+        C(list_book_dlg::kName, Kind::Edit, U, AutoHScroll, 200, 98, 94, 14),
+        C(IDOK, Kind::DefPushButton, QStringLiteral("新建并切换"), Group, 190, 176, 56, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("取消"), None, 250, 176, 44, 14),
+    }));
+
+    // 词汇量测试: a word, 认识 or 不认识, and now and then its meaning among four.
+    t.insert(IDD_VOCABULARY_TEST, T(IDD_VOCABULARY_TEST, QStringLiteral("词汇量测试"), 240, 170, {
+        C(vocabulary_dlg::kProgress, Kind::Static, U, None, 7, 7, 226, 8),
+        C(vocabulary_dlg::kWord, Kind::Static, U, Centre, 7, 20, 226, 16),
+        C(vocabulary_dlg::kQuestion, Kind::Static, U, Centre, 7, 40, 226, 8),
+        C(vocabulary_dlg::kYes, Kind::DefPushButton, QStringLiteral("认识(&Y)"), Group, 60, 54, 56, 14),
+        C(vocabulary_dlg::kNo, Kind::PushButton, QStringLiteral("不认识(&N)"), None, 124, 54, 56, 14),
+        C(vocabulary_dlg::kChoice0, Kind::PushButton, U, Hidden, 7, 54, 226, 14),
+        C(vocabulary_dlg::kChoice1, Kind::PushButton, U, Hidden, 7, 70, 226, 14),
+        C(vocabulary_dlg::kChoice2, Kind::PushButton, U, Hidden, 7, 86, 226, 14),
+        C(vocabulary_dlg::kChoice3, Kind::PushButton, U, Hidden, 7, 102, 226, 14),
+        C(vocabulary_dlg::kResult, Kind::Static, U, MultiLine, 7, 120, 226, 24),
+        C(vocabulary_dlg::kExam, Kind::DropDownList, U, Disabled, 7, 150, 40, 100),
+        C(vocabulary_dlg::kKnownBook, Kind::PushButton, QStringLiteral("建组并标记已认识"), Disabled, 50, 150, 70, 14),
+        C(vocabulary_dlg::kNextBook, Kind::PushButton, QStringLiteral("往上500词建组"), Disabled, 124, 150, 60, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("关闭"), None, 188, 150, 45, 14),
+    }));
+
     t.insert(IDD_CATEGORY, T(IDD_CATEGORY, QStringLiteral("新建&切换组"), 260, 140, {
         label(QStringLiteral("新建组:"), 7, 9, 30),
         C(category_dlg::kNewName, Kind::Edit, U, Group | AutoHScroll, 40, 7, 120, 14),
@@ -361,7 +407,8 @@ std::vector<int> dialogTemplateIds()
 {
     return {IDD_ABOUTBOX, IDD_LEXORA_DIALOG, IDD_PROPSUB0, IDD_PROPSUB1, IDD_IMPORT, IDD_ADDMODIFY,
             IDD_PRACTICE, IDD_FIND, IDD_PRACTICE_SETUP, IDD_NAMECLASS, IDD_PROPPAGE, IDD_PROPSUB2, IDD_PROPSUB3,
-            IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY, IDD_TODAY_REVIEW};
+            IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY, IDD_TODAY_REVIEW,
+            IDD_LIST_BOOK, IDD_VOCABULARY_TEST};
 }
 
 const DialogTemplate& glosixTemplate()

@@ -218,6 +218,12 @@ bool WordBookController::onCommand(int id, qintptr param)
     case cmd::kStatistics:
         dialogs_->statistics();
         return true;
+    case cmd::kNewBookFromList:
+        newBookFromList(false);
+        return true;
+    case cmd::kVocabularyTest:
+        newBookFromList(true);
+        return true;
     default:
         return false;
     }
@@ -349,6 +355,30 @@ void WordBookController::groups(bool moveMode)
                 view_->showRow(out.deleted.selectRow, true);
         }
     }
+    updateStatusText();
+}
+
+const WordInfoTable& WordBookController::wordInfo()
+{
+    if (!wordInfo_) {
+        wordInfo_ = std::make_unique<WordInfoTable>(envOf(services_));
+        wordInfo_->openIndex(programFolder_ + QStringLiteral("/Dict/Dict.idx"));
+    }
+    return *wordInfo_;
+}
+
+void WordBookController::newBookFromList(bool vocabularyTest)
+{
+    // A dictionary of an older build keeps no lists and no ranks: there is nothing to offer.
+    if (!wordInfo().count()) {
+        services_.ui->messageBox(owner_, texts::noWordLists());
+        return;
+    }
+    const QString folder = session_.book().path;
+    const std::optional<QString> made =
+        vocabularyTest ? dialogs_->vocabularyTest(folder, wordInfo()) : dialogs_->bookFromList(folder, wordInfo());
+    if (made && !made->isEmpty())
+        session_.switchBook(folder, *made, false, saveQuestions(), loadHooks());
     updateStatusText();
 }
 

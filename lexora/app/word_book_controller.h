@@ -9,6 +9,7 @@
 
 #include "common/dictionary/dictionary.h"
 #include "common/dictionary/word_forms.h"
+#include "common/dictionary/word_info.h"
 #include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
 #include "lexora/app/word_book_session.h"
@@ -91,6 +92,21 @@ public:
     virtual void settings() = 0;
     // 学习统计 over the open Book and its learning record.
     virtual void statistics() {}
+    // 从词表新建组 over the dictionary's word lists: the name of the Book it made in `folder`, which
+    // the word-book window then switches to; nothing when cancelled.
+    virtual std::optional<QString> bookFromList(const QString& folder, const WordInfoTable& lists)
+    {
+        (void)folder;
+        (void)lists;
+        return std::nullopt;
+    }
+    // 词汇量测试 over the dictionary's frequency ranks; the Books it may make go to `folder`.
+    virtual std::optional<QString> vocabularyTest(const QString& folder, const WordInfoTable& lists)
+    {
+        (void)folder;
+        (void)lists;
+        return std::nullopt;
+    }
 };
 
 class WordBookController : public QObject {
@@ -143,6 +159,9 @@ public:
     Profile* profile() const { return profile_.get(); }
     Dictionary& dictionary() { return dict_; }
     const WordForms& forms() const { return forms_; }
+    // The word lists and ranks the dictionary's index keeps, mapped at the first use (none when it
+    // keeps none).
+    const WordInfoTable& wordInfo();
     SpeechOutput* speech() const { return speech_.get(); }
     CompanionLink* companion() const { return companion_.get(); }
     bool* forbidWinStick() const { return forbidWinStick_; }
@@ -162,6 +181,7 @@ private:
     void groups(bool moveMode);
     void runPracticeCommand(int id);
     void openTodayReview();
+    void newBookFromList(bool vocabularyTest);
 
     AppServices services_;
     WordBookView* view_;
@@ -176,6 +196,7 @@ private:
     BookSession session_;
     Dictionary dict_{DictVariant::Main};
     WordForms forms_;   // the inflected forms the dictionary's index carries
+    std::unique_ptr<WordInfoTable> wordInfo_;
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;
     StatusAnimation* animation_ = nullptr;

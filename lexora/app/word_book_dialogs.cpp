@@ -14,12 +14,14 @@
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/practice_trace.h"
 #include "lexora/practice/today_review_dialog.h"
+#include "lexora/practice/vocabulary_test_dialog.h"
 #include "lexora/record/review_record.h"
 #include "lexora/settings/my_prop_page.h"
 #include "lexora/stats/statistics_window.h"
 #include "lexora/wordlist/add_modify_dialog.h"
 #include "lexora/wordlist/find_dialog.h"
 #include "lexora/wordlist/group_dialog.h"
+#include "lexora/wordlist/list_book_dialog.h"
 #include "lexora/wordlist/small_dialogs.h"
 
 namespace lex {
@@ -200,6 +202,28 @@ void WordBookPageDialogs::statistics()
     deps.bookName = book.name;
     StatisticsWindow window(std::move(source), std::move(deps), &page_);
     ui().runModal(&window);
+}
+
+std::optional<QString> WordBookPageDialogs::bookFromList(const QString& folder, const WordInfoTable& lists)
+{
+    ListBookForm form(lists, &c_->dictionary(), c_->services().env, folder);
+    CMyListBookDialog dialog(form, c_->services().ui, *orDefault(c_->services().clock), &page_);
+    if (ui().runModal(&dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.madeName();
+}
+
+std::optional<QString> WordBookPageDialogs::vocabularyTest(const QString& folder, const WordInfoTable& lists)
+{
+    ListBookForm form(lists, &c_->dictionary(), c_->services().env, folder);
+    VocabularyQuiz quiz(vocabularyPool(lists), &c_->dictionary(), *orDefault(c_->services().random));
+    CVocabularyTestDialog dialog(quiz, form, c_->services().ui, *orDefault(c_->services().clock), &page_);
+    ui().runModal(&dialog);
+    if (const VocabularyEstimate e = quiz.estimate(); quiz.done() && e.valid() && c_->profile())
+        saveVocabularyEstimate(*c_->profile(), e, quiz.poolSize());
+    if (dialog.madeName().isEmpty())
+        return std::nullopt;
+    return dialog.madeName();
 }
 
 } // namespace lex

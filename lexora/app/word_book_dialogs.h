@@ -28,6 +28,8 @@ public:
     std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>& counts) override;
     void settings() override;
     void statistics() override;
+    std::optional<QString> bookFromList(const QString& folder, const WordInfoTable& lists) override;
+    std::optional<QString> vocabularyTest(const QString& folder, const WordInfoTable& lists) override;
 
     CMyFindDialog* findDialog() const { return find_; }
 

@@ -29,7 +29,8 @@ CreateBookFailure makeBookFromWords(Env* env, const NewBookFromWords& r, int* ad
         if (stored.isEmpty() || seen.contains(stored))
             continue;
         seen.insert(stored);
-        book.AddEntry(makeAddedEntry(stored, r.dict, r.degrees, r.now), AddMode::Interactive);
+        book.AddEntry(makeAddedEntry(stored, r.dict, r.known.contains(stored) ? r.knownDegrees : r.degrees, r.now),
+                      AddMode::Interactive);
     }
     book.textChanged = true; // an empty Book gets its text file's header too
     const SaveResult saved = saveBook(book, env);
@@ -110,6 +111,7 @@ ListBookForm::Made ListBookForm::make(const QDateTime& now)
     orderWords(&request.words, table_, order);
     request.dict = dict_;
     request.degrees = degrees;
+    request.known = known;
     request.now = now;
     m.failure = makeBookFromWords(env_, request, &m.added);
     return m;

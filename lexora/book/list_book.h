@@ -8,6 +8,7 @@
 #include "lexora/book/skills.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QStringList>
 #include <array>
 
@@ -22,6 +23,9 @@ struct NewBookFromWords {
     const Dictionary* dict = nullptr;         // the phonetics and explanations (may be null)
     std::array<uint8_t, kSkillCount> degrees{10, 10, 10}; // recognition, spelling, listening
     QDateTime now;                            // the entries' added and review time
+    // Words the learner knows already (a vocabulary test found them): these get `knownDegrees`.
+    QSet<QString> known;
+    std::array<uint8_t, kSkillCount> knownDegrees{1, 1, 1};
 };
 
 // Makes folder/name.idx and .txt holding the words, both or neither: nothing is written when the
@@ -41,6 +45,10 @@ public:
     // `table` and `dict` (may be null) outlive the form; `folder` is the Book folder (ending in '/').
     ListBookForm(const WordInfoTable& table, const Dictionary* dict, Env* env, QString folder);
 
+    const QString& folder() const { return folder_; }
+    const Dictionary* dictionary() const { return dict_; }
+    Env* env() const { return env_; }
+
     // The lists the dictionary offers (none when it keeps no word lists), with their counts.
     const std::vector<NamedList>& lists() const { return lists_; }
     // The folder's Books, for "minus the words of a Book".
@@ -56,6 +64,7 @@ public:
     ListOrder order = ListOrder::Frq;
     std::array<uint8_t, kSkillCount> degrees{10, 10, 10};
     QString name;
+    QSet<QString> known; // these words get low degrees (NewBookFromWords::knownDegrees)
 
     // The words the expression names now, or why it names none (empty: Why::Empty).
     struct Preview {

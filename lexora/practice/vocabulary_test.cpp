@@ -1,5 +1,7 @@
 #include "lexora/practice/vocabulary_test.h"
 
+#include "common/dictionary/dictionary.h"
+#include "common/config/profile.h"
 #include "common/dictionary/word_info.h"
 
 #include <algorithm>
@@ -24,6 +26,28 @@ enum Outcome { No, Yes, YesRight, YesWrong };
 double uniform01(Random& r) { return (uniformDraw(r, 1u << 30) + 0.5) / double(1u << 30); }
 
 } // namespace
+
+void saveVocabularyEstimate(Profile& profile, const VocabularyEstimate& e, int poolSize)
+{
+    const QString section = QStringLiteral("PLAN");
+    profile.writeInt(section, QStringLiteral("VocabularyWords"), e.words);
+    profile.writeInt(section, QStringLiteral("VocabularyLow"), e.low);
+    profile.writeInt(section, QStringLiteral("VocabularyHigh"), e.high);
+    profile.writeInt(section, QStringLiteral("VocabularyPool"), poolSize);
+}
+
+VocabularyEstimate loadVocabularyEstimate(const Profile& profile)
+{
+    const QString section = QStringLiteral("PLAN");
+    VocabularyEstimate e;
+    e.words = profile.readInt(section, QStringLiteral("VocabularyWords"), 0);
+    e.low = profile.readInt(section, QStringLiteral("VocabularyLow"), 0);
+    e.high = profile.readInt(section, QStringLiteral("VocabularyHigh"), 0);
+    // Figures that do not hold together were not written by the test: none kept.
+    if (e.words <= 0 || e.low > e.words || e.high < e.words)
+        return {};
+    return e;
+}
 
 QStringList vocabularyPool(const WordInfoTable& table)
 {
@@ -209,5 +233,60 @@ VocabularyEstimate VocabularyTest::estimate() const
     e.overclaim = total > 0 ? claimed / total : 0;
     return e;
 }
+
+VocabularyQuiz::VocabularyQuiz(QStringList pool, const Dictionary* dict, Random& random, VocabularyTest::Options options)
+    : pool_(std::move(pool)), dict_(dict), random_(random), test_(int(pool_.size()), random, options)
+{
+}
+
+QString VocabularyQuiz::meaning(const QString& word) const
+{
+    QString explanation, phonetic;
+    if (!dict_ || !dict_->LookUpWord(word, explanation, phonetic))
+        return {};
+    return explanation.section(QStringLiteral("\r\n"), 0, 0).trimmed();
+}
+
+QString VocabularyQuiz::word()
+{
+    const int rank = test_.nextRank();
+    return rank >= 1 && rank <= pool_.size() ? pool_[rank - 1] : QString();
+}
+
+void VocabularyQuiz::answer(bool knows)
+{
+    const int rank = test_.nextRank();
+    if (!rank || !test_.answer(knows))
+        return;
+    // The check: the word's meaning among those of three words of about its frequency. A word
+    // without a meaning, or choices that cannot be told apart, cannot be checked: the "yes" stands.
+    const std::array<int, 4> ranks = test_.choiceRanks(rank);
+    choices_.clear();
+    right_ = -1;
+    for (int i = 0; i < 4; ++i) {
+        const int r = ranks[size_t(i)];
+        choices_ << (r <= pool_.size() ? meaning(pool_[r - 1]) : QString());
+        if (r == rank)
+            right_ = i;
+    }
+    const bool usable = right_ >= 0 && !choices_[right_].isEmpty()
+                        && std::count(choices_.begin(), choices_.end(), choices_[right_]) == 1;
+    if (!usable) {
+        choices_.clear();
+        test_.check(true);
+    }
+}
+
+void VocabularyQuiz::choose(int index)
+{
+    if (!test_.awaitingCheck())
+        return;
+    test_.check(index == right_);
+    choices_.clear();
+}
+
+QStringList VocabularyQuiz::wordsKnown() const { return pool_.mid(0, estimate().words); }
+
+QStringList VocabularyQuiz::wordsAbove(int count) const { return pool_.mid(estimate().words, count); }
 
 } // namespace lex

@@ -20,6 +20,8 @@
 
 namespace lex {
 
+class Dictionary;
+class Profile;
 class WordInfoTable;
 
 // What the test found, for the result page and for whoever filters words by what a learner
@@ -32,6 +34,12 @@ struct VocabularyEstimate {
     double overclaim = 0; // the estimated chance of claiming an unknown word
     bool valid() const { return words > 0; }
 };
+
+// The last estimate, kept in Config.INI ([PLAN] VocabularyWords, VocabularyLow, VocabularyHigh,
+// VocabularyPool: the pool's size then) for whatever later wants to know which words a learner
+// knows already (words ranked up to `words` in vocabularyPool()); invalid when none was kept.
+void saveVocabularyEstimate(Profile& profile, const VocabularyEstimate& estimate, int poolSize);
+VocabularyEstimate loadVocabularyEstimate(const Profile& profile);
 
 // The pool of a test: the table's words that have a frequency rank, most frequent first.
 QStringList vocabularyPool(const WordInfoTable& table);
@@ -79,6 +87,41 @@ private:
     int pending_ = 0;
     bool awaitingCheck_ = false;
     int questions_ = 0;
+};
+
+// The test as the learner meets it: words and meanings instead of ranks. The meanings are the
+// first explanation lines of the dictionary; a word without one is never checked.
+class VocabularyQuiz {
+public:
+    // `pool` from vocabularyPool(); `dict` (may be null: no checks) and `random` outlive the quiz.
+    VocabularyQuiz(QStringList pool, const Dictionary* dict, Random& random,
+                   VocabularyTest::Options options = VocabularyTest::Options{});
+
+    bool done() { return test_.nextRank() == 0; }
+    // The word asked about now (empty when done), and the questions answered so far.
+    QString word();
+    int answered() const { return test_.estimate().questions; }
+    void answer(bool knows);
+    // While a "yes" is checked: the four meanings, one of them the word's.
+    bool checking() const { return test_.awaitingCheck(); }
+    const QStringList& choices() const { return choices_; }
+    void choose(int index);
+
+    VocabularyEstimate estimate() const { return test_.estimate(); }
+    // The words up to the estimate (the learner knows them), and the next `count` after it.
+    QStringList wordsKnown() const;
+    QStringList wordsAbove(int count) const;
+    int poolSize() const { return int(pool_.size()); }
+
+private:
+    QString meaning(const QString& word) const;
+
+    QStringList pool_;
+    const Dictionary* dict_;
+    Random& random_;
+    VocabularyTest test_;
+    QStringList choices_;
+    int right_ = -1;
 };
 
 } // namespace lex

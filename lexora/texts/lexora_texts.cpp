@@ -89,6 +89,11 @@ QString listExpressionError(const ListExprError& e)
     return {};
 }
 
+QString noWordLists()
+{
+    return QStringLiteral("词典中没有词表和词频（词典由旧版本生成），请更新词典。");
+}
+
 QString vocabularyEstimateText(int words, int low, int high)
 {
     return QStringLiteral("词汇量约 %1（%2 至 %3）").arg(words).arg(low).arg(high);

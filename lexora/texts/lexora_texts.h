@@ -34,6 +34,8 @@ QString practiceNoticeCaption(PracticeNotice notice);
 // ---- a Book from the dictionary's word lists ---------------------------------------------------
 // Why a list expression names no words: the place (counted from 1) or the name at fault.
 QString listExpressionError(const ListExprError& error);
+// The dictionary keeps no word lists (built by an older version).
+QString noWordLists();
 // "词汇量约 %1（%2 至 %3）": the vocabulary test's estimate and its range.
 QString vocabularyEstimateText(int words, int low, int high);
 

@@ -6,6 +6,8 @@
 #include "common/config/profile.h"
 #include "lexora/app/word_book_controller.h"
 #include "lexora/book/book.h"
+#include "common/dictionary/dict_builder.h"
+#include "lexora/texts/lexora_texts.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -93,6 +95,16 @@ struct ScriptedDialogs : WordBookDialogs {
         return yes ? std::optional(ReviewChoice{Skill::Spelling, PracticeMode::Dictate}) : std::nullopt;
     }
     void settings() override { opened << QStringLiteral("settings"); }
+    std::optional<QString> bookFromList(const QString&, const WordInfoTable& lists) override
+    {
+        opened << QStringLiteral("lists %1").arg(lists.count());
+        return yes ? std::optional(QStringLiteral("Listed")) : std::nullopt;
+    }
+    std::optional<QString> vocabularyTest(const QString&, const WordInfoTable& lists) override
+    {
+        opened << QStringLiteral("vocabulary %1").arg(lists.count());
+        return std::nullopt;
+    }
 };
 
 struct Rig {
@@ -215,4 +227,42 @@ TEST(WordBookController, TheRememberedRowIsShownNotFocusedAndCarriesOn)
     Profile profile(rig.pf.folder + QStringLiteral("/Config.INI"));
     rig.c->shutDown(profile, WordBookExitState{});
     EXPECT_EQ(profile.readInt(QStringLiteral("MAINLISTCTRL"), QStringLiteral("FocusedItem"), -9), 4);
+}
+
+TEST(WordBookController, ABookFromListsIsOpenedAndAnOldDictionaryOffersNone)
+{
+    {
+        Rig rig;
+        rig.c->onCommand(cmd::kNewBookFromList, 0);
+        ASSERT_EQ(rig.dialogs.opened.size(), 1);
+        EXPECT_TRUE(rig.dialogs.opened[0].startsWith(QStringLiteral("lists ")));
+        EXPECT_GT(rig.dialogs.opened[0].mid(6).toInt(), 500) << "the sample dictionary's tagged words";
+        EXPECT_EQ(rig.c->book().name, QStringLiteral("Listed"));
+        EXPECT_EQ(rig.view.panes[0], QStringLiteral("Book:Listed"));
+        rig.c->onCommand(cmd::kVocabularyTest, 0);
+        EXPECT_EQ(rig.dialogs.opened.value(1).left(11), QStringLiteral("vocabulary "));
+        EXPECT_EQ(rig.c->book().name, QStringLiteral("Listed")) << "no Book made: none opened";
+    }
+    // A dictionary of an older build, without lists and ranks.
+    lextest::TempDir dir;
+    apptest::ProgramFolder pf = apptest::makeProgramFolder(dir, 3);
+    QByteArray index, text;
+    ASSERT_TRUE(encodeDictionary({{QStringLiteral("able"), {}, {QStringLiteral("adj.")}, {}}}, {}, &index, &text, nullptr));
+    dir.write(QStringLiteral("home/Dict/Dict.idx"), index);
+    dir.write(QStringLiteral("home/Dict/Dict.dic"), text);
+    lextest::ScriptedServices ui;
+    RecordingView view;
+    ScriptedDialogs dialogs;
+    WordBookController c(apptest::testServices(&ui), &view, &dialogs);
+    Profile profile(pf.folder + QStringLiteral("/Config.INI"));
+    c.initialise(pf.folder, profile, nullptr, nullptr);
+    ui.clear();
+    const QString before = c.book().name;
+    for (int command : {cmd::kNewBookFromList, cmd::kVocabularyTest}) {
+        c.onCommand(command, 0);
+        EXPECT_EQ(ui.messages().value(0), texts::noWordLists()) << command;
+        ui.clear();
+    }
+    EXPECT_TRUE(dialogs.opened.isEmpty());
+    EXPECT_EQ(c.book().name, before);
 }
