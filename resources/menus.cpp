@@ -58,8 +58,8 @@ ui::MenuResource mainMenu()
             item(cmd::kDictate, QStringLiteral("听写    ")),
             separator(),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
-            item(cmd::kStatistics, QStringLiteral("学习统计")),
             item(cmd::kVocabularyTest, QStringLiteral("词汇量测试")),
+            item(cmd::kStatistics, QStringLiteral("学习统计")),
         }),
         popup(QStringLiteral("帮助"), {
             item(cmd::kHelp, QStringLiteral("帮助 && 说明")),

@@ -264,7 +264,8 @@ TEST(WordBookCommands, DropDownMenusCarryTheirCommands)
     }
     QStringList expected;
     for (int id : {cmd::kUndo, cmd::kRedo, cmd::kAdd, cmd::kModify, cmd::kDelete, cmd::kClassName, cmd::kMoveCopy,
-                   cmd::kFind, cmd::kShuffle, cmd::kRenumber, cmd::kCheckDuplicates, cmd::kGroups, cmd::kSettings})
+                   cmd::kFind, cmd::kShuffle, cmd::kRenumber, cmd::kCheckDuplicates, cmd::kGroups, cmd::kNewBookFromList,
+                   cmd::kSettings})
         expected << QString::number(id);
     EXPECT_EQ(ids, expected);
     edit->hide();
