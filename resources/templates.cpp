@@ -329,7 +329,7 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(list_book_dlg::kLists, Kind::ListBox, U, Group | VScroll, 7, 18, 110, 120),
         C(list_book_dlg::kUnion, Kind::PushButton, QStringLiteral("+ 并入"), None, 122, 18, 40, 14),
         C(list_book_dlg::kMinus, Kind::PushButton, QStringLiteral("- 除去"), None, 122, 36, 40, 14),
-        C(list_book_dlg::kBoth, Kind::PushButton, QStringLiteral("& 同在"), None, 122, 54, 40, 14),
+        C(list_book_dlg::kBoth, Kind::PushButton, QStringLiteral("&& 同在"), None, 122, 54, 40, 14),
         label(QStringLiteral("除去组中已有的单词:"), 170, 7, 120),
         C(list_book_dlg::kBooks, Kind::DropDownList, U, Sorted, 170, 18, 80, 100),
         C(list_book_dlg::kMinusBook, Kind::PushButton, QStringLiteral("- 除去"), None, 254, 17, 40, 14),

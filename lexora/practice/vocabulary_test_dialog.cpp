@@ -31,17 +31,21 @@ CVocabularyTestDialog::CVocabularyTestDialog(VocabularyQuiz& quiz, ListBookForm&
         exams->setCurrentIndex(exams->findText(QStringLiteral("cet6")));
     }
     QFont big = item<QLabel>(kWord)->font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
+    if (big.pixelSize() > 0)
+        big.setPixelSize(big.pixelSize() * 8 / 5);
+    else
+        big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     item<QLabel>(kWord)->setFont(big);
-    show();
+    showQuestion();
 }
 
-void CVocabularyTestDialog::show()
+void CVocabularyTestDialog::showQuestion()
 {
     const bool done = quiz_.done();
     const bool checking = !done && quiz_.checking();
-    item<QLabel>(kProgress)->setText(QStringLiteral("第 %1 题").arg(quiz_.answered() + (done || checking ? 0 : 1)));
+    item<QLabel>(kProgress)->setText(done ? QStringLiteral("共 %1 题").arg(quiz_.answered())
+                                          : QStringLiteral("第 %1 题").arg(quiz_.answered() + (checking ? 0 : 1)));
     item<QLabel>(kWord)->setText(done ? QString() : quiz_.word());
     item<QLabel>(kQuestion)->setText(done       ? QString()
                                      : checking ? QStringLiteral("它的意思是：")
@@ -104,7 +108,7 @@ bool CVocabularyTestDialog::onCommand(int id, qintptr param)
     case kNo:
         if (!quiz_.done() && !quiz_.checking())
             quiz_.answer(id == kYes);
-        show();
+        showQuestion();
         return true;
     case kChoice0:
     case kChoice1:
@@ -112,7 +116,7 @@ bool CVocabularyTestDialog::onCommand(int id, qintptr param)
     case kChoice3:
         if (quiz_.checking())
             quiz_.choose(int(std::find(std::begin(kChoices), std::end(kChoices), id) - std::begin(kChoices)));
-        show();
+        showQuestion();
         return true;
     case kKnownBook:
         makeKnownBook();

@@ -30,7 +30,7 @@ public:
     static constexpr int kAboveCount = 500;
 
 private:
-    void show();
+    void showQuestion();
     void makeKnownBook();
     void makeAboveBook();
     void finish(const QString& name, const ListExprError& error, const CreateBookFailure& failure);

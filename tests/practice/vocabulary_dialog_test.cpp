@@ -83,6 +83,7 @@ TEST_F(VocabularyDialog, AsksChecksAndShowsTheEstimateThenMakesTheBookAbove)
     const VocabularyEstimate e = quiz.estimate();
     EXPECT_NEAR(e.words, 200, 30);
     EXPECT_EQ(d.item<QLabel>(kResult)->text(), texts::vocabularyEstimateText(e.words, e.low, e.high));
+    EXPECT_EQ(d.item<QLabel>(kProgress)->text(), QStringLiteral("共 %1 题").arg(questions));
     ASSERT_TRUE(d.item<QPushButton>(kNextBook)->isEnabled());
 
     d.item<QPushButton>(kNextBook)->click();
