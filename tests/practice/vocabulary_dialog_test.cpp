@@ -15,6 +15,7 @@
 #include "lexora/texts/lexora_texts.h"
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -75,6 +76,8 @@ TEST_F(VocabularyDialog, AsksChecksAndShowsTheEstimateThenMakesTheBookAbove)
     ListBookForm form(table, &dict, nullptr, dir.path() + QLatin1Char('/'));
     CVocabularyTestDialog d(quiz, form, &ui, clock);
     EXPECT_FALSE(d.item<QPushButton>(kNextBook)->isEnabled());
+    EXPECT_GT(QFontInfo(d.item<QLabel>(kWord)->font()).pixelSize(), QFontInfo(d.font()).pixelSize() * 3 / 2)
+        << "the word stands out, whether the font is sized in points or pixels";
     int checks = 0;
     const int questions = answerAll(d, quiz, pool, 200, &checks);
     EXPECT_GE(questions, 50);
