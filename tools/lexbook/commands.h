@@ -34,7 +34,8 @@ int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
 int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
 int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[];
+int cmdSync(const QStringList& args);      // sync BOOK --folder DIR [--device NAME]
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kSyncHelp[];
 
 // One command of the table in main.cpp.
 struct Command {

@@ -1,0 +1,176 @@
+#include "lexora/sync/book_merge.h"
+
+#include <QHash>
+#include <algorithm>
+#include <unordered_set>
+
+namespace lex::sync {
+
+namespace {
+
+constexpr Field kTextFields[kTextFieldCount] = {Field::Word, Field::Explanation, Field::Phonetic, Field::ClassName,
+                                                Field::Comment};
+
+QString keyText(const QString& word, const EntryTime& added)
+{
+    return QString::number(packedTime(added)) + QLatin1Char('\x1f') + word;
+}
+
+// The Set records that take `from` to `to` (everything when `from` is null).
+void setsFor(EntryId id, const EntryValues* from, const EntryValues& to, HybridClock& clock, int64_t wallMs,
+             std::vector<Record>* out)
+{
+    auto set = [&](Field f, const QString& text, int64_t number) {
+        out->push_back({Record::Kind::Set, id, clock.tick(wallMs), f, text, number, 0, 0, 0});
+    };
+    for (int t = 0; t < kTextFieldCount; ++t)
+        if (!from || from->texts[size_t(t)] != to.texts[size_t(t)])
+            set(kTextFields[t], to.texts[size_t(t)], 0);
+    for (Skill s : kSkills)
+        if (!from || from->degrees[size_t(s)] != to.degrees[size_t(s)])
+            set(Field(int(Field::Recognition) + int(s)), {}, to.degrees[size_t(s)]);
+    if (!from || from->review != to.review)
+        set(Field::Review, {}, packedTime(to.review));
+    if (!from || from->added != to.added)
+        set(Field::Added, {}, packedTime(to.added));
+}
+
+} // namespace
+
+Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, HybridClock& clock, int64_t wallMs)
+{
+    clock.observe(seen.latest());
+    Matched m;
+    m.ids.assign(book.size(), 0);
+    // The live entries of `seen` by key, and by added time.
+    QMultiHash<QString, EntryId> byKey;
+    QMultiHash<int64_t, EntryId> byAdded;
+    std::unordered_map<EntryId, EntryValues> live;
+    for (const auto& [id, e] : seen.entries()) {
+        if (!e.live())
+            continue;
+        EntryValues v = e.values();
+        byKey.insert(keyText(v.texts[0], v.added), id);
+        byAdded.insert(packedTime(v.added), id);
+        live.emplace(id, std::move(v));
+    }
+    std::unordered_set<EntryId> taken;
+    std::vector<size_t> unmatched;
+    for (size_t i = 0; i < book.size(); ++i) {
+        bool found = false;
+        for (auto it = byKey.find(keyText(book[i].texts[0], book[i].added)); it != byKey.end() && it.key() == keyText(book[i].texts[0], book[i].added); ++it)
+            if (taken.insert(it.value()).second) {
+                m.ids[i] = it.value();
+                found = true;
+                break;
+            }
+        if (!found)
+            unmatched.push_back(i);
+    }
+    // An edited word: the one entry left of its added time.
+    std::vector<size_t> fresh;
+    for (size_t i : unmatched) {
+        const QList<EntryId> same = byAdded.values(packedTime(book[i].added));
+        std::vector<EntryId> left;
+        for (EntryId id : same)
+            if (!taken.count(id))
+                left.push_back(id);
+        size_t sameInBook = 0;
+        for (size_t j : unmatched)
+            sameInBook += book[j].added == book[i].added;
+        if (left.size() == 1 && sameInBook == 1) {
+            m.ids[i] = left.front();
+            taken.insert(left.front());
+        } else {
+            fresh.push_back(i);
+        }
+    }
+    for (size_t i : fresh) {
+        EntryId id = entryIdFor(book[i].texts[0]);
+        for (int salt = 0; taken.count(id) || live.count(id); ++salt)
+            id = entryIdFor(book[i].texts[0], book[i].added, salt);
+        m.ids[i] = id;
+        taken.insert(id);
+    }
+    for (size_t i = 0; i < book.size(); ++i) {
+        const auto it = live.find(m.ids[i]);
+        setsFor(m.ids[i], it == live.end() ? nullptr : &it->second, book[i], clock, wallMs, &m.local);
+    }
+    for (const auto& [id, v] : live)
+        if (!taken.count(id))
+            m.local.push_back({Record::Kind::Delete, id, clock.tick(wallMs), Field::Word, {}, 0, 0, 0, 0});
+    return m;
+}
+
+std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const std::vector<EntryValues>& book,
+                                const std::vector<EntryId>& ids, const JournalState& seen, HybridClock& clock,
+                                int64_t wallMs)
+{
+    QHash<QString, EntryId> idOf;
+    for (const auto& [id, e] : seen.entries()) {
+        const EntryValues v = e.values();
+        idOf.insert(keyText(v.texts[0], v.added), id);
+    }
+    for (size_t i = 0; i < book.size(); ++i)
+        idOf.insert(keyText(book[i].texts[0], book[i].added), ids[i]);
+    std::vector<Record> out;
+    for (const RecordEvent& ev : events) {
+        const EntryId id = idOf.value(keyText(ev.key.word, ev.key.added), entryIdFor(ev.key.word));
+        const uint8_t what = ev.kind == Record::Kind::Answer ? uint8_t(skillOf(PracticeMode(ev.mode))) : ev.mode;
+        if (seen.events().count({id, uint8_t(ev.kind), what, ev.at}))
+            continue;
+        out.push_back({ev.kind, id, clock.tick(wallMs), Field::Word, {}, ev.at, ev.mode, ev.outcome, ev.durationMs});
+    }
+    return out;
+}
+
+MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
+                    const JournalState& before, const JournalState& after)
+{
+    MergePlan plan;
+    std::unordered_set<EntryId> inBook;
+    for (size_t i = 0; i < book.size(); ++i) {
+        inBook.insert(ids[i]);
+        const JournalState::Entry* e = after.find(ids[i]);
+        if (!e || !e->live()) {
+            plan.remove.push_back(int(i));
+            continue;
+        }
+        EntryValues v = e->values();
+        if (!(v == book[i]))
+            plan.change.emplace_back(int(i), std::move(v));
+    }
+    for (const auto& [id, e] : after.entries()) {
+        if (inBook.count(id) || !e.live())
+            continue;
+        plan.add.emplace_back(id, e.values());
+        const JournalState::Entry* was = before.find(id);
+        if (was && !was->deleted.isNull() && !was->live())
+            ++plan.revived;
+    }
+    std::sort(plan.add.begin(), plan.add.end(), [](const auto& a, const auto& b) {
+        const int64_t ta = packedTime(a.second.added), tb = packedTime(b.second.added);
+        return ta != tb ? ta < tb : a.first < b.first;
+    });
+    // Keys that change: an entry renamed elsewhere, or one word added here and there at two times.
+    for (const auto& [id, e] : after.entries()) {
+        const JournalState::Entry* was = before.find(id);
+        if (!was || was->cells[size_t(Field::Word)].stamp.isNull())
+            continue;
+        const EntryValues from = was->values(), to = e.values();
+        if (from.texts[0] != to.texts[0] || from.added != to.added)
+            plan.renames.push_back({{from.texts[0], from.added}, {to.texts[0], to.added}});
+    }
+    for (const auto& [key, r] : after.events()) {
+        if (before.events().count(key))
+            continue;
+        const JournalState::Entry* e = after.find(r.id);
+        if (!e || e->cells[size_t(Field::Word)].stamp.isNull())
+            continue; // its entry has not come in yet
+        plan.events.push_back({{e->cells[size_t(Field::Word)].text, unpackedTime(e->cells[size_t(Field::Added)].number)},
+                               r.kind, r.mode, r.outcome, r.number, r.durationMs});
+    }
+    return plan;
+}
+
+} // namespace lex::sync

@@ -1,0 +1,54 @@
+#pragma once
+// Between a Book and the journal: which entry of the Book is which entry of the journal, what this
+// machine changed since it last merged, and what a merge does to the Book and its record. Pure:
+// the Book comes in as values, the result goes out as a plan that an operation carries out.
+
+#include "lexora/record/review_model.h"
+#include "lexora/sync/journal.h"
+
+#include <QHash>
+#include <vector>
+
+namespace lex::sync {
+
+struct Matched {
+    std::vector<EntryId> ids;     // one per Book entry, in the order given
+    std::vector<Record> local;    // this machine's changes since `seen`, stamped now
+};
+
+// Matches the Book's entries to `seen`, the state they were last merged with: by word and added
+// time first, then an entry whose word alone changed by its added time when only one entry has
+// that time. An entry matched to none is new (its id by entryIdFor()); one of `seen` that no
+// entry matches was deleted here.
+Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, HybridClock& clock,
+                  int64_t wallMs);
+
+// An event of the learning record (answers and review stamps) as the journal keeps it.
+struct RecordEvent {
+    EntryKey key;
+    Record::Kind kind = Record::Kind::Answer;
+    uint8_t mode = 0, outcome = 0;
+    int64_t at = 0;
+    int32_t durationMs = 0;
+};
+// The record's events that `seen` does not hold yet, as records stamped now. `ids` names the
+// entries of the Book (the keys of `book`, which matchBook() matched); another key is found among
+// the entries `seen` knows, else takes the id its word would.
+std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const std::vector<EntryValues>& book,
+                                const std::vector<EntryId>& ids, const JournalState& seen, HybridClock& clock,
+                                int64_t wallMs);
+
+// What the merged state does to the Book and its record.
+struct MergePlan {
+    std::vector<std::pair<int, EntryValues>> change;  // Book index, its new values
+    std::vector<int> remove;                           // Book indexes, ascending
+    std::vector<std::pair<EntryId, EntryValues>> add;  // new entries, by added time
+    int revived = 0;                                   // deleted here, brought back by an edit elsewhere
+    std::vector<std::pair<EntryKey, EntryKey>> renames; // the record's keys that change
+    std::vector<RecordEvent> events;                   // for the record
+};
+// `before` is what this machine knew (seen and its own changes), `after` that and everything read.
+MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
+                    const JournalState& before, const JournalState& after);
+
+} // namespace lex::sync
