@@ -6,15 +6,15 @@
 
 namespace lex::sync {
 
-namespace {
-
-constexpr Field kTextFields[kTextFieldCount] = {Field::Word, Field::Explanation, Field::Phonetic, Field::ClassName,
-                                                Field::Comment};
-
 QString keyText(const QString& word, const EntryTime& added)
 {
     return QString::number(packedTime(added)) + QLatin1Char('\x1f') + word;
 }
+
+namespace {
+
+constexpr Field kTextFields[kTextFieldCount] = {Field::Word, Field::Explanation, Field::Phonetic, Field::ClassName,
+                                                Field::Comment};
 
 // The Set records that take `from` to `to` (everything when `from` is null).
 void setsFor(EntryId id, const EntryValues* from, const EntryValues& to, HybridClock& clock, int64_t wallMs,
@@ -37,28 +37,45 @@ void setsFor(EntryId id, const EntryValues* from, const EntryValues& to, HybridC
 
 } // namespace
 
-Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, HybridClock& clock, int64_t wallMs)
+Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, const KeyChanges& renamed,
+                  HybridClock& clock, int64_t wallMs)
 {
     clock.observe(seen.latest());
     Matched m;
     m.ids.assign(book.size(), 0);
-    // The live entries of `seen` by key, and by added time.
+    // The live entries of `seen`, their words changed as this machine changed them.
+    std::unordered_map<EntryId, EntryValues> live;
+    QHash<QString, EntryId> liveByKey;
+    for (const auto& [id, e] : seen.entries()) {
+        EntryValues v = e.values();
+        m.idOfKey.insert(keyText(v.texts[0], v.added), id);
+        if (e.live()) {
+            liveByKey.insert(keyText(v.texts[0], v.added), id);
+            live.emplace(id, std::move(v));
+        }
+    }
+    std::unordered_map<EntryId, QString> wordNow;
+    for (const auto& [from, to] : renamed) {
+        const auto it = liveByKey.find(keyText(from.word, from.added));
+        if (it == liveByKey.end() || from.added != to.added)
+            continue;
+        const EntryId id = it.value();
+        liveByKey.erase(it);
+        liveByKey.insert(keyText(to.word, to.added), id);
+        wordNow[id] = to.word;
+    }
     QMultiHash<QString, EntryId> byKey;
     QMultiHash<int64_t, EntryId> byAdded;
-    std::unordered_map<EntryId, EntryValues> live;
-    for (const auto& [id, e] : seen.entries()) {
-        if (!e.live())
-            continue;
-        EntryValues v = e.values();
-        byKey.insert(keyText(v.texts[0], v.added), id);
-        byAdded.insert(packedTime(v.added), id);
-        live.emplace(id, std::move(v));
+    for (auto it = liveByKey.begin(); it != liveByKey.end(); ++it) {
+        byKey.insert(it.key(), it.value());
+        byAdded.insert(packedTime(live.at(it.value()).added), it.value());
     }
     std::unordered_set<EntryId> taken;
     std::vector<size_t> unmatched;
     for (size_t i = 0; i < book.size(); ++i) {
+        const QString key = keyText(book[i].texts[0], book[i].added);
         bool found = false;
-        for (auto it = byKey.find(keyText(book[i].texts[0], book[i].added)); it != byKey.end() && it.key() == keyText(book[i].texts[0], book[i].added); ++it)
+        for (auto it = byKey.find(key); it != byKey.end() && it.key() == key; ++it)
             if (taken.insert(it.value()).second) {
                 m.ids[i] = it.value();
                 found = true;
@@ -67,12 +84,11 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
         if (!found)
             unmatched.push_back(i);
     }
-    // An edited word: the one entry left of its added time.
+    // An edited word the session did not report: the one entry left of its added time.
     std::vector<size_t> fresh;
     for (size_t i : unmatched) {
-        const QList<EntryId> same = byAdded.values(packedTime(book[i].added));
         std::vector<EntryId> left;
-        for (EntryId id : same)
+        for (EntryId id : byAdded.values(packedTime(book[i].added)))
             if (!taken.count(id))
                 left.push_back(id);
         size_t sameInBook = 0;
@@ -85,9 +101,11 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
             fresh.push_back(i);
         }
     }
+    // A new entry never takes the id of one the journal knows, even a deleted one: that one's
+    // answers stay under its own word and time on every machine.
     for (size_t i : fresh) {
         EntryId id = entryIdFor(book[i].texts[0]);
-        for (int salt = 0; taken.count(id) || live.count(id); ++salt)
+        for (int salt = 0; taken.count(id) || seen.find(id); ++salt)
             id = entryIdFor(book[i].texts[0], book[i].added, salt);
         m.ids[i] = id;
         taken.insert(id);
@@ -95,27 +113,27 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
     for (size_t i = 0; i < book.size(); ++i) {
         const auto it = live.find(m.ids[i]);
         setsFor(m.ids[i], it == live.end() ? nullptr : &it->second, book[i], clock, wallMs, &m.local);
+        m.idOfKey.insert(keyText(book[i].texts[0], book[i].added), m.ids[i]);
     }
-    for (const auto& [id, v] : live)
-        if (!taken.count(id))
-            m.local.push_back({Record::Kind::Delete, id, clock.tick(wallMs), Field::Word, {}, 0, 0, 0, 0});
+    for (const auto& [id, v] : live) {
+        if (taken.count(id))
+            continue;
+        // Renamed, then deleted: it goes under its last word, which its answers have here.
+        if (const auto w = wordNow.find(id); w != wordNow.end()) {
+            m.local.push_back({Record::Kind::Set, id, clock.tick(wallMs), Field::Word, w->second, 0, 0, 0, 0});
+            m.idOfKey.insert(keyText(w->second, v.added), id);
+        }
+        m.local.push_back({Record::Kind::Delete, id, clock.tick(wallMs), Field::Word, {}, 0, 0, 0, 0});
+    }
     return m;
 }
 
-std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const std::vector<EntryValues>& book,
-                                const std::vector<EntryId>& ids, const JournalState& seen, HybridClock& clock,
-                                int64_t wallMs)
+std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const Matched& matched,
+                                const JournalState& seen, HybridClock& clock, int64_t wallMs)
 {
-    QHash<QString, EntryId> idOf;
-    for (const auto& [id, e] : seen.entries()) {
-        const EntryValues v = e.values();
-        idOf.insert(keyText(v.texts[0], v.added), id);
-    }
-    for (size_t i = 0; i < book.size(); ++i)
-        idOf.insert(keyText(book[i].texts[0], book[i].added), ids[i]);
     std::vector<Record> out;
     for (const RecordEvent& ev : events) {
-        const EntryId id = idOf.value(keyText(ev.key.word, ev.key.added), entryIdFor(ev.key.word));
+        const EntryId id = matched.idOfKey.value(keyText(ev.key.word, ev.key.added), entryIdFor(ev.key.word));
         const uint8_t what = ev.kind == Record::Kind::Answer ? uint8_t(skillOf(PracticeMode(ev.mode))) : ev.mode;
         if (seen.events().count({id, uint8_t(ev.kind), what, ev.at}))
             continue;
@@ -125,7 +143,8 @@ std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const st
 }
 
 MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
-                    const JournalState& before, const JournalState& after)
+                    const JournalState& before, const JournalState& after,
+                    const std::function<bool(const RecordEvent&)>& recorded)
 {
     MergePlan plan;
     std::unordered_set<EntryId> inBook;
@@ -162,13 +181,13 @@ MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<Entr
             plan.renames.push_back({{from.texts[0], from.added}, {to.texts[0], to.added}});
     }
     for (const auto& [key, r] : after.events()) {
-        if (before.events().count(key))
-            continue;
         const JournalState::Entry* e = after.find(r.id);
         if (!e || e->cells[size_t(Field::Word)].stamp.isNull())
             continue; // its entry has not come in yet
-        plan.events.push_back({{e->cells[size_t(Field::Word)].text, unpackedTime(e->cells[size_t(Field::Added)].number)},
-                               r.kind, r.mode, r.outcome, r.number, r.durationMs});
+        RecordEvent ev{{e->cells[size_t(Field::Word)].text, unpackedTime(e->cells[size_t(Field::Added)].number)},
+                       r.kind, r.mode, r.outcome, r.number, r.durationMs};
+        if (!recorded(ev))
+            plan.events.push_back(std::move(ev));
     }
     return plan;
 }

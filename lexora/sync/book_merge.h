@@ -7,6 +7,7 @@
 #include "lexora/sync/journal.h"
 
 #include <QHash>
+#include <functional>
 #include <vector>
 
 namespace lex::sync {
@@ -14,14 +15,23 @@ namespace lex::sync {
 struct Matched {
     std::vector<EntryId> ids;     // one per Book entry, in the order given
     std::vector<Record> local;    // this machine's changes since `seen`, stamped now
+    QHash<QString, EntryId> idOfKey; // every key known here (keyText()), for the record's events
 };
 
-// Matches the Book's entries to `seen`, the state they were last merged with: by word and added
-// time first, then an entry whose word alone changed by its added time when only one entry has
-// that time. An entry matched to none is new (its id by entryIdFor()); one of `seen` that no
-// entry matches was deleted here.
-Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, HybridClock& clock,
-                  int64_t wallMs);
+// An entry's word and added time as one text, for lookups.
+QString keyText(const QString& word, const EntryTime& added);
+
+// Words changed on this machine since `seen` (modify, its undo and redo), in the order they were
+// made: what the session's listeners heard (wordChanged).
+using KeyChanges = std::vector<std::pair<EntryKey, EntryKey>>;
+
+// Matches the Book's entries to `seen`, the state they were last merged with, whose keys are first
+// changed as `renamed` says: by word and added time, then an entry whose word alone changed by its
+// added time when only one entry has that time. An entry matched to none is new (its id by
+// entryIdFor(), never one the journal knows); one of `seen` that no entry matches was deleted
+// here, under the word it had last.
+Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, const KeyChanges& renamed,
+                  HybridClock& clock, int64_t wallMs);
 
 // An event of the learning record (answers and review stamps) as the journal keeps it.
 struct RecordEvent {
@@ -31,12 +41,10 @@ struct RecordEvent {
     int64_t at = 0;
     int32_t durationMs = 0;
 };
-// The record's events that `seen` does not hold yet, as records stamped now. `ids` names the
-// entries of the Book (the keys of `book`, which matchBook() matched); another key is found among
-// the entries `seen` knows, else takes the id its word would.
-std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const std::vector<EntryValues>& book,
-                                const std::vector<EntryId>& ids, const JournalState& seen, HybridClock& clock,
-                                int64_t wallMs);
+// The record's events that `seen` does not hold yet, as records stamped now, each for the entry
+// its key names (`matched`), else the id its word would take.
+std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const Matched& matched,
+                                const JournalState& seen, HybridClock& clock, int64_t wallMs);
 
 // What the merged state does to the Book and its record.
 struct MergePlan {
@@ -48,7 +56,10 @@ struct MergePlan {
     std::vector<RecordEvent> events;                   // for the record
 };
 // `before` is what this machine knew (seen and its own changes), `after` that and everything read.
+// The events are those of `after` that `recorded` says the record lacks (under the keys the
+// renames give); one whose entry has not come in yet waits for it.
 MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
-                    const JournalState& before, const JournalState& after);
+                    const JournalState& before, const JournalState& after,
+                    const std::function<bool(const RecordEvent&)>& recorded);
 
 } // namespace lex::sync

@@ -5,9 +5,26 @@
 #include "lexora/sync/journal_folder.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 
 namespace lex::sync {
+
+namespace {
+
+QString keyOf(const EntryKey& k)
+{
+    return keyText(k.word, k.added);
+}
+
+// An event as the record tells one from another: its entry, an answer's skill or a stamp's kind, its time.
+QString eventKey(const QString& entry, const RecordEvent& ev)
+{
+    const int what = ev.kind == Record::Kind::Answer ? int(skillOf(PracticeMode(ev.mode))) : 10 + ev.mode;
+    return entry + QStringLiteral("\x1f%1\x1f%2").arg(what).arg(ev.at);
+}
+
+} // namespace
 
 void SyncMergeOp::redo()
 {
@@ -36,8 +53,8 @@ void SyncMergeOp::redo()
     }
 }
 
-SyncReport syncBook(BookSession& session, ReviewRecord* record, Env* env, const SyncOptions& o,
-                    const std::function<bool()>& save)
+SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* journal, Env* env,
+                    const SyncOptions& o, const std::function<bool()>& save)
 {
     SyncReport report;
     const Book& book = session.book();
@@ -55,7 +72,7 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, Env* env, const 
     // This machine's changes are stamped before anything of the folder is seen: they were made
     // without it.
     HybridClock clock(machineId(o.machine));
-    Matched m = matchBook(values, merged.state, clock, o.wallMs);
+    Matched m = matchBook(values, merged.state, journal ? journal->renamed() : KeyChanges{}, clock, o.wallMs);
     std::vector<RecordEvent> recorded;
     if (record && !record->isOpen())
         record->open(ReviewRecord::fileFor(book.path, book.name));
@@ -69,7 +86,7 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, Env* env, const 
             return true;
         });
     }
-    const std::vector<Record> events = localEvents(recorded, values, m.ids, merged.state, clock, o.wallMs);
+    const std::vector<Record> events = localEvents(recorded, m, merged.state, clock, o.wallMs);
     report.sentEdits = int(m.local.size());
     report.sentEvents = int(events.size());
 
@@ -109,7 +126,19 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, Env* env, const 
     JournalState after = before;
     for (const JournalFile& f : read.files)
         after.applyAll(f.records);
-    MergePlan plan = planMerge(values, m.ids, before, after);
+    // What the record holds, under the keys it will have once the renames are done.
+    QHash<QString, QString> renamed;
+    {
+        const MergePlan keys = planMerge(values, m.ids, before, after, [](const RecordEvent&) { return true; });
+        for (const auto& [from, to] : keys.renames)
+            renamed.insert(keyOf(from), keyOf(to));
+    }
+    QSet<QString> held;
+    held.reserve(qsizetype(recorded.size()));
+    for (const RecordEvent& ev : recorded)
+        held.insert(eventKey(renamed.value(keyOf(ev.key), keyOf(ev.key)), ev));
+    MergePlan plan = planMerge(values, m.ids, before, after,
+                               [&](const RecordEvent& ev) { return held.contains(eventKey(keyOf(ev.key), ev)); });
     report.added = int(plan.add.size());
     report.changed = int(plan.change.size());
     report.removed = int(plan.remove.size());
@@ -163,8 +192,12 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, Env* env, const 
             report.status = c;
         }
     }
-    if (Status s = writeMergedState(env, stateFile, o.machine, book.name, next); !s && report.status.isOk())
-        report.status = s;
+    if (Status s = writeMergedState(env, stateFile, o.machine, book.name, next); !s) {
+        if (report.status.isOk())
+            report.status = s;
+    } else if (journal && sent) {
+        journal->merged();
+    }
     return report;
 }
 

@@ -5,6 +5,7 @@
 // Used by `lexbook sync` and by the program at open, at save and when the folder changes.
 
 #include "common/platform/env.h"
+#include "lexora/book/book_listener.h"
 #include "lexora/book/book_operation.h"
 #include "lexora/sync/book_merge.h"
 
@@ -32,6 +33,23 @@ private:
     MergePlan plan_;
 };
 
+// Follows the session (BookSession::addListener) for what the Book alone cannot tell at the next
+// merge: which entry a changed word was. Everything else a merge finds by comparing the Book with
+// what it merged last, so nothing an operation does can be missed.
+class SyncJournal : public BookListener {
+public:
+    void wordChanged(const Book& /*book*/, const QString& from, const QString& to, const EntryTime& added) override
+    {
+        renamed_.push_back({{from, added}, {to, added}});
+    }
+    void loaded(const Book& /*book*/) override { renamed_.clear(); }
+    const KeyChanges& renamed() const { return renamed_; }
+    void merged() { renamed_.clear(); }
+
+private:
+    KeyChanges renamed_;
+};
+
 struct SyncOptions {
     QString folder;          // the synced folder
     QString machine;         // this machine's name
@@ -55,9 +73,9 @@ struct SyncReport {
 };
 
 // `save` saves the Book and says whether it worked; what was merged is remembered only after it
-// did. `record` may be null (no learning record).
-SyncReport syncBook(BookSession& session, ReviewRecord* record, Env* env, const SyncOptions& options,
-                    const std::function<bool()>& save);
+// did. `record` may be null (no learning record), `journal` too (no word was changed here since).
+SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* journal, Env* env,
+                    const SyncOptions& options, const std::function<bool()>& save);
 
 } // namespace sync
 } // namespace lex

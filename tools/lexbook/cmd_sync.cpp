@@ -61,7 +61,7 @@ int cmdSync(const QStringList& argsIn)
     options.machine = device && !device->isEmpty() ? *device : QSysInfo::machineHostName();
     options.wallMs = lex::Clock::system()->localNow().toMSecsSinceEpoch();
     QString saveError;
-    const lex::sync::SyncReport r = lex::sync::syncBook(session, &record.record(), env, options, [&] {
+    const lex::sync::SyncReport r = lex::sync::syncBook(session, &record.record(), nullptr, env, options, [&] {
         const lex::SaveResult saved = session.save(lex::SaveQuestions{});
         if (!saved.ok())
             saveError = QStringLiteral("保存文件失败:%1 (%2)").arg(saved.failedPath, saved.message);
