@@ -142,6 +142,22 @@ std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const Ma
     return out;
 }
 
+KeyChanges keyChanges(const JournalState& before, const JournalState& after)
+{
+    // An entry renamed elsewhere, or one word added here and there at two times.
+    KeyChanges out;
+    for (const auto& [id, e] : after.entries()) {
+        const JournalState::Entry* was = before.find(id);
+        if (!was || was->cells[size_t(Field::Word)].stamp.isNull())
+            continue;
+        const JournalState::Cell &wordWas = was->cells[size_t(Field::Word)], &word = e.cells[size_t(Field::Word)];
+        const int64_t addedWas = was->cells[size_t(Field::Added)].number, added = e.cells[size_t(Field::Added)].number;
+        if (wordWas.text != word.text || addedWas != added)
+            out.push_back({{wordWas.text, unpackedTime(addedWas)}, {word.text, unpackedTime(added)}});
+    }
+    return out;
+}
+
 MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
                     const JournalState& before, const JournalState& after,
                     const std::function<bool(const RecordEvent&)>& recorded)
@@ -171,15 +187,7 @@ MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<Entr
         const int64_t ta = packedTime(a.second.added), tb = packedTime(b.second.added);
         return ta != tb ? ta < tb : a.first < b.first;
     });
-    // Keys that change: an entry renamed elsewhere, or one word added here and there at two times.
-    for (const auto& [id, e] : after.entries()) {
-        const JournalState::Entry* was = before.find(id);
-        if (!was || was->cells[size_t(Field::Word)].stamp.isNull())
-            continue;
-        const EntryValues from = was->values(), to = e.values();
-        if (from.texts[0] != to.texts[0] || from.added != to.added)
-            plan.renames.push_back({{from.texts[0], from.added}, {to.texts[0], to.added}});
-    }
+    plan.renames = keyChanges(before, after);
     for (const auto& [key, r] : after.events()) {
         const JournalState::Entry* e = after.find(r.id);
         if (!e || e->cells[size_t(Field::Word)].stamp.isNull())

@@ -52,9 +52,13 @@ struct MergePlan {
     std::vector<int> remove;                           // Book indexes, ascending
     std::vector<std::pair<EntryId, EntryValues>> add;  // new entries, by added time
     int revived = 0;                                   // deleted here, brought back by an edit elsewhere
-    std::vector<std::pair<EntryKey, EntryKey>> renames; // the record's keys that change
+    KeyChanges renames;                                // the record's keys that change (keyChanges())
     std::vector<RecordEvent> events;                   // for the record
 };
+// The entries whose word or added time differ between `before` and `after`: the record's keys
+// that a merge changes.
+KeyChanges keyChanges(const JournalState& before, const JournalState& after);
+
 // `before` is what this machine knew (seen and its own changes), `after` that and everything read.
 // The events are those of `after` that `recorded` says the record lacks (under the keys the
 // renames give); one whose entry has not come in yet waits for it.

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <unordered_set>
 #include <algorithm>
 
 namespace lex::sync {
@@ -18,10 +19,18 @@ QString keyOf(const EntryKey& k)
 }
 
 // An event as the record tells one from another: its entry, an answer's skill or a stamp's kind, its time.
-QString eventKey(const QString& entry, const RecordEvent& ev)
+struct HeldEvent {
+    QString entry;
+    int what;
+    int64_t at;
+    bool operator==(const HeldEvent&) const = default;
+};
+struct HeldHash {
+    size_t operator()(const HeldEvent& e) const { return qHash(e.entry) ^ (size_t(e.at) * 31 + size_t(e.what)); }
+};
+HeldEvent heldEvent(const QString& entry, const RecordEvent& ev)
 {
-    const int what = ev.kind == Record::Kind::Answer ? int(skillOf(PracticeMode(ev.mode))) : 10 + ev.mode;
-    return entry + QStringLiteral("\x1f%1\x1f%2").arg(what).arg(ev.at);
+    return {entry, ev.kind == Record::Kind::Answer ? int(skillOf(PracticeMode(ev.mode))) : 10 + ev.mode, ev.at};
 }
 
 } // namespace
@@ -128,17 +137,16 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
         after.applyAll(f.records);
     // What the record holds, under the keys it will have once the renames are done.
     QHash<QString, QString> renamed;
-    {
-        const MergePlan keys = planMerge(values, m.ids, before, after, [](const RecordEvent&) { return true; });
-        for (const auto& [from, to] : keys.renames)
-            renamed.insert(keyOf(from), keyOf(to));
+    for (const auto& [from, to] : keyChanges(before, after))
+        renamed.insert(keyOf(from), keyOf(to));
+    std::unordered_set<HeldEvent, HeldHash> held;
+    held.reserve(recorded.size());
+    for (const RecordEvent& ev : recorded) {
+        const QString key = keyOf(ev.key);
+        held.insert(heldEvent(renamed.value(key, key), ev));
     }
-    QSet<QString> held;
-    held.reserve(qsizetype(recorded.size()));
-    for (const RecordEvent& ev : recorded)
-        held.insert(eventKey(renamed.value(keyOf(ev.key), keyOf(ev.key)), ev));
     MergePlan plan = planMerge(values, m.ids, before, after,
-                               [&](const RecordEvent& ev) { return held.contains(eventKey(keyOf(ev.key), ev)); });
+                               [&](const RecordEvent& ev) { return held.count(heldEvent(keyOf(ev.key), ev)) != 0; });
     report.added = int(plan.add.size());
     report.changed = int(plan.change.size());
     report.removed = int(plan.remove.size());

@@ -132,9 +132,10 @@ EntryId entryIdFor(QStringView word, const EntryTime& added, int salt)
 
 // ---- the file -------------------------------------------------------------------------------
 
-QByteArray encodeJournal(const JournalFile& file)
+QByteArray encodeJournal(const JournalFile& file, bool fast)
 {
     Writer w;
+    w.bytes.reserve(qsizetype(file.records.size()) * 40 + 64);
     w.text(file.machine);
     w.text(file.book);
     w.put(file.seq);
@@ -163,11 +164,16 @@ QByteArray encodeJournal(const JournalFile& file)
             break;
         }
     }
-    const QByteArray body = qCompress(w.bytes, 6);
+    return sealJournal(w.bytes, file.snapshot, fast);
+}
+
+QByteArray sealJournal(QByteArrayView records, bool snapshot, bool fast)
+{
+    const QByteArray body = qCompress(reinterpret_cast<const uchar*>(records.data()), records.size(), fast ? 1 : 6);
     Writer h;
     h.bytes.append(kMagic, 4);
     h.put(kVersion);
-    h.put(uint8_t(file.snapshot ? kSnapshotFlag : 0));
+    h.put(uint8_t(snapshot ? kSnapshotFlag : 0));
     h.put(uint16_t(0));
     h.put(uint32_t(body.size()));
     h.put(crcOf(body));
@@ -301,6 +307,10 @@ EntryValues JournalState::Entry::values() const
 
 bool JournalState::apply(const Record& r)
 {
+    // No clock gives a stamp at or before the null one, which stands for "never" in a cell: such
+    // a record (damage that kept its checksum) says nothing.
+    if (r.stamp <= Stamp{})
+        return false;
     latest_ = std::max(latest_, r.stamp);
     switch (r.kind) {
     case Record::Kind::Set: {

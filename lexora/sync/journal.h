@@ -102,7 +102,10 @@ struct JournalFile {
 
 // The bytes of a file: a header with the length and a checksum of what follows, then the
 // compressed records.
-QByteArray encodeJournal(const JournalFile& file);
+// `fast` trades some size for time (the merged state beside the Book, rewritten at every merge).
+QByteArray encodeJournal(const JournalFile& file, bool fast = false);
+// The header and checksum around a file's uncompressed contents (what encodeJournal() seals).
+QByteArray sealJournal(QByteArrayView contents, bool snapshot, bool fast = false);
 enum class ReadResult {
     Ok,
     Incomplete,   // ours but not whole yet (a half-carried copy): read again later

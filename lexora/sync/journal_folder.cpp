@@ -141,7 +141,7 @@ Status writeMergedState(Env* env, const QString& file, const QString& machine, c
                         const MergedState& state)
 {
     JournalFile f{machine, book, state.nextSeq, true, state.state.records()};
-    return writeFileAtomically(env, file, encodeJournal(f));
+    return writeFileAtomically(env, file, encodeJournal(f, true));
 }
 
 } // namespace lex::sync

@@ -115,6 +115,9 @@ History randomHistory(uint32_t seed)
                 r.number = wall / 60000 * 60000; // answers of two machines in one minute meet
                 r.durationMs = int32_t(rng() % 3);
             }
+            // Now and then a record whose stamp no clock gives (damage that kept its checksum).
+            if (rng() % 50 == 0)
+                r.stamp = {-int64_t(rng() % 1000), 0, rng() % 2};
             f.records.push_back(r);
         }
         h.files.push_back(f);
