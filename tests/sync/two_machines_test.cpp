@@ -12,6 +12,7 @@
 #include "lexora/record/book_record.h"
 #include "lexora/record/review_record.h"
 #include "lexora/sync/book_sync.h"
+#include "lexora/sync/book_syncer.h"
 #include "lexora/sync/journal_folder.h"
 
 #include <QDir>
@@ -423,6 +424,91 @@ TEST(LexbookSync, ANewMachineGetsTheWholeBook)
         EXPECT_TRUE(name.endsWith(QLatin1String(".lxj"))) << name.toStdString();
     const lextest::ToolRun bad = lextest::lexbook({QStringLiteral("sync"), book});
     EXPECT_EQ(bad.code, 2);
+}
+
+} // namespace
+
+namespace {
+
+// The program's side: a fault of the folder is said once until a merge works again, a foreign
+// file once, and a note when something came in; nothing at all while no folder is named.
+TEST(BookSyncer, TellsOnceAndNotesWhatCameIn)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync/"));
+    QDir().mkpath(shared);
+    Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+    auto e = std::make_unique<WordEntry>();
+    e->setWord(QStringLiteral("apple"));
+    a.session.run(std::make_unique<AddOp>(std::move(e)));
+    ASSERT_TRUE(a.sync(kStart).status);
+
+    BookSession session;
+    BookRecord record{[](const RecordFault&) {}};
+    record.follow(session);
+    const QString bookFolder = dir.path(QStringLiteral("b/"));
+    QDir().mkpath(bookFolder);
+    session.open(bookFolder, QStringLiteral("English"));
+    BookSyncer syncer(session, record);
+    auto save = [&] { return session.save(SaveQuestions{}).ok(); };
+    EXPECT_EQ(syncer.merge(save).note, QString()) << "no folder named: nothing";
+    syncer.setSettings({shared, QStringLiteral("b")});
+    BookSyncer::Told told = syncer.merge(save);
+    EXPECT_EQ(told.note, QStringLiteral("同步: 收到新词条 1"));
+    EXPECT_TRUE(syncer.lastSeen().contains(QStringLiteral("a")));
+
+    struct Step {
+        const char* what;
+        bool folderThere;
+        bool fault;
+    };
+    const Step steps[] = {{"the stick pulled out", false, true},
+                          {"still out: said already", false, false},
+                          {"back", true, false},
+                          {"out again: said again", false, true}};
+    for (const Step& s : steps) {
+        if (s.folderThere)
+            QDir().mkpath(shared);
+        else
+            QDir(shared).removeRecursively();
+        told = syncer.merge(save);
+        EXPECT_EQ(!told.fault.isEmpty(), s.fault) << s.what;
+    }
+    QDir().mkpath(journalFolder(shared, QStringLiteral("English")));
+    QFile foreign(journalFolder(shared, QStringLiteral("English")) + QStringLiteral("other.lxj"));
+    foreign.open(QIODevice::WriteOnly);
+    foreign.write("PK\3\4");
+    foreign.close();
+    EXPECT_FALSE(syncer.merge(save).foreign.isEmpty());
+    EXPECT_TRUE(syncer.merge(save).foreign.isEmpty()) << "said once";
+}
+
+TEST(BookSyncer, ABookFolderThatASyncToolKeepsIsNoticed)
+{
+    lextest::TempDir dir;
+    struct Case {
+        const char* what;
+        const char* marker;   // made inside "top/"
+        const char* bookFolder;
+        bool noticed;
+    };
+    const Case cases[] = {
+        {"Syncthing's marker above", "top/.stfolder/", "top/deep/Book", true},
+        {"Nextcloud's log at the top", "top/.nextcloudsync.log", "top/Book", true},
+        {"a cloud drive's folder", nullptr, "Dropbox/Book", true},
+        {"an ordinary folder", nullptr, "plain/Book", false},
+    };
+    for (const Case& c : cases) {
+        QDir().mkpath(dir.path(QString::fromLatin1(c.bookFolder)));
+        if (c.marker) {
+            const QString m = dir.path(QString::fromLatin1(c.marker));
+            if (m.endsWith(QLatin1Char('/')))
+                QDir().mkpath(m);
+            else
+                QFile(m).open(QIODevice::WriteOnly);
+        }
+        EXPECT_EQ(!syncToolAbove(nullptr, dir.path(QString::fromLatin1(c.bookFolder))).isEmpty(), c.noticed) << c.what;
+    }
 }
 
 } // namespace
