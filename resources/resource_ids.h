@@ -27,6 +27,7 @@ inline constexpr int IDD_CATEGORY = 206;
 inline constexpr int IDD_TODAY_REVIEW = 210;     // added here: 今日复习
 inline constexpr int IDD_LIST_BOOK = 220;        // added here: 从词表新建组
 inline constexpr int IDD_VOCABULARY_TEST = 221;  // added here: 词汇量测试
+inline constexpr int IDD_PROPSUB4 = 250;         // added here: settings page "同步"
 
 // Controls of the import/export dialog (129).
 namespace import_dlg {
@@ -115,6 +116,9 @@ inline constexpr int kKeys = 1072, kKey = 1011, kModifier = 1012, kUndoChanges =
 namespace prop_sub3 {
 inline constexpr int kDictionaries = 1011, kMoveUp = 1004, kMoveDown = 1005, kPlace = 1012, kNote = 1013;
 } // namespace prop_sub3
+namespace prop_sub4 {
+inline constexpr int kFolder = 1500, kFolderButton = 1501, kDevice = 1502, kMachines = 1503, kNote = 1504;
+} // namespace prop_sub4
 
 // Controls of the add/modify dialog (131).
 namespace addmodify_dlg {

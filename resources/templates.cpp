@@ -141,6 +141,18 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(prop_sub3::kNote, Kind::Static, U, None, 6, 130, 214, 18),
     }));
 
+    // The synced folder, this machine's name and the other machines seen there.
+    t.insert(IDD_PROPSUB4, T(IDD_PROPSUB4, U, 230, 150, {
+        label(QStringLiteral("同步文件夹 (由同步软件在各台电脑之间传送):"), 6, 4, 214),
+        C(prop_sub4::kFolder, Kind::Edit, U, AutoHScroll, 6, 14, 190, 14),
+        C(prop_sub4::kFolderButton, Kind::PushButton, QStringLiteral("..."), None, 200, 14, 20, 14),
+        label(QStringLiteral("本机名称:"), 6, 34, 40),
+        C(prop_sub4::kDevice, Kind::Edit, U, AutoHScroll, 48, 32, 100, 14),
+        label(QStringLiteral("其他电脑 (最后同步时间):"), 6, 52, 214),
+        C(prop_sub4::kMachines, Kind::ListBox, U, Group, 6, 62, 214, 50),
+        C(prop_sub4::kNote, Kind::Static, U, None, 6, 116, 214, 30),
+    }));
+
     // The strip under y = 204 is ours: the format and the field map of another program's file.
     t.insert(IDD_IMPORT, T(IDD_IMPORT, QStringLiteral("导入文件"), 328, 256, {
         label(QStringLiteral("陌生度:"), 14, 5, 28),
@@ -276,7 +288,8 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
 
     t.insert(IDD_PROPPAGE, T(IDD_PROPPAGE, QStringLiteral("属性页"), 320, 196, {
         C(prop_page::kPageList, Kind::ListBox, U, Group, 7, 7, 60, 160,
-          {QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键"), QStringLiteral("词典")}),
+          {QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键"), QStringLiteral("词典"),
+           QStringLiteral("同步")}),
         C(prop_page::kPageFrame, Kind::GroupBox, U, None, 74, 3, 240, 166),
         C(prop_page::kCloseSave, Kind::DefPushButton, QStringLiteral("关闭保存"), Group, 200, 176, 56, 14),
         C(prop_page::kDefaultAll, Kind::PushButton, QStringLiteral("默认全部"), Disabled, 262, 176, 52, 14),
@@ -407,7 +420,7 @@ std::vector<int> dialogTemplateIds()
 {
     return {IDD_ABOUTBOX, IDD_LEXORA_DIALOG, IDD_PROPSUB0, IDD_PROPSUB1, IDD_IMPORT, IDD_ADDMODIFY,
             IDD_PRACTICE, IDD_FIND, IDD_PRACTICE_SETUP, IDD_NAMECLASS, IDD_PROPPAGE, IDD_PROPSUB2, IDD_PROPSUB3,
-            IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY, IDD_TODAY_REVIEW,
+            IDD_PROPSUB4, IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY, IDD_TODAY_REVIEW,
             IDD_LIST_BOOK, IDD_VOCABULARY_TEST};
 }
 

@@ -17,9 +17,13 @@
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/book/operations/order_ops.h"
 #include "lexora/settings/settings_target.h"
+#include "lexora/sync/journal_folder.h"
 #include "lexora/texts/lexora_texts.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
+#include <QTimer>
 
 namespace lex {
 
@@ -38,6 +42,13 @@ WordBookController::WordBookController(const AppServices& services, WordBookView
 {
     // The learning record hears every change of the open Book from the session itself.
     record_.follow(session_);
+    syncer_ = std::make_unique<sync::BookSyncer>(session_, record_, envOf(services_), services_.clock);
+    syncWatcher_ = new QFileSystemWatcher(this);
+    syncDelay_ = new QTimer(this);
+    syncDelay_->setSingleShot(true);
+    syncDelay_->setInterval(2000);
+    connect(syncDelay_, &QTimer::timeout, this, [this] { syncNow(); });
+    connect(syncWatcher_, &QFileSystemWatcher::directoryChanged, this, [this] { syncDelay_->start(); });
     connect(&session_, &BookSession::bookRenamed, this, [this] { updateStatusText(); });
     connect(&session_, &BookSession::notice, this, [this](const QString& text) {
         services_.ui->messageBox(owner_, text);
@@ -98,6 +109,18 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
     });
     session_.setLockFolder(services_.runtimeDir);
     session_.open(bookPath, bookName, loadHooks());
+
+    // The synced folder: what the other machines did comes in before the learner starts. A Book
+    // folder that a sync tool keeps itself is pointed out once, on the status line.
+    syncer_->setSettings(sync::SyncSettings::read(profile));
+    if (syncer_->settings().enabled()) {
+        syncNow();
+    } else if (profile.readInt(QStringLiteral("SYNC"), QStringLiteral("ToolNoticed"), 0) == 0) {
+        if (const QString tool = sync::syncToolAbove(env, bookPath); !tool.isEmpty()) {
+            view_->setPaneText(0, texts::syncToolNotice(bookPath, tool));
+            profile.writeInt(QStringLiteral("SYNC"), QStringLiteral("ToolNoticed"), 1);
+        }
+    }
 
     // The focused row of the last run is only scrolled into view: it becomes neither focused nor
     // selected, so that 修改 and 查找下一个 act on no row until the learner picks one. It is
@@ -268,7 +291,38 @@ SaveQuestions WordBookController::saveQuestions()
 bool WordBookController::save()
 {
     // A save-as that gives the Book another name reaches the status bar through the session.
-    return session_.save(saveQuestions()).ok();
+    const bool saved = session_.save(saveQuestions()).ok();
+    if (saved)
+        syncNow();
+    return saved;
+}
+
+void WordBookController::applySyncSettings(const sync::SyncSettings& settings)
+{
+    syncer_->setSettings(settings);
+    syncNow();
+}
+
+void WordBookController::syncNow()
+{
+    if (syncing_ || !syncer_->settings().enabled())
+        return;
+    syncing_ = true;
+    const sync::BookSyncer::Told told = syncer_->merge([this] { return session_.save(saveQuestions()).ok(); });
+    syncing_ = false;
+    // Only the Book's own folder of the journal is watched: the other Books' files are not ours.
+    const QString folder = sync::journalFolder(syncer_->settings().folder, session_.book().name);
+    if (!syncWatcher_->directories().isEmpty())
+        syncWatcher_->removePaths(syncWatcher_->directories());
+    if (QFileInfo::exists(folder))
+        syncWatcher_->addPath(folder);
+    // Never a question: the status line says what came in, and a fault of the folder once.
+    QStringList lines;
+    for (const QString& t : {told.note, told.fault, told.foreign})
+        if (!t.isEmpty())
+            lines << t;
+    if (!lines.isEmpty())
+        view_->setPaneText(0, statusText_ + QStringLiteral("  ") + lines.join(QStringLiteral("  ")));
 }
 
 BookFileHooks WordBookController::loadHooks()

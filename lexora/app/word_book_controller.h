@@ -17,6 +17,7 @@
 #include "lexora/book/skills.h"
 #include "lexora/record/review_plan.h"
 #include "lexora/record/book_record.h"
+#include "lexora/sync/book_syncer.h"
 
 #include <QObject>
 #include <QString>
@@ -26,6 +27,8 @@
 #include <optional>
 #include <vector>
 
+class QFileSystemWatcher;
+class QTimer;
 class QWidget;
 
 namespace lex {
@@ -150,6 +153,12 @@ public:
     // The list's tip: `e`'s predicted recall per skill today (empty without a record).
     QString recallText(const WordEntry& e);
     BookRecord& record() { return record_; }
+    // The journal in the synced folder ([SYNC] of Config.INI); inactive while no folder is named.
+    sync::BookSyncer& syncer() { return *syncer_; }
+    // Takes new [SYNC] settings and merges at once (the settings page).
+    void applySyncSettings(const sync::SyncSettings& settings);
+    // One merge now: at open, after a save, when the folder changed.
+    void syncNow();
 
     const Book& book() const { return session_.book(); }
     BookSession& session() { return session_; }
@@ -202,6 +211,10 @@ private:
     StatusAnimation* animation_ = nullptr;
     QString statusText_;
     BookRecord record_;
+    std::unique_ptr<sync::BookSyncer> syncer_;
+    QFileSystemWatcher* syncWatcher_ = nullptr;
+    QTimer* syncDelay_ = nullptr;   // a sync tool writes a file in several steps: merge once it is quiet
+    bool syncing_ = false;
 };
 
 } // namespace lex

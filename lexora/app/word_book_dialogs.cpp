@@ -16,6 +16,7 @@
 #include "lexora/practice/today_review_dialog.h"
 #include "lexora/practice/vocabulary_test_dialog.h"
 #include "lexora/record/review_record.h"
+#include "common/config/profile.h"
 #include "lexora/settings/my_prop_page.h"
 #include "lexora/stats/statistics_window.h"
 #include "lexora/wordlist/add_modify_dialog.h"
@@ -178,6 +179,18 @@ void WordBookPageDialogs::settings()
         CMyBaseDialog::setForbidWinStick(on);
     };
     t.changeBookFolder = [this](const QString& folder) { return c_->changeBookFolder(folder); };
+    const sync::SyncSettings synced = c_->syncer().settings();
+    t.syncFolder = synced.folder;
+    t.syncDevice = synced.device;
+    t.syncDefaultDevice = sync::SyncSettings{}.machine();
+    for (auto it = c_->syncer().lastSeen().begin(); it != c_->syncer().lastSeen().end(); ++it)
+        t.syncSeen.insert(it.key(), it.value());
+    t.setSync = [this](const QString& folder, const QString& device) {
+        const sync::SyncSettings s{folder, device};
+        if (Profile* p = c_->profile())
+            s.write(*p);
+        c_->applySyncSettings(s);
+    };
     CMyPropPage dialog(std::move(t), &page_);
     ui().runModal(&dialog);
 }

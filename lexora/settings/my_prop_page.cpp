@@ -10,6 +10,7 @@
 #include "lexora/settings/prop_sub1.h"
 #include "lexora/settings/prop_sub2.h"
 #include "lexora/settings/prop_sub3.h"
+#include "lexora/settings/prop_sub4.h"
 #include "resources/resources.h"
 
 #include <QDir>
@@ -52,9 +53,10 @@ CMyPropPage::CMyPropPage(SettingsTarget target, QWidget* parent) : CommandDialog
     sub1_ = new CPropSub1(target_, this);
     sub2_ = new CPropSub2(this);
     sub3_ = new CPropSub3(target_, this);
+    sub4_ = new CPropSub4(target_, this);
     const QPoint origin = frame_->geometry().topLeft() + QPoint(6, frame_->fontMetrics().height() + 2);
     for (QWidget* p : {static_cast<QWidget*>(sub0_), static_cast<QWidget*>(sub1_), static_cast<QWidget*>(sub2_),
-                       static_cast<QWidget*>(sub3_)}) {
+                       static_cast<QWidget*>(sub3_), static_cast<QWidget*>(sub4_)}) {
         p->move(origin);
         p->hide();
     }
@@ -62,6 +64,7 @@ CMyPropPage::CMyPropPage(SettingsTarget target, QWidget* parent) : CommandDialog
     sub0_->fill(target_.speech ? target_.speech->voiceFolder() : QString());
     sub1_->fill();
     sub3_->fill();
+    sub4_->fill();
 
     connect(list_, &QListWidget::currentRowChanged, this, &CMyPropPage::showPage);
     list_->setCurrentRow(1);
@@ -74,6 +77,7 @@ QWidget* CMyPropPage::page(int index) const
     case 1: return sub1_;
     case 2: return sub2_;
     case 3: return sub3_;
+    case 4: return sub4_;
     default: return nullptr;
     }
 }
@@ -148,6 +152,7 @@ bool CMyPropPage::closeSave()
     }
     // Like every key of Config.INI, a write that fails is not reported.
     sub3_->save();
+    sub4_->save();
     return true;
 }
 

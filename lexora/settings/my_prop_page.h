@@ -16,13 +16,14 @@ class CPropSub0;
 class CPropSub1;
 class CPropSub2;
 class CPropSub3;
+class CPropSub4;
 
 class CMyPropPage final : public ui::CommandDialog {
     Q_OBJECT
 public:
     static constexpr int kPageList = res::prop_page::kPageList, kPageFrame = res::prop_page::kPageFrame,
                          kCloseSave = res::prop_page::kCloseSave, kDefaultAll = res::prop_page::kDefaultAll;
-    static constexpr int kPageCount = 4;   // 常规, TTS合成音, 快捷键, 词典
+    static constexpr int kPageCount = 5;   // 常规, TTS合成音, 快捷键, 词典, 同步
 
     // Fills every page from `target`; the dialog opens on "TTS合成音".
     explicit CMyPropPage(SettingsTarget target, QWidget* parent = nullptr);
@@ -35,6 +36,7 @@ public:
     CPropSub0* general() const { return sub0_; }
     CPropSub1* speechPage() const { return sub1_; }
     CPropSub3* dictionaryPage() const { return sub3_; }
+    CPropSub4* syncPage() const { return sub4_; }
     QListWidget* pageList() const { return list_; }
     const SettingsTarget& target() const { return target_; }
 
@@ -48,6 +50,7 @@ private:
     CPropSub1* sub1_ = nullptr;
     CPropSub2* sub2_ = nullptr;
     CPropSub3* sub3_ = nullptr;
+    CPropSub4* sub4_ = nullptr;
     int shown_ = -1;
 };
 

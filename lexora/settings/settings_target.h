@@ -4,6 +4,7 @@
 // dialog acts through these only, so that tests can give it their own.
 
 #include <QColor>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -40,6 +41,13 @@ struct SettingsTarget {
     // Saves the open Book to the old folder and loads it from `folder`; false when the folder was
     // refused or the save failed (the Book and its folder are then unchanged).
     std::function<bool(const QString& folder)> changeBookFolder;
+
+    // The page "同步": the synced folder and this machine's name ([SYNC]; empty: the host name,
+    // syncDefaultDevice), the machines seen there and when each last wrote (ms since the epoch).
+    QString syncFolder, syncDevice, syncDefaultDevice;
+    QHash<QString, qint64> syncSeen;
+    // Applied by "关闭保存" when the folder or the name changed: kept and merged at once.
+    std::function<void(const QString& folder, const QString& device)> setSync;
 };
 
 namespace settings {

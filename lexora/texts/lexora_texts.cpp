@@ -286,4 +286,37 @@ QString practiceNoticeCaption(PracticeNotice notice)
     return notice == PracticeNotice::WrongDictation ? QStringLiteral("Wrong") : QString();
 }
 
+QString syncNote(int added, int changed, int removed, int answers, int revived)
+{
+    QStringList parts;
+    if (added)
+        parts << QStringLiteral("新词条 %1").arg(added);
+    if (changed)
+        parts << QStringLiteral("修改 %1").arg(changed);
+    if (removed)
+        parts << QStringLiteral("删除 %1").arg(removed);
+    if (answers)
+        parts << QStringLiteral("练习记录 %1").arg(answers);
+    QString text = QStringLiteral("同步: 收到") + parts.join(QStringLiteral("，"));
+    if (revived)
+        text += QStringLiteral("；%1 个在本机删除的词条因在另一台电脑上修改而恢复").arg(revived);
+    return text;
+}
+
+QString syncFault(const QString& folder, const QString& message)
+{
+    return QStringLiteral("同步文件夹“%1”暂时不能使用（%2）。练习和保存照常进行，文件夹恢复后自动同步。").arg(folder, message);
+}
+
+QString syncForeignFiles(const QStringList& names)
+{
+    return QStringLiteral("同步文件夹中有不是本版本写的文件，已跳过: ") + names.join(QStringLiteral(", "));
+}
+
+QString syncToolNotice(const QString& bookFolder, const QString& toolFolder)
+{
+    return QStringLiteral("单词本文件夹“%1”位于同步软件管理的文件夹“%2”中。同步软件逐个复制文件，可能使单词本和学习记录损坏或互相覆盖。"
+                          "请在“设置 - 同步”中指定一个同步文件夹，由本程序在各台电脑之间合并。").arg(bookFolder, toolFolder);
+}
+
 } // namespace lex::texts

@@ -81,6 +81,16 @@ QString practiceSetupExplanation(PracticeMode mode, bool startEnabled);
 // degree columns); empty when none has.
 QString recallLines(const RecallPercents& recall);
 QString recordFault(const RecordFault& fault);
+
+// ---- the synced folder ---------------------------------------------------------------------------
+// The status line's note after a merge brought something in.
+QString syncNote(int added, int changed, int removed, int answers, int revived);
+// The synced folder could not be used; practice and saving go on.
+QString syncFault(const QString& folder, const QString& message);
+// Files in the folder that are not this build's journal.
+QString syncForeignFiles(const QStringList& names);
+// The Book's folder lies in a folder a sync tool keeps.
+QString syncToolNotice(const QString& bookFolder, const QString& toolFolder);
 // A failed call of the record: its fault in words when it has one, else the Status's own.
 QString recordFailure(const Status& status, const std::optional<RecordFault>& fault);
 

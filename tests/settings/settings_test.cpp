@@ -15,6 +15,7 @@
 #include "lexora/settings/prop_sub0.h"
 #include "lexora/settings/prop_sub1.h"
 #include "lexora/settings/prop_sub3.h"
+#include "lexora/settings/prop_sub4.h"
 #include "common/config/stardict_order.h"
 
 #include <QCheckBox>
@@ -114,7 +115,7 @@ TEST(SettingsDialog, OpensOnTheSpeechPageAndSwitchesPages)
     for (int i = 0; i < d.pageList()->count(); ++i)
         items << d.pageList()->item(i)->text();
     EXPECT_EQ(items, (QStringList{QStringLiteral("常规"), QStringLiteral("TTS合成音"), QStringLiteral("快捷键"),
-                                  QStringLiteral("词典")}));
+                                  QStringLiteral("词典"), QStringLiteral("同步")}));
     EXPECT_FALSE(on<QPushButton>(&d, CMyPropPage::kDefaultAll)->isEnabled());
 
     d.pageList()->setCurrentRow(2);
@@ -457,3 +458,48 @@ TEST(SettingsDialog, DictionaryPageOrdersAndSwitchesStarDicts)
         EXPECT_EQ(readStarDictOrder(stored, f.dir.path()), d.dictionaryPage()->choices());
     }
 }
+
+namespace {
+
+// The page "同步": the folder and name as kept, the other machines with when each last wrote (this
+// one left out), and "关闭保存" handing a change on once and nothing when nothing changed.
+TEST(SettingsDialog, TheSyncPageShowsTheOtherMachinesAndAppliesAChange)
+{
+    Fixture f(QString{});
+    SettingsTarget t = f.target();
+    t.syncFolder = QStringLiteral("/media/stick/Sync/");
+    t.syncDefaultDevice = QStringLiteral("laptop");
+    t.syncSeen = {{QStringLiteral("laptop"), 1},
+                  {QStringLiteral("desk"), QDateTime(QDate(2026, 12, 8), QTime(21, 5)).toMSecsSinceEpoch()}};
+    QStringList applied;
+    t.setSync = [&](const QString& folder, const QString& device) { applied << folder + QLatin1Char('|') + device; };
+    struct Case {
+        const char* what;
+        QString folder, device;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"nothing changed", QStringLiteral("/media/stick/Sync/"), QString(), {}},
+        {"another folder and a name", QStringLiteral("/home/me/Sync"), QStringLiteral("desk2"),
+         {QStringLiteral("/home/me/Sync/|desk2")}},
+        {"no folder: syncing stops", QString(), QString(), {QStringLiteral("|")}},
+    };
+    for (const Case& c : cases) {
+        applied.clear();
+        CMyPropPage d(t);
+        d.pageList()->setCurrentRow(4);
+        EXPECT_EQ(on<QGroupBox>(&d, CMyPropPage::kPageFrame)->title(), QStringLiteral("同步"));
+        auto* folder = on<QLineEdit>(d.page(4), CPropSub4::kFolder);
+        EXPECT_EQ(folder->text(), QStringLiteral("/media/stick/Sync/"));
+        EXPECT_EQ(on<QLineEdit>(d.page(4), CPropSub4::kDevice)->placeholderText(), QStringLiteral("laptop"));
+        auto* machines = on<QListWidget>(d.page(4), CPropSub4::kMachines);
+        ASSERT_EQ(machines->count(), 1);
+        EXPECT_EQ(machines->item(0)->text(), QStringLiteral("desk  2026-12-08 21:05"));
+        folder->setText(c.folder);
+        on<QLineEdit>(d.page(4), CPropSub4::kDevice)->setText(c.device);
+        closeSave(d);
+        EXPECT_EQ(applied, c.expected) << c.what;
+    }
+}
+
+} // namespace

@@ -20,6 +20,7 @@ struct WriterVerb {
 const WriterVerb kWriters[] = {
     {"Import", {"import", "%D/B", "%D/list.txt", "--style", "1"}, "B.idx"},
     {"Salvage", {"salvage", "%D/B", "%D/Out"}, "Out.idx"},
+    {"Sync", {"sync", "%D/B", "--folder", "%D", "--device", "t"}, "B.sync"},
     {"ConfigSet", {"config", "%D/Config.INI", "set", "INIT", "BookName", "Other"}, "Config.INI"},
     {"ConfigSetStruct", {"config", "%D/Config.INI", "set", "INIT", "LexoraDlgSize", "--struct", "01020304"}, "Config.INI"},
 };

@@ -38,7 +38,8 @@ int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
 int cmdNewBook(const QStringList& args);   // new-book BOOK --list EXPR [--order O] [--strangeness R,S,L] [--dict DICTFOLDER]
 int cmdLists(const QStringList& args);     // lists DICTFOLDER
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kListsHelp[], kNewBookHelp[];
+int cmdSync(const QStringList& args);      // sync BOOK --folder DIR [--device NAME]
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kListsHelp[], kNewBookHelp[], kSyncHelp[];
 
 // One command of the table in main.cpp.
 struct Command {

@@ -135,6 +135,7 @@ const Command kCommands[] = {
     {"fsrs", lexbook::cmdFsrs, "fsrs [--retention R] YYYY-MM-DDTHH:MM=G...", lexbook::kFsrsHelp},
     {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
+    {"sync", lexbook::cmdSync, "sync BOOK --folder DIR [--device NAME]", lexbook::kSyncHelp},
 };
 
 const Command* findCommand(const QString& name)

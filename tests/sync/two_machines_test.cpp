@@ -1,0 +1,514 @@
+// Two machines that study apart and merge through a folder that a sync tool carries badly: files
+// arrive out of order, half-written first, and as conflict copies. In the end both hold the same
+// Book and the same record, and no answer is lost. And the faults of the folder: a write killed
+// half way, a full disk, a folder that is read-only or gone.
+#include "fault_env.h"
+#include "temp_dir.h"
+#include "tool_run.h"
+
+#include "lexora/book/book_session.h"
+#include "lexora/book/operations/degree_ops.h"
+#include "lexora/book/operations/entry_ops.h"
+#include "lexora/record/book_record.h"
+#include "lexora/record/review_record.h"
+#include "lexora/sync/book_sync.h"
+#include "lexora/sync/book_syncer.h"
+#include "lexora/sync/journal_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+using namespace lex;
+using namespace lex::sync;
+
+constexpr int64_t kStart = 1'780'000'000'000; // a Monday morning, ms
+
+// One machine: its Book folder, its view of the synced folder, the open session and record.
+struct Machine {
+    QString name;
+    QString bookFolder;
+    QString syncFolder;
+    int64_t skewMs = 0;
+    Env* env = Env::defaultEnv();
+    BookSession session;
+    BookRecord record{[](const RecordFault&) {}};
+    SyncJournal journal;
+    int answerSerial = 0;
+
+    Machine(QString n, QString book, QString folder, int64_t skew)
+        : name(std::move(n)), bookFolder(std::move(book)), syncFolder(std::move(folder)), skewMs(skew)
+    {
+        QDir().mkpath(bookFolder);
+        QDir().mkpath(syncFolder);
+        record.follow(session);
+        session.addListener(&journal);
+        session.open(bookFolder, QStringLiteral("English"));
+        record.record().open(ReviewRecord::fileFor(bookFolder, QStringLiteral("English")));
+    }
+
+    SyncReport sync(int64_t now)
+    {
+        SyncOptions o;
+        o.folder = syncFolder;
+        o.machine = name;
+        o.wallMs = now + skewMs;
+        o.compactAfter = 1000;
+        return syncBook(session, &record.record(), &journal, env, o, [&] { return session.save(SaveQuestions{}).ok(); });
+    }
+};
+
+// Everything a Book holds that must agree: each entry's fields, in a stable order.
+QStringList bookLines(const Book& b)
+{
+    QStringList lines;
+    for (const WordEntry* e : b.full()) {
+        const EntryValues v = EntryValues::of(*e);
+        QString line = v.texts[0];
+        for (int t = 1; t < kTextFieldCount; ++t)
+            line += QLatin1Char('|') + v.texts[size_t(t)];
+        line += QStringLiteral("|%1,%2,%3|%4|%5")
+                    .arg(v.degrees[0])
+                    .arg(v.degrees[1])
+                    .arg(v.degrees[2])
+                    .arg(packedTime(v.review))
+                    .arg(packedTime(v.added));
+        lines << line;
+    }
+    lines.sort();
+    return lines;
+}
+
+QStringList recordLines(ReviewRecord& r)
+{
+    QStringList lines;
+    r.forEachAnswer([&](const ReviewRecord::Answer& a) {
+        lines << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                     .arg(a.key.word)
+                     .arg(packedTime(a.key.added))
+                     .arg(int(a.mode))
+                     .arg(int(a.outcome))
+                     .arg(a.at)
+                     .arg(a.durationMs);
+        return true;
+    });
+    lines.sort();
+    return lines;
+}
+
+// The sync tool between the two views of the folder: it carries each new file late, in any order,
+// sometimes half of it first, sometimes as a conflict copy beside it.
+class Carrier {
+public:
+    explicit Carrier(uint32_t seed) : rng_(seed) {}
+
+    // Picks up what is new in `from` for `to`.
+    void pickUp(const QString& from, const QString& to)
+    {
+        for (const QString& name : QDir(from).entryList(QDir::Files)) {
+            const QString key = from + name;
+            if (!name.endsWith(QLatin1String(".lxj")) || seen_.contains(key))
+                continue;
+            seen_.insert(key);
+            QFile f(from + name);
+            f.open(QIODevice::ReadOnly);
+            pending_.push_back({to, name, f.readAll(), false});
+        }
+    }
+    // Delivers some of what it carries; `all` delivers everything, whole.
+    void deliver(bool all)
+    {
+        std::shuffle(pending_.begin(), pending_.end(), rng_);
+        std::vector<Item> later;
+        for (Item& it : pending_) {
+            const unsigned dice = rng_() % 8;
+            if (!all && dice < 3) {
+                later.push_back(std::move(it));
+                continue;
+            }
+            if (!all && dice == 3 && !it.halfSent) {
+                // Half of it now, the rest later (a copy in progress, a stick pulled too soon).
+                write(it.to + it.name, it.bytes.left(it.bytes.size() / 2));
+                it.halfSent = true;
+                later.push_back(std::move(it));
+                continue;
+            }
+            write(it.to + it.name, it.bytes);
+            if (dice == 4) {
+                ++conflicts_;
+                const QString stem = it.name.chopped(4);
+                write(it.to + stem + QStringLiteral(".sync-conflict-20261209-101010-ABC%1.lxj").arg(conflicts_), it.bytes);
+                write(it.to + stem + QStringLiteral(" (conflicted copy 2026-12-09 %1).lxj").arg(conflicts_), it.bytes);
+            }
+        }
+        pending_ = std::move(later);
+    }
+    int conflicts() const { return conflicts_; }
+
+private:
+    struct Item {
+        QString to, name;
+        QByteArray bytes;
+        bool halfSent;
+    };
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+    }
+    std::mt19937 rng_;
+    QSet<QString> seen_;
+    std::vector<Item> pending_;
+    int conflicts_ = 0;
+};
+
+// A week of one machine's study between two merges: edits through the session's operations,
+// answers into the record.
+void study(Machine& m, std::mt19937& rng, int edits, int answers, int64_t now, const QStringList& vocabulary)
+{
+    const Book& b = m.session.book();
+    for (int i = 0; i < edits; ++i) {
+        const int rows = b.size();
+        const unsigned what = rows < 5 ? 0 : rng() % 10;
+        const int row = rows ? int(rng() % unsigned(rows)) : 0;
+        if (what <= 2) {
+            const QString w = vocabulary[int(rng() % unsigned(vocabulary.size()))];
+            auto e = std::make_unique<WordEntry>();
+            e->setWord(w);
+            e->setExplanation(QStringLiteral("说明 %1").arg(rng() % 5));
+            e->stored.added = toEntryTime(QDateTime::fromMSecsSinceEpoch(now + m.skewMs + i * 60000));
+            e->stored.review = e->stored.added;
+            e->stored.recognition = e->stored.spelling = e->stored.listening = 10;
+            m.session.run(std::make_unique<AddOp>(std::move(e)));
+        } else if (what <= 5) {
+            const WordEntry* e = b.atView(row);
+            EntryEdit edit{e->word().toString(), e->phonetic().toString(), e->explanation().toString(),
+                           e->comment().toString(), e->stored.recognition, e->stored.spelling, e->stored.listening};
+            switch (rng() % 4) {
+            case 0: edit.word = vocabulary[int(rng() % unsigned(vocabulary.size()))] + QStringLiteral("s"); break;
+            case 1: edit.explanation = QStringLiteral("解释 %1 %2").arg(m.name).arg(rng() % 100); break;
+            case 2: edit.comment = QStringLiteral("note %1").arg(rng() % 100); break;
+            default: edit.phonetic = QStringLiteral("[%1]").arg(rng() % 100);
+            }
+            m.session.run(std::make_unique<ModifyOp>(row, edit));
+        } else if (what <= 7) {
+            m.session.run(std::make_unique<StrangenessOp>(std::vector<int>{row}, Degree(1 + rng() % 3),
+                                                          DegreeChange::to(uint8_t(rng() % 11))));
+        } else if (what == 8) {
+            m.session.run(std::make_unique<ClassNameOp>(std::vector<int>{row}, QStringLiteral("第%1课").arg(rng() % 4)));
+        } else {
+            m.session.run(std::make_unique<DeleteOp>(std::vector<int>{row}));
+        }
+    }
+    for (int i = 0; i < answers && b.size() > 0; ++i) {
+        const WordEntry* e = b.atView(int(rng() % unsigned(b.size())));
+        // Each machine's answers at its own milliseconds: no two answers of the week coincide.
+        const int64_t at = now + m.skewMs + int64_t(++m.answerSerial) * 2 + (m.skewMs ? 1 : 0);
+        m.record.record().recordAnswer(EntryKey::of(*e), PracticeMode(rng() % 4), AnswerOutcome(rng() % 3),
+                                       fromLocalMs(at), int(rng() % 9000));
+    }
+}
+
+TEST(TwoMachines, AWeekApartThroughABadlyCarriedFolderEndsInOneBookAndOneRecord)
+{
+    lextest::TempDir dir;
+    QStringList vocabulary;
+    for (int i = 0; i < 400; ++i)
+        vocabulary << QStringLiteral("word%1").arg(i);
+    // The desk's clock is six minutes ahead of the laptop's.
+    Machine laptop(QStringLiteral("laptop"), dir.path(QStringLiteral("laptop/Book/")), dir.path(QStringLiteral("laptop/Sync/")), 0);
+    Machine desk(QStringLiteral("desk"), dir.path(QStringLiteral("desk/Book/")), dir.path(QStringLiteral("desk/Sync/")), 6 * 60000);
+    Carrier carrier(42);
+    std::mt19937 rng(7);
+    const QString lapJournal = journalFolder(laptop.syncFolder, QStringLiteral("English"));
+    const QString deskJournal = journalFolder(desk.syncFolder, QStringLiteral("English"));
+    QDir().mkpath(lapJournal);
+    QDir().mkpath(deskJournal);
+    int answersMade = 0;
+    int64_t now = kStart;
+    const int rounds = 20;
+    for (int round = 0; round < rounds; ++round) {
+        for (Machine* m : {&laptop, &desk}) {
+            study(*m, rng, 1000 / rounds, 5000 / rounds, now, vocabulary);
+            answersMade += 5000 / rounds;
+            now += 3600'000;
+            const SyncReport r = m->sync(now);
+            ASSERT_TRUE(r.status) << r.status.message().toStdString();
+            EXPECT_TRUE(r.foreign.isEmpty());
+        }
+        carrier.pickUp(lapJournal, deskJournal);
+        carrier.pickUp(deskJournal, lapJournal);
+        carrier.deliver(false);
+    }
+    // Quiet at last: everything arrives, both merge until nothing moves.
+    for (int settle = 0; settle < 3; ++settle) {
+        now += 60000;
+        laptop.sync(now);
+        desk.sync(now);
+        carrier.pickUp(lapJournal, deskJournal);
+        carrier.pickUp(deskJournal, lapJournal);
+        carrier.deliver(true);
+    }
+    EXPECT_GT(carrier.conflicts(), 0);
+    const QStringList lapBook = bookLines(laptop.session.book()), deskBook = bookLines(desk.session.book());
+    EXPECT_GT(lapBook.size(), 50);
+    EXPECT_TRUE(lapBook == deskBook);
+    const QStringList lapLog = recordLines(laptop.record.record()), deskLog = recordLines(desk.record.record());
+    EXPECT_EQ(lapLog.size(), answersMade);
+    EXPECT_TRUE(lapLog == deskLog);
+    if (lapLog != deskLog) {
+        int shown = 0;
+        for (const QString& l : lapLog)
+            if (!deskLog.contains(l) && shown++ < 5)
+                ADD_FAILURE() << "laptop only " << l.toStdString();
+        shown = 0;
+        for (const QString& l : deskLog)
+            if (!lapLog.contains(l) && shown++ < 5)
+                ADD_FAILURE() << "desk only " << l.toStdString();
+    }
+
+    // What each saved is what it holds.
+    Book reread;
+    BookSession check;
+    check.open(desk.bookFolder, QStringLiteral("English"));
+    EXPECT_EQ(bookLines(check.book()), deskBook);
+}
+
+// The same word added on both machines while apart is one entry, its answers from both together.
+TEST(TwoMachines, TheSameWordAddedOnBothIsOneEntry)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync/"));
+    Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+    Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+    for (Machine* m : {&a, &b}) {
+        auto e = std::make_unique<WordEntry>();
+        e->setWord(QStringLiteral("apple"));
+        e->setExplanation(QStringLiteral("from ") + m->name);
+        e->stored.added = toEntryTime(QDateTime::fromMSecsSinceEpoch(kStart + (m == &a ? 0 : 120000)));
+        m->session.run(std::make_unique<AddOp>(std::move(e)));
+        m->record.record().recordAnswer(EntryKey::of(*m->session.book().full()[0]), PracticeMode::Learn,
+                                        AnswerOutcome::Right, fromLocalMs(kStart + (m == &a ? 10 : 20)), 100);
+    }
+    a.sync(kStart + 1000);
+    b.sync(kStart + 2000);
+    a.sync(kStart + 3000);
+    ASSERT_EQ(a.session.book().size(), 1);
+    EXPECT_EQ(bookLines(a.session.book()), bookLines(b.session.book()));
+    EXPECT_EQ(a.session.book().full()[0]->explanation(), QStringLiteral("from b"));
+    EXPECT_EQ(recordLines(a.record.record()).size(), 2);
+    EXPECT_EQ(recordLines(a.record.record()), recordLines(b.record.record()));
+}
+
+// The folder fails in each way a learner meets: the Book is saved all the same, the failure is
+// reported (once, by the caller), and a later merge sends what could not go.
+TEST(SyncFaults, TheFolderFailsTheBookIsSavedAndNothingIsLost)
+{
+    struct Case {
+        const char* what;
+        lextest::FaultEnv::Mode mode;
+        bool removeFolder;
+    };
+    const Case cases[] = {
+        {"a full disk: the journal write fails", lextest::FaultEnv::Mode::Fail, false},
+        {"killed during the journal write", lextest::FaultEnv::Mode::Crash, false},
+        {"the stick is pulled out", lextest::FaultEnv::Mode::Fail, true},
+    };
+    for (const Case& c : cases) {
+        for (int k = 1; k < 8; ++k) {
+            lextest::TempDir dir;
+            const QString shared = dir.path(QStringLiteral("Sync/"));
+            Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+            auto e = std::make_unique<WordEntry>();
+            e->setWord(QStringLiteral("apple"));
+            e->stored.added = toEntryTime(QDateTime::fromMSecsSinceEpoch(kStart));
+            a.session.run(std::make_unique<AddOp>(std::move(e)));
+            lextest::FaultEnv faults;
+            a.env = &faults;
+            if (c.removeFolder)
+                QDir(shared).removeRecursively();
+            else
+                faults.breakAt(k, c.mode);
+            const SyncReport r = a.sync(kStart + 1000);
+            // Every file the folder holds is whole: the old one or none, never half.
+            const QString journal = journalFolder(shared, QStringLiteral("English"));
+            for (const QString& name : QDir(journal).entryList({QStringLiteral("*.lxj")}, QDir::Files)) {
+                QFile f(journal + name);
+                f.open(QIODevice::ReadOnly);
+                JournalFile parsed;
+                EXPECT_EQ(parseJournal(f.readAll(), &parsed), ReadResult::Ok) << c.what << " at " << k;
+            }
+            if (faults.crashed())
+                continue; // the process is gone: what it saved is the old Book, tested by the saves' own tests
+            // The Book was saved whatever became of the folder.
+            BookSession reread;
+            reread.open(a.bookFolder, QStringLiteral("English"));
+            EXPECT_EQ(reread.book().size(), 1) << c.what << " at " << k;
+            if (!r.status)
+                EXPECT_EQ(r.sentFile, QString()) << c.what;
+            // The folder back and working: the next merge sends what did not go.
+            QDir().mkpath(shared);
+            a.env = Env::defaultEnv();
+            a.sync(kStart + 2000);
+            Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+            b.sync(kStart + 3000);
+            EXPECT_EQ(b.session.book().size(), 1) << c.what << " at " << k;
+            if (c.removeFolder)
+                break;
+        }
+    }
+}
+
+TEST(SyncFaults, AReadOnlyFolderIsReportedAndPracticeGoesOn)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync/"));
+    Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+    auto e = std::make_unique<WordEntry>();
+    e->setWord(QStringLiteral("apple"));
+    a.session.run(std::make_unique<AddOp>(std::move(e)));
+    QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (QFile f(shared + QStringLiteral("probe")); f.open(QIODevice::WriteOnly)) {
+        QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        GTEST_SKIP() << "running with rights over every folder";
+    }
+    const SyncReport r = a.sync(kStart);
+    QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(r.status);
+    BookSession reread;
+    reread.open(a.bookFolder, QStringLiteral("English"));
+    EXPECT_EQ(reread.book().size(), 1);
+    // Writable again: what stayed behind goes out.
+    const SyncReport again = a.sync(kStart + 1000);
+    EXPECT_TRUE(again.status);
+    EXPECT_GT(again.sentEdits, 0);
+}
+
+// lexbook sync: a new Book on another machine comes whole from the folder.
+TEST(LexbookSync, ANewMachineGetsTheWholeBook)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync"));
+    QDir().mkpath(shared);
+    {
+        Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared + QLatin1Char('/'), 0);
+        for (const char* w : {"apple", "pear"}) {
+            auto e = std::make_unique<WordEntry>();
+            e->setWord(QString::fromLatin1(w));
+            a.session.run(std::make_unique<AddOp>(std::move(e)));
+        }
+        a.record.record().recordAnswer({QStringLiteral("pear"), {}}, PracticeMode::Drill, AnswerOutcome::Wrong,
+                                       fromLocalMs(kStart), 700);
+        ASSERT_TRUE(a.sync(kStart).status);
+    }
+    const QString book = dir.path(QStringLiteral("b/New/English"));
+    const lextest::ToolRun r = lextest::lexbook({QStringLiteral("sync"), book, QStringLiteral("--folder"), shared,
+                                                 QStringLiteral("--device"), QStringLiteral("b")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("out: 0 edits, 0 answers and stamps\n"
+                                    "in: 1 files, 2 added, 0 changed, 0 removed, 1 answers and stamps\n"));
+    const lextest::ToolRun log = lextest::lexbook({QStringLiteral("log"), book});
+    EXPECT_TRUE(log.out.contains(QStringLiteral("\"word\":\"pear\""))) << log.out.toStdString();
+    // Nothing new the second time; the journal and the record stay apart from each other.
+    const lextest::ToolRun again = lextest::lexbook({QStringLiteral("sync"), book, QStringLiteral("--folder"), shared,
+                                                     QStringLiteral("--device"), QStringLiteral("b")});
+    EXPECT_EQ(again.out, QStringLiteral("out: 0 edits, 0 answers and stamps\n"
+                                        "in: 1 files, 0 added, 0 changed, 0 removed, 0 answers and stamps\n"));
+    for (const QString& name : QDir(shared + QStringLiteral("/English")).entryList(QDir::Files))
+        EXPECT_TRUE(name.endsWith(QLatin1String(".lxj"))) << name.toStdString();
+    const lextest::ToolRun bad = lextest::lexbook({QStringLiteral("sync"), book});
+    EXPECT_EQ(bad.code, 2);
+}
+
+} // namespace
+
+namespace {
+
+// The program's side: a fault of the folder is said once until a merge works again, a foreign
+// file once, and a note when something came in; nothing at all while no folder is named.
+TEST(BookSyncer, TellsOnceAndNotesWhatCameIn)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync/"));
+    QDir().mkpath(shared);
+    Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+    auto e = std::make_unique<WordEntry>();
+    e->setWord(QStringLiteral("apple"));
+    a.session.run(std::make_unique<AddOp>(std::move(e)));
+    ASSERT_TRUE(a.sync(kStart).status);
+
+    BookSession session;
+    BookRecord record{[](const RecordFault&) {}};
+    record.follow(session);
+    const QString bookFolder = dir.path(QStringLiteral("b/"));
+    QDir().mkpath(bookFolder);
+    session.open(bookFolder, QStringLiteral("English"));
+    BookSyncer syncer(session, record);
+    auto save = [&] { return session.save(SaveQuestions{}).ok(); };
+    EXPECT_EQ(syncer.merge(save).note, QString()) << "no folder named: nothing";
+    syncer.setSettings({shared, QStringLiteral("b")});
+    BookSyncer::Told told = syncer.merge(save);
+    EXPECT_EQ(told.note, QStringLiteral("同步: 收到新词条 1"));
+    EXPECT_TRUE(syncer.lastSeen().contains(QStringLiteral("a")));
+
+    struct Step {
+        const char* what;
+        bool folderThere;
+        bool fault;
+    };
+    const Step steps[] = {{"the stick pulled out", false, true},
+                          {"still out: said already", false, false},
+                          {"back", true, false},
+                          {"out again: said again", false, true}};
+    for (const Step& s : steps) {
+        if (s.folderThere)
+            QDir().mkpath(shared);
+        else
+            QDir(shared).removeRecursively();
+        told = syncer.merge(save);
+        EXPECT_EQ(!told.fault.isEmpty(), s.fault) << s.what;
+    }
+    QDir().mkpath(journalFolder(shared, QStringLiteral("English")));
+    QFile foreign(journalFolder(shared, QStringLiteral("English")) + QStringLiteral("other.lxj"));
+    foreign.open(QIODevice::WriteOnly);
+    foreign.write("PK\3\4");
+    foreign.close();
+    EXPECT_FALSE(syncer.merge(save).foreign.isEmpty());
+    EXPECT_TRUE(syncer.merge(save).foreign.isEmpty()) << "said once";
+}
+
+TEST(BookSyncer, ABookFolderThatASyncToolKeepsIsNoticed)
+{
+    lextest::TempDir dir;
+    struct Case {
+        const char* what;
+        const char* marker;   // made inside "top/"
+        const char* bookFolder;
+        bool noticed;
+    };
+    const Case cases[] = {
+        {"Syncthing's marker above", "top/.stfolder/", "top/deep/Book", true},
+        {"Nextcloud's log at the top", "top/.nextcloudsync.log", "top/Book", true},
+        {"a cloud drive's folder", nullptr, "Dropbox/Book", true},
+        {"an ordinary folder", nullptr, "plain/Book", false},
+    };
+    for (const Case& c : cases) {
+        QDir().mkpath(dir.path(QString::fromLatin1(c.bookFolder)));
+        if (c.marker) {
+            const QString m = dir.path(QString::fromLatin1(c.marker));
+            if (m.endsWith(QLatin1Char('/')))
+                QDir().mkpath(m);
+            else
+                QFile(m).open(QIODevice::WriteOnly);
+        }
+        EXPECT_EQ(!syncToolAbove(nullptr, dir.path(QString::fromLatin1(c.bookFolder))).isEmpty(), c.noticed) << c.what;
+    }
+}
+
+} // namespace
