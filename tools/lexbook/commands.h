@@ -34,6 +34,7 @@ int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
 int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
 int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
+int cmdSenses(const QStringList& args);    // senses WORD [--wordnet FOLDER] [--dict DICTFOLDER]
 extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[];
 
 // One command of the table in main.cpp.

@@ -128,6 +128,12 @@ const Command kCommands[] = {
     {"fsrs", lexbook::cmdFsrs, "fsrs [--retention R] YYYY-MM-DDTHH:MM=G...", lexbook::kFsrsHelp},
     {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
+    {"senses", lexbook::cmdSenses, "senses WORD [--wordnet FOLDER] [--dict DICTFOLDER]",
+     "Prints the WordNet senses of WORD, one JSON line {\"pos\": ..., \"words\": [...], \"gloss\": ...,\n"
+     "\"examples\": [...]} each, in WordNet's order: per part of speech (noun, verb, adj, adv) the word\n"
+     "itself, then the base forms WordNet's morphology finds for it. The files are read from\n"
+     "/usr/share/wordnet, or FOLDER. With --dict, a word WordNet does not know is looked up under the\n"
+     "base form the dictionary's inflected forms give it. Exit status 1 when there is no sense.\n"},
 };
 
 const Command* findCommand(const QString& name)
