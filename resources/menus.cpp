@@ -55,6 +55,7 @@ ui::MenuResource mainMenu()
             item(cmd::kListen, QStringLiteral("听辩    ")),
             separator(),
             item(cmd::kDictate, QStringLiteral("听写    ")),
+            item(cmd::kCloze, QStringLiteral("填空")),
             separator(),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
             item(cmd::kStatistics, QStringLiteral("学习统计")),

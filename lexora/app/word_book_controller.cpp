@@ -207,6 +207,7 @@ bool WordBookController::onCommand(int id, qintptr param)
     case cmd::kCheckDuplicates:
         return true;   // no action
     case cmd::kDictate:
+    case cmd::kCloze:
     case cmd::kLearn:
     case cmd::kDrill:
     case cmd::kListen:
@@ -360,6 +361,7 @@ void WordBookController::runPracticeCommand(int id)
     case cmd::kLearn: mode = PracticeMode::Learn; break;
     case cmd::kDrill: mode = PracticeMode::Drill; break;
     case cmd::kDictate: mode = PracticeMode::Dictate; break;
+    case cmd::kCloze: mode = PracticeMode::Cloze; break;
     default: return;
     }
     const bool ran = dialogs_->practice(mode);
@@ -390,6 +392,7 @@ void WordBookController::openTodayReview()
     switch (choice->mode) {
     case PracticeMode::Listen: command = cmd::kListen; break;
     case PracticeMode::Dictate: command = cmd::kDictate; break;
+    case PracticeMode::Cloze: command = cmd::kCloze; break;
     case PracticeMode::Drill: command = cmd::kDrill; break;
     case PracticeMode::Learn: command = cmd::kLearn; break;
     }

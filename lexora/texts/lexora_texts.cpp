@@ -98,6 +98,8 @@ QString practiceSetupTitle(PracticeMode mode)
         return QStringLiteral("强记");
     case PracticeMode::Dictate:
         return QStringLiteral("拼写");
+    case PracticeMode::Cloze:
+        return QStringLiteral("填空");
     }
     return {};
 }
@@ -233,6 +235,9 @@ QString practiceTitle(PracticeMode mode, bool paused)
     switch (mode) {
     case PracticeMode::Dictate:
         t = QStringLiteral("单词拼写");
+        break;
+    case PracticeMode::Cloze:
+        t = QStringLiteral("单词填空");
         break;
     case PracticeMode::Drill:
         t = QStringLiteral("单词强记");
