@@ -2,6 +2,8 @@
 
 #include "common/config/config_keys.h"
 #include "common/config/word_book_keys.h"
+#include "common/dictionary/word_forms.h"
+#include "common/dictionary/wordnet.h"
 #include "common/frame/my_base_dialog.h"
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
@@ -11,6 +13,7 @@
 #include "lexora/app/main_dialog.h"
 #include "lexora/exchange/import_dialog.h"
 #include "lexora/link/companion_link.h"
+#include "lexora/practice/cloze.h"
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/practice_trace.h"
 #include "lexora/practice/today_review_dialog.h"
@@ -140,6 +143,20 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
     host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
+    if (mode == PracticeMode::Cloze) {
+        // The examples come from WordNet; a form it cannot bring back, from the dictionary's forms.
+        struct Sources {
+            WordNet wordnet;
+            WordForms forms;
+            explicit Sources(Env* env) : wordnet(env) {}
+        };
+        auto sources = std::make_shared<Sources>(services.env);
+        sources->wordnet.open(WordNet::defaultFolder());
+        sources->forms.openIndex(c_->programFolder() + QStringLiteral("/Dict/Dict.idx"));
+        d.clozeFor = [sources](const WordEntry& e) {
+            return clozeFromWordNet(sources->wordnet, &sources->forms, e.word());
+        };
+    }
     return runPractice(mode, host);
 }
 

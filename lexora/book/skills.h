@@ -122,6 +122,9 @@ constexpr Skill skillOf(PracticeMode m)
                                         : Skill::Recognition;
 }
 
+// 听写 and 填空 take a typed answer; the other modes a choice among buttons.
+constexpr bool answerIsTyped(PracticeMode m) { return m == PracticeMode::Dictate || m == PracticeMode::Cloze; }
+
 // How a question was answered; a time-out is 不知道.
 enum class AnswerOutcome : uint8_t { Right = 0, Wrong = 1, DontKnow = 2 };
 

@@ -1,5 +1,7 @@
 #include "lexora/practice/cloze.h"
 
+#include "common/dictionary/word_forms.h"
+#include "common/dictionary/wordnet.h"
 #include "lexora/practice/practice_engine.h"
 
 #include <QRegularExpression>
@@ -79,6 +81,61 @@ std::optional<ClozeQuestion> maskSentence(QStringView sentence, QStringView head
         q.sentence = before + kClozeBlank.toString() + sentence.sliced(at + best).toString();
         return q;
     }
+    return std::nullopt;
+}
+
+namespace {
+
+// The runs of word characters in `s`.
+QStringList wordsOf(QStringView s)
+{
+    QStringList out;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= s.size(); ++i) {
+        const bool w = i < s.size() && isWordChar(s[i]);
+        if (w && start < 0)
+            start = i;
+        else if (!w && start >= 0) {
+            out << s.sliced(start, i - start).toString();
+            start = -1;
+        }
+    }
+    return out;
+}
+
+bool bringsBackTo(const WordNet& wordnet, const WordForms* forms, const QString& text, const QString& lemma)
+{
+    for (WordNetPos pos : {WordNetPos::Noun, WordNetPos::Verb, WordNetPos::Adj, WordNetPos::Adv})
+        for (const QString& b : wordnet.baseForms(text, pos))
+            if (b.compare(lemma, Qt::CaseInsensitive) == 0)
+                return true;
+    if (forms)
+        if (const std::optional<BaseForm> b = forms->baseFormOf(text.toLower()))
+            return b->lemma.compare(lemma, Qt::CaseInsensitive) == 0;
+    return false;
+}
+
+} // namespace
+
+std::optional<ClozeQuestion> clozeFromWordNet(const WordNet& wordnet, const WordForms* forms, QStringView headword)
+{
+    const QString lemma = headword.toString().simplified();
+    const qsizetype n = wordsOf(lemma).size();
+    if (n == 0)
+        return std::nullopt;
+    for (const WordSense& sense : wordnet.senses(lemma, forms))
+        for (const QString& example : sense.examples) {
+            // The example's runs of as many words as the headword has that are one of its forms.
+            const QStringList words = wordsOf(example);
+            QStringList found;
+            for (qsizetype i = 0; i + n <= words.size(); ++i) {
+                const QString run = words.mid(i, n).join(QLatin1Char(' '));
+                if (!found.contains(run) && bringsBackTo(wordnet, forms, run, lemma))
+                    found << run;
+            }
+            if (std::optional<ClozeQuestion> q = maskSentence(example, lemma, found))
+                return q;
+        }
     return std::nullopt;
 }
 

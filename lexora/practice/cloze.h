@@ -10,6 +10,9 @@
 
 namespace lex {
 
+class WordForms;
+class WordNet;
+
 inline constexpr QStringView kClozeBlank = u"_____";
 
 struct ClozeQuestion {
@@ -25,5 +28,9 @@ std::optional<ClozeQuestion> maskSentence(QStringView sentence, QStringView head
 // Whether `typed` fills the blank, judged as a dictation is (a capital the sentence gives the
 // word need not be typed); spaces around and between the words do not count.
 bool clozeAnswerFits(QStringView typed, const ClozeQuestion& question);
+
+// 填空's question for `headword` from the first of its WordNet examples where it stands, as
+// itself or as a form WordNet's morphology (or the dictionary's `forms`) brings back to it.
+std::optional<ClozeQuestion> clozeFromWordNet(const WordNet& wordnet, const WordForms* forms, QStringView headword);
 
 } // namespace lex

@@ -173,7 +173,7 @@ public:
 
 private:
     // Dictate and Cloze: the answer is typed.
-    bool typedMode() const { return settings_.mode == PracticeMode::Dictate || settings_.mode == PracticeMode::Cloze; }
+    bool typedMode() const { return answerIsTyped(settings_.mode); }
     bool choiceMode() const { return !typedMode(); }
     // What the word box is to hold: the word, or in 填空 what the blank hides.
     const QString& typedTarget() const { return settings_.mode == PracticeMode::Cloze ? clozeAnswer_ : word_; }

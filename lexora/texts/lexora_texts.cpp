@@ -261,6 +261,11 @@ QString practiceNoticeText(PracticeNotice notice, const QString& word)
     return notice == PracticeNotice::Finished ? QStringLiteral("已完成") : word;
 }
 
+QString clozeLeftOutMessage(int count)
+{
+    return QStringLiteral("%1 个单词没有例句，不参加这次填空。").arg(count);
+}
+
 QString practiceNoticeCaption(PracticeNotice notice)
 {
     return notice == PracticeNotice::WrongDictation ? QStringLiteral("Wrong") : QString();

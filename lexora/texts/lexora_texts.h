@@ -29,6 +29,8 @@ QString pauseCaption(bool paused);
 // The message box the engine asks for, and its caption (empty: the application's name).
 QString practiceNoticeText(PracticeNotice notice, const QString& word);
 QString practiceNoticeCaption(PracticeNotice notice);
+// 填空 over words of which some have no example: how many were left out.
+QString clozeLeftOutMessage(int count);
 
 // ---- word lists in and out -------------------------------------------------------------------
 // "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as

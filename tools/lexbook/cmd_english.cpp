@@ -1,8 +1,14 @@
-// senses WORD: the WordNet senses of a word, one JSON line each.
+// senses WORD: the WordNet senses of a word, one JSON line each; words-from FILE: the words of a
+// text that a Book lacks.
 #include "commands.h"
 
 #include "common/dictionary/word_forms.h"
 #include "common/dictionary/wordnet.h"
+#include "lexora/book/book.h"
+#include "lexora/exchange/text_words.h"
+
+#include <QSet>
+#include <cstdio>
 
 namespace lexbook {
 namespace {
@@ -41,6 +47,102 @@ int cmdSenses(const QStringList& argsIn)
             jsonString(s.gloss) + QStringLiteral(", \"examples\": ") + jsonList(s.examples) +
             QStringLiteral("}\n"));
     return senses.empty() ? fail(QStringLiteral("'%1' is not in WordNet").arg(args[0]), 1) : 0;
+}
+
+// The headword a lower-case word stands for: the dictionary's inflected forms first ("went" is
+// "go"), then WordNet (the word itself when it is a lemma, else its morphology), then the
+// dictionary's own headwords.
+static QString headwordOf(const QString& lower, const lex::WordForms& forms, const lex::WordNet& wordnet, const lex::Dictionary* dict)
+{
+    if (const std::optional<lex::BaseForm> b = forms.baseFormOf(lower))
+        return b->lemma;
+    static constexpr lex::WordNetPos kOrder[] = {lex::WordNetPos::Verb, lex::WordNetPos::Noun, lex::WordNetPos::Adj,
+                                                 lex::WordNetPos::Adv};
+    for (lex::WordNetPos pos : kOrder)
+        if (wordnet.contains(lower, pos))
+            return lower;
+    for (lex::WordNetPos pos : kOrder)
+        if (const QStringList bases = wordnet.baseForms(lower, pos); !bases.isEmpty())
+            return bases.first();
+    QString explanation, phonetic;
+    if (dict && dict->LookUpWord(lower, explanation, phonetic))
+        return lower;
+    return {};
+}
+
+int cmdWordsFrom(const QStringList& argsIn)
+{
+    QStringList args = argsIn;
+    std::optional<QString> bookPath, wordnetFolder, dictFolder;
+    QString error;
+    int knownRank = 0;
+    const bool names = takeFlag(args, QStringLiteral("--names"));
+    const bool stats = takeFlag(args, QStringLiteral("--stats"));
+    if (!takeValue(args, QStringLiteral("--book"), &bookPath, &error) ||
+        !takeValue(args, QStringLiteral("--wordnet"), &wordnetFolder, &error) ||
+        !takeValue(args, QStringLiteral("--dict"), &dictFolder, &error) ||
+        !takeIntOption(args, QStringLiteral("--known-rank"), 0, &knownRank, &error))
+        return fail(error);
+    if (args.size() != 1)
+        return fail(QStringLiteral("words-from takes one FILE"));
+    QString text;
+    if (const lex::Status s = lex::readReadingFile(lex::Env::defaultEnv(), args[0], &text); !s)
+        return fail(s.message());
+
+    lex::WordNet wordnet;
+    wordnet.open(wordnetFolder.value_or(lex::WordNet::defaultFolder()));
+    lex::WordForms forms;
+    std::unique_ptr<lex::Dictionary> dict;
+    if (dictFolder) {
+        dict = std::make_unique<lex::Dictionary>(lex::DictVariant::Main);
+        if (!dict->openFolder(*dictFolder).isEmpty())
+            return fail(QStringLiteral("cannot open the dictionary in %1").arg(*dictFolder));
+        forms.openIndex(*dictFolder + QStringLiteral("/Dict.idx"));
+    }
+    lex::WordResolver resolver;
+    resolver.baseOf = [&](const QString& lower) { return headwordOf(lower, forms, wordnet, dict.get()); };
+    // Frequency ranks and exam lists come with the dictionary's word information; without it
+    // every word has none and --known-rank leaves nothing out.
+
+    QSet<QString> inBook;
+    if (bookPath) {
+        lex::Book book;
+        int code = 0;
+        if (!readEntries({*bookPath}, "words-from", &book, &code))
+            return code;
+        for (const lex::WordEntry* e : book.full()) {
+            const QString w = e->word().toString().toLower();
+            inBook.insert(w);
+            if (const QString h = resolver.baseOf(w); !h.isEmpty())
+                inBook.insert(h.toLower());
+        }
+    }
+    lex::TextWordsSummary summary;
+    lex::TextWordFilter filter;
+    filter.knownRank = knownRank;
+    filter.keepNames = names;
+    filter.inBook = [&inBook](const QString& w) { return inBook.contains(w); };
+    const std::vector<lex::TextWord> words = lex::filterTextWords(lex::wordsFromText(text, resolver, &summary), filter);
+    QString all;
+    for (const lex::TextWord& w : words) {
+        all += QStringLiteral("{\"word\": ") + jsonString(w.word) + QStringLiteral(", \"count\": ") +
+               QString::number(w.count) + QStringLiteral(", \"rank\": ") +
+               (w.rank ? QString::number(*w.rank) : QStringLiteral("null")) + QStringLiteral(", \"exams\": ") +
+               jsonList(w.exams) + QStringLiteral(", \"sentence\": ") + jsonString(w.sentence);
+        if (w.name)
+            all += QStringLiteral(", \"name\": true");
+        if (!w.resolved)
+            all += QStringLiteral(", \"unknown\": true");
+        all += QStringLiteral("}\n");
+    }
+    out(all);
+    if (stats) {
+        const qsizetype counted = summary.tokens - summary.nameTokens;
+        std::fprintf(stderr, "lexbook: %lld word tokens, %lld of names, %lld of the rest resolved (%.2f%%)\n",
+                     qlonglong(summary.tokens), qlonglong(summary.nameTokens), qlonglong(summary.resolvedTokens),
+                     counted ? 100.0 * double(summary.resolvedTokens) / double(counted) : 100.0);
+    }
+    return 0;
 }
 
 } // namespace lexbook

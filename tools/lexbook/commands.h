@@ -35,6 +35,7 @@ int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
 int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
 int cmdSenses(const QStringList& args);    // senses WORD [--wordnet FOLDER] [--dict DICTFOLDER]
+int cmdWordsFrom(const QStringList& args); // words-from FILE [--book BOOK] [--known-rank N] ...
 extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[];
 
 // One command of the table in main.cpp.
