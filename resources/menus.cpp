@@ -47,6 +47,7 @@ ui::MenuResource mainMenu()
             item(cmd::kCheckDuplicates, QStringLiteral("检查重复")),
             separator(),
             item(cmd::kGroups, QStringLiteral("新建&&切换组")),
+            item(cmd::kWordsFromText, QStringLiteral("从文章取词")),
             item(cmd::kSettings, QStringLiteral("设置")),
         }),
         popup(QStringLiteral("练习"), {

@@ -219,6 +219,10 @@ bool WordBookController::onCommand(int id, qintptr param)
     case cmd::kStatistics:
         dialogs_->statistics();
         return true;
+    case cmd::kWordsFromText:
+        dialogs_->wordsFromText();
+        updateStatusText();
+        return true;
     default:
         return false;
     }

@@ -91,6 +91,8 @@ public:
     virtual void settings() = 0;
     // 学习统计 over the open Book and its learning record.
     virtual void statistics() {}
+    // 从文章取词: the chosen words of a text go into the Book as one step of its history.
+    virtual void wordsFromText() {}
 };
 
 class WordBookController : public QObject {

@@ -12,6 +12,7 @@
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/exchange/import_dialog.h"
+#include "lexora/exchange/words_from_text_dialog.h"
 #include "lexora/link/companion_link.h"
 #include "lexora/practice/cloze.h"
 #include "lexora/practice/practice_run.h"
@@ -116,6 +117,27 @@ void WordBookPageDialogs::importExport(bool importMode)
     }
     host.previewFont = page_.dialogFont();
     CMyImportDialog dialog(importMode, host, &page_);
+    ui().runModal(&dialog);
+}
+
+void WordBookPageDialogs::wordsFromText()
+{
+    const AppServices& services = c_->services();
+    ImportExportHost host;
+    host.session = &c_->session();
+    host.list = page_.list();
+    host.ui = services.ui;
+    host.env = services.env;
+    host.clock = services.clock;
+    host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
+        return c_->dictionary().LookUpWord(word, explanation, phonetic);
+    };
+    host.programFolder = c_->programFolder();
+    WordNet wordnet(services.env);
+    wordnet.open(WordNet::defaultFolder());
+    WordForms forms;
+    forms.openIndex(c_->programFolder() + QStringLiteral("/Dict/Dict.idx"));
+    CWordsFromTextDialog dialog(host, dictionaryResolver(&forms, &wordnet, &c_->dictionary()), &page_);
     ui().runModal(&dialog);
 }
 

@@ -1,5 +1,8 @@
 #include "lexora/exchange/text_words.h"
 
+#include "common/dictionary/dictionary.h"
+#include "common/dictionary/word_forms.h"
+#include "common/dictionary/wordnet.h"
 #include "lexora/exchange/epub_text.h"
 #include "lexora/exchange/text_encoding.h"
 
@@ -334,6 +337,32 @@ std::vector<TextWord> wordsFromText(QStringView text, const WordResolver& resolv
     if (summary)
         *summary = sum;
     return words;
+}
+
+WordResolver dictionaryResolver(const WordForms* forms, const WordNet* wordnet, const Dictionary* dict)
+{
+    WordResolver r;
+    r.baseOf = [forms, wordnet, dict](const QString& lower) -> QString {
+        if (forms)
+            if (const std::optional<BaseForm> b = forms->baseFormOf(lower))
+                return b->lemma;
+        static constexpr WordNetPos kOrder[] = {WordNetPos::Verb, WordNetPos::Noun, WordNetPos::Adj, WordNetPos::Adv};
+        if (wordnet) {
+            for (WordNetPos pos : kOrder)
+                if (wordnet->contains(lower, pos))
+                    return lower;
+            for (WordNetPos pos : kOrder)
+                if (const QStringList bases = wordnet->baseForms(lower, pos); !bases.isEmpty())
+                    return bases.first();
+        }
+        QString explanation, phonetic;
+        if (dict && dict->LookUpWord(lower, explanation, phonetic))
+            return lower;
+        return {};
+    };
+    // Frequency ranks and exam lists come with the dictionary's word information; without it
+    // every word has none, and a known-rank filter leaves nothing out.
+    return r;
 }
 
 std::vector<TextWord> filterTextWords(std::vector<TextWord> words, const TextWordFilter& filter)

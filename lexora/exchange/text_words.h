@@ -13,6 +13,10 @@
 
 namespace lex {
 
+class Dictionary;
+class WordForms;
+class WordNet;
+
 // The largest file read whole; a longer one is refused with a message, not read in part.
 inline constexpr qint64 kMaxReadingFileBytes = 64 * 1024 * 1024;
 
@@ -51,6 +55,11 @@ struct WordResolver {
     // ... and the exam lists the word belongs to.
     std::function<QStringList(const QString& headword)> examsOf;
 };
+
+// The resolver over the dictionaries at hand (each may be null): the dictionary's inflected forms
+// first ("went" is "go"), then WordNet (the word itself when it is a lemma, else its morphology),
+// then the dictionary's own headwords. They must outlive the resolver.
+WordResolver dictionaryResolver(const WordForms* forms, const WordNet* wordnet, const Dictionary* dict);
 
 struct TextWord {
     QString word;              // the headword (or the word in lower case when none was found)

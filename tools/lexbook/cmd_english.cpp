@@ -49,27 +49,6 @@ int cmdSenses(const QStringList& argsIn)
     return senses.empty() ? fail(QStringLiteral("'%1' is not in WordNet").arg(args[0]), 1) : 0;
 }
 
-// The headword a lower-case word stands for: the dictionary's inflected forms first ("went" is
-// "go"), then WordNet (the word itself when it is a lemma, else its morphology), then the
-// dictionary's own headwords.
-static QString headwordOf(const QString& lower, const lex::WordForms& forms, const lex::WordNet& wordnet, const lex::Dictionary* dict)
-{
-    if (const std::optional<lex::BaseForm> b = forms.baseFormOf(lower))
-        return b->lemma;
-    static constexpr lex::WordNetPos kOrder[] = {lex::WordNetPos::Verb, lex::WordNetPos::Noun, lex::WordNetPos::Adj,
-                                                 lex::WordNetPos::Adv};
-    for (lex::WordNetPos pos : kOrder)
-        if (wordnet.contains(lower, pos))
-            return lower;
-    for (lex::WordNetPos pos : kOrder)
-        if (const QStringList bases = wordnet.baseForms(lower, pos); !bases.isEmpty())
-            return bases.first();
-    QString explanation, phonetic;
-    if (dict && dict->LookUpWord(lower, explanation, phonetic))
-        return lower;
-    return {};
-}
-
 int cmdWordsFrom(const QStringList& argsIn)
 {
     QStringList args = argsIn;
@@ -99,10 +78,7 @@ int cmdWordsFrom(const QStringList& argsIn)
             return fail(QStringLiteral("cannot open the dictionary in %1").arg(*dictFolder));
         forms.openIndex(*dictFolder + QStringLiteral("/Dict.idx"));
     }
-    lex::WordResolver resolver;
-    resolver.baseOf = [&](const QString& lower) { return headwordOf(lower, forms, wordnet, dict.get()); };
-    // Frequency ranks and exam lists come with the dictionary's word information; without it
-    // every word has none and --known-rank leaves nothing out.
+    const lex::WordResolver resolver = lex::dictionaryResolver(&forms, &wordnet, dict.get());
 
     QSet<QString> inBook;
     if (bookPath) {
