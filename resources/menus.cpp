@@ -47,7 +47,6 @@ ui::MenuResource mainMenu()
             item(cmd::kCheckDuplicates, QStringLiteral("检查重复")),
             separator(),
             item(cmd::kGroups, QStringLiteral("新建&&切换组")),
-            item(cmd::kWordsFromText, QStringLiteral("从文章取词")),
             item(cmd::kSettings, QStringLiteral("设置")),
         }),
         popup(QStringLiteral("练习"), {
@@ -57,6 +56,7 @@ ui::MenuResource mainMenu()
             separator(),
             item(cmd::kDictate, QStringLiteral("听写    ")),
             item(cmd::kCloze, QStringLiteral("填空")),
+            item(cmd::kWordsFromText, QStringLiteral("从文章取词")),
             separator(),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
             item(cmd::kStatistics, QStringLiteral("学习统计")),
