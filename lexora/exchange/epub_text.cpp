@@ -196,10 +196,32 @@ bool isBlock(QStringView name)
     return blocks.contains(name.toString().toLower());
 }
 
+// XHTML pages name HTML's entities through a DTD the reader does not fetch: the common ones by
+// their characters, any other as a space.
+class HtmlEntities final : public QXmlStreamEntityResolver {
+public:
+    QString resolveUndeclaredEntity(const QString& name) override
+    {
+        static const QHash<QString, QChar> known{
+            {QStringLiteral("nbsp"), QChar(0xA0)},   {QStringLiteral("mdash"), QChar(0x2014)},
+            {QStringLiteral("ndash"), QChar(0x2013)}, {QStringLiteral("hellip"), QChar(0x2026)},
+            {QStringLiteral("lsquo"), QChar(0x2018)}, {QStringLiteral("rsquo"), QChar(0x2019)},
+            {QStringLiteral("ldquo"), QChar(0x201C)}, {QStringLiteral("rdquo"), QChar(0x201D)},
+            {QStringLiteral("copy"), QChar(0xA9)},    {QStringLiteral("eacute"), QChar(0xE9)},
+            {QStringLiteral("egrave"), QChar(0xE8)},  {QStringLiteral("agrave"), QChar(0xE0)},
+            {QStringLiteral("ccedil"), QChar(0xE7)},  {QStringLiteral("uuml"), QChar(0xFC)},
+            {QStringLiteral("ouml"), QChar(0xF6)},    {QStringLiteral("auml"), QChar(0xE4)},
+            {QStringLiteral("shy"), QChar(0xAD)},     {QStringLiteral("middot"), QChar(0xB7)}};
+        return QString(known.value(name, QLatin1Char(' ')));
+    }
+};
+
 // One page's text: scripts, styles and the head left out.
 Status pageText(const QByteArray& page, QString* out)
 {
     QXmlStreamReader xml(page);
+    HtmlEntities entities;
+    xml.setEntityResolver(&entities);
     int depth = 0, skipDepth = 0;
     while (!xml.atEnd()) {
         switch (xml.readNext()) {

@@ -120,12 +120,12 @@ TEST(TextWords, SubtitlesLoseTheirNumbersTimesTagsAndNotes)
 TEST(EpubText, ReadsThePagesInOrderWithoutScriptsOrRemoteLinks)
 {
     const QByteArray book = lextest::epubBytes(
-        {"<h1>One</h1><p>First <b>page</b>.</p><script>var secret = 1;</script><style>p{}</style>",
+        {"<h1>One</h1><p>First&nbsp;<b>page</b>&mdash;</p><script>var secret = 1;</script><style>p{}</style>",
          "<p>Second <a href=\"http://example.com/x\">link</a> <img src=\"https://example.com/i.png\"/>page.</p>"});
     QString text;
     const lex::Status s = lex::epubText(book, &text);
     ASSERT_TRUE(s) << qPrintable(s.message());
-    EXPECT_EQ(text.simplified(), QStringLiteral("One First page. Second link page."));
+    EXPECT_EQ(text.simplified(), QStringLiteral("One First page\u2014 Second link page."));   // HTML's entities too
     EXPECT_FALSE(text.contains(QLatin1String("secret")));
     EXPECT_FALSE(text.contains(QLatin1String("Page")));   // the head's title
 }
