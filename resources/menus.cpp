@@ -56,6 +56,8 @@ ui::MenuResource mainMenu()
             item(cmd::kListen, QStringLiteral("听辩    ")),
             separator(),
             item(cmd::kDictate, QStringLiteral("听写    ")),
+            item(cmd::kCloze, QStringLiteral("填空")),
+            item(cmd::kWordsFromText, QStringLiteral("从文章取词")),
             separator(),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
             item(cmd::kVocabularyTest, QStringLiteral("词汇量测试")),

@@ -230,6 +230,7 @@ bool WordBookController::onCommand(int id, qintptr param)
     case cmd::kCheckDuplicates:
         return true;   // no action
     case cmd::kDictate:
+    case cmd::kCloze:
     case cmd::kLearn:
     case cmd::kDrill:
     case cmd::kListen:
@@ -246,6 +247,10 @@ bool WordBookController::onCommand(int id, qintptr param)
         return true;
     case cmd::kVocabularyTest:
         newBookFromList(true);
+        return true;
+    case cmd::kWordsFromText:
+        dialogs_->wordsFromText();
+        updateStatusText();
         return true;
     default:
         return false;
@@ -444,6 +449,7 @@ void WordBookController::runPracticeCommand(int id)
     case cmd::kLearn: mode = PracticeMode::Learn; break;
     case cmd::kDrill: mode = PracticeMode::Drill; break;
     case cmd::kDictate: mode = PracticeMode::Dictate; break;
+    case cmd::kCloze: mode = PracticeMode::Cloze; break;
     default: return;
     }
     const bool ran = dialogs_->practice(mode);
@@ -474,6 +480,7 @@ void WordBookController::openTodayReview()
     switch (choice->mode) {
     case PracticeMode::Listen: command = cmd::kListen; break;
     case PracticeMode::Dictate: command = cmd::kDictate; break;
+    case PracticeMode::Cloze: command = cmd::kCloze; break;
     case PracticeMode::Drill: command = cmd::kDrill; break;
     case PracticeMode::Learn: command = cmd::kLearn; break;
     }

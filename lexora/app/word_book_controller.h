@@ -110,6 +110,8 @@ public:
         (void)lists;
         return std::nullopt;
     }
+    // 从文章取词: the chosen words of a text go into the Book as one step of its history.
+    virtual void wordsFromText() {}
 };
 
 class WordBookController : public QObject {

@@ -2,6 +2,8 @@
 
 #include "common/config/config_keys.h"
 #include "common/config/word_book_keys.h"
+#include "common/dictionary/word_forms.h"
+#include "common/dictionary/wordnet.h"
 #include "common/frame/my_base_dialog.h"
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
@@ -10,7 +12,9 @@
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/exchange/import_dialog.h"
+#include "lexora/exchange/words_from_text_dialog.h"
 #include "lexora/link/companion_link.h"
+#include "lexora/practice/cloze.h"
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/practice_trace.h"
 #include "lexora/practice/today_review_dialog.h"
@@ -47,6 +51,15 @@ bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
     in.baseFormOf = [this](QStringView word) { return c_->forms().baseFormOf(word); };
+    // The first example WordNet has for the word (none without WordNet).
+    auto wordnet = std::make_shared<WordNet>(c_->services().env);
+    wordnet->open(WordNet::defaultFolder());
+    in.exampleOf = [wordnet](QStringView word) {
+        for (const WordSense& s : wordnet->senses(word))
+            if (!s.examples.isEmpty())
+                return s.examples.first();
+        return QString();
+    };
     in.phoneticFont = page_.phoneticFont();
     CMyAddModifyDialog dialog(in, &page_);
     QObject::connect(&dialog, &CMyAddModifyDialog::added, &page_, added);
@@ -119,6 +132,27 @@ void WordBookPageDialogs::importExport(bool importMode)
     ui().runModal(&dialog);
 }
 
+void WordBookPageDialogs::wordsFromText()
+{
+    const AppServices& services = c_->services();
+    ImportExportHost host;
+    host.session = &c_->session();
+    host.list = page_.list();
+    host.ui = services.ui;
+    host.env = services.env;
+    host.clock = services.clock;
+    host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
+        return c_->dictionary().LookUpWord(word, explanation, phonetic);
+    };
+    host.programFolder = c_->programFolder();
+    WordNet wordnet(services.env);
+    wordnet.open(WordNet::defaultFolder());
+    WordForms forms;
+    forms.openIndex(c_->programFolder() + QStringLiteral("/Dict/Dict.idx"));
+    CWordsFromTextDialog dialog(host, dictionaryResolver(&forms, &wordnet, &c_->dictionary()), &page_);
+    ui().runModal(&dialog);
+}
+
 bool WordBookPageDialogs::practice(PracticeMode mode)
 {
     const AppServices& services = c_->services();
@@ -143,6 +177,20 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
     host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
+    if (mode == PracticeMode::Cloze) {
+        // The examples come from WordNet; a form it cannot bring back, from the dictionary's forms.
+        struct Sources {
+            WordNet wordnet;
+            WordForms forms;
+            explicit Sources(Env* env) : wordnet(env) {}
+        };
+        auto sources = std::make_shared<Sources>(services.env);
+        sources->wordnet.open(WordNet::defaultFolder());
+        sources->forms.openIndex(c_->programFolder() + QStringLiteral("/Dict/Dict.idx"));
+        d.clozeFor = [sources](const WordEntry& e) {
+            return clozeFromWordNet(sources->wordnet, &sources->forms, e.word());
+        };
+    }
     return runPractice(mode, host);
 }
 

@@ -25,6 +25,7 @@ public:
     void openFind() override;
     void importExport(bool importMode) override;
     bool practice(PracticeMode mode) override;
+    void wordsFromText() override;
     std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>& counts) override;
     void settings() override;
     void statistics() override;

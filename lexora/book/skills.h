@@ -111,15 +111,19 @@ constexpr std::optional<DegreeCommand> stepCommandAt(int offset, Step step)
 
 // ---- practice --------------------------------------------------------------------------------
 
-enum class PracticeMode : uint8_t { Listen = 0, Learn = 1, Drill = 2, Dictate = 3 };
+// Cloze (填空) types the word blanked in one of its examples.
+enum class PracticeMode : uint8_t { Listen = 0, Learn = 1, Drill = 2, Dictate = 3, Cloze = 4 };
 
-// The skill a practice mode trains: 听辩 listening, 听写 spelling, 初记 and 强记 recognition.
+// The skill a practice mode trains: 听辩 listening, 听写 and 填空 spelling, 初记 and 强记 recognition.
 constexpr Skill skillOf(PracticeMode m)
 {
     return m == PracticeMode::Listen    ? Skill::Listening
-           : m == PracticeMode::Dictate ? Skill::Spelling
+           : m == PracticeMode::Dictate || m == PracticeMode::Cloze ? Skill::Spelling
                                         : Skill::Recognition;
 }
+
+// 听写 and 填空 take a typed answer; the other modes a choice among buttons.
+constexpr bool answerIsTyped(PracticeMode m) { return m == PracticeMode::Dictate || m == PracticeMode::Cloze; }
 
 // How a question was answered; a time-out is 不知道.
 enum class AnswerOutcome : uint8_t { Right = 0, Wrong = 1, DontKnow = 2 };

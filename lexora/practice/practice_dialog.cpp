@@ -86,6 +86,7 @@ CMyPracticeDialog::CMyPracticeDialog(const Book& book, PracticeWriter& writer, c
     sinks.SpeakWord = deps_.speak;
     sinks.sendToCompanion = deps_.sendToCompanion;
     sinks.closeCompanion = deps_.closeCompanion;
+    sinks.clozeFor = deps_.clozeFor;
     sinks.showMessage = [this](PracticeNotice notice, const QString& word) {
         const QString text = texts::practiceNoticeText(notice, word);
         const QString caption = texts::practiceNoticeCaption(notice);
@@ -154,7 +155,7 @@ void CMyPracticeDialog::buildControls()
 void CMyPracticeDialog::layOutForMode()
 {
     const PracticeSettings& s = engine_->settings();
-    const bool dictate = s.mode == PracticeMode::Dictate;
+    const bool dictate = answerIsTyped(s.mode);
     setCaption(texts::practiceTitle(engine_->settings().mode, engine_->paused()));
     if (dictate) {
         button(kSpeak)->setText(QStringLiteral("读音(F2)"));
@@ -232,7 +233,7 @@ void CMyPracticeDialog::setBoxText(int id, const QString& text)
         return;
     const QSignalBlocker block(e);
     e->setPlainText(text);
-    if (id == kWordBox && engine_->settings().direction == Direction::EnToZh && engine_->settings().mode != PracticeMode::Dictate) {
+    if (id == kWordBox && engine_->settings().direction == Direction::EnToZh && !answerIsTyped(engine_->settings().mode)) {
         QTextBlockFormat f;
         f.setLineHeight(kQuestionLineSpacingPx, QTextBlockFormat::MinimumHeight);
         QTextCursor c(e->document());
@@ -249,7 +250,7 @@ void CMyPracticeDialog::render()
 {
     const PracticeEngine& eng = *engine_;
     const PracticeView& v = eng.view();
-    const bool dictate = eng.settings().mode == PracticeMode::Dictate;
+    const bool dictate = answerIsTyped(eng.settings().mode);
 
     setBoxText(kWordBox, v.wordBox);
     if (auto* phonetic = ui::control<QLineEdit>(this, kPhoneticBox); phonetic->text() != v.phoneticBox)
@@ -427,7 +428,7 @@ void CMyPracticeDialog::modify()
 
 void CMyPracticeDialog::onWordBoxEdited()
 {
-    if (engine_->settings().mode != PracticeMode::Dictate)
+    if (!answerIsTyped(engine_->settings().mode))
         return;
     QTextEdit* e = box(kWordBox);
     QString typed = e->toPlainText();
@@ -454,7 +455,7 @@ bool CMyPracticeDialog::eventFilter(QObject* watched, QEvent* event)
         // The release of a key the window took must not click the focused button either.
         const int k = key->key();
         return k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape
-               ? engine_->settings().mode != PracticeMode::Dictate || k == Qt::Key_Escape
+               ? !answerIsTyped(engine_->settings().mode) || k == Qt::Key_Escape
                : false;
     }
     return handleKey(key);
@@ -465,7 +466,7 @@ bool CMyPracticeDialog::handleKey(QKeyEvent* e)
     const int k = e->key();
     if (k == Qt::Key_Escape)
         return true; // never closes the window
-    if (engine_->settings().mode == PracticeMode::Dictate) {
+    if (answerIsTyped(engine_->settings().mode)) {
         if (k == Qt::Key_F2) {
             onCommand(kSpeak, 0);
             return true;
@@ -527,7 +528,7 @@ bool CMyPracticeDialog::handleKey(QKeyEvent* e)
 void CMyPracticeDialog::changeEvent(QEvent* e)
 {
     CMyBaseDialog::changeEvent(e);
-    if (e->type() != QEvent::WindowStateChange || engine_->settings().mode == PracticeMode::Dictate)
+    if (e->type() != QEvent::WindowStateChange || answerIsTyped(engine_->settings().mode))
         return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(e);
     if (isMinimized() && !engine_->paused()) {

@@ -32,6 +32,8 @@ struct PracticeWindowDeps {
     std::function<void(QStringView word)> speak;
     std::function<void(QStringView word, int raiseFlag)> sendToCompanion;
     std::function<void()> closeCompanion;
+    // 填空: the entry's word blanked in one of its examples (none: the word is left out).
+    std::function<std::optional<ClozeQuestion>(const WordEntry& entry)> clozeFor;
     // 修改: edits the entry at this view row in place; true when the learner pressed OK.
     // Empty: the run is paused and nothing else happens, as after Cancel.
     std::function<bool(QWidget* owner, int row)> modifyEntry;

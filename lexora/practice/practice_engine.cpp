@@ -98,7 +98,7 @@ PracticeEngine::PracticeEngine(const Book& book, PracticeWriter& writer, const P
         view_.slotVisible[size_t(i)] = i < visible;
         view_.slotEnabled[size_t(i)] = i < visible;
     }
-    if (settings_.mode == PracticeMode::Dictate) {
+    if (typedMode()) {
         view_.nextEnabled = true;
         view_.pauseEnabled = false;
         view_.timeCheckEnabled = false;
@@ -121,6 +121,7 @@ int PracticeEngine::visibleSlots() const
     case PracticeMode::Listen:
         return 4;
     case PracticeMode::Dictate:
+    case PracticeMode::Cloze:
         return 1;
     default:
         return 2;
@@ -168,15 +169,29 @@ uint32_t PracticeEngine::uniform(uint32_t bound)
     return uniformDraw(random_, bound);
 }
 
-void PracticeEngine::start(const std::vector<int32_t>& rows)
+void PracticeEngine::start(const std::vector<int32_t>& rowsIn)
 {
+    std::vector<int32_t> rows = rowsIn;
+    if (settings_.mode == PracticeMode::Cloze) {
+        rows.clear();
+        for (int32_t r : rowsIn) {
+            const WordEntry* entry = book_.atView(r);
+            std::optional<ClozeQuestion> q = entry && sinks_.clozeFor ? sinks_.clozeFor(*entry) : std::nullopt;
+            if (!q) {
+                ++clozeLeftOut_;
+                continue;
+            }
+            cloze_[r] = std::move(*q);
+            rows.push_back(r);
+        }
+    }
     BuildPracticeQueue(rows);
     if (!NextQuestion()) {
         finish(PracticeResult::Cancelled, false);
         return;
     }
     view_.focusIndex = 0;
-    if (settings_.mode == PracticeMode::Dictate) {
+    if (typedMode()) {
         view_.focus = PracticeFocus::WordBox;
     } else {
         view_.focus = PracticeFocus::AnswerButton;
@@ -211,6 +226,8 @@ bool PracticeEngine::NextQuestion()
         view_.wordBox = reverse ? QString() : shownWord(word_);
         view_.phoneticBox = reverse ? QString() : phonetic_;
     }
+    if (mode == PracticeMode::Cloze)
+        return NextCloze(e);
     if (options_.comment)
         view_.commentBox = entry->comment().toString();
 
@@ -461,10 +478,65 @@ bool PracticeEngine::sameDictation(QStringView typed, QStringView word)
     return true;
 }
 
+bool PracticeEngine::NextCloze(int32_t row)
+{
+    const ClozeQuestion& q = cloze_[row];
+    slots_[0] = row;
+    correctSlot_ = 0;
+    clozeAnswer_ = q.answer;
+    clozeHinted_ = false;
+    // The sentence is the question; the explanation waits for a miss, and the word is not spoken
+    // nor its comment shown (it may hold the very example).
+    view_.choiceText[0] = q.sentence;
+    view_.commentBox.clear();
+    view_.wordBoxMaxLength = int(clozeAnswer_.size());
+    view_.phoneticBox = options_.phonetic ? phonetic_ : QString();
+    view_.letterCount = QString::number(clozeAnswer_.size());
+    view_.letterCountAlert = true;
+    view_.firstLetter = options_.firstLetter ? clozeAnswer_.left(1) : QString();
+    if (companion_ && sinks_.sendToCompanion)
+        sinks_.sendToCompanion(word_, 1);
+    return true;
+}
+
+// A miss counts once: the explanation comes as the hint and the same blank may be tried again;
+// a second miss shows the answer, as a wrong dictation shows the word.
+void PracticeEngine::CheckCloze()
+{
+    const int32_t e = slots_[0];
+    const bool right = clozeAnswerFits(view_.wordBox, cloze_[e]);
+    if (!clozeHinted_) {
+        settleWith(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong);
+        if (!right) {
+            clozeHinted_ = true;
+            requeueDictation();
+            view_.choiceText[0] = cloze_[e].sentence + QLatin1Char('\n') + explanation_;
+            view_.focus = PracticeFocus::WordBox;
+            dictationTextChanged(QString());
+            return;
+        }
+    } else if (!right) {
+        speak();
+        if (sinks_.showMessage)
+            sinks_.showMessage(PracticeNotice::WrongDictation, clozeAnswer_);
+    }
+    queue_.pop_back();
+    if (!NextQuestion()) {
+        finish(PracticeResult::Cancelled, true);
+        return;
+    }
+    view_.focus = PracticeFocus::WordBox;
+    dictationTextChanged(QString());
+}
+
 void PracticeEngine::CheckDictation()
 {
     if (finished() || choiceMode())
         return;
+    if (settings_.mode == PracticeMode::Cloze) {
+        CheckCloze();
+        return;
+    }
     const int32_t e = slots_[0];
     const bool right = sameDictation(view_.wordBox, word_);
     settleWith(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong);
@@ -488,7 +560,7 @@ void PracticeEngine::dictationTextChanged(const QString& typed)
     if (choiceMode())
         return;
     view_.wordBox = typed;
-    const qsizetype left = word_.size() - typed.size();
+    const qsizetype left = typedTarget().size() - typed.size();
     view_.letterCount = QString::number(left);
     view_.letterCountAlert = left != 0;
 }
@@ -567,6 +639,8 @@ void PracticeEngine::setOption(PracticeOption option, bool on)
         break;
     case PracticeOption::Explanation:
         options_.explanation = on;
+        if (settings_.mode == PracticeMode::Cloze)
+            break;   // the blank's sentence stays; the explanation is the hint after a miss
         if (settings_.direction == Direction::ZhToEn)
             view_.wordBox = field(&WordEntry::explanation);
         else
@@ -582,7 +656,7 @@ void PracticeEngine::setOption(PracticeOption option, bool on)
         break;
     case PracticeOption::FirstLetter:
         options_.firstLetter = on;
-        view_.firstLetter = on ? word_.left(1) : QString();
+        view_.firstLetter = on ? typedTarget().left(1) : QString();
         break;
     }
 }
@@ -618,7 +692,7 @@ void PracticeEngine::endEdit(bool accepted)
     explanation_ = entry->explanation().toString();
     phonetic_ = entry->phonetic().toString(); // an edited phonetic shows at once, too
     if (settings_.mode != PracticeMode::Listen || answered_) {
-        if (!choiceMode())
+        if (settings_.mode == PracticeMode::Dictate)
             view_.wordBoxMaxLength = int(word_.size());
         else
             view_.wordBox = settings_.direction == Direction::ZhToEn ? explanation_ : word_;

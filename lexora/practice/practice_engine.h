@@ -9,6 +9,7 @@
 #include "common/platform/sources.h"
 #include "lexora/book/practice_writer.h"
 #include "lexora/book/skills.h"
+#include "lexora/practice/cloze.h"
 
 #include <QDateTime>
 #include <QString>
@@ -16,11 +17,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <vector>
 
 namespace lex {
 
 class Book;
+class WordEntry;
 class Clock;
 class Random;
 
@@ -65,6 +69,8 @@ struct PracticeSinks {
     std::function<void()> closeCompanion;
     // A modal message box: the run finished, or the correct word (`word`) after a wrong dictation.
     std::function<void(PracticeNotice notice, const QString& word)> showMessage;
+    // 填空: the entry's word blanked in one of its examples; none when it has no example.
+    std::function<std::optional<ClozeQuestion>(const WordEntry& entry)> clozeFor;
 };
 
 enum class PracticeMark : uint8_t { None, Tick, Cross };
@@ -73,7 +79,7 @@ enum class PracticeResult : uint8_t { Running, Accepted, Cancelled };
 
 // Everything the practice window shows. Slots 0..3 are the answer buttons 1017, 1018, 1027, 1019.
 struct PracticeView {
-    QString wordBox;                 // 1059: the question; the typed text in Dictate
+    QString wordBox;                 // 1059: the question; the typed text in Dictate and Cloze
     int wordBoxMaxLength = -1;       // Dictate: the word's length; -1 for no limit
     QString phoneticBox;             // 1012
     QString commentBox;              // 1081
@@ -106,8 +112,10 @@ public:
     void setUpperCaseWords(bool on) { upperCase_ = on; }
 
     // Starting the run: builds the queue from the rows handed over by takePracticeRows() and
-    // prepares the first question.
+    // prepares the first question. 填空 leaves out the rows without an example.
     void start(const std::vector<int32_t>& rows);
+    // How many rows 填空 left out for want of an example.
+    int clozeLeftOut() const { return clozeLeftOut_; }
 
     // The engine's steps, public so that the window and the tests can drive them.
     void BuildPracticeQueue(const std::vector<int32_t>& rows);
@@ -164,7 +172,13 @@ public:
     static bool sameDictation(QStringView typed, QStringView word);
 
 private:
-    bool choiceMode() const { return settings_.mode != PracticeMode::Dictate; }
+    // Dictate and Cloze: the answer is typed.
+    bool typedMode() const { return answerIsTyped(settings_.mode); }
+    bool choiceMode() const { return !typedMode(); }
+    // What the word box is to hold: the word, or in 填空 what the blank hides.
+    const QString& typedTarget() const { return settings_.mode == PracticeMode::Cloze ? clozeAnswer_ : word_; }
+    bool NextCloze(int32_t row);
+    void CheckCloze();
     int visibleSlots() const;
     int startLimit() const;
     QString shownWord(QStringView w) const;
@@ -202,6 +216,10 @@ private:
     int questionNumber_ = 0;
     int64_t shownAtMs_ = 0, pausedAtMs_ = 0; // steady clock: the question shown, the pause begun
     PracticeView view_;
+    std::map<int32_t, ClozeQuestion> cloze_;   // 填空: each row's question, made once at the start
+    int clozeLeftOut_ = 0;
+    QString clozeAnswer_;
+    bool clozeHinted_ = false;                 // the question missed once, the explanation shown
 };
 
 // Builds the question order: random groups of 20 (a short first group absorbed), repeated by the

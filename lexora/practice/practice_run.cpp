@@ -4,6 +4,7 @@
 #include "lexora/book/book_session.h"
 #include "lexora/book/operations/degree_ops.h"
 #include "lexora/practice/practice_setup_dialog.h"
+#include "lexora/texts/lexora_texts.h"
 #include "lexora/wordlist/my_list_ctrl.h"
 
 #include <QGuiApplication>
@@ -46,6 +47,8 @@ bool runPractice(PracticeMode mode, PracticeRunHost& host)
         // them) as an operation of the session.
         SessionPracticeWriter writer(session);
         CMyPracticeDialog window(session.book(), writer, setup.settings(), rows, host.window, nullptr);
+        if (const int leftOut = window.engine().clozeLeftOut(); leftOut > 0)
+            ui.messageBox(host.owner, texts::clozeLeftOutMessage(leftOut));
         if (host.outerWindow)
             host.outerWindow->hide();
         // A run over an empty Book has ended already; it is not shown at all.

@@ -20,6 +20,7 @@ PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount)
         s.directionEnabled = true;
         break;
     case PracticeMode::Dictate:
+    case PracticeMode::Cloze:
         s.loopItems = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
         s.loopSelected = QStringLiteral("1");
         break;

@@ -53,6 +53,7 @@ QString practiceModeName(PracticeMode m)
     case PracticeMode::Learn: return QStringLiteral("learn");
     case PracticeMode::Drill: return QStringLiteral("drill");
     case PracticeMode::Dictate: return QStringLiteral("dictate");
+    case PracticeMode::Cloze: return QStringLiteral("cloze");
     }
     return {};
 }

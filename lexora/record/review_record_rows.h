@@ -11,7 +11,7 @@ namespace lex::record_rows {
 constexpr int64_t kDayMs = 86400000;
 constexpr int kJulianDayOf1970 = 2440588;
 
-inline bool validMode(int64_t v) { return v >= 0 && v <= 3; }
+inline bool validMode(int64_t v) { return v >= 0 && v <= 4; }
 inline bool validSkill(int64_t v) { return v >= 0 && v < kSkillCount; }
 inline bool validOutcome(int64_t v) { return v >= 0 && v <= 2; }
 

@@ -123,6 +123,8 @@ QString practiceSetupTitle(PracticeMode mode)
         return QStringLiteral("强记");
     case PracticeMode::Dictate:
         return QStringLiteral("拼写");
+    case PracticeMode::Cloze:
+        return QStringLiteral("填空");
     }
     return {};
 }
@@ -259,6 +261,9 @@ QString practiceTitle(PracticeMode mode, bool paused)
     case PracticeMode::Dictate:
         t = QStringLiteral("单词拼写");
         break;
+    case PracticeMode::Cloze:
+        t = QStringLiteral("单词填空");
+        break;
     case PracticeMode::Drill:
         t = QStringLiteral("单词强记");
         break;
@@ -279,6 +284,11 @@ QString pauseCaption(bool paused) { return paused ? QStringLiteral("继续") : Q
 QString practiceNoticeText(PracticeNotice notice, const QString& word)
 {
     return notice == PracticeNotice::Finished ? QStringLiteral("已完成") : word;
+}
+
+QString clozeLeftOutMessage(int count)
+{
+    return QStringLiteral("%1 个单词没有例句，不参加这次填空。").arg(count);
 }
 
 QString practiceNoticeCaption(PracticeNotice notice)

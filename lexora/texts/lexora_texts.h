@@ -30,6 +30,8 @@ QString pauseCaption(bool paused);
 // The message box the engine asks for, and its caption (empty: the application's name).
 QString practiceNoticeText(PracticeNotice notice, const QString& word);
 QString practiceNoticeCaption(PracticeNotice notice);
+// 填空 over words of which some have no example: how many were left out.
+QString clozeLeftOutMessage(int count);
 
 // ---- a Book from the dictionary's word lists ---------------------------------------------------
 // Why a list expression names no words: the place (counted from 1) or the name at fault.

@@ -58,6 +58,17 @@ CMyAddModifyDialog::CMyAddModifyDialog(Inputs inputs, QWidget* parent) : ui::Tem
     connect(baseForm_, &QPushButton::clicked, this, &CMyAddModifyDialog::takeBaseForm);
     auto* takeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_B), this);
     connect(takeKey, &QShortcut::activated, this, &CMyAddModifyDialog::takeBaseForm);
+    // Above the comment, on the right: the word's example, copied in with a click.
+    exampleButton_ = new QPushButton(QStringLiteral("例句→注释"), this);
+    exampleButton_->setAutoDefault(false);
+    exampleButton_->setFocusPolicy(Qt::NoFocus);
+    exampleButton_->setCursor(Qt::PointingHandCursor);
+    exampleButton_->setStyleSheet(QStringLiteral("QPushButton { color: #0645ad; border: none; }"));
+    exampleButton_->adjustSize();
+    exampleButton_->move(comment_->geometry().right() - exampleButton_->width(),
+                         comment_->y() - exampleButton_->height());
+    exampleButton_->hide();
+    connect(exampleButton_, &QPushButton::clicked, this, &CMyAddModifyDialog::takeExample);
     if (in_.phoneticFont != QFont())
         phonetic_->setFont(in_.phoneticFont);
     for (QPlainTextEdit* e : {explanation_, comment_})
@@ -68,6 +79,7 @@ CMyAddModifyDialog::CMyAddModifyDialog(Inputs inputs, QWidget* parent) : ui::Tem
     connect(&fillTimer_, &QTimer::timeout, this, &CMyAddModifyDialog::fillFromDictionary);
     connect(word_, &QLineEdit::textChanged, this, [this] {
         offerBaseForm();
+        offerExample();
         if (in_.lookUp)
             fillTimer_.start();
     });
@@ -152,6 +164,28 @@ void CMyAddModifyDialog::offerBaseForm()
         return;
     baseForm_->setText(QStringLiteral("原形: ") + base->lemma);
     baseForm_->setToolTip(formNote(word, base->lemma, base->kind) + QStringLiteral("\n点击或按 Alt+B 改为原形"));
+}
+
+void CMyAddModifyDialog::offerExample()
+{
+    const QString word = word_->text().trimmed();
+    example_ = in_.exampleOf && !word.isEmpty() ? in_.exampleOf(word) : QString();
+    if (!example_.isEmpty() && comment_->toPlainText().contains(example_))
+        example_.clear();
+    exampleButton_->setVisible(!example_.isEmpty());
+    exampleButton_->setToolTip(example_);
+}
+
+void CMyAddModifyDialog::takeExample()
+{
+    if (example_.isEmpty())
+        return;
+    QString comment = comment_->toPlainText();
+    if (!comment.isEmpty() && !comment.endsWith(QLatin1Char('\n')))
+        comment += QLatin1Char('\n');
+    comment_->setPlainText(comment + example_);
+    example_.clear();
+    exampleButton_->hide();
 }
 
 void CMyAddModifyDialog::takeBaseForm()

@@ -52,6 +52,8 @@ public:
         Profile* profile = nullptr;   // add mode: ADDMODIFY/StrangeIndex (may be null)
         LookUp lookUp;                // may be empty (no dictionary)
         BaseFormOf baseFormOf;        // may be empty (no forms): no hint
+        // An example sentence of the word, which a click copies into the comment; may be empty.
+        std::function<QString(QStringView word)> exampleOf;
         QFont phoneticFont;           // the main window's phonetic font
     };
 
@@ -65,6 +67,9 @@ public:
     bool fillPending() const { return fillTimer_.isActive(); }
     // The base form offered for the word as typed; empty when none is.
     QString offeredBaseForm() const { return offered_; }
+    // The example offered for the comment; empty when none is.
+    QString offeredExample() const { return example_; }
+    void takeExample();
 
 Q_SIGNALS:
     // Add mode: an entry was added at this view row (the list selects, focuses and shows it).
@@ -89,6 +94,9 @@ private:
     QComboBox* degrees_[3] = {nullptr, nullptr, nullptr};
     QPushButton* baseForm_ = nullptr;
     QString offered_;
+    QPushButton* exampleButton_ = nullptr;
+    QString example_;
+    void offerExample();
     // A burst of keystrokes (or a paste) costs one look-up, after the keys have been drawn.
     QTimer fillTimer_;
     bool textChanged_ = false;

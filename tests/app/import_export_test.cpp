@@ -13,6 +13,7 @@
 #include "lexora/app/word_book_session.h"
 #include "lexora/exchange/exchange_files.h"
 #include "lexora/exchange/import_dialog.h"
+#include "lexora/exchange/words_from_text_dialog.h"
 #include "resources/resources.h"
 
 #include <QAbstractButton>
@@ -290,4 +291,41 @@ TEST(ExchangeFiles, PreviewEndsOnACharacterAndStoredBytesAreRangeChecked)
     EXPECT_EQ(readStrangeIndex(&profile, config::kImportExport), (StrangeIndex{10, 10, 10}));
     profile.writeStruct(config::kImportExport, config::kStrangeIndex, QByteArray("\x05\x00\x0A", 3));
     EXPECT_EQ(readStrangeIndex(&profile, config::kImportExport), (StrangeIndex{5, 0, 10}));
+}
+
+// 从文章取词: the ticked words of a subtitle file go in with their sentences as one step, which
+// 撤销 takes back whole. The words are no English ones, so no dictionary on the machine names them.
+TEST(WordsFromText, TickedWordsGoInWithTheirSentencesAndOneUndoTakesThemOut)
+{
+    Fixture f(5);
+    f.dir.write(QStringLiteral("film.srt"), "1\n00:00:01,000 --> 00:00:02,000\nXyzzy plugh xyzzy.\n\n"
+                                            "2\n00:00:03,000 --> 00:00:04,000\nFrotz quux!\n");
+    const int before = f.book()->book().size();
+    QStringList shown;
+    f.ui.modalHook = [&](QDialog& d) {
+        auto* dialog = dynamic_cast<CWordsFromTextDialog*>(&d);
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        EXPECT_TRUE(dialog->openFile(f.path(QStringLiteral("film.srt"))));
+        for (const TextWord& w : dialog->shown())
+            shown << w.word + QLatin1Char(':') + QString::number(w.count);
+        dialog->setTicked(0, true);
+        dialog->setTicked(2, true);
+        EXPECT_EQ(dialog->addTicked().added, 2);
+        EXPECT_EQ(dialog->shown().size(), 2u);   // the added words left the list
+        return int(QDialog::Rejected);
+    };
+    f.w->onCommand(cmd::kWordsFromText, 0);
+    f.ui.modalHook = nullptr;
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("xyzzy:2"), QStringLiteral("plugh:1"), QStringLiteral("frotz:1"),
+                                  QStringLiteral("quux:1")}));
+    const Book& b = f.book()->book();
+    ASSERT_EQ(b.size(), before + 2);
+    EXPECT_EQ(b.atView(before)->word(), QStringLiteral("xyzzy"));
+    EXPECT_EQ(b.atView(before)->comment(), QStringLiteral("Xyzzy plugh xyzzy."));
+    EXPECT_EQ(b.atView(before + 1)->word(), QStringLiteral("frotz"));
+    EXPECT_EQ(b.atView(before + 1)->comment(), QStringLiteral("Frotz quux!"));
+    f.w->onCommand(cmd::kUndo, 0);
+    EXPECT_EQ(f.book()->book().size(), before);
 }

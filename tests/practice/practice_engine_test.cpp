@@ -480,3 +480,52 @@ TEST(PracticeWindowState, OptionsEditAndCompanion)
     run.e().endEdit(false);
     EXPECT_TRUE(run.e().paused()); // Cancel leaves the pause
 }
+
+// 填空: rows without an example are left out; a miss counts once, brings the explanation as the
+// hint and a second try; a second miss shows the answer; every answer counts for spelling.
+TEST(PracticeCloze, RunLeavesOutWordsWithoutAnExampleAndHintsAfterAMiss)
+{
+    Rig run(12, PracticeMode::Cloze, 1);
+    lex::PracticeSinks sinks = run.rec.sinks();
+    sinks.clozeFor = [](const lex::WordEntry& e) -> std::optional<lex::ClozeQuestion> {
+        if (e.word() == u"w3" || e.word() == u"w7")
+            return std::nullopt;
+        return lex::maskSentence(QStringLiteral("An ") + e.word().toString() + QStringLiteral(" here"), e.word(), {});
+    };
+    run.engine = std::make_unique<lex::PracticeEngine>(run.book, run.writer, lex::PracticeSettings{PracticeMode::Cloze},
+                                                       lex::PracticeOptions{}, run.random, run.clock, sinks);
+    run.e().start(range(0, 10));
+    EXPECT_EQ(run.e().clozeLeftOut(), 2);
+    EXPECT_EQ(run.e().view().focus, lex::PracticeFocus::WordBox);
+    int checks = 0;
+    QStringList asked;
+    while (!run.e().finished()) {
+        ASSERT_LT(++checks, 40);
+        const int32_t row = run.e().currentRow();
+        const QString word = run.e().currentWord();
+        asked << word;
+        EXPECT_EQ(run.e().view().choiceText[0], QStringLiteral("A(n) _____ here"));
+        EXPECT_TRUE(run.e().view().commentBox.isEmpty());   // the comment may hold the example
+        const bool miss = checks == 2;
+        run.e().dictationTextChanged(miss ? QStringLiteral("nope") : word.toUpper());
+        run.e().CheckDictation();
+        if (miss) {
+            EXPECT_EQ(run.e().currentRow(), row);   // the same blank once more, with the hint
+            EXPECT_EQ(run.e().view().choiceText[0], QStringLiteral("A(n) _____ here\n") + run.book.atView(row)->explanation().toString());
+            run.e().dictationTextChanged(QStringLiteral("still wrong"));
+            run.e().CheckDictation();
+            EXPECT_EQ(run.rec.messages.last(), QStringLiteral("Wrong|") + word);
+            EXPECT_EQ(run.temporary(row), 1);   // counted once
+        }
+    }
+    EXPECT_FALSE(asked.contains(QStringLiteral("w3")));
+    EXPECT_FALSE(asked.contains(QStringLiteral("w7")));
+    EXPECT_TRUE(run.rec.spoken.size() == 1);    // only after the second miss
+    int wrong = 0;
+    for (const lex::PracticeAnswer& a : run.writer.answers) {
+        EXPECT_EQ(lex::skillOf(a.mode), lex::Skill::Spelling);
+        wrong += a.outcome == lex::AnswerOutcome::Wrong;
+    }
+    EXPECT_EQ(wrong, 1);
+    EXPECT_EQ(run.rec.messages.last(), QStringLiteral("|已完成"));
+}

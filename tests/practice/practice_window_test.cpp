@@ -62,6 +62,10 @@ struct Window {
             return editAnswer;
         };
         d.configPath = configPath();
+        // 填空: every word has one example, "An <word> here".
+        d.clozeFor = [](const WordEntry& e) {
+            return maskSentence(QStringLiteral("An ") + e.word().toString() + QStringLiteral(" here"), e.word(), {});
+        };
         std::vector<int32_t> all = practicetest::range(0, rows);
         w = std::make_unique<CMyPracticeDialog>(book, writer, PracticeSettings{mode, direction, 1}, all, d);
     }
@@ -323,6 +327,33 @@ TEST(PracticeWindow, DictationTypesChecksAndTextsStayPlain)
     EXPECT_TRUE(box->toPlainText().isEmpty());
     box->setPlainText(QStringLiteral("x"));
     w.w->onCommand(kNext, 0);
+    ASSERT_EQ(w.ui.shown().size(), 1);
+    EXPECT_EQ(w.ui.shown().front().caption, QStringLiteral("Wrong"));
+}
+
+TEST(PracticeWindow, ClozeTypesLikeDictationAndHintsWithTheExplanation)
+{
+    Window w(PracticeMode::Cloze);
+    w.w->show();
+    EXPECT_EQ(w.w->windowTitle(), QStringLiteral("单词填空"));
+    EXPECT_EQ(w.visibleSlots(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_FALSE(w.box(kWordBox)->isReadOnly());
+    EXPECT_EQ(w.button(kSlot0)->text(), QStringLiteral("A(n) _____ here"));
+    EXPECT_TRUE(w.spoken.isEmpty());   // the word is not given away
+    QTextEdit* box = w.box(kWordBox);
+    box->setFocus();
+    const QString word = w.w->engine().currentWord();
+    QTest::keyClicks(box, word.toUpper());
+    w.key(Qt::Key_Return);
+    EXPECT_TRUE(w.ui.shown().empty());
+    EXPECT_TRUE(box->toPlainText().isEmpty());
+    const int32_t row = w.w->engine().currentRow();
+    QTest::keyClicks(box, QStringLiteral("no"));
+    w.key(Qt::Key_Return);                       // a miss: the hint, the same blank again
+    EXPECT_EQ(w.w->engine().currentRow(), row);
+    EXPECT_TRUE(w.button(kSlot0)->text().contains(w.book.atView(row)->explanation().toString()));
+    QTest::keyClicks(box, QStringLiteral("no"));
+    w.key(Qt::Key_Return);
     ASSERT_EQ(w.ui.shown().size(), 1);
     EXPECT_EQ(w.ui.shown().front().caption, QStringLiteral("Wrong"));
 }

@@ -239,3 +239,27 @@ TEST_F(AddModifyTest, AnInflectedFormOffersItsBaseForm)
         EXPECT_FALSE(hint->isVisible());
     }
 }
+
+TEST_F(AddModifyTest, TheWordsExampleGoesIntoTheCommentWithAClick)
+{
+    makeList();
+    CMyAddModifyDialog::Inputs in;
+    in.session = &session;
+    in.clock = &clock;
+    in.exampleOf = [](QStringView w) {
+        return w == u"dog" ? QStringLiteral("the dog barked all night") : QString();
+    };
+    CMyAddModifyDialog d(in);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    type(d, QStringLiteral("cat"));
+    EXPECT_TRUE(d.offeredExample().isEmpty());
+    line(d, CMyAddModifyDialog::kWord)->clear();
+    type(d, QStringLiteral("dog"));
+    EXPECT_EQ(d.offeredExample(), QStringLiteral("the dog barked all night"));
+    plain(d, CMyAddModifyDialog::kComment)->setPlainText(QStringLiteral("mine"));
+    d.takeExample();
+    EXPECT_EQ(plain(d, CMyAddModifyDialog::kComment)->toPlainText(), QStringLiteral("mine\nthe dog barked all night"));
+    EXPECT_TRUE(d.offeredExample().isEmpty());   // taken once
+    EXPECT_EQ(line(d, CMyAddModifyDialog::kWord)->text(), QStringLiteral("dog"));
+}

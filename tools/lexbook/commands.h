@@ -40,6 +40,8 @@ int cmdNewBook(const QStringList& args);   // new-book BOOK --list EXPR [--order
 int cmdLists(const QStringList& args);     // lists DICTFOLDER
 int cmdSync(const QStringList& args);      // sync BOOK --folder DIR [--device NAME]
 extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kListsHelp[], kNewBookHelp[], kSyncHelp[];
+int cmdSenses(const QStringList& args);    // senses WORD [--wordnet FOLDER] [--dict DICTFOLDER]
+int cmdWordsFrom(const QStringList& args); // words-from FILE [--book BOOK] [--known-rank N] ...
 
 // One command of the table in main.cpp.
 struct Command {

@@ -136,6 +136,20 @@ const Command kCommands[] = {
     {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
     {"sync", lexbook::cmdSync, "sync BOOK --folder DIR [--device NAME]", lexbook::kSyncHelp},
+    {"senses", lexbook::cmdSenses, "senses WORD [--wordnet FOLDER] [--dict DICTFOLDER]",
+     "Prints the WordNet senses of WORD, one JSON line {\"pos\": ..., \"words\": [...], \"gloss\": ...,\n"
+     "\"examples\": [...]} each, in WordNet's order: per part of speech (noun, verb, adj, adv) the word\n"
+     "itself, then the base forms WordNet's morphology finds for it. The files are read from\n"
+     "/usr/share/wordnet, or FOLDER. With --dict, a word WordNet does not know is looked up under the\n"
+     "base form the dictionary's inflected forms give it. Exit status 1 when there is no sense.\n"},
+    {"words-from", lexbook::cmdWordsFrom,
+     "words-from FILE [--book BOOK] [--known-rank N] [--dict DICTFOLDER] [--wordnet FOLDER] [--names] [--stats]",
+     "Prints the words of a text (.txt), a subtitle file (.srt, .vtt) or an e-book (.epub), one JSON line\n"
+     "{\"word\": ..., \"count\": ..., \"rank\": ..., \"exams\": [...], \"sentence\": ...} each, most frequent\n"
+     "first: every word brought to its headword (the inflected forms of DICTFOLDER's dictionary, then\n"
+     "WordNet's morphology), counted with its forms, with the sentence it first stands in. Left out:\n"
+     "words BOOK holds, words ranked within the N most frequent (where the dictionary has ranks), and\n"
+     "proper names unless --names. --stats tells on stderr how many word tokens were resolved.\n"},
 };
 
 const Command* findCommand(const QString& name)
