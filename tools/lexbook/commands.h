@@ -34,7 +34,8 @@ int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
 int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
 int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[];
+int cmdGrade(const QStringList& args);     // grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kGradeHelp[];
 
 // One command of the table in main.cpp.
 struct Command {

@@ -128,6 +128,7 @@ const Command kCommands[] = {
     {"fsrs", lexbook::cmdFsrs, "fsrs [--retention R] YYYY-MM-DDTHH:MM=G...", lexbook::kFsrsHelp},
     {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
+    {"grade", lexbook::cmdGrade, "grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]", lexbook::kGradeHelp},
 };
 
 const Command* findCommand(const QString& name)
