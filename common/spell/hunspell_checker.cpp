@@ -39,9 +39,16 @@ private:
 
 } // namespace
 
-QStringList defaultHunspellFolders()
+QStringList systemHunspellFolders()
 {
     return {QStringLiteral("/usr/share/hunspell"), QStringLiteral("/usr/share/myspell/dicts")};
+}
+
+QStringList defaultHunspellFolders()
+{
+    if (qEnvironmentVariableIsSet(kHunspellPathVariable))
+        return qEnvironmentVariable(kHunspellPathVariable).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return systemHunspellFolders();
 }
 
 std::unique_ptr<WordChecker> openHunspellChecker(const QStringList& folders, QString* message)

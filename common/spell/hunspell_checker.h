@@ -10,7 +10,13 @@
 
 namespace lex {
 
-// Where the dictionaries are looked for when the caller names no folder: the system's.
+// The variable that names the folders of the Hunspell dictionaries instead of the system's: a
+// ':'-separated list; set but empty, there are none. Tests set it, so that what the machine has
+// installed never changes their results.
+inline constexpr char kHunspellPathVariable[] = "LEXORA_HUNSPELL_PATH";
+// Where Debian's hunspell-en-us and hunspell-en-gb put them.
+QStringList systemHunspellFolders();
+// Where the dictionaries are looked for: those kHunspellPathVariable names, else the system's.
 QStringList defaultHunspellFolders();
 
 // Opens en_US and en_GB from the first folder of `folders` that has them (each .aff with its

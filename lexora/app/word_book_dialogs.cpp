@@ -1,5 +1,7 @@
 #include "lexora/app/word_book_dialogs.h"
 
+#include "common/spell/hunspell_checker.h"
+
 #include "common/config/config_keys.h"
 #include "common/config/word_book_keys.h"
 #include "common/frame/my_base_dialog.h"
@@ -16,6 +18,7 @@
 #include "lexora/practice/today_review_dialog.h"
 #include "lexora/record/review_record.h"
 #include "lexora/settings/my_prop_page.h"
+#include "lexora/texts/lexora_texts.h"
 #include "lexora/stats/statistics_window.h"
 #include "lexora/wordlist/add_modify_dialog.h"
 #include "lexora/wordlist/find_dialog.h"
@@ -116,6 +119,23 @@ void WordBookPageDialogs::importExport(bool importMode)
     ui().runModal(&dialog);
 }
 
+WordBookPageDialogs::WordBookPageDialogs(CLexoraDlg& page) : page_(page) {}
+WordBookPageDialogs::~WordBookPageDialogs() = default;
+
+const WordChecker* WordBookPageDialogs::wordChecker()
+{
+    if (!checkerTried_) {
+        checkerTried_ = true;
+        QString why;
+        const QStringList folders = defaultHunspellFolders();
+        checker_ = openHunspellChecker(folders, &why);
+        // No folder at all is a choice (LEXORA_HUNSPELL_PATH set empty), not a missing package.
+        if (!checker_ && !folders.isEmpty())
+            ui().messageBox(&page_, texts::noSpellingDictionaryText());
+    }
+    return checker_.get();
+}
+
 bool WordBookPageDialogs::practice(PracticeMode mode)
 {
     const AppServices& services = c_->services();
@@ -136,6 +156,8 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
     d.env = services.env;
     d.phoneticFont = page_.phoneticFont();
     d.upperCase = page_.isToggleChecked(cmd::kToggleCase);
+    if (mode == PracticeMode::Dictate)
+        d.wordChecker = wordChecker();
     d.trace = PracticeTrace::fromEnvironment(orDefault(services.env));
     host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);

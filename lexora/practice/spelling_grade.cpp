@@ -266,7 +266,7 @@ SpellingGrade gradeSpelling(QStringView target, QStringView typedIn, const WordC
 {
     SpellingGrade g;
     g.checked = checker != nullptr;
-    const QStringView typed = typedIn.trimmed();
+    const QStringView typed = typedIn;
     g.compared = target.toString();
     QStringList spellings{target.toString()};
     spellings += spellingVariants(target, checker);

@@ -4,6 +4,8 @@
 // (an English word, but not this one) or wrong. Whether a string is an English word is a checker's
 // answer, handed in; without one the grade is right or wrong only.
 
+#include "lexora/book/skills.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -14,7 +16,6 @@ namespace lex {
 
 class Hyphenator;
 
-enum class SpellingVerdict : uint8_t { Right = 0, Typo = 1, OtherWord = 2, Wrong = 3 };
 // "right", "typo", "other-word", "wrong"
 QString spellingVerdictName(SpellingVerdict v);
 

@@ -18,6 +18,7 @@ namespace lex {
 class Book;
 struct LoadReport;
 class Status;
+struct SpellingGrade;
 
 namespace texts {
 
@@ -29,6 +30,11 @@ QString pauseCaption(bool paused);
 // The message box the engine asks for, and its caption (empty: the application's name).
 QString practiceNoticeText(PracticeNotice notice, const QString& word);
 QString practiceNoticeCaption(PracticeNotice notice);
+// The line under the word after a wrong dictation: how it was wrong and the letters that differ
+// ("拼写有误，差一点: rec[ei]ve"); empty for a right one.
+QString dictationGradeText(const SpellingGrade& grade, const QString& typed);
+// Once, when no English dictionary is there to tell a typo from another word.
+QString noSpellingDictionaryText();
 
 // ---- word lists in and out -------------------------------------------------------------------
 // "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as

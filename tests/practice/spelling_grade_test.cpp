@@ -92,7 +92,7 @@ TEST(SpellingGrade, TheLabelledTableWithAWordListOfItsOwnWords)
 
 TEST(SpellingGrade, TheLabelledTableWithTheSystemHunspellDictionaries)
 {
-    const QStringList folders = defaultHunspellFolders();
+    const QStringList folders = systemHunspellFolders();
     bool present = false;
     for (const QString& f : folders)
         present = present || QFileInfo::exists(f + QStringLiteral("/en_US.aff"));
