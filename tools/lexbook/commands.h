@@ -35,7 +35,8 @@ int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
 int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
 int cmdGrade(const QStringList& args);     // grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kGradeHelp[];
+int cmdIpa(const QStringList& args);       // ipa WORD [--accent uk|us] [--dict FOLDER]
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kGradeHelp[], kIpaHelp[];
 
 // One command of the table in main.cpp.
 struct Command {

@@ -101,9 +101,12 @@ const Command kCommands[] = {
      "Compiles a UTF-8 word list (word TAB phonetic TAB explanation a line) into OUTFOLDER/Dict.idx and\n"
      "Dict.dic, or with --companion into 21ct.idx and 21ct.dic. --from-main styles the companion's\n"
      "entries from the main form of the list; --block N sets the number of keys per index block.\n"},
-    {"dict-ecdict", lexbook::cmdDictEcdict, "dict-ecdict CSV OUTFOLDER [--companion] [--block N]",
+    {"dict-ecdict", lexbook::cmdDictEcdict, "dict-ecdict CSV OUTFOLDER [--companion] [--block N] [--cmu CMUDICT]",
      "Converts the ECDICT word list (its CSV file) into either dictionary and reports what went in, what\n"
-     "was left out and why. Shows its progress on stderr when that is a terminal.\n"},
+     "was left out and why. Shows its progress on stderr when that is a terminal. --cmu adds both\n"
+     "accents' IPA of every headword: the British from ECDICT's phonetic made standard, the American\n"
+     "from the CMU Pronouncing Dictionary (either the Festival edition, festlex-cmu's cmudict-0.4.out,\n"
+     "or the plain one), and reports how often ECDICT's form was mended and from what.\n"},
     {"import", lexbook::cmdImport,
      "import BOOK FILE --style 1|2|3 [--strangeness R,S,L] [--encoding auto|utf16|gbk|utf8] [--dict DICTFOLDER] [--skip-known yes|no]\n"
      "import BOOK FILE [--format apkg|colpkg|kvtml|csv|tsv] [--map word=N,phonetic=N,...] [--strangeness R,S,L] [--dict DICTFOLDER] [--skip-known yes|no]",
@@ -129,6 +132,7 @@ const Command kCommands[] = {
     {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
     {"grade", lexbook::cmdGrade, "grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]", lexbook::kGradeHelp},
+    {"ipa", lexbook::cmdIpa, "ipa WORD [--accent uk|us] [--dict FOLDER]", lexbook::kIpaHelp},
 };
 
 const Command* findCommand(const QString& name)
