@@ -147,21 +147,29 @@ TEST(AccentPhonetics, LexbookBuildsTheBlockAndPrintsEitherAccent)
             "tomato,tә'mɑ:tәu,n. fruit,n. 西红柿,,0,1,,1,1,,,\n"
             "car,kɑ:,n. vehicle,n. 汽车,,0,1,,1,1,,,\n"
             "teacher,'ti:tʃә,n. one who teaches,n. 教师,,0,1,,1,1,,,\n"
-            "zebra,'zi:brә,n. animal,n. 斑马,,0,1,,1,1,,,\n");
+            "zebra,'zi:brә,n. animal,n. 斑马,,0,1,,1,1,,,\n"
+            "centre,'sentә,n. middle,n. 中心,,0,1,,1,1,,,\n"
+            "father-in-law,'fɑ:ðәrinlɔ:,n. spouse's father,n. 岳父,,0,1,,1,1,,,\n");
     t.write(QStringLiteral("cmu.out"),
             "MNCL\n"
             "(\"car\" nil (((k aa r) 1)))\n"
+            "(\"center\" nil (((s eh n) 1) ((t er) 0)))\n"
+            "(\"father\" nil (((f aa) 1) ((dh er) 0)))\n"
+            "(\"in\" nil (((ih n) 0)))\n"
+            "(\"law\" nil (((l ao) 1)))\n"
             "(\"teacher\" nil (((t iy) 1) ((ch er) 0)))\n"
             "(\"tomato\" nil (((t ax) 0) ((m ey) 1) ((t ow) 1)))\n");
     lextest::ToolRun r = lextest::lexbook({QStringLiteral("dict-ecdict"), t.path(QStringLiteral("ecdict.csv")),
                                            t.path(QStringLiteral("Dict")), QStringLiteral("--cmu"), t.path(QStringLiteral("cmu.out"))});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("both accents: 4 headwords, British IPA for 4, American for 3"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("both accents: 6 headwords, British IPA for 6, American for 5"))) << r.out.toStdString();
     const struct { const char* word; const char* accent; int code; const char16_t* ipa; } cases[] = {
         {"tomato", "uk", 0, u"təˈmɑːtəu"}, {"tomato", "us", 0, u"təˈmeɪˌtoʊ"},
         {"car", "uk", 0, u"kɑː"},          {"car", "us", 0, u"kɑr"},
         {"teacher", "uk", 0, u"ˈtiːtʃə"},  {"teacher", "us", 0, u"ˈtitʃɚ"},
         {"zebra", "us", 1, u""},           {"absent", "uk", 1, u""},
+        {"centre", "us", 0, u"ˈsɛntɚ"},                      // by its American spelling
+        {"father-in-law", "us", 0, u"ˈfɑðɚ ɪn lɔ"},          // by its parts
     };
     for (const auto& c : cases) {
         r = lextest::lexbook({QStringLiteral("ipa"), QString::fromLatin1(c.word), QStringLiteral("--accent"),

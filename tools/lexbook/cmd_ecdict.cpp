@@ -6,9 +6,11 @@
 #include "common/dictionary/dict_builder.h"
 #include "common/dictionary/ecdict_convert.h"
 #include "common/dictionary/us_phonetics.h"
+#include "lexora/practice/spelling_grade.h"
 #include "common/platform/env.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 #include <cstdio>
@@ -36,6 +38,41 @@ QString topChars(const std::map<char32_t, qsizetype>& tally, int limit = 12)
     if (v.size() > size_t(limit))
         parts << QStringLiteral("%1 more").arg(v.size() - size_t(limit));
     return parts.join(QStringLiteral(", "));
+}
+
+// The CMU dictionary as the judge of which spellings it knows.
+class CmuWords final : public lex::WordChecker {
+public:
+    explicit CmuWords(const QMap<QString, QStringList>& us) : us_(us) {}
+    bool isWord(QStringView w) const override { return us_.contains(w.toString().toLower()); }
+
+private:
+    const QMap<QString, QStringList>& us_;
+};
+
+// The American IPA of a headword: its own entry, else that of its American spelling (flavour,
+// centimetre, analyse), else a compound's parts (father-in-law, take off) when each has one.
+QString usIpaOf(const QMap<QString, QStringList>& us, const QString& word)
+{
+    const QString w = word.toLower();
+    if (const auto it = us.constFind(w); it != us.constEnd())
+        return it->join(QStringLiteral("; "));
+    const CmuWords known(us);
+    for (const QString& v : lex::spellingVariants(w, &known))
+        if (const auto it = us.constFind(v); it != us.constEnd())
+            return it->join(QStringLiteral("; "));
+    if (!w.contains(u'-') && !w.contains(u' '))
+        return {};
+    QString out;
+    for (const QString& part : w.split(QRegularExpression(QStringLiteral("[- ]")), Qt::SkipEmptyParts)) {
+        const auto it = us.constFind(part);
+        if (it == us.constEnd())
+            return {};
+        if (!out.isEmpty())
+            out += u' ';
+        out += it->first();
+    }
+    return out;
 }
 
 } // namespace
@@ -98,10 +135,16 @@ int cmdDictEcdict(const QStringList& argsIn)
             if (a.uk.isEmpty() && !uk.variants.isEmpty())
                 a.uk = uk.variants.join(QStringLiteral("; "));
             if (a.us.isEmpty())
-                a.us = us.value(r.word.toLower()).join(QStringLiteral("; "));
+                a.us = usIpaOf(us, r.word);
         }
-        for (const lex::AccentIpa& a : std::as_const(accents))
-            ukCount += !a.uk.isEmpty(), usCount += !a.us.isEmpty();
+        for (auto it = accents.begin(); it != accents.end();) {
+            if (it->uk.isEmpty() && it->us.isEmpty()) {
+                it = accents.erase(it);
+                continue;
+            }
+            ukCount += !it->uk.isEmpty(), usCount += !it->us.isEmpty();
+            ++it;
+        }
         lex::DictBuildOptions::Block block;
         std::memcpy(block.tag, lex::kUsPhoneticTag, 5);
         block.bytes = lex::buildPhoneticBlock(accents);

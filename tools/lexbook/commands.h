@@ -36,7 +36,8 @@ int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
 int cmdGrade(const QStringList& args);     // grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]
 int cmdIpa(const QStringList& args);       // ipa WORD [--accent uk|us] [--dict FOLDER]
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kGradeHelp[], kIpaHelp[];
+int cmdSpeak(const QStringList& args);     // speak WORD [--accent uk|us] [--engine espeak] [--voice NAME] --out FILE
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kGradeHelp[], kIpaHelp[], kSpeakHelp[];
 
 // One command of the table in main.cpp.
 struct Command {

@@ -133,6 +133,7 @@ const Command kCommands[] = {
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
     {"grade", lexbook::cmdGrade, "grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]", lexbook::kGradeHelp},
     {"ipa", lexbook::cmdIpa, "ipa WORD [--accent uk|us] [--dict FOLDER]", lexbook::kIpaHelp},
+    {"speak", lexbook::cmdSpeak, "speak WORD [--accent uk|us] [--engine espeak] [--voice NAME] --out FILE.wav", lexbook::kSpeakHelp},
 };
 
 const Command* findCommand(const QString& name)
