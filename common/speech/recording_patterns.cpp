@@ -75,7 +75,11 @@ QList<RecordingSource> parseRecordingSources(QStringView setting)
         QString folder = entry.left(bar).trimmed().toString();
         while (folder.size() > 1 && folder.endsWith(u'/'))
             folder.chop(1);
-        out.append({folder, entry.mid(bar + 1).trimmed().toString()});
+        const QString pattern = entry.mid(bar + 1).trimmed().toString();
+        // Blanks around a bar are no folder and no pattern.
+        if (folder.isEmpty() || pattern.isEmpty())
+            continue;
+        out.append({folder, pattern});
     }
     return out;
 }

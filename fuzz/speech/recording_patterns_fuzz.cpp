@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (part.isEmpty() || part == u"." || part == u"..")
             std::abort();
     for (const auto& s : lex::parseRecordingSources(pattern))
-        if (s.folder.isEmpty() && s.pattern.isEmpty())
+        if (s.folder.isEmpty() || s.pattern.isEmpty())
             std::abort();
     return 0;
 }

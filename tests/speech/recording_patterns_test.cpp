@@ -62,7 +62,7 @@ TEST(RecordingPatterns, TheFileIsFoundWithoutRegardToCaseAndNeverOutside)
     EXPECT_EQ(findRecording(env, {t.path(QStringLiteral("rec")), QStringLiteral("../{word}.ogg")}, u"secret"), QString());
 
     const QList<RecordingSource> parsed =
-        parseRecordingSources(u"/home/me/rec/|{w}/{word}.ogg; /mnt/us|{word}.mp3;broken;|x");
+        parseRecordingSources(u"/home/me/rec/|{w}/{word}.ogg; /mnt/us|{word}.mp3;broken;|x;\f|\f;/a| ");
     ASSERT_EQ(parsed.size(), 2);
     EXPECT_EQ(parsed[0].folder, QStringLiteral("/home/me/rec"));
     EXPECT_EQ(parsed[0].pattern, QStringLiteral("{w}/{word}.ogg"));
