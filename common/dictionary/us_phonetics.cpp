@@ -1,6 +1,7 @@
 #include "common/dictionary/us_phonetics.h"
 
 #include "common/dictionary/index_blocks.h"
+#include "common/dictionary/phonetic_codes.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -223,6 +224,51 @@ QByteArray buildPhoneticBlock(const QMap<QString, AccentIpa>& words)
     qToLittleEndian<uint32_t>(uint32_t(sorted.size()), n);
     block.append(n, 4);
     return block + offsets + records;
+}
+
+Accent accentFromSetting(QStringView value)
+{
+    return value.trimmed().compare(u"US", Qt::CaseInsensitive) == 0 ? Accent::US : Accent::UK;
+}
+
+QString accentSetting(Accent accent)
+{
+    return accent == Accent::US ? QStringLiteral("US") : QStringLiteral("UK");
+}
+
+QString phoneticCodesFromIpa(QStringView ipa)
+{
+    QString out;
+    for (const QChar c : ipa) {
+        const char16_t u = c.unicode();
+        if (u == u'g') {
+            out += QChar(phoneticCodeOf(u'ɡ'));
+        } else if ((u >= u'a' && u <= u'z') || u == u' ' || u == u';' || u == u'-' || u == u'(' || u == u')') {
+            out += c;
+        } else if (const char16_t code = phoneticCodeOf(u)) {
+            out += QChar(code);
+        } else if (u == u'ɾ') {
+            out += u't';
+        } else if (u == u'ʍ') {
+            out += u'w';
+        } else if (u == u'ɨ') {
+            out += QChar(phoneticCodeOf(u'ɪ'));
+        } else if (u == u'ʉ') {
+            out += u'u';
+        }
+        // anything else (the syllabic mark, the glottal stop) has no place in the font
+    }
+    return out;
+}
+
+QString phoneticToFill(Accent accent, const QString& dictionaryCodes, const AccentPhonetics& accents, QStringView word)
+{
+    if (accent != Accent::US)
+        return dictionaryCodes;
+    const QString us = accents.find(word, Accent::US);
+    if (us.isEmpty())
+        return dictionaryCodes;
+    return phoneticCodesFromIpa(us.section(QStringLiteral("; "), 0, 0));
 }
 
 bool AccentPhonetics::openIndex(const QString& indexPath)

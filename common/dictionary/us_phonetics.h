@@ -54,6 +54,21 @@ struct AccentIpa {
 // in byte order. Words with neither are left out.
 QByteArray buildPhoneticBlock(const QMap<QString, AccentIpa>& words);
 
+// The learner's accent (英音 / 美音): Config.INI [SPEECH2] Accent, "UK" (the default) or "US".
+inline constexpr char kAccentSection[] = "SPEECH2";
+inline constexpr char kAccentKey[] = "Accent";
+Accent accentFromSetting(QStringView value);
+QString accentSetting(Accent accent);
+
+// The phonetic font's codes of an IPA text: what the Book keeps. Symbols the font lacks become
+// the nearest it has (the syllabic mark is left out, ɾ is t, ʍ is w).
+QString phoneticCodesFromIpa(QStringView ipa);
+
+class AccentPhonetics;
+// The phonetic 添加 fills in for `word`: the dictionary's own (British, in the font's codes) for
+// the British accent or when the block has no American form, else the first American one.
+QString phoneticToFill(Accent accent, const QString& dictionaryCodes, const AccentPhonetics& accents, QStringView word);
+
 class AccentPhonetics {
 public:
     // Reads the "LXUS" block after an index; a missing, damaged or unknown-version block leaves

@@ -8,6 +8,7 @@
 // whole page with a fake view and scripted dialogs.
 
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/us_phonetics.h"
 #include "common/dictionary/word_forms.h"
 #include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
@@ -143,6 +144,8 @@ public:
     Profile* profile() const { return profile_.get(); }
     Dictionary& dictionary() { return dict_; }
     const WordForms& forms() const { return forms_; }
+    // Both accents' IPA the dictionary's index carries (empty when it was built without them).
+    const AccentPhonetics& accents() const { return accents_; }
     SpeechOutput* speech() const { return speech_.get(); }
     CompanionLink* companion() const { return companion_.get(); }
     bool* forbidWinStick() const { return forbidWinStick_; }
@@ -176,6 +179,7 @@ private:
     BookSession session_;
     Dictionary dict_{DictVariant::Main};
     WordForms forms_;   // the inflected forms the dictionary's index carries
+    AccentPhonetics accents_;
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;
     StatusAnimation* animation_ = nullptr;

@@ -3,6 +3,7 @@
 #include "common/spell/hunspell_checker.h"
 
 #include "common/config/config_keys.h"
+#include "common/config/profile.h"
 #include "common/config/word_book_keys.h"
 #include "common/frame/my_base_dialog.h"
 #include "common/platform/env.h"
@@ -44,7 +45,15 @@ bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)
     in.clock = orDefault(c_->services().clock);
     in.profile = c_->profile();
     in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
-        return c_->dictionary().LookUpWord(word, explanation, phonetic);
+        const bool found = c_->dictionary().LookUpWord(word, explanation, phonetic);
+        // The learner's accent decides the phonetic filled in (英音 / 美音).
+        const Profile* profile = c_->profile();
+        const Accent accent = profile ? accentFromSetting(profile->readString(QLatin1String(kAccentSection),
+                                                                             QLatin1String(kAccentKey)))
+                                      : Accent::UK;
+        if (found)
+            phonetic = phoneticToFill(accent, phonetic, c_->accents(), word);
+        return found;
     };
     in.baseFormOf = [this](QStringView word) { return c_->forms().baseFormOf(word); };
     in.phoneticFont = page_.phoneticFont();

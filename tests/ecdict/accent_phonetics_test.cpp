@@ -200,3 +200,32 @@ TEST(AccentPhonetics, TheSystemCmuDictionaryCoversTheWordsThatShow)
     EXPECT_EQ(us.value(QStringLiteral("teacher")).value(0), QStringLiteral("ˈtitʃɚ"));
     EXPECT_EQ(us.value(QStringLiteral("tomato")).value(0), QStringLiteral("təˈmeɪˌtoʊ"));
 }
+
+TEST(AccentPhonetics, TheAccentDecidesThePhoneticAddFillsIn)
+{
+    const struct { const char16_t *ipa, *codes; } codes[] = {
+        {u"ˈwɔtɚ", u"5wCtL"},       // ɚ has its code
+        {u"bɝd", u"b[d"},
+        {u"ˈbʌtn̩", u"5bQtn"},       // the syllabic mark has none: left out
+        {u"təˈmeɪˌtoʊ", u"tE5meI7toJ"},
+        {u"ɡoʊ", u"^oJ"},
+        {u"ˈbʌɾɚ", u"5bQtL"},       // a flap is written t
+    };
+    for (const auto& c : codes)
+        EXPECT_EQ(phoneticCodesFromIpa(c.ipa), QString::fromUtf16(c.codes)) << QString::fromUtf16(c.ipa).toStdString();
+
+    QMap<QString, AccentIpa> words;
+    words.insert(QStringLiteral("water"), {QStringLiteral("ˈwɔːtə"), QStringLiteral("ˈwɔtɚ; ˈwɑtɚ")});
+    QByteArray index("idx");
+    appendIndexBlock(&index, "LXUS", buildPhoneticBlock(words));
+    AccentPhonetics block;
+    block.openMemory(index);
+    const QString own = QStringLiteral("5wC:tE");   // the dictionary's British phonetic, in codes
+    EXPECT_EQ(phoneticToFill(Accent::UK, own, block, u"water"), own);
+    EXPECT_EQ(phoneticToFill(Accent::US, own, block, u"Water"), QStringLiteral("5wCtL"));   // the first American form
+    EXPECT_EQ(phoneticToFill(Accent::US, own, block, u"apple"), own) << "no American form: the dictionary's own";
+    EXPECT_EQ(phoneticToFill(Accent::US, own, AccentPhonetics(), u"water"), own) << "no block at all";
+    EXPECT_EQ(accentFromSetting(u"us"), Accent::US);
+    EXPECT_EQ(accentFromSetting(u""), Accent::UK);
+    EXPECT_EQ(accentFromSetting(accentSetting(Accent::US)), Accent::US);
+}
