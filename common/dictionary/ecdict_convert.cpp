@@ -331,6 +331,18 @@ QString standardVariant(QStringView s, unsigned* mends)
             out += QChar(c);
         }
     }
+    // The diphthongs in today's letters; a second vowel that is long (iː) or stressed starts a
+    // syllable of its own and stays.
+    static const std::pair<QStringView, QStringView> kDiphthongs[] = {
+        {u"ei", u"eɪ"}, {u"ai", u"aɪ"}, {u"au", u"aʊ"}, {u"əu", u"əʊ"}, {u"ɔi", u"ɔɪ"}};
+    for (const auto& [from, to] : kDiphthongs) {
+        for (qsizetype at = out.indexOf(from); at >= 0; at = out.indexOf(from, at + 1)) {
+            if (at + 2 < out.size() && out[at + 2] == u'ː')
+                continue;
+            out.replace(at, 2, to.toString());
+            *mends |= kMendOldDiphthong;
+        }
+    }
     return out.simplified();
 }
 

@@ -81,9 +81,10 @@ enum UkMend : unsigned {
     kMendOldCodes = 1u << 3,     // the phonetic font's codes: ^ for ɡ, \ for ɜ, j for ʊ
     kMendAsciiG = 1u << 4,       // ASCII g for ɡ
     kMendRunTogether = 1u << 5,  // two variants run together ("dæns. dɑ:ns") or marked "(?@)"
-    kMendAmericanFirst = 1u << 6 // an American variant before the British one
+    kMendAmericanFirst = 1u << 6, // an American variant before the British one
+    kMendOldDiphthong = 1u << 7   // the older letters of the diphthongs: ei, ai, au, əu, ɔi for eɪ, aɪ, aʊ, əʊ, ɔɪ
 };
-constexpr int kUkMendCount = 7;
+constexpr int kUkMendCount = 8;
 
 // The British pronunciation of an ECDICT phonetic field in standard IPA: its variants apart,
 // the British first.

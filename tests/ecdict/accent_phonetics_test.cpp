@@ -82,12 +82,15 @@ TEST(AccentPhonetics, EcdictsBritishFormMadeStandard)
         {u"kɑ:", {"kɑː"}, kMendColon},
         {u"'wɔ:tә", {"ˈwɔːtə"}, kMendAsciiStress | kMendColon | kMendLookAlike},
         {u"dæns. dɑ:ns", {"dæns", "dɑːns"}, kMendRunTogether | kMendColon},
-        {u"'ei,bɔm", {"ˈeiˌbɔm"}, kMendAsciiStress},
+        {u"'ei,bɔm", {"ˈeɪˌbɔm"}, kMendAsciiStress | kMendOldDiphthong},
+        {u"tә'mɑ:tәu", {"təˈmɑːtəʊ"}, kMendLookAlike | kMendAsciiStress | kMendColon | kMendOldDiphthong},
+        {u"rai, ɔil, haus", {"raɪ", "ɔɪl", "haʊs"}, kMendOldDiphthong},
+        {u"ri'i:d", {"riˈiːd"}, kMendAsciiStress | kMendColon},   // a long second vowel is a syllable of its own
         {u"təˈmɑːtəʊ; təˈmeɪtoʊ", {"təˈmɑːtəʊ", "təˈmeɪtoʊ"}, 0},
         {u"'wɔtɚ, 'wɔ:tə", {"ˈwɔːtə", "ˈwɔtɚ"}, kMendAsciiStress | kMendColon | kMendAmericanFirst},
         {u"kɑr; kɑ:", {"kɑː", "kɑr"}, kMendColon | kMendAmericanFirst},
         {u"'ɑ:ftә.mɑ:kit. 'æf-", {"ˈɑːftəˌmɑːkit", "ˈæf-"}, kMendAsciiStress | kMendColon | kMendLookAlike | kMendRunTogether},
-        {u"'ei'rәjd", {"ˈeiˈrəʊd"}, kMendAsciiStress | kMendLookAlike | kMendOldCodes},
+        {u"'ei'rәjd", {"ˈeɪˈrəʊd"}, kMendAsciiStress | kMendLookAlike | kMendOldCodes | kMendOldDiphthong},
         {u"^ud", {"ɡud"}, kMendOldCodes},
         {u"gud", {"ɡud"}, kMendAsciiG},
         {u"ˈɒnə(r)d", {"ˈɒnə(r)d"}, 0},                     // the optional r of British dictionaries
@@ -164,7 +167,7 @@ TEST(AccentPhonetics, LexbookBuildsTheBlockAndPrintsEitherAccent)
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("both accents: 6 headwords, British IPA for 6, American for 5"))) << r.out.toStdString();
     const struct { const char* word; const char* accent; int code; const char16_t* ipa; } cases[] = {
-        {"tomato", "uk", 0, u"təˈmɑːtəu"}, {"tomato", "us", 0, u"təˈmeɪˌtoʊ"},
+        {"tomato", "uk", 0, u"təˈmɑːtəʊ"}, {"tomato", "us", 0, u"təˈmeɪˌtoʊ"},
         {"car", "uk", 0, u"kɑː"},          {"car", "us", 0, u"kɑr"},
         {"teacher", "uk", 0, u"ˈtiːtʃə"},  {"teacher", "us", 0, u"ˈtitʃɚ"},
         {"zebra", "us", 1, u""},           {"absent", "uk", 1, u""},

@@ -181,9 +181,9 @@ int cmdDictEcdict(const QStringList& argsIn)
     if (cmu)
         out(QStringLiteral("both accents: %1 headwords, British IPA for %2, American for %3; the British form was "
                            "mended for ':' %4, ASCII stress marks %5, look-alike letters %6, old font codes %7, "
-                           "ASCII g %8, variants run together %9, an American variant first %10\n")
+                           "ASCII g %8, variants run together %9, an American variant first %10, older diphthong letters %11\n")
                 .arg(accents.size()).arg(ukCount).arg(usCount).arg(mended[0]).arg(mended[1]).arg(mended[2])
-                .arg(mended[3]).arg(mended[4]).arg(mended[5]).arg(mended[6]));
+                .arg(mended[3]).arg(mended[4]).arg(mended[5]).arg(mended[6]).arg(mended[7]));
     if (!cs.approximatedChars.empty())
         out(QStringLiteral("  nearest symbol (entries): %1\n").arg(topChars(cs.approximatedChars)));
     if (!cs.droppedChars.empty())
