@@ -24,6 +24,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config python3
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev
+  libhunspell-dev hunspell-en-us hunspell-en-gb hyphen-en-us festlex-cmu
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
   libxcb1-dev
   libsqlite3-dev

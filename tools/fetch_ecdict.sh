@@ -76,16 +76,20 @@ fi
 [ -s "$csv" ] || fallback "no CSV at $csv"
 
 built=$cache/Dict
-stamp="$(stat -c '%n %s %Y' "$csv" "$lexbook")"
+# The American pronunciations come from the CMU dictionary of Debian's festlex-cmu, when installed.
+cmu=/usr/share/festival/dicts/cmu/cmudict-0.4.out
+cmu_args=()
+[ -s "$cmu" ] && cmu_args=(--cmu "$cmu")
+stamp="$(stat -c '%n %s %Y' "$csv" "$lexbook" ${cmu_args[1]:+"$cmu"})"
 if [ ! -f "$built/stamp" ] || [ "$(cat "$built/stamp")" != "$stamp" ] || ! (cd "$built" && ls "${files[@]}" >/dev/null 2>&1); then
   echo "== converting $csv into both dictionaries (half a minute)"
   rm -rf "$built"
   mkdir -p "$built"
   # The two variants are independent: convert them side by side.
-  "$lexbook" dict-ecdict "$csv" "$built" >"$built/report-main.txt" 2>&1 &
+  "$lexbook" dict-ecdict "$csv" "$built" "${cmu_args[@]}" >"$built/report-main.txt" 2>&1 &
   main_pid=$!
   companion_ok=1
-  "$lexbook" dict-ecdict "$csv" "$built" --companion >"$built/report-companion.txt" 2>&1 || companion_ok=0
+  "$lexbook" dict-ecdict "$csv" "$built" --companion "${cmu_args[@]}" >"$built/report-companion.txt" 2>&1 || companion_ok=0
   main_ok=1
   wait "$main_pid" || main_ok=0
   if [ $main_ok -eq 0 ] || [ $companion_ok -eq 0 ]; then

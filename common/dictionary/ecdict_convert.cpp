@@ -268,6 +268,141 @@ bool startsSymbol(QStringView s, qsizetype i)
 
 } // namespace
 
+namespace {
+
+// An American form: r-coloured vowels, or an r after a vowel that no vowel follows (car, water).
+bool looksAmerican(QStringView v)
+{
+    if (v.contains(u'ɚ') || v.contains(u'ɝ'))
+        return true;
+    for (qsizetype i = 1; i < v.size(); ++i) {
+        if (v[i] != u'r' || (!isVowelLetter(v[i - 1].unicode()) && v[i - 1] != u'ː'))
+            continue;
+        qsizetype j = i + 1;
+        while (j < v.size() && (v[j] == u'ˈ' || v[j] == u'ˌ'))
+            ++j;
+        if (j >= v.size() || !isVowelLetter(v[j].unicode()))
+            return true;
+    }
+    return false;
+}
+
+// One variant, character by character.
+QString standardVariant(QStringView s, unsigned* mends)
+{
+    const bool old = s.contains(QChar(0x04D9)) || s.contains(QChar(0x0454)) || s.contains(QLatin1Char('^'))
+                     || s.contains(QLatin1Char('\\'));
+    QString out;
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        const char16_t next = i + 1 < n ? s[i + 1].unicode() : 0;
+        const char16_t prev = i > 0 ? s[i - 1].unicode() : 0;
+        if (c == u':') {
+            *mends |= kMendColon;
+            out += u'ː';
+        } else if (c == u'\'' || isStressLookAlike(c)) {
+            *mends |= kMendAsciiStress;
+            out += u'ˈ';
+        } else if ((c == u',' || c == u'.') && startsSymbol(s, i + 1)) {
+            *mends |= kMendAsciiStress;
+            out += u'ˌ';
+        } else if (c == u'^') {
+            *mends |= kMendOldCodes;
+            out += u'ɡ';
+        } else if (c == u'\\') {
+            *mends |= kMendOldCodes;
+            if (prev != u'\\')
+                out += u'ɜ';
+        } else if (c == u'g') {
+            *mends |= kMendAsciiG;
+            out += u'ɡ';
+        } else if (c == u'j' && old
+                   && ((prev == u'a' || prev == u'o' || prev == 0x04D9 || prev == u'ə' || prev == u'j')
+                       || !(isVowelLetter(next) || next == u'j'))) {
+            *mends |= kMendOldCodes;
+            out += u'ʊ';
+        } else if (c == 0x04D9 || c == 0x04D8) {
+            *mends |= kMendLookAlike;
+            out += u'ə';
+        } else if (c == 0x0454 || c == 0x03B5) {
+            *mends |= kMendLookAlike;
+            out += u'ɛ';
+        } else if (c == 0x03B1) {
+            *mends |= kMendLookAlike;
+            out += u'ɑ';
+        } else if (const char16_t l = lookAlike(c); l >= u'a' && l <= u'z') {
+            *mends |= kMendLookAlike;
+            out += QChar(l);
+        } else if (c == 0x00A0) {
+            out += u' ';
+        } else {
+            out += QChar(c);
+        }
+    }
+    // The diphthongs in today's letters; a second vowel that is long (iː) or stressed starts a
+    // syllable of its own and stays.
+    static const std::pair<QStringView, QStringView> kDiphthongs[] = {
+        {u"ei", u"eɪ"}, {u"ai", u"aɪ"}, {u"au", u"aʊ"}, {u"əu", u"əʊ"}, {u"ɔi", u"ɔɪ"}};
+    for (const auto& [from, to] : kDiphthongs) {
+        for (qsizetype at = out.indexOf(from); at >= 0; at = out.indexOf(from, at + 1)) {
+            if (at + 2 < out.size() && out[at + 2] == u'ː')
+                continue;
+            out.replace(at, 2, to.toString());
+            *mends |= kMendOldDiphthong;
+        }
+    }
+    return out.simplified();
+}
+
+} // namespace
+
+UkIpa standardUkIpa(QStringView in)
+{
+    UkIpa r;
+    QString src = in.toString();
+    if (src.contains(QLatin1String("(?@)"))) {
+        r.mends |= kMendRunTogether;
+        src.replace(QLatin1String("(?@)"), QLatin1String("; "));
+    }
+    // Variants: "; " and ", " between them; ". " where two were run together.
+    QStringList parts;
+    QString cur;
+    for (qsizetype i = 0; i < src.size(); ++i) {
+        const QChar c = src[i];
+        const bool spaceAfter = i + 1 < src.size() && src[i + 1].isSpace();
+        if ((c == u';' || c == u'；') || ((c == u',' || c == u'.') && (spaceAfter || i + 1 == src.size()))) {
+            if (c == u'.' && i + 1 < src.size())
+                r.mends |= kMendRunTogether;
+            parts << cur;
+            cur.clear();
+            continue;
+        }
+        cur += c;
+    }
+    parts << cur;
+    QStringList british, american;
+    for (const QString& p : parts) {
+        const QString v = standardVariant(p, &r.mends);
+        if (v.isEmpty() || r.variants.contains(v) || british.contains(v) || american.contains(v))
+            continue;
+        (looksAmerican(v) ? american : british) << v;
+    }
+    // The British first, where the field put an American form before it.
+    if (!british.isEmpty() && !american.isEmpty()) {
+        for (const QString& p : parts) {
+            const QString v = standardVariant(p, &r.mends);
+            if (v.isEmpty())
+                continue;
+            if (american.contains(v))
+                r.mends |= kMendAmericanFirst;
+            break;
+        }
+    }
+    r.variants = british + american;
+    return r;
+}
+
 PhoneticResult convertPhonetic(QStringView in)
 {
     PhoneticResult r;

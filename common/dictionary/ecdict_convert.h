@@ -78,6 +78,27 @@ struct PhoneticResult {
 // Converts one ECDICT phonetic field to the phonetic font's codes.
 PhoneticResult convertPhonetic(QStringView ecdictPhonetic);
 
+// What standardUkIpa had to mend in a field; an entry may need several.
+enum UkMend : unsigned {
+    kMendColon = 1u << 0,        // ASCII ':' for ː
+    kMendAsciiStress = 1u << 1,  // ' and , (or .) for ˈ and ˌ, and the acute look-alikes of ˈ
+    kMendLookAlike = 1u << 2,    // Cyrillic ә for ə, є or Greek ε for ɛ, and other look-alike letters
+    kMendOldCodes = 1u << 3,     // the phonetic font's codes: ^ for ɡ, \ for ɜ, j for ʊ
+    kMendAsciiG = 1u << 4,       // ASCII g for ɡ
+    kMendRunTogether = 1u << 5,  // two variants run together ("dæns. dɑ:ns") or marked "(?@)"
+    kMendAmericanFirst = 1u << 6, // an American variant before the British one
+    kMendOldDiphthong = 1u << 7   // the older letters of the diphthongs: ei, ai, au, əu, ɔi for eɪ, aɪ, aʊ, əʊ, ɔɪ
+};
+constexpr int kUkMendCount = 8;
+
+// The British pronunciation of an ECDICT phonetic field in standard IPA: its variants apart,
+// the British first.
+struct UkIpa {
+    QStringList variants;
+    unsigned mends = 0;   // UkMend bits
+};
+UkIpa standardUkIpa(QStringView ecdictPhonetic);
+
 // ---- Entries -----------------------------------------------------------------------------------
 
 // Main variant: the phonetic, then one explanation line per translation line (the English

@@ -52,6 +52,8 @@ void SpeechOutput::initialise(const Profile& profile, const QString& programFold
 {
     initialiseVoice(profile);
     initialiseFolder(profile, programFolder);
+    // The learner's folders of recordings, after the voice folder: "FOLDER|PATTERN;...".
+    sources_ = parseRecordingSources(profile.readString(QStringLiteral("SPEECH2"), QStringLiteral("Recordings"), {}, 4096));
 }
 
 void SpeechOutput::initialiseVoice(const Profile& profile)
@@ -121,16 +123,26 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
 
 QString SpeechOutput::recordedFile(const QString& word) const
 {
-    const QString base = voiceFileBase(voiceFolder_, word);
-    if (base.isEmpty())
-        return {};
-    const QString mp3 = base + QStringLiteral(".mp3");
-    if (deps_.env->fileExists(mp3))
-        return mp3;
-    const QString wav = base + QStringLiteral(".wav");
-    if (deps_.env->fileExists(wav))
-        return wav;
-    return {};
+    const QStringList files = recordedFiles(word);
+    return files.isEmpty() ? QString() : files.first();
+}
+
+QStringList SpeechOutput::recordedFiles(const QString& word) const
+{
+    QStringList files;
+    auto take = [&](const QString& path) {
+        const qint64 size = path.isEmpty() ? -1 : deps_.env->fileSize(path);
+        if (size > 0 && size <= kMaxRecordingBytes && !files.contains(path))
+            files << path;
+    };
+    if (const QString base = voiceFileBase(voiceFolder_, word); !base.isEmpty()) {
+        for (const char* ext : {".mp3", ".wav"})
+            if (deps_.env->fileExists(base + QLatin1String(ext)))
+                take(base + QLatin1String(ext));
+    }
+    for (const RecordingSource& s : sources_)
+        take(findRecording(deps_.env, s, word));
+    return files;
 }
 
 void SpeechOutput::SpeakWord(const QString& word, bool ttsOnly)
@@ -139,12 +151,17 @@ void SpeechOutput::SpeakWord(const QString& word, bool ttsOnly)
         return;
     reapFinished();
     if (!ttsOnly) {
-        const QString file = recordedFile(word);
-        if (!file.isEmpty()) {
-            playFile(file);
+        const QStringList files = recordedFiles(word);
+        if (!files.isEmpty()) {
+            playFile(files, word);
             return;
         }
     }
+    speakSynthesised(word);
+}
+
+void SpeechOutput::speakSynthesised(const QString& word)
+{
     if (!ttsReady_ || !deps_.engine)
         return;
     try {
@@ -157,7 +174,7 @@ void SpeechOutput::SpeakWord(const QString& word, bool ttsOnly)
     }
 }
 
-void SpeechOutput::playFile(const QString& path)
+void SpeechOutput::playFile(const QStringList& paths, const QString& word)
 {
     if (!deps_.events || !deps_.player)
         return;
@@ -166,24 +183,42 @@ void SpeechOutput::playFile(const QString& path)
     if (!handOff)
         return;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread worker([this, path, done] {
+    std::thread worker([this, paths, word, done] {
         std::unique_ptr<NamedEvent> event = deps_.events->open(names::kWaitPlayed);
         if (!event) {
             *done = true;   // the caller has given up already
             return;
         }
-        const QString own = path;
+        const QStringList own = paths;
+        const QString ownWord = word;
         event->set();
         event.reset();
-        try {
-            deps_.player->play(own, kMaxPlayMs, stop_);
-        } catch (const SpeechError& e) {
-            const QString text = speechErrorText(e.code(), e.systemText());
-            QMetaObject::invokeMethod(context_.get(), [this, text] {
-                showError(QStringLiteral("尝试发真人语音出错"));
-                showError(text);
+        // Each recording in turn until one plays; a damaged or unplayable file gives way to the
+        // next, and after the last the word is synthesised. One report of the first failure.
+        QString failure;
+        bool played = false;
+        for (const QString& path : own) {
+            if (stop_)
+                break;
+            try {
+                deps_.player->play(path, kMaxPlayMs, stop_);
+                played = true;
+                break;
+            } catch (const SpeechError& e) {
+                if (failure.isEmpty())
+                    failure = speechErrorText(e.code(), e.systemText());
+            } catch (const std::exception&) {
+            }
+        }
+        if (!failure.isEmpty() || (!played && !stop_)) {
+            QMetaObject::invokeMethod(context_.get(), [this, failure, played, ownWord] {
+                if (!failure.isEmpty()) {
+                    showError(QStringLiteral("尝试发真人语音出错"));
+                    showError(failure);
+                }
+                if (!played)
+                    speakSynthesised(ownWord);
             }, Qt::QueuedConnection);
-        } catch (const std::exception&) {
         }
         *done = true;
     });

@@ -2,7 +2,10 @@
 // Speaking a word: from its recorded voice file when there is one, else by synthesis, else not
 // at all. Each program keeps one SpeechOutput in its main window and initialises it once.
 
+#include "common/speech/recording_patterns.h"
+
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <cstdint>
@@ -43,7 +46,8 @@ public:
     SpeechOutput(const SpeechOutput&) = delete;
     SpeechOutput& operator=(const SpeechOutput&) = delete;
 
-    // Reads the settings of `profile` and sets every field, showing the failure messages.
+    // Reads the settings of `profile` and sets every field, showing the failure messages; the
+    // folders of recordings come from [SPEECH2] Recordings ("FOLDER|PATTERN", ';'-separated).
     void initialise(const Profile& profile, const QString& programFolder);
 
     // ttsOnly skips the recorded files (the settings dialog's test). Never blocks for more than
@@ -77,6 +81,14 @@ public:
     // The recorded file that would be played for `word`, or empty (no file, or a word that could
     // name a file outside the voice folder).
     QString recordedFile(const QString& word) const;
+    // Every recording of `word` in the order they are tried: the voice folder (where an Anki
+    // import puts a package's sounds) and then the learner's folders of recordings. A file larger
+    // than kMaxRecordingBytes is no recording. A file that cannot be played gives way to the next,
+    // and after the last to synthesis, so that the word is heard all the same.
+    QStringList recordedFiles(const QString& word) const;
+    static constexpr qint64 kMaxRecordingBytes = 16 * 1024 * 1024;
+    void setRecordingSources(QList<RecordingSource> sources) { sources_ = std::move(sources); }
+    const QList<RecordingSource>& recordingSources() const { return sources_; }
 
     // Waits for every playback started so far to end (tests, shutdown).
     void joinPlayback();
@@ -84,7 +96,8 @@ public:
 private:
     void initialiseVoice(const Profile& profile);
     void initialiseFolder(const Profile& profile, const QString& programFolder);
-    void playFile(const QString& path);
+    void playFile(const QStringList& paths, const QString& word);
+    void speakSynthesised(const QString& word);
     void reapFinished();
     void showError(const QString& text);
 
@@ -97,6 +110,7 @@ private:
     int32_t rate_ = 0;
     QString voiceFolder_;
     QString currentVoice_;
+    QList<RecordingSource> sources_;
 
     struct Worker {
         std::thread thread;

@@ -80,6 +80,10 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
     for (const char* index : {"/Dict/Dict.idx", "/Dict/21ct.idx"})
         if (forms_.count() == 0)
             forms_.openIndex(programFolder + QLatin1String(index));
+    // So do both accents' pronunciations, for the accent 添加 fills in.
+    for (const char* index : {"/Dict/Dict.idx", "/Dict/21ct.idx"})
+        if (accents_.size() == 0)
+            accents_.openIndex(programFolder + QLatin1String(index));
 
     // Speech, then the voice folder with its question.
     SpeechDeps deps;

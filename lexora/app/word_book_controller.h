@@ -8,6 +8,7 @@
 // whole page with a fake view and scripted dialogs.
 
 #include "common/dictionary/dictionary.h"
+#include "common/dictionary/us_phonetics.h"
 #include "common/dictionary/word_forms.h"
 #include "common/dictionary/word_info.h"
 #include "common/platform/link_protocol.h"
@@ -173,6 +174,8 @@ public:
     // The word lists and ranks the dictionary's index keeps, mapped at the first use (none when it
     // keeps none).
     const WordInfoTable& wordInfo();
+    // Both accents' IPA the dictionary's index carries (empty when it was built without them).
+    const AccentPhonetics& accents() const { return accents_; }
     SpeechOutput* speech() const { return speech_.get(); }
     CompanionLink* companion() const { return companion_.get(); }
     bool* forbidWinStick() const { return forbidWinStick_; }
@@ -208,6 +211,7 @@ private:
     Dictionary dict_{DictVariant::Main};
     WordForms forms_;   // the inflected forms the dictionary's index carries
     std::unique_ptr<WordInfoTable> wordInfo_;
+    AccentPhonetics accents_;
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;
     StatusAnimation* animation_ = nullptr;

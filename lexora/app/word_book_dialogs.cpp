@@ -1,6 +1,9 @@
 #include "lexora/app/word_book_dialogs.h"
 
+#include "common/spell/hunspell_checker.h"
+
 #include "common/config/config_keys.h"
+#include "common/config/profile.h"
 #include "common/config/word_book_keys.h"
 #include "common/dictionary/word_forms.h"
 #include "common/dictionary/wordnet.h"
@@ -22,6 +25,7 @@
 #include "lexora/record/review_record.h"
 #include "common/config/profile.h"
 #include "lexora/settings/my_prop_page.h"
+#include "lexora/texts/lexora_texts.h"
 #include "lexora/stats/statistics_window.h"
 #include "lexora/wordlist/add_modify_dialog.h"
 #include "lexora/wordlist/find_dialog.h"
@@ -48,7 +52,15 @@ bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)
     in.clock = orDefault(c_->services().clock);
     in.profile = c_->profile();
     in.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
-        return c_->dictionary().LookUpWord(word, explanation, phonetic);
+        const bool found = c_->dictionary().LookUpWord(word, explanation, phonetic);
+        // The learner's accent decides the phonetic filled in (英音 / 美音).
+        const Profile* profile = c_->profile();
+        const Accent accent = profile ? accentFromSetting(profile->readString(QLatin1String(kAccentSection),
+                                                                             QLatin1String(kAccentKey)))
+                                      : Accent::UK;
+        if (found)
+            phonetic = phoneticToFill(accent, phonetic, c_->accents(), word);
+        return found;
     };
     in.baseFormOf = [this](QStringView word) { return c_->forms().baseFormOf(word); };
     // The first example WordNet has for the word (none without WordNet).
@@ -153,6 +165,23 @@ void WordBookPageDialogs::wordsFromText()
     ui().runModal(&dialog);
 }
 
+WordBookPageDialogs::WordBookPageDialogs(CLexoraDlg& page) : page_(page) {}
+WordBookPageDialogs::~WordBookPageDialogs() = default;
+
+const WordChecker* WordBookPageDialogs::wordChecker()
+{
+    if (!checkerTried_) {
+        checkerTried_ = true;
+        QString why;
+        const QStringList folders = defaultHunspellFolders();
+        checker_ = openHunspellChecker(folders, &why);
+        // No folder at all is a choice (LEXORA_HUNSPELL_PATH set empty), not a missing package.
+        if (!checker_ && !folders.isEmpty())
+            ui().messageBox(&page_, texts::noSpellingDictionaryText());
+    }
+    return checker_.get();
+}
+
 bool WordBookPageDialogs::practice(PracticeMode mode)
 {
     const AppServices& services = c_->services();
@@ -173,6 +202,8 @@ bool WordBookPageDialogs::practice(PracticeMode mode)
     d.env = services.env;
     d.phoneticFont = page_.phoneticFont();
     d.upperCase = page_.isToggleChecked(cmd::kToggleCase);
+    if (mode == PracticeMode::Dictate)
+        d.wordChecker = wordChecker();
     d.trace = PracticeTrace::fromEnvironment(orDefault(services.env));
     host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);

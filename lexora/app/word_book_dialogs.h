@@ -6,15 +6,18 @@
 #include "lexora/app/word_book_controller.h"
 
 #include <QPointer>
+#include <memory>
 
 namespace lex {
 
 class CLexoraDlg;
 class CMyFindDialog;
+class WordChecker;
 
 class WordBookPageDialogs final : public WordBookDialogs {
 public:
-    explicit WordBookPageDialogs(CLexoraDlg& page) : page_(page) {}
+    explicit WordBookPageDialogs(CLexoraDlg& page);
+    ~WordBookPageDialogs() override;
     void attach(WordBookController* controller) { c_ = controller; }
 
     bool confirmDelete(const QString& text, bool* dontAskAgain) override;
@@ -37,8 +40,13 @@ public:
 private:
     UserServices& ui() const { return *c_->services().ui; }
 
+    // 听写's English words, opened at the first dictation; without them the learner is told once.
+    const WordChecker* wordChecker();
+
     CLexoraDlg& page_;
     WordBookController* c_ = nullptr;
+    std::unique_ptr<WordChecker> checker_;
+    bool checkerTried_ = false;
     QPointer<CMyFindDialog> find_;
 };
 

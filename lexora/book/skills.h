@@ -128,6 +128,11 @@ constexpr bool answerIsTyped(PracticeMode m) { return m == PracticeMode::Dictate
 // How a question was answered; a time-out is 不知道.
 enum class AnswerOutcome : uint8_t { Right = 0, Wrong = 1, DontKnow = 2 };
 
+// How a typed answer was spelt (lexora/practice/spelling_grade.h): right (or the other national
+// spelling), typo (no English word, a slip away), other-word (an English word but not this one),
+// wrong. A typo still settles as a wrong answer; the record keeps which it was.
+enum class SpellingVerdict : uint8_t { Right = 0, Typo = 1, OtherWord = 2, Wrong = 3 };
+
 // One settled answer of a practice run.
 struct PracticeAnswer {
     int32_t row;            // view row of the entry asked
@@ -135,6 +140,7 @@ struct PracticeAnswer {
     AnswerOutcome outcome;
     QDateTime at;           // when it was settled, local time
     int durationMs;         // from the question shown to the answer, pauses left out
+    std::optional<SpellingVerdict> spelling = {};   // a typed answer's grade
 };
 
 // How the list stamped a review time: its Space key, a click on the phonetic.

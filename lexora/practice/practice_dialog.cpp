@@ -14,6 +14,7 @@
 #include "resources/resources.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,7 +89,12 @@ CMyPracticeDialog::CMyPracticeDialog(const Book& book, PracticeWriter& writer, c
     sinks.closeCompanion = deps_.closeCompanion;
     sinks.clozeFor = deps_.clozeFor;
     sinks.showMessage = [this](PracticeNotice notice, const QString& word) {
-        const QString text = texts::practiceNoticeText(notice, word);
+        QString text = texts::practiceNoticeText(notice, word);
+        if (notice == PracticeNotice::WrongDictation) {
+            const QString grade = texts::dictationGradeText(engine_->lastSpellingGrade(), engine_->view().wordBox);
+            if (!grade.isEmpty())
+                text += QLatin1Char('\n') + grade;
+        }
         const QString caption = texts::practiceNoticeCaption(notice);
         trace_.message(text);
         // No tick while the box is open; render() starts the timer again when the run goes on.
@@ -99,6 +105,7 @@ CMyPracticeDialog::CMyPracticeDialog(const Book& book, PracticeWriter& writer, c
     engine_ = std::make_unique<PracticeEngine>(book_, writer, settings, options, *orDefault(deps_.random),
                                                *orDefault(deps_.clock), std::move(sinks));
     engine_->setUpperCaseWords(deps_.upperCase);
+    engine_->setWordChecker(deps_.wordChecker);
 
     buildControls();
     layOutForMode();
@@ -445,6 +452,13 @@ void CMyPracticeDialog::onWordBoxEdited()
 
 bool CMyPracticeDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::InputMethod) {
+        // While an input method composes, Enter belongs to it: what it holds is no answer.
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this)
+            engine_->setComposing(!static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty());
+        return false;
+    }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
     auto* w = qobject_cast<QWidget*>(watched);
@@ -472,6 +486,8 @@ bool CMyPracticeDialog::handleKey(QKeyEvent* e)
             return true;
         }
         if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+            if (engine_->composing())
+                return false;   // the input method's, to commit what it composes
             onCommand(kNext, 0);
             return true;
         }

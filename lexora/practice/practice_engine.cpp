@@ -154,9 +154,9 @@ void PracticeEngine::speak()
         sinks_.SpeakWord(word_);
 }
 
-void PracticeEngine::settleWith(int32_t row, AnswerOutcome outcome)
+void PracticeEngine::settleWith(int32_t row, AnswerOutcome outcome, std::optional<SpellingVerdict> spelling)
 {
-    writer_.settle({row, settings_.mode, outcome, clock_.localNow(), int(clock_.steadyMs() - shownAtMs_)});
+    writer_.settle({row, settings_.mode, outcome, clock_.localNow(), int(clock_.steadyMs() - shownAtMs_), spelling});
 }
 
 void PracticeEngine::setProgressRange(int limit)
@@ -531,15 +531,18 @@ void PracticeEngine::CheckCloze()
 
 void PracticeEngine::CheckDictation()
 {
-    if (finished() || choiceMode())
+    if (finished() || choiceMode() || composing_)
         return;
     if (settings_.mode == PracticeMode::Cloze) {
         CheckCloze();
         return;
     }
     const int32_t e = slots_[0];
-    const bool right = sameDictation(view_.wordBox, word_);
-    settleWith(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong);
+    // Right is the word or its other national spelling; a typo or another word is wrong all the
+    // same, only the learner is told which it was.
+    grade_ = gradeSpelling(word_, view_.wordBox, checker_);
+    const bool right = grade_.verdict == SpellingVerdict::Right;
+    settleWith(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong, grade_.verdict);
     if (!right) {
         speak();
         if (sinks_.showMessage)

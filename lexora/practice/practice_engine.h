@@ -10,6 +10,7 @@
 #include "lexora/book/practice_writer.h"
 #include "lexora/book/skills.h"
 #include "lexora/practice/cloze.h"
+#include "lexora/practice/spelling_grade.h"
 
 #include <QDateTime>
 #include <QString>
@@ -110,6 +111,12 @@ public:
 
     // Upper-cases words shown in the word box (the word list's upper-case option).
     void setUpperCaseWords(bool on) { upperCase_ = on; }
+    // The English words a dictation's answer is graded with (null: right or wrong only); it must
+    // outlive the run.
+    void setWordChecker(const WordChecker* checker) { checker_ = checker; }
+    // An input method is composing in the word box: what it holds is no answer yet.
+    void setComposing(bool on) { composing_ = on; }
+    bool composing() const { return composing_; }
 
     // Starting the run: builds the queue from the rows handed over by takePracticeRows() and
     // prepares the first question. 填空 leaves out the rows without an example.
@@ -151,6 +158,8 @@ public:
     bool revealed() const { return revealed_; }
     bool answered() const { return answered_; }
     bool lastAnswerCorrect() const { return correct_; }
+    // The grade of the last dictation answer settled.
+    const SpellingGrade& lastSpellingGrade() const { return grade_; }
     bool finished() const { return result_ != PracticeResult::Running; }
     PracticeResult result() const { return result_; }
     bool completed() const { return completed_; }   // the queue ran out (not closed or cancelled)
@@ -184,7 +193,7 @@ private:
     QString shownWord(QStringView w) const;
     void speak();
     // The answer to the question of `row` settled: the writer stamps it, raises a wrong one.
-    void settleWith(int32_t row, AnswerOutcome outcome);
+    void settleWith(int32_t row, AnswerOutcome outcome, std::optional<SpellingVerdict> spelling = {});
     void requeueChoice();
     void requeueDictation();
     void setProgressRange(int limit);
@@ -201,6 +210,9 @@ private:
     const Clock& clock_;
     PracticeSinks sinks_;
     bool upperCase_ = false;
+    const WordChecker* checker_ = nullptr;
+    bool composing_ = false;
+    SpellingGrade grade_;
 
     std::vector<int32_t> queue_;
     std::array<int32_t, 4> slots_{-1, -1, -1, -1};

@@ -93,7 +93,8 @@ void BookRecord::recordAnswer(const Book& book, const PracticeAnswer& answer)
     const WordEntry* entry = book.atView(answer.row);
     if (!entry)
         return;
-    recordFor(book).recordAnswer(EntryKey::of(*entry), answer.mode, answer.outcome, answer.at, answer.durationMs);
+    recordFor(book).recordAnswer(EntryKey::of(*entry), answer.mode, answer.outcome, answer.at, answer.durationMs,
+                                                answer.spelling);
 }
 
 void BookRecord::recordStamp(const Book& book, int row, StampKind kind, const QDateTime& at)

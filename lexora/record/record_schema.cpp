@@ -48,6 +48,14 @@ const char kFillDayTallies[] =
     "  GROUP BY 1, 2;";
 #undef LEX_DAY_OF
 
+// The grade of a typed answer (SpellingVerdict), by the answer's row, gone with it. Kept apart
+// from the answers so that every version's reader sees the answers it knows.
+const char kSpelling[] =
+    "CREATE TABLE answer_spelling(answer INTEGER PRIMARY KEY, verdict INTEGER NOT NULL);"
+    "CREATE TRIGGER answer_spelling_out AFTER DELETE ON answers BEGIN"
+    "  DELETE FROM answer_spelling WHERE answer = OLD.id;"
+    "END;";
+
 // The first column of the first row of `sql`.
 int queryInt(sqlite3* db, const char* sql, int* v)
 {
@@ -86,7 +94,7 @@ int identify(sqlite3* db, Identity* out)
 
 int create(sqlite3* db)
 {
-    return inTransaction(db, QByteArray(kTables) + kDayTallies + QByteArray("PRAGMA application_id=")
+    return inTransaction(db, QByteArray(kTables) + kDayTallies + kSpelling + QByteArray("PRAGMA application_id=")
                                  + QByteArray::number(kApplicationId) + "; PRAGMA user_version="
                                  + QByteArray::number(kVersion) + ";");
 }
@@ -96,6 +104,9 @@ void upgrade(sqlite3* db)
     int tallies = 0;
     if (queryInt(db, kHasDayTallies, &tallies) == SQLITE_OK && tallies == 0)
         inTransaction(db, QByteArray(kDayTallies) + kFillDayTallies);
+    int spelling = 0;
+    if (queryInt(db, kHasSpelling, &spelling) == SQLITE_OK && spelling == 0)
+        inTransaction(db, kSpelling);
 }
 
 } // namespace lex::record_schema

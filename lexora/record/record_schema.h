@@ -16,6 +16,10 @@ constexpr int kVersion = 1;
 // by one): count 1 or 0.
 inline constexpr char kHasDayTallies[] = "SELECT count(*) FROM sqlite_schema WHERE name = 'answer_days'";
 
+// One row: whether the record keeps the grades of typed answers (count 1 or 0). Records of
+// builds before it lack the table; they get it when opened for writing.
+inline constexpr char kHasSpelling[] = "SELECT count(*) FROM sqlite_schema WHERE name = 'answer_spelling'";
+
 // What an opened file holds, from its header and schema.
 struct Identity {
     int applicationId = 0;
@@ -33,7 +37,8 @@ int identify(sqlite3* db, Identity* out);
 // nothing is made.
 int create(sqlite3* db);
 
-// Adds what a record of an earlier version lacks: the day tallies, made once from its answers.
+// Adds what a record of an earlier version lacks: the day tallies, made once from its answers,
+// and the table of typed answers' grades.
 // Should that fail (another writer in the way), the record stays as it was and its answers are
 // counted until the next open for writing.
 void upgrade(sqlite3* db);

@@ -73,7 +73,8 @@ QDateTime fromLocalMs(int64_t ms)
 int localDay(int64_t ms) { return int(floorDiv(ms, kDayMs) + kJulianDayOf1970); }
 
 struct ReviewRecord::Statements {
-    sqlite::Statement begin, commit, rollback, findEntry, insertEntry, memory, insertAnswer, putMemory, insertStamp;
+    sqlite::Statement begin, commit, rollback, findEntry, insertEntry, memory, insertAnswer, putMemory, insertStamp,
+        insertSpelling;
 };
 
 ReviewRecord::ReviewRecord() = default;
@@ -278,6 +279,16 @@ Status ReviewRecord::ensureWritable()
     st_->putMemory = prepare("INSERT OR REPLACE INTO memory(entry, skill, stability, difficulty, last_at, answers) "
                              "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
     st_->insertStamp = prepare("INSERT OR IGNORE INTO stamps(entry, kind, at) VALUES(?1, ?2, ?3)");
+    // Invalid where the table could not be added (a reader in the way): the grades are then not kept.
+    if (!readOnly) {
+        bool kept = false;
+        eachRow(record_schema::kHasSpelling, [&](const sqlite::Statement& s) {
+            kept = s.integer(0) > 0;
+            return false;
+        });
+        if (kept)
+            st_->insertSpelling = prepare("INSERT OR REPLACE INTO answer_spelling(answer, verdict) VALUES(?1, ?2)");
+    }
     if (!st_->findEntry || !st_->memory)
         return refuse(about(RecordFault::Kind::Damaged));
     return Status::ok();
@@ -332,13 +343,13 @@ int stepDone(sqlite::Statement& s)
 } // namespace
 
 Status ReviewRecord::recordAnswer(const EntryKey& key, PracticeMode mode, AnswerOutcome outcome, const QDateTime& at,
-                                  int durationMs)
+                                  int durationMs, std::optional<SpellingVerdict> spelling)
 {
     bool given = false;
     return recordAnswers([&](NewAnswer* a) {
         if (given)
             return false;
-        *a = {key, mode, outcome, localMs(at), durationMs};
+        *a = {key, mode, outcome, localMs(at), durationMs, spelling};
         return given = true;
     });
 }
@@ -428,7 +439,18 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
                 break;
             }
         }
-        if (sqlite3_changes(db_.handle()) == 0 || t.replay)
+        const bool added = sqlite3_changes(db_.handle()) > 0;
+        if (added && a.spelling && st_->insertSpelling) {
+            sqlite::Statement& sp = st_->insertSpelling;
+            Reset r{sp};
+            sp.bind(1, sqlite3_int64(sqlite3_last_insert_rowid(db_.handle())));
+            sp.bind(2, int(*a.spelling));
+            if ((rc = sp.step()) != SQLITE_DONE) {
+                s = fail("answer_spelling", rc);
+                break;
+            }
+        }
+        if (!added || t.replay)
             continue; // recorded already (a copy made twice), or replayed at the end anyway
         SkillMemory& m = t.memory[k];
         if (m.answers > 0 && a.at < t.lastAt[k]) {

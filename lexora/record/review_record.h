@@ -72,8 +72,9 @@ public:
     const QString& file() const { return file_; }
 
     // One call per answer of a practice run, with the entry it concerns.
+    // `spelling`: a typed answer's grade, kept beside it.
     Status recordAnswer(const EntryKey& key, PracticeMode mode, AnswerOutcome outcome, const QDateTime& at,
-                        int durationMs);
+                        int durationMs, std::optional<SpellingVerdict> spelling = {});
     Status recordStamp(const EntryKey& key, StampKind kind, const QDateTime& at);
     // Many answers in one transaction (an import, a generated record): `next` fills in one answer
     // at a time and returns false after the last. All or nothing.
@@ -83,6 +84,7 @@ public:
         AnswerOutcome outcome = AnswerOutcome::Right;
         int64_t at = 0; // localMs
         int durationMs = 0;
+        std::optional<SpellingVerdict> spelling = {};
     };
     Status recordAnswers(const std::function<bool(NewAnswer*)>& next);
 
@@ -114,6 +116,7 @@ public:
         AnswerOutcome outcome;
         int64_t at;        // localMs
         int durationMs;
+        std::optional<SpellingVerdict> spelling = {};   // a typed answer's grade, where kept
     };
     struct Stamp {
         EntryKey key;

@@ -45,15 +45,29 @@ Status ReviewRecord::eachRow(const char* sql, const std::function<bool(const sql
 
 Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) const
 {
-    return eachRow("SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms "
-                   "FROM answers a JOIN entries e ON e.id = a.entry ORDER BY a.at, a.id",
-                   [&](const sqlite::Statement& s) {
-                       const int64_t mode = s.integer(2), skill = s.integer(3), outcome = s.integer(4);
-                       if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
-                           return true; // a row no version of ours writes
-                       return f(Answer{EntryKey{s.text(0), unpackedTime(s.integer(1))}, PracticeMode(mode),
-                                       Skill(skill), AnswerOutcome(outcome), s.integer(5), int(s.integer(6))});
-                   });
+    // The grades where the record keeps them (a record of an older build has no such table).
+    bool graded = false;
+    if (Status st = eachRow(record_schema::kHasSpelling, [&](const sqlite::Statement& s) {
+            graded = s.integer(0) > 0;
+            return false;
+        });
+        !st)
+        return st;
+    const char* sql = graded ? "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, coalesce(g.verdict, -1) "
+                               "FROM answers a JOIN entries e ON e.id = a.entry "
+                               "LEFT JOIN answer_spelling g ON g.answer = a.id ORDER BY a.at, a.id"
+                             : "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, -1 "
+                               "FROM answers a JOIN entries e ON e.id = a.entry ORDER BY a.at, a.id";
+    return eachRow(sql, [&](const sqlite::Statement& s) {
+        const int64_t mode = s.integer(2), skill = s.integer(3), outcome = s.integer(4);
+        if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
+            return true; // a row no version of ours writes
+        std::optional<SpellingVerdict> spelling;
+        if (s.integer(7) >= 0 && s.integer(7) <= int64_t(SpellingVerdict::Wrong))
+            spelling = SpellingVerdict(s.integer(7));
+        return f(Answer{EntryKey{s.text(0), unpackedTime(s.integer(1))}, PracticeMode(mode), Skill(skill),
+                        AnswerOutcome(outcome), s.integer(5), int(s.integer(6)), spelling});
+    });
 }
 
 Status ReviewRecord::forEachStamp(const std::function<bool(const Stamp&)>& f) const

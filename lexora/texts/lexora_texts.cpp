@@ -3,6 +3,7 @@
 #include "common/platform/status.h"
 #include "lexora/book/book.h"
 #include "lexora/book/book_lock.h"
+#include "lexora/practice/spelling_grade.h"
 
 namespace lex::texts {
 
@@ -289,6 +290,23 @@ QString practiceNoticeText(PracticeNotice notice, const QString& word)
 QString clozeLeftOutMessage(int count)
 {
     return QStringLiteral("%1 个单词没有例句，不参加这次填空。").arg(count);
+}
+
+QString dictationGradeText(const SpellingGrade& grade, const QString& typed)
+{
+    const QString marked = markedSpelling(grade.compared, grade.edits);
+    switch (grade.verdict) {
+    case SpellingVerdict::Right: return {};
+    case SpellingVerdict::Typo: return QStringLiteral("拼写有误，差一点(仍算答错): %1").arg(marked);
+    case SpellingVerdict::OtherWord: return QStringLiteral("“%1”是另一个单词: %2").arg(typed, marked);
+    case SpellingVerdict::Wrong: break;
+    }
+    return typed.isEmpty() ? QString() : QStringLiteral("拼写错误: %1").arg(marked);
+}
+
+QString noSpellingDictionaryText()
+{
+    return QStringLiteral("没有找到英文拼写词典(hunspell-en-us、hunspell-en-gb)，听写只判对错，不区分笔误和别的单词。");
 }
 
 QString practiceNoticeCaption(PracticeNotice notice)

@@ -19,6 +19,7 @@ namespace lex {
 class Book;
 struct LoadReport;
 class Status;
+struct SpellingGrade;
 
 namespace texts {
 
@@ -40,6 +41,12 @@ QString listExpressionError(const ListExprError& error);
 QString noWordLists();
 // "词汇量约 %1（%2 至 %3）": the vocabulary test's estimate and its range.
 QString vocabularyEstimateText(int words, int low, int high);
+
+// The line under the word after a wrong dictation: how it was wrong and the letters that differ
+// ("拼写有误，差一点: rec[ei]ve"); empty for a right one.
+QString dictationGradeText(const SpellingGrade& grade, const QString& typed);
+// Once, when no English dictionary is there to tell a typo from another word.
+QString noSpellingDictionaryText();
 
 // ---- word lists in and out -------------------------------------------------------------------
 // "导入完成，导入单词数:%d" (or "导入已取消，...") and, when there were any, the words left out as

@@ -408,6 +408,63 @@ TEST(PracticeDictate, RequeueRule)
     }
 }
 
+TEST(PracticeDictate, AnswersAreGradedAndATypoOrAnotherWordIsStillWrong)
+{
+    Rig run(0, PracticeMode::Dictate, 1);
+    const QStringList words{"receive", "quiet", "colour", "necessary", "believe",
+                            "weather", "centre", "friend", "because", "people"};
+    for (const QString& w : words) {
+        auto e = std::make_unique<lex::WordEntry>();
+        e->setWord(w);
+        run.book.AddEntry(std::move(e), lex::AddMode::Loaded);
+    }
+    // English is this list: the words, what a confusion types, and the other national spellings.
+    struct ListChecker : lex::WordChecker {
+        bool isWord(QStringView w) const override
+        {
+            return QStringList{"receive", "quiet", "quite", "colour", "color", "centre", "center", "weather", "whether"}
+                .contains(w.toString().toLower());
+        }
+    } checker;
+    run.e().setWordChecker(&checker);
+    const struct { const char* word; const char* typed; lex::SpellingVerdict verdict; const char* line; } rows[] = {
+        {"receive", "recieve", lex::SpellingVerdict::Typo, "拼写有误，差一点(仍算答错): rec[ei]ve"},
+        {"quiet", "quite", lex::SpellingVerdict::OtherWord, "“quite”是另一个单词: qui[et]"},
+        {"colour", "color", lex::SpellingVerdict::Right, ""},
+        {"weather", "whether", lex::SpellingVerdict::OtherWord, "“whether”是另一个单词: w[ea]ther"},
+        {"centre", "CENTER", lex::SpellingVerdict::Right, ""},
+        {"necessary", "nesesery", lex::SpellingVerdict::Typo, "拼写有误，差一点(仍算答错): ne[ces]s[a]ry"},
+        {"friend", "fiend", lex::SpellingVerdict::Typo, "拼写有误，差一点(仍算答错): f[r]iend"},
+        {"people", "pipol", lex::SpellingVerdict::Wrong, "拼写错误: p[eop]l[e]"},
+    };
+    run.e().start(range(0, 10));
+    std::set<QString> seen;
+    while (!run.e().finished()) {
+        const QString word = run.e().currentWord();
+        const auto* row = std::find_if(std::begin(rows), std::end(rows), [&](const auto& r) { return word == QLatin1String(r.word); });
+        const bool graded = row != std::end(rows) && seen.insert(word).second;
+        run.e().dictationTextChanged(graded ? QString::fromUtf8(row->typed) : word);
+        // While an input method composes, Enter is its own: nothing is settled.
+        run.e().setComposing(true);
+        const size_t before = run.writer.answers.size();
+        run.e().CheckDictation();
+        EXPECT_EQ(run.writer.answers.size(), before);
+        run.e().setComposing(false);
+        run.e().CheckDictation();
+        ASSERT_EQ(run.writer.answers.size(), before + 1);
+        const lex::PracticeAnswer& a = run.writer.answers.back();
+        const lex::SpellingVerdict verdict = graded ? row->verdict : lex::SpellingVerdict::Right;
+        EXPECT_EQ(a.spelling, verdict) << word.toStdString();
+        EXPECT_EQ(a.outcome, verdict == lex::SpellingVerdict::Right ? lex::AnswerOutcome::Right : lex::AnswerOutcome::Wrong)
+            << word.toStdString();
+        if (graded)
+            EXPECT_EQ(lex::texts::dictationGradeText(run.e().lastSpellingGrade(), QString::fromUtf8(row->typed)),
+                      QString::fromUtf8(row->line))
+                << word.toStdString();
+    }
+    EXPECT_EQ(seen.size(), std::size(rows));
+}
+
 TEST(PracticeWindowState, PauseStopsEverythingAndResumeRestores)
 {
     Rig run(12, PracticeMode::Listen, 1);

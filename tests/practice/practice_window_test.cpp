@@ -16,6 +16,7 @@
 
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -322,13 +323,26 @@ TEST(PracticeWindow, DictationTypesChecksAndTextsStayPlain)
     const QString word = w.w->engine().currentWord();
     box->setPlainText(word.toUpper() + QStringLiteral("xyz"));   // cut to the word's length
     EXPECT_EQ(box->toPlainText(), word.toUpper());
+    {   // An input method composing: Enter is its own, and no answer is taken.
+        QInputMethodEvent composing(QStringLiteral("ni"), {});
+        QApplication::sendEvent(box, &composing);
+        w.key(Qt::Key_Return);
+        EXPECT_TRUE(w.writer.answers.empty());
+        EXPECT_EQ(w.w->engine().currentWord(), word);
+        QInputMethodEvent committed;   // the composition is over, nothing committed
+        QApplication::sendEvent(box, &committed);
+    }
     w.key(Qt::Key_Return);
+    ASSERT_EQ(w.writer.answers.size(), 1u);
+    EXPECT_EQ(w.writer.answers[0].spelling, SpellingVerdict::Right);
     EXPECT_TRUE(w.ui.messages().isEmpty());   // capitals are right
     EXPECT_TRUE(box->toPlainText().isEmpty());
     box->setPlainText(QStringLiteral("x"));
     w.w->onCommand(kNext, 0);
     ASSERT_EQ(w.ui.shown().size(), 1);
     EXPECT_EQ(w.ui.shown().front().caption, QStringLiteral("Wrong"));
+    // Without English words to hand the grade is wrong, and the differing letters are shown.
+    EXPECT_TRUE(w.ui.shown().front().text.contains(QStringLiteral("\n拼写错误: ["))) << w.ui.shown().front().text.toStdString();
 }
 
 TEST(PracticeWindow, ClozeTypesLikeDictationAndHintsWithTheExplanation)

@@ -48,7 +48,8 @@ protected:
         ASSERT_TRUE(r.recordAnswer(apple, PracticeMode::Learn, AnswerOutcome::Wrong, t0, 2100));
         // pear: easy recognition today (due in 2 days' time and more); a stamp; gone: dictation.
         ASSERT_TRUE(r.recordStamp(pear, lex::StampKind::Space, t0.addSecs(30)));
-        ASSERT_TRUE(r.recordAnswer(gone, PracticeMode::Dictate, AnswerOutcome::Right, t0.addSecs(60), 5000));
+        ASSERT_TRUE(r.recordAnswer(gone, PracticeMode::Dictate, AnswerOutcome::Right, t0.addSecs(60), 5000,
+                                   lex::SpellingVerdict::Right));
         ASSERT_TRUE(r.recordAnswer(pear, PracticeMode::Drill, AnswerOutcome::Right, QDateTime(kToday, QTime(9, 0)), 800));
         r.close();
         before = dir.files();
@@ -95,6 +96,9 @@ TEST_F(LexbookRecord, LogPrintsEveryAnswerAndStampOnceInTimeOrder)
     EXPECT_EQ(lines[0]["skill"].toString(), "recognition");
     EXPECT_EQ(lines[2]["skill"].toString(), "spelling");
     EXPECT_EQ(lines[0]["durationMs"].toInt(), 2100);
+    // A typed answer's grade; the others have none.
+    EXPECT_EQ(lines[2]["spelling"].toString(), "right");
+    EXPECT_FALSE(lines[0].contains("spelling"));
 }
 
 TEST_F(LexbookRecord, DueByTheModelWhereTheRecordKnowsTheEntry)

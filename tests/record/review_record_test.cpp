@@ -331,6 +331,45 @@ TEST_F(Record, AnInterruptFromAnotherThreadStopsTheReadUnderWayAndTheReadsAfterI
 // The answers per day come from the tallies SQLite keeps as answers come and go (here through a
 // merge that drops a duplicate), or are counted in a record made before the tallies; opened for
 // writing, such a record gets them. The same days every way.
+TEST_F(Record, TypedAnswersKeepTheirSpellingGradeAndAnOlderRecordGetsTheTable)
+{
+    using V = lex::SpellingVerdict;
+    const std::optional<V> grades[] = {V::Typo, std::nullopt, V::OtherWord, V::Right, V::Wrong};
+    {
+        ReviewRecord w;
+        ASSERT_TRUE(w.open(file));
+        for (size_t i = 0; i < std::size(grades); ++i)
+            ASSERT_TRUE(w.recordAnswer(kApple, grades[i] ? PracticeMode::Dictate : PracticeMode::Learn,
+                                       grades[i] == V::Right ? AnswerOutcome::Right : AnswerOutcome::Wrong,
+                                       kStart.addSecs(int(i) * 60), 1000, grades[i]));
+        // The same answer again (a copy made twice) keeps the grade it had.
+        ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Dictate, AnswerOutcome::Wrong, kStart, 1000, V::Wrong));
+    }
+    auto spellings = [&] {
+        ReviewRecord r;
+        EXPECT_TRUE(r.open(file, ReviewRecord::Mode::ReadOnly));
+        std::vector<std::optional<V>> out;
+        for (const auto& a : answers(r))
+            out.push_back(a.spelling);
+        return out;
+    };
+    EXPECT_EQ(spellings(), std::vector<std::optional<V>>(std::begin(grades), std::end(grades)));
+    {   // A record of a build before the grades: its answers read without one.
+        sqlite3* db = nullptr;
+        sqlite3_open(file.toUtf8().constData(), &db);
+        ASSERT_EQ(sqlite3_exec(db, "DROP TABLE answer_spelling; DROP TRIGGER answer_spelling_out;", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    EXPECT_EQ(spellings(), std::vector<std::optional<V>>(std::size(grades)));
+    {   // Opened for writing, it gets the table, and the next grade is kept.
+        ReviewRecord w;
+        ASSERT_TRUE(w.open(file));
+        ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Dictate, AnswerOutcome::Wrong, kStart.addDays(1), 1000, V::Typo));
+    }
+    EXPECT_EQ(spellings().back(), V::Typo);
+}
+
 TEST_F(Record, AnswersPerDayAreTheSameFromTheTalliesAndFromARecordMadeBeforeThem)
 {
     {

@@ -67,9 +67,12 @@ public:
 
 class FakePlayer final : public lex::VoicePlayer {
 public:
+    QStringList unplayable;   // files whose play fails as a damaged file's does
     void play(const QString& path, int maxMs, const std::atomic<bool>&) override
     {
         std::lock_guard<std::mutex> lock(m_);
+        if (unplayable.contains(path))
+            throw lex::SpeechError(0x80004005u, QStringLiteral("damaged"));
         played_ << path;
         maxMs_ = maxMs;
     }

@@ -7,6 +7,7 @@
 #include "speech_fakes.h"
 #include "temp_dir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -185,6 +186,43 @@ TEST_F(SpeakWordTest, EngineFailuresShowTheirMessages)
     engine.throwOnSpeak = true;
     r->SpeakWord(QStringLiteral("y"));
     EXPECT_EQ(ui.messages(), (QStringList{QStringLiteral("尝试TTS发音出错"), QStringLiteral("Unspecified error")}));
+}
+
+TEST_F(SpeakWordTest, RecordingsOfTheLearnersFoldersAndABadFileFallsThrough)
+{
+    QDir().mkpath(tmp.path(QStringLiteral("rec/B")));
+    tmp.write(QStringLiteral("Voice/a/apple.mp3"), "damaged");
+    tmp.write(QStringLiteral("rec/apple.ogg"), "ogg");
+    tmp.write(QStringLiteral("rec/B/Banana.OGG"), "ogg");
+    tmp.write(QStringLiteral("rec/cherry.ogg"), QByteArray(int(SpeechOutput::kMaxRecordingBytes) + 1, 'x'));
+    tmp.write(QStringLiteral("rec/date.ogg"), "");
+    ini(QStringLiteral("[INIT]\nVoicePath=%1/Voice/\n[SPEECH2]\nRecordings=%1/rec|{word}.ogg;%1/rec/|{w}/{word}.ogg\n").arg(tmp.path()));
+    auto s = make();
+    ASSERT_EQ(s->recordingSources().size(), 2);
+    EXPECT_EQ(s->recordedFiles(QStringLiteral("apple")),
+              (QStringList{tmp.path(QStringLiteral("Voice/a/apple.mp3")), tmp.path(QStringLiteral("rec/apple.ogg"))}));
+    EXPECT_EQ(s->recordedFiles(QStringLiteral("banana")), QStringList{tmp.path(QStringLiteral("rec/B/Banana.OGG"))});
+    EXPECT_TRUE(s->recordedFiles(QStringLiteral("cherry")).isEmpty()) << "a huge file is no recording";
+    EXPECT_TRUE(s->recordedFiles(QStringLiteral("date")).isEmpty()) << "nor an empty one";
+
+    // The voice folder's apple cannot be played: the learner's recording is heard instead, after
+    // one report of the failure.
+    player.unplayable << tmp.path(QStringLiteral("Voice/a/apple.mp3"));
+    s->SpeakWord(QStringLiteral("apple"));
+    s->joinPlayback();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(player.played(), QStringList{tmp.path(QStringLiteral("rec/apple.ogg"))});
+    EXPECT_EQ(ui.messages(), (QStringList{QStringLiteral("尝试发真人语音出错"), QStringLiteral("damaged")}));
+    EXPECT_TRUE(engine.spoken.isEmpty());
+
+    // No recording plays: the word is synthesised all the same.
+    ui.clear();
+    player.unplayable << tmp.path(QStringLiteral("rec/B/Banana.OGG"));
+    s->SpeakWord(QStringLiteral("banana"));
+    s->joinPlayback();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(engine.spoken, QStringList{QStringLiteral("banana")});
+    EXPECT_EQ(ui.messages().size(), 2);
 }
 
 TEST_F(SpeakWordTest, MissingVoiceFolder)

@@ -61,6 +61,8 @@ void setTestEnvironment()
     // No shared StarDict folder: the dictionaries this machine has installed stay out of every
     // test and of the programs the tests start. A test that wants some sets its own.
     qputenv("LEXORA_STARDICT_PATH", "");
+    // Nor its Hunspell dictionaries: the spelling grade is right or wrong unless a test names some.
+    qputenv("LEXORA_HUNSPELL_PATH", "");
 }
 
 } // namespace lextest

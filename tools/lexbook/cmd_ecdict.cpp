@@ -5,17 +5,21 @@
 
 #include "common/dictionary/dict_builder.h"
 #include "common/dictionary/ecdict_convert.h"
+#include "common/dictionary/us_phonetics.h"
+#include "lexora/practice/spelling_grade.h"
 #include "common/platform/env.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 #include <cstdio>
+#include <cstring>
 
 namespace lexbook {
 namespace {
 
-const char kUsage[] = "usage: lexbook dict-ecdict CSV OUTFOLDER [--companion] [--block N]";
+const char kUsage[] = "usage: lexbook dict-ecdict CSV OUTFOLDER [--companion] [--block N] [--cmu CMUDICT]";
 
 // "ɒ 11967, ˊ 1250, ..." for the most frequent characters of a tally.
 QString topChars(const std::map<char32_t, qsizetype>& tally, int limit = 12)
@@ -36,6 +40,41 @@ QString topChars(const std::map<char32_t, qsizetype>& tally, int limit = 12)
     return parts.join(QStringLiteral(", "));
 }
 
+// The CMU dictionary as the judge of which spellings it knows.
+class CmuWords final : public lex::WordChecker {
+public:
+    explicit CmuWords(const QMap<QString, QStringList>& us) : us_(us) {}
+    bool isWord(QStringView w) const override { return us_.contains(w.toString().toLower()); }
+
+private:
+    const QMap<QString, QStringList>& us_;
+};
+
+// The American IPA of a headword: its own entry, else that of its American spelling (flavour,
+// centimetre, analyse), else a compound's parts (father-in-law, take off) when each has one.
+QString usIpaOf(const QMap<QString, QStringList>& us, const QString& word)
+{
+    const QString w = word.toLower();
+    if (const auto it = us.constFind(w); it != us.constEnd())
+        return it->join(QStringLiteral("; "));
+    const CmuWords known(us);
+    for (const QString& v : lex::spellingVariants(w, &known))
+        if (const auto it = us.constFind(v); it != us.constEnd())
+            return it->join(QStringLiteral("; "));
+    if (!w.contains(u'-') && !w.contains(u' '))
+        return {};
+    QString out;
+    for (const QString& part : w.split(QRegularExpression(QStringLiteral("[- ]")), Qt::SkipEmptyParts)) {
+        const auto it = us.constFind(part);
+        if (it == us.constEnd())
+            return {};
+        if (!out.isEmpty())
+            out += u' ';
+        out += it->first();
+    }
+    return out;
+}
+
 } // namespace
 
 int cmdDictEcdict(const QStringList& argsIn)
@@ -46,7 +85,9 @@ int cmdDictEcdict(const QStringList& argsIn)
     options.variant = companion ? lex::DictVariant::Companion : lex::DictVariant::Main;
     options.blockSize = lex::ecdict::kBlockSize;
     QString error;
-    if (!takeIntOption(args, QStringLiteral("--block"), 1, &options.blockSize, &error))
+    std::optional<QString> cmu;
+    if (!takeIntOption(args, QStringLiteral("--block"), 1, &options.blockSize, &error)
+        || !takeValue(args, QStringLiteral("--cmu"), &cmu, &error))
         return fail(error);
     if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) || args[1].startsWith(QLatin1String("--")))
         return fail(QString::fromLatin1(kUsage));
@@ -83,6 +124,39 @@ int cmdDictEcdict(const QStringList& argsIn)
         options.blocks.push_back({{'L', 'X', 'W', 'I', 0}, lex::encodeWordInfoBlock(std::move(info))});
     }
 
+    // Both accents' IPA of every headword: the British from its phonetic made standard, the
+    // American from the CMU dictionary.
+    QMap<QString, lex::AccentIpa> accents;
+    qsizetype mended[lex::ecdict::kUkMendCount] = {}, ukCount = 0, usCount = 0;
+    if (cmu) {
+        progress->step(QStringLiteral("reading %1").arg(*cmu));
+        QByteArray cmuText;
+        if (lex::Status cs = env->readFile(*cmu, &cmuText); !cs)
+            return fail(cs.message());
+        const QMap<QString, QStringList> us = lex::readCmuDictionary(cmuText);
+        for (const lex::ecdict::Record& r : read.records) {
+            const lex::ecdict::UkIpa uk = lex::ecdict::standardUkIpa(r.phonetic);
+            for (int k = 0; k < lex::ecdict::kUkMendCount; ++k)
+                mended[k] += (uk.mends >> k) & 1u;
+            lex::AccentIpa& a = accents[r.word.toLower()];
+            if (a.uk.isEmpty() && !uk.variants.isEmpty())
+                a.uk = uk.variants.join(QStringLiteral("; "));
+            if (a.us.isEmpty())
+                a.us = usIpaOf(us, r.word);
+        }
+        for (auto it = accents.begin(); it != accents.end();) {
+            if (it->uk.isEmpty() && it->us.isEmpty()) {
+                it = accents.erase(it);
+                continue;
+            }
+            ukCount += !it->uk.isEmpty(), usCount += !it->us.isEmpty();
+            ++it;
+        }
+        lex::DictBuildOptions::Block block;
+        std::memcpy(block.tag, lex::kUsPhoneticTag, 5);
+        block.bytes = lex::buildPhoneticBlock(accents);
+        options.blocks.push_back(std::move(block));
+    }
     progress->step(QStringLiteral("converting %1 records").arg(read.records.size()));
     lex::ecdict::ConvertStats cs;
     const std::vector<lex::DictSourceEntry> entries = lex::ecdict::convert(read.records, options.variant, &cs);
@@ -111,6 +185,12 @@ int cmdDictEcdict(const QStringList& argsIn)
     out(QStringLiteral("  written in: IPA %1, old font codes %2, look-alike letters %3, ASCII stress marks %4, "
                        "\"(?@)\" markers %5\n")
             .arg(cs.kinds[0]).arg(cs.kinds[1]).arg(cs.kinds[2]).arg(cs.kinds[3]).arg(cs.kinds[4]));
+    if (cmu)
+        out(QStringLiteral("both accents: %1 headwords, British IPA for %2, American for %3; the British form was "
+                           "mended for ':' %4, ASCII stress marks %5, look-alike letters %6, old font codes %7, "
+                           "ASCII g %8, variants run together %9, an American variant first %10, older diphthong letters %11\n")
+                .arg(accents.size()).arg(ukCount).arg(usCount).arg(mended[0]).arg(mended[1]).arg(mended[2])
+                .arg(mended[3]).arg(mended[4]).arg(mended[5]).arg(mended[6]).arg(mended[7]));
     if (!cs.approximatedChars.empty())
         out(QStringLiteral("  nearest symbol (entries): %1\n").arg(topChars(cs.approximatedChars)));
     if (!cs.droppedChars.empty())

@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "lexora/book/book.h"
+#include "lexora/practice/spelling_grade.h"
 #include "lexora/record/book_record.h"
 #include "lexora/record/fsrs.h"
 #include "lexora/record/review_record.h"
@@ -93,7 +94,8 @@ QString isoDay(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd"))
 const char kLogHelp[] =
     "Prints BOOK's learning record (BOOK.review.db) as one JSON object a line, in time order: each\n"
     "answer of a practice run (kind \"answer\": the entry's word and added time, mode, skill, outcome\n"
-    "right, wrong or dontknow, the local time and how many milliseconds the answer took) and each\n"
+    "right, wrong or dontknow, the local time, how many milliseconds the answer took and, for a\n"
+    "typed answer, its spelling: right, typo, other-word or wrong) and each\n"
     "review stamp (kind \"stamp\": space or phonetic). Entries deleted from the Book keep their\n"
     "record. Prints nothing for a Book without a record. Never writes anything.\n";
 
@@ -143,7 +145,10 @@ int cmdLog(const QStringList& args)
                     + QStringLiteral(",\"added\":") + jsonTime(a.key.added) + QStringLiteral(",\"mode\":\"")
                     + lex::practiceModeName(a.mode) + QStringLiteral("\",\"skill\":\"") + lex::skillName(a.skill)
                     + QStringLiteral("\",\"outcome\":\"") + lex::outcomeName(a.outcome) + QStringLiteral("\",\"at\":")
-                    + jsonLocalTime(a.at) + QStringLiteral(",\"durationMs\":%1}\n").arg(a.durationMs);
+                    + jsonLocalTime(a.at) + QStringLiteral(",\"durationMs\":%1").arg(a.durationMs)
+                    + (a.spelling ? QStringLiteral(",\"spelling\":\"") + lex::spellingVerdictName(*a.spelling) + u'"'
+                                  : QString())
+                    + QStringLiteral("}\n");
             flush();
             return true;
         });

@@ -39,9 +39,13 @@ int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention
 int cmdNewBook(const QStringList& args);   // new-book BOOK --list EXPR [--order O] [--strangeness R,S,L] [--dict DICTFOLDER]
 int cmdLists(const QStringList& args);     // lists DICTFOLDER
 int cmdSync(const QStringList& args);      // sync BOOK --folder DIR [--device NAME]
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kListsHelp[], kNewBookHelp[], kSyncHelp[];
 int cmdSenses(const QStringList& args);    // senses WORD [--wordnet FOLDER] [--dict DICTFOLDER]
 int cmdWordsFrom(const QStringList& args); // words-from FILE [--book BOOK] [--known-rank N] ...
+int cmdGrade(const QStringList& args);     // grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]
+int cmdIpa(const QStringList& args);       // ipa WORD [--accent uk|us] [--dict FOLDER]
+int cmdSpeak(const QStringList& args);     // speak WORD [--accent uk|us] [--engine espeak] [--voice NAME] --out FILE
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kGradeHelp[], kIpaHelp[], kSpeakHelp[],
+    kListsHelp[], kNewBookHelp[], kSyncHelp[];
 
 // One command of the table in main.cpp.
 struct Command {

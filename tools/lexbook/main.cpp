@@ -103,10 +103,13 @@ const Command kCommands[] = {
      "entries from the main form of the list; --block N sets the number of keys per index block.\n"
      "--info keeps the word lists and ranks of a CSV with ECDICT's columns (word, tag, collins, oxford,\n"
      "bnc, frq) in Dict.idx, for new-book and the vocabulary test.\n"},
-    {"dict-ecdict", lexbook::cmdDictEcdict, "dict-ecdict CSV OUTFOLDER [--companion] [--block N]",
+    {"dict-ecdict", lexbook::cmdDictEcdict, "dict-ecdict CSV OUTFOLDER [--companion] [--block N] [--cmu CMUDICT]",
      "Converts the ECDICT word list (its CSV file) into either dictionary and reports what went in, what\n"
      "was left out and why. Shows its progress on stderr when that is a terminal. The main dictionary\n"
-     "keeps each headword's exam lists, Oxford 3000 mark, Collins stars and BNC and frequency ranks.\n"},
+     "keeps each headword's exam lists, Oxford 3000 mark, Collins stars and BNC and frequency ranks.\n"
+     "--cmu adds both accents' IPA of every headword: the British from ECDICT's phonetic made standard,\n"
+     "the American from the CMU Pronouncing Dictionary (either the Festival edition, festlex-cmu's\n"
+     "cmudict-0.4.out, or the plain one), and reports how often ECDICT's form was mended and from what.\n"},
     {"lists", lexbook::cmdLists, "lists DICTFOLDER", lexbook::kListsHelp},
     {"new-book", lexbook::cmdNewBook,
      "new-book BOOK --list EXPR [--order frq|bnc|collins|alpha] [--strangeness R,S,L] [--dict DICTFOLDER]",
@@ -150,6 +153,9 @@ const Command kCommands[] = {
      "WordNet's morphology), counted with its forms, with the sentence it first stands in. Left out:\n"
      "words BOOK holds, words ranked within the N most frequent (where the dictionary has ranks), and\n"
      "proper names unless --names. --stats tells on stderr how many word tokens were resolved.\n"},
+    {"grade", lexbook::cmdGrade, "grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]", lexbook::kGradeHelp},
+    {"ipa", lexbook::cmdIpa, "ipa WORD [--accent uk|us] [--dict FOLDER]", lexbook::kIpaHelp},
+    {"speak", lexbook::cmdSpeak, "speak WORD [--accent uk|us] [--engine espeak] [--voice NAME] --out FILE.wav", lexbook::kSpeakHelp},
 };
 
 const Command* findCommand(const QString& name)
