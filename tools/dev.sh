@@ -25,6 +25,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev
   libhunspell-dev hunspell-en-us hunspell-en-gb hyphen-en-us festlex-cmu
+  wordnet-base   # the English senses, examples and 填空's sentences
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
   libxcb1-dev
   libsqlite3-dev
@@ -34,8 +35,9 @@ packages=(
 )
 # What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
 # Benchmark, clang's fuzzing runtime, a display of their own with a window manager (and Weston with
-# Qt's Wayland platform for the Wayland look-up), a PulseAudio server for the null-sink test, and
-# the desktop-file and AppStream validators.
+# Qt's Wayland platform for the Wayland look-up), a PulseAudio server for the null-sink test, the
+# desktop-file and AppStream validators, and the references the WordNet reader and the journal
+# between machines are checked against (WordNet's `wn`, Syncthing on 127.0.0.1).
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
@@ -44,6 +46,7 @@ test_packages=(
   pulseaudio
   desktop-file-utils appstream dpkg-dev file
   sdcv stardict-tools dictzip
+  wordnet syncthing
   libkeduvocdocument-dev qtbase5-dev
 )
 # Node.js and npm for the memory model's reference check (the ts-fsrs package); a Node.js that
