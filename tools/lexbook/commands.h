@@ -12,6 +12,7 @@ namespace lex {
 class Book;
 class FileLock;
 class Profile;
+class ReviewRecord;
 class WordEntry;
 struct EntryTime;
 struct LoadReport;
@@ -34,7 +35,14 @@ int cmdSalvage(const QStringList& args);   // salvage BOOK OUT
 int cmdFsrs(const QStringList& args);      // fsrs [--retention R] REVIEW...
 int cmdLog(const QStringList& args);       // log BOOK
 int cmdStats(const QStringList& args);     // stats BOOK [--date D] [--retention R]
-extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[];
+int cmdPlan(const QStringList& args);      // plan BOOK [--date D] [--retention R] [--new N] [--reviews C]
+int cmdStreak(const QStringList& args);    // streak BOOK [--date D] [--retention R]
+extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kPlanHelp[], kStreakHelp[];
+
+// Shared by the verbs that read a learning record (cmd_review.cpp): false with *code set.
+bool openRecord(const QString& bookPath, const QString& bookName, lex::ReviewRecord* record, int* code);
+bool parseRetention(const std::optional<QString>& given, double* retention, int* code);
+bool takeDate(const std::optional<QString>& given, QDate* day, int* code); // today without one
 
 // One command of the table in main.cpp.
 struct Command {

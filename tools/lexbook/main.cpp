@@ -128,6 +128,8 @@ const Command kCommands[] = {
     {"fsrs", lexbook::cmdFsrs, "fsrs [--retention R] YYYY-MM-DDTHH:MM=G...", lexbook::kFsrsHelp},
     {"log", lexbook::cmdLog, "log BOOK", lexbook::kLogHelp},
     {"stats", lexbook::cmdStats, "stats BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStatsHelp},
+    {"plan", lexbook::cmdPlan, "plan BOOK [--date YYYY-MM-DD] [--retention R] [--new N] [--reviews C]", lexbook::kPlanHelp},
+    {"streak", lexbook::cmdStreak, "streak BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStreakHelp},
 };
 
 const Command* findCommand(const QString& name)
