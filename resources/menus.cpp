@@ -56,6 +56,7 @@ ui::MenuResource mainMenu()
             separator(),
             item(cmd::kDictate, QStringLiteral("听写    ")),
             separator(),
+            item(cmd::kTodayPlan, QStringLiteral("今日计划")),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
             item(cmd::kStatistics, QStringLiteral("学习统计")),
         }),

@@ -25,6 +25,7 @@ inline constexpr int IDD_DELETECHECK = 202;
 inline constexpr int IDD_SELFILTER = 203;
 inline constexpr int IDD_CATEGORY = 206;
 inline constexpr int IDD_TODAY_REVIEW = 210;     // added here: 今日复习
+inline constexpr int IDD_TODAY_PLAN = 220;       // added here: 今日计划
 
 // Controls of the import/export dialog (129).
 namespace import_dlg {
@@ -54,6 +55,13 @@ inline constexpr int kRecognitionCount = 1011, kSpellingCount = 1012, kListening
 inline constexpr int kRecognitionStart = 1021, kSpellingStart = 1022, kListeningStart = 1023;
 inline constexpr int kNote = 1030;
 } // namespace review_dlg
+
+// Controls of 今日计划 (220).
+namespace plan_dlg {
+inline constexpr int kNewCount = 1201, kReviewCount = 1202, kForecast = 1203, kStreak = 1204;
+inline constexpr int kNewPerDay = 1205, kReviewCap = 1206, kMode = 1207, kStart = 1208, kSavePlan = 1209;
+inline constexpr int kNote = 1210;
+} // namespace plan_dlg
 
 // Controls of 学习统计, a window of our own (its layout is made in code around the charts).
 namespace stats_dlg {

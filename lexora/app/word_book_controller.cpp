@@ -20,6 +20,9 @@
 #include "lexora/texts/lexora_texts.h"
 
 #include <QGuiApplication>
+#include <QHash>
+
+#include <algorithm>
 
 namespace lex {
 
@@ -34,7 +37,9 @@ Random* randomOf(const AppServices& s) { return orDefault(s.random); }
 WordBookController::WordBookController(const AppServices& services, WordBookView* view, WordBookDialogs* dialogs,
                                        QWidget* owner)
     : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
-      record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); })
+      record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); }),
+      planner_(services.env, services.clock, services.random,
+               [this](const QString& text) { services_.ui->messageBox(owner_, text); })
 {
     // The learning record hears every change of the open Book from the session itself.
     record_.follow(session_);
@@ -95,6 +100,11 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
             services_.ui->messageBox(owner_, notice);
         if (session_.readOnly())
             services_.ui->messageBox(owner_, texts::readOnlyNotice(session_.book().name));
+        // A Book with a plan opens on it, once the window is up.
+        planner_.bookOpened(session_.book());
+        updateProgress();
+        if (planner_.planSet())
+            QMetaObject::invokeMethod(this, &WordBookController::openTodayPlan, Qt::QueuedConnection);
     });
     session_.setLockFolder(services_.runtimeDir);
     session_.open(bookPath, bookName, loadHooks());
@@ -214,6 +224,9 @@ bool WordBookController::onCommand(int id, qintptr param)
         return true;
     case cmd::kTodayReview:
         openTodayReview();
+        return true;
+    case cmd::kTodayPlan:
+        openTodayPlan();
         return true;
     case cmd::kStatistics:
         dialogs_->statistics();
@@ -364,8 +377,10 @@ void WordBookController::runPracticeCommand(int id)
     }
     const bool ran = dialogs_->practice(mode);
     record_.checkpoint();
-    if (ran)
+    if (ran) {
+        updateProgress();
         startStatusAnimation();
+    }
 }
 
 QString WordBookController::recallText(const WordEntry& e)
@@ -386,14 +401,62 @@ void WordBookController::openTodayReview()
     if (!choice)
         return;
     view_->selectRows(plan.rows(choice->degree));
+    startPractice(choice->mode);
+}
+
+void WordBookController::startPractice(PracticeMode mode)
+{
     int command = cmd::kLearn;
-    switch (choice->mode) {
+    switch (mode) {
     case PracticeMode::Listen: command = cmd::kListen; break;
     case PracticeMode::Dictate: command = cmd::kDictate; break;
     case PracticeMode::Drill: command = cmd::kDrill; break;
     case PracticeMode::Learn: command = cmd::kLearn; break;
     }
     runPracticeCommand(command);
+}
+
+void WordBookController::openTodayPlan()
+{
+    const Book& book = session_.book();
+    for (;;) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const std::optional<StudyState> state = planner_.compute(book, readDesiredRetention(profile()));
+        QGuiApplication::restoreOverrideCursor();
+        if (!state)
+            return;
+        const WordBookDialogs::PlanChoice choice = dialogs_->todayPlan(*state, planner_.planSet());
+        if (choice.saved) {
+            // The new numbers are kept, and the plan shown again with what they give.
+            if (!planner_.setPlan(book, *choice.saved))
+                return;
+            updateProgress();
+            continue;
+        }
+        if (!choice.start)
+            return;
+        // Today's words are rows of the full array; the list selects rows of its view.
+        QHash<const WordEntry*, int> rowOf;
+        for (size_t r = 0; r < book.view().size(); ++r)
+            rowOf.insert(book.view()[r], int(r));
+        std::vector<int> rows;
+        for (int i : state->history.plan.rowsToDo())
+            if (const int r = rowOf.value(book.full()[size_t(i)], -1); r >= 0)
+                rows.push_back(r);
+        std::sort(rows.begin(), rows.end());
+        view_->selectRows(rows);
+        startPractice(*choice.start);
+        return;
+    }
+}
+
+void WordBookController::updateProgress()
+{
+    QString text;
+    if (planner_.planSet())
+        if (const std::optional<StudyState> s = planner_.compute(session_.book(), readDesiredRetention(profile()), false))
+            text = texts::todayProgress(s->history.plan.today);
+    view_->setPaneText(3, text);
 }
 
 LinkAddOutcome WordBookController::addFromCompanion(const QString& word)

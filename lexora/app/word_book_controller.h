@@ -11,6 +11,7 @@
 #include "common/dictionary/word_forms.h"
 #include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
+#include "lexora/app/study_planner.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_session.h"
 #include "lexora/book/skills.h"
@@ -91,6 +92,16 @@ public:
     virtual void settings() = 0;
     // 学习统计 over the open Book and its learning record.
     virtual void statistics() {}
+    struct PlanChoice {
+        std::optional<PlanSettings> saved;  // 保存计划 with these numbers
+        std::optional<PracticeMode> start;  // today's words, in this practice
+    };
+    // 今日计划 with today's figures; `planSet` false when the Book has no plan yet.
+    virtual PlanChoice todayPlan(const StudyState& state, bool planSet)
+    {
+        (void)state, (void)planSet;
+        return {};
+    }
 };
 
 class WordBookController : public QObject {
@@ -134,6 +145,11 @@ public:
     // The list's tip: `e`'s predicted recall per skill today (empty without a record).
     QString recallText(const WordEntry& e);
     BookRecord& record() { return record_; }
+    StudyPlanner& planner() { return planner_; }
+    // 今日计划 (14023): the plan's window, and today's words in the practice chosen there.
+    void openTodayPlan();
+    // Pane 3: today's progress when the open Book has a plan.
+    void updateProgress();
 
     const Book& book() const { return session_.book(); }
     BookSession& session() { return session_; }
@@ -162,6 +178,7 @@ private:
     void groups(bool moveMode);
     void runPracticeCommand(int id);
     void openTodayReview();
+    void startPractice(PracticeMode mode);
 
     AppServices services_;
     WordBookView* view_;
@@ -181,6 +198,7 @@ private:
     StatusAnimation* animation_ = nullptr;
     QString statusText_;
     BookRecord record_;
+    StudyPlanner planner_;
 };
 
 } // namespace lex

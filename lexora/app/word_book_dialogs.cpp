@@ -13,6 +13,7 @@
 #include "lexora/link/companion_link.h"
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/practice_trace.h"
+#include "lexora/practice/today_plan_dialog.h"
 #include "lexora/practice/today_review_dialog.h"
 #include "lexora/record/review_record.h"
 #include "lexora/settings/my_prop_page.h"
@@ -151,6 +152,18 @@ WordBookPageDialogs::todayReview(const std::array<int, kSkillCount>& counts)
         return std::nullopt;
     const Skill degree = *dialog.chosen();
     return ReviewChoice{degree, TodayReviewDialog::practiceFor(degree)};
+}
+
+WordBookDialogs::PlanChoice WordBookPageDialogs::todayPlan(const StudyState& state, bool planSet)
+{
+    TodayPlanDialog dialog(state, planSet, &page_);
+    PlanChoice c;
+    if (ui().runModal(&dialog) != QDialog::Accepted)
+        return c;
+    c.saved = dialog.savedPlan();
+    if (!c.saved)
+        c.start = dialog.chosen();
+    return c;
 }
 
 void WordBookPageDialogs::settings()

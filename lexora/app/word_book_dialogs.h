@@ -26,6 +26,7 @@ public:
     void importExport(bool importMode) override;
     bool practice(PracticeMode mode) override;
     std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>& counts) override;
+    PlanChoice todayPlan(const StudyState& state, bool planSet) override;
     void settings() override;
     void statistics() override;
 

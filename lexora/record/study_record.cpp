@@ -31,7 +31,7 @@ Status readStudyAnswers(const ReviewRecord& record, const Book& book, std::vecto
 }
 
 Status computeStudy(const ReviewRecord& record, const Book& book, const PlanSettings& plan, double retention,
-                    QDate today, Random* random, StudyState* out)
+                    QDate today, Random* random, StudyState* out, bool forecast)
 {
     std::vector<StudyAnswer> answers;
     if (record.isOpen()) {
@@ -42,7 +42,7 @@ Status computeStudy(const ReviewRecord& record, const Book& book, const PlanSett
     out->plan = plan;
     out->history = replayStudy(int(book.full().size()), answers, plan, retention, today);
     out->streaks = checkInStreaks(out->history.days);
-    out->forecast = forecastFinish(out->history, plan, retention, *orDefault(random));
+    out->forecast = forecast ? forecastFinish(out->history, plan, retention, *orDefault(random)) : Forecast{};
     return Status::ok();
 }
 

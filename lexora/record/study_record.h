@@ -25,8 +25,8 @@ struct StudyState {
     Forecast forecast;
 };
 // `record` may be closed (a Book without a record); `random` (null: the process's) draws the
-// forecast's simulated recalls.
+// forecast's simulated recalls; without `forecast` the forecast stays empty.
 Status computeStudy(const ReviewRecord& record, const Book& book, const PlanSettings& plan, double retention,
-                    QDate today, Random* random, StudyState* out);
+                    QDate today, Random* random, StudyState* out, bool forecast = true);
 
 } // namespace lex
