@@ -450,6 +450,30 @@ void WordBookController::openTodayPlan()
     }
 }
 
+StartPageFigures WordBookController::startPageFigures()
+{
+    StartPageFigures f;
+    const Book& book = session_.book();
+    f.bookName = book.name;
+    f.words = int(book.full().size());
+    f.planSet = planner_.planSet();
+    const std::optional<StudyState> s = planner_.compute(book, readDesiredRetention(profile()), f.planSet);
+    if (!s)
+        return f;
+    const StudyDay& t = s->history.plan.today;
+    f.practised = s->history.plan.practised + t.doneNew;
+    f.learned = s->forecast.learned;
+    f.plannedNew = t.plannedNew, f.doneNew = t.doneNew;
+    f.plannedReviews = t.plannedReviews, f.doneReviews = t.doneReviews;
+    if (f.planSet) {
+        f.forecast = texts::forecastText(s->forecast, QDate::fromJulianDay(t.day));
+        f.streak = s->streaks.current;
+        f.longest = s->streaks.longest;
+        f.checkedInToday = s->streaks.days.back().state == CheckIn::Done;
+    }
+    return f;
+}
+
 void WordBookController::updateProgress()
 {
     QString text;

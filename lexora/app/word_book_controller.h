@@ -17,6 +17,7 @@
 #include "lexora/book/skills.h"
 #include "lexora/record/review_plan.h"
 #include "lexora/record/book_record.h"
+#include "lexora/web/start_page.h"
 
 #include <QObject>
 #include <QString>
@@ -150,6 +151,8 @@ public:
     void openTodayPlan();
     // Pane 3: today's progress when the open Book has a plan.
     void updateProgress();
+    // What the web page's start page shows of the open Book and its plan.
+    StartPageFigures startPageFigures();
 
     const Book& book() const { return session_.book(); }
     BookSession& session() { return session_; }
