@@ -203,6 +203,8 @@ void WordBookPageDialogs::statistics()
     source.retention = readDesiredRetention(c_->profile());
     source.today = reviewDay(*orDefault(services.clock));
     source.env = services.env;
+    if (c_->planner().planSet())
+        source.plan = c_->planner().plan();
     // The model today's review has read already is not read again.
     if (const ReviewModel* m = c_->record().modelIfRead(book); m && m->scheduler().retention() == source.retention)
         source.model = m;

@@ -11,14 +11,20 @@ namespace lex {
 
 Status readStudyAnswers(const ReviewRecord& record, const Book& book, std::vector<StudyAnswer>* out)
 {
+    return readStudyAnswers(record, book.full(), out);
+}
+
+Status readStudyAnswers(const ReviewRecord& record, const std::vector<WordEntry*>& entries,
+                        std::vector<StudyAnswer>* out)
+{
     out->clear();
     auto keyOf = [](QStringView word, const EntryTime& added) {
         return word.toString() + QChar(0) + QString::number(packedTime(added));
     };
     QHash<QString, int> place;
-    place.reserve(qsizetype(book.full().size()));
-    for (size_t i = 0; i < book.full().size(); ++i) {
-        const WordEntry* e = book.full()[i];
+    place.reserve(qsizetype(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const WordEntry* e = entries[i];
         const QString k = keyOf(e->word(), e->stored.added);
         if (!place.contains(k)) // twins share one record: it goes to the first
             place.insert(k, int(i));

@@ -10,12 +10,16 @@
 namespace lex {
 
 class Book;
+class WordEntry;
 class Random;
 class ReviewRecord;
 
 // Every answer of `record`, in time order, its entry by its place in `book`'s full array (-1:
 // an entry no longer in the Book).
 Status readStudyAnswers(const ReviewRecord& record, const Book& book, std::vector<StudyAnswer>* out);
+// The same over `entries` (the Book's in any order): places in that list.
+Status readStudyAnswers(const ReviewRecord& record, const std::vector<WordEntry*>& entries,
+                        std::vector<StudyAnswer>* out);
 
 // All the plan says of a Book on `today`: its days, today's plan, the streaks and the forecast.
 struct StudyState {
