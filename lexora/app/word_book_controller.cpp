@@ -476,11 +476,15 @@ StartPageFigures WordBookController::startPageFigures()
 
 void WordBookController::updateProgress()
 {
+    // A Book without a plan leaves the pane as it was, empty and hidden.
+    if (!planner_.planSet() && !progressShown_)
+        return;
     QString text;
     if (planner_.planSet())
         if (const std::optional<StudyState> s = planner_.compute(session_.book(), readDesiredRetention(profile()), false))
             text = texts::todayProgress(s->history.plan.today);
     view_->setPaneText(3, text);
+    progressShown_ = !text.isEmpty();
 }
 
 LinkAddOutcome WordBookController::addFromCompanion(const QString& word)

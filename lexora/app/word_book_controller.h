@@ -202,6 +202,7 @@ private:
     QString statusText_;
     BookRecord record_;
     StudyPlanner planner_;
+    bool progressShown_ = false; // pane 3 shows today's progress
 };
 
 } // namespace lex
