@@ -268,7 +268,15 @@ std::optional<int> simulateFinish(const std::vector<StudyHistory::Memory>& memor
     using Due = std::pair<int, int>; // due day, word
     std::priority_queue<Due, std::vector<Due>, std::greater<Due>> queue;
     int unlearned = 0, fresh = 0;
-    auto isLearned = [&](const MemoryState& s) { return scheduler.interval(s.stability) >= Forecast::kLearnedDays; };
+    // Learned: the next review at least kLearnedDays away, i.e. a stability of at least the
+    // least one whose interval is that long (the interval grows with the stability).
+    double lo = 0, hi = 36500;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (lo + hi) / 2;
+        (scheduler.interval(mid) >= Forecast::kLearnedDays ? hi : lo) = mid;
+    }
+    const double learnedStability = hi;
+    auto isLearned = [learnedStability](const MemoryState& s) { return s.stability >= learnedStability; };
     for (const StudyHistory::Memory& m : memory) {
         const bool practised = !m.state.isNew();
         const bool learned = practised && isLearned(m.state);
@@ -325,6 +333,9 @@ Forecast forecastFinish(const StudyHistory& history, const PlanSettings& plan, d
     for (const StudyHistory::Memory& m : history.memory)
         f.learned += !m.state.isNew() && scheduler.interval(m.state.stability) >= Forecast::kLearnedDays;
     const int today = history.days.empty() ? 0 : history.days.back().day;
+    // A large Book's finish day varies little from run to run: fewer runs keep its plan quick.
+    const int unlearned = int(history.memory.size()) - f.learned;
+    runs = std::clamp(runs * 2000 / std::max(unlearned, 1), 3, std::max(runs, 1));
     std::vector<int> finish;
     for (int r = 0; r < std::max(runs, 1); ++r) {
         const std::optional<int> d = simulateFinish(history.memory, plan, scheduler, today, history.plan.today.doneNew,
