@@ -28,6 +28,7 @@ inline constexpr int IDD_TODAY_REVIEW = 210;     // added here: 今日复习
 inline constexpr int IDD_LIST_BOOK = 220;        // added here: 从词表新建组
 inline constexpr int IDD_VOCABULARY_TEST = 221;  // added here: 词汇量测试
 inline constexpr int IDD_PROPSUB4 = 250;         // added here: settings page "同步"
+inline constexpr int IDD_TODAY_PLAN = 222;       // added here: 今日计划
 
 // Controls of the import/export dialog (129).
 namespace import_dlg {
@@ -71,6 +72,12 @@ inline constexpr int kWord = 1221, kQuestion = 1222, kYes = 1223, kNo = 1224;
 inline constexpr int kChoice0 = 1225, kChoice1 = 1226, kChoice2 = 1227, kChoice3 = 1228;
 inline constexpr int kProgress = 1229, kResult = 1230, kKnownBook = 1231, kNextBook = 1232, kExam = 1233;
 } // namespace vocabulary_dlg
+// Controls of 今日计划 (222).
+namespace plan_dlg {
+inline constexpr int kNewCount = 1201, kReviewCount = 1202, kForecast = 1203, kStreak = 1204;
+inline constexpr int kNewPerDay = 1205, kReviewCap = 1206, kMode = 1207, kStart = 1208, kSavePlan = 1209;
+inline constexpr int kNote = 1210;
+} // namespace plan_dlg
 
 // Controls of 学习统计, a window of our own (its layout is made in code around the charts).
 namespace stats_dlg {

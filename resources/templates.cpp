@@ -381,6 +381,29 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(vocabulary_dlg::kNextBook, Kind::PushButton, QStringLiteral("往上500词建组"), Disabled, 124, 150, 60, 14),
         C(IDCANCEL, Kind::PushButton, QStringLiteral("关闭"), None, 188, 150, 45, 14),
     }));
+    // 今日计划: today's counts, the forecast and the streak, the plan's two numbers, and one button
+    // that selects today's words and starts the practice chosen beside it.
+    t.insert(IDD_TODAY_PLAN, T(IDD_TODAY_PLAN, QStringLiteral("今日计划"), 230, 150, {
+        label(QStringLiteral("新词："), 7, 8, 40),
+        C(plan_dlg::kNewCount, Kind::Static, U, None, 50, 8, 120, 8),
+        label(QStringLiteral("复习："), 7, 22, 40),
+        C(plan_dlg::kReviewCount, Kind::Static, U, None, 50, 22, 170, 8),
+        C(plan_dlg::kForecast, Kind::Static, U, None, 7, 36, 216, 8),
+        C(plan_dlg::kStreak, Kind::Static, U, None, 7, 50, 216, 8),
+        C(IDC_STATIC, Kind::EtchedHorz, U, None, 7, 63, 216, 1),
+        label(QStringLiteral("每天新词："), 7, 71, 44),
+        C(plan_dlg::kNewPerDay, Kind::Edit, U, Group | AutoHScroll, 52, 69, 36, 14),
+        label(QStringLiteral("每天复习上限："), 96, 71, 60),
+        C(plan_dlg::kReviewCap, Kind::Edit, U, Group | AutoHScroll, 156, 69, 36, 14),
+        C(plan_dlg::kSavePlan, Kind::PushButton, QStringLiteral("保存计划"), Group, 7, 88, 60, 14),
+        label(QStringLiteral("练习方式："), 7, 110, 44),
+        C(plan_dlg::kMode, Kind::DropDownList, U, Group, 52, 108, 60, 80,
+          {QStringLiteral("初记"), QStringLiteral("强记"), QStringLiteral("听辩"), QStringLiteral("听写")}),
+        C(plan_dlg::kStart, Kind::DefPushButton, QStringLiteral("开始今日学习(&S)"), Group, 118, 107, 70, 14),
+        C(IDCANCEL, Kind::PushButton, QStringLiteral("关闭"), None, 192, 107, 31, 14),
+        C(plan_dlg::kNote, Kind::Static,
+          QStringLiteral("按钮选中今天的新词和到期的复习并开始练习（10至100个）。"), None, 7, 128, 216, 18),
+    }));
 
     t.insert(IDD_CATEGORY, T(IDD_CATEGORY, QStringLiteral("新建&切换组"), 260, 140, {
         label(QStringLiteral("新建组:"), 7, 9, 30),
@@ -421,7 +444,7 @@ std::vector<int> dialogTemplateIds()
     return {IDD_ABOUTBOX, IDD_LEXORA_DIALOG, IDD_PROPSUB0, IDD_PROPSUB1, IDD_IMPORT, IDD_ADDMODIFY,
             IDD_PRACTICE, IDD_FIND, IDD_PRACTICE_SETUP, IDD_NAMECLASS, IDD_PROPPAGE, IDD_PROPSUB2, IDD_PROPSUB3,
             IDD_PROPSUB4, IDD_MAIN, IDD_BROWSER, IDD_DELETECHECK, IDD_SELFILTER, IDD_CATEGORY, IDD_TODAY_REVIEW,
-            IDD_LIST_BOOK, IDD_VOCABULARY_TEST};
+            IDD_LIST_BOOK, IDD_VOCABULARY_TEST, IDD_TODAY_PLAN};
 }
 
 const DialogTemplate& glosixTemplate()

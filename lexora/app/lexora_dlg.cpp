@@ -65,12 +65,13 @@ void CLexoraDlg::buildControls()
     auto* layout = new QHBoxLayout(statusBar_);
     layout->setContentsMargins(0, 1, 0, 0);
     layout->setSpacing(2);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         panes_[i] = makePane(statusBar_);
         layout->addWidget(panes_[i], i == 0 ? 1 : 0);
     }
     fitPaneWidth(panes_[1], QStringLiteral("已选:1000000"));
     fitPaneWidth(panes_[2], QStringLiteral("已学:0"));
+    panes_[3]->hide();
 
     ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_LEXORA_DIALOG));
     builder.withKind(ui::Kind::CheckBox, createImageButton)
@@ -98,7 +99,7 @@ CImageButton* CLexoraDlg::toggle(int controlId) const
 
 QString CLexoraDlg::paneText(int pane) const
 {
-    return pane >= 0 && pane < 3 ? panes_[pane]->text() : QString();
+    return pane >= 0 && pane < 4 ? panes_[pane]->text() : QString();
 }
 
 void CLexoraDlg::initialise(const QString& programFolder, Profile& profile, bool* forbidWinStick)
@@ -173,8 +174,12 @@ void CLexoraDlg::setSelectionText(const QString& text) { panes_[1]->setText(text
 
 void CLexoraDlg::setPaneText(int pane, const QString& text)
 {
-    if (pane >= 0 && pane < 3)
+    if (pane >= 0 && pane < 4)
         panes_[pane]->setText(text);
+    if (pane == 3) {
+        fitPaneWidth(panes_[3], text);
+        panes_[3]->setVisible(!text.isEmpty());
+    }
 }
 
 bool CLexoraDlg::lookUpWord(QStringView word, QString& explanation, QString& phonetic)

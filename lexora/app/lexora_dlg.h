@@ -105,7 +105,7 @@ private:
 
     CMyListCtrl* list_ = nullptr;
     QWidget* statusBar_ = nullptr;
-    QLabel* panes_[3] = {nullptr, nullptr, nullptr};
+    QLabel* panes_[4] = {nullptr, nullptr, nullptr, nullptr}; // 3: today's plan, shown when set
 
     int fontType_ = 0;
     QFont listFont_;

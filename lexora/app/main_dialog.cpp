@@ -69,6 +69,7 @@ bool CMainDialog::initialise()
     webPage_->setOwner(this);
     wordBook_ = new CLexoraDlg(services_, this);
     wordBook_->initialise(programFolder_, *profile_, &forbidWinStick_);
+    webPage_->setStartPageSource([this] { return wordBook_->controller().startPageFigures(); });
     // Back and forward start disabled; the browser reports when they may be used.
     toolBar_->setButtonEnabled(cmd::kWebBack, false);
     toolBar_->setButtonEnabled(cmd::kWebForward, false);

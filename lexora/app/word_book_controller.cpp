@@ -24,6 +24,9 @@
 #include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QTimer>
+#include <QHash>
+
+#include <algorithm>
 
 namespace lex {
 
@@ -38,7 +41,9 @@ Random* randomOf(const AppServices& s) { return orDefault(s.random); }
 WordBookController::WordBookController(const AppServices& services, WordBookView* view, WordBookDialogs* dialogs,
                                        QWidget* owner)
     : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
-      record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); })
+      record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); }),
+      planner_(services.env, services.clock, services.random,
+               [this](const QString& text) { services_.ui->messageBox(owner_, text); })
 {
     // The learning record hears every change of the open Book from the session itself.
     record_.follow(session_);
@@ -110,6 +115,11 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
             services_.ui->messageBox(owner_, notice);
         if (session_.readOnly())
             services_.ui->messageBox(owner_, texts::readOnlyNotice(session_.book().name));
+        // A Book with a plan opens on it, once the window is up.
+        planner_.bookOpened(session_.book());
+        updateProgress();
+        if (planner_.planSet())
+            QMetaObject::invokeMethod(this, &WordBookController::openTodayPlan, Qt::QueuedConnection);
     });
     session_.setLockFolder(services_.runtimeDir);
     session_.open(bookPath, bookName, loadHooks());
@@ -242,6 +252,9 @@ bool WordBookController::onCommand(int id, qintptr param)
         return true;
     case cmd::kTodayReview:
         openTodayReview();
+        return true;
+    case cmd::kTodayPlan:
+        openTodayPlan();
         return true;
     case cmd::kStatistics:
         dialogs_->statistics();
@@ -458,8 +471,10 @@ void WordBookController::runPracticeCommand(int id)
     }
     const bool ran = dialogs_->practice(mode);
     record_.checkpoint();
-    if (ran)
+    if (ran) {
+        updateProgress();
         startStatusAnimation();
+    }
 }
 
 QString WordBookController::recallText(const WordEntry& e)
@@ -480,8 +495,13 @@ void WordBookController::openTodayReview()
     if (!choice)
         return;
     view_->selectRows(plan.rows(choice->degree));
+    startPractice(choice->mode);
+}
+
+void WordBookController::startPractice(PracticeMode mode)
+{
     int command = cmd::kLearn;
-    switch (choice->mode) {
+    switch (mode) {
     case PracticeMode::Listen: command = cmd::kListen; break;
     case PracticeMode::Dictate: command = cmd::kDictate; break;
     case PracticeMode::Cloze: command = cmd::kCloze; break;
@@ -489,6 +509,77 @@ void WordBookController::openTodayReview()
     case PracticeMode::Learn: command = cmd::kLearn; break;
     }
     runPracticeCommand(command);
+}
+
+void WordBookController::openTodayPlan()
+{
+    const Book& book = session_.book();
+    for (;;) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const std::optional<StudyState> state = planner_.compute(book, readDesiredRetention(profile()));
+        QGuiApplication::restoreOverrideCursor();
+        if (!state)
+            return;
+        const WordBookDialogs::PlanChoice choice = dialogs_->todayPlan(*state, planner_.planSet());
+        if (choice.saved) {
+            // The new numbers are kept, and the plan shown again with what they give.
+            if (!planner_.setPlan(book, *choice.saved))
+                return;
+            updateProgress();
+            continue;
+        }
+        if (!choice.start)
+            return;
+        // Today's words are rows of the full array; the list selects rows of its view.
+        QHash<const WordEntry*, int> rowOf;
+        for (size_t r = 0; r < book.view().size(); ++r)
+            rowOf.insert(book.view()[r], int(r));
+        std::vector<int> rows;
+        for (int i : state->history.plan.rowsToDo())
+            if (const int r = rowOf.value(book.full()[size_t(i)], -1); r >= 0)
+                rows.push_back(r);
+        std::sort(rows.begin(), rows.end());
+        view_->selectRows(rows);
+        startPractice(*choice.start);
+        return;
+    }
+}
+
+StartPageFigures WordBookController::startPageFigures()
+{
+    StartPageFigures f;
+    const Book& book = session_.book();
+    f.bookName = book.name;
+    f.words = int(book.full().size());
+    f.planSet = planner_.planSet();
+    const std::optional<StudyState> s = planner_.compute(book, readDesiredRetention(profile()), f.planSet);
+    if (!s)
+        return f;
+    const StudyDay& t = s->history.plan.today;
+    f.practised = s->history.plan.practised + t.doneNew;
+    f.learned = s->forecast.learned;
+    f.plannedNew = t.plannedNew, f.doneNew = t.doneNew;
+    f.plannedReviews = t.plannedReviews, f.doneReviews = t.doneReviews;
+    if (f.planSet) {
+        f.forecast = texts::forecastText(s->forecast, QDate::fromJulianDay(t.day));
+        f.streak = s->streaks.current;
+        f.longest = s->streaks.longest;
+        f.checkedInToday = s->streaks.days.back().state == CheckIn::Done;
+    }
+    return f;
+}
+
+void WordBookController::updateProgress()
+{
+    // A Book without a plan leaves the pane as it was, empty and hidden.
+    if (!planner_.planSet() && !progressShown_)
+        return;
+    QString text;
+    if (planner_.planSet())
+        if (const std::optional<StudyState> s = planner_.compute(session_.book(), readDesiredRetention(profile()), false))
+            text = texts::todayProgress(s->history.plan.today);
+    view_->setPaneText(3, text);
+    progressShown_ = !text.isEmpty();
 }
 
 LinkAddOutcome WordBookController::addFromCompanion(const QString& word)

@@ -13,12 +13,14 @@
 #include "common/dictionary/word_info.h"
 #include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
+#include "lexora/app/study_planner.h"
 #include "lexora/app/word_book_session.h"
 #include "lexora/book/book_session.h"
 #include "lexora/book/skills.h"
 #include "lexora/record/review_plan.h"
 #include "lexora/record/book_record.h"
 #include "lexora/sync/book_syncer.h"
+#include "lexora/web/start_page.h"
 
 #include <QObject>
 #include <QString>
@@ -113,6 +115,16 @@ public:
     }
     // 从文章取词: the chosen words of a text go into the Book as one step of its history.
     virtual void wordsFromText() {}
+    struct PlanChoice {
+        std::optional<PlanSettings> saved;  // 保存计划 with these numbers
+        std::optional<PracticeMode> start;  // today's words, in this practice
+    };
+    // 今日计划 with today's figures; `planSet` false when the Book has no plan yet.
+    virtual PlanChoice todayPlan(const StudyState& state, bool planSet)
+    {
+        (void)state, (void)planSet;
+        return {};
+    }
 };
 
 class WordBookController : public QObject {
@@ -162,6 +174,13 @@ public:
     void applySyncSettings(const sync::SyncSettings& settings);
     // One merge now: at open, after a save, when the folder changed.
     void syncNow();
+    StudyPlanner& planner() { return planner_; }
+    // 今日计划 (14023): the plan's window, and today's words in the practice chosen there.
+    void openTodayPlan();
+    // Pane 3: today's progress when the open Book has a plan.
+    void updateProgress();
+    // What the web page's start page shows of the open Book and its plan.
+    StartPageFigures startPageFigures();
 
     const Book& book() const { return session_.book(); }
     BookSession& session() { return session_; }
@@ -196,6 +215,7 @@ private:
     void runPracticeCommand(int id);
     void openTodayReview();
     void newBookFromList(bool vocabularyTest);
+    void startPractice(PracticeMode mode);
 
     AppServices services_;
     WordBookView* view_;
@@ -221,6 +241,8 @@ private:
     QFileSystemWatcher* syncWatcher_ = nullptr;
     QTimer* syncDelay_ = nullptr;   // a sync tool writes a file in several steps: merge once it is quiet
     bool syncing_ = false;
+    StudyPlanner planner_;
+    bool progressShown_ = false; // pane 3 shows today's progress
 };
 
 } // namespace lex

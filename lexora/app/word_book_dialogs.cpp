@@ -20,6 +20,7 @@
 #include "lexora/practice/cloze.h"
 #include "lexora/practice/practice_run.h"
 #include "lexora/practice/practice_trace.h"
+#include "lexora/practice/today_plan_dialog.h"
 #include "lexora/practice/today_review_dialog.h"
 #include "lexora/practice/vocabulary_test_dialog.h"
 #include "lexora/record/review_record.h"
@@ -235,6 +236,18 @@ WordBookPageDialogs::todayReview(const std::array<int, kSkillCount>& counts)
     return ReviewChoice{degree, TodayReviewDialog::practiceFor(degree)};
 }
 
+WordBookDialogs::PlanChoice WordBookPageDialogs::todayPlan(const StudyState& state, bool planSet)
+{
+    TodayPlanDialog dialog(state, planSet, &page_);
+    PlanChoice c;
+    if (ui().runModal(&dialog) != QDialog::Accepted)
+        return c;
+    c.saved = dialog.savedPlan();
+    if (!c.saved)
+        c.start = dialog.chosen();
+    return c;
+}
+
 void WordBookPageDialogs::settings()
 {
     SettingsTarget t;
@@ -284,6 +297,8 @@ void WordBookPageDialogs::statistics()
     source.retention = readDesiredRetention(c_->profile());
     source.today = reviewDay(*orDefault(services.clock));
     source.env = services.env;
+    if (c_->planner().planSet())
+        source.plan = c_->planner().plan();
     // The model today's review has read already is not read again.
     if (const ReviewModel* m = c_->record().modelIfRead(book); m && m->scheduler().retention() == source.retention)
         source.model = m;

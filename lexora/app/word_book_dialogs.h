@@ -30,6 +30,7 @@ public:
     bool practice(PracticeMode mode) override;
     void wordsFromText() override;
     std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>& counts) override;
+    PlanChoice todayPlan(const StudyState& state, bool planSet) override;
     void settings() override;
     void statistics() override;
     std::optional<QString> bookFromList(const QString& folder, const WordInfoTable& lists) override;

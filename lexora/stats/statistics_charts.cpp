@@ -1,5 +1,7 @@
 #include "lexora/stats/statistics_charts.h"
 
+#include "lexora/stats/check_in_calendar.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -263,6 +265,16 @@ QWidget* makePage(Page page, const StudyStatistics& statistics, QWidget* parent)
                 chart->axes(Qt::Horizontal).value(0)->setTitleVisible(false);
             layout->addWidget(viewOf(chart));
         }
+    } else if (page == Page::Calendar) {
+        std::vector<int> answers;
+        for (const ReviewFigures::DayAnswers& d : f.answers) {
+            int n = 0;
+            for (Skill k : kSkills)
+                n += d.right[size_t(k)] + d.wrong[size_t(k)];
+            answers.push_back(n);
+        }
+        layout->addWidget(new CheckInCalendar(f.today, std::move(answers), statistics.streaks(), w));
+        layout->addStretch(1);
     } else if (QChart* chart = singleChart(page, f)) {
         layout->addWidget(viewOf(chart));
     }

@@ -8,6 +8,8 @@
 
 #include <QBuffer>
 #include <QChartView>
+
+#include "lexora/stats/check_in_calendar.h"
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -139,11 +141,17 @@ void StatisticsWindow::fillPages()
     notice_->setVisible(!notice.isEmpty());
 }
 
-// Only a page with charts has a picture and figures to save.
+namespace {
+// Only a page with charts (or the calendar) has a picture and figures to save.
+bool hasFigures(const QWidget* content)
+{
+    return content && (content->findChild<QChartView*>() || content->findChild<CheckInCalendar*>());
+}
+} // namespace
+
 void StatisticsWindow::enableSaving()
 {
-    QWidget* content = pageContent(currentPage());
-    const bool charted = content && content->findChild<QChartView*>();
+    const bool charted = hasFigures(pageContent(currentPage()));
     for (int id : {kSaveImage, kSaveData})
         if (QWidget* b = ui::findControl(this, id))
             b->setEnabled(charted);
@@ -172,7 +180,7 @@ void StatisticsWindow::save(bool image)
         return;
     const Page page = currentPage();
     QWidget* content = pageContent(page);
-    if (!content || !content->findChild<QChartView*>())
+    if (!hasFigures(content))
         return;
     const QString suffix = image ? QStringLiteral(".png") : QStringLiteral(".csv");
     const QString suggested = deps_.saveFolder + deps_.bookName + QLatin1Char('-') + StudyStatistics::pageTitle(page) + suffix;

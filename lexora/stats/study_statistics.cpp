@@ -1,10 +1,12 @@
 #include "lexora/stats/study_statistics.h"
 
 #include "common/platform/env.h"
+#include "lexora/record/study_record.h"
 #include "lexora/texts/lexora_texts.h"
 
 #include <QStringList>
 #include <algorithm>
+#include <map>
 
 namespace lex {
 
@@ -34,6 +36,7 @@ void StudyStatistics::start(Source source)
     loaded_ = false;
     error_.clear();
     figures_ = ReviewFigures();
+    streaks_ = Streaks();
     figures_.answers.resize(ReviewFigures::kAnswerDays);
     figures_.due.resize(ReviewFigures::kDueDays);
     computeBookFigures(source.entries, source.today, &figures_);
@@ -48,6 +51,7 @@ void StudyStatistics::read(const Source& source, bool hasRecord)
     // The answers of a large record take as long to count as the model to load: both at once,
     // each on a connection of its own.
     ReviewFigures answers;
+    Streaks streaks;
     Status counted;
     std::optional<RecordFault> countFault, modelFault;
     std::thread counter;
@@ -57,6 +61,17 @@ void StudyStatistics::read(const Source& source, bool hasRecord)
             counted = r.open(source.recordFile, ReviewRecord::Mode::ReadOnly);
             if (counted)
                 counted = computeAnswerFigures(r, source.today, &answers);
+            // The check-in days: the same answers replayed under the plan.
+            std::vector<StudyAnswer> study;
+            if (counted && !cancelled_)
+                counted = readStudyAnswers(r, source.entries, &study);
+            if (counted && !cancelled_) {
+                PlanSettings plan = source.plan.value_or(PlanSettings{});
+                if (!source.plan)
+                    plan.since = QDate(); // no plan: nothing was ever planned
+                streaks = checkInStreaks(
+                    replayStudy(int(source.entries.size()), study, plan, source.retention, source.today).days);
+            }
             countFault = r.lastFault();
             r.close();
         });
@@ -93,6 +108,7 @@ void StudyStatistics::read(const Source& source, bool hasRecord)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         pending_ = std::move(f);
+        pendingStreaks_ = std::move(streaks);
         pendingError_ = s ? QString() : texts::recordFailure(s, modelFault);
         pendingReady_ = true;
     }
@@ -117,6 +133,7 @@ void StudyStatistics::adopt()
         figures_.answers = std::move(pending_.answers);
         figures_.due = std::move(pending_.due);
         figures_.recall = pending_.recall;
+        streaks_ = std::move(pendingStreaks_);
         error_ = pendingError_;
     }
     if (worker_.joinable())
@@ -134,6 +151,7 @@ QString StudyStatistics::pageTitle(Page page)
     case Page::Recall: return QStringLiteral("预测记忆率");
     case Page::Degrees: return QStringLiteral("陌生度分布");
     case Page::Added: return QStringLiteral("每月新增");
+    case Page::Calendar: return QStringLiteral("打卡日历");
     }
     return {};
 }
@@ -203,6 +221,23 @@ QString StudyStatistics::csv(Page page) const
             rows << row;
         }
         break;
+    case Page::Calendar: {
+        header << QStringLiteral("日期") << QStringLiteral("答题数") << QStringLiteral("打卡");
+        std::map<int, CheckIn> state;
+        for (const CheckInDay& d : streaks_.days)
+            state[d.day] = d.state;
+        const int n = int(f.answers.size());
+        for (int i = 0; i < n; ++i) {
+            const QDate day = f.today.addDays(i - n + 1);
+            int answers = 0;
+            for (Skill d : kSkills)
+                answers += f.answers[size_t(i)].right[size_t(d)] + f.answers[size_t(i)].wrong[size_t(d)];
+            const auto it = state.find(int(day.toJulianDay()));
+            rows << QStringList{day.toString(Qt::ISODate), QString::number(answers),
+                                QString::fromLatin1(checkInName(it == state.end() ? CheckIn::Nothing : it->second))};
+        }
+        break;
+    }
     case Page::Added:
         header << QStringLiteral("月份") << QStringLiteral("新增单词");
         for (const ReviewFigures::Month& m : f.added)

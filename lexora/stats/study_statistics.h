@@ -12,6 +12,7 @@
 // The entries (and the model) given to start() are read on those threads until recordReady() or
 // cancel(): the caller keeps them alive and unchanged meanwhile (the window is modal).
 
+#include "lexora/record/check_in.h"
 #include "lexora/record/review_stats.h"
 
 #include <QDate>
@@ -30,8 +31,8 @@ class Env;
 class StudyStatistics : public QObject {
     Q_OBJECT
 public:
-    enum class Page { AnswersMonth, AnswersYear, Due, Recall, Degrees, Added };
-    static constexpr int kPageCount = 6;
+    enum class Page { AnswersMonth, AnswersYear, Due, Recall, Degrees, Added, Calendar };
+    static constexpr int kPageCount = 7;
     static constexpr int kMonthDays = 30; // the short answers chart
 
     struct Source {
@@ -43,6 +44,8 @@ public:
         // The record's model when the program has it read already (with this retention): not
         // read again. Null: read from the record.
         const ReviewModel* model = nullptr;
+        // The Book's daily plan, for the check-in days of the calendar (none: nothing planned).
+        std::optional<PlanSettings> plan;
     };
 
     explicit StudyStatistics(QObject* parent = nullptr);
@@ -61,12 +64,18 @@ public:
     // The record's fault, empty when it was read (or there is none).
     const QString& recordError() const { return error_; }
     const ReviewFigures& figures() const { return figures_; }
+    // The check-in of every day from the first answer (or the plan's first day) to today, with
+    // the streaks; empty until the record is in, and without a record.
+    const Streaks& streaks() const { return streaks_; }
 
     static QString pageTitle(Page page);
     static QString skillName(Skill d);
     // The pages that show what the record holds; the rest come from the Book (due per day falls
     // back to the interval table, as today's review does).
-    static bool needsRecord(Page page) { return page == Page::AnswersMonth || page == Page::AnswersYear || page == Page::Recall; }
+    static bool needsRecord(Page page)
+    {
+        return page == Page::AnswersMonth || page == Page::AnswersYear || page == Page::Recall || page == Page::Calendar;
+    }
 
     // The page's figures as CSV: a header row, then one row per day, bin or month (UTF-8, CRLF).
     QString csv(Page page) const;
@@ -92,6 +101,7 @@ private:
     std::mutex mutex_;       // guards what the worker hands over
     bool pendingReady_ = false;
     ReviewFigures pending_;
+    Streaks pendingStreaks_, streaks_;
     QString pendingError_;
 };
 

@@ -347,4 +347,38 @@ QString syncToolNotice(const QString& bookFolder, const QString& toolFolder)
                           "请在“设置 - 同步”中指定一个同步文件夹，由本程序在各台电脑之间合并。").arg(bookFolder, toolFolder);
 }
 
+QString planFileSetAside(const QString& asideTo)
+{
+    return QStringLiteral("学习计划文件无法识别，未读取，已改名为 %1").arg(asideTo);
+}
+
+QString planFileWriteFailure(const QString& file, const Status& status)
+{
+    return QStringLiteral("无法保存学习计划:\n%1\n%2").arg(file, status.message());
+}
+
+QString todayProgress(const StudyDay& today)
+{
+    if (!today.planned || today.nothingPlanned())
+        return {};
+    return QStringLiteral("今日 新词 %1/%2 复习 %3/%4")
+        .arg(std::min(today.doneNew, today.plannedNew))
+        .arg(today.plannedNew)
+        .arg(std::min(today.doneReviews, today.plannedReviews))
+        .arg(today.plannedReviews);
+}
+
+QString forecastText(const Forecast& forecast, QDate today)
+{
+    if (!forecast.finishDay)
+        return QStringLiteral("按此进度无法在十年内学完");
+    const QDate d = QDate::fromJulianDay(*forecast.finishDay);
+    return QStringLiteral("预计 %1 学完 (还需 %2 天)").arg(d.toString(Qt::ISODate)).arg(today.daysTo(d));
+}
+
+QString streakText(int current, int longest)
+{
+    return QStringLiteral("连续打卡 %1 天，最长 %2 天").arg(current).arg(longest);
+}
+
 } // namespace lex::texts

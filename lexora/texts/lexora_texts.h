@@ -10,6 +10,7 @@
 #include "lexora/practice/practice_engine.h"
 #include "lexora/record/record_fault.h"
 #include "lexora/record/review_model.h"
+#include "lexora/record/study_plan.h"
 
 #include <QString>
 #include <optional>
@@ -112,6 +113,19 @@ QString statisticsReadingPlaceholder();
 QString statisticsNoRecordPlaceholder();
 // Saving a page's picture or data to `path` failed.
 QString statisticsSaveFailure(const QString& path, const Status& status);
+
+// ---- the daily plan --------------------------------------------------------------------------
+// A plan file beside the Book that is not ours was renamed to `asideTo` and not read.
+QString planFileSetAside(const QString& asideTo);
+// Writing the plan file failed.
+QString planFileWriteFailure(const QString& file, const Status& status);
+// The word-book window's status line: today's progress ("今日 新词 3/20 复习 10/45"), empty when
+// nothing is planned today.
+QString todayProgress(const StudyDay& today);
+// The forecast: "预计 2026-05-01 学完 (还需 52 天)", or that it cannot be reached at this pace.
+QString forecastText(const Forecast& forecast, QDate today);
+// The streak: "连续打卡 5 天，最长 12 天".
+QString streakText(int current, int longest);
 
 } // namespace texts
 } // namespace lex

@@ -46,6 +46,9 @@ QWidget* CBrowserDialog::currentView() const { return stack_->currentWidget(); }
 void CBrowserDialog::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
+    // The start page's figures may have changed while the word book was shown.
+    if (startShown_)
+        showStartPage();
     // The page's focus is the browser's when it is shown.
     if (QWidget* w = stack_->currentWidget())
         w->setFocus();
@@ -68,13 +71,35 @@ WebBrowser* CBrowserDialog::ensureBrowser()
     connect(browser_.get(), &WebBrowser::canGoBackChanged, this, [this](bool on) { report(kBackState, on ? 1 : 0); });
     connect(browser_.get(), &WebBrowser::canGoForwardChanged, this,
             [this](bool on) { report(kForwardState, on ? 1 : 0); });
+    connect(browser_.get(), &WebBrowser::commandRequested, this, &CBrowserDialog::runStartPageCommand);
     return browser_.get();
 }
 
 void CBrowserDialog::navigate(const QString& address)
 {
+    startShown_ = false;
     if (WebBrowser* b = ensureBrowser())
         b->navigate(QUrl(address));
+}
+
+void CBrowserDialog::showStartPage()
+{
+    WebBrowser* b = ensureBrowser();
+    if (!b)
+        return;
+    startShown_ = true;
+    const StartPageFigures f = startSource_ ? startSource_() : StartPageFigures{};
+    b->showLocalPage(startPageHtml(f, [b](int id) { return b->commandLink(id); }));
+}
+
+void CBrowserDialog::runStartPageCommand(int id)
+{
+    // The browser vouches for the link; the list of what a link may do is kept here as well.
+    if (!startShown_ || !isStartPageCommand(id) || !owner_)
+        return;
+    if (id != kStudyPage)
+        owner_->onCommand(kStudyPage, 0); // the word book's commands act on the word-book page
+    owner_->onCommand(id, 0);
 }
 
 void CBrowserDialog::start()
@@ -82,10 +107,13 @@ void CBrowserDialog::start()
     if (started_)
         return;
     started_ = true;
-    navigate(kBlank);
     const QString address = updateCheckAddress(updateBase());
-    if (!address.isEmpty())
-        navigate(address);
+    if (address.isEmpty()) {
+        showStartPage();
+        return;
+    }
+    navigate(kBlank);
+    navigate(address);
 }
 
 bool CBrowserDialog::onCommand(int id, qintptr)
@@ -94,13 +122,21 @@ bool CBrowserDialog::onCommand(int id, qintptr)
     case kCheckUpdate: {
         started_ = true;
         const QString address = updateCheckAddress(updateBase());
-        navigate(address.isEmpty() ? kBlank : address);
+        if (address.isEmpty())
+            showStartPage();
+        else
+            navigate(address);
         return true;
     }
     case kWebHome: {
         started_ = true;
+        // Without an update address the start page is home: the program then asks nothing of the
+        // network unless the learner follows a link himself.
         const QString home = homePageAddress();
-        navigate(home.isEmpty() ? kBlank : home);
+        if (updateCheckAddress(updateBase()).isEmpty())
+            showStartPage();
+        else
+            navigate(home.isEmpty() ? kBlank : home);
         return true;
     }
     case kWebBack:

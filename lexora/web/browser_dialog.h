@@ -1,10 +1,13 @@
 #pragma once
 // CBrowserDialog: the web page of the outer window, filled by the browser. At start it loads
 // about:blank and then the update-check page; a page that cannot be loaded shows the browser's
-// own error page. The browser is made only when a page must be loaded, and never before the
-// window has been painted once: the owner calls start() after its first paint.
+// own error page. With no update address configured the page is the start page instead, made
+// here and requested from nowhere, whose links run a few commands through the owner. The browser
+// is made only when a page must be shown, and never before the window has been painted once:
+// the owner calls start() after its first paint.
 
 #include "common/ui/command.h"
+#include "lexora/web/start_page.h"
 #include "lexora/web/web_browser.h"
 
 #include <QWidget>
@@ -24,9 +27,12 @@ public:
     // Where the page sends 90000/90001 (back/forward state changes, the new enabled flag as
     // parameter).
     void setOwner(ui::CommandTarget* owner) { owner_ = owner; }
+    // What the start page shows, asked each time it is drawn.
+    void setStartPageSource(std::function<StartPageFigures()> source) { startSource_ = std::move(source); }
+    bool showsStartPage() const { return startShown_; }
 
-    // The start-up navigation: about:blank, then the update-check address (none when the build
-    // or LEXORA_UPDATE_BASE gives no update base). Runs once.
+    // The start-up navigation: about:blank, then the update-check address; the start page
+    // instead when the build and LEXORA_UPDATE_BASE give no update base. Runs once.
     void start();
     bool hasStarted() const { return started_; }
 
@@ -43,7 +49,9 @@ protected:
 private:
     WebBrowser* ensureBrowser();
     void navigate(const QString& address);
+    void showStartPage();
     void report(int id, qintptr param);
+    void runStartPageCommand(int id);
 
     WebBrowserFactory factory_;
     ui::CommandTarget* owner_ = nullptr;
@@ -51,6 +59,8 @@ private:
     QStackedLayout* stack_ = nullptr;
     bool started_ = false;
     bool browserFailed_ = false;
+    bool startShown_ = false;
+    std::function<StartPageFigures()> startSource_;
 };
 
 } // namespace lex

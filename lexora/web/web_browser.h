@@ -30,6 +30,14 @@ public:
     virtual bool canGoBack() const = 0;
     virtual bool canGoForward() const = 0;
 
+    // The program's own page, made on the machine (the start page): shown without a request.
+    // Its links made by commandLink() run commands; nothing else can, neither a page from the
+    // network (whatever it scripts or links) nor this page once another has replaced it.
+    virtual void showLocalPage(const QString& html) = 0;
+    // The address of a link of the local page that runs command `id`: never loaded, and known
+    // only to this browser (it carries a secret made when the browser was).
+    virtual QUrl commandLink(int id) const = 0;
+
 Q_SIGNALS:
     // Sent only when the state changes, never on the first load.
     void canGoBackChanged(bool enabled);
@@ -37,6 +45,8 @@ Q_SIGNALS:
     // A navigation ended; ok is false when the page could not be loaded (no network, refused,
     // certificate rejected, renderer gone).
     void loadFinished(bool ok);
+    // A link of the local page asked for command `id` (sent after the click has been handled).
+    void commandRequested(int id);
 };
 
 // Makes the browser inside `parent` (which owns the view). Null when no browser can be made.

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QAuthenticator>
+#include <QRandomGenerator>
 #include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineDownloadRequest>
@@ -22,12 +23,15 @@ namespace lex {
 namespace {
 // A load replaced by the next navigation: not a failure the learner needs to see.
 constexpr int kAborted = -3;
+// The host of command links: a reserved name that resolves nowhere, and is never asked for.
+const QString kCommandHost = QStringLiteral("run.lexora.invalid");
 } // namespace
 
 // A page that asks the learner nothing and goes nowhere unexpected.
 class QuietWebPage final : public QWebEnginePage {
 public:
-    QuietWebPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
+    QuietWebPage(QWebEngineProfile* profile, WebEngineBrowser* browser, QObject* parent)
+        : QWebEnginePage(profile, parent), browser_(browser)
     {
         connect(this, &QWebEnginePage::certificateError, this,
                 [](QWebEngineCertificateError e) { e.rejectCertificate(); });
@@ -48,17 +52,27 @@ public:
     }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override { return isBrowsableUrl(url); }
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
+    {
+        return browser_->decideNavigation(url, isMainFrame);
+    }
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
     QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
     void javaScriptAlert(const QUrl&, const QString&) override {}
     bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
     bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+
+private:
+    WebEngineBrowser* browser_;
 };
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent) : WebBrowser(parent)
 {
+    // 128 bits from the system's generator: a page from the network cannot guess them, and
+    // cannot read them from the local page (another origin, which it cannot open or frame).
+    for (int i = 0; i < 4; ++i)
+        secret_ += QString::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, QLatin1Char('0'));
     // A profile without a storage name is off the record: no cookies, cache or history on disk.
     profile_ = new QWebEngineProfile(this);
     profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
@@ -84,7 +98,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : WebBrowser(parent)
 
     view_ = new QWebEngineView(parent);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
-    page_ = new QuietWebPage(profile_, view_);
+    page_ = new QuietWebPage(profile_, this, view_);
     view_->setPage(page_);
 
     connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
@@ -123,6 +137,43 @@ void WebEngineBrowser::navigate(const QUrl& url)
 {
     if (isBrowsableUrl(url))
         page_->load(url);
+}
+
+void WebEngineBrowser::showLocalPage(const QString& html)
+{
+    localLoading_ = localShown_ = true;
+    page_->setHtml(html, QUrl());
+}
+
+QUrl WebEngineBrowser::commandLink(int id) const
+{
+    return QUrl(QStringLiteral("http://%1/%2?k=%3").arg(kCommandHost).arg(id).arg(secret_));
+}
+
+bool WebEngineBrowser::decideNavigation(const QUrl& url, bool isMainFrame)
+{
+    if (url.host() == kCommandHost) {
+        bool ok = false;
+        const int id = url.path().mid(1).toInt(&ok);
+        if (ok && isMainFrame && localShown_ && url.scheme() == QLatin1String("http") && url == commandLink(id))
+            // After the navigation has been refused: the command may open a modal window.
+            QMetaObject::invokeMethod(this, [this, id] { Q_EMIT commandRequested(id); }, Qt::QueuedConnection);
+        return false;
+    }
+    if (!isMainFrame)
+        return isBrowsableUrl(url);
+    // The local page comes as a data: address, admitted only when showLocalPage() asked for it.
+    if (url.scheme() == QLatin1String("data")) {
+        const bool ours = localLoading_;
+        localLoading_ = false;
+        localShown_ = ours;
+        return ours;
+    }
+    localLoading_ = false;
+    const bool go = isBrowsableUrl(url);
+    if (go)
+        localShown_ = false;
+    return go;
 }
 
 void WebEngineBrowser::back() { page_->triggerAction(QWebEnginePage::Back); }

@@ -118,7 +118,10 @@ TEST(WebPageInWindow, WithoutAnUpdateBaseNothingIsRequested)
     QTest::qWait(50);
     EXPECT_TRUE(win.w->webPage()->hasStarted());
     ASSERT_EQ(win.browsers.made, 1);
-    EXPECT_EQ(win.browsers.last->calls, QStringList{QStringLiteral("navigate about:blank")});
+    // The start page, made here: not even about:blank is asked for.
+    EXPECT_EQ(win.browsers.last->calls, QStringList{QStringLiteral("local")});
+    EXPECT_TRUE(win.w->webPage()->showsStartPage());
+    EXPECT_TRUE(win.browsers.last->localHtml.contains(QStringLiteral("单词本 <b>English</b>")));
 }
 
 TEST(AboutBoxInWindow, SystemCommands16To31AndTheHelpMenu)

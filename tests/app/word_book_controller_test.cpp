@@ -21,7 +21,7 @@ struct RecordingView : WordBookView {
     std::vector<int> selected;
     int focused = -1;
     std::map<int, bool> toggles{{cmd::kToggleWord, true}, {cmd::kToggleExplanation, true}};
-    QString panes[3];
+    QString panes[4];
     QStringList calls;
 
     std::vector<int> selectedRows() const override { return selected; }

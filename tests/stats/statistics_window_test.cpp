@@ -13,6 +13,7 @@
 #include "lexora/app/main_dialog.h"
 #include "lexora/book/book_file.h"
 #include "lexora/record/review_record.h"
+#include "lexora/stats/check_in_calendar.h"
 #include "lexora/stats/statistics_window.h"
 #include "resources/resources.h"
 
@@ -20,6 +21,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -313,4 +315,47 @@ TEST_F(Statistics, StoppedWhileReadingHandsNothingOverAndANewStartReadsItAll)
     EXPECT_EQ(today.wrong, (std::array<int, kSkillCount>{3, 0, 1}));
     EXPECT_EQ(today.right, (std::array<int, kSkillCount>{0, 2, 0}));
     EXPECT_EQ(stats.figures().answers[size_t(ReviewFigures::kAnswerDays - 2)].right[0], 5);
+}
+
+// The calendar: a year of answers a square a day, the checked-in days of the plan marked, the
+// streaks above; saved as a picture and as its days like the other pages.
+TEST_F(Statistics, TheCalendarMarksTheCheckedInDaysOfThePlan)
+{
+    open(true);
+    // Five new words a day from yesterday: yesterday's five done, today three so far.
+    QFile plan(pf.bookPath + QStringLiteral("English.plan"));
+    ASSERT_TRUE(plan.open(QIODevice::WriteOnly));
+    plan.write("LexoraPlan 1\nnew=5\nreviews=50\nsince=2026-06-11\n");
+    plan.close();
+    w->wordBook()->controller().planner().bookOpened(w->wordBook()->controller().book());
+    runStatistics([&](StatisticsWindow& win) {
+        QWidget* page = win.pageContent(Page::Calendar);
+        ASSERT_NE(page, nullptr);
+        auto* calendar = page->findChild<CheckInCalendar*>();
+        ASSERT_NE(calendar, nullptr);
+        EXPECT_EQ(calendar->stateOf(kToday.addDays(-1)), CheckIn::Done);
+        EXPECT_EQ(calendar->stateOf(kToday), CheckIn::Waiting);
+        EXPECT_EQ(calendar->stateOf(kToday.addDays(-2)), CheckIn::Nothing);
+        EXPECT_EQ(win.statistics().streaks().current, 1);
+        EXPECT_EQ(calendar->shadeOf(6), 4); // today's six answers are the busiest day
+        EXPECT_EQ(calendar->shadeOf(0), 0);
+        auto* tabs = ui::control<QTabWidget>(&win, StatisticsWindow::kPages);
+        tabs->setCurrentIndex(int(Page::Calendar));
+        EXPECT_EQ(tabs->tabText(int(Page::Calendar)), QStringLiteral("打卡日历"));
+        const QString png = dir.path(QStringLiteral("calendar.png")), csvFile = dir.path(QStringLiteral("calendar.csv"));
+        ui.base.queueFileName(png);
+        ui.base.queueFileName(csvFile);
+        ui::control<QPushButton>(&win, StatisticsWindow::kSaveImage)->click();
+        ui::control<QPushButton>(&win, StatisticsWindow::kSaveData)->click();
+        QImage image;
+        EXPECT_TRUE(image.loadFromData(dir.read(QStringLiteral("calendar.png")), "PNG"));
+        const QString csv = QString::fromUtf8(dir.read(QStringLiteral("calendar.csv")).mid(3));
+        EXPECT_TRUE(csv.startsWith(QStringLiteral("日期,答题数,打卡\r\n")));
+        EXPECT_TRUE(csv.endsWith(QStringLiteral("\r\n2026-06-10,0,nothing\r\n2026-06-11,5,done\r\n2026-06-12,6,waiting\r\n")))
+            << csv.right(120).toStdString();
+        EXPECT_EQ(csv.count(QStringLiteral("\r\n")), 366);
+        const QString shots = qEnvironmentVariable("LEXORA_SHOT_DIR");
+        if (!shots.isEmpty())
+            win.grab().save(shots + QStringLiteral("/stats_calendar.png"));
+    });
 }

@@ -15,7 +15,7 @@ public:
     explicit FakeWebBrowser(QWidget* parent) : view_(new QWidget(parent)) {}
     ~FakeWebBrowser() override { delete view_; }
 
-    QStringList calls;   // "navigate URL", "back", "forward", "stop", "reload"
+    QStringList calls;   // "navigate URL", "back", "forward", "stop", "reload", "local"
 
     QWidget* view() const override { return view_; }
     void navigate(const QUrl& url) override { calls << QStringLiteral("navigate ") + url.toString(QUrl::FullyEncoded); }
@@ -25,6 +25,15 @@ public:
     void reloadBypassingCache() override { calls << QStringLiteral("reload"); }
     bool canGoBack() const override { return back_; }
     bool canGoForward() const override { return forward_; }
+    void showLocalPage(const QString& html) override
+    {
+        calls << QStringLiteral("local");
+        localHtml = html;
+    }
+    QUrl commandLink(int id) const override { return QUrl(QStringLiteral("http://run.test.invalid/%1").arg(id)); }
+    // The learner clicks the local page's link of command `id`.
+    void clickCommand(int id) { Q_EMIT commandRequested(id); }
+    QString localHtml;
 
     void setHistory(bool back, bool forward)
     {

@@ -75,17 +75,73 @@ TEST(WebPage, StartRequestsBlankThenTheUpdatePageOnce)
               (QStringList{QStringLiteral("navigate about:blank"), QStringLiteral("navigate ") + kAddress}));
 }
 
-TEST(WebPage, WithoutAnUpdateAddressOnlyTheBlankPageLoads)
+TEST(WebPage, WithoutAnUpdateAddressTheStartPageIsShownAndNothingRequested)
+{
+    UpdateBaseScope env("");
+    Page p;
+    StartPageFigures f;
+    f.bookName = QStringLiteral("CET4<b>");
+    f.words = 3849;
+    f.planSet = true;
+    f.plannedNew = 20;
+    f.doneNew = 5;
+    f.streak = 6;
+    f.longest = 9;
+    p.page.setStartPageSource([&f] { return f; });
+    p.page.start();
+    ASSERT_EQ(p.browsers.made, 1);
+    auto* b = p.browsers.last;
+    // "检测更新" and "主页" have nowhere to go either: the start page again, never a request.
+    p.page.onCommand(cmd::kCheckUpdate, 0);
+    p.page.onCommand(cmd::kWebHome, 0);
+    const QString local = QStringLiteral("local");
+    EXPECT_EQ(b->calls, (QStringList{local, local, local}));
+    EXPECT_EQ(p.page.currentView(), b->view());
+    EXPECT_TRUE(p.page.showsStartPage());
+    const QString& html = b->localHtml;
+    for (const char* text : {"今日计划", "新词 <b>5/20</b>", "连续打卡 <b>6</b> 天，最长 9 天", "CET4&lt;b&gt;", "共 3849 词",
+                             "开始今日学习", "从词表新建单词本", "词汇量测试", ">学习<"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text;
+    // Each link is the browser's own link of its command; nothing on the page names another address.
+    for (int id : {cmd::kTodayPlan, cmd::kNewBookFromList, cmd::kVocabularyTest, cmd::kStudyPage})
+        EXPECT_TRUE(html.contains(QStringLiteral("href=\"%1\"").arg(b->commandLink(id).toString()))) << id;
+    EXPECT_EQ(html.count(QStringLiteral("href=")), 4);
+    EXPECT_FALSE(html.contains(QStringLiteral("src=")));
+}
+
+TEST(WebPage, StartPageLinksRunTheirCommandsOnTheWordBookPage)
 {
     UpdateBaseScope env("");
     Page p;
     p.page.start();
-    ASSERT_EQ(p.browsers.made, 1);
-    // "检测更新" has nowhere to go either: the blank page again.
+    auto* b = p.browsers.last;
+    using P = QPair<int, qintptr>;
+    struct Row {
+        int link;
+        QList<P> sent;
+    };
+    const Row rows[] = {
+        {cmd::kTodayPlan, {P(cmd::kStudyPage, 0), P(cmd::kTodayPlan, 0)}},
+        {cmd::kNewBookFromList, {P(cmd::kStudyPage, 0), P(cmd::kNewBookFromList, 0)}},
+        {cmd::kVocabularyTest, {P(cmd::kStudyPage, 0), P(cmd::kVocabularyTest, 0)}},
+        {cmd::kStudyPage, {P(cmd::kStudyPage, 0)}},
+        // No other command, whatever the browser passes on.
+        {cmd::kExit, {}},
+        {cmd::kExitNoSave, {}},
+        {cmd::kDelete, {}},
+        {cmd::kCheckUpdate, {}},
+    };
+    for (const Row& r : rows) {
+        p.owner.got.clear();
+        b->clickCommand(r.link);
+        EXPECT_EQ(p.owner.got, r.sent) << r.link;
+    }
+    // Once the page shows anything else, even its own links run nothing.
+    UpdateBaseScope configured("http://127.0.0.1:8123");
     p.page.onCommand(cmd::kCheckUpdate, 0);
-    const QString blank = QStringLiteral("navigate about:blank");
-    EXPECT_EQ(p.browsers.last->calls, (QStringList{blank, blank}));
-    EXPECT_EQ(p.page.currentView(), p.browsers.last->view());
+    p.owner.got.clear();
+    b->clickCommand(cmd::kTodayPlan);
+    EXPECT_TRUE(p.owner.got.isEmpty());
 }
 
 TEST(WebPage, ToolBarCommandsAndReportedStates)

@@ -28,6 +28,30 @@ QString jsonLocalTime(int64_t localMs)
     return QLatin1Char('"') + lex::fromLocalMs(localMs).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + QLatin1Char('"');
 }
 
+QJsonObject perSkill(const std::array<int, lex::kSkillCount>& v)
+{
+    QJsonObject o;
+    for (lex::Skill d : lex::kSkills)
+        o.insert(lex::skillName(d), v[size_t(d)]);
+    return o;
+}
+
+template <size_t N> QJsonObject histogramPerSkill(const std::array<std::array<int, N>, lex::kSkillCount>& v)
+{
+    QJsonObject o;
+    for (lex::Skill d : lex::kSkills) {
+        QJsonArray a;
+        for (int n : v[size_t(d)])
+            a.append(n);
+        o.insert(lex::skillName(d), a);
+    }
+    return o;
+}
+
+QString isoDay(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+
+} // namespace
+
 // Opens BOOK's record for reading; false with *code set when it is there but cannot be read.
 bool openRecord(const QString& bookPath, const QString& bookName, lex::ReviewRecord* record, int* code)
 {
@@ -66,30 +90,6 @@ bool takeDate(const std::optional<QString>& given, QDate* day, int* code)
     *day = d;
     return true;
 }
-
-QJsonObject perSkill(const std::array<int, lex::kSkillCount>& v)
-{
-    QJsonObject o;
-    for (lex::Skill d : lex::kSkills)
-        o.insert(lex::skillName(d), v[size_t(d)]);
-    return o;
-}
-
-template <size_t N> QJsonObject histogramPerSkill(const std::array<std::array<int, N>, lex::kSkillCount>& v)
-{
-    QJsonObject o;
-    for (lex::Skill d : lex::kSkills) {
-        QJsonArray a;
-        for (int n : v[size_t(d)])
-            a.append(n);
-        o.insert(lex::skillName(d), a);
-    }
-    return o;
-}
-
-QString isoDay(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
-
-} // namespace
 
 const char kLogHelp[] =
     "Prints BOOK's learning record (BOOK.review.db) as one JSON object a line, in time order: each\n"

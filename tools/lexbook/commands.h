@@ -14,6 +14,7 @@ namespace lex {
 class Book;
 class FileLock;
 class Profile;
+class ReviewRecord;
 class WordEntry;
 struct EntryTime;
 struct LoadReport;
@@ -45,7 +46,14 @@ int cmdGrade(const QStringList& args);     // grade TARGET TYPED [--hunspell FOL
 int cmdIpa(const QStringList& args);       // ipa WORD [--accent uk|us] [--dict FOLDER]
 int cmdSpeak(const QStringList& args);     // speak WORD [--accent uk|us] [--engine espeak] [--voice NAME] --out FILE
 extern const char kFsrsHelp[], kLogHelp[], kStatsHelp[], kGradeHelp[], kIpaHelp[], kSpeakHelp[],
-    kListsHelp[], kNewBookHelp[], kSyncHelp[];
+    kListsHelp[], kNewBookHelp[], kSyncHelp[], kPlanHelp[], kStreakHelp[];
+int cmdPlan(const QStringList& args);      // plan BOOK [--date D] [--retention R] [--new N] [--reviews C]
+int cmdStreak(const QStringList& args);    // streak BOOK [--date D] [--retention R]
+
+// Shared by the verbs that read a learning record (cmd_review.cpp): false with *code set.
+bool openRecord(const QString& bookPath, const QString& bookName, lex::ReviewRecord* record, int* code);
+bool parseRetention(const std::optional<QString>& given, double* retention, int* code);
+bool takeDate(const std::optional<QString>& given, QDate* day, int* code); // today without one
 
 // One command of the table in main.cpp.
 struct Command {

@@ -156,6 +156,8 @@ const Command kCommands[] = {
     {"grade", lexbook::cmdGrade, "grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]", lexbook::kGradeHelp},
     {"ipa", lexbook::cmdIpa, "ipa WORD [--accent uk|us] [--dict FOLDER]", lexbook::kIpaHelp},
     {"speak", lexbook::cmdSpeak, "speak WORD [--accent uk|us] [--engine espeak] [--voice NAME] --out FILE.wav", lexbook::kSpeakHelp},
+    {"plan", lexbook::cmdPlan, "plan BOOK [--date YYYY-MM-DD] [--retention R] [--new N] [--reviews C]", lexbook::kPlanHelp},
+    {"streak", lexbook::cmdStreak, "streak BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStreakHelp},
 };
 
 const Command* findCommand(const QString& name)

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# End to end: a Book whose plan lexbook set (twelve new words a day) opens on the real Lexora's
+# start page (made on the machine: its figures and links) and on 今日计划 by itself; its start
+# button (Alt+S) opens the set-up 初记 over today's twelve words; the run is answered by keys
+# until it ends, then 学习统计 shows the calendar and lexbook's streak has today checked in.
+#   plan_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
+set -uo pipefail
+
+lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
+
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+e2e_begin plan_e2e xdotool openbox import
+e2e_display 361 420
+e2e_sample_home "$bin" "$samplebook" "$src" 40
+"$lexbook" plan "$home/Book/English" --new 12 --reviews 50 >"$tmp/plan.json" || fail "lexbook plan did not set the plan"
+grep -q '"planned":12' "$tmp/plan.json" || fail "the plan does not ask for twelve new words: $(cat "$tmp/plan.json")"
+
+e2e_start_lexora "$lexora"
+key() { xdotool key "$@"; sleep 0.3; }
+pd=$(e2e_wait_window '^今日计划$') || fail "a Book with a plan did not open on 今日计划"
+sleep 1
+import -window root "$out/plan_e2e_start.png"
+key alt+s                                          # 开始今日学习(&S)
+e2e_wait_window '^初记$' >/dev/null || fail "the start button did not open the set-up 初记"
+import -window root "$out/plan_e2e_setup.png"
+key Return                                         # 开始
+pw=$(e2e_wait_window '^单词初记') || fail "no 初记 run"
+sleep 1
+import -window root "$out/plan_e2e_run.png"
+# Each question: wait for the two choices, then answer with Enter (the focused choice) until
+# lexbook sees all twelve of today's new words answered (a wrong answer comes back later in the
+# run; the check-in asks only that each was answered).
+done_new=0
+for _ in $(seq 80); do
+  sleep 2.3
+  xdotool key Return
+  done_new=$("$lexbook" plan "$home/Book/English" | sed -n 's/.*"new":{"done":\([0-9]*\).*/\1/p')
+  [ "${done_new:-0}" -ge 12 ] && break
+done
+[ "${done_new:-0}" -ge 12 ] || fail "today's twelve new words were not all answered ($done_new)"
+import -window root "$out/plan_e2e_answered.png"
+# The run window's own close button, hovered first as a mouse does.
+eval "$(xdotool getwindowgeometry --shell "$pw")"
+for _ in 1 2 3; do
+  xdotool mousemove $((X + WIDTH - 35)) $((Y + 10)); sleep 0.3
+  xdotool mousemove $((X + WIDTH - 32)) $((Y + 10)); sleep 0.3
+  xdotool click 1; sleep 1
+  [ -z "$(xdotool search --onlyvisible --name '^单词初记' 2>/dev/null)" ] && break
+done
+e2e_window_gone '^单词初记' || fail "the run did not end on its close button"
+e2e_wait_window '^Tessaly$' >/dev/null || fail "the outer window did not come back"
+sleep 1
+"$lexbook" streak "$home/Book/English" >"$tmp/streak.json" || fail "lexbook streak failed"
+grep -q '"state":"done"' "$tmp/streak.json" || fail "today is not checked in: $(cat "$tmp/streak.json")"
+# 学习, then 练习 → 学习统计 (the last item), then its last page, the calendar.
+xdotool mousemove $((wx + 125)) $((wy + 45)) click 1; sleep 0.6
+import -window root "$out/plan_e2e_status.png"
+xdotool mousemove $((wx + 365)) $((wy + 45)) click 1; sleep 0.4
+key Up Return
+e2e_wait_window '^学习统计$' >/dev/null || fail "no 学习统计 window"
+sleep 2
+key ctrl+shift+Tab
+sleep 1
+import -window root "$out/plan_e2e_calendar.png"
+key Escape
+kill $lexora_pid 2>/dev/null
+wait $lexora_pid 2>/dev/null
+echo "PASS: the daily plan end to end (screenshots in $out)"
