@@ -1,6 +1,5 @@
 #include "glosix/english_sections.h"
 
-#include "common/config/profile.h"
 #include "glosix/entry_markup.h"
 
 namespace lex {
@@ -25,17 +24,6 @@ QString posLabel(WordNetPos pos)
 }
 
 } // namespace
-
-EnglishSettings readEnglishSettings(const Profile& profile)
-{
-    const QString section = QString::fromLatin1(kEnglishSection);
-    EnglishSettings s;
-    s.phonetics = profile.readInt(section, QString::fromLatin1(kEnglishPhonetics), 1) != 0;
-    s.senses = profile.readInt(section, QString::fromLatin1(kEnglishSenses), 1) != 0;
-    s.definition = profile.readInt(section, QString::fromLatin1(kEnglishDefinition), 1) != 0;
-    s.sensesShown = qMax(1, profile.readInt(section, QString::fromLatin1(kEnglishSensesShown), 3));
-    return s;
-}
 
 QString englishSectionsText(const AccentIpa& ipa, Accent accent, const std::vector<WordSense>& senses,
                             const EnglishSettings& settings, bool allSenses)

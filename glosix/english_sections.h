@@ -1,10 +1,11 @@
 #pragma once
 // The English parts Glosix shows under an entry: both accents' IPA (the learner's accent first)
 // and WordNet's senses, folded to the first few. Made as entry markup, so the pane draws them
-// like the rest of the entry. Config.INI [ENGLISH] turns each part off.
+// like the rest of the entry; EnglishSettings turns each part off.
 //
 // Pure (QtCore only).
 
+#include "common/config/english_settings.h"
 #include "common/dictionary/us_phonetics.h"
 #include "common/dictionary/wordnet.h"
 
@@ -13,22 +14,6 @@
 #include <vector>
 
 namespace lex {
-
-class Profile;
-
-inline constexpr char kEnglishSection[] = "ENGLISH";
-inline constexpr char kEnglishPhonetics[] = "Phonetics";     // 1 shows both accents' IPA
-inline constexpr char kEnglishSenses[] = "Senses";           // 1 shows WordNet's senses
-inline constexpr char kEnglishDefinition[] = "Definition";   // 1 keeps the entry's 英文释义
-inline constexpr char kEnglishSensesShown[] = "SensesShown"; // senses shown before the fold
-
-struct EnglishSettings {
-    bool phonetics = true;
-    bool senses = true;
-    bool definition = true;
-    int sensesShown = 3;
-};
-EnglishSettings readEnglishSettings(const Profile& profile);
 
 // The markup: "英 /…/　美 /…/" in the learner's accent's order (an accent the block lacks is left
 // out), then "WordNet" and each sense as "1. n. gloss", its examples and its other words; past
