@@ -391,6 +391,9 @@ TEST(GlosixWindow, MissingDictionaryFilesAreReportedAndLookUpsFindNothing)
 TEST(GlosixWindow, ShowsTheOwnEntryFirstThenEachStarDictEntryUnderItsName)
 {
     Rig rig("[INIT]\nIsDisableTTS=0\n", true, [](lextest::TempDir& dir, QByteArray* idx) {
+        // Both accents' IPA go under the own entry, above the StarDict ones; the forms block stays last.
+        appendIndexBlock(idx, kUsPhoneticTag,
+                         buildPhoneticBlock({{QStringLiteral("apple"), {QStringLiteral("ˈæpl"), QStringLiteral("ˈæpəl")}}}));
         appendFormsBlock(idx, encodeFormsBlock({{QStringLiteral("apples"), QStringLiteral("apple"), FormKind::Plural}}));
         StarDictSource src;
         src.bookname = QStringLiteral("小词典");
@@ -412,11 +415,12 @@ TEST(GlosixWindow, ShowsTheOwnEntryFirstThenEachStarDictEntryUnderItsName)
     const QString kiwi = QStringLiteral("小词典\na furry fruit");
     struct Case { QString word; QString starts, ends; const char* what; };
     const Case cases[] = {
-        {QStringLiteral("apple"), ownApple, QStringLiteral("the round fruit\n考试：中考\n\n小词典\na round fruit"),
+        {QStringLiteral("apple"), ownApple, QStringLiteral("the round fruit\n考试：中考\n英 /ˈæpl/　美 /ˈæpəl/\n\n小词典\na round fruit"),
          "own entry, then the StarDict one under its bookname"},
         {QStringLiteral("kiwi"), kiwi, kiwi, "only the StarDict dictionary knows it"},
         {QStringLiteral("apples"), QStringLiteral("\napples：apple 的复数\n") + ownApple,
-         QStringLiteral("考试：中考\n\n小词典\napples：apple 的复数\na round fruit"), "found under its base form in both"},
+         QStringLiteral("考试：中考\n英 /ˈæpl/　美 /ˈæpəl/\n\n小词典\napples：apple 的复数\na round fruit"),
+         "found under its base form in both, the base form's IPA"},
     };
     for (const Case& c : cases) {
         w.receiveWord(c.word);
