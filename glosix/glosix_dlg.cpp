@@ -76,6 +76,8 @@ CGlosixDlg::CGlosixDlg(const GlosixServices& services, QString programFolder, QW
     addToButton_->setToolTip(QStringLiteral("把这个单词添加到词库 (Ctrl+D)"));
     auto* addKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
     connect(addKey, &QShortcut::activated, this, [this] { onCommand(id::IDC_ADDTO, 0); });
+    auto* sensesKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(sensesKey, &QShortcut::activated, this, [this] { toggleAllSenses(); });
     auto* historyKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(historyKey, &QShortcut::activated, this, [this] { onCommand(id::IDM_HISTORY, 0); });
     if (QClipboard* clipboard = QGuiApplication::clipboard())
@@ -128,8 +130,15 @@ void CGlosixDlg::initialise()
     for (const QString& path : unopened)
         if (services_.ui)
             services_.ui->messageBox(this, QStringLiteral("不能打开词典文件，请确认此文件是否存在\n") + path);
-    if (unopened.isEmpty())
+    if (unopened.isEmpty()) {
         forms_.openIndex(programFolder_ + QStringLiteral("/Dict/21ct.idx"));   // an index without forms has none
+        accents_.openIndex(programFolder_ + QStringLiteral("/Dict/21ct.idx"));   // nor one without the IPA block
+    }
+    english_ = readEnglishSettings(profile_);
+    accent_ = accentFromSetting(profile_.readString(QString::fromLatin1(kAccentSection), QString::fromLatin1(kAccentKey)));
+    wordnet_ = std::make_unique<WordNet>(services_.env);
+    if (english_.senses)
+        wordnet_->open(WordNet::defaultFolder());
     shelf_.setOwn(&dict_, &forms_);
     openStarDicts();
 
@@ -201,8 +210,42 @@ bool CGlosixDlg::entryText(const QString& word, QString* text) const
     const std::vector<ShelfEntry> entries = shelf_.lookUp(word, &problems);
     for (const QString& p : problems)
         qWarning().noquote() << p;
-    *text = shelfText(entries);
-    return !entries.empty();
+    if (entries.empty()) {
+        text->clear();
+        return false;
+    }
+    // The English parts go under the own entry, before the StarDict dictionaries' entries.
+    std::vector<ShelfEntry> shown = entries;
+    auto own = shown.begin();
+    while (own != shown.end() && own->source.isEmpty()) {
+        if (!english_.definition)
+            own->text = withoutEnglishDefinition(own->text);
+        ++own;
+    }
+    const QString headword = shown.front().source.isEmpty() ? shown.front().headword : word;
+    AccentIpa ipa;
+    if (english_.phonetics) {
+        ipa.uk = accents_.find(headword, Accent::UK);
+        ipa.us = accents_.find(headword, Accent::US);
+    }
+    std::vector<WordSense> senses;
+    if (english_.senses && wordnet_ && wordnet_->isOpen())
+        senses = wordnet_->senses(headword.toLower(), &forms_);
+    const QString english = englishSectionsText(ipa, accent_, senses, english_, allSenses_);
+    if (!english.isEmpty())
+        shown.insert(own, ShelfEntry{{}, headword, {}, english});
+    *text = shelfText(shown);
+    return true;
+}
+
+void CGlosixDlg::toggleAllSenses()
+{
+    allSenses_ = !allSenses_;
+    if (!shownWord_.isEmpty()) {
+        const int at = text_->verticalScrollBar()->value();
+        showWord(shownWord_, false);
+        text_->verticalScrollBar()->setValue(at);   // the learner reads on where the fold was
+    }
 }
 
 bool CGlosixDlg::onCommand(int cmd, qintptr param)
@@ -259,6 +302,8 @@ void CGlosixDlg::lookUp()
 
 bool CGlosixDlg::showWord(const QString& word, bool count)
 {
+    if (word != shownWord_)
+        allSenses_ = false;   // each new word opens folded
     QString entry;
     if (!entryText(word, &entry))
         return false;
@@ -389,6 +434,11 @@ void CGlosixDlg::addMenuItems(QMenu* menu)
     QAction* history = menu->addAction(QStringLiteral("查词记录(&H)..."));
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(history, &QAction::triggered, this, [this] { ui::postCommand(this, this, id::IDM_HISTORY); });
+    QAction* senses = menu->addAction(QStringLiteral("全部英文释义(&E)"));
+    senses->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    senses->setCheckable(true);
+    senses->setChecked(allSenses_);
+    connect(senses, &QAction::triggered, this, [this] { toggleAllSenses(); });
     QAction* watch = menu->addAction(QStringLiteral("监视剪贴板(&W)"));
     watch->setCheckable(true);
     watch->setChecked(watchClipboard_);

@@ -13,6 +13,7 @@
 #include "common/platform/shared_names.h"
 #include "common/ui/command.h"
 #include "glosix/add_to_book.h"
+#include "glosix/english_sections.h"
 #include "glosix/entry_view.h"
 #include "glosix/glosix_services.h"
 #include "glosix/look_up_history.h"
@@ -90,6 +91,10 @@ public:
     void closeWindow();
     bool isClosed() const { return closed_; }
 
+    // Ctrl+E: every WordNet sense of the shown word, or again only the first few.
+    void toggleAllSenses();
+    bool allSenses() const { return allSenses_; }
+
     // The list-pane toggle ("<" / ">").
     void togglePane();
 
@@ -141,6 +146,11 @@ private:
     Dictionary dict_{DictVariant::Companion};
     WordForms forms_;
     DictionaryShelf shelf_;
+    AccentPhonetics accents_;
+    std::unique_ptr<WordNet> wordnet_;
+    EnglishSettings english_;
+    Accent accent_ = Accent::UK;
+    bool allSenses_ = false;
     std::unique_ptr<SpeechOutput> speech_;
     EntryFonts fonts_;
     bool forbidWinStick_ = false;

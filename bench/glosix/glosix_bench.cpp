@@ -6,6 +6,9 @@
 //    same executable that only prints its version;
 //  - the same cold start with five StarDict dictionaries of 100,000 headwords each (dictzip) in
 //    ~/.local/share/stardict/dic, where the companion finds them, against the start with none;
+//  - a word from Lexora into the window until its entry is shown, in process, with the English
+//    parts under it (both accents' IPA, WordNet's senses; WordNet from LEXORA_WORDNET_PATH, else
+//    the system's) against the same look-up with [ENGLISH] turned off;
 //  - a word sent to the running Glosix until its entry is shown, against a word it does not have
 //    (the link's round trip without a look-up hit or drawing).
 //
@@ -18,6 +21,8 @@
 #include "common/text/codepage.h"
 #include "glosix/entry_markup.h"
 #include "glosix/entry_view.h"
+#include "glosix/glosix_dlg.h"
+#include "glosix/glosix_services.h"
 
 #include <QApplication>
 #include <QDir>
@@ -113,6 +118,40 @@ void BM_ParseEntryText_Longest(benchmark::State& state)
         benchmark::DoNotOptimize(parseEntryText(dict().text));
 }
 BENCHMARK(BM_ParseEntryText_Longest)->Unit(benchmark::kMicrosecond);
+
+// The window as Glosix runs it, from a program folder of its own sharing the dictionary.
+void windowLookUp(benchmark::State& state, const QString& word, bool english)
+{
+    QTemporaryDir dir;
+    const QString home = dir.path();
+    QDir().mkpath(home + QStringLiteral("/Voice"));
+    QFile::link(benchHome() + QStringLiteral("/Dict"), home + QStringLiteral("/Dict"));
+    QFile ini(home + QStringLiteral("/Config.INI"));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write(english ? "[INIT]\nIsDisableTTS=1\n" : "[INIT]\nIsDisableTTS=1\n[ENGLISH]\nPhonetics=0\nSenses=0\n");
+    ini.close();
+    CGlosixDlg w(GlosixServices{}, home);
+    w.initialise();
+    w.show();
+    for (auto _ : state)
+        w.receiveWord(word);
+    const QString shown = w.textPane()->toPlainText();
+    if (shown.isEmpty())
+        state.SkipWithError("the word is not in the dictionary");
+    state.SetLabel(QStringLiteral("%1: %2 units%3%4").arg(word).arg(shown.size())
+                       .arg(shown.contains(QStringLiteral("英 /")) ? QStringLiteral(", IPA") : QString(),
+                            shown.contains(QStringLiteral("\nWordNet\n")) ? QStringLiteral(", senses") : QString())
+                       .toStdString());
+    w.closeWindow();
+}
+void BM_WindowLookUp_Common_English(benchmark::State& state) { windowLookUp(state, QStringLiteral("apple"), true); }
+BENCHMARK(BM_WindowLookUp_Common_English)->Unit(benchmark::kMillisecond);
+void BM_Baseline_WindowLookUp_Common(benchmark::State& state) { windowLookUp(state, QStringLiteral("apple"), false); }
+BENCHMARK(BM_Baseline_WindowLookUp_Common)->Unit(benchmark::kMillisecond);
+void BM_WindowLookUp_Longest_English(benchmark::State& state) { windowLookUp(state, dict().word, true); }
+BENCHMARK(BM_WindowLookUp_Longest_English)->Unit(benchmark::kMillisecond);
+void BM_Baseline_WindowLookUp_Longest(benchmark::State& state) { windowLookUp(state, dict().word, false); }
+BENCHMARK(BM_Baseline_WindowLookUp_Longest)->Unit(benchmark::kMillisecond);
 
 // ---- the real process ----
 

@@ -170,7 +170,12 @@ void splitWordNetGloss(QStringView text, QString* gloss, QStringList* examples)
 
 WordNet::WordNet(Env* env) : env_(orDefault(env)) {}
 
-QString WordNet::defaultFolder() { return QStringLiteral("/usr/share/wordnet"); }
+QString WordNet::defaultFolder()
+{
+    if (qEnvironmentVariableIsSet(kWordNetPathVariable))
+        return qEnvironmentVariable(kWordNetPathVariable);
+    return QStringLiteral("/usr/share/wordnet");
+}
 
 void WordNet::close()
 {
@@ -181,6 +186,8 @@ void WordNet::close()
 bool WordNet::open(const QString& folder)
 {
     close();
+    if (folder.isEmpty())
+        return false;   // no WordNet, not the root folder's files
     bool any = false;
     for (int i = 0; i < 4; ++i) {
         Part& p = parts_[size_t(i)];

@@ -19,6 +19,8 @@ namespace lex {
 
 class WordForms;
 
+inline constexpr char kWordNetPathVariable[] = "LEXORA_WORDNET_PATH";
+
 enum class WordNetPos { Noun, Verb, Adj, Adv };
 // "noun", "verb", "adj", "adv".
 const char* wordNetPosName(WordNetPos pos);
@@ -37,7 +39,7 @@ public:
     WordNet(const WordNet&) = delete;
     WordNet& operator=(const WordNet&) = delete;
 
-    // Where Debian puts the files.
+    // The folder LEXORA_WORDNET_PATH names when set (empty: none), else where Debian puts the files.
     static QString defaultFolder();
     // Maps what `folder` holds of the twelve files; true when at least one part of speech has
     // both its index and its data. A part of speech missing either has no senses.

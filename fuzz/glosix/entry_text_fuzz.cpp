@@ -1,7 +1,9 @@
 // The entry-text markup comes from dictionary files: whatever the text, the parser must stay in
 // bounds, give runs that lie inside the shown text in order, and one indent per paragraph; the
-// phonetic codes of older dictionaries given as IPA touch nothing but marker-4 runs.
+// phonetic codes of older dictionaries given as IPA touch nothing but marker-4 runs; leaving out
+// the English definition cuts one piece out and nothing else.
 #include "common/dictionary/phonetic_codes.h"
+#include "glosix/english_sections.h"
 #include "glosix/entry_markup.h"
 
 #include <cstdint>
@@ -44,5 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             || (a.marker != 4 && QStringView(m.text).mid(a.start, a.end - a.start) != QStringView(ipa.text).mid(b.start, b.end - b.start)))
             std::abort();
     }
+    // Without the English definition: the text before the heading, then some end of the text.
+    const QString cut = withoutEnglishDefinition(text);
+    const qsizetype heading = text.indexOf(QStringLiteral("`7`英文释义"));
+    const bool kept = heading < 0 ? cut == text
+                                  : cut.size() < text.size() && cut.startsWith(QStringView(text).left(heading))
+                                        && text.endsWith(QStringView(cut).mid(heading));
+    if (!kept)
+        std::abort();
     return 0;
 }

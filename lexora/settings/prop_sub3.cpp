@@ -8,6 +8,7 @@
 #include "lexora/settings/settings_target.h"
 #include "resources/resources.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -35,6 +36,12 @@ CPropSub3::CPropSub3(SettingsTarget& target, QWidget* parent) : QWidget(parent),
     down_ = qobject_cast<QPushButton*>(c.value(kMoveDown));
     place_ = qobject_cast<QLabel*>(c.value(kPlace));
     note_ = qobject_cast<QLabel*>(c.value(kNote));
+    phonetics_ = qobject_cast<QCheckBox*>(c.value(kPhonetics));
+    senses_ = qobject_cast<QCheckBox*>(c.value(kSenses));
+    definition_ = qobject_cast<QCheckBox*>(c.value(kDefinition));
+    phonetics_->setToolTip(QStringLiteral("在词条下显示英音和美音的国际音标"));
+    senses_->setToolTip(QStringLiteral("在词条下显示 WordNet 的词义、例句和同义词"));
+    definition_->setToolTip(QStringLiteral("显示词条自带的英文释义"));
     place_->setTextFormat(Qt::PlainText);
     note_->setTextFormat(Qt::PlainText);
     note_->setWordWrap(true);
@@ -93,6 +100,20 @@ void CPropSub3::fill()
                        : QStringLiteral("空格键勾选，Ctrl+↑/↓ 移动。改动在 Glosix 下次启动时生效。"));
     list_->setCurrentRow(filled_.empty() ? -1 : 0);
     currentChanged();
+
+    englishFilled_ = target_.profile ? readEnglishSettings(*target_.profile) : EnglishSettings{};
+    phonetics_->setChecked(englishFilled_.phonetics);
+    senses_->setChecked(englishFilled_.senses);
+    definition_->setChecked(englishFilled_.definition);
+}
+
+EnglishSettings CPropSub3::english() const
+{
+    EnglishSettings s = englishFilled_;
+    s.phonetics = phonetics_->isChecked();
+    s.senses = senses_->isChecked();
+    s.definition = definition_->isChecked();
+    return s;
 }
 
 bool CPropSub3::onCommand(int id, qintptr)
@@ -148,8 +169,15 @@ std::vector<StarDictChoice> CPropSub3::choices() const
 
 bool CPropSub3::save()
 {
+    if (!target_.profile)
+        return true;
+    if (const EnglishSettings english = this->english(); !(english == englishFilled_)) {
+        if (!writeEnglishSwitches(*target_.profile, english))
+            return false;
+        englishFilled_ = english;
+    }
     const std::vector<StarDictChoice> now = choices();
-    if (now == filled_ || !target_.profile)
+    if (now == filled_)
         return true;
     if (!writeStarDictOrder(*target_.profile, target_.programFolder, now))
         return false;

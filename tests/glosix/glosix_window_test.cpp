@@ -6,13 +6,16 @@
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"
 #include "common/dictionary/dict_builder.h"
+#include "common/dictionary/index_blocks.h"
 #include "common/dictionary/stardict_writer.h"
+#include "common/dictionary/us_phonetics.h"
 #include "common/dictionary/word_forms.h"
 #include "common/platform/named_event.h"
 #include "resources/resource_ids.h"
 #include "scripted_services.h"
 #include "../speech/speech_fakes.h"
 #include "temp_dir.h"
+#include "wordnet_files.h"
 
 #include <QFontInfo>
 #include <QDir>
@@ -388,6 +391,9 @@ TEST(GlosixWindow, MissingDictionaryFilesAreReportedAndLookUpsFindNothing)
 TEST(GlosixWindow, ShowsTheOwnEntryFirstThenEachStarDictEntryUnderItsName)
 {
     Rig rig("[INIT]\nIsDisableTTS=0\n", true, [](lextest::TempDir& dir, QByteArray* idx) {
+        // Both accents' IPA go under the own entry, above the StarDict ones; the forms block stays last.
+        appendIndexBlock(idx, kUsPhoneticTag,
+                         buildPhoneticBlock({{QStringLiteral("apple"), {QStringLiteral("ˈæpl"), QStringLiteral("ˈæpəl")}}}));
         appendFormsBlock(idx, encodeFormsBlock({{QStringLiteral("apples"), QStringLiteral("apple"), FormKind::Plural}}));
         StarDictSource src;
         src.bookname = QStringLiteral("小词典");
@@ -409,11 +415,12 @@ TEST(GlosixWindow, ShowsTheOwnEntryFirstThenEachStarDictEntryUnderItsName)
     const QString kiwi = QStringLiteral("小词典\na furry fruit");
     struct Case { QString word; QString starts, ends; const char* what; };
     const Case cases[] = {
-        {QStringLiteral("apple"), ownApple, QStringLiteral("the round fruit\n考试：中考\n\n小词典\na round fruit"),
+        {QStringLiteral("apple"), ownApple, QStringLiteral("the round fruit\n考试：中考\n英 /ˈæpl/　美 /ˈæpəl/\n\n小词典\na round fruit"),
          "own entry, then the StarDict one under its bookname"},
         {QStringLiteral("kiwi"), kiwi, kiwi, "only the StarDict dictionary knows it"},
         {QStringLiteral("apples"), QStringLiteral("\napples：apple 的复数\n") + ownApple,
-         QStringLiteral("考试：中考\n\n小词典\napples：apple 的复数\na round fruit"), "found under its base form in both"},
+         QStringLiteral("考试：中考\n英 /ˈæpl/　美 /ˈæpəl/\n\n小词典\napples：apple 的复数\na round fruit"),
+         "found under its base form in both, the base form's IPA"},
     };
     for (const Case& c : cases) {
         w.receiveWord(c.word);
@@ -425,6 +432,60 @@ TEST(GlosixWindow, ShowsTheOwnEntryFirstThenEachStarDictEntryUnderItsName)
     w.button(id::IDC_LOOKUP)->click();
     EXPECT_EQ(w.textPane()->toPlainText(), kiwi);
     EXPECT_EQ(rig.tts.spoken, QStringList{QStringLiteral("kiwi")});
+}
+
+TEST(GlosixWindow, ShowsBothAccentsAndTheFoldedWordNetSensesUnderTheEntryEachPartCanBeTurnedOff)
+{
+    // Both accents' IPA in the companion index, four WordNet senses of "apple" (one under "apples").
+    auto prepare = [](lextest::TempDir& dir, QByteArray* idx) {
+        appendIndexBlock(idx, kUsPhoneticTag,
+                         buildPhoneticBlock({{QStringLiteral("apple"), {QStringLiteral("ˈæpl"), QStringLiteral("ˈæpəl")}}}));
+        lextest::WordNetFiles wn;
+        const WordNetPos n = WordNetPos::Noun;
+        wn.lemma(n, "apple", {wn.synset(n, {"apple"}, "fruit with red or yellow or green skin; \"an apple a day\""),
+                              wn.synset(n, {"apple", "orchard_apple_tree", "Malus_pumila"}, "native Eurasian tree"),
+                              wn.synset(n, {"apple`s"}, "a made-up third sense"),
+                              wn.synset(n, {"Big_Apple"}, "a fourth sense past the fold")});
+        wn.writeTo(dir.path(QStringLiteral("wn")));
+        qputenv(kWordNetPathVariable, dir.path(QStringLiteral("wn")).toLocal8Bit());
+    };
+    const QString entryEnd = QStringLiteral("英文释义\nthe round fruit\n考试：中考\n");
+    const QString senses = QStringLiteral("WordNet\n1. n. fruit with red or yellow or green skin\n“an apple a day”\n"
+                                          "2. n. native Eurasian tree\n同义词：orchard apple tree, Malus pumila\n"
+                                          "3. n. a made-up third sense\n同义词：apple‘s\n");
+    const QString folded = QStringLiteral("还有 1 条释义（Ctrl+E 展开）");
+    const QString open = QStringLiteral("4. n. a fourth sense past the fold\n同义词：Big Apple\n（Ctrl+E 收起）");
+    struct Case { QByteArray ini; QString ends, opened; const char* what; };
+    const Case cases[] = {
+        {"", entryEnd + QStringLiteral("英 /ˈæpl/　美 /ˈæpəl/\n") + senses + folded,
+         entryEnd + QStringLiteral("英 /ˈæpl/　美 /ˈæpəl/\n") + senses + open, "British first by default"},
+        {"[SPEECH2]\nAccent=US\n", QStringLiteral("美 /ˈæpəl/　英 /ˈæpl/\n") + senses + folded, {},
+         "the learner's American accent first"},
+        {"[ENGLISH]\nPhonetics=0\n", entryEnd + senses + folded, {}, "no IPA"},
+        {"[ENGLISH]\nSenses=0\n", entryEnd + QStringLiteral("英 /ˈæpl/　美 /ˈæpəl/"),
+         entryEnd + QStringLiteral("英 /ˈæpl/　美 /ˈæpəl/"), "no senses, nothing to open"},
+        {"[ENGLISH]\nDefinition=0\nSensesShown=4\n", QStringLiteral("n. 苹果 79\n考试：中考\n英 /ˈæpl/　美 /ˈæpəl/\n") + senses +
+         QStringLiteral("4. n. a fourth sense past the fold\n同义词：Big Apple"), {}, "without the entry's English definition, all four shown"},
+    };
+    for (const Case& c : cases) {
+        Rig rig("[INIT]\nIsDisableTTS=0\n" + c.ini, true, prepare);
+        qputenv(kWordNetPathVariable, "");
+        CGlosixDlg& w = *rig.w;
+        w.show();
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.receiveWord(QStringLiteral("apple"));
+        EXPECT_TRUE(w.textPane()->toPlainText().endsWith(c.ends)) << c.what << "\n" << qPrintable(w.textPane()->toPlainText());
+        if (c.opened.isEmpty())
+            continue;
+        // Ctrl+E from the input box opens the rest; the next word opens folded again.
+        w.input()->setFocus();
+        QTest::keyClick(w.input(), Qt::Key_E, Qt::ControlModifier);
+        EXPECT_TRUE(w.textPane()->toPlainText().endsWith(c.opened)) << c.what << "\n" << qPrintable(w.textPane()->toPlainText());
+        w.receiveWord(QStringLiteral("pear"));
+        EXPECT_FALSE(w.allSenses()) << c.what;
+        EXPECT_EQ(w.textPane()->toPlainText(), QStringLiteral("pear\nn. 梨 <b>&amp;</b>")) << c.what;
+    }
 }
 
 TEST(GlosixWindow, SnapsToANearbyEdgeOnceItRestsUnlessForbidden)

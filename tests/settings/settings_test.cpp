@@ -420,15 +420,20 @@ TEST(SettingsDialog, DictionaryPageOrdersAndSwitchesStarDicts)
         const char* stored;          // STARDICT/Dictionaries before; null: none
         QStringList shown;           // top first; "-" marks an unchecked one
         const char* afterSpaceAndCtrlDown; // the top one switched and moved down, then saved
+        const char* english;         // [ENGLISH] lines before
+        QList<bool> boxes;           // 英美音标, WordNet 释义, 英文释义 as shown
+        QList<int> afterSenses;      // Phonetics, Senses, Definition stored once WordNet 释义 is switched
     };
     const Case cases[] = {
-        {nullptr, {QStringLiteral("Alpha  (2 词)"), QStringLiteral("Beta  (1 词)")}, "+Dict/b/Beta.ifo|-Dict/a/Alpha.ifo"},
+        {nullptr, {QStringLiteral("Alpha  (2 词)"), QStringLiteral("Beta  (1 词)")}, "+Dict/b/Beta.ifo|-Dict/a/Alpha.ifo",
+         "", {true, true, true}, {1, 0, 1}},
         {"-Dict/b/Beta.ifo|+Dict/gone/Gone.ifo|+Dict/a/Alpha.ifo",
-         {QStringLiteral("-Beta  (1 词)"), QStringLiteral("Alpha  (2 词)")}, "+Dict/a/Alpha.ifo|+Dict/b/Beta.ifo"},
+         {QStringLiteral("-Beta  (1 词)"), QStringLiteral("Alpha  (2 词)")}, "+Dict/a/Alpha.ifo|+Dict/b/Beta.ifo",
+         "[ENGLISH]\nPhonetics=0\nSenses=0\n", {false, false, true}, {0, 1, 1}},
     };
     for (const Case& c : cases) {
-        Fixture f(c.stored ? QString::fromLatin1("[STARDICT]\nDictionaries=%1\n").arg(QLatin1String(c.stored))
-                           : QString());
+        Fixture f((c.stored ? QString::fromLatin1("[STARDICT]\nDictionaries=%1\n").arg(QLatin1String(c.stored))
+                            : QString()) + QLatin1String(c.english));
         lextest::writeStarDictFiles(f.dir, QStringLiteral("Dict/a/Alpha"), QStringLiteral("Alpha"),
                                     {QStringLiteral("go"), QStringLiteral("went")});
         lextest::writeStarDictFiles(f.dir, QStringLiteral("Dict/b/Beta"), QStringLiteral("Beta"), {QStringLiteral("go")});
@@ -451,11 +456,21 @@ TEST(SettingsDialog, DictionaryPageOrdersAndSwitchesStarDicts)
         QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
         EXPECT_EQ(list->currentRow(), 1);
         EXPECT_FALSE(on<QPushButton>(d.page(3), CPropSub3::kMoveDown)->isEnabled());
+        // Glosix's English parts under the list: switched with the keyboard like the rest.
+        QList<bool> boxes;
+        for (int id : {CPropSub3::kPhonetics, CPropSub3::kSenses, CPropSub3::kDefinition})
+            boxes << on<QCheckBox>(d.page(3), id)->isChecked();
+        EXPECT_EQ(boxes, c.boxes);
+        QCheckBox* senses = on<QCheckBox>(d.page(3), CPropSub3::kSenses);
+        senses->setFocus();
+        QTest::keyClick(senses, Qt::Key_Space);
         closeSave(d);
         const Profile stored(f.dir.path(QStringLiteral("Config.INI")));
         EXPECT_EQ(stored.readString(QStringLiteral("STARDICT"), QStringLiteral("Dictionaries")),
                   QLatin1String(c.afterSpaceAndCtrlDown));
         EXPECT_EQ(readStarDictOrder(stored, f.dir.path()), d.dictionaryPage()->choices());
+        const EnglishSettings english = readEnglishSettings(stored);
+        EXPECT_EQ((QList<int>{english.phonetics, english.senses, english.definition}), c.afterSenses);
     }
 }
 

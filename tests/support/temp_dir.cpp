@@ -63,6 +63,8 @@ void setTestEnvironment()
     qputenv("LEXORA_STARDICT_PATH", "");
     // Nor its Hunspell dictionaries: the spelling grade is right or wrong unless a test names some.
     qputenv("LEXORA_HUNSPELL_PATH", "");
+    // Nor its WordNet: senses and examples come from the files a test writes.
+    qputenv("LEXORA_WORDNET_PATH", "");
 }
 
 } // namespace lextest

@@ -26,7 +26,7 @@ QString sourceDir();
 // The build folder (for built tools and data).
 QString binaryDir();
 // Sets LEXORA_SOURCE_DIR and LEXORA_BINARY_DIR when unset, so that helper processes and tests see them,
-// and LEXORA_STARDICT_PATH and LEXORA_HUNSPELL_PATH to no folder at all.
+// and LEXORA_STARDICT_PATH, LEXORA_HUNSPELL_PATH and LEXORA_WORDNET_PATH to no folder at all.
 void setTestEnvironment();
 
 } // namespace lextest
