@@ -1,4 +1,5 @@
 #include "common/speech/espeak_engine.h"
+#include "common/speech/synth_engine.h"
 #include "common/speech/word_sound.h"
 #include "speech_fakes.h"
 
@@ -113,4 +114,70 @@ TEST(EspeakEngine, RendersAWordToAWavFileWithoutASoundDevice)
     EXPECT_EQ(u16(34), 16);
     EXPECT_FALSE(wordSoundFile(nullptr, nullptr, &engine, QString(), &wav, &ext));
     EXPECT_FALSE(wordSoundFile(nullptr, nullptr, nullptr, QStringLiteral("word"), &wav, &ext));
+}
+
+// Every engine built in: its voices carry its category and their accent, each speaks a word in
+// process, queued words reach the sink, and two of its voices sound different.
+TEST(SpeechEngines, EachEngineListsPlaysAndSpeaksInEachVoice)
+{
+    const struct { const char* engine; const char* voiceA; const char* voiceB; const char* accentOfA; bool builtIn; } engines[] = {
+        {"espeak", "en", "en-US", "UK", true},   // espeak-ng's plain "en" is British
+#ifdef LEXORA_HAVE_FLITE
+        {"flite", "slt", "rms", "US", true},
+#else
+        {"flite", "slt", "rms", "US", false},
+#endif
+    };
+    int tried = 0;
+    for (const auto& e : engines) {
+        SCOPED_TRACE(e.engine);
+        const QString name = QLatin1String(e.engine);
+        EXPECT_EQ(speechEngineNames().contains(name), e.builtIn);
+        lextest::RecordingOutput out;
+        std::unique_ptr<SynthEngine> engine = makeSpeechEngine(name, &out);
+        if (!e.builtIn) {
+            EXPECT_EQ(engine, nullptr);
+            continue;
+        }
+        ++tried;
+        ASSERT_NE(engine, nullptr);
+        ASSERT_TRUE(engine->createVoice());
+        const QString prefix = engine->voicesCategory() + QStringLiteral("/Tokens/");
+        bool listedA = false;
+        for (const VoiceToken& v : engine->voices()) {
+            EXPECT_TRUE(v.id.startsWith(prefix)) << v.id.toStdString();
+            EXPECT_EQ(engine->openToken(v.id), v.id);
+            if (v.id == prefix + QLatin1String(e.voiceA)) {
+                listedA = true;
+                EXPECT_EQ(v.accent, QLatin1String(e.accentOfA));
+            }
+        }
+        EXPECT_TRUE(listedA);
+        EXPECT_TRUE(engine->defaultToken().has_value());
+        EXPECT_EQ(engine->openToken(prefix + QStringLiteral("no-such-voice")), std::nullopt);
+        EXPECT_FALSE(engine->setVoice(prefix + QStringLiteral("no-such-voice")));
+
+        ASSERT_TRUE(engine->setVoice(prefix + QLatin1String(e.voiceA)));
+        const std::vector<int16_t> a = engine->synthesize(QStringLiteral("tomato"));
+        ASSERT_TRUE(engine->setVoice(prefix + QLatin1String(e.voiceB)));
+        const std::vector<int16_t> b = engine->synthesize(QStringLiteral("tomato"));
+        EXPECT_GT(a.size(), size_t(engine->sampleRate() / 5));   // a word is some tenths of a second
+        EXPECT_FALSE(b.empty());
+        EXPECT_NE(a, b) << "two voices sound alike";
+
+        engine->setRate(-10);
+        const size_t slow = engine->synthesize(QStringLiteral("pronunciation")).size();
+        engine->setRate(10);
+        const size_t fast = engine->synthesize(QStringLiteral("pronunciation")).size();
+        EXPECT_GT(slow, fast * 2);
+
+        EXPECT_TRUE(engine->speakAsync(QStringLiteral("apple")));
+        EXPECT_TRUE(waitFor([&] { return out.opens() == 1; }));
+        EXPECT_TRUE(out.nonSilent());
+        EXPECT_EQ(out.format().sampleRate, engine->sampleRate());
+        engine->releaseVoice();
+        EXPECT_FALSE(engine->speakAsync(QStringLiteral("after")));
+    }
+    if (tried < int(std::size(engines)))
+        GTEST_SKIP() << "flite was not found at build time: its engine is not built in";
 }
