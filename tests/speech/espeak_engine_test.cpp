@@ -4,6 +4,7 @@
 #include "speech_fakes.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <QThread>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -180,4 +181,44 @@ TEST(SpeechEngines, EachEngineListsPlaysAndSpeaksInEachVoice)
     }
     if (tried < int(std::size(engines)))
         GTEST_SKIP() << "flite was not found at build time: its engine is not built in";
+}
+
+// The engines as the program drives them: one voice list, each token speaking with its own
+// engine, the voice key's category espeak-ng's.
+TEST(SpeechEngines, OneListAndEachVoiceSpeaksWithItsOwnEngine)
+{
+    lextest::RecordingOutput out;
+    SpeechEngines engines(&out);
+    ASSERT_TRUE(engines.createVoice());
+    EXPECT_EQ(engines.voicesCategory(), QLatin1String(EspeakEngine::kCategory));
+    EXPECT_EQ(engines.defaultToken(), QStringLiteral("espeak-ng/voices/Tokens/en"));
+    const QList<VoiceToken> voices = engines.voices();
+    const QStringList names = speechEngineNames();
+    for (const QString& name : names) {
+        const QString token = engineVoiceToken(name, name == u"espeak" ? QStringLiteral("en-US") : QStringLiteral("rms"));
+        SCOPED_TRACE(token.toStdString());
+        EXPECT_EQ(tokenEngineName(token), name);
+        EXPECT_TRUE(std::any_of(voices.begin(), voices.end(), [&](const VoiceToken& v) { return v.id == token; }));
+        EXPECT_EQ(engines.openToken(token), token);
+        ASSERT_TRUE(engines.setVoice(token));
+        ASSERT_NE(engines.active(), nullptr);
+        EXPECT_EQ(engines.active(), synthEngineOf(&engines));
+        EXPECT_EQ(engines.active()->voicesCategory() + QStringLiteral("/Tokens/en-US"), engineVoiceToken(name, QStringLiteral("en-US")));
+        const int opened = out.opens();
+        EXPECT_TRUE(engines.speakAsync(QStringLiteral("water")));
+        EXPECT_TRUE(waitFor([&] { return out.opens() == opened + 1; }));
+        EXPECT_EQ(out.format().sampleRate, engines.active()->sampleRate());
+    }
+    EXPECT_EQ(tokenEngineName(QStringLiteral("test/voices/Tokens/en")), QString());
+    EXPECT_EQ(engineVoiceToken(QStringLiteral("none"), QStringLiteral("en")), QString());
+    // An unknown token leaves the voice and its engine as they were.
+    SynthEngine* before = engines.active();
+    EXPECT_FALSE(engines.setVoice(QStringLiteral("flite/voices/Tokens/kal")));
+    EXPECT_FALSE(engines.setVoice(QStringLiteral("other/voices/Tokens/en")));
+    EXPECT_EQ(engines.active(), before);
+    EXPECT_TRUE(engines.setVoice(std::nullopt));
+    EXPECT_EQ(engines.active()->voicesCategory(), QLatin1String(EspeakEngine::kCategory));
+    engines.releaseVoice();
+    EXPECT_FALSE(engines.hasVoice());
+    EXPECT_FALSE(engines.speakAsync(QStringLiteral("after")));
 }
