@@ -116,6 +116,7 @@ inline constexpr int kTestText = 1012, kMaleVoice = 1011, kFemaleVoice = 1013;
 inline constexpr int kVolume = 1071, kRate = 1073, kTest = 1004, kDisableTts = 1019;
 inline constexpr int kSlowRate = 1074, kFrequency = 1015, kSlowTest = 1006, kOnlyTts = 1017, kOnlyMan = 1018;
 inline constexpr int kDefault = 1005, kUndoChanges = 1007;
+inline constexpr int kAccent = 1400;   // 英音 / 美音
 } // namespace prop_sub1
 namespace prop_sub2 {
 inline constexpr int kKeys = 1072, kKey = 1011, kModifier = 1012, kUndoChanges = 1004, kDefault = 1005;

@@ -109,6 +109,8 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
         C(prop_sub1::kVolume, Kind::Slider, U, None, 32, 62, 120, 14),
         label(QStringLiteral("速度:"), 6, 82, 24),
         C(prop_sub1::kRate, Kind::Slider, U, None, 32, 80, 120, 14),
+        label(QStringLiteral("口音:"), 158, 82, 22),
+        C(prop_sub1::kAccent, Kind::DropDownList, U, None, 182, 80, 38, 40),
         label(QStringLiteral("慢速:"), 6, 100, 24),
         C(prop_sub1::kSlowRate, Kind::Slider, U, Disabled, 32, 98, 120, 14),
         label(QStringLiteral("频率:"), 158, 64, 22),

@@ -72,6 +72,10 @@ if [ -n "$deb" ]; then
   for lib in libqt6widgets6 libqt6network6 libespeak-ng1 libsndfile1 libpulse0 libc6 fonts-noto-cjk qt6-translations-l10n; do
     grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib: $depends"
   done
+  # flite is optional at build time; when it was built in, its libraries come in through dpkg-shlibdeps.
+  if grep -q '^FLITE_INCLUDE_DIR:PATH=/' "$build/CMakeCache.txt" 2>/dev/null; then
+    grep -q "libflite1" <<<"$depends" || fail "the package is built with flite but does not depend on libflite1: $depends"
+  fi
   for f in ./usr/bin/Lexora ./usr/bin/lexbook ./usr/share/lexora/Dict/Dict.idx ./usr/share/applications/org.lexora.Lexora.desktop \
            ./usr/share/man/man1/lexbook.1.gz; do
     grep -q " $f\$" "$tmp/contents.txt" || fail "the package lacks $f"

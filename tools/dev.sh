@@ -25,6 +25,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libespeak-ng-dev espeak-ng-data libsndfile1-dev libpulse-dev
   libhunspell-dev hunspell-en-us hunspell-en-gb hyphen-en-us festlex-cmu
+  flite1-dev     # the American voices slt, rms and awb
   wordnet-base   # the English senses, examples and 填空's sentences
   fonts-noto-cjk fonts-dejavu-core python3-fontforge
   libxcb1-dev

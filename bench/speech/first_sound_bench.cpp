@@ -1,8 +1,9 @@
-// The first sound after a click with the engine resident, against the espeak-ng call alone, in
+// The first sound after a click with each engine resident, against the engine's call alone, in
 // the same run: what the program adds to synthesis before the first samples reach the device.
 // The device is a sink that signals its first write, so no sound server is needed.
 #include "common/speech/audio_output.h"
 #include "common/speech/espeak_engine.h"
+#include "common/speech/synth_engine.h"
 
 #include <QString>
 #include <benchmark/benchmark.h>
@@ -95,6 +96,40 @@ void BM_EspeakFirstSoundAfterAClick(benchmark::State& state)
     engine.releaseVoice();
 }
 BENCHMARK(BM_EspeakFirstSoundAfterAClick)->Arg(0)->Arg(1)->ArgName("us")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+#ifdef LEXORA_HAVE_FLITE
+// flite's voices are American: slt, the default, in the same two rows.
+void BM_FliteCallAlone(benchmark::State& state)
+{
+    const std::unique_ptr<lex::SynthEngine> engine = lex::makeSpeechEngine(QStringLiteral("flite"), nullptr);
+    if (!engine || !engine->createVoice()) {
+        state.SkipWithError("flite could not start");
+        return;
+    }
+    size_t i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(engine->synthesize(kWords[i++ % std::size(kWords)]));
+}
+BENCHMARK(BM_FliteCallAlone)->Unit(benchmark::kMillisecond);
+
+void BM_FliteFirstSoundAfterAClick(benchmark::State& state)
+{
+    FirstWrite device;
+    const std::unique_ptr<lex::SynthEngine> engine = lex::makeSpeechEngine(QStringLiteral("flite"), &device);
+    if (!engine || !engine->createVoice()) {
+        state.SkipWithError("flite could not start");
+        return;
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        device.reset();
+        engine->speakAsync(kWords[i++ % std::size(kWords)]);
+        device.waitFirst();
+    }
+    engine->releaseVoice();
+}
+BENCHMARK(BM_FliteFirstSoundAfterAClick)->Unit(benchmark::kMillisecond)->UseRealTime();
+#endif
 
 } // namespace
 

@@ -29,9 +29,18 @@ int collect(short* wav, int samples, espeak_EVENT*)
     return 0;
 }
 
-constexpr int kChunkFrames = 1024;
-
 } // namespace
+
+QString espeakVoiceAccent(const QString& identifier)
+{
+    // espeak-ng's plain "en" is British English, as are en-GB and its regional variants.
+    const QString name = voiceTokenName(identifier).toLower();
+    if (name == u"en-us")
+        return QStringLiteral("US");
+    if (name == u"en" || name.startsWith(u"en-gb"))
+        return QStringLiteral("UK");
+    return {};
+}
 
 QString voiceTokenName(const QString& id)
 {
@@ -54,7 +63,7 @@ QString speechErrorText(uint32_t code, const QString& systemText)
     return QStringLiteral("Unknown error 0x") + QString::number(code, 16).toUpper();
 }
 
-EspeakEngine::EspeakEngine(AudioOutput* output, QString dataPath) : output_(output), dataPath_(std::move(dataPath)) {}
+EspeakEngine::EspeakEngine(AudioOutput* output, QString dataPath) : SynthEngine(output), dataPath_(std::move(dataPath)) {}
 
 EspeakEngine::~EspeakEngine() { releaseVoice(); }
 
@@ -85,31 +94,8 @@ bool EspeakEngine::createVoice()
         sampleRate_ = g_sampleRate;
     }
     loadVoices();
-    {
-        std::lock_guard<std::mutex> lock(queueMutex_);
-        stopping_ = false;
-        queue_.clear();
-    }
-    worker_ = std::thread([this] { run(); });
-    voiceCreated_ = true;
+    startWorker();
     return true;
-}
-
-bool EspeakEngine::hasVoice() const { return voiceCreated_; }
-
-void EspeakEngine::releaseVoice()
-{
-    if (!voiceCreated_)
-        return;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex_);
-        stopping_ = true;
-        queue_.clear();
-    }
-    wake_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
-    voiceCreated_ = false;
 }
 
 void EspeakEngine::loadVoices()
@@ -126,7 +112,7 @@ void EspeakEngine::loadVoices()
         if (tokens_.contains(id))
             continue;   // two voices with the same last component: the first one keeps the name
         tokens_.insert(id, identifier);
-        voiceList_.append(VoiceToken{id, QString::fromUtf8(list[i]->name ? list[i]->name : "")});
+        voiceList_.append(VoiceToken{id, QString::fromUtf8(list[i]->name ? list[i]->name : ""), espeakVoiceAccent(identifier)});
     }
 }
 
@@ -189,18 +175,6 @@ bool EspeakEngine::setRate(int rate)
     return true;
 }
 
-bool EspeakEngine::speakAsync(const QString& text)
-{
-    if (!voiceCreated_)
-        return false;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex_);
-        queue_.push_back(text);
-    }
-    wake_.notify_one();
-    return true;
-}
-
 std::vector<int16_t> EspeakEngine::synthesize(const QString& text)
 {
     std::vector<int16_t> samples;
@@ -218,38 +192,6 @@ std::vector<int16_t> EspeakEngine::synthesize(const QString& text)
     espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     g_collect = nullptr;
     return samples;
-}
-
-void EspeakEngine::run()
-{
-    for (;;) {
-        QString text;
-        {
-            std::unique_lock<std::mutex> lock(queueMutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (stopping_)
-                return;
-            text = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        const std::vector<int16_t> samples = synthesize(text);
-        if (samples.empty() || !output_)
-            continue;
-        std::unique_ptr<AudioSink> sink = output_->open(AudioFormat{sampleRate_, 1});
-        if (!sink)
-            continue;   // no sound device: silently nothing
-        bool ok = true;
-        for (size_t at = 0; ok && at < samples.size(); at += kChunkFrames) {
-            {
-                std::lock_guard<std::mutex> lock(queueMutex_);
-                if (stopping_)
-                    return;
-            }
-            ok = sink->write(samples.data() + at, std::min<size_t>(kChunkFrames, samples.size() - at));
-        }
-        if (ok)
-            sink->drain();
-    }
 }
 
 } // namespace lex

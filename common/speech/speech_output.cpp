@@ -2,10 +2,12 @@
 #include "common/speech/voice_files.h"
 
 #include "common/config/profile.h"
+#include "common/dictionary/us_phonetics.h"
 #include "common/platform/env.h"
 #include "common/platform/named_event.h"
 #include "common/platform/shared_names.h"
 #include "common/platform/user_services.h"
+#include "common/speech/synth_engine.h"
 #include "common/speech/tts_engine.h"
 #include "common/speech/voice_player.h"
 
@@ -81,6 +83,8 @@ void SpeechOutput::initialiseVoice(const Profile& profile)
             return;
         }
         currentVoice_ = token ? *token : engine->defaultToken().value_or(QString());
+        if (const std::optional<QString> chosen = learnersVoice(profile, value); chosen && engine->setVoice(*chosen))
+            currentVoice_ = *chosen;
         // Taken as unsigned 16-bit, as the setting was always stored: -1 is 65535, hence 100.
         const uint16_t volume = uint16_t(profile.readInt(kTtsVoice, QStringLiteral("TTSVolume"), 100));
         volume_ = std::min<uint16_t>(volume, 100);
@@ -95,6 +99,22 @@ void SpeechOutput::initialiseVoice(const Profile& profile)
         showError(QStringLiteral("尝试TTS初始化错误"));
         showError(QString::fromLocal8Bit(e.what()));
     }
+}
+
+std::optional<QString> SpeechOutput::learnersVoice(const Profile& profile, const QString& voiceKey) const
+{
+    TtsEngine* engine = deps_.engine;
+    // The learner's choice among every engine's voices, kept beside the voice key.
+    const QString token = engineVoiceToken(profile.readString(QString::fromLatin1(kAccentSection), QStringLiteral("Engine"), {}, 64),
+                                           profile.readString(QString::fromLatin1(kAccentSection), QStringLiteral("Voice"), {}, 256));
+    if (!token.isEmpty())
+        if (std::optional<QString> t = engine->openToken(token))
+            return t;
+    // Without one, 美音 speaks with the American voice unless the voice key names a voice.
+    const bool keyNamesVoice = !voiceKey.isEmpty() && !voiceKey.startsWith(QLatin1Char('0'));
+    if (!keyNamesVoice && accentFromSetting(profile.readString(QString::fromLatin1(kAccentSection), QString::fromLatin1(kAccentKey), {}, 16)) == Accent::US)
+        return engine->openToken(engine->voicesCategory() + QStringLiteral("/Tokens/en-US"));
+    return std::nullopt;
 }
 
 void SpeechOutput::initialiseFolder(const Profile& profile, const QString& programFolder)

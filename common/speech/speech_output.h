@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QObject;
@@ -95,6 +96,8 @@ public:
 
 private:
     void initialiseVoice(const Profile& profile);
+    // The voice [SPEECH2] asks for (Engine and Voice, else the 美音 accent's), when there is one.
+    std::optional<QString> learnersVoice(const Profile& profile, const QString& voiceKey) const;
     void initialiseFolder(const Profile& profile, const QString& programFolder);
     void playFile(const QStringList& paths, const QString& word);
     void speakSynthesised(const QString& word);

@@ -13,6 +13,7 @@ namespace lex {
 struct VoiceToken {
     QString id;            // category + "/Tokens/" + name
     QString description;   // what the settings dialog lists
+    QString accent;        // "UK", "US" or empty: the English the voice speaks, when it is English
 };
 
 // What an engine throws for a failure it cannot report as a result: a code and, when the system

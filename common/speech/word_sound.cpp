@@ -1,7 +1,7 @@
 #include "common/speech/word_sound.h"
 
 #include "common/platform/env.h"
-#include "common/speech/espeak_engine.h"
+#include "common/speech/synth_engine.h"
 #include "common/speech/speech_output.h"
 
 #include <QFileInfo>
@@ -49,7 +49,7 @@ QByteArray wavFile(const std::vector<int16_t>& samples, int sampleRate)
     return b;
 }
 
-bool wordSoundFile(const SpeechOutput* speech, Env* env, EspeakEngine* engine, const QString& word,
+bool wordSoundFile(const SpeechOutput* speech, Env* env, SynthEngine* engine, const QString& word,
                    QByteArray* data, QString* extension)
 {
     data->clear();

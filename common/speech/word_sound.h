@@ -10,7 +10,7 @@
 
 namespace lex {
 
-class EspeakEngine;
+class SynthEngine;
 class Env;
 class SpeechOutput;
 
@@ -20,7 +20,7 @@ QByteArray wavFile(const std::vector<int16_t>& samples, int sampleRate);
 // The sound of `word`: the recorded file that SpeakWord would play (its bytes and extension, "mp3"
 // or "wav"), else `engine`'s synthesis as "wav". False when there is neither (no file, no engine
 // or no voice, nothing synthesised, the file unreadable). `speech` and `engine` may be null.
-bool wordSoundFile(const SpeechOutput* speech, Env* env, EspeakEngine* engine, const QString& word,
+bool wordSoundFile(const SpeechOutput* speech, Env* env, SynthEngine* engine, const QString& word,
                    QByteArray* data, QString* extension);
 
 } // namespace lex

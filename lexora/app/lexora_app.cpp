@@ -125,7 +125,7 @@ int CLexoraApp::run(const QStringList& arguments)
     FileNamedEvents events(runtimeDir);
     QtProcessLauncher launcher;
     PulseOutput audio(QStringLiteral("Lexora"));
-    EspeakEngine tts(&audio);
+    SpeechEngines tts(&audio);   // every engine built in; the learner picks among their voices
     SndfilePlayer player(&audio, Clock::system());
 
     AppServices services;

@@ -468,7 +468,7 @@ void CMyImportDialog::runExport()
         // nothing of its own on Linux); without the speech state, the recorded files only.
         if (foreignFormat(*kind).packsSounds) {
             if (const SpeechOutput* speech = host_.speech) {
-                auto* engine = dynamic_cast<EspeakEngine*>(speech->engine());
+                auto* engine = synthEngineOf(speech->engine());
                 options.sound = [speech, engine, env = env()](const WordEntry& e, QByteArray* data, QString* ext) {
                     return wordSoundFile(speech, env, engine, e.word().toString(), data, ext);
                 };

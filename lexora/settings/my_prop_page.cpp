@@ -2,6 +2,7 @@
 
 #include "common/config/profile.h"
 #include "common/config/word_book_keys.h"
+#include "common/dictionary/us_phonetics.h"
 #include "common/platform/env.h"
 #include "common/platform/user_services.h"
 #include "common/speech/speech_output.h"
@@ -145,11 +146,24 @@ bool CMyPropPage::closeSave()
             speech->setRate(settings::positionToRate(sub1_->ratePosition()));
             // Also when no voice is selected (none installed, or the stored one gone): the empty
             // name then selects the engine's default voice at the next start.
-            if (target_.profile)
-                target_.profile->writeString(QStringLiteral("TTSVoice"), QStringLiteral("TTSEngineMale"),
-                                             sub1_->voiceName());
+            // The voice key keeps naming a voice of its own category (espeak-ng's); the learner's
+            // choice among every engine's voices goes beside it.
+            if (target_.profile) {
+                const QString engine = sub1_->voiceEngine();
+                const bool keyVoice = engine.isEmpty() || engine == u"espeak";
+                if (keyVoice)
+                    target_.profile->writeString(QStringLiteral("TTSVoice"), QStringLiteral("TTSEngineMale"),
+                                                 sub1_->voiceName());
+                if (sub1_->voiceKnown()) {
+                    target_.profile->writeString(QString::fromLatin1(kAccentSection), QStringLiteral("Engine"), engine);
+                    target_.profile->writeString(QString::fromLatin1(kAccentSection), QStringLiteral("Voice"),
+                                                 engine.isEmpty() ? QString() : sub1_->voiceName());
+                }
+            }
         }
     }
+    if (target_.profile)
+        target_.profile->writeString(QString::fromLatin1(kAccentSection), QString::fromLatin1(kAccentKey), sub1_->accent());
     // Like every key of Config.INI, a write that fails is not reported.
     sub3_->save();
     sub4_->save();

@@ -1,6 +1,9 @@
 #include "lexora/settings/prop_sub1.h"
 
+#include "common/config/profile.h"
+#include "common/dictionary/us_phonetics.h"
 #include "common/speech/speech_output.h"
+#include "common/speech/synth_engine.h"
 #include "common/speech/tts_engine.h"
 #include "common/ui/template_builder.h"
 #include "lexora/settings/settings_target.h"
@@ -26,6 +29,7 @@ CPropSub1::CPropSub1(SettingsTarget& target, QWidget* parent) : QWidget(parent),
     volume_ = qobject_cast<QSlider*>(c.value(kVolume));
     rate_ = qobject_cast<QSlider*>(c.value(kRate));
     disable_ = qobject_cast<QCheckBox*>(c.value(kDisableTts));
+    accent_ = qobject_cast<QComboBox*>(c.value(kAccent));
     for (QSlider* s : {volume_, rate_}) {
         s->setTickPosition(QSlider::TicksBelow);
         s->setPageStep(1);
@@ -36,21 +40,23 @@ CPropSub1::CPropSub1(SettingsTarget& target, QWidget* parent) : QWidget(parent),
 
 void CPropSub1::fill()
 {
-    const QSignalBlocker b1(male_), b2(female_), b3(volume_), b4(rate_), b5(disable_);
+    const QSignalBlocker b1(male_), b2(female_), b3(volume_), b4(rate_), b5(disable_), b6(accent_);
     SpeechOutput* speech = target_.speech;
     disable_->setChecked(speech && speech->ttsDisabled());
+    accent_->clear();
+    accent_->addItem(QStringLiteral("英音"), accentSetting(Accent::UK));
+    accent_->addItem(QStringLiteral("美音"), accentSetting(Accent::US));
+    const QString stored = target_.profile
+        ? target_.profile->readString(QString::fromLatin1(kAccentSection), QString::fromLatin1(kAccentKey), {}, 16)
+        : QString();
+    accent_->setCurrentIndex(accentFromSetting(stored) == Accent::US ? 1 : 0);
     testText_->setText(QStringLiteral("Welcome to use Tessaly."));
     if (!speech || !speech->engine())
         return;
 
     fillVoices(male_);
     if (male_->count() > 0) {
-        // The current voice, found by its description as the list shows it.
-        const QString current = speech->currentVoice();
-        int found = -1;
-        for (const VoiceToken& t : speech->engine()->voices())
-            if (t.id == current)
-                found = male_->findText(t.description);
+        const int found = male_->findData(speech->currentVoice());
         male_->setCurrentIndex(found);
         if (found >= 0)
             voiceChanged(found);
@@ -65,8 +71,14 @@ void CPropSub1::fill()
 void CPropSub1::fillVoices(QComboBox* box)
 {
     box->clear();
-    for (const VoiceToken& t : target_.speech->engine()->voices())
-        box->addItem(t.description.isEmpty() ? voiceTokenName(t.id) : t.description, t.id);
+    for (const VoiceToken& t : target_.speech->engine()->voices()) {
+        QString text = t.description.isEmpty() ? voiceTokenName(t.id) : t.description;
+        if (t.accent == accentSetting(Accent::UK))
+            text += QStringLiteral(" (英音)");
+        else if (t.accent == accentSetting(Accent::US))
+            text += QStringLiteral(" (美音)");
+        box->addItem(text, t.id);
+    }
     box->setCurrentIndex(box->count() > 0 ? 0 : -1);
 }
 
@@ -80,8 +92,11 @@ void CPropSub1::voiceChanged(int index)
     if (!speech->setVoice(token))
         return;
     voiceName_ = voiceTokenName(token);
+    voiceEngine_ = tokenEngineName(token);
     voiceKnown_ = true;
 }
+
+QString CPropSub1::accent() const { return accent_->currentData().toString(); }
 
 bool CPropSub1::onCommand(int id, qintptr)
 {

@@ -1,6 +1,8 @@
 #pragma once
 // CPropSub1: the settings page "TTS合成音" (template 105): the installed voices with the current
-// one selected (a choice acts at once), volume and rate sliders, the test sentence, DisableTTS.
+// one selected (a choice acts at once; every engine's voices, each with its accent), volume and
+// rate sliders, the test sentence, DisableTTS, and the accent (英音 / 美音) the phonetics and the
+// default voice follow.
 
 #include "common/ui/command.h"
 #include "resources/resource_ids.h"
@@ -23,7 +25,7 @@ public:
     static constexpr int kTestText = res::prop_sub1::kTestText, kMaleVoice = res::prop_sub1::kMaleVoice,
                          kFemaleVoice = res::prop_sub1::kFemaleVoice, kVolume = res::prop_sub1::kVolume,
                          kRate = res::prop_sub1::kRate, kTest = res::prop_sub1::kTest,
-                         kDisableTts = res::prop_sub1::kDisableTts;
+                         kDisableTts = res::prop_sub1::kDisableTts, kAccent = res::prop_sub1::kAccent;
 
     CPropSub1(SettingsTarget& target, QWidget* parent = nullptr);
 
@@ -37,6 +39,11 @@ public:
     // store: the learner chose a voice or the current voice was found in the list.
     const QString& voiceName() const { return voiceName_; }
     bool voiceKnown() const { return voiceKnown_; }
+    // The engine of the chosen voice as [SPEECH2] Engine names it; empty for a voice of the
+    // voice key's own category.
+    const QString& voiceEngine() const { return voiceEngine_; }
+    // "UK" or "US", as [SPEECH2] Accent stores it.
+    QString accent() const;
 
     int volumePosition() const;
     int ratePosition() const;
@@ -54,7 +61,9 @@ private:
     QSlider* volume_ = nullptr;
     QSlider* rate_ = nullptr;
     QCheckBox* disable_ = nullptr;
+    QComboBox* accent_ = nullptr;
     QString voiceName_;
+    QString voiceEngine_;
     bool voiceKnown_ = false;
 };
 

@@ -162,6 +162,67 @@ TEST(SettingsDialog, VoicesAreListedAndTheCurrentOneIsSelectedWithoutSwitching)
     EXPECT_EQ(f.storedVoice(), QStringLiteral("en"));
 }
 
+// The accent (英音 / 美音) and a voice of every engine: the list says each voice's accent, and
+// "关闭保存" keeps the voice key for its own category's voices and the learner's engine and voice
+// in [SPEECH2] beside it.
+TEST(SettingsDialog, AccentAndEveryEnginesVoicesAreChosenAndStored)
+{
+    const struct {
+        const char* stored;       // [SPEECH2] lines
+        int accentShown;
+        int accentChosen;         // index chosen, -1: none
+        const char* voiceChosen;  // token chosen, empty: none
+        const char* accentSaved, *keySaved, *engineSaved, *voiceSaved;
+    } rows[] = {
+        {"", 0, -1, "", "UK", "en-US", "", ""},
+        {"Accent=US\n", 1, -1, "", "US", "en-US", "", ""},   // the key names a voice: it stays
+        {"Accent=us\n", 1, 0, "", "UK", "en-US", "", ""},
+        {"", 0, 1, "test/voices/Tokens/en", "US", "en", "", ""},
+        {"", 0, -1, "espeak-ng/voices/Tokens/en-GB-x-rp", "UK", "en-GB-x-rp", "espeak", "en-GB-x-rp"},
+#ifdef LEXORA_HAVE_FLITE
+        {"Engine=espeak\nVoice=en\n", 0, 1, "flite/voices/Tokens/slt", "US", "en-US", "flite", "slt"},
+#endif
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.stored) + " -> " + row.voiceChosen);
+        Fixture f(QStringLiteral("TTSEngineMale=en-US\n[SPEECH2]\n") + QLatin1String(row.stored));
+        f.engine.known << QStringLiteral("espeak-ng/voices/Tokens/en-GB-x-rp") << QStringLiteral("flite/voices/Tokens/slt");
+        f.engine.accents.insert(kEnUs, QStringLiteral("US"));
+        f.engine.accents.insert(QStringLiteral("espeak-ng/voices/Tokens/en-GB-x-rp"), QStringLiteral("UK"));
+        f.engine.accents.insert(QStringLiteral("flite/voices/Tokens/slt"), QStringLiteral("US"));
+        f.engine.voicesSet.clear();
+        CMyPropPage d(f.target());
+        auto* accent = on<QComboBox>(d.page(1), CPropSub1::kAccent);
+        auto* male = on<QComboBox>(d.page(1), CPropSub1::kMaleVoice);
+        ASSERT_EQ(accent->count(), 2);
+        EXPECT_EQ(accent->itemText(0), QStringLiteral("英音"));
+        EXPECT_EQ(accent->itemText(1), QStringLiteral("美音"));
+        EXPECT_EQ(accent->currentIndex(), row.accentShown);
+        ASSERT_EQ(male->count(), 4);
+        EXPECT_EQ(male->itemText(0), kEn);   // no accent known: the description alone
+        EXPECT_EQ(male->itemText(1), kEnUs + QStringLiteral(" (美音)"));
+        EXPECT_EQ(male->itemText(2), QStringLiteral("espeak-ng/voices/Tokens/en-GB-x-rp (英音)"));
+        EXPECT_EQ(male->currentIndex(), 1);
+        if (row.accentChosen >= 0)
+            accent->setCurrentIndex(row.accentChosen);
+        for (const auto& v : f.engine.voicesSet)
+            EXPECT_EQ(v, std::optional<QString>(kEnUs)) << "filling or the accent switched the voice";
+        if (*row.voiceChosen) {
+            male->setCurrentIndex(male->findData(QLatin1String(row.voiceChosen)));
+            EXPECT_EQ(f.speech->currentVoice(), QLatin1String(row.voiceChosen));
+        }
+        closeSave(d);
+        const Profile saved(f.dir.path(QStringLiteral("Config.INI")));
+        auto read = [&](const char* section, const char* key) {
+            return saved.readString(QLatin1String(section), QLatin1String(key), QStringLiteral("<none>"));
+        };
+        EXPECT_EQ(read("SPEECH2", "Accent"), QLatin1String(row.accentSaved));
+        EXPECT_EQ(read("TTSVOICE", "TTSEngineMale"), QLatin1String(row.keySaved));
+        EXPECT_EQ(read("SPEECH2", "Engine"), QLatin1String(row.engineSaved));
+        EXPECT_EQ(read("SPEECH2", "Voice"), QLatin1String(row.voiceSaved));
+    }
+}
+
 TEST(SettingsDialog, ARefusedVoiceKeepsThePreviousOne)
 {
     Fixture f(QStringLiteral("TTSEngineMale=en-US\n"));

@@ -1,8 +1,10 @@
 #include "common/speech/espeak_engine.h"
+#include "common/speech/synth_engine.h"
 #include "common/speech/word_sound.h"
 #include "speech_fakes.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <QThread>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -113,4 +115,110 @@ TEST(EspeakEngine, RendersAWordToAWavFileWithoutASoundDevice)
     EXPECT_EQ(u16(34), 16);
     EXPECT_FALSE(wordSoundFile(nullptr, nullptr, &engine, QString(), &wav, &ext));
     EXPECT_FALSE(wordSoundFile(nullptr, nullptr, nullptr, QStringLiteral("word"), &wav, &ext));
+}
+
+// Every engine built in: its voices carry its category and their accent, each speaks a word in
+// process, queued words reach the sink, and two of its voices sound different.
+TEST(SpeechEngines, EachEngineListsPlaysAndSpeaksInEachVoice)
+{
+    const struct { const char* engine; const char* voiceA; const char* voiceB; const char* accentOfA; bool builtIn; } engines[] = {
+        {"espeak", "en", "en-US", "UK", true},   // espeak-ng's plain "en" is British
+#ifdef LEXORA_HAVE_FLITE
+        {"flite", "slt", "rms", "US", true},
+#else
+        {"flite", "slt", "rms", "US", false},
+#endif
+    };
+    int tried = 0;
+    for (const auto& e : engines) {
+        SCOPED_TRACE(e.engine);
+        const QString name = QLatin1String(e.engine);
+        EXPECT_EQ(speechEngineNames().contains(name), e.builtIn);
+        lextest::RecordingOutput out;
+        std::unique_ptr<SynthEngine> engine = makeSpeechEngine(name, &out);
+        if (!e.builtIn) {
+            EXPECT_EQ(engine, nullptr);
+            continue;
+        }
+        ++tried;
+        ASSERT_NE(engine, nullptr);
+        ASSERT_TRUE(engine->createVoice());
+        const QString prefix = engine->voicesCategory() + QStringLiteral("/Tokens/");
+        bool listedA = false;
+        for (const VoiceToken& v : engine->voices()) {
+            EXPECT_TRUE(v.id.startsWith(prefix)) << v.id.toStdString();
+            EXPECT_EQ(engine->openToken(v.id), v.id);
+            if (v.id == prefix + QLatin1String(e.voiceA)) {
+                listedA = true;
+                EXPECT_EQ(v.accent, QLatin1String(e.accentOfA));
+            }
+        }
+        EXPECT_TRUE(listedA);
+        EXPECT_TRUE(engine->defaultToken().has_value());
+        EXPECT_EQ(engine->openToken(prefix + QStringLiteral("no-such-voice")), std::nullopt);
+        EXPECT_FALSE(engine->setVoice(prefix + QStringLiteral("no-such-voice")));
+
+        ASSERT_TRUE(engine->setVoice(prefix + QLatin1String(e.voiceA)));
+        const std::vector<int16_t> a = engine->synthesize(QStringLiteral("tomato"));
+        ASSERT_TRUE(engine->setVoice(prefix + QLatin1String(e.voiceB)));
+        const std::vector<int16_t> b = engine->synthesize(QStringLiteral("tomato"));
+        EXPECT_GT(a.size(), size_t(engine->sampleRate() / 5));   // a word is some tenths of a second
+        EXPECT_FALSE(b.empty());
+        EXPECT_NE(a, b) << "two voices sound alike";
+
+        engine->setRate(-10);
+        const size_t slow = engine->synthesize(QStringLiteral("pronunciation")).size();
+        engine->setRate(10);
+        const size_t fast = engine->synthesize(QStringLiteral("pronunciation")).size();
+        EXPECT_GT(slow, fast * 2);
+
+        EXPECT_TRUE(engine->speakAsync(QStringLiteral("apple")));
+        EXPECT_TRUE(waitFor([&] { return out.opens() == 1; }));
+        EXPECT_TRUE(out.nonSilent());
+        EXPECT_EQ(out.format().sampleRate, engine->sampleRate());
+        engine->releaseVoice();
+        EXPECT_FALSE(engine->speakAsync(QStringLiteral("after")));
+    }
+    if (tried < int(std::size(engines)))
+        GTEST_SKIP() << "flite was not found at build time: its engine is not built in";
+}
+
+// The engines as the program drives them: one voice list, each token speaking with its own
+// engine, the voice key's category espeak-ng's.
+TEST(SpeechEngines, OneListAndEachVoiceSpeaksWithItsOwnEngine)
+{
+    lextest::RecordingOutput out;
+    SpeechEngines engines(&out);
+    ASSERT_TRUE(engines.createVoice());
+    EXPECT_EQ(engines.voicesCategory(), QLatin1String(EspeakEngine::kCategory));
+    EXPECT_EQ(engines.defaultToken(), QStringLiteral("espeak-ng/voices/Tokens/en"));
+    const QList<VoiceToken> voices = engines.voices();
+    const QStringList names = speechEngineNames();
+    for (const QString& name : names) {
+        const QString token = engineVoiceToken(name, name == u"espeak" ? QStringLiteral("en-US") : QStringLiteral("rms"));
+        SCOPED_TRACE(token.toStdString());
+        EXPECT_EQ(tokenEngineName(token), name);
+        EXPECT_TRUE(std::any_of(voices.begin(), voices.end(), [&](const VoiceToken& v) { return v.id == token; }));
+        EXPECT_EQ(engines.openToken(token), token);
+        ASSERT_TRUE(engines.setVoice(token));
+        ASSERT_NE(engines.active(), nullptr);
+        EXPECT_EQ(engines.active(), synthEngineOf(&engines));
+        EXPECT_EQ(engines.active()->voicesCategory() + QStringLiteral("/Tokens/en-US"), engineVoiceToken(name, QStringLiteral("en-US")));
+        const int opened = out.opens();
+        EXPECT_TRUE(engines.speakAsync(QStringLiteral("water")));
+        EXPECT_TRUE(waitFor([&] { return out.opens() == opened + 1; }));
+        EXPECT_EQ(out.format().sampleRate, engines.active()->sampleRate());
+    }
+    EXPECT_EQ(tokenEngineName(QStringLiteral("test/voices/Tokens/en")), QString());
+    EXPECT_EQ(engineVoiceToken(QStringLiteral("none"), QStringLiteral("en")), QString());
+    // An unknown token leaves the voice and its engine as they were.
+    SynthEngine* before = engines.active();
+    EXPECT_FALSE(engines.setVoice(QStringLiteral("flite/voices/Tokens/kal")));
+    EXPECT_FALSE(engines.setVoice(QStringLiteral("other/voices/Tokens/en")));
+    EXPECT_EQ(engines.active(), before);
+    EXPECT_TRUE(engines.setVoice(std::nullopt));
+    EXPECT_EQ(engines.active()->voicesCategory(), QLatin1String(EspeakEngine::kCategory));
+    engines.releaseVoice();
+    EXPECT_FALSE(engines.hasVoice());
+    EXPECT_FALSE(engines.speakAsync(QStringLiteral("after")));
 }

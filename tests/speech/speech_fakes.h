@@ -7,6 +7,7 @@
 #include "common/speech/tts_engine.h"
 #include "common/speech/voice_player.h"
 
+#include <QHash>
 #include <QStringList>
 #include <mutex>
 #include <vector>
@@ -21,6 +22,7 @@ public:
     bool throwOnCreate = false;
     bool throwOnSpeak = false;
     QStringList known{QStringLiteral("test/voices/Tokens/en"), QStringLiteral("test/voices/Tokens/en-US")};
+    QHash<QString, QString> accents;   // token -> "UK" / "US"; none by default
 
     bool created = false;
     int releases = 0;
@@ -41,7 +43,7 @@ public:
     {
         QList<lex::VoiceToken> out;
         for (const QString& id : known)
-            out.append({id, id});
+            out.append({id, id, accents.value(id)});
         return out;
     }
     std::optional<QString> defaultToken() override

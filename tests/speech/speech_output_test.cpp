@@ -154,6 +154,25 @@ TEST_F(SpeakWordTest, VoiceChoiceFollowsTheStoredName)
     EXPECT_EQ(run(SpeechProgram::Main, QStringLiteral("TTSEngineMale=xx")), std::nullopt);
     EXPECT_EQ(run(SpeechProgram::Companion, QStringLiteral("TTSEngineMale=0abc")), def);
     EXPECT_EQ(run(SpeechProgram::Companion, QStringLiteral("TTSEngineMale=en-US")), QStringLiteral("test/voices/Tokens/en-US"));
+
+    // [SPEECH2]: the learner's engine and voice win over the voice key when they are there; else
+    // 美音 picks the American voice unless the voice key names one.
+    engine.known << QStringLiteral("espeak-ng/voices/Tokens/en-GB-x-rp");
+    const struct { const char* lines; const char* voice; } learners[] = {
+        {"[TTSVOICE]\nTTSEngineMale=en\n[SPEECH2]\nEngine=espeak\nVoice=en-GB-x-rp", "espeak-ng/voices/Tokens/en-GB-x-rp"},
+        {"[TTSVOICE]\nTTSEngineMale=en\n[SPEECH2]\nEngine=espeak\nVoice=gone", "test/voices/Tokens/en"},
+        {"[TTSVOICE]\nTTSEngineMale=en\n[SPEECH2]\nEngine=none\nVoice=en-GB-x-rp", "test/voices/Tokens/en"},
+        {"[TTSVOICE]\nTTSEngineMale=\n[SPEECH2]\nAccent=US", "test/voices/Tokens/en-US"},
+        {"[TTSVOICE]\nTTSEngineMale=\n[SPEECH2]\nAccent=UK", "test/voices/Tokens/en"},
+        {"[TTSVOICE]\nTTSEngineMale=en\n[SPEECH2]\nAccent=US", "test/voices/Tokens/en"},
+    };
+    for (const auto& row : learners) {
+        ini(QStringLiteral("[INIT]\nVoicePath=%1/Voice/\n%2\n").arg(tmp.path(), QLatin1String(row.lines)));
+        engine.voicesSet.clear();
+        const auto s = make();
+        EXPECT_EQ(s->currentVoice(), QLatin1String(row.voice)) << row.lines;
+        EXPECT_EQ(engine.voicesSet.back(), QLatin1String(row.voice)) << row.lines;
+    }
 }
 
 TEST_F(SpeakWordTest, EngineFailuresShowTheirMessages)

@@ -155,7 +155,7 @@ const Command kCommands[] = {
      "proper names unless --names. --stats tells on stderr how many word tokens were resolved.\n"},
     {"grade", lexbook::cmdGrade, "grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]", lexbook::kGradeHelp},
     {"ipa", lexbook::cmdIpa, "ipa WORD [--accent uk|us] [--dict FOLDER]", lexbook::kIpaHelp},
-    {"speak", lexbook::cmdSpeak, "speak WORD [--accent uk|us] [--engine espeak] [--voice NAME] --out FILE.wav", lexbook::kSpeakHelp},
+    {"speak", lexbook::cmdSpeak, "speak WORD [--accent uk|us] [--engine espeak|flite] [--voice NAME] --out FILE.wav", lexbook::kSpeakHelp},
     {"plan", lexbook::cmdPlan, "plan BOOK [--date YYYY-MM-DD] [--retention R] [--new N] [--reviews C]", lexbook::kPlanHelp},
     {"streak", lexbook::cmdStreak, "streak BOOK [--date YYYY-MM-DD] [--retention R]", lexbook::kStreakHelp},
 };
