@@ -59,9 +59,9 @@ ui::MenuResource mainMenu()
             item(cmd::kCloze, QStringLiteral("填空")),
             item(cmd::kWordsFromText, QStringLiteral("从文章取词")),
             separator(),
+            item(cmd::kVocabularyTest, QStringLiteral("词汇量测试")),
             item(cmd::kTodayPlan, QStringLiteral("今日计划")),
             item(cmd::kTodayReview, QStringLiteral("今日复习")),
-            item(cmd::kVocabularyTest, QStringLiteral("词汇量测试")),
             item(cmd::kStatistics, QStringLiteral("学习统计")),
         }),
         popup(QStringLiteral("帮助"), {

@@ -288,12 +288,15 @@ std::optional<int> simulateFinish(const std::vector<StudyHistory::Memory>& memor
     }
     if (unlearned == 0)
         return today;
+    // A word once learned stays learned: a later lapse is one more review, not a word to learn
+    // again, and asking every word to be past the mark on one day forecast years for a small Book.
     auto answer = [&](Word& w, int day, bool right) {
-        const bool was = w.learned;
         w.state = scheduler.review(w.state, day - w.lastDay, right ? FsrsGrade::Good : FsrsGrade::Again).after;
         w.lastDay = day;
-        w.learned = isLearned(w.state);
-        unlearned += int(was) - int(w.learned);
+        if (!w.learned && isLearned(w.state)) {
+            w.learned = true;
+            --unlearned;
+        }
     };
     // New words are taken in order; those practised already come out of the way first.
     std::vector<int> order;

@@ -111,7 +111,8 @@ StudyHistory replayStudy(int entries, const std::vector<StudyAnswer>& answers, c
                          double retention, QDate today);
 
 // The forecast: the day the whole Book will have been learned at this pace, every word practised
-// and remembered well enough that its next review is at least kLearnedDays away. A simulation
+// until, once at least, it was remembered well enough that its next review was kLearnedDays away
+// or more. A simulation
 // from today's memories: each day the reviews due (the most overdue first, up to the cap) and the
 // next new words; the learner recalls a word with the probability the model predicts (a new
 // word's first answer is right with kFirstRecall). The forecast is the median finish day of

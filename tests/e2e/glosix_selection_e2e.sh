@@ -83,7 +83,7 @@ wait_for 5 logged 'word shown "wombat"' || fail "the running Glosix did not show
 xdotool windowactivate --sync "$gwin" 2>/dev/null; sleep 0.2
 xdotool mousemove --window "$gwin" 40 30 click 3; sleep 0.5   # the window menu beside the tool row
 import -window root "$out/glosix_selection_menu.png"
-xdotool key Down Down Return; sleep 0.5
+xdotool key w; sleep 0.5                            # 监视剪贴板(&W)
 wait_for 3 logged 'clipboard watch true' || fail "the menu item did not switch the clipboard watch on"
 printf 'numbat' | xclip -selection clipboard -loops 10
 wait_for 5 logged 'copied word shown "numbat"' || fail "the watch did not look up the copied word"

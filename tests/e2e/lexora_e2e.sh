@@ -107,7 +107,7 @@ cmp -s "$home/Book/English.idx" "$tmp/saved.idx" || fail "\"退出(不保存)\" 
 # into it and the switch to it; after the quit both Books are read back.
 edit_x=285 edit_y=45 copy_x=258 copy_y=166
 # Counted from the bottom: "撤销" and "重做" at the top are skipped by the arrow keys while greyed out.
-edit_menu() {   # $1: how many items up ("添加项" 11, "修改项" 10, "移动&复制到组" 7, "新建&切换组" 2)
+edit_menu() {   # $1: how many items up ("添加项" 12, "修改项" 11, "移动&复制到组" 8, "新建&切换组" 3)
   click $edit_x $edit_y
   for _ in $(seq "$1"); do key Up; done
   key Return
@@ -117,13 +117,13 @@ known=$(sed -n '70p' "$src/data/dict/words.tsv" | cut -f1)
 "$lexbook" dump "$home/Book/English" >"$tmp/before_edit.jsonl" || fail "cannot read the Book before editing"
 start_lexora
 click $study_x $study_y
-edit_menu 11                                     # the add dialog
+edit_menu 12                                     # the add dialog
 xdotool type --delay 60 "$known"; sleep 0.8      # filled from the dictionary while typing
 import -window root "$out/lexora_e2e_add.png"
 key Return                                       # "添加": the dialog stays open
 xdotool type --delay 60 "zzqx"; key Return
 key Escape
-edit_menu 10                                     # modify the focused row (zzqx)
+edit_menu 11                                     # modify the focused row (zzqx)
 key shift+Tab; key End; xdotool type "x"         # its phonetic gains an "x"
 import -window root "$out/lexora_e2e_modify.png"
 key Return
@@ -139,16 +139,16 @@ click $edit_x $edit_y
 import -window root "$out/lexora_e2e_undo_menu.png"
 key Escape
 key ctrl+y; sleep 0.4                            # deleted again
-edit_menu 2                                      # groups: a new Book "Second"
+edit_menu 3                                      # groups: a new Book "Second"
 xdotool type --delay 60 "Second"; key Tab; key space
 import -window root "$out/lexora_e2e_groups.png"
 key Escape
 key ctrl+Home shift+Down shift+Down              # the first three rows
-edit_menu 7
+edit_menu 8
 click $copy_x $copy_y                            # "复制"
 import -window root "$out/lexora_e2e_copy.png"
 key Return
-edit_menu 2; key Return                          # switch to "Second", saving "English"
+edit_menu 3; key Return                          # switch to "Second", saving "English"
 import -window root "$out/lexora_e2e_switched.png"
 quit_from_menu 4
 

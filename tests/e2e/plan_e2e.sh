@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# End to end: a Book whose plan lexbook set (twelve new words a day) opens on the real Lexora's
-# start page (made on the machine: its figures and links) and on 今日计划 by itself; its start
-# button (Alt+S) opens the set-up 初记 over today's twelve words; the run is answered by keys
-# until it ends, then 学习统计 shows the calendar and lexbook's streak has today checked in.
+# End to end, as a new user: Lexora opens on its own start page (made on the machine, nothing
+# requested); 编辑 → 从词表新建组 makes a Book of the sample dictionary's CET-4 list and switches to
+# it; 练习 → 今日计划 keeps a plan of twelve new words a day and comes back with today's words; its
+# start button (Alt+S) opens the set-up 初记 over them; the run is answered by keys until it ends,
+# then lexbook's streak has today checked in and 学习统计 shows it on the calendar.
 #   plan_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
 set -uo pipefail
 
@@ -12,12 +13,40 @@ source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 e2e_begin plan_e2e xdotool openbox import
 e2e_display 361 420
 e2e_sample_home "$bin" "$samplebook" "$src" 40
-"$lexbook" plan "$home/Book/English" --new 12 --reviews 50 >"$tmp/plan.json" || fail "lexbook plan did not set the plan"
-grep -q '"planned":12' "$tmp/plan.json" || fail "the plan does not ask for twelve new words: $(cat "$tmp/plan.json")"
+book=$home/Book/cet4
 
 e2e_start_lexora "$lexora"
 key() { xdotool key "$@"; sleep 0.3; }
-pd=$(e2e_wait_window '^今日计划$') || fail "a Book with a plan did not open on 今日计划"
+click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; sleep 0.6; }
+sleep 2
+import -window root "$out/plan_e2e_start_page.png"
+[ -z "$(xdotool search --onlyvisible --name '^今日计划$' 2>/dev/null)" ] || fail "今日计划 opened for a Book without a plan"
+click 125 45                                       # 学习
+click 285 45                                       # 编辑
+key Up Up Return                                   # 从词表新建组 (above 设置)
+e2e_wait_window '^从词表新建组$' >/dev/null || fail "no 从词表新建组 window"
+sleep 0.5
+key Down Down                                      # zk, gk, cet4
+key Tab space                                      # + 并入: the expression and the Book's name are cet4
+key shift+Tab
+import -window root "$out/plan_e2e_list_book.png"
+key Return                                         # 新建并切换
+e2e_window_gone '^从词表新建组$' || fail "从词表新建组 did not make the Book"
+[ -f "$book.idx" ] || fail "no Book cet4 was made"
+"$lexbook" dump "$book" >"$tmp/cet4.jsonl" || fail "cannot read the Book made"
+[ "$(wc -l <"$tmp/cet4.jsonl")" -gt 12 ] || fail "the CET-4 Book holds too few words: $(wc -l <"$tmp/cet4.jsonl")"
+click 365 45                                       # 练习
+key Up Up Up Return                                # 今日计划 (above 今日复习 and 学习统计)
+e2e_wait_window '^今日计划$' >/dev/null || fail "no 今日计划 window"
+sleep 0.8
+key shift+Tab shift+Tab shift+Tab shift+Tab        # from 开始今日学习 back to 每天新词
+key ctrl+a
+xdotool type --delay 80 12; sleep 0.3
+key Tab Tab space                                  # 保存计划: the plan kept, the window comes back
+sleep 1.5
+pd=$(e2e_wait_window '^今日计划$') || fail "今日计划 did not come back with the plan"
+"$lexbook" plan "$book" >"$tmp/plan.json" || fail "lexbook plan failed"
+grep -q '"planned":12' "$tmp/plan.json" || fail "the plan does not ask for twelve new words: $(cat "$tmp/plan.json")"
 sleep 1
 import -window root "$out/plan_e2e_start.png"
 key alt+s                                          # 开始今日学习(&S)
@@ -31,10 +60,10 @@ import -window root "$out/plan_e2e_run.png"
 # lexbook sees all twelve of today's new words answered (a wrong answer comes back later in the
 # run; the check-in asks only that each was answered).
 done_new=0
-for _ in $(seq 80); do
+for _ in $(seq 200); do
   sleep 2.3
   xdotool key Return
-  done_new=$("$lexbook" plan "$home/Book/English" | sed -n 's/.*"new":{"done":\([0-9]*\).*/\1/p')
+  done_new=$("$lexbook" plan "$book" | sed -n 's/.*"new":{"done":\([0-9]*\).*/\1/p')
   [ "${done_new:-0}" -ge 12 ] && break
 done
 [ "${done_new:-0}" -ge 12 ] || fail "today's twelve new words were not all answered ($done_new)"
@@ -50,7 +79,7 @@ done
 e2e_window_gone '^单词初记' || fail "the run did not end on its close button"
 e2e_wait_window '^Tessaly$' >/dev/null || fail "the outer window did not come back"
 sleep 1
-"$lexbook" streak "$home/Book/English" >"$tmp/streak.json" || fail "lexbook streak failed"
+"$lexbook" streak "$book" >"$tmp/streak.json" || fail "lexbook streak failed"
 grep -q '"state":"done"' "$tmp/streak.json" || fail "today is not checked in: $(cat "$tmp/streak.json")"
 # 学习, then 练习 → 学习统计 (the last item), then its last page, the calendar.
 xdotool mousemove $((wx + 125)) $((wy + 45)) click 1; sleep 0.6
