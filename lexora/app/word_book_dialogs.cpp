@@ -123,7 +123,7 @@ void WordBookPageDialogs::openFind()
     find_->show();
 }
 
-void WordBookPageDialogs::importExport(bool importMode)
+ImportExportHost WordBookPageDialogs::importHost() const
 {
     const AppServices& services = c_->services();
     ImportExportHost host;
@@ -136,6 +136,12 @@ void WordBookPageDialogs::importExport(bool importMode)
         return c_->dictionary().LookUpWord(word, explanation, phonetic);
     };
     host.programFolder = c_->programFolder();
+    return host;
+}
+
+void WordBookPageDialogs::importExport(bool importMode)
+{
+    ImportExportHost host = importHost();
     if (const SpeechOutput* speech = c_->speech()) {
         host.voiceFolder = speech->voiceFolder();
         host.speech = speech;
@@ -147,17 +153,8 @@ void WordBookPageDialogs::importExport(bool importMode)
 
 void WordBookPageDialogs::wordsFromText()
 {
+    const ImportExportHost host = importHost();
     const AppServices& services = c_->services();
-    ImportExportHost host;
-    host.session = &c_->session();
-    host.list = page_.list();
-    host.ui = services.ui;
-    host.env = services.env;
-    host.clock = services.clock;
-    host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
-        return c_->dictionary().LookUpWord(word, explanation, phonetic);
-    };
-    host.programFolder = c_->programFolder();
     WordNet wordnet(services.env);
     wordnet.open(WordNet::defaultFolder());
     WordForms forms;

@@ -13,6 +13,7 @@ namespace lex {
 class CLexoraDlg;
 class CMyFindDialog;
 class WordChecker;
+struct ImportExportHost;
 
 class WordBookPageDialogs final : public WordBookDialogs {
 public:
@@ -40,6 +41,9 @@ public:
 
 private:
     UserServices& ui() const { return *c_->services().ui; }
+    // What the import/export dialog and 从文章取词 are given: the session, the list, the
+    // services and the dictionary's look-up.
+    ImportExportHost importHost() const;
 
     // 听写's English words, opened at the first dictation; without them the learner is told once.
     const WordChecker* wordChecker();

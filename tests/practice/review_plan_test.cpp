@@ -4,13 +4,11 @@
 #include "common/platform/sources.h"
 #include "lexora/book/book.h"
 #include "lexora/record/review_plan.h"
+#include "tests/support/time_zone.h"
 
 #include <QDateTime>
 #include <QTimeZone>
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <ctime>
 
 using namespace lex;
 
@@ -33,32 +31,14 @@ IndexFields fields(EntryTime review, uint8_t recognition, uint8_t spelling = 10,
 }
 
 // The process runs in one named zone for these tests, as the program runs in the learner's.
-class ReviewClock : public ::testing::Test {
+class ReviewClock : public lextest::BerlinZoneTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        const char* old = std::getenv("TZ");
-        savedTz_ = old ? QByteArray(old) : QByteArray();
-        hadTz_ = old != nullptr;
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-    }
-    static void TearDownTestSuite()
-    {
-        if (hadTz_)
-            setenv("TZ", savedTz_.constData(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
     // A fixed clock at a wall-clock time of the zone, made from the instant (as the real clock is).
     static FixedClock at(QDate d, QTime t)
     {
         const QDateTime local(d, t, QTimeZone("Europe/Berlin"));
         return FixedClock(QDateTime::fromSecsSinceEpoch(local.toSecsSinceEpoch()));
     }
-    static inline QByteArray savedTz_;
-    static inline bool hadTz_ = false;
 };
 
 bool dueAt(const FixedClock& clock, const IndexFields& f, Skill d)

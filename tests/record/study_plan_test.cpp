@@ -10,8 +10,8 @@
 #include "lexora/record/review_record.h"
 #include "lexora/record/study_plan.h"
 #include "temp_dir.h"
+#include "time_zone.h"
 #include "tool_run.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -135,26 +135,8 @@ TEST(StudyPlan, StreakRules)
 }
 
 // The process runs in one named zone, as the program runs in the learner's.
-class StudyDays : public ::testing::Test {
+class StudyDays : public lextest::BerlinZoneTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        const char* old = std::getenv("TZ");
-        savedTz_ = old ? QByteArray(old) : QByteArray();
-        hadTz_ = old != nullptr;
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-    }
-    static void TearDownTestSuite()
-    {
-        if (hadTz_)
-            setenv("TZ", savedTz_.constData(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    static inline QByteArray savedTz_;
-    static inline bool hadTz_ = false;
 };
 
 struct Given {
