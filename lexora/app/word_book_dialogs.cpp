@@ -157,9 +157,11 @@ void WordBookPageDialogs::wordsFromText()
     const AppServices& services = c_->services();
     WordNet wordnet(services.env);
     wordnet.open(WordNet::defaultFolder());
-    WordForms forms;
-    forms.openIndex(c_->programFolder() + QStringLiteral("/Dict/Dict.idx"));
-    CWordsFromTextDialog dialog(host, dictionaryResolver(&forms, &wordnet, &c_->dictionary()), &page_);
+    const WordInfoTable& info = c_->wordInfo();
+    CWordsFromTextDialog dialog(host, dictionaryResolver(&c_->forms(), &wordnet, &c_->dictionary(), &info), &page_);
+    // The words the learner's vocabulary test says he knows are hidden from the start.
+    if (const Profile* profile = c_->profile())
+        dialog.setKnownRank(knownFrequencyRank(info, loadVocabularyEstimate(*profile)));
     ui().runModal(&dialog);
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/dictionary/dictionary.h"
 #include "common/dictionary/word_forms.h"
+#include "common/dictionary/word_info.h"
 #include "common/dictionary/wordnet.h"
 #include "lexora/exchange/epub_text.h"
 #include "lexora/exchange/text_encoding.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <limits>
 
 namespace lex {
 namespace {
@@ -339,7 +341,8 @@ std::vector<TextWord> wordsFromText(QStringView text, const WordResolver& resolv
     return words;
 }
 
-WordResolver dictionaryResolver(const WordForms* forms, const WordNet* wordnet, const Dictionary* dict)
+WordResolver dictionaryResolver(const WordForms* forms, const WordNet* wordnet, const Dictionary* dict,
+                                const WordInfoTable* info)
 {
     WordResolver r;
     r.baseOf = [forms, wordnet, dict](const QString& lower) -> QString {
@@ -362,6 +365,34 @@ WordResolver dictionaryResolver(const WordForms* forms, const WordNet* wordnet, 
     };
     // Frequency ranks and exam lists come with the dictionary's word information; without it
     // every word has none, and a known-rank filter leaves nothing out.
+    if (!info || info->count() == 0)
+        return r;
+    auto record = [info](const QString& headword) {
+        qsizetype i = info->find(headword);
+        if (i < 0 && !headword.isEmpty() && headword.at(0).isLower()) {
+            QString capital = headword;
+            capital[0] = capital.at(0).toUpper();
+            i = info->find(capital);
+        }
+        return i;
+    };
+    r.rankOf = [info, record](const QString& headword) -> std::optional<int> {
+        const qsizetype i = record(headword);
+        const uint32_t frq = i >= 0 ? info->info(i).frq : 0;
+        if (frq == 0)
+            return std::nullopt;
+        return int(std::min<uint32_t>(frq, uint32_t(std::numeric_limits<int>::max())));
+    };
+    r.examsOf = [info, record](const QString& headword) {
+        QStringList exams;
+        if (const qsizetype i = record(headword); i >= 0) {
+            const WordInfo w = info->info(i);
+            for (int e = 0; e < kExamCount; ++e)
+                if (w.inExam(Exam(e)))
+                    exams << QString::fromLatin1(examName(Exam(e)));
+        }
+        return exams;
+    };
     return r;
 }
 

@@ -15,6 +15,7 @@ namespace lex {
 
 class Dictionary;
 class WordForms;
+class WordInfoTable;
 class WordNet;
 
 // The largest file read whole; a longer one is refused with a message, not read in part.
@@ -58,8 +59,11 @@ struct WordResolver {
 
 // The resolver over the dictionaries at hand (each may be null): the dictionary's inflected forms
 // first ("went" is "go"), then WordNet (the word itself when it is a lemma, else its morphology),
-// then the dictionary's own headwords. They must outlive the resolver.
-WordResolver dictionaryResolver(const WordForms* forms, const WordNet* wordnet, const Dictionary* dict);
+// then the dictionary's own headwords. The rank is the word information's frequency rank (frq) and
+// the exams its exam lists by their tags ("cet4"), of the headword as found or, failing that,
+// capitalised ("english" has those of "English"). They must outlive the resolver.
+WordResolver dictionaryResolver(const WordForms* forms, const WordNet* wordnet, const Dictionary* dict,
+                                const WordInfoTable* info = nullptr);
 
 struct TextWord {
     QString word;              // the headword (or the word in lower case when none was found)

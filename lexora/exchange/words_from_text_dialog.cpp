@@ -29,7 +29,7 @@ CWordsFromTextDialog::CWordsFromTextDialog(ImportExportHost host, WordResolver r
     top->addWidget(take);
     top->addWidget(new QLabel(QStringLiteral("隐藏最常用的"), this));
     knownRank_ = new QSpinBox(this);
-    knownRank_->setRange(0, 100000);
+    knownRank_->setRange(0, 1000000);
     knownRank_->setSingleStep(500);
     top->addWidget(knownRank_);
     top->addWidget(new QLabel(QStringLiteral("个词"), this));
@@ -125,6 +125,13 @@ void CWordsFromTextDialog::refill()
         table_->setItem(row, 3, new QTableWidgetItem(w.exams.join(QLatin1Char(' '))));
         table_->setItem(row, 4, new QTableWidgetItem(w.sentence));
     }
+}
+
+int CWordsFromTextDialog::knownRank() const { return knownRank_->value(); }
+
+void CWordsFromTextDialog::setKnownRank(int rank)
+{
+    knownRank_->setValue(rank);   // refills the list through valueChanged
 }
 
 void CWordsFromTextDialog::setTicked(int row, bool on)

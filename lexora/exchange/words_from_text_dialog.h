@@ -26,6 +26,9 @@ public:
     bool openFile(const QString& path);     // 打开: a file read as its kind; false with a message
     ImportResult addTicked();               // 加入: the ticked words, one step of the history
     const std::vector<TextWord>& shown() const { return shown_; }
+    // 隐藏最常用的 N 个词: the frequency rank within which words are left out (0: none).
+    int knownRank() const;
+    void setKnownRank(int rank);
     void setTicked(int row, bool on);
 
 private:

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 
 namespace lex {
@@ -61,6 +62,22 @@ QStringList vocabularyPool(const WordInfoTable& table)
     for (const auto& r : ranked)
         pool.append(table.word(r.second));
     return pool;
+}
+
+int knownFrequencyRank(const WordInfoTable& table, const VocabularyEstimate& estimate)
+{
+    if (!estimate.valid())
+        return 0;
+    std::vector<uint32_t> ranks;
+    for (qsizetype i = 0; i < table.count(); ++i)
+        if (const uint32_t frq = table.info(i).frq)
+            ranks.push_back(frq);
+    if (ranks.empty())
+        return 0;
+    // The pool is in frq order, so its word at the estimate has the estimate-th smallest frq.
+    const size_t at = std::min(size_t(estimate.words), ranks.size()) - 1;
+    std::nth_element(ranks.begin(), ranks.begin() + ptrdiff_t(at), ranks.end());
+    return int(std::min<uint32_t>(ranks[at], uint32_t(std::numeric_limits<int>::max())));
 }
 
 VocabularyTest::VocabularyTest(int poolSize, Random& random, Options options)

@@ -44,6 +44,11 @@ VocabularyEstimate loadVocabularyEstimate(const Profile& profile);
 // The pool of a test: the table's words that have a frequency rank, most frequent first.
 QStringList vocabularyPool(const WordInfoTable& table);
 
+// The frequency rank (frq) up to which `estimate` says the words are known: that of the pool's
+// word at the estimate (the last one when the pool has shrunk since); 0 for an invalid estimate
+// or a table without ranks.
+int knownFrequencyRank(const WordInfoTable& table, const VocabularyEstimate& estimate);
+
 class VocabularyTest {
 public:
     struct Options {

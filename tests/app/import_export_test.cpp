@@ -18,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QListView>
 #include <QTest>
@@ -328,4 +329,62 @@ TEST(WordsFromText, TickedWordsGoInWithTheirSentencesAndOneUndoTakesThemOut)
     EXPECT_EQ(b.atView(before + 1)->comment(), QStringLiteral("Frotz quux!"));
     f.w->onCommand(cmd::kUndo, 0);
     EXPECT_EQ(f.book()->book().size(), before);
+}
+
+// 从文章取词 over the sample dictionary: each word's frequency rank and exam lists come from the
+// dictionary's word information, and the words the last vocabulary test says the learner knows are
+// hidden from the start (the 100th word of the test's pool is "student", frequency rank 157).
+TEST(WordsFromText, TheVocabularyTestSetsHowManyOfTheMostFrequentWordsAreHidden)
+{
+    struct Row {
+        const char* what;
+        const char* plan;   // [PLAN] lines; empty: no test taken
+        int knownRank;
+        QStringList shown;
+    };
+    const Row rows[] = {
+        {"no test taken", "", 0,
+         {"the", "student", "found", "nothing", "to", "practice"}},
+        {"100 words known", "VocabularyWords=100\nVocabularyLow=80\nVocabularyHigh=120\nVocabularyPool=595\n", 157,
+         {"found", "nothing", "to", "practice"}},
+        {"a pool larger than the dictionary's now", "VocabularyWords=9000\nVocabularyLow=8000\nVocabularyHigh=9900\n"
+         "VocabularyPool=20000\n", 22274, {"found", "to"}},
+        {"figures that do not hold together", "VocabularyWords=100\nVocabularyLow=150\nVocabularyHigh=120\n", 0,
+         {"the", "student", "found", "nothing", "to", "practice"}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Fixture f(0);
+        if (*r.plan) {
+            QFile ini(f.pf.folder + QStringLiteral("/Config.INI"));
+            ASSERT_TRUE(ini.open(QIODevice::Append));
+            ini.write(QByteArray("\n[PLAN]\n") + r.plan);
+        }
+        int knownRank = -1;
+        QStringList shown;
+        std::optional<TextWord> nothing;
+        f.ui.modalHook = [&](QDialog& d) {
+            auto* dialog = dynamic_cast<CWordsFromTextDialog*>(&d);
+            EXPECT_NE(dialog, nullptr);
+            if (!dialog)
+                return int(QDialog::Rejected);
+            knownRank = dialog->knownRank();
+            dialog->takeText(QStringLiteral("The student found nothing to practice."));
+            for (const TextWord& w : dialog->shown()) {
+                shown << w.word;
+                if (w.word == QLatin1String("nothing"))
+                    nothing = w;
+            }
+            return int(QDialog::Rejected);
+        };
+        f.w->onCommand(cmd::kWordsFromText, 0);
+        f.ui.modalHook = nullptr;
+        EXPECT_EQ(knownRank, r.knownRank);
+        EXPECT_EQ(shown, r.shown);
+        if (r.shown.contains(QStringLiteral("nothing"))) {
+            ASSERT_TRUE(nothing.has_value());
+            EXPECT_EQ(nothing->rank, std::optional<int>(315));
+            EXPECT_EQ(nothing->exams, (QStringList{QStringLiteral("zk"), QStringLiteral("gk"), QStringLiteral("ielts")}));
+        }
+    }
 }

@@ -1,5 +1,5 @@
 // 从文章取词: the tokeniser on a fixed text, counting words by their headwords, subtitles, e-books
-// good and hostile, and `lexbook words-from`.
+// good and hostile, and `lexbook words-from` (over the sample dictionary too).
 #include "lexora/exchange/epub_text.h"
 #include "lexora/exchange/text_words.h"
 #include "temp_dir.h"
@@ -8,6 +8,7 @@
 #include "zip_bytes.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <gtest/gtest.h>
 
 namespace {
@@ -202,6 +203,65 @@ TEST(LexbookWordsFrom, ListsTheWordsTheBookLacksWithTheirSentences)
     EXPECT_EQ(lines[1][QStringLiteral("word")].toString(), QStringLiteral("bark"));
     for (const QJsonObject& o : lines)
         EXPECT_NE(o[QStringLiteral("word")].toString(), QStringLiteral("rex"));   // a name, hidden
+}
+
+// Over the sample dictionary, whose word information holds the real ranks and exam lists: each word
+// with its own (a name's too, found under its capital), and --known-rank leaving out the words
+// ranked within it; unranked words always stay.
+TEST(LexbookWordsFrom, RanksAndExamListsComeFromTheDictionary)
+{
+    lextest::TempDir dir;
+    dir.write(QStringLiteral("film.srt"), "1\n00:00:01,000 --> 00:00:02,000\nThe English student found nothing to practice.\n\n"
+                                          "2\n00:00:03,000 --> 00:00:04,000\nHarry met the student, said Harry.\n");
+    const QString dict = lextest::binaryDir() + QStringLiteral("/data/Dict");
+    const struct {
+        const char* word;
+        int rank;   // 0: null
+        QStringList exams;
+    } words[] = {
+        {"the", 1, {"zk", "gk"}},
+        {"student", 157, {"zk", "gk", "ielts"}},
+        {"harry", 0, {}},
+        {"english", 1782, {"zk", "gk"}},
+        {"found", 0, {}},
+        {"nothing", 315, {"zk", "gk", "ielts"}},
+        {"to", 0, {}},
+        {"practice", 564, {"zk", "gk", "ielts"}},
+        {"met", 0, {}},
+        {"said", 0, {}},
+    };
+    const struct {
+        QStringList options;
+        QStringList left;
+    } rows[] = {
+        {{"--names"}, {"the", "student", "harry", "english", "found", "nothing", "to", "practice", "met", "said"}},
+        {{}, {"the", "student", "found", "nothing", "to", "practice", "met", "said"}},
+        {{"--known-rank", "1"}, {"student", "found", "nothing", "to", "practice", "met", "said"}},
+        {{"--known-rank", "157"}, {"found", "nothing", "to", "practice", "met", "said"}},
+        {{"--known-rank", "564", "--names"}, {"harry", "english", "found", "to", "met", "said"}},
+        {{"--known-rank", "100000"}, {"found", "to", "met", "said"}},
+    };
+    for (const auto& r : rows) {
+        const QString shown = r.options.join(QLatin1Char(' '));
+        const lextest::ToolRun run = lextest::lexbook(QStringList{QStringLiteral("words-from"), dir.path(QStringLiteral("film.srt")),
+                                                                  QStringLiteral("--dict"), dict} + r.options);
+        ASSERT_EQ(run.code, 0) << qPrintable(shown) << ": " << qPrintable(run.err);
+        QStringList left;
+        for (const QJsonObject& o : lextest::jsonLines(run.out)) {
+            const QString word = o[QStringLiteral("word")].toString();
+            left << word;
+            for (const auto& w : words)
+                if (word == QLatin1String(w.word)) {
+                    EXPECT_EQ(o[QStringLiteral("rank")].toInt(), w.rank) << w.word;
+                    EXPECT_EQ(o[QStringLiteral("rank")].isNull(), w.rank == 0) << w.word;
+                    QStringList exams;
+                    for (const QJsonValue& e : o[QStringLiteral("exams")].toArray())
+                        exams << e.toString();
+                    EXPECT_EQ(exams, w.exams) << w.word;
+                }
+        }
+        EXPECT_EQ(left, r.left) << qPrintable(shown);
+    }
 }
 
 } // namespace

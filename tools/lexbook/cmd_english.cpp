@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "common/dictionary/word_forms.h"
+#include "common/dictionary/word_info.h"
 #include "common/dictionary/wordnet.h"
 #include "lexora/book/book.h"
 #include "lexora/exchange/text_words.h"
@@ -71,14 +72,16 @@ int cmdWordsFrom(const QStringList& argsIn)
     lex::WordNet wordnet;
     wordnet.open(wordnetFolder.value_or(lex::WordNet::defaultFolder()));
     lex::WordForms forms;
+    lex::WordInfoTable info;
     std::unique_ptr<lex::Dictionary> dict;
     if (dictFolder) {
         dict = std::make_unique<lex::Dictionary>(lex::DictVariant::Main);
         if (!dict->openFolder(*dictFolder).isEmpty())
             return fail(QStringLiteral("cannot open the dictionary in %1").arg(*dictFolder));
         forms.openIndex(*dictFolder + QStringLiteral("/Dict.idx"));
+        info.openIndex(*dictFolder + QStringLiteral("/Dict.idx"));
     }
-    const lex::WordResolver resolver = lex::dictionaryResolver(&forms, &wordnet, dict.get());
+    const lex::WordResolver resolver = lex::dictionaryResolver(&forms, &wordnet, dict.get(), &info);
 
     QSet<QString> inBook;
     if (bookPath) {

@@ -150,9 +150,11 @@ const Command kCommands[] = {
      "Prints the words of a text (.txt), a subtitle file (.srt, .vtt) or an e-book (.epub), one JSON line\n"
      "{\"word\": ..., \"count\": ..., \"rank\": ..., \"exams\": [...], \"sentence\": ...} each, most frequent\n"
      "first: every word brought to its headword (the inflected forms of DICTFOLDER's dictionary, then\n"
-     "WordNet's morphology), counted with its forms, with the sentence it first stands in. Left out:\n"
-     "words BOOK holds, words ranked within the N most frequent (where the dictionary has ranks), and\n"
-     "proper names unless --names. --stats tells on stderr how many word tokens were resolved.\n"},
+     "WordNet's morphology), counted with its forms, with the sentence it first stands in. The rank is\n"
+     "the word's frequency rank and the exams its exam lists (zk gk cet4 cet6 ky ielts toefl gre), where\n"
+     "DICTFOLDER's dictionary carries them (else null and []). Left out: words BOOK holds, words ranked\n"
+     "within the N most frequent, and proper names unless --names. --stats tells on stderr how many\n"
+     "word tokens were resolved.\n"},
     {"grade", lexbook::cmdGrade, "grade TARGET TYPED [--hunspell FOLDER] [--hyphen FILE]", lexbook::kGradeHelp},
     {"ipa", lexbook::cmdIpa, "ipa WORD [--accent uk|us] [--dict FOLDER]", lexbook::kIpaHelp},
     {"speak", lexbook::cmdSpeak, "speak WORD [--accent uk|us] [--engine espeak|flite] [--voice NAME] --out FILE.wav", lexbook::kSpeakHelp},
