@@ -123,8 +123,8 @@ inline constexpr int kKeys = 1072, kKey = 1011, kModifier = 1012, kUndoChanges =
 } // namespace prop_sub2
 namespace prop_sub3 {
 inline constexpr int kDictionaries = 1011, kMoveUp = 1004, kMoveDown = 1005, kPlace = 1012, kNote = 1013;
-// Which English parts Glosix shows under an entry.
-inline constexpr int kPhonetics = 1300, kSenses = 1301, kDefinition = 1302;
+// Which English parts Glosix shows under an entry, and the example on the word list's tip.
+inline constexpr int kPhonetics = 1300, kSenses = 1301, kDefinition = 1302, kTipExample = 1303;
 } // namespace prop_sub3
 namespace prop_sub4 {
 inline constexpr int kFolder = 1500, kFolderButton = 1501, kDevice = 1502, kMachines = 1503, kNote = 1504;

@@ -136,12 +136,13 @@ QHash<int, DialogTemplate> makeLexoraTemplates()
     // The StarDict dictionaries Glosix shows after its own, to switch on and off and to order.
     t.insert(IDD_PROPSUB3, T(IDD_PROPSUB3, U, 230, 150, {
         label(QStringLiteral("StarDict 词典 (Glosix 按此顺序显示勾选的词典):"), 6, 4, 214),
-        C(prop_sub3::kDictionaries, Kind::ListBox, U, Group, 6, 14, 170, 86),
+        C(prop_sub3::kDictionaries, Kind::ListBox, U, Group, 6, 14, 170, 76),
         C(prop_sub3::kMoveUp, Kind::PushButton, QStringLiteral("上移(&U)"), None, 180, 14, 40, 14),
         C(prop_sub3::kMoveDown, Kind::PushButton, QStringLiteral("下移(&D)"), None, 180, 32, 40, 14),
-        C(prop_sub3::kPhonetics, Kind::CheckBox, QStringLiteral("英美音标(&P)"), Group, 6, 103, 64, 10),
-        C(prop_sub3::kSenses, Kind::CheckBox, QStringLiteral("WordNet 释义(&W)"), None, 72, 103, 76, 10),
-        C(prop_sub3::kDefinition, Kind::CheckBox, QStringLiteral("英文释义(&E)"), None, 150, 103, 64, 10),
+        C(prop_sub3::kPhonetics, Kind::CheckBox, QStringLiteral("英美音标(&P)"), Group, 6, 93, 64, 10),
+        C(prop_sub3::kSenses, Kind::CheckBox, QStringLiteral("WordNet 释义(&W)"), None, 72, 93, 76, 10),
+        C(prop_sub3::kDefinition, Kind::CheckBox, QStringLiteral("英文释义(&E)"), None, 150, 93, 64, 10),
+        C(prop_sub3::kTipExample, Kind::CheckBox, QStringLiteral("单词列表提示显示例句(&X)"), None, 6, 105, 140, 10),
         C(prop_sub3::kPlace, Kind::Static, U, None, 6, 117, 214, 10),
         C(prop_sub3::kNote, Kind::Static, U, None, 6, 130, 214, 18),
     }));

@@ -436,4 +436,35 @@ std::vector<WordSense> WordNet::senses(QStringView word, const WordForms* forms)
     return out;
 }
 
+namespace {
+
+// Whether `word` stands in `text` with no letter or digit on either side.
+bool standsIn(QStringView text, QStringView word)
+{
+    if (word.isEmpty())
+        return false;
+    for (qsizetype at = text.indexOf(word, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(word, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + word.size();
+        if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString exampleOf(const std::vector<WordSense>& senses, QStringView word)
+{
+    const QString written = word.trimmed().toString();
+    for (const WordSense& s : senses)
+        for (const QString& e : s.examples)
+            if (standsIn(e, written) || standsIn(e, s.lemma))
+                return e;
+    for (const WordSense& s : senses)
+        if (!s.examples.isEmpty())
+            return s.examples.first();
+    return {};
+}
+
 } // namespace lex

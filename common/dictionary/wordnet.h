@@ -82,4 +82,9 @@ private:
 // Splits the text after a synset's "|" into its gloss and its quoted examples.
 void splitWordNetGloss(QStringView text, QString* gloss, QStringList* examples);
 
+// The one example a learner is shown for `word` among its `senses`: the first in which the word or
+// its sense's lemma stands as a whole word (letters compared without case), else the first of all
+// (a synset's example may use another of its words); empty when no sense has one.
+QString exampleOf(const std::vector<WordSense>& senses, QStringView word);
+
 } // namespace lex

@@ -46,6 +46,7 @@ public:
     void SpeakWord(const QString& word) override { controller_->SpeakWord(word); }
     bool lookUpWord(QStringView word, QString& explanation, QString& phonetic) override;
     QString recallText(const WordEntry& e) override { return controller_->recallText(e); }
+    QString exampleText(const WordEntry& e) override { return controller_->exampleText(e); }
 
     // WordBookView
     std::vector<int> selectedRows() const override;

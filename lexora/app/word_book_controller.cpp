@@ -1,5 +1,6 @@
 #include "lexora/app/word_book_controller.h"
 
+#include "common/config/english_settings.h"
 #include "common/config/profile.h"
 #include "common/config/word_book_keys.h"
 #include "common/platform/env.h"
@@ -480,6 +481,17 @@ void WordBookController::runPracticeCommand(int id)
 QString WordBookController::recallText(const WordEntry& e)
 {
     return texts::recallLines(record_.recall(session_.book(), e, reviewDay(*clockOf(services_))));
+}
+
+QString WordBookController::exampleText(const WordEntry& e)
+{
+    if (profile_ && !readEnglishSettings(*profile_).tipExample)
+        return {};
+    if (!wordnet_) {
+        wordnet_ = std::make_unique<WordNet>(envOf(services_));
+        wordnet_->open(WordNet::defaultFolder());
+    }
+    return exampleOf(wordnet_->senses(e.word(), &forms_), e.word());
 }
 
 void WordBookController::openTodayReview()

@@ -11,6 +11,7 @@
 #include "common/dictionary/us_phonetics.h"
 #include "common/dictionary/word_forms.h"
 #include "common/dictionary/word_info.h"
+#include "common/dictionary/wordnet.h"
 #include "common/platform/link_protocol.h"
 #include "lexora/app/app_services.h"
 #include "lexora/app/study_planner.h"
@@ -167,6 +168,9 @@ public:
     void SpeakWord(const QString& word);
     // The list's tip: `e`'s predicted recall per skill today (empty without a record).
     QString recallText(const WordEntry& e);
+    // One WordNet example of `e`'s word for the list's tip; empty without WordNet, without an
+    // example, or when the settings ([ENGLISH] TipExample) turned it off.
+    QString exampleText(const WordEntry& e);
     BookRecord& record() { return record_; }
     // The journal in the synced folder ([SYNC] of Config.INI); inactive while no folder is named.
     sync::BookSyncer& syncer() { return *syncer_; }
@@ -231,6 +235,7 @@ private:
     Dictionary dict_{DictVariant::Main};
     WordForms forms_;   // the inflected forms the dictionary's index carries
     std::unique_ptr<WordInfoTable> wordInfo_;
+    std::unique_ptr<WordNet> wordnet_;   // mapped at the first tip that asks for an example
     AccentPhonetics accents_;
     std::unique_ptr<SpeechOutput> speech_;
     std::unique_ptr<CompanionLink> companion_;

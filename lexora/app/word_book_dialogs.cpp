@@ -64,15 +64,10 @@ bool WordBookPageDialogs::addOrModify(int row, const std::function<void(int row)
         return found;
     };
     in.baseFormOf = [this](QStringView word) { return c_->forms().baseFormOf(word); };
-    // The first example WordNet has for the word (none without WordNet).
+    // The example WordNet has for the word, as the list's tip shows it (none without WordNet).
     auto wordnet = std::make_shared<WordNet>(c_->services().env);
     wordnet->open(WordNet::defaultFolder());
-    in.exampleOf = [wordnet](QStringView word) {
-        for (const WordSense& s : wordnet->senses(word))
-            if (!s.examples.isEmpty())
-                return s.examples.first();
-        return QString();
-    };
+    in.exampleOf = [wordnet](QStringView word) { return exampleOf(wordnet->senses(word), word); };
     in.phoneticFont = page_.phoneticFont();
     CMyAddModifyDialog dialog(in, &page_);
     QObject::connect(&dialog, &CMyAddModifyDialog::added, &page_, added);

@@ -39,9 +39,11 @@ CPropSub3::CPropSub3(SettingsTarget& target, QWidget* parent) : QWidget(parent),
     phonetics_ = qobject_cast<QCheckBox*>(c.value(kPhonetics));
     senses_ = qobject_cast<QCheckBox*>(c.value(kSenses));
     definition_ = qobject_cast<QCheckBox*>(c.value(kDefinition));
+    tipExample_ = qobject_cast<QCheckBox*>(c.value(kTipExample));
     phonetics_->setToolTip(QStringLiteral("在词条下显示英音和美音的国际音标"));
     senses_->setToolTip(QStringLiteral("在词条下显示 WordNet 的词义、例句和同义词"));
     definition_->setToolTip(QStringLiteral("显示词条自带的英文释义"));
+    tipExample_->setToolTip(QStringLiteral("Lexora 单词列表的提示里加一句 WordNet 例句"));
     place_->setTextFormat(Qt::PlainText);
     note_->setTextFormat(Qt::PlainText);
     note_->setWordWrap(true);
@@ -105,6 +107,7 @@ void CPropSub3::fill()
     phonetics_->setChecked(englishFilled_.phonetics);
     senses_->setChecked(englishFilled_.senses);
     definition_->setChecked(englishFilled_.definition);
+    tipExample_->setChecked(englishFilled_.tipExample);
 }
 
 EnglishSettings CPropSub3::english() const
@@ -113,6 +116,7 @@ EnglishSettings CPropSub3::english() const
     s.phonetics = phonetics_->isChecked();
     s.senses = senses_->isChecked();
     s.definition = definition_->isChecked();
+    s.tipExample = tipExample_->isChecked();
     return s;
 }
 

@@ -28,7 +28,8 @@ public:
     static constexpr int kDictionaries = res::prop_sub3::kDictionaries, kMoveUp = res::prop_sub3::kMoveUp,
                          kMoveDown = res::prop_sub3::kMoveDown, kPlace = res::prop_sub3::kPlace,
                          kNote = res::prop_sub3::kNote, kPhonetics = res::prop_sub3::kPhonetics,
-                         kSenses = res::prop_sub3::kSenses, kDefinition = res::prop_sub3::kDefinition;
+                         kSenses = res::prop_sub3::kSenses, kDefinition = res::prop_sub3::kDefinition,
+                         kTipExample = res::prop_sub3::kTipExample;
 
     CPropSub3(SettingsTarget& target, QWidget* parent = nullptr);
 
@@ -60,6 +61,7 @@ private:
     QCheckBox* phonetics_ = nullptr;
     QCheckBox* senses_ = nullptr;
     QCheckBox* definition_ = nullptr;
+    QCheckBox* tipExample_ = nullptr;
     std::vector<StarDictChoice> filled_;
     EnglishSettings englishFilled_;
 };

@@ -808,21 +808,24 @@ void CMyListCtrl::showTipFor(int row, int column, const QRect& cell)
     }
     if (!show)
         return;
-    // A tip that shows anyway tells, for an entry with a learning record, how well each skill is
-    // remembered today. These lines are in the list font, also under the phonetic: the phonetic
-    // font draws letters as IPA signs.
-    QString recall = host_->recallText(*entry);
-    if (!recall.isEmpty()) {
-        recall.prepend(QStringLiteral("<<记忆>>\r\n"));
+    // A tip that shows anyway adds an English example of the word and, for an entry with a
+    // learning record, how well each skill is remembered today. These lines are in the list font,
+    // also under the phonetic: the phonetic font draws letters as IPA signs.
+    QString tail;
+    if (const QString example = host_->exampleText(*entry); !example.isEmpty())
+        tail = QStringLiteral("<<例句>>\r\n") + example;
+    if (const QString recall = host_->recallText(*entry); !recall.isEmpty())
+        tail += (tail.isEmpty() ? QString() : QStringLiteral("\r\n")) + QStringLiteral("<<记忆>>\r\n") + recall;
+    if (!tail.isEmpty()) {
         const QSize head = tipSize(text, font, cell.width());
-        const QSize tail = tipSize(recall, listFont_, cell.width());
-        rect.setWidth(std::max({rect.width(), head.width(), tail.width()}));
-        rect.setHeight(std::max(rect.height(), head.height() + tail.height()));
+        const QSize more = tipSize(tail, listFont_, cell.width());
+        rect.setWidth(std::max({rect.width(), head.width(), more.width()}));
+        rect.setHeight(std::max(rect.height(), head.height() + more.height()));
     }
 
     if (!tip_)
         tip_ = new CMyEdit(viewport());
-    tip_->setTipText(text, font, tipLineHeight(), recall, listFont_);
+    tip_->setTipText(text, font, tipLineHeight(), tail, listFont_);
     // Never smaller than the text needs in the tip's own frame and spacing.
     const QSize fitting = tip_->fittingSize();
     rect.setWidth(std::max(rect.width(), fitting.width()));

@@ -50,6 +50,8 @@ public:
     // The predicted recall of each skill of `e` today, a line a skill; empty for an entry
     // without a learning record.
     virtual QString recallText(const WordEntry& e) { (void)e; return {}; }
+    // One English example for `e`'s word; empty when there is none or the learner turned it off.
+    virtual QString exampleText(const WordEntry& e) { (void)e; return {}; }
     // Commands the list sends to its owner (14005-14008, 14012, 14017, 14018, 14019, 32921)
     // arrive through CommandTarget::onCommand.
 };

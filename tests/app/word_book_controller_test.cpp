@@ -1,6 +1,7 @@
 // The word-book page's logic without a widget: commands by number against a recording view and
 // scripted dialogs.
 #include "session_probe.h"
+#include "wordnet_files.h"
 #include "app_test_support.h"
 
 #include "common/config/profile.h"
@@ -266,3 +267,36 @@ TEST(WordBookController, ABookFromListsIsOpenedAndAnOldDictionaryOffersNone)
     EXPECT_TRUE(dialogs.opened.isEmpty());
     EXPECT_EQ(c.book().name, before);
 }
+
+// The list's tip example: the first WordNet example in which the word stands, else its first one;
+// none once the settings turn it off, and none for a word WordNet lacks.
+TEST(WordBookController, TheTipExampleComesFromWordNetUnlessTurnedOff)
+{
+    lextest::TempDir wnDir;
+    lextest::WordNetFiles wn;
+    const WordNetPos n = WordNetPos::Noun, v = WordNetPos::Verb;
+    wn.lemma(n, "w1", {wn.synset(n, {"w1", "other"}, "a thing; \"the other one\""),
+                       wn.synset(n, {"w1"}, "a second thing; \"no match here\"; \"a W1, at last\"")});
+    wn.lemma(v, "w2", {wn.synset(v, {"w2", "do"}, "to act; \"do it now\"; \"do it later\"")});
+    wn.lemma(n, "w3", {wn.synset(n, {"w3"}, "without an example")});
+    wn.writeTo(wnDir.path(QStringLiteral("wn")));
+    const struct {
+        const char* ini;
+        QStringList examples;   // of w0 to w3
+    } rows[] = {
+        {"", {"", "a W1, at last", "do it now", ""}},
+        {"[ENGLISH]\nTipExample=1\n", {"", "a W1, at last", "do it now", ""}},
+        {"[ENGLISH]\nTipExample=0\n", {"", "", "", ""}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.ini);
+        qputenv(kWordNetPathVariable, wnDir.path(QStringLiteral("wn")).toLocal8Bit());
+        Rig rig(QString::fromUtf8(r.ini));
+        QStringList got;
+        for (int i = 0; i < 4; ++i)
+            got << rig.c->exampleText(*rig.c->book().atView(i));
+        qputenv(kWordNetPathVariable, "");
+        EXPECT_EQ(got, r.examples);
+    }
+}
+

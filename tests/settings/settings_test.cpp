@@ -482,15 +482,15 @@ TEST(SettingsDialog, DictionaryPageOrdersAndSwitchesStarDicts)
         QStringList shown;           // top first; "-" marks an unchecked one
         const char* afterSpaceAndCtrlDown; // the top one switched and moved down, then saved
         const char* english;         // [ENGLISH] lines before
-        QList<bool> boxes;           // 英美音标, WordNet 释义, 英文释义 as shown
-        QList<int> afterSenses;      // Phonetics, Senses, Definition stored once WordNet 释义 is switched
+        QList<bool> boxes;           // 英美音标, WordNet 释义, 英文释义, 单词列表提示显示例句 as shown
+        QList<int> afterSenses;      // Phonetics, Senses, Definition, TipExample stored once WordNet 释义 is switched
     };
     const Case cases[] = {
         {nullptr, {QStringLiteral("Alpha  (2 词)"), QStringLiteral("Beta  (1 词)")}, "+Dict/b/Beta.ifo|-Dict/a/Alpha.ifo",
-         "", {true, true, true}, {1, 0, 1}},
+         "", {true, true, true, true}, {1, 0, 1, 1}},
         {"-Dict/b/Beta.ifo|+Dict/gone/Gone.ifo|+Dict/a/Alpha.ifo",
          {QStringLiteral("-Beta  (1 词)"), QStringLiteral("Alpha  (2 词)")}, "+Dict/a/Alpha.ifo|+Dict/b/Beta.ifo",
-         "[ENGLISH]\nPhonetics=0\nSenses=0\n", {false, false, true}, {0, 1, 1}},
+         "[ENGLISH]\nPhonetics=0\nSenses=0\nTipExample=0\n", {false, false, true, false}, {0, 1, 1, 0}},
     };
     for (const Case& c : cases) {
         Fixture f((c.stored ? QString::fromLatin1("[STARDICT]\nDictionaries=%1\n").arg(QLatin1String(c.stored))
@@ -519,7 +519,7 @@ TEST(SettingsDialog, DictionaryPageOrdersAndSwitchesStarDicts)
         EXPECT_FALSE(on<QPushButton>(d.page(3), CPropSub3::kMoveDown)->isEnabled());
         // Glosix's English parts under the list: switched with the keyboard like the rest.
         QList<bool> boxes;
-        for (int id : {CPropSub3::kPhonetics, CPropSub3::kSenses, CPropSub3::kDefinition})
+        for (int id : {CPropSub3::kPhonetics, CPropSub3::kSenses, CPropSub3::kDefinition, CPropSub3::kTipExample})
             boxes << on<QCheckBox>(d.page(3), id)->isChecked();
         EXPECT_EQ(boxes, c.boxes);
         QCheckBox* senses = on<QCheckBox>(d.page(3), CPropSub3::kSenses);
@@ -531,7 +531,7 @@ TEST(SettingsDialog, DictionaryPageOrdersAndSwitchesStarDicts)
                   QLatin1String(c.afterSpaceAndCtrlDown));
         EXPECT_EQ(readStarDictOrder(stored, f.dir.path()), d.dictionaryPage()->choices());
         const EnglishSettings english = readEnglishSettings(stored);
-        EXPECT_EQ((QList<int>{english.phonetics, english.senses, english.definition}), c.afterSenses);
+        EXPECT_EQ((QList<int>{english.phonetics, english.senses, english.definition, english.tipExample}), c.afterSenses);
     }
 }
 

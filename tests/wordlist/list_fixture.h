@@ -27,6 +27,7 @@ struct FakeHost : lex::ListHost {
     QStringList spoken;
     QHash<QString, QString> dictionary;   // word -> explanation
     QHash<QString, QString> recall;       // word -> the tip's lines of its learning record
+    QHash<QString, QString> examples;     // word -> its English example
 
     bool isToggleChecked(int id) const override
     {
@@ -45,6 +46,7 @@ struct FakeHost : lex::ListHost {
         return true;
     }
     QString recallText(const lex::WordEntry& e) override { return recall.value(e.word().toString()); }
+    QString exampleText(const lex::WordEntry& e) override { return examples.value(e.word().toString()); }
     bool onCommand(int id, qintptr) override
     {
         commands.push_back(id);

@@ -168,6 +168,69 @@ TEST_F(ListTest, TheRecallLinesRideOnlyOnATipThatShowsAnyway)
     EXPECT_EQ(recallBlocks, 2);
 }
 
+// The word's English example rides, like the recall lines, only on a tip that shows anyway, before
+// those lines and in the list font; a word without one (or with examples turned off: the host
+// gives none) has a tip without it.
+TEST_F(ListTest, TheExampleRidesOnlyOnATipThatShowsAnyway)
+{
+    const QString pear = QStringLiteral("梨") + kCrLf + QStringLiteral("梨树");
+    const QString phonetic = QStringLiteral("7intE5nAFEnEl 7intE5nAFEnEl 7intE5nAFEnEl");
+    add({QStringLiteral("apple"), QStringLiteral("苹果"), QStringLiteral("5Apl"), QStringLiteral("短")});
+    add({QStringLiteral("pear"), pear});
+    add({QStringLiteral("international"), QStringLiteral("国际的"), phonetic});
+    add({QStringLiteral("kiwi"), QStringLiteral("猕猴桃")});
+    add({QStringLiteral("plum"), QStringLiteral("李子") + kCrLf + QStringLiteral("梅子")});
+    makeList();
+    for (const char* w : {"apple", "pear", "international", "kiwi"})
+        host.examples.insert(QString::fromUtf8(w), QStringLiteral("the %1 on the table").arg(QString::fromUtf8(w)));
+    host.recall.insert(QStringLiteral("pear"), QStringLiteral("认 75%"));
+    host.dictionary.insert(QStringLiteral("kiwi"), QStringLiteral("n. 猕猴桃"));
+    const QString mark = kCrLf + QStringLiteral("<<例句>>") + kCrLf;
+
+    const struct {
+        const char* what;
+        int row, column;
+        bool dictionary;
+        QString tip;   // empty: no tip
+    } cases[] = {
+        {"a word that fits", 0, 1, false, {}},
+        {"an explanation that fits", 0, 2, false, {}},
+        {"a comment that fits", 0, 8, false, {}},
+        {"several lines, then the recall lines", 1, 2, false,
+         pear + mark + QStringLiteral("the pear on the table") + kCrLf + QStringLiteral("<<记忆>>") + kCrLf + QStringLiteral("认 75%")},
+        {"too wide for its cell", 2, 3, false, phonetic + mark + QStringLiteral("the international on the table")},
+        {"the dictionary's addition", 3, 2, true,
+         QStringLiteral("猕猴桃") + kDictMark + QStringLiteral("n. 猕猴桃") + mark + QStringLiteral("the kiwi on the table")},
+        {"a word without an example", 4, 2, false, QStringLiteral("李子") + kCrLf + QStringLiteral("梅子")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.toggles[1027] = c.dictionary;
+        hover(c.row == 0 ? 1 : 0, 0);   // another cell first: each case is a new hover
+        hover(c.row, c.column);
+        EXPECT_EQ(list->isTipShown(), !c.tip.isEmpty());
+        if (!c.tip.isEmpty())
+            EXPECT_EQ(list->tipText(), c.tip);
+    }
+
+    // Under the phonetic the example is in the list font too, and the tip is tall enough for it.
+    host.toggles[1027] = false;
+    hover(0, 0);
+    hover(2, 3);
+    ASSERT_TRUE(list->isTipShown());
+    auto* tip = list->viewport()->findChild<CMyEdit*>();
+    ASSERT_NE(tip, nullptr);
+    bool found = false;
+    for (QTextBlock b = tip->document()->begin(); b.isValid(); b = b.next())
+        if (b.text() == QStringLiteral("the international on the table")) {
+            found = true;
+            for (auto f = b.begin(); !f.atEnd(); ++f)
+                EXPECT_EQ(f.fragment().charFormat().font().families(), list->listFont().families());
+        }
+    EXPECT_TRUE(found);
+    EXPECT_GE(list->tipGeometry().height(), tip->fittingSize().height());
+}
+
 TEST_F(ListTest, ShiftAndTheWheelKeepTheTipAway)
 {
     add({QStringLiteral("apple"), QStringLiteral("一") + kCrLf + QStringLiteral("二")});
