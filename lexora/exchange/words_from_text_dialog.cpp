@@ -23,8 +23,8 @@ CWordsFromTextDialog::CWordsFromTextDialog(ImportExportHost host, WordResolver r
     setWindowTitle(QStringLiteral("从文章取词"));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    auto* open = new QPushButton(QStringLiteral("打开文件..."), this);
-    auto* take = new QPushButton(QStringLiteral("取词"), this);
+    auto* open = new QPushButton(QStringLiteral("打开文件(&O)..."), this);
+    auto* take = new QPushButton(QStringLiteral("取词(&T)"), this);
     top->addWidget(open);
     top->addWidget(take);
     top->addWidget(new QLabel(QStringLiteral("隐藏最常用的"), this));
@@ -41,6 +41,7 @@ CWordsFromTextDialog::CWordsFromTextDialog(ImportExportHost host, WordResolver r
     paste_ = new QPlainTextEdit(this);
     paste_->setPlaceholderText(QStringLiteral("把文章粘贴到这里，或打开 .txt、.srt、.vtt、.epub 文件"));
     paste_->setMaximumHeight(120);
+    paste_->setTabChangesFocus(true);   // the keyboard goes on to the list
     layout->addWidget(paste_);
     table_ = new QTableWidget(0, 5, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("单词"), QStringLiteral("次数"), QStringLiteral("词频"),
@@ -50,7 +51,7 @@ CWordsFromTextDialog::CWordsFromTextDialog(ImportExportHost host, WordResolver r
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(table_, 1);
     auto* bottom = new QHBoxLayout;
-    auto* add = new QPushButton(QStringLiteral("加入"), this);
+    auto* add = new QPushButton(QStringLiteral("加入(&A)"), this);
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
     bottom->addStretch();
     bottom->addWidget(add);
@@ -93,6 +94,11 @@ void CWordsFromTextDialog::takeText(const QString& text)
 {
     all_ = wordsFromText(text, resolver_);
     refill();
+    // The words are what comes next: the list takes the keys, Space ticks the current word.
+    if (table_->rowCount() > 0) {
+        table_->setCurrentCell(0, 0);
+        table_->setFocus();
+    }
 }
 
 void CWordsFromTextDialog::refill()
