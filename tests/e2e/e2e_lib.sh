@@ -20,6 +20,8 @@ e2e_begin() {
   export XDG_DATA_HOME=$tmp/data
   # No shared StarDict folder: the machine's installed dictionaries never change what Glosix shows.
   export LEXORA_STARDICT_PATH=
+  # Nor its WordNet (senses, tip examples, 填空): a script that wants one names its own after this.
+  export LEXORA_WORDNET_PATH=
   pids=()
   e2e_logs=("$tmp/lexora.log")
   trap e2e_end EXIT
