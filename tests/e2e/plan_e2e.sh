@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # End to end, as a new user: Lexora opens on its own start page (made on the machine, nothing
-# requested); 编辑 → 从词表新建组 makes a Book of the sample dictionary's CET-4 list and switches to
-# it; 练习 → 今日计划 keeps a plan of twelve new words a day and comes back with today's words; its
-# start button (Alt+S) opens the set-up 初记 over them; the run is answered by keys until it ends,
-# then lexbook's streak has today checked in and 学习统计 shows it on the calendar.
-#   plan_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
+# requested: every process of the run carries net_guard, which logs and refuses each connect and
+# name look-up off the machine, and the run fails on any); 编辑 → 从词表新建组 makes a Book of the
+# sample dictionary's CET-4 list and switches to it; 练习 → 今日计划 keeps a plan of twelve new
+# words a day and comes back with today's words; its start button (Alt+S) opens the set-up 初记
+# over them; the run is answered by keys until it ends, then lexbook's streak has today checked in
+# and 学习统计 shows it on the calendar.
+#   plan_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR NET_GUARD
 set -uo pipefail
 
-lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
+lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6 guard=$7
 
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 e2e_begin plan_e2e xdotool openbox import
@@ -15,11 +17,33 @@ e2e_display 361 420
 e2e_sample_home "$bin" "$samplebook" "$src" 40
 book=$home/Book/cet4
 
+# From here on every program started carries the guard (the web engine's processes inherit it). It
+# must first be seen to catch a connect and a name look-up.
+netlog=$tmp/net.log
+e2e_logs+=("$netlog")
+export LEXORA_NET_LOG=$netlog LD_PRELOAD=$guard
+timeout 2 bash -c 'exec 3<>/dev/tcp/192.0.2.1/9' 2>/dev/null
+timeout 2 bash -c 'exec 3<>/dev/tcp/lexora-net-guard.invalid/9' 2>/dev/null
+grep -q ' connect 192.0.2.1 port 9$' "$netlog" && grep -q ' resolve lexora-net-guard.invalid$' "$netlog" \
+  || fail "the network guard did not catch a connect and a look-up"
+rm -f "$netlog"
+nothing_sent() { [ ! -s "$netlog" ] || fail "a request left the machine $1"; }
+
 e2e_start_lexora "$lexora"
 key() { xdotool key "$@"; sleep 0.3; }
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; sleep 0.6; }
 sleep 2
 import -window root "$out/plan_e2e_start_page.png"
+# The start page was drawn by the web engine's own processes: each of them carries the guard.
+engine=0
+for p in $(ps -e -o pid=,ppid= | awk -v root=$lexora_pid '{ parent[$1] = $2 }
+           END { for (p in parent) for (q = p; q in parent; q = parent[q]) if (parent[q] == root) { print p; break } }'); do
+  [ "$(cat /proc/$p/comm 2>/dev/null)" = QtWebEngineProc ] || continue
+  grep -qF "$guard" /proc/$p/maps 2>/dev/null || fail "the web engine's process $p runs without the network guard"
+  engine=$((engine + 1))
+done
+[ $engine -gt 0 ] || fail "no process of the web engine under Lexora"
+nothing_sent "at start"
 [ -z "$(xdotool search --onlyvisible --name '^今日计划$' 2>/dev/null)" ] || fail "今日计划 opened for a Book without a plan"
 click 125 45                                       # 学习
 click 285 45                                       # 编辑
@@ -94,4 +118,5 @@ import -window root "$out/plan_e2e_calendar.png"
 key Escape
 kill $lexora_pid 2>/dev/null
 wait $lexora_pid 2>/dev/null
-echo "PASS: the daily plan end to end (screenshots in $out)"
+nothing_sent "during the run"
+echo "PASS: the daily plan end to end, $engine processes of the web engine guarded, nothing sent off the machine (screenshots in $out)"
