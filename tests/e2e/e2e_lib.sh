@@ -83,15 +83,15 @@ e2e_sample_home() {
 }
 
 # e2e_start_lexora LEXORA [HOME [LOG]]: starts Lexora on the program folder HOME (default $home), from $tmp, its output
-# appended to LOG (default $tmp/lexora.log), and waits for its window "Tessaly"; sets lexora_pid (added to pids),
-# wid and the window's top-left corner wx, wy.
+# appended to LOG (default $tmp/lexora.log), and waits for its window "Tessaly" (that process's own, when
+# several run); sets lexora_pid (added to pids), wid and the window's top-left corner wx, wy.
 e2e_start_lexora() {
   (cd "$tmp" && exec "$1" --home "${2:-$home}") >>"${3:-$tmp/lexora.log}" 2>&1 &
   lexora_pid=$!
   pids+=($lexora_pid)
   wid=
   for _ in $(seq 100); do
-    wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
+    wid=$(xdotool search --all --pid $lexora_pid --name '^Tessaly$' 2>/dev/null | head -1)
     [ -n "$wid" ] && break
     kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
     sleep 0.2
@@ -102,7 +102,7 @@ e2e_start_lexora() {
   local last=
   for _ in $(seq 40); do
     sleep 0.5
-    wid=$(xdotool search --onlyvisible --name '^Tessaly$' 2>/dev/null | tail -1)
+    wid=$(xdotool search --all --onlyvisible --pid $lexora_pid --name '^Tessaly$' 2>/dev/null | tail -1)
     [ -n "$wid" ] && [ "$wid" = "$last" ] && break
     last=$wid
   done
