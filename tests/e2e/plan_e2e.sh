@@ -28,6 +28,9 @@ grep -q ' connect 192.0.2.1 port 9$' "$netlog" && grep -q ' resolve lexora-net-g
   || fail "the network guard did not catch a connect and a look-up"
 rm -f "$netlog"
 nothing_sent() { [ ! -s "$netlog" ] || fail "a request left the machine $1"; }
+# Which choice is right comes from the practice window's trace, not from the screen.
+export LEXORA_PRACTICE_TRACE=$tmp/trace.txt
+traced() { grep -qE "$1" "$tmp/trace.txt" 2>/dev/null; }
 
 e2e_start_lexora "$lexora"
 key() { xdotool key "$@"; sleep 0.3; }
@@ -80,15 +83,23 @@ key Return                                         # 开始
 pw=$(e2e_wait_window '^单词初记') || fail "no 初记 run"
 sleep 1
 import -window root "$out/plan_e2e_run.png"
-# Each question: wait for the two choices, then answer with Enter (the focused choice) until
-# lexbook sees all twelve of today's new words answered (a wrong answer comes back later in the
-# run; the check-in asks only that each was answered).
+# Each question answered rightly from the number pad (Num Lock on: pad-4 is the upper choice,
+# pad-1 the lower, pressed twice since the first press may only show the choices), the right one
+# named by the run's trace, until lexbook sees all twelve of today's new words answered; a right
+# answer pauses the run (正确停顿) until Enter goes on.
+xdotool key Num_Lock
 done_new=0
-for _ in $(seq 200); do
-  sleep 2.3
-  xdotool key Return
+for n in $(seq 100); do
+  wait_for 15 traced "^question	$n	" || fail "question $n did not come"
+  [ "$(grep -E "^question	$n	" "$tmp/trace.txt" | cut -f3)" = 0 ] && k=KP_Left || k=KP_End
+  xdotool key $k $k
+  wait_for 5 traced "^answer	$n	" || fail "question $n took no answer"
   done_new=$("$lexbook" plan "$book" | sed -n 's/.*"new":{"done":\([0-9]*\).*/\1/p')
   [ "${done_new:-0}" -ge 12 ] && break
+  for _ in $(seq 10); do
+    wait_for 1 traced "^question	$((n + 1))	" && break
+    xdotool key Return
+  done
 done
 [ "${done_new:-0}" -ge 12 ] || fail "today's twelve new words were not all answered ($done_new)"
 import -window root "$out/plan_e2e_answered.png"
@@ -119,4 +130,4 @@ key Escape
 kill $lexora_pid 2>/dev/null
 wait $lexora_pid 2>/dev/null
 nothing_sent "during the run"
-echo "PASS: the daily plan end to end, $engine processes of the web engine guarded, nothing sent off the machine (screenshots in $out)"
+echo "PASS: the daily plan end to end ($n questions), $engine processes of the web engine guarded, nothing sent off the machine (screenshots in $out)"
