@@ -112,6 +112,22 @@ e2e_start_lexora() {
   wx=$X wy=$Y
 }
 
+# e2e_net_guard GUARD: every program started from here on carries GUARD (net_guard.c, preloaded;
+# the web engine's processes inherit it), which logs and refuses each connect and name look-up off
+# the machine into $netlog; the guard is first seen to catch both. e2e_nothing_sent WHEN fails when
+# anything was tried.
+e2e_net_guard() {
+  netlog=$tmp/net.log
+  e2e_logs+=("$netlog")
+  export LEXORA_NET_LOG=$netlog LD_PRELOAD=$1
+  timeout 2 bash -c 'exec 3<>/dev/tcp/192.0.2.1/9' 2>/dev/null
+  timeout 2 bash -c 'exec 3<>/dev/tcp/lexora-net-guard.invalid/9' 2>/dev/null
+  grep -q ' connect 192.0.2.1 port 9$' "$netlog" && grep -q ' resolve lexora-net-guard.invalid$' "$netlog" \
+    || fail "the network guard did not catch a connect and a look-up"
+  rm -f "$netlog"
+}
+e2e_nothing_sent() { [ ! -s "$netlog" ] || fail "a request left the machine $1"; }
+
 # e2e_wait_window PATTERN: prints the id of a visible window whose title matches, waiting up to
 # 10 s; fails (status 1) when none comes. e2e_window_gone PATTERN: waits until none is visible.
 e2e_wait_window() {

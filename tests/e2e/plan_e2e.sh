@@ -17,17 +17,8 @@ e2e_display 361 420
 e2e_sample_home "$bin" "$samplebook" "$src" 40
 book=$home/Book/cet4
 
-# From here on every program started carries the guard (the web engine's processes inherit it). It
-# must first be seen to catch a connect and a name look-up.
-netlog=$tmp/net.log
-e2e_logs+=("$netlog")
-export LEXORA_NET_LOG=$netlog LD_PRELOAD=$guard
-timeout 2 bash -c 'exec 3<>/dev/tcp/192.0.2.1/9' 2>/dev/null
-timeout 2 bash -c 'exec 3<>/dev/tcp/lexora-net-guard.invalid/9' 2>/dev/null
-grep -q ' connect 192.0.2.1 port 9$' "$netlog" && grep -q ' resolve lexora-net-guard.invalid$' "$netlog" \
-  || fail "the network guard did not catch a connect and a look-up"
-rm -f "$netlog"
-nothing_sent() { [ ! -s "$netlog" ] || fail "a request left the machine $1"; }
+# From here on every program started carries the network guard.
+e2e_net_guard "$guard"
 # Which choice is right comes from the practice window's trace, not from the screen.
 export LEXORA_PRACTICE_TRACE=$tmp/trace.txt
 traced() { grep -qE "$1" "$tmp/trace.txt" 2>/dev/null; }
@@ -46,7 +37,7 @@ for p in $(ps -e -o pid=,ppid= | awk -v root=$lexora_pid '{ parent[$1] = $2 }
   engine=$((engine + 1))
 done
 [ $engine -gt 0 ] || fail "no process of the web engine under Lexora"
-nothing_sent "at start"
+e2e_nothing_sent "at start"
 [ -z "$(xdotool search --onlyvisible --name '^今日计划$' 2>/dev/null)" ] || fail "今日计划 opened for a Book without a plan"
 click 125 45                                       # 学习
 click 285 45                                       # 编辑
@@ -129,5 +120,5 @@ import -window root "$out/plan_e2e_calendar.png"
 key Escape
 kill $lexora_pid 2>/dev/null
 wait $lexora_pid 2>/dev/null
-nothing_sent "during the run"
+e2e_nothing_sent "during the run"
 echo "PASS: the daily plan end to end ($n questions), $engine processes of the web engine guarded, nothing sent off the machine (screenshots in $out)"

@@ -5,11 +5,12 @@
 # only over 127.0.0.1 (no discovery, no relays, no NAT). A word added in window A through 添加 by
 # keys and saved reaches window B, which merges when its folder changes: B's list shows it, and
 # lexbook dump of B's Book holds it; a word added in B and saved there comes back to A the same
-# way. Skipped (77) without syncthing.
-#   sync_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
+# way. Neither Lexora sends anything off the machine (the network guard). Skipped (77) without
+# syncthing.
+#   sync_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR NET_GUARD
 set -uo pipefail
 
-lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
+lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6 guard=$7
 
 command -v syncthing >/dev/null || { echo "SKIP: syncthing is not installed"; exit 77; }
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
@@ -74,12 +75,12 @@ done
 word=$(sed -n '70p' "$src/data/dict/words.tsv" | cut -f1)
 "$lexbook" dump "$tmp/b/home/Book/English" | grep -q "\"word\":\"$word\"" && fail "B's Book holds \"$word\" already"
 
-# start M: Lexora of machine M, with its own home, data and runtime folder; sets wid_M, wx_M, wy_M.
+e2e_net_guard "$guard"
+# start M: Lexora of machine M, with its own home, data and runtime folder; sets wid_M.
 start() {
   HOME=$tmp/$1 XDG_DATA_HOME=$tmp/$1/data XDG_RUNTIME_DIR=$tmp/$1/run \
     e2e_start_lexora "$lexora" "$tmp/$1/home" "$tmp/$1/lexora.log"
   printf -v "wid_$1" %s "$wid"
-  printf -v "pid_$1" %s "$lexora_pid"
 }
 start a
 start b
@@ -137,4 +138,5 @@ import -window root "$out/sync_e2e_a.png"
 "$lexbook" dump "$tmp/a/home/Book/English" | sed 's/"seq":[0-9]*,//; s/,"textStart".*//' | sort >"$tmp/a.sorted"
 sed 's/"seq":[0-9]*,//; s/,"textStart".*//' "$tmp/b.jsonl" | sort | cmp -s - "$tmp/a.sorted" \
   || fail "the two Books differ: $(sed 's/"seq":[0-9]*,//; s/,"textStart".*//' "$tmp/b.jsonl" | sort | diff - "$tmp/a.sorted")"
+e2e_nothing_sent "from either Lexora"
 echo "PASS: \"$word\" carried from A to B in ${to_b} s, \"$second\" from B to A in ${carried} s; equal Books; run $((SECONDS - started)) s"
