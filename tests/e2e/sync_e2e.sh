@@ -5,7 +5,7 @@
 # only over 127.0.0.1 (no discovery, no relays, no NAT). A word added in window A through 添加 by
 # keys and saved reaches window B, which merges when its folder changes: B's list shows it, and
 # lexbook dump of B's Book holds it; a word added in B and saved there comes back to A the same
-# way. Neither Lexora sends anything off the machine (the network guard). Skipped (77) without
+# way, and so does a degree changed in A; at the end both Books are equal. Neither Lexora sends anything off the machine (the network guard). Skipped (77) without
 # syncthing.
 #   sync_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR NET_GUARD
 set -uo pipefail
@@ -96,8 +96,9 @@ click() {
 }
 click a 125 45                                     # 学习
 click b 125 45
-# add M WORD: 编辑 → 添加项 (counted from the bottom) in window M, WORD typed and added, then 文件 → 保存,
-# which writes M's journal file.
+# save M: 文件 → 保存 in window M, which writes M's journal file.
+save() { click $1 205 45; key Down Down Down Return; }
+# add M WORD: 编辑 → 添加项 (counted from the bottom) in window M, WORD typed and added, then saved.
 add() {
   click $1 285 45
   for _ in $(seq 12); do key Up; done
@@ -106,22 +107,21 @@ add() {
   import -window root "$out/sync_e2e_add_$1.png"
   key Return                                       # 添加: the dialog stays open
   key Escape
-  click $1 205 45
-  key Down Down Down Return
+  save $1
 }
-# arrives M WORD: waits up to 40 s until the Book of machine M holds WORD (a merge saves the Book);
-# sets carried.
-arrives() {
+# holds M PATTERN: waits up to 40 s until a line of lexbook dump of machine M's Book matches
+# PATTERN (a merge saves the Book); sets carried.
+holds() {
   local from=$SECONDS
   for _ in $(seq 80); do
-    "$lexbook" dump "$tmp/$1/home/Book/English" 2>/dev/null | grep -q "\"word\":\"$2\"" && { carried=$((SECONDS - from)); return 0; }
+    "$lexbook" dump "$tmp/$1/home/Book/English" 2>/dev/null | grep -q "$2" && { carried=$((SECONDS - from)); return 0; }
     sleep 0.5
   done
   return 1
 }
 second=$(sed -n '71p' "$src/data/dict/words.tsv" | cut -f1)
 add a "$word"
-arrives b "$word" || fail "\"$word\" added and saved in A did not reach B"
+holds b "\"word\":\"$word\"" || fail "\"$word\" added and saved in A did not reach B"
 to_b=$carried
 click b 100 152                                    # B's first row, then its last: the word that came in
 key ctrl+End Home
@@ -131,12 +131,24 @@ add b "$second"
 [ "$(grep -c "\"word\":\"$word\"" "$tmp/b.jsonl")" -eq 1 ] || fail "B's Book does not hold \"$word\" once"
 grep -q "\"word\":\"$second\"" "$tmp/b.jsonl" || fail "B's save did not keep \"$second\""
 [ "$(wc -l <"$tmp/b.jsonl")" -eq 22 ] || fail "B's Book holds $(wc -l <"$tmp/b.jsonl") entries, not the 20 and two words"
-arrives a "$second" || fail "\"$second\" added and saved in B did not reach A"
+holds a "\"word\":\"$second\"" || fail "\"$second\" added and saved in B did not reach A"
+to_a=$carried
 click a 100 152
 key ctrl+End Home
 import -window root "$out/sync_e2e_a.png"
-"$lexbook" dump "$tmp/a/home/Book/English" | sed 's/"seq":[0-9]*,//; s/,"textStart".*//' | sort >"$tmp/a.sorted"
-sed 's/"seq":[0-9]*,//; s/,"textStart".*//' "$tmp/b.jsonl" | sort | cmp -s - "$tmp/a.sorted" \
-  || fail "the two Books differ: $(sed 's/"seq":[0-9]*,//; s/,"textStart".*//' "$tmp/b.jsonl" | sort | diff - "$tmp/a.sorted")"
+# An edit of a field travels too: A's second row ("abandon", recognition 7), selected by a click
+# once the list is back at its top, gets recognition +1 from the number pad.
+key ctrl+Home
+click a 100 152
+key KP_4
+save a
+holds b '"word":"abandon",.*"recognition":8,' || fail "A's change of a degree did not reach B"
+click b 100 152
+key ctrl+Home                                      # B's list back at its top: abandon's new degree
+import -window root "$out/sync_e2e_degree.png"
+sorted() { "$lexbook" dump "$tmp/$1/home/Book/English" | sed 's/"seq":[0-9]*,//; s/,"textStart".*//' | sort; }
+sorted a >"$tmp/a.sorted"
+sorted b >"$tmp/b.sorted"
+cmp -s "$tmp/a.sorted" "$tmp/b.sorted" || fail "the two Books differ: $(diff "$tmp/a.sorted" "$tmp/b.sorted")"
 e2e_nothing_sent "from either Lexora"
-echo "PASS: \"$word\" carried from A to B in ${to_b} s, \"$second\" from B to A in ${carried} s; equal Books; run $((SECONDS - started)) s"
+echo "PASS: \"$word\" carried from A to B in ${to_b} s, \"$second\" from B to A in ${to_a} s, a degree from A to B in ${carried} s; equal Books; run $((SECONDS - started)) s"
