@@ -85,15 +85,15 @@ e2e_sample_home() {
 }
 
 # e2e_start_lexora LEXORA [HOME [LOG]]: starts Lexora on the program folder HOME (default $home), from $tmp, its output
-# appended to LOG (default $tmp/lexora.log), and waits for its window "Tessaly"; sets lexora_pid (added to pids),
-# wid and the window's top-left corner wx, wy.
+# appended to LOG (default $tmp/lexora.log), and waits for its window "Tessaly" (that process's own, when
+# several run); sets lexora_pid (added to pids), wid and the window's top-left corner wx, wy.
 e2e_start_lexora() {
   (cd "$tmp" && exec "$1" --home "${2:-$home}") >>"${3:-$tmp/lexora.log}" 2>&1 &
   lexora_pid=$!
   pids+=($lexora_pid)
   wid=
   for _ in $(seq 100); do
-    wid=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -1)
+    wid=$(xdotool search --all --pid $lexora_pid --name '^Tessaly$' 2>/dev/null | head -1)
     [ -n "$wid" ] && break
     kill -0 $lexora_pid 2>/dev/null || fail "Lexora ended at start"
     sleep 0.2
@@ -104,7 +104,7 @@ e2e_start_lexora() {
   local last=
   for _ in $(seq 40); do
     sleep 0.5
-    wid=$(xdotool search --onlyvisible --name '^Tessaly$' 2>/dev/null | tail -1)
+    wid=$(xdotool search --all --onlyvisible --pid $lexora_pid --name '^Tessaly$' 2>/dev/null | tail -1)
     [ -n "$wid" ] && [ "$wid" = "$last" ] && break
     last=$wid
   done
@@ -113,6 +113,22 @@ e2e_start_lexora() {
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   wx=$X wy=$Y
 }
+
+# e2e_net_guard GUARD: every program started from here on carries GUARD (net_guard.c, preloaded;
+# the web engine's processes inherit it), which logs and refuses each connect and name look-up off
+# the machine into $netlog; the guard is first seen to catch both. e2e_nothing_sent WHEN fails when
+# anything was tried.
+e2e_net_guard() {
+  netlog=$tmp/net.log
+  e2e_logs+=("$netlog")
+  export LEXORA_NET_LOG=$netlog LD_PRELOAD=$1
+  timeout 2 bash -c 'exec 3<>/dev/tcp/192.0.2.1/9' 2>/dev/null
+  timeout 2 bash -c 'exec 3<>/dev/tcp/lexora-net-guard.invalid/9' 2>/dev/null
+  grep -q ' connect 192.0.2.1 port 9$' "$netlog" && grep -q ' resolve lexora-net-guard.invalid$' "$netlog" \
+    || fail "the network guard did not catch a connect and a look-up"
+  rm -f "$netlog"
+}
+e2e_nothing_sent() { [ ! -s "$netlog" ] || fail "a request left the machine $1"; }
 
 # e2e_wait_window PATTERN: prints the id of a visible window whose title matches, waiting up to
 # 10 s; fails (status 1) when none comes. e2e_window_gone PATTERN: waits until none is visible.

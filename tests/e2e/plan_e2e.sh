@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # End to end, as a new user: Lexora opens on its own start page (made on the machine, nothing
-# requested); 编辑 → 从词表新建组 makes a Book of the sample dictionary's CET-4 list and switches to
-# it; 练习 → 今日计划 keeps a plan of twelve new words a day and comes back with today's words; its
-# start button (Alt+S) opens the set-up 初记 over them; the run is answered by keys until it ends,
-# then lexbook's streak has today checked in and 学习统计 shows it on the calendar.
-#   plan_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
+# requested: every process of the run carries net_guard, which logs and refuses each connect and
+# name look-up off the machine, and the run fails on any); 编辑 → 从词表新建组 makes a Book of the
+# sample dictionary's CET-4 list and switches to it; 练习 → 今日计划 keeps a plan of twelve new
+# words a day and comes back with today's words; its start button (Alt+S) opens the set-up 初记
+# over them; the run is answered by keys until it ends, then lexbook's streak has today checked in
+# and 学习统计 shows it on the calendar.
+#   plan_e2e.sh LEXORA LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR NET_GUARD
 set -uo pipefail
 
-lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6
+lexora=$1 lexbook=$2 samplebook=$3 src=$4 bin=$5 out=$6 guard=$7
 
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 e2e_begin plan_e2e xdotool openbox import
@@ -15,11 +17,27 @@ e2e_display 361 420
 e2e_sample_home "$bin" "$samplebook" "$src" 40
 book=$home/Book/cet4
 
+# From here on every program started carries the network guard.
+e2e_net_guard "$guard"
+# Which choice is right comes from the practice window's trace, not from the screen.
+export LEXORA_PRACTICE_TRACE=$tmp/trace.txt
+traced() { grep -qE "$1" "$tmp/trace.txt" 2>/dev/null; }
+
 e2e_start_lexora "$lexora"
 key() { xdotool key "$@"; sleep 0.3; }
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; sleep 0.6; }
 sleep 2
 import -window root "$out/plan_e2e_start_page.png"
+# The start page was drawn by the web engine's own processes: each of them carries the guard.
+engine=0
+for p in $(ps -e -o pid=,ppid= | awk -v root=$lexora_pid '{ parent[$1] = $2 }
+           END { for (p in parent) for (q = p; q in parent; q = parent[q]) if (parent[q] == root) { print p; break } }'); do
+  [ "$(cat /proc/$p/comm 2>/dev/null)" = QtWebEngineProc ] || continue
+  grep -qF "$guard" /proc/$p/maps 2>/dev/null || fail "the web engine's process $p runs without the network guard"
+  engine=$((engine + 1))
+done
+[ $engine -gt 0 ] || fail "no process of the web engine under Lexora"
+e2e_nothing_sent "at start"
 [ -z "$(xdotool search --onlyvisible --name '^今日计划$' 2>/dev/null)" ] || fail "今日计划 opened for a Book without a plan"
 click 125 45                                       # 学习
 click 285 45                                       # 编辑
@@ -56,15 +74,23 @@ key Return                                         # 开始
 pw=$(e2e_wait_window '^单词初记') || fail "no 初记 run"
 sleep 1
 import -window root "$out/plan_e2e_run.png"
-# Each question: wait for the two choices, then answer with Enter (the focused choice) until
-# lexbook sees all twelve of today's new words answered (a wrong answer comes back later in the
-# run; the check-in asks only that each was answered).
+# Each question answered rightly from the number pad (Num Lock on: pad-4 is the upper choice,
+# pad-1 the lower, pressed twice since the first press may only show the choices), the right one
+# named by the run's trace, until lexbook sees all twelve of today's new words answered; a right
+# answer pauses the run (正确停顿) until Enter goes on.
+xdotool key Num_Lock
 done_new=0
-for _ in $(seq 200); do
-  sleep 2.3
-  xdotool key Return
+for n in $(seq 100); do
+  wait_for 15 traced "^question	$n	" || fail "question $n did not come"
+  [ "$(grep -E "^question	$n	" "$tmp/trace.txt" | cut -f3)" = 0 ] && k=KP_Left || k=KP_End
+  xdotool key $k $k
+  wait_for 5 traced "^answer	$n	" || fail "question $n took no answer"
   done_new=$("$lexbook" plan "$book" | sed -n 's/.*"new":{"done":\([0-9]*\).*/\1/p')
   [ "${done_new:-0}" -ge 12 ] && break
+  for _ in $(seq 10); do
+    wait_for 1 traced "^question	$((n + 1))	" && break
+    xdotool key Return
+  done
 done
 [ "${done_new:-0}" -ge 12 ] || fail "today's twelve new words were not all answered ($done_new)"
 import -window root "$out/plan_e2e_answered.png"
@@ -94,4 +120,5 @@ import -window root "$out/plan_e2e_calendar.png"
 key Escape
 kill $lexora_pid 2>/dev/null
 wait $lexora_pid 2>/dev/null
-echo "PASS: the daily plan end to end (screenshots in $out)"
+e2e_nothing_sent "during the run"
+echo "PASS: the daily plan end to end ($n questions), $engine processes of the web engine guarded, nothing sent off the machine (screenshots in $out)"
