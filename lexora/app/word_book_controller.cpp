@@ -458,7 +458,7 @@ void WordBookController::newBookFromList(bool vocabularyTest)
     updateStatusText();
 }
 
-void WordBookController::runPracticeCommand(int id)
+void WordBookController::runPracticeCommand(int id, int minWords)
 {
     PracticeMode mode = PracticeMode::Learn;
     switch (id) {
@@ -469,7 +469,7 @@ void WordBookController::runPracticeCommand(int id)
     case cmd::kCloze: mode = PracticeMode::Cloze; break;
     default: return;
     }
-    const bool ran = dialogs_->practice(mode);
+    const bool ran = dialogs_->practice(mode, minWords > 0 ? minWords : kMinPracticeWords);
     record_.checkpoint();
     if (ran) {
         updateProgress();
@@ -498,7 +498,7 @@ void WordBookController::openTodayReview()
     startPractice(choice->mode);
 }
 
-void WordBookController::startPractice(PracticeMode mode)
+void WordBookController::startPractice(PracticeMode mode, int minWords)
 {
     int command = cmd::kLearn;
     switch (mode) {
@@ -508,7 +508,7 @@ void WordBookController::startPractice(PracticeMode mode)
     case PracticeMode::Drill: command = cmd::kDrill; break;
     case PracticeMode::Learn: command = cmd::kLearn; break;
     }
-    runPracticeCommand(command);
+    runPracticeCommand(command, minWords);
 }
 
 void WordBookController::openTodayPlan()
@@ -540,7 +540,8 @@ void WordBookController::openTodayPlan()
                 rows.push_back(r);
         std::sort(rows.begin(), rows.end());
         view_->selectRows(rows);
-        startPractice(*choice.start);
+        // Today's words are what is left of the day's plan: one is enough to start.
+        startPractice(*choice.start, 1);
         return;
     }
 }
