@@ -42,7 +42,7 @@ WordBookController::WordBookController(const AppServices& services, WordBookView
                                        QWidget* owner)
     : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
       record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); }),
-      planner_(services.env, services.clock, services.random,
+      planner_(&record_, services.env, services.clock, services.random,
                [this](const QString& text) { services_.ui->messageBox(owner_, text); })
 {
     // The learning record hears every change of the open Book from the session itself.
