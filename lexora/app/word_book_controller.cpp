@@ -115,9 +115,10 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
             services_.ui->messageBox(owner_, notice);
         if (session_.readOnly())
             services_.ui->messageBox(owner_, texts::readOnlyNotice(session_.book().name));
-        // A Book with a plan opens on it, once the window is up.
+        // The plan's figures read the Book's whole record the first time: the status line gets
+        // them once the window is up, and a Book with a plan opens on it then.
         planner_.bookOpened(session_.book());
-        updateProgress();
+        QMetaObject::invokeMethod(this, &WordBookController::updateProgress, Qt::QueuedConnection);
         if (planner_.planSet())
             QMetaObject::invokeMethod(this, &WordBookController::openTodayPlan, Qt::QueuedConnection);
     });

@@ -44,6 +44,7 @@ protected:
         w = std::make_unique<CMainDialog>(s, pf.folder);
         ui.modalHook = [this](QDialog& d) { return script(d); };
         ASSERT_TRUE(w->initialise());
+        replaysAtStart = book()->controller().record().studyFullReplays();
         w->show();
         QCoreApplication::processEvents(); // the plan a Book opens on comes once the window is up
     }
@@ -95,6 +96,7 @@ protected:
     std::vector<int> selectedAtSetup;
     QString setupTitle;
     bool setupStartEnabled = false;
+    int replaysAtStart = -1; // the record's answers replayed before the window was up
     bool acceptSetup = false; // 开始 in the set-up (the practice window that follows is closed at once)
 };
 
@@ -131,6 +133,9 @@ TEST_F(TodayPlanWindow, ABookWithAPlanOpensOnItAndItsButtonStartsTodaysWords)
     EXPECT_EQ(setupTitle, QStringLiteral("强记"));
     EXPECT_EQ(book()->paneText(3), QStringLiteral("今日 新词 0/12 复习 0/0"));
     EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join(QLatin1Char('|')).toStdString();
+    // The record is replayed once the window is up, and once for the status line and the plan.
+    EXPECT_EQ(replaysAtStart, 0);
+    EXPECT_EQ(book()->controller().record().studyFullReplays(), 1);
 }
 
 TEST_F(TodayPlanWindow, SavingThePlanKeepsItBesideTheBookAndShowsItAgain)
