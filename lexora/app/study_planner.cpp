@@ -3,6 +3,7 @@
 #include "common/platform/env.h"
 #include "common/platform/sources.h"
 #include "lexora/book/book.h"
+#include "lexora/record/book_record.h"
 #include "lexora/record/review_plan.h"
 #include "lexora/record/review_record.h"
 #include "lexora/texts/lexora_texts.h"
@@ -44,14 +45,18 @@ bool StudyPlanner::setPlan(const Book& book, PlanSettings plan)
 
 std::optional<StudyState> StudyPlanner::compute(const Book& book, double retention, bool forecast)
 {
-    ReviewRecord record;
-    Status s = record.open(ReviewRecord::fileFor(book.path, book.name), ReviewRecord::Mode::ReadOnly);
-    StudyState state;
-    if (s)
-        s = computeStudy(record, book, plan(), retention, today(), random_, &state, forecast);
-    if (!s) {
-        tell_(texts::recordFailure(s, record.lastFault()));
+    const PlanSettings p = plan();
+    StudyHistory history;
+    if (const Status s = record_->study(book, p, retention, today(), &history); !s) {
+        tell_(texts::recordFailure(s, record_->record().lastFault()));
         return std::nullopt;
+    }
+    StudyState state = studyStateOf(std::move(history), p, retention, random_, false);
+    if (forecast) {
+        const ForecastKey key{record_->studyVersion(), p, retention, today()};
+        if (!forecast_ || !(forecast_->first == key))
+            forecast_.emplace(key, forecastFinish(state.history, p, retention, *orDefault(random_)));
+        state.forecast = forecast_->second;
     }
     return state;
 }

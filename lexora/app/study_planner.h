@@ -1,9 +1,10 @@
 #pragma once
 // StudyPlanner: the daily plan of the open Book as the program keeps it. Its plan file is read
 // when a Book opens (a file that is not ours is set aside, and the learner told once); the plan,
-// today's words, the check-in and the forecast are worked out from the Book's learning record,
-// read afresh on each call through a read-only connection of its own, so that it never waits on
-// or disturbs the record the practice writes.
+// today's words, the check-in and the forecast are worked out from the Book's learning record as
+// the record's listener keeps it (BookRecord::study): read once, then kept current answer by
+// answer. The forecast, a simulation, is worked out when asked for and again only once the
+// answers, the plan, the retention or the day have changed.
 
 #include "common/platform/status.h"
 #include "lexora/record/study_record.h"
@@ -15,6 +16,7 @@
 namespace lex {
 
 class Book;
+class BookRecord;
 class Clock;
 class Env;
 class Random;
@@ -22,8 +24,10 @@ class Random;
 class StudyPlanner {
 public:
     // `tell` shows one message to the learner.
-    StudyPlanner(Env* env, const Clock* clock, Random* random, std::function<void(const QString&)> tell)
-        : env_(env), clock_(clock), random_(random), tell_(std::move(tell))
+    // `record` follows the open Book's session and outlives the planner.
+    StudyPlanner(BookRecord* record, Env* env, const Clock* clock, Random* random,
+                 std::function<void(const QString&)> tell)
+        : record_(record), env_(env), clock_(clock), random_(random), tell_(std::move(tell))
     {
     }
 
@@ -44,12 +48,22 @@ public:
     QDate today() const;
 
 private:
+    BookRecord* record_;
     Env* env_;
     const Clock* clock_;
     Random* random_;
     std::function<void(const QString&)> tell_;
     std::optional<PlanSettings> set_;
     QString file_;
+    // The last forecast and what it was worked out from.
+    struct ForecastKey {
+        uint64_t study = 0;
+        PlanSettings plan;
+        double retention = 0;
+        QDate today;
+        bool operator==(const ForecastKey&) const = default;
+    };
+    std::optional<std::pair<ForecastKey, Forecast>> forecast_;
 };
 
 } // namespace lex

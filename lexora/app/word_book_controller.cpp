@@ -43,7 +43,7 @@ WordBookController::WordBookController(const AppServices& services, WordBookView
                                        QWidget* owner)
     : services_(services), view_(view), dialogs_(dialogs), owner_(owner), session_(envOf(services)),
       record_([this](const RecordFault& fault) { services_.ui->messageBox(owner_, texts::recordFault(fault)); }),
-      planner_(services.env, services.clock, services.random,
+      planner_(&record_, services.env, services.clock, services.random,
                [this](const QString& text) { services_.ui->messageBox(owner_, text); })
 {
     // The learning record hears every change of the open Book from the session itself.
@@ -116,9 +116,10 @@ void WordBookController::initialise(const QString& programFolder, Profile& profi
             services_.ui->messageBox(owner_, notice);
         if (session_.readOnly())
             services_.ui->messageBox(owner_, texts::readOnlyNotice(session_.book().name));
-        // A Book with a plan opens on it, once the window is up.
+        // The plan's figures read the Book's whole record the first time: the status line gets
+        // them once the window is up, and a Book with a plan opens on it then.
         planner_.bookOpened(session_.book());
-        updateProgress();
+        QMetaObject::invokeMethod(this, &WordBookController::updateProgress, Qt::QueuedConnection);
         if (planner_.planSet())
             QMetaObject::invokeMethod(this, &WordBookController::openTodayPlan, Qt::QueuedConnection);
     });
@@ -459,7 +460,7 @@ void WordBookController::newBookFromList(bool vocabularyTest)
     updateStatusText();
 }
 
-void WordBookController::runPracticeCommand(int id)
+void WordBookController::runPracticeCommand(int id, int minWords)
 {
     PracticeMode mode = PracticeMode::Learn;
     switch (id) {
@@ -470,7 +471,7 @@ void WordBookController::runPracticeCommand(int id)
     case cmd::kCloze: mode = PracticeMode::Cloze; break;
     default: return;
     }
-    const bool ran = dialogs_->practice(mode);
+    const bool ran = dialogs_->practice(mode, minWords > 0 ? minWords : kMinPracticeWords);
     record_.checkpoint();
     if (ran) {
         updateProgress();
@@ -510,7 +511,7 @@ void WordBookController::openTodayReview()
     startPractice(choice->mode);
 }
 
-void WordBookController::startPractice(PracticeMode mode)
+void WordBookController::startPractice(PracticeMode mode, int minWords)
 {
     int command = cmd::kLearn;
     switch (mode) {
@@ -520,7 +521,7 @@ void WordBookController::startPractice(PracticeMode mode)
     case PracticeMode::Drill: command = cmd::kDrill; break;
     case PracticeMode::Learn: command = cmd::kLearn; break;
     }
-    runPracticeCommand(command);
+    runPracticeCommand(command, minWords);
 }
 
 void WordBookController::openTodayPlan()
@@ -552,7 +553,8 @@ void WordBookController::openTodayPlan()
                 rows.push_back(r);
         std::sort(rows.begin(), rows.end());
         view_->selectRows(rows);
-        startPractice(*choice.start);
+        // Today's words are what is left of the day's plan: one is enough to start.
+        startPractice(*choice.start, 1);
         return;
     }
 }

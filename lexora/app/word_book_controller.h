@@ -88,8 +88,9 @@ public:
     // The modeless find window; a second request while it is open does nothing.
     virtual void openFind() = 0;
     virtual void importExport(bool importMode) = 0;
-    // Set-up dialog and practice window on the selected rows; true when a run took place.
-    virtual bool practice(PracticeMode mode) = 0;
+    // Set-up dialog and practice window on the selected rows, 开始 from `minWords` selected;
+    // true when a run took place.
+    virtual bool practice(PracticeMode mode, int minWords) = 0;
     struct ReviewChoice {
         Skill degree;
         PracticeMode mode;
@@ -216,10 +217,11 @@ private:
     void assignClassName();
     void filterSelection();
     void groups(bool moveMode);
-    void runPracticeCommand(int id);
+    // `minWords`: 0 for the ordinary set-up's minimum.
+    void runPracticeCommand(int id, int minWords = 0);
     void openTodayReview();
     void newBookFromList(bool vocabularyTest);
-    void startPractice(PracticeMode mode);
+    void startPractice(PracticeMode mode, int minWords = 0);
 
     AppServices services_;
     WordBookView* view_;

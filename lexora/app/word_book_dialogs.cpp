@@ -177,13 +177,14 @@ const WordChecker* WordBookPageDialogs::wordChecker()
     return checker_.get();
 }
 
-bool WordBookPageDialogs::practice(PracticeMode mode)
+bool WordBookPageDialogs::practice(PracticeMode mode, int minWords)
 {
     const AppServices& services = c_->services();
     PracticeRunHost host;
     host.session = &c_->session();
     host.list = page_.list();
     host.owner = &page_;
+    host.minWords = minWords;
     host.outerWindow = page_.window() != &page_ ? page_.window() : nullptr;
     PracticeWindowDeps& d = host.window;
     d.ui = services.ui;

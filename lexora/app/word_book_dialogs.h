@@ -28,7 +28,7 @@ public:
     std::optional<GroupChoice> groups(const QString& folder, const QString& openName, bool moveMode) override;
     void openFind() override;
     void importExport(bool importMode) override;
-    bool practice(PracticeMode mode) override;
+    bool practice(PracticeMode mode, int minWords) override;
     void wordsFromText() override;
     std::optional<ReviewChoice> todayReview(const std::array<int, kSkillCount>& counts) override;
     PlanChoice todayPlan(const StudyState& state, bool planSet) override;

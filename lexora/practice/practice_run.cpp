@@ -28,7 +28,7 @@ bool runPractice(PracticeMode mode, PracticeRunHost& host)
 {
     UserServices& ui = *host.window.ui;
     const std::vector<int> selected = host.list->selectedRows();
-    CMyMemSet setup(mode, int(selected.size()), host.owner);
+    CMyMemSet setup(mode, int(selected.size()), host.owner, host.minWords);
     if (ui.runModal(&setup) != QDialog::Accepted)
         return false;
 

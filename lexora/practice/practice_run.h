@@ -21,6 +21,8 @@ struct PracticeRunHost {
     PracticeWindowDeps window;       // window.ui runs the set-up dialog and the practice window
     // 修改: what the add/modify dialog needs besides the session.
     CMyAddModifyDialog::LookUp lookUp;
+    // The fewest selected words 开始 takes (today's plan: one).
+    int minWords = kMinPracticeWords;
 };
 
 // True when a run took place (the caller then starts the status-line animation); false when

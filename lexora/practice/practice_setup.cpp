@@ -3,9 +3,11 @@
 #include "common/config/config_keys.h"
 #include "common/config/profile.h"
 
+#include <algorithm>
+
 namespace lex {
 
-PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount)
+PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount, int minWords)
 {
     PracticeSetup s;
     switch (mode) {
@@ -26,7 +28,7 @@ PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount)
         break;
     }
     // No upper bound here: the run start takes the first 100 rows.
-    s.startEnabled = wordCount >= kMinPracticeWords;
+    s.startEnabled = wordCount >= std::max(minWords, 1);
     return s;
 }
 

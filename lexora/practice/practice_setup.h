@@ -17,9 +17,11 @@ struct PracticeSetup {
     QStringList loopItems;     // what the loop list offers
     QString loopSelected;      // the item selected at start
     bool directionEnabled = false;
-    bool startEnabled = false; // the start button (at least 10 words)
+    bool startEnabled = false; // the start button (at least `minWords` words)
 };
-PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount);
+// `minWords`: the ordinary set-up asks for kMinPracticeWords; today's plan starts with whatever
+// words are left for the day.
+PracticeSetup practiceSetupFor(PracticeMode mode, int wordCount, int minWords = kMinPracticeWords);
 
 // "PracticeTool"/"State": seven bytes, each 0 or 1. A missing key, a wrong checksum or any byte
 // other than 0 or 1 gives the defaults (all on).

@@ -14,14 +14,14 @@ namespace lex {
 
 using namespace res::setup_dlg;
 
-CMyMemSet::CMyMemSet(PracticeMode mode, int wordCount, QWidget* parent) : ui::CommandDialog(parent)
+CMyMemSet::CMyMemSet(PracticeMode mode, int wordCount, QWidget* parent, int minWords) : ui::CommandDialog(parent)
 {
     settings_.mode = mode;
     ui::TemplateBuilder builder(res::dialogTemplate(res::IDD_PRACTICE_SETUP));
     builder.routeTo(this).build(this);
     setFixedSize(builder.clientSize(font()));
 
-    const PracticeSetup s = practiceSetupFor(mode, wordCount);
+    const PracticeSetup s = practiceSetupFor(mode, wordCount, minWords);
     setWindowTitle(texts::practiceSetupTitle(mode));
     ui::control<QLineEdit>(this, kWordCount)->setText(QString::number(wordCount));
 

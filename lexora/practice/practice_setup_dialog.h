@@ -13,7 +13,8 @@ namespace lex {
 class CMyMemSet : public ui::CommandDialog {
     Q_OBJECT
 public:
-    CMyMemSet(PracticeMode mode, int wordCount, QWidget* parent = nullptr);
+    // 开始 needs at least `minWords` words (practiceSetupFor).
+    CMyMemSet(PracticeMode mode, int wordCount, QWidget* parent = nullptr, int minWords = kMinPracticeWords);
 
     bool onCommand(int id, qintptr param) override;
 

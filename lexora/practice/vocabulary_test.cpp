@@ -21,6 +21,9 @@ constexpr double kClaims[] = {0, 0.05, 0.1, 0.2, 0.3, 0.45, 0.6};
 // Most learners claim little: the prior leans that way, the checks move it.
 constexpr double kClaimPrior[] = {0.3, 0.2, 0.15, 0.12, 0.1, 0.08, 0.05};
 constexpr size_t kA = std::size(kSlopes), kC = std::size(kClaims);
+// How far, in ln V, the model may miss a learner whose answers it fits: the simulated learners
+// of the tests, whose edges are not the model's, set it.
+constexpr double kModelSpread = 0.05;
 
 enum Outcome { No, Yes, YesRight, YesWrong };
 
@@ -105,8 +108,10 @@ bool VocabularyTest::done() const
         return true;
     if (questions_ < options_.minQuestions)
         return false;
-    const VocabularyEstimate e = estimate();
-    return e.high <= options_.stopRatio * std::max(e.low, 1);
+    // Enough when more answers would narrow the belief little; the model's own spread in the
+    // stated range is the same however many are asked.
+    const Belief b = belief();
+    return b.lnHigh - b.lnLow <= std::log(options_.stopRatio);
 }
 
 double VocabularyTest::logisticAt(size_t v, size_t a, double lnRank) const
@@ -208,46 +213,58 @@ std::array<int, 4> VocabularyTest::choiceRanks(int rank)
     return out;
 }
 
-VocabularyEstimate VocabularyTest::estimate() const
+VocabularyTest::Belief VocabularyTest::belief() const
 {
     // The marginal belief about V; the slope only shapes it. V itself is the estimate: a learner
     // knows about as many words as the rank where his chance is one half (exactly so for an edge
     // symmetric in rank), and it is what the question ranks measure, whatever the edge's shape.
-    struct Cell {
-        double known, weight;
-    };
-    std::vector<Cell> cells;
-    cells.reserve(lnV_.size() * kA);
+    std::vector<double> weight(lnV_.size(), 0);
     const double top = *std::max_element(logPost_.begin(), logPost_.end());
     double total = 0, claimed = 0;
-    for (size_t v = 0; v < lnV_.size(); ++v)
-        for (size_t a = 0; a < kA; ++a) {
-            double w = 0;
-            for (size_t c = 0; c < kC; ++c) {
-                const double p = std::exp(logPost_[(v * kA + a) * kC + c] - top);
-                w += p;
-                claimed += p * claims_[c];
-            }
-            if (w > 1e-12)
-                cells.push_back({std::exp(lnV_[v]), w});
-            total += w;
+    for (size_t v = 0; v < lnV_.size(); ++v) {
+        for (size_t k = 0; k < kA * kC; ++k) {
+            const double p = std::exp(logPost_[v * kA * kC + k] - top);
+            weight[v] += p;
+            claimed += p * claims_[k % kC];
         }
-    std::sort(cells.begin(), cells.end(), [](const Cell& x, const Cell& y) { return x.known < y.known; });
-    auto quantile = [&](double q) {
+        total += weight[v];
+    }
+    // Each grid point stands for the stretch of ln V half a step either side of it, its weight
+    // spread evenly over it: a quantile falls inside a stretch, not on the nearest point, which
+    // would narrow the range to nothing when one point holds most of the belief.
+    const double step = lnV_[1] - lnV_[0];
+    const auto quantile = [&](double q) {
         double acc = 0;
-        for (const Cell& c : cells) {
-            acc += c.weight;
-            if (acc >= q * total)
-                return c.known;
+        for (size_t v = 0; v < lnV_.size(); ++v) {
+            if (weight[v] > 0 && acc + weight[v] >= q * total)
+                return lnV_[v] - step / 2 + step * (q * total - acc) / weight[v];
+            acc += weight[v];
         }
-        return cells.empty() ? 0.0 : cells.back().known;
+        return lnV_.back() + step / 2;
     };
+    Belief b;
+    b.lnLow = quantile(0.05);
+    b.lnMid = quantile(0.5);
+    b.lnHigh = quantile(0.95);
+    b.overclaim = total > 0 ? claimed / total : 0;
+    return b;
+}
+
+VocabularyEstimate VocabularyTest::estimate() const
+{
+    const Belief b = belief();
+    // The range stated is the belief's 90 % widened by how far the model itself may miss: a
+    // learner's edge is not exactly the shape assumed, nor is V exactly the number of words he
+    // knows. Both spreads add as independent errors do; where the answers are few the belief's
+    // own spread is wide and dominates.
+    const double below = std::hypot(b.lnMid - b.lnLow, kModelSpread), above = std::hypot(b.lnHigh - b.lnMid, kModelSpread);
     VocabularyEstimate e;
-    e.words = std::clamp(int(std::lround(quantile(0.5))), 1, poolSize_);
-    e.low = std::clamp(int(std::lround(quantile(0.05))), 1, poolSize_);
-    e.high = std::clamp(int(std::lround(quantile(0.95))), 1, poolSize_);
+    const auto rank = [this](double lnV) { return std::clamp(int(std::lround(std::exp(lnV))), 1, poolSize_); };
+    e.words = rank(b.lnMid);
+    e.low = rank(b.lnMid - below);
+    e.high = rank(b.lnMid + above);
     e.questions = questions_;
-    e.overclaim = total > 0 ? claimed / total : 0;
+    e.overclaim = b.overclaim;
     return e;
 }
 

@@ -29,7 +29,7 @@ class WordInfoTable;
 // counted from 1).
 struct VocabularyEstimate {
     int words = 0;        // the estimate: the words up to this rank are mostly known
-    int low = 0, high = 0; // the 90 % range
+    int low = 0, high = 0; // the 90 % range: the belief's, widened by the model's own error
     int questions = 0;    // questions asked (the checks not counted)
     double overclaim = 0; // the estimated chance of claiming an unknown word
     bool valid() const { return words > 0; }
@@ -55,7 +55,7 @@ public:
         int minQuestions = 50;
         int maxQuestions = 100;
         double checkShare = 0.35; // share of "yes" answers checked with four choices
-        double stopRatio = 1.2;   // stop when high / low of the 90 % range is at most this
+        double stopRatio = 1.2;   // stop when high / low of the belief's 90 % range is at most this
     };
 
     // A test over ranks 1..poolSize (at least 4); `random` must outlive the test.
@@ -80,6 +80,11 @@ public:
     VocabularyEstimate estimate() const;
 
 private:
+    // The belief about ln V: its median and its 90 % range, and the expected over-claiming.
+    struct Belief {
+        double lnLow = 0, lnMid = 0, lnHigh = 0, overclaim = 0;
+    };
+    Belief belief() const;
     void observe(int rank, int outcome);
     double logisticAt(size_t v, size_t a, double lnRank) const;
 

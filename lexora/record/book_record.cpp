@@ -71,6 +71,8 @@ void BookRecord::close()
     modelRead_ = false;
     modelLoaded_ = false;
     planner_.invalidate();
+    study_.clear();
+    ++studyVersion_;
     pending_.reset();
     told_ = false;
 }
@@ -93,8 +95,30 @@ void BookRecord::recordAnswer(const Book& book, const PracticeAnswer& answer)
     const WordEntry* entry = book.atView(answer.row);
     if (!entry)
         return;
-    recordFor(book).recordAnswer(EntryKey::of(*entry), answer.mode, answer.outcome, answer.at, answer.durationMs,
-                                                answer.spelling);
+    ReviewRecord& r = recordFor(book);
+    const uint64_t before = r.answerChanges();
+    const EntryKey key = EntryKey::of(*entry);
+    if (!r.recordAnswer(key, answer.mode, answer.outcome, answer.at, answer.durationMs, answer.spelling))
+        return;
+    ++studyVersion_;
+    // The plan's copy takes the answer when it was current; else it reads the record again.
+    if (study_.filled() && studyChanges_ == before) {
+        study_.answered(key, skillOf(answer.mode), answer.outcome == AnswerOutcome::Right, localMs(answer.at));
+        studyChanges_ = r.answerChanges();
+    }
+}
+
+Status BookRecord::study(const Book& book, const PlanSettings& plan, double retention, QDate today, StudyHistory* out)
+{
+    ReviewRecord& r = recordFor(book);
+    if (!study_.filled() || studyChanges_ != r.answerChanges()) {
+        ++studyVersion_;
+        if (const Status s = study_.fill(r, book); !s)
+            return s;
+        studyChanges_ = r.answerChanges();
+    }
+    *out = study_.history(plan, retention, today);
+    return Status::ok();
 }
 
 void BookRecord::recordStamp(const Book& book, int row, StampKind kind, const QDateTime& at)

@@ -13,6 +13,7 @@
 
 #include "lexora/book/book_listener.h"
 #include "lexora/record/review_record.h"
+#include "lexora/record/study_record.h"
 
 #include <QDate>
 #include <functional>
@@ -61,7 +62,21 @@ public:
     void setRetention(double retention);
     // The entries of `book` changed (added, deleted, another Book): the next plan finds each
     // entry in the model anew.
-    void entriesChanged() { planner_.invalidate(); }
+    void entriesChanged()
+    {
+        planner_.invalidate();
+        study_.clear();
+        ++studyVersion_;
+    }
+
+    // The daily plan's history of `book` on `today` (StudyCache): the answers are read from the
+    // record at the first call and kept current as they are recorded, so that a later call
+    // replays only what came since.
+    Status study(const Book& book, const PlanSettings& plan, double retention, QDate today, StudyHistory* out);
+    // Changes whenever the history study() gives may have (for what is worked out from it).
+    uint64_t studyVersion() const { return studyVersion_; }
+    // Replays of the whole record so far (for the benchmarks and tests).
+    int studyFullReplays() const { return study_.fullReplays(); }
 
     // For the tip: `e`'s predicted recall per skill today; none without a record, and until
     // today's review has read the model: reading a large record takes a second or so, too long
@@ -100,6 +115,9 @@ private:
     bool modelLoaded_ = false; // read, and without a fault
     ModelReviewPlanner planner_;
     double retention_ = FsrsScheduler::kDefaultRetention;
+    StudyCache study_;
+    uint64_t studyChanges_ = 0;   // the record's answerChanges() study_ reflects
+    uint64_t studyVersion_ = 0;
     std::optional<RecordFault> pending_;   // a fault found while the learner must not be interrupted
     bool told_ = false;
 };

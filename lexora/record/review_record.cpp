@@ -484,6 +484,7 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
         ids_.clear(); // entry rows made in the abandoned transaction are gone
         return s;
     }
+    ++answerChanges_;
     if (attached_) {
         if (replayed)
             return loadModel(attached_);
@@ -600,6 +601,8 @@ Status ReviewRecord::renameEntry(const EntryKey& from, const EntryKey& to)
     if (!s)
         stepDone(st_->rollback);
     ids_.clear();
+    if (s && old)
+        ++answerChanges_;
     if (s && old && attached_)
         attached_->rename(from, to);
     return s;
@@ -670,6 +673,8 @@ Status ReviewRecord::copyEntriesTo(ReviewRecord& target, const std::vector<Entry
     if (!s)
         stepDone(target.st_->rollback);
     target.ids_.clear();
+    if (s)
+        ++target.answerChanges_;
     if (s && target.attached_)
         target.loadModel(target.attached_);
     return s;

@@ -101,6 +101,9 @@ public:
     // Keeps `model` up to date with what is recorded from now on (nullptr: none); it must outlive
     // the attachment.
     void attachModel(ReviewModel* model) { attached_ = model; }
+    // Counts the writes that changed the answers (recorded, merged, renamed, copied in): a copy
+    // of them kept elsewhere is current while this stays what it was.
+    uint64_t answerChanges() const { return answerChanges_; }
 
     // The first fault since open(), once; nothing after that or when all went well.
     std::optional<RecordFault> takeFirstFault();
@@ -171,6 +174,7 @@ private:
     std::unique_ptr<Statements> st_;
     QHash<QString, int64_t> ids_; // word + '\0' + added → entry row, as met
     ReviewModel* attached_ = nullptr;
+    uint64_t answerChanges_ = 0;
     std::atomic<bool> interrupted_{false};
     std::mutex connectionMutex_; // db_ as interrupt() sees it
 };

@@ -128,91 +128,95 @@ std::vector<int> TodayPlan::rowsToDo() const
     return rows;
 }
 
-StudyHistory replayStudy(int n, const std::vector<StudyAnswer>& answers, const PlanSettings& plan, double retention,
-                         QDate todayDate)
+StudyReplay::StudyReplay(int entries, const PlanSettings& plan, double retention, int firstDay)
+    : n_(std::max(entries, 0)), plan_(plan), scheduler_(retention),
+      since_(plan.since.isValid() ? int(plan.since.toJulianDay()) : INT_MAX), words_(size_t(n_))
 {
-    const FsrsScheduler memoryScheduler; // the memory itself does not depend on the retention
-    const FsrsScheduler scheduler(retention);
-    const int today = int(todayDate.toJulianDay());
-    const int since = plan.since.isValid() ? int(plan.since.toJulianDay()) : INT_MAX;
+    startDay(firstDay);
+}
 
-    struct Word {
-        std::array<SkillMemory, kSkillCount> skill;
-        int firstDay = INT_MAX;
-        int dueDay = INT_MAX; // the soonest due day of its answered skills
-        bool dueThisMorning = false;
-        bool answeredToday = false; // the day being replayed
-        bool reviewCounted = false;
-    };
-    std::vector<Word> words(size_t(std::max(n, 0)));
-    std::vector<int> practised; // in the order of their first answers
-
-    int first = today;
-    if (!answers.empty())
-        first = std::min(first, dayOf(answers.front().at));
-    if (since < first)
-        first = since;
-
-    StudyHistory h;
-    size_t next = 0;
-    for (int day = first; day <= today; ++day) {
-        StudyDay d;
-        d.day = day;
-        int due = 0;
-        for (int e : practised) {
-            Word& w = words[size_t(e)];
-            w.dueThisMorning = w.dueDay <= day;
-            due += w.dueThisMorning;
-            w.answeredToday = w.reviewCounted = false;
-        }
-        const int notPractised = n - int(practised.size());
-        d.planned = day >= since;
-        if (d.planned) {
-            d.plannedNew = std::min(plan.newPerDay, notPractised);
-            d.plannedReviews = std::min(plan.reviewCap, due);
-            d.twiceNew = std::min(2 * plan.newPerDay, notPractised);
-            d.twiceReviews = std::min(2 * plan.reviewCap, due);
-        }
-        if (day == today) {
-            h.plan.practised = int(practised.size());
-            h.plan.reviewsDue = due;
-        }
-        // Answers of this day; any dated after today (a clock set wrong) count for today.
-        for (; next < answers.size() && (dayOf(answers[next].at) <= day || day == today); ++next) {
-            const StudyAnswer& a = answers[next];
-            ++d.answers;
-            if (a.entry < 0 || a.entry >= n)
-                continue;
-            Word& w = words[size_t(a.entry)];
-            if (w.firstDay == INT_MAX) {
-                w.firstDay = day;
-                practised.push_back(a.entry);
-                ++d.doneNew;
-            } else if (w.firstDay < day && w.dueThisMorning && !w.reviewCounted) {
-                w.reviewCounted = true;
-                ++d.doneReviews;
-            }
-            w.answeredToday = true;
-            SkillMemory& m = w.skill[size_t(a.skill)];
-            m.state = memoryScheduler.review(m.state, day - m.lastDay, a.right ? FsrsGrade::Good : FsrsGrade::Again).after;
-            m.lastDay = day;
-            ++m.answers;
-            int soonest = INT_MAX;
-            for (const SkillMemory& s : w.skill)
-                if (s.answers > 0)
-                    soonest = std::min(soonest, s.lastDay + scheduler.interval(s.state.stability));
-            w.dueDay = soonest;
-        }
-        h.days.push_back(d);
+void StudyReplay::startDay(int day)
+{
+    StudyDay d;
+    d.day = day;
+    int due = 0;
+    for (int e : practised_) {
+        Word& w = words_[size_t(e)];
+        w.dueThisMorning = w.dueDay <= day;
+        due += w.dueThisMorning;
+        w.answeredToday = w.reviewCounted = false;
     }
+    const int notPractised = n_ - int(practised_.size());
+    d.planned = day >= since_;
+    if (d.planned) {
+        d.plannedNew = std::min(plan_.newPerDay, notPractised);
+        d.plannedReviews = std::min(plan_.reviewCap, due);
+        d.twiceNew = std::min(2 * plan_.newPerDay, notPractised);
+        d.twiceReviews = std::min(2 * plan_.reviewCap, due);
+    }
+    current_ = d;
+    morningPractised_ = int(practised_.size());
+    morningDue_ = due;
+}
+
+void StudyReplay::advanceTo(int day)
+{
+    while (current_.day < day) {
+        days_.push_back(current_);
+        startDay(current_.day + 1);
+    }
+}
+
+bool StudyReplay::add(const StudyAnswer& a, int day)
+{
+    if (day < current_.day)
+        return false;
+    advanceTo(day);
+    ++current_.answers;
+    if (a.entry < 0 || a.entry >= n_)
+        return true;
+    Word& w = words_[size_t(a.entry)];
+    if (w.firstDay == INT_MAX) {
+        w.firstDay = day;
+        practised_.push_back(a.entry);
+        ++current_.doneNew;
+    } else if (w.firstDay < day && w.dueThisMorning && !w.reviewCounted) {
+        w.reviewCounted = true;
+        ++current_.doneReviews;
+    }
+    w.answeredToday = true;
+    SkillMemory& m = w.skill[size_t(a.skill)];
+    m.state = memoryScheduler_.review(m.state, day - m.lastDay, a.right ? FsrsGrade::Good : FsrsGrade::Again).after;
+    m.lastDay = day;
+    ++m.answers;
+    int soonest = INT_MAX;
+    for (const SkillMemory& s : w.skill)
+        if (s.answers > 0)
+            soonest = std::min(soonest, s.lastDay + scheduler_.interval(s.state.stability));
+    w.dueDay = soonest;
+    return true;
+}
+
+std::optional<StudyHistory> StudyReplay::history(int today)
+{
+    if (today < current_.day)
+        return std::nullopt;
+    advanceTo(today);
+    StudyHistory h;
+    h.days.reserve(days_.size() + 1);
+    h.days = days_;
+    h.days.push_back(current_);
+    const int n = n_;
 
     TodayPlan& p = h.plan;
-    p.today = h.days.back();
+    p.today = current_;
+    p.practised = morningPractised_;
+    p.reviewsDue = morningDue_;
     p.total = n;
     p.doneRows.assign(size_t(n), false);
     int newLeft = p.today.plannedNew - p.today.doneNew, reviewsLeft = p.today.plannedReviews - p.today.doneReviews;
     for (int e = 0; e < n; ++e) {
-        const Word& w = words[size_t(e)];
+        const Word& w = words_[size_t(e)];
         p.doneRows[size_t(e)] = w.answeredToday;
         if (w.firstDay == today)
             p.newRows.push_back(e);
@@ -220,7 +224,7 @@ StudyHistory replayStudy(int n, const std::vector<StudyAnswer>& answers, const P
             p.reviewRows.push_back(e);
     }
     for (int e = 0; e < n && (newLeft > 0 || reviewsLeft > 0); ++e) {
-        const Word& w = words[size_t(e)];
+        const Word& w = words_[size_t(e)];
         if (w.firstDay == INT_MAX && newLeft > 0) {
             p.newRows.push_back(e);
             --newLeft;
@@ -233,11 +237,11 @@ StudyHistory replayStudy(int n, const std::vector<StudyAnswer>& answers, const P
 
     h.memory.resize(size_t(n));
     for (int e = 0; e < n; ++e) {
-        const Word& w = words[size_t(e)];
+        const Word& w = words_[size_t(e)];
         int soonest = INT_MAX;
         for (const SkillMemory& s : w.skill)
             if (s.answers > 0) {
-                const int dueDay = s.lastDay + scheduler.interval(s.state.stability);
+                const int dueDay = s.lastDay + scheduler_.interval(s.state.stability);
                 if (dueDay < soonest) {
                     soonest = dueDay;
                     h.memory[size_t(e)] = {s.state, s.lastDay};
@@ -245,6 +249,29 @@ StudyHistory replayStudy(int n, const std::vector<StudyAnswer>& answers, const P
             }
     }
     return h;
+}
+
+int studyFirstDay(const std::vector<StudyAnswer>& answers, const PlanSettings& plan, int today)
+{
+    int first = today;
+    if (!answers.empty())
+        first = std::min(first, dayOf(answers.front().at));
+    if (plan.since.isValid())
+        first = std::min(first, int(plan.since.toJulianDay()));
+    return first;
+}
+
+int studyDay(const StudyAnswer& answer) { return dayOf(answer.at); }
+
+StudyHistory replayStudy(int n, const std::vector<StudyAnswer>& answers, const PlanSettings& plan, double retention,
+                         QDate todayDate)
+{
+    const int today = int(todayDate.toJulianDay());
+    StudyReplay replay(n, plan, retention, studyFirstDay(answers, plan, today));
+    // Answers dated after today (a clock set wrong) count for today.
+    for (const StudyAnswer& a : answers)
+        replay.add(a, std::min(dayOf(a.at), today));
+    return *replay.history(today);
 }
 
 namespace {

@@ -14,9 +14,12 @@
 #include "common/platform/status.h"
 #include "lexora/book/skills.h"
 #include "lexora/record/fsrs.h"
+#include "lexora/record/review_model.h"
 
 #include <QDate>
 #include <QString>
+#include <array>
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -109,6 +112,46 @@ struct StudyHistory {
 };
 StudyHistory replayStudy(int entries, const std::vector<StudyAnswer>& answers, const PlanSettings& plan,
                          double retention, QDate today);
+
+// The day (Julian day number) replayStudy starts on: the first answer's, the plan's first day or
+// `today`, whichever is earliest; and the day of an answer.
+int studyFirstDay(const std::vector<StudyAnswer>& answers, const PlanSettings& plan, int today);
+int studyDay(const StudyAnswer& answer);
+
+// replayStudy kept open: answers come one by one in time order, and the history can be asked
+// for between them, each answer replayed once however often it is asked.
+class StudyReplay {
+public:
+    StudyReplay(int entries, const PlanSettings& plan, double retention, int firstDay);
+    // The answer as of `day`; false, with nothing changed, for a day before the last one
+    // replayed (the caller replays afresh).
+    bool add(const StudyAnswer& answer, int day);
+    // The history up to `today`; none when the replay has gone past it already.
+    std::optional<StudyHistory> history(int today);
+
+private:
+    struct Word {
+        std::array<SkillMemory, kSkillCount> skill;
+        int firstDay = INT_MAX;
+        int dueDay = INT_MAX; // the soonest due day of its answered skills
+        bool dueThisMorning = false;
+        bool answeredToday = false; // the day being replayed
+        bool reviewCounted = false;
+    };
+    void startDay(int day);
+    void advanceTo(int day);
+
+    int n_;
+    PlanSettings plan_;
+    FsrsScheduler memoryScheduler_; // the memory itself does not depend on the retention
+    FsrsScheduler scheduler_;
+    int since_;
+    std::vector<Word> words_;
+    std::vector<int> practised_; // in the order of their first answers
+    std::vector<StudyDay> days_; // the days before the current one
+    StudyDay current_;
+    int morningPractised_ = 0, morningDue_ = 0;
+};
 
 // The forecast: the day the whole Book will have been learned at this pace, every word practised
 // until, once at least, it was remembered well enough that its next review was kLearnedDays away

@@ -44,6 +44,7 @@ protected:
         w = std::make_unique<CMainDialog>(s, pf.folder);
         ui.modalHook = [this](QDialog& d) { return script(d); };
         ASSERT_TRUE(w->initialise());
+        replaysAtStart = book()->controller().record().studyFullReplays();
         w->show();
         QCoreApplication::processEvents(); // the plan a Book opens on comes once the window is up
     }
@@ -65,7 +66,8 @@ protected:
         if (auto* setup = dynamic_cast<CMyMemSet*>(&d)) {
             selectedAtSetup = w->wordBook()->list()->selectedRows();
             setupTitle = setup->windowTitle();
-            setup->onCommand(ui::IDCANCEL, 0);
+            setupStartEnabled = setup->startEnabled();
+            setup->onCommand(acceptSetup ? ui::IDOK : ui::IDCANCEL, 0);
             return setup->result();
         }
         return int(QDialog::Rejected);
@@ -93,6 +95,9 @@ protected:
     std::vector<std::function<void(TodayPlanDialog&)>> planActions;
     std::vector<int> selectedAtSetup;
     QString setupTitle;
+    bool setupStartEnabled = false;
+    int replaysAtStart = -1; // the record's answers replayed before the window was up
+    bool acceptSetup = false; // 开始 in the set-up (the practice window that follows is closed at once)
 };
 
 } // namespace
@@ -128,6 +133,9 @@ TEST_F(TodayPlanWindow, ABookWithAPlanOpensOnItAndItsButtonStartsTodaysWords)
     EXPECT_EQ(setupTitle, QStringLiteral("强记"));
     EXPECT_EQ(book()->paneText(3), QStringLiteral("今日 新词 0/12 复习 0/0"));
     EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join(QLatin1Char('|')).toStdString();
+    // The record is replayed once the window is up, and once for the status line and the plan.
+    EXPECT_EQ(replaysAtStart, 0);
+    EXPECT_EQ(book()->controller().record().studyFullReplays(), 1);
 }
 
 TEST_F(TodayPlanWindow, SavingThePlanKeepsItBesideTheBookAndShowsItAgain)
@@ -165,4 +173,27 @@ TEST_F(TodayPlanWindow, APlanFileNotOursIsSetAsideWithOneMessage)
     EXPECT_EQ(readFile(planPath(".bad")), "<plan>no</plan>");
     EXPECT_FALSE(QFile::exists(planPath()));
     EXPECT_TRUE(book()->paneText(3).isEmpty());
+}
+
+TEST_F(TodayPlanWindow, ThePlansButtonStartsWithFewerThanTenWordsTheOrdinarySetUpKeepsItsMinimum)
+{
+    // Three new words a day: fewer than the ten the ordinary set-up asks for.
+    planActions.push_back([](TodayPlanDialog& d) {
+        QTest::mouseClick(ui::control<QAbstractButton>(&d, res::plan_dlg::kStart), Qt::LeftButton);
+    });
+    acceptSetup = true;
+    start("LexoraPlan 1\nnew=3\nreviews=50\nsince=2026-06-12\n");
+    EXPECT_EQ(selectedAtSetup, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(setupStartEnabled) << "the plan's button starts with today's three words";
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("lex::TodayPlanDialog"), QStringLiteral("lex::CMyMemSet"),
+                                   QStringLiteral("lex::CMyPracticeDialog")}));
+
+    // The same three words through 初记 of the menu: the set-up's own rule stands.
+    acceptSetup = false;
+    opened.clear();
+    w->wordBook()->list()->setFocus();
+    w->onCommand(cmd::kLearn, 0);
+    EXPECT_EQ(opened, QStringList{QStringLiteral("lex::CMyMemSet")});
+    EXPECT_EQ(selectedAtSetup, (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(setupStartEnabled);
 }

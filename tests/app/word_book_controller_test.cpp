@@ -85,7 +85,7 @@ struct ScriptedDialogs : WordBookDialogs {
     }
     void openFind() override { opened << QStringLiteral("find"); }
     void importExport(bool importMode) override { opened << (importMode ? QStringLiteral("import") : QStringLiteral("export")); }
-    bool practice(PracticeMode mode) override
+    bool practice(PracticeMode mode, int) override
     {
         opened << QStringLiteral("practice %1").arg(int(mode));
         return yes;

@@ -72,6 +72,7 @@ TEST(VocabularyTest, EstimatesSimulatedLearnersWithinTenPercent)
         fewestQuestions = std::min(fewestQuestions, o.estimate.questions);
     }
     EXPECT_GE(within, kLearners * 9 / 10) << "estimates within 10 %";
+    EXPECT_GE(inRange, kLearners * 9 / 10) << "the stated 90 % range holds the truth";
     EXPECT_GE(overclaimersWithin, overclaimers * 8 / 10) << "over-claimers within 10 %: " << overclaimersWithin << " of " << overclaimers;
     EXPECT_LE(mostQuestions, 100);
     EXPECT_GE(fewestQuestions, 50);

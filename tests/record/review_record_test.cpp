@@ -10,6 +10,7 @@
 #include "lexora/book/operations/degree_ops.h"
 #include "lexora/book/operations/entry_ops.h"
 #include "lexora/record/book_record.h"
+#include "lexora/record/study_record.h"
 #include "lexora/texts/lexora_texts.h"
 #include "entry_builder.h"
 #include "session_probe.h"
@@ -236,9 +237,22 @@ TEST_F(Record, ABookRecordFollowsItsSessionByItself)
             QStringList told;
             lex::BookRecord record([&told](const lex::RecordFault& f) { told << lex::texts::recordFault(f); });
             record.follow(session);
+            // The plan's copy of the record, read before the change, keeps up with it.
+            lex::PlanSettings plan;
+            plan.since = kStart.date();
+            lex::StudyHistory kept;
+            ASSERT_TRUE(record.study(session.book(), plan, 0.9, kStart.date(), &kept));
             c.act(session);
             record.checkpoint();
             EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
+            ASSERT_TRUE(record.study(session.book(), plan, 0.9, kStart.date(), &kept));
+            ReviewRecord fresh;
+            lex::StudyState read;
+            ASSERT_TRUE(fresh.open(ReviewRecord::fileFor(session.book().path, session.book().name), ReviewRecord::Mode::ReadOnly));
+            ASSERT_TRUE(lex::computeStudy(fresh, session.book(), plan, 0.9, kStart.date(), nullptr, &read, false));
+            EXPECT_EQ(kept.days.back().answers, read.history.days.back().answers);
+            EXPECT_EQ(kept.plan.doneRows, read.history.plan.doneRows);
+            EXPECT_EQ(kept.plan.newRows, read.history.plan.newRows);
         }
         ReviewRecord r;
         ASSERT_TRUE(r.open(ReviewRecord::fileFor(folder, QString::fromLatin1(c.book)), ReviewRecord::Mode::ReadOnly));
@@ -255,6 +269,36 @@ TEST_F(Record, ABookRecordFollowsItsSessionByItself)
         // The session outlives a record that followed it, and runs on without it.
         run(session, std::make_unique<lex::PracticeAnswerOp>(apple));
     }
+}
+
+TEST_F(Record, ThePlansCopyIsReadOnceAndReadAgainAfterAWriteItDidNotSee)
+{
+    lex::Book book;
+    book.path = dir.path() + QLatin1Char('/');
+    book.name = QStringLiteral("English");
+    for (const EntryKey& k : {kApple, kPear}) {
+        auto e = lextest::entry(k.word);
+        e->stored.added = k.added;
+        book.AddEntry(std::move(e), lex::AddMode::Loaded);
+    }
+    lex::BookRecord record(nullptr);
+    lex::PlanSettings plan;
+    plan.since = kStart.date();
+    lex::StudyHistory h;
+    const auto answersToday = [&] {
+        EXPECT_TRUE(record.study(book, plan, 0.9, kStart.date(), &h));
+        return h.days.back().answers;
+    };
+    EXPECT_EQ(answersToday(), 0);
+    // Answers the practice gives reach the copy through the listener: no second read.
+    record.recordAnswer(book, {0, PracticeMode::Learn, AnswerOutcome::Right, kStart, 900});
+    record.recordAnswer(book, {1, PracticeMode::Learn, AnswerOutcome::Wrong, kStart.addSecs(5), 900});
+    EXPECT_EQ(answersToday(), 2);
+    EXPECT_EQ(record.studyFullReplays(), 1);
+    // A merge writes into the record itself (the journal of another machine): read again.
+    ASSERT_TRUE(record.record().recordAnswer(kPear, PracticeMode::Dictate, AnswerOutcome::Right, kStart.addSecs(-60), 900));
+    EXPECT_EQ(answersToday(), 3);
+    EXPECT_EQ(h.plan.doneRows, (std::vector<bool>{true, true}));
 }
 
 TEST_F(Record, AReaderBesideAWriterSeesWhatIsCommitted)

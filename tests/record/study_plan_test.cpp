@@ -9,6 +9,7 @@
 #include "lexora/record/check_in.h"
 #include "lexora/record/review_record.h"
 #include "lexora/record/study_plan.h"
+#include "lexora/record/study_record.h"
 #include "temp_dir.h"
 #include "time_zone.h"
 #include "tool_run.h"
@@ -16,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimeZone>
+#include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
 
@@ -233,6 +235,80 @@ TEST_F(StudyDays, TodaysPlanTakesNewWordsInBookOrderAndCapsTheReviews)
     const lex::Streaks s = lex::checkInStreaks(h.days);
     EXPECT_EQ(s.days[0].state, CheckIn::Done);
     EXPECT_EQ(s.days[1].state, CheckIn::Waiting);
+}
+
+// The plan's copy of a record, kept current answer by answer, gives what a replay of every answer
+// gives, whatever comes between two looks: answers of the same day, days without any, a plan or a
+// retention changed, the clock put back, an answer dated after the day looked at.
+TEST_F(StudyDays, TheCopyKeptAnswerByAnswerGivesWhatAFullReplayGives)
+{
+    constexpr int kWords = 40;
+    lex::Book book;
+    for (int i = 0; i < kWords; ++i) {
+        auto e = std::make_unique<lex::WordEntry>();
+        e->setWord(QStringLiteral("w%1").arg(i));
+        e->stored.added = lex::EntryTime{26, 1, 1, uint8_t(i % 24), uint8_t(i % 60)};
+        book.AddEntry(std::move(e), lex::AddMode::Loaded);
+    }
+    lex::ReviewRecord none; // no record yet: the copy starts empty
+    lex::StudyCache cache;
+    ASSERT_TRUE(cache.fill(none, book));
+    const QDate day0(2026, 6, 1);
+    PlanSettings plan;
+    plan.newPerDay = 4;
+    plan.reviewCap = 6;
+    plan.since = day0;
+    double retention = 0.9;
+    std::vector<StudyAnswer> all;
+    lex::LcgRandom random(11);
+    int64_t now = lex::localMs(QDateTime(day0, QTime(8, 0)));
+    const auto same = [&](const lex::StudyHistory& a, const lex::StudyHistory& b) {
+        if (a.days.size() != b.days.size() || a.plan.newRows != b.plan.newRows || a.plan.reviewRows != b.plan.reviewRows
+            || a.plan.doneRows != b.plan.doneRows || a.plan.practised != b.plan.practised
+            || a.plan.reviewsDue != b.plan.reviewsDue || a.memory.size() != b.memory.size())
+            return false;
+        for (size_t i = 0; i < a.days.size(); ++i) {
+            const StudyDay &x = a.days[i], &y = b.days[i];
+            if (x.day != y.day || x.answers != y.answers || x.plannedNew != y.plannedNew || x.doneNew != y.doneNew
+                || x.plannedReviews != y.plannedReviews || x.doneReviews != y.doneReviews || x.twiceNew != y.twiceNew)
+                return false;
+        }
+        for (size_t i = 0; i < a.memory.size(); ++i)
+            if (a.memory[i].lastDay != b.memory[i].lastDay || a.memory[i].state.stability != b.memory[i].state.stability)
+                return false;
+        return true;
+    };
+    int looks = 0;
+    for (int step = 0; step < 600; ++step) {
+        const uint32_t what = lex::uniformDraw(random, 100);
+        if (what < 70) { // an answer, mostly a few minutes on, now and then the next morning
+            now += what < 60 ? 60000 * int64_t(1 + lex::uniformDraw(random, 30)) : 86400000;
+            int64_t at = now;
+            if (what == 0)
+                at -= 3 * 86400000; // recorded with the clock put back
+            const StudyAnswer a{int(lex::uniformDraw(random, kWords)), lex::Skill(lex::uniformDraw(random, 3)),
+                                lex::uniformDraw(random, 10) < 8, at};
+            const lex::WordEntry& e = *book.full()[size_t(a.entry)];
+            cache.answered(lex::EntryKey::of(e), a.skill, a.right, a.at);
+            all.insert(std::upper_bound(all.begin(), all.end(), a.at,
+                                        [](int64_t t, const StudyAnswer& x) { return t < x.at; }),
+                       a);
+            continue;
+        }
+        if (what < 73)
+            plan.newPerDay = 1 + int(lex::uniformDraw(random, 8));
+        else if (what < 75)
+            retention = retention == 0.9 ? 0.85 : 0.9;
+        // Looked at today, or on a day before the last answer's (it then counts for that day).
+        QDate today = QDateTime::fromMSecsSinceEpoch(now, QTimeZone::utc()).date();
+        if (what >= 97)
+            today = today.addDays(-1);
+        ++looks;
+        ASSERT_TRUE(same(cache.history(plan, retention, today), lex::replayStudy(kWords, all, plan, retention, today)))
+            << "step " << step;
+    }
+    EXPECT_GT(looks, 100);
+    EXPECT_LT(cache.fullReplays(), looks / 2) << "most looks replay only the answers since the last";
 }
 
 // Simulated learners: a Book of 20 to 300 new words, a pace, a cap and a retention each. The
