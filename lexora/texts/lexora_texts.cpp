@@ -320,6 +320,11 @@ QString spellingHintText(const QString& pattern)
     return pattern.isEmpty() ? QString() : QStringLiteral("提示(F3): %1").arg(pattern);
 }
 
+QString recordedWordsText(int recorded, int words)
+{
+    return recorded > 0 ? QStringLiteral("  有录音 %1/%2").arg(recorded).arg(words) : QString();
+}
+
 QString noSpellingDictionaryText()
 {
     return QStringLiteral("没有找到英文拼写词典(hunspell-en-us、hunspell-en-gb)，听写只判对错，不区分笔误和别的单词。");

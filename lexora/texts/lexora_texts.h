@@ -51,6 +51,9 @@ QString dictationGradeText(const SpellingGrade& grade, const QString& typed);
 QString clozeMissText(SpellingVerdict verdict);
 // A rung of the hint ladder (F3) in 听写 and 填空 ("提示(F3): r… · c…").
 QString spellingHintText(const QString& pattern);
+// After "Book:" and the name on the status line: how many of the Book's words have a recording
+// ("  有录音 12/300"); empty when none has.
+QString recordedWordsText(int recorded, int words);
 // Once, when no English dictionary is there to tell a typo from another word.
 QString noSpellingDictionaryText();
 
