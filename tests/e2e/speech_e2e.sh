@@ -56,7 +56,10 @@ MNCL
 ("where" nil (((w eh r) 1)))
 CMU
 rm -f "$home/Dict/"*
-"$lexbook" dict-ecdict "$tmp/ecdict.csv" "$home/Dict" --cmu "$tmp/cmu.out" >"$tmp/dict.log" 2>&1 || { cat "$tmp/dict.log"; fail "cannot build the dictionary"; }
+for variant in "" --companion; do                 # Lexora's and Glosix's
+  "$lexbook" dict-ecdict "$tmp/ecdict.csv" "$home/Dict" $variant --cmu "$tmp/cmu.out" >"$tmp/dict.log" 2>&1 \
+    || { cat "$tmp/dict.log"; fail "cannot build the dictionary ($variant)"; }
+done
 us=$("$lexbook" ipa tomato --accent us --dict "$home/Dict") || fail "the dictionary has no American tomato"
 uk=$("$lexbook" ipa tomato --accent uk --dict "$home/Dict") || fail "the dictionary has no British tomato"
 [ "$us" != "$uk" ] || fail "tomato sounds the same in both accents: $us"
@@ -96,7 +99,118 @@ click 285 45
 key Up Return
 sw=$(e2e_wait_window '^属性页$') || fail "no settings window"
 sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$sw")"; sx=$X sy=$Y
-du() { echo $(( ($1 * 3 + 1) / 2 )); }             # dialog units to pixels (x 1.5 at the default font)
-page_x=$(( $(du 74) + 6 )) page_y=$(( 30 + $(du 3) + 18 ))
-import -window root "$out/speech_e2e_settings.png"
+# The TTS page's controls, from the window's client corner.
+accent_x=488 accent_y=175 test_x=485 test_y=44 save_x=398 save_y=324
+at() { xdotool mousemove --window "$sw" "$1" "$2" click 1; sleep 0.5; }
+at $accent_x $accent_y                             # 口音: 英音 → 美音
+key Down Return
+sleep 0.5
+import -window root "$out/speech_e2e_us.png"
+at $test_x $test_y                                 # 测试: the test sentence, in the voice now chosen
+wait_for 10 eval '[ "$(sounds Lexora)" -ge 1 ]' || fail "测试 made no sound"
+sleep 0.5
+"$lexbook" speak "Welcome to use Tessaly." --accent us --out "$tmp/us.wav" || fail "lexbook speak --accent us failed"
+"$lexbook" speak "Welcome to use Tessaly." --accent uk --out "$tmp/uk.wav" || fail "lexbook speak --accent uk failed"
+heard=$(newest Lexora)
+cmp -s "$heard" "$tmp/us.wav" || fail "测试 after 美音 did not speak in the American voice ($(stat -c %s "$heard") bytes, US $(stat -c %s "$tmp/us.wav"), UK $(stat -c %s "$tmp/uk.wav"))"
+at $save_x $save_y                                 # 关闭保存
+e2e_window_gone '^属性页$' || fail "the settings window stayed"
+grep -q '^Accent=US' "$home/Config.INI" || fail "美音 was not kept in Config.INI"
+
+# 2. 编辑 → 添加项: tomato is filled in with its American phonetic.
+click 285 45
+for _ in $(seq 12); do xdotool key Up; done
+key Return
+e2e_wait_window '^添加&修改$' >/dev/null || fail "no add dialog"
+sleep 0.5
+xdotool type --delay 60 tomato; sleep 1
+import -window root "$out/speech_e2e_add.png"
+key Return                                         # 添加: the dialog stays open
+key Escape
+e2e_window_gone '^添加&修改$' || fail "the add dialog stayed"
+
+# 3. A double-click on tomato (the last row) starts Glosix with it: both accents, the American
+# first; Enter in its input box looks it up again and speaks it, in the American voice.
+xdotool mousemove $((wx + 100)) $((wy + 132 + 20 * 10)) click 1; sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+wait_for 15 grep -q 'word shown "tomato"' "$tmp/lexora.log" || fail "Glosix did not show tomato"
+gwin=$(e2e_wait_window '^Glosix$') || fail "no Glosix window"
+sleep 1
+import -window root "$out/speech_e2e_glosix.png"
+xdotool windowactivate --sync "$gwin" 2>/dev/null; sleep 0.3
+xdotool mousemove --window "$gwin" 150 14 click 1; sleep 0.2
+xdotool key --window "$gwin" Return
+wait_for 10 eval '[ "$(sounds Glosix)" -ge 1 ]' || fail "Glosix made no sound"
+sleep 0.5
+"$lexbook" speak tomato --accent us --out "$tmp/tomato_us.wav" || fail "lexbook speak tomato failed"
+cmp -s "$(newest Glosix)" "$tmp/tomato_us.wav" || fail "Glosix did not speak tomato in the American voice"
+xdotool key --window "$gwin" Escape
+sleep 0.5
+
+# 4. 听写 over the whole Book: a slip of the keys, another word, then every word right.
+xdotool windowactivate --sync "$wid" 2>/dev/null; sleep 0.3
+xdotool mousemove $((wx + 100)) $((wy + 132)) click 1; sleep 0.3
+key ctrl+a
+click 365 45                                       # 练习
+for _ in 1 2 3 4; do xdotool key Down; done        # 初记 强记 听辩 | 听写
+key Return
+e2e_wait_window '^拼写$' >/dev/null || fail "no 听写 set-up (拼写)"
+key Return                                         # 开始
+e2e_wait_window '^单词拼写' >/dev/null || fail "no 听写 run"
+sleep 0.8
+confused() {
+  case $1 in quiet) echo quite;; weather) echo whether;; dessert) echo desert;; accept) echo except;;
+    affect) echo effect;; loose) echo lose;; than) echo then;; where) echo were;; advice) echo advise;;
+    principal) echo principle;; *) echo "$1";; esac
+}
+n=0 step=0 last=
+for _ in $(seq 60); do
+  traced $'end\t' && break
+  q=$(grep -c $'^question\t' "$tmp/trace.txt" 2>/dev/null || true)
+  if active_is '^(Wrong|Lexora)$'; then key Return; continue; fi
+  if [ "$q" = "$n" ]; then sleep 0.2; continue; fi
+  n=$q
+  word=$(grep $'^question\t' "$tmp/trace.txt" | tail -1 | cut -f4)
+  step=$((step + 1))
+  case $step in
+    1) key F3 F3 F3                              # the hint ladder's three rungs
+       sleep 0.3
+       import -window root "$out/speech_e2e_hint.png"
+       answer=${word%?}                          # a letter missing: a slip
+       [ "$word" = tomato ] && answer=${word:0:3}${word:4} ;;
+    2) answer=$(confused "$word") ;;              # another English word
+    *) answer=$word ;;
+  esac
+  [ $step = 2 ] && [ "$answer" = "$word" ] && { step=1; answer=${word%?}; }
+  xdotool type --delay 30 "$answer"; sleep 0.2
+  [ $step = 2 ] && import -window root "$out/speech_e2e_other_word.png"
+  xdotool key Return; sleep 0.4
+  [ $step -le 2 ] && { wait_for 5 active_is '^Wrong$' || fail "no message after the answer \"$answer\" for \"$word\""; }
+  [ $step = 1 ] && import -window root "$out/speech_e2e_typo.png"
+  [ $step = 2 ] && import -window root "$out/speech_e2e_wrong.png"
+done
+traced $'end\t' || fail "the 听写 run did not end"
+traced '拼写有误，差一点(仍算答错)' || fail "the slip was not graded a typo"
+traced '是另一个单词' || fail "the other word was not graded so"
+sleep 0.5
+kill -TERM $lexora_pid 2>/dev/null                 # ends as 退出 does: the Book is saved
+wait $lexora_pid 2>/dev/null
+"$lexbook" dump "$home/Book/English" >"$tmp/after.jsonl" || fail "cannot read the Book after the run"
+# The Book keeps a phonetic in the phonetic font's codes: təˈmeɪˌtoʊ is tE5meI7toJ (E ə, 5 ˈ, 7 ˌ, J ʊ).
+[ "$us" = "təˈmeɪˌtoʊ" ] || fail "the American tomato is $us"
+python3 - "$tmp/after.jsonl" <<'PY' || fail "tomato was not added with its American phonetic"
+import json, sys
+rows = [json.loads(l) for l in open(sys.argv[1], encoding='utf-8')]
+t = [r for r in rows if r['word'] == 'tomato']
+assert len(t) == 1 and t[0]['phonetic'] == 'tE5meI7toJ', t
+PY
+"$lexbook" log "$home/Book/English" >"$tmp/log.jsonl" || fail "lexbook log failed"
+python3 - "$tmp/log.jsonl" <<'PY' || fail "the learning record does not keep the grades"
+import json, sys
+answers = [a for a in map(json.loads, open(sys.argv[1], encoding='utf-8')) if a.get('kind') == 'answer']
+grades = [a.get('spelling') for a in answers]
+assert grades[:2] == ['typo', 'other-word'], grades
+assert all(g == 'right' for g in grades[2:]) and len(grades) >= 12, grades
+assert [a['outcome'] for a in answers[:2]] == ['wrong', 'wrong'], answers[:2]
+PY
+echo "PASS: speech and spelling end to end in $(( $(date +%s) - started )) s (screenshots in $out)"
