@@ -212,6 +212,7 @@ bool WordBookController::onCommand(int id, qintptr param)
         return true;
     case cmd::kImport:
         dialogs_->importExport(true);
+        updateStatusText();   // an Anki package brings its words' sounds into the voice folder
         return true;
     case cmd::kExport:
         if (requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A")))
@@ -234,6 +235,7 @@ bool WordBookController::onCommand(int id, qintptr param)
         return true;
     case cmd::kSettings:
         dialogs_->settings();
+        updateStatusText();   // the voice folder may be another
         return true;
     case cmd::kGroups:
         groups(false);

@@ -81,6 +81,12 @@ TEST(MainWindow, TheStatusLineCountsTheWordsWithARecording)
     s.w.reset();
     s.open();
     EXPECT_EQ(s.book()->paneText(0), QStringLiteral("Book:English  有录音 3/6"));
+    // Sounds an import brought into the voice folder count at once.
+    s.dir.write(QStringLiteral("home/Voice/w/w5.mp3"), "ID3");
+    s.w->onCommand(cmd::kStudyPage, 0);
+    s.ui.queueDialog([](QDialog*) { return int(QDialog::Rejected); });   // the import dialog, closed
+    s.book()->onCommand(cmd::kImport, 0);
+    EXPECT_EQ(s.book()->paneText(0), QStringLiteral("Book:English  有录音 4/6"));
 }
 
 TEST(MainWindow, StatusBarAndToggles)

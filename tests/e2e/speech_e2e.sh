@@ -18,7 +18,7 @@ e2e_logs=("$tmp/trace.txt" "$tmp/lexora.log")
 e2e_display 421 460
 export QT_LOGGING_RULES="lexora.glosix.info=true"
 export LEXORA_SOUND_FOLDER=$tmp/sound LEXORA_PRACTICE_TRACE=$tmp/trace.txt
-export LEXORA_HUNSPELL_PATH=$tmp/hunspell LEXORA_WORDNET_PATH=$tmp/no-wordnet
+export LEXORA_HUNSPELL_PATH=$tmp/hunspell LEXORA_WORDNET_PATH=$tmp/no-wordnet LEXORA_HYPHEN_PATTERNS=$tmp/hyph_en.dic
 mkdir -p "$LEXORA_SOUND_FOLDER" "$LEXORA_HUNSPELL_PATH"
 e2e_cleanup_more() { for p in $(pgrep -f "^$tmp/bin/Glosix" 2>/dev/null); do kill "$p" 2>/dev/null; done; }
 # Both programs in a folder of their own: Lexora starts the Glosix beside it.
@@ -67,6 +67,8 @@ uk=$("$lexbook" ipa tomato --accent uk --dict "$home/Dict") || fail "the diction
 printf 'SET UTF-8\n' >"$LEXORA_HUNSPELL_PATH/en_US.aff"
 printf '20\ntomato\nquiet\nquite\nweather\nwhether\ndessert\ndesert\naccept\nexcept\naffect\neffect\nloose\nlose\nthan\nthen\nwhere\nwere\nadvice\nadvise\nprincipal\nprinciple\n' \
   >"$LEXORA_HUNSPELL_PATH/en_US.dic"
+# Hyphenation patterns that cut a few of them (qui-et, weath-er, prin-ci-pal, ad-vice, ac-cept).
+printf 'UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\ni1et\nh1er\nn1ci\ni1pa\nd1vi\nc1ce\n' >"$LEXORA_HYPHEN_PATTERNS"
 # The Book: ten words, each with a word it is confused with.
 python3 - "$tmp/ecdict.csv" >"$tmp/book.tsv" <<'PY'
 import csv, sys
@@ -192,6 +194,19 @@ done
 traced $'end\t' || fail "the 听写 run did not end"
 traced '拼写有误，差一点(仍算答错)' || fail "the slip was not graded a typo"
 traced '是另一个单词' || fail "the other word was not graded so"
+# The first question's three rungs: its first letter, then each syllable's, then every letter's place.
+python3 - "$tmp/trace.txt" <<'PY' || fail "the hint ladder did not climb as it should"
+import sys
+lines = [l.rstrip('\n').split('\t') for l in open(sys.argv[1], encoding='utf-8')]
+word = next(l[3] for l in lines if l[0] == 'question')
+hints = [l[3] for l in lines if l[0] == 'hint' and l[1] == '1']
+assert len(hints) == 3, hints
+assert hints[0] == word[0] + '\u2026', hints
+letters = hints[2].replace(' \u00b7 ', '')
+assert len(letters) == len(word) and letters[0] == word[0] and set(letters[1:]) <= set(word + '_'), (word, hints)
+assert hints[1] == ' \u00b7 '.join(s[0] + '\u2026' for s in hints[2].split(' \u00b7 ')), hints
+print('hints of %s: %s' % (word, ' | '.join(hints)))
+PY
 sleep 0.5
 kill -TERM $lexora_pid 2>/dev/null                 # ends as 退出 does: the Book is saved
 wait $lexora_pid 2>/dev/null
