@@ -287,12 +287,11 @@ void CMyPracticeDialog::render()
 
     for (size_t i = 0; i < 4; ++i) {
         CImageButton* b = slots_[i];
-        const QString& text = v.choiceText[i];
-        if (choices_[i] != text) {
-            choices_[i] = text;
-            const auto [font, fitted] = fitAnswerText(bigFont_, choices_[i], b->size());
+        if (choices_[i] != v.choiceText[i]) {
+            choices_[i] = v.choiceText[i];
+            const auto [font, text] = fitAnswerText(bigFont_, choices_[i], b->size());
             b->setFont(font);
-            b->setText(fitted);
+            b->setText(text);
         }
         b->setEnabled(v.slotEnabled[i]);
         if (!eng.answered() && b->check())
