@@ -141,6 +141,15 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
     voiceFolder_ = value;
 }
 
+void SpeechOutput::followLearnersVoice(const Profile& profile)
+{
+    if (!ttsReady_ || !deps_.engine)
+        return;
+    const QString key = profile.readString(kTtsVoice, QStringLiteral("TTSEngineMale"), QStringLiteral("0"), 256);
+    if (const std::optional<QString> chosen = learnersVoice(profile, key); chosen && *chosen != currentVoice_)
+        setVoice(*chosen);
+}
+
 QString SpeechOutput::setAccentVoice(const QString& accent)
 {
     TtsEngine* tts = engine();
