@@ -78,11 +78,14 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, qt6-translations-l10n")
-# libhunspell comes in through dpkg-shlibdeps; the dictionaries it reads and the hyphenation
-# patterns of the spelling hints are data, recommended: without them 听写 grades right or wrong.
+# libhunspell, libflite1 and libespeak-ng1 (with its voices' data) come in through dpkg-shlibdeps;
+# what they read is data no binary names: the English words of the spelling grade (both national
+# dictionaries) and the hyphenation patterns of its hints. Both accents' IPA is compiled into the
+# dictionary at build time: the CMU dictionary is not needed at run time.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, qt6-translations-l10n, hunspell-en-us, hunspell-en-gb, hyphen-en-us")
 # WordNet's files give the English senses, the examples and 填空; without them those parts stay away.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, hunspell-en-us, hunspell-en-gb, hyphen-en-us, wordnet-base")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, wordnet-base")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

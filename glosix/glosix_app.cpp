@@ -8,7 +8,7 @@
 #include "common/platform/sources.h"
 #include "common/platform/window_link.h"
 #include "common/speech/audio_output.h"
-#include "common/speech/espeak_engine.h"
+#include "common/speech/synth_engine.h"
 #include "common/speech/voice_player.h"
 #include "common/ui/dialog_units.h"
 #include "glosix/glosix_dlg.h"
@@ -56,9 +56,9 @@ int CGlosixApp::run(const QStringList& arguments, bool lookUpSelection)
 
     QtUserServices ui;
     FileNamedEvents events(runtimeDir);
-    PulseOutput audio(QStringLiteral("Glosix"));
-    EspeakEngine tts(&audio);
-    SndfilePlayer player(&audio, Clock::system());
+    const std::unique_ptr<AudioOutput> audio = programAudioOutput(QStringLiteral("Glosix"));
+    SpeechEngines tts(audio.get());   // as in Lexora: the voice [SPEECH2] names, of whichever engine
+    SndfilePlayer player(audio.get(), Clock::system());
 
     GlosixServices services;
     services.ui = &ui;

@@ -135,7 +135,6 @@ void CGlosixDlg::initialise()
         accents_.openIndex(programFolder_ + QStringLiteral("/Dict/21ct.idx"));   // nor one without the IPA block
     }
     english_ = readEnglishSettings(profile_);
-    accent_ = accentFromSetting(profile_.readString(QString::fromLatin1(kAccentSection), QString::fromLatin1(kAccentKey)));
     wordnet_ = std::make_unique<WordNet>(services_.env);
     if (english_.senses)
         wordnet_->open(WordNet::defaultFolder());
@@ -231,7 +230,9 @@ bool CGlosixDlg::entryText(const QString& word, QString* text) const
     std::vector<WordSense> senses;
     if (english_.senses && wordnet_ && wordnet_->isOpen())
         senses = wordnet_->senses(headword.toLower(), &forms_);
-    const QString english = englishSectionsText(ipa, accent_, senses, english_, allSenses_);
+    // The accent first, as Lexora's settings have it now.
+    const Accent accent = accentFromSetting(profile_.readString(QString::fromLatin1(kAccentSection), QString::fromLatin1(kAccentKey)));
+    const QString english = englishSectionsText(ipa, accent, senses, english_, allSenses_);
     if (!english.isEmpty())
         shown.insert(own, ShelfEntry{{}, headword, {}, english});
     *text = shelfText(shown);
@@ -296,8 +297,7 @@ void CGlosixDlg::lookUp()
         return;   // the previous entry stays, nothing is spoken
     }
     qCInfo(lcGlosix) << "look-up shown" << word;
-    if (speech_)
-        speech_->SpeakWord(word);
+    speak(word);
 }
 
 bool CGlosixDlg::showWord(const QString& word, bool count)
@@ -365,8 +365,16 @@ bool CGlosixDlg::clipboardChanged(const QString& text, bool ownCopy)
 
 void CGlosixDlg::speak()
 {
-    if (speech_)
-        speech_->SpeakWord(input_->text());
+    speak(input_->text());
+}
+
+void CGlosixDlg::speak(const QString& word)
+{
+    if (!speech_)
+        return;
+    // The voice Lexora's settings chose since this window started is heard at once.
+    speech_->followLearnersVoice(profile_);
+    speech_->SpeakWord(word);
 }
 
 void CGlosixDlg::receiveWord(const QString& word, uint32_t raiseFlag)

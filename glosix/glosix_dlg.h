@@ -128,6 +128,7 @@ private:
     // The text of every dictionary's entry for `word`; false when none has one.
     bool entryText(const QString& word, QString* text) const;
     void speak();
+    void speak(const QString& word);
     void showAbout();
     void layoutControls();
     void entryShown(const QString& word);
@@ -149,7 +150,6 @@ private:
     AccentPhonetics accents_;
     std::unique_ptr<WordNet> wordnet_;
     EnglishSettings english_;
-    Accent accent_ = Accent::UK;
     bool allSenses_ = false;
     std::unique_ptr<SpeechOutput> speech_;
     EntryFonts fonts_;

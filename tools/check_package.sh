@@ -69,7 +69,8 @@ if [ -n "$deb" ]; then
   dpkg-deb --info "$deb" >"$tmp/info.txt" || fail "dpkg-deb --info"
   dpkg-deb --contents "$deb" >"$tmp/contents.txt" || fail "dpkg-deb --contents"
   depends=$(sed -n 's/^ Depends: //p' "$tmp/info.txt")
-  for lib in libqt6widgets6 libqt6network6 libespeak-ng1 libsndfile1 libpulse0 libc6 fonts-noto-cjk qt6-translations-l10n; do
+  for lib in libqt6widgets6 libqt6network6 libespeak-ng1 libsndfile1 libpulse0 libhunspell libc6 fonts-noto-cjk qt6-translations-l10n \
+             hunspell-en-us hunspell-en-gb hyphen-en-us; do
     grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib: $depends"
   done
   # flite is optional at build time; when it was built in, its libraries come in through dpkg-shlibdeps.

@@ -42,4 +42,25 @@ private:
     QByteArray server_;
 };
 
+class Env;
+
+// Every sound written into a folder instead of a device, one WAV file each ("NAME-0001.wav", ...,
+// mono: more channels are mixed down), written when the sound has been played to its end. For
+// runs without a sound server that must show what was heard.
+class WavFolderOutput final : public AudioOutput {
+public:
+    WavFolderOutput(Env* env, QString folder, QString name);
+    std::unique_ptr<AudioSink> open(const AudioFormat& format) override;
+
+private:
+    Env* env_;
+    QString folder_, name_;
+    std::shared_ptr<int> next_;
+};
+
+// Where a program's sound goes: the folder LEXORA_SOUND_FOLDER names (WavFolderOutput), else
+// PulseAudio under the program's name.
+inline constexpr char kSoundFolderVariable[] = "LEXORA_SOUND_FOLDER";
+std::unique_ptr<AudioOutput> programAudioOutput(const QString& programName, Env* env = nullptr);
+
 } // namespace lex

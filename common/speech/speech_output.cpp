@@ -141,6 +141,42 @@ void SpeechOutput::initialiseFolder(const Profile& profile, const QString& progr
     voiceFolder_ = value;
 }
 
+void SpeechOutput::followLearnersVoice(const Profile& profile)
+{
+    if (!ttsReady_ || !deps_.engine)
+        return;
+    const QString key = profile.readString(kTtsVoice, QStringLiteral("TTSEngineMale"), QStringLiteral("0"), 256);
+    if (const std::optional<QString> chosen = learnersVoice(profile, key); chosen && *chosen != currentVoice_)
+        setVoice(*chosen);
+}
+
+QString SpeechOutput::setAccentVoice(const QString& accent)
+{
+    TtsEngine* tts = engine();
+    if (!tts || accent.isEmpty())
+        return {};
+    const QList<VoiceToken> voices = tts->voices();
+    QStringList candidates;
+    for (const VoiceToken& v : voices) {
+        if (v.accent != accent)
+            continue;
+        if (v.id == currentVoice_)
+            return currentVoice_;
+        candidates << v.id;
+    }
+    const QString prefix = tts->voicesCategory() + QStringLiteral("/Tokens/");
+    const QStringList plain = accent == u"US" ? QStringList{prefix + QStringLiteral("en-US")}
+                                              : QStringList{prefix + QStringLiteral("en"), prefix + QStringLiteral("en-GB")};
+    std::stable_sort(candidates.begin(), candidates.end(), [&](const QString& a, const QString& b) {
+        const qsizetype ia = plain.indexOf(a), ib = plain.indexOf(b);
+        return (ia < 0 ? plain.size() : ia) < (ib < 0 ? plain.size() : ib);
+    });
+    for (const QString& token : candidates)
+        if (setVoice(token))
+            return token;
+    return {};
+}
+
 QString SpeechOutput::recordedFile(const QString& word) const
 {
     const QStringList files = recordedFiles(word);

@@ -68,6 +68,13 @@ public:
     TtsEngine* engine() const { return hasVoice_ ? deps_.engine : nullptr; }
     // Makes the token the engine's voice; false, with the voice unchanged, when it is refused.
     bool setVoice(const QString& tokenId);
+    // A running program follows the voice the learner chose in the other one: [SPEECH2]'s voice
+    // (or the 美音 accent's) of `profile` when it is not the current one.
+    void followLearnersVoice(const Profile& profile);
+    // The accent ("UK" or "US", as the voices name theirs) chosen: the current voice when it
+    // speaks it, else the plain voice of the accent (espeak-ng's en / en-GB, en-US), else the
+    // first listed that speaks it, becomes the voice. The voice's token; empty when none could be set.
+    QString setAccentVoice(const QString& accent);
     // The token the engine speaks with (the category's default when none was named at start);
     // empty when no voice was set.
     const QString& currentVoice() const { return currentVoice_; }

@@ -6,6 +6,8 @@ namespace lex {
 
 QString defaultHyphenationPatterns()
 {
+    if (qEnvironmentVariableIsSet(kHyphenationPatternsVariable))
+        return qEnvironmentVariable(kHyphenationPatternsVariable);
     return QStringLiteral("/usr/share/hyphen/hyph_en_US.dic");
 }
 

@@ -13,7 +13,9 @@
 
 namespace lex {
 
-// The system's English patterns (the hyphen-en-us package), where they are looked for by default.
+// The patterns file kHyphenationPatternsVariable names (set but empty: none), else the system's
+// English patterns (the hyphen-en-us package).
+inline constexpr char kHyphenationPatternsVariable[] = "LEXORA_HYPHEN_PATTERNS";
 QString defaultHyphenationPatterns();
 
 class Hyphenator {

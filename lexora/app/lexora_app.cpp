@@ -124,9 +124,9 @@ int CLexoraApp::run(const QStringList& arguments)
     QtUserServices ui;
     FileNamedEvents events(runtimeDir);
     QtProcessLauncher launcher;
-    PulseOutput audio(QStringLiteral("Lexora"));
-    SpeechEngines tts(&audio);   // every engine built in; the learner picks among their voices
-    SndfilePlayer player(&audio, Clock::system());
+    const std::unique_ptr<AudioOutput> audio = programAudioOutput(QStringLiteral("Lexora"));
+    SpeechEngines tts(audio.get());   // every engine built in; the learner picks among their voices
+    SndfilePlayer player(audio.get(), Clock::system());
 
     AppServices services;
     services.ui = &ui;

@@ -214,6 +214,7 @@ bool WordBookController::onCommand(int id, qintptr param)
         return true;
     case cmd::kImport:
         dialogs_->importExport(true);
+        updateStatusText();   // an Anki package brings its words' sounds into the voice folder
         return true;
     case cmd::kExport:
         if (requireSelection(1, QStringLiteral("请选择单词再导出.要导出全部可按Ctrl-A")))
@@ -236,6 +237,7 @@ bool WordBookController::onCommand(int id, qintptr param)
         return true;
     case cmd::kSettings:
         dialogs_->settings();
+        updateStatusText();   // the voice folder may be another
         return true;
     case cmd::kGroups:
         groups(false);
@@ -642,6 +644,16 @@ void WordBookController::sendRowToCompanion(int row)
 void WordBookController::updateStatusText()
 {
     statusText_ = QStringLiteral("Book:") + session_.book().name;
+    // How many of its words are heard from a recording (the voice folder, where an Anki import puts
+    // its sounds too, and the learner's folders of recordings) rather than synthesised.
+    if (speech_) {
+        const Book& book = session_.book();
+        int recorded = 0;
+        for (int32_t r = 0; r < int32_t(book.view().size()); ++r)
+            if (const WordEntry* e = book.atView(r); e && !speech_->recordedFile(e->word().toString()).isEmpty())
+                ++recorded;
+        statusText_ += texts::recordedWordsText(recorded, int(book.view().size()));
+    }
     view_->setPaneText(0, statusText_);
 }
 

@@ -12,6 +12,7 @@
 #include "common/platform/sources.h"
 #include "common/platform/user_services.h"
 #include "common/speech/speech_output.h"
+#include "common/text/hyphenator.h"
 #include "lexora/app/lexora_dlg.h"
 #include "lexora/app/main_dialog.h"
 #include "lexora/exchange/import_dialog.h"
@@ -177,6 +178,18 @@ const WordChecker* WordBookPageDialogs::wordChecker()
     return checker_.get();
 }
 
+const Hyphenator* WordBookPageDialogs::hyphenator()
+{
+    if (!hyphenator_) {
+        // Without the patterns the hints cut syllables by vowel groups: nothing to tell.
+        hyphenator_ = std::make_unique<Hyphenator>();
+        QByteArray patterns;
+        if (orDefault(c_->services().env)->readFile(defaultHyphenationPatterns(), &patterns).isOk())
+            hyphenator_->load(patterns);
+    }
+    return hyphenator_.get();
+}
+
 bool WordBookPageDialogs::practice(PracticeMode mode, int minWords)
 {
     const AppServices& services = c_->services();
@@ -198,8 +211,10 @@ bool WordBookPageDialogs::practice(PracticeMode mode, int minWords)
     d.env = services.env;
     d.phoneticFont = page_.phoneticFont();
     d.upperCase = page_.isToggleChecked(cmd::kToggleCase);
-    if (mode == PracticeMode::Dictate)
+    if (answerIsTyped(mode)) {
         d.wordChecker = wordChecker();
+        d.hyphenator = hyphenator();
+    }
     d.trace = PracticeTrace::fromEnvironment(orDefault(services.env));
     host.lookUp = [this](QStringView word, QString& explanation, QString& phonetic) {
         return c_->dictionary().LookUpWord(word, explanation, phonetic);

@@ -12,6 +12,7 @@ namespace lex {
 
 class CLexoraDlg;
 class CMyFindDialog;
+class Hyphenator;
 class WordChecker;
 struct ImportExportHost;
 
@@ -48,10 +49,14 @@ private:
     // 听写's English words, opened at the first dictation; without them the learner is told once.
     const WordChecker* wordChecker();
 
+    // The hint ladder's syllables, read at the first typed practice.
+    const Hyphenator* hyphenator();
+
     CLexoraDlg& page_;
     WordBookController* c_ = nullptr;
     std::unique_ptr<WordChecker> checker_;
     bool checkerTried_ = false;
+    std::unique_ptr<Hyphenator> hyphenator_;
     QPointer<CMyFindDialog> find_;
 };
 

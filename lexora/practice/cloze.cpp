@@ -144,4 +144,17 @@ bool clozeAnswerFits(QStringView typed, const ClozeQuestion& question)
     return PracticeEngine::sameDictation(simplified(typed), simplified(question.answer));
 }
 
+SpellingGrade gradeClozeAnswer(QStringView typed, const ClozeQuestion& question, const WordChecker* checker)
+{
+    if (clozeAnswerFits(typed, question)) {
+        SpellingGrade right;
+        right.verdict = SpellingVerdict::Right;
+        right.compared = question.answer;
+        right.checked = checker != nullptr;
+        return right;
+    }
+    // The other national spelling is looked for in lower case: a sentence may begin with the word.
+    return gradeSpelling(simplified(question.answer).toLower(), simplified(typed), checker);
+}
+
 } // namespace lex

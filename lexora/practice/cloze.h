@@ -3,6 +3,8 @@
 // of its forms as the sentence writes them; an "a" or "an" just before it is made neutral so that
 // it does not give away the word's first sound.
 
+#include "lexora/practice/spelling_grade.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -28,6 +30,9 @@ std::optional<ClozeQuestion> maskSentence(QStringView sentence, QStringView head
 // Whether `typed` fills the blank, judged as a dictation is (a capital the sentence gives the
 // word need not be typed); spaces around and between the words do not count.
 bool clozeAnswerFits(QStringView typed, const ClozeQuestion& question);
+// The answer's spelling grade, as 听写 grades a word: the other national spelling is right, a
+// slip or another English word is told apart (by `checker`, null: right or wrong only).
+SpellingGrade gradeClozeAnswer(QStringView typed, const ClozeQuestion& question, const WordChecker* checker);
 
 // 填空's question for `headword` from the first of its WordNet examples where it stands, as
 // itself or as a form WordNet's morphology (or the dictionary's `forms`) brings back to it.

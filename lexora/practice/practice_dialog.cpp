@@ -106,6 +106,7 @@ CMyPracticeDialog::CMyPracticeDialog(const Book& book, PracticeWriter& writer, c
                                                *orDefault(deps_.clock), std::move(sinks));
     engine_->setUpperCaseWords(deps_.upperCase);
     engine_->setWordChecker(deps_.wordChecker);
+    engine_->setHyphenator(deps_.hyphenator);
 
     buildControls();
     layOutForMode();
@@ -167,6 +168,7 @@ void CMyPracticeDialog::layOutForMode()
     if (dictate) {
         button(kSpeak)->setText(QStringLiteral("读音(F2)"));
         box(kWordBox)->setReadOnly(false);
+        box(kWordBox)->setToolTip(QStringLiteral("F2 读音，F3 提示，Enter 回答"));
         button(kNext)->setDefault(true);
         ui::control<QLabel>(this, kWordLabel)->setText(QStringLiteral("输入:"));
         for (int id : {kPauseWhenCorrect, kPause, kTimeLimit, kProgress, kDontKnow})
@@ -262,7 +264,18 @@ void CMyPracticeDialog::render()
     setBoxText(kWordBox, v.wordBox);
     if (auto* phonetic = ui::control<QLineEdit>(this, kPhoneticBox); phonetic->text() != v.phoneticBox)
         phonetic->setText(v.phoneticBox);
-    setBoxText(kCommentBox, v.commentBox);
+    {
+        // Typed answers: how the first try at a blank missed and the hint's rung take the comment's
+        // line, the one line that is never cut short.
+        QStringList note;
+        if (dictate) {
+            if (v.missed)
+                note << texts::clozeMissText(*v.missed);
+            if (!v.hint.isEmpty())
+                note << texts::spellingHintText(v.hint);
+        }
+        setBoxText(kCommentBox, note.isEmpty() ? v.commentBox : note.join(QStringLiteral("；")));
+    }
     setBoxText(kLetterCount, v.letterCount);
     {
         QPalette p = box(kLetterCount)->palette();
@@ -483,6 +496,11 @@ bool CMyPracticeDialog::handleKey(QKeyEvent* e)
     if (answerIsTyped(engine_->settings().mode)) {
         if (k == Qt::Key_F2) {
             onCommand(kSpeak, 0);
+            return true;
+        }
+        if (k == Qt::Key_F3) {
+            engine_->hint();
+            afterEngine();
             return true;
         }
         if (k == Qt::Key_Return || k == Qt::Key_Enter) {

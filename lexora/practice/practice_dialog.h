@@ -41,7 +41,8 @@ struct PracticeWindowDeps {
     Env* env = nullptr;              // null: the real file system
     QFont phoneticFont;
     bool upperCase = false;          // the word list's 大写
-    const WordChecker* wordChecker = nullptr;   // 听写's grade: English words (null: right or wrong)
+    const WordChecker* wordChecker = nullptr;   // 听写's and 填空's grade: English words (null: right or wrong)
+    const Hyphenator* hyphenator = nullptr;     // the hint ladder's syllables (null: by vowel groups)
     // Test hook: the run's events, one line each (see practice_trace.h); empty for learners.
     std::function<void(const QString& line)> trace;
 };

@@ -215,6 +215,9 @@ bool PracticeEngine::NextQuestion()
         return false; // cannot happen: the list does not change during a run
     ++questionNumber_;
     shownAtMs_ = clock_.steadyMs();
+    hintRung_ = 0;
+    view_.hint.clear();
+    view_.missed.reset();
     word_ = entry->word().toString();
     explanation_ = entry->explanation().toString();
     phonetic_ = entry->phonetic().toString();
@@ -500,17 +503,19 @@ bool PracticeEngine::NextCloze(int32_t row)
 }
 
 // A miss counts once: the explanation comes as the hint and the same blank may be tried again;
-// a second miss shows the answer, as a wrong dictation shows the word.
+// a second miss shows the answer, as a wrong dictation shows the word. Graded as 听写 is.
 void PracticeEngine::CheckCloze()
 {
     const int32_t e = slots_[0];
-    const bool right = clozeAnswerFits(view_.wordBox, cloze_[e]);
+    grade_ = gradeClozeAnswer(view_.wordBox, cloze_[e], checker_);
+    const bool right = grade_.verdict == SpellingVerdict::Right;
     if (!clozeHinted_) {
-        settleWith(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong);
+        settleWith(e, right ? AnswerOutcome::Right : AnswerOutcome::Wrong, grade_.verdict);
         if (!right) {
             clozeHinted_ = true;
             requeueDictation();
             view_.choiceText[0] = cloze_[e].sentence + QLatin1Char('\n') + explanation_;
+            view_.missed = grade_.verdict;
             view_.focus = PracticeFocus::WordBox;
             dictationTextChanged(QString());
             return;
@@ -566,6 +571,14 @@ void PracticeEngine::dictationTextChanged(const QString& typed)
     const qsizetype left = typedTarget().size() - typed.size();
     view_.letterCount = QString::number(left);
     view_.letterCountAlert = left != 0;
+}
+
+void PracticeEngine::hint()
+{
+    if (finished() || choiceMode() || hintRung_ >= kHintRungs)
+        return;
+    ++hintRung_;
+    view_.hint = spellingHintPattern(spellingHints(typedTarget(), hyphenator_ ? *hyphenator_ : byVowels_), hintRung_);
 }
 
 void PracticeEngine::pause()

@@ -7,6 +7,7 @@
 // than a 16-bit index can name.
 
 #include "common/platform/sources.h"
+#include "common/text/hyphenator.h"
 #include "lexora/book/practice_writer.h"
 #include "lexora/book/skills.h"
 #include "lexora/practice/cloze.h"
@@ -87,6 +88,9 @@ struct PracticeView {
     QString letterCount;             // 1085
     bool letterCountAlert = false;   // RGB(255, 200, 200) background instead of white
     QString firstLetter;             // 1013
+    QString hint;                    // Dictate and Cloze: the hint ladder's rung (spellingHintPattern)
+    // Cloze: the grade of the first miss while the same blank waits for its second try.
+    std::optional<SpellingVerdict> missed;
     std::array<QString, 4> choiceText;
     std::array<bool, 4> slotVisible{};
     std::array<bool, 4> slotEnabled{};
@@ -114,6 +118,8 @@ public:
     // The English words a dictation's answer is graded with (null: right or wrong only); it must
     // outlive the run.
     void setWordChecker(const WordChecker* checker) { checker_ = checker; }
+    // The patterns the hint ladder cuts syllables with (null: by vowel groups); it must outlive the run.
+    void setHyphenator(const Hyphenator* hyphenator) { hyphenator_ = hyphenator; }
     // An input method is composing in the word box: what it holds is no answer yet.
     void setComposing(bool on) { composing_ = on; }
     bool composing() const { return composing_; }
@@ -144,6 +150,10 @@ public:
     void setOption(PracticeOption option, bool on);
     void setCompanion(bool on);        // 例句
     void dictationTextChanged(const QString& typed);
+    // Dictate and Cloze: one rung up the hint ladder (first letter, syllables, length); the
+    // answer itself only comes after a wrong answer.
+    void hint();
+    int hintRung() const { return hintRung_; }
     // 修改: beginEdit() pauses; endEdit(true) after the entry was changed in place.
     int32_t beginEdit();               // returns the row to edit
     void endEdit(bool accepted);
@@ -158,7 +168,7 @@ public:
     bool revealed() const { return revealed_; }
     bool answered() const { return answered_; }
     bool lastAnswerCorrect() const { return correct_; }
-    // The grade of the last dictation answer settled.
+    // The grade of the last typed answer (听写 or 填空) checked.
     const SpellingGrade& lastSpellingGrade() const { return grade_; }
     bool finished() const { return result_ != PracticeResult::Running; }
     PracticeResult result() const { return result_; }
@@ -211,6 +221,9 @@ private:
     PracticeSinks sinks_;
     bool upperCase_ = false;
     const WordChecker* checker_ = nullptr;
+    const Hyphenator* hyphenator_ = nullptr;
+    Hyphenator byVowels_;
+    int hintRung_ = 0;
     bool composing_ = false;
     SpellingGrade grade_;
 

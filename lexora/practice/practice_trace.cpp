@@ -22,6 +22,11 @@ void PracticeTrace::observe(const PracticeEngine& engine)
         question_ = n;
         write(QStringLiteral("question\t%1\t%2\t%3").arg(n).arg(engine.correctSlot()).arg(engine.currentWord()));
     }
+    if (engine.hintRung() != hintRung_) {
+        hintRung_ = engine.hintRung();   // back to 0 with each new question, silently
+        if (hintRung_ > 0)
+            write(QStringLiteral("hint\t%1\t%2\t%3").arg(n).arg(hintRung_).arg(engine.view().hint));
+    }
     if (engine.answered() && answered_ != n) {
         answered_ = n;
         write(QStringLiteral("answer\t%1\t%2").arg(n).arg(engine.lastAnswerCorrect() ? u"right" : u"wrong"));

@@ -4,6 +4,7 @@
 // the practice window appends one line per event to it, fields separated by tabs:
 //   question N SLOT WORD   question N is shown; SLOT (0-3) is the answer button that is right
 //   answer N right|wrong   question N was answered (choice modes; a time-out counts as wrong)
+//   hint N RUNG TEXT       the hint ladder of question N climbed to RUNG (1-3), showing TEXT
 //   message TEXT           a message box is about to open ("已完成", the word after a wrong dictation)
 //   end accepted|cancelled the run is over
 // Nothing is written, and nothing changes for the learner, when the variable is unset.
@@ -38,6 +39,7 @@ private:
     Sink sink_;
     int question_ = 0;
     int answered_ = 0;
+    int hintRung_ = 0;
     bool ended_ = false;
 };
 

@@ -295,6 +295,28 @@ SpellingGrade gradeSpelling(QStringView target, QStringView typedIn, const WordC
     return g;
 }
 
+QString spellingHintPattern(const SpellingHints& hints, int rung)
+{
+    if (rung <= 0 || hints.length == 0)
+        return {};
+    const QString ellipsis(QChar(0x2026));
+    if (rung == 1)
+        return hints.firstLetter + ellipsis;
+    QStringList shown;
+    for (const QString& syllable : hints.syllables) {
+        if (rung == 2) {
+            shown << syllable.left(1) + ellipsis;
+            continue;
+        }
+        QString masked = syllable;
+        for (qsizetype i = 1; i < masked.size(); ++i)
+            if (masked[i].isLetter())
+                masked[i] = QLatin1Char('_');
+        shown << masked;
+    }
+    return shown.join(QStringLiteral(" \u00b7 "));
+}
+
 SpellingHints spellingHints(QStringView word, const Hyphenator& hyphenator)
 {
     SpellingHints h;

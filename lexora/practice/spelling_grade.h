@@ -65,6 +65,11 @@ struct SpellingHints {
     int length = 0;
 };
 SpellingHints spellingHints(QStringView word, const Hyphenator& hyphenator);
+// The rungs of the ladder, each telling more than the one before and none the whole word.
+inline constexpr int kHintRungs = 3;
+// What rung 1..kHintRungs shows: the first letter ("r…"), then each syllable's first letter
+// ("r… · c…"), then every letter's place ("r_ · c____"). Anything but a letter shows as it is.
+QString spellingHintPattern(const SpellingHints& hints, int rung);
 
 // The grade as one JSON object: {"verdict": ..., "compared": ..., "distance": ..., "marked": ...,
 // "edits": [...], "checked": ...}.

@@ -36,6 +36,7 @@ CPropSub1::CPropSub1(SettingsTarget& target, QWidget* parent) : QWidget(parent),
     }
     // Only the learner's choice acts: filling is done with the signals blocked.
     connect(male_, &QComboBox::currentIndexChanged, this, &CPropSub1::voiceChanged);
+    connect(accent_, &QComboBox::currentIndexChanged, this, &CPropSub1::accentChanged);
 }
 
 void CPropSub1::fill()
@@ -91,9 +92,31 @@ void CPropSub1::voiceChanged(int index)
     // A voice that cannot be set leaves the previous one and the remembered name.
     if (!speech->setVoice(token))
         return;
+    rememberVoice(token);
+}
+
+void CPropSub1::rememberVoice(const QString& token)
+{
     voiceName_ = voiceTokenName(token);
     voiceEngine_ = tokenEngineName(token);
     voiceKnown_ = true;
+}
+
+void CPropSub1::accentChanged()
+{
+    // The next word is spoken in the accent chosen, without a restart: a voice of it is taken now
+    // (the current one when it speaks the accent already) and shown in the list.
+    SpeechOutput* speech = target_.speech;
+    if (!speech || !speech->engine())
+        return;
+    const QString token = speech->setAccentVoice(accent());
+    if (token.isEmpty())
+        return;
+    {
+        const QSignalBlocker block(male_);
+        male_->setCurrentIndex(male_->findData(token));
+    }
+    rememberVoice(token);
 }
 
 QString CPropSub1::accent() const { return accent_->currentData().toString(); }

@@ -2,7 +2,7 @@
 // CPropSub1: the settings page "TTS合成音" (template 105): the installed voices with the current
 // one selected (a choice acts at once; every engine's voices, each with its accent), volume and
 // rate sliders, the test sentence, DisableTTS, and the accent (英音 / 美音) the phonetics and the
-// default voice follow.
+// voice follow (choosing it takes a voice of that accent at once).
 
 #include "common/ui/command.h"
 #include "resources/resource_ids.h"
@@ -52,6 +52,8 @@ public:
 private:
     void fillVoices(QComboBox* box);
     void voiceChanged(int index);
+    void accentChanged();
+    void rememberVoice(const QString& token);
     void test();
 
     SettingsTarget& target_;

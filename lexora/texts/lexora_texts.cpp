@@ -304,6 +304,27 @@ QString dictationGradeText(const SpellingGrade& grade, const QString& typed)
     return typed.isEmpty() ? QString() : QStringLiteral("拼写错误: %1").arg(marked);
 }
 
+QString clozeMissText(SpellingVerdict verdict)
+{
+    switch (verdict) {
+    case SpellingVerdict::Right: return {};
+    case SpellingVerdict::Typo: return QStringLiteral("拼写有误，差一点，再试一次");
+    case SpellingVerdict::OtherWord: return QStringLiteral("这是另一个单词，再试一次");
+    case SpellingVerdict::Wrong: break;
+    }
+    return QStringLiteral("不对，再试一次");
+}
+
+QString spellingHintText(const QString& pattern)
+{
+    return pattern.isEmpty() ? QString() : QStringLiteral("提示(F3): %1").arg(pattern);
+}
+
+QString recordedWordsText(int recorded, int words)
+{
+    return recorded > 0 ? QStringLiteral("  有录音 %1/%2").arg(recorded).arg(words) : QString();
+}
+
 QString noSpellingDictionaryText()
 {
     return QStringLiteral("没有找到英文拼写词典(hunspell-en-us、hunspell-en-gb)，听写只判对错，不区分笔误和别的单词。");

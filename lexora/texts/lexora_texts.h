@@ -46,6 +46,14 @@ QString vocabularyEstimateText(int words, int low, int high);
 // The line under the word after a wrong dictation: how it was wrong and the letters that differ
 // ("拼写有误，差一点: rec[ei]ve"); empty for a right one.
 QString dictationGradeText(const SpellingGrade& grade, const QString& typed);
+// 填空's first miss, under the blank's sentence: which kind of miss, without the letters that
+// would give the word away.
+QString clozeMissText(SpellingVerdict verdict);
+// A rung of the hint ladder (F3) in 听写 and 填空 ("提示(F3): r… · c…").
+QString spellingHintText(const QString& pattern);
+// After "Book:" and the name on the status line: how many of the Book's words have a recording
+// ("  有录音 12/300"); empty when none has.
+QString recordedWordsText(int recorded, int words);
 // Once, when no English dictionary is there to tell a typo from another word.
 QString noSpellingDictionaryText();
 

@@ -66,6 +66,29 @@ TEST(MainWindow, OpensOnTheWebPageAndSwitchesPages)
     EXPECT_TRUE(bar->button(cmd::kWebBack)->isEnabled());
 }
 
+// The status line says how many of the Book's words have a recording: in the voice folder (where
+// an Anki import puts its sounds) or a folder of recordings by its pattern; an empty file is none.
+TEST(MainWindow, TheStatusLineCountsTheWordsWithARecording)
+{
+    lextest::TempDir rec;
+    Session s(6, QStringLiteral("[SPEECH2]\nRecordings=%1|{word}.ogg\n").arg(rec.path()));
+    const QString voice = s.pf.folder + QStringLiteral("/Voice/");
+    QDir().mkpath(voice + QStringLiteral("w"));
+    for (const char* name : {"w/w0.mp3", "w/w1.wav", "w/w2.mp3"})
+        s.dir.write(QStringLiteral("home/Voice/") + QLatin1String(name), QLatin1String(name) == QLatin1String("w/w2.mp3") ? "" : "ID3");
+    rec.write(QStringLiteral("W4.OGG"), "OggS");
+    rec.write(QStringLiteral("w9.ogg"), "OggS");   // no such word in the Book
+    s.w.reset();
+    s.open();
+    EXPECT_EQ(s.book()->paneText(0), QStringLiteral("Book:English  有录音 3/6"));
+    // Sounds an import brought into the voice folder count at once.
+    s.dir.write(QStringLiteral("home/Voice/w/w5.mp3"), "ID3");
+    s.w->onCommand(cmd::kStudyPage, 0);
+    s.ui.queueDialog([](QDialog*) { return int(QDialog::Rejected); });   // the import dialog, closed
+    s.book()->onCommand(cmd::kImport, 0);
+    EXPECT_EQ(s.book()->paneText(0), QStringLiteral("Book:English  有录音 4/6"));
+}
+
 TEST(MainWindow, StatusBarAndToggles)
 {
     Session s(5);

@@ -11,6 +11,7 @@
 #include "common/dictionary/us_phonetics.h"
 #include "common/dictionary/word_forms.h"
 #include "common/platform/named_event.h"
+#include "common/speech/speech_output.h"
 #include "resources/resource_ids.h"
 #include "scripted_services.h"
 #include "../speech/speech_fakes.h"
@@ -368,6 +369,14 @@ TEST(GlosixWindow, LookingUpShowsAndSpeaksAWordFromLexoraIsOnlyShown)
     // "Speak" speaks whatever is in the box.
     w.button(id::IDC_SPEAK)->click();
     EXPECT_EQ(rig.tts.spoken.last(), QStringLiteral("nosuchword"));
+    // 美音 chosen in Lexora's settings while this window runs: the next word is American.
+    EXPECT_EQ(w.speech()->currentVoice(), QStringLiteral("test/voices/Tokens/en"));
+    rig.dir.write(QStringLiteral("Config.INI"), "[INIT]\nIsDisableTTS=0\n[SPEECH2]\nAccent=US\n");
+    w.input()->setText(QStringLiteral("pear"));
+    QTest::keyClick(w.input(), Qt::Key_Return);
+    EXPECT_EQ(w.speech()->currentVoice(), QStringLiteral("test/voices/Tokens/en-US"));
+    EXPECT_EQ(rig.tts.voicesSet.back(), QStringLiteral("test/voices/Tokens/en-US"));
+    EXPECT_EQ(rig.tts.spoken.last(), QStringLiteral("pear"));
 
     // The about box.
     w.onCommand(res::IDM_ABOUTBOX, 0);

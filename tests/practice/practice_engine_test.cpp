@@ -408,16 +408,12 @@ TEST(PracticeDictate, RequeueRule)
     }
 }
 
+// 听写 and 填空 grade alike: the other national spelling is right, a typo or another word is
+// wrong all the same (the record keeps which), and the hint ladder climbs before the answer.
 TEST(PracticeDictate, AnswersAreGradedAndATypoOrAnotherWordIsStillWrong)
 {
-    Rig run(0, PracticeMode::Dictate, 1);
     const QStringList words{"receive", "quiet", "colour", "necessary", "believe",
                             "weather", "centre", "friend", "because", "people"};
-    for (const QString& w : words) {
-        auto e = std::make_unique<lex::WordEntry>();
-        e->setWord(w);
-        run.book.AddEntry(std::move(e), lex::AddMode::Loaded);
-    }
     // English is this list: the words, what a confusion types, and the other national spellings.
     struct ListChecker : lex::WordChecker {
         bool isWord(QStringView w) const override
@@ -426,7 +422,8 @@ TEST(PracticeDictate, AnswersAreGradedAndATypoOrAnotherWordIsStillWrong)
                 .contains(w.toString().toLower());
         }
     } checker;
-    run.e().setWordChecker(&checker);
+    lex::Hyphenator hyphenator;
+    ASSERT_TRUE(hyphenator.load("UTF-8\ne1c\nn1n\nt1l\n"));
     const struct { const char* word; const char* typed; lex::SpellingVerdict verdict; const char* line; } rows[] = {
         {"receive", "recieve", lex::SpellingVerdict::Typo, "拼写有误，差一点(仍算答错): rec[ei]ve"},
         {"quiet", "quite", lex::SpellingVerdict::OtherWord, "“quite”是另一个单词: qui[et]"},
@@ -437,32 +434,73 @@ TEST(PracticeDictate, AnswersAreGradedAndATypoOrAnotherWordIsStillWrong)
         {"friend", "fiend", lex::SpellingVerdict::Typo, "拼写有误，差一点(仍算答错): f[r]iend"},
         {"people", "pipol", lex::SpellingVerdict::Wrong, "拼写错误: p[eop]l[e]"},
     };
-    run.e().start(range(0, 10));
-    std::set<QString> seen;
-    while (!run.e().finished()) {
-        const QString word = run.e().currentWord();
-        const auto* row = std::find_if(std::begin(rows), std::end(rows), [&](const auto& r) { return word == QLatin1String(r.word); });
-        const bool graded = row != std::end(rows) && seen.insert(word).second;
-        run.e().dictationTextChanged(graded ? QString::fromUtf8(row->typed) : word);
-        // While an input method composes, Enter is its own: nothing is settled.
-        run.e().setComposing(true);
-        const size_t before = run.writer.answers.size();
-        run.e().CheckDictation();
-        EXPECT_EQ(run.writer.answers.size(), before);
-        run.e().setComposing(false);
-        run.e().CheckDictation();
-        ASSERT_EQ(run.writer.answers.size(), before + 1);
-        const lex::PracticeAnswer& a = run.writer.answers.back();
-        const lex::SpellingVerdict verdict = graded ? row->verdict : lex::SpellingVerdict::Right;
-        EXPECT_EQ(a.spelling, verdict) << word.toStdString();
-        EXPECT_EQ(a.outcome, verdict == lex::SpellingVerdict::Right ? lex::AnswerOutcome::Right : lex::AnswerOutcome::Wrong)
-            << word.toStdString();
-        if (graded)
-            EXPECT_EQ(lex::texts::dictationGradeText(run.e().lastSpellingGrade(), QString::fromUtf8(row->typed)),
-                      QString::fromUtf8(row->line))
+    // The ladder's three rungs, each telling more; a fourth press stays on the last.
+    const struct { const char* word; const char* rungs[3]; } ladders[] = {
+        {"receive", {"r\u2026", "r\u2026 \u00b7 c\u2026", "r_ \u00b7 c____"}},
+        {"people", {"p\u2026", "p\u2026", "p_____"}},
+    };
+    for (const PracticeMode mode : {PracticeMode::Dictate, PracticeMode::Cloze}) {
+        SCOPED_TRACE(mode == PracticeMode::Cloze ? "cloze" : "dictate");
+        Rig run(0, mode, 1);
+        for (const QString& w : words) {
+            auto e = std::make_unique<lex::WordEntry>();
+            e->setWord(w);
+            run.book.AddEntry(std::move(e), lex::AddMode::Loaded);
+        }
+        lex::PracticeSinks sinks = run.rec.sinks();
+        sinks.clozeFor = [](const lex::WordEntry& e) {
+            return lex::maskSentence(QStringLiteral("We said ") + e.word().toString() + QStringLiteral("."), e.word(), {});
+        };
+        run.engine = std::make_unique<lex::PracticeEngine>(run.book, run.writer, lex::PracticeSettings{mode, Direction::EnToZh, 1},
+                                                           lex::PracticeOptions{}, run.random, run.clock, sinks);
+        run.e().setWordChecker(&checker);
+        run.e().setHyphenator(&hyphenator);
+        run.e().start(range(0, 10));
+        std::set<QString> seen;
+        while (!run.e().finished()) {
+            const QString word = run.e().currentWord();
+            const auto* row = std::find_if(std::begin(rows), std::end(rows), [&](const auto& r) { return word == QLatin1String(r.word); });
+            const bool graded = row != std::end(rows) && seen.insert(word).second;
+            EXPECT_TRUE(run.e().view().hint.isEmpty());   // each question starts at the foot of the ladder
+            if (const auto* l = std::find_if(std::begin(ladders), std::end(ladders), [&](const auto& r) { return word == QLatin1String(r.word); });
+                graded && l != std::end(ladders)) {
+                for (int rung = 0; rung < 4; ++rung) {
+                    run.e().hint();
+                    EXPECT_EQ(run.e().view().hint, QString::fromUtf8(l->rungs[std::min(rung, 2)])) << word.toStdString() << rung;
+                }
+                EXPECT_EQ(run.e().hintRung(), 3);
+            }
+            run.e().dictationTextChanged(graded ? QString::fromUtf8(row->typed) : word);
+            // While an input method composes, Enter is its own: nothing is settled.
+            run.e().setComposing(true);
+            const size_t before = run.writer.answers.size();
+            run.e().CheckDictation();
+            EXPECT_EQ(run.writer.answers.size(), before);
+            run.e().setComposing(false);
+            run.e().CheckDictation();
+            ASSERT_EQ(run.writer.answers.size(), before + 1);
+            const lex::PracticeAnswer& a = run.writer.answers.back();
+            const lex::SpellingVerdict verdict = graded ? row->verdict : lex::SpellingVerdict::Right;
+            EXPECT_EQ(a.spelling, verdict) << word.toStdString();
+            EXPECT_EQ(a.outcome, verdict == lex::SpellingVerdict::Right ? lex::AnswerOutcome::Right : lex::AnswerOutcome::Wrong)
                 << word.toStdString();
+            if (!graded)
+                continue;
+            const QString typed = QString::fromUtf8(row->typed);
+            if (mode == PracticeMode::Cloze && verdict != lex::SpellingVerdict::Right) {
+                // The first miss says which kind it was, not the letters; the second shows them.
+                EXPECT_EQ(run.e().currentWord(), word);
+                EXPECT_EQ(run.e().view().missed, verdict);
+                run.e().dictationTextChanged(typed);
+                run.e().CheckDictation();
+                EXPECT_EQ(run.writer.answers.size(), before + 1);   // the blank counts once
+                EXPECT_EQ(run.rec.messages.last(), QStringLiteral("Wrong|") + word);
+            }
+            EXPECT_EQ(lex::texts::dictationGradeText(run.e().lastSpellingGrade(), typed), QString::fromUtf8(row->line))
+                << word.toStdString();
+        }
+        EXPECT_EQ(seen.size(), std::size(rows));
     }
-    EXPECT_EQ(seen.size(), std::size(rows));
 }
 
 TEST(PracticeWindowState, PauseStopsEverythingAndResumeRestores)

@@ -55,6 +55,28 @@ TEST(PracticeTrace, NamesTheRightSlotOfEveryQuestionAndEachAnswer)
     EXPECT_GT(n, 20) << "the wrong answers were asked again";
 }
 
+TEST(PracticeTrace, EachRungOfTheHintLadderOnce)
+{
+    Rig run(12, PracticeMode::Dictate, 1);
+    QStringList lines;
+    PracticeTrace trace([&](const QString& l) { lines << l; });
+    run.e().start(range(0, 10));
+    trace.observe(run.e());
+    const QString first = run.e().currentWord().left(1) + QChar(0x2026);
+    for (int press = 0; press < 4; ++press) {   // the fourth stays on the last rung: nothing new
+        run.e().hint();
+        trace.observe(run.e());
+    }
+    run.e().dictationTextChanged(run.e().currentWord());
+    run.e().CheckDictation();
+    trace.observe(run.e());   // the next question starts at the foot again, unannounced
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[1], QStringLiteral("hint\t1\t1\t") + first);
+    EXPECT_EQ(lines[2], QStringLiteral("hint\t1\t2\t") + first);
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("hint\t1\t3\t"))) << lines[3].toStdString();
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("question\t2\t")));
+}
+
 TEST(PracticeTrace, ATimeOutIsAWrongAnswerAndAClosedRunEndsCancelled)
 {
     Rig run(12, PracticeMode::Listen, 2);

@@ -321,6 +321,11 @@ TEST(PracticeWindow, DictationTypesChecksAndTextsStayPlain)
     w.key(Qt::Key_F2);
     EXPECT_EQ(w.spoken.size(), spokenBefore + 1);
     const QString word = w.w->engine().currentWord();
+    w.key(Qt::Key_F3);   // the hint ladder, a rung a press, under the explanation
+    w.key(Qt::Key_F3);
+    EXPECT_EQ(w.w->engine().hintRung(), 2);
+    EXPECT_EQ(w.box(kCommentBox)->toPlainText(), QStringLiteral("提示(F3): ") + w.w->engine().view().hint);
+    EXPECT_EQ(box->toPlainText(), QStringLiteral("w"));   // F3 types nothing
     box->setPlainText(word.toUpper() + QStringLiteral("xyz"));   // cut to the word's length
     EXPECT_EQ(box->toPlainText(), word.toUpper());
     {   // An input method composing: Enter is its own, and no answer is taken.
@@ -366,6 +371,10 @@ TEST(PracticeWindow, ClozeTypesLikeDictationAndHintsWithTheExplanation)
     w.key(Qt::Key_Return);                       // a miss: the hint, the same blank again
     EXPECT_EQ(w.w->engine().currentRow(), row);
     EXPECT_TRUE(w.button(kSlot0)->text().contains(w.book.atView(row)->explanation().toString()));
+    EXPECT_EQ(w.box(kCommentBox)->toPlainText(), QStringLiteral("不对，再试一次"));
+    w.key(Qt::Key_F3);
+    EXPECT_EQ(w.box(kCommentBox)->toPlainText(),
+              QStringLiteral("不对，再试一次；提示(F3): ") + w.w->engine().currentWord().left(1) + QChar(0x2026));
     QTest::keyClicks(box, QStringLiteral("no"));
     w.key(Qt::Key_Return);
     ASSERT_EQ(w.ui.shown().size(), 1);

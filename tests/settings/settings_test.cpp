@@ -164,23 +164,26 @@ TEST(SettingsDialog, VoicesAreListedAndTheCurrentOneIsSelectedWithoutSwitching)
 
 // The accent (英音 / 美音) and a voice of every engine: the list says each voice's accent, and
 // "关闭保存" keeps the voice key for its own category's voices and the learner's engine and voice
-// in [SPEECH2] beside it.
+// in [SPEECH2] beside it. Choosing the accent takes a voice of it at once, unless the current one
+// speaks it already.
 TEST(SettingsDialog, AccentAndEveryEnginesVoicesAreChosenAndStored)
 {
     const struct {
         const char* stored;       // [SPEECH2] lines
         int accentShown;
         int accentChosen;         // index chosen, -1: none
+        const char* voiceAfterAccent;
         const char* voiceChosen;  // token chosen, empty: none
         const char* accentSaved, *keySaved, *engineSaved, *voiceSaved;
     } rows[] = {
-        {"", 0, -1, "", "UK", "en-US", "", ""},
-        {"Accent=US\n", 1, -1, "", "US", "en-US", "", ""},   // the key names a voice: it stays
-        {"Accent=us\n", 1, 0, "", "UK", "en-US", "", ""},
-        {"", 0, 1, "test/voices/Tokens/en", "US", "en", "", ""},
-        {"", 0, -1, "espeak-ng/voices/Tokens/en-GB-x-rp", "UK", "en-GB-x-rp", "espeak", "en-GB-x-rp"},
+        {"", 0, -1, "test/voices/Tokens/en-US", "", "UK", "en-US", "", ""},
+        {"Accent=US\n", 1, -1, "test/voices/Tokens/en-US", "", "US", "en-US", "", ""},   // the key names a voice: it stays
+        // 英音 chosen over an American voice: the British one, at once, and kept.
+        {"Accent=us\n", 1, 0, "espeak-ng/voices/Tokens/en-GB-x-rp", "", "UK", "en-GB-x-rp", "espeak", "en-GB-x-rp"},
+        {"", 0, 1, "test/voices/Tokens/en-US", "test/voices/Tokens/en", "US", "en", "", ""},
+        {"", 0, -1, "test/voices/Tokens/en-US", "espeak-ng/voices/Tokens/en-GB-x-rp", "UK", "en-GB-x-rp", "espeak", "en-GB-x-rp"},
 #ifdef LEXORA_HAVE_FLITE
-        {"Engine=espeak\nVoice=en\n", 0, 1, "flite/voices/Tokens/slt", "US", "en-US", "flite", "slt"},
+        {"Engine=espeak\nVoice=en\n", 0, 1, "test/voices/Tokens/en-US", "flite/voices/Tokens/slt", "US", "en-US", "flite", "slt"},
 #endif
     };
     for (const auto& row : rows) {
@@ -203,10 +206,16 @@ TEST(SettingsDialog, AccentAndEveryEnginesVoicesAreChosenAndStored)
         EXPECT_EQ(male->itemText(1), kEnUs + QStringLiteral(" (美音)"));
         EXPECT_EQ(male->itemText(2), QStringLiteral("espeak-ng/voices/Tokens/en-GB-x-rp (英音)"));
         EXPECT_EQ(male->currentIndex(), 1);
+        for (const auto& v : f.engine.voicesSet)
+            EXPECT_EQ(v, std::optional<QString>(kEnUs)) << "filling the page switched the voice";
         if (row.accentChosen >= 0)
             accent->setCurrentIndex(row.accentChosen);
-        for (const auto& v : f.engine.voicesSet)
-            EXPECT_EQ(v, std::optional<QString>(kEnUs)) << "filling or the accent switched the voice";
+        EXPECT_EQ(f.speech->currentVoice(), QLatin1String(row.voiceAfterAccent));
+        EXPECT_EQ(male->currentData().toString(), QLatin1String(row.voiceAfterAccent));
+        if (row.accentChosen >= 0) {   // the next word is heard in that voice
+            f.speech->SpeakWord(QStringLiteral("tomato"), true);
+            EXPECT_EQ(f.engine.voicesSet.back(), std::optional<QString>(QLatin1String(row.voiceAfterAccent)));
+        }
         if (*row.voiceChosen) {
             male->setCurrentIndex(male->findData(QLatin1String(row.voiceChosen)));
             EXPECT_EQ(f.speech->currentVoice(), QLatin1String(row.voiceChosen));

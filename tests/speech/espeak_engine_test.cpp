@@ -1,9 +1,16 @@
+#include "common/config/profile.h"
+#include "common/speech/audio_output.h"
 #include "common/speech/espeak_engine.h"
+#include "common/speech/speech_output.h"
 #include "common/speech/synth_engine.h"
 #include "common/speech/word_sound.h"
+#include "scripted_services.h"
 #include "speech_fakes.h"
+#include "temp_dir.h"
+#include "tool_run.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <algorithm>
 #include <QThread>
 #include <QtEndian>
@@ -221,4 +228,44 @@ TEST(SpeechEngines, OneListAndEachVoiceSpeaksWithItsOwnEngine)
     engines.releaseVoice();
     EXPECT_FALSE(engines.hasVoice());
     EXPECT_FALSE(engines.speakAsync(QStringLiteral("after")));
+}
+
+// What both programs speak with when LEXORA_SOUND_FOLDER names a folder: every engine, the voice
+// [SPEECH2] names (here in the companion, which reads no voice key of its own), each sound a WAV
+// file holding what that voice synthesises.
+TEST(SpeechEngines, TheProgramsSpeakTheLearnersVoiceIntoTheSoundFolder)
+{
+    lextest::TempDir dir;
+    qputenv(kSoundFolderVariable, dir.path().toUtf8());
+    const std::unique_ptr<AudioOutput> audio = programAudioOutput(QStringLiteral("Glosix"));
+    qunsetenv(kSoundFolderVariable);
+    const QString engineName = speechEngineNames().last();   // flite when built in
+    const QString voice = engineName == u"flite" ? QStringLiteral("rms") : QStringLiteral("en-US");
+    dir.write(QStringLiteral("Config.INI"), QStringLiteral("[INIT]\nVoicePath=./Voice/\n[TTSVOICE]\nTTSEngineMale=0\n"
+                                                           "[SPEECH2]\nEngine=%1\nVoice=%2\n").arg(engineName, voice).toUtf8());
+    SpeechEngines tts(audio.get());
+    lextest::ScriptedServices ui;
+    SpeechOutput speech(SpeechProgram::Companion, SpeechDeps{&tts, nullptr, nullptr, &ui, nullptr, nullptr});
+    speech.initialise(Profile(dir.path(QStringLiteral("Config.INI"))), dir.path());
+    EXPECT_EQ(speech.currentVoice(), engineVoiceToken(engineName, voice));
+    speech.SpeakWord(QStringLiteral("water"));
+    speech.SpeakWord(QStringLiteral("water"));
+    const QString second = dir.path(QStringLiteral("Glosix-0002.wav"));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(second); }));
+    // A synthesiser of the same engine in this process may start from other state: the tool's run
+    // says what that voice says.
+    const lextest::ToolRun said = lextest::lexbook({QStringLiteral("speak"), QStringLiteral("water"), QStringLiteral("--engine"), engineName,
+                                                    QStringLiteral("--voice"), voice, QStringLiteral("--out"), dir.path(QStringLiteral("said.wav"))});
+    ASSERT_EQ(said.code, 0) << said.err.toStdString();
+    const QByteArray expected = dir.read(QStringLiteral("said.wav"));
+    // flite's samples carry noise that depends on what it said before in the process: the same
+    // voice says the same word at the same length.
+    ASSERT_NE(synthEngineOf(&tts), nullptr);
+    EXPECT_EQ(synthEngineOf(&tts)->voicesCategory() + QStringLiteral("/Tokens/") + voice, speech.currentVoice());
+    for (const QString& name : {QStringLiteral("Glosix-0001.wav"), QStringLiteral("Glosix-0002.wav")}) {
+        const QByteArray got = dir.read(name);
+        EXPECT_EQ(got.size(), expected.size()) << name.toStdString();
+        EXPECT_EQ(got.left(44), expected.left(44)) << name.toStdString();
+    }
+    EXPECT_TRUE(ui.messages().isEmpty());
 }
