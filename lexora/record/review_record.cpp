@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <sqlite3.h>
+#include <map>
 #include <unordered_map>
 
 namespace lex {
@@ -388,8 +389,73 @@ Status ReviewRecord::writeMemory(int64_t entry, Skill skill, const SkillMemory& 
     return rc == SQLITE_DONE ? Status::ok() : fail("memory", rc);
 }
 
-Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
+namespace {
+
+// From this many answers in one transaction on, the day tallies are added up once at its end.
+constexpr int kTallyAtEnd = 512;
+
+// The trigger that tallies each answer as it comes in, dropped for the rest of a large batch
+// inside its transaction (no other connection ever sees it missing): the answers after that are
+// tallied here and added once at the end, where the trigger is put back as it was.
+class TallyAtEnd {
+public:
+    explicit TallyAtEnd(sqlite3* db) : db_(db) {}
+    // Nothing to do where the record keeps no tallies.
+    int start()
+    {
+        sqlite::Statement q(db_, "SELECT sql FROM sqlite_schema WHERE type='trigger' AND name='answer_days_in'");
+        if (!q)
+            return sqlite3_errcode(db_);
+        const int rc = q.step();
+        if (rc != SQLITE_ROW)
+            return rc == SQLITE_DONE ? SQLITE_OK : rc;
+        trigger_ = q.bytes(0).toByteArray();
+        q = {};
+        return sqlite3_exec(db_, "DROP TRIGGER answer_days_in", nullptr, nullptr, nullptr);
+    }
+    void add(int64_t at, Skill skill, AnswerOutcome outcome)
+    {
+        if (trigger_.isEmpty())
+            return;
+        // By days since 1970 (floored) and skill, as the trigger counts.
+        auto& [right, wrong] = days_[{floorDiv(at, kDayMs), int(skill)}];
+        ++(outcome == AnswerOutcome::Right ? right : wrong);
+    }
+    int finish()
+    {
+        if (trigger_.isEmpty())
+            return SQLITE_OK;
+        sqlite::Statement put(db_, "INSERT INTO answer_days VALUES(?1, ?2, ?3, ?4) ON CONFLICT(day, skill) DO UPDATE"
+                                   " SET correct = correct + excluded.correct, wrong = wrong + excluded.wrong");
+        if (!put)
+            return sqlite3_errcode(db_);
+        for (const auto& [day, counts] : days_) {
+            put.bind(1, sqlite3_int64(day.first));
+            put.bind(2, day.second);
+            put.bind(3, counts.first);
+            put.bind(4, counts.second);
+            if (const int rc = put.step(); rc != SQLITE_DONE)
+                return rc;
+            put.reset();
+        }
+        put = {};
+        const int rc = sqlite3_exec(db_, trigger_.constData(), nullptr, nullptr, nullptr);
+        trigger_.clear();
+        return rc;
+    }
+
+private:
+    sqlite3* db_;
+    QByteArray trigger_;
+    std::map<std::pair<int64_t, int>, std::pair<int, int>> days_;
+};
+
+} // namespace
+
+Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next, int* addedCount)
 {
+    if (addedCount)
+        *addedCount = 0;
     if (Status s = ensureWritable(); !s)
         return s;
     int rc = stepDone(st_->begin);
@@ -410,10 +476,21 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
     const FsrsScheduler scheduler; // the retention plays no part in the memory itself
     Status s;
     NewAnswer a;
+    TallyAtEnd tally(db_.handle());
+    int count = 0, newOnes = 0;
+    EntryKey lastKey;
+    int64_t id = 0;
     while (s && next(&a)) {
-        int64_t id = 0;
-        if (!(s = entryId(a.key, true, &id)))
+        // A batch comes entry by entry more often than not (a merge, an import).
+        if (id == 0 || a.key.word != lastKey.word || a.key.added != lastKey.added) {
+            if (!(s = entryId(a.key, true, &id)))
+                break;
+            lastKey = a.key;
+        }
+        if (++count == kTallyAtEnd && (rc = tally.start()) != SQLITE_OK) {
+            s = fail("answer_days", rc);
             break;
+        }
         const Skill skill = skillOf(a.mode);
         const size_t k = size_t(skill);
         const uint8_t bit = uint8_t(1u << k);
@@ -440,6 +517,9 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
             }
         }
         const bool added = sqlite3_changes(db_.handle()) > 0;
+        newOnes += added;
+        if (added)
+            tally.add(a.at, skill, a.outcome);
         if (added && a.spelling && st_->insertSpelling) {
             sqlite::Statement& sp = st_->insertSpelling;
             Reset r{sp};
@@ -458,25 +538,27 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
             continue;
         }
         const int day = localDay(a.at);
-        m.state = scheduler.review(m.state, day - m.lastDay, gradeOf(a.outcome)).after;
+        m.state = scheduler.next(m.state, day - m.lastDay, gradeOf(a.outcome));
         m.lastDay = day;
         ++m.answers;
         t.lastAt[k] = a.at;
         t.changed |= bit;
     }
     bool replayed = false;
-    for (auto& [id, t] : touched) {
+    for (auto& [entry, t] : touched) {
         if (!s)
             break;
         if (t.replay) {
-            s = rebuildMemory(id);
+            s = rebuildMemory(entry);
             replayed = true;
             continue;
         }
         for (size_t k = 0; k < kSkillCount && s; ++k)
             if (t.changed & (1u << k))
-                s = writeMemory(id, Skill(k), t.memory[k], t.lastAt[k]);
+                s = writeMemory(entry, Skill(k), t.memory[k], t.lastAt[k]);
     }
+    if (s && (rc = tally.finish()) != SQLITE_OK)
+        s = fail("answer_days", rc);
     if (s && (rc = stepDone(st_->commit)) != SQLITE_OK)
         s = fail("commit", rc);
     if (!s) {
@@ -484,6 +566,8 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
         ids_.clear(); // entry rows made in the abandoned transaction are gone
         return s;
     }
+    if (addedCount)
+        *addedCount = newOnes;
     if (attached_) {
         if (replayed)
             return loadModel(attached_);
@@ -497,29 +581,51 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
 
 Status ReviewRecord::recordStamp(const EntryKey& key, StampKind kind, const QDateTime& at)
 {
+    bool given = false;
+    return recordStamps([&](NewStamp* st) {
+        if (given)
+            return false;
+        *st = {key, kind, localMs(at)};
+        return given = true;
+    });
+}
+
+Status ReviewRecord::recordStamps(const std::function<bool(NewStamp*)>& next, int* added)
+{
+    if (added)
+        *added = 0;
     if (Status s = ensureWritable(); !s)
         return s;
     int rc = stepDone(st_->begin);
     if (rc != SQLITE_OK)
         return fail("begin", rc);
-    int64_t id = 0;
-    Status s = entryId(key, true, &id);
-    if (s) {
+    Status s;
+    NewStamp st;
+    int newOnes = 0;
+    while (s && next(&st)) {
+        int64_t id = 0;
+        if (!(s = entryId(st.key, true, &id)))
+            break;
         sqlite::Statement& ins = st_->insertStamp;
         Reset r{ins};
         ins.bind(1, sqlite3_int64(id));
-        ins.bind(2, int(kind));
-        ins.bind(3, sqlite3_int64(localMs(at)));
-        rc = ins.step();
-        if (rc == SQLITE_DONE)
-            rc = stepDone(st_->commit);
-        if (rc != SQLITE_OK && rc != SQLITE_DONE)
+        ins.bind(2, int(st.kind));
+        ins.bind(3, sqlite3_int64(st.at));
+        if ((rc = ins.step()) != SQLITE_DONE) {
             s = fail("stamps", rc);
+            break;
+        }
+        newOnes += sqlite3_changes(db_.handle()) > 0;
     }
+    if (s && (rc = stepDone(st_->commit)) != SQLITE_OK)
+        s = fail("commit", rc);
     if (!s) {
         stepDone(st_->rollback);
         ids_.clear();
+        return s;
     }
+    if (added)
+        *added = newOnes;
     return s;
 }
 
@@ -545,7 +651,7 @@ Status ReviewRecord::rebuildMemory(int64_t entry)
         SkillMemory& m = skills[size_t(skill)];
         const int64_t at = read.integer(2);
         const int day = localDay(at);
-        m.state = scheduler.review(m.state, day - m.lastDay, gradeOf(AnswerOutcome(outcome))).after;
+        m.state = scheduler.next(m.state, day - m.lastDay, gradeOf(AnswerOutcome(outcome)));
         m.lastDay = day;
         ++m.answers;
         last[size_t(skill)] = at;

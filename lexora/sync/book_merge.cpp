@@ -159,8 +159,7 @@ KeyChanges keyChanges(const JournalState& before, const JournalState& after)
 }
 
 MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
-                    const JournalState& before, const JournalState& after,
-                    const std::function<bool(const RecordEvent&)>& recorded)
+                    const JournalState& before, const JournalState& after)
 {
     MergePlan plan;
     std::unordered_set<EntryId> inBook;
@@ -192,10 +191,8 @@ MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<Entr
         const JournalState::Entry* e = after.find(r.id);
         if (!e || e->cells[size_t(Field::Word)].stamp.isNull())
             continue; // its entry has not come in yet
-        RecordEvent ev{{e->cells[size_t(Field::Word)].text, unpackedTime(e->cells[size_t(Field::Added)].number)},
-                       r.kind, r.mode, r.outcome, r.number, r.durationMs};
-        if (!recorded(ev))
-            plan.events.push_back(std::move(ev));
+        plan.events.push_back({{e->cells[size_t(Field::Word)].text, unpackedTime(e->cells[size_t(Field::Added)].number)},
+                               r.kind, r.mode, r.outcome, r.number, r.durationMs});
     }
     return plan;
 }

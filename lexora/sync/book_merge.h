@@ -7,7 +7,6 @@
 #include "lexora/sync/journal.h"
 
 #include <QHash>
-#include <functional>
 #include <vector>
 
 namespace lex::sync {
@@ -60,10 +59,9 @@ struct MergePlan {
 KeyChanges keyChanges(const JournalState& before, const JournalState& after);
 
 // `before` is what this machine knew (seen and its own changes), `after` that and everything read.
-// The events are those of `after` that `recorded` says the record lacks (under the keys the
-// renames give); one whose entry has not come in yet waits for it.
+// The events are those of `after` under the keys their entries have there, for the record, which
+// keeps each once; one whose entry has not come in yet waits for it.
 MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
-                    const JournalState& before, const JournalState& after,
-                    const std::function<bool(const RecordEvent&)>& recorded);
+                    const JournalState& before, const JournalState& after);
 
 } // namespace lex::sync

@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,6 +41,7 @@ struct Machine {
     BookRecord record{[](const RecordFault&) {}};
     SyncJournal journal;
     int answerSerial = 0;
+    int compactAfter = 1000;
 
     Machine(QString n, QString book, QString folder, int64_t skew)
         : name(std::move(n)), bookFolder(std::move(book)), syncFolder(std::move(folder)), skewMs(skew)
@@ -58,7 +60,7 @@ struct Machine {
         o.folder = syncFolder;
         o.machine = name;
         o.wallMs = now + skewMs;
-        o.compactAfter = 1000;
+        o.compactAfter = compactAfter;
         return syncBook(session, &record.record(), &journal, env, o, [&] { return session.save(SaveQuestions{}).ok(); });
     }
 };
@@ -304,6 +306,103 @@ TEST(TwoMachines, TheSameWordAddedOnBothIsOneEntry)
     EXPECT_EQ(a.session.book().full()[0]->explanation(), QStringLiteral("from b"));
     EXPECT_EQ(recordLines(a.record.record()).size(), 2);
     EXPECT_EQ(recordLines(a.record.record()), recordLines(b.record.record()));
+}
+
+// A merge reads whole only the files it has not read before and adds what it changed to the state
+// beside the Book rather than writing that anew. The journal compacted on the way keeps every
+// answer; a state whose last addition a crash cut short, or one an older build wrote, is taken up
+// again, and nothing is sent twice that need not be.
+TEST(TwoMachines, EachMergeReadsAndWritesOnlyWhatIsNew)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync/"));
+    // A new word and an answer to it.
+    auto practise = [](Machine& m, int i) {
+        const QString word = QStringLiteral("w%1").arg(i);
+        auto e = std::make_unique<WordEntry>();
+        e->setWord(word);
+        e->stored.added = toEntryTime(QDateTime::fromMSecsSinceEpoch(kStart + i * 60000));
+        m.session.run(std::make_unique<AddOp>(std::move(e)));
+        for (const WordEntry* entry : m.session.book().full())
+            if (entry->word() == word)
+                m.record.record().recordAnswer(EntryKey::of(*entry), PracticeMode::Learn, AnswerOutcome::Right,
+                                               fromLocalMs(kStart + i * 60000 + 1), 500);
+    };
+    Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+    a.compactAfter = 2;
+    int compacted = 0;
+    for (int i = 0; i < 6; ++i) {
+        practise(a, i);
+        const SyncReport r = a.sync(kStart + 10'000 * (i + 1));
+        ASSERT_TRUE(r.status) << r.status.message().toStdString();
+        compacted += r.compacted;
+    }
+    EXPECT_GT(compacted, 0);
+    Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+    const SyncReport joined = b.sync(kStart + 100'000);
+    ASSERT_TRUE(joined.status);
+    EXPECT_EQ(b.session.book().size(), 6);
+    EXPECT_EQ(recordLines(b.record.record()).size(), 6u) << "the compacted journal kept every answer";
+
+    // Nothing new: no file of the folder is read past its header, nothing is written.
+    const QString state = mergedStateFile(b.bookFolder, QStringLiteral("English"));
+    lextest::FaultEnv faults;
+    faults.failReads(QStringLiteral(".lxj"), kJournalHeaderSize);
+    b.env = &faults;
+    SyncReport r = b.sync(kStart + 110'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.incomplete, QStringList());
+    EXPECT_EQ(r.filesRead, joined.filesRead);
+    EXPECT_EQ(r.sentEdits + r.sentEvents + r.events, 0);
+    EXPECT_EQ(faults.log(), QStringList());
+
+    // Something new here: it goes out, and the state grows by an addition.
+    practise(b, 10);
+    r = b.sync(kStart + 120'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.sentEvents, 1);
+    EXPECT_TRUE(faults.log().contains(QStringLiteral("open for appending ") + state)) << faults.log().join('\n').toStdString();
+    for (const QString& step : faults.log())
+        EXPECT_FALSE(step.endsWith(QStringLiteral("-> ") + state)) << "written anew: " << step.toStdString();
+
+    // Its last addition cut short: taken up from what is whole, written anew, nothing lost.
+    b.env = Env::defaultEnv();
+    practise(a, 20);
+    ASSERT_TRUE(a.sync(kStart + 130'000).status);
+    QFile::resize(state, QFileInfo(state).size() - 3);
+    r = b.sync(kStart + 140'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.added, 1);
+    auto stateRead = [&] {
+        QFile f(state);
+        f.open(QIODevice::ReadOnly);
+        MergedState merged;
+        MergedStateRead how;
+        EXPECT_EQ(parseMergedState(f.readAll(), &merged, &how), ReadResult::Ok);
+        return std::make_pair(std::move(merged), how);
+    };
+    EXPECT_FALSE(stateRead().second.cut);
+    ASSERT_TRUE(a.sync(kStart + 150'000).status);
+    EXPECT_EQ(bookLines(a.session.book()), bookLines(b.session.book()));
+    EXPECT_EQ(recordLines(a.record.record()), recordLines(b.record.record()));
+    EXPECT_EQ(recordLines(a.record.record()).size(), 8u);
+
+    // An older build's state: the whole of it with every event, as one journal file.
+    auto [merged, how] = stateRead();
+    JournalState old = merged.state;
+    for (const JournalFile& f : readJournalFolder(Env::defaultEnv(), journalFolder(shared, QStringLiteral("English"))).files)
+        for (const Record& rec : f.records)
+            if (rec.kind == Record::Kind::Answer)
+                old.apply(rec);
+    {
+        QFile f(state);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(encodeJournal({QStringLiteral("b"), QStringLiteral("English"), merged.nextSeq, true, old.records()}, true));
+    }
+    r = b.sync(kStart + 160'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.sentEdits + r.sentEvents + r.events + r.added + r.changed, 0);
+    EXPECT_FALSE(stateRead().second.oldForm);
 }
 
 // The folder fails in each way a learner meets: the Book is saved all the same, the failure is
