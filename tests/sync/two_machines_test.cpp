@@ -750,7 +750,9 @@ TEST(BookSyncer, TellsOnceAndNotesWhatCameIn)
     session.open(bookFolder, QStringLiteral("English"));
     BookSyncer syncer(session, record);
     auto save = [&] { return session.save(SaveQuestions{}).ok(); };
-    EXPECT_EQ(syncer.merge(save).note, QString()) << "no folder named: nothing";
+    const BookSyncer::Told none = syncer.merge(save);
+    EXPECT_EQ(none.note + none.fault + none.foreign, QString()) << "no folder named: nothing";
+    EXPECT_EQ(QDir(bookFolder).entryList({QStringLiteral("*.sync")}, QDir::Files), QStringList()) << "no folder named: no file";
     syncer.setSettings({shared, QStringLiteral("b")});
     BookSyncer::Told told = syncer.merge(save);
     EXPECT_EQ(told.note, QStringLiteral("同步: 收到新词条 1"));
