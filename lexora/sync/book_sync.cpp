@@ -124,12 +124,14 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
     report.revived = plan.revived;
 
     // The record keeps each event once: those it has already (its own, or read again) add nothing.
+    // When it takes them not (locked, damaged), the files are read again at the next merge.
+    bool recordTook = !record;
     if (record && record->isOpen()) {
         for (const auto& [from, to] : plan.renames)
             record->renameEntry(from, to);
         size_t next = 0;
         int answers = 0, stamps = 0;
-        record->recordAnswers([&](ReviewRecord::NewAnswer* a) {
+        const Status answered = record->recordAnswers([&](ReviewRecord::NewAnswer* a) {
             while (next < plan.events.size() && plan.events[next].kind != Record::Kind::Answer)
                 ++next;
             if (next == plan.events.size())
@@ -139,7 +141,7 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
             return true;
         }, &answers);
         next = 0;
-        record->recordStamps([&](ReviewRecord::NewStamp* st) {
+        const Status stamped = record->recordStamps([&](ReviewRecord::NewStamp* st) {
             while (next < plan.events.size() && plan.events[next].kind != Record::Kind::ReviewStamp)
                 ++next;
             if (next == plan.events.size())
@@ -149,6 +151,7 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
             return true;
         }, &stamps);
         report.events = answers + stamps;
+        recordTook = answered && stamped;
     }
 
     // What this merge changed of the state: appended to the state's file, not written whole.
@@ -172,12 +175,15 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
             if (r.kind == Record::Kind::Answer || r.kind == Record::Kind::ReviewStamp)
                 if (const JournalState::Entry* e = next.state.find(r.id); !e || e->cells[size_t(Field::Word)].stamp.isNull())
                     take(r);
-    const bool forgot = next.state.keepWaitingEvents() > 0;
+    const bool forgot = recordTook && next.state.keepWaitingEvents() > 0;
     next.latest = std::max(next.latest, after.latest());
     if (!m.local.empty() || !events.empty())
         next.latest = std::max(next.latest, clock.last()); // the stamps made here
     next.nextSeq = seq;
     next.read = whole;
+    if (!recordTook)
+        for (uint64_t key : read.keys)
+            next.read.erase(key);
     if (!report.sentFile.isEmpty())
         next.read[sentKey] = {o.machine, seq - 1};
     for (const auto& [machine, ms] : read.lastSeen.asKeyValueRange())

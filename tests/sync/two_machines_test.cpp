@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -536,6 +537,37 @@ TEST(SyncFaults, AReadOnlyFolderIsReportedAndPracticeGoesOn)
         EXPECT_EQ(b.session.book().size(), 2) << c.what;
         EXPECT_EQ(recordLines(b.record.record()).size(), 1u) << c.what;
     }
+}
+
+// A record that cannot take what came in (another program holds it for a while): the Book gets
+// the entries at once, the record the answers at a later merge.
+TEST(SyncFaults, AHeldRecordGetsTheAnswersAtALaterMerge)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync/"));
+    Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+    Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+    for (Machine* m : {&a, &b}) {
+        auto e = std::make_unique<WordEntry>();
+        e->setWord(m == &a ? QStringLiteral("apple") : QStringLiteral("pear"));
+        m->session.run(std::make_unique<AddOp>(std::move(e)));
+        m->record.record().recordAnswer(EntryKey::of(*m->session.book().full()[0]), PracticeMode::Learn,
+                                        AnswerOutcome::Right, fromLocalMs(kStart + (m == &a ? 10 : 20)), 100);
+    }
+    ASSERT_TRUE(a.sync(kStart + 1000).status);
+    sqlite3* other = nullptr;
+    sqlite3_open(QFile::encodeName(ReviewRecord::fileFor(b.bookFolder, QStringLiteral("English"))).constData(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    SyncReport r = b.sync(kStart + 2000);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.events, 0);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    r = b.sync(kStart + 3000);
+    EXPECT_EQ(r.events, 1);
+    ASSERT_TRUE(a.sync(kStart + 4000).status);
+    EXPECT_EQ(recordLines(b.record.record()).size(), 2u);
+    EXPECT_EQ(recordLines(a.record.record()), recordLines(b.record.record()));
 }
 
 // A real kill -9. First a child process that does nothing but write the journal (a large file
