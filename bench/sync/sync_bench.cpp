@@ -8,7 +8,7 @@
 //    each week, its journal compacted; the counters give the folder's bytes against the Book's and
 //    record's (ratio must stay under 2).
 //  - DayAfterAYear: on that Book, record and journal, one merge of a day's work (200 answers, 20
-//    edits), as at a save: what the year behind it costs each save.
+//    edits), as at a save in the program: what the year behind it costs each save.
 #include "lexora/book/book_file.h"
 #include "lexora/book/book_session.h"
 #include "lexora/book/operations/degree_ops.h"
@@ -142,6 +142,7 @@ BENCHMARK(MergeIn)->Unit(benchmark::kMillisecond)->Iterations(3);
 struct Year {
     QTemporaryDir dir;
     QString book, folder;
+    sync::SyncJournal journal; // follows the session as the program's does
     BookSession session;
     ReviewRecord record;
     std::mt19937 rng{3};
@@ -166,6 +167,7 @@ struct Year {
             }
             saveBook(b);
         }
+        session.addListener(&journal);
         session.open(book, kName);
         record.open(ReviewRecord::fileFor(book, kName));
         for (; day < 365; ++day) {
@@ -193,7 +195,7 @@ struct Year {
     sync::SyncReport merge()
     {
         sync::SyncOptions o{folder, QStringLiteral("a"), kStartMs + day * 86'400'000 + 86'000'000, 16};
-        return sync::syncBook(session, &record, nullptr, Env::defaultEnv(), o, [&] { return session.save(SaveQuestions{}).ok(); });
+        return sync::syncBook(session, &record, &journal, Env::defaultEnv(), o, [&] { return session.save(SaveQuestions{}).ok(); });
     }
 };
 

@@ -11,14 +11,15 @@
 
 namespace lex::sync {
 
+// An entry's word and added time, for lookups.
+using WordKey = std::pair<QString, int64_t>;
+inline WordKey wordKey(const QString& word, const EntryTime& added) { return {word, packedTime(added)}; }
+
 struct Matched {
     std::vector<EntryId> ids;     // one per Book entry, in the order given
     std::vector<Record> local;    // this machine's changes since `seen`, stamped now
-    QHash<QString, EntryId> idOfKey; // every key known here (keyText()), for the record's events
+    QHash<WordKey, EntryId> idOfKey; // every key known here, for the record's events
 };
-
-// An entry's word and added time as one text, for lookups.
-QString keyText(const QString& word, const EntryTime& added);
 
 // Words changed on this machine since `seen` (modify, its undo and redo), in the order they were
 // made: what the session's listeners heard (wordChanged).

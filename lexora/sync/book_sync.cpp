@@ -44,8 +44,9 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
     const QString stateFile = mergedStateFile(book.path, book.name);
     const QString folder = journalFolder(o.folder, book.name);
     MergedStateFile stateRead;
-    if (Status s = readMergedState(env, stateFile, o.machine, &stateRead); !s)
-        report.status = s; // merged again from the folder: nothing is lost, some edits may be sent twice
+    if (!journal || !journal->takeKept(stateFile, o.machine, env->fileSize(stateFile), &stateRead))
+        if (Status s = readMergedState(env, stateFile, o.machine, &stateRead); !s)
+            report.status = s; // merged again from the folder: nothing is lost, some edits may be sent twice
     const MergedState& merged = stateRead.merged;
 
     std::vector<EntryValues> values;
@@ -226,11 +227,14 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
     const MergedStateRead& was = stateRead.read;
     const bool same = !forgot && added.empty() && was.wholeBytes > 0 && !was.cut && !was.oldForm
                       && next.besides() == merged.besides();
-    if (Status s = same ? Status::ok() : writeMergedState(env, stateFile, o.machine, book.name, next, was, forgot ? nullptr : &added); !s) {
+    MergedStateRead written = was;
+    if (Status s = same ? Status::ok() : writeMergedState(env, stateFile, o.machine, book.name, next, was, forgot ? nullptr : &added, &written); !s) {
         if (report.status.isOk())
             report.status = s;
-    } else if (journal && sent) {
-        journal->merged();
+    } else if (journal) {
+        if (sent)
+            journal->merged();
+        journal->keep(stateFile, {std::move(next), written}, env->fileSize(stateFile));
     }
     return report;
 }

@@ -205,7 +205,8 @@ Status readMergedState(Env* env, const QString& file, const QString& machine, Me
 }
 
 Status writeMergedState(Env* env, const QString& file, const QString& machine, const QString& book,
-                        const MergedState& state, const MergedStateRead& asRead, const std::vector<Record>* added)
+                        const MergedState& state, const MergedStateRead& asRead, const std::vector<Record>* added,
+                        MergedStateRead* written)
 {
     // Small additions are appended; once they outgrow the whole state, it is written anew.
     constexpr qsizetype kSlack = 64 * 1024;
@@ -217,10 +218,21 @@ Status writeMergedState(Env* env, const QString& file, const QString& machine, c
             Status s = env->newAppendableFile(file, &f);
             if (s)
                 s = writeDurably(*f, piece);
+            if (s && written) {
+                *written = asRead;
+                written->goodBytes += piece.size();
+            }
             return s;
         }
     }
-    return writeFileAtomically(env, file, encodeMergedState(machine, book, state, nullptr));
+    const QByteArray whole = encodeMergedState(machine, book, state, nullptr);
+    const Status s = writeFileAtomically(env, file, whole);
+    if (s && written) {
+        *written = {};
+        written->machine = machine;
+        written->wholeBytes = written->goodBytes = whole.size();
+    }
+    return s;
 }
 
 } // namespace lex::sync

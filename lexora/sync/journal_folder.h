@@ -62,7 +62,9 @@ Status readMergedState(Env* env, const QString& file, const QString& machine, Me
 // Writes `state`: `added` (what this merge added to the state as read) appended to the file as
 // read, or the whole state anew when there is no such addition (events were forgotten), the
 // file was cut or of an older build, or the additions have grown past the whole state.
+// `written`: the file as it is then.
 Status writeMergedState(Env* env, const QString& file, const QString& machine, const QString& book,
-                        const MergedState& state, const MergedStateRead& asRead, const std::vector<Record>* added);
+                        const MergedState& state, const MergedStateRead& asRead, const std::vector<Record>* added,
+                        MergedStateRead* written = nullptr);
 
 } // namespace lex::sync
