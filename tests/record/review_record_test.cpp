@@ -397,6 +397,8 @@ TEST_F(Record, AnswersPerDayAreTheSameFromTheTalliesAndFromARecordMadeBeforeThem
              ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000));
              std::map<std::pair<int, Skill>, std::pair<int, int>> counted{{{day0, Skill::Recognition}, {1, 0}}};
              int n = 0, unique = 0, given = -1;
+             std::map<std::pair<QString, Skill>, lex::SkillMemory> memory;
+             const lex::FsrsScheduler scheduler;
              const int64_t start = lex::localMs(kStart);
              ASSERT_TRUE(w.recordAnswers([&](ReviewRecord::NewAnswer* a) {
                  if (n == 3000)
@@ -409,10 +411,23 @@ TEST_F(Record, AnswersPerDayAreTheSameFromTheTalliesAndFromARecordMadeBeforeThem
                      auto& [right, wrong] = counted[{lex::localDay(a->at), lex::skillOf(a->mode)}];
                      ++(a->outcome == AnswerOutcome::Right ? right : wrong);
                      ++unique;
+                     // The memory each answer makes, replayed here.
+                     lex::SkillMemory& m = memory[{a->key.word, lex::skillOf(a->mode)}];
+                     const int day = lex::localDay(a->at);
+                     m.state = scheduler.review(m.state, day - m.lastDay, lex::gradeOf(a->outcome)).after;
+                     m.lastDay = day;
+                     ++m.answers;
                  }
                  return true;
              }, &given));
              EXPECT_EQ(given, unique) << "the answers not recorded before";
+             for (const auto& [key, want] : memory) {
+                 const lex::SkillMemory got = memoryOf(w, {key.first, {}}, key.second);
+                 EXPECT_EQ(got.answers, want.answers) << key.first.toStdString();
+                 EXPECT_EQ(got.lastDay, want.lastDay) << key.first.toStdString();
+                 EXPECT_DOUBLE_EQ(got.state.stability, want.state.stability) << key.first.toStdString();
+                 EXPECT_DOUBLE_EQ(got.state.difficulty, want.state.difficulty) << key.first.toStdString();
+             }
              for (const auto& [key, c] : counted)
                  want->push_back({key.first, key.second, c.first, c.second});
              std::sort(want->begin(), want->end());
