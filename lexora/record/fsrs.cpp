@@ -81,6 +81,14 @@ double FsrsScheduler::nextState(const MemoryState& s, double r, FsrsGrade grade,
     return recallStability(d, st, r, g);
 }
 
+MemoryState FsrsScheduler::next(const MemoryState& before, int elapsedDays, FsrsGrade grade) const
+{
+    const double r = before.isNew() ? 1 : retrievability(std::max(elapsedDays, 0), before.stability);
+    MemoryState n;
+    n.stability = nextState(before, r, grade, &n.difficulty);
+    return n;
+}
+
 FsrsScheduler::Step FsrsScheduler::review(const MemoryState& before, int elapsedDays, FsrsGrade grade) const
 {
     Step step;

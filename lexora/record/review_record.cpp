@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <sqlite3.h>
+#include <map>
+#include <tuple>
 #include <unordered_map>
 
 namespace lex {
@@ -74,7 +76,7 @@ int localDay(int64_t ms) { return int(floorDiv(ms, kDayMs) + kJulianDayOf1970); 
 
 struct ReviewRecord::Statements {
     sqlite::Statement begin, commit, rollback, findEntry, insertEntry, memory, insertAnswer, putMemory, insertStamp,
-        insertSpelling;
+        insertSpelling, insertAnswers;
 };
 
 ReviewRecord::ReviewRecord() = default;
@@ -388,8 +390,73 @@ Status ReviewRecord::writeMemory(int64_t entry, Skill skill, const SkillMemory& 
     return rc == SQLITE_DONE ? Status::ok() : fail("memory", rc);
 }
 
-Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
+namespace {
+
+// From this many answers in one transaction on, the day tallies are added up once at its end.
+constexpr int kTallyAtEnd = 512;
+
+// The trigger that tallies each answer as it comes in, dropped for the rest of a large batch
+// inside its transaction (no other connection ever sees it missing): the answers after that are
+// tallied here and added once at the end, where the trigger is put back as it was.
+class TallyAtEnd {
+public:
+    explicit TallyAtEnd(sqlite3* db) : db_(db) {}
+    // Nothing to do where the record keeps no tallies.
+    int start()
+    {
+        sqlite::Statement q(db_, "SELECT sql FROM sqlite_schema WHERE type='trigger' AND name='answer_days_in'");
+        if (!q)
+            return sqlite3_errcode(db_);
+        const int rc = q.step();
+        if (rc != SQLITE_ROW)
+            return rc == SQLITE_DONE ? SQLITE_OK : rc;
+        trigger_ = q.bytes(0).toByteArray();
+        q = {};
+        return sqlite3_exec(db_, "DROP TRIGGER answer_days_in", nullptr, nullptr, nullptr);
+    }
+    void add(int64_t at, Skill skill, AnswerOutcome outcome)
+    {
+        if (trigger_.isEmpty())
+            return;
+        // By days since 1970 (floored) and skill, as the trigger counts.
+        auto& [right, wrong] = days_[{floorDiv(at, kDayMs), int(skill)}];
+        ++(outcome == AnswerOutcome::Right ? right : wrong);
+    }
+    int finish()
+    {
+        if (trigger_.isEmpty())
+            return SQLITE_OK;
+        sqlite::Statement put(db_, "INSERT INTO answer_days VALUES(?1, ?2, ?3, ?4) ON CONFLICT(day, skill) DO UPDATE"
+                                   " SET correct = correct + excluded.correct, wrong = wrong + excluded.wrong");
+        if (!put)
+            return sqlite3_errcode(db_);
+        for (const auto& [day, counts] : days_) {
+            put.bind(1, sqlite3_int64(day.first));
+            put.bind(2, day.second);
+            put.bind(3, counts.first);
+            put.bind(4, counts.second);
+            if (const int rc = put.step(); rc != SQLITE_DONE)
+                return rc;
+            put.reset();
+        }
+        put = {};
+        const int rc = sqlite3_exec(db_, trigger_.constData(), nullptr, nullptr, nullptr);
+        trigger_.clear();
+        return rc;
+    }
+
+private:
+    sqlite3* db_;
+    QByteArray trigger_;
+    std::map<std::pair<int64_t, int>, std::pair<int, int>> days_;
+};
+
+} // namespace
+
+Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next, int* addedCount)
 {
+    if (addedCount)
+        *addedCount = 0;
     if (Status s = ensureWritable(); !s)
         return s;
     int rc = stepDone(st_->begin);
@@ -410,37 +477,154 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
     const FsrsScheduler scheduler; // the retention plays no part in the memory itself
     Status s;
     NewAnswer a;
-    while (s && next(&a)) {
-        int64_t id = 0;
-        if (!(s = entryId(a.key, true, &id)))
-            break;
-        const Skill skill = skillOf(a.mode);
+    TallyAtEnd tally(db_.handle());
+    int count = 0, newOnes = 0;
+    EntryKey lastKey;
+    int64_t id = 0;
+
+    // An answer that went in: tallied, and its skill's memory carried forward.
+    auto took = [&](int64_t entry, Skill skill, AnswerOutcome outcome, int64_t at) {
+        ++newOnes;
+        tally.add(at, skill, outcome);
         const size_t k = size_t(skill);
         const uint8_t bit = uint8_t(1u << k);
+        Touched& t = touched[entry];
+        if (!(t.loaded & bit)) {
+            if (Status st = readMemory(entry, skill, &t.memory[k], &t.lastAt[k]); !st)
+                return st;
+            t.loaded |= bit;
+        }
+        if (t.replay)
+            return Status::ok(); // replayed at the end anyway
+        SkillMemory& m = t.memory[k];
+        if (m.answers > 0 && at < t.lastAt[k]) {
+            t.replay = true;
+            return Status::ok();
+        }
+        const int day = localDay(at);
+        m.state = scheduler.next(m.state, day - m.lastDay, gradeOf(outcome));
+        m.lastDay = day;
+        ++m.answers;
+        t.lastAt[k] = at;
+        t.changed |= bit;
+        return Status::ok();
+    };
+    // One answer by itself; `added` says whether it went in (not recorded before).
+    auto insertOne = [&](int64_t entry, const NewAnswer& one, bool* added) {
+        sqlite::Statement& ins = st_->insertAnswer;
+        Reset r{ins};
+        ins.bind(1, sqlite3_int64(entry));
+        ins.bind(2, int(one.mode));
+        ins.bind(3, int(skillOf(one.mode)));
+        ins.bind(4, int(one.outcome));
+        ins.bind(5, sqlite3_int64(one.at));
+        ins.bind(6, one.durationMs < 0 ? 0 : one.durationMs);
+        const int rc = ins.step();
+        *added = sqlite3_changes(db_.handle()) > 0;
+        return rc == SQLITE_DONE ? Status::ok() : fail("answers", rc);
+    };
+    // Answers without a grade go in kRows at a time, one statement for them all. Which of them
+    // went in shows in the rows after the last one before them, when not all did.
+    constexpr int kRows = 32;
+    std::vector<std::pair<int64_t, NewAnswer>> pending;
+    int64_t lastRow = -1; // the last answer row, once a batch needs it
+    auto flush = [&]() -> Status {
+        if (int(pending.size()) < kRows) {
+            for (const auto& [entry, one] : pending) {
+                bool added = false;
+                if (Status st = insertOne(entry, one, &added); !st)
+                    return st;
+                if (added)
+                    if (Status st = took(entry, skillOf(one.mode), one.outcome, one.at); !st)
+                        return st;
+            }
+            lastRow = -1;
+            pending.clear();
+            return Status::ok();
+        }
+        if (!st_->insertAnswers) {
+            QByteArray sql = "INSERT OR IGNORE INTO answers(entry, mode, skill, outcome, at, duration_ms) VALUES(?,?,?,?,?,?)";
+            for (int i = 1; i < kRows; ++i)
+                sql += ",(?,?,?,?,?,?)";
+            st_->insertAnswers = prepare(sql.constData());
+        }
+        if (lastRow < 0) {
+            const int rc = eachRow("SELECT coalesce(max(id), 0) FROM answers", [&](const sqlite::Statement& q) {
+                lastRow = q.integer(0);
+                return false;
+            }) ? SQLITE_OK : SQLITE_ERROR;
+            if (rc != SQLITE_OK || !st_->insertAnswers)
+                return fail("answers", sqlite3_errcode(db_.handle()));
+        }
+        sqlite::Statement& ins = st_->insertAnswers;
+        int changes = 0;
+        {
+            Reset r{ins};
+            int p = 1;
+            for (const auto& [entry, one] : pending) {
+                ins.bind(p++, sqlite3_int64(entry));
+                ins.bind(p++, int(one.mode));
+                ins.bind(p++, int(skillOf(one.mode)));
+                ins.bind(p++, int(one.outcome));
+                ins.bind(p++, sqlite3_int64(one.at));
+                ins.bind(p++, one.durationMs < 0 ? 0 : one.durationMs);
+            }
+            if (const int rc = ins.step(); rc != SQLITE_DONE)
+                return fail("answers", rc);
+            changes = sqlite3_changes(db_.handle());
+        }
+        const int64_t before = lastRow;
+        if (changes > 0)
+            lastRow = sqlite3_last_insert_rowid(db_.handle());
+        if (changes == kRows) {
+            for (const auto& [entry, one] : pending)
+                if (Status st = took(entry, skillOf(one.mode), one.outcome, one.at); !st)
+                    return st;
+        } else if (changes > 0) {
+            std::vector<std::tuple<int64_t, int64_t, int64_t, int64_t>> rows;
+            if (Status st = eachRow("SELECT entry, skill, outcome, at FROM answers WHERE id > ?1 ORDER BY id",
+                                    [&](const sqlite::Statement& q) {
+                                        rows.emplace_back(q.integer(0), q.integer(1), q.integer(2), q.integer(3));
+                                        return true;
+                                    }, before);
+                !st)
+                return fail("answers", sqlite3_errcode(db_.handle()));
+            for (const auto& [entry, skill, outcome, at] : rows)
+                if (Status st = took(entry, Skill(skill), AnswerOutcome(outcome), at); !st)
+                    return st;
+        }
+        pending.clear();
+        return Status::ok();
+    };
+
+    while (s && next(&a)) {
+        // A batch comes entry by entry more often than not (a merge, an import).
+        if (id == 0 || a.key.word != lastKey.word || a.key.added != lastKey.added) {
+            if (!(s = entryId(a.key, true, &id)))
+                break;
+            lastKey = a.key;
+        }
+        if (++count == kTallyAtEnd && (rc = tally.start()) != SQLITE_OK) {
+            s = fail("answer_days", rc);
+            break;
+        }
         Touched& t = touched[id];
         if (t.loaded == 0 && t.changed == 0)
             t.key = a.key;
-        if (!(t.loaded & bit)) {
-            if (!(s = readMemory(id, skill, &t.memory[k], &t.lastAt[k])))
-                break;
-            t.loaded |= bit;
+        if (!a.spelling) {
+            pending.emplace_back(id, a);
+            if (int(pending.size()) == kRows)
+                s = flush();
+            continue;
         }
-        {
-            sqlite::Statement& ins = st_->insertAnswer;
-            Reset r{ins};
-            ins.bind(1, sqlite3_int64(id));
-            ins.bind(2, int(a.mode));
-            ins.bind(3, int(skill));
-            ins.bind(4, int(a.outcome));
-            ins.bind(5, sqlite3_int64(a.at));
-            ins.bind(6, a.durationMs < 0 ? 0 : a.durationMs);
-            if ((rc = ins.step()) != SQLITE_DONE) {
-                s = fail("answers", rc);
-                break;
-            }
-        }
-        const bool added = sqlite3_changes(db_.handle()) > 0;
-        if (added && a.spelling && st_->insertSpelling) {
+        // A typed answer's grade goes beside its row.
+        if (!(s = flush()))
+            break;
+        bool added = false;
+        if (!(s = insertOne(id, a, &added)))
+            break;
+        lastRow = -1;
+        if (added && st_->insertSpelling) {
             sqlite::Statement& sp = st_->insertSpelling;
             Reset r{sp};
             sp.bind(1, sqlite3_int64(sqlite3_last_insert_rowid(db_.handle())));
@@ -450,33 +634,26 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
                 break;
             }
         }
-        if (!added || t.replay)
-            continue; // recorded already (a copy made twice), or replayed at the end anyway
-        SkillMemory& m = t.memory[k];
-        if (m.answers > 0 && a.at < t.lastAt[k]) {
-            t.replay = true;
-            continue;
-        }
-        const int day = localDay(a.at);
-        m.state = scheduler.review(m.state, day - m.lastDay, gradeOf(a.outcome)).after;
-        m.lastDay = day;
-        ++m.answers;
-        t.lastAt[k] = a.at;
-        t.changed |= bit;
+        if (added)
+            s = took(id, skillOf(a.mode), a.outcome, a.at);
     }
+    if (s)
+        s = flush();
     bool replayed = false;
-    for (auto& [id, t] : touched) {
+    for (auto& [entry, t] : touched) {
         if (!s)
             break;
         if (t.replay) {
-            s = rebuildMemory(id);
+            s = rebuildMemory(entry);
             replayed = true;
             continue;
         }
         for (size_t k = 0; k < kSkillCount && s; ++k)
             if (t.changed & (1u << k))
-                s = writeMemory(id, Skill(k), t.memory[k], t.lastAt[k]);
+                s = writeMemory(entry, Skill(k), t.memory[k], t.lastAt[k]);
     }
+    if (s && (rc = tally.finish()) != SQLITE_OK)
+        s = fail("answer_days", rc);
     if (s && (rc = stepDone(st_->commit)) != SQLITE_OK)
         s = fail("commit", rc);
     if (!s) {
@@ -485,6 +662,8 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
         return s;
     }
     ++answerChanges_;
+    if (addedCount)
+        *addedCount = newOnes;
     if (attached_) {
         if (replayed)
             return loadModel(attached_);
@@ -498,29 +677,51 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next)
 
 Status ReviewRecord::recordStamp(const EntryKey& key, StampKind kind, const QDateTime& at)
 {
+    bool given = false;
+    return recordStamps([&](NewStamp* st) {
+        if (given)
+            return false;
+        *st = {key, kind, localMs(at)};
+        return given = true;
+    });
+}
+
+Status ReviewRecord::recordStamps(const std::function<bool(NewStamp*)>& next, int* added)
+{
+    if (added)
+        *added = 0;
     if (Status s = ensureWritable(); !s)
         return s;
     int rc = stepDone(st_->begin);
     if (rc != SQLITE_OK)
         return fail("begin", rc);
-    int64_t id = 0;
-    Status s = entryId(key, true, &id);
-    if (s) {
+    Status s;
+    NewStamp st;
+    int newOnes = 0;
+    while (s && next(&st)) {
+        int64_t id = 0;
+        if (!(s = entryId(st.key, true, &id)))
+            break;
         sqlite::Statement& ins = st_->insertStamp;
         Reset r{ins};
         ins.bind(1, sqlite3_int64(id));
-        ins.bind(2, int(kind));
-        ins.bind(3, sqlite3_int64(localMs(at)));
-        rc = ins.step();
-        if (rc == SQLITE_DONE)
-            rc = stepDone(st_->commit);
-        if (rc != SQLITE_OK && rc != SQLITE_DONE)
+        ins.bind(2, int(st.kind));
+        ins.bind(3, sqlite3_int64(st.at));
+        if ((rc = ins.step()) != SQLITE_DONE) {
             s = fail("stamps", rc);
+            break;
+        }
+        newOnes += sqlite3_changes(db_.handle()) > 0;
     }
+    if (s && (rc = stepDone(st_->commit)) != SQLITE_OK)
+        s = fail("commit", rc);
     if (!s) {
         stepDone(st_->rollback);
         ids_.clear();
+        return s;
     }
+    if (added)
+        *added = newOnes;
     return s;
 }
 
@@ -546,7 +747,7 @@ Status ReviewRecord::rebuildMemory(int64_t entry)
         SkillMemory& m = skills[size_t(skill)];
         const int64_t at = read.integer(2);
         const int day = localDay(at);
-        m.state = scheduler.review(m.state, day - m.lastDay, gradeOf(AnswerOutcome(outcome))).after;
+        m.state = scheduler.next(m.state, day - m.lastDay, gradeOf(AnswerOutcome(outcome)));
         m.lastDay = day;
         ++m.answers;
         last[size_t(skill)] = at;

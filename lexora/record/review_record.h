@@ -86,7 +86,16 @@ public:
         int durationMs = 0;
         std::optional<SpellingVerdict> spelling = {};
     };
-    Status recordAnswers(const std::function<bool(NewAnswer*)>& next);
+    // `added`, when given, counts the answers that were not recorded before. A large batch has
+    // the day tallies added up once at its end rather than answer by answer.
+    Status recordAnswers(const std::function<bool(NewAnswer*)>& next, int* added = nullptr);
+    // Many review stamps in one transaction, likewise.
+    struct NewStamp {
+        EntryKey key;
+        StampKind kind = StampKind::Space;
+        int64_t at = 0; // localMs
+    };
+    Status recordStamps(const std::function<bool(NewStamp*)>& next, int* added = nullptr);
 
     // The word of an entry changed (modify, or its undo): its record follows.
     Status renameEntry(const EntryKey& from, const EntryKey& to);
@@ -126,9 +135,20 @@ public:
         StampKind kind;
         int64_t at;
     };
-    // In time order. The callbacks return false to stop.
-    Status forEachAnswer(const std::function<bool(const Answer&)>& f) const;
-    Status forEachStamp(const std::function<bool(const Stamp&)>& f) const;
+    // In time order. The callbacks return false to stop. `afterRow`: only the rows recorded after
+    // the one a Mark names.
+    Status forEachAnswer(const std::function<bool(const Answer&)>& f, int64_t afterRow = 0) const;
+    Status forEachStamp(const std::function<bool(const Stamp&)>& f, int64_t afterRow = 0) const;
+    // Where the record ends: its last answer and stamp rows, each with its time, so that a reader
+    // can later take only what was recorded since.
+    struct Mark {
+        int64_t answerRow = 0, answerAt = 0, stampRow = 0, stampAt = 0;
+        bool operator==(const Mark&) const = default;
+    };
+    Status mark(Mark* out) const;
+    // Whether the rows `m` names are still there as they were; not when the record was replaced,
+    // or those rows went, since (what came after them can then not be told apart).
+    Status holds(const Mark& m, bool* out) const;
     // The memory of every entry and skill. `model` keeps its retention.
     Status loadModel(ReviewModel* model) const;
     // Answers per local day, skill and right/wrong ("don't know" counts as wrong), from `firstDay` on.

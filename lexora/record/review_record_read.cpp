@@ -43,7 +43,7 @@ Status ReviewRecord::eachRow(const char* sql, const std::function<bool(const sql
     return rc == SQLITE_DONE ? Status::ok() : readFailure(rc);
 }
 
-Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) const
+Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f, int64_t afterRow) const
 {
     // The grades where the record keeps them (a record of an older build has no such table).
     bool graded = false;
@@ -53,11 +53,17 @@ Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) 
         });
         !st)
         return st;
-    const char* sql = graded ? "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, coalesce(g.verdict, -1) "
-                               "FROM answers a JOIN entries e ON e.id = a.entry "
-                               "LEFT JOIN answer_spelling g ON g.answer = a.id ORDER BY a.at, a.id"
-                             : "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, -1 "
-                               "FROM answers a JOIN entries e ON e.id = a.entry ORDER BY a.at, a.id";
+    // All of them in the order of the time index; only the rows after one by their ids.
+    const char* sql = graded ? (afterRow ? "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, "
+                                           "coalesce(g.verdict, -1) FROM answers a JOIN entries e ON e.id = a.entry "
+                                           "LEFT JOIN answer_spelling g ON g.answer = a.id WHERE a.id > ?1 ORDER BY a.at, a.id"
+                                         : "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, "
+                                           "coalesce(g.verdict, -1) FROM answers a JOIN entries e ON e.id = a.entry "
+                                           "LEFT JOIN answer_spelling g ON g.answer = a.id ORDER BY a.at, a.id")
+                             : (afterRow ? "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, -1 "
+                                           "FROM answers a JOIN entries e ON e.id = a.entry WHERE a.id > ?1 ORDER BY a.at, a.id"
+                                         : "SELECT e.word, e.added, a.mode, a.skill, a.outcome, a.at, a.duration_ms, -1 "
+                                           "FROM answers a JOIN entries e ON e.id = a.entry ORDER BY a.at, a.id");
     return eachRow(sql, [&](const sqlite::Statement& s) {
         const int64_t mode = s.integer(2), skill = s.integer(3), outcome = s.integer(4);
         if (!validMode(mode) || !validSkill(skill) || !validOutcome(outcome))
@@ -67,19 +73,53 @@ Status ReviewRecord::forEachAnswer(const std::function<bool(const Answer&)>& f) 
             spelling = SpellingVerdict(s.integer(7));
         return f(Answer{EntryKey{s.text(0), unpackedTime(s.integer(1))}, PracticeMode(mode), Skill(skill),
                         AnswerOutcome(outcome), s.integer(5), int(s.integer(6)), spelling});
-    });
+    }, afterRow);
 }
 
-Status ReviewRecord::forEachStamp(const std::function<bool(const Stamp&)>& f) const
+Status ReviewRecord::forEachStamp(const std::function<bool(const Stamp&)>& f, int64_t afterRow) const
 {
-    return eachRow("SELECT e.word, e.added, s.kind, s.at FROM stamps s JOIN entries e ON e.id = s.entry "
-                   "ORDER BY s.at, s.id",
+    return eachRow(afterRow ? "SELECT e.word, e.added, s.kind, s.at FROM stamps s JOIN entries e ON e.id = s.entry "
+                              "WHERE s.id > ?1 ORDER BY s.at, s.id"
+                            : "SELECT e.word, e.added, s.kind, s.at FROM stamps s JOIN entries e ON e.id = s.entry "
+                              "ORDER BY s.at, s.id",
                    [&](const sqlite::Statement& s) {
                        const int64_t kind = s.integer(2);
                        if (kind < 0 || kind > 1)
                            return true;
                        return f(Stamp{EntryKey{s.text(0), unpackedTime(s.integer(1))}, StampKind(kind), s.integer(3)});
+                   }, afterRow);
+}
+
+Status ReviewRecord::mark(Mark* out) const
+{
+    *out = {};
+    return eachRow("SELECT coalesce(a.id, 0), coalesce(a.at, 0), coalesce(s.id, 0), coalesce(s.at, 0) FROM"
+                   " (SELECT 1) LEFT JOIN (SELECT id, at FROM answers ORDER BY id DESC LIMIT 1) a"
+                   " LEFT JOIN (SELECT id, at FROM stamps ORDER BY id DESC LIMIT 1) s",
+                   [&](const sqlite::Statement& s) {
+                       *out = {s.integer(0), s.integer(1), s.integer(2), s.integer(3)};
+                       return false;
                    });
+}
+
+Status ReviewRecord::holds(const Mark& m, bool* out) const
+{
+    // A row of 0 names none: nothing was there to lose.
+    *out = true;
+    auto check = [&](const char* sql, int64_t row, int64_t at) {
+        if (row == 0)
+            return Status::ok();
+        bool there = false;
+        const Status st = eachRow(sql, [&](const sqlite::Statement& s) {
+            there = s.integer(0) == at;
+            return false;
+        }, row);
+        *out = *out && there;
+        return st;
+    };
+    if (Status st = check("SELECT at FROM answers WHERE id = ?1", m.answerRow, m.answerAt); !st)
+        return st;
+    return check("SELECT at FROM stamps WHERE id = ?1", m.stampRow, m.stampAt);
 }
 
 Status ReviewRecord::loadModel(ReviewModel* model) const

@@ -6,11 +6,6 @@
 
 namespace lex::sync {
 
-QString keyText(const QString& word, const EntryTime& added)
-{
-    return QString::number(packedTime(added)) + QLatin1Char('\x1f') + word;
-}
-
 namespace {
 
 constexpr Field kTextFields[kTextFieldCount] = {Field::Word, Field::Explanation, Field::Phonetic, Field::ClassName,
@@ -45,26 +40,26 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
     m.ids.assign(book.size(), 0);
     // The live entries of `seen`, their words changed as this machine changed them.
     std::unordered_map<EntryId, EntryValues> live;
-    QHash<QString, EntryId> liveByKey;
+    QHash<WordKey, EntryId> liveByKey;
     for (const auto& [id, e] : seen.entries()) {
         EntryValues v = e.values();
-        m.idOfKey.insert(keyText(v.texts[0], v.added), id);
+        m.idOfKey.insert(wordKey(v.texts[0], v.added), id);
         if (e.live()) {
-            liveByKey.insert(keyText(v.texts[0], v.added), id);
+            liveByKey.insert(wordKey(v.texts[0], v.added), id);
             live.emplace(id, std::move(v));
         }
     }
     std::unordered_map<EntryId, QString> wordNow;
     for (const auto& [from, to] : renamed) {
-        const auto it = liveByKey.find(keyText(from.word, from.added));
+        const auto it = liveByKey.find(wordKey(from.word, from.added));
         if (it == liveByKey.end() || from.added != to.added)
             continue;
         const EntryId id = it.value();
         liveByKey.erase(it);
-        liveByKey.insert(keyText(to.word, to.added), id);
+        liveByKey.insert(wordKey(to.word, to.added), id);
         wordNow[id] = to.word;
     }
-    QMultiHash<QString, EntryId> byKey;
+    QMultiHash<WordKey, EntryId> byKey;
     QMultiHash<int64_t, EntryId> byAdded;
     for (auto it = liveByKey.begin(); it != liveByKey.end(); ++it) {
         byKey.insert(it.key(), it.value());
@@ -73,7 +68,7 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
     std::unordered_set<EntryId> taken;
     std::vector<size_t> unmatched;
     for (size_t i = 0; i < book.size(); ++i) {
-        const QString key = keyText(book[i].texts[0], book[i].added);
+        const WordKey key = wordKey(book[i].texts[0], book[i].added);
         bool found = false;
         for (auto it = byKey.find(key); it != byKey.end() && it.key() == key; ++it)
             if (taken.insert(it.value()).second) {
@@ -113,7 +108,7 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
     for (size_t i = 0; i < book.size(); ++i) {
         const auto it = live.find(m.ids[i]);
         setsFor(m.ids[i], it == live.end() ? nullptr : &it->second, book[i], clock, wallMs, &m.local);
-        m.idOfKey.insert(keyText(book[i].texts[0], book[i].added), m.ids[i]);
+        m.idOfKey.insert(wordKey(book[i].texts[0], book[i].added), m.ids[i]);
     }
     for (const auto& [id, v] : live) {
         if (taken.count(id))
@@ -121,7 +116,7 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
         // Renamed, then deleted: it goes under its last word, which its answers have here.
         if (const auto w = wordNow.find(id); w != wordNow.end()) {
             m.local.push_back({Record::Kind::Set, id, clock.tick(wallMs), Field::Word, w->second, 0, 0, 0, 0});
-            m.idOfKey.insert(keyText(w->second, v.added), id);
+            m.idOfKey.insert(wordKey(w->second, v.added), id);
         }
         m.local.push_back({Record::Kind::Delete, id, clock.tick(wallMs), Field::Word, {}, 0, 0, 0, 0});
     }
@@ -133,7 +128,7 @@ std::vector<Record> localEvents(const std::vector<RecordEvent>& events, const Ma
 {
     std::vector<Record> out;
     for (const RecordEvent& ev : events) {
-        const EntryId id = matched.idOfKey.value(keyText(ev.key.word, ev.key.added), entryIdFor(ev.key.word));
+        const EntryId id = matched.idOfKey.value(wordKey(ev.key.word, ev.key.added), entryIdFor(ev.key.word));
         const uint8_t what = ev.kind == Record::Kind::Answer ? uint8_t(skillOf(PracticeMode(ev.mode))) : ev.mode;
         if (seen.events().count({id, uint8_t(ev.kind), what, ev.at}))
             continue;
@@ -159,8 +154,7 @@ KeyChanges keyChanges(const JournalState& before, const JournalState& after)
 }
 
 MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
-                    const JournalState& before, const JournalState& after,
-                    const std::function<bool(const RecordEvent&)>& recorded)
+                    const JournalState& before, const JournalState& after)
 {
     MergePlan plan;
     std::unordered_set<EntryId> inBook;
@@ -192,10 +186,8 @@ MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<Entr
         const JournalState::Entry* e = after.find(r.id);
         if (!e || e->cells[size_t(Field::Word)].stamp.isNull())
             continue; // its entry has not come in yet
-        RecordEvent ev{{e->cells[size_t(Field::Word)].text, unpackedTime(e->cells[size_t(Field::Added)].number)},
-                       r.kind, r.mode, r.outcome, r.number, r.durationMs};
-        if (!recorded(ev))
-            plan.events.push_back(std::move(ev));
+        plan.events.push_back({{e->cells[size_t(Field::Word)].text, unpackedTime(e->cells[size_t(Field::Added)].number)},
+                               r.kind, r.mode, r.outcome, r.number, r.durationMs});
     }
     return plan;
 }

@@ -7,19 +7,19 @@
 #include "lexora/sync/journal.h"
 
 #include <QHash>
-#include <functional>
 #include <vector>
 
 namespace lex::sync {
 
+// An entry's word and added time, for lookups.
+using WordKey = std::pair<QString, int64_t>;
+inline WordKey wordKey(const QString& word, const EntryTime& added) { return {word, packedTime(added)}; }
+
 struct Matched {
     std::vector<EntryId> ids;     // one per Book entry, in the order given
     std::vector<Record> local;    // this machine's changes since `seen`, stamped now
-    QHash<QString, EntryId> idOfKey; // every key known here (keyText()), for the record's events
+    QHash<WordKey, EntryId> idOfKey; // every key known here, for the record's events
 };
-
-// An entry's word and added time as one text, for lookups.
-QString keyText(const QString& word, const EntryTime& added);
 
 // Words changed on this machine since `seen` (modify, its undo and redo), in the order they were
 // made: what the session's listeners heard (wordChanged).
@@ -60,10 +60,9 @@ struct MergePlan {
 KeyChanges keyChanges(const JournalState& before, const JournalState& after);
 
 // `before` is what this machine knew (seen and its own changes), `after` that and everything read.
-// The events are those of `after` that `recorded` says the record lacks (under the keys the
-// renames give); one whose entry has not come in yet waits for it.
+// The events are those of `after` under the keys their entries have there, for the record, which
+// keeps each once; one whose entry has not come in yet waits for it.
 MergePlan planMerge(const std::vector<EntryValues>& book, const std::vector<EntryId>& ids,
-                    const JournalState& before, const JournalState& after,
-                    const std::function<bool(const RecordEvent&)>& recorded);
+                    const JournalState& before, const JournalState& after);
 
 } // namespace lex::sync

@@ -8,10 +8,12 @@
 #include "lexora/book/book_listener.h"
 #include "lexora/book/book_operation.h"
 #include "lexora/sync/book_merge.h"
+#include "lexora/sync/journal_folder.h"
 
 #include <QHash>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace lex {
 
@@ -36,18 +38,43 @@ private:
 // Follows the session (BookSession::addListener) for what the Book alone cannot tell at the next
 // merge: which entry a changed word was. Everything else a merge finds by comparing the Book with
 // what it merged last, so nothing an operation does can be missed.
+// It also keeps what was merged last while the Book stays open, so that the next merge need not
+// read that again.
 class SyncJournal : public BookListener {
 public:
     void wordChanged(const Book& /*book*/, const QString& from, const QString& to, const EntryTime& added) override
     {
         renamed_.push_back({{from, added}, {to, added}});
     }
-    void loaded(const Book& /*book*/) override { renamed_.clear(); }
+    void loaded(const Book& /*book*/) override
+    {
+        renamed_.clear();
+        kept_.reset();
+    }
     const KeyChanges& renamed() const { return renamed_; }
     void merged() { renamed_.clear(); }
 
+    // The merged state as written to `file` (`size` bytes), for the next merge.
+    void keep(const QString& file, MergedStateFile state, qint64 size) { kept_ = Kept{file, std::move(state), size}; }
+    void forget() { kept_.reset(); }
+    // What keep() kept, when it is what `file` holds for `machine` (of `size` bytes) now.
+    bool takeKept(const QString& file, const QString& machine, qint64 size, MergedStateFile* out)
+    {
+        const bool fits = kept_ && kept_->file == file && kept_->state.read.machine == machine && kept_->size == size;
+        if (fits)
+            *out = std::move(kept_->state);
+        kept_.reset();
+        return fits;
+    }
+
 private:
+    struct Kept {
+        QString file;
+        MergedStateFile state;
+        qint64 size = -1;
+    };
     KeyChanges renamed_;
+    std::optional<Kept> kept_;
 };
 
 struct SyncOptions {

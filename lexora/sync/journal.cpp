@@ -33,6 +33,9 @@ constexpr char kMagic[4] = {'L', 'X', 'S', 'J'};
 constexpr uint8_t kVersion = 1;
 constexpr int kHeaderSize = 4 + 1 + 1 + 2 + 4 + 4;
 constexpr uint8_t kSnapshotFlag = 1;
+// A piece of the merged state's file, never a file of the folder.
+constexpr uint8_t kStateFlag = 2;
+static_assert(kHeaderSize == kJournalHeaderSize);
 // Far beyond any Book's journal; a larger claim is damage, not something to allocate.
 constexpr uint32_t kMaxBody = 512u << 20;
 
@@ -87,6 +90,122 @@ uint32_t crcOf(QByteArrayView b)
     return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(b.data()), uInt(b.size())));
 }
 
+void writeRecords(Writer& w, const std::vector<Record>& records)
+{
+    w.put(uint32_t(records.size()));
+    for (const Record& r : records) {
+        w.put(uint8_t(r.kind));
+        w.put(r.id);
+        w.put(r.stamp.ms);
+        w.put(r.stamp.count);
+        w.put(r.stamp.machine);
+        switch (r.kind) {
+        case Record::Kind::Set:
+            w.put(uint8_t(r.field));
+            if (isTextField(r.field))
+                w.text(r.text);
+            else
+                w.put(r.number);
+            break;
+        case Record::Kind::Delete: break;
+        case Record::Kind::Answer:
+        case Record::Kind::ReviewStamp:
+            w.put(r.mode);
+            w.put(r.outcome);
+            w.put(r.number);
+            w.put(r.durationMs);
+            break;
+        }
+    }
+}
+
+bool readRecords(Reader& r, qsizetype plainSize, std::vector<Record>* out)
+{
+    uint32_t count = 0;
+    if (!r.get(&count))
+        return false;
+    out->reserve(std::min<uint32_t>(count, uint32_t(plainSize / 29 + 1)));
+    for (uint32_t i = 0; i < count; ++i) {
+        Record rec;
+        uint8_t kind = 0;
+        if (!r.get(&kind) || !r.get(&rec.id) || !r.get(&rec.stamp.ms) || !r.get(&rec.stamp.count)
+            || !r.get(&rec.stamp.machine))
+            return false;
+        rec.kind = Record::Kind(kind);
+        bool good = true;
+        switch (rec.kind) {
+        case Record::Kind::Set: {
+            uint8_t field = 0;
+            good = r.get(&field) && field < kFieldCount;
+            rec.field = Field(field);
+            if (good)
+                good = isTextField(rec.field) ? r.text(&rec.text) : r.get(&rec.number);
+            if (good && isDegreeField(rec.field))
+                good = rec.number >= 0 && rec.number <= kMaxStrangeness;
+            break;
+        }
+        case Record::Kind::Delete: break;
+        case Record::Kind::Answer:
+        case Record::Kind::ReviewStamp:
+            good = r.get(&rec.mode) && r.get(&rec.outcome) && r.get(&rec.number) && r.get(&rec.durationMs);
+            if (good)
+                good = rec.kind == Record::Kind::Answer ? rec.mode <= uint8_t(PracticeMode::Dictate) && rec.outcome <= uint8_t(AnswerOutcome::DontKnow)
+                                                        : rec.mode <= uint8_t(StampKind::Phonetic);
+            break;
+        default: good = false;
+        }
+        if (!good)
+            return false;
+        out->push_back(std::move(rec));
+    }
+    return true;
+}
+
+QByteArray seal(QByteArrayView contents, uint8_t flags, bool fast)
+{
+    const QByteArray body = qCompress(reinterpret_cast<const uchar*>(contents.data()), contents.size(), fast ? 1 : 6);
+    Writer h;
+    h.bytes.reserve(kHeaderSize + body.size());
+    h.bytes.append(kMagic, 4);
+    h.put(kVersion);
+    h.put(flags);
+    h.put(uint16_t(0));
+    h.put(uint32_t(body.size()));
+    h.put(crcOf(body));
+    h.bytes.append(body);
+    return h.bytes;
+}
+
+// The sealed contents at the start of `bytes`, uncompressed, with their flags and the length they
+// take in `bytes`.
+ReadResult unseal(QByteArrayView bytes, QByteArray* plain, uint8_t* flags, qsizetype* size)
+{
+    // A file cut short before its magic is only half carried; one that starts otherwise is not ours.
+    const qsizetype magicSeen = std::min<qsizetype>(bytes.size(), 4);
+    if (!std::equal(bytes.data(), bytes.data() + magicSeen, kMagic))
+        return ReadResult::Foreign;
+    if (bytes.size() < kHeaderSize)
+        return ReadResult::Incomplete;
+    Reader h(bytes.first(kHeaderSize).sliced(4));
+    uint8_t version = 0;
+    uint16_t reserved = 0;
+    uint32_t length = 0, crc = 0;
+    h.get(&version), h.get(flags), h.get(&reserved), h.get(&length), h.get(&crc);
+    if (version != kVersion)
+        return ReadResult::Foreign;
+    if (length > kMaxBody || bytes.size() - kHeaderSize < qsizetype(length))
+        return ReadResult::Incomplete;
+    const QByteArrayView body = bytes.sliced(kHeaderSize, length);
+    if (crcOf(body) != crc)
+        return ReadResult::Incomplete;
+    // The checksum held, so what fails below was written so by someone: not ours after all.
+    if (body.size() < 4 || qFromBigEndian<uint32_t>(body.data()) > kMaxBody)
+        return ReadResult::Foreign;
+    *plain = qUncompress(reinterpret_cast<const uchar*>(body.data()), body.size());
+    *size = kHeaderSize + qsizetype(length);
+    return ReadResult::Ok;
+}
+
 // Which of two events with one key is kept: the smaller, so that any order keeps the same one.
 auto eventOrder(const Record& r)
 {
@@ -139,113 +258,159 @@ QByteArray encodeJournal(const JournalFile& file, bool fast)
     w.text(file.machine);
     w.text(file.book);
     w.put(file.seq);
-    w.put(uint32_t(file.records.size()));
-    for (const Record& r : file.records) {
-        w.put(uint8_t(r.kind));
-        w.put(r.id);
-        w.put(r.stamp.ms);
-        w.put(r.stamp.count);
-        w.put(r.stamp.machine);
-        switch (r.kind) {
-        case Record::Kind::Set:
-            w.put(uint8_t(r.field));
-            if (isTextField(r.field))
-                w.text(r.text);
-            else
-                w.put(r.number);
-            break;
-        case Record::Kind::Delete: break;
-        case Record::Kind::Answer:
-        case Record::Kind::ReviewStamp:
-            w.put(r.mode);
-            w.put(r.outcome);
-            w.put(r.number);
-            w.put(r.durationMs);
-            break;
-        }
-    }
+    writeRecords(w, file.records);
     return sealJournal(w.bytes, file.snapshot, fast);
 }
 
 QByteArray sealJournal(QByteArrayView records, bool snapshot, bool fast)
 {
-    const QByteArray body = qCompress(reinterpret_cast<const uchar*>(records.data()), records.size(), fast ? 1 : 6);
-    Writer h;
-    h.bytes.append(kMagic, 4);
-    h.put(kVersion);
-    h.put(uint8_t(snapshot ? kSnapshotFlag : 0));
-    h.put(uint16_t(0));
-    h.put(uint32_t(body.size()));
-    h.put(crcOf(body));
-    return h.bytes + body;
+    return seal(records, snapshot ? kSnapshotFlag : 0, fast);
 }
 
 ReadResult parseJournal(QByteArrayView bytes, JournalFile* out)
 {
     *out = {};
-    // A file cut short before its magic is only half carried; one that starts otherwise is not ours.
-    const qsizetype magicSeen = std::min<qsizetype>(bytes.size(), 4);
-    if (!std::equal(bytes.data(), bytes.data() + magicSeen, kMagic))
+    QByteArray plain;
+    uint8_t flags = 0;
+    qsizetype size = 0;
+    if (const ReadResult r = unseal(bytes, &plain, &flags, &size); r != ReadResult::Ok)
+        return r;
+    if (flags & kStateFlag)
         return ReadResult::Foreign;
-    if (bytes.size() < kHeaderSize)
-        return ReadResult::Incomplete;
-    Reader h(bytes.first(kHeaderSize).sliced(4));
-    uint8_t version = 0, flags = 0;
-    uint16_t reserved = 0;
-    uint32_t length = 0, crc = 0;
-    h.get(&version), h.get(&flags), h.get(&reserved), h.get(&length), h.get(&crc);
-    if (version != kVersion)
-        return ReadResult::Foreign;
-    if (length > kMaxBody || bytes.size() - kHeaderSize < qsizetype(length))
-        return ReadResult::Incomplete;
-    const QByteArrayView body = bytes.sliced(kHeaderSize, length);
-    if (crcOf(body) != crc)
-        return ReadResult::Incomplete;
-    // The checksum held, so what fails below was written so by someone: not ours after all.
-    if (body.size() < 4 || qFromBigEndian<uint32_t>(body.data()) > kMaxBody)
-        return ReadResult::Foreign;
-    const QByteArray plain = qUncompress(reinterpret_cast<const uchar*>(body.data()), body.size());
     Reader r(plain);
-    uint32_t count = 0;
     out->snapshot = flags & kSnapshotFlag;
-    if (!r.text(&out->machine) || !r.text(&out->book) || !r.get(&out->seq) || !r.get(&count))
+    if (!r.text(&out->machine) || !r.text(&out->book) || !r.get(&out->seq) || !readRecords(r, plain.size(), &out->records)
+        || !r.atEnd())
         return ReadResult::Foreign;
-    out->records.reserve(std::min<uint32_t>(count, uint32_t(plain.size() / 29 + 1)));
-    for (uint32_t i = 0; i < count; ++i) {
-        Record rec;
-        uint8_t kind = 0;
-        if (!r.get(&kind) || !r.get(&rec.id) || !r.get(&rec.stamp.ms) || !r.get(&rec.stamp.count)
-            || !r.get(&rec.stamp.machine))
-            return ReadResult::Foreign;
-        rec.kind = Record::Kind(kind);
-        bool good = true;
-        switch (rec.kind) {
-        case Record::Kind::Set: {
-            uint8_t field = 0;
-            good = r.get(&field) && field < kFieldCount;
-            rec.field = Field(field);
-            if (good)
-                good = isTextField(rec.field) ? r.text(&rec.text) : r.get(&rec.number);
-            if (good && isDegreeField(rec.field))
-                good = rec.number >= 0 && rec.number <= kMaxStrangeness;
-            break;
-        }
-        case Record::Kind::Delete: break;
-        case Record::Kind::Answer:
-        case Record::Kind::ReviewStamp:
-            good = r.get(&rec.mode) && r.get(&rec.outcome) && r.get(&rec.number) && r.get(&rec.durationMs);
-            if (good)
-                good = rec.kind == Record::Kind::Answer ? rec.mode <= uint8_t(PracticeMode::Dictate) && rec.outcome <= uint8_t(AnswerOutcome::DontKnow)
-                                                        : rec.mode <= uint8_t(StampKind::Phonetic);
-            break;
-        default: good = false;
-        }
-        if (!good)
-            return ReadResult::Foreign;
-        out->records.push_back(std::move(rec));
+    return ReadResult::Ok;
+}
+
+bool journalKey(QByteArrayView bytes, uint64_t* key)
+{
+    if (bytes.size() < kHeaderSize || !std::equal(kMagic, kMagic + 4, bytes.data()) || uint8_t(bytes[4]) != kVersion)
+        return false;
+    *key = uint64_t(qFromLittleEndian<uint32_t>(bytes.data() + 8)) << 32 | qFromLittleEndian<uint32_t>(bytes.data() + 12);
+    return true;
+}
+
+// ---- the merged state ---------------------------------------------------------------------------
+
+QByteArray encodeMergedState(const QString& machine, const QString& book, const MergedState& state,
+                             const std::vector<Record>* added)
+{
+    Writer w;
+    w.text(machine);
+    w.text(book);
+    w.put(state.nextSeq);
+    writeRecords(w, added ? *added : state.state.records());
+    w.put(state.latest.ms);
+    w.put(state.latest.count);
+    w.put(state.latest.machine);
+    for (int64_t v : {state.answerRow, state.answerAt, state.stampRow, state.stampAt})
+        w.put(v);
+    w.put(uint32_t(state.read.size()));
+    for (const auto& [key, f] : state.read) {
+        w.put(key);
+        w.text(f.machine);
+        w.put(f.seq);
     }
-    if (!r.atEnd())
+    w.put(uint32_t(state.lastSeen.size()));
+    for (const auto& [m, ms] : state.lastSeen) {
+        w.text(m);
+        w.put(ms);
+    }
+    return seal(w.bytes, kStateFlag | (added ? 0 : kSnapshotFlag), true);
+}
+
+namespace {
+
+// One piece of the merged state's file: its records, and the rest in `piece`.
+bool readStatePiece(const QByteArray& plain, std::vector<Record>* records, MergedState* piece, QString* machine)
+{
+    Reader r(plain);
+    QString book;
+    if (!r.text(machine) || !r.text(&book) || !r.get(&piece->nextSeq) || !readRecords(r, plain.size(), records)
+        || !r.get(&piece->latest.ms) || !r.get(&piece->latest.count) || !r.get(&piece->latest.machine)
+        || !r.get(&piece->answerRow) || !r.get(&piece->answerAt) || !r.get(&piece->stampRow) || !r.get(&piece->stampAt))
+        return false;
+    uint32_t n = 0;
+    if (!r.get(&n))
+        return false;
+    for (uint32_t i = 0; i < n; ++i) {
+        uint64_t key = 0;
+        MergedState::SeenFile f;
+        if (!r.get(&key) || !r.text(&f.machine) || !r.get(&f.seq))
+            return false;
+        piece->read.emplace(key, std::move(f));
+    }
+    if (!r.get(&n))
+        return false;
+    for (uint32_t i = 0; i < n; ++i) {
+        QString m;
+        int64_t ms = 0;
+        if (!r.text(&m) || !r.get(&ms))
+            return false;
+        piece->lastSeen[m] = ms;
+    }
+    return r.atEnd();
+}
+
+// The records join the state; the rest is as the later piece says.
+void addPiece(MergedState* out, const std::vector<Record>& records, MergedState&& piece)
+{
+    out->state.applyAll(records);
+    out->nextSeq = piece.nextSeq;
+    out->latest = std::max(out->latest, piece.latest);
+    out->answerRow = piece.answerRow;
+    out->answerAt = piece.answerAt;
+    out->stampRow = piece.stampRow;
+    out->stampAt = piece.stampAt;
+    out->read = std::move(piece.read);
+    out->lastSeen = std::move(piece.lastSeen);
+}
+
+} // namespace
+
+ReadResult parseMergedState(QByteArrayView bytes, MergedState* out, MergedStateRead* how)
+{
+    *out = {};
+    *how = {};
+    QByteArray plain;
+    uint8_t flags = 0;
+    qsizetype size = 0;
+    if (const ReadResult r = unseal(bytes, &plain, &flags, &size); r != ReadResult::Ok)
+        return ReadResult::Foreign; // written whole, so never half: damaged
+    if (!(flags & kStateFlag)) {
+        // An older build kept the whole state as one journal file, every event in it.
+        JournalFile f;
+        if (parseJournal(bytes, &f) != ReadResult::Ok)
+            return ReadResult::Foreign;
+        out->state.applyAll(f.records);
+        out->nextSeq = f.seq;
+        out->latest = out->state.latest();
+        how->machine = f.machine;
+        how->oldForm = true;
+        how->wholeBytes = how->goodBytes = size;
+        return ReadResult::Ok;
+    }
+    std::vector<Record> records;
+    MergedState piece;
+    if (!(flags & kSnapshotFlag) || !readStatePiece(plain, &records, &piece, &how->machine))
         return ReadResult::Foreign;
+    addPiece(out, records, std::move(piece));
+    how->wholeBytes = how->goodBytes = size;
+    while (how->goodBytes < bytes.size()) {
+        QString machine;
+        records.clear();
+        piece = {};
+        if (unseal(bytes.sliced(how->goodBytes), &plain, &flags, &size) != ReadResult::Ok || flags != kStateFlag
+            || !readStatePiece(plain, &records, &piece, &machine) || machine != how->machine) {
+            how->cut = true;
+            break;
+        }
+        addPiece(out, records, std::move(piece));
+        how->goodBytes += size;
+    }
     return ReadResult::Ok;
 }
 
@@ -351,6 +516,14 @@ bool JournalState::apply(const Record& r)
 void JournalState::merge(const JournalState& other)
 {
     applyAll(other.records());
+}
+
+size_t JournalState::keepWaitingEvents()
+{
+    return std::erase_if(events_, [this](const auto& kv) {
+        const Entry* e = find(kv.first.id);
+        return e && !e->cells[size_t(Field::Word)].stamp.isNull();
+    });
 }
 
 const JournalState::Entry* JournalState::find(EntryId id) const

@@ -29,6 +29,7 @@
 #include <compare>
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -112,6 +113,11 @@ enum class ReadResult {
     Foreign,      // another program's file, or a newer build's
 };
 ReadResult parseJournal(QByteArrayView bytes, JournalFile* out);
+// What tells one file from another by its header alone (the length and checksum it states), so
+// that a file read whole once need not be read again; false while even the header is not whole,
+// or when it is not ours.
+bool journalKey(QByteArrayView bytes, uint64_t* key);
+inline constexpr int kJournalHeaderSize = 16;
 
 // An entry's values as a Book keeps them.
 struct EntryValues {
@@ -156,6 +162,9 @@ public:
             apply(r);
     }
     void merge(const JournalState& other);
+    // Forgets the events whose entry is known: what the learning record keeps once they are in it.
+    // Those left wait for their entry. Returns how many went.
+    size_t keepWaitingEvents();
 
     const std::unordered_map<EntryId, Entry>& entries() const { return entries_; }
     const std::map<EventKey, Record>& events() const { return events_; }
@@ -174,5 +183,40 @@ private:
     std::map<EventKey, Record> events_;
     Stamp latest_;
 };
+
+// What this machine merged last, kept beside the Book (never in the synced folder): every entry
+// as merged and the events still waiting for their entry; how far the learning record was
+// journalled; which files of the folder were read; the machines seen. Its file is a sealed whole
+// state followed by sealed additions (each merge appends what it changed), so that a save need
+// not write the whole state again; a cut addition (a crash while appending) is where reading stops.
+struct MergedState {
+    JournalState state;
+    uint64_t nextSeq = 1;
+    Stamp latest;                             // the latest stamp ever seen, events included
+    // The record's last answer and stamp rows journalled, each with its time (ReviewRecord::Mark).
+    int64_t answerRow = 0, answerAt = 0, stampRow = 0, stampAt = 0;
+    struct SeenFile {
+        QString machine;
+        uint64_t seq = 0;
+        bool operator==(const SeenFile&) const = default;
+    };
+    std::map<uint64_t, SeenFile> read;        // files read whole (journalKey), still in the folder
+    std::map<QString, int64_t> lastSeen;      // machine -> the latest wall time it wrote
+    // All but the state (what each piece of the file carries whole).
+    auto besides() const { return std::tie(nextSeq, latest, answerRow, answerAt, stampRow, stampAt, read, lastSeen); }
+};
+// One piece of the merged state's file: the whole state (`whole`), or what a merge added to it
+// (`added`, with everything but the entries and events as they are now).
+QByteArray encodeMergedState(const QString& machine, const QString& book, const MergedState& state,
+                             const std::vector<Record>* added);
+struct MergedStateRead {
+    QString machine;
+    qsizetype wholeBytes = 0;  // the whole state at the start of the file
+    qsizetype goodBytes = 0;   // that and the additions after it that read whole
+    bool cut = false;          // bytes after those: an addition cut short
+    bool oldForm = false;      // an older build's file: the whole state with every event
+};
+// Ok with what the file holds up to its first cut addition; Foreign when not such a file.
+ReadResult parseMergedState(QByteArrayView bytes, MergedState* out, MergedStateRead* how);
 
 } // namespace lex::sync

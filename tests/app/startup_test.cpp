@@ -11,6 +11,7 @@
 #include "lexora/book/operations/degree_ops.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -64,6 +65,12 @@ TEST(Startup, AFirstRunWithoutConfigAsksItsWayToAnEmptyBook)
     EXPECT_EQ(QFileInfo(home + QStringLiteral("/Book/Book.idx")).size(), 5);
     EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("BookName")), QStringLiteral("Book"));
     EXPECT_EQ(p.readString(QStringLiteral("INIT"), QStringLiteral("VoicePath")), home + QStringLiteral("/Voice/"));
+    // No synced folder named: nothing of one, neither beside the Book nor in the settings.
+    EXPECT_EQ(QDir(home + QStringLiteral("/Book")).entryList({QStringLiteral("*.sync"), QStringLiteral("*.lxj")}, QDir::Files),
+              QStringList());
+    QFile config(home + QStringLiteral("/Config.INI"));
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(config.readAll().contains("[SYNC]"));
 
     // The second start asks nothing and opens no Readme.
     apptest::CheckingServices again;

@@ -112,6 +112,9 @@ TEST(FsrsReference, MatchesTsFsrsOnRandomHistories)
             longGaps += days > 365;
             ++grades[size_t(grade)];
             const lex::FsrsScheduler::Step step = scheduler.review(state, days, lex::FsrsGrade(grade));
+            const lex::MemoryState alone = scheduler.next(state, days, lex::FsrsGrade(grade));
+            EXPECT_EQ(alone.stability, step.after.stability);
+            EXPECT_EQ(alone.difficulty, step.after.difficulty);
             const QJsonObject want = h.expected[i].toObject();
             const std::string where = h.reviews.mid(0, i + 1).join(' ').toStdString();
             const double errS = relativeError(step.after.stability, want.value("stability").toDouble());

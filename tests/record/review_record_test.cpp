@@ -19,8 +19,11 @@
 #include <QDateTime>
 #include <QFile>
 #include <QDir>
+#include <algorithm>
 #include <csignal>
+#include <functional>
 #include <future>
+#include <map>
 #include <thread>
 #include <tuple>
 #include <gtest/gtest.h>
@@ -416,52 +419,106 @@ TEST_F(Record, TypedAnswersKeepTheirSpellingGradeAndAnOlderRecordGetsTheTable)
 
 TEST_F(Record, AnswersPerDayAreTheSameFromTheTalliesAndFromARecordMadeBeforeThem)
 {
-    {
-        ReviewRecord w;
-        ASSERT_TRUE(w.open(file));
-        ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000));
-        ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Drill, AnswerOutcome::Wrong, kStart.addSecs(60), 1000));
-        ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000)); // apple's twin
-        ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Dictate, AnswerOutcome::DontKnow, kStart.addDays(1), 1000));
-        ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Learn, AnswerOutcome::Right, kStart.addDays(2), 1000));
-        ASSERT_TRUE(w.renameEntry(kPear, kApple));
-    }
-    const int day0 = int(kStart.date().toJulianDay());
     using Day = std::tuple<int, Skill, int, int>;
-    const std::vector<Day> want{{day0, Skill::Recognition, 1, 1}, {day0 + 1, Skill::Spelling, 0, 1},
-                                {day0 + 2, Skill::Recognition, 1, 0}};
-    auto days = [&](ReviewRecord::Mode mode) {
-        ReviewRecord r;
-        std::vector<ReviewRecord::DayCount> got;
-        EXPECT_TRUE(r.open(file, mode));
-        EXPECT_TRUE(r.answersPerDay(day0 - 10, &got));
-        std::vector<Day> out;
-        for (const auto& d : got)
-            out.push_back({d.day, d.skill, d.right, d.wrong});
-        return out;
+    const int day0 = int(kStart.date().toJulianDay());
+    struct Case {
+        const char* what;
+        std::function<void(ReviewRecord&, std::vector<Day>*)> write;
     };
-    auto tables = [&] {
-        sqlite3* db = nullptr;
-        int n = -1;
-        sqlite3_open(file.toUtf8().constData(), &db);
-        sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema WHERE name LIKE 'answer_days%'",
-                     [](void* p, int, char** v, char**) { *static_cast<int*>(p) = atoi(v[0]); return 0; }, &n, nullptr);
-        sqlite3_close(db);
-        return n;
+    const Case cases[] = {
+        {"answer by answer",
+         [&](ReviewRecord& w, std::vector<Day>* want) {
+             ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000));
+             ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Drill, AnswerOutcome::Wrong, kStart.addSecs(60), 1000));
+             ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000)); // apple's twin
+             ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Dictate, AnswerOutcome::DontKnow, kStart.addDays(1), 1000));
+             ASSERT_TRUE(w.recordAnswer(kPear, PracticeMode::Learn, AnswerOutcome::Right, kStart.addDays(2), 1000));
+             ASSERT_TRUE(w.renameEntry(kPear, kApple));
+             *want = {{day0, Skill::Recognition, 1, 1}, {day0 + 1, Skill::Spelling, 0, 1}, {day0 + 2, Skill::Recognition, 1, 0}};
+         }},
+        {"a batch large enough to be tallied at its end, some answers twice",
+         [&](ReviewRecord& w, std::vector<Day>* want) {
+             ASSERT_TRUE(w.recordAnswer(kApple, PracticeMode::Learn, AnswerOutcome::Right, kStart, 1000));
+             std::map<std::pair<int, Skill>, std::pair<int, int>> counted{{{day0, Skill::Recognition}, {1, 0}}};
+             int n = 0, unique = 0, given = -1;
+             std::map<std::pair<QString, Skill>, lex::SkillMemory> memory;
+             const lex::FsrsScheduler scheduler;
+             const int64_t start = lex::localMs(kStart);
+             ASSERT_TRUE(w.recordAnswers([&](ReviewRecord::NewAnswer* a) {
+                 if (n == 3000)
+                     return false;
+                 const int i = n % 7 == 6 ? n - 1 : n; // every seventh the one before again
+                 ++n;
+                 *a = {{QStringLiteral("w%1").arg(i % 50), {}}, PracticeMode(i % 4), AnswerOutcome(i % 3),
+                       start + int64_t(i) * 150'000, 900};
+                 if (i == n - 1) {
+                     auto& [right, wrong] = counted[{lex::localDay(a->at), lex::skillOf(a->mode)}];
+                     ++(a->outcome == AnswerOutcome::Right ? right : wrong);
+                     ++unique;
+                     // The memory each answer makes, replayed here.
+                     lex::SkillMemory& m = memory[{a->key.word, lex::skillOf(a->mode)}];
+                     const int day = lex::localDay(a->at);
+                     m.state = scheduler.review(m.state, day - m.lastDay, lex::gradeOf(a->outcome)).after;
+                     m.lastDay = day;
+                     ++m.answers;
+                 }
+                 return true;
+             }, &given));
+             EXPECT_EQ(given, unique) << "the answers not recorded before";
+             for (const auto& [key, want] : memory) {
+                 const lex::SkillMemory got = memoryOf(w, {key.first, {}}, key.second);
+                 EXPECT_EQ(got.answers, want.answers) << key.first.toStdString();
+                 EXPECT_EQ(got.lastDay, want.lastDay) << key.first.toStdString();
+                 EXPECT_DOUBLE_EQ(got.state.stability, want.state.stability) << key.first.toStdString();
+                 EXPECT_DOUBLE_EQ(got.state.difficulty, want.state.difficulty) << key.first.toStdString();
+             }
+             for (const auto& [key, c] : counted)
+                 want->push_back({key.first, key.second, c.first, c.second});
+             std::sort(want->begin(), want->end());
+         }},
     };
-    EXPECT_EQ(days(ReviewRecord::Mode::ReadOnly), want) << "tallied";
-    ASSERT_EQ(tables(), 4);
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(file.toUtf8().constData(), &db);
-        ASSERT_EQ(sqlite3_exec(db, "DROP TABLE answer_days; DROP TRIGGER answer_days_in; DROP TRIGGER answer_days_out;"
-                                   "DROP TRIGGER answer_days_moved;", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+    for (const Case& c : cases) {
+        const QString file = dir.path() + QStringLiteral("/%1.review.db").arg(&c - cases);
+        std::vector<Day> want;
+        {
+            ReviewRecord w;
+            ASSERT_TRUE(w.open(file));
+            c.write(w, &want);
+        }
+        auto days = [&](ReviewRecord::Mode mode) {
+            ReviewRecord r;
+            std::vector<ReviewRecord::DayCount> got;
+            EXPECT_TRUE(r.open(file, mode));
+            EXPECT_TRUE(r.answersPerDay(day0 - 10, &got));
+            std::vector<Day> out;
+            for (const auto& d : got)
+                out.push_back({d.day, d.skill, d.right, d.wrong});
+            std::sort(out.begin(), out.end());
+            return out;
+        };
+        auto tables = [&] {
+            sqlite3* db = nullptr;
+            int n = -1;
+            sqlite3_open(file.toUtf8().constData(), &db);
+            sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema WHERE name LIKE 'answer_days%'",
+                         [](void* p, int, char** v, char**) { *static_cast<int*>(p) = atoi(v[0]); return 0; }, &n, nullptr);
+            sqlite3_close(db);
+            return n;
+        };
+        EXPECT_EQ(days(ReviewRecord::Mode::ReadOnly), want) << c.what << ": tallied";
+        ASSERT_EQ(tables(), 4) << c.what;
+        {
+            sqlite3* db = nullptr;
+            sqlite3_open(file.toUtf8().constData(), &db);
+            ASSERT_EQ(sqlite3_exec(db, "DROP TABLE answer_days; DROP TRIGGER answer_days_in; DROP TRIGGER answer_days_out;"
+                                       "DROP TRIGGER answer_days_moved;", nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+        EXPECT_EQ(days(ReviewRecord::Mode::ReadOnly), want) << c.what << ": counted";
+        EXPECT_EQ(tables(), 0) << c.what << ": a reader changes nothing";
+        EXPECT_EQ(days(ReviewRecord::Mode::ReadWrite), want) << c.what << ": tallied anew";
+        EXPECT_EQ(tables(), 4) << c.what;
     }
-    EXPECT_EQ(days(ReviewRecord::Mode::ReadOnly), want) << "counted";
-    EXPECT_EQ(tables(), 0) << "a reader changes nothing";
-    EXPECT_EQ(days(ReviewRecord::Mode::ReadWrite), want) << "tallied anew";
-    EXPECT_EQ(tables(), 4);
 }
 
 TEST_F(Record, RefusesWhatItMustNotWriteAndSaysSoOnce)

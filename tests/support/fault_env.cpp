@@ -1,6 +1,7 @@
 #include "fault_env.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace lextest {
 namespace {
@@ -11,7 +12,7 @@ public:
         : env_(env), base_(std::move(base)), path_(std::move(path)), inode_(inode) {}
     lex::Status append(QByteArrayView data) override
     {
-        lex::Status s = env_->step(QStringLiteral("append %1 (%2 bytes)").arg(path_).arg(data.size()));
+        lex::Status s = env_->step(QStringLiteral("append %1 (%2 bytes)").arg(path_).arg(data.size()), path_);
         if (s)
             s = base_->append(data);
         if (s)
@@ -20,7 +21,7 @@ public:
     }
     lex::Status sync() override
     {
-        lex::Status s = env_->step(QStringLiteral("sync %1").arg(path_));
+        lex::Status s = env_->step(QStringLiteral("sync %1").arg(path_), path_);
         if (s)
             s = base_->sync();
         if (s)
@@ -32,7 +33,7 @@ public:
         if (closed_)
             return lex::Status::ok();
         closed_ = true;
-        lex::Status s = env_->step(QStringLiteral("close %1").arg(path_));
+        lex::Status s = env_->step(QStringLiteral("close %1").arg(path_), path_);
         // A "dead" process does not close anything either, but the descriptor must not leak.
         lex::Status b = base_->close();
         return s ? b : s;
@@ -106,12 +107,15 @@ lex::Status FaultEnv::newSequentialFile(const QString& path, std::unique_ptr<lex
     return s;
 }
 
-lex::Status FaultEnv::step(const QString& what)
+lex::Status FaultEnv::step(const QString& what, const QString& path)
 {
     ++count_;
     log_ << what;
     if (crashed_)
         return lex::Status::error(QStringLiteral("crashed before: ") + what);
+    if (!refusedFolder_.isEmpty() && !path.isEmpty() && path.startsWith(refusedFolder_))
+        return lex::Status::error(lex::Status::Code::Refused,
+                                  QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(strerror(refusedErr_))));
     if (count_ == breakAt_) {
         if (mode_ != Mode::Fail)
             crashed_ = true;
@@ -191,7 +195,7 @@ void FaultEnv::cutPower()
 
 lex::Status FaultEnv::createIfMissing(const QString& path)
 {
-    lex::Status s = step(QStringLiteral("create %1").arg(path));
+    lex::Status s = step(QStringLiteral("create %1").arg(path), path);
     if (!s)
         return s;
     int& inode = named(path);   // the state before the call
@@ -203,7 +207,7 @@ lex::Status FaultEnv::createIfMissing(const QString& path)
 
 lex::Status FaultEnv::newWritableFile(const QString& path, std::unique_ptr<lex::WritableFile>* out)
 {
-    lex::Status s = step(QStringLiteral("open for writing %1").arg(path));
+    lex::Status s = step(QStringLiteral("open for writing %1").arg(path), path);
     if (!s)
         return s;
     int& inode = named(path);   // the state before the call
@@ -220,7 +224,7 @@ lex::Status FaultEnv::newWritableFile(const QString& path, std::unique_ptr<lex::
 
 lex::Status FaultEnv::newAppendableFile(const QString& path, std::unique_ptr<lex::WritableFile>* out)
 {
-    lex::Status s = step(QStringLiteral("open for appending %1").arg(path));
+    lex::Status s = step(QStringLiteral("open for appending %1").arg(path), path);
     if (!s)
         return s;
     const int inode = named(path);
@@ -233,7 +237,7 @@ lex::Status FaultEnv::newAppendableFile(const QString& path, std::unique_ptr<lex
 
 lex::Status FaultEnv::renameFile(const QString& from, const QString& to)
 {
-    lex::Status s = step(QStringLiteral("rename %1 -> %2").arg(from, to));
+    lex::Status s = step(QStringLiteral("rename %1 -> %2").arg(from, to), to);
     if (s) {
         const int inode = named(from);
         named(to);
@@ -248,7 +252,7 @@ lex::Status FaultEnv::renameFile(const QString& from, const QString& to)
 
 lex::Status FaultEnv::removeFile(const QString& path)
 {
-    lex::Status s = step(QStringLiteral("remove %1").arg(path));
+    lex::Status s = step(QStringLiteral("remove %1").arg(path), path);
     if (s) {
         named(path);
         s = base_->removeFile(path);
@@ -260,7 +264,7 @@ lex::Status FaultEnv::removeFile(const QString& path)
 
 lex::Status FaultEnv::syncDir(const QString& dir)
 {
-    lex::Status s = step(QStringLiteral("sync folder %1").arg(dir));
+    lex::Status s = step(QStringLiteral("sync folder %1").arg(dir), dir);
     if (s)
         s = base_->syncDir(dir);
     if (s) {
@@ -274,7 +278,7 @@ lex::Status FaultEnv::syncDir(const QString& dir)
 
 lex::Status FaultEnv::createDir(const QString& path)
 {
-    lex::Status s = step(QStringLiteral("create folder %1").arg(path));
+    lex::Status s = step(QStringLiteral("create folder %1").arg(path), path);
     return s ? base_->createDir(path) : s;
 }
 

@@ -40,8 +40,13 @@ public:
     // fails nothing.
     void failReads(const QString& suffix, qint64 after) { failSuffix_ = suffix; failAfter_ = after; }
 
-    // Called before each counted operation: an error when it must not be performed.
-    lex::Status step(const QString& what);
+    // Every counted operation on a path under `folder` fails as the system fails it with `err`
+    // (EROFS: a folder on a file system mounted read-only; EACCES: one without the right to
+    // write), also as root; an empty folder refuses nothing.
+    void refuseWritesUnder(const QString& folder, int err) { refusedFolder_ = folder; refusedErr_ = err; }
+
+    // Called before each counted operation (on `path`): an error when it must not be performed.
+    lex::Status step(const QString& what, const QString& path = {});
 
     bool fileExists(const QString& path) override { return base_->fileExists(path); }
     bool isRegularFile(const QString& path) override { return base_->isRegularFile(path); }
@@ -89,6 +94,8 @@ private:
     qsizetype piece_ = 0;
     QString failSuffix_;
     qint64 failAfter_ = 0;
+    QString refusedFolder_;
+    int refusedErr_ = 0;
 };
 
 } // namespace lextest

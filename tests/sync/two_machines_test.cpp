@@ -6,6 +6,7 @@
 #include "temp_dir.h"
 #include "tool_run.h"
 
+#include "lexora/book/book_file.h"
 #include "lexora/book/book_session.h"
 #include "lexora/book/operations/degree_ops.h"
 #include "lexora/book/operations/entry_ops.h"
@@ -16,11 +17,22 @@
 #include "lexora/sync/journal_folder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <random>
+#include <string>
+#include <unistd.h>
+#include <sys/wait.h>
+#include <csignal>
 
 namespace {
 
@@ -40,6 +52,7 @@ struct Machine {
     BookRecord record{[](const RecordFault&) {}};
     SyncJournal journal;
     int answerSerial = 0;
+    int compactAfter = 1000;
 
     Machine(QString n, QString book, QString folder, int64_t skew)
         : name(std::move(n)), bookFolder(std::move(book)), syncFolder(std::move(folder)), skewMs(skew)
@@ -58,7 +71,7 @@ struct Machine {
         o.folder = syncFolder;
         o.machine = name;
         o.wallMs = now + skewMs;
-        o.compactAfter = 1000;
+        o.compactAfter = compactAfter;
         return syncBook(session, &record.record(), &journal, env, o, [&] { return session.save(SaveQuestions{}).ok(); });
     }
 };
@@ -306,6 +319,103 @@ TEST(TwoMachines, TheSameWordAddedOnBothIsOneEntry)
     EXPECT_EQ(recordLines(a.record.record()), recordLines(b.record.record()));
 }
 
+// A merge reads whole only the files it has not read before and adds what it changed to the state
+// beside the Book rather than writing that anew. The journal compacted on the way keeps every
+// answer; a state whose last addition a crash cut short, or one an older build wrote, is taken up
+// again, and nothing is sent twice that need not be.
+TEST(TwoMachines, EachMergeReadsAndWritesOnlyWhatIsNew)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync/"));
+    // A new word and an answer to it.
+    auto practise = [](Machine& m, int i) {
+        const QString word = QStringLiteral("w%1").arg(i);
+        auto e = std::make_unique<WordEntry>();
+        e->setWord(word);
+        e->stored.added = toEntryTime(QDateTime::fromMSecsSinceEpoch(kStart + i * 60000));
+        m.session.run(std::make_unique<AddOp>(std::move(e)));
+        for (const WordEntry* entry : m.session.book().full())
+            if (entry->word() == word)
+                m.record.record().recordAnswer(EntryKey::of(*entry), PracticeMode::Learn, AnswerOutcome::Right,
+                                               fromLocalMs(kStart + i * 60000 + 1), 500);
+    };
+    Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+    a.compactAfter = 2;
+    int compacted = 0;
+    for (int i = 0; i < 6; ++i) {
+        practise(a, i);
+        const SyncReport r = a.sync(kStart + 10'000 * (i + 1));
+        ASSERT_TRUE(r.status) << r.status.message().toStdString();
+        compacted += r.compacted;
+    }
+    EXPECT_GT(compacted, 0);
+    Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+    const SyncReport joined = b.sync(kStart + 100'000);
+    ASSERT_TRUE(joined.status);
+    EXPECT_EQ(b.session.book().size(), 6);
+    EXPECT_EQ(recordLines(b.record.record()).size(), 6u) << "the compacted journal kept every answer";
+
+    // Nothing new: no file of the folder is read past its header, nothing is written.
+    const QString state = mergedStateFile(b.bookFolder, QStringLiteral("English"));
+    lextest::FaultEnv faults;
+    faults.failReads(QStringLiteral(".lxj"), kJournalHeaderSize);
+    b.env = &faults;
+    SyncReport r = b.sync(kStart + 110'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.incomplete, QStringList());
+    EXPECT_EQ(r.filesRead, joined.filesRead);
+    EXPECT_EQ(r.sentEdits + r.sentEvents + r.events, 0);
+    EXPECT_EQ(faults.log(), QStringList());
+
+    // Something new here: it goes out, and the state grows by an addition.
+    practise(b, 10);
+    r = b.sync(kStart + 120'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.sentEvents, 1);
+    EXPECT_TRUE(faults.log().contains(QStringLiteral("open for appending ") + state)) << faults.log().join('\n').toStdString();
+    for (const QString& step : faults.log())
+        EXPECT_FALSE(step.endsWith(QStringLiteral("-> ") + state)) << "written anew: " << step.toStdString();
+
+    // Its last addition cut short: taken up from what is whole, written anew, nothing lost.
+    b.env = Env::defaultEnv();
+    practise(a, 20);
+    ASSERT_TRUE(a.sync(kStart + 130'000).status);
+    QFile::resize(state, QFileInfo(state).size() - 3);
+    r = b.sync(kStart + 140'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.added, 1);
+    auto stateRead = [&] {
+        QFile f(state);
+        f.open(QIODevice::ReadOnly);
+        MergedState merged;
+        MergedStateRead how;
+        EXPECT_EQ(parseMergedState(f.readAll(), &merged, &how), ReadResult::Ok);
+        return std::make_pair(std::move(merged), how);
+    };
+    EXPECT_FALSE(stateRead().second.cut);
+    ASSERT_TRUE(a.sync(kStart + 150'000).status);
+    EXPECT_EQ(bookLines(a.session.book()), bookLines(b.session.book()));
+    EXPECT_EQ(recordLines(a.record.record()), recordLines(b.record.record()));
+    EXPECT_EQ(recordLines(a.record.record()).size(), 8u);
+
+    // An older build's state: the whole of it with every event, as one journal file.
+    auto [merged, how] = stateRead();
+    JournalState old = merged.state;
+    for (const JournalFile& f : readJournalFolder(Env::defaultEnv(), journalFolder(shared, QStringLiteral("English"))).files)
+        for (const Record& rec : f.records)
+            if (rec.kind == Record::Kind::Answer)
+                old.apply(rec);
+    {
+        QFile f(state);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(encodeJournal({QStringLiteral("b"), QStringLiteral("English"), merged.nextSeq, true, old.records()}, true));
+    }
+    r = b.sync(kStart + 160'000);
+    EXPECT_TRUE(r.status) << r.status.message().toStdString();
+    EXPECT_EQ(r.sentEdits + r.sentEvents + r.events + r.added + r.changed, 0);
+    EXPECT_FALSE(stateRead().second.oldForm);
+}
+
 // The folder fails in each way a learner meets: the Book is saved all the same, the failure is
 // reported (once, by the caller), and a later merge sends what could not go.
 TEST(SyncFaults, TheFolderFailsTheBookIsSavedAndNothingIsLost)
@@ -365,29 +475,250 @@ TEST(SyncFaults, TheFolderFailsTheBookIsSavedAndNothingIsLost)
     }
 }
 
+// A folder the program may not write in: practice and saving go on, the learner is told once, and
+// what stayed behind goes out once it can. The folder made read-only by its owner (which root
+// writes in all the same, so that row needs another user), and refused by the system to anyone:
+// a file system mounted read-only, a folder without the right to write.
 TEST(SyncFaults, AReadOnlyFolderIsReportedAndPracticeGoesOn)
+{
+    struct Case {
+        const char* what;
+        int err; // 0: the folder's own rights
+    };
+    const Case cases[] = {{"made read-only by its owner", 0},
+                          {"on a file system mounted read-only", EROFS},
+                          {"without the right to write", EACCES}};
+    for (const Case& c : cases) {
+        lextest::TempDir dir;
+        const QString shared = dir.path(QStringLiteral("Sync/"));
+        const QString bookFolder = dir.path(QStringLiteral("a/"));
+        QDir().mkpath(shared);
+        QDir().mkpath(bookFolder);
+        BookSession session;
+        BookRecord record{[](const RecordFault&) {}};
+        record.follow(session);
+        session.open(bookFolder, QStringLiteral("English"));
+        lextest::FaultEnv faults;
+        BookSyncer syncer(session, record, &faults);
+        syncer.setSettings({shared, QStringLiteral("a")});
+        auto save = [&] { return session.save(SaveQuestions{}).ok(); };
+        auto add = [&](const char* word) {
+            auto e = std::make_unique<WordEntry>();
+            e->setWord(QString::fromLatin1(word));
+            session.run(std::make_unique<AddOp>(std::move(e)));
+        };
+        add("apple");
+        if (c.err == 0) {
+            QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            if (QFile f(shared + QStringLiteral("probe")); f.open(QIODevice::WriteOnly)) {
+                QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+                std::printf("%s: not tried, running with rights over every folder\n", c.what);
+                continue;
+            }
+        } else {
+            faults.refuseWritesUnder(shared, c.err);
+        }
+        EXPECT_FALSE(syncer.merge(save).fault.isEmpty()) << c.what;
+        // Practice and saving go on; the folder is not named again while it stays as it is.
+        EXPECT_TRUE(record.record().recordAnswer({QStringLiteral("apple"), {}}, PracticeMode::Learn, AnswerOutcome::Right,
+                                                 fromLocalMs(kStart), 800))
+            << c.what;
+        add("pear");
+        EXPECT_EQ(syncer.merge(save).fault, QString()) << c.what << ": told once";
+        BookSession reread;
+        reread.open(bookFolder, QStringLiteral("English"));
+        EXPECT_EQ(reread.book().size(), 2) << c.what;
+        // Writable again: what stayed behind goes out.
+        QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        faults.refuseWritesUnder({}, 0);
+        EXPECT_EQ(syncer.merge(save).fault, QString()) << c.what;
+        Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+        ASSERT_TRUE(b.sync(kStart + 1000).status) << c.what;
+        EXPECT_EQ(b.session.book().size(), 2) << c.what;
+        EXPECT_EQ(recordLines(b.record.record()).size(), 1u) << c.what;
+    }
+}
+
+// A record that cannot take what came in (another program holds it for a while): the Book gets
+// the entries at once, the record the answers at a later merge.
+TEST(SyncFaults, AHeldRecordGetsTheAnswersAtALaterMerge)
 {
     lextest::TempDir dir;
     const QString shared = dir.path(QStringLiteral("Sync/"));
     Machine a(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
-    auto e = std::make_unique<WordEntry>();
-    e->setWord(QStringLiteral("apple"));
-    a.session.run(std::make_unique<AddOp>(std::move(e)));
-    QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (QFile f(shared + QStringLiteral("probe")); f.open(QIODevice::WriteOnly)) {
-        QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        GTEST_SKIP() << "running with rights over every folder";
+    Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+    for (Machine* m : {&a, &b}) {
+        auto e = std::make_unique<WordEntry>();
+        e->setWord(m == &a ? QStringLiteral("apple") : QStringLiteral("pear"));
+        m->session.run(std::make_unique<AddOp>(std::move(e)));
+        m->record.record().recordAnswer(EntryKey::of(*m->session.book().full()[0]), PracticeMode::Learn,
+                                        AnswerOutcome::Right, fromLocalMs(kStart + (m == &a ? 10 : 20)), 100);
     }
-    const SyncReport r = a.sync(kStart);
-    QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(r.status);
-    BookSession reread;
-    reread.open(a.bookFolder, QStringLiteral("English"));
-    EXPECT_EQ(reread.book().size(), 1);
-    // Writable again: what stayed behind goes out.
-    const SyncReport again = a.sync(kStart + 1000);
-    EXPECT_TRUE(again.status);
-    EXPECT_GT(again.sentEdits, 0);
+    ASSERT_TRUE(a.sync(kStart + 1000).status);
+    sqlite3* other = nullptr;
+    sqlite3_open(QFile::encodeName(ReviewRecord::fileFor(b.bookFolder, QStringLiteral("English"))).constData(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    SyncReport r = b.sync(kStart + 2000);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.events, 0);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    r = b.sync(kStart + 3000);
+    EXPECT_EQ(r.events, 1);
+    ASSERT_TRUE(a.sync(kStart + 4000).status);
+    EXPECT_EQ(recordLines(b.record.record()).size(), 2u);
+    EXPECT_EQ(recordLines(a.record.record()), recordLines(b.record.record()));
+}
+
+// A real kill -9. First a child process that does nothing but write the journal (a large file
+// after another, every fifth time a compaction of them all) is killed at random moments, round
+// after round: each journal file is whole, the old or the new one, and all of them together hold
+// every answer. Then `lexbook sync` itself, sending a large record, is killed at random moments
+// with its merged state gone each time (so that each run writes the whole record again); at the
+// end a merge of the same Book and one of a new machine read everything.
+TEST(SyncFaults, KilledWhileWritingTheJournalLeavesEveryFileWhole)
+{
+    lextest::TempDir dir;
+    const QString shared = dir.path(QStringLiteral("Sync"));
+    const QString journal = journalFolder(shared, QStringLiteral("English"));
+    QDir().mkpath(journal);
+    std::mt19937 rng(11);
+    constexpr int kEvents = 15'000;
+    JournalFile big{QStringLiteral("a"), QStringLiteral("English"), 1, false, {}};
+    for (int i = 0; i < kEvents; ++i)
+        big.records.push_back({Record::Kind::Answer, entryIdFor(QStringLiteral("word%1").arg(i % 3000)),
+                               {kStart + i, 0, machineId(big.machine)}, Field::Word, {}, kStart + int64_t(i) * 1000,
+                               uint8_t(i % 4), uint8_t(i % 3), int32_t(rng() % 9000)});
+    auto everyFileWhole = [&](const std::string& when) {
+        for (const QString& name : QDir(journal).entryList({QStringLiteral("*.lxj")}, QDir::Files)) {
+            QFile f(journal + name);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+            JournalFile parsed;
+            EXPECT_EQ(parseJournal(f.readAll(), &parsed), ReadResult::Ok) << name.toStdString() << " " << when;
+        }
+    };
+    int inWrite = 0;
+    constexpr int kRounds = 8;
+    for (int round = 0; round < kRounds; ++round) {
+        uint64_t seq = 1;
+        for (const QString& name : QDir(journal).entryList({QStringLiteral("a.*.lxj")}, QDir::Files))
+            seq = std::max<uint64_t>(seq, name.mid(2, 8).toULongLong() + 1);
+        for (const QString& name : QDir(journal).entryList({QStringLiteral("*.tmp")}, QDir::Files))
+            QFile::remove(journal + name);
+        int progress[2];
+        ASSERT_EQ(::pipe(progress), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(progress[0]);
+            for (JournalFile f = big;; ++seq) {
+                f.seq = seq;
+                const bool written = seq % 5 == 0 ? bool(compactJournal(Env::defaultEnv(), journal, {f.machine, f.book, seq, true, {}}))
+                                                  : bool(writeJournalFile(Env::defaultEnv(), journal, f));
+                if (!written || ::write(progress[1], &seq, sizeof seq) != sizeof seq)
+                    ::_exit(3);
+            }
+        }
+        ::close(progress[1]);
+        uint64_t done = 0;
+        ASSERT_EQ(::read(progress[0], &done, sizeof done), ssize_t(sizeof done)) << "the writer wrote nothing";
+        if (round % 2 == 0) {
+            // A few hundred microseconds after the next file's temporary copy appears: while it is
+            // written, made durable or renamed, or just after.
+            const QByteArray tmp = QFile::encodeName(journal + journalFileName(QStringLiteral("a"), done + 1) + QStringLiteral(".tmp"));
+            QElapsedTimer waited;
+            waited.start();
+            while (::access(tmp.constData(), F_OK) != 0 && waited.elapsed() < 2000) {
+            }
+            ::usleep(useconds_t(rng() % 400));
+        } else {
+            QThread::msleep(rng() % 60);
+        }
+        ::kill(child, SIGKILL);
+        ::close(progress[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself with " << WEXITSTATUS(status);
+        inWrite += !QDir(journal).entryList({QStringLiteral("*.tmp")}, QDir::Files).isEmpty();
+        everyFileWhole("after the writer's round " + std::to_string(round));
+    }
+    std::printf("%d of %d kills came while a file was being written\n", inWrite, kRounds);
+    EXPECT_GE(inWrite, 1);
+    JournalState all;
+    const FolderRead read = readJournalFolder(Env::defaultEnv(), journal);
+    EXPECT_EQ(read.incomplete, QStringList());
+    EXPECT_EQ(read.foreign, QStringList());
+    for (const JournalFile& f : read.files)
+        all.applyAll(f.records);
+    EXPECT_EQ(all.events().size(), size_t(kEvents));
+    QDir(journal).removeRecursively();
+
+    const QString bookFolder = dir.path(QStringLiteral("a/"));
+    QDir().mkpath(bookFolder);
+    constexpr int kWords = 2000, kAnswers = 30'000;
+    {
+        Book b;
+        b.path = bookFolder;
+        b.name = QStringLiteral("English");
+        for (int i = 0; i < kWords; ++i) {
+            auto e = std::make_unique<WordEntry>();
+            e->setWord(QStringLiteral("word%1").arg(i));
+            e->setExplanation(QStringLiteral("n. the meaning of word %1").arg(i));
+            e->stored.added = toEntryTime(QDateTime::fromMSecsSinceEpoch(kStart + int64_t(i) * 60000));
+            b.AddEntry(std::move(e), AddMode::Interactive);
+        }
+        ASSERT_TRUE(saveBook(b).ok());
+        ReviewRecord r;
+        ASSERT_TRUE(r.open(ReviewRecord::fileFor(bookFolder, b.name)));
+        int n = 0;
+        ASSERT_TRUE(r.recordAnswers([&](ReviewRecord::NewAnswer* a) {
+            if (n == kAnswers)
+                return false;
+            *a = {EntryKey::of(*b.full()[size_t(n % kWords)]), PracticeMode(n % 4), AnswerOutcome(n % 3),
+                  kStart + int64_t(n) * 1000, 900};
+            return ++n, true;
+        }));
+    }
+    const QString book = bookFolder + QStringLiteral("English");
+    const QString state = mergedStateFile(bookFolder, QStringLiteral("English"));
+    const QStringList args{QStringLiteral("sync"), book, QStringLiteral("--folder"), shared, QStringLiteral("--device"),
+                           QStringLiteral("a")};
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(lextest::lexbook(args).code, 0);
+    const qint64 runMs = std::max<qint64>(timer.elapsed(), 20);
+    int killed = 0;
+    for (int round = 0; round < 4; ++round) {
+        QFile::remove(state);
+        QProcess p;
+        p.start(lextest::lexbookPath(), args);
+        ASSERT_TRUE(p.waitForStarted(5000));
+        QThread::msleep(unsigned(rng() % uint32_t(runMs)));
+        p.kill();
+        ASSERT_TRUE(p.waitForFinished(5000));
+        killed += p.exitStatus() == QProcess::CrashExit;
+        everyFileWhole("after lexbook's round " + std::to_string(round));
+        BookSession reread;
+        EXPECT_TRUE(reread.open(bookFolder, QStringLiteral("English")).readError.isEmpty()) << "round " << round;
+    }
+    EXPECT_GE(killed, 2) << "most runs are killed before their end";
+
+    // Both merge to their end: the Book's own machine and a new one get everything.
+    const lextest::ToolRun again = lextest::lexbook(args);
+    ASSERT_EQ(again.code, 0) << again.err.toStdString();
+    const QString other = dir.path(QStringLiteral("b/English"));
+    const lextest::ToolRun joined = lextest::lexbook({QStringLiteral("sync"), other, QStringLiteral("--folder"), shared,
+                                                      QStringLiteral("--device"), QStringLiteral("b")});
+    ASSERT_EQ(joined.code, 0) << joined.err.toStdString();
+    EXPECT_TRUE(joined.out.contains(QStringLiteral("%1 added, 0 changed, 0 removed, %2 answers").arg(kWords).arg(kAnswers)))
+        << joined.out.toStdString();
+    ReviewRecord recordA, recordB;
+    ASSERT_TRUE(recordA.open(ReviewRecord::fileFor(bookFolder, QStringLiteral("English")), ReviewRecord::Mode::ReadOnly));
+    ASSERT_TRUE(recordB.open(ReviewRecord::fileFor(dir.path(QStringLiteral("b/")), QStringLiteral("English")),
+                             ReviewRecord::Mode::ReadOnly));
+    const QStringList logA = recordLines(recordA);
+    EXPECT_EQ(logA.size(), kAnswers);
+    EXPECT_TRUE(logA == recordLines(recordB));
 }
 
 // lexbook sync: a new Book on another machine comes whole from the folder.
@@ -451,7 +782,9 @@ TEST(BookSyncer, TellsOnceAndNotesWhatCameIn)
     session.open(bookFolder, QStringLiteral("English"));
     BookSyncer syncer(session, record);
     auto save = [&] { return session.save(SaveQuestions{}).ok(); };
-    EXPECT_EQ(syncer.merge(save).note, QString()) << "no folder named: nothing";
+    const BookSyncer::Told none = syncer.merge(save);
+    EXPECT_EQ(none.note + none.fault + none.foreign, QString()) << "no folder named: nothing";
+    EXPECT_EQ(QDir(bookFolder).entryList({QStringLiteral("*.sync")}, QDir::Files), QStringList()) << "no folder named: no file";
     syncer.setSettings({shared, QStringLiteral("b")});
     BookSyncer::Told told = syncer.merge(save);
     EXPECT_EQ(told.note, QStringLiteral("同步: 收到新词条 1"));
