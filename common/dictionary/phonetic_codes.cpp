@@ -1,5 +1,7 @@
 #include "common/dictionary/phonetic_codes.h"
 
+#include "common/dictionary/ecdict_convert.h"
+
 namespace lex {
 namespace {
 
@@ -56,6 +58,22 @@ QString ipaFromPhoneticCodes(QStringView codes)
     return out;
 }
 
+namespace {
+
+// The companion's phonetics come from ECDICT's British field, which writes ASCII ' and : for ˈ and ː,
+// older diphthong letters and variants run together; the learner sees standard IPA, British first.
+QString standardPhonetic(const QString& ipa)
+{
+    const bool slashed = ipa.size() >= 2 && ipa.startsWith(QLatin1Char('/')) && ipa.endsWith(QLatin1Char('/'));
+    const ecdict::UkIpa uk = ecdict::standardUkIpa(slashed ? QStringView(ipa).mid(1, ipa.size() - 2) : QStringView(ipa));
+    if (uk.variants.isEmpty() || !uk.mends)
+        return ipa;
+    const QString joined = uk.variants.join(QStringLiteral("; "));
+    return slashed ? QLatin1Char('/') + joined + QLatin1Char('/') : joined;
+}
+
+} // namespace
+
 QString companionTextWithIpa(QString text)
 {
     // Walks the markers as the companion reads them: a backquote, 1 to 14, a backquote.
@@ -76,7 +94,7 @@ QString companionTextWithIpa(QString text)
         if (end < 0)
             end = text.size();
         if (a == QLatin1Char('4') && runStart == k + 3) {
-            const QString ipa = ipaFromPhoneticCodes(QStringView(text).mid(runStart, end - runStart));
+            const QString ipa = standardPhonetic(ipaFromPhoneticCodes(QStringView(text).mid(runStart, end - runStart)));
             text.replace(runStart, end - runStart, ipa);
             end = runStart + ipa.size();
         }

@@ -31,7 +31,27 @@ QString expandRecordingPattern(QStringView pattern, QStringView word)
     return out;
 }
 
-QString findRecording(Env* env, const RecordingSource& source, QStringView word)
+namespace {
+
+// A folder's usable names by their case-folded form; of APPLE.mp3 and Apple.mp3 always the same
+// one, as names are listed in no particular order.
+QHash<QString, QString> namesByFold(QStringList names)
+{
+    names.sort();
+    QHash<QString, QString> out;
+    out.reserve(names.size());
+    for (const QString& n : names)
+        if (usablePart(n)) {
+            const QString key = n.toCaseFolded();
+            if (!out.contains(key))   // the first in order wins
+                out.insert(key, n);
+        }
+    return out;
+}
+
+} // namespace
+
+QString findRecording(Env* env, const RecordingSource& source, QStringView word, RecordingFolderCache* cache)
 {
     const QString relative = expandRecordingPattern(source.pattern, word);
     if (relative.isEmpty() || source.folder.isEmpty())
@@ -46,14 +66,18 @@ QString findRecording(Env* env, const RecordingSource& source, QStringView word)
             continue;
         }
         // Without regard to case: the first name in the folder that matches.
-        QStringList names = last ? env->listFiles(at) : env->listFolders(at);
-        names.sort();   // listed in no particular order; of APPLE.mp3 and Apple.mp3 always the same
-        QString found;
-        for (const QString& n : names)
-            if (n.compare(parts[i], Qt::CaseInsensitive) == 0 && usablePart(n)) {
-                found = n;
-                break;
-            }
+        QHash<QString, QString> listed;
+        const QHash<QString, QString>* names = &listed;
+        if (cache) {
+            auto& known = last ? cache->files : cache->folders;
+            auto it = known.find(at);
+            if (it == known.end())
+                it = known.insert(at, namesByFold(last ? env->listFiles(at) : env->listFolders(at)));
+            names = &*it;
+        } else {
+            listed = namesByFold(last ? env->listFiles(at) : env->listFolders(at));
+        }
+        const QString found = names->value(parts[i].toCaseFolded());
         if (found.isEmpty())
             return {};
         at += u'/' + found;

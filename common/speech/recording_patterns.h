@@ -3,6 +3,7 @@
 // {word} is the word, {w} its first character; the names are matched without regard to case, and
 // nothing a pattern or a word holds may lead out of the folder.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -21,9 +22,15 @@ struct RecordingSource {
 // making such a part, or no placeholder at all.
 QString expandRecordingPattern(QStringView pattern, QStringView word);
 
+// What findRecording has read of the folders: each folder's names by their case-folded form, so
+// that looking up every word of a large Book lists each folder once, not once a word.
+struct RecordingFolderCache {
+    QHash<QString, QHash<QString, QString>> files, folders;
+};
+
 // The file of `word` in `source`, each part of the path matched in its folder without regard to
-// case (the exact name first); empty when there is none.
-QString findRecording(Env* env, const RecordingSource& source, QStringView word);
+// case (the exact name first); empty when there is none. With `cache`, folders are listed once.
+QString findRecording(Env* env, const RecordingSource& source, QStringView word, RecordingFolderCache* cache = nullptr);
 
 // "FOLDER|PATTERN" entries, ';'-separated, as Config.INI keeps them.
 QList<RecordingSource> parseRecordingSources(QStringView setting);

@@ -177,13 +177,13 @@ QString SpeechOutput::setAccentVoice(const QString& accent)
     return {};
 }
 
-QString SpeechOutput::recordedFile(const QString& word) const
+QString SpeechOutput::recordedFile(const QString& word, RecordingFolderCache* cache) const
 {
-    const QStringList files = recordedFiles(word);
+    const QStringList files = recordedFiles(word, cache);
     return files.isEmpty() ? QString() : files.first();
 }
 
-QStringList SpeechOutput::recordedFiles(const QString& word) const
+QStringList SpeechOutput::recordedFiles(const QString& word, RecordingFolderCache* cache) const
 {
     QStringList files;
     auto take = [&](const QString& path) {
@@ -197,7 +197,7 @@ QStringList SpeechOutput::recordedFiles(const QString& word) const
                 take(base + QLatin1String(ext));
     }
     for (const RecordingSource& s : sources_)
-        take(findRecording(deps_.env, s, word));
+        take(findRecording(deps_.env, s, word, cache));
     return files;
 }
 

@@ -88,12 +88,13 @@ public:
 
     // The recorded file that would be played for `word`, or empty (no file, or a word that could
     // name a file outside the voice folder).
-    QString recordedFile(const QString& word) const;
+    // With `cache`, each folder of recordings is listed once over many words (a Book's count).
+    QString recordedFile(const QString& word, RecordingFolderCache* cache = nullptr) const;
     // Every recording of `word` in the order they are tried: the voice folder (where an Anki
     // import puts a package's sounds) and then the learner's folders of recordings. A file larger
     // than kMaxRecordingBytes is no recording. A file that cannot be played gives way to the next,
     // and after the last to synthesis, so that the word is heard all the same.
-    QStringList recordedFiles(const QString& word) const;
+    QStringList recordedFiles(const QString& word, RecordingFolderCache* cache = nullptr) const;
     static constexpr qint64 kMaxRecordingBytes = 16 * 1024 * 1024;
     void setRecordingSources(QList<RecordingSource> sources) { sources_ = std::move(sources); }
     const QList<RecordingSource>& recordingSources() const { return sources_; }

@@ -649,8 +649,9 @@ void WordBookController::updateStatusText()
     if (speech_) {
         const Book& book = session_.book();
         int recorded = 0;
+        RecordingFolderCache folders;   // a folder of recordings listed once, not once a word
         for (int32_t r = 0; r < int32_t(book.view().size()); ++r)
-            if (const WordEntry* e = book.atView(r); e && !speech_->recordedFile(e->word().toString()).isEmpty())
+            if (const WordEntry* e = book.atView(r); e && !speech_->recordedFile(e->word().toString(), &folders).isEmpty())
                 ++recorded;
         statusText_ += texts::recordedWordsText(recorded, int(book.view().size()));
     }

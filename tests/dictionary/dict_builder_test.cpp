@@ -218,6 +218,11 @@ TEST(PhoneticCodes, CodesBecomeIpaOnlyInMarkerFour)
     }
     EXPECT_EQ(lex::companionTextWithIpa(QStringLiteral("`1`A5`4`/E5bAndEn/`8`5A\r\n`4`bJk`X`A`14`Ab`4`")),
               QStringLiteral("`1`A5`4`/əˈbændən/`8`5A\r\n`4`bʊk`X`A`14`Ab`4`"));
+    // ECDICT's British field as it comes (ASCII stress and length, an old diphthong, an American
+    // variant first) is shown as standard IPA, British first.
+    EXPECT_EQ(lex::companionTextWithIpa(QStringLiteral("`1`tomato`4`/tə'mɑ:təu/`8`n. 西红柿")),
+              QStringLiteral("`1`tomato`4`/təˈmɑːtəʊ/`8`n. 西红柿"));
+    EXPECT_EQ(lex::companionTextWithIpa(QStringLiteral("`4`/'wɔtɚ, 'wɔ:tə/")), QStringLiteral("`4`/ˈwɔːtə; ˈwɔtɚ/"));
 }
 
 // Every code the bundled phonetic font draws as an IPA symbol (the table its generator reads) is

@@ -60,6 +60,11 @@ TEST(RecordingPatterns, TheFileIsFoundWithoutRegardToCaseAndNeverOutside)
     EXPECT_EQ(findRecording(env, source, u"cherry"), QString()) << "a link that leads out of the folder";
     EXPECT_EQ(findRecording(env, source, u"date"), QString());
     EXPECT_EQ(findRecording(env, {t.path(QStringLiteral("rec")), QStringLiteral("../{word}.ogg")}, u"secret"), QString());
+    // Listing each folder once for a whole Book finds the same files, case and all.
+    RecordingFolderCache cache;
+    for (const char16_t* w : {u"apple", u"APPLE", u"banana", u"Banana", u"cherry", u"date", u"Apple"})
+        EXPECT_EQ(findRecording(env, source, w, &cache), findRecording(env, source, w)) << QString::fromUtf16(w).toStdString();
+    EXPECT_EQ(cache.folders.size(), 1) << "the folder of first letters, listed once";
 
     const QList<RecordingSource> parsed =
         parseRecordingSources(u"/home/me/rec/|{w}/{word}.ogg; /mnt/us|{word}.mp3;broken;|x;\f|\f;/a| ");
