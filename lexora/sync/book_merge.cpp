@@ -12,10 +12,12 @@ constexpr Field kTextFields[kTextFieldCount] = {Field::Word, Field::Explanation,
                                                 Field::Comment};
 
 // The Set records that take `from` to `to` (everything when `from` is null).
-void setsFor(EntryId id, const EntryValues* from, const EntryValues& to, HybridClock& clock, int64_t wallMs,
-             std::vector<Record>* out)
+void setsFor(EntryId id, const EntryValues* from, const EntryValues& to, const Carried& carried, HybridClock& clock,
+             int64_t wallMs, std::vector<Record>* out)
 {
     auto set = [&](Field f, const QString& text, int64_t number) {
+        if (carried.sets(id, f, text, number))
+            return;
         out->push_back({Record::Kind::Set, id, clock.tick(wallMs), f, text, number, 0, 0, 0});
     };
     for (int t = 0; t < kTextFieldCount; ++t)
@@ -32,8 +34,17 @@ void setsFor(EntryId id, const EntryValues* from, const EntryValues& to, HybridC
 
 } // namespace
 
+void Carried::add(const std::vector<Record>& records)
+{
+    for (const Record& r : records)
+        if (r.kind == Record::Kind::Set)
+            values_.insert({r.id, uint8_t(r.field), r.text, r.number});
+        else if (r.kind == Record::Kind::Delete)
+            deleted_.insert(r.id);
+}
+
 Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, const KeyChanges& renamed,
-                  HybridClock& clock, int64_t wallMs)
+                  HybridClock& clock, int64_t wallMs, const Carried& carried)
 {
     clock.observe(seen.latest());
     Matched m;
@@ -107,11 +118,11 @@ Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen
     }
     for (size_t i = 0; i < book.size(); ++i) {
         const auto it = live.find(m.ids[i]);
-        setsFor(m.ids[i], it == live.end() ? nullptr : &it->second, book[i], clock, wallMs, &m.local);
+        setsFor(m.ids[i], it == live.end() ? nullptr : &it->second, book[i], carried, clock, wallMs, &m.local);
         m.idOfKey.insert(wordKey(book[i].texts[0], book[i].added), m.ids[i]);
     }
     for (const auto& [id, v] : live) {
-        if (taken.count(id))
+        if (taken.count(id) || carried.deletes(id))
             continue;
         // Renamed, then deleted: it goes under its last word, which its answers have here.
         if (const auto w = wordNow.find(id); w != wordNow.end()) {

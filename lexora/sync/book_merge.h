@@ -7,6 +7,7 @@
 #include "lexora/sync/journal.h"
 
 #include <QHash>
+#include <QSet>
 #include <vector>
 
 namespace lex::sync {
@@ -25,13 +26,40 @@ struct Matched {
 // made: what the session's listeners heard (wordChanged).
 using KeyChanges = std::vector<std::pair<EntryKey, EntryKey>>;
 
+// The values that the records of the files read at this merge carry, and the entries they delete.
+// The Book cannot hold them unless a merge took them in whose state was then lost (a crash
+// between saving the Book and writing the state beside it): such a value is no edit of this
+// machine's, and stamped anew it would win over a later edit made elsewhere in the meantime.
+class Carried {
+public:
+    void add(const std::vector<Record>& records);
+    bool sets(EntryId id, Field field, const QString& text, int64_t number) const
+    {
+        return values_.contains({id, uint8_t(field), text, number});
+    }
+    bool deletes(EntryId id) const { return deleted_.contains(id); }
+
+private:
+    struct Value {
+        EntryId id;
+        uint8_t field;
+        QString text;
+        int64_t number;
+        bool operator==(const Value&) const = default;
+        friend size_t qHash(const Value& v, size_t seed = 0) { return qHashMulti(seed, v.id, v.field, v.text, v.number); }
+    };
+    QSet<Value> values_;
+    QSet<EntryId> deleted_;
+};
+
 // Matches the Book's entries to `seen`, the state they were last merged with, whose keys are first
 // changed as `renamed` says: by word and added time, then an entry whose word alone changed by its
 // added time when only one entry has that time. An entry matched to none is new (its id by
 // entryIdFor(), never one the journal knows); one of `seen` that no entry matches was deleted
-// here, under the word it had last.
+// here, under the word it had last. A value or a deletion that `carried` holds came from the folder
+// and is not stamped as this machine's.
 Matched matchBook(const std::vector<EntryValues>& book, const JournalState& seen, const KeyChanges& renamed,
-                  HybridClock& clock, int64_t wallMs);
+                  HybridClock& clock, int64_t wallMs, const Carried& carried = {});
 
 // An event of the learning record (answers and review stamps) as the journal keeps it.
 struct RecordEvent {

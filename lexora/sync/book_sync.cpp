@@ -54,11 +54,20 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
     for (const WordEntry* e : book.full())
         values.push_back(EntryValues::of(*e));
 
+    // Only the files not read at an earlier merge are read whole.
+    FolderRead read = readJournalFolder(env, folder, merged.read);
+    if (read.folderMissing && !env->isDir(o.folder))
+        report.status = Status::error(Status::Code::NotFound, o.folder);
+    // What the Book holds of those came in at a merge whose state a crash lost: not sent again.
+    Carried carried;
+    for (const JournalFile& f : read.files)
+        carried.add(f.records);
+
     // This machine's changes are stamped before anything of the folder is seen: they were made
     // without it.
     HybridClock clock(machineId(o.machine));
     clock.observe(merged.latest);
-    Matched m = matchBook(values, merged.state, journal ? journal->renamed() : KeyChanges{}, clock, o.wallMs);
+    Matched m = matchBook(values, merged.state, journal ? journal->renamed() : KeyChanges{}, clock, o.wallMs, carried);
     // What the record gained since it was last journalled; all of it when it is not the record
     // it was then (replaced, or its last rows gone): sent again, the union keeps each once.
     std::vector<RecordEvent> recorded;
@@ -81,10 +90,6 @@ SyncReport syncBook(BookSession& session, ReviewRecord* record, SyncJournal* jou
     report.sentEdits = int(m.local.size());
     report.sentEvents = int(events.size());
 
-    // Only the files not read at an earlier merge are read whole.
-    FolderRead read = readJournalFolder(env, folder, merged.read);
-    if (read.folderMissing && !env->isDir(o.folder))
-        report.status = Status::error(Status::Code::NotFound, o.folder);
     report.incomplete = read.incomplete;
     report.foreign = read.foreign;
     const std::map<uint64_t, MergedState::SeenFile> whole = read.folderMissing ? merged.read : read.all();

@@ -475,6 +475,103 @@ TEST(SyncFaults, TheFolderFailsTheBookIsSavedAndNothingIsLost)
     }
 }
 
+// A crash between saving the Book and writing the merged state beside it: the Book holds what came
+// in, the state does not know it came. What came in (an edit, a deletion) is no change of this
+// machine's and goes out no later than it was made, so that a later edit made elsewhere in the
+// meantime still wins everywhere.
+TEST(SyncFaults, AStateLostAfterTheBookWasSavedSendsNothingStale)
+{
+    enum class Lost { Missing, Older, Cut };
+    struct Case {
+        const char* what;
+        Lost lost;
+        bool deleted;  // B deletes the word rather than edit it
+    };
+    const Case cases[] = {
+        {"the state never written", Lost::Missing, false},
+        {"the state as it was before the merge", Lost::Older, false},
+        {"the state's last addition cut short", Lost::Cut, false},
+        {"the state as it was before the merge, the word deleted", Lost::Older, true},
+        {"the state's last addition cut short, the word deleted", Lost::Cut, true},
+    };
+    auto rowOf = [](Machine& m, const QString& word) {
+        for (int r = 0; r < m.session.book().size(); ++r)
+            if (m.session.book().atView(r)->word() == word)
+                return r;
+        return -1;
+    };
+    const QString apple = QStringLiteral("apple");
+    auto explain = [&](Machine& m, const QString& text) {
+        const int row = rowOf(m, apple);
+        const WordEntry* e = m.session.book().atView(row);
+        EntryEdit edit{e->word().toString(), e->phonetic().toString(), text, e->comment().toString(),
+                       e->stored.recognition, e->stored.spelling, e->stored.listening};
+        m.session.run(std::make_unique<ModifyOp>(row, edit));
+    };
+    for (const Case& c : cases) {
+        lextest::TempDir dir;
+        const QString shared = dir.path(QStringLiteral("Sync/"));
+        auto a = std::make_unique<Machine>(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+        Machine b(QStringLiteral("b"), dir.path(QStringLiteral("b/")), shared, 0);
+        Machine m3(QStringLiteral("c"), dir.path(QStringLiteral("c/")), shared, 0);
+        for (const QString& word : {apple, QStringLiteral("pear")}) {
+            auto e = std::make_unique<WordEntry>();
+            e->setWord(word);
+            e->setExplanation(QStringLiteral("first"));
+            e->stored.added = toEntryTime(QDateTime::fromMSecsSinceEpoch(kStart + (word == apple ? 0 : 60000)));
+            a->session.run(std::make_unique<AddOp>(std::move(e)));
+        }
+        ASSERT_TRUE(a->sync(kStart + 100'000).status);
+        ASSERT_TRUE(b.sync(kStart + 200'000).status);
+        ASSERT_TRUE(m3.sync(kStart + 250'000).status);
+        if (c.deleted)
+            b.session.run(std::make_unique<DeleteOp>(std::vector<int>{rowOf(b, apple)}));
+        else
+            explain(b, QStringLiteral("from b"));
+        ASSERT_TRUE(b.sync(kStart + 300'000).status);
+
+        // A takes B's change in, saves its Book, and crashes before its state is written whole.
+        const QString state = mergedStateFile(a->bookFolder, QStringLiteral("English"));
+        QFile before(state);
+        ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+        const QByteArray older = before.readAll();
+        before.close();
+        ASSERT_TRUE(a->sync(kStart + 400'000).status);
+        ASSERT_EQ(rowOf(*a, apple) < 0, c.deleted) << c.what;
+        if (c.lost == Lost::Missing) {
+            QFile::remove(state);
+        } else if (c.lost == Lost::Older) {
+            QFile f(state);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(older);
+        } else {
+            ASSERT_GT(QFileInfo(state).size(), older.size()) << "the merge appended to the state";
+            QFile::resize(state, QFileInfo(state).size() - 3);
+        }
+        a.reset();
+
+        // Meanwhile C, which has not seen B's change, edits the word later.
+        explain(m3, QStringLiteral("from c"));
+        ASSERT_TRUE(m3.sync(kStart + 500'000).status);
+
+        a = std::make_unique<Machine>(QStringLiteral("a"), dir.path(QStringLiteral("a/")), shared, 0);
+        ASSERT_TRUE(a->sync(kStart + 600'000).status) << c.what;
+        ASSERT_TRUE(b.sync(kStart + 700'000).status);
+        ASSERT_TRUE(m3.sync(kStart + 800'000).status);
+        ASSERT_TRUE(a->sync(kStart + 900'000).status);
+        for (Machine* m : {a.get(), &b, &m3}) {
+            const int row = rowOf(*m, apple);
+            EXPECT_GE(row, 0) << c.what << ": gone on " << m->name.toStdString();
+            if (row < 0)
+                continue;
+            EXPECT_EQ(m->session.book().atView(row)->explanation().toString().toStdString(), "from c")
+                << c.what << " on " << m->name.toStdString();
+        }
+        EXPECT_EQ(bookLines(a->session.book()), bookLines(b.session.book())) << c.what;
+        EXPECT_EQ(bookLines(a->session.book()), bookLines(m3.session.book())) << c.what;
+    }
+}
+
 // A folder the program may not write in: practice and saving go on, the learner is told once, and
 // what stayed behind goes out once it can. The folder made read-only by its owner (which root
 // writes in all the same, so that row needs another user), and refused by the system to anyone:
