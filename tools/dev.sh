@@ -36,15 +36,16 @@ packages=(
 )
 # What only the tests, benchmarks, fuzzers and the package checks need: GoogleTest and Google
 # Benchmark, clang's fuzzing runtime, a display of their own with a window manager (and Weston with
-# Qt's Wayland platform for the Wayland look-up), a PulseAudio server for the null-sink test, the
-# desktop-file and AppStream validators, and the references the WordNet reader and the journal
-# between machines are checked against (WordNet's `wn`, Syncthing on 127.0.0.1).
+# Qt's Wayland platform for the Wayland look-up), a PulseAudio server and its recorder (parec) for
+# the null-sink tests, the desktop-file and AppStream validators, and the references the WordNet
+# reader and the journal between machines are checked against (WordNet's `wn`, Syncthing on
+# 127.0.0.1).
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb openbox xdotool imagemagick xclip
   weston qt6-wayland wl-clipboard
-  pulseaudio
+  pulseaudio pulseaudio-utils
   desktop-file-utils appstream dpkg-dev file
   sdcv stardict-tools dictzip
   wordnet syncthing

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# End to end, without a sound server: every sound goes into a folder as a WAV file
+# End to end. First without a sound server: every sound goes into a folder as a WAV file
 # (LEXORA_SOUND_FOLDER). On the settings page 美音 is chosen and 测试 pressed: the sound is the
 # American voice's (byte for byte what `lexbook speak --accent us` writes). 添加 fills in tomato's
 # American phonetic; a double-click shows it in Glosix with both accents, and Glosix speaks it in
 # the American voice too. Then a 听写 run: a slip of the keys, another English word and the right
 # word, graded as such in the messages and in the learning record; F3 climbs the hint ladder.
+# Last, Lexora again, now playing through a PulseAudio server of the run's own into a null sink
+# (skipped, alone, without PulseAudio): 测试 is heard there, in the American voice.
 # The dictionary (with both accents' IPA) and the English words are made here, so nothing the
 # machine has installed changes a result.
 #   speech_e2e.sh LEXORA GLOSIX LEXBOOK SAMPLEBOOK SOURCE_DIR BINARY_DIR ARTEFACT_DIR
@@ -20,7 +22,11 @@ export QT_LOGGING_RULES="lexora.glosix.info=true"
 export LEXORA_SOUND_FOLDER=$tmp/sound LEXORA_PRACTICE_TRACE=$tmp/trace.txt
 export LEXORA_HUNSPELL_PATH=$tmp/hunspell LEXORA_WORDNET_PATH=$tmp/no-wordnet LEXORA_HYPHEN_PATTERNS=$tmp/hyph_en.dic
 mkdir -p "$LEXORA_SOUND_FOLDER" "$LEXORA_HUNSPELL_PATH"
-e2e_cleanup_more() { for p in $(pgrep -f "^$tmp/bin/Glosix" 2>/dev/null); do kill "$p" 2>/dev/null; done; }
+pulse_pid=
+e2e_cleanup_more() {
+  for p in $(pgrep -f "^$tmp/bin/Glosix" 2>/dev/null); do kill "$p" 2>/dev/null; done
+  [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null
+}
 # Both programs in a folder of their own: Lexora starts the Glosix beside it.
 mkdir -p "$tmp/bin"
 cp "$lexora_built" "$tmp/bin/Lexora" && cp "$glosix_built" "$tmp/bin/Glosix" || fail "cannot copy the programs"
@@ -228,4 +234,86 @@ assert grades[:2] == ['typo', 'other-word'], grades
 assert all(g == 'right' for g in grades[2:]) and len(grades) >= 12, grades
 assert [a['outcome'] for a in answers[:2]] == ['wrong', 'wrong'], answers[:2]
 PY
+# 5. The same 测试 once more, now really played: a PulseAudio server of this run's own with a null
+# sink, Lexora started again without the sound folder; the sink's monitor, recorded meanwhile, must
+# carry the American sentence: not silence, as long as the sound `lexbook speak --accent us` writes
+# and, sample for sample, like it rather than the British one.
+play_through_pulse() {
+  local p dir=$tmp/pulse sock=$tmp/pulse/native
+  for p in pulseaudio parec pactl; do
+    command -v $p >/dev/null || { echo "SKIP (playback through PulseAudio only): $p is not installed (apt-get install pulseaudio pulseaudio-utils)"; return 0; }
+  done
+  mkdir -p "$dir/rt" "$dir/state"
+  HOME=$dir PULSE_RUNTIME_PATH=$dir/rt PULSE_STATE_PATH=$dir/state PULSE_SERVER= \
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes --log-target=stderr \
+      "--load=module-null-sink sink_name=lexora_null" \
+      "--load=module-native-protocol-unix auth-anonymous=1 socket=$sock" >"$tmp/pulse.log" 2>&1 &
+  pulse_pid=$!
+  e2e_logs+=("$tmp/pulse.log")
+  if ! wait_for 10 eval 'pactl --server="unix:$sock" info >/dev/null 2>&1'; then
+    echo "SKIP (playback through PulseAudio only): the server did not come up: $(tail -3 "$tmp/pulse.log")"
+    return 0
+  fi
+  unset LEXORA_SOUND_FOLDER
+  export PULSE_SERVER=unix:$sock
+  e2e_start_lexora "$tmp/bin/Lexora" "$home" "$tmp/lexora2.log"
+  e2e_logs+=("$tmp/lexora2.log")
+  click 125 45                                     # 学习, then 编辑 → 设置 as above
+  click 285 45
+  key Up Return
+  sw=$(e2e_wait_window '^属性页$') || fail "no settings window (second run)"
+  sleep 0.5
+  parec --server="unix:$sock" -d lexora_null.monitor --format=s16le --rate=22050 --channels=1 --raw \
+    --latency-msec=50 >"$tmp/heard.raw" 2>"$tmp/parec.log" &
+  local rec=$!
+  pids+=($rec)
+  wait_for 10 eval '[ -n "$(pactl --server="unix:$sock" list short source-outputs 2>/dev/null)" ]' \
+    || fail "parec did not start recording: $(cat "$tmp/parec.log")"
+  sleep 0.3
+  at $test_x $test_y                               # 测试, in the accent kept from the first run
+  import -window root "$out/speech_e2e_pulse.png"
+  # The sink plays in real time: the sentence's length and some slack.
+  sleep "$(python3 -c 'import sys, wave; w = wave.open(sys.argv[1]); print(w.getnframes() / w.getframerate() + 2)' "$tmp/us.wav")"
+  kill $rec 2>/dev/null; wait $rec 2>/dev/null
+  kill -TERM $lexora_pid 2>/dev/null; wait $lexora_pid 2>/dev/null
+  python3 - "$tmp/heard.raw" "$tmp/us.wav" "$tmp/uk.wav" <<'PY' || fail "nothing, or not the American sentence, reached the null sink"
+import array, math, operator, sys, wave
+def loud(s):
+    # From the first to the last sample above a fortieth of the peak: the sound without the silence around it.
+    peak = max(map(abs, s), default=0)
+    at = [i for i, v in enumerate(s) if abs(v) > peak / 40]
+    return peak, s[at[0]:at[-1] + 1] if at else s[:0]
+def wav(path):
+    w = wave.open(path)
+    assert w.getsampwidth() == 2 and w.getnchannels() == 1 and w.getframerate() == 22050
+    return loud(array.array('h', w.readframes(w.getnframes())))[1]
+def corr(a, b, lag):
+    # Normalised correlation of a[i] with b[i + lag] where both are.
+    a, b = (a[max(0, -lag):], b[max(0, lag):])
+    n = min(len(a), len(b))
+    a, b = a[:n], b[:n]
+    na, nb = math.sqrt(sum(map(operator.mul, a, a))), math.sqrt(sum(map(operator.mul, b, b)))
+    return sum(map(operator.mul, a, b)) / na / nb if na and nb else 0.0
+def likeness(a, b):
+    # The server resamples on the way, and the onsets may differ (the first milliseconds of a
+    # stream): line up the loudness of 20-sample blocks first, then the samples themselves.
+    env = lambda s: array.array('d', (sum(map(abs, s[i:i + 20])) for i in range(0, len(s) - 19, 20)))
+    ea, eb = env(a), env(b)
+    coarse = max(range(-100, 101), key=lambda lag: corr(ea, eb, lag)) * 20
+    return max(corr(a, b, coarse + lag) for lag in range(-40, 41))
+raw = array.array('h', open(sys.argv[1], 'rb').read())
+peak, heard = loud(raw)
+us, uk = wav(sys.argv[2]), wav(sys.argv[3])
+print('null sink: %d bytes recorded (%.2f s), peak %d (%.1f dBFS), sound %.2f s; lexbook speak: US %.2f s, UK %.2f s'
+      % (len(raw) * 2, len(raw) / 22050, peak, 20 * math.log10(max(peak, 1) / 32768),
+         len(heard) / 22050, len(us) / 22050, len(uk) / 22050))
+assert peak > 1000, 'silence'
+assert abs(len(heard) - len(us)) < 0.1 * len(us), 'not as long as the American sentence'
+to_us, to_uk = likeness(heard, us), likeness(heard, uk)
+print('likeness of what was heard: to the US sound %.3f, to the UK sound %.3f' % (to_us, to_uk))
+assert to_us > 0.8 and to_us > to_uk + 0.1, 'not the American voice'
+PY
+}
+play_through_pulse
+
 echo "PASS: speech and spelling end to end in $(( $(date +%s) - started )) s (screenshots in $out)"
