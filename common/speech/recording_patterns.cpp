@@ -33,23 +33,43 @@ QString expandRecordingPattern(QStringView pattern, QStringView word)
 
 namespace {
 
-// A folder's usable names by their case-folded form; of APPLE.mp3 and Apple.mp3 always the same
-// one, as names are listed in no particular order.
-QHash<QString, QString> namesByFold(QStringList names)
+// A folder's names; of APPLE.mp3 and Apple.mp3 always the same one by the folded form, as names
+// are listed in no particular order.
+RecordingFolderCache::Listing listingOf(QStringList names)
 {
     names.sort();
-    QHash<QString, QString> out;
-    out.reserve(names.size());
-    for (const QString& n : names)
+    RecordingFolderCache::Listing out;
+    out.names.reserve(names.size());
+    out.byFold.reserve(names.size());
+    for (const QString& n : names) {
+        out.names.insert(n);
         if (usablePart(n)) {
             const QString key = n.toCaseFolded();
-            if (!out.contains(key))   // the first in order wins
-                out.insert(key, n);
+            if (!out.byFold.contains(key))   // the first in order wins
+                out.byFold.insert(key, n);
         }
+    }
     return out;
 }
 
 } // namespace
+
+const RecordingFolderCache::Listing& RecordingFolderCache::listed(Env* env, const QString& folder, bool ofFiles)
+{
+    auto& known = ofFiles ? files : folders;
+    auto it = known.find(folder);
+    if (it == known.end())
+        it = known.insert(folder, listingOf(ofFiles ? env->listFiles(folder) : env->listFolders(folder)));
+    return *it;
+}
+
+bool RecordingFolderCache::hasFile(Env* env, const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0 || path.size() == slash + 1 || path[slash + 1] == u'.')
+        return env->isRegularFile(path);
+    return listed(env, path.left(slash), true).names.contains(path.mid(slash + 1));
+}
 
 QString findRecording(Env* env, const RecordingSource& source, QStringView word, RecordingFolderCache* cache)
 {
@@ -61,23 +81,17 @@ QString findRecording(Env* env, const RecordingSource& source, QStringView word,
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const bool last = i + 1 == parts.size();
         const QString exact = at + u'/' + parts[i];
-        if (last ? env->isRegularFile(exact) : env->isDir(exact)) {
+        const bool exactThere = !cache || parts[i].startsWith(u'.')
+            ? (last ? env->isRegularFile(exact) : env->isDir(exact))
+            : cache->listed(env, at, last).names.contains(parts[i]);
+        if (exactThere) {
             at = exact;
             continue;
         }
         // Without regard to case: the first name in the folder that matches.
-        QHash<QString, QString> listed;
-        const QHash<QString, QString>* names = &listed;
-        if (cache) {
-            auto& known = last ? cache->files : cache->folders;
-            auto it = known.find(at);
-            if (it == known.end())
-                it = known.insert(at, namesByFold(last ? env->listFiles(at) : env->listFolders(at)));
-            names = &*it;
-        } else {
-            listed = namesByFold(last ? env->listFiles(at) : env->listFolders(at));
-        }
-        const QString found = names->value(parts[i].toCaseFolded());
+        RecordingFolderCache once;
+        const QString found =
+            (cache ? cache : &once)->listed(env, at, last).byFold.value(parts[i].toCaseFolded());
         if (found.isEmpty())
             return {};
         at += u'/' + found;

@@ -4,6 +4,7 @@
 // nothing a pattern or a word holds may lead out of the folder.
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -22,10 +23,19 @@ struct RecordingSource {
 // making such a part, or no placeholder at all.
 QString expandRecordingPattern(QStringView pattern, QStringView word);
 
-// What findRecording has read of the folders: each folder's names by their case-folded form, so
-// that looking up every word of a large Book lists each folder once, not once a word.
+// What has been read of the folders of recordings (and the voice folder): each folder listed once,
+// its names as they are and by their case-folded form, so that looking up every word of a large
+// Book lists each folder once instead of asking the file system once a word.
 struct RecordingFolderCache {
-    QHash<QString, QHash<QString, QString>> files, folders;
+    struct Listing {
+        QSet<QString> names;
+        QHash<QString, QString> byFold;   // the first name in order of each case-folded form
+    };
+    QHash<QString, Listing> files, folders;
+
+    const Listing& listed(Env* env, const QString& folder, bool ofFiles);
+    // Whether `path` is a file, as env->isRegularFile says; a hidden name (not listed) is asked directly.
+    bool hasFile(Env* env, const QString& path);
 };
 
 // The file of `word` in `source`, each part of the path matched in its folder without regard to

@@ -193,12 +193,20 @@ QStringList SpeechOutput::recordedFiles(const QString& word, RecordingFolderCach
     };
     if (const QString base = voiceFileBase(voiceFolder_, word); !base.isEmpty()) {
         for (const char* ext : {".mp3", ".wav"})
-            if (deps_.env->fileExists(base + QLatin1String(ext)))
+            if (cache ? cache->hasFile(deps_.env, base + QLatin1String(ext)) : deps_.env->fileExists(base + QLatin1String(ext)))
                 take(base + QLatin1String(ext));
     }
     for (const RecordingSource& s : sources_)
         take(findRecording(deps_.env, s, word, cache));
     return files;
+}
+
+bool SpeechOutput::mayHaveRecordings(RecordingFolderCache* cache) const
+{
+    QString folder = voiceFolder_;
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return !sources_.isEmpty() || folder.isEmpty() || !cache->listed(deps_.env, folder, false).names.isEmpty();
 }
 
 void SpeechOutput::SpeakWord(const QString& word, bool ttsOnly)

@@ -95,6 +95,9 @@ public:
     // than kMaxRecordingBytes is no recording. A file that cannot be played gives way to the next,
     // and after the last to synthesis, so that the word is heard all the same.
     QStringList recordedFiles(const QString& word, RecordingFolderCache* cache = nullptr) const;
+    // False when no word can have a recording: no folders of recordings and no letter folder in
+    // the voice folder. Spares a large Book's count the look-up of every word.
+    bool mayHaveRecordings(RecordingFolderCache* cache) const;
     static constexpr qint64 kMaxRecordingBytes = 16 * 1024 * 1024;
     void setRecordingSources(QList<RecordingSource> sources) { sources_ = std::move(sources); }
     const QList<RecordingSource>& recordingSources() const { return sources_; }

@@ -650,7 +650,8 @@ void WordBookController::updateStatusText()
         const Book& book = session_.book();
         int recorded = 0;
         RecordingFolderCache folders;   // a folder of recordings listed once, not once a word
-        for (int32_t r = 0; r < int32_t(book.view().size()); ++r)
+        const int32_t rows = speech_->mayHaveRecordings(&folders) ? int32_t(book.view().size()) : 0;
+        for (int32_t r = 0; r < rows; ++r)
             if (const WordEntry* e = book.atView(r); e && !speech_->recordedFile(e->word().toString(), &folders).isEmpty())
                 ++recorded;
         statusText_ += texts::recordedWordsText(recorded, int(book.view().size()));
