@@ -509,16 +509,20 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next, 
         t.changed |= bit;
         return Status::ok();
     };
+    // One answer's six columns, from parameter `p` on.
+    auto bindAnswer = [](sqlite::Statement& ins, int p, int64_t entry, const NewAnswer& one) {
+        ins.bind(p, sqlite3_int64(entry));
+        ins.bind(p + 1, int(one.mode));
+        ins.bind(p + 2, int(skillOf(one.mode)));
+        ins.bind(p + 3, int(one.outcome));
+        ins.bind(p + 4, sqlite3_int64(one.at));
+        ins.bind(p + 5, one.durationMs < 0 ? 0 : one.durationMs);
+    };
     // One answer by itself; `added` says whether it went in (not recorded before).
     auto insertOne = [&](int64_t entry, const NewAnswer& one, bool* added) {
         sqlite::Statement& ins = st_->insertAnswer;
         Reset r{ins};
-        ins.bind(1, sqlite3_int64(entry));
-        ins.bind(2, int(one.mode));
-        ins.bind(3, int(skillOf(one.mode)));
-        ins.bind(4, int(one.outcome));
-        ins.bind(5, sqlite3_int64(one.at));
-        ins.bind(6, one.durationMs < 0 ? 0 : one.durationMs);
+        bindAnswer(ins, 1, entry, one);
         const int rc = ins.step();
         *added = sqlite3_changes(db_.handle()) > 0;
         return rc == SQLITE_DONE ? Status::ok() : fail("answers", rc);
@@ -562,12 +566,8 @@ Status ReviewRecord::recordAnswers(const std::function<bool(NewAnswer*)>& next, 
             Reset r{ins};
             int p = 1;
             for (const auto& [entry, one] : pending) {
-                ins.bind(p++, sqlite3_int64(entry));
-                ins.bind(p++, int(one.mode));
-                ins.bind(p++, int(skillOf(one.mode)));
-                ins.bind(p++, int(one.outcome));
-                ins.bind(p++, sqlite3_int64(one.at));
-                ins.bind(p++, one.durationMs < 0 ? 0 : one.durationMs);
+                bindAnswer(ins, p, entry, one);
+                p += 6;
             }
             if (const int rc = ins.step(); rc != SQLITE_DONE)
                 return fail("answers", rc);
